@@ -1,0 +1,42 @@
+#include "language/toolframe.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+const char kProductNumber[] = "Q7702K";
+const char kVersion[] = "A.06.31";
+const char kNotice[] = "Varnica tool set, free software of its contributors";
+const char kEnd[] = "<$END>";
+}  // namespace
+
+const char* product_number() { return kProductNumber; }
+const char* product_version() { return kVersion; }
+const char* product_notice() { return kNotice; }
+
+void print_usage_lines(FILE* out, const char* const* lines) {
+    for (const char* const* line = lines; *line && std::strcmp(*line, kEnd) != 0; ++line)
+        std::fprintf(out, "%s\n", *line);
+    std::fputs("\n", out);
+}
+
+void print_usage() {
+    print_usage_lines(stderr, usage_table);
+    std::fflush(stderr);
+    std::exit(EXIT_TOOL_USAGE);
+}
+
+void banner_print(const char* name) {
+    if (!name)
+        std::fprintf(stderr, "\n%s %s (%s)\n", kProductNumber, kNotice, kVersion);
+    else if (*name)
+        std::fprintf(stderr, "\n%s %s %s (%s)\n", kProductNumber, name, kNotice, kVersion);
+}
+
+void banner_show(const char* name) {
+    if (!name) return;
+    banner_print(name);
+    std::fputs("\n", stderr);
+}
+
+void banner_tool(const char* name) { banner_show(name); }

@@ -1,0 +1,32 @@
+// Console tool frame: the usage printer, the start-up banner and the product
+// number that every command-line tool of the set shares.
+#pragma once
+
+#include <cstdio>
+
+// Exit statuses of every tool.
+enum { EXIT_TOOL_OK = 0, EXIT_TOOL_FAILURE = 1, EXIT_TOOL_USAGE = 2 };
+
+// Each tool defines its usage text as a table of lines ended by "<$END>".
+extern const char* const usage_table[];
+
+// Prints the tool's usage table on standard error and ends the process with 2.
+[[noreturn]] void print_usage();
+
+// Prints a usage table (up to its "<$END>" line) and the closing empty line.
+void print_usage_lines(FILE* out, const char* const* lines);
+
+// The product number "Q7702K".
+const char* product_number();
+// The version text "A.06.31".
+const char* product_version();
+// The maker's notice printed between the tool name and the version.
+const char* product_notice();
+
+// "\n<product> <name> <notice> (<version>)\n" on standard error; a null name
+// leaves the name out, an empty one prints nothing.
+void banner_print(const char* name);
+// banner_print followed by an empty line; nothing for a null name.
+void banner_show(const char* name);
+// The banner of store, list and linkforge: the same as banner_show.
+void banner_tool(const char* name);

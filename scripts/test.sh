@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test twice: once in a plain
+# build and once in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+jobs="$(nproc 2>/dev/null || echo 2)"
+"$top/scripts/deps.sh"
+
+echo "=== plain build"
+"$top/scripts/build.sh" "$top/build" -DVARNICA_WERROR=ON
+(cd "$top/build" && ctest --output-on-failure -j "$jobs")
+
+echo "=== sanitizer build"
+"$top/scripts/build.sh" "$top/build-asan" -DVARNICA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+(cd "$top/build-asan" && ctest --output-on-failure -j "$jobs")
