@@ -1,0 +1,224 @@
+// Segments of a program in memory and the accessors every other module uses
+// to read them.
+//
+// A program is a list of segments: the root segment (the main program) first,
+// then one segment per subprogram or multi-line function in the order they
+// were defined. Each segment owns its code words and its own symbol table.
+//
+// Stored line (16-bit words in a segment's code):
+//   word 0  line number in bits 0..14
+//   word 1  keyword column in bits 8..15, word count of the line in bits 0..7
+//   [label reference], statement word, argument words ...
+//
+// Symbol-table entry (16-bit words in a segment's symbols):
+//   word 0  address word (0 for constants and variables, FFFF for line
+//           references, labels, FN and SUB names as the compiler makes them;
+//           the position of the defining line once a loader fills it in)
+//   word 1  type word: class in bits 12..15, sub-type in bits 9..11, length of
+//           the entry in words (both header words included) in bits 0..3
+//   data    8-byte packed number, a line number, or name words
+//
+// Both the code and the symbols keep an index beside them so that finding a
+// line by number and a symbol by name stay cheap on programs of tens of
+// thousands of lines. The indexes are rebuilt on demand: code or symbols
+// changed behind the accessors' back (a loader filling the vectors directly)
+// are noticed by size, and progseg_reindex() forces a rebuild after an
+// in-place change that keeps the size.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+struct dec_number;
+
+// "SEGM" read as one big-endian number; every accessor checks it.
+inline constexpr uint32_t SEGMENT_MAGIC = 0x5345474D;
+
+// Longest name of a symbol, in characters.
+inline constexpr int MAX_SYMBOL_NAME = 15;
+
+// Largest code area and symbol table of one segment, in words.
+inline constexpr uint32_t PROGSEG_MAX_WORDS = 32767;
+
+// Highest line number (15 bits of the line-number word).
+inline constexpr int PROG_MAX_LINE = 32767;
+
+// Bytes of the packed constant form in symbol tables and tokens.
+inline constexpr int PROG_PACKED_SIZE = 8;
+
+// Symbol classes of the type word.
+enum : int {
+  SYM_CLASS_CONST = 0,    // numeric constant
+  SYM_CLASS_LINE = 1,     // line reference, label, FN, FN$ and SUB names
+  SYM_CLASS_NUM_D = 3,    // further numeric class a program file may hold
+  SYM_CLASS_STRING = 4,   // string variable
+  SYM_CLASS_NUMERIC = 5,  // numeric variable (the class the compiler writes)
+  SYM_CLASS_NUM_S = 6,
+  SYM_CLASS_NUM_I = 7,
+  SYM_CLASS_STRUCT = 8,   // structure
+};
+
+// Sub-types of class 1.
+enum : int {
+  SYM_SUB_LINE = 0,
+  SYM_SUB_LABEL = 1,
+  SYM_SUB_FN = 4,
+  SYM_SUB_FN_STR = 5,
+  SYM_SUB_SUB = 7,
+};
+
+// Segment protection flags (set by the program file reader).
+enum : uint32_t { PROGSEG_PROTECTED = 1, PROGSEG_AUTHORIZED = 2 };
+
+// Status results of the segment operations.
+enum : int {
+  PROGSEG_OK = 0,
+  PROGSEG_NOT_FOUND = -1,
+  PROGSEG_CODE_FULL = -2,    // code would exceed PROGSEG_MAX_WORDS
+  PROGSEG_SYMBOLS_FULL = -3, // symbol table would exceed PROGSEG_MAX_WORDS
+  PROGSEG_BAD_ARGUMENT = -4, // offset outside the code, malformed line words
+  PROGSEG_NO_MEMORY = -5,
+};
+
+inline bool is_symtab_id(uint32_t word) { return (word & 0x8000u) != 0; }
+inline int sym_type_class(uint16_t type) { return type >> 12; }
+inline int sym_type_subtype(uint16_t type) { return (type >> 9) & 7; }
+inline int sym_type_length(uint16_t type) { return type & 0xF; }
+inline bool sym_class_is_numeric(int cls) { return cls == 3 || cls == 5 || cls == 6 || cls == 7; }
+
+// Words taken by a name of n characters: (n + 1) / 2.
+inline int sym_name_words(int chars) { return (chars + 1) / 2; }
+
+struct ProgSegment {
+  uint32_t magic = 0;
+  std::vector<uint16_t> code;     // code words in use (size) and allocated (capacity)
+  std::vector<uint16_t> symbols;  // symbol-table words
+  ProgSegment* next = nullptr;
+  uint32_t protection = 0;        // PROGSEG_PROTECTED, PROGSEG_AUTHORIZED
+  int charset = -1;               // code set of the text when read, -1 unknown
+
+  // Line index: word offset of every line start, in code order. Valid while
+  // line_index_size equals code.size().
+  std::vector<uint32_t> line_index;
+  size_t line_index_size = SIZE_MAX;
+  // Symbol index: lookup key -> offset of the first matching entry. Covers
+  // the entries in symbols[0, symbol_index_size).
+  std::unordered_map<std::string, uint32_t> symbol_index;
+  size_t symbol_index_size = 0;
+};
+
+// One program: its segment list. The compile context holds the program in
+// work; the environment swaps a document's list in and out around each call.
+struct ProgList {
+  ProgSegment* root = nullptr;
+  ProgSegment* last = nullptr;
+};
+
+// ---- the list -----------------------------------------------------------
+
+// Allocates an empty segment with its marker set and appends it to the list
+// (it becomes the root of an empty list). Null when memory is exhausted.
+ProgSegment* progseg_new(ProgList* prog);
+// Unlinks a segment from the list and frees it; PROGSEG_NOT_FOUND when the
+// segment is not in the list (the list is then unchanged).
+int progseg_free(ProgList* prog, ProgSegment* seg);
+// Frees every segment, the root last; the list is empty afterwards.
+void progseg_free_all(ProgList* prog);
+// Frees every segment and creates a new empty root; true when it could.
+bool progseg_reset(ProgList* prog);
+// Calls cb for every segment in list order, stamping the marker first;
+// the first non-zero result ends the walk and is returned.
+int progseg_walk(ProgList* prog, int (*cb)(void* user, ProgSegment* seg), void* user);
+// Calls cb for every line of a segment's code; the first non-zero result
+// ends the walk and is returned. A line whose word count is below 2 or runs
+// past the end of the code ends the walk.
+int progseg_walk_lines(ProgSegment* seg, int (*cb)(void* user, ProgSegment* seg, const uint16_t* line),
+                       void* user);
+// Number of segments in the list.
+size_t progseg_count(const ProgList* prog);
+
+// ---- lines --------------------------------------------------------------
+
+// Number of well-formed lines in the code, and the word offset of line i.
+size_t progseg_line_count(ProgSegment* seg);
+uint32_t progseg_line_offset(ProgSegment* seg, size_t i);
+// Line number of the first and last line, -1 for a segment without code.
+int progseg_first_line(ProgSegment* seg);
+int progseg_last_line(ProgSegment* seg);
+// Position of the first line whose number is not below lineno (the end of
+// the code when there is none); *exact tells whether that line has the
+// number. Lines of a segment are kept in ascending order.
+uint32_t progseg_lower_bound(ProgSegment* seg, int lineno, bool* exact);
+
+// Finds where a line belongs in the whole program: the segment and word
+// position of the first line (walking the segments in order) whose number is
+// not below lineno, else the end of the last segment. Unless exact_only is
+// set, a line that would come before the first line of a segment other than
+// the root joins the end of the preceding segment instead. Returns true when
+// the position holds a line with exactly that number.
+bool progseg_find_line(ProgList* prog, int lineno, bool exact_only, ProgSegment** seg, uint32_t* pos);
+
+// Inserts one compiled line (its word count is the low byte of words[1]) at
+// a word offset of the code. PROGSEG_CODE_FULL past PROGSEG_MAX_WORDS,
+// PROGSEG_BAD_ARGUMENT for an offset outside the code or a line shorter than
+// two words or than its own count says.
+int progseg_insert_line(ProgSegment* seg, uint32_t offset, const uint16_t* words, size_t count);
+// Appends symbol words; PROGSEG_SYMBOLS_FULL past PROGSEG_MAX_WORDS.
+int progseg_add_symbols(ProgSegment* seg, const uint16_t* words, size_t count);
+// Cuts the symbol table back to a size (undoing an append).
+void progseg_truncate_symbols(ProgSegment* seg, size_t size);
+// Drops both indexes; they are rebuilt on next use.
+void progseg_reindex(ProgSegment* seg);
+
+// ---- symbols ------------------------------------------------------------
+
+// A symbol as the compiler looks it up: class and sub-type, and its data.
+struct ProgSymbolRef {
+  int cls = 0;
+  int subtype = 0;
+  const uint8_t* packed = nullptr;  // class 0: PROG_PACKED_SIZE bytes
+  int lineno = 0;                   // class 1 sub-type 0
+  const char* name = nullptr;       // other classes: the name ...
+  int name_len = 0;                 // ... and its length (0..MAX_SYMBOL_NAME)
+};
+
+// Builds the words of a new entry for a symbol (address word, type word,
+// data) and appends them to out. False for a class or sub-type the compiler
+// does not write, or a name longer than MAX_SYMBOL_NAME.
+bool prog_symbol_entry(const ProgSymbolRef& sym, std::vector<uint16_t>* out);
+
+// Finds the first entry of a symbol table that matches a symbol:
+//   class 0      an entry of class 0 with the same 8 bytes;
+//   class 1      an entry of class 1 and the same sub-type, with the same
+//                line number (sub-type 0) or name;
+//   3, 5, 6, 7   an entry of class 3, 5, 6 or 7; class 4: 4; class 8: 8;
+//                both scalar (sub-type 0) or both arrays, and the same name.
+// Gives the entry's word offset, or -1.
+long progseg_find_symbol(ProgSegment* seg, const ProgSymbolRef& sym);
+// The same search over a bare word table (the new entries of one line).
+long prog_find_symbol_words(const uint16_t* words, size_t size, const ProgSymbolRef& sym);
+
+// ---- accessors ----------------------------------------------------------
+
+// Unpacks the 8-byte form into num, or into a module-wide number when num is
+// null, and gives it.
+dec_number* prog_unpack_number(const uint8_t* packed, dec_number* num);
+// Packs a number into the 8-byte form.
+void prog_pack_number(const dec_number* num, uint8_t* packed);
+// Display text of a numeric-constant entry (its address word first) into a
+// buffer of size bytes.
+void prog_number_text(const uint16_t* entry, char* buf, size_t size);
+// Copies a name out of name words into a NUL-terminated text; buf must hold
+// 2 * words + 1 bytes; words is 0..8.
+void prog_symbol_name(char* buf, const uint16_t* words, int nwords);
+// Text of the symbol that a reference (bit 15 set) names in a segment's
+// table, into buf of size bytes. 1 for a structure or an array, else 0;
+// -1 when the reference lies outside the table.
+int prog_symbol_text(ProgSegment* seg, uint32_t id, char* buf, size_t size);
+// Display name of a segment: "main" for the root, else "FN  ", "FN$ " or
+// "SUB " and the name. The text lives in a buffer that the next call
+// overwrites. An inconsistent first line gives "?".
+const char* segname(const ProgList* prog, ProgSegment* seg);
