@@ -45,7 +45,7 @@ functions
     ;
 
 function
-    : YQDLL IDENT { lf_begin_function($2); } '(' arguments ')'
+    : YQDLL IDENT { lf_begin_function($2); $2 = nullptr; /* the record owns it now */ } '(' arguments ')'
     ;
 
 arguments
