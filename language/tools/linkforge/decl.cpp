@@ -4,16 +4,22 @@
 #include "language/errutil.h"
 
 #include <cstdlib>
-#include <cstring>
+#include <string_view>
+#include <unordered_set>
 
 LfContext lf_ctx;
 
+namespace {
+// Names seen so far, so that a long declaration file is not searched for
+// every new name. The views point into the records' own names.
+std::unordered_set<std::string_view> g_function_names;
+std::unordered_set<std::string_view> g_argument_names;   // of the current function
+}  // namespace
+
 void lf_begin_function(char* name) {
-    for (LfFunction* f = lf_ctx.module.first; f; f = f->next)
-        if (std::strcmp(f->name, name) == 0) {
-            print_error("Function name already defined");
-            break;
-        }
+    if (!g_function_names.insert(name).second)
+        print_error("Function name already defined");
+    g_argument_names.clear();
     LfFunction* function = static_cast<LfFunction*>(safe_calloc(1, sizeof(LfFunction)));
     function->name = name;
     if (lf_ctx.module.last)
@@ -32,12 +38,8 @@ void lf_add_argument(char* name, int kind, long size) {
     }
     if (function->arg_count >= LF_MAX_ARGS)
         print_error("Maximum number of arguments exceeded");
-    if (name)
-        for (LfArgument* a = function->first_arg; a; a = a->next)
-            if (a->name && std::strcmp(a->name, name) == 0) {
-                print_error("Argument name already defined");
-                break;
-            }
+    if (name && !g_argument_names.insert(name).second)
+        print_error("Argument name already defined");
     LfArgument* argument = static_cast<LfArgument*>(safe_calloc(1, sizeof(LfArgument)));
     argument->name = name;
     argument->kind = kind;
@@ -66,4 +68,6 @@ void lf_free_module(LfModule* module) {
         function = next;
     }
     *module = LfModule{};
+    g_function_names.clear();
+    g_argument_names.clear();
 }
