@@ -114,8 +114,9 @@ void cg_dump(CompileContext* cc, int n, int w, uint16_t op, ...);
 // As cg_dump, with the top n elements right after the operation word, then
 // the extra words, then the m elements beneath.
 void cg_dump2(CompileContext* cc, int n, int m, int w, uint16_t op, ...);
-// The same with the extra words in an array (w - 1 of them).
-void cg_dump_words(CompileContext* cc, int n, int m, uint16_t op, const uint32_t* extra, int nextra);
+// The same two with the extra words in an array.
+void cg_dump_words(CompileContext* cc, int n, uint16_t op, const uint32_t* extra, int nextra);
+void cg_dump2_words(CompileContext* cc, int n, int m, uint16_t op, const uint32_t* extra, int nextra);
 
 // ---- fix-ups ------------------------------------------------------------
 

@@ -85,6 +85,9 @@ struct CompileContext {
   void* scan = nullptr;
   void (*scan_release)(void* scan) = nullptr;
   bool space_dependent = false;  // scanner spelling
+  // Column of the scanner's current token; errors that the code generator
+  // raises on its own are reported there.
+  int token_column = 0;
 
   int debug = 0;            // debug level (0 off)
   CgDebugSink debug_sink = nullptr;

@@ -145,6 +145,8 @@ size_t progseg_count(const ProgList* prog);
 // Number of well-formed lines in the code, and the word offset of line i.
 size_t progseg_line_count(ProgSegment* seg);
 uint32_t progseg_line_offset(ProgSegment* seg, size_t i);
+// True when a word offset is the start of a line.
+bool progseg_is_line_start(ProgSegment* seg, uint32_t offset);
 // Line number of the first and last line, -1 for a segment without code.
 int progseg_first_line(ProgSegment* seg);
 int progseg_last_line(ProgSegment* seg);

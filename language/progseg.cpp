@@ -1,0 +1,610 @@
+// Segments of a program in memory: the list, the lines of a segment's code
+// with their index, the symbol table with its index, and the accessors that
+// turn stored symbols back into text.
+#include "language/progseg.h"
+
+#include "language/decimal.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+
+[[noreturn]] void progseg_assert_failed(const char* what, int line) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "Internal error: %s (progseg, line %d)\n", what, line);
+  std::abort();
+}
+
+#define PROGSEG_ASSERT(cond)                                  \
+  do {                                                        \
+    if (!(cond)) progseg_assert_failed(#cond, __LINE__);      \
+  } while (0)
+
+void check_magic(const ProgSegment* seg) {
+  PROGSEG_ASSERT(seg != nullptr);
+  if (seg->magic != SEGMENT_MAGIC) progseg_assert_failed("seg->magic == SEGMENT_MAGIC", __LINE__);
+}
+
+// ---- line index ---------------------------------------------------------
+
+// Rebuilds the line index when the code changed size behind our back. Lines
+// are walked by their word counts; a malformed count (below 2, or running
+// past the end) ends the index there.
+void ensure_line_index(ProgSegment* seg) {
+  if (seg->line_index_size == seg->code.size()) return;
+  seg->line_index.clear();
+  size_t pos = 0;
+  const size_t size = seg->code.size();
+  while (pos + 2 <= size) {
+    size_t len = seg->code[pos + 1] & 0xFF;
+    if (len < 2 || pos + len > size) break;
+    seg->line_index.push_back(static_cast<uint32_t>(pos));
+    pos += len;
+  }
+  seg->line_index_size = size;
+}
+
+int line_number_at(const ProgSegment* seg, uint32_t offset) { return seg->code[offset] & 0x7FFF; }
+
+// ---- symbol index -------------------------------------------------------
+
+// The lookup key of a symbol: a group letter for the classes that match each
+// other, the sub-type or the scalar/array distinction, then the data bytes.
+void key_append_word(std::string* key, uint16_t w) {
+  key->push_back(static_cast<char>(w >> 8));
+  key->push_back(static_cast<char>(w & 0xFF));
+}
+
+char class_group(int cls) {
+  if (cls == SYM_CLASS_CONST) return 'K';
+  if (cls == SYM_CLASS_LINE) return 'L';
+  if (sym_class_is_numeric(cls)) return 'N';
+  if (cls == SYM_CLASS_STRING) return 'S';
+  if (cls == SYM_CLASS_STRUCT) return 'T';
+  return 0;
+}
+
+// Key of the table entry at offset off; false for an entry that never
+// matches a lookup (unknown class, too short for its data).
+bool entry_key(const uint16_t* words, size_t size, size_t off, std::string* key) {
+  uint16_t type = words[off + 1];
+  int cls = sym_type_class(type);
+  int sub = sym_type_subtype(type);
+  size_t len = static_cast<size_t>(sym_type_length(type));
+  if (len < 2 || off + len > size) return false;
+  char group = class_group(cls);
+  if (group == 0) return false;
+  key->clear();
+  key->push_back(group);
+  if (cls == SYM_CLASS_CONST) {
+    if (len < 6) return false;
+    for (size_t i = 0; i < 4; ++i) key_append_word(key, words[off + 2 + i]);
+    return true;
+  }
+  if (cls == SYM_CLASS_LINE) {
+    key->push_back(static_cast<char>('0' + sub));
+    if (sub == SYM_SUB_LINE) {
+      if (len < 3) return false;
+      key_append_word(key, words[off + 2]);
+      return true;
+    }
+  } else {
+    key->push_back(sub == 0 ? 's' : 'a');
+  }
+  key->push_back(static_cast<char>('0' + (len - 2)));
+  for (size_t i = 2; i < len; ++i) key_append_word(key, words[off + i]);
+  return true;
+}
+
+void name_words(const char* name, int len, uint16_t* out) {
+  for (int i = 0; i < len; i += 2) {
+    uint16_t hi = static_cast<uint8_t>(name[i]);
+    uint16_t lo = i + 1 < len ? static_cast<uint8_t>(name[i + 1]) : 0;
+    out[i / 2] = static_cast<uint16_t>(hi << 8 | lo);
+  }
+}
+
+// Key of a lookup; false for a symbol that no entry can match.
+bool ref_key(const ProgSymbolRef& sym, std::string* key) {
+  char group = class_group(sym.cls);
+  if (group == 0) return false;
+  key->clear();
+  key->push_back(group);
+  if (sym.cls == SYM_CLASS_CONST) {
+    if (sym.packed == nullptr) return false;
+    key->append(reinterpret_cast<const char*>(sym.packed), PROG_PACKED_SIZE);
+    return true;
+  }
+  if (sym.cls == SYM_CLASS_LINE) {
+    key->push_back(static_cast<char>('0' + (sym.subtype & 7)));
+    if (sym.subtype == SYM_SUB_LINE) {
+      key_append_word(key, static_cast<uint16_t>(sym.lineno));
+      return true;
+    }
+  } else {
+    key->push_back(sym.subtype == 0 ? 's' : 'a');
+  }
+  if (sym.name_len < 0 || sym.name_len > MAX_SYMBOL_NAME) return false;
+  uint16_t words[8];
+  int n = sym_name_words(sym.name_len);
+  name_words(sym.name, sym.name_len, words);
+  key->push_back(static_cast<char>('0' + n));
+  for (int i = 0; i < n; ++i) key_append_word(key, words[i]);
+  return true;
+}
+
+void ensure_symbol_index(ProgSegment* seg) {
+  const size_t size = seg->symbols.size();
+  if (seg->symbol_index_size > size) {
+    seg->symbol_index.clear();
+    seg->symbol_index_size = 0;
+  }
+  size_t off = seg->symbol_index_size;
+  std::string key;
+  while (off + 2 <= size) {
+    size_t len = sym_type_length(seg->symbols[off + 1]);
+    if (len < 2 || off + len > size) break;
+    if (entry_key(seg->symbols.data(), size, off, &key)) seg->symbol_index.emplace(key, static_cast<uint32_t>(off));
+    off += len;
+  }
+  seg->symbol_index_size = off;
+}
+
+char g_segname[64];
+dec_number g_unpacked;
+
+}  // namespace
+
+// ---- the list -----------------------------------------------------------
+
+ProgSegment* progseg_new(ProgList* prog) {
+  PROGSEG_ASSERT(prog != nullptr);
+  ProgSegment* seg = new (std::nothrow) ProgSegment();
+  if (seg == nullptr) return nullptr;
+  seg->magic = SEGMENT_MAGIC;
+  if (prog->root == nullptr) {
+    prog->root = seg;
+  } else {
+    ProgSegment* last = prog->last;
+    if (last == nullptr) {
+      last = prog->root;
+      while (last->next != nullptr) last = last->next;
+    }
+    last->next = seg;
+  }
+  prog->last = seg;
+  return seg;
+}
+
+int progseg_free(ProgList* prog, ProgSegment* seg) {
+  PROGSEG_ASSERT(prog != nullptr);
+  PROGSEG_ASSERT(seg != nullptr);
+  ProgSegment* prev = nullptr;
+  ProgSegment* cur = prog->root;
+  while (cur != nullptr && cur != seg) {
+    prev = cur;
+    cur = cur->next;
+  }
+  if (cur == nullptr) return PROGSEG_NOT_FOUND;
+  if (prev == nullptr)
+    prog->root = seg->next;
+  else
+    prev->next = seg->next;
+  if (prog->last == seg) prog->last = prev;
+  seg->magic = 0;
+  delete seg;
+  return PROGSEG_OK;
+}
+
+void progseg_free_all(ProgList* prog) {
+  PROGSEG_ASSERT(prog != nullptr);
+  ProgSegment* seg = prog->root;
+  ProgSegment* root = seg;
+  if (seg != nullptr) seg = seg->next;
+  while (seg != nullptr) {
+    ProgSegment* next = seg->next;
+    seg->magic = 0;
+    delete seg;
+    seg = next;
+  }
+  if (root != nullptr) {
+    root->magic = 0;
+    delete root;
+  }
+  prog->root = nullptr;
+  prog->last = nullptr;
+}
+
+bool progseg_reset(ProgList* prog) {
+  progseg_free_all(prog);
+  return progseg_new(prog) != nullptr;
+}
+
+int progseg_walk(ProgList* prog, int (*cb)(void* user, ProgSegment* seg), void* user) {
+  PROGSEG_ASSERT(prog != nullptr && cb != nullptr);
+  for (ProgSegment* seg = prog->root; seg != nullptr; seg = seg->next) {
+    seg->magic = SEGMENT_MAGIC;
+    int rc = cb(user, seg);
+    if (rc != 0) return rc;
+  }
+  return 0;
+}
+
+int progseg_walk_lines(ProgSegment* seg, int (*cb)(void* user, ProgSegment* seg, const uint16_t* line),
+                       void* user) {
+  check_magic(seg);
+  ensure_line_index(seg);
+  for (size_t i = 0; i < seg->line_index.size(); ++i) {
+    int rc = cb(user, seg, seg->code.data() + seg->line_index[i]);
+    if (rc != 0) return rc;
+  }
+  return 0;
+}
+
+size_t progseg_count(const ProgList* prog) {
+  size_t n = 0;
+  for (const ProgSegment* seg = prog->root; seg != nullptr; seg = seg->next) ++n;
+  return n;
+}
+
+// ---- lines --------------------------------------------------------------
+
+size_t progseg_line_count(ProgSegment* seg) {
+  check_magic(seg);
+  ensure_line_index(seg);
+  return seg->line_index.size();
+}
+
+uint32_t progseg_line_offset(ProgSegment* seg, size_t i) {
+  check_magic(seg);
+  ensure_line_index(seg);
+  PROGSEG_ASSERT(i < seg->line_index.size());
+  return seg->line_index[i];
+}
+
+bool progseg_is_line_start(ProgSegment* seg, uint32_t offset) {
+  check_magic(seg);
+  ensure_line_index(seg);
+  return std::binary_search(seg->line_index.begin(), seg->line_index.end(), offset);
+}
+
+int progseg_first_line(ProgSegment* seg) {
+  check_magic(seg);
+  ensure_line_index(seg);
+  return seg->line_index.empty() ? -1 : line_number_at(seg, seg->line_index.front());
+}
+
+int progseg_last_line(ProgSegment* seg) {
+  check_magic(seg);
+  ensure_line_index(seg);
+  return seg->line_index.empty() ? -1 : line_number_at(seg, seg->line_index.back());
+}
+
+uint32_t progseg_lower_bound(ProgSegment* seg, int lineno, bool* exact) {
+  check_magic(seg);
+  ensure_line_index(seg);
+  const auto& idx = seg->line_index;
+  auto it = std::lower_bound(idx.begin(), idx.end(), lineno,
+                             [seg](uint32_t off, int n) { return line_number_at(seg, off) < n; });
+  if (it == idx.end()) {
+    if (exact != nullptr) *exact = false;
+    return static_cast<uint32_t>(seg->code.size());
+  }
+  if (exact != nullptr) *exact = line_number_at(seg, *it) == lineno;
+  return *it;
+}
+
+bool progseg_find_line(ProgList* prog, int lineno, bool exact_only, ProgSegment** out_seg, uint32_t* out_pos) {
+  PROGSEG_ASSERT(prog != nullptr && prog->root != nullptr);
+  PROGSEG_ASSERT(lineno >= 0);
+  ProgSegment* prev = nullptr;
+  for (ProgSegment* seg = prog->root; seg != nullptr; prev = seg, seg = seg->next) {
+    check_magic(seg);
+    int last = progseg_last_line(seg);
+    if (last < lineno) continue;  // no line here at or above the number
+    bool exact = false;
+    uint32_t pos = progseg_lower_bound(seg, lineno, &exact);
+    if (!exact_only && !exact && prev != nullptr && pos == 0) {
+      // A new line between two segments joins the earlier one.
+      *out_seg = prev;
+      *out_pos = static_cast<uint32_t>(prev->code.size());
+      return false;
+    }
+    *out_seg = seg;
+    *out_pos = pos;
+    return exact;
+  }
+  ProgSegment* last = prog->last != nullptr ? prog->last : prev;
+  *out_seg = last;
+  *out_pos = static_cast<uint32_t>(last->code.size());
+  return false;
+}
+
+int progseg_insert_line(ProgSegment* seg, uint32_t offset, const uint16_t* words, size_t count) {
+  check_magic(seg);
+  if (offset > seg->code.size()) return PROGSEG_BAD_ARGUMENT;
+  if (count < 2 || words == nullptr || (words[1] & 0xFF) != count) return PROGSEG_BAD_ARGUMENT;
+  if (seg->code.size() + count > PROGSEG_MAX_WORDS) return PROGSEG_CODE_FULL;
+  ensure_line_index(seg);
+  try {
+    seg->code.insert(seg->code.begin() + offset, words, words + count);
+  } catch (const std::bad_alloc&) {
+    return PROGSEG_NO_MEMORY;
+  }
+  // Keep the index in step: a line at a line boundary shifts the lines
+  // after it; anywhere else the index is rebuilt on next use.
+  auto& idx = seg->line_index;
+  auto it = std::lower_bound(idx.begin(), idx.end(), offset);
+  bool boundary = (it != idx.end() && *it == offset) ||
+                  (it == idx.end() && seg->line_index_size + count == seg->code.size() &&
+                   offset == seg->line_index_size);
+  if (!boundary) {
+    seg->line_index_size = SIZE_MAX;
+    return PROGSEG_OK;
+  }
+  try {
+    it = idx.insert(it, offset);
+  } catch (const std::bad_alloc&) {
+    seg->line_index_size = SIZE_MAX;
+    return PROGSEG_OK;
+  }
+  for (++it; it != idx.end(); ++it) *it += static_cast<uint32_t>(count);
+  seg->line_index_size = seg->code.size();
+  return PROGSEG_OK;
+}
+
+int progseg_add_symbols(ProgSegment* seg, const uint16_t* words, size_t count) {
+  check_magic(seg);
+  if (count == 0) return PROGSEG_OK;
+  if (seg->symbols.size() + count > PROGSEG_MAX_WORDS) return PROGSEG_SYMBOLS_FULL;
+  try {
+    seg->symbols.insert(seg->symbols.end(), words, words + count);
+  } catch (const std::bad_alloc&) {
+    return PROGSEG_NO_MEMORY;
+  }
+  return PROGSEG_OK;
+}
+
+void progseg_truncate_symbols(ProgSegment* seg, size_t size) {
+  check_magic(seg);
+  if (size >= seg->symbols.size()) return;
+  seg->symbols.resize(size);
+  seg->symbol_index.clear();
+  seg->symbol_index_size = 0;
+}
+
+void progseg_reindex(ProgSegment* seg) {
+  check_magic(seg);
+  seg->line_index_size = SIZE_MAX;
+  seg->symbol_index.clear();
+  seg->symbol_index_size = 0;
+}
+
+// ---- symbols ------------------------------------------------------------
+
+bool prog_symbol_entry(const ProgSymbolRef& sym, std::vector<uint16_t>* out) {
+  switch (sym.cls) {
+    case SYM_CLASS_CONST: {
+      if (sym.packed == nullptr) return false;
+      out->push_back(0);
+      out->push_back(0x0006);
+      for (int i = 0; i < PROG_PACKED_SIZE; i += 2)
+        out->push_back(static_cast<uint16_t>(sym.packed[i] << 8 | sym.packed[i + 1]));
+      return true;
+    }
+    case SYM_CLASS_LINE:
+      if (sym.subtype == SYM_SUB_LINE) {
+        if (sym.lineno < 0 || sym.lineno > 0x7FFF) return false;
+        out->push_back(0xFFFF);
+        out->push_back(0x1003);
+        out->push_back(static_cast<uint16_t>(sym.lineno));
+        return true;
+      }
+      if (sym.subtype != SYM_SUB_LABEL && sym.subtype != SYM_SUB_FN && sym.subtype != SYM_SUB_FN_STR &&
+          sym.subtype != SYM_SUB_SUB)
+        return false;
+      break;
+    case SYM_CLASS_STRING:
+    case SYM_CLASS_NUMERIC:
+      if (sym.subtype < 0 || sym.subtype > 6) return false;
+      break;
+    case SYM_CLASS_STRUCT:
+      if (sym.subtype < 0 || sym.subtype > 7) return false;
+      break;
+    default:
+      return false;
+  }
+  if (sym.name == nullptr || sym.name_len < 0 || sym.name_len > MAX_SYMBOL_NAME) return false;
+  int n = sym_name_words(sym.name_len);
+  out->push_back(sym.cls == SYM_CLASS_LINE ? 0xFFFF : 0);
+  out->push_back(static_cast<uint16_t>(sym.cls << 12 | sym.subtype << 9 | (n + 2)));
+  uint16_t words[8];
+  name_words(sym.name, sym.name_len, words);
+  out->insert(out->end(), words, words + n);
+  return true;
+}
+
+long progseg_find_symbol(ProgSegment* seg, const ProgSymbolRef& sym) {
+  check_magic(seg);
+  std::string key;
+  if (!ref_key(sym, &key)) return -1;
+  ensure_symbol_index(seg);
+  auto it = seg->symbol_index.find(key);
+  return it == seg->symbol_index.end() ? -1 : static_cast<long>(it->second);
+}
+
+long prog_find_symbol_words(const uint16_t* words, size_t size, const ProgSymbolRef& sym) {
+  std::string want;
+  if (!ref_key(sym, &want)) return -1;
+  std::string key;
+  size_t off = 0;
+  while (off + 2 <= size) {
+    size_t len = sym_type_length(words[off + 1]);
+    if (len < 2 || off + len > size) break;
+    if (entry_key(words, size, off, &key) && key == want) return static_cast<long>(off);
+    off += len;
+  }
+  return -1;
+}
+
+// ---- accessors ----------------------------------------------------------
+
+dec_number* prog_unpack_number(const uint8_t* packed, dec_number* num) {
+  PROGSEG_ASSERT(packed != nullptr);
+  if (num == nullptr) num = &g_unpacked;
+  // A NULL or malformed constant (only a damaged file holds one) reads as
+  // zero rather than stopping the process.
+  (void)math_unpack(packed, PROG_PACKED_SIZE, num);
+  return num;
+}
+
+void prog_pack_number(const dec_number* num, uint8_t* packed) {
+  PROGSEG_ASSERT(num != nullptr && packed != nullptr);
+  math_pack(num, packed, PROG_PACKED_SIZE);
+}
+
+void prog_number_text(const uint16_t* entry, char* buf, size_t size) {
+  PROGSEG_ASSERT(entry != nullptr && buf != nullptr && size > 0);
+  uint8_t packed[PROG_PACKED_SIZE];
+  for (int i = 0; i < 4; ++i) {
+    packed[2 * i] = static_cast<uint8_t>(entry[2 + i] >> 8);
+    packed[2 * i + 1] = static_cast<uint8_t>(entry[2 + i] & 0xFF);
+  }
+  dec_number num;
+  prog_unpack_number(packed, &num);
+  if (dec_is_null(&num) || dec_is_zero(&num)) {
+    std::snprintf(buf, size, "0");
+    return;
+  }
+  int decpt = 0, sign = 0;
+  dec_digits dig;
+  const char* d = math_ecvt(&num, 12, &decpt, &sign, &dig);
+  int e = decpt - 1;  // the power of ten of the first digit
+  int z = 11;         // the last non-zero digit
+  while (z > 0 && d[z] == '0') --z;
+  char out[48];
+  int n = 0;
+  if (sign) out[n++] = '-';
+  bool fixed = e >= -12 && e <= 11 &&
+               ((e >= 0 && e - z <= 5) || (e < 0 && -e <= 5 && -e + z <= 12));
+  if (fixed && e >= 0) {
+    for (int i = 0; i <= e; ++i) out[n++] = i <= z ? d[i] : '0';
+    if (z > e) {
+      out[n++] = '.';
+      for (int i = e + 1; i <= z; ++i) out[n++] = d[i];
+    }
+  } else if (fixed) {
+    out[n++] = '0';
+    out[n++] = '.';
+    for (int i = 0; i < -e - 1; ++i) out[n++] = '0';
+    for (int i = 0; i <= z; ++i) out[n++] = d[i];
+  } else {
+    out[n++] = d[0];
+    if (z > 0) {
+      out[n++] = '.';
+      for (int i = 1; i <= z; ++i) out[n++] = d[i];
+    }
+    n += std::snprintf(out + n, sizeof out - static_cast<size_t>(n), "E%d", e);
+  }
+  out[n] = '\0';
+  std::snprintf(buf, size, "%s", out);
+}
+
+void prog_symbol_name(char* buf, const uint16_t* words, int nwords) {
+  int bytes = 2 * nwords;
+  PROGSEG_ASSERT(bytes >= 0 && bytes <= MAX_SYMBOL_NAME + 1);
+  int n = 0;
+  for (int i = 0; i < nwords; ++i) {
+    buf[n++] = static_cast<char>(words[i] >> 8);
+    buf[n++] = static_cast<char>(words[i] & 0xFF);
+  }
+  buf[n] = '\0';
+}
+
+int prog_symbol_text(ProgSegment* seg, uint32_t id, char* buf, size_t size) {
+  check_magic(seg);
+  PROGSEG_ASSERT(is_symtab_id(id));
+  PROGSEG_ASSERT(buf != nullptr && size > 0);
+  buf[0] = '\0';
+  size_t off = id & 0x7FFF;
+  const auto& sym = seg->symbols;
+  if (off + 2 > sym.size()) return -1;
+  uint16_t type = sym[off + 1];
+  int cls = sym_type_class(type);
+  int sub = sym_type_subtype(type);
+  int len = sym_type_length(type);
+  if (len < 2 || off + static_cast<size_t>(len) > sym.size()) return -1;
+  char name[2 * 8 + 2];
+  int nwords = std::min(len - 2, 8);
+  if (cls == SYM_CLASS_CONST) {
+    if (len < 6) return -1;
+    prog_number_text(&sym[off], buf, size);
+    return 0;
+  }
+  if (cls == SYM_CLASS_LINE && sub == SYM_SUB_LINE) {
+    if (len < 3) return -1;
+    std::snprintf(buf, size, "%u", static_cast<unsigned>(sym[off + 2]));
+    return 0;
+  }
+  prog_symbol_name(name, &sym[off + 2], nwords);
+  switch (cls) {
+    case SYM_CLASS_LINE:
+      std::snprintf(buf, size, "%s%s", name, sub == SYM_SUB_FN_STR ? "$" : "");
+      return 0;
+    case SYM_CLASS_STRING:
+      std::snprintf(buf, size, "%s$", name);
+      return sub != 0 ? 1 : 0;
+    case SYM_CLASS_NUM_D:
+    case SYM_CLASS_NUMERIC:
+    case SYM_CLASS_NUM_S:
+    case SYM_CLASS_NUM_I:
+      std::snprintf(buf, size, "%s", name);
+      return sub != 0 ? 1 : 0;
+    case SYM_CLASS_STRUCT:
+      std::snprintf(buf, size, "%s", name);
+      return 1;
+    default:
+      return -1;
+  }
+}
+
+const char* segname(const ProgList* prog, ProgSegment* seg) {
+  check_magic(seg);
+  if (seg == prog->root) {
+    std::snprintf(g_segname, sizeof g_segname, "main");
+    return g_segname;
+  }
+  std::snprintf(g_segname, sizeof g_segname, "?");
+  const auto& code = seg->code;
+  if (code.size() < 4) return g_segname;
+  size_t stmt = 2;
+  if (is_symtab_id(code[2])) stmt = 3;
+  if (stmt < code.size() && code[stmt] == 0x0932) ++stmt;  // statement prefix
+  size_t idpos = stmt + 1;
+  size_t linelen = code[1] & 0xFF;
+  if (idpos >= code.size() || idpos >= linelen) return g_segname;
+  uint16_t id = code[idpos];
+  if (!is_symtab_id(id)) return g_segname;
+  size_t off = id & 0x7FFF;
+  const auto& sym = seg->symbols;
+  if (off + 2 > sym.size()) return g_segname;
+  uint16_t type = sym[off + 1];
+  int len = sym_type_length(type);
+  if (sym_type_class(type) != SYM_CLASS_LINE || len < 2 || off + static_cast<size_t>(len) > sym.size())
+    return g_segname;
+  const char* prefix;
+  switch (sym_type_subtype(type)) {
+    case SYM_SUB_FN: prefix = "FN  "; break;
+    case SYM_SUB_FN_STR: prefix = "FN$ "; break;
+    case SYM_SUB_SUB: prefix = "SUB "; break;
+    default: return g_segname;
+  }
+  char name[2 * 8 + 2];
+  prog_symbol_name(name, &sym[off + 2], std::min(len - 2, 8));
+  std::snprintf(g_segname, sizeof g_segname, "%s%s", prefix, name);
+  return g_segname;
+}
