@@ -19,6 +19,9 @@ constexpr const char* kModule = "decimal.cpp";
 constexpr int kTextDigits = 18;
 // An exponent in a text must stay below this.
 constexpr int kTextExponentLimit = 1000;
+// Decimal places (or significant digits) beyond which rounding changes
+// nothing (or everything): well outside the 2 x 128 decimal exponents.
+constexpr int kPlacesLimit = 1000;
 
 #define MATH_FATAL(code) math_fatal((code), kModule, __LINE__)
 
@@ -96,6 +99,12 @@ int decimal_digits(const dec_number* n, char* s, int* decpt) {
 
 int round_places(dec_number* n, int places, bool round_up_allowed) {
   if (dec_is_null(n) || dec_count(n) == 0) return DEC_OK;
+  // Far beyond the exponent range every place count acts alike.
+  if (places > kPlacesLimit) return DEC_OK;
+  if (places < -kPlacesLimit) {
+    dec_set_zero(n);
+    return DEC_OK;
+  }
   int e = dec_exponent(n);
   int count = dec_count(n);
   // w[0] takes a carry into a new leading digit; w[1..8] are the digits.
@@ -481,7 +490,7 @@ int math_round_sig(dec_number* n, int digits) {
   if (dec_count(n) == 0) return 0;
   int saved_exponent = dec_exponent(n);
   int saved_sign = dec_sign(n);
-  int places = digits;
+  int places = digits > kPlacesLimit ? kPlacesLimit : digits;
   if (n->digit[0] < 10) ++places;
   n->head = dec_make_head(0, DEC_SIGN_POS, dec_count(n));
   int code = dec_round(n, places);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -394,6 +395,30 @@ TEST(DecimalPacked, OtherSizes) {
 }
 
 // ---- the small operations --------------------------------------------------
+
+TEST(DecimalMath, ExtremePlaceCounts) {
+  const char* const inputs[] = {"-123.456", "1E-130", "9.999999999999999E125"};
+  for (const char* in : inputs) {
+    SCOPED_TRACE(in);
+    dec_number x = parse(in);
+    dec_number n = x;
+    EXPECT_EQ(math_round_sig(&n, INT_MAX), 0);
+    EXPECT_EQ(image(n), image(x));
+    for (int places : {INT_MAX, INT_MAX - 1}) {
+      n = x;
+      EXPECT_EQ(dec_round(&n, places), DEC_OK);
+      EXPECT_EQ(image(n), image(x));
+    }
+    for (int places : {INT_MIN, INT_MIN + 1}) {
+      n = x;
+      EXPECT_EQ(dec_trunc(&n, places), DEC_OK);
+      EXPECT_EQ(n.head, DEC_HEAD_ZERO);
+      n = x;
+      EXPECT_EQ(dec_round(&n, places), DEC_OK);
+      EXPECT_EQ(n.head, DEC_HEAD_ZERO);
+    }
+  }
+}
 
 TEST(DecimalMath, SignNegationAndConstants) {
   dec_number n;
