@@ -1,0 +1,81 @@
+#include "workbench/editor/outputloc.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "workbench/shell/sysassert.h"
+
+namespace {
+
+char* CopyString(const char* s) {
+  if (!s) return nullptr;
+  size_t n = std::strlen(s) + 1;
+  char* p = static_cast<char*>(std::malloc(n));
+  SYS_ASSERT(p);
+  std::memcpy(p, s, n);
+  return p;
+}
+
+}  // namespace
+
+OutputLoc::~OutputLoc() {
+  std::free(file);
+  if (!loc_link) return;
+  if (prev)
+    prev->next = next;
+  else {
+    SYS_ASSERT(loc_link->head == this);
+    loc_link->head = next;
+  }
+  if (next)
+    next->prev = prev;
+  else {
+    SYS_ASSERT(loc_link->tail == this);
+    loc_link->tail = prev;
+  }
+}
+
+const char* OutputLoc::File() const {
+  if (file) return file;
+  return loc_link ? loc_link->default_file : nullptr;
+}
+
+OutputLoc* OutputLocList::Add(uint32_t handle, uint32_t value, uint16_t segment, uint16_t line, const char* file) {
+  SYS_ASSERT(handle);
+  auto* loc = new OutputLoc;
+  loc->handle = handle;
+  loc->value = value;
+  loc->segment = segment;
+  loc->line = line;
+  loc->file = CopyString(file);
+  loc->loc_link = this;
+  loc->prev = tail;
+  if (tail)
+    tail->next = loc;
+  else {
+    SYS_ASSERT(!head);
+    head = loc;
+  }
+  tail = loc;
+  return loc;
+}
+
+OutputLoc* OutputLocList::Find(uint32_t handle) const {
+  for (OutputLoc* loc = head; loc; loc = loc->next)
+    if (loc->handle == handle) return loc;
+  return nullptr;
+}
+
+void OutputLocList::SetDefaultFile(const char* name) {
+  char* copy = CopyString(name);
+  std::free(default_file);
+  default_file = copy;
+}
+
+void OutputLocList::Clear() {
+  while (head) delete head;
+  SYS_ASSERT(!head);
+  SYS_ASSERT(!tail);
+  std::free(default_file);
+  default_file = nullptr;
+}
