@@ -39,7 +39,9 @@ void err_begin_source() {
 
 void err_print(const char* text) { print_with(&g_err_context, text); }
 
-void err_report(ErrContext* ctx, const char* message) {
+namespace {
+
+void report(ErrContext* ctx, const char* kind, const char* message) {
     const bool has_line = ctx->line_text != nullptr && ctx->line_number > 0;
     const bool fresh_line = has_line && ctx->line_number != ctx->last_line;
 
@@ -52,6 +54,11 @@ void err_report(ErrContext* ctx, const char* message) {
             print_with(ctx, "\n");
     }
     print_with(ctx, "*** ");
+    if (kind) {
+        print_with(ctx, "(");
+        print_with(ctx, kind);
+        print_with(ctx, ") ");
+    }
     print_with(ctx, message);
     char suffix[48];
     if (fresh_line)
@@ -62,6 +69,12 @@ void err_report(ErrContext* ctx, const char* message) {
 
     if (has_line)
         ctx->last_line = ctx->line_number;
+}
+
+}  // namespace
+
+void err_report(ErrContext* ctx, const char* message) {
+    report(ctx, nullptr, message);
     ++ctx->error_count;
     if (ctx->max_errors > 0 && ctx->error_count > ctx->max_errors) {
         print_with(ctx, "*** (FATAL) Number of errors exceeds maximum\n");
@@ -71,6 +84,11 @@ void err_report(ErrContext* ctx, const char* message) {
 }
 
 void print_error(const char* message) { err_report(&g_err_context, message); }
+
+void print_warning(const char* message) {
+    report(&g_err_context, "WARNING", message);
+    ++g_err_context.warning_count;
+}
 
 void* safe_calloc(size_t count, size_t size) {
     if (count == 0 || size == 0)

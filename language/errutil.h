@@ -17,6 +17,7 @@ struct ErrContext {
     long line_number;        // its number; 0 when there is no current line
     long last_line;          // line number of the last error report, 0 for none
     long error_count;        // errors reported so far
+    long warning_count;      // warnings reported so far
     long max_errors;         // give up when the count exceeds this; 0 = no limit
     err_print_fn print;      // paged print routine; null writes to standard output
     void* print_user;
@@ -36,6 +37,8 @@ void err_print(const char* text);
 // with status 1 when a maximum is set and the count exceeds it.
 void print_error(const char* message);
 void err_report(ErrContext* ctx, const char* message);
+// The same report as "*** (WARNING) message", counted as a warning.
+void print_warning(const char* message);
 
 // Zeroed memory for count elements of size bytes; never returns null: a
 // failed allocation reports "(FATAL) Memory panic" and ends the process (1).

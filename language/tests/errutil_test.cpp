@@ -30,13 +30,20 @@ TEST_F(ErrorReport, NamesTheSourceLineOncePerLine) {
     print_error("syntax error");
     err_set_line("YqDLL g(x", 9);   // last line of a file, no newline
     print_error("syntax error");
+    print_warning("Unreferenced items");
+    err_set_line("ITEMS: A, X2;\n", 10);
+    print_warning("Item name reused");
     EXPECT_EQ(printed,
               "YqDLL f(YqInt a, YqInt a)\n"
               "*** Argument name already defined in line 4\n"
               "*** syntax error\n"
               "YqDLL g(x\n"
-              "*** syntax error in line 9\n");
+              "*** syntax error in line 9\n"
+              "*** (WARNING) Unreferenced items\n"
+              "ITEMS: A, X2;\n"
+              "*** (WARNING) Item name reused in line 10\n");
     EXPECT_EQ(err_context()->error_count, 3);
+    EXPECT_EQ(err_context()->warning_count, 2);
 }
 
 TEST_F(ErrorReport, ListingHasShownTheLineAlready) {
