@@ -1,0 +1,27 @@
+// TCP helpers of the database protocol (also used by the dialog conversion
+// tool): connect by host and service, send and receive whole byte ranges,
+// close, the use-counted start-up of the socket layer and its error texts.
+#pragma once
+
+#include <cstddef>
+
+// A connected socket, or -1 (the cause is traced, category X).
+int tcp_connect(const char* host, const char* service);
+// Sends all n bytes; 0 or -1.
+int tcp_send(int sock, const void* bytes, size_t n);
+// Receives exactly n bytes; 0, 1 at end of stream, or -1.
+int tcp_recv(int sock, void* bytes, size_t n);
+// 0 or -1; a socket of -1 is accepted silently.
+int tcp_close(int sock);
+
+// Use count of the socket layer: start-up takes one use, clean-up gives one
+// back (force: all of them) and returns the remaining count.
+int idb__winsock_startup();
+int tcp_cleanup(int force);
+
+// The error code of the last failed socket call, in the socket layer's
+// numbering (10004 interrupted, 10054 reset, 10061 refused and so on).
+int tcp_last_error();
+// "[10061] Connection refused" and the like; "[%d] Message not found" for a
+// code without a text. The text lives in a static buffer.
+const char* tcp_error_text(int code);
