@@ -51,12 +51,11 @@ void store_line(CompileContext* cc, ProgSegment* seg, uint32_t pos, const std::v
 }
 
 int compile_line(CompileContext* cc, const char* text, size_t length) {
-  if (cc->front.line_start == nullptr || cc->front.parse == nullptr)
-    cg_error(cc, 0, "STATEMENT COMPILER NOT AVAILABLE");
+  if (cc->front.line_start == nullptr) cg_error(cc, 0, "STATEMENT COMPILER NOT AVAILABLE");
   if (length > 0x7FFFFFFF) cg_error(cc, 0, "LINE TOO LONG");
   int kind = cc->front.line_start(cc, SCAN_MODE_PROGRAM, text, static_cast<int>(length));
   if (kind == 0) return CG_LINE_EMPTY;
-  if (kind == 1) cg_error(cc, 0, "SYNTAX ERROR");
+  if (kind != 2 && kind != 3) cg_error(cc, 0, "SYNTAX ERROR");
 
   CgState& s = cc->cg;
   if (s.code.size() < 2) cg_error(cc, 0, "SYNTAX ERROR");
@@ -83,6 +82,7 @@ int compile_line(CompileContext* cc, const char* text, size_t length) {
   if (exists) cg_error(cc, 0, "DUPLICATE LINE NUMBER");
 
   s.seg = seg;
+  if (cc->front.parse == nullptr) cg_error(cc, 0, "STATEMENT COMPILER NOT AVAILABLE");
   if (cc->front.parse(cc) != 0) {
     // The parser gave up without a message of its own: report the one the
     // line start preset.

@@ -54,7 +54,8 @@ CgHost cg_default_host();
 // 3 unnumbered statement; emits the first words of the line); parse runs the
 // statement parser over the rest of the line (0 success, non-zero failure).
 // A null stage means that part of the compiler is not available in this
-// build: the line fails with "STATEMENT COMPILER NOT AVAILABLE".
+// build: the line fails with "STATEMENT COMPILER NOT AVAILABLE" (without a
+// parser, after the line start has checked the line number and keyword).
 struct CgFrontEnd {
   int (*line_start)(CompileContext* cc, int mode, const char* text, int length) = nullptr;
   int (*parse)(CompileContext* cc) = nullptr;

@@ -476,11 +476,14 @@ TEST_F(CodegenFixture, ParserFailureReportsThePresetMessage) {
   EXPECT_EQ(cc.error_column, 7);
 }
 
-TEST_F(CodegenFixture, WithoutAFrontEndNothingCompiles) {
+TEST_F(CodegenFixture, WithoutAParserNothingCompiles) {
+  cc.front.parse = nullptr;
+  expect_error("10 X=1", assign_one, "STATEMENT COMPILER NOT AVAILABLE");
+  // The line start still sorts out empty lines and bare line numbers.
+  EXPECT_EQ(compile("  ", CG_IMPLIED_LET, assign_one), CG_LINE_EMPTY);
+  expect_error("20", assign_one, "SYNTAX ERROR");
   cc.front = CgFrontEnd{};
-  EXPECT_EQ(cg_compile_line(&cc, "10 X=1", 6), CG_LINE_ERROR);
-  EXPECT_EQ(cc.error_message, "STATEMENT COMPILER NOT AVAILABLE");
-  EXPECT_TRUE(cc.prog.root->code.empty());
+  expect_error("10 X=1", assign_one, "STATEMENT COMPILER NOT AVAILABLE");
 }
 
 const char* refuse_insert(void*, CompileContext*, ProgSegment*, uint32_t, const uint16_t*, size_t) {
