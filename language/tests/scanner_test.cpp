@@ -579,3 +579,20 @@ TEST(ScanDebug, TraceOfKeywordsAndTokens) {
               "char: ')'\n"
               "const: 1.5\n");
 }
+
+TEST(ScanLineStart, ClearsTheStateOfTheLineBefore) {
+    Scanner s(SI);
+    const char* image = "10 IMAGE 3A";
+    ASSERT_EQ(s.guarded([&] {
+        scan_line_start(&s.cc, SCAN_MODE_PROGRAM, image, static_cast<int>(std::strlen(image)));
+        scan_lex(&s.cc);
+        scan_lex(&s.cc);
+        scan_rest(&s.cc, SCAN_FORMAT);
+        scan_select_table(&s.cc, SK_T3);
+        scan_pushback(&s.cc, T_MAIN);
+        scan_pushback(&s.cc, T_SUB);
+    }), "");
+    s.cc.cg.code.clear();
+    // No format mode, no context table and no stale tokens on the next line.
+    EXPECT_EQ(s.line("20 PRINT TAB,x"), "STMT Rxc629:PRINT  SYM(T) SYM(A) SYM(B) ',' ERR 13 IMPROPER CHARACTER");
+}
