@@ -1,0 +1,274 @@
+// The store command line: usage, option errors, source reading, control
+// lines and error reports, the listing and checked output.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "testsupport.h"
+
+namespace {
+
+using vtest::run;
+using vtest::RunOptions;
+using vtest::RunResult;
+
+// The banner: product number, tool name, the maker's notice and the version.
+const std::regex kBanner("^\nQ7702K STORE [^\n]+ \\(A\\.06\\.31\\)\n\n");
+
+// Standard error with the banner taken off its front.
+std::string after_banner(const RunResult& r) {
+    std::smatch m;
+    if (!std::regex_search(r.err, m, kBanner)) {
+        ADD_FAILURE() << "no banner: " << r.err;
+        return r.err;
+    }
+    return r.err.substr(static_cast<size_t>(m.length(0)));
+}
+
+const char kUsage[] =
+    "Usage: store [options] inputfile\n"
+    "options:\n"
+    " -help                 = show usage (this list)\n"
+    " -o file               = specify output filename.\n"
+    "                         (this is required if reading from stdin)\n"
+    " -n                    = don't create output file\n"
+    " -e                    = change error message form\n"
+    " -v       --verbose    = Verbose. Output source lines\n"
+    " -s       --sd         = Use space dependent mode\n"
+    " -t wdth  --tab wdth   = tab width\n"
+    " -f lno   --fline lno  = first line number (default is 1)\n"
+    " -i int   --inc inc    = line number increment (default is 1)\n"
+    " -r rev   --rev rev    = use specified program format (default is 0)\n"
+    "                         (0 = compatible, 1 = A.05.01, 2 = A.06.00)\n"
+    " -p pswd  --pswd pswd  = specifiy program password\n"
+    "Specifying '-' as inputfile will force reading from stdin\n"
+    "\n";
+
+// Runs store over a source given on standard input.
+RunOptions in_folder(const std::string& cwd) {
+    RunOptions options;
+    options.cwd = cwd;
+    return options;
+}
+
+RunResult store_stdin(const std::string& source, std::vector<std::string> args) {
+    RunOptions options;
+    options.input = source;
+    args.push_back("-");
+    return run("store", args, options);
+}
+
+TEST(StoreTool, UsageOnStandardError) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"-help"}}) {
+        RunResult r = run("store", args);
+        EXPECT_EQ(r.exit_code, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(after_banner(r), kUsage);
+    }
+}
+
+TEST(StoreTool, VersionShowsTheBanner) {
+    RunResult r = run("store", {"-version"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(after_banner(r), "");
+}
+
+TEST(StoreTool, CommandLineErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;  // after the banner; a leading '~' matches the end only
+    } cases[] = {
+        {{"-f", "0", "x"}, "store: Bad line number\nstore: Illegal arguments\n"},
+        {{"--fline=32768", "x"}, "store: Bad line number\nstore: Illegal arguments\n"},
+        {{"-f", "abc", "x"}, "store: Bad line number\nstore: Illegal arguments\n"},
+        {{"-i", "101", "x"}, "store: Bad line increment\nstore: Illegal arguments\n"},
+        {{"--inc", "0", "x"}, "store: Bad line increment\nstore: Illegal arguments\n"},
+        {{"-t", "21", "x"}, "store: Bad tab width\nstore: Illegal arguments\n"},
+        {{"--tab", "-1", "x"}, "store: Bad tab width\nstore: Illegal arguments\n"},
+        {{"-r", "3", "x"}, "store: Bad file format revision\nstore: Illegal arguments\n"},
+        {{"-f", "99999999999", "x"}, "store: Bad line number\nstore: Illegal arguments\n"},
+        // Parsing goes on after a bad value: every one is reported.
+        {{"-t", "21", "-r", "9", "x"},
+         "store: Bad tab width\nstore: Bad file format revision\nstore: Illegal arguments\n"},
+        {{"-w", "z4", "x"}, "store: Illegal arguments\n"},
+        {{"a", "b"}, "store: Illegal arguments\n"},
+        {{"-x", "a"}, "~store: Illegal arguments\n"},
+        {{"-n"}, "store: No inputfile specified\n"},
+        {{"-"}, "store: Must specify outfile if reading from stdin\n"},
+        {{"-v", "-"}, "store: Must specify outfile if reading from stdin\n"},
+    };
+    for (const Case& c : cases) {
+        RunResult r = run("store", c.args);
+        std::string what = c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : "");
+        EXPECT_EQ(r.exit_code, 2) << what;
+        EXPECT_EQ(r.out, "") << what;
+        std::string err = after_banner(r);
+        if (c.err[0] == '~') {
+            std::string tail = c.err.substr(1);
+            EXPECT_GT(err.size(), tail.size()) << what << ": getopt says what was wrong";
+            EXPECT_EQ(err.substr(err.size() - std::min(err.size(), tail.size())), tail) << what;
+            EXPECT_NE(err.find("store: "), std::string::npos) << err;
+        } else {
+            EXPECT_EQ(err, c.err) << what;
+        }
+    }
+}
+
+TEST(StoreTool, GoodOptionValuesAreAccepted) {
+    // Borders of every range, -w z3, -c with its ignored argument, long forms.
+    RunResult r = store_stdin("", {"-n", "-f", "32767", "-i", "100", "-t", "0", "-r", "2", "-w", "z3",
+                                   "-c", "anything", "--charset", "-b", "-s", "-e", "--rev=1",
+                                   "--pswd", "secret", "-p", "x", "--fline", "1", "--inc=1", "--tab", "20",
+                                   "--border", "--sd", "--verbose", "--debug", "--hex", "--list"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+}
+
+TEST(StoreTool, UnreadableInputIsAFailure) {
+    vtest::TempDir dir;
+    RunResult r = run("store", {dir.file("missing.txt")});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(after_banner(r), dir.file("missing.txt") + ": No such file or directory\n");
+}
+
+TEST(StoreTool, NoOutputWithoutErrors) {
+    // Empty lines and good control lines only: nothing reaches the compiler.
+    RunResult r = store_stdin("\n$LINE100,5\n\n$TAB4\n# 7 other\n\r\n", {"-n"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(after_banner(r), "no output file created\n");
+}
+
+TEST(StoreTool, ControlLineErrorsWithoutCaret) {
+    const std::string source =
+        "\n"
+        "$PAGE\n"       // line 2
+        "#\n"           // line 3
+        "$LINE0\n"      // line 4
+        "$LINE10,-1\n"  // line 5
+        "# 40 lib.txt\n"
+        "$TAB\n";       // line 40 of lib.txt
+    RunResult r = store_stdin(source, {"-n"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(after_banner(r),
+              "$PAGE\nUnknown control directive\nstore: stdin, line 2\n"
+              "#\nUnknown control directive\nstore: stdin, line 3\n"
+              "$LINE0\nBad line number\nstore: stdin, line 4\n"
+              "$LINE10,-1\nBad line increment\nstore: stdin, line 5\n"
+              "$TAB\nUnknown control directive\nstore: lib.txt, line 40\n"
+              "\n5 errors - no output file created\n");
+
+    r = store_stdin(source, {"-n", "-e"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(after_banner(r),
+              "store: stdin, line 2: Unknown control directive\n"
+              "store: stdin, line 3: Unknown control directive\n"
+              "store: stdin, line 4: Bad line number\n"
+              "store: stdin, line 5: Bad line increment\n"
+              "store: lib.txt, line 40: Unknown control directive\n"
+              "\n5 errors - no output file created\n");
+}
+
+TEST(StoreTool, OverlongLineIsReportedOnce) {
+    const std::string longline(600, 'A');
+    RunResult r = store_stdin(longline + "\n$BAD\n", {"-n", "-e"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(after_banner(r),
+              "store: stdin, line 1: Line too long\n"
+              "store: stdin, line 2: Unknown control directive\n"
+              "\n2 errors - no output file created\n");
+}
+
+TEST(StoreTool, MessagesNameTheInputWithoutExtension) {
+    vtest::TempDir dir;
+    struct Case {
+        std::string file;   // created in the folder
+        std::string shown;  // name in messages
+    } cases[] = {
+        {"prog.txt", "prog"},
+        {"plain", "plain"},
+    };
+    for (const Case& c : cases) {
+        vtest::write_file(dir.file(c.file), "$X\n");
+        RunResult r = run("store", {"-e", "-n", c.file}, in_folder(dir.path()));
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_EQ(after_banner(r), "store: " + c.shown + ", line 1: Unknown control directive\n"
+                                   "\n1 errors - no output file created\n");
+    }
+    // Only "/" separates folders: the dot of a folder name stays.
+    std::string sub = dir.file("dir.d");
+    ASSERT_EQ(run("/bin/mkdir", {sub}).exit_code, 0);
+    vtest::write_file(sub + "/prog", "$X\n");
+    RunResult r = run("store", {"-e", "-n", "dir.d/prog"}, in_folder(dir.path()));
+    EXPECT_EQ(after_banner(r), "store: dir.d/prog, line 1: Unknown control directive\n"
+                               "\n1 errors - no output file created\n");
+}
+
+TEST(StoreTool, EchoShowsTheExpandedLine) {
+    // The echo comes before the line is compiled, so it shows what the
+    // compiler is given: tabs expanded, CR and line end gone, and a last line
+    // without line end handled like the others.
+    const std::string source = "1234567\tX\r\n$TAB4\nA\tB\n$TAB0\nC\tD";
+    RunResult r = store_stdin(source, {"-n", "-v"});
+    EXPECT_EQ(r.out, "1234567 X\nA   B\nC\tD\n");
+    EXPECT_EQ(r.err.find("Line too long"), std::string::npos) << r.err;
+
+    r = store_stdin("1234567\tX\n", {"-n", "-d"});
+    EXPECT_EQ(r.out.substr(0, 11), "\n1234567 X\n");
+}
+
+TEST(StoreTool, TabExpansionLimit) {
+    // 505 characters and a tab run past the limit of 510.
+    const std::string source = std::string(505, 'A') + "\t\n";
+    RunResult r = store_stdin(source, {"-n", "-e", "-v"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.out, "") << "a line that is too long is not compiled";
+    EXPECT_EQ(after_banner(r),
+              "store: stdin, line 1: Line too long (after Tab expansion)\n"
+              "\n1 errors - no output file created\n");
+}
+
+TEST(StoreTool, EveryCompiledLineIsReported) {
+    // Every ordinary line reaches the line compiler and fails or succeeds
+    // there; either way it is never silently dropped.
+    RunResult r = store_stdin("10 PRINT 1\n20 END\n", {"-n", "-e"});
+    if (r.exit_code == 1) {
+        EXPECT_NE(r.err.find("store: stdin, line 1: "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("store: stdin, line 2: "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("\n2 errors - no output file created\n"), std::string::npos) << r.err;
+    } else {
+        EXPECT_EQ(r.exit_code, 0);
+        EXPECT_EQ(after_banner(r), "no output file created\n");
+    }
+}
+
+TEST(StoreTool, ListingOfTheSegments) {
+    const std::regex listing(
+        "\n\nSEGMENT-LIST\n"
+        "Type/Name            Address    Line  Code  Sym\n"
+        "-------------------- ---------- ----- ----- -----\n"
+        "main                 +0x[0-9a-f]+     0     0     0\n"
+        "\n");
+    RunResult r = store_stdin("$LINE10\n", {"-n", "-l"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_TRUE(std::regex_match(r.out, listing)) << r.out;
+
+    // Given twice: at every empty line and not at the end.
+    r = store_stdin("\n$LINE10\n\n", {"-n", "-l", "-l"});
+    EXPECT_EQ(r.exit_code, 0);
+    const std::string one = r.out.substr(0, r.out.size() / 2);
+    EXPECT_EQ(r.out, one + one);
+    EXPECT_TRUE(std::regex_match(one, listing)) << one;
+}
+
+TEST(StoreTool, FailedWriteOnStandardOutputIsAFailure) {
+    // The listing goes to standard output; when it cannot be written the run
+    // fails instead of reporting success.
+    RunResult r = run("/bin/sh", {"-c", "printf '\\n' | \"$0\" -n -l - >/dev/full", vtest::tool_path("store")});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_NE(r.err.find("store: Write error on standard output: "), std::string::npos) << r.err;
+}
+
+}  // namespace

@@ -1,0 +1,393 @@
+// store: compiles a program source text into a program file.
+//
+//   store [options] inputfile
+//
+// The source is read one physical line at a time. Empty lines are skipped,
+// "#" and "$" lines steer the line numbering of messages and of the program,
+// every other line has its tabs expanded and goes to the line compiler, which
+// keeps the compiled lines in the program's segments through the storage
+// operations of store_segments. At the end the program file is written,
+// unless errors occurred or no output was asked for.
+#include <getopt.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "language/compile.h"
+#include "language/keywords.h"
+#include "language/store_segments.h"
+#include "language/store_source.h"
+#include "language/toolframe.h"
+
+const char* const usage_table[] = {
+    "Usage: store [options] inputfile",
+    "options:",
+    " -help                 = show usage (this list)",
+    " -o file               = specify output filename.",
+    "                         (this is required if reading from stdin)",
+    " -n                    = don't create output file",
+    " -e                    = change error message form",
+    " -v       --verbose    = Verbose. Output source lines",
+    " -s       --sd         = Use space dependent mode",
+    " -t wdth  --tab wdth   = tab width",
+    " -f lno   --fline lno  = first line number (default is 1)",
+    " -i int   --inc inc    = line number increment (default is 1)",
+    " -r rev   --rev rev    = use specified program format (default is 0)",
+    "                         (0 = compatible, 1 = A.05.01, 2 = A.06.00)",
+    " -p pswd  --pswd pswd  = specifiy program password",
+    "Specifying '-' as inputfile will force reading from stdin",
+    "<$END>",
+};
+
+namespace {
+
+const char kTool[] = "store";
+
+// Settings of one run.
+struct StoreSettings {
+    bool have_output = false;
+    std::string output;
+    bool have_password = false;
+    std::string password;
+    int revision = 0;
+    int byte_order = 4321;
+    int charset = 0;
+    long tab_width = 8;
+    int first_line = 1;
+    int increment = 1;
+    StoreErrorForm error_form = STORE_ERRORS_MULTI_LINE;
+    bool verbose = false;
+    bool debug = false;
+    bool hex = false;
+    bool no_output = false;
+    bool space_dependent = false;
+    int listing = 0;
+};
+
+// ---- Output --------------------------------------------------------------
+
+// Every write to standard output goes through here; a failure is remembered
+// and turns the run into a failure at its end.
+bool g_stdout_failed = false;
+int g_stdout_errno = 0;
+
+void out_write(const char* data, size_t size) {
+    if (size == 0 || g_stdout_failed) return;
+    if (std::fwrite(data, 1, size, stdout) != size) {
+        g_stdout_failed = true;
+        g_stdout_errno = errno;
+    }
+}
+
+void out_text(const std::string& text) { out_write(text.data(), text.size()); }
+
+void out_flush() {
+    if (!g_stdout_failed && std::fflush(stdout) != 0) {
+        g_stdout_failed = true;
+        g_stdout_errno = errno;
+    }
+}
+
+// Ends the run. Standard output is flushed and closed first: when anything
+// written there was lost, the run fails with 1 whatever it achieved.
+[[noreturn]] void finish(int status) {
+    out_flush();
+    if (!g_stdout_failed && std::fclose(stdout) != 0) {
+        g_stdout_failed = true;
+        g_stdout_errno = errno;
+    }
+    if (g_stdout_failed) {
+        std::fprintf(stderr, "%s: %s: %s\n", kTool, "Write error on standard output",
+                     std::strerror(g_stdout_errno ? g_stdout_errno : EIO));
+        if (status == EXIT_TOOL_OK) status = EXIT_TOOL_FAILURE;
+    }
+    if (std::fflush(stderr) != 0 && status == EXIT_TOOL_OK) status = EXIT_TOOL_FAILURE;
+    std::_Exit(status);
+}
+
+void message(const char* text) { std::fprintf(stderr, "%s: %s\n", kTool, text); }
+
+[[noreturn]] void store_fatal(const char* text) {
+    out_flush();
+    message(text);
+    finish(EXIT_TOOL_FAILURE);
+}
+
+[[noreturn]] void usage_error(const char* text) {
+    message(text);
+    finish(EXIT_TOOL_USAGE);
+}
+
+// Reads a number the way atoi does: leading blanks, a sign, the digits up to
+// the first other character; no digits read as 0. Values beyond an int are
+// clamped so that range checks reject them.
+long read_number(const char* text) {
+    errno = 0;
+    long v = std::strtol(text, nullptr, 10);
+    if (v > INT_MAX) v = static_cast<long>(INT_MAX) + 1;
+    if (v < INT_MIN) v = static_cast<long>(INT_MIN) - 1;
+    return v;
+}
+
+// ---- Command line --------------------------------------------------------
+
+enum { OPT_CHARSET_LONG = 256 };
+
+const struct option kLongOptions[] = {
+    {"verbose", no_argument, nullptr, 'v'},
+    {"list", no_argument, nullptr, 'l'},
+    {"debug", no_argument, nullptr, 'd'},
+    {"hex", no_argument, nullptr, 'h'},
+    {"sd", no_argument, nullptr, 's'},
+    {"tab", required_argument, nullptr, 't'},
+    {"fline", required_argument, nullptr, 'f'},
+    {"inc", required_argument, nullptr, 'i'},
+    {"pswd", required_argument, nullptr, 'p'},
+    {"rev", required_argument, nullptr, 'r'},
+    {"border", no_argument, nullptr, 'b'},
+    {"charset", no_argument, nullptr, OPT_CHARSET_LONG},
+    {nullptr, 0, nullptr, 0},
+};
+
+// Parses the options; gives the index of the first operand. Bad values are
+// reported and counted in *errors; parsing goes on.
+int parse_options(int argc, char** argv, StoreSettings* s, int* errors) {
+    int c;
+    while ((c = getopt_long(argc, argv, "vldhnso:w:t:f:i:ep:r:bc:", kLongOptions, nullptr)) != -1) {
+        switch (c) {
+        case 'v': s->verbose = true; break;
+        case 'l': ++s->listing; break;
+        case 'd': s->debug = true; break;
+        case 'h': s->hex = true; break;
+        case 'n': s->no_output = true; break;
+        case 's': s->space_dependent = true; break;
+        case 'o':
+            s->have_output = true;
+            s->output = optarg;
+            break;
+        case 'w':
+            if (std::strcmp(optarg, "z3") != 0) ++*errors;
+            break;
+        case 't': {
+            long v = read_number(optarg);
+            if (v < 0 || v > 20) {
+                message("Bad tab width");
+                ++*errors;
+            } else {
+                s->tab_width = v;
+            }
+            break;
+        }
+        case 'f': {
+            long v = read_number(optarg);
+            if (v < 1 || v > 32767) {
+                message("Bad line number");
+                ++*errors;
+            } else {
+                s->first_line = static_cast<int>(v);
+            }
+            break;
+        }
+        case 'i': {
+            long v = read_number(optarg);
+            if (v < 1 || v > 100) {
+                message("Bad line increment");
+                ++*errors;
+            } else {
+                s->increment = static_cast<int>(v);
+            }
+            break;
+        }
+        case 'e': s->error_form = STORE_ERRORS_ONE_LINE; break;
+        case 'p':
+            s->have_password = true;
+            s->password = optarg;
+            break;
+        case 'r': {
+            long v = read_number(optarg);
+            if (v < 0 || v > 2) {
+                message("Bad file format revision");
+                ++*errors;
+            } else {
+                s->revision = static_cast<int>(v);
+            }
+            break;
+        }
+        case 'b': s->byte_order = 1234; break;
+        case 'c':
+        case OPT_CHARSET_LONG: s->charset = 1; break;
+        default: ++*errors; break;  // getopt has said what was wrong
+        }
+    }
+    return optind;
+}
+
+// ---- Compiling -----------------------------------------------------------
+
+struct StoreRun {
+    StoreSettings settings;
+    std::string file_name;  // the input's name in messages
+    StorePosition position;
+    long errors = 0;
+    CompileContext cc;
+    StoreSegments segs;
+};
+
+void report(StoreRun* run, const char* text, size_t length, const char* msg, int column,
+            long long line_number) {
+    out_flush();
+    std::string r = store_error_report(run->settings.error_form, kTool, text, length, msg, column,
+                                       run->file_name.c_str(), line_number);
+    std::fwrite(r.data(), 1, r.size(), stderr);
+    ++run->errors;
+}
+
+void print_listing(StoreRun* run) {
+    std::string text;
+    store_listing(&run->cc.prog, nullptr, nullptr, &text);
+    out_text(text);
+}
+
+void print_debug(void*, const char* text) { out_text(text); }
+
+void print_hex(void*, const uint16_t* words, size_t count) {
+    char buf[8];
+    for (size_t i = 0; i < count; ++i) {
+        int n = std::snprintf(buf, sizeof buf, "%04x ", words[i]);
+        out_write(buf, static_cast<size_t>(n));
+    }
+    out_write("\n", 1);
+}
+
+void compile_source_line(StoreRun* run, const char* raw, size_t raw_length, long long number) {
+    std::string text;
+    if (!store_expand_tabs(raw, raw_length, run->settings.tab_width, &text)) {
+        report(run, raw, raw_length, "Line too long (after Tab expansion)", -1, number);
+        return;
+    }
+    if (run->settings.debug || run->settings.hex) {
+        out_write("\n", 1);
+        out_text(text);
+        out_write("\n", 1);
+    } else if (run->settings.verbose) {
+        out_text(text);
+        out_write("\n", 1);
+    }
+    int rc = cg_compile_line(&run->cc, text.data(), text.size());
+    if (run->segs.fatal) store_fatal(run->segs.fatal);
+    if (rc == CG_LINE_ERROR)
+        report(run, text.data(), text.size(), run->cc.error_message.c_str(), run->cc.error_column,
+               number);
+}
+
+void read_source(StoreRun* run, FILE* in) {
+    StoreSourceLine line;
+    for (;;) {
+        StoreReadStatus status = store_read_line(in, &line);
+        if (status == STORE_READ_END) break;
+        if (status == STORE_READ_ERROR) {
+            int err = errno;
+            out_flush();
+            std::fprintf(stderr, "%s: %s: %s\n", kTool, run->file_name.c_str(), std::strerror(err));
+            store_fatal("Unable to read source");
+        }
+        long long number = store_position_next(&run->position);
+        if (status == STORE_READ_TOO_LONG) {
+            report(run, line.text, line.length, "Line too long", -1, number);
+            continue;
+        }
+        if (line.length == 0) {
+            if (run->settings.listing > 1) print_listing(run);
+            continue;
+        }
+        StoreControl ctl = store_control_parse(line.text, line.length);
+        switch (ctl.kind) {
+        case STORE_CTL_POSITION:
+            store_position_set(&run->position, ctl.number);
+            if (ctl.has_name) run->file_name = ctl.name;
+            break;
+        case STORE_CTL_LINE:
+            cg_set_numbering(&run->cc, static_cast<int>(ctl.number), static_cast<int>(ctl.increment));
+            break;
+        case STORE_CTL_TAB: run->settings.tab_width = ctl.number; break;
+        case STORE_CTL_ERROR: report(run, line.text, line.length, ctl.message, -1, number); break;
+        case STORE_CTL_NONE: compile_source_line(run, line.text, line.length, number); break;
+        }
+    }
+}
+
+// Writes the compiled program. The program file writer joins the library
+// with the program file format; until then a program cannot be stored.
+[[noreturn]] void store_program(StoreRun* run) {
+    (void)run;
+    out_flush();
+    std::fprintf(stderr, "%s\n", "Program files cannot be written by this build");
+    store_fatal("Unable to store program");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    banner_tool("STORE");
+    if (argc < 2 || (argc == 2 && std::strcmp(argv[1], "-help") == 0)) print_usage();
+    if (argc == 2 && std::strcmp(argv[1], "-version") == 0) finish(EXIT_TOOL_OK);
+
+    // Messages of getopt carry the tool's own name.
+    argv[0] = const_cast<char*>(kTool);
+    static StoreRun run;
+    StoreSettings& s = run.settings;
+    int errors = 0;
+    int first = parse_options(argc, argv, &s, &errors);
+    if (argc - first > 1 || errors > 0) usage_error("Illegal arguments");
+    if (argc - first < 1) usage_error("No inputfile specified");
+
+    std::string input = argv[first];
+    FILE* in = nullptr;
+    if (input == "-") {
+        if (!s.have_output && !s.no_output) usage_error("Must specify outfile if reading from stdin");
+        in = stdin;
+        run.file_name = "stdin";
+    } else {
+        in = std::fopen(input.c_str(), "r");
+        if (!in) {
+            std::perror(input.c_str());
+            finish(EXIT_TOOL_FAILURE);
+        }
+        if (!s.have_output) {
+            store_cut_extension(&input);
+            s.output = input;
+            s.have_output = true;
+        }
+        run.file_name = input;
+    }
+    if (s.have_output) s.output += ".PROG";
+
+    pkeywd_init();
+    skeywd_init();
+    cc_init(&run.cc);
+    run.cc.space_dependent = s.space_dependent;
+    if (s.debug) {
+        run.cc.debug = 1;
+        run.cc.debug_sink = print_debug;
+    }
+    if (!store_segments_init(&run.segs, &run.cc)) store_fatal("Unable to allocate root segment");
+    if (s.hex) run.segs.on_insert = print_hex;
+    cg_set_numbering(&run.cc, s.first_line, s.increment);
+
+    read_source(&run, in);
+    if (in != stdin) std::fclose(in);
+
+    if (s.listing == 1) print_listing(&run);
+    if (run.errors > 0 || s.no_output) {
+        out_flush();
+        if (run.errors > 0) std::fprintf(stderr, "\n%ld errors - ", run.errors);
+        std::fprintf(stderr, "no output file created\n");
+        finish(run.errors > 0 ? EXIT_TOOL_FAILURE : EXIT_TOOL_OK);
+    }
+    store_program(&run);
+}
