@@ -82,7 +82,9 @@ enum parser_token : int {
     IS_A = 322,
     STRUCT = 323,
 
-    // One token per statement syntax.
+    // One token per statement syntax: Rx0000 first, then the others in
+    // ascending order of the code in their names, and the structure
+    // statements Rx2000 and Rx2001 last.
     Rx0000 = 324,
     Rx0ba8 = 325,
     Rx0ccf = 326,
