@@ -287,6 +287,10 @@ bool Cfg_ParseHexList(const char* text, uint32_t* out, size_t count)
         values[n++] = static_cast<uint32_t>(value & 0xFFFFFFFFu);
         if (*p == ',') {
             ++p;
+            while (is_blank(*p))
+                ++p;
+            if (*p == '\0')
+                break;
             continue;
         }
         if (*p != '\0')
