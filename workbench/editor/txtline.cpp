@@ -212,6 +212,13 @@ uint32_t TextLine::DoInsert(uint32_t col, const char* text, const TextAttr& attr
   } else {
     text_len = static_cast<uint32_t>(std::strlen(new_ptr));
   }
+  // An ESC without its code byte at the end of the text would take the next
+  // byte of the line as its code: leave it out.
+  {
+    uint32_t i = 0;
+    while (i < text_len) i += static_cast<unsigned char>(new_ptr[i]) == TXT_ESC ? 2 : 1;
+    if (i > text_len) --text_len;
+  }
 
   // State at the end of the inserted text.
   TextAttr end_state = start;

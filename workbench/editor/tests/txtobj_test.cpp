@@ -159,6 +159,18 @@ TEST_F(TextObjTest, InsertAndDeleteKeepTheAttributesAround) {
   }
 }
 
+TEST_F(TextObjTest, InsertLeavesOutAnEscWithoutItsCode) {
+  Load(t, {"abc"});
+  Open();
+  TextLine* l = t.Line(0);
+  l->Insert(1, "x\x1b", TextAttr(&t));
+  uint32_t ll, lc;
+  t.PasteArea("y\x1b", 0, &ll, 3, &lc);
+  Close();
+  EXPECT_EQ(Lines(t), (std::vector<std::string>{"axbyc"}));
+  EXPECT_EQ(l->Columns(), 5u);
+}
+
 TEST_F(TextObjTest, ReplaceCharAndNativeInsert) {
   t.SetUseEnhancements(true);
   Load(t, {S({'a', 'b', ESC, 3, 'c'})});
