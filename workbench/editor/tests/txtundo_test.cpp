@@ -4,6 +4,8 @@
 
 #include "workbench/editor/tests/txttest.h"
 #include "workbench/editor/txtreplace.h"
+#include "workbench/shell/diag.h"
+#include "workbench/shell/tests/shelltest.h"
 
 using namespace txttest;
 
@@ -401,6 +403,37 @@ TEST_F(TextUndoTest, ReadOnlyTextIgnoresUndoAndRedo) {
   EXPECT_FALSE(t.CanUndo());
   Undo();
   EXPECT_EQ(Lines(t), (std::vector<std::string>{"xabc"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TextUndoTrace, RecordsAreTracedUnderLetterU) {
+  RecordingSink sink;
+  Diag_Setup("U3", nullptr);
+  TextObj t;
+  Load(t, {"abc", "de"});
+  ASSERT_TRUE(t.BeginAction(0, 1));
+  t.Line(0)->Insert(1, "xy", TextAttr(&t));
+  t.Line(1)->Delete(0, 1);
+  t.DeleteArea(0, 1, 2, 0);
+  t.EndAction();
+  uint32_t l, c;
+  t.Undo(&l, &c);
+  Diag_Reset();
+  for (const char* line : {
+           "BeginAction: ACTION line=0, col=1",
+           "SaveAction: INSERT line=0, col=1, columns=2, redo_size=2",
+           "SaveAction: DELETE line=1, col=0, columns=1, undo_size=1",
+           "SaveAction: AREADELETE start_line=0, end_line=1, start_col=2, end_col=0",
+           "EndAction: ACTION count=3, line=0, col=1",
+           "UndoAction: ACTION count=3, line=0, col=1",
+           "UndoAction: INSERT line=0, col=1, columns=2, redo_size=2",
+           "RedoData:",
+       }) {
+    EXPECT_NE(sink.debug.find(line), std::string::npos) << line << "\n" << sink.debug;
+  }
 }
 
 }  // namespace
