@@ -3,6 +3,8 @@
 // opening segments, and storing the finished line.
 #include "language/compile.h"
 
+#include "language/scanner.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <new>
@@ -128,6 +130,7 @@ void cc_init(CompileContext* cc) {
   cc->prog = ProgList{};
   cc->host = cg_default_host();
   cc->front = CgFrontEnd{};
+  cc->front.line_start = scan_line_start;
   cc->last_line = 0;
   cc->increment = 1;
   cc->error_message.clear();

@@ -105,7 +105,8 @@ struct CompileContext {
   CgState cg;               // working state of the line in work
 };
 
-// Sets up a context with an empty program, the default host and no front end.
+// Sets up a context with an empty program, the default host, the scanner's
+// line start and no parser.
 void cc_init(CompileContext* cc);
 // Frees the program and the scanner state.
 void cc_free(CompileContext* cc);

@@ -14,6 +14,7 @@
 
 #include "language/compile.h"
 #include "language/progseg.h"
+#include "language/scanner.h"
 
 namespace {
 
@@ -584,6 +585,47 @@ TEST_F(CodegenFixture, LongProgramsStayInOrder) {
     prev = n;
   }
   EXPECT_EQ(root->symbols.size(), 3u);
+}
+
+// The scanner's line start in front of the generator: the first words of a
+// line come from the keyword tables, its errors leave the line like the
+// generator's own.
+struct ScannerLineStart : ::testing::Test {
+  CompileContext cc;
+  void SetUp() override {
+    pkeywd_init();
+    skeywd_init();
+    cc_init(&cc);
+    ASSERT_TRUE(progseg_reset(&cc.prog));
+    cc.front.parse = [](CompileContext*) { return 0; };
+  }
+  void TearDown() override { cc_free(&cc); }
+  int compile(const char* text) { return cg_compile_line(&cc, text, std::strlen(text)); }
+};
+
+TEST_F(ScannerLineStart, FirstWordsAndLineErrors) {
+  ASSERT_EQ(compile("10 Here: PRINT"), CG_LINE_STORED) << cc.error_message;
+  EXPECT_EQ(cc.prog.root->code, (Words{0x000A, 0x0A04, 0x8000, 0x051D}));
+  EXPECT_EQ(cc.prog.root->symbols, (Words{0xFFFF, 0x1204, 0x4865, 0x7265}));
+  ASSERT_EQ(compile("PRINT"), CG_LINE_STORED) << cc.error_message;
+  EXPECT_EQ(cc.prog.root->code[4], 11);
+
+  struct Case {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"5 PRINT", "LINE NUMBERS NOT IN ORDER"},
+      {"11 PRINT", "DUPLICATE LINE NUMBER"},
+      {"30", "SYNTAX ERROR"},
+      {"30. PRINT", "IMPROPER LINE NUMBER"},
+      {"40000 PRINT", "IMPROPER LINE NUMBER"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(compile(c.text), CG_LINE_ERROR) << c.text;
+    EXPECT_EQ(cc.error_message, c.message) << c.text;
+  }
+  EXPECT_EQ(progseg_line_count(cc.prog.root), 2u);
+  EXPECT_EQ(compile(""), CG_LINE_EMPTY);
 }
 
 }  // namespace
