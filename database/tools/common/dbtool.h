@@ -1,0 +1,43 @@
+// The frame every database tool stands on: banner, "-help" and "-version",
+// the default user, the usage text, the common error lines, the fatal-error
+// report after a failed database call, and the two ways of ending.
+#pragma once
+
+#include <cstdint>
+
+// The program name as given on the command line, the prefix of error lines.
+extern const char* dbtool_program;
+
+// Remembers the program name, shows the banner (with a blank line after it
+// unless `banner_alone`), then answers "-help" (usage, exit 2) and "-version"
+// (version line, exit 0) when either is the exact first argument.
+void dbtool_start(int argc, char** argv, const char* banner_name, bool banner_alone, const char* const* usage);
+
+// The version line of "-version".
+const char* dbtool_version_line();
+
+// LOGNAME, else USER, else "".
+const char* dbtool_default_user();
+
+// Prints the usage table up to its "<$END>" line on standard error, the
+// program name filled into the lines that ask for it, then an empty line, and
+// ends with 2.
+[[noreturn]] void dbtool_usage(const char* const* usage);
+
+// "<program>: <text>" on standard error.
+void dbtool_error(const char* text);
+
+// Looks a code-set name up; an unknown one prints "Invalid code set" and ends
+// with 2.
+int dbtool_charset(const char* name);
+// Makes `id` the client's code set after initialisation (with `verbose`
+// first prints its name); a refusal ends through tool_exit with 1.
+void dbtool_apply_charset(int id, bool verbose);
+
+// Closes the client library and ends the process.
+[[noreturn]] void tool_exit(int code);
+
+// Returns when status word 0 is 0; otherwise reports the failed step with its
+// status and ends through tool_exit with 1. The step number only tells call
+// sites apart.
+void fatal_error(const int32_t* status, long step, const char* what);
