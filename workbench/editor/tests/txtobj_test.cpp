@@ -191,6 +191,17 @@ TEST_F(TextObjTest, ReplaceCharAndNativeInsert) {
   EXPECT_EQ(l->Columns(), 5u);
 }
 
+TEST_F(TextObjTest, RemoveBytesTakesRawBytesAtACharacter) {
+  Load(t, {S({'a', ESC, 3, 'b', 'c'})});
+  TextLine* l = t.Line(0);
+  l->RemoveBytes(1, 2);  // from the character b on: b and c
+  EXPECT_EQ(l->data, S({'a', ESC, 3}));
+  EXPECT_EQ(l->Columns(), 1u);
+  EXPECT_FALSE(t.CanUndo());  // not recorded
+  EXPECT_THROW(l->RemoveBytes(1, 1), SysAssertError);
+  EXPECT_THROW(l->RemoveBytes(0, 0), SysAssertError);
+}
+
 TEST_F(TextObjTest, InsertWithMoreColumnsThanTheTextIsFatal) {
   Load(t, {"ab"});
   Open();
