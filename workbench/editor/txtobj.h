@@ -11,7 +11,13 @@
 // Every other byte is a character of one display column.
 //
 // Every change made through the operations here is recorded for undo and redo
-// (txtundo.cpp) unless the text is read-only or recording is suspended.
+// (txtundo.cpp) unless the text is read-only or recording is suspended. The
+// records replay the exact bytes they changed, so an editable text that is
+// changed while recording is suspended must drop its history (ClearUndo);
+// replaying over such a change is a failed consistency check.
+//
+// Changes are recorded only inside a group (BeginAction ... EndAction); the
+// area operations open one themselves when none is open.
 #pragma once
 
 #include <cstdint>
