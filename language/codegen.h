@@ -110,6 +110,8 @@ void cg_push_int(CompileContext* cc, long value);
 void cg_push_const(CompileContext* cc, const uint8_t* packed);
 // cg_dump(cc, n, w, op, extra...): operation word op, w - 1 extra words, then
 // the top n elements as operands; the elements become one operation result.
+// The extra words are passed as int or unsigned int (code words, counts and
+// the words that cg_tmpsym_* give).
 void cg_dump(CompileContext* cc, int n, int w, uint16_t op, ...);
 // As cg_dump, with the top n elements right after the operation word, then
 // the extra words, then the m elements beneath.
