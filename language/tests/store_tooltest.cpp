@@ -244,6 +244,37 @@ TEST(StoreTool, EveryCompiledLineIsReported) {
     }
 }
 
+TEST(StoreTool, NumberingOfUnnumberedLines) {
+    // Unnumbered lines take their numbers from the first line number and the
+    // increment (options or "$LINE"); a numbered line below the last number
+    // shows where the numbering stood.
+    struct Case {
+        std::vector<std::string> args;
+        std::string source;
+        bool out_of_order;  // the last line is below the automatic numbers
+    } cases[] = {
+        {{}, "A=1\nB=1\n1 C=1\n", true},
+        {{}, "A=1\nB=1\n3 C=1\n", false},
+        {{}, "$LINE100\nA=1\nB=1\n109 C=1\n", true},
+        {{}, "$LINE100\nA=1\nB=1\n111 C=1\n", false},
+        {{}, "$LINE100,5\nA=1\nB=1\n104 C=1\n", true},
+        {{}, "$LINE100,5\nA=1\nB=1\n106 C=1\n", false},
+        {{"-f", "100", "-i", "5"}, "A=1\nB=1\n104 C=1\n", true},
+        {{"--fline=100", "--inc=5"}, "A=1\nB=1\n106 C=1\n", false},
+        // A rejected "$LINE" leaves the numbering as it was.
+        {{}, "$LINE0,5\nA=1\nB=1\n1 C=1\n", true},
+        {{}, "$LINE0,5\nA=1\nB=1\n3 C=1\n", false},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-n", "-e"});
+        RunResult r = store_stdin(c.source, args);
+        const bool reported =
+            r.err.find(": LINE NUMBERS NOT IN ORDER\n") != std::string::npos;
+        EXPECT_EQ(reported, c.out_of_order) << c.source << r.err;
+    }
+}
+
 TEST(StoreTool, ListingOfTheSegments) {
     const std::regex listing(
         "\n\nSEGMENT-LIST\n"

@@ -20,6 +20,7 @@
 
 #include "language/compile.h"
 #include "language/keywords.h"
+#include "language/scanner.h"
 #include "language/store_segments.h"
 #include "language/store_source.h"
 #include "language/toolframe.h"
@@ -371,6 +372,7 @@ int main(int argc, char** argv) {
     skeywd_init();
     cc_init(&run.cc);
     run.cc.space_dependent = s.space_dependent;
+    run.cc.front.line_start = scan_line_start;
     if (s.debug) {
         run.cc.debug = 1;
         run.cc.debug_sink = print_debug;
