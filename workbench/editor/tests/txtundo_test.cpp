@@ -396,6 +396,17 @@ TEST_F(TextUndoTest, ReplayedRecordsAreNotRecordedAgain) {
   EXPECT_FALSE(t.TestFlag(TextObj_SUSPENDED));
 }
 
+TEST_F(TextUndoTest, ReplayOverAnUnrecordedChangeIsAFailedCheck) {
+  Load(t, {"abc"});
+  Type(0, 1, "x");
+  {
+    TextSuspend quiet(&t);
+    t.Line(0)->Delete(0, 2);  // takes away what the record put in
+  }
+  EXPECT_THROW(Undo(), SysAssertError);
+  EXPECT_FALSE(t.TestFlag(TextObj_SUSPENDED));
+}
+
 TEST_F(TextUndoTest, ReadOnlyTextIgnoresUndoAndRedo) {
   Load(t, {"abc"});
   Type(0, 0, "x");
