@@ -234,6 +234,50 @@ INSTANTIATE_TEST_SUITE_P(
               "REMOTE: Server does not have required capabilities [-700:-10]"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ClientPeer, GreetingReplyLimitIs256Bytes) {
+    StandIn fits({"--greeting-size", "256"});
+    StandIn over({"--greeting-size", "257"});
+    int id = Mgmt_open("127.0.0.1", fits.service().c_str());
+    EXPECT_GT(id, 0) << last_text();
+    EXPECT_EQ(Mgmt_open("127.0.0.1", over.service().c_str()), -1);
+    EXPECT_EQ(last_text(), "REMOTE: Init failed [-700:-3]");
+    EXPECT_NE(trace().find("P0: server message size exceeds limit"), std::string::npos);
+}
+
+TEST_F(ClientPeer, ClosedConnectionTracesReceiveOnlyInsideAFrame) {
+    struct Case { const char* fault; bool traced; };
+    for (const Case& c : {Case{"close-on-request", false}, Case{"close-mid-frame", true}}) {
+        SCOPED_TRACE(c.fault);
+        StandIn server({"--capabilities", "20", "--fault", c.fault});
+        int id = Mgmt_open("127.0.0.1", server.service().c_str());
+        ASSERT_GT(id, 0);
+        debug_init("P2", std::fopen(trace_path_.c_str(), "w"));
+        const char* words[] = {"status"};
+        EXPECT_EQ(Mgmt_command(id, 1, words), nullptr);
+        EXPECT_EQ(last_text(), "REMOTE: Problem during receive [-700:-6]");
+        EXPECT_EQ(trace().find("P2: tcp_recv(): failed") != std::string::npos, c.traced);
+        Mgmt_close(id);
+    }
+}
+
+TEST_F(ClientPeer, OpenTransactionKeepsReleasedEntryConnected) {
+    StandIn server;
+    StatusArray status = {};
+    ServerEntry* e = idb__attach_server("127.0.0.1", server.service().c_str(), status);
+    ASSERT_NE(e, nullptr);
+    ClientContext* c = idb__get_client(0);
+    c->tx_level = 1;
+    idb__release_server(e);
+    EXPECT_EQ(idb__first_server(c), e);
+    EXPECT_EQ(e->refcount, 0);
+    EXPECT_NE(e->socket, -1);
+    idb__drop_idle_servers(c);
+    EXPECT_EQ(idb__first_server(c), e);
+    c->tx_level = 0;
+    idb__drop_idle_servers(c);
+    EXPECT_EQ(idb__first_server(c), nullptr);
+}
+
 TEST_F(ClientPeer, NoServerIsUnableToConnect) {
     int port;
     {

@@ -30,6 +30,7 @@ const char kUsage[] =
     "  --revision HEX       protocol revision announced (default 1)\n"
     "  --suggested-bufsz N  --max-bufsz N\n"
     "  --challenge TEXT     logon challenge (default: one per session)\n"
+    "  --greeting-size N    pad the greeting reply to N bytes\n"
     "  --users FILE         lines name:md5-of-password; without it any logon passes\n"
     "  --log FILE           what the server received, one line per event\n"
     "  --fault NAME         bend the protocol (see README.md); may repeat\n"
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
     unsigned long port = 0;
     bool watch_stdin = false;
     std::string users_path, log_path;
-    enum { O_PORT = 1, O_ORDER, O_CHARSET, O_CAPS, O_REV, O_SUGG, O_MAX, O_CHAL, O_USERS, O_LOG, O_FAULT, O_STDIN };
+    enum { O_PORT = 1, O_ORDER, O_CHARSET, O_CAPS, O_REV, O_SUGG, O_MAX, O_CHAL, O_USERS, O_LOG, O_FAULT, O_STDIN, O_GSIZE };
     static const struct option options[] = {
         {"port", required_argument, nullptr, O_PORT},
         {"byte-order", required_argument, nullptr, O_ORDER},
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
         {"log", required_argument, nullptr, O_LOG},
         {"fault", required_argument, nullptr, O_FAULT},
         {"stdin", no_argument, nullptr, O_STDIN},
+        {"greeting-size", required_argument, nullptr, O_GSIZE},
         {nullptr, 0, nullptr, 0},
     };
     int opt;
@@ -103,6 +105,10 @@ int main(int argc, char** argv) {
         case O_LOG: log_path = optarg; break;
         case O_FAULT: state.config.faults.insert(optarg); break;
         case O_STDIN: watch_stdin = true; break;
+        case O_GSIZE:
+            ok = parse_number(optarg, 10, 4096, v);
+            state.config.greeting_size = static_cast<unsigned>(v);
+            break;
         default: ok = false; break;
         }
         if (!ok) {

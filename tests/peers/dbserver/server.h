@@ -22,6 +22,7 @@ struct Config {
     uint32_t suggested_bufsz = 32768;
     uint32_t max_bufsz = 0;
     std::string challenge;                 // empty: one made per session
+    unsigned greeting_size = 0;            // pad the greeting reply to this many bytes (0: no padding)
     std::set<std::string> faults;          // see README.md
     bool has(const char* fault) const { return faults.count(fault) != 0; }
 };

@@ -132,9 +132,16 @@ void Session::greeting(const Bytes& body) {
     out.u16(0);
     out.u16(cfg.has("bad-revision") ? 0x0100 : cfg.revision);
     out.u16(static_cast<uint16_t>(cfg.byte_order));
-    // An over-long greeting pads the platform name past the greeting limit.
-    out.str(cfg.has("greeting-too-long") ? cfg.platform + std::string(300, '.') : cfg.platform);
-    out.str(cfg.has("unknown-charset") ? "EBCDIC" : cfg.charset);
+    // Padding goes into the platform name: past the greeting limit for the
+    // fault, or up to an exact size.
+    std::string reply_charset = cfg.has("unknown-charset") ? "EBCDIC" : cfg.charset;
+    std::string reply_platform = cfg.platform;
+    if (cfg.has("greeting-too-long")) reply_platform += std::string(300, '.');
+    size_t fixed = out.bytes().size() + 3 + (reply_charset.size() + 3) + 12 + (challenge_.size() + 3);
+    if (cfg.greeting_size > fixed + reply_platform.size())
+        reply_platform += std::string(cfg.greeting_size - fixed - reply_platform.size(), '.');
+    out.str(reply_platform);
+    out.str(reply_charset);
     out.u32(cfg.capabilities);
     out.u32(cfg.suggested_bufsz);
     out.u32(cfg.max_bufsz);
