@@ -91,7 +91,8 @@ int idb__send_message(ServerEntry* entry) {
         return -1;
     }
     Buffer_FinishSend(b);
-    if (Buffer_SendFailed(b) || tcp_send(entry->socket, Buffer_Data(b), Buffer_Size(b)) != 0) {
+    if (Buffer_SendFailed(b)) return -1;  // nothing went out
+    if (tcp_send(entry->socket, Buffer_Data(b), Buffer_Size(b)) != 0) {
         debug_printf('P', 2, "tcp_send(): failed");
         // Part of a frame may have gone out: the stream can no longer be trusted.
         idb__break_connection(entry);
