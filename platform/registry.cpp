@@ -10,6 +10,7 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "platform/atomicfile.h"
@@ -27,6 +28,9 @@ struct RegKeyNode {
 };
 
 namespace {
+
+// How long a writer waits for the lock of a hive.
+constexpr long REG_LOCK_WAIT_SECONDS = 10;
 
 // Internal result of a change that found nothing to change.
 constexpr int REG_UNCHANGED = 1;
@@ -625,12 +629,25 @@ int lock_hive(RegStore* store, RegHive hive)
         store->error = lock_path + ": " + strerror(errno);
         return REG_ACCESS;
     }
-    while (flock(fd, LOCK_EX) != 0) {
-        if (errno != EINTR) {
+    // Wait for another writer, but not for ever: a holder that never lets go
+    // (or a second store on the same files in this process) is an error.
+    struct timespec start;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
             store->error = lock_path + ": " + strerror(errno);
             close(fd);
             return REG_IO;
         }
+        struct timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        if (now.tv_sec - start.tv_sec >= REG_LOCK_WAIT_SECONDS) {
+            store->error = lock_path + ": the hive stays locked by another writer";
+            close(fd);
+            return REG_IO;
+        }
+        struct timespec pause = {0, 1000000};
+        nanosleep(&pause, nullptr);
     }
     h.lock_fd = fd;
     return REG_OK;

@@ -20,6 +20,9 @@
 // A batch (reg_begin/reg_end) holds the lock across many operations and
 // writes once at the end. The user hive is private to the user (0600).
 //
+// Use one store per process for one set of files: a second store on the same
+// files would wait for the first one's lock (and give up after 10 seconds).
+//
 // Where the files are: the directory named by VARNICA_REGISTRY holds
 // "user.reg" and "machine.reg"; without it the user hive is
 // $XDG_CONFIG_HOME/varnica/user.reg (or ~/.config/varnica/user.reg) and the

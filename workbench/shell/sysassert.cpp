@@ -26,7 +26,7 @@ void fatal_handler(const char* expr, const char* file, int line)
     text += number;
     text += "\n\nThe program will be aborted immediately.";
     ShellSink& sink = Shell_Sink();
-    sink.message_box(Sys_GetMainWindow(), "Assertion Failed", text.c_str(),
+    sink.message_box(Sys_GetMainWindow(), Sys_GetDefaultAppName(), text.c_str(),
                      SHELL_MB_OK | SHELL_MB_ICONSTOP);
     sink.end_process(1);
 }

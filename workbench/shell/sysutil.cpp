@@ -17,6 +17,7 @@ enum { SYS_DIR_BUFFER = 1024 };
 
 void* hwndMain = nullptr;
 char g_dir_buffer[SYS_DIR_BUFFER];
+std::string g_app_name = "tessarine";
 
 struct Codepages {
     bool built = false;
@@ -56,6 +57,16 @@ void* Sys_GetMainWindow()
 void Sys_ClearMainWindow()
 {
     hwndMain = nullptr;
+}
+
+void Sys_SetDefaultAppName(const char* name)
+{
+    g_app_name = name && *name ? name : "tessarine";
+}
+
+const char* Sys_GetDefaultAppName()
+{
+    return g_app_name.c_str();
 }
 
 int Sys_ShowWin32Error(unsigned long code, const char* text, const char* caption, unsigned style)

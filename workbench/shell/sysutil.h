@@ -12,6 +12,11 @@ void* Sys_GetMainWindow();
 // Forgets the main window (tests, and the end of the main frame).
 void Sys_ClearMainWindow();
 
+// The framework's default application name: the caption of framework
+// boxes such as the failed-check box ("tessarine" until set).
+void Sys_SetDefaultAppName(const char* name);
+const char* Sys_GetDefaultAppName();
+
 // Shows `text`, a line feed and "[#<code>] <system text for the code>" in a
 // box owned by the main window; returns the button pressed.
 int Sys_ShowWin32Error(unsigned long code, const char* text, const char* caption, unsigned style);

@@ -24,6 +24,7 @@ TEST(SysAssert, FatalHandlerShowsFileNameOnlyAndEndsWithCode1)
               "Assertion Failed:\n\n!m_pMainFrame\nFile \"mainfrm.cpp\", line 42\n\n"
               "The program will be aborted immediately.");
     EXPECT_TRUE(sink.boxes[0].style & SHELL_MB_ICONSTOP);
+    EXPECT_EQ(sink.boxes[0].caption, "tessarine");
     EXPECT_EQ(sink.debug, "S0: Assertion failed: !m_pMainFrame, file mainfrm.cpp, line 42\n");
     Diag_Reset();
 }
