@@ -8,6 +8,8 @@
 #include <strings.h>
 
 #include "platform/profile.h"
+#include "platform/registry.h"
+#include "workbench/shell/diag.h"
 #include "workbench/shell/sysassert.h"
 #include "workbench/shell/sysutil.h"
 
@@ -26,6 +28,19 @@ AppProfile& default_profile()
         ready = true;
     }
     return profile;
+}
+
+// A setting that could not be written is logged; the settings interface has
+// no way to hand the failure back.
+void report_write(bool ok)
+{
+    if (ok)
+        return;
+    AppProfile* profile = Cfg_Profile();
+    RegStore* store = profile->store ? profile->store : reg_default_store();
+    std::string line = "*** Settings could not be saved: ";
+    line += reg_last_error(store);
+    Diag_WriteLog(line.c_str());
 }
 
 bool is_blank(char c)
@@ -52,7 +67,7 @@ CfgProfileBatch::CfgProfileBatch()
 
 CfgProfileBatch::~CfgProfileBatch()
 {
-    profile_end(Cfg_Profile());
+    report_write(profile_end(Cfg_Profile()));
 }
 
 // ------------------------------------------------------------ strings, ints
@@ -68,19 +83,19 @@ std::string Cfg_GetString(const char* section, const char* key, std::string* out
 void Cfg_PutString(const char* section, const char* key, const char* value)
 {
     SYS_ASSERT(key);
-    profile_write_string(Cfg_Profile(), section, key, value ? value : "");
+    report_write(profile_write_string(Cfg_Profile(), section, key, value ? value : ""));
 }
 
 void Cfg_DeleteValue(const char* section, const char* key)
 {
     SYS_ASSERT(key);
-    profile_write_string(Cfg_Profile(), section, key, nullptr);
+    report_write(profile_write_string(Cfg_Profile(), section, key, nullptr));
 }
 
 void Cfg_DeleteSection(const char* section)
 {
     SYS_ASSERT(section);
-    profile_write_string(Cfg_Profile(), section, nullptr, nullptr);
+    report_write(profile_write_string(Cfg_Profile(), section, nullptr, nullptr));
 }
 
 int Cfg_GetInt(const char* section, const char* key)
@@ -121,7 +136,7 @@ int Cfg_GetInt(const char* section, const char* key, uint16_t* out)
 void Cfg_PutInt(const char* section, const char* key, int value)
 {
     SYS_ASSERT(key);
-    profile_write_int(Cfg_Profile(), section, key, value);
+    report_write(profile_write_int(Cfg_Profile(), section, key, value));
 }
 
 // ------------------------------------------------------------ booleans

@@ -9,7 +9,9 @@
 #include "platform/installdir.h"
 #include "workbench/shell/settings/cfglists.h"
 #include "workbench/shell/settings/tests/settingstest.h"
+#include "workbench/shell/diag.h"
 #include "workbench/shell/sysutil.h"
+#include "workbench/shell/tests/shelltest.h"
 
 namespace {
 
@@ -108,6 +110,25 @@ TEST_F(Config, OldProfileMigratesToVersion11WithEverySettingReadBack)
     EXPECT_EQ(Cfg_ListTotal("Recent File List"), 1);
     EXPECT_FALSE(again.General.differs(cfg.General));
     EXPECT_FALSE(again.Edit.differs(cfg.Edit));
+}
+
+TEST_F(Config, DamagedProfileKeepsDefaultsAndIsNeverOverwritten)
+{
+    const std::string damaged =
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orvantis\\QX Varnica Development Environment"
+        "\\Settings\\General]\n\"AutoSaveTimeout\"=dword:zz\n";
+    vtest::write_file(dir.file("user.reg"), damaged);
+    RecordingSink sink;
+    Diag_Reset();
+    CfgSettings cfg;
+    cfg.Load(1024, 768);
+    EXPECT_EQ(cfg.General.AutoSaveTimeout, 5);
+    EXPECT_EQ(cfg.Edit.items[0].TabSize, 3u);
+    cfg.General.modified = 1;
+    cfg.General.Save();
+    EXPECT_EQ(vtest::read_file(dir.file("user.reg")), damaged);
+    EXPECT_NE(sink.debug.find("*** Settings could not be saved: "), std::string::npos);
+    EXPECT_NE(sink.debug.find("user.reg: line 4"), std::string::npos) << sink.debug;
 }
 
 TEST_F(Config, SmallerScreenDropsLayoutsLargerOnlyRecordsIt)
