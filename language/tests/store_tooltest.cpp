@@ -131,6 +131,11 @@ TEST(StoreTool, UnreadableInputIsAFailure) {
     RunResult r = run("store", {dir.file("missing.txt")});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(after_banner(r), dir.file("missing.txt") + ": No such file or directory\n");
+
+    // A folder opens but cannot be read.
+    r = run("store", {"-n", dir.path()});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(after_banner(r), "store: " + dir.path() + ": Is a directory\nstore: Unable to read source\n");
 }
 
 TEST(StoreTool, NoOutputWithoutErrors) {
@@ -185,14 +190,19 @@ TEST(StoreTool, MessagesNameTheInputWithoutExtension) {
     vtest::TempDir dir;
     struct Case {
         std::string file;   // created in the folder
+        std::vector<std::string> options;
         std::string shown;  // name in messages
     } cases[] = {
-        {"prog.txt", "prog"},
-        {"plain", "plain"},
+        {"prog.txt", {}, "prog"},
+        {"plain", {}, "plain"},
+        // A given output name leaves the input's name whole.
+        {"prog.txt", {"-o", "out"}, "prog.txt"},
     };
     for (const Case& c : cases) {
         vtest::write_file(dir.file(c.file), "$X\n");
-        RunResult r = run("store", {"-e", "-n", c.file}, in_folder(dir.path()));
+        std::vector<std::string> args = c.options;
+        args.insert(args.end(), {"-e", "-n", c.file});
+        RunResult r = run("store", args, in_folder(dir.path()));
         EXPECT_EQ(r.exit_code, 1);
         EXPECT_EQ(after_banner(r), "store: " + c.shown + ", line 1: Unknown control directive\n"
                                    "\n1 errors - no output file created\n");
