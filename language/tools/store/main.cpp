@@ -18,6 +18,7 @@
 #include <cstring>
 #include <string>
 
+#include "language/actions.h"
 #include "language/compile.h"
 #include "language/keywords.h"
 #include "language/scanner.h"
@@ -373,6 +374,7 @@ int main(int argc, char** argv) {
     cc_init(&run.cc);
     run.cc.space_dependent = s.space_dependent;
     run.cc.front.line_start = scan_line_start;
+    run.cc.front.parse = parse_line;
     if (s.debug) {
         run.cc.debug = 1;
         run.cc.debug_sink = print_debug;
