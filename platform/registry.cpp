@@ -435,9 +435,7 @@ int parse_hive(RegHive hive, const char* text, size_t length, RegKeyNode* root, 
         *error = "line " + std::to_string(ps.line) + ": unexpected text";
         return REG_CORRUPT;
     }
-    if (!header && length > 0) {
-        // Only blank lines and comments: an empty hive.
-    }
+    // A file of blank lines and comments only is an empty hive.
     return REG_OK;
 }
 
