@@ -208,6 +208,25 @@ TEST_F(Prime, Usage) {
     EXPECT_EQ(after_banner(r), "");
 }
 
+// The example program compiled by store: main, a SUB and a multi-line
+// function, numbered from 100 in steps of 10.
+TEST_F(Prime, PreparesTheExampleProgramThatStoreCompiled) {
+    RunOptions options;
+    options.cwd = dir.path();
+    RunResult r = run("store", {"-o", "payroll", vtest::source_dir() + "/examples/flow/payroll.txt"}, options);
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    r = prime({"payroll.PROG"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    auto lines = [](int from, int to) {
+        std::vector<sfa_line> v;
+        for (int n = from; n <= to; n += 10) v.push_back(line(n, 0, 0));
+        return v;
+    };
+    EXPECT_EQ(flow("payroll.SFA"), flowfix::image({segment("main", 0, lines(100, 160)),
+                                                  segment("SUB Pay", 0, lines(170, 200)),
+                                                  segment("FN  Twice", 0, lines(210, 230))}));
+}
+
 // flowtally's reports on the files that flowprime prepared: every line is
 // there, nothing has run yet.
 TEST_F(Prime, FlowtallyReportsOnPreparedFiles) {
