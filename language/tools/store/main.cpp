@@ -16,15 +16,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
+#include <sys/stat.h>
+#include <vector>
 
 #include "language/actions.h"
 #include "language/compile.h"
+#include "language/progfile.h"
 #include "language/keywords.h"
 #include "language/scanner.h"
 #include "language/store_segments.h"
 #include "language/store_source.h"
 #include "language/toolframe.h"
+#include "platform/atomicfile.h"
 
 const char* const usage_table[] = {
     "Usage: store [options] inputfile",
@@ -323,13 +328,50 @@ void read_source(StoreRun* run, FILE* in) {
     }
 }
 
-// Writes the compiled program. The program file writer joins the library
-// with the program file format; until then a program cannot be stored.
-[[noreturn]] void store_program(StoreRun* run) {
-    (void)run;
+// Permission bits of the program file: those of the file it replaces, else
+// what a newly created file gets.
+mode_t output_mode(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
+    mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+[[noreturn]] void store_failed(const prog_error* err) {
     out_flush();
-    std::fprintf(stderr, "%s\n", "Program files cannot be written by this build");
+    std::fprintf(stderr, "%s\n", err->message ? err->message : "");
+    std::fprintf(stderr, "Err details: %s %d\n", err->module ? err->module : "", err->line);
     store_fatal("Unable to store program");
+}
+
+// Writes the compiled program. The image is built whole in memory and
+// replaces the output file in one step, so a failure leaves any older file
+// of that name as it was.
+void store_program(StoreRun* run) {
+    const StoreSettings& s = run->settings;
+    prog_options opt;
+    yq__prog_init_options(&opt);
+    opt.revision = s.revision;
+    opt.byte_order = s.byte_order;
+    if (s.have_password) yq__prog_set_password(&opt, prog_pswd_digest(s.password.data(), s.password.size()));
+    yq__prog_set_release(&opt, "A.06.00");
+
+    prog_hdr hdr;
+    if (yq__prog_init_store(&hdr, &run->cc.prog, &opt) != 0) store_failed(yq__prog_error(&hdr));
+    std::vector<uint8_t> image;
+    try {
+        image.resize(yq__prog_image_size(&hdr));
+    } catch (const std::bad_alloc&) {
+        store_fatal("Unable to allocate program image memory");
+    }
+    if (yq__prog_store_mem(&hdr, image.data()) != 0) store_failed(yq__prog_error(&hdr));
+    if (atomic_write_file(s.output.c_str(), image.data(), image.size(), output_mode(s.output)) != 0) {
+        int err = errno;
+        out_flush();
+        std::fprintf(stderr, "%s: %s\n", s.output.c_str(), std::strerror(err));
+        store_fatal("Unable to store program");
+    }
 }
 
 }  // namespace
@@ -394,4 +436,5 @@ int main(int argc, char** argv) {
         finish(run.errors > 0 ? EXIT_TOOL_FAILURE : EXIT_TOOL_OK);
     }
     store_program(&run);
+    finish(EXIT_TOOL_OK);
 }
