@@ -451,6 +451,12 @@ bool list_element(ListContext* lc, uint16_t code) {
         push(lc, a + marked(lc, ".", LIST_CTRL_OPERATOR) + b, 0, true);
         return false;
     }
+    case 0x2010: {
+        std::string a = operand(lc).text;
+        std::string b = operand(lc).text;
+        push(lc, marked(lc, "STRUCT ", LIST_CTRL_OPERATOR) + a + marked(lc, "=", LIST_CTRL_OPERATOR) + b, 0, true);
+        return false;
+    }
     case 0x2006:
         push(lc, marked(lc, "STRUCT ", LIST_CTRL_OPERATOR) + operand(lc).text, 0, true);
         return false;
@@ -583,9 +589,13 @@ void start_expression(ListContext* lc) {
 // function takes the entry after it as its argument.
 void finish_expression(ListContext* lc) {
     std::string out;
+    bool after_ref = false;
     for (size_t i = 0; i < lc->stack.size(); ++i) {
         ListEntry& e = lc->stack[i];
         if (e.used) continue;
+        // References of a line list follow each other without separators.
+        if (after_ref && e.line_ref) out += ",";
+        after_ref = e.line_ref;
         out += e.text;
         if (e.wraps_next) {
             size_t j = i + 1;
@@ -604,7 +614,9 @@ void finish_expression(ListContext* lc) {
 // Raw words that some statements place among their elements.
 bool list_raw_word(ListContext* lc, uint16_t w) {
     if (is_symbol(w)) {
+        int kind = symbol_kind(lc->seg, w);
         push(lc, symbol(lc, w), 0, false);
+        lc->stack.back().line_ref = kind == LIST_CTRL_LINE || kind == LIST_CTRL_LABEL;
         return false;
     }
     if (w == 0 && (lc->statement_kind == LH_DECLARATION || lc->statement_kind == LH_NEW)) {
@@ -1051,8 +1063,10 @@ const char* list_line_ctx(ListContext* lc, ProgSegment* seg, const uint16_t* lin
     try {
         line_number_text(lc, line, flags, true);
         if (!at_end(lc) && is_symbol(*lc->codep)) {
+            lc->decl_mode = LIST_DECL_NAME;  // the line defines its label
             put_raw(lc, reference(lc));
             put_raw(lc, ":");
+            lc->decl_mode = LIST_DECL_NONE;
         }
         pad_to(lc, line[1] >> 8);
         list_statement(lc);

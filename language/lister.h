@@ -90,6 +90,7 @@ struct ListEntry {
     bool used = false;             // consumed as an operand of a later element
     bool wraps_next = false;       // a print function whose argument follows
     bool paren_arg = true;         // ... and that argument goes in parentheses
+    bool line_ref = false;         // a bare line or label reference of a list
 };
 
 // State of one listing (one line at a time).
