@@ -46,25 +46,16 @@ const uint8_t* prog_pswd_digest(const char* text, size_t length) {
 // number in bits 6-15, where the value is 0.d1 ... d12 x 10^E; words B, C
 // and D hold the twelve digits as BCD, four to a word, d1 in the top nibble.
 
-uint16_t prog_constant_to_file(uint16_t type, const uint16_t* packed_words, uint16_t* file_words) {
-  uint8_t packed[DEC_PACKED_SIZE];
-  for (int i = 0; i < 4; ++i) {
-    packed[2 * i] = static_cast<uint8_t>(packed_words[i] >> 8);
-    packed[2 * i + 1] = static_cast<uint8_t>(packed_words[i]);
-  }
-  dec_number n;
-  if (dec_from_packed(packed, sizeof packed, &n) != DEC_OK || dec_is_null(&n)) dec_set_zero(&n);
+namespace {
 
-  int decpt = 0;
-  int sign = 0;
-  dec_digits digits;
-  dec_cvt(&n, 12, &decpt, &sign, &digits);
-
+// Fills the file words from the first 12 characters of a digit string with
+// its exponent and sign; gives the type-word bits.
+uint16_t file_form(const char* text, int decpt, int sign, uint16_t type, uint16_t* file_words) {
   uint16_t bcd[3] = {0, 0, 0};
   int k = 1;  // significant digits: position of the last non-zero digit
   bool zero = true;
   for (int i = 0; i < 12; ++i) {
-    int d = digits.text[i] - '0';
+    int d = text[i] - '0';
     if (d < 0 || d > 9) d = 0;
     if (d != 0) {
       zero = false;
@@ -94,6 +85,34 @@ uint16_t prog_constant_to_file(uint16_t type, const uint16_t* packed_words, uint
     wide = e < -12 || -(e + (k - 1)) > 4;
   }
   return static_cast<uint16_t>((type & 0xF00Fu) | bits << 5 | (wide ? 0x10u : 0u));
+}
+
+}  // namespace
+
+uint16_t prog_constant_to_file(uint16_t type, const uint16_t* packed_words, uint16_t* file_words) {
+  uint8_t packed[DEC_PACKED_SIZE];
+  for (int i = 0; i < 4; ++i) {
+    packed[2 * i] = static_cast<uint8_t>(packed_words[i] >> 8);
+    packed[2 * i + 1] = static_cast<uint8_t>(packed_words[i]);
+  }
+  dec_number n;
+  if (dec_from_packed(packed, sizeof packed, &n) != DEC_OK || dec_is_null(&n)) dec_set_zero(&n);
+
+  int decpt = 0;
+  int sign = 0;
+  dec_digits digits;
+  dec_cvt(&n, 12, &decpt, &sign, &digits);
+  uint16_t result = file_form(digits.text, decpt, sign, type, file_words);
+
+  // Rounded to 12 digits, a number next to the largest one carries past the
+  // range of numbers, and no reader could take it back: such a number is cut
+  // to 12 digits instead. 16 digits hold every number exactly.
+  uint16_t check[4];
+  if (!prog_constant_from_file(file_words, check)) {
+    dec_cvt(&n, 16, &decpt, &sign, &digits);
+    result = file_form(digits.text, decpt, sign, type, file_words);
+  }
+  return result;
 }
 
 bool prog_constant_from_file(const uint16_t* file_words, uint16_t* packed_words) {
