@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "platform/atomicfile.h"
+#include "platform/hexdigit.h"
 
 struct RegValueNode {
     std::string name;
@@ -190,17 +191,6 @@ struct Parser {
     }
 };
 
-int hex_digit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // A quoted text with the escapes \\ and \". `s` points at the opening quote;
 // on success it points after the closing one.
 bool read_quoted(const char*& s, const char* e, std::string* out, size_t limit)
@@ -267,8 +257,8 @@ int read_hex_bytes(Parser& ps, const char* s, const char* e, std::string* out)
         }
         if (e - s < 2)
             return ps.fail("incomplete hexadecimal byte");
-        int hi = hex_digit(s[0]);
-        int lo = hex_digit(s[1]);
+        int hi = hex_digit_value(s[0]);
+        int lo = hex_digit_value(s[1]);
         if (hi < 0 || lo < 0)
             return ps.fail("bad hexadecimal byte");
         if (out->size() >= REG_MAX_VALUE)
@@ -307,10 +297,10 @@ int parse_value_line(Parser& ps, RegKeyNode* key, const char* s, const char* e)
         s += 6;
         uint32_t number = 0;
         int digits = 0;
-        while (s < e && hex_digit(*s) >= 0) {
+        while (s < e && hex_digit_value(*s) >= 0) {
             if (++digits > 8)
                 return ps.fail("dword value too long");
-            number = number * 16 + static_cast<uint32_t>(hex_digit(*s));
+            number = number * 16 + static_cast<uint32_t>(hex_digit_value(*s));
             ++s;
         }
         skip_blanks(s, e);
@@ -326,10 +316,10 @@ int parse_value_line(Parser& ps, RegKeyNode* key, const char* s, const char* e)
             ++s;
             type = 0;
             int digits = 0;
-            while (s < e && hex_digit(*s) >= 0) {
+            while (s < e && hex_digit_value(*s) >= 0) {
                 if (++digits > 8)
                     return ps.fail("bad value type");
-                type = type * 16 + static_cast<uint32_t>(hex_digit(*s));
+                type = type * 16 + static_cast<uint32_t>(hex_digit_value(*s));
                 ++s;
             }
             if (digits == 0 || s >= e || *s != ')')
@@ -454,13 +444,10 @@ void put_quoted(std::string& out, const std::string& text)
 
 void put_hex_bytes(std::string& out, const std::string& bytes)
 {
-    static const char digits[] = "0123456789abcdef";
     for (size_t i = 0; i < bytes.size(); ++i) {
-        unsigned char b = static_cast<unsigned char>(bytes[i]);
         if (i)
             out += ',';
-        out += digits[b >> 4];
-        out += digits[b & 15];
+        hex_append_byte(&out, static_cast<unsigned char>(bytes[i]));
     }
 }
 

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/hexdigit.h"
+
 namespace {
 
 // The tables of the standard, bit positions counted from 1 at the most
@@ -160,13 +162,6 @@ void run_block(const Schedule& s, const unsigned char* in8, unsigned char* out8)
     store64(permute(pre, 64, kFP, 64), out8);
 }
 
-int hex_value(char ch) {
-    if (ch >= '0' && ch <= '9') return ch - '0';
-    if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
 void des_set_key(const unsigned char* key8, int direction) {
@@ -253,8 +248,8 @@ int des_decrypt_hex(const unsigned char* record, const char* hex, size_t hex_len
     for (size_t b = 0; b < size / 8; ++b) {
         unsigned char block[8];
         for (int i = 0; i < 8; ++i) {
-            int hi = hex_value(hex[b * 16 + 2 * i]);
-            int lo = hex_value(hex[b * 16 + 2 * i + 1]);
+            int hi = hex_digit_value(hex[b * 16 + 2 * i]);
+            int lo = hex_digit_value(hex[b * 16 + 2 * i + 1]);
             if (hi < 0 || lo < 0) {
                 std::free(plain);
                 return -1;

@@ -1,26 +1,32 @@
-// Password text cipher on the DES block routines of the database client.
+// Password text cipher on the string cipher of the database client.
 #include "workbench/shell/pswdcrypt.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "database/client/des.h"
+#include "platform/hexdigit.h"
 
 namespace {
 
 enum { DES_BLOCK = 8 };
 
+// The key record of the client's string cipher: the length byte and the key.
+bool key_record(const DesKeyObject* key, unsigned char (&record)[DES_KEY_RECORD_SIZE])
+{
+    if (key == nullptr || key->length != DES_BLOCK)
+        return false;
+    record[0] = key->length;
+    memcpy(record + 1, key->key, DES_BLOCK);
+    return true;
+}
+
 }  // namespace
 
 int HexDigitValue(int c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return hex_digit_value(c);
 }
 
 bool Des_MakeKeyObject(const char* key_text, DesKeyObject* out)
@@ -37,61 +43,30 @@ bool Des_MakeKeyObject(const char* key_text, DesKeyObject* out)
 
 int Des_EncryptToHex(const DesKeyObject* key, const void* data, size_t length, std::string* hex)
 {
-    static const char digits[] = "0123456789abcdef";
-    if (key == nullptr || key->length != DES_BLOCK || hex == nullptr || (data == nullptr && length))
+    unsigned char record[DES_KEY_RECORD_SIZE];
+    if (!key_record(key, record) || hex == nullptr)
         return -1;
-    size_t blocks = length / DES_BLOCK + 1;
-    if (blocks > (static_cast<size_t>(INT32_MAX) - 1) / 16)
+    char* text = nullptr;
+    int size = des_encrypt_hex(record, static_cast<const unsigned char*>(data), length, &text);
+    if (size < 0)
         return -1;
-    des_set_key(key->key, DES_KEY_ENCRYPT);
-    const unsigned char* bytes = static_cast<const unsigned char*>(data);
-    hex->clear();
-    hex->reserve(blocks * 16);
-    for (size_t b = 0; b < blocks; ++b) {
-        unsigned char block[DES_BLOCK] = {};
-        size_t left = length - b * DES_BLOCK;
-        if (left >= DES_BLOCK) {
-            memcpy(block, bytes + b * DES_BLOCK, DES_BLOCK);
-        } else {
-            if (left)
-                memcpy(block, bytes + b * DES_BLOCK, left);
-            block[DES_BLOCK - 1] = static_cast<unsigned char>(DES_BLOCK - left);
-        }
-        des_encrypt_block(block, block);
-        for (unsigned char byte : block) {
-            *hex += digits[byte >> 4];
-            *hex += digits[byte & 15];
-        }
-    }
-    return static_cast<int>(blocks * 16 + 1);
+    hex->assign(text, static_cast<size_t>(size) - 1);
+    free(text);
+    return size;
 }
 
 int Des_DecryptFromHex(const DesKeyObject* key, const char* hex, size_t length, std::string* clear)
 {
-    if (key == nullptr || key->length != DES_BLOCK || hex == nullptr || clear == nullptr)
+    unsigned char record[DES_KEY_RECORD_SIZE];
+    if (!key_record(key, record) || clear == nullptr)
         return -1;
-    if (length == 0 || length % 16 != 0 || length / 2 > static_cast<size_t>(INT32_MAX))
+    unsigned char* plain = nullptr;
+    int size = des_decrypt_hex(record, hex, length, &plain);
+    if (size < 0)
         return -1;
-    des_set_key(key->key, DES_KEY_DECRYPT);
-    std::string out(length / 2, '\0');
-    for (size_t b = 0; b < length / 16; ++b) {
-        unsigned char block[DES_BLOCK];
-        for (size_t i = 0; i < DES_BLOCK; ++i) {
-            int hi = HexDigitValue(static_cast<unsigned char>(hex[b * 16 + 2 * i]));
-            int lo = HexDigitValue(static_cast<unsigned char>(hex[b * 16 + 2 * i + 1]));
-            if (hi < 0 || lo < 0)
-                return -1;
-            block[i] = static_cast<unsigned char>(hi * 16 + lo);
-        }
-        des_encrypt_block(block, block);
-        memcpy(&out[b * DES_BLOCK], block, DES_BLOCK);
-    }
-    unsigned pad = static_cast<unsigned char>(out.back());
-    if (pad < 1 || pad > DES_BLOCK)
-        return -1;
-    out.resize(out.size() - pad);
-    *clear = std::move(out);
-    return static_cast<int>(clear->size());
+    clear->assign(reinterpret_cast<const char*>(plain), static_cast<size_t>(size));
+    free(plain);
+    return size;
 }
 
 std::string EncryptString(const char* clear, const char* key_text)
