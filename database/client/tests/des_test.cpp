@@ -4,10 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#include <openssl/des.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -16,73 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/peers/dbserver/refcrypto.h"
+
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using refcrypto::Bytes;
 
 Bytes from_hex(const std::string& hex) {
     Bytes out;
     for (size_t i = 0; i + 1 < hex.size(); i += 2)
         out.push_back(static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
     return out;
-}
-
-std::string to_hex(const unsigned char* b, size_t n) {
-    static const char d[] = "0123456789abcdef";
-    std::string s;
-    for (size_t i = 0; i < n; ++i) {
-        s += d[b[i] >> 4];
-        s += d[b[i] & 15];
-    }
-    return s;
-}
-
-// OpenSSL's single DES on one block.
-Bytes ref_block(const Bytes& key, const Bytes& in, int enc) {
-    DES_cblock k, i, o;
-    DES_key_schedule ks;
-    std::memcpy(k, key.data(), 8);
-    std::memcpy(i, in.data(), 8);
-    DES_set_key_unchecked(&k, &ks);
-    DES_ecb_encrypt(&i, &o, &ks, enc ? DES_ENCRYPT : DES_DECRYPT);
-    return Bytes(o, o + 8);
-}
-
-// The key derivation written on OpenSSL: two-key triple DES (EDE) under the
-// start key, folding the text in 8 characters at a time.
-Bytes ref_make_key(const std::string& text) {
-    const Bytes k0 = from_hex("3e91c45b07da68f2a51c7e40b9d3268f");
-    DES_cblock a, b;
-    std::memcpy(a, k0.data(), 8);
-    std::memcpy(b, k0.data() + 8, 8);
-    DES_key_schedule ka, kb;
-    DES_set_key_unchecked(&a, &ka);
-    DES_set_key_unchecked(&b, &kb);
-    DES_cblock key;
-    std::memcpy(key, k0.data(), 8);
-    size_t pos = 0;
-    do {
-        for (int i = 0; i < 8 && pos < text.size(); ++i, ++pos)
-            key[i] ^= static_cast<unsigned char>(text[pos] & 0x7f);
-        DES_cblock out;
-        DES_ecb3_encrypt(&key, &out, &ka, &kb, &ka, DES_ENCRYPT);
-        std::memcpy(key, out, 8);
-    } while (pos < text.size());
-    return Bytes(key, key + 8);
-}
-
-// The string cipher written on OpenSSL.
-std::string ref_encrypt_hex(const Bytes& key, const std::string& plain) {
-    Bytes padded(plain.begin(), plain.end());
-    size_t rest = plain.size() % 8;
-    padded.resize(plain.size() - rest + 8, 0);
-    padded.back() = static_cast<unsigned char>(8 - rest);
-    std::string hex;
-    for (size_t i = 0; i < padded.size(); i += 8) {
-        Bytes c = ref_block(key, Bytes(padded.begin() + i, padded.begin() + i + 8), 1);
-        hex += to_hex(c.data(), 8);
-    }
-    return hex;
 }
 
 Bytes our_make_key(const std::string& text) {
@@ -115,10 +55,10 @@ TEST(DesBlock, KnownAnswerVectors) {
         unsigned char out[8];
         des_set_key(key.data(), DES_KEY_ENCRYPT);
         des_encrypt_block(plain.data(), out);
-        EXPECT_EQ(to_hex(out, 8), c.cipher);
+        EXPECT_EQ(refcrypto::hex(out, 8), c.cipher);
         des_set_key(key.data(), DES_KEY_DECRYPT);
         des_encrypt_block(out, out);  // in place
-        EXPECT_EQ(to_hex(out, 8), c.plain);
+        EXPECT_EQ(refcrypto::hex(out, 8), c.plain);
     }
 }
 
@@ -132,7 +72,7 @@ TEST(DesBlock, AgreesWithOpenSslOnRandomKeysAndBlocks) {
         unsigned char out[8];
         des_set_key(key.data(), dir);
         des_encrypt_block(block.data(), out);
-        ASSERT_EQ(Bytes(out, out + 8), ref_block(key, block, dir == DES_KEY_ENCRYPT)) << n;
+        ASSERT_EQ(Bytes(out, out + 8), refcrypto::block(key, block, dir == DES_KEY_ENCRYPT)) << n;
     }
 }
 
@@ -142,7 +82,7 @@ TEST(DesBlock, TripleFoldIsEncryptDecryptEncrypt) {
     des_set_key2(k16.data(), DES_KEY_ENCRYPT);
     des_encrypt_block3(in.data(), out);
     Bytes a(k16.begin(), k16.begin() + 8), b(k16.begin() + 8, k16.end());
-    Bytes expect = ref_block(a, ref_block(b, ref_block(a, in, 1), 0), 1);
+    Bytes expect = refcrypto::block(a, refcrypto::block(b, refcrypto::block(a, in, 1), 0), 1);
     EXPECT_EQ(Bytes(out, out + 8), expect);
 }
 
@@ -151,7 +91,7 @@ TEST(DesKey, DerivationAgreesWithIndependentFold) {
                                  std::string("\xe9t\xe9", 3), std::string(64, 'c')};
     for (const std::string& t : texts) {
         SCOPED_TRACE(t);
-        EXPECT_EQ(our_make_key(t), ref_make_key(t));
+        EXPECT_EQ(our_make_key(t), refcrypto::make_key(t));
     }
     // High bits are dropped: a character and its 0x80 twin give one key.
     EXPECT_EQ(our_make_key("\xc1"), our_make_key("A"));
@@ -166,7 +106,7 @@ TEST(DesKey, WipesTextAndKeepsInstalledSchedule) {
     for (char ch : text) EXPECT_EQ(ch, '\0');
     unsigned char out[8];
     des_encrypt_block(plain.data(), out);
-    EXPECT_EQ(to_hex(out, 8), "85e813540f0ab405");
+    EXPECT_EQ(refcrypto::hex(out, 8), "85e813540f0ab405");
 
     char again[] = "challenge-text";
     unsigned char* record = des_key_from_text(again);
@@ -189,7 +129,7 @@ TEST(DesString, EncryptionAgreesWithOpenSslAndDecryptsBack) {
         ASSERT_NE(hex, nullptr);
         EXPECT_EQ(std::strlen(hex), (n / 8 + 1) * 16);
         EXPECT_GE(static_cast<size_t>(size), std::strlen(hex) + 1);
-        EXPECT_EQ(std::string(hex), ref_encrypt_hex(key, plain));
+        EXPECT_EQ(std::string(hex), refcrypto::encrypt_hex(key, plain));
 
         unsigned char* back = nullptr;
         int len = des_decrypt_hex(record.data(), hex, std::strlen(hex), &back);
@@ -204,7 +144,7 @@ TEST(DesString, EncryptionAgreesWithOpenSslAndDecryptsBack) {
 TEST(DesString, DecryptionAcceptsUpperCaseHex) {
     Bytes key = our_make_key("k");
     Bytes record = record_of(key);
-    std::string hex = ref_encrypt_hex(key, "pass");
+    std::string hex = refcrypto::encrypt_hex(key, "pass");
     for (char& ch : hex) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     unsigned char* back = nullptr;
     ASSERT_EQ(des_decrypt_hex(record.data(), hex.c_str(), hex.size(), &back), 4);
@@ -221,15 +161,15 @@ TEST(DesString, RefusesBadRecordsLengthsDigitsAndPadCounts) {
     unsigned char* plain = nullptr;
     const unsigned char data[] = "x";
     EXPECT_EQ(des_encrypt_hex(bad_record.data(), data, 1, &hex), -1);
-    std::string good = ref_encrypt_hex(key, "x");
+    std::string good = refcrypto::encrypt_hex(key, "x");
     EXPECT_EQ(des_decrypt_hex(bad_record.data(), good.c_str(), good.size(), &plain), -1);
 
     // Block whose pad byte is 0 or 9, encrypted by OpenSSL.
     auto block_with_pad = [&](unsigned char pad) {
         Bytes b(8, 0);
         b[7] = pad;
-        Bytes c = ref_block(key, b, 1);
-        return to_hex(c.data(), 8);
+        Bytes c = refcrypto::block(key, b, 1);
+        return refcrypto::hex(c.data(), 8);
     };
     const std::string bad_inputs[] = {
         "",                                   // no block at all
@@ -248,4 +188,3 @@ TEST(DesString, RefusesBadRecordsLengthsDigitsAndPadCounts) {
 }
 
 }  // namespace
-#pragma GCC diagnostic pop

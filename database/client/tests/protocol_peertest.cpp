@@ -1,7 +1,6 @@
 // The client library against the stand-in database server: the greeting,
 // logon and management call byte for byte in both byte orders and code sets,
 // shared server entries, and every injected fault ending in its status.
-#include <openssl/evp.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -16,8 +15,8 @@
 #include "database/client/mgmt.h"
 #include "database/client/status.h"
 #include "database/client/trace.h"
-#include "database/client/tests/refcipher.h"
 #include "tests/peers/dbserver/launch.h"
+#include "tests/peers/dbserver/refcrypto.h"
 #include "testsupport.h"
 
 namespace {
@@ -27,19 +26,12 @@ using dbserver_test::StandIn;
 // Expected wire bytes, as hex.
 std::string u16(unsigned v, bool big) {
     unsigned char b[2] = {static_cast<unsigned char>(big ? v >> 8 : v), static_cast<unsigned char>(big ? v : v >> 8)};
-    return refcipher::hex(b, 2);
+    return refcrypto::hex(b, 2);
 }
 std::string raw(const std::string& s) {
-    return refcipher::hex(reinterpret_cast<const unsigned char*>(s.data()), s.size());
+    return refcrypto::hex(reinterpret_cast<const unsigned char*>(s.data()), s.size());
 }
 std::string str(const std::string& s, bool big) { return u16(static_cast<unsigned>(s.size() + 1), big) + raw(s) + "00"; }
-
-std::string md5_hex(const std::string& text) {
-    unsigned char d[EVP_MAX_MD_SIZE];
-    unsigned n = 0;
-    EVP_Digest(text.data(), text.size(), d, &n, EVP_md5(), nullptr);
-    return refcipher::hex(d, n);
-}
 
 std::string owner() {
     struct passwd* pw = getpwuid(geteuid());
@@ -58,7 +50,7 @@ protected:
         trace_path_ = dir_.file("trace.txt");
         debug_init("*0", std::fopen(trace_path_.c_str(), "w"));
         users_ = dir_.file("users");
-        vtest::write_file(users_, "# name:md5\nalice:" + md5_hex("secret") + "\n");
+        vtest::write_file(users_, "# name:md5\nalice:" + refcrypto::md5_hex("secret") + "\n");
     }
     void TearDown() override {
         idb__exit();
@@ -101,7 +93,7 @@ TEST_P(WireBytes, GreetingLogonAndManagementCall) {
     EXPECT_EQ(frames[0], raw("YQ.DBSRV") + "0001" + "04d2" + str("WIN32", true) + str("ISO8859/1", true) +
                              str(owner(), true));
     EXPECT_EQ(frames[1], u16(1, w.big) + u16(3, w.big) + u16(14, w.big) + str("alice", w.big) +
-                             str(refcipher::logon_hex("tea-for-two", "secret"), w.big));
+                             str(refcrypto::logon_hex("tea-for-two", "secret"), w.big));
     EXPECT_EQ(frames[2], u16(2, w.big) + u16(6, w.big) + u16(1, w.big) + u16(2, w.big) + str("echo", w.big) +
                              str(w.cafe, w.big));
     EXPECT_NE(server.log().find("logon user=\"alice\" status=0"), std::string::npos);
@@ -126,8 +118,8 @@ TEST_F(ClientPeer, FirstAttachWithoutLogonSendsEmptyUserAndPassword) {
     std::vector<std::string> frames = server.received();
     ASSERT_EQ(frames.size(), 2u);
     // The empty password is one block: seven zero bytes and the pad count 8.
-    EXPECT_EQ(frames[1], "0100" "0300" "0e00" "010000" + str(refcipher::logon_hex("x", ""), false));
-    EXPECT_EQ(refcipher::logon_hex("x", "").size(), 16u);
+    EXPECT_EQ(frames[1], "0100" "0300" "0e00" "010000" + str(refcrypto::logon_hex("x", ""), false));
+    EXPECT_EQ(refcrypto::logon_hex("x", "").size(), 16u);
     idb__release_server(e);
 }
 

@@ -73,15 +73,4 @@ Bytes Writer::frame() const {
     return f;
 }
 
-std::string hex(const unsigned char* p, size_t n) {
-    static const char d[] = "0123456789abcdef";
-    std::string s;
-    s.reserve(2 * n);
-    for (size_t i = 0; i < n; ++i) {
-        s += d[p[i] >> 4];
-        s += d[p[i] & 15];
-    }
-    return s;
-}
-
 }  // namespace dbserver

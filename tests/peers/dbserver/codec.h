@@ -49,6 +49,4 @@ private:
     bool big_;
 };
 
-std::string hex(const unsigned char* p, size_t n);
-
 }  // namespace dbserver

@@ -43,7 +43,6 @@ bool load_users(const std::string& path, State& state, std::string& error);
 // The password hex of a logon decrypted under the key made from the challenge;
 // false when it is not a valid cipher text.
 bool decrypt_password(const std::string& challenge, const std::string& hex, std::string& plain);
-std::string md5_hex(const std::string& text);
 
 class Session {
 public:

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "refcrypto.h"
 #include "server.h"
 
 namespace dbserver {
@@ -85,7 +86,7 @@ void Session::on_readable() {
         if (inbox_.size() < 4 + static_cast<size_t>(length)) break;
         Bytes body(inbox_.begin() + 4, inbox_.begin() + 4 + length);
         inbox_.erase(inbox_.begin(), inbox_.begin() + 4 + length);
-        state_.note(number_, "recv %s", hex(body.data(), body.size()).c_str());
+        state_.note(number_, "recv %s", refcrypto::hex(body.data(), body.size()).c_str());
         handle_frame(body);
     }
 }
@@ -225,7 +226,7 @@ void Session::logon(uint16_t id, Reader& in) {
         auto found = state_.users.find(user);
         if (found == state_.users.end())
             status = -3;
-        else if (found->second != md5_hex(plain))
+        else if (found->second != refcrypto::md5_hex(plain))
             status = -4;
     }
     if (status == 0) {

@@ -1,8 +1,6 @@
 // srvknob against the stand-in database server: the server's text on
 // standard output, the status text and exit code 1 on failures, and the
 // usage errors that end with 2.
-#include <openssl/evp.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,30 +10,18 @@
 #include "database/client/client.h"
 #include "database/client/mgmt.h"
 #include "tests/peers/dbserver/launch.h"
+#include "tests/peers/dbserver/refcrypto.h"
 #include "testsupport.h"
 
 namespace {
 
 using dbserver_test::StandIn;
 
-std::string md5_hex(const std::string& text) {
-    unsigned char d[EVP_MAX_MD_SIZE];
-    unsigned n = 0;
-    EVP_Digest(text.data(), text.size(), d, &n, EVP_md5(), nullptr);
-    static const char digits[] = "0123456789abcdef";
-    std::string s;
-    for (unsigned i = 0; i < n; ++i) {
-        s += digits[d[i] >> 4];
-        s += digits[d[i] & 15];
-    }
-    return s;
-}
-
 class Srvknob : public ::testing::Test {
 protected:
     void SetUp() override {
         users_ = dir_.file("users");
-        vtest::write_file(users_, "alice:" + md5_hex("secret") + "\n");
+        vtest::write_file(users_, "alice:" + refcrypto::md5_hex("secret") + "\n");
     }
     vtest::RunResult run(const std::vector<std::string>& args, vtest::RunOptions options = {}) {
         options.timeout_seconds = 20;
