@@ -93,6 +93,13 @@ void parse_comment(CompileContext* cc, const ScanValue& v) {
     cg_comment(cc, static_cast<int>(v.number), v.text, static_cast<size_t>(v.length));
 }
 
+void parse_raw_text(CompileContext* cc, int mode) {
+    if (scan_rest(cc, mode))
+        parse_comment(cc, *scan_value(cc));
+    else
+        cg_comment(cc, cc->token_column + 1, "", 0);
+}
+
 void parse_struct_decl(CompileContext* cc, uint16_t word, const char* name, const char* type) {
     cg_emit(cc, word);
     cg_emit(cc, cg_tmpsym_struct(cc, name));

@@ -91,6 +91,12 @@ void parse_string_element(CompileContext* cc, const ScanValue& v);
 // A comment or raw text with its column: string constant, then the column.
 void parse_comment(CompileContext* cc, const ScanValue& v);
 
+// The rest of a DATA or IMAGE statement as raw text with its column, and
+// the scanner switched to the statement's mode (SCAN_LIST_ITEMS or
+// SCAN_FORMAT). Nothing left gives an empty text at the end of the line, so
+// that the statement always carries its text and column.
+void parse_raw_text(CompileContext* cc, int mode);
+
 // "name AS type" and "name : type" of declarations: 2003 or 2004, the
 // structure symbol of the name, then the structure symbol of the type.
 void parse_struct_decl(CompileContext* cc, uint16_t word, const char* name, const char* type);

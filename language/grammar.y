@@ -764,7 +764,7 @@ syntax
       dim                       { EMIT(0x08C0); }
     | Rxc629                    { parse_select(cc, SK_T3); }
       disp_list                 { EMIT(0x08C0); }
-    | Rxc687                    { if (scan_rest(cc, SCAN_FORMAT)) parse_comment(cc, *scan_value(cc)); }
+    | Rxc687                    { parse_raw_text(cc, SCAN_FORMAT); }
       image
     | Rxc6ae using              { EMIT(0x08C0); }
     | Rxc6fb linput             { EMIT(0x08C0); }
@@ -775,7 +775,7 @@ syntax
     | Rxc735 var_list           { EMIT(0x08C0); }
     | Rxc73e                    { EMIT(0x08C0); }
     | Rxc73e lref               { EMIT($2.word); }
-    | Rxc74a                    { if (scan_rest(cc, SCAN_LIST_ITEMS)) parse_comment(cc, *scan_value(cc)); }
+    | Rxc74a                    { parse_raw_text(cc, SCAN_LIST_ITEMS); }
       data
     | Rxc7ea                    { parse_select(cc, SK_T4); }
       printer_is                { EMIT(0x08C0); }

@@ -148,6 +148,9 @@ const WordsCase kWordCases[] = {
     // Raw text and comments.
     {"DATA 1, \"a,b\" ,3",
      "02d0 ff0b 312c 2022 612c 6222 202c 3300 0006"},
+    // An IMAGE without format text still carries an (empty) text and column.
+    {"IMAGE",
+     "03c8 ff00 0006"},
     {"IMAGE 3D.DD,X,5A",
      "03c8 ff0a 3344 2e44 442c 582c 3541 0007"},
     {"REM note",
