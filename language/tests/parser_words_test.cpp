@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "language/actions.h"
 #include "language/compile.h"
+#include "language/scanner.h"
 
 namespace {
 
@@ -254,6 +256,40 @@ TEST(ParserSegments, SubBetweenExistingLinesIsRefused) {
     EXPECT_EQ(p.compile("SUB S"), CG_LINE_ERROR);
     EXPECT_EQ(p.cc()->error_message, "SEGMENT CHANGE NOT ALLOWED HERE");
     EXPECT_EQ(progseg_count(&p.cc()->prog), 1u);
+}
+
+// The expression and variable-list modes of the line start (used by the
+// environment) parse one expression or one list and emit no line words.
+TEST(ParserWords, ExpressionAndVariableListModes) {
+    struct Case {
+        int mode;
+        const char* text;
+        int rc;
+        std::vector<uint32_t> code;
+    };
+    const uint32_t t = CG_TMPSYM_BIT;
+    const Case cases[] = {
+        {SCAN_MODE_EXPRESSION, "A+B*2", 0, {0x0876, t | 0, t | 1, 0x0872, t | 2, 0x79ED}},
+        {SCAN_MODE_EXPRESSION, "A$&\"x\"", 0, {0x08BD, 0xFF01, 0x7800, 0x08BA, t | 0, 0x79ED}},
+        {SCAN_MODE_VARLIST, "A,B$,C(*)", 0, {0x08E6, t | 0, 0x08D0, 0x08E3, t | 1, 0x08D0, 0x0901, t | 2}},
+        {SCAN_MODE_EXPRESSION, "A+", 1, {}},
+        {SCAN_MODE_VARLIST, "1", 1, {}},
+    };
+    for (const Case& c : cases) {
+        Parser p;
+        cg_line_reset(p.cc());
+        int rc = -1;
+        try {
+            scan_line_start(p.cc(), c.mode, c.text, static_cast<int>(std::strlen(c.text)));
+            rc = parse_line(p.cc());
+        } catch (const CgLineError&) {
+            ADD_FAILURE() << c.text << ": " << p.cc()->error_message;
+        }
+        EXPECT_EQ(rc, c.rc) << c.text;
+        if (c.rc == 0) {
+            EXPECT_EQ(p.cc()->cg.code, c.code) << c.text;
+        }
+    }
 }
 
 struct ErrorCase {
