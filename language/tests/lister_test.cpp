@@ -314,6 +314,33 @@ TEST_F(ListerTest, UndecodableLinesShowAnErrorAndTheNextLineLists) {
     EXPECT_EQ(s.list(1), "20 PRINT A");
 }
 
+// Damaged and random code never stops a listing: every line gives a text,
+// either listed or an error line.
+TEST_F(ListerTest, RandomAndDamagedCodeListsAsTextOrErrorLines) {
+    Seg s;
+    const Words pool = {s.var("A"), s.svar("B"), s.var("M", 2), s.num("7"), s.lineref(10), s.label("L"),
+                        s.fn("F"), s.sub("Q"), s.strct("T"), LET, PRINT, DIM, COM, GOTO, EOL, ASSIGN_NUM,
+                        VALUE, SLIT, MINUS, NEG, EQ, CONCAT, SEMI, COMMA, OP(0), OP(1), OP(5), 0x0932,
+                        0x093A, 0x08DD, 0x06D1, 0x071A, 0x0776, 0x2003, 0x0B44, 0x09E9, 0x03C0, 0x0690,
+                        0x02ED, 0x0466, 0x058F, 0xB444, 0xA84F, 0x0916, 0x0919, 0xFF03, 0xFFFF, 0, 1, 2, 0x7FFF};
+    uint32_t seed = 12345;
+    auto rnd = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        Words body;
+        size_t n = 1 + rnd() % 24;
+        for (size_t i = 0; i < n; ++i) {
+            // Odd rounds take words that mean something, even rounds any word.
+            uint16_t any = static_cast<uint16_t>(rnd() * 2 + (rnd() & 1));
+            body.push_back(round % 2 ? pool[rnd() % pool.size()] : any);
+        }
+        std::string text = s.only(body);
+        ASSERT_EQ(text.rfind("10", 0), 0u) << text;
+    }
+}
+
 TEST_F(ListerTest, OptionsAndMarkup) {
     int cs = 2;
     errno = 0;
