@@ -6,6 +6,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include "workbench/shell/settings/cfgchain.h"
 #include "workbench/shell/settings/cfgprofile.h"
 #include "workbench/shell/sysassert.h"
 
@@ -111,6 +112,18 @@ void Cfg_ListClear(const char* section)
     Cfg_PutInt(section, "Total", 0);
 }
 
+std::vector<std::string> Cfg_ListNames(const char* section)
+{
+    std::vector<std::string> names;
+    int total = Cfg_ListTotal(section);
+    for (int i = 0; i < total; ++i) {
+        std::string name = Cfg_EntryName(Cfg_ListGet(section, i).c_str());
+        if (!name.empty())
+            names.push_back(std::move(name));
+    }
+    return names;
+}
+
 // ------------------------------------------------------------ recent files
 
 namespace {
@@ -153,17 +166,8 @@ CfgMruFiles::~CfgMruFiles()
 
 void CfgMruFiles::unlink(CfgMruItem* item)
 {
-    if (item->prev)
-        item->prev->next = item->next;
-    else
-        head = item->next;
-    if (item->next)
-        item->next->prev = item->prev;
-    else
-        tail = item->prev;
-    item->prev = item->next = nullptr;
+    cfg_chain_unlink(this, item);
     item->list = nullptr;
-    --num_items;
     changed = 1;
 }
 
@@ -175,40 +179,9 @@ bool CfgMruFiles::AddItem(CfgMruItem* new_item, bool at_tail)
         delete new_item;
         return false;
     }
-    for (CfgMruItem* item = head; item; item = item->next) {
-        if (item->file_name == new_item->file_name) {
-            if (item == head) {
-                delete new_item;
-                return false;
-            }
-            delete item;
-            break;
-        }
-    }
-    if (at_tail && num_items >= maximum) {
-        // Loading a list longer than the maximum keeps the most recent ones.
-        delete new_item;
+    if (!cfg_chain_add_recent(this, new_item, at_tail, maximum, &CfgMruItem::file_name))
         return false;
-    }
-    while (num_items >= maximum && tail)
-        delete tail;
     new_item->list = this;
-    if (at_tail) {
-        new_item->prev = tail;
-        if (tail)
-            tail->next = new_item;
-        else
-            head = new_item;
-        tail = new_item;
-    } else {
-        new_item->next = head;
-        if (head)
-            head->prev = new_item;
-        else
-            tail = new_item;
-        head = new_item;
-    }
-    ++num_items;
     changed = 1;
     return true;
 }
@@ -255,12 +228,8 @@ void CfgMruFiles::Load()
     if (maximum > MaximumLimit)
         maximum = MaximumLimit;
     Clear();
-    int total = Cfg_ListTotal(kRecentFiles);
-    for (int i = 0; i < total; ++i) {
-        std::string name = Cfg_EntryName(Cfg_ListGet(kRecentFiles, i).c_str());
-        if (!name.empty())
-            AddItem(new CfgMruItem(name.c_str()), true);
-    }
+    for (const std::string& name : Cfg_ListNames(kRecentFiles))
+        AddItem(new CfgMruItem(name.c_str()), true);
     changed = 0;
 }
 
@@ -306,48 +275,14 @@ CfgBreakpoint::CfgBreakpoint(CfgBreakpoints* link, const char* new_file_name, ui
     CfgBreakpoint* after = link->tail;
     while (after && !sorts_before(after, this))
         after = after->prev;
-    if (after) {
-        prev = after;
-        next = after->next;
-        if (next) {
-            next->prev = this;
-        } else {
-            SYS_ASSERT(anchor_link->tail == after);
-            anchor_link->tail = this;
-        }
-        after->next = this;
-    } else {
-        next = link->head;
-        if (next) {
-            next->prev = this;
-        } else {
-            SYS_ASSERT(!anchor_link->tail);
-            SYS_ASSERT(!anchor_link->num_items);
-            anchor_link->tail = this;
-        }
-        link->head = this;
-    }
-    ++anchor_link->num_items;
+    cfg_chain_insert_after(link, after, this);
 }
 
 CfgBreakpoint::~CfgBreakpoint()
 {
     if (!anchor_link)
         return;
-    if (prev) {
-        prev->next = next;
-    } else {
-        SYS_ASSERT(anchor_link->head == this);
-        anchor_link->head = next;
-    }
-    if (next) {
-        next->prev = prev;
-    } else {
-        SYS_ASSERT(anchor_link->tail == this);
-        anchor_link->tail = prev;
-    }
-    SYS_ASSERT(anchor_link->num_items);
-    --anchor_link->num_items;
+    cfg_chain_unlink(anchor_link, this);
     anchor_link = nullptr;
 }
 
@@ -407,9 +342,7 @@ void CfgBreakpoints::Load()
 {
     CfgProfileBatch batch;
     Clear();
-    int total = Cfg_ListTotal(kBreakpoints);
-    for (int i = 0; i < total; ++i) {
-        std::string name = Cfg_EntryName(Cfg_ListGet(kBreakpoints, i).c_str());
+    for (const std::string& name : Cfg_ListNames(kBreakpoints)) {
         size_t semi = name.rfind(';');
         if (semi == std::string::npos)
             continue;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // ------------------------------------------------------------ profile lists
 
@@ -27,6 +28,8 @@ std::string Cfg_ListFind(const char* section, const char* name);
 std::string Cfg_EntryName(const char* path);
 // Removes every entry, its sub-section and its value; Total becomes 0.
 void Cfg_ListClear(const char* section);
+// The entry names, in order; entries without a name are left out.
+std::vector<std::string> Cfg_ListNames(const char* section);
 
 // ------------------------------------------------------------ recent files
 

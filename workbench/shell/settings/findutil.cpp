@@ -1,6 +1,7 @@
 // Find and replace histories.
 #include "workbench/shell/settings/findutil.h"
 
+#include "workbench/shell/settings/cfgchain.h"
 #include "workbench/shell/settings/cfglists.h"
 #include "workbench/shell/settings/cfgprofile.h"
 #include "workbench/shell/sysassert.h"
@@ -29,61 +30,17 @@ FindHistory::~FindHistory()
 
 void FindHistory::unlink(FindHistoryEntry* entry)
 {
-    if (entry->prev) {
-        entry->prev->next = entry->next;
-    } else {
-        SYS_ASSERT(entry->history_link->head == entry);
-        head = entry->next;
-    }
-    if (entry->next) {
-        entry->next->prev = entry->prev;
-    } else {
-        SYS_ASSERT(entry->history_link->tail == entry);
-        tail = entry->prev;
-    }
-    entry->prev = entry->next = nullptr;
+    cfg_chain_unlink(this, entry);
     entry->history_link = nullptr;
-    --num_items;
     modified = 1;
 }
 
 bool FindHistory::Add(FindHistoryEntry* new_item, bool at_tail)
 {
     SYS_ASSERT(new_item);
-    for (FindHistoryEntry* e = head; e; e = e->next) {
-        if (e->text == new_item->text) {
-            if (e == head) {
-                delete new_item;
-                return false;
-            }
-            delete e;
-            break;
-        }
-    }
-    if (at_tail && num_items >= MaxEntries) {
-        // A stored history longer than the limit keeps its newest texts.
-        delete new_item;
+    if (!cfg_chain_add_recent(this, new_item, at_tail, MaxEntries, &FindHistoryEntry::text))
         return false;
-    }
-    while (num_items >= MaxEntries && tail)
-        delete tail;
     new_item->history_link = this;
-    if (at_tail) {
-        new_item->prev = tail;
-        if (tail)
-            tail->next = new_item;
-        else
-            head = new_item;
-        tail = new_item;
-    } else {
-        new_item->next = head;
-        if (head)
-            head->prev = new_item;
-        else
-            tail = new_item;
-        head = new_item;
-    }
-    ++num_items;
     modified = 1;
     return true;
 }
@@ -100,13 +57,8 @@ void FindHistory::Load()
 {
     CfgProfileBatch batch;
     Clear();
-    const char* s = section.c_str();
-    int total = Cfg_ListTotal(s);
-    for (int i = 0; i < total; ++i) {
-        std::string text = Cfg_EntryName(Cfg_ListGet(s, i).c_str());
-        if (!text.empty())
-            Add(new FindHistoryEntry(text.c_str()), true);
-    }
+    for (const std::string& text : Cfg_ListNames(section.c_str()))
+        Add(new FindHistoryEntry(text.c_str()), true);
     modified = 0;
 }
 

@@ -50,6 +50,7 @@ TEST_F(CfgLists, ProfileListOperations)
     EXPECT_EQ(Cfg_EntryName("Environment\\HOME"), "HOME");
     EXPECT_EQ(Cfg_EntryName("Breakpoints\\C:\\a.prog;0x1,0x2"), "C:\\a.prog;0x1,0x2");
     EXPECT_EQ(Cfg_EntryName("NoSlash"), "");
+    EXPECT_EQ(Cfg_ListNames("Environment"), (std::vector<std::string>{"PATH", "HOME"}));
 
     Cfg_ListClear("Environment");
     EXPECT_EQ(Cfg_ListTotal("Environment"), 0);
