@@ -572,7 +572,14 @@ int load_hive(RegStore* store, RegHive hive, RegKeyNode* root)
         ssize_t n = read(fd, text.data() + got, text.size() - got);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0) {
+            // Half a hive must not pass for the whole: a batch would write
+            // the rest away.
+            store->error = path + ": " + strerror(errno);
+            close(fd);
+            return REG_IO;
+        }
+        if (n == 0)
             break;
         got += static_cast<size_t>(n);
     }
