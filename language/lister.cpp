@@ -36,7 +36,6 @@ enum : uint16_t {
     W_FILE_PARAM = 0x0A05,
     W_TYPE_EXTENDS = 0x2002,
     W_DSET_EXTENDS = 0x88D3,
-    W_COM_TYPE_BASE = 0,
 };
 
 constexpr int kMaxOps = 40;
@@ -48,7 +47,6 @@ struct ListFail {
 // Markup options of the process.
 struct ListOptions {
     int charset = -1;
-    bool have_table = false;
     std::string texts[LIST_CTRL_WORDS];
     bool set[LIST_CTRL_WORDS] = {};
     const char* table[LIST_CTRL_WORDS] = {};
@@ -317,7 +315,7 @@ bool is_function_row(const skeywd_row* row) {
 }
 
 // A built-in function: its arguments by its signature.
-void list_function(ListContext* lc, const skeywd_row* row, uint16_t code) {
+void list_function(ListContext* lc, const skeywd_row* row) {
     std::string s = marked(lc, row->name, LIST_CTRL_FUNCTION);
     switch (row->token) {
     case Rn__:
@@ -370,7 +368,6 @@ void list_function(ListContext* lc, const skeywd_row* row, uint16_t code) {
         put_raw(lc, " <74ff>");
         fail(LIST_ERR_UNSUPPORTED);
     }
-    (void)code;
     push(lc, std::move(s), 0, true);
 }
 
@@ -398,7 +395,7 @@ bool list_element(ListContext* lc, uint16_t code) {
     const skeywd_row* row = skeywd_lookup(code);
     if (!row) fail(LIST_ERR_UNDECODABLE);
     if (is_function_row(row)) {
-        list_function(lc, row, code);
+        list_function(lc, row);
         return false;
     }
     const char* text = row->name;
@@ -632,8 +629,15 @@ bool list_raw_word(ListContext* lc, uint16_t w) {
 }
 
 // One expression: elements until one ends it or the statement's words end.
-void list_expression(ListContext* lc) {
+// `earlier_ops` operations of the statement came before it without a
+// delimiter between (the structure parameters of a function definition), so
+// the expression's own operations are numbered after them.
+void list_expression(ListContext* lc, int earlier_ops = 0) {
     start_expression(lc);
+    for (int i = 0; i < earlier_ops; ++i) {
+        push(lc, std::string(), 0, true);
+        lc->stack.back().used = true;
+    }
     while (!at_end(lc) && !lc->statement_ended) {
         uint16_t w = peek(lc);
         if (is_string(w)) break;
@@ -723,24 +727,11 @@ void list_sub(ListContext* lc) {
     int ops = 0;
     if (count) ops = list_parameters(lc, count);
     lc->decl_mode = LIST_DECL_NONE;
-    // The value of a one-line function refers to operations counted from
-    // the parameters on.
+    // The value of a one-line function counts its operations from the
+    // parameters on.
     while (!at_end(lc) && !lc->statement_ended && !is_string(peek(lc))) {
-        start_expression(lc);
-        for (int i = 0; i < ops; ++i) push(lc, std::string(), 0, true), lc->stack.back().used = true;
+        list_expression(lc, ops);
         ops = 0;
-        while (!at_end(lc) && !lc->statement_ended) {
-            uint16_t w = peek(lc);
-            if (is_string(w)) break;
-            if (is_symbol(w) || w < 0x0100) {
-                next(lc);
-                if (list_raw_word(lc, w)) break;
-                continue;
-            }
-            uint16_t code = code_at_cursor(lc, kElementModules, sizeof kElementModules / sizeof kElementModules[0]);
-            if (list_element(lc, code)) break;
-        }
-        finish_expression(lc);
     }
 }
 
@@ -990,7 +981,12 @@ int list_options(int command, void* value) {
         return 0;
     }
     case LIST_OPT_RESET:
-        o = ListOptions();
+        o.charset = -1;
+        for (int i = 0; i < LIST_CTRL_WORDS; ++i) {
+            o.set[i] = false;
+            o.table[i] = nullptr;
+            o.texts[i].clear();
+        }
         return 0;
     case LIST_OPT_SET_CHARSET: {
         if (!value) break;
@@ -1007,7 +1003,6 @@ int list_options(int command, void* value) {
             o.texts[i] = in[i] ? in[i] : "";
         }
         for (int i = 0; i < LIST_CTRL_WORDS; ++i) o.table[i] = o.set[i] ? o.texts[i].c_str() : nullptr;
-        o.have_table = true;
         return 0;
     }
     default:
