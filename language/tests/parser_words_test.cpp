@@ -378,6 +378,37 @@ TEST(ParserErrors, ListsAtTheirLimitCompile) {
     EXPECT_EQ(p.cc()->error_message, "TOO MANY EXPRESSIONS");
 }
 
+// Commands are only for immediate input; LIST with a search text needs a
+// text that is not empty.
+TEST(ParserErrors, ListSearchTextMayNotBeEmpty) {
+    struct Case {
+        const char* text;
+        const char* error;
+        std::vector<uint32_t> code;  // after the line-number and header words
+    };
+    const Case cases[] = {
+        {"LIST \"\"", "EMPTY STRING", {}},
+        {"LIST \"ab\";10,20", nullptr, {0x040C, 0xFF02, 0x6162, 2, 10, 20}},
+        {"LIST", nullptr, {0x040C, 0}},
+    };
+    for (const Case& c : cases) {
+        Parser p;
+        cg_line_reset(p.cc());
+        p.cc()->cg.seg = p.cc()->prog.root;
+        try {
+            scan_line_start(p.cc(), SCAN_MODE_IMMEDIATE, c.text, static_cast<int>(std::strlen(c.text)));
+            EXPECT_EQ(parse_line(p.cc()), 0) << c.text;
+            EXPECT_EQ(c.error, nullptr) << c.text;
+            std::vector<uint32_t> code(p.cc()->cg.code.begin() + 2, p.cc()->cg.code.end());
+            EXPECT_EQ(code, c.code) << c.text;
+        } catch (const CgLineError&) {
+            ASSERT_NE(c.error, nullptr) << c.text << ": " << p.cc()->error_message;
+            EXPECT_EQ(p.cc()->error_message, c.error);
+            EXPECT_EQ(p.cc()->error_column, 5);
+        }
+    }
+}
+
 TEST(ParserErrors, DeepNestingOverflowsTheParserStack) {
     Parser p;
     std::string deep = "X=" + std::string(600, '(') + "1" + std::string(600, ')');
