@@ -117,6 +117,16 @@ TEST_F(ListTool, TagsAndReferencedLineNumbers) {
     EXPECT_EQ(numbers.out, "   IF X=1 THEN 30\n   PRINT \"A\";X ! note\n30 END\n");
 }
 
+TEST_F(ListTool, OutputCharacterSet) {
+    // A Roman-8 character in a string of a program stored in Roman-8.
+    store("prog", "10 PRINT \"\xC5\"\n");
+    EXPECT_EQ(list({dir.file("prog")}).out, "10 PRINT \"\xC5\"\n");
+    EXPECT_EQ(list({"-c", "0", dir.file("prog")}).out, "10 PRINT \"\xC5\"\n");
+    RunResult iso = list({"-c", "1", dir.file("prog")});
+    EXPECT_EQ(iso.exit_code, 0);
+    EXPECT_EQ(iso.out, "10 PRINT \"\xE9\"\n");
+}
+
 TEST_F(ListTool, VerboseInformationAndWordDump) {
     store("prog", "10 PRINT 1\n", {"-r", "2"});
     RunResult r = list({"-v", "-d", "-d", dir.file("prog")});
