@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "workbench/shell/chain.h"
 #include "workbench/shell/sysassert.h"
 
 namespace {
@@ -20,19 +21,7 @@ char* CopyString(const char* s) {
 
 OutputLoc::~OutputLoc() {
   std::free(file);
-  if (!loc_link) return;
-  if (prev)
-    prev->next = next;
-  else {
-    SYS_ASSERT(loc_link->head == this);
-    loc_link->head = next;
-  }
-  if (next)
-    next->prev = prev;
-  else {
-    SYS_ASSERT(loc_link->tail == this);
-    loc_link->tail = prev;
-  }
+  if (loc_link) chain_unlink(loc_link->head, loc_link->tail, this);
 }
 
 const char* OutputLoc::File() const {
@@ -49,14 +38,7 @@ OutputLoc* OutputLocList::Add(uint32_t handle, uint32_t value, uint16_t segment,
   loc->line = line;
   loc->file = CopyString(file);
   loc->loc_link = this;
-  loc->prev = tail;
-  if (tail)
-    tail->next = loc;
-  else {
-    SYS_ASSERT(!head);
-    head = loc;
-  }
-  tail = loc;
+  chain_insert_after(head, tail, tail, loc);
   return loc;
 }
 

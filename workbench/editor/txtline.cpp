@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "workbench/shell/chain.h"
 #include "workbench/shell/diag.h"
 #include "workbench/shell/sysassert.h"
 #include "workbench/editor/txtobj.h"
@@ -35,16 +36,11 @@ TextLine::TextLine(TextObj* tobj) {
   SYS_ASSERT(tobj);
   const bool was_modified = tobj->IsModified();
   tobj_link = tobj;
-  if (tobj->tail) {
+  if (tobj->tail)
     SYS_ASSERT(tobj->num_lines);
-    prev = tobj->tail;
-    tobj->tail->next = this;
-    tobj->tail = this;
-  } else {
-    SYS_ASSERT(!tobj->head);
+  else
     SYS_ASSERT(!tobj->num_lines);
-    tobj->head = tobj->tail = this;
-  }
+  chain_insert_after(tobj->head, tobj->tail, tobj->tail, this);
   ident = tobj->NewIdent();
   tobj->num_lines++;
   uint32_t index = tobj->num_lines - 1;
@@ -65,25 +61,10 @@ TextLine::TextLine(TextLine* tline, int mode) {
   tobj_link = tobj;
   uint32_t index = base;
   if (mode == TextLine_BEFORE) {
-    prev = tline->prev;
-    next = tline;
-    if (prev)
-      prev->next = this;
-    else {
-      SYS_ASSERT(tobj->head == tline);
-      tobj->head = this;
-    }
-    tline->prev = this;
+    if (!tline->prev) SYS_ASSERT(tobj->head == tline);
+    chain_insert_after(tobj->head, tobj->tail, tline->prev, this);
   } else if (mode == TextLine_AFTER) {
-    prev = tline;
-    next = tline->next;
-    if (next)
-      next->prev = this;
-    else {
-      SYS_ASSERT(tobj->tail == tline);
-      tobj->tail = this;
-    }
-    tline->next = this;
+    chain_insert_after(tobj->head, tobj->tail, tline, this);
     index = base + 1;
   } else {
     SYS_ASSERT(!"TextLine::TextLine() invalid TextLineInsertMode");
@@ -103,18 +84,7 @@ TextLine::~TextLine() {
     uint32_t index = tobj->IndexOf(this);
     tobj->SaveRecord(new TextLineLifeRecord(true, index, ident, data), was_modified);
   }
-  if (prev)
-    prev->next = next;
-  else {
-    SYS_ASSERT(tobj_link->head == this);
-    tobj->head = next;
-  }
-  if (next)
-    next->prev = prev;
-  else {
-    SYS_ASSERT(tobj_link->tail == this);
-    tobj->tail = prev;
-  }
+  chain_unlink(tobj->head, tobj->tail, this);
   SYS_ASSERT(tobj_link->num_lines);
   tobj->num_lines--;
   tobj->SetFlag(TextObj_MODIFIED);

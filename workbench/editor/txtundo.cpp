@@ -10,6 +10,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "workbench/shell/chain.h"
 #include "workbench/shell/diag.h"
 #include "workbench/shell/sysassert.h"
 #include "workbench/editor/txtundo.h"
@@ -88,15 +89,7 @@ bool TextStack::EndAction() {
 }
 
 void TextStack::Append(TextUndoRecord* item) {
-  item->prev = tail;
-  item->next = nullptr;
-  if (tail)
-    tail->next = item;
-  else {
-    SYS_ASSERT(!head);
-    head = item;
-  }
-  tail = item;
+  chain_insert_after(head, tail, tail, item);
   item->tstack_link = this;
   if (TestFlag(TextStack_IN_ACTION)) action_count++;
 }
@@ -104,18 +97,7 @@ void TextStack::Append(TextUndoRecord* item) {
 void TextStack::MoveHere(TextUndoRecord* item) {
   TextStack* from = item->tstack_link;
   SYS_ASSERT(from);
-  if (item->prev)
-    item->prev->next = item->next;
-  else {
-    SYS_ASSERT(item->tstack_link->head == item);
-    from->head = item->next;
-  }
-  if (item->next)
-    item->next->prev = item->prev;
-  else {
-    SYS_ASSERT(item->tstack_link->tail == item);
-    from->tail = item->prev;
-  }
+  chain_unlink(from->head, from->tail, item);
   Append(item);
 }
 
@@ -128,19 +110,7 @@ uint32_t TextStack::Count() const {
 // ---------------------------------------------------------------- records
 
 TextUndoRecord::~TextUndoRecord() {
-  if (!tstack_link) return;
-  if (prev)
-    prev->next = next;
-  else {
-    SYS_ASSERT(tstack_link->head == this);
-    tstack_link->head = next;
-  }
-  if (next)
-    next->prev = prev;
-  else {
-    SYS_ASSERT(tstack_link->tail == this);
-    tstack_link->tail = prev;
-  }
+  if (tstack_link) chain_unlink(tstack_link->head, tstack_link->tail, this);
 }
 
 void TextUndoRecord::UndoAction(TextObj* tobj, uint32_t*, uint32_t*) {

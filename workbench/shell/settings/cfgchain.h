@@ -1,39 +1,21 @@
-// The doubly linked lists of the settings (recent files, breakpoints, find
-// histories): a list has `head`, `tail` and `num_items`, an item `prev` and
-// `next`. The owner link of an item and the list's changed flag are the
-// caller's.
+// The lists of the settings (recent files, breakpoints, find histories): a
+// chain whose owner also counts its items in `num_items`. The owner link of
+// an item and the list's changed flag are the caller's.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "workbench/shell/chain.h"
 #include "workbench/shell/sysassert.h"
 
 // Links `item` after `after`, or at the head when `after` is null.
 template <class List, class Item>
 void cfg_chain_insert_after(List* list, Item* after, Item* item)
 {
-    if (after) {
-        item->prev = after;
-        item->next = after->next;
-        if (item->next) {
-            item->next->prev = item;
-        } else {
-            SYS_ASSERT(list->tail == after);
-            list->tail = item;
-        }
-        after->next = item;
-    } else {
-        item->next = list->head;
-        if (item->next) {
-            item->next->prev = item;
-        } else {
-            SYS_ASSERT(!list->tail);
-            SYS_ASSERT(!list->num_items);
-            list->tail = item;
-        }
-        list->head = item;
-    }
+    if (!list->head)
+        SYS_ASSERT(!list->num_items);
+    chain_insert_after(list->head, list->tail, after, item);
     ++list->num_items;
 }
 
@@ -41,18 +23,7 @@ void cfg_chain_insert_after(List* list, Item* after, Item* item)
 template <class List, class Item>
 void cfg_chain_unlink(List* list, Item* item)
 {
-    if (item->prev) {
-        item->prev->next = item->next;
-    } else {
-        SYS_ASSERT(list->head == item);
-        list->head = item->next;
-    }
-    if (item->next) {
-        item->next->prev = item->prev;
-    } else {
-        SYS_ASSERT(list->tail == item);
-        list->tail = item->prev;
-    }
+    chain_unlink(list->head, list->tail, item);
     SYS_ASSERT(list->num_items);
     --list->num_items;
     item->prev = item->next = nullptr;
