@@ -7,12 +7,6 @@ using namespace txttest;
 
 namespace {
 
-std::string S(std::initializer_list<int> bytes) {
-  std::string s;
-  for (int b : bytes) s.push_back(static_cast<char>(b));
-  return s;
-}
-
 TEST(TextAttrWalk, ColoursTakeNoColumnAndOffsetsStopBeforeOrPassCodes) {
   TextObj t;
   TextAttr a(&t);

@@ -7,12 +7,6 @@ using namespace txttest;
 
 namespace {
 
-std::string S(std::initializer_list<int> bytes) {
-  std::string s;
-  for (int b : bytes) s.push_back(static_cast<char>(b));
-  return s;
-}
-
 // Columns of a rendering: the characters outside the {...} state notes.
 uint32_t ShownColumns(const std::string& shown) {
   uint32_t n = 0;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,13 @@
 namespace txttest {
 
 constexpr char ESC = 27;
+
+// A line from its bytes, codes and characters alike.
+inline std::string S(std::initializer_list<int> bytes) {
+  std::string s;
+  for (int b : bytes) s.push_back(static_cast<char>(b));
+  return s;
+}
 
 // Fills an empty text object without recording, then marks it saved.
 inline void Load(TextObj& t, const std::vector<std::string>& lines) {

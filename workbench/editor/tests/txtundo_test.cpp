@@ -11,12 +11,6 @@ using namespace txttest;
 
 namespace {
 
-std::string S(std::initializer_list<int> bytes) {
-  std::string s;
-  for (int b : bytes) s.push_back(static_cast<char>(b));
-  return s;
-}
-
 struct State {
   std::vector<std::string> lines;
   std::vector<uint32_t> idents;
