@@ -9,6 +9,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "language/codegen.h"
 #include "language/keywords.h"
@@ -23,6 +24,11 @@ void vqerror(CompileContext* cc, ParseState* ps, const char* message);
 // line's "PARSER STACK OVERFLOW", and nothing is allocated.
 #define YYINITDEPTH PARSE_STACK_DEPTH
 #define YYMAXDEPTH PARSE_STACK_DEPTH
+// A parse deeper than the stack reports the classic message.
+const char* parse_message(const char* message) {
+    return std::strcmp(message, "memory exhausted") == 0 ? "yacc stack overflow" : message;
+}
+#define YY_(message) parse_message(message)
 // The parser's trace goes to the compiler's debug output.
 #define YYFPRINTF(stream, ...) parse_trace((stream), __VA_ARGS__)
 

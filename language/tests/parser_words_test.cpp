@@ -415,6 +415,13 @@ TEST(ParserErrors, DeepNestingOverflowsTheParserStack) {
     EXPECT_EQ(p.compile(deep), CG_LINE_ERROR);
     EXPECT_EQ(p.cc()->error_message, "PARSER STACK OVERFLOW");
     EXPECT_EQ(p.cc()->error_column, 0);
+    std::string trace;
+    p.cc()->debug = 1;
+    p.cc()->debug_sink = [](void* user, const char* text) { *static_cast<std::string*>(user) += text; };
+    p.cc()->debug_user = &trace;
+    EXPECT_EQ(p.compile(deep), CG_LINE_ERROR);
+    EXPECT_NE(trace.find("yyerror: yacc stack overflow\n"), std::string::npos);
+    p.cc()->debug = 0;
     std::string nested = "X=" + std::string(100, '(') + "1" + std::string(100, ')');
     EXPECT_EQ(p.compile(nested), CG_LINE_STORED) << p.cc()->error_message;
 }
