@@ -72,12 +72,8 @@ int profile_get_int(AppProfile* profile, const char* section, const char* entry,
     RegValueInfo value;
     if (reg_query_value(store_of(profile), REG_HIVE_USER, key.c_str(), entry, &value) != REG_OK)
         return fallback;
-    if (value.type == REG_TYPE_DWORD && value.data.size() == 4) {
-        uint32_t number = 0;
-        for (int i = 3; i >= 0; --i)
-            number = (number << 8) | static_cast<unsigned char>(value.data[static_cast<size_t>(i)]);
+    if (uint32_t number; reg_dword_of(value.type, value.data, &number))
         return static_cast<int>(number);
-    }
     if (value.type == REG_TYPE_SZ && !value.data.empty()) {
         const char* text = value.data.c_str();
         char* end = nullptr;

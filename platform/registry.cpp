@@ -470,10 +470,7 @@ void put_value(std::string& out, const RegValueNode& value)
         units.append(2, '\0');
         out += "hex(1):";
         put_hex_bytes(out, units);
-    } else if (value.type == REG_TYPE_DWORD && value.data.size() == 4) {
-        uint32_t number = 0;
-        for (int i = 3; i >= 0; --i)
-            number = (number << 8) | static_cast<unsigned char>(value.data[static_cast<size_t>(i)]);
+    } else if (uint32_t number; reg_dword_of(value.type, value.data, &number)) {
         snprintf(buf, sizeof buf, "dword:%08x", number);
         out += buf;
     } else if (value.type == REG_TYPE_BINARY) {
@@ -870,6 +867,16 @@ int reg_get_string(RegStore* store, RegHive hive, const char* key, const char* n
     return REG_OK;
 }
 
+bool reg_dword_of(uint32_t type, const std::string& data, uint32_t* number)
+{
+    *number = 0;
+    if (type != REG_TYPE_DWORD || data.size() != 4)
+        return false;
+    for (int i = 3; i >= 0; --i)
+        *number = (*number << 8) | static_cast<unsigned char>(data[static_cast<size_t>(i)]);
+    return true;
+}
+
 int reg_get_dword(RegStore* store, RegHive hive, const char* key, const char* name,
                   uint32_t* out)
 {
@@ -877,11 +884,9 @@ int reg_get_dword(RegStore* store, RegHive hive, const char* key, const char* na
     int status = reg_query_value(store, hive, key, name, &value);
     if (status != REG_OK)
         return status;
-    if (value.type != REG_TYPE_DWORD || value.data.size() != 4)
+    uint32_t number;
+    if (!reg_dword_of(value.type, value.data, &number))
         return REG_WRONG_TYPE;
-    uint32_t number = 0;
-    for (int i = 3; i >= 0; --i)
-        number = (number << 8) | static_cast<unsigned char>(value.data[static_cast<size_t>(i)]);
     if (out)
         *out = number;
     return REG_OK;

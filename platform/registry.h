@@ -107,6 +107,9 @@ int reg_query_value(RegStore* store, RegHive hive, const char* key, const char* 
                     RegValueInfo* out);
 int reg_get_string(RegStore* store, RegHive hive, const char* key, const char* name,
                    std::string* out);
+// The number of a DWORD value: false (and 0) unless the value is of that type
+// and holds its 4 little-endian bytes.
+bool reg_dword_of(uint32_t type, const std::string& data, uint32_t* number);
 int reg_get_dword(RegStore* store, RegHive hive, const char* key, const char* name,
                   uint32_t* out);
 int reg_get_binary(RegStore* store, RegHive hive, const char* key, const char* name,
