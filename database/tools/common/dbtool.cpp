@@ -1,5 +1,6 @@
 #include "database/tools/common/dbtool.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,8 +12,23 @@
 const char* dbtool_program = "";
 
 namespace {
+
 const char kEnd[] = "<$END>";
+
+// Ends the process once the output is out. What a tool printed is its
+// result: output that could not be written is a failure, never a success.
+[[noreturn]] void exit_flushed(int code) {
+    errno = 0;
+    if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && code == EXIT_TOOL_OK) {
+        std::fprintf(stderr, "%s: Write error on standard output: %s\n", dbtool_program,
+                     std::strerror(errno ? errno : EIO));
+        code = EXIT_TOOL_FAILURE;
+    }
+    std::fflush(stderr);
+    std::exit(code);
 }
+
+}  // namespace
 
 const char* dbtool_version_line() {
     static char line[128];
@@ -30,8 +46,7 @@ void dbtool_start(int argc, char** argv, const char* banner_name, bool banner_al
     if (argc > 1 && std::strcmp(argv[1], "-help") == 0) dbtool_usage(usage);
     if (argc > 1 && std::strcmp(argv[1], "-version") == 0) {
         std::fputs(dbtool_version_line(), stdout);
-        std::fflush(stdout);
-        std::exit(EXIT_TOOL_OK);
+        exit_flushed(EXIT_TOOL_OK);
     }
 }
 
@@ -78,9 +93,7 @@ void dbtool_apply_charset(int id, bool verbose) {
 
 void tool_exit(int code) {
     idb__exit();
-    std::fflush(stdout);
-    std::fflush(stderr);
-    std::exit(code);
+    exit_flushed(code);
 }
 
 void fatal_error(const int32_t* status, long step, const char* what) {

@@ -34,7 +34,8 @@ int dbtool_charset(const char* name);
 // first prints its name); a refusal ends through tool_exit with 1.
 void dbtool_apply_charset(int id, bool verbose);
 
-// Closes the client library and ends the process.
+// Closes the client library and ends the process; a success whose standard
+// output could not be written ends with 1 instead.
 [[noreturn]] void tool_exit(int code);
 
 // Returns when status word 0 is 0; otherwise reports the failed step with its

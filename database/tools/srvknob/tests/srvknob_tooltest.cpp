@@ -53,6 +53,20 @@ TEST_F(Srvknob, HelpPrintsTheServersTextExactly) {
     EXPECT_EQ(r.err.rfind("\nQ7702K SRVKNOB ", 0), 0u) << r.err;
 }
 
+TEST_F(Srvknob, OutputThatCannotBeWrittenIsAFailure) {
+    StandIn server;
+    for (const char* args : {"-h 127.0.0.1 -s \"$1\" echo word", "-version"}) {
+        SCOPED_TRACE(args);
+        std::string script = std::string("\"$0\" ") + args + " >/dev/full";
+        vtest::RunResult r =
+            vtest::run("/bin/sh", {"-c", script, vtest::tool_path("srvknob"), server.service()});
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_NE(r.err.find("srvknob: Write error on standard output: No space left on device"),
+                  std::string::npos)
+            << r.err;
+    }
+}
+
 TEST_F(Srvknob, WordsGoToTheServerAsTheyStand) {
     StandIn server;
     vtest::RunResult r = run({"-h", "127.0.0.1", "-s", server.service(), "--", "echo", "-x", "two words", ""});
