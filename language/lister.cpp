@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "language/charset.h"
@@ -63,7 +64,7 @@ ListOptions& options() {
 
 void wrap(const char* text, int kind, std::string* out, size_t* markup) {
     if (kind < 0 || kind > LIST_CTRL_OTHER) {
-        std::fprintf(stderr, "lister: do_str: iilegal ListCtrlOp\n");
+        std::fprintf(stderr, "Internal error: %s (list, line %d)\n", "do_str: iilegal ListCtrlOp", __LINE__);
         std::abort();
     }
     if (!text || !*text) return;
@@ -1031,10 +1032,10 @@ const char* list_line_ctx(ListContext* lc, ProgSegment* seg, const uint16_t* lin
     lc->ops.clear();
 
     // The line must lie inside the segment's code.
-    const uint16_t* code_begin = seg->code.data();
-    const uint16_t* code_end = code_begin + seg->code.size();
+    const uint16_t* code_begin = seg ? seg->code.data() : nullptr;
+    const uint16_t* code_end = seg ? code_begin + seg->code.size() : nullptr;
     size_t count = 0;
-    if (line >= code_begin && line + 2 <= code_end) count = line[1] & 0xFF;
+    if (seg && line && line >= code_begin && line + 2 <= code_end) count = line[1] & 0xFF;
     if (count < 2 || line + count > code_end) {
         lc->buf += "* ";
         lc->buf += marked(lc, "ERROR", LIST_CTRL_OTHER);
