@@ -2118,6 +2118,19 @@ dlg_cretval
 
 %%
 
+// The grammar's token numbers are the scanner's (tokens.h); the ends of every
+// group are checked here, so that a token added or moved on one side only
+// fails the build.
+namespace {
+constexpr bool same(int grammar, int scanner) { return grammar == scanner; }
+}  // namespace
+static_assert(same(T_EOL, ptok::T_EOL) && same(T_ICONST, ptok::T_ICONST) && same(OR, ptok::OR));
+static_assert(same(UMINUS, ptok::UMINUS) && same(NOT, ptok::NOT) && same(UPLUS, ptok::UPLUS));
+static_assert(same(R0, ptok::R0) && same(R9, ptok::R9) && same(Rn__, ptok::Rn__));
+static_assert(same(Rsi_, ptok::Rsi_) && same(END, ptok::END) && same(STRUCT, ptok::STRUCT));
+static_assert(same(Rx0000, ptok::first_statement_token) && same(Rx2001, ptok::last_statement_token) && same(Rx0ba8, ptok::Rx0ba8));
+static_assert(same(Rxb405, ptok::Rxb405) && same(Rxe9c5, ptok::Rxe9c5) && same(Rx2000, ptok::Rx2000));
+
 namespace {
 
 // The context whose line is being parsed, for the parser's trace output.
