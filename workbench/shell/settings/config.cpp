@@ -169,7 +169,7 @@ int CfgEditItem::ref_count = 0;
 namespace {
 
 char* g_blanks = nullptr;
-uint32_t g_blanks_size = 0;
+size_t g_blanks_size = 0;
 
 }  // namespace
 
@@ -292,19 +292,21 @@ const char* CfgEditItem::GetIndentBlanks(uint32_t col, uint32_t* length) const
         n = first - col;
     else
         n = TabSize ? TabSize - (col - first) % TabSize : 0;
+    const char* blanks = Blanks(n);
     if (length)
-        *length = n;
-    return Blanks(n);
+        *length = *blanks ? n : 0;   // no storage for them: none
+    return blanks;
 }
 
 const char* CfgEditItem::Blanks(uint32_t n)
 {
-    if (n + 1 > g_blanks_size || g_blanks == nullptr) {
-        char* grown = static_cast<char*>(realloc(g_blanks, n + 1));
+    size_t size = static_cast<size_t>(n) + 1;
+    if (size > g_blanks_size || g_blanks == nullptr) {
+        char* grown = static_cast<char*>(realloc(g_blanks, size));
         if (grown == nullptr)
             return "";
         g_blanks = grown;
-        g_blanks_size = n + 1;
+        g_blanks_size = size;
     }
     memset(g_blanks, ' ', n);
     g_blanks[n] = '\0';
