@@ -72,9 +72,7 @@ struct Settings {
 
 [[noreturn]] void no_memory(const char* table) {
     std::fflush(stdout);
-    char text[96];
-    std::snprintf(text, sizeof text, "Memory allocation failed (%s)", table);
-    std::fprintf(stderr, "%s: %s (%s)\n", kTool, text, table);
+    std::fprintf(stderr, "%s: %s (%s)\n", kTool, "Memory allocation failed", table);
     std::fprintf(stderr, "%s: Fatal error - terminated\n", kTool);
     finish(EXIT_TOOL_FAILURE);
 }
