@@ -127,6 +127,14 @@ TEST_F(ListTool, OutputCharacterSet) {
     EXPECT_EQ(iso.out, "10 PRINT \"\xE9\"\n");
 }
 
+TEST_F(ListTool, FailedWriteOnStandardOutputIsAFailure) {
+    store("prog", kProgram);
+    RunResult r = run("/bin/sh", {"-c", "\"$0\" \"$1\" >/dev/full", vtest::tool_path("list"), dir.file("prog")});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_NE(r.err.find("list: write failed: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("list: Fatal error - terminated\n"), std::string::npos) << r.err;
+}
+
 TEST_F(ListTool, VerboseInformationAndWordDump) {
     store("prog", "10 PRINT 1\n", {"-r", "2"});
     RunResult r = list({"-v", "-d", "-d", dir.file("prog")});
