@@ -320,6 +320,7 @@ const ErrorCase kErrorCases[] = {
     {"IF X GOTO 10", "IMPROPER EXPRESSION", 5},
     {"PACK USING 100,A$", "IMPROPER DELIMITER: ';' EXPECTED", 14},
     {"REDIM A(5;2)", "IMPROPER DELIMITER: ':' EXPECTED", 9},
+    {"MAT A=(2", "IMPROPER DELIMITER: ')' EXPECTED", 8},
     {"PROTECT \"a\";\"b\"", "IMPROPER DELIMITER: ',' EXPECTED", 11},
     {"PRINT LABEL \"x\";\"y\"", "IMPROPER DELIMITER: 'ON' EXPECTED", 15},
     {"LINPUT \"x\":L$", "IMPROPER DELIMITER: ';' or ',' EXPECTED", 10},
