@@ -2176,5 +2176,7 @@ int parse_line(CompileContext* cc) {
     vqdebug = cc->debug;
     ParseState ps;
     TraceScope trace(cc);
-    return vqparse(cc, &ps);
+    // Bison tells an exhausted stack (2) from a syntax error (1); callers
+    // only need to know that the line failed.
+    return vqparse(cc, &ps) == 0 ? 0 : 1;
 }
