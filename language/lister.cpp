@@ -220,8 +220,10 @@ std::string reference(ListContext* lc) { return symbol(lc, next(lc)); }
 
 void push(ListContext* lc, std::string text, int prec, bool is_op) {
     if (lc->stack.size() >= MAX_LSTACK) fail(LIST_ERR_UNDECODABLE);
-    lc->text_bytes += text.size();
-    if (lc->text_bytes > LIST_TEXT_AREA) fail(LIST_ERR_UNDECODABLE);
+    // Every text ends up in the line, so none may outgrow it. (A budget for
+    // all texts together would refuse long but sound expressions, whose
+    // inner texts are copied into the outer ones.)
+    if (text.size() >= LIST_LINE_MAX) fail(LIST_ERR_UNDECODABLE);
     ListEntry e;
     e.prec = prec;
     e.text = std::move(text);
@@ -580,7 +582,6 @@ void start_expression(ListContext* lc) {
     lc->delim_kind = LIST_CTRL_OTHER;
     lc->stack.clear();
     lc->ops.clear();
-    lc->text_bytes = 0;
 }
 
 // Appends every entry that no later element consumed, in order; a print

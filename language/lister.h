@@ -45,7 +45,6 @@ enum {
     LIST_LINE_MAX = 4096,          // bytes of one listed line, markup included
     MAX_LSTACK = 100,              // expression stack entries of one expression
     LIST_CTRL_WORDS = 23,          // default end text, then start/end per kind
-    LIST_TEXT_AREA = 4096,         // bytes of the texts on the expression stack
 };
 
 // Commands of list_options.
@@ -111,7 +110,6 @@ struct ListContext {
     bool statement_ended = false;
     std::vector<ListEntry> stack;
     std::vector<int> ops;          // stack index of every operation of the expression
-    size_t text_bytes = 0;         // bytes of stack texts of the expression
     std::string result;            // the last listed line
     std::string dostr;             // do_str's buffer
 };

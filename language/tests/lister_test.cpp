@@ -177,6 +177,29 @@ TEST_F(ListerTest, FunctionsAndOperandForms) {
     EXPECT_EQ(s.only({LET, 0x093A, 0x9CAA, 2, A, X, ASSIGN_NUM, X, OP(0), EOL}), "10 X=BINIOR(A,X)");
 }
 
+TEST_F(ListerTest, LongExpressionsListWholeWithMarkup) {
+    Seg s;
+    // X=(Z0+Y0)*(Z1+Y1)*...*(Z19+Y19): the forty operations a statement part may hold.
+    Words body{LET};
+    std::string expect = "10 <V>X</V><O>=</O>";
+    for (int i = 0; i < 20; ++i) {
+        std::string z = "Z" + std::to_string(i), y = "Y" + std::to_string(i);
+        body.insert(body.end(), {PLUS, s.var(z.c_str()), s.var(y.c_str())});
+        expect += std::string(i ? "<O>*</O>" : "") + "(<V>" + z + "</V><O>+</O><V>" + y + "</V>)";
+    }
+    body.insert(body.end(), {TIMES, OP(0), OP(1)});
+    for (int i = 2; i < 20; ++i) body.insert(body.end(), {TIMES, OP(18 + i), OP(i)});
+    body.insert(body.end(), {ASSIGN_NUM, s.var("X"), OP(38), EOL});
+
+    const char* table[LIST_CTRL_WORDS] = {"</X>"};
+    table[1 + 2 * LIST_CTRL_VARIABLE] = "<V>";
+    table[2 + 2 * LIST_CTRL_VARIABLE] = "</V>";
+    table[1 + 2 * LIST_CTRL_OPERATOR] = "<O>";
+    table[2 + 2 * LIST_CTRL_OPERATOR] = "</O>";
+    ASSERT_EQ(list_options(LIST_OPT_SET_MARKUP, table), 0);
+    EXPECT_EQ(s.only(body), expect);
+}
+
 TEST_F(ListerTest, StringConstants) {
     Seg s;
     uint16_t S = s.svar("S");
