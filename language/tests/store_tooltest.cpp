@@ -240,18 +240,43 @@ TEST(StoreTool, TabExpansionLimit) {
               "\n1 errors - no output file created\n");
 }
 
-TEST(StoreTool, EveryCompiledLineIsReported) {
-    // Every ordinary line reaches the line compiler and fails or succeeds
-    // there; either way it is never silently dropped.
-    RunResult r = store_stdin("10 PRINT 1\n20 END\n", {"-n", "-e"});
-    if (r.exit_code == 1) {
-        EXPECT_NE(r.err.find("store: stdin, line 1: "), std::string::npos) << r.err;
-        EXPECT_NE(r.err.find("store: stdin, line 2: "), std::string::npos) << r.err;
-        EXPECT_NE(r.err.find("\n2 errors - no output file created\n"), std::string::npos) << r.err;
-    } else {
-        EXPECT_EQ(r.exit_code, 0);
-        EXPECT_EQ(after_banner(r), "no output file created\n");
+TEST(StoreTool, OutputNames) {
+    // The program file is named after the input without its extension (only
+    // a "." after the last "/" counts), or after -o; ".PROG" is appended.
+    vtest::TempDir dir;
+    ASSERT_EQ(run("/bin/mkdir", {dir.file("dir.d")}).exit_code, 0);
+    const std::string program = "10 A=1\n";
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;   // "-" for standard input
+        std::string output;  // expected file in the folder
+    } cases[] = {
+        {{}, "prog.txt", "prog.PROG"},
+        {{}, "dir.d/prog", "dir.d/prog.PROG"},
+        {{"-o", "named"}, "prog.txt", "named.PROG"},
+        {{"-o", "fromstdin"}, "-", "fromstdin.PROG"},
+    };
+    for (const Case& c : cases) {
+        RunOptions options = in_folder(dir.path());
+        if (c.input == "-")
+            options.input = program;
+        else
+            vtest::write_file(dir.file(c.input), program);
+        std::vector<std::string> args = c.args;
+        args.push_back(c.input);
+        RunResult r = run("store", args, options);
+        EXPECT_EQ(r.exit_code, 0) << c.input << r.err;
+        EXPECT_TRUE(vtest::file_exists(dir.file(c.output))) << c.output;
     }
+
+    // Any error: no file at all.
+    RunOptions options = in_folder(dir.path());
+    options.input = "10 A=1\n20 PRINT (\n30 B=2\n";
+    RunResult r = run("store", {"-e", "-o", "bad", "-"}, options);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_NE(r.err.find("store: stdin, line 2: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("\n1 errors - no output file created\n"), std::string::npos) << r.err;
+    EXPECT_FALSE(vtest::file_exists(dir.file("bad.PROG")));
 }
 
 TEST(StoreTool, NumberingOfUnnumberedLines) {
@@ -302,6 +327,23 @@ TEST(StoreTool, ListingOfTheSegments) {
     const std::string one = r.out.substr(0, r.out.size() / 2);
     EXPECT_EQ(r.out, one + one);
     EXPECT_TRUE(std::regex_match(one, listing)) << one;
+}
+
+TEST(StoreTool, ListingOfStoredLines) {
+    // Every segment's lines as source text, then one row per segment with its
+    // name, address, first line and sizes in bytes.
+    RunResult r = store_stdin("10 A=1\n20 SUB X\n30 B=2\n", {"-n", "-l"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    const std::regex listing(
+        "\n10 A=1\n"
+        "\n20 SUB X\n30 B=2\n"
+        "\nSEGMENT-LIST\n"
+        "Type/Name            Address    Line  Code  Sym\n"
+        "-------------------- ---------- ----- ----- -----\n"
+        "main                 +0x[0-9a-f]+ +10 +[1-9][0-9]* +[1-9][0-9]*\n"
+        "SUB X                +0x[0-9a-f]+ +20 +[1-9][0-9]* +[1-9][0-9]*\n"
+        "\n");
+    EXPECT_TRUE(std::regex_match(r.out, listing)) << r.out;
 }
 
 TEST(StoreTool, FailedWriteOnStandardOutputIsAFailure) {

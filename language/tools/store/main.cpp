@@ -25,6 +25,7 @@
 #include "language/compile.h"
 #include "language/progfile.h"
 #include "language/keywords.h"
+#include "language/lister.h"
 #include "language/scanner.h"
 #include "language/store_segments.h"
 #include "language/store_source.h"
@@ -254,9 +255,14 @@ void report(StoreRun* run, const char* text, size_t length, const char* msg, int
     ++run->errors;
 }
 
+// Source text of a stored line, protected segments included.
+void listed_line(void*, ProgSegment* seg, const uint16_t* line, std::string* text) {
+    *text = list_line(seg, line, LIST_SHOW_PROTECTED);
+}
+
 void print_listing(StoreRun* run) {
     std::string text;
-    store_listing(&run->cc.prog, nullptr, nullptr, &text);
+    store_listing(&run->cc.prog, listed_line, nullptr, &text);
     out_text(text);
 }
 
