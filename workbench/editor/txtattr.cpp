@@ -74,14 +74,13 @@ int TextAttr::Step(const unsigned char* p) {
   return 0;
 }
 
-uint32_t TextAttr::Columns(const char* str, uint32_t max_bytes) const {
+uint32_t TextAttr::Walk(const char* str, const char* end) {
   SYS_ASSERT(str);
-  TextAttr a = *this;
   const uchar* p = reinterpret_cast<const uchar*>(str);
-  const uchar* end = max_bytes ? p + max_bytes : nullptr;
+  const uchar* e = reinterpret_cast<const uchar*>(end);
   uint32_t cols = 0;
-  while (!end || p < end) {
-    int r = a.Step(p);
+  while (!e || p < e) {
+    int r = Step(p);
     if (r < 0) break;
     if (r > 0) {
       p += r;
@@ -91,6 +90,12 @@ uint32_t TextAttr::Columns(const char* str, uint32_t max_bytes) const {
     ++p;
   }
   return cols;
+}
+
+uint32_t TextAttr::Columns(const char* str, uint32_t max_bytes) const {
+  SYS_ASSERT(str);
+  TextAttr a = *this;
+  return a.Walk(str, max_bytes ? str + max_bytes : nullptr);
 }
 
 uint32_t TextAttr::ColumnToOffset(const char* str, uint32_t col) const {

@@ -192,21 +192,7 @@ uint32_t TextLine::DoInsert(uint32_t col, const char* text, const TextAttr& attr
 
   // State at the end of the inserted text.
   TextAttr end_state = start;
-  uint32_t cols = 0;
-  {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(new_ptr);
-    const unsigned char* e = p + text_len;
-    while (p < e) {
-      int r = end_state.Step(p);
-      if (r < 0) break;
-      if (r > 0) {
-        p += r;
-        continue;
-      }
-      ++cols;
-      ++p;
-    }
-  }
+  uint32_t cols = end_state.Walk(new_ptr, new_ptr + text_len);
 
   TextAttr at(tobj_link);
   uint32_t off = at.ColumnToOffset(Data(), col);

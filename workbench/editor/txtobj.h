@@ -64,6 +64,9 @@ public:
   // 0 when p is a character, -1 at the end of the string or a malformed code.
   int Step(const unsigned char* p);
 
+  // Applies the codes of `str` up to `end` (null: its NUL or a malformed
+  // code) to this state; returns the characters passed.
+  uint32_t Walk(const char* str, const char* end);
   uint32_t Columns(const char* str, uint32_t max_bytes = 0) const;
   uint32_t ColumnToOffset(const char* str, uint32_t col) const;
   uint32_t CharOffset(const char* str, uint32_t col) const;
