@@ -355,3 +355,25 @@ TEST(StoreTool, FailedWriteOnStandardOutputIsAFailure) {
 }
 
 }  // namespace
+
+namespace {
+
+// YYDEBUG with a leading digit turns the compiler's debug output on for every
+// line, also without -d; without it the same run stays quiet.
+TEST(StoreTool, YydebugTurnsOnTheParserTrace) {
+    RunOptions traced;
+    traced.input = "10 A=1\n";
+    traced.env["YYDEBUG"] = "1";
+    RunResult r = run("store", {"-n", "-"}, traced);
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_NE(r.out.find("Reading a token"), std::string::npos) << r.out;
+
+    RunOptions quiet;
+    quiet.input = "10 A=1\n";
+    quiet.unset_env = {"YYDEBUG"};
+    r = run("store", {"-n", "-"}, quiet);
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.out.find("Reading a token"), std::string::npos) << r.out;
+}
+
+}  // namespace

@@ -423,10 +423,10 @@ int main(int argc, char** argv) {
     run.cc.space_dependent = s.space_dependent;
     run.cc.front.line_start = scan_line_start;
     run.cc.front.parse = parse_line;
-    if (s.debug) {
-        run.cc.debug = 1;
-        run.cc.debug_sink = print_debug;
-    }
+    // The sink is always there: YYDEBUG can turn debug output on for a line
+    // even when -d was not given.
+    run.cc.debug_sink = print_debug;
+    if (s.debug) run.cc.debug = 1;
     if (!store_segments_init(&run.segs, &run.cc)) store_fatal("Unable to allocate root segment");
     if (s.hex) run.segs.on_insert = print_hex;
     cg_set_numbering(&run.cc, s.first_line, s.increment);
