@@ -293,6 +293,11 @@ void cg_dump2_words(CompileContext* cc, int n, int m, uint16_t op, const uint32_
   dump(cc, n, m, true, op, extra, nextra);
 }
 
+void cg_drop(CompileContext* cc) {
+  CG_ASSERT(!st(cc).elements.empty());
+  st(cc).elements.pop_back();
+}
+
 // ---- fix-ups ------------------------------------------------------------
 
 void cg_fix_expr(CompileContext* cc) {

@@ -119,6 +119,10 @@ void cg_dump2(CompileContext* cc, int n, int m, int w, uint16_t op, ...);
 // The same two with the extra words in an array.
 void cg_dump_words(CompileContext* cc, int n, uint16_t op, const uint32_t* extra, int nextra);
 void cg_dump2_words(CompileContext* cc, int n, int m, uint16_t op, const uint32_t* extra, int nextra);
+// Drops the top element: the result of an operation that stands in the code
+// on its own and is no operand of a later one (a STRUCT parameter in a
+// parameter list). Its number stays counted.
+void cg_drop(CompileContext* cc);
 
 // ---- fix-ups ------------------------------------------------------------
 

@@ -1000,7 +1000,7 @@ any_param
     | '#' T_ICONST              { parse_file_number(cc, $2.v.number, 0x0A05); }
     | T_SYM AS T_SYM            { parse_struct_decl(cc, 0x2003, NAME($1), NAME($3)); }
     | T_SYM ':' T_SYM           { parse_struct_decl(cc, 0x2004, NAME($1), NAME($3)); }
-    | STRUCT T_SYM              { PUSH(7, 0, $2); DUMP(1, 1, 0x2006); }
+    | STRUCT T_SYM              { PUSH(7, 0, $2); DUMP(1, 1, 0x2006); cg_drop(cc); }
     ;
 
 param_type

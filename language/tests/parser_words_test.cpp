@@ -140,6 +140,14 @@ const WordsCase kWordCases[] = {
      "02ed 8000 0001 8003 0876 8003 8006 09fc 79ed 08c0"},
     {"DEF FNG$(A$)",
      "02ed 8000 0001 8003 08c0"},
+    // A STRUCT parameter is an operation of its own (it keeps its number)
+    // but no operand of the function's value.
+    {"DEF FNH(STRUCT P)=P.A+1",
+     "02ed 8000 0001 2006 8003 2005 8003 8006 0872 79f1 8009 09fc 79f5 08c0"},
+    {"DEF FNH$(STRUCT P,A$)=P.N$&A$",
+     "02ed 8000 0002 2006 8003 8006 2005 8003 8009 08ba 79f1 8006 09fc 79f5 08c0"},
+    {"SUB Sb(STRUCT P,STRUCT Q,X)",
+     "0690 8000 0003 2006 8003 2006 8006 8009 08c0"},
     // Declarations.
     {"DIM A(2:5,3),B$[10],C$(4)[8],P AS T,Q:T",
      "030c 8000 0916 0000 0002 091c 0000 0005 091f 0000 0003 0922 0925 8003 0919 000a 0925 8006 0916 0000 0004 0922 0919 0008 0925 2003 8009 800c 0925 2004 800f 800c 08c0"},

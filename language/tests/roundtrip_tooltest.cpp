@@ -75,6 +75,28 @@ TEST_F(RoundTrip, CanonicalTextListsBackUnchanged) {
     EXPECT_EQ(list("canon"), kCanonical);
 }
 
+// Functions and subprograms with STRUCT parameters, single-line and
+// multi-line, list back as written and store again to the same program.
+const char kStructParameters[] =
+    "10 DEF FNH(STRUCT P)=P.A+1\n"
+    "20 DEF FNS$(STRUCT P,A$)=P.N$&A$\n"
+    "30 DEF FNK(STRUCT P,STRUCT Q,X)=P.A(X)*Q.B+FNH(STRUCT P)\n"
+    "40 DEF FNM(X,STRUCT P)\n"
+    "50   RETURN P.A*X\n"
+    "60 FNEND\n"
+    "70 SUB Sb(STRUCT P,Q AS T,X)\n"
+    "80 SUBEND\n";
+
+TEST_F(RoundTrip, StructureParametersListBackAndStoreAlike) {
+    vtest::write_file(dir.file("s.txt"), kStructParameters);
+    ASSERT_TRUE(store("s", dir.file("s.txt")));
+    std::string listed = list("s");
+    EXPECT_EQ(listed, kStructParameters);
+    vtest::write_file(dir.file("s2.txt"), listed);
+    ASSERT_TRUE(store("s2", dir.file("s2.txt")));
+    EXPECT_EQ(vtest::read_file(dir.file("s2.PROG")), vtest::read_file(dir.file("s.PROG")));
+}
+
 // The sample programs written in the default spelling (each "-sd" file is the
 // same program in the space-dependent spelling).
 std::vector<std::string> sample_programs() {
