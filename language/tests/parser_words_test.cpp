@@ -234,6 +234,33 @@ TEST(ParserWords, HeaderWordHoldsKeywordColumnAndWordCount) {
     EXPECT_EQ(p.line()[3], 0x051D);
 }
 
+// A STRUCT parameter beside every other form of parameter, before or after
+// it, in numeric and string functions with and without a value, and in a
+// subprogram: each line stores, and its parameter count is two.
+TEST(ParserWords, StructParameterBesideEveryParameterForm) {
+    const char* const forms[] = {"X",       "A$",         "C(*)",      "D$(*)",     "#3",  "REAL E",
+                                 "SHORT E", "INTEGER E(*)", "DINTEGER E", "NUMERIC E", "G AS T", "G:T",
+                                 "STRUCT Q"};
+    const char* const heads[] = {"DEF FNH(", "DEF FNH$(", "SUB Sb("};
+    const char* const values[] = {"=P.A+1", "=P.N$[1,2]&A$", ""};
+    for (const char* form : forms) {
+        for (int h = 0; h < 3; ++h) {
+            for (bool struct_first : {true, false}) {
+                std::string params = struct_first ? std::string("STRUCT P,") + form : std::string(form) + ",STRUCT P";
+                for (bool with_value : {true, false}) {
+                    if (h == 2 && with_value) continue;
+                    std::string line = std::string(heads[h]) + params + ")" + (with_value ? values[h] : "");
+                    Parser p;
+                    ASSERT_EQ(p.compile(line), CG_LINE_STORED) << line << ": " << p.cc()->error_message;
+                    // Statement word, the name, then the parameter count.
+                    ASSERT_GE(p.line().size(), 5u) << line;
+                    EXPECT_EQ(p.line()[4], 2) << line;
+                }
+            }
+        }
+    }
+}
+
 // Statements that open a segment (SUB, DEF FN without "=") start a new one
 // at the end of the program; the declarations of a subprogram take the
 // subprogram's forms (computed bounds, 090A).
