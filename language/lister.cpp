@@ -569,6 +569,8 @@ bool list_element(ListContext* lc, uint16_t code) {
     }
     case LE_CONSTANT_WORD: case LE_TYPE_WORD: case LE_SUBSCRIPT:
         push(lc, marked(lc, text, LIST_CTRL_KEYWORD), 0, false);
+        // Operations after a MAT redimension or DLG CALL argument "(" are numbered afresh.
+        if (code == 0x090A || code == 0x9FED) lc->ops.clear();
         return false;
     default:
         fail(LIST_ERR_UNDECODABLE);

@@ -97,6 +97,24 @@ TEST_F(RoundTrip, StructureParametersListBackAndStoreAlike) {
     EXPECT_EQ(vtest::read_file(dir.file("s2.PROG")), vtest::read_file(dir.file("s.PROG")));
 }
 
+// A MAT redimension and the arguments of DLG CALL start their own count of
+// operations: expressions with several operations there list back as written.
+const char kRestartedOperations[] =
+    "10 MAT READ Y(1:X*2),N(3+X*Y)\n"
+    "20 MAT INPUT Lab(-(T IS A T))\n"
+    "30 DLG CALL FUNCTION \"f\"(DBEXPLAIN$(N.N(*)),X+Y*2),Sb;Lab.N\n"
+    "40 DLG CALL FUNCTION Name$&\"x\"(-X)\n";
+
+TEST_F(RoundTrip, OperationsAfterRedimensionAndCallArgumentsListBack) {
+    vtest::write_file(dir.file("o.txt"), kRestartedOperations);
+    ASSERT_TRUE(store("o", dir.file("o.txt")));
+    std::string listed = list("o");
+    EXPECT_EQ(listed, kRestartedOperations);
+    vtest::write_file(dir.file("o2.txt"), listed);
+    ASSERT_TRUE(store("o2", dir.file("o2.txt")));
+    EXPECT_EQ(vtest::read_file(dir.file("o2.PROG")), vtest::read_file(dir.file("o.PROG")));
+}
+
 // The sample programs written in the default spelling (each "-sd" file is the
 // same program in the space-dependent spelling).
 std::vector<std::string> sample_programs() {
