@@ -6,7 +6,9 @@
 
 #include <dirent.h>
 
+#include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -199,19 +201,174 @@ TEST(LinkforgeCommandLine, UsageAndInputErrors) {
     }
 }
 
-TEST(LinkforgeCommandLine, ParserTraceOnlyWithYYDEBUG) {
+// The trace lines on standard error, checked against the parser stack they
+// describe: each step starts in the state the previous one entered, a
+// reduction uncovers as many states as its rule has symbols, and the goto
+// leaves from the uncovered state. A parse ends when the goto on "module"
+// is taken or the last state is discarded. Returns the trace lines in order.
+struct Trace {
+    std::vector<std::string> lines;
+    std::vector<std::string> faults;
+};
+
+Trace read_trace(const std::string& err) {
+    static const std::regex reading(R"(yydebug: state (\d+), reading (\d+) \((.+)\))");
+    static const std::regex shifting(R"(yydebug: state (\d+), shifting to state (\d+))");
+    static const std::regex reducing(R"(yydebug: state (\d+), reducing by rule (\d+) \((\S+) :(.*)\))");
+    static const std::regex after(R"(yydebug: after reduction, shifting from state (\d+) to state (\d+))");
+    static const std::regex discarding(R"(yydebug: error recovery discarding state (\d+))");
+    Trace trace;
+    std::vector<int> stack;
+    std::string reduced;    // left-hand side of the last reduction
+    auto expect_top = [&](int state, const std::string& line) {
+        if (stack.empty() || stack.back() != state)
+            trace.faults.push_back("not the state on top: " + line);
+    };
+    std::istringstream in(err);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("yydebug: ", 0) != 0)
+            continue;
+        trace.lines.push_back(line);
+        std::smatch m;
+        if (std::regex_match(line, m, reading)) {
+            if (std::stoi(m[1]) == 0 && stack.empty())
+                stack.push_back(0);   // a parse begins
+            expect_top(std::stoi(m[1]), line);
+        } else if (std::regex_match(line, m, shifting)) {
+            expect_top(std::stoi(m[1]), line);
+            stack.push_back(std::stoi(m[2]));
+        } else if (std::regex_match(line, m, reducing)) {
+            expect_top(std::stoi(m[1]), line);
+            reduced = m[3];
+            std::istringstream symbols(m[4].str());
+            std::string symbol;
+            while (symbols >> symbol) {
+                if (stack.size() < 2) {
+                    trace.faults.push_back("reduces more than the stack holds: " + line);
+                    break;
+                }
+                stack.pop_back();
+            }
+        } else if (std::regex_match(line, m, after)) {
+            expect_top(std::stoi(m[1]), line);
+            stack.push_back(std::stoi(m[2]));
+            if (reduced == "module")
+                stack.clear();    // accepted
+        } else if (std::regex_match(line, m, discarding)) {
+            expect_top(std::stoi(m[1]), line);
+            if (!stack.empty())
+                stack.pop_back();
+        } else {
+            trace.faults.push_back("not a trace line: " + line);
+        }
+    }
+    return trace;
+}
+
+bool has_line(const Trace& trace, const std::string& pattern) {
+    const std::regex re(pattern);
+    for (const auto& line : trace.lines)
+        if (std::regex_match(line, re))
+            return true;
+    return false;
+}
+
+TEST(LinkforgeTrace, ClassicLinesOnlyWithYYDEBUG) {
     vtest::TempDir dir;
-    vtest::write_file(dir.file("decl.h"), "YqDLL f(YqVoid)\n");
+    vtest::write_file(dir.file("decl.h"), "int x; /* not ours */\nYqDLL f(YqVoid)\n");
     vtest::RunOptions traced;
     traced.env["YYDEBUG"] = "1";
     auto with = vtest::run("linkforge", {"-d", dir.file("decl.h")}, traced);
     vtest::RunOptions plain;
     plain.unset_env.push_back("YYDEBUG");
     auto without = vtest::run("linkforge", {"-d", dir.file("decl.h")}, plain);
-    EXPECT_EQ(with.exit_code, 0);
+    ASSERT_EQ(with.exit_code, 0) << with.out;
     EXPECT_EQ(with.out, without.out);
-    EXPECT_NE(with.err.find("state"), std::string::npos) << with.err;
-    EXPECT_EQ(without.err.find("state"), std::string::npos) << without.err;
+    EXPECT_EQ(without.err.find("debug:"), std::string::npos) << without.err;
+
+    Trace trace = read_trace(with.err);
+    EXPECT_EQ(trace.faults, std::vector<std::string>{}) << with.err;
+    ASSERT_GE(trace.lines.size(), 4u) << with.err;
+    EXPECT_EQ(trace.lines[0], "yydebug: state 0, reading 258 (YQDLL)");
+    EXPECT_TRUE(std::regex_match(trace.lines[1], std::regex(R"(yydebug: state 0, shifting to state \d+)")))
+        << trace.lines[1];
+    EXPECT_TRUE(has_line(trace, R"(yydebug: state \d+, reading 40 \('\('\))")) << with.err;
+    EXPECT_TRUE(has_line(trace, R"(yydebug: state \d+, reducing by rule \d+ \(arguments : YQVOID\))"))
+        << with.err;
+    EXPECT_TRUE(has_line(trace, R"(yydebug: state \d+, reducing by rule \d+ \(\$\$1 :\))")) << with.err;
+    EXPECT_TRUE(has_line(
+        trace, R"(yydebug: state \d+, reducing by rule \d+ \(function : YQDLL IDENT \$\$1 '\(' arguments '\)'\))"))
+        << with.err;
+    // The end: end of input is read, the module is reduced and the goto
+    // from state 0 is the last step before the parser accepts.
+    size_t n = trace.lines.size();
+    EXPECT_TRUE(std::regex_match(trace.lines[n - 3], std::regex(R"(yydebug: state \d+, reading 0 \(end-of-file\))")))
+        << with.err;
+    EXPECT_TRUE(std::regex_match(trace.lines[n - 2],
+                                 std::regex(R"(yydebug: state \d+, reducing by rule \d+ \(module : functions\))")))
+        << with.err;
+    EXPECT_TRUE(std::regex_match(trace.lines[n - 1],
+                                 std::regex(R"(yydebug: after reduction, shifting from state 0 to state \d+)")))
+        << with.err;
+}
+
+TEST(LinkforgeTrace, SyntaxErrorsAndEveryInput) {
+    struct TraceCase {
+        const char* name;
+        std::vector<std::string> files;
+        int exit_code;
+        std::vector<std::string> expected;   // patterns of lines the trace holds
+        std::string last;                    // pattern of its last line
+    };
+    const TraceCase cases[] = {
+        {"no declaration", {"int x;\n"}, 1, {}, R"(yydebug: after reduction, shifting from state 0 to state \d+)"},
+        {"missing argument",
+         {"YqDLL f(YqInt a,)\n"},
+         1,
+         {R"(yydebug: state \d+, reading 41 \('\)'\))"},
+         "yydebug: error recovery discarding state 0"},
+        {"character the grammar does not know",
+         {"YqDLL f(+)\n"},
+         1,
+         {R"(yydebug: state \d+, reading 43 \(illegal-symbol\))"},
+         "yydebug: error recovery discarding state 0"},
+        {"end of input inside a declaration",
+         {"YqDLL f(YqInt a"},
+         1,
+         {R"(yydebug: state \d+, reading 0 \(end-of-file\))"},
+         "yydebug: error recovery discarding state 0"},
+        {"two inputs, one parse each",
+         {"YqDLL f(YqVoid)\n", "YqDLL g(YqReal r[], ...)\n"},
+         0,
+         {R"(yydebug: state \d+, reducing by rule \d+ \(argument : YQREAL IDENT '\[' size '\]'\))",
+          R"(yydebug: state \d+, reducing by rule \d+ \(arguments : arguments ',' '\.' '\.' '\.'\))"},
+         R"(yydebug: after reduction, shifting from state 0 to state \d+)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vtest::TempDir dir;
+        std::vector<std::string> args;
+        for (size_t i = 0; i < c.files.size(); ++i) {
+            args.push_back(dir.file("decl" + std::to_string(i) + ".h"));
+            vtest::write_file(args.back(), c.files[i]);
+        }
+        vtest::RunOptions traced;
+        traced.env["YYDEBUG"] = "1";
+        auto r = vtest::run("linkforge", args, traced);
+        EXPECT_EQ(r.exit_code, c.exit_code) << r.out;
+        Trace trace = read_trace(r.err);
+        EXPECT_EQ(trace.faults, std::vector<std::string>{}) << r.err;
+        ASSERT_FALSE(trace.lines.empty()) << r.err;
+        for (const auto& pattern : c.expected)
+            EXPECT_TRUE(has_line(trace, pattern)) << pattern << "\n" << r.err;
+        EXPECT_TRUE(std::regex_match(trace.lines.back(), std::regex(c.last))) << r.err;
+        // Each input is a parse of its own, reading first in state 0.
+        size_t starts = 0;
+        for (const auto& line : trace.lines)
+            starts += line.rfind("yydebug: state 0, reading ", 0) == 0;
+        EXPECT_EQ(starts, c.files.size()) << r.err;
+    }
 }
 
 std::set<std::string> entries(const std::string& path) {

@@ -92,6 +92,7 @@ void lf_free_module(LfModule* module);
 void lf_input_open(FILE* file, const char* name);
 size_t lf_input_read(char* buffer, size_t max_size);
 void lf_scan_start();   // resets the scanner for the current input
+int lf_scan_token();    // the next token of the current input, 0 at its end
 void lf_scan_finish();  // releases the scanner's buffers
 int lf_parse_input();   // parses the current input; 0 on success
 
