@@ -20,17 +20,6 @@ using vtest::run;
 using vtest::RunOptions;
 using vtest::RunResult;
 
-const std::regex kBanner("^\nQ7702K FLOWPRIME [^\n]+ \\(A\\.06\\.31\\)\n\n");
-
-std::string after_banner(const RunResult& r) {
-    std::smatch m;
-    if (!std::regex_search(r.err, m, kBanner)) {
-        ADD_FAILURE() << "no banner: " << r.err;
-        return r.err;
-    }
-    return r.err.substr(static_cast<size_t>(m.length(0)));
-}
-
 // Writes a program file; empty text on success, else the writer's message.
 std::string write_program(const std::string& path, const ProgList* prog, int revision,
                           const char* password = nullptr) {
@@ -97,7 +86,7 @@ TEST_F(Prime, PreparesEveryLineOfEveryLayout) {
         std::filesystem::remove(dir.file("prog.SFA"));
         RunResult r = prime({"prog.PROG"});
         EXPECT_EQ(r.exit_code, 0) << c.what << ": " << r.err;
-        EXPECT_EQ(after_banner(r), "") << c.what;
+        EXPECT_EQ(vtest::strip_banner(r.err, "FLOWPRIME"), "") << c.what;
         EXPECT_EQ(r.out, "") << c.what;
         ASSERT_TRUE(vtest::file_exists(dir.file("prog.SFA"))) << c.what;
         EXPECT_EQ(flow("prog.SFA"), sample_flow()) << c.what;
@@ -160,7 +149,7 @@ TEST_F(Prime, ProgramsThatCannotBeReadFailTheRunButNotTheOthers) {
 
     RunResult r = prime({"gone.PROG", "short.PROG", "cut.PROG", "folder.PROG", "good.PROG"});
     EXPECT_EQ(r.exit_code, 1);
-    std::string err = after_banner(r);
+    std::string err = vtest::strip_banner(r.err, "FLOWPRIME");
     EXPECT_NE(err.find("gone.PROG: No such file or directory\n"), std::string::npos) << err;
     EXPECT_TRUE(std::regex_search(err, std::regex("(^|\n)short\\.PROG: [^\n]+ \\[999\\]\n"))) << err;
     EXPECT_TRUE(std::regex_search(err, std::regex("(^|\n)cut\\.PROG: [^\n]+ \\[999\\]\n"))) << err;
@@ -175,7 +164,7 @@ TEST_F(Prime, AProgramWithoutSegmentsIsAnEmptyFile) {
     vtest::write_file(dir.file("none.PROG"), std::string(10, '\0'));
     RunResult r = prime({"none.PROG"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(after_banner(r), "none.PROG: empty file\n");
+    EXPECT_EQ(vtest::strip_banner(r.err, "FLOWPRIME"), "none.PROG: empty file\n");
     EXPECT_FALSE(vtest::file_exists(dir.file("none.SFA")));
 }
 
@@ -186,7 +175,7 @@ TEST_F(Prime, AFlowFileThatCannotBeWrittenEndsTheRunAndKeepsWhatWasThere) {
     vtest::write_file(dir.file("prog.SFA/keep"), "x");
     RunResult r = prime({"prog.PROG", "next.PROG"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_NE(after_banner(r).find("prog.SFA: write failed"), std::string::npos) << r.err;
+    EXPECT_NE(vtest::strip_banner(r.err, "FLOWPRIME").find("prog.SFA: write failed"), std::string::npos) << r.err;
     EXPECT_EQ(flow("prog.SFA/keep"), "x");
     EXPECT_FALSE(vtest::file_exists(dir.file("next.SFA")));
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
@@ -200,12 +189,12 @@ TEST_F(Prime, Usage) {
         RunResult r = prime(args);
         std::string what = args.empty() ? "(none)" : args[0];
         EXPECT_EQ(r.exit_code, 2) << what;
-        EXPECT_EQ(after_banner(r), usage) << what;
+        EXPECT_EQ(vtest::strip_banner(r.err, "FLOWPRIME"), usage) << what;
         EXPECT_EQ(r.out, "") << what;
     }
     RunResult r = prime({"-version"});
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(after_banner(r), "");
+    EXPECT_EQ(vtest::strip_banner(r.err, "FLOWPRIME"), "");
 }
 
 // The example program compiled by store: main, a SUB and a multi-line

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -20,17 +19,6 @@ using vtest::RunOptions;
 using vtest::RunResult;
 
 const std::string kDash(72, '-');
-
-const std::regex kBanner("^\nQ7702K FLOWTALLY [^\n]+ \\(A\\.06\\.31\\)\n\n");
-
-std::string after_banner(const RunResult& r) {
-    std::smatch m;
-    if (!std::regex_search(r.err, m, kBanner)) {
-        ADD_FAILURE() << "no banner: " << r.err;
-        return r.err;
-    }
-    return r.err.substr(static_cast<size_t>(m.length(0)));
-}
 
 // A folder with two flow files as they are after a run:
 //   A: main (loaded once) lines 10 (1 x, 1.00 s), 20 (4 x, 3.00 s), 30 (never);
@@ -98,7 +86,7 @@ TEST_F(Tally, LineReportOfOneFile) {
         "  100 ******************************      6.00  60.00      2    3.00\n"
         "  110                                     0.00   0.00      0    0.00\n";
     EXPECT_EQ(r.out, expect);
-    EXPECT_EQ(after_banner(r), "");
+    EXPECT_EQ(vtest::strip_banner(r.err, "FLOWTALLY"), "");
 }
 
 TEST_F(Tally, LineReportsOfSeveralFilesAreSeparatedByAFormFeed) {
@@ -155,7 +143,7 @@ TEST_F(Tally, LimitsSelectByShareOfTheFilesTime) {
     r = tally({"-l", "50", "-g", "50", "A.SFA", "B.SFA"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(after_banner(r), "flowtally: parameters prohibit any output\n");
+    EXPECT_EQ(vtest::strip_banner(r.err, "FLOWTALLY"), "flowtally: parameters prohibit any output\n");
 }
 
 const char kSegmentColumns[] =
@@ -258,11 +246,11 @@ TEST_F(Tally, NamesWithoutTheSuffixAreReadOnlyWhenTheFlowFileExists) {
     RunResult r = tally({"-f", "B", "nothing", "other.txt"});
     ASSERT_EQ(r.exit_code, 0) << r.err;
     EXPECT_NE(r.out.find("\nB        "), std::string::npos) << r.out;
-    EXPECT_EQ(after_banner(r), "");
+    EXPECT_EQ(vtest::strip_banner(r.err, "FLOWTALLY"), "");
 
     r = tally({"nothing"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(after_banner(r), "flowtally: nothing to print\n");
+    EXPECT_EQ(vtest::strip_banner(r.err, "FLOWTALLY"), "flowtally: nothing to print\n");
 }
 
 TEST_F(Tally, CommandLineErrors) {
@@ -285,7 +273,7 @@ TEST_F(Tally, CommandLineErrors) {
         RunResult r = tally(c.args);
         std::string what = c.args.empty() ? "(none)" : c.args[0];
         EXPECT_EQ(r.exit_code, c.status) << what;
-        std::string err = after_banner(r);
+        std::string err = vtest::strip_banner(r.err, "FLOWTALLY");
         ASSERT_GE(err.size(), c.err.size()) << what << ": " << err;
         EXPECT_EQ(err.substr(err.size() - c.err.size()), c.err) << what;
         EXPECT_EQ(r.out, "") << what;
@@ -296,7 +284,7 @@ TEST_F(Tally, HelpPrintsTheUsageTable) {
     RunResult r = tally({"-help"});
     EXPECT_EQ(r.exit_code, 2);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(after_banner(r),
+    EXPECT_EQ(vtest::strip_banner(r.err, "FLOWTALLY"),
               "usage: flowtally [options] sfafile [ ... ]\n"
               "options:\n"
               " -f        - file report\n"
@@ -311,7 +299,7 @@ TEST_F(Tally, HelpPrintsTheUsageTable) {
               "\n");
     r = tally({"-version"});
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(after_banner(r), "");
+    EXPECT_EQ(vtest::strip_banner(r.err, "FLOWTALLY"), "");
 }
 
 TEST_F(Tally, ForeignHeadersSkipTheFileAndFailTheRun) {
@@ -330,14 +318,14 @@ TEST_F(Tally, ForeignHeadersSkipTheFileAndFailTheRun) {
         vtest::write_file(dir.file("X.SFA"), c.bytes);
         RunResult r = tally({"-f", "X.SFA", "B.SFA"});
         EXPECT_EQ(r.exit_code, 1) << c.what;
-        EXPECT_EQ(after_banner(r), std::string("X.SFA: ") + c.message + "\n") << c.what;
+        EXPECT_EQ(vtest::strip_banner(r.err, "FLOWTALLY"), std::string("X.SFA: ") + c.message + "\n") << c.what;
         // The readable file is still reported.
         EXPECT_NE(r.out.find("\nB        ****"), std::string::npos) << c.what;
         EXPECT_EQ(r.out.find("\nX "), std::string::npos) << c.what;
 
         r = tally({"X.SFA"});
         EXPECT_EQ(r.exit_code, 1) << c.what;
-        EXPECT_EQ(after_banner(r), std::string("X.SFA: ") + c.message + "\nflowtally: nothing to print\n")
+        EXPECT_EQ(vtest::strip_banner(r.err, "FLOWTALLY"), std::string("X.SFA: ") + c.message + "\nflowtally: nothing to print\n")
             << c.what;
     }
 }
@@ -360,7 +348,7 @@ TEST_F(Tally, DamagedBodiesEndTheRunWithoutAReport) {
         RunResult r = tally({"-s", "B.SFA", "X.SFA"});
         EXPECT_EQ(r.exit_code, 1) << c.what;
         EXPECT_EQ(r.out, "") << c.what;
-        EXPECT_EQ(after_banner(r), std::string("X.SFA: ") + c.message + "\n") << c.what;
+        EXPECT_EQ(vtest::strip_banner(r.err, "FLOWTALLY"), std::string("X.SFA: ") + c.message + "\n") << c.what;
     }
 }
 

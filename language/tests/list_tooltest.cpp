@@ -3,7 +3,6 @@
 // the cross reference.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -13,17 +12,6 @@ namespace {
 
 using vtest::run;
 using vtest::RunResult;
-
-const std::regex kBanner("^\nQ7702K LIST [^\n]+ \\(A\\.06\\.31\\)\n\n");
-
-std::string after_banner(const RunResult& r) {
-    std::smatch m;
-    if (!std::regex_search(r.err, m, kBanner)) {
-        ADD_FAILURE() << "no banner: " << r.err;
-        return r.err;
-    }
-    return r.err.substr(static_cast<size_t>(m.length(0)));
-}
 
 const char kUsage[] =
     "Usage: list [options] file\n"
@@ -68,9 +56,9 @@ struct ListTool : ::testing::Test {
 TEST_F(ListTool, UsageAndArgumentErrors) {
     RunResult r = list({});
     EXPECT_EQ(r.exit_code, 2);
-    EXPECT_EQ(after_banner(r), kUsage);
+    EXPECT_EQ(vtest::strip_banner(r.err, "LIST"), kUsage);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(after_banner(list({"-help"})), kUsage);
+    EXPECT_EQ(vtest::strip_banner(list({"-help"}).err, "LIST"), kUsage);
 
     struct Case {
         std::vector<std::string> args;
@@ -86,7 +74,7 @@ TEST_F(ListTool, UsageAndArgumentErrors) {
     for (const Case& c : cases) {
         RunResult e = list(c.args);
         EXPECT_EQ(e.exit_code, 2) << c.err;
-        EXPECT_EQ(after_banner(e), c.err);
+        EXPECT_EQ(vtest::strip_banner(e.err, "LIST"), c.err);
     }
 }
 
@@ -100,7 +88,7 @@ TEST_F(ListTool, NamesWithAndWithoutSuffixOpenTheSameFile) {
 
     RunResult missing = list({dir.file("none")});
     EXPECT_EQ(missing.exit_code, 1);
-    EXPECT_EQ(after_banner(missing), dir.file("none.PROG") +
+    EXPECT_EQ(vtest::strip_banner(missing.err, "LIST"), dir.file("none.PROG") +
                                          ": open failed: No such file or directory\n"
                                          "list: Fatal error - terminated\n");
 }
@@ -140,7 +128,7 @@ TEST_F(ListTool, VerboseInformationAndWordDump) {
     RunResult r = list({"-v", "-d", "-d", dir.file("prog")});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, "10 PRINT 1\n");
-    std::string err = after_banner(r);
+    std::string err = vtest::strip_banner(r.err, "LIST");
     EXPECT_NE(err.find("Program Information:\nProgram format: 2\nByte order    : 4321\nCharset       : 0\n"
                        "Secured       : 0\n"),
               std::string::npos)
@@ -153,7 +141,7 @@ TEST_F(ListTool, PasswordProtectedPrograms) {
     store("prog", "10 PRINT 1\n", {"-r", "2", "-p", "secret"});
     RunResult none = list({dir.file("prog")});
     EXPECT_EQ(none.exit_code, 1);
-    EXPECT_EQ(after_banner(none), dir.file("prog.PROG") +
+    EXPECT_EQ(vtest::strip_banner(none.err, "LIST"), dir.file("prog.PROG") +
                                       ": Sorry, program is protected and no password provided.\n"
                                       "list: Fatal error - terminated\n");
     RunResult wrong = list({"-p", "guess", dir.file("prog")});
@@ -172,7 +160,7 @@ TEST_F(ListTool, CorruptFilesFailWithTheReadersMessage) {
     for (const char* name : {"cut", "junk"}) {
         RunResult r = list({dir.file(name)});
         EXPECT_EQ(r.exit_code, 1) << name;
-        std::string err = after_banner(r);
+        std::string err = vtest::strip_banner(r.err, "LIST");
         EXPECT_EQ(err.rfind(dir.file(name) + ".PROG: ", 0), 0u) << err;
         EXPECT_NE(err.find("list: Fatal error - terminated\n"), std::string::npos) << err;
     }

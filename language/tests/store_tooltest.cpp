@@ -14,19 +14,6 @@ using vtest::run;
 using vtest::RunOptions;
 using vtest::RunResult;
 
-// The banner: product number, tool name, the maker's notice and the version.
-const std::regex kBanner("^\nQ7702K STORE [^\n]+ \\(A\\.06\\.31\\)\n\n");
-
-// Standard error with the banner taken off its front.
-std::string after_banner(const RunResult& r) {
-    std::smatch m;
-    if (!std::regex_search(r.err, m, kBanner)) {
-        ADD_FAILURE() << "no banner: " << r.err;
-        return r.err;
-    }
-    return r.err.substr(static_cast<size_t>(m.length(0)));
-}
-
 const char kUsage[] =
     "Usage: store [options] inputfile\n"
     "options:\n"
@@ -65,7 +52,7 @@ TEST(StoreTool, UsageOnStandardError) {
         RunResult r = run("store", args);
         EXPECT_EQ(r.exit_code, 2);
         EXPECT_EQ(r.out, "");
-        EXPECT_EQ(after_banner(r), kUsage);
+        EXPECT_EQ(vtest::strip_banner(r.err, "STORE"), kUsage);
     }
 }
 
@@ -73,7 +60,7 @@ TEST(StoreTool, VersionShowsTheBanner) {
     RunResult r = run("store", {"-version"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(after_banner(r), "");
+    EXPECT_EQ(vtest::strip_banner(r.err, "STORE"), "");
 }
 
 TEST(StoreTool, CommandLineErrors) {
@@ -105,7 +92,7 @@ TEST(StoreTool, CommandLineErrors) {
         std::string what = c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : "");
         EXPECT_EQ(r.exit_code, 2) << what;
         EXPECT_EQ(r.out, "") << what;
-        std::string err = after_banner(r);
+        std::string err = vtest::strip_banner(r.err, "STORE");
         if (c.err[0] == '~') {
             std::string tail = c.err.substr(1);
             EXPECT_GT(err.size(), tail.size()) << what << ": getopt says what was wrong";
@@ -130,12 +117,12 @@ TEST(StoreTool, UnreadableInputIsAFailure) {
     vtest::TempDir dir;
     RunResult r = run("store", {dir.file("missing.txt")});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(after_banner(r), dir.file("missing.txt") + ": No such file or directory\n");
+    EXPECT_EQ(vtest::strip_banner(r.err, "STORE"), dir.file("missing.txt") + ": No such file or directory\n");
 
     // A folder opens but cannot be read.
     r = run("store", {"-n", dir.path()});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(after_banner(r), "store: " + dir.path() + ": Is a directory\nstore: Unable to read source\n");
+    EXPECT_EQ(vtest::strip_banner(r.err, "STORE"), "store: " + dir.path() + ": Is a directory\nstore: Unable to read source\n");
 }
 
 TEST(StoreTool, NoOutputWithoutErrors) {
@@ -143,7 +130,7 @@ TEST(StoreTool, NoOutputWithoutErrors) {
     RunResult r = store_stdin("\n$LINE100,5\n\n$TAB4\n# 7 other\n\r\n", {"-n"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(after_banner(r), "no output file created\n");
+    EXPECT_EQ(vtest::strip_banner(r.err, "STORE"), "no output file created\n");
 }
 
 TEST(StoreTool, ControlLineErrorsWithoutCaret) {
@@ -157,7 +144,7 @@ TEST(StoreTool, ControlLineErrorsWithoutCaret) {
         "$TAB\n";       // line 40 of lib.txt
     RunResult r = store_stdin(source, {"-n"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(after_banner(r),
+    EXPECT_EQ(vtest::strip_banner(r.err, "STORE"),
               "$PAGE\nUnknown control directive\nstore: stdin, line 2\n"
               "#\nUnknown control directive\nstore: stdin, line 3\n"
               "$LINE0\nBad line number\nstore: stdin, line 4\n"
@@ -167,7 +154,7 @@ TEST(StoreTool, ControlLineErrorsWithoutCaret) {
 
     r = store_stdin(source, {"-n", "-e"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(after_banner(r),
+    EXPECT_EQ(vtest::strip_banner(r.err, "STORE"),
               "store: stdin, line 2: Unknown control directive\n"
               "store: stdin, line 3: Unknown control directive\n"
               "store: stdin, line 4: Bad line number\n"
@@ -180,7 +167,7 @@ TEST(StoreTool, OverlongLineIsReportedOnce) {
     const std::string longline(600, 'A');
     RunResult r = store_stdin(longline + "\n$BAD\n", {"-n", "-e"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(after_banner(r),
+    EXPECT_EQ(vtest::strip_banner(r.err, "STORE"),
               "store: stdin, line 1: Line too long\n"
               "store: stdin, line 2: Unknown control directive\n"
               "\n2 errors - no output file created\n");
@@ -204,7 +191,7 @@ TEST(StoreTool, MessagesNameTheInputWithoutExtension) {
         args.insert(args.end(), {"-e", "-n", c.file});
         RunResult r = run("store", args, in_folder(dir.path()));
         EXPECT_EQ(r.exit_code, 1);
-        EXPECT_EQ(after_banner(r), "store: " + c.shown + ", line 1: Unknown control directive\n"
+        EXPECT_EQ(vtest::strip_banner(r.err, "STORE"), "store: " + c.shown + ", line 1: Unknown control directive\n"
                                    "\n1 errors - no output file created\n");
     }
     // Only "/" separates folders: the dot of a folder name stays.
@@ -212,7 +199,7 @@ TEST(StoreTool, MessagesNameTheInputWithoutExtension) {
     ASSERT_EQ(run("/bin/mkdir", {sub}).exit_code, 0);
     vtest::write_file(sub + "/prog", "$X\n");
     RunResult r = run("store", {"-e", "-n", "dir.d/prog"}, in_folder(dir.path()));
-    EXPECT_EQ(after_banner(r), "store: dir.d/prog, line 1: Unknown control directive\n"
+    EXPECT_EQ(vtest::strip_banner(r.err, "STORE"), "store: dir.d/prog, line 1: Unknown control directive\n"
                                "\n1 errors - no output file created\n");
 }
 
@@ -235,7 +222,7 @@ TEST(StoreTool, TabExpansionLimit) {
     RunResult r = store_stdin(source, {"-n", "-e", "-v"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.out, "") << "a line that is too long is not compiled";
-    EXPECT_EQ(after_banner(r),
+    EXPECT_EQ(vtest::strip_banner(r.err, "STORE"),
               "store: stdin, line 1: Line too long (after Tab expansion)\n"
               "\n1 errors - no output file created\n");
 }

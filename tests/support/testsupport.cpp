@@ -1,5 +1,8 @@
 #include "testsupport.h"
 
+#include <gtest/gtest.h>
+
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -8,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -132,6 +136,21 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
+}
+
+std::string strip_banner(const std::string& err, const std::string& tool) {
+    std::string name;
+    for (char c : tool) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) name += '\\';
+        name += c;
+    }
+    const std::regex banner("^\nQ7702K " + name + " [^\n]+ \\(A\\.06\\.31\\)\n\n");
+    std::smatch m;
+    if (!std::regex_search(err, m, banner)) {
+        ADD_FAILURE() << "no " << tool << " banner: " << err;
+        return err;
+    }
+    return err.substr(static_cast<size_t>(m.length(0)));
 }
 
 std::string read_file(const std::string& path) {

@@ -47,6 +47,11 @@ private:
     std::string path_;
 };
 
+// Standard error of a tool with its start-up banner taken off the front:
+// "\n<product> <TOOL> <notice> (<version>)\n\n". A missing banner fails the
+// current test and gives back the text unchanged.
+std::string strip_banner(const std::string& err, const std::string& tool);
+
 std::string read_file(const std::string& path);   // whole file; throws when unreadable
 void write_file(const std::string& path, const std::string& bytes);
 bool file_exists(const std::string& path);
