@@ -40,3 +40,25 @@ void banner_show(const char* name) {
 }
 
 void banner_tool(const char* name) { banner_show(name); }
+
+ToolEarlyRequest tool_early_request(int argc, char* const* argv, ToolEarlyForm form) {
+    if (form == TOOL_EARLY_ALONE) {
+        if (argc < 2) return TOOL_REQUEST_USAGE;
+        if (argc > 2) return TOOL_REQUEST_NONE;
+    } else if (argc < 2) {
+        return TOOL_REQUEST_NONE;
+    }
+    if (std::strcmp(argv[1], "-help") == 0) return TOOL_REQUEST_USAGE;
+    if (std::strcmp(argv[1], "-version") == 0) return TOOL_REQUEST_VERSION;
+    return TOOL_REQUEST_NONE;
+}
+
+void tool_early_options(int argc, char* const* argv, ToolEarlyForm form, void (*finish)(int status)) {
+    switch (tool_early_request(argc, argv, form)) {
+    case TOOL_REQUEST_NONE: return;
+    case TOOL_REQUEST_USAGE: print_usage();
+    case TOOL_REQUEST_VERSION:
+        finish(EXIT_TOOL_OK);
+        std::exit(EXIT_TOOL_OK);  // a finish routine does not come back
+    }
+}

@@ -30,3 +30,20 @@ void banner_print(const char* name);
 void banner_show(const char* name);
 // The banner of store, list and linkforge: the same as banner_show.
 void banner_tool(const char* name);
+
+// Where a tool looks for "-help" and "-version" before anything else.
+enum ToolEarlyForm {
+    TOOL_EARLY_ALONE,    // only as the sole argument; no argument at all asks for the usage
+    TOOL_EARLY_LEADING,  // as the first argument, whatever follows it
+};
+
+// What the command line asks for before the tool's own options are read.
+enum ToolEarlyRequest { TOOL_REQUEST_NONE, TOOL_REQUEST_USAGE, TOOL_REQUEST_VERSION };
+
+ToolEarlyRequest tool_early_request(int argc, char* const* argv, ToolEarlyForm form);
+
+// Answers what tool_early_request finds: the usage ends the process through
+// print_usage; the version is the banner already printed, so the run ends
+// through the tool's own `finish` with EXIT_TOOL_OK. Returns when neither was
+// asked for.
+void tool_early_options(int argc, char* const* argv, ToolEarlyForm form, void (*finish)(int status));

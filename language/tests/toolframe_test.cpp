@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 const char* const usage_table[] = {"usage: frametest", "<$END>"};
 
@@ -44,6 +46,51 @@ TEST(Banner, Forms) {
     EXPECT_EQ(banner_of(banner_show, nullptr), "");
     EXPECT_EQ(banner_of(banner_tool, "LIST"), std::string("\nQ7702K LIST") + tail + "\n");
     EXPECT_STREQ(product_number(), "Q7702K");
+}
+
+// "-help" and "-version" count only as the whole first argument; the alone
+// form also wants nothing after it and takes an empty command line as a
+// request for the usage.
+TEST(EarlyOptions, WhatTheCommandLineAsksFirst) {
+    struct Case {
+        std::vector<const char*> args;
+        ToolEarlyRequest alone, leading;
+    };
+    const Case cases[] = {
+        {{}, TOOL_REQUEST_USAGE, TOOL_REQUEST_NONE},
+        {{"-help"}, TOOL_REQUEST_USAGE, TOOL_REQUEST_USAGE},
+        {{"-version"}, TOOL_REQUEST_VERSION, TOOL_REQUEST_VERSION},
+        {{"-help", "x"}, TOOL_REQUEST_NONE, TOOL_REQUEST_USAGE},
+        {{"-version", "x"}, TOOL_REQUEST_NONE, TOOL_REQUEST_VERSION},
+        {{"x", "-help"}, TOOL_REQUEST_NONE, TOOL_REQUEST_NONE},
+        {{"-h"}, TOOL_REQUEST_NONE, TOOL_REQUEST_NONE},
+        {{"-helpme"}, TOOL_REQUEST_NONE, TOOL_REQUEST_NONE},
+        {{"--version"}, TOOL_REQUEST_NONE, TOOL_REQUEST_NONE},
+        {{"prog"}, TOOL_REQUEST_NONE, TOOL_REQUEST_NONE},
+    };
+    for (const Case& c : cases) {
+        std::vector<char*> argv{const_cast<char*>("tool")};
+        for (const char* a : c.args) argv.push_back(const_cast<char*>(a));
+        argv.push_back(nullptr);
+        int argc = static_cast<int>(argv.size()) - 1;
+        std::string what = std::to_string(argc - 1) + " arguments, first " + (argc > 1 ? argv[1] : "none");
+        EXPECT_EQ(tool_early_request(argc, argv.data(), TOOL_EARLY_ALONE), c.alone) << what;
+        EXPECT_EQ(tool_early_request(argc, argv.data(), TOOL_EARLY_LEADING), c.leading) << what;
+    }
+}
+
+[[noreturn]] void finish_for_test(int status) { std::exit(40 + status); }
+
+TEST(EarlyOptions, AnswersThroughUsageOrTheToolsFinish) {
+    char tool[] = "tool", help[] = "-help", version[] = "-version", other[] = "prog";
+    char* asks_usage[] = {tool, help, nullptr};
+    char* asks_version[] = {tool, version, nullptr};
+    char* runs[] = {tool, other, nullptr};
+    EXPECT_EXIT(tool_early_options(2, asks_usage, TOOL_EARLY_ALONE, finish_for_test), testing::ExitedWithCode(2),
+                "usage: frametest");
+    EXPECT_EXIT(tool_early_options(2, asks_version, TOOL_EARLY_ALONE, finish_for_test), testing::ExitedWithCode(40),
+                "");
+    tool_early_options(2, runs, TOOL_EARLY_ALONE, finish_for_test);  // comes back
 }
 
 }  // namespace

@@ -115,8 +115,7 @@ bool prime(const char* arg, bool verbose) {
 
 int main(int argc, char** argv) {
     banner_show("FLOWPRIME");
-    if (argc < 2 || (argc == 2 && std::strcmp(argv[1], "-help") == 0)) print_usage();
-    if (argc == 2 && std::strcmp(argv[1], "-version") == 0) finish(EXIT_TOOL_OK);
+    tool_early_options(argc, argv, TOOL_EARLY_ALONE, finish);
 
     // Only the first argument may be an option, and only -v.
     bool verbose = false;

@@ -424,8 +424,7 @@ bool file_report(const Settings& s, const std::vector<FileStats>& files) {
 
 int main(int argc, char** argv) {
     banner_show("FLOWTALLY");
-    if (argc >= 2 && std::strcmp(argv[1], "-help") == 0) print_usage();
-    if (argc >= 2 && std::strcmp(argv[1], "-version") == 0) finish(EXIT_TOOL_OK);
+    tool_early_options(argc, argv, TOOL_EARLY_LEADING, finish);
 
     // Messages of getopt carry the tool's own name.
     argv[0] = const_cast<char*>(kTool);

@@ -361,8 +361,7 @@ int xref_one(void* user, ProgSegment* seg, const uint16_t* line) {
 
 int main(int argc, char** argv) {
     banner_tool("LIST");
-    if (argc < 2 || (argc == 2 && std::strcmp(argv[1], "-help") == 0)) print_usage();
-    if (argc == 2 && std::strcmp(argv[1], "-version") == 0) finish(EXIT_TOOL_OK);
+    tool_early_options(argc, argv, TOOL_EARLY_ALONE, finish);
 
     Settings s;
     parse_options(argc, argv, &s);

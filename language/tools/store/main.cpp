@@ -384,8 +384,7 @@ void store_program(StoreRun* run) {
 
 int main(int argc, char** argv) {
     banner_tool("STORE");
-    if (argc < 2 || (argc == 2 && std::strcmp(argv[1], "-help") == 0)) print_usage();
-    if (argc == 2 && std::strcmp(argv[1], "-version") == 0) finish(EXIT_TOOL_OK);
+    tool_early_options(argc, argv, TOOL_EARLY_ALONE, finish);
 
     // Messages of getopt carry the tool's own name.
     argv[0] = const_cast<char*>(kTool);
