@@ -82,6 +82,10 @@ struct prog_error {
   int line;
 };
 
+// Fills a failure record; gives -1, the failure status of the reader and the
+// writer.
+int prog_set_error(prog_error* error, int code, const char* message, const char* module, int line);
+
 // What the caller chooses for a file; also what a reader found in one, so
 // that a program read and stored again keeps its layout.
 struct prog_options {

@@ -9,6 +9,14 @@
 
 const unsigned char prog_signature[PROG_SIGNATURE_SIZE] = {'Y', 'Q', '.', 'P', 'R', 'O', 'G', 0x00, 0x0D, 0x0A};
 
+int prog_set_error(prog_error* error, int code, const char* message, const char* module, int line) {
+  error->code = code;
+  error->message = message;
+  error->module = module;
+  error->line = line;
+  return -1;
+}
+
 void yq__prog_init_options(prog_options* opt) {
   std::memset(opt, 0, sizeof *opt);
   opt->revision = PROG_REV_COMPATIBLE;

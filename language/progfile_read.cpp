@@ -25,16 +25,8 @@ const char kBadProgram[] = "Inconsistent program file";
 const char kBadSymbols[] = "Inconsistent symbol table";
 const char kBadRevision[] = "Incompatible file revision";
 
-int fail(prog_reader* rd, int code, const char* message, int line) {
-  rd->error.code = code;
-  rd->error.message = message;
-  rd->error.module = kModule;
-  rd->error.line = line;
-  return -1;
-}
-
-#define READ_FAIL(rd, code, message) fail((rd), (code), (message), __LINE__)
-#define FORMAT_FAIL(rd, message) fail((rd), PROG_ERR_FORMAT, (message), __LINE__)
+#define READ_FAIL(rd, code, message) prog_set_error(&(rd)->error, (code), (message), kModule, __LINE__)
+#define FORMAT_FAIL(rd, message) READ_FAIL((rd), PROG_ERR_FORMAT, (message))
 
 // ---- input ----------------------------------------------------------------
 

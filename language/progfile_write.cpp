@@ -10,15 +10,7 @@ namespace {
 
 const char kModule[] = "progfile_write";
 
-int fail(prog_hdr* hdr, int code, const char* message, int line) {
-  hdr->error.code = code;
-  hdr->error.message = message;
-  hdr->error.module = kModule;
-  hdr->error.line = line;
-  return -1;
-}
-
-#define PROG_FAIL(hdr, code, message) fail((hdr), (code), (message), __LINE__)
+#define PROG_FAIL(hdr, code, message) prog_set_error(&(hdr)->error, (code), (message), kModule, __LINE__)
 
 // Checks that the entries of a symbol table tile it exactly and that every
 // constant has its four value words.
