@@ -1,5 +1,7 @@
 #include "language/toolframe.h"
 
+#include <cerrno>
+#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,6 +10,19 @@ const char kProductNumber[] = "Q7702K";
 const char kVersion[] = "A.06.31";
 const char kNotice[] = "Varnica tool set, free software of its contributors";
 const char kEnd[] = "<$END>";
+
+// What became of the writes to standard output.
+struct ToolOutput {
+    bool failed = false;
+    int error = 0;  // errno of the first failure
+};
+ToolOutput g_output;
+
+void output_lost() {
+    if (g_output.failed) return;
+    g_output.failed = true;
+    g_output.error = errno;
+}
 }  // namespace
 
 const char* product_number() { return kProductNumber; }
@@ -61,4 +76,36 @@ void tool_early_options(int argc, char* const* argv, ToolEarlyForm form, void (*
         finish(EXIT_TOOL_OK);
         std::exit(EXIT_TOOL_OK);  // a finish routine does not come back
     }
+}
+
+void tool_out_write(const char* data, size_t size) {
+    if (size == 0 || g_output.failed) return;
+    if (std::fwrite(data, 1, size, stdout) != size) output_lost();
+}
+
+void tool_out_printf(const char* format, ...) {
+    if (g_output.failed) return;
+    va_list args;
+    va_start(args, format);
+    int n = std::vfprintf(stdout, format, args);
+    va_end(args);
+    if (n < 0) output_lost();
+}
+
+void tool_out_flush() {
+    if (!g_output.failed && std::fflush(stdout) != 0) output_lost();
+}
+
+bool tool_out_failed() { return g_output.failed; }
+
+void tool_finish(const char* tool, int status) {
+    tool_out_flush();
+    if (!g_output.failed && std::fclose(stdout) != 0) output_lost();
+    if (g_output.failed) {
+        std::fprintf(stderr, "%s: %s: %s\n", tool, "Write error on standard output",
+                     std::strerror(g_output.error ? g_output.error : EIO));
+        if (status == EXIT_TOOL_OK) status = EXIT_TOOL_FAILURE;
+    }
+    if (std::fflush(stderr) != 0 && status == EXIT_TOOL_OK) status = EXIT_TOOL_FAILURE;
+    std::_Exit(status);
 }

@@ -2,6 +2,7 @@
 // number that every command-line tool of the set shares.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 // Exit statuses of every tool.
@@ -47,3 +48,19 @@ ToolEarlyRequest tool_early_request(int argc, char* const* argv, ToolEarlyForm f
 // through the tool's own `finish` with EXIT_TOOL_OK. Returns when neither was
 // asked for.
 void tool_early_options(int argc, char* const* argv, ToolEarlyForm form, void (*finish)(int status));
+
+// Standard output of a tool. Every write goes through these routines; the
+// first failure is kept with its reason and later writes are dropped, so a
+// lost report cannot end as a successful run.
+void tool_out_write(const char* data, size_t size);
+void tool_out_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Flushes standard output, e.g. before a message on standard error.
+void tool_out_flush();
+// True once anything written to standard output was lost.
+bool tool_out_failed();
+
+// Ends the process. Standard output is flushed and closed first; when
+// anything written there was lost, "<tool>: Write error on standard output:
+// <reason>" goes to standard error and a successful status becomes
+// EXIT_TOOL_FAILURE, as does a failed flush of standard error.
+[[noreturn]] void tool_finish(const char* tool, int status);

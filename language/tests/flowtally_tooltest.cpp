@@ -352,4 +352,10 @@ TEST_F(Tally, DamagedBodiesEndTheRunWithoutAReport) {
     }
 }
 
+TEST_F(Tally, ReportLostOnStandardOutputIsAFailure) {
+    RunResult r = run("/bin/sh", {"-c", "\"$0\" -s \"$1\" >/dev/full", vtest::tool_path("flowtally"), dir.file("A.SFA")});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(vtest::strip_banner(r.err, "FLOWTALLY"), "flowtally: Write error on standard output: No space left on device\n");
+}
+
 }  // namespace

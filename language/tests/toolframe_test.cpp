@@ -93,4 +93,25 @@ TEST(EarlyOptions, AnswersThroughUsageOrTheToolsFinish) {
     tool_early_options(2, runs, TOOL_EARLY_ALONE, finish_for_test);  // comes back
 }
 
+// A report lost on standard output fails a run that would have succeeded and
+// says why; a run that failed anyway keeps its own status.
+TEST(ToolOutput, LostOutputFailsTheRun) {
+    auto run_into_full_device = [](int status) {
+        if (!std::freopen("/dev/full", "w", stdout)) std::_Exit(99);
+        tool_out_printf("%s\n", "report");
+        tool_out_write("more", 4);
+        tool_finish("frametest", status);
+    };
+    EXPECT_EXIT(run_into_full_device(EXIT_TOOL_OK), testing::ExitedWithCode(1),
+                "^frametest: Write error on standard output: No space left on device\n$");
+    EXPECT_EXIT(run_into_full_device(EXIT_TOOL_USAGE), testing::ExitedWithCode(2),
+                "frametest: Write error on standard output");
+    EXPECT_EXIT(
+        {
+            tool_out_write("kept\n", 5);
+            tool_finish("frametest", EXIT_TOOL_OK);
+        },
+        testing::ExitedWithCode(0), "^$");
+}
+
 }  // namespace

@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -81,40 +80,11 @@ struct FileStats {
 
 // ---- output ---------------------------------------------------------------
 
-bool g_stdout_failed = false;
-int g_stdout_errno = 0;
-
-void out(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-void out(const char* format, ...) {
-    if (g_stdout_failed) return;
-    va_list args;
-    va_start(args, format);
-    int n = std::vfprintf(stdout, format, args);
-    va_end(args);
-    if (n < 0) {
-        g_stdout_failed = true;
-        g_stdout_errno = errno;
-    }
-}
-
 // Ends the run; anything lost on standard output turns it into a failure.
-[[noreturn]] void finish(int status) {
-    if (!g_stdout_failed && (std::fflush(stdout) != 0 || std::fclose(stdout) != 0)) {
-        g_stdout_failed = true;
-        g_stdout_errno = errno;
-    }
-    if (g_stdout_failed) {
-        std::fprintf(stderr, "%s: %s: %s\n", kTool, "Write error on standard output",
-                     std::strerror(g_stdout_errno ? g_stdout_errno : EIO));
-        if (status == EXIT_TOOL_OK) status = EXIT_TOOL_FAILURE;
-    }
-    std::fflush(stderr);
-    std::_Exit(status);
-}
+[[noreturn]] void finish(int status) { tool_finish(kTool, status); }
 
 [[noreturn]] void fail(const char* who, const char* text, int status) {
-    std::fflush(stdout);
+    tool_out_flush();
     std::fprintf(stderr, "%s: %s\n", who, text);
     finish(status);
 }
@@ -240,14 +210,14 @@ std::string bar(double value, double largest, int width) {
 }
 
 void print_limits(const Settings& s) {
-    out("   Ignored less than    : %6.2f %% execution time\n", s.lower);
-    out("   Ignored greater than : %6.2f %% execution time\n", s.upper);
+    tool_out_printf("   Ignored less than    : %6.2f %% execution time\n", s.lower);
+    tool_out_printf("   Ignored greater than : %6.2f %% execution time\n", s.upper);
 }
 
 void print_totals(unsigned long long time, long long lines, long long executed) {
-    out("   Total execution time : %01.2f Seconds\n", seconds(time));
-    out("   Number of lines      : %lld\n", lines);
-    out("   Executed lines       : %01.2f %%\n\n", share(static_cast<double>(executed), static_cast<double>(lines)));
+    tool_out_printf("   Total execution time : %01.2f Seconds\n", seconds(time));
+    tool_out_printf("   Number of lines      : %lld\n", lines);
+    tool_out_printf("   Executed lines       : %01.2f %%\n\n", share(static_cast<double>(executed), static_cast<double>(lines)));
 }
 
 // ---- line report ------------------------------------------------------------
@@ -271,42 +241,42 @@ bool line_report(const Settings& s, const FileStats& f, bool separate) {
         }
     }
     if (!any) return false;
-    if (separate) out("\n\f");
+    if (separate) tool_out_printf("\n\f");
 
     if (s.header) {
-        out("%s\n\n", kDashes);
-        out("   STATEMENT FLOW ANALYZER - LINE REPORT\n\n");
-        out("   File name            : %s\n", f.name.c_str());
+        tool_out_printf("%s\n\n", kDashes);
+        tool_out_printf("   STATEMENT FLOW ANALYZER - LINE REPORT\n\n");
+        tool_out_printf("   File name            : %s\n", f.name.c_str());
         print_limits(s);
-        out("   Beginning line number: %ld\n", s.first_line);
-        out("   End line number      : %ld\n\n", s.last_line);
+        tool_out_printf("   Beginning line number: %ld\n", s.first_line);
+        tool_out_printf("   End line number      : %ld\n\n", s.last_line);
         print_totals(total, f.lines, f.executed);
-        out("%s\n\n", kDashes);
+        tool_out_printf("%s\n\n", kDashes);
     }
 
     for (size_t i = 0; i < f.segments.size(); ++i) {
         const SegmentStats& st = f.segments[i];
         if (st.lines == 0) continue;
-        out("\n%s\n", kDashes);
-        out("Segment        : #%zu, %s\n", i + 1, st.seg->name);
-        out("Times loaded   : %d\n", static_cast<int>(st.seg->loads));
-        out("Execution time : %01.2f sec (%01.2f%%)\n", seconds(st.time),
+        tool_out_printf("\n%s\n", kDashes);
+        tool_out_printf("Segment        : #%zu, %s\n", i + 1, st.seg->name);
+        tool_out_printf("Times loaded   : %d\n", static_cast<int>(st.seg->loads));
+        tool_out_printf("Execution time : %01.2f sec (%01.2f%%)\n", seconds(st.time),
             share(static_cast<double>(st.time), static_cast<double>(total)));
-        out("Number lines   : %lld\n", st.lines);
-        out("Executed lines : %lld\n", st.executed);
+        tool_out_printf("Number lines   : %lld\n", st.lines);
+        tool_out_printf("Executed lines : %lld\n", st.executed);
 
         bool heading = false;
         for (const sfa_line& line : st.seg->lines) {
             if (!line_selected(s, line, f.time)) continue;
             if (!heading) {
-                out("\nLINE                                 EXECUTION\n");
-                out("NO    HISTOGRAM                      SECONDS   %% RATE COUNT  AVG\n");
-                out("----- ------------------------------ --------- ------ ------ -------\n");
+                tool_out_printf("\nLINE                                 EXECUTION\n");
+                tool_out_printf("NO    HISTOGRAM                      SECONDS   %% RATE COUNT  AVG\n");
+                tool_out_printf("----- ------------------------------ --------- ------ ------ -------\n");
                 heading = true;
             }
             double avg = line.count == 0 ? 0.0 : seconds(line.time) / line.count;
-            out("%5d %-30.30s", static_cast<int>(line.lineno), bar(line.time, largest, 30).c_str());
-            out(" %9.2f %6.2f %6u %7.2f\n", seconds(line.time),
+            tool_out_printf("%5d %-30.30s", static_cast<int>(line.lineno), bar(line.time, largest, 30).c_str());
+            tool_out_printf(" %9.2f %6.2f %6u %7.2f\n", seconds(line.time),
                 share(line.time, static_cast<double>(total)), static_cast<unsigned>(line.count), avg);
         }
     }
@@ -330,14 +300,14 @@ const char* base_name(const std::string& name) {
 // The common head of the segment and file reports.
 void summary_header(const Settings& s, const char* title, long long nfiles, const long long* nsegments,
                     unsigned long long time, long long lines, long long executed) {
-    out("%s\n\n", kDashes);
-    out("   STATEMENT FLOW ANALYZER - %s REPORT\n\n", title);
-    out("   Ignored less than    : %6.2f %% execution time\n", s.lower);
-    out("   Ignored greater than : %6.2f %% execution time\n\n", s.upper);
-    out("   Number of files      : %lld\n", nfiles);
-    if (nsegments) out("   Number of segments   : %lld\n", *nsegments);
+    tool_out_printf("%s\n\n", kDashes);
+    tool_out_printf("   STATEMENT FLOW ANALYZER - %s REPORT\n\n", title);
+    tool_out_printf("   Ignored less than    : %6.2f %% execution time\n", s.lower);
+    tool_out_printf("   Ignored greater than : %6.2f %% execution time\n\n", s.upper);
+    tool_out_printf("   Number of files      : %lld\n", nfiles);
+    if (nsegments) tool_out_printf("   Number of segments   : %lld\n", *nsegments);
     print_totals(time, lines, executed);
-    out("%s\n\n", kDashes);
+    tool_out_printf("%s\n\n", kDashes);
 }
 
 bool segment_report(const Settings& s, const std::vector<FileStats>& files) {
@@ -365,20 +335,20 @@ bool segment_report(const Settings& s, const std::vector<FileStats>& files) {
     if (nsegments == 0) return false;
 
     if (s.header) summary_header(s, "SEGMENT", nfiles, &nsegments, total, lines, executed);
-    out("FILE/SEGMENT                              EXECUTION        LINES\n");
-    out("NAME                 HISTOGRAM            SECONDS   %% RATE EXEC  %% RATE\n");
-    out("-------------------- -------------------- --------- ------ ----- ------\n");
+    tool_out_printf("FILE/SEGMENT                              EXECUTION        LINES\n");
+    tool_out_printf("NAME                 HISTOGRAM            SECONDS   %% RATE EXEC  %% RATE\n");
+    tool_out_printf("-------------------- -------------------- --------- ------ ----- ------\n");
     for (const FileStats& f : files) {
         bool named = false;
         for (const SegmentStats& st : f.segments) {
             if (!chosen(st)) continue;
             if (!named) {
-                out("\n%s\n", f.name.c_str());
+                tool_out_printf("\n%s\n", f.name.c_str());
                 named = true;
             }
-            out("%-20s %-20.20s", st.seg->name,
+            tool_out_printf("%-20s %-20.20s", st.seg->name,
                 bar(static_cast<double>(st.time), static_cast<double>(largest), 20).c_str());
-            out(" %9.2f %6.2f %5lld %6.2f\n", seconds(st.time),
+            tool_out_printf(" %9.2f %6.2f %5lld %6.2f\n", seconds(st.time),
                 share(static_cast<double>(st.time), static_cast<double>(total)), st.executed,
                 share(static_cast<double>(st.executed), static_cast<double>(st.lines)));
         }
@@ -406,14 +376,14 @@ bool file_report(const Settings& s, const std::vector<FileStats>& files) {
     if (nfiles == 0) return false;
 
     if (s.header) summary_header(s, "FILE", nfiles, nullptr, total, lines, executed);
-    out("FILE                                    EXECUTION        LINES\n");
-    out("NAME     HISTOGRAM                      SECONDS   %% RATE EXEC  %% RATE\n");
-    out("-------- ------------------------------ --------- ------ ----- ------\n");
+    tool_out_printf("FILE                                    EXECUTION        LINES\n");
+    tool_out_printf("NAME     HISTOGRAM                      SECONDS   %% RATE EXEC  %% RATE\n");
+    tool_out_printf("-------- ------------------------------ --------- ------ ----- ------\n");
     for (const FileStats& f : files) {
         if (!chosen(f)) continue;
-        out("%-8.8s %-30.30s", base_name(f.name),
+        tool_out_printf("%-8.8s %-30.30s", base_name(f.name),
             bar(static_cast<double>(f.time), static_cast<double>(largest), 30).c_str());
-        out(" %9.2f %6.2f %5lld %6.2f\n", seconds(f.time),
+        tool_out_printf(" %9.2f %6.2f %5lld %6.2f\n", seconds(f.time),
             share(static_cast<double>(f.time), static_cast<double>(total)), f.executed,
             share(static_cast<double>(f.executed), static_cast<double>(f.lines)));
     }

@@ -79,49 +79,14 @@ struct StoreSettings {
 
 // ---- Output --------------------------------------------------------------
 
-// Every write to standard output goes through here; a failure is remembered
-// and turns the run into a failure at its end.
-bool g_stdout_failed = false;
-int g_stdout_errno = 0;
+void out_text(const std::string& text) { tool_out_write(text.data(), text.size()); }
 
-void out_write(const char* data, size_t size) {
-    if (size == 0 || g_stdout_failed) return;
-    if (std::fwrite(data, 1, size, stdout) != size) {
-        g_stdout_failed = true;
-        g_stdout_errno = errno;
-    }
-}
-
-void out_text(const std::string& text) { out_write(text.data(), text.size()); }
-
-void out_flush() {
-    if (!g_stdout_failed && std::fflush(stdout) != 0) {
-        g_stdout_failed = true;
-        g_stdout_errno = errno;
-    }
-}
-
-// Ends the run. Standard output is flushed and closed first: when anything
-// written there was lost, the run fails with 1 whatever it achieved.
-[[noreturn]] void finish(int status) {
-    out_flush();
-    if (!g_stdout_failed && std::fclose(stdout) != 0) {
-        g_stdout_failed = true;
-        g_stdout_errno = errno;
-    }
-    if (g_stdout_failed) {
-        std::fprintf(stderr, "%s: %s: %s\n", kTool, "Write error on standard output",
-                     std::strerror(g_stdout_errno ? g_stdout_errno : EIO));
-        if (status == EXIT_TOOL_OK) status = EXIT_TOOL_FAILURE;
-    }
-    if (std::fflush(stderr) != 0 && status == EXIT_TOOL_OK) status = EXIT_TOOL_FAILURE;
-    std::_Exit(status);
-}
+[[noreturn]] void finish(int status) { tool_finish(kTool, status); }
 
 void message(const char* text) { std::fprintf(stderr, "%s: %s\n", kTool, text); }
 
 [[noreturn]] void store_fatal(const char* text) {
-    out_flush();
+    tool_out_flush();
     message(text);
     finish(EXIT_TOOL_FAILURE);
 }
@@ -248,7 +213,7 @@ struct StoreRun {
 
 void report(StoreRun* run, const char* text, size_t length, const char* msg, int column,
             long long line_number) {
-    out_flush();
+    tool_out_flush();
     std::string r = store_error_report(run->settings.error_form, kTool, text, length, msg, column,
                                        run->file_name.c_str(), line_number);
     std::fwrite(r.data(), 1, r.size(), stderr);
@@ -272,9 +237,9 @@ void print_hex(void*, const uint16_t* words, size_t count) {
     char buf[8];
     for (size_t i = 0; i < count; ++i) {
         int n = std::snprintf(buf, sizeof buf, "%04x ", words[i]);
-        out_write(buf, static_cast<size_t>(n));
+        tool_out_write(buf, static_cast<size_t>(n));
     }
-    out_write("\n", 1);
+    tool_out_write("\n", 1);
 }
 
 void compile_source_line(StoreRun* run, const char* raw, size_t raw_length, long long number) {
@@ -284,12 +249,12 @@ void compile_source_line(StoreRun* run, const char* raw, size_t raw_length, long
         return;
     }
     if (run->settings.debug || run->settings.hex) {
-        out_write("\n", 1);
+        tool_out_write("\n", 1);
         out_text(text);
-        out_write("\n", 1);
+        tool_out_write("\n", 1);
     } else if (run->settings.verbose) {
         out_text(text);
-        out_write("\n", 1);
+        tool_out_write("\n", 1);
     }
     int rc = cg_compile_line(&run->cc, text.data(), text.size());
     if (run->segs.fatal) store_fatal(run->segs.fatal);
@@ -305,7 +270,7 @@ void read_source(StoreRun* run, FILE* in) {
         if (status == STORE_READ_END) break;
         if (status == STORE_READ_ERROR) {
             int err = errno;
-            out_flush();
+            tool_out_flush();
             std::fprintf(stderr, "%s: %s: %s\n", kTool, run->file_name.c_str(), std::strerror(err));
             store_fatal("Unable to read source");
         }
@@ -345,7 +310,7 @@ mode_t output_mode(const std::string& path) {
 }
 
 [[noreturn]] void store_failed(const prog_error* err) {
-    out_flush();
+    tool_out_flush();
     std::fprintf(stderr, "%s\n", err->message ? err->message : "");
     std::fprintf(stderr, "Err details: %s %d\n", err->module ? err->module : "", err->line);
     store_fatal("Unable to store program");
@@ -374,7 +339,7 @@ void store_program(StoreRun* run) {
     if (yq__prog_store_mem(&hdr, image.data()) != 0) store_failed(yq__prog_error(&hdr));
     if (atomic_write_file(s.output.c_str(), image.data(), image.size(), output_mode(s.output)) != 0) {
         int err = errno;
-        out_flush();
+        tool_out_flush();
         std::fprintf(stderr, "%s: %s\n", s.output.c_str(), std::strerror(err));
         store_fatal("Unable to store program");
     }
@@ -435,7 +400,7 @@ int main(int argc, char** argv) {
 
     if (s.listing == 1) print_listing(&run);
     if (run.errors > 0 || s.no_output) {
-        out_flush();
+        tool_out_flush();
         if (run.errors > 0) std::fprintf(stderr, "\n%ld errors - ", run.errors);
         std::fprintf(stderr, "no output file created\n");
         finish(run.errors > 0 ? EXIT_TOOL_FAILURE : EXIT_TOOL_OK);
