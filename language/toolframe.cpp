@@ -98,12 +98,14 @@ void tool_out_flush() {
 
 bool tool_out_failed() { return g_output.failed; }
 
+int tool_out_error() { return g_output.error ? g_output.error : EIO; }
+
 void tool_finish(const char* tool, int status) {
     tool_out_flush();
     if (!g_output.failed && std::fclose(stdout) != 0) output_lost();
     if (g_output.failed) {
         std::fprintf(stderr, "%s: %s: %s\n", tool, "Write error on standard output",
-                     std::strerror(g_output.error ? g_output.error : EIO));
+                     std::strerror(tool_out_error()));
         if (status == EXIT_TOOL_OK) status = EXIT_TOOL_FAILURE;
     }
     if (std::fflush(stderr) != 0 && status == EXIT_TOOL_OK) status = EXIT_TOOL_FAILURE;

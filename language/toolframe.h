@@ -58,6 +58,8 @@ void tool_out_printf(const char* format, ...) __attribute__((format(printf, 1, 2
 void tool_out_flush();
 // True once anything written to standard output was lost.
 bool tool_out_failed();
+// The reason of that first loss (an errno value; EIO when none was given).
+int tool_out_error();
 
 // Ends the process. Standard output is flushed and closed first; when
 // anything written there was lost, "<tool>: Write error on standard output:

@@ -8,7 +8,6 @@
 #include <getopt.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -59,36 +58,22 @@ struct Settings {
 };
 
 [[noreturn]] void finish(int status) {
-    std::fflush(stdout);
+    tool_out_flush();
     std::exit(status);
 }
 
 [[noreturn]] void fatal(const char* who, const char* text) {
-    std::fflush(stdout);
+    tool_out_flush();
     std::fprintf(stderr, "%s: %s\n", who, text);
     std::fprintf(stderr, "%s: Fatal error - terminated\n", kTool);
     finish(EXIT_TOOL_FAILURE);
 }
 
 [[noreturn]] void no_memory(const char* table) {
-    std::fflush(stdout);
+    tool_out_flush();
     std::fprintf(stderr, "%s: %s (%s)\n", kTool, "Memory allocation failed", table);
     std::fprintf(stderr, "%s: Fatal error - terminated\n", kTool);
     finish(EXIT_TOOL_FAILURE);
-}
-
-bool g_stdout_failed = false;
-
-void out(const char* text) {
-    if (std::fputs(text, stdout) < 0) g_stdout_failed = true;
-}
-
-void outf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-void outf(const char* fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    if (std::vfprintf(stdout, fmt, ap) < 0) g_stdout_failed = true;
-    va_end(ap);
 }
 
 // ---- options -------------------------------------------------------------
@@ -185,7 +170,6 @@ std::vector<int> referenced_lines(const ProgList* prog, const char* file) {
                     if (sub == 2 || sub == 3 || sub == 6) fatal(file, "Illegal symbol table entry (LREF)");
                     if (sub == SYM_SUB_LINE) {
                         if (len < 3) fatal(file, "Illegal symbol table entry");
-                        if (lines.size() == lines.capacity()) lines.reserve(lines.size() + 100);
                         lines.push_back(sym[off + 2]);
                     }
                 }
@@ -229,7 +213,6 @@ void xref_record(void* user, ProgSegment* seg, uint16_t ref, const char* name, i
     else wanted = s->x_vars;
     if (!wanted) return;
     try {
-        if (run->records.size() == run->records.capacity()) run->records.reserve(run->records.size() + 100);
         run->records.push_back(XrefRecord{static_cast<uint16_t>(run->line), static_cast<uint8_t>(decl_mode & 3),
                                           static_cast<uint8_t>(cls & 0xF), static_cast<uint8_t>(sub & 7), name});
     } catch (const std::bad_alloc&) {
@@ -271,8 +254,8 @@ void xref_report(std::vector<XrefRecord>& recs, bool by_name) {
         return a.line < b.line;
     };
     std::stable_sort(recs.begin(), recs.end(), key);
-    out("Symbol           Type  References\n");
-    out("---------------- -------------------------------------------------------\n");
+    tool_out_printf("%s", "Symbol           Type  References\n");
+    tool_out_printf("%s", "---------------- -------------------------------------------------------\n");
     size_t i = 0;
     while (i < recs.size()) {
         size_t j = i;
@@ -280,15 +263,15 @@ void xref_report(std::vector<XrefRecord>& recs, bool by_name) {
                recs[j].sub == recs[i].sub)
             ++j;
         const XrefRecord& first = recs[i];
-        outf("\n%-16s ", first.name.c_str());
-        outf("%-5s", type_text(first).c_str());
+        tool_out_printf("\n%-16s ", first.name.c_str());
+        tool_out_printf("%-5s", type_text(first).c_str());
         bool checked = first.cls >= 3 || (first.cls == 1 && first.sub == 1);
         if (checked) {
             size_t decls = 0;
             for (size_t k = i; k < j; ++k) decls += recs[k].decl != 0;
-            if (decls > 1) outf(" ** declared multiple\n%21s", "");
-            if (decls == j - i && first.decl != LIST_DECL_COM) outf(" ** declared but unreferenced\n%21s", "");
-            if (decls == 0) outf(" ** referenced but undeclared\n%21s", "");
+            if (decls > 1) tool_out_printf(" ** declared multiple\n%21s", "");
+            if (decls == j - i && first.decl != LIST_DECL_COM) tool_out_printf(" ** declared but unreferenced\n%21s", "");
+            if (decls == 0) tool_out_printf(" ** referenced but undeclared\n%21s", "");
         }
         int printed = 0;
         int prev = -1;
@@ -296,13 +279,13 @@ void xref_report(std::vector<XrefRecord>& recs, bool by_name) {
             const XrefRecord& r = recs[k];
             if (r.line == prev && r.decl == 0) continue;
             prev = r.line;
-            if (printed && printed % 8 == 0) outf("\n%22s", "");
-            outf(" %6d", r.decl ? -static_cast<int>(r.line) : static_cast<int>(r.line));
+            if (printed && printed % 8 == 0) tool_out_printf("\n%22s", "");
+            tool_out_printf(" %6d", r.decl ? -static_cast<int>(r.line) : static_cast<int>(r.line));
             ++printed;
         }
         i = j;
     }
-    out("\n");
+    tool_out_printf("%s", "\n");
 }
 
 // ---- the run ---------------------------------------------------------------
@@ -338,7 +321,7 @@ struct LineWalk {
 int list_one(void* user, ProgSegment* seg, const uint16_t* line) {
     auto* w = static_cast<LineWalk*>(user);
     if (w->settings->debug >= 2) {
-        std::fflush(stdout);
+        tool_out_flush();
         dump_words(line);
     }
     int flags = 0;
@@ -346,7 +329,7 @@ int list_one(void* user, ProgSegment* seg, const uint16_t* line) {
         !std::binary_search(w->referenced->begin(), w->referenced->end(), static_cast<int>(line[0] & 0x7FFF)))
         flags |= LIST_NO_LINE_NUMBER;
     const char* text = list_line_ctx(w->lc, seg, line, flags);
-    outf("%s\n", text);
+    tool_out_printf("%s\n", text);
     return 0;
 }
 
@@ -369,7 +352,7 @@ int main(int argc, char** argv) {
 
     FILE* in = std::fopen(name.c_str(), "rb");
     if (!in) {
-        std::fflush(stdout);
+        tool_out_flush();
         std::fprintf(stderr, "%s: %s: %s\n", name.c_str(), "open failed", std::strerror(errno));
         std::fprintf(stderr, "%s: Fatal error - terminated\n", kTool);
         finish(EXIT_TOOL_FAILURE);
@@ -421,7 +404,7 @@ int main(int argc, char** argv) {
         if (s.markup) list_options(LIST_OPT_SET_MARKUP, const_cast<const char**>(kMarkup));
         for (ProgSegment* seg = prog.root; seg; seg = seg->next) {
             if (s.verbose) {
-                std::fflush(stdout);
+                tool_out_flush();
                 std::fprintf(stderr, "Segment: %s\n", segname(&prog, seg));
                 std::fprintf(stderr, "codesz = %d, symsz = %d\n", static_cast<int>(seg->code.size() * 2),
                              static_cast<int>(seg->symbols.size() * 2));
@@ -441,9 +424,9 @@ int main(int argc, char** argv) {
         for (ProgSegment* seg = prog.root; seg; seg = seg->next) {
             run.records.clear();
             progseg_walk_lines(seg, xref_one, &walk);
-            if (!first) out("\n");
+            if (!first) tool_out_printf("%s", "\n");
             first = false;
-            outf("Segment: %s\n", segname(&prog, seg));
+            tool_out_printf("Segment: %s\n", segname(&prog, seg));
             try {
                 xref_report(run.records, s.x_by_name);
             } catch (const std::bad_alloc&) {
@@ -455,8 +438,9 @@ int main(int argc, char** argv) {
     }
     progseg_free_all(&prog);
 
-    if (std::fflush(stdout) != 0 || g_stdout_failed) {
-        std::string text = std::string("write failed: ") + std::strerror(errno);
+    tool_out_flush();
+    if (tool_out_failed()) {
+        std::string text = std::string("write failed: ") + std::strerror(tool_out_error());
         fatal(kTool, text.c_str());
     }
     return EXIT_TOOL_OK;
