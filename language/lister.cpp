@@ -37,6 +37,9 @@ enum : uint16_t {
     W_FILE_PARAM = 0x0A05,
     W_TYPE_EXTENDS = 0x2002,
     W_DSET_EXTENDS = 0x88D3,
+    W_LINK = 0x8C39,          // " LINK " of a thread item
+    W_CALL_ARGS = 0x9FED,     // "(" before the arguments of DLG CALL
+    W_CONCAT = 0x08BA,        // "&"
 };
 
 constexpr int kMaxOps = 40;
@@ -393,6 +396,33 @@ bool set_delim(ListContext* lc, const char* text, int kind) {
     return true;
 }
 
+// Whether a text ends with a string constant: its closing quote, then the
+// end markup of string constants.
+bool ends_with_string_constant(const std::string& text) {
+    std::string quote;
+    wrap("\"", LIST_CTRL_STRING, &quote, nullptr);
+    const ListOptions& o = options();
+    const char* start = o.set[1 + 2 * LIST_CTRL_STRING] ? o.table[1 + 2 * LIST_CTRL_STRING] : nullptr;
+    std::string tail = quote.substr(start ? std::strlen(start) : 0);
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The name of a DLG CALL function or method stands right before the "(" of
+// its arguments. Unless it ends with a string constant, that "(" would read
+// as its subscript (A$(X)) or not at all (DATE$(X)), so the name goes in
+// parentheses of its own.
+void enclose_call_name(ListContext* lc) {
+    for (size_t i = lc->stack.size(); i-- > 0;) {
+        ListEntry& e = lc->stack[i];
+        if (e.used) continue;
+        if (!e.text.empty() && !ends_with_string_constant(e.text)) {
+            if (e.text.size() + 2 >= LIST_LINE_MAX) fail(LIST_ERR_UNDECODABLE);
+            e.text = "(" + e.text + ")";
+        }
+        return;
+    }
+}
+
 // One element of the secondary tables. True when it ends the expression.
 bool list_element(ListContext* lc, uint16_t code) {
     const skeywd_row* row = skeywd_lookup(code);
@@ -520,6 +550,11 @@ bool list_element(ListContext* lc, uint16_t code) {
     }
     case 0x0910:
         return false;
+    // LINK between the items of a thread list continues the expression: the
+    // operations after it are numbered on from those before it.
+    case W_LINK:
+        push(lc, marked(lc, text, LIST_CTRL_KEYWORD), 0, false);
+        return false;
     // Jumps of ON ... GOTO/GOSUB (counted) and of interrupt branches (one).
     case 0x09E9: case 0x09F1: {
         uint16_t n = next(lc);
@@ -548,7 +583,10 @@ bool list_element(ListContext* lc, uint16_t code) {
         int a = binary_prec(row->handler);
         Operand l = operand(lc);
         Operand r = operand(lc);
-        push(lc, paren_if(l, a, false) + marked(lc, text, LIST_CTRL_OPERATOR) + paren_if(r, a, true), a, true);
+        // Concatenation chains group to the right when read back, so a
+        // concatenation on the left keeps its parentheses as well.
+        bool left_grouped = code == W_CONCAT;
+        push(lc, paren_if(l, a, left_grouped) + marked(lc, text, LIST_CTRL_OPERATOR) + paren_if(r, a, true), a, true);
         return false;
     }
     case LE_UNARY_6: case LE_UNARY_0: {
@@ -568,9 +606,10 @@ bool list_element(ListContext* lc, uint16_t code) {
         return false;
     }
     case LE_CONSTANT_WORD: case LE_TYPE_WORD: case LE_SUBSCRIPT:
+        if (code == W_CALL_ARGS) enclose_call_name(lc);
         push(lc, marked(lc, text, LIST_CTRL_KEYWORD), 0, false);
         // Operations after a MAT redimension or DLG CALL argument "(" are numbered afresh.
-        if (code == 0x090A || code == 0x9FED) lc->ops.clear();
+        if (code == 0x090A || code == W_CALL_ARGS) lc->ops.clear();
         return false;
     default:
         fail(LIST_ERR_UNDECODABLE);

@@ -255,6 +255,52 @@ TEST_F(ListerTest, StatementForms) {
     for (const Case& c : cases) EXPECT_EQ(s.only(c.body), c.text) << c.text;
 }
 
+// Concatenation reads back grouped to the right, so a concatenation on
+// either side of another keeps its parentheses.
+TEST_F(ListerTest, ConcatenationShowsItsGroupingOnBothSides) {
+    Seg s;
+    uint16_t A = s.svar("A"), B = s.svar("B"), C = s.svar("C"), D = s.svar("D");
+    struct Case {
+        Words ops;  // the last operation is assigned to D$
+        const char* text;
+    };
+    const Case cases[] = {
+        {{CONCAT, A, B, CONCAT, OP(0), C}, "10 D$=(A$&B$)&C$"},
+        {{CONCAT, B, C, CONCAT, A, OP(0)}, "10 D$=A$&(B$&C$)"},
+        {{CONCAT, A, B, CONCAT, C, D, CONCAT, OP(0), OP(1)}, "10 D$=(A$&B$)&(C$&D$)"},
+    };
+    for (const Case& c : cases) {
+        int last = 0;
+        for (uint16_t w : c.ops)
+            if (w == CONCAT) ++last;
+        Words body = cat({{LET}, c.ops, {ASSIGN_STR, D, OP(last - 1), EOL}});
+        EXPECT_EQ(s.only(body), c.text) << c.text;
+    }
+}
+
+// The name of a called dialog function stands before the "(" of its
+// arguments; unless it ends with a string constant it is put in parentheses,
+// with string markup on or off.
+TEST_F(ListerTest, DialogCallNameIsEnclosedUnlessItEndsWithAString) {
+    Seg s;
+    uint16_t A = s.svar("A"), X = s.var("X");
+    const Words head{0x0932, 0x9F46, 0x093A, 0x9FEA};
+    const Words args{0x093A, 0x9FED, VALUE, X, 0x08CC, EOL};
+    const Words by_variable = cat({head, {0x08E3, A}, args});
+    const Words by_constant = cat({head, {SLIT}, str("f"), args});
+    const Words ending_in_variable = cat({head, {SLIT}, str("f"), {CONCAT, OP(0), A}, args});
+    EXPECT_EQ(s.only(by_variable), "10 DLG CALL FUNCTION (A$)(X)");
+    EXPECT_EQ(s.only(by_constant), "10 DLG CALL FUNCTION \"f\"(X)");
+    EXPECT_EQ(s.only(ending_in_variable), "10 DLG CALL FUNCTION (\"f\"&A$)(X)");
+
+    const char* table[LIST_CTRL_WORDS] = {};
+    table[1 + 2 * LIST_CTRL_STRING] = "<S>";
+    table[2 + 2 * LIST_CTRL_STRING] = "</S>";
+    ASSERT_EQ(list_options(LIST_OPT_SET_MARKUP, table), 0);
+    EXPECT_EQ(s.only(by_constant), "10 DLG CALL FUNCTION <S>\"f\"</S>(X)");
+    EXPECT_EQ(s.only(by_variable), "10 DLG CALL FUNCTION (A$)(X)");
+}
+
 TEST_F(ListerTest, SubAndFunctionHeadersListTheirParameters) {
     Seg s;
     uint16_t Q = s.sub("Q"), F = s.fn("F"), X = s.var("X"), V = s.var("V", 1), B = s.svar("B"),

@@ -115,6 +115,31 @@ TEST_F(RoundTrip, OperationsAfterRedimensionAndCallArgumentsListBack) {
     EXPECT_EQ(vtest::read_file(dir.file("o2.PROG")), vtest::read_file(dir.file("o.PROG")));
 }
 
+// Forms whose listing must carry what the stored operations need to read back
+// alike: an item linked inside a thread list (its operations count on from
+// the item before LINK), a DLG CALL name that would otherwise read as a
+// subscripted string or not at all, and concatenations grouped either way.
+const char kListedAsStored[] =
+    "10 WORKFILE IS #1;THREAD IS A$ LINK T.A(1),\"Z\"\n"
+    "20 WORKFILE IS #1;THREAD IS \"X\" LINK B(I+1),C$ LINK T.N$,\"Y\"\n"
+    "30 DLG CALL FUNCTION (A$)(X)\n"
+    "40 DLG CALL METHOD O$,(DATE$)(X+1,Y$)\n"
+    "50 DLG CALL FUNCTION (\"f\"&A$)(X),Y;Z\n"
+    "60 DLG CALL FUNCTION A$&\"f\"(X)\n"
+    "70 C$=(A$&B$)&C$\n"
+    "80 C$=A$&(B$&C$)\n"
+    "90 C$=((A$&B$)&C$)&(D$&E$)\n";
+
+TEST_F(RoundTrip, LinkedThreadsCallNamesAndConcatenationsListAsStored) {
+    vtest::write_file(dir.file("f.txt"), kListedAsStored);
+    ASSERT_TRUE(store("f", dir.file("f.txt")));
+    std::string listed = list("f");
+    EXPECT_EQ(listed, kListedAsStored);
+    vtest::write_file(dir.file("f2.txt"), listed);
+    ASSERT_TRUE(store("f2", dir.file("f2.txt")));
+    EXPECT_EQ(vtest::read_file(dir.file("f2.PROG")), vtest::read_file(dir.file("f.PROG")));
+}
+
 // The sample programs written in the default spelling (each "-sd" file is the
 // same program in the space-dependent spelling).
 std::vector<std::string> sample_programs() {
