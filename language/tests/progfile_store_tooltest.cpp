@@ -39,17 +39,10 @@ const char kMulti[] =
 // twins compile to the same words; one spelling is enough here.
 std::vector<std::string> example_sources() {
   std::vector<std::string> out;
-  std::string folder = vtest::source_dir() + "/examples/programs";
-  if (DIR* d = opendir(folder.c_str())) {
-    while (dirent* e = readdir(d)) {
-      std::string name = e->d_name;
-      bool text = name.size() > 4 && name.compare(name.size() - 4, 4, ".txt") == 0;
-      bool twin = name.size() > 7 && name.compare(name.size() - 7, 7, "-sd.txt") == 0;
-      if (text && !twin) out.push_back(name.substr(0, name.size() - 4));
-    }
-    closedir(d);
+  for (const std::string& name : vtest::files_with_suffix(vtest::source_dir() + "/examples/programs", ".txt")) {
+    bool twin = name.size() > 7 && name.compare(name.size() - 7, 7, "-sd.txt") == 0;
+    if (!twin) out.push_back(name.substr(0, name.size() - 4));
   }
-  std::sort(out.begin(), out.end());
   out.push_back("multi");
   return out;
 }

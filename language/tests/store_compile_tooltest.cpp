@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <dirent.h>
 #include <map>
 #include <set>
 #include <sstream>
@@ -22,17 +21,7 @@ using vtest::RunResult;
 std::string programs_dir() { return vtest::source_dir() + "/examples/programs"; }
 
 // Source files of the sample programs, by name.
-std::vector<std::string> sample_names() {
-    std::vector<std::string> names;
-    DIR* d = opendir(programs_dir().c_str());
-    if (d == nullptr) return names;
-    while (dirent* e = readdir(d)) {
-        std::string n = e->d_name;
-        if (n.size() > 4 && n.compare(n.size() - 4, 4, ".txt") == 0) names.push_back(n);
-    }
-    closedir(d);
-    return names;
-}
+std::vector<std::string> sample_names() { return vtest::files_with_suffix(programs_dir(), ".txt"); }
 
 bool space_dependent(const std::string& name) {
     return name.size() > 7 && name.compare(name.size() - 7, 7, "-sd.txt") == 0;

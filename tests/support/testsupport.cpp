@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -151,6 +153,20 @@ std::string strip_banner(const std::string& err, const std::string& tool) {
         return err;
     }
     return err.substr(static_cast<size_t>(m.length(0)));
+}
+
+std::vector<std::string> files_with_suffix(const std::string& folder, const std::string& suffix) {
+    std::vector<std::string> names;
+    DIR* d = opendir(folder.c_str());
+    if (d == nullptr) return names;
+    while (dirent* e = readdir(d)) {
+        std::string n = e->d_name;
+        if (n.size() > suffix.size() && n.compare(n.size() - suffix.size(), suffix.size(), suffix) == 0)
+            names.push_back(n);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string read_file(const std::string& path) {

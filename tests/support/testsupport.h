@@ -52,6 +52,10 @@ private:
 // current test and gives back the text unchanged.
 std::string strip_banner(const std::string& err, const std::string& tool);
 
+// Names (not paths) of the files in `folder` that end in `suffix`, sorted;
+// none when the folder cannot be read.
+std::vector<std::string> files_with_suffix(const std::string& folder, const std::string& suffix);
+
 std::string read_file(const std::string& path);   // whole file; throws when unreadable
 void write_file(const std::string& path, const std::string& bytes);
 bool file_exists(const std::string& path);
