@@ -38,6 +38,8 @@ enum : uint16_t {
     W_TYPE_EXTENDS = 0x2002,
     W_DSET_EXTENDS = 0x88D3,
     W_LINK = 0x8C39,          // " LINK " of a thread item
+    W_DSET_IN_COM = 0x88CA,   // " IN COM" of IN DATA SET
+    W_DSET_USE = 0x88D1,      // " USE " of IN DATA SET
     W_CALL_ARGS = 0x9FED,     // "(" before the arguments of DLG CALL
     W_CONCAT = 0x08BA,        // "&"
 };
@@ -550,9 +552,10 @@ bool list_element(ListContext* lc, uint16_t code) {
     }
     case 0x0910:
         return false;
-    // LINK between the items of a thread list continues the expression: the
-    // operations after it are numbered on from those before it.
-    case W_LINK:
+    // LINK between the items of a thread list, and IN COM and USE after the
+    // data set of IN DATA SET, continue the expression: the operations after
+    // them are numbered on from those before them.
+    case W_LINK: case W_DSET_IN_COM: case W_DSET_USE:
         push(lc, marked(lc, text, LIST_CTRL_KEYWORD), 0, false);
         return false;
     // Jumps of ON ... GOTO/GOSUB (counted) and of interrupt branches (one).

@@ -116,8 +116,9 @@ TEST_F(RoundTrip, OperationsAfterRedimensionAndCallArgumentsListBack) {
 }
 
 // Forms whose listing must carry what the stored operations need to read back
-// alike: an item linked inside a thread list (its operations count on from
-// the item before LINK), a DLG CALL name that would otherwise read as a
+// alike: an item linked inside a thread list and the first item after USE of
+// IN DATA SET (their operations count on from the expression before LINK or
+// USE), a DLG CALL name that would otherwise read as a
 // subscripted string or not at all, and concatenations grouped either way.
 const char kListedAsStored[] =
     "10 WORKFILE IS #1;THREAD IS A$ LINK T.A(1),\"Z\"\n"
@@ -128,9 +129,12 @@ const char kListedAsStored[] =
     "60 DLG CALL FUNCTION A$&\"f\"(X)\n"
     "70 C$=(A$&B$)&C$\n"
     "80 C$=A$&(B$&C$)\n"
-    "90 C$=((A$&B$)&C$)&(D$&E$)\n";
+    "90 C$=((A$&B$)&C$)&(D$&E$)\n"
+    "100 IN DATA SET A$&B$ USE X(I+1),Y\n"
+    "110 IN DATA SET N+1 IN COM USE Key$(J-1)\n"
+    "120 IN DATA SET N*2 IN COM DIM ALL\n";
 
-TEST_F(RoundTrip, LinkedThreadsCallNamesAndConcatenationsListAsStored) {
+TEST_F(RoundTrip, LinkedItemsCallNamesAndConcatenationsListAsStored) {
     vtest::write_file(dir.file("f.txt"), kListedAsStored);
     ASSERT_TRUE(store("f", dir.file("f.txt")));
     std::string listed = list("f");
