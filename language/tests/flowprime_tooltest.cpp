@@ -17,7 +17,6 @@ namespace {
 using flowfix::line;
 using flowfix::segment;
 using vtest::run;
-using vtest::RunOptions;
 using vtest::RunResult;
 
 // Writes a program file; empty text on success, else the writer's message.
@@ -53,15 +52,11 @@ protected:
     }
 
     RunResult prime(const std::vector<std::string>& args) {
-        RunOptions options;
-        options.cwd = dir.path();
-        return run("flowprime", args, options);
+        return run("flowprime", args, vtest::in_folder(dir.path()));
     }
 
     RunResult tally(const std::vector<std::string>& args) {
-        RunOptions options;
-        options.cwd = dir.path();
-        return run("flowtally", args, options);
+        return run("flowtally", args, vtest::in_folder(dir.path()));
     }
 
     std::string flow(const std::string& name) { return vtest::read_file(dir.file(name)); }
@@ -200,9 +195,8 @@ TEST_F(Prime, Usage) {
 // The example program compiled by store: main, a SUB and a multi-line
 // function, numbered from 100 in steps of 10.
 TEST_F(Prime, PreparesTheExampleProgramThatStoreCompiled) {
-    RunOptions options;
-    options.cwd = dir.path();
-    RunResult r = run("store", {"-o", "payroll", vtest::source_dir() + "/examples/flow/payroll.txt"}, options);
+    RunResult r = run("store", {"-o", "payroll", vtest::source_dir() + "/examples/flow/payroll.txt"},
+                      vtest::in_folder(dir.path()));
     ASSERT_EQ(r.exit_code, 0) << r.err;
     r = prime({"payroll.PROG"});
     ASSERT_EQ(r.exit_code, 0) << r.err;

@@ -15,7 +15,6 @@ using flowfix::le32;
 using flowfix::line;
 using flowfix::segment;
 using vtest::run;
-using vtest::RunOptions;
 using vtest::RunResult;
 
 const std::string kDash(72, '-');
@@ -36,9 +35,7 @@ protected:
     }
 
     RunResult tally(const std::vector<std::string>& args) {
-        RunOptions options;
-        options.cwd = dir.path();
-        return run("flowtally", args, options);
+        return run("flowtally", args, vtest::in_folder(dir.path()));
     }
 
     vtest::TempDir dir;

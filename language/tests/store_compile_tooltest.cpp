@@ -148,16 +148,14 @@ TEST(StoreCompile, ErroneousLinesAreReportedWithTheirColumns) {
 
     vtest::TempDir dir;
     vtest::write_file(dir.file("errors.txt"), source);
-    vtest::RunOptions in_dir;
-    in_dir.cwd = dir.path();
-    RunResult r = run("store", {"-n", "-h", "errors.txt"}, in_dir);
+    RunResult r = run("store", {"-n", "-h", "errors.txt"}, vtest::in_folder(dir.path()));
     EXPECT_EQ(r.exit_code, 1);
     ASSERT_NE(r.err.find(multi + tail), std::string::npos) << r.err;
     // The good lines were compiled and shown.
     EXPECT_NE(r.out.find("000a 0408 051d 08bd ff04 6669 6e65 08c0 \n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("0064 0503 035f \n"), std::string::npos) << r.out;
 
-    r = run("store", {"-n", "-e", "errors.txt"}, in_dir);
+    r = run("store", {"-n", "-e", "errors.txt"}, vtest::in_folder(dir.path()));
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_NE(r.err.find(single + tail), std::string::npos) << r.err;
 }

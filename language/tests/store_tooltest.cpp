@@ -34,12 +34,6 @@ const char kUsage[] =
     "\n";
 
 // Runs store over a source given on standard input.
-RunOptions in_folder(const std::string& cwd) {
-    RunOptions options;
-    options.cwd = cwd;
-    return options;
-}
-
 RunResult store_stdin(const std::string& source, std::vector<std::string> args) {
     RunOptions options;
     options.input = source;
@@ -189,7 +183,7 @@ TEST(StoreTool, MessagesNameTheInputWithoutExtension) {
         vtest::write_file(dir.file(c.file), "$X\n");
         std::vector<std::string> args = c.options;
         args.insert(args.end(), {"-e", "-n", c.file});
-        RunResult r = run("store", args, in_folder(dir.path()));
+        RunResult r = run("store", args, vtest::in_folder(dir.path()));
         EXPECT_EQ(r.exit_code, 1);
         EXPECT_EQ(vtest::strip_banner(r.err, "STORE"), "store: " + c.shown + ", line 1: Unknown control directive\n"
                                    "\n1 errors - no output file created\n");
@@ -198,7 +192,7 @@ TEST(StoreTool, MessagesNameTheInputWithoutExtension) {
     std::string sub = dir.file("dir.d");
     ASSERT_EQ(run("/bin/mkdir", {sub}).exit_code, 0);
     vtest::write_file(sub + "/prog", "$X\n");
-    RunResult r = run("store", {"-e", "-n", "dir.d/prog"}, in_folder(dir.path()));
+    RunResult r = run("store", {"-e", "-n", "dir.d/prog"}, vtest::in_folder(dir.path()));
     EXPECT_EQ(vtest::strip_banner(r.err, "STORE"), "store: dir.d/prog, line 1: Unknown control directive\n"
                                "\n1 errors - no output file created\n");
 }
@@ -244,7 +238,7 @@ TEST(StoreTool, OutputNames) {
         {{"-o", "fromstdin"}, "-", "fromstdin.PROG"},
     };
     for (const Case& c : cases) {
-        RunOptions options = in_folder(dir.path());
+        RunOptions options = vtest::in_folder(dir.path());
         if (c.input == "-")
             options.input = program;
         else
@@ -257,7 +251,7 @@ TEST(StoreTool, OutputNames) {
     }
 
     // Any error: no file at all.
-    RunOptions options = in_folder(dir.path());
+    RunOptions options = vtest::in_folder(dir.path());
     options.input = "10 A=1\n20 PRINT (\n30 B=2\n";
     RunResult r = run("store", {"-e", "-o", "bad", "-"}, options);
     EXPECT_EQ(r.exit_code, 1);

@@ -43,6 +43,12 @@ static long long now_ms() {
     return ts.tv_sec * 1000LL + ts.tv_nsec / 1000000;
 }
 
+RunOptions in_folder(const std::string& cwd) {
+    RunOptions options;
+    options.cwd = cwd;
+    return options;
+}
+
 RunResult run(const std::string& program, const std::vector<std::string>& args,
               const RunOptions& options) {
     std::string path = program.find('/') == std::string::npos ? tool_path(program) : program;

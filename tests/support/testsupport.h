@@ -29,6 +29,9 @@ std::string source_dir();
 // Full path of a built program.
 std::string tool_path(const std::string& name);
 
+// Options that run a program in the folder `cwd`.
+RunOptions in_folder(const std::string& cwd);
+
 // Runs `program` (a path, or a name in bin_dir()) with `args`.
 RunResult run(const std::string& program, const std::vector<std::string>& args,
               const RunOptions& options = {});
