@@ -9,20 +9,12 @@
 
 #include "language/compile.h"
 #include "language/decimal.h"
+#include "language/internal_check.h"
 #include "language/progseg.h"
 
 namespace {
 
-[[noreturn]] void cg_assert_failed(const char* what, int line) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "Internal error: %s (codegen, line %d)\n", what, line);
-  std::abort();
-}
-
-#define CG_ASSERT(cond)                                 \
-  do {                                                  \
-    if (!(cond)) cg_assert_failed(#cond, __LINE__);     \
-  } while (0)
+#define CG_ASSERT(cond) INTERNAL_CHECK("codegen", cond)
 
 // Errors that the generator finds on its own are reported at the scanner's
 // current token.
@@ -66,7 +58,7 @@ void emit_element(CompileContext* cc, const CgElement& e) {
       cg_emit(cc, cg_add_tmpsym(cc, SYM_CLASS_STRUCT, e.subtype, nullptr, 0, e.text.c_str()));
       break;
     default:
-      cg_assert_failed("illegal element kind", __LINE__);
+      internal_check_failed("codegen", "illegal element kind", __LINE__);
   }
 }
 
@@ -310,7 +302,7 @@ void cg_fix_expr(CompileContext* cc) {
     case CGE_OPERATION:
       break;
     default:
-      cg_assert_failed("illegal element kind in expression", __LINE__);
+      internal_check_failed("codegen", "illegal element kind in expression", __LINE__);
   }
 }
 
@@ -328,7 +320,7 @@ void cg_fix_pexpr(CompileContext* cc) {
       wrap(cc, 0x08E6);
       break;
     default:
-      cg_assert_failed("illegal element kind in expression", __LINE__);
+      internal_check_failed("codegen", "illegal element kind in expression", __LINE__);
   }
 }
 
@@ -342,7 +334,7 @@ void cg_fix_sexpr(CompileContext* cc) {
     case CGE_STRING:
       break;
     default:
-      cg_assert_failed("illegal element kind in string expression", __LINE__);
+      internal_check_failed("codegen", "illegal element kind in string expression", __LINE__);
   }
 }
 
@@ -363,7 +355,7 @@ void cg_fix_call_expr(CompileContext* cc, bool by_reference) {
       break;
     }
     default:
-      cg_assert_failed("illegal element kind in argument", __LINE__);
+      internal_check_failed("codegen", "illegal element kind in argument", __LINE__);
   }
 }
 
@@ -381,7 +373,7 @@ void cg_fix_call_sexpr(CompileContext* cc, bool by_reference) {
       break;
     }
     default:
-      cg_assert_failed("illegal element kind in string argument", __LINE__);
+      internal_check_failed("codegen", "illegal element kind in string argument", __LINE__);
   }
 }
 
@@ -396,7 +388,7 @@ void cg_fix_let_expr(CompileContext* cc) {
       if (op_word(cc, target) == 0x08DD) set_op_word(cc, target, 0x08DA);
       break;
     default:
-      cg_assert_failed("illegal assignment target", __LINE__);
+      internal_check_failed("codegen", "illegal assignment target", __LINE__);
   }
 }
 
@@ -480,7 +472,7 @@ uint32_t cg_tmpsym_const(CompileContext* cc, const uint8_t* packed) {
 
 uint16_t cg_addsymbol(CompileContext* cc, int index) {
   CgState& s = st(cc);
-  if (!(index >= 0 && static_cast<size_t>(index) < s.tmpsyms.size())) cg_assert_failed("idx < tmp_symcnt", __LINE__);
+  if (!(index >= 0 && static_cast<size_t>(index) < s.tmpsyms.size())) internal_check_failed("codegen", "idx < tmp_symcnt", __LINE__);
   ProgSymbolRef ref = tmpsym_ref(s.tmpsyms[index]);
   size_t base = 0;
   if (s.seg != nullptr) {
@@ -491,7 +483,7 @@ uint16_t cg_addsymbol(CompileContext* cc, int index) {
   long off = prog_find_symbol_words(s.newsyms.data(), s.newsyms.size(), ref);
   if (off < 0) {
     off = static_cast<long>(s.newsyms.size());
-    if (!prog_symbol_entry(ref, &s.newsyms)) cg_assert_failed("illegal symbol class", __LINE__);
+    if (!prog_symbol_entry(ref, &s.newsyms)) internal_check_failed("codegen", "illegal symbol class", __LINE__);
   }
   size_t total = base + static_cast<size_t>(off);
   // A reference has 15 bits for the offset; a table that full is refused
@@ -502,7 +494,7 @@ uint16_t cg_addsymbol(CompileContext* cc, int index) {
 
 uint16_t cg_find_symbol(CompileContext* cc, const uint16_t* words, size_t size, int index) {
   CgState& s = st(cc);
-  if (!(index >= 0 && static_cast<size_t>(index) < s.tmpsyms.size())) cg_assert_failed("idx < tmp_symcnt", __LINE__);
+  if (!(index >= 0 && static_cast<size_t>(index) < s.tmpsyms.size())) internal_check_failed("codegen", "idx < tmp_symcnt", __LINE__);
   long off = prog_find_symbol_words(words, size, tmpsym_ref(s.tmpsyms[index]));
   if (off < 0 || off > 0x7FFF) return 0;
   return static_cast<uint16_t>(0x8000 | off);
@@ -511,7 +503,7 @@ uint16_t cg_find_symbol(CompileContext* cc, const uint16_t* words, size_t size, 
 // ---- checks and segment state -------------------------------------------
 
 void cg_check_dims(CompileContext* cc, int count) {
-  if (!(count > 0)) cg_assert_failed("cnt > 0", __LINE__);
+  if (!(count > 0)) internal_check_failed("codegen", "cnt > 0", __LINE__);
   if (count > CG_MAX_DIMS) fail(cc, "TOO MANY DIMENSIONS");
 }
 

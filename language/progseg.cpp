@@ -4,6 +4,7 @@
 #include "language/progseg.h"
 
 #include "language/decimal.h"
+#include "language/internal_check.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,20 +14,11 @@
 
 namespace {
 
-[[noreturn]] void progseg_assert_failed(const char* what, int line) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "Internal error: %s (progseg, line %d)\n", what, line);
-  std::abort();
-}
-
-#define PROGSEG_ASSERT(cond)                                  \
-  do {                                                        \
-    if (!(cond)) progseg_assert_failed(#cond, __LINE__);      \
-  } while (0)
+#define PROGSEG_ASSERT(cond) INTERNAL_CHECK("progseg", cond)
 
 void check_magic(const ProgSegment* seg) {
   PROGSEG_ASSERT(seg != nullptr);
-  if (seg->magic != SEGMENT_MAGIC) progseg_assert_failed("seg->magic == SEGMENT_MAGIC", __LINE__);
+  if (seg->magic != SEGMENT_MAGIC) internal_check_failed("progseg", "seg->magic == SEGMENT_MAGIC", __LINE__);
 }
 
 // ---- line index ---------------------------------------------------------

@@ -4,7 +4,6 @@
 // gives a byte-identical program file.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 
 #include <algorithm>
 #include <cctype>
@@ -147,18 +146,10 @@ TEST_F(RoundTrip, LinkedItemsCallNamesAndConcatenationsListAsStored) {
 // The sample programs written in the default spelling (each "-sd" file is the
 // same program in the space-dependent spelling).
 std::vector<std::string> sample_programs() {
+    // The space-dependent twins ("-sd.txt") are checked beside their originals.
     std::vector<std::string> names;
-    std::string folder = vtest::source_dir() + "/examples/programs";
-    if (DIR* d = opendir(folder.c_str())) {
-        while (dirent* e = readdir(d)) {
-            std::string n = e->d_name;
-            if (n.size() > 4 && n.compare(n.size() - 4, 4, ".txt") == 0 &&
-                (n.size() < 7 || n.compare(n.size() - 7, 7, "-sd.txt") != 0))
-                names.push_back(n.substr(0, n.size() - 4));
-        }
-        closedir(d);
-    }
-    std::sort(names.begin(), names.end());
+    for (const std::string& n : vtest::files_with_suffix(vtest::source_dir() + "/examples/programs", ".txt"))
+        if (n.size() < 7 || n.compare(n.size() - 7, 7, "-sd.txt") != 0) names.push_back(n.substr(0, n.size() - 4));
     return names;
 }
 
