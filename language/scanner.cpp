@@ -89,6 +89,29 @@ const char* blanks_then(const char* p, const char* end, Pred more) {
     return q < end && more(*q) ? q : nullptr;
 }
 
+// Reads the digits of an integer at p, passing over blanks between digits,
+// and gives the position after them. The value stops growing at 99999, which
+// is past every integer the language takes.
+const char* scan_spaced_integer(const char* p, const char* end, long* value) {
+    long v = 0;
+    const char* q = p;
+    while (q < end) {
+        if (is_digit(*q)) {
+            v = v * 10 + (*q - '0');
+            if (v > 99999) v = 99999;
+            ++q;
+        } else if (*q == ' ') {
+            const char* r = blanks_then(q, end, is_digit);
+            if (!r) break;
+            q = r;
+        } else {
+            break;
+        }
+    }
+    *value = v;
+    return q;
+}
+
 // Scans a name at p. Gives false when no name starts there. Otherwise *stop
 // is the position after the name's last character and *count its number of
 // characters; up to SCAN_NAME_MAX of them go to out (when given), the first
@@ -255,20 +278,7 @@ bool lex_number(CompileContext* cc, ScanState* s, int* token) {
 
     if (is_digit(*p)) {
         long value = 0;
-        const char* q = p;
-        while (q < end) {
-            if (is_digit(*q)) {
-                value = value * 10 + (*q - '0');
-                if (value > 99999) value = 99999;
-                ++q;
-            } else if (*q == ' ') {
-                const char* r = blanks_then(q, end, is_digit);
-                if (!r) break;
-                q = r;
-            } else {
-                break;
-            }
-        }
+        const char* q = scan_spaced_integer(p, end, &value);
         char next = q < end ? *q : '\0';
         if (value <= 32767 && next != '.' && next != 'E' && next != 'e') {
             set_cursor(s, q);
@@ -578,20 +588,7 @@ int scan_line_start(CompileContext* cc, int mode, const char* text, int length) 
     long lineno = 0;
     if ((mode == SCAN_MODE_IMMEDIATE || mode == SCAN_MODE_PROGRAM) && is_digit(*s->cur)) {
         start_token(cc, s);
-        const char* q = s->cur;
-        while (q < end) {
-            if (is_digit(*q)) {
-                lineno = lineno * 10 + (*q - '0');
-                if (lineno > 99999) lineno = 99999;
-                ++q;
-            } else if (*q == ' ') {
-                const char* r = blanks_then(q, end, is_digit);
-                if (!r) break;
-                q = r;
-            } else {
-                break;
-            }
-        }
+        const char* q = scan_spaced_integer(s->cur, end, &lineno);
         set_cursor(s, q);
         skip_blanks(s);
         if (lineno == 0 || lineno > 32767 || (!at_end(s) && *s->cur == '.'))
