@@ -258,7 +258,9 @@ const char* raw_text_end(CompileContext* cc, ScanState* s, const char* stops) {
     return p;
 }
 
-int lex_comment(CompileContext* cc, ScanState* s) {
+// Takes the rest of the line, without trailing blanks, as the token's text
+// (its column counted from 1) and moves the cursor to the line end.
+void take_rest_of_line(ScanState* s) {
     ScanValue v;
     v.text = s->cur;
     v.number = column_of(s, s->cur) + 1;
@@ -266,6 +268,11 @@ int lex_comment(CompileContext* cc, ScanState* s) {
     trim_trailing(v.text, &v.length);
     s->value = v;
     set_cursor(s, line_end(s));
+}
+
+int lex_comment(CompileContext* cc, ScanState* s) {
+    take_rest_of_line(s);
+    const ScanValue& v = s->value;
     if (cc->debug) cc_debug(cc, "comment: '%.*s'\n", v.length, v.text);
     return '!';
 }
@@ -727,11 +734,5 @@ void scan_comment(CompileContext* cc) {
     ScanState* s = scan_state(cc);
     skip_blanks(s);
     start_token(cc, s);
-    ScanValue v;
-    v.text = s->cur;
-    v.number = column_of(s, s->cur) + 1;
-    v.length = s->remaining;
-    trim_trailing(v.text, &v.length);
-    s->value = v;
-    set_cursor(s, line_end(s));
+    take_rest_of_line(s);
 }
