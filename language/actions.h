@@ -19,19 +19,19 @@
 // Semantic value of a grammar symbol: the scanner's value for tokens, and a
 // code word or count for the nonterminals that give one.
 struct ParseValue {
-    ScanValue v;
-    uint32_t word = 0;
+  ScanValue v;
+  uint32_t word = 0;
 };
 
 // Limits of single statements.
 enum {
-    PARSE_STACK_DEPTH = 500,      // parser states of one line
-    PARSE_MAX_TOTALS = 50,        // expressions of TOTALS ON
-    PARSE_MAX_TRACE_VARS = 5,     // variables of TRACE VARIABLES
-    PARSE_MAX_SORT_ITEMS = 10,    // items of SORT BY
-    PARSE_MAX_DLG_ARGS = 8,       // arguments of DLG CALL
-    PARSE_MIN_FILE_NUMBER = 1,    // "#" n in COM and parameter lists
-    PARSE_MAX_FILE_NUMBER = 10,
+  PARSE_STACK_DEPTH = 500,    // parser states of one line
+  PARSE_MAX_TOTALS = 50,      // expressions of TOTALS ON
+  PARSE_MAX_TRACE_VARS = 5,   // variables of TRACE VARIABLES
+  PARSE_MAX_SORT_ITEMS = 10,  // items of SORT BY
+  PARSE_MAX_DLG_ARGS = 8,     // arguments of DLG CALL
+  PARSE_MIN_FILE_NUMBER = 1,  // "#" n in COM and parameter lists
+  PARSE_MAX_FILE_NUMBER = 10,
 };
 
 // State of the statement in work that is not on the parser's stack: the
@@ -39,8 +39,8 @@ enum {
 // VARIABLES, SORT BY, ASSIGN and PRINTER IS options, IMAGE signs) and the
 // operator word of MAT. Reset for every line.
 struct ParseState {
-    uint32_t counter = 0;
-    bool line_ended = false;   // the scanner has given the end of the line
+  uint32_t counter = 0;
+  bool line_ended = false;  // the scanner has given the end of the line
 };
 
 // Runs the statement parser over the line that scan_line_start has opened:

@@ -39,26 +39,13 @@ void push_element(CompileContext* cc, CgElement&& e) {
 
 void emit_element(CompileContext* cc, const CgElement& e) {
   switch (e.kind) {
-    case CGE_OPERATION:
-      cg_emit(cc, CG_OP_RESULT_BASE + 4u * static_cast<uint32_t>(e.op_number));
-      break;
-    case CGE_NUMBER:
-      cg_emit(cc, cg_tmpsym_const(cc, e.packed));
-      break;
-    case CGE_STRING:
-      cg_string(cc, e.text.data(), e.text.size());
-      break;
-    case CGE_NUMVAR:
-      cg_emit(cc, cg_add_tmpsym(cc, SYM_CLASS_NUMERIC, e.subtype, nullptr, 0, e.text.c_str()));
-      break;
-    case CGE_STRVAR:
-      cg_emit(cc, cg_add_tmpsym(cc, SYM_CLASS_STRING, e.subtype, nullptr, 0, e.text.c_str()));
-      break;
-    case CGE_STRUCT:
-      cg_emit(cc, cg_add_tmpsym(cc, SYM_CLASS_STRUCT, e.subtype, nullptr, 0, e.text.c_str()));
-      break;
-    default:
-      internal_check_failed("codegen", "illegal element kind", __LINE__);
+    case CGE_OPERATION: cg_emit(cc, CG_OP_RESULT_BASE + 4u * static_cast<uint32_t>(e.op_number)); break;
+    case CGE_NUMBER: cg_emit(cc, cg_tmpsym_const(cc, e.packed)); break;
+    case CGE_STRING: cg_string(cc, e.text.data(), e.text.size()); break;
+    case CGE_NUMVAR: cg_emit(cc, cg_add_tmpsym(cc, SYM_CLASS_NUMERIC, e.subtype, nullptr, 0, e.text.c_str())); break;
+    case CGE_STRVAR: cg_emit(cc, cg_add_tmpsym(cc, SYM_CLASS_STRING, e.subtype, nullptr, 0, e.text.c_str())); break;
+    case CGE_STRUCT: cg_emit(cc, cg_add_tmpsym(cc, SYM_CLASS_STRUCT, e.subtype, nullptr, 0, e.text.c_str())); break;
+    default: internal_check_failed("codegen", "illegal element kind", __LINE__);
   }
 }
 
@@ -112,18 +99,14 @@ ProgSymbolRef tmpsym_ref(const CgTmpSym& t) {
 
 bool tmpsym_class_ok(int cls, int sub) {
   switch (cls) {
-    case SYM_CLASS_CONST:
-      return true;
+    case SYM_CLASS_CONST: return true;
     case SYM_CLASS_LINE:
       return sub == SYM_SUB_LINE || sub == SYM_SUB_LABEL || sub == SYM_SUB_FN || sub == SYM_SUB_FN_STR ||
              sub == SYM_SUB_SUB;
     case SYM_CLASS_STRING:
-    case SYM_CLASS_NUMERIC:
-      return sub >= 0 && sub <= CG_MAX_DIMS;
-    case SYM_CLASS_STRUCT:
-      return sub >= 0 && sub <= 7;
-    default:
-      return false;
+    case SYM_CLASS_NUMERIC: return sub >= 0 && sub <= CG_MAX_DIMS;
+    case SYM_CLASS_STRUCT: return sub >= 0 && sub <= 7;
+    default: return false;
   }
 }
 
@@ -296,13 +279,9 @@ void cg_fix_expr(CompileContext* cc) {
   CG_ASSERT(st(cc).elements.size() == 1);
   switch (top_element(cc).kind) {
     case CGE_NUMBER:
-    case CGE_NUMVAR:
-      wrap(cc, 0x08E9);
-      break;
-    case CGE_OPERATION:
-      break;
-    default:
-      internal_check_failed("codegen", "illegal element kind in expression", __LINE__);
+    case CGE_NUMVAR: wrap(cc, 0x08E9); break;
+    case CGE_OPERATION: break;
+    default: internal_check_failed("codegen", "illegal element kind in expression", __LINE__);
   }
 }
 
@@ -313,36 +292,26 @@ void cg_fix_pexpr(CompileContext* cc) {
     case CGE_OPERATION:
       if (op_word(cc, e) == 0x08DD) set_op_word(cc, e, 0x08DA);
       break;
-    case CGE_NUMBER:
-      wrap(cc, 0x08E9);
-      break;
-    case CGE_NUMVAR:
-      wrap(cc, 0x08E6);
-      break;
-    default:
-      internal_check_failed("codegen", "illegal element kind in expression", __LINE__);
+    case CGE_NUMBER: wrap(cc, 0x08E9); break;
+    case CGE_NUMVAR: wrap(cc, 0x08E6); break;
+    default: internal_check_failed("codegen", "illegal element kind in expression", __LINE__);
   }
 }
 
 void cg_fix_sexpr(CompileContext* cc) {
   CG_ASSERT(st(cc).elements.size() == 1);
   switch (top_element(cc).kind) {
-    case CGE_STRVAR:
-      wrap(cc, 0x08E3);
-      break;
+    case CGE_STRVAR: wrap(cc, 0x08E3); break;
     case CGE_OPERATION:
-    case CGE_STRING:
-      break;
-    default:
-      internal_check_failed("codegen", "illegal element kind in string expression", __LINE__);
+    case CGE_STRING: break;
+    default: internal_check_failed("codegen", "illegal element kind in string expression", __LINE__);
   }
 }
 
 void cg_fix_call_expr(CompileContext* cc, bool by_reference) {
   CgElement& e = top_element(cc);
   switch (e.kind) {
-    case CGE_NUMBER:
-      break;
+    case CGE_NUMBER: break;
     case CGE_NUMVAR:
       if (by_reference) wrap(cc, 0x08EC);
       break;
@@ -354,16 +323,14 @@ void cg_fix_call_expr(CompileContext* cc, bool by_reference) {
         wrap(cc, 0x08EC);
       break;
     }
-    default:
-      internal_check_failed("codegen", "illegal element kind in argument", __LINE__);
+    default: internal_check_failed("codegen", "illegal element kind in argument", __LINE__);
   }
 }
 
 void cg_fix_call_sexpr(CompileContext* cc, bool by_reference) {
   CgElement& e = top_element(cc);
   switch (e.kind) {
-    case CGE_STRING:
-      break;
+    case CGE_STRING: break;
     case CGE_STRVAR:
       if (by_reference) wrap(cc, 0x08FE);
       break;
@@ -372,8 +339,7 @@ void cg_fix_call_sexpr(CompileContext* cc, bool by_reference) {
       if (w == 0x08F8 || w == 0x08FB || (by_reference && (w == 0x08D7 || w == 0x2005))) wrap(cc, 0x08FE);
       break;
     }
-    default:
-      internal_check_failed("codegen", "illegal element kind in string argument", __LINE__);
+    default: internal_check_failed("codegen", "illegal element kind in string argument", __LINE__);
   }
 }
 
@@ -382,13 +348,11 @@ void cg_fix_let_expr(CompileContext* cc) {
   CG_ASSERT(s.elements.size() >= 2);
   CgElement& target = s.elements[s.elements.size() - 2];
   switch (target.kind) {
-    case CGE_NUMVAR:
-      break;
+    case CGE_NUMVAR: break;
     case CGE_OPERATION:
       if (op_word(cc, target) == 0x08DD) set_op_word(cc, target, 0x08DA);
       break;
-    default:
-      internal_check_failed("codegen", "illegal assignment target", __LINE__);
+    default: internal_check_failed("codegen", "illegal assignment target", __LINE__);
   }
 }
 
@@ -413,8 +377,7 @@ int cg_count_pop(CompileContext* cc) {
 
 // ---- symbols ------------------------------------------------------------
 
-uint32_t cg_add_tmpsym(CompileContext* cc, int cls, int subtype, const uint8_t* packed, int lineno,
-                       const char* name) {
+uint32_t cg_add_tmpsym(CompileContext* cc, int cls, int subtype, const uint8_t* packed, int lineno, const char* name) {
   CG_ASSERT(tmpsym_class_ok(cls, subtype));
   CgState& s = st(cc);
   if (s.tmpsyms.size() >= CG_MAX_TMPSYMS) fail(cc, "TOO MUCH SYMBOLS");
@@ -472,7 +435,8 @@ uint32_t cg_tmpsym_const(CompileContext* cc, const uint8_t* packed) {
 
 uint16_t cg_addsymbol(CompileContext* cc, int index) {
   CgState& s = st(cc);
-  if (!(index >= 0 && static_cast<size_t>(index) < s.tmpsyms.size())) internal_check_failed("codegen", "idx < tmp_symcnt", __LINE__);
+  if (!(index >= 0 && static_cast<size_t>(index) < s.tmpsyms.size()))
+    internal_check_failed("codegen", "idx < tmp_symcnt", __LINE__);
   ProgSymbolRef ref = tmpsym_ref(s.tmpsyms[index]);
   size_t base = 0;
   if (s.seg != nullptr) {
@@ -494,7 +458,8 @@ uint16_t cg_addsymbol(CompileContext* cc, int index) {
 
 uint16_t cg_find_symbol(CompileContext* cc, const uint16_t* words, size_t size, int index) {
   CgState& s = st(cc);
-  if (!(index >= 0 && static_cast<size_t>(index) < s.tmpsyms.size())) internal_check_failed("codegen", "idx < tmp_symcnt", __LINE__);
+  if (!(index >= 0 && static_cast<size_t>(index) < s.tmpsyms.size()))
+    internal_check_failed("codegen", "idx < tmp_symcnt", __LINE__);
   long off = prog_find_symbol_words(words, size, tmpsym_ref(s.tmpsyms[index]));
   if (off < 0 || off > 0x7FFF) return 0;
   return static_cast<uint16_t>(0x8000 | off);

@@ -31,11 +31,11 @@ inline constexpr uint32_t CG_TMPSYM_BIT = 0x10000;
 
 // Words of the code with fixed meanings.
 enum : uint16_t {
-  CG_STMT_PREFIX = 0x0932,    // before a statement code with bit 15
-  CG_OP_PREFIX = 0x093A,      // before an operation code with bit 15
+  CG_STMT_PREFIX = 0x0932,  // before a statement code with bit 15
+  CG_OP_PREFIX = 0x093A,    // before an operation code with bit 15
   CG_END_STMT = 0x08C0,
-  CG_OP_RESULT_BASE = 0x79ED, // + 4 * operation number
-  CG_STRING_BASE = 0xFF00,    // | length
+  CG_OP_RESULT_BASE = 0x79ED,  // + 4 * operation number
+  CG_STRING_BASE = 0xFF00,     // | length
   CG_IMPLIED_LET = 0x06B4,
 };
 
@@ -51,33 +51,33 @@ enum : int {
 
 struct CgElement {
   int kind = 0;
-  int subtype = 0;             // dimension count of variables
-  int op_number = 0;           // operation result: its number ...
-  int op_pos = 0;              // ... and the position of its operation word
-  uint8_t packed[8] = {};      // numeric constant
-  std::string text;            // string constant or name
+  int subtype = 0;         // dimension count of variables
+  int op_number = 0;       // operation result: its number ...
+  int op_pos = 0;          // ... and the position of its operation word
+  uint8_t packed[8] = {};  // numeric constant
+  std::string text;        // string constant or name
 };
 
 struct CgTmpSym {
   int cls = 0;
   int subtype = 0;
-  uint8_t packed[8] = {};      // class 0
-  int lineno = 0;              // class 1 sub-type 0
-  char name[16] = {};          // other classes, NUL-terminated
+  uint8_t packed[8] = {};  // class 0
+  int lineno = 0;          // class 1 sub-type 0
+  char name[16] = {};      // other classes, NUL-terminated
   int name_len = 0;
 };
 
 // Working state of the line in work (reset per line).
 struct CgState {
-  std::vector<uint32_t> code;        // code buffer
-  std::vector<CgTmpSym> tmpsyms;     // temporary symbols
-  std::vector<uint16_t> newsyms;     // entries this line adds to the segment
-  std::vector<CgElement> elements;   // element stack
-  int op_count = 0;                  // operations of the current statement
-  std::vector<int> counts;           // count stack
-  int mark = -1;                     // position of the marked word
-  ProgSegment* seg = nullptr;        // segment that receives the line, or none
-  bool new_segment = false;          // the statement opens a new segment
+  std::vector<uint32_t> code;       // code buffer
+  std::vector<CgTmpSym> tmpsyms;    // temporary symbols
+  std::vector<uint16_t> newsyms;    // entries this line adds to the segment
+  std::vector<CgElement> elements;  // element stack
+  int op_count = 0;                 // operations of the current statement
+  std::vector<int> counts;          // count stack
+  int mark = -1;                    // position of the marked word
+  ProgSegment* seg = nullptr;       // segment that receives the line, or none
+  bool new_segment = false;         // the statement opens a new segment
 };
 
 // ---- line state ---------------------------------------------------------
@@ -144,8 +144,7 @@ int cg_count_pop(CompileContext* cc);
 // Adds a temporary symbol and gives its code word (bit 16 and the index).
 // name is the name for classes other than 0 and 1/0, packed the number of
 // class 0, lineno the line of class 1 sub-type 0.
-uint32_t cg_add_tmpsym(CompileContext* cc, int cls, int subtype, const uint8_t* packed, int lineno,
-                       const char* name);
+uint32_t cg_add_tmpsym(CompileContext* cc, int cls, int subtype, const uint8_t* packed, int lineno, const char* name);
 uint32_t cg_tmpsym_line(CompileContext* cc, int lineno);
 uint32_t cg_tmpsym_label(CompileContext* cc, const char* name);
 uint32_t cg_tmpsym_fn(CompileContext* cc, const char* name);

@@ -11,8 +11,8 @@
 
 namespace {
 
-const char* default_find_line(void*, CompileContext* cc, int lineno, bool exact_only, ProgSegment** seg,
-                              uint32_t* pos, bool* exists) {
+const char* default_find_line(void*, CompileContext* cc, int lineno, bool exact_only, ProgSegment** seg, uint32_t* pos,
+                              bool* exists) {
   if (cc->prog.root == nullptr) return "Unable to allocate root segment";
   *exists = progseg_find_line(&cc->prog, lineno, exact_only, seg, pos);
   return nullptr;

@@ -37,8 +37,8 @@ struct CgHost {
   const char* (*find_line)(void* user, CompileContext* cc, int lineno, bool exact_only, ProgSegment** seg,
                            uint32_t* pos, bool* exists) = nullptr;
   // Inserts one finished line at a word position of a segment.
-  const char* (*insert_code)(void* user, CompileContext* cc, ProgSegment* seg, uint32_t pos,
-                             const uint16_t* words, size_t count) = nullptr;
+  const char* (*insert_code)(void* user, CompileContext* cc, ProgSegment* seg, uint32_t pos, const uint16_t* words,
+                             size_t count) = nullptr;
   // Appends symbol words to a segment's table.
   const char* (*add_symbols)(void* user, CompileContext* cc, ProgSegment* seg, const uint16_t* words,
                              size_t count) = nullptr;
@@ -78,9 +78,9 @@ enum : int { CG_LINE_ERROR = -1, CG_LINE_EMPTY = 0, CG_LINE_STORED = 1 };
 using CgDebugSink = void (*)(void* user, const char* text);
 
 struct CompileContext {
-  ProgList prog;            // program in work
-  CgHost host;              // segment-storage operations
-  CgFrontEnd front;         // scanner line start and parser
+  ProgList prog;     // program in work
+  CgHost host;       // segment-storage operations
+  CgFrontEnd front;  // scanner line start and parser
 
   // Scanner state: owned by the scanner, released with scan_release.
   void* scan = nullptr;
@@ -90,7 +90,7 @@ struct CompileContext {
   // raises on its own are reported there.
   int token_column = 0;
 
-  int debug = 0;            // debug level (0 off)
+  int debug = 0;  // debug level (0 off)
   CgDebugSink debug_sink = nullptr;
   void* debug_user = nullptr;
 
@@ -102,7 +102,7 @@ struct CompileContext {
   std::string error_message;
   int error_column = -1;
 
-  CgState cg;               // working state of the line in work
+  CgState cg;  // working state of the line in work
 };
 
 // Sets up a context with an empty program, the default host, the scanner's

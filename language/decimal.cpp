@@ -460,23 +460,17 @@ int math_neg(const dec_number* src, dec_number* dst) {
 int math_from_text(const char* text, size_t length, dec_number* n) {
   int code = dec_from_ascii(text, length, n);
   switch (code) {
-    case DEC_OK:
-      return 0;
+    case DEC_OK: return 0;
     case DEC_ENOTNUM:
-    case DEC_EBADEXP:
-      dec_set_zero(n);
-      return MATH_ERR_BADNUMBER;
-    case DEC_EUNDERFLOW:
-      dec_set_zero(n);
-      return MATH_ERR_OVERFLOW;
+    case DEC_EBADEXP: dec_set_zero(n); return MATH_ERR_BADNUMBER;
+    case DEC_EUNDERFLOW: dec_set_zero(n); return MATH_ERR_OVERFLOW;
     case DEC_EOVERFLOW: {
       bool negative = dec_sign(n) == DEC_SIGN_NEG;
       dec_set_largest(n);
       if (negative) n->head = dec_make_head(DEC_EXP_MAX, DEC_SIGN_NEG, dec_count(n));
       return MATH_ERR_OVERFLOW;
     }
-    default:
-      MATH_FATAL(code);
+    default: MATH_FATAL(code);
   }
 }
 

@@ -18,10 +18,10 @@
 // ---- the number ---------------------------------------------------------
 
 enum {
-  DEC_DIGITS = 8,        // base-100 digit bytes
-  DEC_EXP_MAX = 63,      // exponent range of a normalised non-zero number
+  DEC_DIGITS = 8,    // base-100 digit bytes
+  DEC_EXP_MAX = 63,  // exponent range of a normalised non-zero number
   DEC_EXP_MIN = -64,
-  DEC_SIGN_NEG = 0,      // sign byte values
+  DEC_SIGN_NEG = 0,  // sign byte values
   DEC_SIGN_POS = 1,
   DEC_SIGN_NULL = 0xFF,  // the language's missing value
 };
@@ -75,9 +75,9 @@ const char* math_error_text(int error);
 // ---- sizes of caller buffers ------------------------------------------------
 
 enum {
-  DEC_CVT_MAX = 151,         // most digits a digit string holds
-  DEC_TEXT_SIZE = 160,       // always enough for math_to_text, NUL included
-  DEC_PACKED_SIZE = 8,       // the packed form in code words and symbol tables
+  DEC_CVT_MAX = 151,                // most digits a digit string holds
+  DEC_TEXT_SIZE = 160,              // always enough for math_to_text, NUL included
+  DEC_PACKED_SIZE = 8,              // the packed form in code words and symbol tables
   DEC_PACKED_MAX = DEC_DIGITS + 1,  // bytes that carry information
 };
 

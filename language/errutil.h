@@ -12,15 +12,15 @@
 typedef void (*err_print_fn)(void* user, const char* text);
 
 struct ErrContext {
-    int listing;             // the source listing is on: lines were echoed already
-    const char* line_text;   // the current source line, or null
-    long line_number;        // its number; 0 when there is no current line
-    long last_line;          // line number of the last error report, 0 for none
-    long error_count;        // errors reported so far
-    long warning_count;      // warnings reported so far
-    long max_errors;         // give up when the count exceeds this; 0 = no limit
-    err_print_fn print;      // paged print routine; null writes to standard output
-    void* print_user;
+  int listing;            // the source listing is on: lines were echoed already
+  const char* line_text;  // the current source line, or null
+  long line_number;       // its number; 0 when there is no current line
+  long last_line;         // line number of the last error report, 0 for none
+  long error_count;       // errors reported so far
+  long warning_count;     // warnings reported so far
+  long max_errors;        // give up when the count exceeds this; 0 = no limit
+  err_print_fn print;     // paged print routine; null writes to standard output
+  void* print_user;
 };
 
 // The process's error context (zeroed at start).

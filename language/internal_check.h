@@ -6,7 +6,7 @@
 
 [[noreturn]] void internal_check_failed(const char* module, const char* what, int line);
 
-#define INTERNAL_CHECK(module, cond)                                   \
-  do {                                                                 \
-    if (!(cond)) internal_check_failed((module), #cond, __LINE__);     \
+#define INTERNAL_CHECK(module, cond)                               \
+  do {                                                             \
+    if (!(cond)) internal_check_failed((module), #cond, __LINE__); \
   } while (0)

@@ -16,82 +16,82 @@
 // Listing handler of a row: statement handlers (LH_) say what follows the
 // keyword, element handlers (LE_) how an expression element is listed.
 enum list_handler : uint8_t {
-    LH_NONE = 0,
-    // Statements.
-    LH_NOTHING,
-    LH_EXPRESSION_LIST,
-    LH_USING,
-    LH_ASSIGN,
-    LH_ASSIGN_FILE,
-    LH_DECLARATION,
-    LH_NEW,
-    LH_REDIM,
-    LH_RESTORE,
-    LH_SECURE,
-    LH_DEL,
-    LH_SUB,
-    LH_RAW_TEXT,
-    LH_REF_THEN_LIST,
-    LH_FOR,
-    LH_JUMP,
-    LH_IF,
-    LH_ON_KEY,
-    LH_OPTION_BASE,
-    LH_TYPE,
-    LH_DATABASE,
-    LH_TRACE_PAUSE,
-    LH_TRACE,
-    LH_TRACE_VARIABLES,
-    LH_MAT,
-    LH_MAT_IO,
-    LH_TOTALS,
-    LH_LOAD_DLL,
-    // Expression elements.
-    LE_NONE,
-    LE_CONSTANT_WORD,
-    LE_ONE_ARG_FUNCTION,
-    LE_TWO_ARG_FUNCTION,
-    LE_COUNTED_FUNCTION,
-    LE_USER_FUNCTION,
-    LE_BINARY_7,
-    LE_UNARY_6,
-    LE_BINARY_5,
-    LE_BINARY_4,
-    LE_BINARY_3,
-    LE_BINARY_2,
-    LE_BINARY_1,
-    LE_BINARY_0,
-    LE_UNARY_0,
-    LE_OPERAND,
-    LE_SUBSCRIPT,
-    LE_RECORD_FIELD,
-    LE_TYPE_WORD,
-    LE_MAT_ITEM,
-    LE_DELIMITER,
-    LE_JUMP_LIST,
-    LE_PRINT_FUNCTION,
-    LE_END_OF_LINE,
-    LE_UNSUPPORTED,
+  LH_NONE = 0,
+  // Statements.
+  LH_NOTHING,
+  LH_EXPRESSION_LIST,
+  LH_USING,
+  LH_ASSIGN,
+  LH_ASSIGN_FILE,
+  LH_DECLARATION,
+  LH_NEW,
+  LH_REDIM,
+  LH_RESTORE,
+  LH_SECURE,
+  LH_DEL,
+  LH_SUB,
+  LH_RAW_TEXT,
+  LH_REF_THEN_LIST,
+  LH_FOR,
+  LH_JUMP,
+  LH_IF,
+  LH_ON_KEY,
+  LH_OPTION_BASE,
+  LH_TYPE,
+  LH_DATABASE,
+  LH_TRACE_PAUSE,
+  LH_TRACE,
+  LH_TRACE_VARIABLES,
+  LH_MAT,
+  LH_MAT_IO,
+  LH_TOTALS,
+  LH_LOAD_DLL,
+  // Expression elements.
+  LE_NONE,
+  LE_CONSTANT_WORD,
+  LE_ONE_ARG_FUNCTION,
+  LE_TWO_ARG_FUNCTION,
+  LE_COUNTED_FUNCTION,
+  LE_USER_FUNCTION,
+  LE_BINARY_7,
+  LE_UNARY_6,
+  LE_BINARY_5,
+  LE_BINARY_4,
+  LE_BINARY_3,
+  LE_BINARY_2,
+  LE_BINARY_1,
+  LE_BINARY_0,
+  LE_UNARY_0,
+  LE_OPERAND,
+  LE_SUBSCRIPT,
+  LE_RECORD_FIELD,
+  LE_TYPE_WORD,
+  LE_MAT_ITEM,
+  LE_DELIMITER,
+  LE_JUMP_LIST,
+  LE_PRINT_FUNCTION,
+  LE_END_OF_LINE,
+  LE_UNSUPPORTED,
 };
 
 // Statement row flags.
 enum : uint8_t {
-    PK_FLAG_ROW = 0x80,          // every row but the prefix row
-    PK_FLAG_DECLARATION = 0x40,
-    PK_FLAG_COMMAND = 0x20,      // immediate use only
-    PK_FLAG_NEEDS_LINE = 0x10,   // not an immediate statement
-    PK_FLAG_NOT_AFTER_THEN = 0x08,
-    PK_FLAG_OPENS_BLOCK = 0x04,
-    PK_FLAG_CLOSES_BLOCK = 0x02,
-    PK_FLAG_UNSUPPORTED = PK_FLAG_COMMAND | PK_FLAG_NEEDS_LINE,
+  PK_FLAG_ROW = 0x80,  // every row but the prefix row
+  PK_FLAG_DECLARATION = 0x40,
+  PK_FLAG_COMMAND = 0x20,     // immediate use only
+  PK_FLAG_NEEDS_LINE = 0x10,  // not an immediate statement
+  PK_FLAG_NOT_AFTER_THEN = 0x08,
+  PK_FLAG_OPENS_BLOCK = 0x04,
+  PK_FLAG_CLOSES_BLOCK = 0x02,
+  PK_FLAG_UNSUPPORTED = PK_FLAG_COMMAND | PK_FLAG_NEEDS_LINE,
 };
 
 // Code words with a fixed meaning.
 enum : uint32_t {
-    KW_EXTENSION_BIT = 0x8000,   // statement or word of an extension module
-    KW_IMPLIED_LET = 0x06B4,     // assignment without LET
-    KW_STMT_PREFIX = 0x0932,     // precedes an extension statement code
-    KW_OP_PREFIX = 0x093A,       // precedes an extension operation code
+  KW_EXTENSION_BIT = 0x8000,  // statement or word of an extension module
+  KW_IMPLIED_LET = 0x06B4,    // assignment without LET
+  KW_STMT_PREFIX = 0x0932,    // precedes an extension statement code
+  KW_OP_PREFIX = 0x093A,      // precedes an extension operation code
 };
 
 // Extension module number of a code with bit 15 set (bits 10..14).
@@ -99,52 +99,63 @@ inline int kw_module(uint32_t code) { return static_cast<int>((code >> 10) & 0x1
 
 // Row counts (without the terminating row of code 0).
 enum {
-    PKEYWD_ROWS = 344,
-    PKEYWD_BUCKETS = 512,
-    KEYWD_LETTER_LISTS = 32,
-    SKEYWD_TABLES = 16,
-    SKEYWD_FUNCTION_ROWS = 121,
-    SKEYWD_EMITTED_ROWS = 97,
-    SKEYWD_BUCKETS = 256,
+  PKEYWD_ROWS = 344,
+  PKEYWD_BUCKETS = 512,
+  KEYWD_LETTER_LISTS = 32,
+  SKEYWD_TABLES = 16,
+  SKEYWD_FUNCTION_ROWS = 121,
+  SKEYWD_EMITTED_ROWS = 97,
+  SKEYWD_BUCKETS = 256,
 };
 
 struct pkeywd_row {
-    uint32_t code;
-    const char* name;            // upper case; blanks as the matching rule says
-    uint8_t flags;
-    int token;                   // parser token of the statement's syntax
-    list_handler handler;
-    // Links, filled by pkeywd_init.
-    const pkeywd_row* reserved = nullptr;
-    const pkeywd_row* hash_next = nullptr;
-    const pkeywd_row* letter_next = nullptr;
+  uint32_t code;
+  const char* name;  // upper case; blanks as the matching rule says
+  uint8_t flags;
+  int token;  // parser token of the statement's syntax
+  list_handler handler;
+  // Links, filled by pkeywd_init.
+  const pkeywd_row* reserved = nullptr;
+  const pkeywd_row* hash_next = nullptr;
+  const pkeywd_row* letter_next = nullptr;
 };
 
 struct skeywd_row {
-    uint32_t code;
-    const char* name;            // empty for words that are only emitted
-    int32_t token;               // signature or selector token; -1 unsupported; 0 emitted only
-    list_handler handler;
-    // Links, filled by skeywd_init.
-    const skeywd_row* reserved = nullptr;
-    const skeywd_row* hash_next = nullptr;
-    const skeywd_row* letter_next = nullptr;
+  uint32_t code;
+  const char* name;  // empty for words that are only emitted
+  int32_t token;     // signature or selector token; -1 unsupported; 0 emitted only
+  list_handler handler;
+  // Links, filled by skeywd_init.
+  const skeywd_row* reserved = nullptr;
+  const skeywd_row* hash_next = nullptr;
+  const skeywd_row* letter_next = nullptr;
 };
 
 // The secondary tables, in the order in which they are chained.
 enum skeywd_table_id {
-    SK_FUNCTIONS = 0,
-    SK_T1, SK_T2, SK_T3, SK_T4, SK_T5, SK_T6, SK_T7,
-    SK_T8, SK_T9, SK_T10, SK_T11, SK_T12, SK_T13, SK_T14,
-    SK_EMITTED,
+  SK_FUNCTIONS = 0,
+  SK_T1,
+  SK_T2,
+  SK_T3,
+  SK_T4,
+  SK_T5,
+  SK_T6,
+  SK_T7,
+  SK_T8,
+  SK_T9,
+  SK_T10,
+  SK_T11,
+  SK_T12,
+  SK_T13,
+  SK_T14,
+  SK_EMITTED,
 };
 
 // The tables themselves (each ends with a row of code 0).
 extern pkeywd_row pkeywd_table[PKEYWD_ROWS + 1];
 extern skeywd_row skeywd_functions[SKEYWD_FUNCTION_ROWS + 1];
-extern skeywd_row skeywd_t1[], skeywd_t2[], skeywd_t3[], skeywd_t4[], skeywd_t5[],
-    skeywd_t6[], skeywd_t7[], skeywd_t8[], skeywd_t9[], skeywd_t10[], skeywd_t11[],
-    skeywd_t12[], skeywd_t13[], skeywd_t14[];
+extern skeywd_row skeywd_t1[], skeywd_t2[], skeywd_t3[], skeywd_t4[], skeywd_t5[], skeywd_t6[], skeywd_t7[],
+    skeywd_t8[], skeywd_t9[], skeywd_t10[], skeywd_t11[], skeywd_t12[], skeywd_t13[], skeywd_t14[];
 extern skeywd_row skeywd_emitted[SKEYWD_EMITTED_ROWS + 1];
 
 // First row of a secondary table (null for an id out of range) and its row

@@ -49,7 +49,7 @@ enum { PROG_BYTE_ORDER_BIG = 4321, PROG_BYTE_ORDER_LITTLE = 1234 };
 
 enum {
   PROG_DIGEST_SIZE = 16,
-  PROG_RELEASE_SIZE = 8,          // bytes of the release text in a file
+  PROG_RELEASE_SIZE = 8,            // bytes of the release text in a file
   PROG_CLASSIC_MAX_WORDS = 0x7FFF,  // largest word count of a revision-0 file
   PROG_SIGNATURE_SIZE = 10,
   PROG_TAG_HEADER_SIZE = 6,
@@ -89,10 +89,10 @@ int prog_set_error(prog_error* error, int code, const char* message, const char*
 // What the caller chooses for a file; also what a reader found in one, so
 // that a program read and stored again keeps its layout.
 struct prog_options {
-  int32_t revision;       // 0, 1 or 2
-  int32_t byte_order;     // 4321 or 1234 (revision 2 only)
-  int32_t charset;        // 0 or 1
-  int32_t password;       // 1 when a password digest is given
+  int32_t revision;    // 0, 1 or 2
+  int32_t byte_order;  // 4321 or 1234 (revision 2 only)
+  int32_t charset;     // 0 or 1
+  int32_t password;    // 1 when a password digest is given
   uint8_t digest[PROG_DIGEST_SIZE];
   char release[PROG_RELEASE_SIZE + 1];  // NUL-padded; the last byte is always NUL
 };
@@ -138,18 +138,18 @@ const prog_error* yq__prog_error(const prog_hdr* hdr);
 // ---- reader ------------------------------------------------------------
 
 struct prog_reader {
-  FILE* file;             // file input, or null for memory input
-  const uint8_t* mem;     // memory input
-  uint64_t limit;         // logical size in bytes; 0 while unknown
+  FILE* file;          // file input, or null for memory input
+  const uint8_t* mem;  // memory input
+  uint64_t limit;      // logical size in bytes; 0 while unknown
   prog_error error;
-  prog_options info;      // what the header said
+  prog_options info;  // what the header said
   uint8_t scramble[2];
-  int verified;           // the password check succeeded
+  int verified;  // the password check succeeded
   uint64_t hdr_words;
   uint64_t total_words;
-  uint64_t offset;        // next byte to read
-  uint64_t remaining;     // bytes left before the logical end, once the limit is known
-  ProgList* prog;         // the segments read go here
+  uint64_t offset;     // next byte to read
+  uint64_t remaining;  // bytes left before the logical end, once the limit is known
+  ProgList* prog;      // the segments read go here
 };
 
 // Attaches an open file (read from its start) and reads the header. Segments

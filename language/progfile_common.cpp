@@ -129,14 +129,13 @@ bool prog_constant_from_file(const uint16_t* file_words, uint16_t* packed_words)
       if (((file_words[w] >> shift) & 0xF) > 9) return false;
   int exponent = (static_cast<int16_t>(file_words[0]) >> 6) + 1;
   char text[48];
-  int len = std::snprintf(text, sizeof text, "%c0.%04x%04x%04xE%d", (file_words[0] & 1) ? '-' : ' ',
-                          file_words[1], file_words[2], file_words[3], exponent);
+  int len = std::snprintf(text, sizeof text, "%c0.%04x%04x%04xE%d", (file_words[0] & 1) ? '-' : ' ', file_words[1],
+                          file_words[2], file_words[3], exponent);
   if (len <= 0 || static_cast<size_t>(len) >= sizeof text) return false;
   dec_number n;
   if (dec_from_ascii(text, static_cast<size_t>(len), &n) != DEC_OK || dec_is_null(&n)) return false;
   uint8_t packed[DEC_PACKED_SIZE];
   dec_to_packed(&n, packed, sizeof packed);
-  for (int i = 0; i < 4; ++i)
-    packed_words[i] = static_cast<uint16_t>(packed[2 * i] << 8 | packed[2 * i + 1]);
+  for (int i = 0; i < 4; ++i) packed_words[i] = static_cast<uint16_t>(packed[2 * i] << 8 | packed[2 * i + 1]);
   return true;
 }

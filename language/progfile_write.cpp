@@ -46,8 +46,7 @@ int segment_charset(const prog_hdr* hdr, const ProgSegment* seg) {
 int init_store_classic(prog_hdr* hdr) {
   if (hdr->options.byte_order != PROG_BYTE_ORDER_BIG)
     return PROG_FAIL(hdr, PROG_ERR_FORMAT, "Given byte order not supported for this format");
-  if (hdr->options.charset != 0)
-    return PROG_FAIL(hdr, PROG_ERR_FORMAT, "Given charset not supported for this format");
+  if (hdr->options.charset != 0) return PROG_FAIL(hdr, PROG_ERR_FORMAT, "Given charset not supported for this format");
   const ProgSegment* root = hdr->prog->root;
   uint64_t total = 0;
   bool counted = false;
@@ -201,8 +200,7 @@ void build_classic(prog_hdr* hdr, Out* o) {
   const ProgSegment* root = hdr->prog->root;
   bool root_counted = root != nullptr && (root->next != nullptr || !root->code.empty());
   std::vector<uint16_t> symbols;
-  for (const ProgSegment* seg = root_counted ? root : (root ? root->next : nullptr); seg != nullptr;
-       seg = seg->next) {
+  for (const ProgSegment* seg = root_counted ? root : (root ? root->next : nullptr); seg != nullptr; seg = seg->next) {
     put_u16(o, static_cast<uint16_t>(seg->code.size() + seg->symbols.size() + 3));
     put_u16(o, static_cast<uint16_t>(seg->code.size()));
     put_u16(o, static_cast<uint16_t>(seg->symbols.size()));
@@ -271,8 +269,7 @@ int yq__prog_build_image(prog_hdr* hdr) {
   // A list that changed after sizing shows here; nothing was written past
   // the image.
   if (o.overrun || o.p != hdr->mem + 2 * (hdr->hdr_words + hdr->total_words))
-    return PROG_FAIL(hdr, PROG_ERR_FORMAT,
-                     "ptr == (char *)(phdr->mem + (phdr->hdr_words + phdr->total_words))");
+    return PROG_FAIL(hdr, PROG_ERR_FORMAT, "ptr == (char *)(phdr->mem + (phdr->hdr_words + phdr->total_words))");
   return 0;
 }
 
@@ -311,8 +308,7 @@ int yq__prog_store_mem(prog_hdr* hdr, uint8_t* buffer) {
 }
 
 int yq__prog_write(prog_hdr* hdr, FILE* out) {
-  if (hdr->size == 0)
-    return PROG_FAIL(hdr, PROG_ERR_FORMAT, "yq__prog_build_image: Internal inconsistency");
+  if (hdr->size == 0) return PROG_FAIL(hdr, PROG_ERR_FORMAT, "yq__prog_build_image: Internal inconsistency");
   hdr->mem = static_cast<uint8_t*>(std::malloc(hdr->size));
   if (hdr->mem == nullptr) return PROG_FAIL(hdr, PROG_ERR_NOMEM, "Unable to allocate program image memory");
   int rc = yq__prog_build_image(hdr);

@@ -226,8 +226,7 @@ int progseg_walk(ProgList* prog, int (*cb)(void* user, ProgSegment* seg), void* 
   return 0;
 }
 
-int progseg_walk_lines(ProgSegment* seg, int (*cb)(void* user, ProgSegment* seg, const uint16_t* line),
-                       void* user) {
+int progseg_walk_lines(ProgSegment* seg, int (*cb)(void* user, ProgSegment* seg, const uint16_t* line), void* user) {
   check_magic(seg);
   ensure_line_index(seg);
   for (size_t i = 0; i < seg->line_index.size(); ++i) {
@@ -331,9 +330,9 @@ int progseg_insert_line(ProgSegment* seg, uint32_t offset, const uint16_t* words
   // after it; anywhere else the index is rebuilt on next use.
   auto& idx = seg->line_index;
   auto it = std::lower_bound(idx.begin(), idx.end(), offset);
-  bool boundary = (it != idx.end() && *it == offset) ||
-                  (it == idx.end() && seg->line_index_size + count == seg->code.size() &&
-                   offset == seg->line_index_size);
+  bool boundary =
+      (it != idx.end() && *it == offset) ||
+      (it == idx.end() && seg->line_index_size + count == seg->code.size() && offset == seg->line_index_size);
   if (!boundary) {
     seg->line_index_size = SIZE_MAX;
     return PROGSEG_OK;
@@ -407,8 +406,7 @@ bool prog_symbol_entry(const ProgSymbolRef& sym, std::vector<uint16_t>* out) {
     case SYM_CLASS_STRUCT:
       if (sym.subtype < 0 || sym.subtype > 7) return false;
       break;
-    default:
-      return false;
+    default: return false;
   }
   if (sym.name == nullptr || sym.name_len < 0 || sym.name_len > MAX_SYMBOL_NAME) return false;
   int n = sym_name_words(sym.name_len);
@@ -481,8 +479,7 @@ void prog_number_text(const uint16_t* entry, char* buf, size_t size) {
   char out[48];
   int n = 0;
   if (sign) out[n++] = '-';
-  bool fixed = e >= -12 && e <= 11 &&
-               ((e >= 0 && e - z <= 5) || (e < 0 && -e <= 5 && -e + z <= 12));
+  bool fixed = e >= -12 && e <= 11 && ((e >= 0 && e - z <= 5) || (e < 0 && -e <= 5 && -e + z <= 12));
   if (fixed && e >= 0) {
     for (int i = 0; i <= e; ++i) out[n++] = i <= z ? d[i] : '0';
     if (z > e) {
@@ -544,23 +541,14 @@ int prog_symbol_text(ProgSegment* seg, uint32_t id, char* buf, size_t size) {
   }
   prog_symbol_name(name, &sym[off + 2], nwords);
   switch (cls) {
-    case SYM_CLASS_LINE:
-      std::snprintf(buf, size, "%s%s", name, sub == SYM_SUB_FN_STR ? "$" : "");
-      return 0;
-    case SYM_CLASS_STRING:
-      std::snprintf(buf, size, "%s$", name);
-      return sub != 0 ? 1 : 0;
+    case SYM_CLASS_LINE: std::snprintf(buf, size, "%s%s", name, sub == SYM_SUB_FN_STR ? "$" : ""); return 0;
+    case SYM_CLASS_STRING: std::snprintf(buf, size, "%s$", name); return sub != 0 ? 1 : 0;
     case SYM_CLASS_NUM_D:
     case SYM_CLASS_NUMERIC:
     case SYM_CLASS_NUM_S:
-    case SYM_CLASS_NUM_I:
-      std::snprintf(buf, size, "%s", name);
-      return sub != 0 ? 1 : 0;
-    case SYM_CLASS_STRUCT:
-      std::snprintf(buf, size, "%s", name);
-      return 1;
-    default:
-      return -1;
+    case SYM_CLASS_NUM_I: std::snprintf(buf, size, "%s", name); return sub != 0 ? 1 : 0;
+    case SYM_CLASS_STRUCT: std::snprintf(buf, size, "%s", name); return 1;
+    default: return -1;
   }
 }
 

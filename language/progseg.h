@@ -58,7 +58,7 @@ enum : int {
   SYM_CLASS_NUMERIC = 5,  // numeric variable (the class the compiler writes)
   SYM_CLASS_NUM_S = 6,
   SYM_CLASS_NUM_I = 7,
-  SYM_CLASS_STRUCT = 8,   // structure
+  SYM_CLASS_STRUCT = 8,  // structure
 };
 
 // Sub-types of class 1.
@@ -77,9 +77,9 @@ enum : uint32_t { PROGSEG_PROTECTED = 1, PROGSEG_AUTHORIZED = 2 };
 enum : int {
   PROGSEG_OK = 0,
   PROGSEG_NOT_FOUND = -1,
-  PROGSEG_CODE_FULL = -2,    // code would exceed PROGSEG_MAX_WORDS
-  PROGSEG_SYMBOLS_FULL = -3, // symbol table would exceed PROGSEG_MAX_WORDS
-  PROGSEG_BAD_ARGUMENT = -4, // offset outside the code, malformed line words
+  PROGSEG_CODE_FULL = -2,     // code would exceed PROGSEG_MAX_WORDS
+  PROGSEG_SYMBOLS_FULL = -3,  // symbol table would exceed PROGSEG_MAX_WORDS
+  PROGSEG_BAD_ARGUMENT = -4,  // offset outside the code, malformed line words
   PROGSEG_NO_MEMORY = -5,
 };
 
@@ -97,8 +97,8 @@ struct ProgSegment {
   std::vector<uint16_t> code;     // code words in use (size) and allocated (capacity)
   std::vector<uint16_t> symbols;  // symbol-table words
   ProgSegment* next = nullptr;
-  uint32_t protection = 0;        // PROGSEG_PROTECTED, PROGSEG_AUTHORIZED
-  int charset = -1;               // code set of the text when read, -1 unknown
+  uint32_t protection = 0;  // PROGSEG_PROTECTED, PROGSEG_AUTHORIZED
+  int charset = -1;         // code set of the text when read, -1 unknown
 
   // Line index: word offset of every line start, in code order. Valid while
   // line_index_size equals code.size().
@@ -135,8 +135,7 @@ int progseg_walk(ProgList* prog, int (*cb)(void* user, ProgSegment* seg), void* 
 // Calls cb for every line of a segment's code; the first non-zero result
 // ends the walk and is returned. A line whose word count is below 2 or runs
 // past the end of the code ends the walk.
-int progseg_walk_lines(ProgSegment* seg, int (*cb)(void* user, ProgSegment* seg, const uint16_t* line),
-                       void* user);
+int progseg_walk_lines(ProgSegment* seg, int (*cb)(void* user, ProgSegment* seg, const uint16_t* line), void* user);
 // Number of segments in the list.
 size_t progseg_count(const ProgList* prog);
 

@@ -16,35 +16,35 @@ using namespace ptok;
 namespace {
 
 [[noreturn]] void scan_assert_failed(const char* what, int line) {
-    std::fprintf(stderr, "Assertion failed: %s, file scanner, line %d\n", what, line);
-    std::abort();
+  std::fprintf(stderr, "Assertion failed: %s, file scanner, line %d\n", what, line);
+  std::abort();
 }
 
-#define SCAN_ASSERT(cond) \
-    do {                  \
-        if (!(cond)) scan_assert_failed(#cond, __LINE__); \
-    } while (0)
+#define SCAN_ASSERT(cond)                             \
+  do {                                                \
+    if (!(cond)) scan_assert_failed(#cond, __LINE__); \
+  } while (0)
 
 // Words of the scanner's own tables, tried in this order.
 struct ScanWord {
-    const char* text;
-    int token;
+  const char* text;
+  int token;
 };
 
 const ScanWord operator_words[] = {
-    {">=", GE}, {">", GT},   {"<>", NE},     {"<=", LE},   {"<", LT},    {"**", '^'},
-    {"+", '+'}, {"-", '-'},  {"*", '*'},     {"/", '/'},   {"^", '^'},   {"OR", OR},
+    {">=", GE},     {">", GT},    {"<>", NE},   {"<=", LE},   {"<", LT},    {"**", '^'},
+    {"+", '+'},     {"-", '-'},   {"*", '*'},   {"/", '/'},   {"^", '^'},   {"OR", OR},
     {"EXOR", EXOR}, {"AND", AND}, {"NOT", NOT}, {"DIV", DIV}, {"MOD", MOD},
 };
 
 const ScanWord type_words[] = {
-    {"REAL", REAL},       {"INTEGER", INTEGER}, {"SHORT", SHORT},
+    {"REAL", REAL},         {"INTEGER", INTEGER}, {"SHORT", SHORT},
     {"DINTEGER", DINTEGER}, {"NUMERIC", NUMERIC}, {"STRUCT", STRUCT},
 };
 
 const ScanWord delimiter_words[] = {
-    {"END", END},   {"TO", TO},     {"OF", OF},       {"ON", ON},     {"THEN", THEN},  {"STEP", STEP},
-    {"GOTO", GOTO}, {"GOSUB", GOSUB}, {"CALL", CALL}, {"AS", AS},     {"IS A", IS_A},
+    {"END", END},   {"TO", TO},       {"OF", OF},     {"ON", ON}, {"THEN", THEN}, {"STEP", STEP},
+    {"GOTO", GOTO}, {"GOSUB", GOSUB}, {"CALL", CALL}, {"AS", AS}, {"IS A", IS_A},
 };
 
 void release_state(void* p) { delete static_cast<ScanState*>(p); }
@@ -57,16 +57,16 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 const char* line_end(const ScanState* s) { return s->cur + s->remaining; }
 
 void set_cursor(ScanState* s, const char* p) {
-    s->remaining -= static_cast<int>(p - s->cur);
-    SCAN_ASSERT(s->remaining >= 0);
-    s->cur = p;
+  s->remaining -= static_cast<int>(p - s->cur);
+  SCAN_ASSERT(s->remaining >= 0);
+  s->cur = p;
 }
 
 void skip_blanks(ScanState* s) {
-    const char* p = s->cur;
-    const char* end = line_end(s);
-    while (p < end && *p == ' ') ++p;
-    set_cursor(s, p);
+  const char* p = s->cur;
+  const char* end = line_end(s);
+  while (p < end && *p == ' ') ++p;
+  set_cursor(s, p);
 }
 
 bool at_end(const ScanState* s) { return s->remaining <= 0; }
@@ -76,40 +76,40 @@ int column_of(const ScanState* s, const char* p) { return static_cast<int>(p - s
 // The current token starts at the cursor; errors that the code generator
 // raises on its own are reported at its column too.
 void start_token(CompileContext* cc, ScanState* s) {
-    s->token_start = s->cur;
-    cc->token_column = column_of(s, s->cur);
+  s->token_start = s->cur;
+  cc->token_column = column_of(s, s->cur);
 }
 
 // Position after a run of blanks that is followed by a character for which
 // `more` holds; null when the blanks are not followed by one.
 template <typename Pred>
 const char* blanks_then(const char* p, const char* end, Pred more) {
-    const char* q = p;
-    while (q < end && *q == ' ') ++q;
-    return q < end && more(*q) ? q : nullptr;
+  const char* q = p;
+  while (q < end && *q == ' ') ++q;
+  return q < end && more(*q) ? q : nullptr;
 }
 
 // Reads the digits of an integer at p, passing over blanks between digits,
 // and gives the position after them. The value stops growing at 99999, which
 // is past every integer the language takes.
 const char* scan_spaced_integer(const char* p, const char* end, long* value) {
-    long v = 0;
-    const char* q = p;
-    while (q < end) {
-        if (is_digit(*q)) {
-            v = v * 10 + (*q - '0');
-            if (v > 99999) v = 99999;
-            ++q;
-        } else if (*q == ' ') {
-            const char* r = blanks_then(q, end, is_digit);
-            if (!r) break;
-            q = r;
-        } else {
-            break;
-        }
+  long v = 0;
+  const char* q = p;
+  while (q < end) {
+    if (is_digit(*q)) {
+      v = v * 10 + (*q - '0');
+      if (v > 99999) v = 99999;
+      ++q;
+    } else if (*q == ' ') {
+      const char* r = blanks_then(q, end, is_digit);
+      if (!r) break;
+      q = r;
+    } else {
+      break;
     }
-    *value = v;
-    return q;
+  }
+  *value = v;
+  return q;
 }
 
 // Scans a name at p. Gives false when no name starts there. Otherwise *stop
@@ -117,622 +117,620 @@ const char* scan_spaced_integer(const char* p, const char* end, long* value) {
 // characters; up to SCAN_NAME_MAX of them go to out (when given), the first
 // letter in upper case and the others in lower case.
 bool scan_name_at(bool sd, const char* p, const char* end, const char** stop, int* count, char* out) {
-    if (p >= end || !(sd ? is_letter(*p) : is_upper(*p))) return false;
-    auto more = [sd](char c) { return sd ? (is_letter(c) || is_digit(c) || c == '_') : (is_lower(c) || is_digit(c) || c == '_'); };
-    int n = 0;
-    const char* q = p;
-    while (q < end) {
-        char c = *q;
-        if (n == 0 || more(c)) {
-            if (out && n < SCAN_NAME_MAX) {
-                if (n == 0)
-                    out[n] = is_lower(c) ? static_cast<char>(c - 'a' + 'A') : c;
-                else
-                    out[n] = is_upper(c) ? static_cast<char>(c - 'A' + 'a') : c;
-            }
-            ++n;
-            ++q;
-            continue;
-        }
-        // In space-independent mode blanks inside a name are passed over.
-        if (!sd && c == ' ') {
-            const char* r = blanks_then(q, end, more);
-            if (r) {
-                q = r;
-                continue;
-            }
-        }
-        break;
+  if (p >= end || !(sd ? is_letter(*p) : is_upper(*p))) return false;
+  auto more = [sd](char c) {
+    return sd ? (is_letter(c) || is_digit(c) || c == '_') : (is_lower(c) || is_digit(c) || c == '_');
+  };
+  int n = 0;
+  const char* q = p;
+  while (q < end) {
+    char c = *q;
+    if (n == 0 || more(c)) {
+      if (out && n < SCAN_NAME_MAX) {
+        if (n == 0)
+          out[n] = is_lower(c) ? static_cast<char>(c - 'a' + 'A') : c;
+        else
+          out[n] = is_upper(c) ? static_cast<char>(c - 'A' + 'a') : c;
+      }
+      ++n;
+      ++q;
+      continue;
     }
-    if (out) out[n < SCAN_NAME_MAX ? n : SCAN_NAME_MAX] = '\0';
-    *stop = q;
-    *count = n;
-    return true;
+    // In space-independent mode blanks inside a name are passed over.
+    if (!sd && c == ' ') {
+      const char* r = blanks_then(q, end, more);
+      if (r) {
+        q = r;
+        continue;
+      }
+    }
+    break;
+  }
+  if (out) out[n < SCAN_NAME_MAX ? n : SCAN_NAME_MAX] = '\0';
+  *stop = q;
+  *count = n;
+  return true;
 }
 
 void debug(CompileContext* cc, const char* fmt, const char* a) {
-    if (cc->debug) cc_debug(cc, fmt, a);
+  if (cc->debug) cc_debug(cc, fmt, a);
 }
 
 void debug_keyword(CompileContext* cc, const char* what, uint32_t code, const char* name, bool implied) {
-    if (!cc->debug) return;
-    std::string text = what;
-    char buf[64];
-    if (code & KW_EXTENSION_BIT) {
-        std::snprintf(buf, sizeof buf, "<DROM #%d> ", kw_module(code));
-        text += buf;
-    }
-    if (implied) {
-        text += "(IMPLIED LET)\n";
-    } else {
-        std::snprintf(buf, sizeof buf, "%04x ", static_cast<unsigned>(code));
-        text += buf;
-        text += name;
-        text += "\n";
-    }
-    cc_debug(cc, "%s", text.c_str());
+  if (!cc->debug) return;
+  std::string text = what;
+  char buf[64];
+  if (code & KW_EXTENSION_BIT) {
+    std::snprintf(buf, sizeof buf, "<DROM #%d> ", kw_module(code));
+    text += buf;
+  }
+  if (implied) {
+    text += "(IMPLIED LET)\n";
+  } else {
+    std::snprintf(buf, sizeof buf, "%04x ", static_cast<unsigned>(code));
+    text += buf;
+    text += name;
+    text += "\n";
+  }
+  cc_debug(cc, "%s", text.c_str());
 }
 
 void set_statement_value(ScanState* s, const pkeywd_row* row) {
-    ScanValue v;
-    v.number = static_cast<long>(row->code);
-    v.text = row->name;
-    v.length = static_cast<int>(std::strlen(row->name));
-    v.flags = row->flags;
-    v.module = (row->code & KW_EXTENSION_BIT) ? kw_module(row->code) : 0;
-    v.statement = row;
-    s->value = v;
+  ScanValue v;
+  v.number = static_cast<long>(row->code);
+  v.text = row->name;
+  v.length = static_cast<int>(std::strlen(row->name));
+  v.flags = row->flags;
+  v.module = (row->code & KW_EXTENSION_BIT) ? kw_module(row->code) : 0;
+  v.statement = row;
+  s->value = v;
 }
 
 void set_secondary_value(ScanState* s, const skeywd_row* row) {
-    ScanValue v;
-    v.number = static_cast<long>(row->code);
-    v.text = row->name;
-    v.length = static_cast<int>(std::strlen(row->name));
-    v.module = (row->code & KW_EXTENSION_BIT) ? kw_module(row->code) : 0;
-    v.secondary = row;
-    s->value = v;
+  ScanValue v;
+  v.number = static_cast<long>(row->code);
+  v.text = row->name;
+  v.length = static_cast<int>(std::strlen(row->name));
+  v.module = (row->code & KW_EXTENSION_BIT) ? kw_module(row->code) : 0;
+  v.secondary = row;
+  s->value = v;
 }
 
 // In space-dependent mode: where a name starting at the cursor would end, or
 // null when "FN" stands at the cursor (FN and its name are one word there).
 const char* name_ahead(CompileContext* cc, const ScanState* s) {
-    if (!cc->space_dependent) return nullptr;
-    const char* p = s->cur;
-    int rem = s->remaining;
-    if (scan_match_keyword("FN", &p, &rem, true)) {
-        debug(cc, "%s", "FN recognized\n");
-        return nullptr;
-    }
-    const char* stop = nullptr;
-    int count = 0;
-    if (!scan_name_at(true, s->cur, line_end(s), &stop, &count, nullptr)) return nullptr;
-    return stop;
+  if (!cc->space_dependent) return nullptr;
+  const char* p = s->cur;
+  int rem = s->remaining;
+  if (scan_match_keyword("FN", &p, &rem, true)) {
+    debug(cc, "%s", "FN recognized\n");
+    return nullptr;
+  }
+  const char* stop = nullptr;
+  int count = 0;
+  if (!scan_name_at(true, s->cur, line_end(s), &stop, &count, nullptr)) return nullptr;
+  return stop;
 }
 
 // Statement keyword at the cursor; the cursor moves past it. The implied
 // assignment matches without moving the cursor.
 const pkeywd_row* recognise_statement(CompileContext* cc, ScanState* s) {
-    const char* ahead = name_ahead(cc, s);
-    char first[2] = {at_end(s) ? '\0' : *s->cur, '\0'};
-    const pkeywd_row* row = pkeywd_first(first);
-    const char* p = s->cur;
-    int rem = s->remaining;
-    for (; row; row = pkeywd_next(row)) {
-        p = s->cur;
-        rem = s->remaining;
-        if (scan_match_keyword(row->name, &p, &rem, cc->space_dependent)) break;
-    }
-    SCAN_ASSERT(row != nullptr);
-    // A keyword that is only the beginning of a longer name is a name.
-    if (ahead && p < ahead && p > s->cur) {
-        row = pkeywd_lookup(KW_IMPLIED_LET);
-        p = s->cur;
-    }
-    set_cursor(s, p);
-    debug_keyword(cc, "Primary token = ", row->code, row->name, row->code == KW_IMPLIED_LET);
-    return row;
+  const char* ahead = name_ahead(cc, s);
+  char first[2] = {at_end(s) ? '\0' : *s->cur, '\0'};
+  const pkeywd_row* row = pkeywd_first(first);
+  const char* p = s->cur;
+  int rem = s->remaining;
+  for (; row; row = pkeywd_next(row)) {
+    p = s->cur;
+    rem = s->remaining;
+    if (scan_match_keyword(row->name, &p, &rem, cc->space_dependent)) break;
+  }
+  SCAN_ASSERT(row != nullptr);
+  // A keyword that is only the beginning of a longer name is a name.
+  if (ahead && p < ahead && p > s->cur) {
+    row = pkeywd_lookup(KW_IMPLIED_LET);
+    p = s->cur;
+  }
+  set_cursor(s, p);
+  debug_keyword(cc, "Primary token = ", row->code, row->name, row->code == KW_IMPLIED_LET);
+  return row;
 }
 
 void check_unsupported(CompileContext* cc, const pkeywd_row* row) {
-    if ((row->flags & PK_FLAG_UNSUPPORTED) == PK_FLAG_UNSUPPORTED) scan_unsupported(cc, row->name);
+  if ((row->flags & PK_FLAG_UNSUPPORTED) == PK_FLAG_UNSUPPORTED) scan_unsupported(cc, row->name);
 }
 
 void trim_trailing(const char* text, int* length) {
-    while (*length > 0 && text[*length - 1] == ' ') --*length;
+  while (*length > 0 && text[*length - 1] == ' ') --*length;
 }
 
 // The end of raw text from the cursor: the next "!" outside double quotes,
 // or the end of the line; an open quote is "MISSING QUOTE".
 const char* raw_text_end(CompileContext* cc, ScanState* s, const char* stops) {
-    const char* p = s->cur;
-    const char* end = line_end(s);
-    bool quoted = false;
-    for (; p < end; ++p) {
-        if (*p == '"')
-            quoted = !quoted;
-        else if (!quoted && std::strchr(stops, *p))
-            break;
-    }
-    if (quoted) scan_error(cc, nullptr, "MISSING QUOTE");
-    return p;
+  const char* p = s->cur;
+  const char* end = line_end(s);
+  bool quoted = false;
+  for (; p < end; ++p) {
+    if (*p == '"')
+      quoted = !quoted;
+    else if (!quoted && std::strchr(stops, *p))
+      break;
+  }
+  if (quoted) scan_error(cc, nullptr, "MISSING QUOTE");
+  return p;
 }
 
 // Takes the rest of the line, without trailing blanks, as the token's text
 // (its column counted from 1) and moves the cursor to the line end.
 void take_rest_of_line(ScanState* s) {
-    ScanValue v;
-    v.text = s->cur;
-    v.number = column_of(s, s->cur) + 1;
-    v.length = s->remaining;
-    trim_trailing(v.text, &v.length);
-    s->value = v;
-    set_cursor(s, line_end(s));
+  ScanValue v;
+  v.text = s->cur;
+  v.number = column_of(s, s->cur) + 1;
+  v.length = s->remaining;
+  trim_trailing(v.text, &v.length);
+  s->value = v;
+  set_cursor(s, line_end(s));
 }
 
 int lex_comment(CompileContext* cc, ScanState* s) {
-    take_rest_of_line(s);
-    const ScanValue& v = s->value;
-    if (cc->debug) cc_debug(cc, "comment: '%.*s'\n", v.length, v.text);
-    return '!';
+  take_rest_of_line(s);
+  const ScanValue& v = s->value;
+  if (cc->debug) cc_debug(cc, "comment: '%.*s'\n", v.length, v.text);
+  return '!';
 }
 
 // Numeric and integer constants at the cursor; false when no number starts
 // here (a "." without a digit).
 bool lex_number(CompileContext* cc, ScanState* s, int* token) {
-    const char* end = line_end(s);
-    const char* p = s->cur;
+  const char* end = line_end(s);
+  const char* p = s->cur;
 
-    if (is_digit(*p)) {
-        long value = 0;
-        const char* q = scan_spaced_integer(p, end, &value);
-        char next = q < end ? *q : '\0';
-        if (value <= 32767 && next != '.' && next != 'E' && next != 'e') {
-            set_cursor(s, q);
-            ScanValue v;
-            v.number = value;
-            v.text = p;
-            v.length = static_cast<int>(q - p);
-            s->value = v;
-            if (cc->debug) cc_debug(cc, "iconst: %ld\n", value);
-            *token = T_ICONST;
-            return true;
-        }
+  if (is_digit(*p)) {
+    long value = 0;
+    const char* q = scan_spaced_integer(p, end, &value);
+    char next = q < end ? *q : '\0';
+    if (value <= 32767 && next != '.' && next != 'E' && next != 'e') {
+      set_cursor(s, q);
+      ScanValue v;
+      v.number = value;
+      v.text = p;
+      v.length = static_cast<int>(q - p);
+      s->value = v;
+      if (cc->debug) cc_debug(cc, "iconst: %ld\n", value);
+      *token = T_ICONST;
+      return true;
     }
+  }
 
-    // Digits, an optional "." and digits, at least one digit; blanks between
-    // digits are passed as for integers.
-    char buf[SCAN_NUMBER_MAX + 1];
-    int n = 0;
-    int digits = 0;
-    auto put = [&](char c) {
-        if (n >= SCAN_NUMBER_MAX) scan_error(cc, nullptr, "IMPROPER NUMBER");
-        buf[n++] = c;
-    };
-    const char* q = p;
-    auto take_digits = [&]() {
-        while (q < end) {
-            if (is_digit(*q)) {
-                put(*q++);
-                ++digits;
-            } else if (*q == ' ' && digits > 0) {
-                const char* r = blanks_then(q, end, is_digit);
-                if (!r) break;
-                q = r;
-            } else {
-                break;
-            }
-        }
-    };
-    take_digits();
-    if (q < end && *q == '.') {
+  // Digits, an optional "." and digits, at least one digit; blanks between
+  // digits are passed as for integers.
+  char buf[SCAN_NUMBER_MAX + 1];
+  int n = 0;
+  int digits = 0;
+  auto put = [&](char c) {
+    if (n >= SCAN_NUMBER_MAX) scan_error(cc, nullptr, "IMPROPER NUMBER");
+    buf[n++] = c;
+  };
+  const char* q = p;
+  auto take_digits = [&]() {
+    while (q < end) {
+      if (is_digit(*q)) {
         put(*q++);
-        take_digits();
+        ++digits;
+      } else if (*q == ' ' && digits > 0) {
+        const char* r = blanks_then(q, end, is_digit);
+        if (!r) break;
+        q = r;
+      } else {
+        break;
+      }
     }
-    if (digits == 0) return false;
-    if (q < end && (*q == 'E' || *q == 'e')) {
-        const char* r = q + 1;
-        if (r < end && (*r == '+' || *r == '-')) ++r;
-        if (r < end && is_digit(*r)) {
-            put('E');
-            if (q[1] == '-') put('-');
-            q = r;
-            while (q < end && is_digit(*q)) put(*q++);
-        }
+  };
+  take_digits();
+  if (q < end && *q == '.') {
+    put(*q++);
+    take_digits();
+  }
+  if (digits == 0) return false;
+  if (q < end && (*q == 'E' || *q == 'e')) {
+    const char* r = q + 1;
+    if (r < end && (*r == '+' || *r == '-')) ++r;
+    if (r < end && is_digit(*r)) {
+      put('E');
+      if (q[1] == '-') put('-');
+      q = r;
+      while (q < end && is_digit(*q)) put(*q++);
     }
-    buf[n] = '\0';
+  }
+  buf[n] = '\0';
 
-    dec_number number;
-    if (math_from_text(buf, static_cast<size_t>(n), &number) != 0 || dec_is_null(&number) ||
-        math_round_sig(&number, 12) != 0)
-        scan_error(cc, nullptr, "IMPROPER NUMBER");
-    ScanValue v;
-    math_pack(&number, v.packed, sizeof v.packed);
-    v.text = p;
-    v.length = static_cast<int>(q - p);
-    s->value = v;
-    set_cursor(s, q);
-    if (cc->debug) cc_debug(cc, "const: %s\n", buf);
-    *token = T_CONST;
-    return true;
+  dec_number number;
+  if (math_from_text(buf, static_cast<size_t>(n), &number) != 0 || dec_is_null(&number) ||
+      math_round_sig(&number, 12) != 0)
+    scan_error(cc, nullptr, "IMPROPER NUMBER");
+  ScanValue v;
+  math_pack(&number, v.packed, sizeof v.packed);
+  v.text = p;
+  v.length = static_cast<int>(q - p);
+  s->value = v;
+  set_cursor(s, q);
+  if (cc->debug) cc_debug(cc, "const: %s\n", buf);
+  *token = T_CONST;
+  return true;
 }
 
 // Raw DATA items: "," or one item up to the next "!" or "," outside quotes.
 int lex_list_item(CompileContext* cc, ScanState* s) {
-    if (*s->cur == ',') {
-        set_cursor(s, s->cur + 1);
-        return ',';
-    }
-    const char* stop = raw_text_end(cc, s, "!,");
-    ScanValue v;
-    v.text = s->cur;
-    v.length = static_cast<int>(stop - s->cur);
-    trim_trailing(v.text, &v.length);
-    s->value = v;
-    set_cursor(s, stop);
-    if (cc->debug) cc_debug(cc, "any: (%d) '%.*s'\n", v.length, v.length, v.text);
-    return T_ANY;
+  if (*s->cur == ',') {
+    set_cursor(s, s->cur + 1);
+    return ',';
+  }
+  const char* stop = raw_text_end(cc, s, "!,");
+  ScanValue v;
+  v.text = s->cur;
+  v.length = static_cast<int>(stop - s->cur);
+  trim_trailing(v.text, &v.length);
+  s->value = v;
+  set_cursor(s, stop);
+  if (cc->debug) cc_debug(cc, "any: (%d) '%.*s'\n", v.length, v.length, v.text);
+  return T_ANY;
 }
 
 // IMAGE format text.
 int lex_format(CompileContext* cc, ScanState* s) {
-    for (;;) {
-        skip_blanks(s);
-        start_token(cc, s);
-        if (at_end(s)) return T_EOL;
-        const char* end = line_end(s);
-        unsigned char c = static_cast<unsigned char>(*s->cur);
-        if (c == '!') return lex_comment(cc, s);
-        if (c < 32 || c > 127) scan_error(cc, nullptr, "IMPROPER CHARACTER");
-        if (c == '"') {
-            const char* q = static_cast<const char*>(std::memchr(s->cur + 1, '"', static_cast<size_t>(end - s->cur - 1)));
-            if (!q) scan_error(cc, nullptr, "MISSING QUOTE");
-            set_cursor(s, q + 1);
-            continue;
-        }
-        if (is_digit(static_cast<char>(c))) {
-            const char* q = s->cur;
-            long value = 0;
-            while (q < end && is_digit(*q)) {
-                value = value * 10 + (*q - '0');
-                if (value > 99999) value = 99999;
-                ++q;
-            }
-            char next = q < end ? *q : '\0';
-            if (is_lower(next)) next = static_cast<char>(next - 'a' + 'A');
-            if (next != '\0' && std::strchr("(*/ADXZ", next)) {
-                // A repeat count: the character after it is the token.
-                set_cursor(s, q);
-                continue;
-            }
-            ScanValue v;
-            v.number = value;
-            v.text = s->cur;
-            v.length = static_cast<int>(q - s->cur);
-            s->value = v;
-            set_cursor(s, q);
-            return T_ICONST;
-        }
-        set_cursor(s, s->cur + 1);
-        if (is_lower(static_cast<char>(c))) c = static_cast<unsigned char>(c - 'a' + 'A');
-        if (c == 'X') continue;
-        return c;
+  for (;;) {
+    skip_blanks(s);
+    start_token(cc, s);
+    if (at_end(s)) return T_EOL;
+    const char* end = line_end(s);
+    unsigned char c = static_cast<unsigned char>(*s->cur);
+    if (c == '!') return lex_comment(cc, s);
+    if (c < 32 || c > 127) scan_error(cc, nullptr, "IMPROPER CHARACTER");
+    if (c == '"') {
+      const char* q = static_cast<const char*>(std::memchr(s->cur + 1, '"', static_cast<size_t>(end - s->cur - 1)));
+      if (!q) scan_error(cc, nullptr, "MISSING QUOTE");
+      set_cursor(s, q + 1);
+      continue;
     }
+    if (is_digit(static_cast<char>(c))) {
+      const char* q = s->cur;
+      long value = 0;
+      while (q < end && is_digit(*q)) {
+        value = value * 10 + (*q - '0');
+        if (value > 99999) value = 99999;
+        ++q;
+      }
+      char next = q < end ? *q : '\0';
+      if (is_lower(next)) next = static_cast<char>(next - 'a' + 'A');
+      if (next != '\0' && std::strchr("(*/ADXZ", next)) {
+        // A repeat count: the character after it is the token.
+        set_cursor(s, q);
+        continue;
+      }
+      ScanValue v;
+      v.number = value;
+      v.text = s->cur;
+      v.length = static_cast<int>(q - s->cur);
+      s->value = v;
+      set_cursor(s, q);
+      return T_ICONST;
+    }
+    set_cursor(s, s->cur + 1);
+    if (is_lower(static_cast<char>(c))) c = static_cast<unsigned char>(c - 'a' + 'A');
+    if (c == 'X') continue;
+    return c;
+  }
 }
 
 // Tries one word at the cursor; on a match gives the position after it.
 bool try_word(CompileContext* cc, const ScanState* s, const char* text, const char** stop) {
-    const char* p = s->cur;
-    int rem = s->remaining;
-    if (!scan_match_keyword(text, &p, &rem, cc->space_dependent)) return false;
-    *stop = p;
-    return true;
+  const char* p = s->cur;
+  int rem = s->remaining;
+  if (!scan_match_keyword(text, &p, &rem, cc->space_dependent)) return false;
+  *stop = p;
+  return true;
 }
 
 int lex_name(CompileContext* cc, ScanState* s) {
-    const char* stop = nullptr;
-    int count = 0;
-    ScanValue v;
-    scan_name_at(cc->space_dependent, s->cur, line_end(s), &stop, &count, v.name);
-    if (count > SCAN_NAME_MAX) scan_error(cc, nullptr, "SYMBOL TOO LONG");
-    v.text = s->cur;
-    v.length = static_cast<int>(stop - s->cur);
-    s->value = v;
-    set_cursor(s, stop);
-    if (cc->debug) cc_debug(cc, "symbol: '%s'\n", v.name);
-    return T_SYM;
+  const char* stop = nullptr;
+  int count = 0;
+  ScanValue v;
+  scan_name_at(cc->space_dependent, s->cur, line_end(s), &stop, &count, v.name);
+  if (count > SCAN_NAME_MAX) scan_error(cc, nullptr, "SYMBOL TOO LONG");
+  v.text = s->cur;
+  v.length = static_cast<int>(stop - s->cur);
+  s->value = v;
+  set_cursor(s, stop);
+  if (cc->debug) cc_debug(cc, "symbol: '%s'\n", v.name);
+  return T_SYM;
 }
 
 // Words, names and single characters in scan mode 0.
 int lex_word(CompileContext* cc, ScanState* s) {
-    const char* ahead = name_ahead(cc, s);
-    const char* stop = nullptr;
-    // A word that ends inside the name scanned ahead is taken back: the
-    // whole name is the token.
-    auto inside_name = [&]() { return ahead && stop < ahead; };
+  const char* ahead = name_ahead(cc, s);
+  const char* stop = nullptr;
+  // A word that ends inside the name scanned ahead is taken back: the
+  // whole name is the token.
+  auto inside_name = [&]() { return ahead && stop < ahead; };
 
-    for (const ScanWord& w : operator_words)
-        if (try_word(cc, s, w.text, &stop)) {
-            if (inside_name()) return lex_name(cc, s);
-            set_cursor(s, stop);
-            return w.token;
-        }
-    for (const ScanWord& w : type_words)
-        if (try_word(cc, s, w.text, &stop)) {
-            if (inside_name()) return lex_name(cc, s);
-            set_cursor(s, stop);
-            return w.token;
-        }
-    if (s->context_table) {
-        for (int pass = 0; pass < 2; ++pass)
-            for (const skeywd_row* r = s->context_table; r->code; ++r) {
-                if (((r->code & KW_EXTENSION_BIT) != 0) != (pass == 0)) continue;
-                if (!try_word(cc, s, r->name, &stop)) continue;
-                if (inside_name()) return lex_name(cc, s);
-                set_secondary_value(s, r);
-                set_cursor(s, stop);
-                debug_keyword(cc, "Secondary token = ", r->code, r->name, false);
-                return r->token;
-            }
+  for (const ScanWord& w : operator_words)
+    if (try_word(cc, s, w.text, &stop)) {
+      if (inside_name()) return lex_name(cc, s);
+      set_cursor(s, stop);
+      return w.token;
     }
-    char first[2] = {*s->cur, '\0'};
-    for (const skeywd_row* r = skeywd_first(first); r; r = skeywd_next(r)) {
+  for (const ScanWord& w : type_words)
+    if (try_word(cc, s, w.text, &stop)) {
+      if (inside_name()) return lex_name(cc, s);
+      set_cursor(s, stop);
+      return w.token;
+    }
+  if (s->context_table) {
+    for (int pass = 0; pass < 2; ++pass)
+      for (const skeywd_row* r = s->context_table; r->code; ++r) {
+        if (((r->code & KW_EXTENSION_BIT) != 0) != (pass == 0)) continue;
         if (!try_word(cc, s, r->name, &stop)) continue;
         if (inside_name()) return lex_name(cc, s);
-        if (r->token == -1) scan_unsupported(cc, r->name);
         set_secondary_value(s, r);
         set_cursor(s, stop);
         debug_keyword(cc, "Secondary token = ", r->code, r->name, false);
-        scan_pushback(cc, r->token);
-        return T_SEC;
+        return r->token;
+      }
+  }
+  char first[2] = {*s->cur, '\0'};
+  for (const skeywd_row* r = skeywd_first(first); r; r = skeywd_next(r)) {
+    if (!try_word(cc, s, r->name, &stop)) continue;
+    if (inside_name()) return lex_name(cc, s);
+    if (r->token == -1) scan_unsupported(cc, r->name);
+    set_secondary_value(s, r);
+    set_cursor(s, stop);
+    debug_keyword(cc, "Secondary token = ", r->code, r->name, false);
+    scan_pushback(cc, r->token);
+    return T_SEC;
+  }
+  for (const ScanWord& w : delimiter_words)
+    if (try_word(cc, s, w.text, &stop)) {
+      if (inside_name()) return lex_name(cc, s);
+      set_cursor(s, stop);
+      return w.token;
     }
-    for (const ScanWord& w : delimiter_words)
-        if (try_word(cc, s, w.text, &stop)) {
-            if (inside_name()) return lex_name(cc, s);
-            set_cursor(s, stop);
-            return w.token;
-        }
-    char c = *s->cur;
-    if (cc->space_dependent ? is_letter(c) : is_upper(c)) return lex_name(cc, s);
-    set_cursor(s, s->cur + 1);
-    if (cc->debug) cc_debug(cc, "char: '%c'\n", c);
-    return static_cast<unsigned char>(c);
+  char c = *s->cur;
+  if (cc->space_dependent ? is_letter(c) : is_upper(c)) return lex_name(cc, s);
+  set_cursor(s, s->cur + 1);
+  if (cc->debug) cc_debug(cc, "char: '%c'\n", c);
+  return static_cast<unsigned char>(c);
 }
 
 }  // namespace
 
 ScanState* scan_state(CompileContext* cc) {
-    if (!cc->scan) {
-        cc->scan = new ScanState();
-        cc->scan_release = release_state;
-    }
-    return static_cast<ScanState*>(cc->scan);
+  if (!cc->scan) {
+    cc->scan = new ScanState();
+    cc->scan_release = release_state;
+  }
+  return static_cast<ScanState*>(cc->scan);
 }
 
 const ScanValue* scan_value(CompileContext* cc) { return &scan_state(cc)->value; }
 
 bool scan_match_keyword(const char* keyword, const char** cursor, int* remaining, bool space_dependent) {
-    const char* p = *cursor;
-    const char* end = p + (*remaining > 0 ? *remaining : 0);
-    for (const char* k = keyword; *k; ++k) {
-        if (*k == ' ') {
-            if (k[1] == '\0') break;  // the keyword ends before its last blank
-            if (space_dependent)
-                while (p < end && *p == ' ') ++p;
-            continue;
-        }
-        if (space_dependent) {
-            if (p >= end || *p == ' ') return false;
-            char c = is_lower(*p) ? static_cast<char>(*p - 'a' + 'A') : *p;
-            if (c != *k) return false;
-        } else {
-            while (p < end && *p == ' ') ++p;
-            if (p >= end || *p != *k) return false;
-        }
-        ++p;
+  const char* p = *cursor;
+  const char* end = p + (*remaining > 0 ? *remaining : 0);
+  for (const char* k = keyword; *k; ++k) {
+    if (*k == ' ') {
+      if (k[1] == '\0') break;  // the keyword ends before its last blank
+      if (space_dependent)
+        while (p < end && *p == ' ') ++p;
+      continue;
     }
-    *remaining -= static_cast<int>(p - *cursor);
-    *cursor = p;
-    return true;
+    if (space_dependent) {
+      if (p >= end || *p == ' ') return false;
+      char c = is_lower(*p) ? static_cast<char>(*p - 'a' + 'A') : *p;
+      if (c != *k) return false;
+    } else {
+      while (p < end && *p == ' ') ++p;
+      if (p >= end || *p != *k) return false;
+    }
+    ++p;
+  }
+  *remaining -= static_cast<int>(p - *cursor);
+  *cursor = p;
+  return true;
 }
 
 void scan_error(CompileContext* cc, const char* position, const char* message) {
-    ScanState* s = scan_state(cc);
-    const char* at = position ? position : s->token_start;
-    cg_error(cc, at ? column_of(s, at) : 0, message);
+  ScanState* s = scan_state(cc);
+  const char* at = position ? position : s->token_start;
+  cg_error(cc, at ? column_of(s, at) : 0, message);
 }
 
 void scan_not_allowed(CompileContext* cc, const char* keyword) {
-    std::string m = keyword;
-    m += " NOT ALLOWED HERE";
-    scan_error(cc, nullptr, m.c_str());
+  std::string m = keyword;
+  m += " NOT ALLOWED HERE";
+  scan_error(cc, nullptr, m.c_str());
 }
 
 void scan_unsupported(CompileContext* cc, const char* keyword) {
-    int n = static_cast<int>(std::strlen(keyword));
-    trim_trailing(keyword, &n);
-    std::string m(keyword, static_cast<size_t>(n));
-    m += ": UNSUPPORTED KEYWORD";
-    scan_error(cc, nullptr, m.c_str());
+  int n = static_cast<int>(std::strlen(keyword));
+  trim_trailing(keyword, &n);
+  std::string m(keyword, static_cast<size_t>(n));
+  m += ": UNSUPPORTED KEYWORD";
+  scan_error(cc, nullptr, m.c_str());
 }
 
 void scan_pushback(CompileContext* cc, int token) {
-    ScanState* s = scan_state(cc);
-    if (s->pb_count >= SCAN_PUSHBACK_MAX) scan_error(cc, nullptr, "PB-Stack overflow");
-    s->pb_token[s->pb_count] = token;
-    s->pb_value[s->pb_count] = s->value;
-    ++s->pb_count;
+  ScanState* s = scan_state(cc);
+  if (s->pb_count >= SCAN_PUSHBACK_MAX) scan_error(cc, nullptr, "PB-Stack overflow");
+  s->pb_token[s->pb_count] = token;
+  s->pb_value[s->pb_count] = s->value;
+  ++s->pb_count;
 }
 
 void scan_select_table(CompileContext* cc, int table_id) {
-    scan_state(cc)->context_table = table_id < 0 ? nullptr : skeywd_table(table_id);
+  scan_state(cc)->context_table = table_id < 0 ? nullptr : skeywd_table(table_id);
 }
 
 int scan_line_start(CompileContext* cc, int mode, const char* text, int length) {
-    ScanState* s = scan_state(cc);
-    pkeywd_init();
-    skeywd_init();
-    s->line = text;
-    s->cur = text;
-    s->remaining = length > 0 ? length : 0;
-    start_token(cc, s);
-    s->pb_count = 0;
-    s->mode = SCAN_NORMAL;
-    s->context_table = nullptr;
-    s->value = ScanValue();
-    cg_set_error(cc, 0, "PARSER STACK OVERFLOW");
+  ScanState* s = scan_state(cc);
+  pkeywd_init();
+  skeywd_init();
+  s->line = text;
+  s->cur = text;
+  s->remaining = length > 0 ? length : 0;
+  start_token(cc, s);
+  s->pb_count = 0;
+  s->mode = SCAN_NORMAL;
+  s->context_table = nullptr;
+  s->value = ScanValue();
+  cg_set_error(cc, 0, "PARSER STACK OVERFLOW");
 
+  skip_blanks(s);
+  if (at_end(s)) return SCAN_LINE_EMPTY;
+
+  if (mode == SCAN_MODE_EXPRESSION || mode == SCAN_MODE_VARLIST) {
+    scan_pushback(cc, mode == SCAN_MODE_EXPRESSION ? T_EXPR : T_XPVAR);
+    return SCAN_LINE_UNNUMBERED;
+  }
+
+  const char* end = line_end(s);
+  bool numbered = false;
+  long lineno = 0;
+  if ((mode == SCAN_MODE_IMMEDIATE || mode == SCAN_MODE_PROGRAM) && is_digit(*s->cur)) {
+    start_token(cc, s);
+    const char* q = scan_spaced_integer(s->cur, end, &lineno);
+    set_cursor(s, q);
     skip_blanks(s);
-    if (at_end(s)) return SCAN_LINE_EMPTY;
-
-    if (mode == SCAN_MODE_EXPRESSION || mode == SCAN_MODE_VARLIST) {
-        scan_pushback(cc, mode == SCAN_MODE_EXPRESSION ? T_EXPR : T_XPVAR);
-        return SCAN_LINE_UNNUMBERED;
+    if (lineno == 0 || lineno > 32767 || (!at_end(s) && *s->cur == '.'))
+      scan_error(cc, nullptr, "IMPROPER LINE NUMBER");
+    numbered = true;
+    if (at_end(s)) {
+      cg_emit(cc, static_cast<uint32_t>(lineno));
+      return SCAN_LINE_NUMBER_ONLY;
     }
+  }
 
-    const char* end = line_end(s);
-    bool numbered = false;
-    long lineno = 0;
-    if ((mode == SCAN_MODE_IMMEDIATE || mode == SCAN_MODE_PROGRAM) && is_digit(*s->cur)) {
+  bool labelled = false;
+  uint32_t label_word = 0;
+  if (numbered || mode == SCAN_MODE_PROGRAM) {
+    const char* stop = nullptr;
+    int count = 0;
+    char name[SCAN_NAME_MAX + 1];
+    if (scan_name_at(cc->space_dependent, s->cur, end, &stop, &count, name)) {
+      const char* q = stop;
+      while (q < end && *q == ' ') ++q;
+      if (q < end && *q == ':') {
         start_token(cc, s);
-        const char* q = scan_spaced_integer(s->cur, end, &lineno);
-        set_cursor(s, q);
+        if (count > SCAN_NAME_MAX) scan_error(cc, nullptr, "SYMBOL TOO LONG");
+        label_word = cg_tmpsym_label(cc, name);
+        labelled = true;
+        set_cursor(s, q + 1);
         skip_blanks(s);
-        if (lineno == 0 || lineno > 32767 || (!at_end(s) && *s->cur == '.'))
-            scan_error(cc, nullptr, "IMPROPER LINE NUMBER");
-        numbered = true;
-        if (at_end(s)) {
-            cg_emit(cc, static_cast<uint32_t>(lineno));
-            return SCAN_LINE_NUMBER_ONLY;
-        }
+        if (at_end(s)) scan_error(cc, nullptr, "IMPROPER STATEMENT");
+      }
     }
+  }
 
-    bool labelled = false;
-    uint32_t label_word = 0;
-    if (numbered || mode == SCAN_MODE_PROGRAM) {
-        const char* stop = nullptr;
-        int count = 0;
-        char name[SCAN_NAME_MAX + 1];
-        if (scan_name_at(cc->space_dependent, s->cur, end, &stop, &count, name)) {
-            const char* q = stop;
-            while (q < end && *q == ' ') ++q;
-            if (q < end && *q == ':') {
-                start_token(cc, s);
-                if (count > SCAN_NAME_MAX) scan_error(cc, nullptr, "SYMBOL TOO LONG");
-                label_word = cg_tmpsym_label(cc, name);
-                labelled = true;
-                set_cursor(s, q + 1);
-                skip_blanks(s);
-                if (at_end(s)) scan_error(cc, nullptr, "IMPROPER STATEMENT");
-            }
-        }
-    }
+  start_token(cc, s);
+  unsigned char c = static_cast<unsigned char>(*s->cur);
+  if (c < 32 || c > 127 || (!cc->space_dependent && is_lower(static_cast<char>(c))))
+    scan_error(cc, nullptr, "IMPROPER CHARACTER");
 
-    start_token(cc, s);
-    unsigned char c = static_cast<unsigned char>(*s->cur);
-    if (c < 32 || c > 127 || (!cc->space_dependent && is_lower(static_cast<char>(c))))
-        scan_error(cc, nullptr, "IMPROPER CHARACTER");
-
-    const pkeywd_row* row = recognise_statement(cc, s);
-    check_unsupported(cc, row);
-    uint8_t refused = 0;
-    switch (mode) {
+  const pkeywd_row* row = recognise_statement(cc, s);
+  check_unsupported(cc, row);
+  uint8_t refused = 0;
+  switch (mode) {
     case SCAN_MODE_IMMEDIATE:
-        refused = numbered ? PK_FLAG_COMMAND : (PK_FLAG_NEEDS_LINE | PK_FLAG_NOT_AFTER_THEN);
-        break;
-    case SCAN_MODE_PROGRAM:
-        refused = PK_FLAG_COMMAND;
-        break;
-    default:
-        refused = PK_FLAG_COMMAND | PK_FLAG_NOT_AFTER_THEN;
-        break;
-    }
-    if (row->flags & refused) scan_not_allowed(cc, row->name);
+      refused = numbered ? PK_FLAG_COMMAND : (PK_FLAG_NEEDS_LINE | PK_FLAG_NOT_AFTER_THEN);
+      break;
+    case SCAN_MODE_PROGRAM: refused = PK_FLAG_COMMAND; break;
+    default: refused = PK_FLAG_COMMAND | PK_FLAG_NOT_AFTER_THEN; break;
+  }
+  if (row->flags & refused) scan_not_allowed(cc, row->name);
 
-    set_statement_value(s, row);
-    scan_pushback(cc, row->token);
-    scan_pushback(cc, T_STMT);
+  set_statement_value(s, row);
+  scan_pushback(cc, row->token);
+  scan_pushback(cc, T_STMT);
 
-    int column = column_of(s, s->token_start) + 1;
-    if (column > 255) column = 255;
-    cg_emit(cc, numbered ? static_cast<uint32_t>(lineno) : 0);
-    cg_emit(cc, static_cast<uint32_t>(column) << 8);
-    if (labelled) cg_emit(cc, label_word);
-    cg_keyword(cc, false, static_cast<uint16_t>(row->code));
-    return numbered ? SCAN_LINE_NUMBERED : SCAN_LINE_UNNUMBERED;
+  int column = column_of(s, s->token_start) + 1;
+  if (column > 255) column = 255;
+  cg_emit(cc, numbered ? static_cast<uint32_t>(lineno) : 0);
+  cg_emit(cc, static_cast<uint32_t>(column) << 8);
+  if (labelled) cg_emit(cc, label_word);
+  cg_keyword(cc, false, static_cast<uint16_t>(row->code));
+  return numbered ? SCAN_LINE_NUMBERED : SCAN_LINE_UNNUMBERED;
 }
 
 int scan_lex(CompileContext* cc) {
-    ScanState* s = scan_state(cc);
-    if (s->pb_count > 0) {
-        --s->pb_count;
-        s->value = s->pb_value[s->pb_count];
-        return s->pb_token[s->pb_count];
-    }
-    if (s->mode == SCAN_FORMAT) return lex_format(cc, s);
+  ScanState* s = scan_state(cc);
+  if (s->pb_count > 0) {
+    --s->pb_count;
+    s->value = s->pb_value[s->pb_count];
+    return s->pb_token[s->pb_count];
+  }
+  if (s->mode == SCAN_FORMAT) return lex_format(cc, s);
 
-    skip_blanks(s);
-    start_token(cc, s);
-    if (at_end(s)) return T_EOL;
-    if (*s->cur == '!') return lex_comment(cc, s);
-    if (s->mode == SCAN_LIST_ITEMS) return lex_list_item(cc, s);
+  skip_blanks(s);
+  start_token(cc, s);
+  if (at_end(s)) return T_EOL;
+  if (*s->cur == '!') return lex_comment(cc, s);
+  if (s->mode == SCAN_LIST_ITEMS) return lex_list_item(cc, s);
 
-    unsigned char c = static_cast<unsigned char>(*s->cur);
-    if (c < 32 || c > 127 || (!cc->space_dependent && is_lower(static_cast<char>(c))))
-        scan_error(cc, nullptr, "IMPROPER CHARACTER");
+  unsigned char c = static_cast<unsigned char>(*s->cur);
+  if (c < 32 || c > 127 || (!cc->space_dependent && is_lower(static_cast<char>(c))))
+    scan_error(cc, nullptr, "IMPROPER CHARACTER");
 
-    if (c == '"') {
-        const char* end = line_end(s);
-        const char* q = static_cast<const char*>(std::memchr(s->cur + 1, '"', static_cast<size_t>(end - s->cur - 1)));
-        if (!q) scan_error(cc, nullptr, "MISSING QUOTE");
-        ScanValue v;
-        v.text = s->cur + 1;
-        v.length = static_cast<int>(q - s->cur - 1);
-        s->value = v;
-        set_cursor(s, q + 1);
-        if (cc->debug) cc_debug(cc, "string: (%d) '%.*s'\n", v.length, v.length, v.text);
-        return T_STRING;
-    }
-    int token = 0;
-    if ((is_digit(static_cast<char>(c)) || c == '.') && lex_number(cc, s, &token)) return token;
-    return lex_word(cc, s);
+  if (c == '"') {
+    const char* end = line_end(s);
+    const char* q = static_cast<const char*>(std::memchr(s->cur + 1, '"', static_cast<size_t>(end - s->cur - 1)));
+    if (!q) scan_error(cc, nullptr, "MISSING QUOTE");
+    ScanValue v;
+    v.text = s->cur + 1;
+    v.length = static_cast<int>(q - s->cur - 1);
+    s->value = v;
+    set_cursor(s, q + 1);
+    if (cc->debug) cc_debug(cc, "string: (%d) '%.*s'\n", v.length, v.length, v.text);
+    return T_STRING;
+  }
+  int token = 0;
+  if ((is_digit(static_cast<char>(c)) || c == '.') && lex_number(cc, s, &token)) return token;
+  return lex_word(cc, s);
 }
 
 int scan_rest(CompileContext* cc, int mode) {
-    SCAN_ASSERT(mode == SCAN_LIST_ITEMS || mode == SCAN_FORMAT);
-    ScanState* s = scan_state(cc);
-    skip_blanks(s);
-    start_token(cc, s);
-    if (at_end(s) || *s->cur == '!') return 0;
-    const char* stop = raw_text_end(cc, s, "!");
-    ScanValue v;
-    v.text = s->cur;
-    v.number = column_of(s, s->cur) + 1;
-    v.length = static_cast<int>(stop - s->cur);
-    trim_trailing(v.text, &v.length);
-    s->value = v;
-    s->mode = mode;
-    return 1;
+  SCAN_ASSERT(mode == SCAN_LIST_ITEMS || mode == SCAN_FORMAT);
+  ScanState* s = scan_state(cc);
+  skip_blanks(s);
+  start_token(cc, s);
+  if (at_end(s) || *s->cur == '!') return 0;
+  const char* stop = raw_text_end(cc, s, "!");
+  ScanValue v;
+  v.text = s->cur;
+  v.number = column_of(s, s->cur) + 1;
+  v.length = static_cast<int>(stop - s->cur);
+  trim_trailing(v.text, &v.length);
+  s->value = v;
+  s->mode = mode;
+  return 1;
 }
 
 int scan_then_statement(CompileContext* cc) {
-    ScanState* s = scan_state(cc);
-    skip_blanks(s);
-    start_token(cc, s);
-    if (at_end(s) || *s->cur == '!') return 0;
-    const pkeywd_row* row = recognise_statement(cc, s);
-    if (row->code == KW_IMPLIED_LET) return 0;
-    check_unsupported(cc, row);
-    if (row->flags & (PK_FLAG_COMMAND | PK_FLAG_NOT_AFTER_THEN)) scan_not_allowed(cc, row->name);
-    set_statement_value(s, row);
-    scan_pushback(cc, row->token);
-    scan_pushback(cc, T_STMT);
-    return 1;
+  ScanState* s = scan_state(cc);
+  skip_blanks(s);
+  start_token(cc, s);
+  if (at_end(s) || *s->cur == '!') return 0;
+  const pkeywd_row* row = recognise_statement(cc, s);
+  if (row->code == KW_IMPLIED_LET) return 0;
+  check_unsupported(cc, row);
+  if (row->flags & (PK_FLAG_COMMAND | PK_FLAG_NOT_AFTER_THEN)) scan_not_allowed(cc, row->name);
+  set_statement_value(s, row);
+  scan_pushback(cc, row->token);
+  scan_pushback(cc, T_STMT);
+  return 1;
 }
 
 void scan_comment(CompileContext* cc) {
-    ScanState* s = scan_state(cc);
-    skip_blanks(s);
-    start_token(cc, s);
-    take_rest_of_line(s);
+  ScanState* s = scan_state(cc);
+  skip_blanks(s);
+  start_token(cc, s);
+  take_rest_of_line(s);
 }

@@ -25,51 +25,51 @@
 struct CompileContext;
 
 enum {
-    SCAN_PUSHBACK_MAX = 10,   // tokens on the push-back stack
-    SCAN_NAME_MAX = 15,       // characters of a name
-    SCAN_NUMBER_MAX = 255,    // characters of a numeric constant
+  SCAN_PUSHBACK_MAX = 10,  // tokens on the push-back stack
+  SCAN_NAME_MAX = 15,      // characters of a name
+  SCAN_NUMBER_MAX = 255,   // characters of a numeric constant
 };
 
 // Scan modes of the token recogniser.
 enum {
-    SCAN_NORMAL = 0,          // expressions and statement words
-    SCAN_LIST_ITEMS = 1,      // DATA items
-    SCAN_FORMAT = 2,          // IMAGE format text
+  SCAN_NORMAL = 0,      // expressions and statement words
+  SCAN_LIST_ITEMS = 1,  // DATA items
+  SCAN_FORMAT = 2,      // IMAGE format text
 };
 
 // Results of scan_line_start.
 enum {
-    SCAN_LINE_EMPTY = 0,
-    SCAN_LINE_NUMBER_ONLY = 1,
-    SCAN_LINE_NUMBERED = 2,
-    SCAN_LINE_UNNUMBERED = 3,
+  SCAN_LINE_EMPTY = 0,
+  SCAN_LINE_NUMBER_ONLY = 1,
+  SCAN_LINE_NUMBERED = 2,
+  SCAN_LINE_UNNUMBERED = 3,
 };
 
 // Value of the last token.
 struct ScanValue {
-    long number = 0;              // T_ICONST value; a keyword's code; a column (from 1)
-    const char* text = nullptr;   // token text in the line (string without quotes, name, raw text)
-    int length = 0;               // length of text
-    int flags = 0;                // flags of a statement keyword
-    int module = 0;               // extension module of a keyword code with bit 15
-    char name[SCAN_NAME_MAX + 1] = {};  // T_SYM: first letter upper case, the rest lower case
-    uint8_t packed[8] = {};       // T_CONST: the 8-byte constant form
-    const pkeywd_row* statement = nullptr;  // statement keyword row
-    const skeywd_row* secondary = nullptr;  // function or context row
+  long number = 0;                        // T_ICONST value; a keyword's code; a column (from 1)
+  const char* text = nullptr;             // token text in the line (string without quotes, name, raw text)
+  int length = 0;                         // length of text
+  int flags = 0;                          // flags of a statement keyword
+  int module = 0;                         // extension module of a keyword code with bit 15
+  char name[SCAN_NAME_MAX + 1] = {};      // T_SYM: first letter upper case, the rest lower case
+  uint8_t packed[8] = {};                 // T_CONST: the 8-byte constant form
+  const pkeywd_row* statement = nullptr;  // statement keyword row
+  const skeywd_row* secondary = nullptr;  // function or context row
 };
 
 // Scanner state of the line in work; the compile context holds it.
 struct ScanState {
-    const char* line = nullptr;    // start of the line (columns count from here)
-    const char* cur = nullptr;     // cursor
-    int remaining = 0;             // bytes from the cursor to the end of the line
-    const char* token_start = nullptr;
-    int pb_count = 0;
-    int pb_token[SCAN_PUSHBACK_MAX] = {};
-    ScanValue pb_value[SCAN_PUSHBACK_MAX];
-    int mode = SCAN_NORMAL;
-    const skeywd_row* context_table = nullptr;
-    ScanValue value;
+  const char* line = nullptr;  // start of the line (columns count from here)
+  const char* cur = nullptr;   // cursor
+  int remaining = 0;           // bytes from the cursor to the end of the line
+  const char* token_start = nullptr;
+  int pb_count = 0;
+  int pb_token[SCAN_PUSHBACK_MAX] = {};
+  ScanValue pb_value[SCAN_PUSHBACK_MAX];
+  int mode = SCAN_NORMAL;
+  const skeywd_row* context_table = nullptr;
+  ScanValue value;
 };
 
 // The scanner state of a context, made on first use and freed with the

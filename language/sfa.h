@@ -37,11 +37,11 @@ enum {
   SFA_TAG_SIZE = 8,
   SFA_HEADER_SIZE = 10,
   SFA_SEGMENT_SIZE = 32,
-  SFA_NAME_SIZE = 24,                   // bytes of the name field
-  SFA_NAME_MAX = SFA_NAME_SIZE - 1,     // characters of a name that are written
+  SFA_NAME_SIZE = 24,                // bytes of the name field
+  SFA_NAME_MAX = SFA_NAME_SIZE - 1,  // characters of a name that are written
   SFA_LINE_SIZE = 12,
-  SFA_BYTE_ORDER = 1234,                // the mark of a file of this system
-  SFA_BYTE_ORDER_V1 = 4321,             // what an "SFA v1" file counts as
+  SFA_BYTE_ORDER = 1234,     // the mark of a file of this system
+  SFA_BYTE_ORDER_V1 = 4321,  // what an "SFA v1" file counts as
 };
 
 extern const char sfa_tag_v2[];  // "SFA v2"
@@ -57,8 +57,8 @@ enum sfa_status {
   SFA_ERR_LINE_COUNT,     // a negative line count
   SFA_ERR_LINE_SHORT,     // fewer line entries left than the count says
   SFA_ERR_NO_MEMORY,
-  SFA_ERR_READ,           // the input could not be read (errno tells why)
-  SFA_ERR_TOO_LARGE,      // a program with more than a 32-bit count of lines
+  SFA_ERR_READ,       // the input could not be read (errno tells why)
+  SFA_ERR_TOO_LARGE,  // a program with more than a 32-bit count of lines
 };
 
 // Text of a status, as the tools print it.

@@ -19,10 +19,10 @@
 using StoreInsertHook = void (*)(void* user, const uint16_t* words, size_t count);
 
 struct StoreSegments {
-    CompileContext* cc = nullptr;
-    const char* fatal = nullptr;         // set once a storage operation hit a fatal failure
-    StoreInsertHook on_insert = nullptr;
-    void* user = nullptr;
+  CompileContext* cc = nullptr;
+  const char* fatal = nullptr;  // set once a storage operation hit a fatal failure
+  StoreInsertHook on_insert = nullptr;
+  void* user = nullptr;
 };
 
 // Creates the root segment of the context's program (false when that fails)

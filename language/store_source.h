@@ -15,15 +15,15 @@ enum { STORE_LINE_MAX = 510 };
 // ---- Reading physical lines ------------------------------------------------
 
 enum StoreReadStatus {
-    STORE_READ_LINE,      // a line was read (its line end removed)
-    STORE_READ_TOO_LONG,  // the line exceeded STORE_LINE_MAX; its rest was skipped
-    STORE_READ_END,       // no further line
-    STORE_READ_ERROR,     // the stream failed; errno tells why
+  STORE_READ_LINE,      // a line was read (its line end removed)
+  STORE_READ_TOO_LONG,  // the line exceeded STORE_LINE_MAX; its rest was skipped
+  STORE_READ_END,       // no further line
+  STORE_READ_ERROR,     // the stream failed; errno tells why
 };
 
 struct StoreSourceLine {
-    char text[STORE_LINE_MAX + 2];  // NUL-terminated; may hold NUL bytes inside
-    std::size_t length;             // characters in text, without the NUL
+  char text[STORE_LINE_MAX + 2];  // NUL-terminated; may hold NUL bytes inside
+  std::size_t length;             // characters in text, without the NUL
 };
 
 // Reads one physical line. The line ends at LF or at the end of the input (a
@@ -38,34 +38,34 @@ StoreReadStatus store_read_line(FILE* in, StoreSourceLine* line);
 // The number of a physical line is base + count; the count goes up by one for
 // every physical line read, and a position directive moves the base.
 struct StorePosition {
-    long long base = 0;
-    long long count = 0;
+  long long base = 0;
+  long long count = 0;
 };
 
 inline long long store_position_next(StorePosition* pos) { return pos->base + ++pos->count; }
 // Makes the next physical line carry `number`.
 inline void store_position_set(StorePosition* pos, long long number) {
-    pos->base = number;
-    pos->count = -1;
+  pos->base = number;
+  pos->count = -1;
 }
 
 // ---- Control lines ---------------------------------------------------------
 
 enum StoreControlKind {
-    STORE_CTL_NONE,      // not a control line: a line for the compiler
-    STORE_CTL_POSITION,  // "# <number> [<name>]"
-    STORE_CTL_LINE,      // "$LINE<first>[,<increment>]"
-    STORE_CTL_TAB,       // "$TAB<width>"
-    STORE_CTL_ERROR,     // a control line that is wrong; see `message`
+  STORE_CTL_NONE,      // not a control line: a line for the compiler
+  STORE_CTL_POSITION,  // "# <number> [<name>]"
+  STORE_CTL_LINE,      // "$LINE<first>[,<increment>]"
+  STORE_CTL_TAB,       // "$TAB<width>"
+  STORE_CTL_ERROR,     // a control line that is wrong; see `message`
 };
 
 struct StoreControl {
-    StoreControlKind kind = STORE_CTL_NONE;
-    long number = 0;           // POSITION: line number; LINE: first; TAB: width
-    long increment = 0;        // LINE: increment (10 when not given)
-    bool has_name = false;     // POSITION: a file name followed the number
-    std::string name;          // POSITION: that file name
-    const char* message = nullptr;  // ERROR: the message to report
+  StoreControlKind kind = STORE_CTL_NONE;
+  long number = 0;                // POSITION: line number; LINE: first; TAB: width
+  long increment = 0;             // LINE: increment (10 when not given)
+  bool has_name = false;          // POSITION: a file name followed the number
+  std::string name;               // POSITION: that file name
+  const char* message = nullptr;  // ERROR: the message to report
 };
 
 // Classifies one source line (without its line end). Lines that begin with
@@ -94,6 +94,5 @@ enum StoreErrorForm { STORE_ERRORS_MULTI_LINE, STORE_ERRORS_ONE_LINE };
 // The report of an error in a source line. Multi-line: the line, a caret line
 // when `column` is 0 or more, the message, then "<tool>: <file>, line <n>".
 // One-line: "<tool>: <file>, line <n>: <message>".
-std::string store_error_report(StoreErrorForm form, const char* tool, const char* text,
-                               std::size_t length, const char* message, int column,
-                               const char* file, long long line_number);
+std::string store_error_report(StoreErrorForm form, const char* tool, const char* text, std::size_t length,
+                               const char* message, int column, const char* file, long long line_number);

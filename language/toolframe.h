@@ -34,8 +34,8 @@ void banner_tool(const char* name);
 
 // Where a tool looks for "-help" and "-version" before anything else.
 enum ToolEarlyForm {
-    TOOL_EARLY_ALONE,    // only as the sole argument; no argument at all asks for the usage
-    TOOL_EARLY_LEADING,  // as the first argument, whatever follows it
+  TOOL_EARLY_ALONE,    // only as the sole argument; no argument at all asks for the usage
+  TOOL_EARLY_LEADING,  // as the first argument, whatever follows it
 };
 
 // What the command line asks for before the tool's own options are read.

@@ -20,21 +20,19 @@ struct RegStore;
 // machine. Returns the length without the terminating NUL, or -1 when
 // neither hive has it (or it does not fit the buffer). A null store is the
 // process's default store.
-int read_install_value(RegStore* store, const char* subkey, const char* name, char* buffer,
-                       size_t size);
+int read_install_value(RegStore* store, const char* subkey, const char* name, char* buffer, size_t size);
 
 // How a directory lookup ends when neither the named value nor the base
 // directory is set.
 enum InstallFallback {
-    INSTALL_NO_FALLBACK = 0,        // -1
-    INSTALL_PARENT_OF_CWD = 1,      // the parent of the current directory
+  INSTALL_NO_FALLBACK = 0,    // -1
+  INSTALL_PARENT_OF_CWD = 1,  // the parent of the current directory
 };
 
 // The directory `name` ("lib", "bin", "etc", "html"): its own value under
 // "Directories", else "BaseDirectory" + "/" + name, else the fallback.
 // Returns the length or -1.
-int install_lookup_dir(RegStore* store, const char* name, char* buffer, size_t size,
-                       InstallFallback fallback);
+int install_lookup_dir(RegStore* store, const char* name, char* buffer, size_t size, InstallFallback fallback);
 
 // The tools' lookups. When the base directory is needed and missing they
 // print INSTALL_BASE_MISSING and the hint on standard error and end the

@@ -38,32 +38,32 @@ enum RegHive { REG_HIVE_USER = 0, REG_HIVE_MACHINE = 1, REG_HIVE_COUNT = 2 };
 
 // Value types, with the numbers of the registry.
 enum RegType : uint32_t {
-    REG_TYPE_NONE = 0,
-    REG_TYPE_SZ = 1,
-    REG_TYPE_EXPAND_SZ = 2,
-    REG_TYPE_BINARY = 3,
-    REG_TYPE_DWORD = 4,
-    REG_TYPE_MULTI_SZ = 7,
+  REG_TYPE_NONE = 0,
+  REG_TYPE_SZ = 1,
+  REG_TYPE_EXPAND_SZ = 2,
+  REG_TYPE_BINARY = 3,
+  REG_TYPE_DWORD = 4,
+  REG_TYPE_MULTI_SZ = 7,
 };
 
 enum RegStatus {
-    REG_OK = 0,
-    REG_NOT_FOUND = -1,    // key or value missing
-    REG_ACCESS = -2,       // the hive cannot be written (or locked)
-    REG_CORRUPT = -3,      // the hive file does not parse; it is left untouched
-    REG_INVALID = -4,      // bad key or value name, bad argument
-    REG_IO = -5,           // reading or writing the file failed
-    REG_WRONG_TYPE = -6,   // the value exists with another type
-    REG_TOO_BIG = -7,      // a hive file or value beyond the store's limits
+  REG_OK = 0,
+  REG_NOT_FOUND = -1,   // key or value missing
+  REG_ACCESS = -2,      // the hive cannot be written (or locked)
+  REG_CORRUPT = -3,     // the hive file does not parse; it is left untouched
+  REG_INVALID = -4,     // bad key or value name, bad argument
+  REG_IO = -5,          // reading or writing the file failed
+  REG_WRONG_TYPE = -6,  // the value exists with another type
+  REG_TOO_BIG = -7,     // a hive file or value beyond the store's limits
 };
 
 // Limits of what the store reads and keeps.
 enum : size_t {
-    REG_MAX_FILE = 16u * 1024u * 1024u,
-    REG_MAX_NAME = 255,          // one key path component
-    REG_MAX_VALUE_NAME = 16383,  // a value name
-    REG_MAX_PATH = 4096,         // a whole key path
-    REG_MAX_VALUE = 1024u * 1024u,
+  REG_MAX_FILE = 16u * 1024u * 1024u,
+  REG_MAX_NAME = 255,          // one key path component
+  REG_MAX_VALUE_NAME = 16383,  // a value name
+  REG_MAX_PATH = 4096,         // a whole key path
+  REG_MAX_VALUE = 1024u * 1024u,
 };
 
 // Environment variable that points the store at another directory.
@@ -72,9 +72,9 @@ enum : size_t {
 struct RegStore;
 
 struct RegValueInfo {
-    std::string name;
-    uint32_t type = REG_TYPE_NONE;
-    std::string data;   // the bytes (a string without its terminating NUL)
+  std::string name;
+  uint32_t type = REG_TYPE_NONE;
+  std::string data;  // the bytes (a string without its terminating NUL)
 };
 
 // Opens a store on `directory` (user.reg and machine.reg in it), or, for a
@@ -103,33 +103,25 @@ int reg_end(RegStore* store, RegHive hive);
 
 // Reads.
 int reg_key_exists(RegStore* store, RegHive hive, const char* key);
-int reg_query_value(RegStore* store, RegHive hive, const char* key, const char* name,
-                    RegValueInfo* out);
-int reg_get_string(RegStore* store, RegHive hive, const char* key, const char* name,
-                   std::string* out);
+int reg_query_value(RegStore* store, RegHive hive, const char* key, const char* name, RegValueInfo* out);
+int reg_get_string(RegStore* store, RegHive hive, const char* key, const char* name, std::string* out);
 // The number of a DWORD value: false (and 0) unless the value is of that type
 // and holds its 4 little-endian bytes.
 bool reg_dword_of(uint32_t type, const std::string& data, uint32_t* number);
-int reg_get_dword(RegStore* store, RegHive hive, const char* key, const char* name,
-                  uint32_t* out);
-int reg_get_binary(RegStore* store, RegHive hive, const char* key, const char* name,
-                   std::string* out);
+int reg_get_dword(RegStore* store, RegHive hive, const char* key, const char* name, uint32_t* out);
+int reg_get_binary(RegStore* store, RegHive hive, const char* key, const char* name, std::string* out);
 // Names of the sub-keys and the values of a key, in stored order.
 int reg_enum_keys(RegStore* store, RegHive hive, const char* key, std::vector<std::string>* out);
-int reg_enum_values(RegStore* store, RegHive hive, const char* key,
-                    std::vector<RegValueInfo>* out);
+int reg_enum_values(RegStore* store, RegHive hive, const char* key, std::vector<RegValueInfo>* out);
 
 // Writes. Setting a value creates its key and every key above it. An empty
 // value name is the key's default value.
 int reg_create_key(RegStore* store, RegHive hive, const char* key);
-int reg_set_value(RegStore* store, RegHive hive, const char* key, const char* name,
-                  uint32_t type, const void* data, size_t size);
-int reg_set_string(RegStore* store, RegHive hive, const char* key, const char* name,
-                   const char* text);
-int reg_set_dword(RegStore* store, RegHive hive, const char* key, const char* name,
-                  uint32_t value);
-int reg_set_binary(RegStore* store, RegHive hive, const char* key, const char* name,
-                   const void* data, size_t size);
+int reg_set_value(RegStore* store, RegHive hive, const char* key, const char* name, uint32_t type, const void* data,
+                  size_t size);
+int reg_set_string(RegStore* store, RegHive hive, const char* key, const char* name, const char* text);
+int reg_set_dword(RegStore* store, RegHive hive, const char* key, const char* name, uint32_t value);
+int reg_set_binary(RegStore* store, RegHive hive, const char* key, const char* name, const void* data, size_t size);
 // REG_NOT_FOUND when there was nothing to delete.
 int reg_delete_value(RegStore* store, RegHive hive, const char* key, const char* name);
 int reg_delete_key(RegStore* store, RegHive hive, const char* key);

@@ -6,6 +6,9 @@ top="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc 2>/dev/null || echo 2)"
 "$top/scripts/deps.sh"
 
+echo "=== layout check"
+"$top/scripts/check-format.sh"
+
 echo "=== plain build"
 "$top/scripts/build.sh" "$top/build" -DVARNICA_WERROR=ON
 (cd "$top/build" && ctest --output-on-failure -j "$jobs")

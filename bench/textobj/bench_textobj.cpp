@@ -84,8 +84,7 @@ int main(int argc, char** argv) {
     }
     lines = static_cast<uint32_t>(v);
   }
-  std::printf("%9s %12s %12s %12s %12s   (microseconds per line)\n", "lines", "load", "replace all", "undo",
-              "redo");
+  std::printf("%9s %12s %12s %12s %12s   (microseconds per line)\n", "lines", "load", "replace all", "undo", "redo");
   for (uint32_t n : {lines / 8, lines / 4, lines / 2, lines}) {
     Timings t{};
     if (!Run(n, &t)) return 1;

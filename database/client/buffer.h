@@ -12,33 +12,33 @@ enum { BYTE_ORDER_LE = 1234, BYTE_ORDER_BE = 4321 };
 enum { BUFFER_MAX_STR = 65534 };
 
 struct Buffer {
-    // Preset send storage, its size in bytes, and whether growing is refused.
-    unsigned char* send_preset;
-    size_t send_preset_size;
-    int send_no_grow;
-    // Preset receive storage, its size, and whether allocating is refused.
-    unsigned char* recv_preset;
-    size_t recv_preset_size;
-    int recv_no_alloc;
+  // Preset send storage, its size in bytes, and whether growing is refused.
+  unsigned char* send_preset;
+  size_t send_preset_size;
+  int send_no_grow;
+  // Preset receive storage, its size, and whether allocating is refused.
+  unsigned char* recv_preset;
+  size_t recv_preset_size;
+  int recv_no_alloc;
 
-    int local_charset;      // -1: no mapping
-    int local_byte_order;   // always 1234
-    int remote_charset;
-    int remote_byte_order;  // 1234 or 4321
+  int local_charset;     // -1: no mapping
+  int local_byte_order;  // always 1234
+  int remote_charset;
+  int remote_byte_order;  // 1234 or 4321
 
-    int send_alloc_failed;   // 0 or -1, sticky until the next ResetSend
-    int recv_decode_failed;  // 0 or -1, sticky until the next AllocRecv
+  int send_alloc_failed;   // 0 or -1, sticky until the next ResetSend
+  int recv_decode_failed;  // 0 or -1, sticky until the next AllocRecv
 
-    // Send message: a length word, then the payload.
-    unsigned char* send_msg;
-    size_t send_len;          // payload bytes, the length word not counted
-    size_t send_cap_words;    // capacity in 32-bit words, the length word included
+  // Send message: a length word, then the payload.
+  unsigned char* send_msg;
+  size_t send_len;        // payload bytes, the length word not counted
+  size_t send_cap_words;  // capacity in 32-bit words, the length word included
 
-    unsigned char* recv_buf;
-    size_t recv_len;
-    size_t recv_offset;
+  unsigned char* recv_buf;
+  size_t recv_len;
+  size_t recv_offset;
 
-    const char* op_name;      // names the request in error messages; may be null
+  const char* op_name;  // names the request in error messages; may be null
 };
 
 Buffer* Buffer_Create();

@@ -22,10 +22,10 @@ enum : uint32_t { IDB_DEFAULT_MAX_BUFSZ = 1048576u, IDB_MAX_BUFSZ_CAP = 16777216
 
 // Capability bits of the greeting reply.
 enum : uint32_t {
-    CAP_TRANSACTIONS = 0x02,
-    CAP_CATALOG = 0x04,
-    CAP_LOGON = 0x08,
-    CAP_MANAGEMENT = 0x20,
+  CAP_TRANSACTIONS = 0x02,
+  CAP_CATALOG = 0x04,
+  CAP_LOGON = 0x08,
+  CAP_MANAGEMENT = 0x20,
 };
 
 // Code-set ids.
@@ -38,49 +38,61 @@ enum { ISRVKNOB_DCSETID = 1, ISRVKNOB_SCSETID = 2, ISRVKNOB_GCSETID = 3 };
 enum { IDB_CLASS_DATABASE = 3, IDB_CLASS_CATALOG = 4, IDB_CLASS_MGMT = 6 };
 // Operations of the database class.
 enum {
-    IDB_OP_OPEN = 1, IDB_OP_CLOSE = 2, IDB_OP_INFO = 3, IDB_OP_LOCK = 4, IDB_OP_UNLOCK = 5,
-    IDB_OP_PUT = 6, IDB_OP_FIND = 7, IDB_OP_GET = 8, IDB_OP_CREATE = 11, IDB_OP_ERASE = 12,
-    IDB_OP_PURGE = 13, IDB_OP_LOGON = 14, IDB_OP_BEGIN = 15, IDB_OP_ROLLBACK = 16,
-    IDB_OP_PRECOMMIT = 17, IDB_OP_COMMIT = 18,
+  IDB_OP_OPEN = 1,
+  IDB_OP_CLOSE = 2,
+  IDB_OP_INFO = 3,
+  IDB_OP_LOCK = 4,
+  IDB_OP_UNLOCK = 5,
+  IDB_OP_PUT = 6,
+  IDB_OP_FIND = 7,
+  IDB_OP_GET = 8,
+  IDB_OP_CREATE = 11,
+  IDB_OP_ERASE = 12,
+  IDB_OP_PURGE = 13,
+  IDB_OP_LOGON = 14,
+  IDB_OP_BEGIN = 15,
+  IDB_OP_ROLLBACK = 16,
+  IDB_OP_PRECOMMIT = 17,
+  IDB_OP_COMMIT = 18,
 };
 
 struct ClientContext {
-    Buffer* buffer;
-    unsigned char* storage;      // IDB_STORAGE_SIZE bytes, preset send and receive storage
-    char* user;
-    char* password;
-    int logon_pending;
-    int charset;                 // local code set; -1 until set or greeted
-    int32_t tx_counter;
-    int32_t tx_ids[IDB_MAX_TX_LEVELS];
-    int tx_level;
+  Buffer* buffer;
+  unsigned char* storage;  // IDB_STORAGE_SIZE bytes, preset send and receive storage
+  char* user;
+  char* password;
+  int logon_pending;
+  int charset;  // local code set; -1 until set or greeted
+  int32_t tx_counter;
+  int32_t tx_ids[IDB_MAX_TX_LEVELS];
+  int tx_level;
 };
 
 struct ServerEntry {
-    ServerEntry* next;
-    ServerEntry* prev;
-    ClientContext* client;
-    int refcount;
-    char* host;
-    char* service;
-    int server_id;
-    int greeting_pending;
-    int socket;                  // -1 after disconnect
-    uint16_t request_counter;
-    // Set when a frame could not be read whole or did not belong to the
-    // request: the stream is out of step, so the socket is closed and every
-    // later call on this entry fails at once.
-    int broken;
-    // From the greeting reply.
-    uint16_t protocol_revision;
-    int byte_order;
-    uint32_t capabilities;
-    uint32_t suggested_bufsz;
-    uint32_t max_bufsz;
-    char* platform;
-    char* charset;
-    char* challenge;
-    int remote_charset;
+  ServerEntry* next;
+  ServerEntry* prev;
+  ClientContext* client;
+  int refcount;
+  char* host;
+  char* service;
+  int server_id;
+  int greeting_pending;
+  int socket;  // -1 after disconnect
+  uint16_t request_counter;
+  // Set when a frame could not be read whole or did not belong to the
+  // request: the stream is out of step, so the socket is closed and every
+  // later call on this entry fails at once.
+  int broken;
+  // From the greeting reply.
+  uint16_t protocol_revision;
+  int byte_order;
+  uint32_t capabilities;
+  uint32_t suggested_bufsz;
+  uint32_t max_bufsz;
+  char* platform;
+  char* charset;
+  char* challenge;
+  int remote_charset;
 };
 
 // Code-set names.

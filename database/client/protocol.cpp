@@ -8,159 +8,159 @@
 namespace {
 
 void load_codes(ServerEntry* entry) {
-    Buffer* b = entry->client->buffer;
-    Buffer_SetLocalCharset(b, entry->client->charset);
-    Buffer_SetLocalByteOrder(b, BYTE_ORDER_LE);
-    Buffer_SetRemoteCharset(b, entry->remote_charset);
-    Buffer_SetRemoteByteOrder(b, entry->byte_order);
+  Buffer* b = entry->client->buffer;
+  Buffer_SetLocalCharset(b, entry->client->charset);
+  Buffer_SetLocalByteOrder(b, BYTE_ORDER_LE);
+  Buffer_SetRemoteCharset(b, entry->remote_charset);
+  Buffer_SetRemoteByteOrder(b, entry->byte_order);
 }
 
 // One frame header and its reply header; 0, or -1 with the last status set.
 int read_reply_header(ServerEntry* entry, uint32_t limit, uint16_t* flag) {
-    Buffer* b = entry->client->buffer;
-    if (idb__recv_message(entry, limit) != 0) {
-        idb__break_connection(entry);
-        IDB_FAIL(S_REMOTE, REMOTE_RECEIVE);
-        return -1;
-    }
-    uint16_t id = 0;
-    if (Buffer_Get_uint16(b, &id) != 0) {
-        idb__break_connection(entry);
-        IDB_FAIL(S_REMOTE, REMOTE_RECEIVE);
-        return -1;
-    }
-    if (id != entry->request_counter) {
-        debug_printf('P', 0, "unexpected reply id %u (expected %u)", id, entry->request_counter);
-        idb__break_connection(entry);
-        IDB_FAIL(S_REMOTE, REMOTE_RECEIVE);
-        return -1;
-    }
-    if (Buffer_Get_uint16(b, flag) != 0) {
-        idb__break_connection(entry);
-        IDB_FAIL(S_REMOTE, REMOTE_RECEIVE);
-        return -1;
-    }
-    return 0;
+  Buffer* b = entry->client->buffer;
+  if (idb__recv_message(entry, limit) != 0) {
+    idb__break_connection(entry);
+    IDB_FAIL(S_REMOTE, REMOTE_RECEIVE);
+    return -1;
+  }
+  uint16_t id = 0;
+  if (Buffer_Get_uint16(b, &id) != 0) {
+    idb__break_connection(entry);
+    IDB_FAIL(S_REMOTE, REMOTE_RECEIVE);
+    return -1;
+  }
+  if (id != entry->request_counter) {
+    debug_printf('P', 0, "unexpected reply id %u (expected %u)", id, entry->request_counter);
+    idb__break_connection(entry);
+    IDB_FAIL(S_REMOTE, REMOTE_RECEIVE);
+    return -1;
+  }
+  if (Buffer_Get_uint16(b, flag) != 0) {
+    idb__break_connection(entry);
+    IDB_FAIL(S_REMOTE, REMOTE_RECEIVE);
+    return -1;
+  }
+  return 0;
 }
 
 }  // namespace
 
 void idb__break_connection(ServerEntry* entry) {
-    if (entry->broken) return;
-    debug_printf('P', 1, "connection to server %s:%s dropped, server_id=%d", entry->host, entry->service,
-                 entry->server_id);
-    entry->broken = 1;
-    tcp_close(entry->socket);
-    entry->socket = -1;
+  if (entry->broken) return;
+  debug_printf('P', 1, "connection to server %s:%s dropped, server_id=%d", entry->host, entry->service,
+               entry->server_id);
+  entry->broken = 1;
+  tcp_close(entry->socket);
+  entry->socket = -1;
 }
 
 void idb__begin_request(ServerEntry* entry, int cls, int operation) {
-    Buffer* b = entry->client->buffer;
-    load_codes(entry);
-    Buffer_ResetSend(b);
-    Buffer_SetOpName(b, nullptr);
-    entry->request_counter = static_cast<uint16_t>(entry->request_counter + 1);
-    Buffer_Put_uint16(b, entry->request_counter);
-    Buffer_Put_uint16(b, static_cast<uint16_t>(cls));
-    Buffer_Put_uint16(b, static_cast<uint16_t>(operation));
+  Buffer* b = entry->client->buffer;
+  load_codes(entry);
+  Buffer_ResetSend(b);
+  Buffer_SetOpName(b, nullptr);
+  entry->request_counter = static_cast<uint16_t>(entry->request_counter + 1);
+  Buffer_Put_uint16(b, entry->request_counter);
+  Buffer_Put_uint16(b, static_cast<uint16_t>(cls));
+  Buffer_Put_uint16(b, static_cast<uint16_t>(operation));
 }
 
 int idb__call_server(ServerEntry* entry) {
-    if (idb__send_request(entry) != 0) return -1;
-    return idb__recv_reply(entry, entry->max_bufsz);
+  if (idb__send_request(entry) != 0) return -1;
+  return idb__recv_reply(entry, entry->max_bufsz);
 }
 
 int idb__send_request(ServerEntry* entry) {
-    Buffer* b = entry->client->buffer;
-    if (Buffer_SendFailed(b)) {
-        debug_printf('P', 0, "Unable to allocate send buffer (%d bytes)", static_cast<int>(Buffer_Size(b)));
-        IDB_FAIL(S_REMOTE, REMOTE_SEND_BUFFER);
-        return -1;
-    }
-    if (idb__send_message(entry) != 0) {
-        IDB_FAIL(S_REMOTE, REMOTE_SEND);
-        return -1;
-    }
-    return 0;
+  Buffer* b = entry->client->buffer;
+  if (Buffer_SendFailed(b)) {
+    debug_printf('P', 0, "Unable to allocate send buffer (%d bytes)", static_cast<int>(Buffer_Size(b)));
+    IDB_FAIL(S_REMOTE, REMOTE_SEND_BUFFER);
+    return -1;
+  }
+  if (idb__send_message(entry) != 0) {
+    IDB_FAIL(S_REMOTE, REMOTE_SEND);
+    return -1;
+  }
+  return 0;
 }
 
 int idb__send_message(ServerEntry* entry) {
-    Buffer* b = entry->client->buffer;
-    if (entry->broken) {
-        debug_printf('P', 0, "connection to server %s:%s is no longer usable", entry->host, entry->service);
-        return -1;
-    }
-    Buffer_FinishSend(b);
-    if (Buffer_SendFailed(b)) return -1;  // nothing went out
-    if (tcp_send(entry->socket, Buffer_Data(b), Buffer_Size(b)) != 0) {
-        debug_printf('P', 2, "tcp_send(): failed");
-        // Part of a frame may have gone out: the stream can no longer be trusted.
-        idb__break_connection(entry);
-        return -1;
-    }
-    return 0;
+  Buffer* b = entry->client->buffer;
+  if (entry->broken) {
+    debug_printf('P', 0, "connection to server %s:%s is no longer usable", entry->host, entry->service);
+    return -1;
+  }
+  Buffer_FinishSend(b);
+  if (Buffer_SendFailed(b)) return -1;  // nothing went out
+  if (tcp_send(entry->socket, Buffer_Data(b), Buffer_Size(b)) != 0) {
+    debug_printf('P', 2, "tcp_send(): failed");
+    // Part of a frame may have gone out: the stream can no longer be trusted.
+    idb__break_connection(entry);
+    return -1;
+  }
+  return 0;
 }
 
 int idb__recv_reply(ServerEntry* entry, uint32_t limit) {
-    Buffer* b = entry->client->buffer;
-    if (!entry->greeting_pending) load_codes(entry);
-    for (;;) {
-        uint16_t flag = 0;
-        if (read_reply_header(entry, limit, &flag) != 0) return -1;
-        if (flag == 0) return 0;
-        const char* message = nullptr;
-        if (Buffer_Get_counted_str(b, &message) != 0) {
-            idb__break_connection(entry);
-            IDB_FAIL(S_REMOTE, REMOTE_RECEIVE);
-            return -1;
-        }
-        debug_printf('P', 0, "server: %s", message);
-        if (flag != 1) {
-            idb__break_connection(entry);
-            IDB_FAIL(S_REMOTE, REMOTE_RECEIVE);
-            return -1;
-        }
+  Buffer* b = entry->client->buffer;
+  if (!entry->greeting_pending) load_codes(entry);
+  for (;;) {
+    uint16_t flag = 0;
+    if (read_reply_header(entry, limit, &flag) != 0) return -1;
+    if (flag == 0) return 0;
+    const char* message = nullptr;
+    if (Buffer_Get_counted_str(b, &message) != 0) {
+      idb__break_connection(entry);
+      IDB_FAIL(S_REMOTE, REMOTE_RECEIVE);
+      return -1;
     }
+    debug_printf('P', 0, "server: %s", message);
+    if (flag != 1) {
+      idb__break_connection(entry);
+      IDB_FAIL(S_REMOTE, REMOTE_RECEIVE);
+      return -1;
+    }
+  }
 }
 
 int idb__recv_message(ServerEntry* entry, uint32_t limit) {
-    Buffer* b = entry->client->buffer;
+  Buffer* b = entry->client->buffer;
+  Buffer_ResetRecv(b);
+  if (entry->broken) {
+    debug_printf('P', 0, "connection to server %s:%s is no longer usable", entry->host, entry->service);
+    return -1;
+  }
+  unsigned char head[4];
+  int rc = tcp_recv(entry->socket, head, 4);
+  if (rc != 0) {
+    if (rc == -1) debug_printf('P', 2, "tcp_recv(): failed");
+    return -1;
+  }
+  uint32_t length = static_cast<uint32_t>(head[0]) << 24 | static_cast<uint32_t>(head[1]) << 16 |
+                    static_cast<uint32_t>(head[2]) << 8 | head[3];
+  if (limit != 0 && (length > 0x7fffffffu || length > limit)) {
+    debug_printf('P', 0, "server message size exceeds limit");
+    return -1;
+  }
+  if (Buffer_AllocRecv(b, length) != 0) {
+    debug_printf('P', 0, "unable to allocate receive buffer");
+    return -1;
+  }
+  if (length > 0 && tcp_recv(entry->socket, b->recv_buf, length) != 0) {
+    debug_printf('P', 2, "tcp_recv(): failed");
     Buffer_ResetRecv(b);
-    if (entry->broken) {
-        debug_printf('P', 0, "connection to server %s:%s is no longer usable", entry->host, entry->service);
-        return -1;
-    }
-    unsigned char head[4];
-    int rc = tcp_recv(entry->socket, head, 4);
-    if (rc != 0) {
-        if (rc == -1) debug_printf('P', 2, "tcp_recv(): failed");
-        return -1;
-    }
-    uint32_t length = static_cast<uint32_t>(head[0]) << 24 | static_cast<uint32_t>(head[1]) << 16 |
-                      static_cast<uint32_t>(head[2]) << 8 | head[3];
-    if (limit != 0 && (length > 0x7fffffffu || length > limit)) {
-        debug_printf('P', 0, "server message size exceeds limit");
-        return -1;
-    }
-    if (Buffer_AllocRecv(b, length) != 0) {
-        debug_printf('P', 0, "unable to allocate receive buffer");
-        return -1;
-    }
-    if (length > 0 && tcp_recv(entry->socket, b->recv_buf, length) != 0) {
-        debug_printf('P', 2, "tcp_recv(): failed");
-        Buffer_ResetRecv(b);
-        return -1;
-    }
-    return 0;
+    return -1;
+  }
+  return 0;
 }
 
 int idb__get_status(Buffer* bufp, int32_t* status) {
-    uint16_t mask = 0;
-    Buffer_Get_uint16(bufp, &mask);
-    for (int i = 0; i < 10; ++i) {
-        int32_t value = 0;
-        if (Buffer_Get_int32(bufp, &value) != 0) break;
-        if (mask & (1u << i)) status[i] = value;
-    }
-    return Buffer_DecodeFailed(bufp);
+  uint16_t mask = 0;
+  Buffer_Get_uint16(bufp, &mask);
+  for (int i = 0; i < 10; ++i) {
+    int32_t value = 0;
+    if (Buffer_Get_int32(bufp, &value) != 0) break;
+    if (mask & (1u << i)) status[i] = value;
+  }
+  return Buffer_DecodeFailed(bufp);
 }

@@ -10,32 +10,46 @@ typedef int32_t StatusArray[10];
 
 // Client class codes (word 0) of failures the library finds itself.
 enum {
-    S_REMOTE = -700,
-    S_SYSTEM = -806,
-    S_BAD = -21,
-    S_BADID = -11,
-    S_SYSCAT = -805,
-    S_MGMT = -808,
+  S_REMOTE = -700,
+  S_SYSTEM = -806,
+  S_BAD = -21,
+  S_BADID = -11,
+  S_SYSCAT = -805,
+  S_MGMT = -808,
 };
 
 // Secondary codes of S_REMOTE.
 enum {
-    REMOTE_CONNECT = -2,
-    REMOTE_INIT = -3,
-    REMOTE_SEND_BUFFER = -4,
-    REMOTE_SEND = -5,
-    REMOTE_RECEIVE = -6,
-    REMOTE_ROOT = -7,
-    REMOTE_CODEC = -8,
-    REMOTE_SERVER_ID = -9,
-    REMOTE_CAPABILITY = -10,
+  REMOTE_CONNECT = -2,
+  REMOTE_INIT = -3,
+  REMOTE_SEND_BUFFER = -4,
+  REMOTE_SEND = -5,
+  REMOTE_RECEIVE = -6,
+  REMOTE_ROOT = -7,
+  REMOTE_CODEC = -8,
+  REMOTE_SERVER_ID = -9,
+  REMOTE_CAPABILITY = -10,
 };
 
 // Intrinsic numbers (word 5).
 enum {
-    DBOPEN = 401, DBINFO = 402, DBCLOSE = 403, DBFIND = 404, DBGET = 405, DBUPDATE = 406,
-    DBPUT = 407, DBDELETE = 408, DBLOCK = 409, DBUNLOCK = 410, DBCREATE = 411, DBERASE = 412,
-    DBPURGE = 413, DBLOGON = 420, DBBEGIN = 421, DBROLLBACK = 422, DBCOMMIT = 423,
+  DBOPEN = 401,
+  DBINFO = 402,
+  DBCLOSE = 403,
+  DBFIND = 404,
+  DBGET = 405,
+  DBUPDATE = 406,
+  DBPUT = 407,
+  DBDELETE = 408,
+  DBLOCK = 409,
+  DBUNLOCK = 410,
+  DBCREATE = 411,
+  DBERASE = 412,
+  DBPURGE = 413,
+  DBLOGON = 420,
+  DBBEGIN = 421,
+  DBROLLBACK = 422,
+  DBCOMMIT = 423,
 };
 
 // Room every caller of idb_status_text (and of the other formatters with a
@@ -43,10 +57,10 @@ enum {
 enum { IDB_STATUS_TEXT_MAX = 256 };
 
 struct LastStatus {
-    int code;
-    int secondary;
-    const char* module;
-    int line;
+  int code;
+  int secondary;
+  const char* module;
+  int line;
 };
 
 // Records a failure found by the library and traces it (category I, 2).

@@ -19,15 +19,15 @@ namespace {
 constexpr size_t kPiece = 8192;
 
 enum {
-    WSAEINTR = 10004,
-    WSAECONNRESET = 10054,
+  WSAEINTR = 10004,
+  WSAECONNRESET = 10054,
 };
 
 int g_socket_uses = 0;
 
 struct ErrorText {
-    int code;
-    const char* text;
+  int code;
+  const char* text;
 };
 
 const ErrorText kErrorTexts[] = {
@@ -86,7 +86,7 @@ const ErrorText kErrorTexts[] = {
 
 // The system's error numbers in the socket layer's numbering.
 int map_errno(int e) {
-    switch (e) {
+  switch (e) {
     case 0: return 0;
     case EINTR: return 10004;
     case EBADF: return 10009;
@@ -132,7 +132,7 @@ int map_errno(int e) {
     case ESTALE: return 10070;
     case EREMOTE: return 10071;
     default: return 10000 + e;
-    }
+  }
 }
 
 }  // namespace
@@ -140,157 +140,157 @@ int map_errno(int e) {
 int tcp_last_error() { return map_errno(errno); }
 
 const char* tcp_error_text(int code) {
-    static char text[256];
-    if (code == 0) code = 10000;
-    if (code >= 10000)
-        for (const ErrorText& row : kErrorTexts)
-            if (row.code == code) {
-                std::snprintf(text, sizeof text, "%s", row.text);
-                return text;
-            }
-    std::snprintf(text, sizeof text, "[%d] Message not found", code);
-    return text;
+  static char text[256];
+  if (code == 0) code = 10000;
+  if (code >= 10000)
+    for (const ErrorText& row : kErrorTexts)
+      if (row.code == code) {
+        std::snprintf(text, sizeof text, "%s", row.text);
+        return text;
+      }
+  std::snprintf(text, sizeof text, "[%d] Message not found", code);
+  return text;
 }
 
 int idb__winsock_startup() {
-    ++g_socket_uses;
-    return 0;
+  ++g_socket_uses;
+  return 0;
 }
 
 int tcp_cleanup(int force) {
-    if (force) {
-        g_socket_uses = 0;
-        return 0;
-    }
-    if (g_socket_uses > 0) --g_socket_uses;
-    return g_socket_uses;
+  if (force) {
+    g_socket_uses = 0;
+    return 0;
+  }
+  if (g_socket_uses > 0) --g_socket_uses;
+  return g_socket_uses;
 }
 
 int tcp_connect(const char* host, const char* service) {
-    struct sockaddr_in addr;
-    std::memset(&addr, 0, sizeof addr);
-    addr.sin_family = AF_INET;
+  struct sockaddr_in addr;
+  std::memset(&addr, 0, sizeof addr);
+  addr.sin_family = AF_INET;
 
-    if (service[0] >= '0' && service[0] <= '9') {
-        char* end = nullptr;
-        long port = std::strtol(service, &end, 10);
-        if (port <= 0 || port > 65535) {
-            debug_printf('X', 0, "%s: Invalid port number.", service);
-            return -1;
-        }
-        addr.sin_port = htons(static_cast<uint16_t>(port));
-    } else {
-        struct servent entry, *found = nullptr;
-        char work[1024];
-        if (getservbyname_r(service, "tcp", &entry, work, sizeof work, &found) != 0 || !found) {
-            debug_printf('X', 0, "Unable to map service name %s (tcp)", service);
-            return -1;
-        }
-        addr.sin_port = static_cast<in_port_t>(found->s_port);
+  if (service[0] >= '0' && service[0] <= '9') {
+    char* end = nullptr;
+    long port = std::strtol(service, &end, 10);
+    if (port <= 0 || port > 65535) {
+      debug_printf('X', 0, "%s: Invalid port number.", service);
+      return -1;
     }
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+  } else {
+    struct servent entry, *found = nullptr;
+    char work[1024];
+    if (getservbyname_r(service, "tcp", &entry, work, sizeof work, &found) != 0 || !found) {
+      debug_printf('X', 0, "Unable to map service name %s (tcp)", service);
+      return -1;
+    }
+    addr.sin_port = static_cast<in_port_t>(found->s_port);
+  }
 
-    if (host[0] >= '0' && host[0] <= '9') {
-        in_addr_t a = inet_addr(host);
-        if (a == INADDR_NONE) {
-            debug_printf('X', 0, "%s: Invalid IP address.", host);
-            return -1;
-        }
-        addr.sin_addr.s_addr = a;
-    } else {
-        struct addrinfo hints, *list = nullptr;
-        std::memset(&hints, 0, sizeof hints);
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_STREAM;
-        if (getaddrinfo(host, nullptr, &hints, &list) != 0 || !list) {
-            debug_printf('X', 0, "Unable to resolve host name %s", host);
-            return -1;
-        }
-        addr.sin_addr = reinterpret_cast<struct sockaddr_in*>(list->ai_addr)->sin_addr;
-        freeaddrinfo(list);
+  if (host[0] >= '0' && host[0] <= '9') {
+    in_addr_t a = inet_addr(host);
+    if (a == INADDR_NONE) {
+      debug_printf('X', 0, "%s: Invalid IP address.", host);
+      return -1;
     }
+    addr.sin_addr.s_addr = a;
+  } else {
+    struct addrinfo hints, *list = nullptr;
+    std::memset(&hints, 0, sizeof hints);
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    if (getaddrinfo(host, nullptr, &hints, &list) != 0 || !list) {
+      debug_printf('X', 0, "Unable to resolve host name %s", host);
+      return -1;
+    }
+    addr.sin_addr = reinterpret_cast<struct sockaddr_in*>(list->ai_addr)->sin_addr;
+    freeaddrinfo(list);
+  }
 
-    int sock = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (sock < 0) {
-        int code = tcp_last_error();
-        debug_printf('X', 0, "Unable to create socket. [%d] %s", code, tcp_error_text(code));
-        debug_printf('X', 2, "file %s, line %d", "util/tcputil", __LINE__);
-        return -1;
-    }
-    int one = 1;
-    if (setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0) {
-        int code = tcp_last_error();
-        debug_printf('X', 0, "Unable to set SO_REUSEADDR. [%d] %s", code, tcp_error_text(code));
-    }
-    if (setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one) != 0) {
-        int code = tcp_last_error();
-        debug_printf('X', 0, "Unable to set TCP_NODELAY. [%d] %s", code, tcp_error_text(code));
-    }
-    int rc;
-    do {
-        rc = connect(sock, reinterpret_cast<struct sockaddr*>(&addr), sizeof addr);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-        int code = tcp_last_error();
-        debug_printf('X', 0, "Unable to connect remote host. [%d] %s", code, tcp_error_text(code));
-        close(sock);
-        return -1;
-    }
-    return sock;
+  int sock = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (sock < 0) {
+    int code = tcp_last_error();
+    debug_printf('X', 0, "Unable to create socket. [%d] %s", code, tcp_error_text(code));
+    debug_printf('X', 2, "file %s, line %d", "util/tcputil", __LINE__);
+    return -1;
+  }
+  int one = 1;
+  if (setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0) {
+    int code = tcp_last_error();
+    debug_printf('X', 0, "Unable to set SO_REUSEADDR. [%d] %s", code, tcp_error_text(code));
+  }
+  if (setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one) != 0) {
+    int code = tcp_last_error();
+    debug_printf('X', 0, "Unable to set TCP_NODELAY. [%d] %s", code, tcp_error_text(code));
+  }
+  int rc;
+  do {
+    rc = connect(sock, reinterpret_cast<struct sockaddr*>(&addr), sizeof addr);
+  } while (rc != 0 && errno == EINTR);
+  if (rc != 0) {
+    int code = tcp_last_error();
+    debug_printf('X', 0, "Unable to connect remote host. [%d] %s", code, tcp_error_text(code));
+    close(sock);
+    return -1;
+  }
+  return sock;
 }
 
 int tcp_send(int sock, const void* bytes, size_t n) {
-    if (debug_enabled('X', 3))
-        debug_hex_dump("tcp_send", bytes, n);
-    else
-        debug_printf('X', 2, "tcp_send");
-    const char* p = static_cast<const char*>(bytes);
-    size_t sent = 0;
-    while (sent < n) {
-        size_t piece = n - sent < kPiece ? n - sent : kPiece;
-        ssize_t rc = send(sock, p + sent, piece, MSG_NOSIGNAL);
-        if (rc <= 0) {
-            int code = tcp_last_error();
-            if (rc < 0 && code == WSAEINTR) continue;
-            debug_printf('X', 1, "tcp_send: send failed: writecount %d, [%d] %s", static_cast<int>(sent), code,
-                         tcp_error_text(code));
-            return -1;
-        }
-        sent += static_cast<size_t>(rc);
+  if (debug_enabled('X', 3))
+    debug_hex_dump("tcp_send", bytes, n);
+  else
+    debug_printf('X', 2, "tcp_send");
+  const char* p = static_cast<const char*>(bytes);
+  size_t sent = 0;
+  while (sent < n) {
+    size_t piece = n - sent < kPiece ? n - sent : kPiece;
+    ssize_t rc = send(sock, p + sent, piece, MSG_NOSIGNAL);
+    if (rc <= 0) {
+      int code = tcp_last_error();
+      if (rc < 0 && code == WSAEINTR) continue;
+      debug_printf('X', 1, "tcp_send: send failed: writecount %d, [%d] %s", static_cast<int>(sent), code,
+                   tcp_error_text(code));
+      return -1;
     }
-    return 0;
+    sent += static_cast<size_t>(rc);
+  }
+  return 0;
 }
 
 int tcp_recv(int sock, void* bytes, size_t n) {
-    debug_printf('X', 2, "tcp_recv, expected %d bytes", static_cast<int>(n));
-    char* p = static_cast<char*>(bytes);
-    size_t got = 0;
-    while (got < n) {
-        size_t piece = n - got < kPiece ? n - got : kPiece;
-        ssize_t rc = recv(sock, p + got, piece, 0);
-        if (rc < 0) {
-            int code = tcp_last_error();
-            if (code == WSAEINTR) continue;
-            if (code == WSAECONNRESET) return -1;
-            debug_printf('X', 1, "tcp_recv: recv failed. [%d] %s", code, tcp_error_text(code));
-            return -1;
-        }
-        if (rc == 0) {
-            debug_printf('X', 2, "tcp_recv: EOF");
-            return 1;
-        }
-        got += static_cast<size_t>(rc);
+  debug_printf('X', 2, "tcp_recv, expected %d bytes", static_cast<int>(n));
+  char* p = static_cast<char*>(bytes);
+  size_t got = 0;
+  while (got < n) {
+    size_t piece = n - got < kPiece ? n - got : kPiece;
+    ssize_t rc = recv(sock, p + got, piece, 0);
+    if (rc < 0) {
+      int code = tcp_last_error();
+      if (code == WSAEINTR) continue;
+      if (code == WSAECONNRESET) return -1;
+      debug_printf('X', 1, "tcp_recv: recv failed. [%d] %s", code, tcp_error_text(code));
+      return -1;
     }
-    if (debug_enabled('X', 3)) debug_hex_dump("tcp_recv", bytes, n);
-    return 0;
+    if (rc == 0) {
+      debug_printf('X', 2, "tcp_recv: EOF");
+      return 1;
+    }
+    got += static_cast<size_t>(rc);
+  }
+  if (debug_enabled('X', 3)) debug_hex_dump("tcp_recv", bytes, n);
+  return 0;
 }
 
 int tcp_close(int sock) {
-    if (sock == -1) return 0;
-    if (close(sock) != 0) {
-        int code = tcp_last_error();
-        debug_printf('X', 2, "Unable to close socket. [%d] %s", code, tcp_error_text(code));
-        debug_printf('X', 2, "file %s, line %d", "util/tcputil", __LINE__);
-        return -1;
-    }
-    return 0;
+  if (sock == -1) return 0;
+  if (close(sock) != 0) {
+    int code = tcp_last_error();
+    debug_printf('X', 2, "Unable to close socket. [%d] %s", code, tcp_error_text(code));
+    debug_printf('X', 2, "file %s, line %d", "util/tcputil", __LINE__);
+    return -1;
+  }
+  return 0;
 }

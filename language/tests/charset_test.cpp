@@ -84,8 +84,10 @@ TEST(Charset, RoundTrips) {
     int want = r;
     for (auto [c, becomes] : controls)
       if (c == r) want = becomes;
-    if (r == 0xAF) want = 0xBB;
-    else if (lost.count(r)) want = expected_forward(r);
+    if (r == 0xAF)
+      want = 0xBB;
+    else if (lost.count(r))
+      want = expected_forward(r);
     EXPECT_EQ(bytes[static_cast<size_t>(r)], want) << std::hex << r;
   }
   // ISO -> Roman-8 -> ISO keeps every code that has a Roman-8 counterpart.
@@ -95,20 +97,30 @@ TEST(Charset, RoundTrips) {
   const uint8_t* reverse = charset_table(1, 0);
   for (int i = 0; i < 256; ++i) {
     bool kept = i < 0x80 || reverse[i] != 0x20;
-    if (kept) EXPECT_EQ(bytes[static_cast<size_t>(i)], i) << std::hex << i;
-    else EXPECT_EQ(bytes[static_cast<size_t>(i)], 0x20) << std::hex << i;
+    if (kept)
+      EXPECT_EQ(bytes[static_cast<size_t>(i)], i) << std::hex << i;
+    else
+      EXPECT_EQ(bytes[static_cast<size_t>(i)], 0x20) << std::hex << i;
   }
 }
 
 TEST(Charset, TextConvertsInPlace) {
-  std::string text = "Gr\xFC\xDF" "e, caf\xE9!";  // ISO 8859-1
+  std::string text =
+      "Gr\xFC\xDF"
+      "e, caf\xE9!";  // ISO 8859-1
   ASSERT_EQ(yq__charset_map(1, 0, text.data(), text.size()), 0);
-  EXPECT_EQ(text, "Gr\xCF\xDE" "e, caf\xC5!");
+  EXPECT_EQ(text,
+            "Gr\xCF\xDE"
+            "e, caf\xC5!");
   ASSERT_EQ(yq__charset_map(0, 1, text.data(), text.size()), 0);
-  EXPECT_EQ(text, "Gr\xFC\xDF" "e, caf\xE9!");
+  EXPECT_EQ(text,
+            "Gr\xFC\xDF"
+            "e, caf\xE9!");
   // Only the given length is touched.
   ASSERT_EQ(yq__charset_map(1, 0, text.data(), 3), 0);
-  EXPECT_EQ(text, "Gr\xCF\xDF" "e, caf\xE9!");
+  EXPECT_EQ(text,
+            "Gr\xCF\xDF"
+            "e, caf\xE9!");
 }
 
 TEST(Charset, PairsOtherThanTheTwoSets) {
@@ -116,8 +128,7 @@ TEST(Charset, PairsOtherThanTheTwoSets) {
   struct Row {
     int from, to, result;
   } rows[] = {
-      {0, 2, -1}, {2, 0, -1}, {1, 2, -1}, {-1, 0, -1}, {0, -1, -1},
-      {0, 0, 0},  {1, 1, 0},  {-1, -1, 0}, {2, 2, 0},
+      {0, 2, -1}, {2, 0, -1}, {1, 2, -1}, {-1, 0, -1}, {0, -1, -1}, {0, 0, 0}, {1, 1, 0}, {-1, -1, 0}, {2, 2, 0},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(std::to_string(r.from) + " to " + std::to_string(r.to));

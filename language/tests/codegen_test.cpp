@@ -143,7 +143,7 @@ TEST_F(CodegenFixture, AssignmentWordByWord) {
   // Line 10, keyword at column 4, 7 words; the implied assignment 06B4;
   // 0896 with the variable (entry 0) and the constant (entry 3).
   EXPECT_EQ(root->code, (Words{0x000A, 0x0407, 0x06B4, 0x0896, 0x8000, 0x8003, 0x08C0}));
-  EXPECT_EQ(root->symbols, (Words{0x0000, 0x5003, 0x5800,                            // X
+  EXPECT_EQ(root->symbols, (Words{0x0000, 0x5003, 0x5800,                             // X
                                   0x0000, 0x0006, 0xC101, 0x0000, 0x0000, 0x0000}));  // 1
 
   // The next line reuses both entries; X twice in one line is one symbol,
@@ -166,8 +166,7 @@ TEST_F(CodegenFixture, RepeatedSymbolsInOneLineMakeOneEntry) {
                     }),
             CG_LINE_STORED);
   EXPECT_EQ(cc.prog.root->code, (Words{0x000A, 0x0409, 0x06B4, 0x0872, 0x8000, 0x8003, 0x0896, 0x8000, 0x79ED}));
-  EXPECT_EQ(cc.prog.root->symbols,
-            (Words{0x0000, 0x5003, 0x5900, 0x0000, 0x0006, 0xC101, 0x0000, 0x0000, 0x0000}));
+  EXPECT_EQ(cc.prog.root->symbols, (Words{0x0000, 0x5003, 0x5900, 0x0000, 0x0006, 0xC101, 0x0000, 0x0000, 0x0000}));
 }
 
 TEST_F(CodegenFixture, ScalarAndArrayAreTwoSymbols) {
@@ -184,19 +183,20 @@ TEST_F(CodegenFixture, ScalarAndArrayAreTwoSymbols) {
             CG_LINE_STORED);
   EXPECT_EQ(cc.prog.root->code,
             (Words{0x000A, 0x040A, 0x06B4, 0x08DA, 0x8000, 0x0001, 0x8003, 0x0896, 0x79ED, 0x8009}));
-  EXPECT_EQ(cc.prog.root->symbols, (Words{0x0000, 0x5203, 0x5800,                            // X()
-                                          0x0000, 0x0006, 0xC101, 0x0000, 0x0000, 0x0000,    // 1
-                                          0x0000, 0x5003, 0x5800}));                         // X
+  EXPECT_EQ(cc.prog.root->symbols, (Words{0x0000, 0x5203, 0x5800,                          // X()
+                                          0x0000, 0x0006, 0xC101, 0x0000, 0x0000, 0x0000,  // 1
+                                          0x0000, 0x5003, 0x5800}));                       // X
 }
 
 TEST_F(CodegenFixture, LabelAndPrefixedStatementWords) {
   // A labelled line whose statement code has bit 15: the label reference,
   // then the statement prefix 0932; an operation code with bit 15 gets 093A.
-  ASSERT_EQ(compile("10 Start: PRINT", 0x9FED, [](CompileContext* cc) {
-              cg_push_symbol(cc, CGE_STRVAR, 0, "A");
-              cg_dump(cc, 1, 1, 0xB49B);
-              cg_set_stmt(cc, 0x9FE4);
-            }),
+  ASSERT_EQ(compile("10 Start: PRINT", 0x9FED,
+                    [](CompileContext* cc) {
+                      cg_push_symbol(cc, CGE_STRVAR, 0, "A");
+                      cg_dump(cc, 1, 1, 0xB49B);
+                      cg_set_stmt(cc, 0x9FE4);
+                    }),
             CG_LINE_STORED);
   EXPECT_EQ(cc.prog.root->code, (Words{0x000A, 0x0B08, 0x8000, 0x0932, 0x9FE4, 0x093A, 0xB49B, 0x8005}));
   EXPECT_EQ(cc.prog.root->symbols, (Words{0xFFFF, 0x1205, 0x5374, 0x6172, 0x7400, 0x0000, 0x4003, 0x4100}));
@@ -204,16 +204,18 @@ TEST_F(CodegenFixture, LabelAndPrefixedStatementWords) {
 
 TEST_F(CodegenFixture, StringsCommentsAndMarks) {
   std::vector<uint32_t> w;
-  ASSERT_EQ(raw([](CompileContext* cc) {
-              cg_string(cc, "ABC", 3);
-              cg_string(cc, "", 0);
-              cg_comment(cc, 12, "Hi", 2);
-              cg_mark(cc, 0);
-              cg_emit(cc, 0x1111);
-              cg_emit(cc, 0x2222);
-              cg_mark_len(cc);
-              cg_mark_inc(cc);
-            }, &w),
+  ASSERT_EQ(raw(
+                [](CompileContext* cc) {
+                  cg_string(cc, "ABC", 3);
+                  cg_string(cc, "", 0);
+                  cg_comment(cc, 12, "Hi", 2);
+                  cg_mark(cc, 0);
+                  cg_emit(cc, 0x1111);
+                  cg_emit(cc, 0x2222);
+                  cg_mark_len(cc);
+                  cg_mark_inc(cc);
+                },
+                &w),
             "");
   EXPECT_EQ(w, (std::vector<uint32_t>{0xFF03, 0x4142, 0x4300, 0xFF00, 0xFF02, 0x4869, 12, 4, 0x1111, 0x2222}));
 
@@ -236,13 +238,15 @@ TEST_F(CodegenFixture, DumpTwoPutsTheTopOperandsFirst) {
   // S.M(1): structure and member combined by 2005, then the subscript list
   // beneath: 08DD, the member operation, the extra words, the subscript.
   std::vector<uint32_t> w;
-  ASSERT_EQ(raw([](CompileContext* cc) {
-              cg_push_int(cc, 7);                          // subscript
-              cg_push_symbol(cc, CGE_STRUCT, 0, "S");
-              cg_push_symbol(cc, CGE_NUMVAR, 0, "M");
-              cg_dump(cc, 2, 1, 0x2005);                   // op 0
-              cg_dump2(cc, 1, 1, 3, 0x08DD, 0xAAAA, 1);    // op 1
-            }, &w),
+  ASSERT_EQ(raw(
+                [](CompileContext* cc) {
+                  cg_push_int(cc, 7);  // subscript
+                  cg_push_symbol(cc, CGE_STRUCT, 0, "S");
+                  cg_push_symbol(cc, CGE_NUMVAR, 0, "M");
+                  cg_dump(cc, 2, 1, 0x2005);                 // op 0
+                  cg_dump2(cc, 1, 1, 3, 0x08DD, 0xAAAA, 1);  // op 1
+                },
+                &w),
             "");
   EXPECT_EQ(w, (std::vector<uint32_t>{0x2005, 0x10000, 0x10001, 0x08DD, 0x79ED, 0xAAAA, 1, 0x10002}));
   ASSERT_EQ(cc.cg.elements.size(), 1u);
@@ -258,9 +262,7 @@ TEST_F(CodegenFixture, FixUpsWrapOrRewriteTheLastElement) {
   Push var = [](CompileContext* cc) { cg_push_symbol(cc, CGE_NUMVAR, 0, "V"); };
   Push svar = [](CompileContext* cc) { cg_push_symbol(cc, CGE_STRVAR, 0, "V"); };
   Push str = [](CompileContext* cc) { cg_push_string(cc, "q", 1); };
-  auto op = [](uint16_t code) {
-    return Push([code](CompileContext* cc) { cg_dump(cc, 0, 1, code); });
-  };
+  auto op = [](uint16_t code) { return Push([code](CompileContext* cc) { cg_dump(cc, 0, 1, code); }); };
   struct Case {
     const char* what;
     Push push;
@@ -286,15 +288,20 @@ TEST_F(CodegenFixture, FixUpsWrapOrRewriteTheLastElement) {
       {"scall var flag", svar, [](CompileContext* c) { cg_fix_call_sexpr(c, true); }, {0x08FE, 0x10000}},
       {"scall var bare", svar, [](CompileContext* c) { cg_fix_call_sexpr(c, false); }, {}},
       {"scall substring", op(0x08F8), [](CompileContext* c) { cg_fix_call_sexpr(c, false); }, {0x08F8, 0x08FE, 0x79ED}},
-      {"scall element flag", op(0x08D7), [](CompileContext* c) { cg_fix_call_sexpr(c, true); }, {0x08D7, 0x08FE, 0x79ED}},
+      {"scall element flag",
+       op(0x08D7),
+       [](CompileContext* c) { cg_fix_call_sexpr(c, true); },
+       {0x08D7, 0x08FE, 0x79ED}},
       {"scall element bare", op(0x08D7), [](CompileContext* c) { cg_fix_call_sexpr(c, false); }, {0x08D7}},
   };
   for (const Case& c : cases) {
     std::vector<uint32_t> w;
-    ASSERT_EQ(raw([&](CompileContext* cc) {
-                c.push(cc);
-                c.fix(cc);
-              }, &w),
+    ASSERT_EQ(raw(
+                  [&](CompileContext* cc) {
+                    c.push(cc);
+                    c.fix(cc);
+                  },
+                  &w),
               "")
         << c.what;
     EXPECT_EQ(w, c.words) << c.what;
@@ -307,15 +314,39 @@ TEST_F(CodegenFixture, LimitsOfOneLine) {
     const char* message;
     std::function<void(CompileContext*)> actions;
   } cases[] = {
-      {"CG-CODE OVERFLOW", [](CompileContext* cc) { for (int i = 0; i < 253; ++i) cg_emit(cc, 1); }},
-      {"CGE-STACK OVERFLOW", [](CompileContext* cc) { for (int i = 0; i < 61; ++i) cg_push_int(cc, i); }},
-      {"CGE-STACK UNDERFLOW", [](CompileContext* cc) { cg_push_int(cc, 1); cg_dump(cc, 2, 1, 0x0872); }},
-      {"CG-COUNT OVERFLOW", [](CompileContext* cc) { for (int i = 0; i < 21; ++i) cg_count_push(cc); }},
+      {"CG-CODE OVERFLOW",
+       [](CompileContext* cc) {
+         for (int i = 0; i < 253; ++i) cg_emit(cc, 1);
+       }},
+      {"CGE-STACK OVERFLOW",
+       [](CompileContext* cc) {
+         for (int i = 0; i < 61; ++i) cg_push_int(cc, i);
+       }},
+      {"CGE-STACK UNDERFLOW",
+       [](CompileContext* cc) {
+         cg_push_int(cc, 1);
+         cg_dump(cc, 2, 1, 0x0872);
+       }},
+      {"CG-COUNT OVERFLOW",
+       [](CompileContext* cc) {
+         for (int i = 0; i < 21; ++i) cg_count_push(cc);
+       }},
       {"CG-COUNT INVALID", [](CompileContext* cc) { cg_count_inc(cc); }},
-      {"CG-COUNT UNDERFLOW", [](CompileContext* cc) { cg_count_push(cc); cg_count_pop(cc); cg_count_pop(cc); }},
+      {"CG-COUNT UNDERFLOW",
+       [](CompileContext* cc) {
+         cg_count_push(cc);
+         cg_count_pop(cc);
+         cg_count_pop(cc);
+       }},
       {"TOO MANY DIMENSIONS", [](CompileContext* cc) { cg_check_dims(cc, 7); }},
-      {"TOO MUCH SYMBOLS", [](CompileContext* cc) { for (int i = 0; i < 81; ++i) cg_tmpsym_line(cc, i + 1); }},
-      {"EXPRESSION TOO COMPLEX", [](CompileContext* cc) { for (int i = 0; i < 41; ++i) cg_dump(cc, 0, 1, 0x0872); }},
+      {"TOO MUCH SYMBOLS",
+       [](CompileContext* cc) {
+         for (int i = 0; i < 81; ++i) cg_tmpsym_line(cc, i + 1);
+       }},
+      {"EXPRESSION TOO COMPLEX",
+       [](CompileContext* cc) {
+         for (int i = 0; i < 41; ++i) cg_dump(cc, 0, 1, 0x0872);
+       }},
       {"SYMBOL TOO LONG", [](CompileContext* cc) { cg_push_symbol(cc, CGE_NUMVAR, 0, "Abcdefghijklmnop"); }},
       {"LABEL NOT FOUND", [](CompileContext* cc) { cg_label_line(cc, "Nowhere"); }},
   };
@@ -324,12 +355,22 @@ TEST_F(CodegenFixture, LimitsOfOneLine) {
   // Just below each limit the line is stored: 255 words, 60 elements,
   // 20 counters, 6 dimensions, 80 symbols, 40 operations.
   std::function<void(CompileContext*)> fits[] = {
-      [](CompileContext* cc) { for (int i = 0; i < 252; ++i) cg_emit(cc, 1); },
-      [](CompileContext* cc) { for (int i = 0; i < 60; ++i) cg_push_int(cc, i); },
-      [](CompileContext* cc) { for (int i = 0; i < 20; ++i) cg_count_push(cc); },
+      [](CompileContext* cc) {
+        for (int i = 0; i < 252; ++i) cg_emit(cc, 1);
+      },
+      [](CompileContext* cc) {
+        for (int i = 0; i < 60; ++i) cg_push_int(cc, i);
+      },
+      [](CompileContext* cc) {
+        for (int i = 0; i < 20; ++i) cg_count_push(cc);
+      },
       [](CompileContext* cc) { cg_check_dims(cc, 6); },
-      [](CompileContext* cc) { for (int i = 0; i < 80; ++i) cg_emit(cc, cg_tmpsym_line(cc, i + 1)); },
-      [](CompileContext* cc) { for (int i = 0; i < 40; ++i) cg_dump(cc, 0, 1, 0x0872); },
+      [](CompileContext* cc) {
+        for (int i = 0; i < 80; ++i) cg_emit(cc, cg_tmpsym_line(cc, i + 1));
+      },
+      [](CompileContext* cc) {
+        for (int i = 0; i < 40; ++i) cg_dump(cc, 0, 1, 0x0872);
+      },
   };
   int n = 100;
   for (auto& f : fits) {
@@ -352,19 +393,22 @@ TEST_F(CodegenFixture, DelimiterResetsTheOperationCount) {
             CG_LINE_STORED);
   // The first operation after the reset is operation 0 again.
   std::vector<uint32_t> w;
-  raw([](CompileContext* cc) {
+  raw(
+      [](CompileContext* cc) {
         cg_dump(cc, 0, 1, 0x0872);
         cg_reset(cc);
         cg_dump(cc, 0, 1, 0x086A);
         cg_dump(cc, 1, 1, 0x086A);
-      }, &w);
+      },
+      &w);
   EXPECT_EQ(w, (std::vector<uint32_t>{0x0872, 0x086A, 0x086A, 0x79ED}));
 }
 
 TEST_F(CodegenFixture, CountersAndMarks) {
   std::vector<uint32_t> w;
   int a = 0, b = 0, c = 0;
-  raw([&](CompileContext* cc) {
+  raw(
+      [&](CompileContext* cc) {
         cg_count_push(cc);
         cg_count_inc(cc);
         cg_count_push(cc);
@@ -373,7 +417,8 @@ TEST_F(CodegenFixture, CountersAndMarks) {
         c = cg_count_inc(cc);
         cg_mark(cc, 0x09E9);
         cg_mark_set(cc, 5);
-      }, &w);
+      },
+      &w);
   EXPECT_EQ(a, 1);
   EXPECT_EQ(b, 1);
   EXPECT_EQ(c, 2);
@@ -429,10 +474,11 @@ void sub_line(CompileContext* cc) {
 TEST_F(CodegenFixture, SubOpensASegmentAtTheEnd) {
   ASSERT_EQ(compile("10 X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
   bool in_root = false;
-  ASSERT_EQ(compile("20 SUB Calc(X)", 0x07F0, [&](CompileContext* cc) {
-              in_root = cg_in_root(cc);
-              sub_line(cc);
-            }),
+  ASSERT_EQ(compile("20 SUB Calc(X)", 0x07F0,
+                    [&](CompileContext* cc) {
+                      in_root = cg_in_root(cc);
+                      sub_line(cc);
+                    }),
             CG_LINE_STORED);
   EXPECT_TRUE(in_root);  // the statement is read while the root is in work
   ASSERT_EQ(progseg_count(&cc.prog), 2u);
@@ -444,10 +490,11 @@ TEST_F(CodegenFixture, SubOpensASegmentAtTheEnd) {
   EXPECT_STREQ(segname(&cc.prog, sub), "SUB Calc");
 
   // The following lines go into the new segment and find its symbols.
-  ASSERT_EQ(compile("30 X=1", CG_IMPLIED_LET, [&](CompileContext* cc) {
-              in_root = cg_in_root(cc);
-              assign_one(cc);
-            }),
+  ASSERT_EQ(compile("30 X=1", CG_IMPLIED_LET,
+                    [&](CompileContext* cc) {
+                      in_root = cg_in_root(cc);
+                      assign_one(cc);
+                    }),
             CG_LINE_STORED);
   EXPECT_FALSE(in_root);
   EXPECT_EQ(segment_line(sub, 1), (Words{0x001E, 0x0407, 0x06B4, 0x0896, 0x8004, 0x8007, 0x08C0}));
@@ -473,7 +520,8 @@ TEST_F(CodegenFixture, ParserFailureReportsThePresetMessage) {
   front.parse_rc = 0;
   // A message raised inside the line wins, with its column.
   cc.token_column = 7;
-  expect_error("10 X=1", [](CompileContext* cc) { cg_check_dims(cc, 9); }, "TOO MANY DIMENSIONS");
+  expect_error(
+      "10 X=1", [](CompileContext* cc) { cg_check_dims(cc, 9); }, "TOO MANY DIMENSIONS");
   EXPECT_EQ(cc.error_column, 7);
 }
 
@@ -494,8 +542,13 @@ const char* refuse_insert(void*, CompileContext*, ProgSegment*, uint32_t, const 
 TEST_F(CodegenFixture, HostFailureLeavesTheSegmentAsItWas) {
   ASSERT_EQ(compile("10 X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
   cc.host.insert_code = refuse_insert;
-  expect_error("20 Y=1", [](CompileContext* cc) { cg_push_symbol(cc, CGE_NUMVAR, 0, "Y"); cg_fix_expr(cc); },
-               "Code size exceeds maximum");
+  expect_error(
+      "20 Y=1",
+      [](CompileContext* cc) {
+        cg_push_symbol(cc, CGE_NUMVAR, 0, "Y");
+        cg_fix_expr(cc);
+      },
+      "Code size exceeds maximum");
   EXPECT_EQ(cc.prog.root->symbols.size(), 9u);
   // The same for a new segment: it is not left behind.
   expect_error("30 SUB Calc(X)", sub_line, "Code size exceeds maximum");
@@ -520,10 +573,11 @@ TEST_F(CodegenFixture, SymbolsFindExistingEntriesOfEveryNumericClass) {
                       cg_emit(cc, cg_tmpsym_line(cc, 10));
                     }),
             CG_LINE_STORED);
-  EXPECT_EQ(cc.prog.root->code, (Words{0x000A, 0x040A, 0x06B4, 0x8000, 0x8003, 0x8006, 0x8009, 0x800C, 0x800F, 0x8012}));
+  EXPECT_EQ(cc.prog.root->code,
+            (Words{0x000A, 0x040A, 0x06B4, 0x8000, 0x8003, 0x8006, 0x8009, 0x800C, 0x800F, 0x8012}));
   EXPECT_EQ(cc.prog.root->symbols,
-            (Words{0x0000, 0x7003, 0x4E00, 0x0000, 0x4003, 0x4E00, 0x0000, 0x5403, 0x4E00, 0x0000, 0x8603, 0x4E00,
-                   0xFFFF, 0x1803, 0x4E00, 0xFFFF, 0x1A03, 0x4E00, 0xFFFF, 0x1003, 0x000A}));
+            (Words{0x0000, 0x7003, 0x4E00, 0x0000, 0x4003, 0x4E00, 0x0000, 0x5403, 0x4E00, 0x0000, 0x8603,
+                   0x4E00, 0xFFFF, 0x1803, 0x4E00, 0xFFFF, 0x1A03, 0x4E00, 0xFFFF, 0x1003, 0x000A}));
 
   // cg_find_symbol over a bare table.
   cg_line_reset(&cc);
@@ -614,11 +668,8 @@ TEST_F(ScannerLineStart, FirstWordsAndLineErrors) {
     const char* text;
     const char* message;
   } cases[] = {
-      {"5 PRINT", "LINE NUMBERS NOT IN ORDER"},
-      {"11 PRINT", "DUPLICATE LINE NUMBER"},
-      {"30", "SYNTAX ERROR"},
-      {"30. PRINT", "IMPROPER LINE NUMBER"},
-      {"40000 PRINT", "IMPROPER LINE NUMBER"},
+      {"5 PRINT", "LINE NUMBERS NOT IN ORDER"}, {"11 PRINT", "DUPLICATE LINE NUMBER"},   {"30", "SYNTAX ERROR"},
+      {"30. PRINT", "IMPROPER LINE NUMBER"},    {"40000 PRINT", "IMPROPER LINE NUMBER"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(compile(c.text), CG_LINE_ERROR) << c.text;

@@ -200,8 +200,22 @@ TEST(DecimalOracle, DisplayTextReadsBack) {
 // ---- text conversion errors and limits ----------------------------------
 
 TEST(DecimalText, RejectsWhatIsNotANumber) {
-  const char* const bad[] = {"1.5.2", "12 3", "12x", "1E5x", "1E5 7", ".", "-", "+", "E5", "--1", "1E1000",
-                             "1E-1000", "1E99999999999999999999", "0x10", "1,5", "abc"};
+  const char* const bad[] = {"1.5.2",
+                             "12 3",
+                             "12x",
+                             "1E5x",
+                             "1E5 7",
+                             ".",
+                             "-",
+                             "+",
+                             "E5",
+                             "--1",
+                             "1E1000",
+                             "1E-1000",
+                             "1E99999999999999999999",
+                             "0x10",
+                             "1,5",
+                             "abc"};
   for (const char* t : bad) {
     SCOPED_TRACE(t);
     dec_number n;
@@ -222,7 +236,10 @@ TEST(DecimalText, LengthAndNulEndTheText) {
   dec_number n;
   EXPECT_EQ(math_from_text("1234", 2, &n), 0);
   EXPECT_EQ(to_text(n, 12), "12");
-  EXPECT_EQ(math_from_text("7\0" "99", 4, &n), 0);
+  EXPECT_EQ(math_from_text("7\0"
+                           "99",
+                           4, &n),
+            0);
   EXPECT_EQ(to_text(n, 12), "7");
   EXPECT_EQ(math_from_text("5 ", 2, &n), 0);  // trailing blanks are fine
   EXPECT_EQ(to_text(n, 12), "5");

@@ -17,84 +17,85 @@ const std::string kAllKinds =
     "YqDLL h(YqInt a, YqInt b, ...);\n";
 
 TEST(LinkforgeGlue, ExactTextForEveryKind) {
-    vtest::TempDir dir;
-    vtest::write_file(dir.file("decl.h"), kAllKinds);
-    auto r = vtest::run("linkforge", {dir.file("decl.h")});
-    ASSERT_EQ(r.exit_code, 0) << r.err << r.out;
+  vtest::TempDir dir;
+  vtest::write_file(dir.file("decl.h"), kAllKinds);
+  auto r = vtest::run("linkforge", {dir.file("decl.h")});
+  ASSERT_EQ(r.exit_code, 0) << r.err << r.out;
 
-    std::string slots;
-    for (int i = 2; i < 49; ++i)
-        slots += "av[" + std::to_string(i) + "],";
-    slots += "av[49]";
-    const std::string expected =
-        "/*\n"
-        "   (stdout)\n"
-        "   THIS FILE IS GENERATED AUTOMATICALLY BY LINKFORGE\n"
-        "   DON'T CHANGE MANUALLY\n"
-        "*/\n"
-        "\n"
-        "#include <dllif.h>\n"
-        "\n"
-        "/*\n"
-        " f( void )\n"
-        " g( long a, long *b, long *c, double d, double *e, double *q, char *s, YqString *t, YqString *u )\n"
-        " h( long a, long b, ... )\n"
-        "*/\n"
-        "\n"
-        "struct YqFuncList YqFuncList[] = {\n"
-        " { \"f\",\t0, 0 },\n"
-        " { \"g\",\t0, 9 },\n"
-        " { \"h\",\t9, 3 },\n"
-        " { 0L }\n"
-        "};\n"
-        "\n"
-        "struct YqArgList YqArgList[] = {\n"
-        " { \"a\",\tYqArg_IntByValue\t, 0 },\n"
-        " { \"b\",\tYqArg_IntByReference\t, 0 },\n"
-        " { \"c\",\tYqArg_IntArray\t, 10 },\n"
-        " { \"d\",\tYqArg_RealByValue\t, 0 },\n"
-        " { \"e\",\tYqArg_RealByReference\t, 0 },\n"
-        " { \"q\",\tYqArg_RealArray\t, 0 },\n"
-        " { \"s\",\tYqArg_zString\t, 0 },\n"
-        " { \"t\",\tYqArg_String\t, 0 },\n"
-        " { \"u\",\tYqArg_StringArray\t, 4 },\n"
-        " { \"a\",\tYqArg_IntByValue\t, 0 },\n"
-        " { \"b\",\tYqArg_IntByValue\t, 0 },\n"
-        " { \"...\",\tYqArg_VarArg\t, 0 },\n"
-        "};\n"
-        "\n"
-        "int YqCall(fn, av)\n"
-        "int fn; void *av[];\n"
-        "{\n"
-        " switch(fn) {\n"
-        " case 0:\n"
-        "  return f();\n"
-        " case 1:\n"
-        "  return g(*(YqInt *)(av[0]), (YqInt *)(av[1]), (YqInt *)(av[2]), *(YqReal *)(av[3]), "
-        "(YqReal *)(av[4]), (YqReal *)(av[5]), (YqChar *)(av[6]), (YqString *)(av[7]), "
-        "(YqString *)(av[8]));\n"
-        " case 2:\n"
-        "  return h(*(YqInt *)(av[0]), *(YqInt *)(av[1]), " + slots + ");\n"
-        " default:\n"
-        "  return -1;\n"
-        " }\n"
-        "}\n";
-    EXPECT_EQ(r.out, expected);
+  std::string slots;
+  for (int i = 2; i < 49; ++i) slots += "av[" + std::to_string(i) + "],";
+  slots += "av[49]";
+  const std::string expected =
+      "/*\n"
+      "   (stdout)\n"
+      "   THIS FILE IS GENERATED AUTOMATICALLY BY LINKFORGE\n"
+      "   DON'T CHANGE MANUALLY\n"
+      "*/\n"
+      "\n"
+      "#include <dllif.h>\n"
+      "\n"
+      "/*\n"
+      " f( void )\n"
+      " g( long a, long *b, long *c, double d, double *e, double *q, char *s, YqString *t, YqString *u )\n"
+      " h( long a, long b, ... )\n"
+      "*/\n"
+      "\n"
+      "struct YqFuncList YqFuncList[] = {\n"
+      " { \"f\",\t0, 0 },\n"
+      " { \"g\",\t0, 9 },\n"
+      " { \"h\",\t9, 3 },\n"
+      " { 0L }\n"
+      "};\n"
+      "\n"
+      "struct YqArgList YqArgList[] = {\n"
+      " { \"a\",\tYqArg_IntByValue\t, 0 },\n"
+      " { \"b\",\tYqArg_IntByReference\t, 0 },\n"
+      " { \"c\",\tYqArg_IntArray\t, 10 },\n"
+      " { \"d\",\tYqArg_RealByValue\t, 0 },\n"
+      " { \"e\",\tYqArg_RealByReference\t, 0 },\n"
+      " { \"q\",\tYqArg_RealArray\t, 0 },\n"
+      " { \"s\",\tYqArg_zString\t, 0 },\n"
+      " { \"t\",\tYqArg_String\t, 0 },\n"
+      " { \"u\",\tYqArg_StringArray\t, 4 },\n"
+      " { \"a\",\tYqArg_IntByValue\t, 0 },\n"
+      " { \"b\",\tYqArg_IntByValue\t, 0 },\n"
+      " { \"...\",\tYqArg_VarArg\t, 0 },\n"
+      "};\n"
+      "\n"
+      "int YqCall(fn, av)\n"
+      "int fn; void *av[];\n"
+      "{\n"
+      " switch(fn) {\n"
+      " case 0:\n"
+      "  return f();\n"
+      " case 1:\n"
+      "  return g(*(YqInt *)(av[0]), (YqInt *)(av[1]), (YqInt *)(av[2]), *(YqReal *)(av[3]), "
+      "(YqReal *)(av[4]), (YqReal *)(av[5]), (YqChar *)(av[6]), (YqString *)(av[7]), "
+      "(YqString *)(av[8]));\n"
+      " case 2:\n"
+      "  return h(*(YqInt *)(av[0]), *(YqInt *)(av[1]), " +
+      slots +
+      ");\n"
+      " default:\n"
+      "  return -1;\n"
+      " }\n"
+      "}\n";
+  EXPECT_EQ(r.out, expected);
 }
 
 TEST(LinkforgeGlue, NoArgumentsAnywhereGivesAnArgumentPointer) {
-    vtest::TempDir dir;
-    vtest::write_file(dir.file("decl.h"), "YqDLL ping(YqVoid)\nYqDLL pong()\n");
-    auto r = vtest::run("linkforge", {"-o", dir.file("glue.c"), dir.file("decl.h")});
-    ASSERT_EQ(r.exit_code, 0) << r.err << r.out;
-    EXPECT_EQ(r.out, "");
-    const std::string glue = vtest::read_file(dir.file("glue.c"));
-    EXPECT_NE(glue.find("   " + dir.file("glue.c") + "\n"), std::string::npos) << glue;
-    EXPECT_NE(glue.find(" { \"ping\",\t0, 0 },\n { \"pong\",\t0, 0 },\n { 0L }\n};\n\n"
-                        "struct YqArgList *YqArgList;\n\nint YqCall(fn, av)\n"),
-              std::string::npos)
-        << glue;
-    EXPECT_NE(glue.find(" case 1:\n  return pong();\n"), std::string::npos) << glue;
+  vtest::TempDir dir;
+  vtest::write_file(dir.file("decl.h"), "YqDLL ping(YqVoid)\nYqDLL pong()\n");
+  auto r = vtest::run("linkforge", {"-o", dir.file("glue.c"), dir.file("decl.h")});
+  ASSERT_EQ(r.exit_code, 0) << r.err << r.out;
+  EXPECT_EQ(r.out, "");
+  const std::string glue = vtest::read_file(dir.file("glue.c"));
+  EXPECT_NE(glue.find("   " + dir.file("glue.c") + "\n"), std::string::npos) << glue;
+  EXPECT_NE(glue.find(" { \"ping\",\t0, 0 },\n { \"pong\",\t0, 0 },\n { 0L }\n};\n\n"
+                      "struct YqArgList *YqArgList;\n\nint YqCall(fn, av)\n"),
+            std::string::npos)
+      << glue;
+  EXPECT_NE(glue.find(" case 1:\n  return pong();\n"), std::string::npos) << glue;
 }
 
 // Every kind of argument, a variable list and an empty list, compiled with
@@ -165,32 +166,30 @@ int main(void) {
 )";
 
 TEST(LinkforgeGlue, CompilesAndPassesArgumentsThroughTheDispatcher) {
-    vtest::TempDir dir;
-    vtest::write_file(dir.file("decls.h"), kCallDecls);
-    vtest::write_file(dir.file("impl.c"), kCallImpl);
-    auto gen = vtest::run("linkforge", {"-o", dir.file("glue.c"), dir.file("decls.h")});
-    ASSERT_EQ(gen.exit_code, 0) << gen.err << gen.out;
+  vtest::TempDir dir;
+  vtest::write_file(dir.file("decls.h"), kCallDecls);
+  vtest::write_file(dir.file("impl.c"), kCallImpl);
+  auto gen = vtest::run("linkforge", {"-o", dir.file("glue.c"), dir.file("decls.h")});
+  ASSERT_EQ(gen.exit_code, 0) << gen.err << gen.out;
 
-    const std::string include = vtest::source_dir() + "/examples/linkforge";
-    // The glue includes only <dllif.h>; the declarations header gives the
-    // compiler the prototypes, as a project's build would.
-    auto cc = vtest::run("/usr/bin/env",
-                         {"cc", "-std=c99", "-Wall", "-Werror", "-I" + include, "-I" + dir.path(),
-                          "-include", dir.file("decls.h"), "-o", dir.file("call"),
-                          dir.file("glue.c"), dir.file("impl.c")});
-    if (cc.exit_code == 127)
-        GTEST_SKIP() << "no C compiler";
-    ASSERT_EQ(cc.exit_code, 0) << cc.err;
+  const std::string include = vtest::source_dir() + "/examples/linkforge";
+  // The glue includes only <dllif.h>; the declarations header gives the
+  // compiler the prototypes, as a project's build would.
+  auto cc =
+      vtest::run("/usr/bin/env", {"cc", "-std=c99", "-Wall", "-Werror", "-I" + include, "-I" + dir.path(), "-include",
+                                  dir.file("decls.h"), "-o", dir.file("call"), dir.file("glue.c"), dir.file("impl.c")});
+  if (cc.exit_code == 127) GTEST_SKIP() << "no C compiler";
+  ASSERT_EQ(cc.exit_code, 0) << cc.err;
 
-    auto call = vtest::run(dir.file("call"), {});
-    ASSERT_EQ(call.exit_code, 0) << call.err;
-    EXPECT_EQ(call.out,
-              "ints 21 4 7 8 9\n= 1 r=42\n"
-              "reals 1.50 2.25 6.75\n= 2 r=-1.50\n"
-              "texts zed abc qr\n= 3\n"
-              "tail 3 0.5 100 101 102\n= 4\n"
-              "none\n= 5\n"
-              "= -1\n");
+  auto call = vtest::run(dir.file("call"), {});
+  ASSERT_EQ(call.exit_code, 0) << call.err;
+  EXPECT_EQ(call.out,
+            "ints 21 4 7 8 9\n= 1 r=42\n"
+            "reals 1.50 2.25 6.75\n= 2 r=-1.50\n"
+            "texts zed abc qr\n= 3\n"
+            "tail 3 0.5 100 101 102\n= 4\n"
+            "none\n= 5\n"
+            "= -1\n");
 }
 
 }  // namespace

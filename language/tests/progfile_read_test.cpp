@@ -295,7 +295,14 @@ TEST(ProgfileRead, TaggedRecordRules) {
       {"unknown skippable tag in a segment", {}, skip_me, nullptr},
       {"unknown tag in the header", refuse_me, {}, "Incompatible file revision"},
       {"unknown tag in a segment", {}, refuse_me, "Incompatible file revision"},
-      {"segment record in the header", [] { Bytes b; tag(&b, 6, 0); return b; }(), {}, "Incompatible file revision"},
+      {"segment record in the header",
+       [] {
+         Bytes b;
+         tag(&b, 6, 0);
+         return b;
+       }(),
+       {},
+       "Incompatible file revision"},
       {"character set 2", {}, charset_bad, "Inconsistent file format"},
       {"character set of 4 bytes", {}, charset_long, "Inconsistent file format"},
       {"second code record", {}, second_code, "Incompatible program file"},
@@ -353,12 +360,19 @@ TEST(ProgfileRead, WordsOfLinesAndSymbolsAreChecked) {
       {"entry length 0", {0x000A, 0x0002}, {0x0000, 0x5000, 0x4120}, "Inconsistent symbol table"},
       {"entry past the table", {0x000A, 0x0002}, {0x0000, 0x5004, 0x4120}, "Inconsistent symbol table"},
       {"lone address word", {0x000A, 0x0002}, {0x0000}, "Inconsistent symbol table"},
-      {"name of 9 words", {0x000A, 0x0002}, Words{0x0000, 0x500B, 1, 2, 3, 4, 5, 6, 7, 8, 9}, "Inconsistent symbol table"},
+      {"name of 9 words",
+       {0x000A, 0x0002},
+       Words{0x0000, 0x500B, 1, 2, 3, 4, 5, 6, 7, 8, 9},
+       "Inconsistent symbol table"},
       {"line reference without a number", {0x000A, 0x0002}, {0xFFFF, 0x1002}, "Inconsistent symbol table"},
       {"constant of 3 words", {0x000A, 0x0002}, {0x0000, 0x0005, 0, 0x1000, 0}, "Inconsistent symbol table"},
-      {"constant with a BCD nibble of 10", {0x000A, 0x0002}, {0x0000, 0x0026, 0x0000, 0x1A00, 0, 0},
+      {"constant with a BCD nibble of 10",
+       {0x000A, 0x0002},
+       {0x0000, 0x0026, 0x0000, 0x1A00, 0, 0},
        "Inconsistent symbol table"},
-      {"constant beyond the range", {0x000A, 0x0002}, {0x0000, 0x0026, 0x7FC0, 0x1000, 0, 0},
+      {"constant beyond the range",
+       {0x000A, 0x0002},
+       {0x0000, 0x0026, 0x7FC0, 0x1000, 0, 0},
        "Inconsistent symbol table"},
   };
   for (const Case& c : cases) {

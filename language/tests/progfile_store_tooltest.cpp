@@ -146,7 +146,8 @@ TEST(ProgfileStore, RefusalsKeepTheOldFile) {
   };
   const Case cases[] = {
       {"empty program", {"-o", out, dir.file("empty.txt")}, "You cannot store an empty program\nErr details: "},
-      {"classic little-endian", {"-r1", "-b", "-o", out, dir.file("good.txt")},
+      {"classic little-endian",
+       {"-r1", "-b", "-o", out, dir.file("good.txt")},
        "Given byte order not supported for this format\nErr details: "},
   };
   for (const Case& c : cases) {
@@ -162,9 +163,8 @@ TEST(ProgfileStore, RefusalsKeepTheOldFile) {
   // A write that fails half-way (no file may grow) leaves the old file whole
   // and no temporary file beside it.
   vtest::write_file(out + ".PROG", old);
-  vtest::RunResult r = vtest::run(
-      "/bin/sh", {"-c", "trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\"", vtest::tool_path("store"), "-o", out,
-                  dir.file("good.txt")});
+  vtest::RunResult r = vtest::run("/bin/sh", {"-c", "trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\"",
+                                              vtest::tool_path("store"), "-o", out, dir.file("good.txt")});
   EXPECT_EQ(r.exit_code, 1) << r.err;
   EXPECT_NE(r.err.find("store: Unable to store program"), std::string::npos) << r.err;
   EXPECT_EQ(vtest::read_file(out + ".PROG"), old);

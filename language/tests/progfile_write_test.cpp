@@ -148,8 +148,8 @@ TEST(ProgfileWrite, ReleaseTextKeepsSevenCharacters) {
 TEST(ProgfileWrite, ConstantFileForm) {
   struct Case {
     const char* text;
-    Words file;     // A, B, C, D
-    uint16_t type;  // from 0x0006
+    Words file;         // A, B, C, D
+    uint16_t type;      // from 0x0006
     bool exact = true;  // reads back to the same packed value
   };
   const Case cases[] = {
@@ -157,12 +157,12 @@ TEST(ProgfileWrite, ConstantFileForm) {
       {"1.5", {0x0000, 0x1500, 0x0000, 0x0000}, 0x0046},
       {"-250", {0x0081, 0x2500, 0x0000, 0x0000}, 0x0046},
       {"0.001234", {0xFF40, 0x1234, 0x0000, 0x0000}, 0x0026},
-      {"1E20", {0x0500, 0x1000, 0x0000, 0x0000}, 0x0036},      // e of 11 or more
-      {"1000000", {0x0180, 0x1000, 0x0000, 0x0000}, 0x0036},   // e - (k - 1) above 4
-      {"12345000", {0x01C0, 0x1234, 0x5000, 0x0000}, 0x00A6},  // 5 digits, narrow
-      {"0.0000123", {0xFEC0, 0x1230, 0x0000, 0x0000}, 0x0026},  // -(e + k - 1) of 4
+      {"1E20", {0x0500, 0x1000, 0x0000, 0x0000}, 0x0036},         // e of 11 or more
+      {"1000000", {0x0180, 0x1000, 0x0000, 0x0000}, 0x0036},      // e - (k - 1) above 4
+      {"12345000", {0x01C0, 0x1234, 0x5000, 0x0000}, 0x00A6},     // 5 digits, narrow
+      {"0.0000123", {0xFEC0, 0x1230, 0x0000, 0x0000}, 0x0026},    // -(e + k - 1) of 4
       {"0.000000123", {0xFE40, 0x1230, 0x0000, 0x0000}, 0x0036},  // -(e + k - 1) above 4
-      {"1E-20", {0xFB00, 0x1000, 0x0000, 0x0000}, 0x0036},     // e below -12
+      {"1E-20", {0xFB00, 0x1000, 0x0000, 0x0000}, 0x0036},        // e below -12
       {"-123456789012", {0x02C1, 0x1234, 0x5678, 0x9012}, 0x0196},
       // Rounded to 12 digits, carrying into a new leading digit.
       {"9999999999999", {0x0340, 0x1000, 0x0000, 0x0000}, 0x0036, false},

@@ -87,15 +87,15 @@ TEST_F(FindFixture, FindLineGivesSegmentPositionAndExactness) {
   struct Case {
     int lineno;
     bool exact_only;
-    int seg;      // 0 root, 1 sub, 2 fn
-    int line;     // index of the line at the position, -1 for the end
+    int seg;   // 0 root, 1 sub, 2 fn
+    int line;  // index of the line at the position, -1 for the end
     bool exists;
   } cases[] = {
-      {5, false, 0, 0, false},    {10, false, 0, 0, true},  {15, false, 0, 1, false},
-      {30, false, 0, 2, true},    {50, false, 0, -1, false},  // between segments: joins the earlier one
-      {50, true, 1, 0, false},                                // unless only the exact place counts
-      {105, false, 1, 1, false},  {110, false, 1, 1, true},  {150, false, 1, -1, false},
-      {200, false, 2, 0, true},   {999, false, 2, -1, false},
+      {5, false, 0, 0, false},   {10, false, 0, 0, true},    {15, false, 0, 1, false},
+      {30, false, 0, 2, true},   {50, false, 0, -1, false},  // between segments: joins the earlier one
+      {50, true, 1, 0, false},                               // unless only the exact place counts
+      {105, false, 1, 1, false}, {110, false, 1, 1, true},   {150, false, 1, -1, false},
+      {200, false, 2, 0, true},  {999, false, 2, -1, false},
   };
   ProgSegment* segs[] = {root, sub, fn};
   for (const Case& c : cases) {
@@ -309,14 +309,14 @@ TEST(ProgSymbolName, CopiesNamesOfAnyLength) {
 
 TEST_F(ProgFixture, SymbolTextByClass) {
   ProgSegment* seg = progseg_new(&prog);
-  std::vector<uint16_t> t = const_entry("-2.5");          // 0
+  std::vector<uint16_t> t = const_entry("-2.5");  // 0
   std::vector<uint16_t> rest = {
-      0xFFFF, 0x1003, 0x012C,                           // 6: line 300
-      0xFFFF, 0x1A03, 0x4600,                           // 9: FN$ F
-      0x0000, 0x4003, 0x4E00,                           // 12: N$
-      0x0000, 0x5203, 0x4D00,                           // 15: M(,)
-      0x0000, 0x8003, 0x5300,                           // 18: structure S
-      0x0000, 0x7003, 0x4900,                           // 21: class 7 I
+      0xFFFF, 0x1003, 0x012C,  // 6: line 300
+      0xFFFF, 0x1A03, 0x4600,  // 9: FN$ F
+      0x0000, 0x4003, 0x4E00,  // 12: N$
+      0x0000, 0x5203, 0x4D00,  // 15: M(,)
+      0x0000, 0x8003, 0x5300,  // 18: structure S
+      0x0000, 0x7003, 0x4900,  // 21: class 7 I
   };
   t.insert(t.end(), rest.begin(), rest.end());
   ASSERT_EQ(progseg_add_symbols(seg, t.data(), t.size()), PROGSEG_OK);
@@ -341,8 +341,11 @@ TEST_F(ProgFixture, SegmentNames) {
     bool label;
     uint16_t type;
     const char* name;
-  } cases[] = {{false, 0x1E04, "SUB Abc"}, {true, 0x1E04, "SUB Abc"}, {false, 0x1804, "FN  Abc"},
-               {false, 0x1A04, "FN$ Abc"}, {false, 0x1204, "?"}};
+  } cases[] = {{false, 0x1E04, "SUB Abc"},
+               {true, 0x1E04, "SUB Abc"},
+               {false, 0x1804, "FN  Abc"},
+               {false, 0x1A04, "FN$ Abc"},
+               {false, 0x1204, "?"}};
   for (const Case& c : cases) {
     ProgSegment* seg = progseg_new(&prog);
     // Entry 0: the label "Lb"; entry 3: the segment's name.
@@ -369,14 +372,21 @@ TEST_F(ProgFixture, WalksVisitEverySegmentAndLine) {
   append_line(a, 2);
   append_line(b, 3);
   std::vector<int> seen;
-  progseg_walk(&prog, [](void* u, ProgSegment* s) {
-    return progseg_walk_lines(s, [](void* u2, ProgSegment*, const uint16_t* l) {
-      static_cast<std::vector<int>*>(u2)->push_back(l[0]);
-      return 0;
-    }, u);
-  }, &seen);
+  progseg_walk(
+      &prog,
+      [](void* u, ProgSegment* s) {
+        return progseg_walk_lines(
+            s,
+            [](void* u2, ProgSegment*, const uint16_t* l) {
+              static_cast<std::vector<int>*>(u2)->push_back(l[0]);
+              return 0;
+            },
+            u);
+      },
+      &seen);
   EXPECT_EQ(seen, (std::vector<int>{1, 2, 3}));
-  int stop = progseg_walk(&prog, [](void*, ProgSegment* s) { return s->code[0] == 3 ? 7 : 0; }, nullptr);
+  int stop = progseg_walk(
+      &prog, [](void*, ProgSegment* s) { return s->code[0] == 3 ? 7 : 0; }, nullptr);
   EXPECT_EQ(stop, 7);
 }
 

@@ -4,7 +4,6 @@
 // gives a byte-identical program file.
 #include <gtest/gtest.h>
 
-
 #include <algorithm>
 #include <cctype>
 #include <string>
@@ -18,22 +17,22 @@ using vtest::run;
 using vtest::RunResult;
 
 struct RoundTrip : ::testing::Test {
-    vtest::TempDir dir;
+  vtest::TempDir dir;
 
-    // Stores text as dir/name.PROG; false (with a failure) when store fails.
-    bool store(const std::string& name, const std::string& source_path, bool space_dependent = false) {
-        std::vector<std::string> args;
-        if (space_dependent) args.push_back("-s");
-        args.insert(args.end(), {"-o", dir.file(name), source_path});
-        RunResult r = run("store", args);
-        EXPECT_EQ(r.exit_code, 0) << name << ":\n" << r.err;
-        return r.exit_code == 0;
-    }
-    std::string list(const std::string& name) {
-        RunResult r = run("list", {dir.file(name)});
-        EXPECT_EQ(r.exit_code, 0) << name << ":\n" << r.err;
-        return r.out;
-    }
+  // Stores text as dir/name.PROG; false (with a failure) when store fails.
+  bool store(const std::string& name, const std::string& source_path, bool space_dependent = false) {
+    std::vector<std::string> args;
+    if (space_dependent) args.push_back("-s");
+    args.insert(args.end(), {"-o", dir.file(name), source_path});
+    RunResult r = run("store", args);
+    EXPECT_EQ(r.exit_code, 0) << name << ":\n" << r.err;
+    return r.exit_code == 0;
+  }
+  std::string list(const std::string& name) {
+    RunResult r = run("list", {dir.file(name)});
+    EXPECT_EQ(r.exit_code, 0) << name << ":\n" << r.err;
+    return r.out;
+  }
 };
 
 // Lines as the lister writes them: numbered, upper-case keywords, its own
@@ -69,9 +68,9 @@ const char kCanonical[] =
     "270 SUBEND\n";
 
 TEST_F(RoundTrip, CanonicalTextListsBackUnchanged) {
-    vtest::write_file(dir.file("canon.txt"), kCanonical);
-    ASSERT_TRUE(store("canon", dir.file("canon.txt")));
-    EXPECT_EQ(list("canon"), kCanonical);
+  vtest::write_file(dir.file("canon.txt"), kCanonical);
+  ASSERT_TRUE(store("canon", dir.file("canon.txt")));
+  EXPECT_EQ(list("canon"), kCanonical);
 }
 
 // Functions and subprograms with STRUCT parameters, single-line and
@@ -87,13 +86,13 @@ const char kStructParameters[] =
     "80 SUBEND\n";
 
 TEST_F(RoundTrip, StructureParametersListBackAndStoreAlike) {
-    vtest::write_file(dir.file("s.txt"), kStructParameters);
-    ASSERT_TRUE(store("s", dir.file("s.txt")));
-    std::string listed = list("s");
-    EXPECT_EQ(listed, kStructParameters);
-    vtest::write_file(dir.file("s2.txt"), listed);
-    ASSERT_TRUE(store("s2", dir.file("s2.txt")));
-    EXPECT_EQ(vtest::read_file(dir.file("s2.PROG")), vtest::read_file(dir.file("s.PROG")));
+  vtest::write_file(dir.file("s.txt"), kStructParameters);
+  ASSERT_TRUE(store("s", dir.file("s.txt")));
+  std::string listed = list("s");
+  EXPECT_EQ(listed, kStructParameters);
+  vtest::write_file(dir.file("s2.txt"), listed);
+  ASSERT_TRUE(store("s2", dir.file("s2.txt")));
+  EXPECT_EQ(vtest::read_file(dir.file("s2.PROG")), vtest::read_file(dir.file("s.PROG")));
 }
 
 // A MAT redimension and the arguments of DLG CALL start their own count of
@@ -105,13 +104,13 @@ const char kRestartedOperations[] =
     "40 DLG CALL FUNCTION Name$&\"x\"(-X)\n";
 
 TEST_F(RoundTrip, OperationsAfterRedimensionAndCallArgumentsListBack) {
-    vtest::write_file(dir.file("o.txt"), kRestartedOperations);
-    ASSERT_TRUE(store("o", dir.file("o.txt")));
-    std::string listed = list("o");
-    EXPECT_EQ(listed, kRestartedOperations);
-    vtest::write_file(dir.file("o2.txt"), listed);
-    ASSERT_TRUE(store("o2", dir.file("o2.txt")));
-    EXPECT_EQ(vtest::read_file(dir.file("o2.PROG")), vtest::read_file(dir.file("o.PROG")));
+  vtest::write_file(dir.file("o.txt"), kRestartedOperations);
+  ASSERT_TRUE(store("o", dir.file("o.txt")));
+  std::string listed = list("o");
+  EXPECT_EQ(listed, kRestartedOperations);
+  vtest::write_file(dir.file("o2.txt"), listed);
+  ASSERT_TRUE(store("o2", dir.file("o2.txt")));
+  EXPECT_EQ(vtest::read_file(dir.file("o2.PROG")), vtest::read_file(dir.file("o.PROG")));
 }
 
 // Forms whose listing must carry what the stored operations need to read back
@@ -134,58 +133,58 @@ const char kListedAsStored[] =
     "120 IN DATA SET N*2 IN COM DIM ALL\n";
 
 TEST_F(RoundTrip, LinkedItemsCallNamesAndConcatenationsListAsStored) {
-    vtest::write_file(dir.file("f.txt"), kListedAsStored);
-    ASSERT_TRUE(store("f", dir.file("f.txt")));
-    std::string listed = list("f");
-    EXPECT_EQ(listed, kListedAsStored);
-    vtest::write_file(dir.file("f2.txt"), listed);
-    ASSERT_TRUE(store("f2", dir.file("f2.txt")));
-    EXPECT_EQ(vtest::read_file(dir.file("f2.PROG")), vtest::read_file(dir.file("f.PROG")));
+  vtest::write_file(dir.file("f.txt"), kListedAsStored);
+  ASSERT_TRUE(store("f", dir.file("f.txt")));
+  std::string listed = list("f");
+  EXPECT_EQ(listed, kListedAsStored);
+  vtest::write_file(dir.file("f2.txt"), listed);
+  ASSERT_TRUE(store("f2", dir.file("f2.txt")));
+  EXPECT_EQ(vtest::read_file(dir.file("f2.PROG")), vtest::read_file(dir.file("f.PROG")));
 }
 
 // The sample programs written in the default spelling (each "-sd" file is the
 // same program in the space-dependent spelling).
 std::vector<std::string> sample_programs() {
-    // The space-dependent twins ("-sd.txt") are checked beside their originals.
-    std::vector<std::string> names;
-    for (const std::string& n : vtest::files_with_suffix(vtest::source_dir() + "/examples/programs", ".txt"))
-        if (n.size() < 7 || n.compare(n.size() - 7, 7, "-sd.txt") != 0) names.push_back(n.substr(0, n.size() - 4));
-    return names;
+  // The space-dependent twins ("-sd.txt") are checked beside their originals.
+  std::vector<std::string> names;
+  for (const std::string& n : vtest::files_with_suffix(vtest::source_dir() + "/examples/programs", ".txt"))
+    if (n.size() < 7 || n.compare(n.size() - 7, 7, "-sd.txt") != 0) names.push_back(n.substr(0, n.size() - 4));
+  return names;
 }
 
 struct SampleRoundTrip : RoundTrip, ::testing::WithParamInterface<std::string> {};
 
 TEST_P(SampleRoundTrip, IsAFixedPointAfterOnePass) {
-    const std::string base = GetParam();
-    const std::string folder = vtest::source_dir() + "/examples/programs/";
-    ASSERT_TRUE(store("p0", folder + base + ".txt"));
-    std::string first = list("p0");
-    ASSERT_FALSE(first.empty());
-    EXPECT_EQ(first.find("* ERROR"), std::string::npos) << first;
-    EXPECT_EQ(first.find("* MISSING"), std::string::npos) << first;
+  const std::string base = GetParam();
+  const std::string folder = vtest::source_dir() + "/examples/programs/";
+  ASSERT_TRUE(store("p0", folder + base + ".txt"));
+  std::string first = list("p0");
+  ASSERT_FALSE(first.empty());
+  EXPECT_EQ(first.find("* ERROR"), std::string::npos) << first;
+  EXPECT_EQ(first.find("* MISSING"), std::string::npos) << first;
 
-    vtest::write_file(dir.file("l1.txt"), first);
-    ASSERT_TRUE(store("p1", dir.file("l1.txt")));
-    std::string second = list("p1");
-    EXPECT_EQ(second, first);
+  vtest::write_file(dir.file("l1.txt"), first);
+  ASSERT_TRUE(store("p1", dir.file("l1.txt")));
+  std::string second = list("p1");
+  EXPECT_EQ(second, first);
 
-    vtest::write_file(dir.file("l2.txt"), second);
-    ASSERT_TRUE(store("p2", dir.file("l2.txt")));
-    EXPECT_EQ(vtest::read_file(dir.file("p2.PROG")), vtest::read_file(dir.file("p1.PROG")));
+  vtest::write_file(dir.file("l2.txt"), second);
+  ASSERT_TRUE(store("p2", dir.file("l2.txt")));
+  EXPECT_EQ(vtest::read_file(dir.file("p2.PROG")), vtest::read_file(dir.file("p1.PROG")));
 
-    // The same program in the space-dependent spelling lists the same.
-    if (vtest::file_exists(folder + base + "-sd.txt")) {
-        ASSERT_TRUE(store("sd", folder + base + "-sd.txt", true));
-        EXPECT_EQ(list("sd"), first);
-    }
+  // The same program in the space-dependent spelling lists the same.
+  if (vtest::file_exists(folder + base + "-sd.txt")) {
+    ASSERT_TRUE(store("sd", folder + base + "-sd.txt", true));
+    EXPECT_EQ(list("sd"), first);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, SampleRoundTrip, ::testing::ValuesIn(sample_programs()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
-                             std::string n = info.param;
-                             for (char& c : n)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return n;
+                           std::string n = info.param;
+                           for (char& c : n)
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return n;
                          });
 
 }  // namespace

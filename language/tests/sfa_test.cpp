@@ -19,8 +19,8 @@ int decode(const std::string& s, sfa_file* f) {
 }
 
 TEST(SfaLayout, BytesAreLeastSignificantFirstWhateverTheMachine) {
-  std::string img = flowfix::image({segment("main", 7, {line(10, 0x01020304, 0xA0B0C0D0), line(-2, 0, 1)}),
-                                    segment("SUB CALC", 0, {})});
+  std::string img = flowfix::image(
+      {segment("main", 7, {line(10, 0x01020304, 0xA0B0C0D0), line(-2, 0, 1)}), segment("SUB CALC", 0, {})});
   std::string expect;
   expect += std::string("SFA v2\0\0", 8);
   expect += "\xD2\x04";  // 1234
@@ -43,8 +43,7 @@ TEST(SfaLayout, LongNamesKeepTwentyThreeCharactersAndTheirNul) {
 
 TEST(SfaDecode, GivesBackWhatWasEncoded) {
   std::string img = flowfix::image({segment("main", 1, {line(10, 1, 100), line(20, 0xFFFFFFFF, 0xFFFFFFFF)}),
-                                    segment("SUB EMPTY", 0, {}),
-                                    segment("FN$ X", -3, {line(32767, 5, 6)})});
+                                    segment("SUB EMPTY", 0, {}), segment("FN$ X", -3, {line(32767, 5, 6)})});
   sfa_file f;
   ASSERT_EQ(decode(img, &f), SFA_OK);
   ASSERT_EQ(f.segments.size(), 3u);

@@ -9,17 +9,17 @@
 namespace vtest {
 
 struct RunResult {
-    int exit_code = -1;     // exit status, or 128 + signal number
-    std::string out;        // standard output
-    std::string err;        // standard error
+  int exit_code = -1;  // exit status, or 128 + signal number
+  std::string out;     // standard output
+  std::string err;     // standard error
 };
 
 struct RunOptions {
-    std::string input;                         // written to standard input, then closed
-    std::string cwd;                           // working folder; empty keeps ours
-    std::map<std::string, std::string> env;    // added to (or replacing) our environment
-    std::vector<std::string> unset_env;        // removed from the environment
-    int timeout_seconds = 60;                  // the child is killed after this
+  std::string input;                       // written to standard input, then closed
+  std::string cwd;                         // working folder; empty keeps ours
+  std::map<std::string, std::string> env;  // added to (or replacing) our environment
+  std::vector<std::string> unset_env;      // removed from the environment
+  int timeout_seconds = 60;                // the child is killed after this
 };
 
 // Folder of the built programs (VARNICA_BIN_DIR, else the build's own).
@@ -33,21 +33,21 @@ std::string tool_path(const std::string& name);
 RunOptions in_folder(const std::string& cwd);
 
 // Runs `program` (a path, or a name in bin_dir()) with `args`.
-RunResult run(const std::string& program, const std::vector<std::string>& args,
-              const RunOptions& options = {});
+RunResult run(const std::string& program, const std::vector<std::string>& args, const RunOptions& options = {});
 
 // A fresh folder under $TMPDIR that is removed with everything in it when the
 // object goes.
 class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-private:
-    std::string path_;
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
 };
 
 // Standard error of a tool with its start-up banner taken off the front:
@@ -59,7 +59,7 @@ std::string strip_banner(const std::string& err, const std::string& tool);
 // none when the folder cannot be read.
 std::vector<std::string> files_with_suffix(const std::string& folder, const std::string& suffix);
 
-std::string read_file(const std::string& path);   // whole file; throws when unreadable
+std::string read_file(const std::string& path);  // whole file; throws when unreadable
 void write_file(const std::string& path, const std::string& bytes);
 bool file_exists(const std::string& path);
 

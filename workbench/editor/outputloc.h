@@ -9,7 +9,7 @@
 class OutputLocList;
 
 class OutputLoc {
-public:
+ public:
   OutputLoc* prev = nullptr;
   OutputLoc* next = nullptr;
   OutputLocList* loc_link = nullptr;
@@ -27,7 +27,7 @@ public:
 };
 
 class OutputLocList {
-public:
+ public:
   OutputLoc* head = nullptr;
   OutputLoc* tail = nullptr;
   char* default_file = nullptr;  // owned
@@ -38,8 +38,7 @@ public:
   ~OutputLocList() { Clear(); }
 
   // Appends a location for the line with ident handle (never 0).
-  OutputLoc* Add(uint32_t handle, uint32_t value, uint16_t segment = 0, uint16_t line = 0,
-                 const char* file = nullptr);
+  OutputLoc* Add(uint32_t handle, uint32_t value, uint16_t segment = 0, uint16_t line = 0, const char* file = nullptr);
   // The first location of the line with ident handle, or null.
   OutputLoc* Find(uint32_t handle) const;
   void SetDefaultFile(const char* name);

@@ -209,8 +209,7 @@ uint32_t TextAttr::WriteParts(char* to, const TextAttr* prev, bool colour) const
   // Enhancement bytes are characters while enhancements are off; never write
   // them then.
   if (Enhanced()) {
-    if (char_mode != base.char_mode)
-      *p++ = static_cast<char>(char_mode == 2 ? 0x92 : char_mode == 1 ? 0x93 : 0x94);
+    if (char_mode != base.char_mode) *p++ = static_cast<char>(char_mode == 2 ? 0x92 : char_mode == 1 ? 0x93 : 0x94);
     if (enhancement != base.enhancement) *p++ = static_cast<char>(enhancement);
   }
   *p = 0;
@@ -219,9 +218,7 @@ uint32_t TextAttr::WriteParts(char* to, const TextAttr* prev, bool colour) const
 
 uint32_t TextAttr::WriteState(char* to, const TextAttr* prev) const { return WriteParts(to, prev, true); }
 
-uint32_t TextAttr::WriteEnhancements(char* to, const TextAttr* prev) const {
-  return WriteParts(to, prev, false);
-}
+uint32_t TextAttr::WriteEnhancements(char* to, const TextAttr* prev) const { return WriteParts(to, prev, false); }
 
 std::string TextAttr::StateCodes(const TextAttr* prev) const {
   char buf[TEXTATTR_STATE_MAX];
@@ -312,7 +309,6 @@ bool IsWordChar(int ch) {
   if (c == 0) return false;
   if (c == '_' || c == '$') return true;
   if (c == ' ' || (c >= '\t' && c <= '\r')) return false;
-  if ((c >= 33 && c <= 47) || (c >= 58 && c <= 64) || (c >= 91 && c <= 96) || (c >= 123 && c <= 126))
-    return false;
+  if ((c >= 33 && c <= 47) || (c >= 58 && c <= 64) || (c >= 91 && c <= 96) || (c >= 123 && c <= 126)) return false;
   return true;
 }

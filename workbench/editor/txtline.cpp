@@ -47,8 +47,7 @@ TextLine::TextLine(TextObj* tobj) {
   tobj->SetFlag(TextObj_MODIFIED);
   tobj->ClearFlag(TextObj_VALID);
   tobj->LineCreated(this, index, true);
-  if (tobj->Recording())
-    tobj->SaveRecord(new TextLineLifeRecord(false, index, ident, std::string()), was_modified);
+  if (tobj->Recording()) tobj->SaveRecord(new TextLineLifeRecord(false, index, ident, std::string()), was_modified);
 }
 
 TextLine::TextLine(TextLine* tline, int mode) {

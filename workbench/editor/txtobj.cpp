@@ -291,8 +291,8 @@ int TextObj::Find(const char* text, uint32_t* line_idx, uint32_t* col_idx, bool 
   }
 }
 
-uint32_t TextObj::CopyAreaImpl(char* to, uint32_t to_size, uint32_t first_line, uint32_t last_line,
-                               uint32_t first_col, uint32_t last_col, bool with_attributes) {
+uint32_t TextObj::CopyAreaImpl(char* to, uint32_t to_size, uint32_t first_line, uint32_t last_line, uint32_t first_col,
+                               uint32_t last_col, bool with_attributes) {
   TextLine* line = Line(first_line);
   SYS_ASSERT(line);
   SYS_ASSERT(first_line <= last_line);
@@ -350,8 +350,8 @@ uint32_t TextObj::CopyArea(char* to, uint32_t to_size, uint32_t first_line, uint
   return CopyAreaImpl(to, to_size, first_line, last_line, first_col, last_col, true);
 }
 
-uint32_t TextObj::CopyAreaPlain(char* to, uint32_t to_size, uint32_t first_line, uint32_t last_line,
-                                uint32_t first_col, uint32_t last_col) {
+uint32_t TextObj::CopyAreaPlain(char* to, uint32_t to_size, uint32_t first_line, uint32_t last_line, uint32_t first_col,
+                                uint32_t last_col) {
   return CopyAreaImpl(to, to_size, first_line, last_line, first_col, last_col, false);
 }
 

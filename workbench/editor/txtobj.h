@@ -41,7 +41,7 @@ constexpr uint8_t TextAttr_HALFBRIGHT = 8;
 
 // Attribute state met while walking a line.
 class TextAttr {
-public:
+ public:
   const TextObj* tobj;
   int32_t color_state = 0;
   uint32_t char_mode = 0;
@@ -86,7 +86,7 @@ public:
   // enhancements are on, attribute switches left out; index = column.
   std::string DisplayChars(const char* str) const;
 
-private:
+ private:
   uint32_t WriteParts(char* to, const TextAttr* prev, bool colour) const;
 };
 
@@ -111,7 +111,7 @@ constexpr uint32_t TextLine_BREAKPOINT = 8;
 constexpr uint32_t TextLine_IDENTITY = 4 | 8 | 16;
 
 class TextLine {
-public:
+ public:
   TextLine* prev = nullptr;
   TextLine* next = nullptr;
   TextObj* tobj_link = nullptr;
@@ -145,8 +145,8 @@ public:
   void ReplaceChar(uint32_t col, char ch, const TextAttr& attr);
   void Delete(uint32_t col, uint32_t columns);
   void RemoveBytes(uint32_t col, uint32_t size);
-  bool WordAt(uint32_t col, int32_t* first_line_offs, int32_t* last_line_offs,
-              int32_t* first_col_offs, int32_t* last_col_offs) const;
+  bool WordAt(uint32_t col, int32_t* first_line_offs, int32_t* last_line_offs, int32_t* first_col_offs,
+              int32_t* last_col_offs) const;
   void RecountColumns();
   // The state in force at the character of column col (codes in front of it
   // applied); col may be the column behind the last character.
@@ -157,7 +157,7 @@ public:
   TextLineSnap Snap() const;
   void Restore(const TextLineSnap& s);
 
-private:
+ private:
   void Link(TextLine* before_this, TextLine* after_this);
   uint32_t DoInsert(uint32_t col, const char* text, const TextAttr& attr, uint32_t max_columns);
   void DoDelete(uint32_t col, uint32_t columns);
@@ -168,7 +168,7 @@ constexpr uint32_t TextStack_IN_ACTION = 1;
 constexpr uint32_t TextStack_END_MODIFIED = 2;
 
 class TextStack {
-public:
+ public:
   TextUndoRecord* head = nullptr;
   TextUndoRecord* tail = nullptr;
   uint32_t flags = TextStack_END_MODIFIED;
@@ -202,7 +202,7 @@ constexpr uint32_t TextObj_TRUNCATED = 64;
 constexpr uint32_t TextObj_MAX_UNDO_GROUPS = 100;
 
 class TextObj {
-public:
+ public:
   TextLine* head = nullptr;
   TextLine* tail = nullptr;
   uint32_t num_lines = 0;
@@ -238,16 +238,15 @@ public:
   TextLine* LineByIdent(uint32_t ident) const;
   TextLine* LineByNumber(uint16_t number, uint32_t nth) const;
   void RecountColumns();
-  int Find(const char* text, uint32_t* line_idx, uint32_t* col_idx, bool forward, bool ignore_case,
-           bool whole_word, bool* wrapped);
-  uint32_t CopyArea(char* to, uint32_t to_size, uint32_t first_line, uint32_t last_line,
-                    uint32_t first_col, uint32_t last_col);
-  uint32_t CopyAreaPlain(char* to, uint32_t to_size, uint32_t first_line, uint32_t last_line,
-                         uint32_t first_col, uint32_t last_col);
-  std::string CopyAreaString(uint32_t first_line, uint32_t last_line, uint32_t first_col,
-                             uint32_t last_col, bool with_attributes = true);
-  void PasteArea(const char* text, uint32_t first_line, uint32_t* last_line, uint32_t first_col,
-                 uint32_t* last_col);
+  int Find(const char* text, uint32_t* line_idx, uint32_t* col_idx, bool forward, bool ignore_case, bool whole_word,
+           bool* wrapped);
+  uint32_t CopyArea(char* to, uint32_t to_size, uint32_t first_line, uint32_t last_line, uint32_t first_col,
+                    uint32_t last_col);
+  uint32_t CopyAreaPlain(char* to, uint32_t to_size, uint32_t first_line, uint32_t last_line, uint32_t first_col,
+                         uint32_t last_col);
+  std::string CopyAreaString(uint32_t first_line, uint32_t last_line, uint32_t first_col, uint32_t last_col,
+                             bool with_attributes = true);
+  void PasteArea(const char* text, uint32_t first_line, uint32_t* last_line, uint32_t first_col, uint32_t* last_col);
   void DeleteArea(uint32_t first_line, uint32_t last_line, uint32_t first_col, uint32_t last_col);
 
   bool BeginAction(uint32_t line, uint32_t col);
@@ -270,10 +269,10 @@ public:
   void LineDestroyed();
   uint32_t NewIdent() { return ++next_ident; }
 
-private:
+ private:
   void DropOldGroups();
-  uint32_t CopyAreaImpl(char* to, uint32_t to_size, uint32_t first_line, uint32_t last_line,
-                        uint32_t first_col, uint32_t last_col, bool with_attributes);
+  uint32_t CopyAreaImpl(char* to, uint32_t to_size, uint32_t first_line, uint32_t last_line, uint32_t first_col,
+                        uint32_t last_col, bool with_attributes);
 
   // Last line reached by index, so that nearby lookups are short walks.
   TextLine* cursor_line_ = nullptr;
@@ -282,17 +281,15 @@ private:
 
 // Suspends recording for a scope and restores the previous state.
 class TextSuspend {
-public:
-  explicit TextSuspend(TextObj* t) : tobj_(t), was_(t->TestFlag(TextObj_SUSPENDED)) {
-    t->SetFlag(TextObj_SUSPENDED);
-  }
+ public:
+  explicit TextSuspend(TextObj* t) : tobj_(t), was_(t->TestFlag(TextObj_SUSPENDED)) { t->SetFlag(TextObj_SUSPENDED); }
   ~TextSuspend() {
     if (!was_) tobj_->ClearFlag(TextObj_SUSPENDED);
   }
   TextSuspend(const TextSuspend&) = delete;
   TextSuspend& operator=(const TextSuspend&) = delete;
 
-private:
+ private:
   TextObj* tobj_;
   bool was_;
 };

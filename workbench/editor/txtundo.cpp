@@ -260,8 +260,7 @@ std::string TextChangeRecord::Dump(const char* reason) const {
     case TextChangeKind::ReplaceChar:
       return Format("%s: REPLACECHAR line=%lu, col=%u, undo_data='%c', redo_data='%c'", reason, l, col, old_char,
                     new_char);
-    case TextChangeKind::Delete:
-      break;
+    case TextChangeKind::Delete: break;
   }
   return Format("%s: DELETE line=%lu, col=%u, columns=%u, undo_size=%u", reason, l, col, columns, size);
 }

@@ -10,7 +10,7 @@
 constexpr uint32_t TextRecord_MODIFIED_BEFORE = 1;
 
 class TextUndoRecord {
-public:
+ public:
   TextUndoRecord* prev = nullptr;
   TextUndoRecord* next = nullptr;
   uint32_t flags = 0;
@@ -35,7 +35,7 @@ public:
 
 // Closes a group: replays count records.
 class TextActionRecord : public TextUndoRecord {
-public:
+ public:
   uint32_t count;
   uint32_t line;
   uint32_t col;
@@ -48,7 +48,7 @@ public:
 
 // CREATE and DESTROY of one line.
 class TextLineLifeRecord : public TextUndoRecord {
-public:
+ public:
   bool destroy;
   uint32_t line;
   uint32_t ident;
@@ -59,7 +59,7 @@ public:
   void RedoAction(TextObj* tobj, uint32_t* p_line, uint32_t* p_col) override;
   std::string Dump(const char* reason) const override;
 
-private:
+ private:
   void Create(TextObj* tobj) const;
   void Destroy(TextObj* tobj) const;
 };
@@ -69,7 +69,7 @@ enum class TextChangeKind { Insert, InsertNative, ReplaceChar, Delete };
 // A change inside one line: at byte offset `offset` the bytes `old_bytes`
 // became `new_bytes`. The other fields describe the change for the trace.
 class TextChangeRecord : public TextUndoRecord {
-public:
+ public:
   TextChangeKind kind;
   uint32_t line = 0;
   uint32_t col = 0;
@@ -90,13 +90,13 @@ public:
   void RedoAction(TextObj* tobj, uint32_t* p_line, uint32_t* p_col) override;
   std::string Dump(const char* reason) const override;
 
-private:
+ private:
   void Apply(TextObj* tobj, const std::string& from, const std::string& to) const;
 };
 
 // AREADELETE and AREAPASTE: the lines of the area before and after.
 class TextAreaRecord : public TextUndoRecord {
-public:
+ public:
   bool paste;
   uint32_t first_line, last_line, first_col, last_col;
   std::string text;  // AREAPASTE: the pasted text

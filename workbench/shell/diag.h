@@ -22,8 +22,7 @@ void Diag_Setup(const char* flags, FILE* stream);
 bool Diag_TraceEnabled(int letter, int level);
 
 // Formats and writes a trace line when the letter is traced at that level.
-void Diag_Trace(int letter, int level, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
+void Diag_Trace(int letter, int level, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
 // Writes "L<level>: text" to the log, or to the debugger output without one.
 // A text that begins with a line feed gets an empty line first.
@@ -39,8 +38,7 @@ void Diag_SetQuiet(int quiet);
 void Diag_GeneralFailure(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Error box with the given caption, logged on one line.
-void Diag_ErrorBox(const char* caption, const char* format, ...)
-    __attribute__((format(printf, 2, 3)));
+void Diag_ErrorBox(const char* caption, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // Writes the crash log, tells the user, opens the log and ends the process
 // with exit code 1.

@@ -9,8 +9,8 @@
 
 // A key: the key length (always 8) and the DES key.
 struct DesKeyObject {
-    unsigned char length = 0;
-    unsigned char key[8] = {};
+  unsigned char length = 0;
+  unsigned char key[8] = {};
 };
 
 // The cipher text of `clear` under `key_text`, or an empty text on failure.

@@ -11,28 +11,19 @@ extern char** environ;
 namespace {
 
 class ConsoleSink : public ShellSink {
-public:
-    int message_box(void*, const char* caption, const char* text, unsigned style) override
-    {
-        fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-        return (style & 0x0F) == SHELL_MB_YESNO ? SHELL_IDYES : SHELL_IDOK;
-    }
-    void debug_output(const char* text) override
-    {
-        fputs(text ? text : "", stderr);
-    }
-    bool open_text_file(const char* path) override
-    {
-        if (path == nullptr)
-            return false;
-        pid_t pid;
-        char* argv[] = {const_cast<char*>("xdg-open"), const_cast<char*>(path), nullptr};
-        return posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) == 0;
-    }
-    void end_process(int code) override
-    {
-        std::exit(code);
-    }
+ public:
+  int message_box(void*, const char* caption, const char* text, unsigned style) override {
+    fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+    return (style & 0x0F) == SHELL_MB_YESNO ? SHELL_IDYES : SHELL_IDOK;
+  }
+  void debug_output(const char* text) override { fputs(text ? text : "", stderr); }
+  bool open_text_file(const char* path) override {
+    if (path == nullptr) return false;
+    pid_t pid;
+    char* argv[] = {const_cast<char*>("xdg-open"), const_cast<char*>(path), nullptr};
+    return posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) == 0;
+  }
+  void end_process(int code) override { std::exit(code); }
 };
 
 ConsoleSink g_console;
@@ -40,14 +31,10 @@ ShellSink* g_sink = &g_console;
 
 }  // namespace
 
-ShellSink& Shell_Sink()
-{
-    return *g_sink;
-}
+ShellSink& Shell_Sink() { return *g_sink; }
 
-ShellSink* Shell_SetSink(ShellSink* sink)
-{
-    ShellSink* previous = g_sink;
-    g_sink = sink ? sink : &g_console;
-    return previous == &g_console ? nullptr : previous;
+ShellSink* Shell_SetSink(ShellSink* sink) {
+  ShellSink* previous = g_sink;
+  g_sink = sink ? sink : &g_console;
+  return previous == &g_console ? nullptr : previous;
 }

@@ -7,31 +7,31 @@
 // Box styles, with the numbers of the classic message-box API so that the
 // windowed sink can map them one to one.
 enum : unsigned {
-    SHELL_MB_OK = 0x00,
-    SHELL_MB_OKCANCEL = 0x01,
-    SHELL_MB_YESNO = 0x04,
-    SHELL_MB_ICONSTOP = 0x10,
-    SHELL_MB_ICONQUESTION = 0x20,
-    SHELL_MB_ICONEXCLAMATION = 0x30,
-    SHELL_MB_ICONINFORMATION = 0x40,
+  SHELL_MB_OK = 0x00,
+  SHELL_MB_OKCANCEL = 0x01,
+  SHELL_MB_YESNO = 0x04,
+  SHELL_MB_ICONSTOP = 0x10,
+  SHELL_MB_ICONQUESTION = 0x20,
+  SHELL_MB_ICONEXCLAMATION = 0x30,
+  SHELL_MB_ICONINFORMATION = 0x40,
 };
 
 // Box results.
 enum : int { SHELL_IDOK = 1, SHELL_IDCANCEL = 2, SHELL_IDYES = 6, SHELL_IDNO = 7 };
 
 class ShellSink {
-public:
-    virtual ~ShellSink() = default;
-    // Shows a modal box owned by `owner` (the main window, or null) and
-    // returns the button pressed.
-    virtual int message_box(void* owner, const char* caption, const char* text, unsigned style) = 0;
-    // Text for the debugger output (no line feed added).
-    virtual void debug_output(const char* text) = 0;
-    // Opens a text file for the user to read; false when that failed.
-    virtual bool open_text_file(const char* path) = 0;
-    // Ends the process. A test sink may throw instead; if it returns, the
-    // caller ends the process itself.
-    virtual void end_process(int code) = 0;
+ public:
+  virtual ~ShellSink() = default;
+  // Shows a modal box owned by `owner` (the main window, or null) and
+  // returns the button pressed.
+  virtual int message_box(void* owner, const char* caption, const char* text, unsigned style) = 0;
+  // Text for the debugger output (no line feed added).
+  virtual void debug_output(const char* text) = 0;
+  // Opens a text file for the user to read; false when that failed.
+  virtual bool open_text_file(const char* path) = 0;
+  // Ends the process. A test sink may throw instead; if it returns, the
+  // caller ends the process itself.
+  virtual void end_process(int code) = 0;
 };
 
 // The sink in force (a console sink that writes to standard error until

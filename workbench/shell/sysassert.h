@@ -20,11 +20,11 @@ SysAssertHandler Sys_SetAssertHandler(SysAssertHandler handler);
 // What a throwing handler throws: the condition text, the file name (without
 // folders) and the line.
 class SysAssertError : public std::logic_error {
-public:
-    SysAssertError(const std::string& expr, const std::string& file, int line);
-    std::string expr;
-    std::string file;
-    int line;
+ public:
+  SysAssertError(const std::string& expr, const std::string& file, int line);
+  std::string expr;
+  std::string file;
+  int line;
 };
 
 // A handler that throws SysAssertError, for tests.
@@ -35,5 +35,4 @@ const char* Sys_SourceFileName(const char* source);
 
 // Checks a condition of the environment. A check written as a negated
 // message, SYS_ASSERT(!"text"), always fails and names that message.
-#define SYS_ASSERT(cond) \
-    ((cond) ? static_cast<void>(0) : Sys_AssertFailed(#cond, __FILE__, __LINE__))
+#define SYS_ASSERT(cond) ((cond) ? static_cast<void>(0) : Sys_AssertFailed(#cond, __FILE__, __LINE__))

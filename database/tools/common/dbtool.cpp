@@ -18,93 +18,93 @@ const char kEnd[] = "<$END>";
 // Ends the process once the output is out. What a tool printed is its
 // result: output that could not be written is a failure, never a success.
 [[noreturn]] void exit_flushed(int code) {
-    errno = 0;
-    if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && code == EXIT_TOOL_OK) {
-        std::fprintf(stderr, "%s: Write error on standard output: %s\n", dbtool_program,
-                     std::strerror(errno ? errno : EIO));
-        code = EXIT_TOOL_FAILURE;
-    }
-    std::fflush(stderr);
-    std::exit(code);
+  errno = 0;
+  if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && code == EXIT_TOOL_OK) {
+    std::fprintf(stderr, "%s: Write error on standard output: %s\n", dbtool_program,
+                 std::strerror(errno ? errno : EIO));
+    code = EXIT_TOOL_FAILURE;
+  }
+  std::fflush(stderr);
+  std::exit(code);
 }
 
 }  // namespace
 
 const char* dbtool_version_line() {
-    static char line[128];
-    std::snprintf(line, sizeof line, "@(#)QX-%s %s       QX VARNICA / WIN32 (build Jul  7 2001)\n",
-                  product_number(), product_version());
-    return line;
+  static char line[128];
+  std::snprintf(line, sizeof line, "@(#)QX-%s %s       QX VARNICA / WIN32 (build Jul  7 2001)\n", product_number(),
+                product_version());
+  return line;
 }
 
 void dbtool_start(int argc, char** argv, const char* banner_name, bool banner_alone, const char* const* usage) {
-    dbtool_program = argc > 0 && argv[0] ? argv[0] : "";
-    if (banner_alone)
-        banner_print(banner_name);
-    else
-        banner_show(banner_name);
-    if (argc > 1 && std::strcmp(argv[1], "-help") == 0) dbtool_usage(usage);
-    if (argc > 1 && std::strcmp(argv[1], "-version") == 0) {
-        std::fputs(dbtool_version_line(), stdout);
-        exit_flushed(EXIT_TOOL_OK);
-    }
+  dbtool_program = argc > 0 && argv[0] ? argv[0] : "";
+  if (banner_alone)
+    banner_print(banner_name);
+  else
+    banner_show(banner_name);
+  if (argc > 1 && std::strcmp(argv[1], "-help") == 0) dbtool_usage(usage);
+  if (argc > 1 && std::strcmp(argv[1], "-version") == 0) {
+    std::fputs(dbtool_version_line(), stdout);
+    exit_flushed(EXIT_TOOL_OK);
+  }
 }
 
 const char* dbtool_default_user() {
-    const char* user = std::getenv("LOGNAME");
-    if (!user) user = std::getenv("USER");
-    return user ? user : "";
+  const char* user = std::getenv("LOGNAME");
+  if (!user) user = std::getenv("USER");
+  return user ? user : "";
 }
 
 void dbtool_usage(const char* const* usage) {
-    for (const char* const* line = usage; *line && std::strcmp(*line, kEnd) != 0; ++line) {
-        const char* mark = std::strstr(*line, "%s");
-        if (mark)
-            std::fprintf(stderr, "%.*s%s%s\n", static_cast<int>(mark - *line), *line, dbtool_program, mark + 2);
-        else
-            std::fprintf(stderr, "%s\n", *line);
-    }
-    std::fputs("\n", stderr);
-    std::fflush(stderr);
-    std::exit(EXIT_TOOL_USAGE);
+  for (const char* const* line = usage; *line && std::strcmp(*line, kEnd) != 0; ++line) {
+    const char* mark = std::strstr(*line, "%s");
+    if (mark)
+      std::fprintf(stderr, "%.*s%s%s\n", static_cast<int>(mark - *line), *line, dbtool_program, mark + 2);
+    else
+      std::fprintf(stderr, "%s\n", *line);
+  }
+  std::fputs("\n", stderr);
+  std::fflush(stderr);
+  std::exit(EXIT_TOOL_USAGE);
 }
 
 void dbtool_error(const char* text) { std::fprintf(stderr, "%s: %s\n", dbtool_program, text); }
 
 int dbtool_charset(const char* name) {
-    int id = yq__charset_id(name);
-    if (id < 0) {
-        std::fprintf(stderr, "%s: Invalid code set \"%s\"\n", dbtool_program, name);
-        std::exit(EXIT_TOOL_USAGE);
-    }
-    return id;
+  int id = yq__charset_id(name);
+  if (id < 0) {
+    std::fprintf(stderr, "%s: Invalid code set \"%s\"\n", dbtool_program, name);
+    std::exit(EXIT_TOOL_USAGE);
+  }
+  return id;
 }
 
 void dbtool_apply_charset(int id, bool verbose) {
-    if (verbose) {
-        const char* name = yq__charset_name(id);
-        std::printf("%s : %s\n", "Code set           ", name ? name : "Unknown");
-    }
-    if (idb_ctl(ISRVKNOB_SCSETID, id) != 0) {
-        dbtool_error("idb_ctl(SRVKNOB_SCSETID) failed");
-        tool_exit(EXIT_TOOL_FAILURE);
-    }
+  if (verbose) {
+    const char* name = yq__charset_name(id);
+    std::printf("%s : %s\n", "Code set           ", name ? name : "Unknown");
+  }
+  if (idb_ctl(ISRVKNOB_SCSETID, id) != 0) {
+    dbtool_error("idb_ctl(SRVKNOB_SCSETID) failed");
+    tool_exit(EXIT_TOOL_FAILURE);
+  }
 }
 
 void tool_exit(int code) {
-    idb__exit();
-    exit_flushed(code);
+  idb__exit();
+  exit_flushed(code);
 }
 
 void fatal_error(const int32_t* status, long step, const char* what) {
-    (void)step;
-    if (status[0] == 0) return;
-    char text[80];
-    std::snprintf(text, sizeof text, "%s", what ? what : "");
-    std::fprintf(stderr, "Fatal error #%ld while %s", static_cast<long>(status[0]), text);
-    std::fputs("\n", stderr);
-    if (status[0] < -500) std::fprintf(stderr, "%s %ld\n", "Secondary status =", static_cast<long>(status[9]));
-    char line[IDB_STATUS_TEXT_MAX];
-    if (idb_status_text(status, line, nullptr) == 0 && line[0]) std::fprintf(stderr, "%s\n", line);
-    tool_exit(EXIT_TOOL_FAILURE);
+  (void)step;
+  if (status[0] == 0) return;
+  char text[80];
+  std::snprintf(text, sizeof text, "%s", what ? what : "");
+  std::fprintf(stderr, "Fatal error #%ld while %s", static_cast<long>(status[0]), text);
+  std::fputs("\n", stderr);
+  if (status[0] < -500) std::fprintf(stderr, "%s %ld\n", "Secondary status =", static_cast<long>(status[9]));
+  char line[IDB_STATUS_TEXT_MAX];
+  if (idb_status_text(status, line, nullptr) == 0 && line[0]) std::fprintf(stderr, "%s\n", line);
+  tool_exit(EXIT_TOOL_FAILURE);
 }

@@ -28,77 +28,76 @@ const char* const usage_table[] = {
 };
 
 int main(int argc, char** argv) {
-    dbtool_start(argc, argv, "SRVKNOB", false, usage_table);
+  dbtool_start(argc, argv, "SRVKNOB", false, usage_table);
 
-    std::string user = dbtool_default_user();
-    std::string password;
-    std::string host = "localhost";
-    std::string service = "vevivu";
-    std::string flags = "*0";
-    bool option_error = false;
+  std::string user = dbtool_default_user();
+  std::string password;
+  std::string host = "localhost";
+  std::string service = "vevivu";
+  std::string flags = "*0";
+  bool option_error = false;
 
-    opterr = 0;
-    int opt;
-    while ((opt = getopt(argc, argv, ":u:p:h:s:vd:")) != -1) {
-        switch (opt) {
-        case 'u': user = optarg; break;
-        case 'p': password = optarg; break;
-        case 'h': host = optarg; break;
-        case 's': service = optarg; break;
-        case 'v': break;
-        case 'd': flags = optarg; break;
-        case ':':
-            std::fprintf(stderr, "Option -%c requires an argument\n", optopt);
-            option_error = true;
-            break;
-        default:
-            std::fprintf(stderr, "Unrecognized option: - %c\n", optopt);
-            option_error = true;
-            break;
-        }
+  opterr = 0;
+  int opt;
+  while ((opt = getopt(argc, argv, ":u:p:h:s:vd:")) != -1) {
+    switch (opt) {
+      case 'u': user = optarg; break;
+      case 'p': password = optarg; break;
+      case 'h': host = optarg; break;
+      case 's': service = optarg; break;
+      case 'v': break;
+      case 'd': flags = optarg; break;
+      case ':':
+        std::fprintf(stderr, "Option -%c requires an argument\n", optopt);
+        option_error = true;
+        break;
+      default:
+        std::fprintf(stderr, "Unrecognized option: - %c\n", optopt);
+        option_error = true;
+        break;
     }
-    if (option_error) dbtool_usage(usage_table);
-    if (optind >= argc) {
-        std::fprintf(stderr, "%s: Missing command\n", dbtool_program);
-        dbtool_usage(usage_table);
-    }
+  }
+  if (option_error) dbtool_usage(usage_table);
+  if (optind >= argc) {
+    std::fprintf(stderr, "%s: Missing command\n", dbtool_program);
+    dbtool_usage(usage_table);
+  }
 
-    debug_init(flags.c_str(), stderr);
-    if (idb__init() != 0) {
-        std::fprintf(stderr, "%s: Unable to initiate session\n", dbtool_program);
-        return EXIT_TOOL_FAILURE;
-    }
-    if (idb_logon(user.c_str(), password.c_str()) != 0) {
-        dbtool_error("idb_logon failed");
-        tool_exit(EXIT_TOOL_FAILURE);
-    }
+  debug_init(flags.c_str(), stderr);
+  if (idb__init() != 0) {
+    std::fprintf(stderr, "%s: Unable to initiate session\n", dbtool_program);
+    return EXIT_TOOL_FAILURE;
+  }
+  if (idb_logon(user.c_str(), password.c_str()) != 0) {
+    dbtool_error("idb_logon failed");
+    tool_exit(EXIT_TOOL_FAILURE);
+  }
 
-    char text[IDB_STATUS_TEXT_MAX];
-    int server = Mgmt_open(host.c_str(), service.c_str());
-    if (server <= 0) {
-        if (server < 0)
-            std::fprintf(stderr, "%s: Unable to connect server %s:%s\n", dbtool_program, host.c_str(),
-                         service.c_str());
-        else
-            std::fprintf(stderr, "%s: Sorry - server %s:%s has insufficient capabilities\n", dbtool_program,
-                         host.c_str(), service.c_str());
-        idb__last_status_text(text, sizeof text, nullptr);
-        dbtool_error(text);
-        tool_exit(EXIT_TOOL_FAILURE);
-    }
+  char text[IDB_STATUS_TEXT_MAX];
+  int server = Mgmt_open(host.c_str(), service.c_str());
+  if (server <= 0) {
+    if (server < 0)
+      std::fprintf(stderr, "%s: Unable to connect server %s:%s\n", dbtool_program, host.c_str(), service.c_str());
+    else
+      std::fprintf(stderr, "%s: Sorry - server %s:%s has insufficient capabilities\n", dbtool_program, host.c_str(),
+                   service.c_str());
+    idb__last_status_text(text, sizeof text, nullptr);
+    dbtool_error(text);
+    tool_exit(EXIT_TOOL_FAILURE);
+  }
 
-    char* reply = Mgmt_command(server, argc - optind, argv + optind);
-    int code = EXIT_TOOL_OK;
-    if (reply) {
-        std::fputs(reply, stdout);
-        std::free(reply);
-    } else {
-        // The server refused the command or the exchange failed: say so and
-        // end with 1 rather than report success.
-        idb__last_status_text(text, sizeof text, nullptr);
-        dbtool_error(text);
-        code = EXIT_TOOL_FAILURE;
-    }
-    Mgmt_close(server);
-    tool_exit(code);
+  char* reply = Mgmt_command(server, argc - optind, argv + optind);
+  int code = EXIT_TOOL_OK;
+  if (reply) {
+    std::fputs(reply, stdout);
+    std::free(reply);
+  } else {
+    // The server refused the command or the exchange failed: say so and
+    // end with 1 rather than report success.
+    idb__last_status_text(text, sizeof text, nullptr);
+    dbtool_error(text);
+    code = EXIT_TOOL_FAILURE;
+  }
+  Mgmt_close(server);
+  tool_exit(code);
 }

@@ -21,39 +21,39 @@
 
 // The parser's automaton as plain tables (copied from the generated parser).
 struct LfParserTables {
-    std::vector<int> pact;       // per state: index into `table`, or `pact_ninf`
-    std::vector<int> defact;     // per state: default rule + 1, 0 = error
-    std::vector<int> pgoto;      // per nonterminal: index into `table` for gotos
-    std::vector<int> defgoto;    // per nonterminal: default goto state
-    std::vector<int> table;      // shifts (> 0) and reductions (<= 0)
-    std::vector<int> check;      // the symbol (or state) an entry of `table` is for
-    std::vector<int> stos;       // per state: the symbol that enters it
-    std::vector<int> r1;         // per rule + 1: left-hand symbol
-    std::vector<int> r2;         // per rule + 1: length of the right-hand side
-    std::vector<int> translate;  // token number -> symbol
-    std::vector<std::string> names;  // per symbol, as the parser spells it
-    bool (*table_is_error)(int value);
-    int pact_ninf;
-    int final_state;    // entered by shifting the end of input: accept
-    int ntokens;        // symbols below this are tokens
-    int max_token;      // highest token number `translate` knows
-    int eof_symbol;
-    int error_symbol;
-    int undef_symbol;
-    int error_token;    // token number the scanner returns for a scan error
-    int undef_token;
-    int max_depth;      // the parser's stack limit
+  std::vector<int> pact;           // per state: index into `table`, or `pact_ninf`
+  std::vector<int> defact;         // per state: default rule + 1, 0 = error
+  std::vector<int> pgoto;          // per nonterminal: index into `table` for gotos
+  std::vector<int> defgoto;        // per nonterminal: default goto state
+  std::vector<int> table;          // shifts (> 0) and reductions (<= 0)
+  std::vector<int> check;          // the symbol (or state) an entry of `table` is for
+  std::vector<int> stos;           // per state: the symbol that enters it
+  std::vector<int> r1;             // per rule + 1: left-hand symbol
+  std::vector<int> r2;             // per rule + 1: length of the right-hand side
+  std::vector<int> translate;      // token number -> symbol
+  std::vector<std::string> names;  // per symbol, as the parser spells it
+  bool (*table_is_error)(int value);
+  int pact_ninf;
+  int final_state;  // entered by shifting the end of input: accept
+  int ntokens;      // symbols below this are tokens
+  int max_token;    // highest token number `translate` knows
+  int eof_symbol;
+  int error_symbol;
+  int undef_symbol;
+  int error_token;  // token number the scanner returns for a scan error
+  int undef_token;
+  int max_depth;  // the parser's stack limit
 };
 
 struct LfTrace {
-    const LfParserTables* tables;
-    FILE* out;
-    std::vector<int> stack;
-    int lookahead;          // token number, or LF_TRACE_NO_TOKEN
-    int error_status;       // tokens to shift before errors are reported again
-    bool waiting_report;    // a syntax error's lines wait for its message
-    bool done;              // accepted, aborted or lost its way
-    std::string held;       // lines held back until the error is reported
+  const LfParserTables* tables;
+  FILE* out;
+  std::vector<int> stack;
+  int lookahead;        // token number, or LF_TRACE_NO_TOKEN
+  int error_status;     // tokens to shift before errors are reported again
+  bool waiting_report;  // a syntax error's lines wait for its message
+  bool done;            // accepted, aborted or lost its way
+  std::string held;     // lines held back until the error is reported
 };
 
 enum { LF_TRACE_NO_TOKEN = -2 };

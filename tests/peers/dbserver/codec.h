@@ -12,41 +12,41 @@ namespace dbserver {
 using Bytes = std::vector<unsigned char>;
 
 class Reader {
-public:
-    Reader(const Bytes& data, bool big_endian) : data_(data), big_(big_endian) {}
-    bool ok() const { return ok_; }
-    size_t remaining() const { return data_.size() - pos_; }
-    size_t position() const { return pos_; }
-    uint16_t u16();
-    uint32_t u32();
-    int32_t i32() { return static_cast<int32_t>(u32()); }
-    // A 16-bit length counting the NUL, then the bytes with the NUL.
-    std::string str();
-    std::string raw(size_t n);
+ public:
+  Reader(const Bytes& data, bool big_endian) : data_(data), big_(big_endian) {}
+  bool ok() const { return ok_; }
+  size_t remaining() const { return data_.size() - pos_; }
+  size_t position() const { return pos_; }
+  uint16_t u16();
+  uint32_t u32();
+  int32_t i32() { return static_cast<int32_t>(u32()); }
+  // A 16-bit length counting the NUL, then the bytes with the NUL.
+  std::string str();
+  std::string raw(size_t n);
 
-private:
-    bool take(size_t n, const unsigned char** p);
-    const Bytes& data_;
-    size_t pos_ = 0;
-    bool big_;
-    bool ok_ = true;
+ private:
+  bool take(size_t n, const unsigned char** p);
+  const Bytes& data_;
+  size_t pos_ = 0;
+  bool big_;
+  bool ok_ = true;
 };
 
 class Writer {
-public:
-    explicit Writer(bool big_endian) : big_(big_endian) {}
-    void u16(uint16_t v);
-    void u32(uint32_t v);
-    void i32(int32_t v) { u32(static_cast<uint32_t>(v)); }
-    void str(const std::string& s);
-    void raw(const std::string& s) { out_.insert(out_.end(), s.begin(), s.end()); }
-    const Bytes& bytes() const { return out_; }
-    // The frame: a 32-bit big-endian length, then the body.
-    Bytes frame() const;
+ public:
+  explicit Writer(bool big_endian) : big_(big_endian) {}
+  void u16(uint16_t v);
+  void u32(uint32_t v);
+  void i32(int32_t v) { u32(static_cast<uint32_t>(v)); }
+  void str(const std::string& s);
+  void raw(const std::string& s) { out_.insert(out_.end(), s.begin(), s.end()); }
+  const Bytes& bytes() const { return out_; }
+  // The frame: a 32-bit big-endian length, then the body.
+  Bytes frame() const;
 
-private:
-    Bytes out_;
-    bool big_;
+ private:
+  Bytes out_;
+  bool big_;
 };
 
 }  // namespace dbserver

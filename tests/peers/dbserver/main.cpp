@@ -37,147 +37,154 @@ const char kUsage[] =
     "  --stdin              end when standard input ends\n";
 
 bool parse_number(const char* text, int base, unsigned long max, unsigned long& out) {
-    char* end = nullptr;
-    errno = 0;
-    unsigned long v = std::strtoul(text, &end, base);
-    if (errno || !*text || *end || v > max) return false;
-    out = v;
-    return true;
+  char* end = nullptr;
+  errno = 0;
+  unsigned long v = std::strtoul(text, &end, base);
+  if (errno || !*text || *end || v > max) return false;
+  out = v;
+  return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    using dbserver::State;
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
-    signal(SIGPIPE, SIG_IGN);
+  using dbserver::State;
+  prctl(PR_SET_PDEATHSIG, SIGTERM);
+  signal(SIGPIPE, SIG_IGN);
 
-    State state;
-    unsigned long port = 0;
-    bool watch_stdin = false;
-    std::string users_path, log_path;
-    enum { O_PORT = 1, O_ORDER, O_CHARSET, O_CAPS, O_REV, O_SUGG, O_MAX, O_CHAL, O_USERS, O_LOG, O_FAULT, O_STDIN, O_GSIZE };
-    static const struct option options[] = {
-        {"port", required_argument, nullptr, O_PORT},
-        {"byte-order", required_argument, nullptr, O_ORDER},
-        {"charset", required_argument, nullptr, O_CHARSET},
-        {"capabilities", required_argument, nullptr, O_CAPS},
-        {"revision", required_argument, nullptr, O_REV},
-        {"suggested-bufsz", required_argument, nullptr, O_SUGG},
-        {"max-bufsz", required_argument, nullptr, O_MAX},
-        {"challenge", required_argument, nullptr, O_CHAL},
-        {"users", required_argument, nullptr, O_USERS},
-        {"log", required_argument, nullptr, O_LOG},
-        {"fault", required_argument, nullptr, O_FAULT},
-        {"stdin", no_argument, nullptr, O_STDIN},
-        {"greeting-size", required_argument, nullptr, O_GSIZE},
-        {nullptr, 0, nullptr, 0},
-    };
-    int opt;
-    unsigned long v;
-    while ((opt = getopt_long(argc, argv, "", options, nullptr)) != -1) {
-        bool ok = true;
-        switch (opt) {
-        case O_PORT: ok = parse_number(optarg, 10, 65535, port); break;
-        case O_ORDER:
-            ok = parse_number(optarg, 10, 65535, v) && (v == 1234 || v == 4321);
-            state.config.byte_order = static_cast<int>(v);
-            break;
-        case O_CHARSET: state.config.charset = optarg; break;
-        case O_CAPS:
-            ok = parse_number(optarg, 16, 0xffffffffUL, v);
-            state.config.capabilities = static_cast<uint32_t>(v);
-            break;
-        case O_REV:
-            ok = parse_number(optarg, 16, 0xffff, v);
-            state.config.revision = static_cast<uint16_t>(v);
-            break;
-        case O_SUGG:
-            ok = parse_number(optarg, 10, 0xffffffffUL, v);
-            state.config.suggested_bufsz = static_cast<uint32_t>(v);
-            break;
-        case O_MAX:
-            ok = parse_number(optarg, 10, 0xffffffffUL, v);
-            state.config.max_bufsz = static_cast<uint32_t>(v);
-            break;
-        case O_CHAL: state.config.challenge = optarg; break;
-        case O_USERS: users_path = optarg; break;
-        case O_LOG: log_path = optarg; break;
-        case O_FAULT: state.config.faults.insert(optarg); break;
-        case O_STDIN: watch_stdin = true; break;
-        case O_GSIZE:
-            ok = parse_number(optarg, 10, 4096, v);
-            state.config.greeting_size = static_cast<unsigned>(v);
-            break;
-        default: ok = false; break;
-        }
-        if (!ok) {
-            std::fputs(kUsage, stderr);
-            return 2;
-        }
+  State state;
+  unsigned long port = 0;
+  bool watch_stdin = false;
+  std::string users_path, log_path;
+  enum {
+    O_PORT = 1,
+    O_ORDER,
+    O_CHARSET,
+    O_CAPS,
+    O_REV,
+    O_SUGG,
+    O_MAX,
+    O_CHAL,
+    O_USERS,
+    O_LOG,
+    O_FAULT,
+    O_STDIN,
+    O_GSIZE
+  };
+  static const struct option options[] = {
+      {"port", required_argument, nullptr, O_PORT},           {"byte-order", required_argument, nullptr, O_ORDER},
+      {"charset", required_argument, nullptr, O_CHARSET},     {"capabilities", required_argument, nullptr, O_CAPS},
+      {"revision", required_argument, nullptr, O_REV},        {"suggested-bufsz", required_argument, nullptr, O_SUGG},
+      {"max-bufsz", required_argument, nullptr, O_MAX},       {"challenge", required_argument, nullptr, O_CHAL},
+      {"users", required_argument, nullptr, O_USERS},         {"log", required_argument, nullptr, O_LOG},
+      {"fault", required_argument, nullptr, O_FAULT},         {"stdin", no_argument, nullptr, O_STDIN},
+      {"greeting-size", required_argument, nullptr, O_GSIZE}, {nullptr, 0, nullptr, 0},
+  };
+  int opt;
+  unsigned long v;
+  while ((opt = getopt_long(argc, argv, "", options, nullptr)) != -1) {
+    bool ok = true;
+    switch (opt) {
+      case O_PORT: ok = parse_number(optarg, 10, 65535, port); break;
+      case O_ORDER:
+        ok = parse_number(optarg, 10, 65535, v) && (v == 1234 || v == 4321);
+        state.config.byte_order = static_cast<int>(v);
+        break;
+      case O_CHARSET: state.config.charset = optarg; break;
+      case O_CAPS:
+        ok = parse_number(optarg, 16, 0xffffffffUL, v);
+        state.config.capabilities = static_cast<uint32_t>(v);
+        break;
+      case O_REV:
+        ok = parse_number(optarg, 16, 0xffff, v);
+        state.config.revision = static_cast<uint16_t>(v);
+        break;
+      case O_SUGG:
+        ok = parse_number(optarg, 10, 0xffffffffUL, v);
+        state.config.suggested_bufsz = static_cast<uint32_t>(v);
+        break;
+      case O_MAX:
+        ok = parse_number(optarg, 10, 0xffffffffUL, v);
+        state.config.max_bufsz = static_cast<uint32_t>(v);
+        break;
+      case O_CHAL: state.config.challenge = optarg; break;
+      case O_USERS: users_path = optarg; break;
+      case O_LOG: log_path = optarg; break;
+      case O_FAULT: state.config.faults.insert(optarg); break;
+      case O_STDIN: watch_stdin = true; break;
+      case O_GSIZE:
+        ok = parse_number(optarg, 10, 4096, v);
+        state.config.greeting_size = static_cast<unsigned>(v);
+        break;
+      default: ok = false; break;
     }
-    if (optind != argc) {
-        std::fputs(kUsage, stderr);
-        return 2;
+    if (!ok) {
+      std::fputs(kUsage, stderr);
+      return 2;
     }
-    if (!users_path.empty()) {
-        std::string error;
-        if (!dbserver::load_users(users_path, state, error)) {
-            std::fprintf(stderr, "dbserver: %s\n", error.c_str());
-            return 1;
-        }
+  }
+  if (optind != argc) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  if (!users_path.empty()) {
+    std::string error;
+    if (!dbserver::load_users(users_path, state, error)) {
+      std::fprintf(stderr, "dbserver: %s\n", error.c_str());
+      return 1;
     }
-    if (!log_path.empty()) {
-        state.log = std::fopen(log_path.c_str(), "a");
-        if (!state.log) {
-            std::fprintf(stderr, "dbserver: cannot write log %s\n", log_path.c_str());
-            return 1;
-        }
+  }
+  if (!log_path.empty()) {
+    state.log = std::fopen(log_path.c_str(), "a");
+    if (!state.log) {
+      std::fprintf(stderr, "dbserver: cannot write log %s\n", log_path.c_str());
+      return 1;
     }
+  }
 
-    int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    struct sockaddr_in addr;
-    std::memset(&addr, 0, sizeof addr);
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    socklen_t len = sizeof addr;
-    if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(listener, 16) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        std::fprintf(stderr, "dbserver: cannot listen: %s\n", std::strerror(errno));
-        return 1;
-    }
-    std::printf("%d\n", ntohs(addr.sin_port));
-    std::fflush(stdout);
+  int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int one = 1;
+  setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  struct sockaddr_in addr;
+  std::memset(&addr, 0, sizeof addr);
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = htons(static_cast<uint16_t>(port));
+  socklen_t len = sizeof addr;
+  if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      listen(listener, 16) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+    std::fprintf(stderr, "dbserver: cannot listen: %s\n", std::strerror(errno));
+    return 1;
+  }
+  std::printf("%d\n", ntohs(addr.sin_port));
+  std::fflush(stdout);
 
-    std::vector<std::unique_ptr<dbserver::Session>> sessions;
-    int next_number = 1;
-    for (;;) {
-        std::vector<struct pollfd> fds;
-        fds.push_back({listener, POLLIN, 0});
-        if (watch_stdin) fds.push_back({0, POLLIN, 0});
-        size_t first_session = fds.size();
-        for (auto& s : sessions) fds.push_back({s->fd(), POLLIN, 0});
-        int rc = poll(fds.data(), fds.size(), -1);
-        if (rc < 0) {
-            if (errno == EINTR) continue;
-            return 1;
-        }
-        if (watch_stdin && fds[1].revents) {
-            char sink[256];
-            if (read(0, sink, sizeof sink) <= 0) break;
-        }
-        for (size_t i = first_session; i < fds.size(); ++i)
-            if (fds[i].revents) sessions[i - first_session]->on_readable();
-        std::erase_if(sessions, [](const auto& s) { return s->closed(); });
-        if (fds[0].revents & POLLIN) {
-            int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd >= 0) sessions.push_back(std::make_unique<dbserver::Session>(state, fd, next_number++));
-        }
+  std::vector<std::unique_ptr<dbserver::Session>> sessions;
+  int next_number = 1;
+  for (;;) {
+    std::vector<struct pollfd> fds;
+    fds.push_back({listener, POLLIN, 0});
+    if (watch_stdin) fds.push_back({0, POLLIN, 0});
+    size_t first_session = fds.size();
+    for (auto& s : sessions) fds.push_back({s->fd(), POLLIN, 0});
+    int rc = poll(fds.data(), fds.size(), -1);
+    if (rc < 0) {
+      if (errno == EINTR) continue;
+      return 1;
     }
-    sessions.clear();
-    if (state.log) std::fclose(state.log);
-    return 0;
+    if (watch_stdin && fds[1].revents) {
+      char sink[256];
+      if (read(0, sink, sizeof sink) <= 0) break;
+    }
+    for (size_t i = first_session; i < fds.size(); ++i)
+      if (fds[i].revents) sessions[i - first_session]->on_readable();
+    std::erase_if(sessions, [](const auto& s) { return s->closed(); });
+    if (fds[0].revents & POLLIN) {
+      int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd >= 0) sessions.push_back(std::make_unique<dbserver::Session>(state, fd, next_number++));
+    }
+  }
+  sessions.clear();
+  if (state.log) std::fclose(state.log);
+  return 0;
 }

@@ -24,8 +24,8 @@ const char kHelp[] =
     "  fail code [text]  - answer with a management failure\n";
 
 struct Usage {
-    const char* name;
-    const char* text;
+  const char* name;
+  const char* text;
 };
 
 const Usage kUsages[] = {
@@ -39,289 +39,290 @@ const Usage kUsages[] = {
 }  // namespace
 
 void State::note(int session, const char* format, ...) {
-    if (!log) return;
-    std::fprintf(log, "session %d: ", session);
-    va_list args;
-    va_start(args, format);
-    std::vfprintf(log, format, args);
-    va_end(args);
-    std::fputc('\n', log);
-    std::fflush(log);
+  if (!log) return;
+  std::fprintf(log, "session %d: ", session);
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(log, format, args);
+  va_end(args);
+  std::fputc('\n', log);
+  std::fflush(log);
 }
 
 Session::Session(State& state, int fd, int number) : state_(state), fd_(fd), number_(number) {
-    ++state_.sessions_total;
-    ++state_.sessions_open;
-    challenge_ = state_.config.challenge.empty() ? "challenge-" + std::to_string(number) : state_.config.challenge;
-    big_ = state_.config.byte_order == 4321;
-    state_.note(number_, "open");
+  ++state_.sessions_total;
+  ++state_.sessions_open;
+  challenge_ = state_.config.challenge.empty() ? "challenge-" + std::to_string(number) : state_.config.challenge;
+  big_ = state_.config.byte_order == 4321;
+  state_.note(number_, "open");
 }
 
 Session::~Session() { close_now("end"); }
 
 void Session::close_now(const char* why) {
-    if (fd_ < 0) return;
-    ::close(fd_);
-    fd_ = -1;
-    --state_.sessions_open;
-    state_.note(number_, "closed (%s)", why);
+  if (fd_ < 0) return;
+  ::close(fd_);
+  fd_ = -1;
+  --state_.sessions_open;
+  state_.note(number_, "closed (%s)", why);
 }
 
 void Session::on_readable() {
-    unsigned char chunk[8192];
-    ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
-    if (n < 0 && errno == EINTR) return;
-    if (n <= 0) {
-        close_now(n == 0 ? "client closed" : "receive failed");
-        return;
+  unsigned char chunk[8192];
+  ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
+  if (n < 0 && errno == EINTR) return;
+  if (n <= 0) {
+    close_now(n == 0 ? "client closed" : "receive failed");
+    return;
+  }
+  inbox_.insert(inbox_.end(), chunk, chunk + n);
+  while (fd_ >= 0 && inbox_.size() >= 4) {
+    uint32_t length = static_cast<uint32_t>(inbox_[0]) << 24 | static_cast<uint32_t>(inbox_[1]) << 16 |
+                      static_cast<uint32_t>(inbox_[2]) << 8 | inbox_[3];
+    if (length > kMaxRequest) {
+      close_now("request frame too long");
+      return;
     }
-    inbox_.insert(inbox_.end(), chunk, chunk + n);
-    while (fd_ >= 0 && inbox_.size() >= 4) {
-        uint32_t length = static_cast<uint32_t>(inbox_[0]) << 24 | static_cast<uint32_t>(inbox_[1]) << 16 |
-                          static_cast<uint32_t>(inbox_[2]) << 8 | inbox_[3];
-        if (length > kMaxRequest) {
-            close_now("request frame too long");
-            return;
-        }
-        if (inbox_.size() < 4 + static_cast<size_t>(length)) break;
-        Bytes body(inbox_.begin() + 4, inbox_.begin() + 4 + length);
-        inbox_.erase(inbox_.begin(), inbox_.begin() + 4 + length);
-        state_.note(number_, "recv %s", refcrypto::hex(body.data(), body.size()).c_str());
-        handle_frame(body);
-    }
+    if (inbox_.size() < 4 + static_cast<size_t>(length)) break;
+    Bytes body(inbox_.begin() + 4, inbox_.begin() + 4 + length);
+    inbox_.erase(inbox_.begin(), inbox_.begin() + 4 + length);
+    state_.note(number_, "recv %s", refcrypto::hex(body.data(), body.size()).c_str());
+    handle_frame(body);
+  }
 }
 
 void Session::handle_frame(const Bytes& body) {
-    if (!greeted_)
-        greeting(body);
-    else
-        request(body);
+  if (!greeted_)
+    greeting(body);
+  else
+    request(body);
 }
 
 void Session::send_frame(const Bytes& frame) {
-    size_t sent = 0;
-    while (fd_ >= 0 && sent < frame.size()) {
-        ssize_t n = ::send(fd_, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            close_now("send failed");
-            return;
-        }
-        sent += static_cast<size_t>(n);
+  size_t sent = 0;
+  while (fd_ >= 0 && sent < frame.size()) {
+    ssize_t n = ::send(fd_, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      close_now("send failed");
+      return;
     }
+    sent += static_cast<size_t>(n);
+  }
 }
 
 void Session::greeting(const Bytes& body) {
-    const Config& cfg = state_.config;
-    Reader in(body, true);
-    std::string magic = in.raw(8);
-    uint16_t revision = in.u16();
-    uint16_t order = in.u16();
-    std::string platform = in.str();
-    std::string charset = in.str();
-    std::string user = in.str();
-    if (!in.ok() || magic != "YQ.DBSRV" || in.remaining() != 0) {
-        close_now("malformed greeting");
-        return;
-    }
-    state_.note(number_, "greeting revision=%u order=%u platform=\"%s\" charset=\"%s\" user=\"%s\"", revision,
-                order, platform.c_str(), charset.c_str(), user.c_str());
-    greeted_ = true;
+  const Config& cfg = state_.config;
+  Reader in(body, true);
+  std::string magic = in.raw(8);
+  uint16_t revision = in.u16();
+  uint16_t order = in.u16();
+  std::string platform = in.str();
+  std::string charset = in.str();
+  std::string user = in.str();
+  if (!in.ok() || magic != "YQ.DBSRV" || in.remaining() != 0) {
+    close_now("malformed greeting");
+    return;
+  }
+  state_.note(number_, "greeting revision=%u order=%u platform=\"%s\" charset=\"%s\" user=\"%s\"", revision, order,
+              platform.c_str(), charset.c_str(), user.c_str());
+  greeted_ = true;
 
-    Writer out(true);
-    out.u16(0);
-    out.u16(0);
-    out.u16(cfg.has("bad-revision") ? 0x0100 : cfg.revision);
-    out.u16(static_cast<uint16_t>(cfg.byte_order));
-    // Padding goes into the platform name: past the greeting limit for the
-    // fault, or up to an exact size.
-    std::string reply_charset = cfg.has("unknown-charset") ? "EBCDIC" : cfg.charset;
-    std::string reply_platform = cfg.platform;
-    if (cfg.has("greeting-too-long")) reply_platform += std::string(300, '.');
-    size_t fixed = out.bytes().size() + 3 + (reply_charset.size() + 3) + 12 + (challenge_.size() + 3);
-    if (cfg.greeting_size > fixed + reply_platform.size())
-        reply_platform += std::string(cfg.greeting_size - fixed - reply_platform.size(), '.');
-    out.str(reply_platform);
-    out.str(reply_charset);
-    out.u32(cfg.capabilities);
-    out.u32(cfg.suggested_bufsz);
-    out.u32(cfg.max_bufsz);
-    out.str(challenge_);
-    send_frame(out.frame());
+  Writer out(true);
+  out.u16(0);
+  out.u16(0);
+  out.u16(cfg.has("bad-revision") ? 0x0100 : cfg.revision);
+  out.u16(static_cast<uint16_t>(cfg.byte_order));
+  // Padding goes into the platform name: past the greeting limit for the
+  // fault, or up to an exact size.
+  std::string reply_charset = cfg.has("unknown-charset") ? "EBCDIC" : cfg.charset;
+  std::string reply_platform = cfg.platform;
+  if (cfg.has("greeting-too-long")) reply_platform += std::string(300, '.');
+  size_t fixed = out.bytes().size() + 3 + (reply_charset.size() + 3) + 12 + (challenge_.size() + 3);
+  if (cfg.greeting_size > fixed + reply_platform.size())
+    reply_platform += std::string(cfg.greeting_size - fixed - reply_platform.size(), '.');
+  out.str(reply_platform);
+  out.str(reply_charset);
+  out.u32(cfg.capabilities);
+  out.u32(cfg.suggested_bufsz);
+  out.u32(cfg.max_bufsz);
+  out.str(challenge_);
+  send_frame(out.frame());
 }
 
 void Session::request(const Bytes& body) {
-    const Config& cfg = state_.config;
-    Reader in(body, big_);
-    uint16_t id = in.u16();
-    uint16_t cls = in.u16();
-    uint16_t op = in.u16();
-    if (!in.ok()) {
-        close_now("malformed request header");
-        return;
-    }
-    if (cfg.has("close-on-request")) {
-        close_now("fault close-on-request");
-        return;
-    }
-    if (cfg.has("close-mid-frame")) {
-        // A length word promising more than follows, then the end.
-        Bytes partial = {0, 0, 0, 64, static_cast<unsigned char>(big_ ? id >> 8 : id),
-                         static_cast<unsigned char>(big_ ? id : id >> 8), 0, 0};
-        send_frame(partial);
-        close_now("fault close-mid-frame");
-        return;
-    }
-    if (cls == 3 && op == 14)
-        logon(id, in);
-    else if (cls == 6 && op == 1)
-        management(id, in);
-    else
-        unsupported(id, cls);
+  const Config& cfg = state_.config;
+  Reader in(body, big_);
+  uint16_t id = in.u16();
+  uint16_t cls = in.u16();
+  uint16_t op = in.u16();
+  if (!in.ok()) {
+    close_now("malformed request header");
+    return;
+  }
+  if (cfg.has("close-on-request")) {
+    close_now("fault close-on-request");
+    return;
+  }
+  if (cfg.has("close-mid-frame")) {
+    // A length word promising more than follows, then the end.
+    Bytes partial = {
+        0, 0, 0, 64, static_cast<unsigned char>(big_ ? id >> 8 : id), static_cast<unsigned char>(big_ ? id : id >> 8),
+        0, 0};
+    send_frame(partial);
+    close_now("fault close-mid-frame");
+    return;
+  }
+  if (cls == 3 && op == 14)
+    logon(id, in);
+  else if (cls == 6 && op == 1)
+    management(id, in);
+  else
+    unsupported(id, cls);
 }
 
 void Session::reply(uint16_t id, const Writer& body) {
-    const Config& cfg = state_.config;
-    uint16_t reply_id = cfg.has("wrong-reply-id") ? static_cast<uint16_t>(id - 1) : id;
-    if (cfg.has("message")) {
-        Writer note(big_);
-        note.u16(reply_id);
-        note.u16(1);
-        note.str("stand-in notice for request " + std::to_string(id));
-        send_frame(note.frame());
-    }
-    Writer out(big_);
-    out.u16(reply_id);
-    if (cfg.has("bad-message-flag")) {
-        out.u16(2);
-        out.str("a flag this protocol does not know");
-    } else {
-        out.u16(0);
-    }
-    Bytes whole = out.bytes();
-    whole.insert(whole.end(), body.bytes().begin(), body.bytes().end());
-    Writer framed(big_);
-    framed.raw(std::string(whole.begin(), whole.end()));
-    Bytes frame = framed.frame();
-    if (cfg.has("oversize-reply")) {
-        // Announce a length beyond any limit, then stop.
-        frame.resize(4);
-        frame[0] = 0x7f;
-    }
-    send_frame(frame);
+  const Config& cfg = state_.config;
+  uint16_t reply_id = cfg.has("wrong-reply-id") ? static_cast<uint16_t>(id - 1) : id;
+  if (cfg.has("message")) {
+    Writer note(big_);
+    note.u16(reply_id);
+    note.u16(1);
+    note.str("stand-in notice for request " + std::to_string(id));
+    send_frame(note.frame());
+  }
+  Writer out(big_);
+  out.u16(reply_id);
+  if (cfg.has("bad-message-flag")) {
+    out.u16(2);
+    out.str("a flag this protocol does not know");
+  } else {
+    out.u16(0);
+  }
+  Bytes whole = out.bytes();
+  whole.insert(whole.end(), body.bytes().begin(), body.bytes().end());
+  Writer framed(big_);
+  framed.raw(std::string(whole.begin(), whole.end()));
+  Bytes frame = framed.frame();
+  if (cfg.has("oversize-reply")) {
+    // Announce a length beyond any limit, then stop.
+    frame.resize(4);
+    frame[0] = 0x7f;
+  }
+  send_frame(frame);
 }
 
 void Session::logon(uint16_t id, Reader& in) {
-    std::string user = in.str();
-    std::string password_hex = in.str();
-    int32_t status = 0;
-    std::string plain;
-    if (!in.ok()) {
-        status = -21;
-    } else if (state_.config.has("refuse-logon")) {
-        status = -5;
-    } else if (!decrypt_password(challenge_, password_hex, plain)) {
-        status = -4;
-    } else if (state_.users_required) {
-        auto found = state_.users.find(user);
-        if (found == state_.users.end())
-            status = -3;
-        else if (found->second != refcrypto::md5_hex(plain))
-            status = -4;
-    }
-    if (status == 0) {
-        logged_on_ = true;
-        user_ = user;
-    }
-    state_.note(number_, "logon user=\"%s\" status=%d", user.c_str(), status);
-    Writer body(big_);
-    body.u16(0x0001);  // status word 0 only
-    for (int i = 0; i < 10; ++i) body.i32(i == 0 ? status : 0);
-    reply(id, body);
+  std::string user = in.str();
+  std::string password_hex = in.str();
+  int32_t status = 0;
+  std::string plain;
+  if (!in.ok()) {
+    status = -21;
+  } else if (state_.config.has("refuse-logon")) {
+    status = -5;
+  } else if (!decrypt_password(challenge_, password_hex, plain)) {
+    status = -4;
+  } else if (state_.users_required) {
+    auto found = state_.users.find(user);
+    if (found == state_.users.end())
+      status = -3;
+    else if (found->second != refcrypto::md5_hex(plain))
+      status = -4;
+  }
+  if (status == 0) {
+    logged_on_ = true;
+    user_ = user;
+  }
+  state_.note(number_, "logon user=\"%s\" status=%d", user.c_str(), status);
+  Writer body(big_);
+  body.u16(0x0001);  // status word 0 only
+  for (int i = 0; i < 10; ++i) body.i32(i == 0 ? status : 0);
+  reply(id, body);
 }
 
 void Session::management(uint16_t id, Reader& in) {
-    uint16_t count = in.u16();
-    std::vector<std::string> words;
-    for (uint16_t i = 0; i < count && in.ok(); ++i) words.push_back(in.str());
-    int32_t status = 0;
-    std::string text;
-    if (!in.ok() || words.empty()) {
-        status = -1;
-        text = "malformed management request";
-    } else if ((state_.config.capabilities & 0x08) && !logged_on_) {
-        status = -5;
-        text = "not logged on";
-    } else {
-        text = command(words, status);
-    }
-    std::string joined;
-    for (const std::string& w : words) joined += (joined.empty() ? "" : " ") + w;
-    state_.note(number_, "mgmt \"%s\" status=%d", joined.c_str(), status);
-    Writer body(big_);
-    body.i32(status);
-    if (state_.config.has("no-nul")) {
-        // A string whose counted bytes lack their NUL.
-        body.u16(static_cast<uint16_t>(text.size()));
-        body.raw(text);
-    } else {
-        body.str(text);
-    }
-    reply(id, body);
+  uint16_t count = in.u16();
+  std::vector<std::string> words;
+  for (uint16_t i = 0; i < count && in.ok(); ++i) words.push_back(in.str());
+  int32_t status = 0;
+  std::string text;
+  if (!in.ok() || words.empty()) {
+    status = -1;
+    text = "malformed management request";
+  } else if ((state_.config.capabilities & 0x08) && !logged_on_) {
+    status = -5;
+    text = "not logged on";
+  } else {
+    text = command(words, status);
+  }
+  std::string joined;
+  for (const std::string& w : words) joined += (joined.empty() ? "" : " ") + w;
+  state_.note(number_, "mgmt \"%s\" status=%d", joined.c_str(), status);
+  Writer body(big_);
+  body.i32(status);
+  if (state_.config.has("no-nul")) {
+    // A string whose counted bytes lack their NUL.
+    body.u16(static_cast<uint16_t>(text.size()));
+    body.raw(text);
+  } else {
+    body.str(text);
+  }
+  reply(id, body);
 }
 
 std::string Session::command(const std::vector<std::string>& words, int32_t& status) {
-    const std::string& verb = words[0];
-    if (verb == "help") {
-        if (words.size() == 1) return kHelp;
-        for (const Usage& u : kUsages)
-            if (words[1] == u.name) return u.text;
-        status = -2;
-        return "Unknown command: " + words[1];
-    }
-    if (verb == "status") {
-        const Config& cfg = state_.config;
-        char caps[16];
-        std::snprintf(caps, sizeof caps, "0x%02x", cfg.capabilities);
-        std::string text = "server: varnica stand-in\n";
-        text += "byte order: " + std::to_string(cfg.byte_order) + "\n";
-        text += "charset: " + cfg.charset + "\n";
-        text += std::string("capabilities: ") + caps + "\n";
-        text += "sessions: " + std::to_string(state_.sessions_open) + " open, " +
-                std::to_string(state_.sessions_total) + " since start\n";
-        if (words.size() > 1 && words[1] == "all")
-            text += "session " + std::to_string(number_) + ": user \"" + user_ + "\"\n";
-        return text;
-    }
-    if (verb == "users") {
-        std::string text;
-        for (const auto& u : state_.users) text += u.first + "\n";
-        return text;
-    }
-    if (verb == "echo") {
-        std::string text;
-        for (size_t i = 1; i < words.size(); ++i) text += words[i] + "\n";
-        return text;
-    }
-    if (verb == "fail") {
-        status = words.size() > 1 ? std::atoi(words[1].c_str()) : -1;
-        if (status == 0) status = -1;
-        return words.size() > 2 ? words[2] : "requested failure";
-    }
+  const std::string& verb = words[0];
+  if (verb == "help") {
+    if (words.size() == 1) return kHelp;
+    for (const Usage& u : kUsages)
+      if (words[1] == u.name) return u.text;
     status = -2;
-    return "Unknown command: " + verb;
+    return "Unknown command: " + words[1];
+  }
+  if (verb == "status") {
+    const Config& cfg = state_.config;
+    char caps[16];
+    std::snprintf(caps, sizeof caps, "0x%02x", cfg.capabilities);
+    std::string text = "server: varnica stand-in\n";
+    text += "byte order: " + std::to_string(cfg.byte_order) + "\n";
+    text += "charset: " + cfg.charset + "\n";
+    text += std::string("capabilities: ") + caps + "\n";
+    text += "sessions: " + std::to_string(state_.sessions_open) + " open, " + std::to_string(state_.sessions_total) +
+            " since start\n";
+    if (words.size() > 1 && words[1] == "all")
+      text += "session " + std::to_string(number_) + ": user \"" + user_ + "\"\n";
+    return text;
+  }
+  if (verb == "users") {
+    std::string text;
+    for (const auto& u : state_.users) text += u.first + "\n";
+    return text;
+  }
+  if (verb == "echo") {
+    std::string text;
+    for (size_t i = 1; i < words.size(); ++i) text += words[i] + "\n";
+    return text;
+  }
+  if (verb == "fail") {
+    status = words.size() > 1 ? std::atoi(words[1].c_str()) : -1;
+    if (status == 0) status = -1;
+    return words.size() > 2 ? words[2] : "requested failure";
+  }
+  status = -2;
+  return "Unknown command: " + verb;
 }
 
 void Session::unsupported(uint16_t id, uint16_t cls) {
-    Writer body(big_);
-    if (cls == 3) {
-        body.u16(0x0001);
-        for (int i = 0; i < 10; ++i) body.i32(i == 0 ? -31 : 0);
-    } else {
-        body.i32(-1);
-        body.str("request not supported by this server");
-    }
-    reply(id, body);
+  Writer body(big_);
+  if (cls == 3) {
+    body.u16(0x0001);
+    for (int i = 0; i < 10; ++i) body.i32(i == 0 ? -31 : 0);
+  } else {
+    body.i32(-1);
+    body.str("request not supported by this server");
+  }
+  reply(id, body);
 }
 
 }  // namespace dbserver

@@ -59,10 +59,10 @@ TEST_F(OutputLocTest, LocationsFollowTheirLinesThroughEdits) {
 
   uint32_t ll, lc;
   ASSERT_TRUE(source.BeginAction(0, 0));
-  source.PasteArea("5 REM\r\n", 0, &ll, 0, &lc);       // a line above everything
-  source.DeleteArea(1, 2, 0, 0);                       // line "10 A=1" goes
-  source.PasteArea("X", 2, &ll, 0, &lc);               // typed in front of 30
-  source.PasteArea("\r\n", 3, &ll, 2, &lc);            // 40 split in two
+  source.PasteArea("5 REM\r\n", 0, &ll, 0, &lc);  // a line above everything
+  source.DeleteArea(1, 2, 0, 0);                  // line "10 A=1" goes
+  source.PasteArea("X", 2, &ll, 0, &lc);          // typed in front of 30
+  source.PasteArea("\r\n", 3, &ll, 2, &lc);       // 40 split in two
   source.EndAction();
   EXPECT_EQ(Lines(source), (std::vector<std::string>{"5 REM", "20 B=2", "X30 C=3", "40", " D=4"}));
   EXPECT_EQ(target(0), "<gone>");

@@ -112,14 +112,9 @@ TEST(TextAttrCodes, WriteStateWritesOnlyTheDifference) {
     const TextAttr* prev;
     std::string codes;
   } cases[] = {
-      {&fresh, nullptr, ""},
-      {&red, nullptr, S({ESC, 5})},
-      {&fresh, &red, S({ESC, 1})},
-      {&inv, nullptr, S({0x81})},
-      {&fresh, &inv, S({0x80})},
-      {&both, nullptr, S({ESC, 5, 0x92, 0x85})},
-      {&red, &both, S({0x94, 0x80})},
-      {&both, &both, ""},
+      {&fresh, nullptr, ""},          {&red, nullptr, S({ESC, 5})}, {&fresh, &red, S({ESC, 1})},
+      {&inv, nullptr, S({0x81})},     {&fresh, &inv, S({0x80})},    {&both, nullptr, S({ESC, 5, 0x92, 0x85})},
+      {&red, &both, S({0x94, 0x80})}, {&both, &both, ""},
   };
   for (const auto& c : cases) {
     char buf[TEXTATTR_STATE_MAX];
@@ -184,7 +179,8 @@ TEST(TextAttrCodes, ChangeEnhancementSetsAndResetsBits) {
 
 TEST(TextAttrCodes, WordCharacters) {
   for (int c : {int{'a'}, int{'Z'}, int{'0'}, int{'_'}, int{'$'}, 0xe9}) EXPECT_TRUE(IsWordChar(c)) << c;
-  for (int c : {0, int{' '}, int{'\t'}, int{'.'}, int{'-'}, int{'('}, int{'"'}, int{'~'}}) EXPECT_FALSE(IsWordChar(c)) << c;
+  for (int c : {0, int{' '}, int{'\t'}, int{'.'}, int{'-'}, int{'('}, int{'"'}, int{'~'}})
+    EXPECT_FALSE(IsWordChar(c)) << c;
 }
 
 class TextAttrChecks : public ThrowingChecks {};

@@ -20,7 +20,7 @@ uint32_t ShownColumns(const std::string& shown) {
 }
 
 class TextObjTest : public ThrowingChecks {
-protected:
+ protected:
   TextObj t;
   void Open() { ASSERT_TRUE(t.BeginAction(0, 0)); }
   void Close() { t.EndAction(); }
@@ -274,7 +274,18 @@ TEST_F(TextObjTest, FindTable) {
       // Colour codes take no column: the match is reported in display columns.
       {"colour codes", {S({ESC, 3, 'x', ESC, 1, 'a', 'b'})}, "ab", 0, 0, true, false, false, false, 1, 0, 1, false},
       {"attribute bytes", {S({'x', 0x81, 'a', 0x80, 'b', 'c'})}, "abc", 0, 0, true, false, false, true, 1, 0, 1, false},
-      {"attribute bytes as characters", {S({'x', 0x81, 'a', 'b'})}, "ab", 0, 0, true, false, false, false, 1, 0, 2,
+      {"attribute bytes as characters",
+       {S({'x', 0x81, 'a', 'b'})},
+       "ab",
+       0,
+       0,
+       true,
+       false,
+       false,
+       false,
+       1,
+       0,
+       2,
        false},
   };
   for (const FindCase& c : cases) {
@@ -361,8 +372,8 @@ TEST_F(TextObjTest, CopyAreaWithAndWithoutAttributes) {
       {1, 1, 1, 2, false, S({0x81, 'e'})},
   };
   for (const auto& c : cases) {
-    uint32_t size = c.attrs ? t.CopyArea(nullptr, 0, c.fl, c.ll, c.fc, c.lc)
-                            : t.CopyAreaPlain(nullptr, 0, c.fl, c.ll, c.fc, c.lc);
+    uint32_t size =
+        c.attrs ? t.CopyArea(nullptr, 0, c.fl, c.ll, c.fc, c.lc) : t.CopyAreaPlain(nullptr, 0, c.fl, c.ll, c.fc, c.lc);
     EXPECT_EQ(size, c.text.size() + 1);
     std::string buf(size, 'X');
     if (c.attrs)

@@ -77,11 +77,11 @@ inline std::vector<std::string> RenderAll(const TextObj& t) {
 
 // Failed checks throw SysAssertError while a test of this fixture runs.
 class ThrowingChecks : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { previous_ = Sys_SetAssertHandler(Sys_ThrowAssertHandler); }
   void TearDown() override { Sys_SetAssertHandler(previous_); }
 
-private:
+ private:
   SysAssertHandler previous_ = nullptr;
 };
 

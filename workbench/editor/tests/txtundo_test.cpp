@@ -39,7 +39,7 @@ std::ostream& operator<<(std::ostream& os, const State& s) {
 }
 
 class TextUndoTest : public ThrowingChecks {
-protected:
+ protected:
   TextObj t;
   void Edit(uint32_t line, uint32_t col, const std::function<void()>& f) {
     ASSERT_TRUE(t.BeginAction(line, col));
@@ -76,24 +76,50 @@ TEST_F(TextUndoTest, EveryKindOfChangeUndoesAndRedoesToTheSameBytes) {
     return a;
   };
   const RoundTrip cases[] = {
-      {"insert", base, true, [&](TextObj& t) { t.Line(0)->Insert(1, "XY", attr(t, 5, 0)); },
+      {"insert",
+       base,
+       true,
+       [&](TextObj& t) { t.Line(0)->Insert(1, "XY", attr(t, 5, 0)); },
        {"aX{c5}Y{c5}bc{c2}d{c2}", "e{c0,e1}f{c0,e1}g", "hij"}},
-      {"insert into enhanced text", base, true, [&](TextObj& t) { t.Line(1)->Insert(1, "Z", attr(t, 0, 0)); },
+      {"insert into enhanced text",
+       base,
+       true,
+       [&](TextObj& t) { t.Line(1)->Insert(1, "Z", attr(t, 0, 0)); },
        {"abc{c2}d{c2}", "e{c0,e1}Zf{c0,e1}g", "hij"}},
-      {"insert native", base, true, [](TextObj& t) { t.Line(2)->InsertNative(1, S({ESC, 4, 'Q'}).c_str()); },
+      {"insert native",
+       base,
+       true,
+       [](TextObj& t) {
+         t.Line(2)->InsertNative(1, S({ESC, 4, 'Q'}).c_str());
+       },
        {"abc{c2}d{c2}", "e{c0,e1}f{c0,e1}g", "hQ{c3}i{c3}j{c3}"}},
-      {"replace char", base, true, [&](TextObj& t) { t.Line(0)->ReplaceChar(2, 'R', attr(t, 0, 2)); },
+      {"replace char",
+       base,
+       true,
+       [&](TextObj& t) { t.Line(0)->ReplaceChar(2, 'R', attr(t, 0, 2)); },
        {"abR{c0,e2}d{c2}", "e{c0,e1}f{c0,e1}g", "hij"}},
       {"delete", base, true, [](TextObj& t) { t.Line(0)->Delete(1, 2); }, {"ad{c2}", "e{c0,e1}f{c0,e1}g", "hij"}},
-      {"delete to the end", base, true, [](TextObj& t) { t.Line(1)->Delete(1, 0); }, {"abc{c2}d{c2}", "e{c0,e1}", "hij"}},
-      {"split a line", base, true,
+      {"delete to the end",
+       base,
+       true,
+       [](TextObj& t) { t.Line(1)->Delete(1, 0); },
+       {"abc{c2}d{c2}", "e{c0,e1}", "hij"}},
+      {"split a line",
+       base,
+       true,
        [](TextObj& t) {
          uint32_t ll, lc;
          t.PasteArea("\r\n", 0, &ll, 3, &lc);
        },
        {"abc{c2}", "d{c2}", "e{c0,e1}f{c0,e1}g", "hij"}},
-      {"join two lines", base, true, [](TextObj& t) { t.DeleteArea(0, 1, 4, 0); }, {"abc{c2}d{c2}e{c0,e1}f{c0,e1}g", "hij"}},
-      {"paste several lines at column 0", base, true,
+      {"join two lines",
+       base,
+       true,
+       [](TextObj& t) { t.DeleteArea(0, 1, 4, 0); },
+       {"abc{c2}d{c2}e{c0,e1}f{c0,e1}g", "hij"}},
+      {"paste several lines at column 0",
+       base,
+       true,
        [](TextObj& t) {
          uint32_t ll, lc;
          t.PasteArea("1\r\n2\r\n3", 1, &ll, 0, &lc);
@@ -101,7 +127,9 @@ TEST_F(TextUndoTest, EveryKindOfChangeUndoesAndRedoesToTheSameBytes) {
        {"abc{c2}d{c2}", "1", "2", "3e{c0,e1}f{c0,e1}g", "hij"}},
       {"delete area over three lines", base, true, [](TextObj& t) { t.DeleteArea(0, 2, 1, 2); }, {"aj"}},
       {"delete area from column 0", base, true, [](TextObj& t) { t.DeleteArea(0, 1, 0, 1); }, {"f{c0,e1}g", "hij"}},
-      {"create and destroy lines", base, false,
+      {"create and destroy lines",
+       base,
+       false,
        [](TextObj& t) {
          TextLine* n = new TextLine(t.Line(1), TextLine_BEFORE);
          n->Insert(0, "new", TextAttr(&t));
@@ -109,7 +137,9 @@ TEST_F(TextUndoTest, EveryKindOfChangeUndoesAndRedoesToTheSameBytes) {
          delete t.Line(0);
        },
        {"new", "*", "hij", ""}},
-      {"toggle an attribute on a selection", base, true,
+      {"toggle an attribute on a selection",
+       base,
+       true,
        [&](TextObj& t) {
          TextLine* l = t.Line(2);
          TextAttr a = l->AttrAt(1);
@@ -121,7 +151,11 @@ TEST_F(TextUndoTest, EveryKindOfChangeUndoesAndRedoesToTheSameBytes) {
          l->Insert(1, plain.c_str(), a);
        },
        {"abc{c2}d{c2}", "e{c0,e1}f{c0,e1}g", "hi{c0,e4}j{c0,e4}"}},
-      {"replace all", base, false, [](TextObj& t) { TxtReplaceAll(&t, "b", "BB", true, false, 7, 3); }, {"aBBc{c2}d{c2}", "*", "hij"}},
+      {"replace all",
+       base,
+       false,
+       [](TextObj& t) { TxtReplaceAll(&t, "b", "BB", true, false, 7, 3); },
+       {"aBBc{c2}d{c2}", "*", "hij"}},
   };
   for (const RoundTrip& c : cases) {
     TextObj text;
@@ -187,17 +221,41 @@ TEST_F(TextUndoTest, SavedPointInTheMiddleOfTheHistory) {
     std::vector<std::pair<Op, bool>> steps;
   } cases[] = {
       {"save after undos, then undo and redo around it",
-       {{TYPE, true}, {TYPE, true}, {TYPE, true}, {UNDO, true}, {UNDO, true}, {SAVE, false}, {UNDO, true},
-        {REDO, false}, {REDO, true}, {REDO, true}, {UNDO, true}, {UNDO, false}, {UNDO, true}}},
+       {{TYPE, true},
+        {TYPE, true},
+        {TYPE, true},
+        {UNDO, true},
+        {UNDO, true},
+        {SAVE, false},
+        {UNDO, true},
+        {REDO, false},
+        {REDO, true},
+        {REDO, true},
+        {UNDO, true},
+        {UNDO, false},
+        {UNDO, true}}},
       {"save at the end, undo all, redo all",
        {{TYPE, true}, {TYPE, true}, {SAVE, false}, {UNDO, true}, {UNDO, true}, {REDO, true}, {REDO, false}}},
       {"saved point lost when a new change replaces the redo history",
-       {{TYPE, true}, {TYPE, true}, {SAVE, false}, {UNDO, true}, {TYPE, true}, {UNDO, true}, {UNDO, true},
-        {REDO, true}, {REDO, true}}},
+       {{TYPE, true},
+        {TYPE, true},
+        {SAVE, false},
+        {UNDO, true},
+        {TYPE, true},
+        {UNDO, true},
+        {UNDO, true},
+        {REDO, true},
+        {REDO, true}}},
       {"type after saving at an undone point",
        {{TYPE, true}, {UNDO, false}, {SAVE, false}, {TYPE, true}, {UNDO, false}, {REDO, true}}},
       {"save twice",
-       {{TYPE, true}, {SAVE, false}, {TYPE, true}, {SAVE, false}, {UNDO, true}, {UNDO, true}, {REDO, true},
+       {{TYPE, true},
+        {SAVE, false},
+        {TYPE, true},
+        {SAVE, false},
+        {UNDO, true},
+        {UNDO, true},
+        {REDO, true},
         {REDO, false}}},
   };
   for (const auto& c : cases) {
@@ -215,15 +273,9 @@ TEST_F(TextUndoTest, SavedPointInTheMiddleOfTheHistory) {
           text.EndAction();
           ++n;
           break;
-        case UNDO:
-          text.Undo(&l, &col);
-          break;
-        case REDO:
-          text.Redo(&l, &col);
-          break;
-        case SAVE:
-          text.SetModified(false);
-          break;
+        case UNDO: text.Undo(&l, &col); break;
+        case REDO: text.Redo(&l, &col); break;
+        case SAVE: text.SetModified(false); break;
       }
       EXPECT_EQ(text.IsModified(), modified) << c.name << ", step " << step;
       ++step;

@@ -11,22 +11,19 @@
 
 // Links `item` after `after`, or at the head when `after` is null.
 template <class List, class Item>
-void cfg_chain_insert_after(List* list, Item* after, Item* item)
-{
-    if (!list->head)
-        SYS_ASSERT(!list->num_items);
-    chain_insert_after(list->head, list->tail, after, item);
-    ++list->num_items;
+void cfg_chain_insert_after(List* list, Item* after, Item* item) {
+  if (!list->head) SYS_ASSERT(!list->num_items);
+  chain_insert_after(list->head, list->tail, after, item);
+  ++list->num_items;
 }
 
 // Unlinks `item` from `list`.
 template <class List, class Item>
-void cfg_chain_unlink(List* list, Item* item)
-{
-    chain_unlink(list->head, list->tail, item);
-    SYS_ASSERT(list->num_items);
-    --list->num_items;
-    item->prev = item->next = nullptr;
+void cfg_chain_unlink(List* list, Item* item) {
+  chain_unlink(list->head, list->tail, item);
+  SYS_ASSERT(list->num_items);
+  --list->num_items;
+  item->prev = item->next = nullptr;
 }
 
 // Adds `item` (not yet owned by the list: a deleted item must not unlink
@@ -37,24 +34,22 @@ void cfg_chain_unlink(List* list, Item* item)
 // keeps the first `maximum` items. The least recent items give way to a new
 // head. True when the item was linked.
 template <class List, class Item>
-bool cfg_chain_add_recent(List* list, Item* item, bool at_tail, int64_t maximum, std::string Item::*key)
-{
-    for (Item* e = list->head; e; e = e->next) {
-        if (e->*key == item->*key) {
-            if (e == list->head) {
-                delete item;
-                return false;
-            }
-            delete e;
-            break;
-        }
-    }
-    if (at_tail && static_cast<int64_t>(list->num_items) >= maximum) {
+bool cfg_chain_add_recent(List* list, Item* item, bool at_tail, int64_t maximum, std::string Item::*key) {
+  for (Item* e = list->head; e; e = e->next) {
+    if (e->*key == item->*key) {
+      if (e == list->head) {
         delete item;
         return false;
+      }
+      delete e;
+      break;
     }
-    while (static_cast<int64_t>(list->num_items) >= maximum && list->tail)
-        delete list->tail;
-    cfg_chain_insert_after(list, at_tail ? list->tail : nullptr, item);
-    return true;
+  }
+  if (at_tail && static_cast<int64_t>(list->num_items) >= maximum) {
+    delete item;
+    return false;
+  }
+  while (static_cast<int64_t>(list->num_items) >= maximum && list->tail) delete list->tail;
+  cfg_chain_insert_after(list, at_tail ? list->tail : nullptr, item);
+  return true;
 }

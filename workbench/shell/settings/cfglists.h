@@ -36,51 +36,51 @@ std::vector<std::string> Cfg_ListNames(const char* section);
 class CfgMruFiles;
 
 class CfgMruItem {
-public:
-    explicit CfgMruItem(const char* file_name);
-    ~CfgMruItem();   // unlinks itself
-    CfgMruItem(const CfgMruItem&) = delete;
-    CfgMruItem& operator=(const CfgMruItem&) = delete;
+ public:
+  explicit CfgMruItem(const char* file_name);
+  ~CfgMruItem();  // unlinks itself
+  CfgMruItem(const CfgMruItem&) = delete;
+  CfgMruItem& operator=(const CfgMruItem&) = delete;
 
-    CfgMruItem* prev = nullptr;
-    CfgMruItem* next = nullptr;
-    CfgMruFiles* list = nullptr;
-    std::string file_name;      // internal path form
-    std::string display_name;   // built on first use
-    bool has_display_name = false;
+  CfgMruItem* prev = nullptr;
+  CfgMruItem* next = nullptr;
+  CfgMruFiles* list = nullptr;
+  std::string file_name;     // internal path form
+  std::string display_name;  // built on first use
+  bool has_display_name = false;
 };
 
 class CfgMruFiles {
-public:
-    enum { DefaultMaximum = 4, MaximumLimit = 8 };
+ public:
+  enum { DefaultMaximum = 4, MaximumLimit = 8 };
 
-    CfgMruItem* head = nullptr;   // most recent
-    CfgMruItem* tail = nullptr;
-    int32_t num_items = 0;
-    uint32_t changed = 0;
-    int32_t maximum = DefaultMaximum;
+  CfgMruItem* head = nullptr;  // most recent
+  CfgMruItem* tail = nullptr;
+  int32_t num_items = 0;
+  uint32_t changed = 0;
+  int32_t maximum = DefaultMaximum;
 
-    CfgMruFiles() = default;
-    ~CfgMruFiles();
-    CfgMruFiles(const CfgMruFiles&) = delete;
-    CfgMruFiles& operator=(const CfgMruFiles&) = delete;
+  CfgMruFiles() = default;
+  ~CfgMruFiles();
+  CfgMruFiles(const CfgMruFiles&) = delete;
+  CfgMruFiles& operator=(const CfgMruFiles&) = delete;
 
-    // Takes the item. False (the item deleted) when it is already the most
-    // recent, or when the list keeps no items (maximum 0).
-    bool AddItem(CfgMruItem* new_item, bool at_tail = false);
-    bool AddFile(const char* file_name) { return AddItem(new CfgMruItem(file_name), false); }
-    CfgMruItem* GetItem(int idx);
-    const std::string& GetDisplayName(CfgMruItem* item);
-    void Clear();
-    void Load();
-    void Save();
+  // Takes the item. False (the item deleted) when it is already the most
+  // recent, or when the list keeps no items (maximum 0).
+  bool AddItem(CfgMruItem* new_item, bool at_tail = false);
+  bool AddFile(const char* file_name) { return AddItem(new CfgMruItem(file_name), false); }
+  CfgMruItem* GetItem(int idx);
+  const std::string& GetDisplayName(CfgMruItem* item);
+  void Clear();
+  void Load();
+  void Save();
 
-    // How a display name is shortened to fit the File menu; the windowed
-    // environment installs one that measures the main window's font.
-    using Shortener = std::string (*)(const std::string& path);
-    static void SetShortener(Shortener shortener);
+  // How a display name is shortened to fit the File menu; the windowed
+  // environment installs one that measures the main window's font.
+  using Shortener = std::string (*)(const std::string& path);
+  static void SetShortener(Shortener shortener);
 
-    void unlink(CfgMruItem* item);
+  void unlink(CfgMruItem* item);
 };
 
 // ------------------------------------------------------------ breakpoints
@@ -88,77 +88,77 @@ public:
 class CfgBreakpoints;
 
 class CfgBreakpoint {
-public:
-    // Copies the name and inserts the breakpoint at its sorted place.
-    CfgBreakpoint(CfgBreakpoints* link, const char* new_file_name, uint16_t segment, uint16_t line);
-    ~CfgBreakpoint();   // unlinks itself
-    CfgBreakpoint(const CfgBreakpoint&) = delete;
-    CfgBreakpoint& operator=(const CfgBreakpoint&) = delete;
+ public:
+  // Copies the name and inserts the breakpoint at its sorted place.
+  CfgBreakpoint(CfgBreakpoints* link, const char* new_file_name, uint16_t segment, uint16_t line);
+  ~CfgBreakpoint();  // unlinks itself
+  CfgBreakpoint(const CfgBreakpoint&) = delete;
+  CfgBreakpoint& operator=(const CfgBreakpoint&) = delete;
 
-    void SetTargetName(const char* text);
-    // A label shown instead of the segment. A ";" in a label would be read
-    // back as a separator, so it is stored as ",".
-    void SetText(const char* text);
-    bool HasTargetName() const { return has_target; }
-    bool HasText() const { return has_text; }
+  void SetTargetName(const char* text);
+  // A label shown instead of the segment. A ";" in a label would be read
+  // back as a separator, so it is stored as ",".
+  void SetText(const char* text);
+  bool HasTargetName() const { return has_target; }
+  bool HasText() const { return has_text; }
 
-    CfgBreakpoint* prev = nullptr;
-    CfgBreakpoint* next = nullptr;
-    CfgBreakpoints* anchor_link = nullptr;
-    std::string FileName;
-    std::string TargetName;
-    std::string Text;
-    uint16_t Segment = 0;
-    uint16_t Line = 0;
+  CfgBreakpoint* prev = nullptr;
+  CfgBreakpoint* next = nullptr;
+  CfgBreakpoints* anchor_link = nullptr;
+  std::string FileName;
+  std::string TargetName;
+  std::string Text;
+  uint16_t Segment = 0;
+  uint16_t Line = 0;
 
-    // The profile entry: FileName, ";", Text and ";" (when there is a text,
-    // or when the name holds a ";"), then "0x<segment>,0x<line>".
-    std::string EntryText() const;
+  // The profile entry: FileName, ";", Text and ";" (when there is a text,
+  // or when the name holds a ";"), then "0x<segment>,0x<line>".
+  std::string EntryText() const;
 
-private:
-    bool has_target = false;
-    bool has_text = false;
+ private:
+  bool has_target = false;
+  bool has_text = false;
 };
 
 class CfgBreakpoints {
-public:
-    CfgBreakpoint* head = nullptr;
-    CfgBreakpoint* tail = nullptr;
-    int32_t num_items = 0;
-    uint32_t changed = 0;
-    uint32_t pending = 0;
+ public:
+  CfgBreakpoint* head = nullptr;
+  CfgBreakpoint* tail = nullptr;
+  int32_t num_items = 0;
+  uint32_t changed = 0;
+  uint32_t pending = 0;
 
-    CfgBreakpoints() = default;
-    ~CfgBreakpoints();
-    CfgBreakpoints(const CfgBreakpoints&) = delete;
-    CfgBreakpoints& operator=(const CfgBreakpoints&) = delete;
+  CfgBreakpoints() = default;
+  ~CfgBreakpoints();
+  CfgBreakpoints(const CfgBreakpoints&) = delete;
+  CfgBreakpoints& operator=(const CfgBreakpoints&) = delete;
 
-    void SetModified(bool flag);
-    void Clear();
-    void Load();
-    void Save();
+  void SetModified(bool flag);
+  void Clear();
+  void Load();
+  void Save();
 };
 
 // ------------------------------------------------------------ explorer
 
 class CfgExplore {
-public:
-    std::string OpenDirectory;
-    std::string SaveDirectory;
-    int32_t TreeWidth = 192;
-    uint32_t ListStyle = 1;
-    int32_t FileFilter = 0;
-    int32_t FileMode = 0;
-    uint32_t modified = 0;
+ public:
+  std::string OpenDirectory;
+  std::string SaveDirectory;
+  int32_t TreeWidth = 192;
+  uint32_t ListStyle = 1;
+  int32_t FileFilter = 0;
+  int32_t FileMode = 0;
+  uint32_t modified = 0;
 
-    void SetOpenDirectory(const char* path, bool path_is_file);
-    // SaveDirectory, or the current directory in the internal form.
-    std::string GetSaveDirectory() const;
-    void SetSaveDirectory(const char* path, bool path_is_file);
-    void SetTreeWidth(int32_t value);
-    void SetListStyle(uint32_t value);
-    void SetFileFilter(int32_t value);
-    void SetFileMode(int32_t value);
-    void Load();
-    void Save();
+  void SetOpenDirectory(const char* path, bool path_is_file);
+  // SaveDirectory, or the current directory in the internal form.
+  std::string GetSaveDirectory() const;
+  void SetSaveDirectory(const char* path, bool path_is_file);
+  void SetTreeWidth(int32_t value);
+  void SetListStyle(uint32_t value);
+  void SetFileFilter(int32_t value);
+  void SetFileMode(int32_t value);
+  void Load();
+  void Save();
 };

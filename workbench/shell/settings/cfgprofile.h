@@ -14,50 +14,49 @@ struct AppProfile;
 // key "Software\Orvantis\QX Varnica Development Environment" in the default
 // store.
 AppProfile* Cfg_Profile();
-void Cfg_SetProfile(AppProfile* profile);   // null: back to the default
+void Cfg_SetProfile(AppProfile* profile);  // null: back to the default
 
 // Holds the profile in one batch (locked and read once, written once at the
 // end) while a record or list loads or saves.
 class CfgProfileBatch {
-public:
-    CfgProfileBatch();
-    ~CfgProfileBatch();
-    CfgProfileBatch(const CfgProfileBatch&) = delete;
-    CfgProfileBatch& operator=(const CfgProfileBatch&) = delete;
+ public:
+  CfgProfileBatch();
+  ~CfgProfileBatch();
+  CfgProfileBatch(const CfgProfileBatch&) = delete;
+  CfgProfileBatch& operator=(const CfgProfileBatch&) = delete;
 };
 
 // A (value, name) table ended by the value -1.
 struct CfgEnumEntry {
-    int value;
-    const char* name;
+  int value;
+  const char* name;
 };
 
 // A colour: red + green * 256 + blue * 65536.
 using CfgColor = uint32_t;
-inline CfgColor Cfg_RGB(unsigned r, unsigned g, unsigned b)
-{
-    return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
+inline CfgColor Cfg_RGB(unsigned r, unsigned g, unsigned b) {
+  return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
 }
 inline unsigned Cfg_Red(CfgColor c) { return c & 0xFF; }
 inline unsigned Cfg_Green(CfgColor c) { return (c >> 8) & 0xFF; }
 inline unsigned Cfg_Blue(CfgColor c) { return (c >> 16) & 0xFF; }
 
 struct CfgPoint {
-    int32_t x = 0;
-    int32_t y = 0;
+  int32_t x = 0;
+  int32_t y = 0;
 };
 struct CfgRect {
-    int32_t left = 0, top = 0, right = 0, bottom = 0;
+  int32_t left = 0, top = 0, right = 0, bottom = 0;
 };
 
 // A window placement, laid out like the classic one (eleven 32-bit words).
 struct CfgPlacement {
-    uint32_t length = 0;
-    uint32_t flags = 0;
-    uint32_t showCmd = 0;
-    CfgPoint ptMinPosition;
-    CfgPoint ptMaxPosition;
-    CfgRect rcNormalPosition;
+  uint32_t length = 0;
+  uint32_t flags = 0;
+  uint32_t showCmd = 0;
+  CfgPoint ptMinPosition;
+  CfgPoint ptMaxPosition;
+  CfgRect rcNormalPosition;
 };
 enum : uint32_t { CFG_SW_HIDE = 0, CFG_SW_SHOWMAXIMIZED = 3, CFG_SW_SHOW = 5 };
 enum : uint32_t { CFG_WPF_RESTORETOMAXIMIZED = 2 };

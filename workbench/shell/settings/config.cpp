@@ -40,9 +40,8 @@ const CfgEnumEntry CfgCursorShapeTable[] = {
 };
 
 const char* const CfgWindowKeys[CfgTotalWindows] = {
-    "MainFrame",      "FindDialog",      "ReplaceDialog",   "LinedrawDialog",
-    "OutputWindow",   "WatchWindow",     "VariableWindow",  "CallstackWindow",
-    "ExploreWindow",  "DialogPropertyWindow", "DialogPaletteWindow",
+    "MainFrame",      "FindDialog",      "ReplaceDialog", "LinedrawDialog",       "OutputWindow",        "WatchWindow",
+    "VariableWindow", "CallstackWindow", "ExploreWindow", "DialogPropertyWindow", "DialogPaletteWindow",
 };
 
 namespace {
@@ -56,110 +55,89 @@ const char* const kWindowPositions = "WindowPositions";
 const char* const kConfiguration = "Configuration";
 
 // A path in the internal form: forward slashes, upper-case drive letter.
-std::string normalize_path(const char* path)
-{
-    std::string text = path ? path : "";
-    for (char& c : text)
-        if (c == '\\')
-            c = '/';
-    if (text.size() >= 2 && text[1] == ':' && text[0] >= 'a' && text[0] <= 'z')
-        text[0] = static_cast<char>(text[0] - 'a' + 'A');
-    return text;
+std::string normalize_path(const char* path) {
+  std::string text = path ? path : "";
+  for (char& c : text)
+    if (c == '\\') c = '/';
+  if (text.size() >= 2 && text[1] == ':' && text[0] >= 'a' && text[0] <= 'z')
+    text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  return text;
 }
 
 }  // namespace
 
 // ------------------------------------------------------------ General
 
-CfgGeneral::CfgGeneral()
-{
-    const char* tmp = getenv("TMP");
-    if (!tmp || !*tmp)
-        tmp = getenv("TEMP");
-    AutoSaveLocation = normalize_path(tmp ? tmp : "");
+CfgGeneral::CfgGeneral() {
+  const char* tmp = getenv("TMP");
+  if (!tmp || !*tmp) tmp = getenv("TEMP");
+  AutoSaveLocation = normalize_path(tmp ? tmp : "");
 }
 
-bool CfgGeneral::differs(const CfgGeneral& o) const
-{
-    return flags != o.flags || NewFileMode != o.NewFileMode || Codepage != o.Codepage ||
-           AutoSaveLocation != o.AutoSaveLocation || AutoSaveTimeout != o.AutoSaveTimeout;
+bool CfgGeneral::differs(const CfgGeneral& o) const {
+  return flags != o.flags || NewFileMode != o.NewFileMode || Codepage != o.Codepage ||
+         AutoSaveLocation != o.AutoSaveLocation || AutoSaveTimeout != o.AutoSaveTimeout;
 }
 
-void CfgGeneral::Load()
-{
-    Cfg_GetFlag(kGeneral, "AutoSave", &flags, AutoSave);
-    Cfg_GetEnum(kGeneral, "NewFileMode", CfgFileModeTable, &NewFileMode);
-    Cfg_GetEnum(kGeneral, "Codepage", CfgCodepageTable, &Codepage);
-    Cfg_GetString(kGeneral, "AutoSaveLocation", &AutoSaveLocation);
-    Cfg_GetInt(kGeneral, "AutoSaveTimeout", &AutoSaveTimeout);
-    modified = 0;
+void CfgGeneral::Load() {
+  Cfg_GetFlag(kGeneral, "AutoSave", &flags, AutoSave);
+  Cfg_GetEnum(kGeneral, "NewFileMode", CfgFileModeTable, &NewFileMode);
+  Cfg_GetEnum(kGeneral, "Codepage", CfgCodepageTable, &Codepage);
+  Cfg_GetString(kGeneral, "AutoSaveLocation", &AutoSaveLocation);
+  Cfg_GetInt(kGeneral, "AutoSaveTimeout", &AutoSaveTimeout);
+  modified = 0;
 }
 
-void CfgGeneral::Save()
-{
-    if (!modified)
-        return;
-    CfgProfileBatch batch;
-    Cfg_PutOnOff(kGeneral, "AutoSave", flags & AutoSave);
-    Cfg_PutEnum(kGeneral, "NewFileMode", CfgFileModeTable, NewFileMode);
-    Cfg_PutEnum(kGeneral, "Codepage", CfgCodepageTable, Codepage);
-    Cfg_PutString(kGeneral, "AutoSaveLocation", AutoSaveLocation.c_str());
-    Cfg_PutInt(kGeneral, "AutoSaveTimeout", AutoSaveTimeout);
-    modified = 0;
+void CfgGeneral::Save() {
+  if (!modified) return;
+  CfgProfileBatch batch;
+  Cfg_PutOnOff(kGeneral, "AutoSave", flags & AutoSave);
+  Cfg_PutEnum(kGeneral, "NewFileMode", CfgFileModeTable, NewFileMode);
+  Cfg_PutEnum(kGeneral, "Codepage", CfgCodepageTable, Codepage);
+  Cfg_PutString(kGeneral, "AutoSaveLocation", AutoSaveLocation.c_str());
+  Cfg_PutInt(kGeneral, "AutoSaveTimeout", AutoSaveTimeout);
+  modified = 0;
 }
 
-std::string CfgGeneral::GetAutoSaveFile(const char* document_path, unsigned long identity) const
-{
-    if (AutoSaveLocation.empty())
-        return std::string();
-    std::string name = "NewFile";
-    if (document_path && *document_path) {
-        const char* last = document_path;
-        for (const char* p = document_path; *p; ++p)
-            if (*p == '/' || *p == '\\')
-                last = p + 1;
-        if (*last)
-            name = last;
-    }
-    std::string file = AutoSaveLocation;
-    if (file.back() != '/')
-        file += '/';
-    file += name;
-    if (file.back() != '.')
-        file += '.';
-    char tail[48];
-    snprintf(tail, sizeof tail, "%lX.AutoSave", identity);
-    return file + tail;
+std::string CfgGeneral::GetAutoSaveFile(const char* document_path, unsigned long identity) const {
+  if (AutoSaveLocation.empty()) return std::string();
+  std::string name = "NewFile";
+  if (document_path && *document_path) {
+    const char* last = document_path;
+    for (const char* p = document_path; *p; ++p)
+      if (*p == '/' || *p == '\\') last = p + 1;
+    if (*last) name = last;
+  }
+  std::string file = AutoSaveLocation;
+  if (file.back() != '/') file += '/';
+  file += name;
+  if (file.back() != '.') file += '.';
+  char tail[48];
+  snprintf(tail, sizeof tail, "%lX.AutoSave", identity);
+  return file + tail;
 }
 
-unsigned long CfgGeneral::NewDocumentIdentity()
-{
-    static unsigned long counter = 0;
-    return ++counter;
+unsigned long CfgGeneral::NewDocumentIdentity() {
+  static unsigned long counter = 0;
+  return ++counter;
 }
 
 // ------------------------------------------------------------ File
 
-bool CfgFile::differs(const CfgFile& o) const
-{
-    return flags != o.flags || FileMode != o.FileMode || Codepage != o.Codepage ||
-           PasswordDigest != o.PasswordDigest;
+bool CfgFile::differs(const CfgFile& o) const {
+  return flags != o.flags || FileMode != o.FileMode || Codepage != o.Codepage || PasswordDigest != o.PasswordDigest;
 }
 
-bool CfgFile::ToIso(void* buffer, size_t length) const
-{
-    if (Codepage == 1)
-        return false;
-    Cfg_Roman8ToIso(buffer, length);
-    return true;
+bool CfgFile::ToIso(void* buffer, size_t length) const {
+  if (Codepage == 1) return false;
+  Cfg_Roman8ToIso(buffer, length);
+  return true;
 }
 
-bool CfgFile::FromIso(void* buffer, size_t length) const
-{
-    if (Codepage == 1)
-        return false;
-    Cfg_IsoToRoman8(buffer, length);
-    return true;
+bool CfgFile::FromIso(void* buffer, size_t length) const {
+  if (Codepage == 1) return false;
+  Cfg_IsoToRoman8(buffer, length);
+  return true;
 }
 
 // ------------------------------------------------------------ Edit items
@@ -174,352 +152,287 @@ size_t g_blanks_size = 0;
 }  // namespace
 
 CfgEditItem::CfgEditItem(const char* name, uint32_t flags_, uint32_t tab_size, uint32_t indent_size)
-    : flags(flags_), regname(name), TabSize(tab_size), IndentSize(indent_size)
-{
-    ++ref_count;
+    : flags(flags_), regname(name), TabSize(tab_size), IndentSize(indent_size) {
+  ++ref_count;
 }
 
 CfgEditItem::CfgEditItem(const CfgEditItem& o)
-    : flags(o.flags), reserved(o.reserved), regname(o.regname),
-      InsertCursorShape(o.InsertCursorShape), OverwriteCursorShape(o.OverwriteCursorShape),
-      TabSize(o.TabSize), IndentSize(o.IndentSize)
-{
-    ++ref_count;
+    : flags(o.flags),
+      reserved(o.reserved),
+      regname(o.regname),
+      InsertCursorShape(o.InsertCursorShape),
+      OverwriteCursorShape(o.OverwriteCursorShape),
+      TabSize(o.TabSize),
+      IndentSize(o.IndentSize) {
+  ++ref_count;
 }
 
-CfgEditItem& CfgEditItem::operator=(const CfgEditItem& o)
-{
-    flags = o.flags;
-    reserved = o.reserved;
-    regname = o.regname;
-    InsertCursorShape = o.InsertCursorShape;
-    OverwriteCursorShape = o.OverwriteCursorShape;
-    TabSize = o.TabSize;
-    IndentSize = o.IndentSize;
-    return *this;
+CfgEditItem& CfgEditItem::operator=(const CfgEditItem& o) {
+  flags = o.flags;
+  reserved = o.reserved;
+  regname = o.regname;
+  InsertCursorShape = o.InsertCursorShape;
+  OverwriteCursorShape = o.OverwriteCursorShape;
+  TabSize = o.TabSize;
+  IndentSize = o.IndentSize;
+  return *this;
 }
 
-CfgEditItem::~CfgEditItem()
-{
-    if (ref_count < 1) {
-        // A broken count is a programming error; report it without throwing
-        // out of a destructor.
-        Sys_AssertFailed("CfgEditItem::ref_count > 0", __FILE__, __LINE__);
-    }
-    if (--ref_count == 0) {
-        free(g_blanks);
-        g_blanks = nullptr;
-        g_blanks_size = 0;
-    }
+CfgEditItem::~CfgEditItem() {
+  if (ref_count < 1) {
+    // A broken count is a programming error; report it without throwing
+    // out of a destructor.
+    Sys_AssertFailed("CfgEditItem::ref_count > 0", __FILE__, __LINE__);
+  }
+  if (--ref_count == 0) {
+    free(g_blanks);
+    g_blanks = nullptr;
+    g_blanks_size = 0;
+  }
 }
 
-bool CfgEditItem::differs(const CfgEditItem& o) const
-{
-    return flags != o.flags || InsertCursorShape != o.InsertCursorShape ||
-           OverwriteCursorShape != o.OverwriteCursorShape || TabSize != o.TabSize ||
-           IndentSize != o.IndentSize;
+bool CfgEditItem::differs(const CfgEditItem& o) const {
+  return flags != o.flags || InsertCursorShape != o.InsertCursorShape ||
+         OverwriteCursorShape != o.OverwriteCursorShape || TabSize != o.TabSize || IndentSize != o.IndentSize;
 }
 
-std::string CfgEditItem::Section() const
-{
-    SYS_ASSERT(regname);
-    return std::string("Settings\\Edit\\") + regname;
+std::string CfgEditItem::Section() const {
+  SYS_ASSERT(regname);
+  return std::string("Settings\\Edit\\") + regname;
 }
 
-void CfgEditItem::Load()
-{
-    std::string section = Section();
-    const char* s = section.c_str();
-    Cfg_GetFlag(s, "Overwrite", &flags, Overwrite);
-    Cfg_GetFlag(s, "LineWrap", &flags, LineWrap);
-    Cfg_GetFlag(s, "AutoIndent", &flags, AutoIndent);
-    Cfg_GetFlag(s, "UseEnhancements", &flags, UseEnhancements);
-    Cfg_GetEnum(s, "InsertCursorShape", CfgCursorShapeTable, &InsertCursorShape);
-    Cfg_GetEnum(s, "OverwriteCursorShape", CfgCursorShapeTable, &OverwriteCursorShape);
-    Cfg_GetInt(s, "TabSize", &TabSize);
-    Cfg_GetInt(s, "IndentSize", &IndentSize);
+void CfgEditItem::Load() {
+  std::string section = Section();
+  const char* s = section.c_str();
+  Cfg_GetFlag(s, "Overwrite", &flags, Overwrite);
+  Cfg_GetFlag(s, "LineWrap", &flags, LineWrap);
+  Cfg_GetFlag(s, "AutoIndent", &flags, AutoIndent);
+  Cfg_GetFlag(s, "UseEnhancements", &flags, UseEnhancements);
+  Cfg_GetEnum(s, "InsertCursorShape", CfgCursorShapeTable, &InsertCursorShape);
+  Cfg_GetEnum(s, "OverwriteCursorShape", CfgCursorShapeTable, &OverwriteCursorShape);
+  Cfg_GetInt(s, "TabSize", &TabSize);
+  Cfg_GetInt(s, "IndentSize", &IndentSize);
 }
 
-void CfgEditItem::Save() const
-{
-    std::string section = Section();
-    const char* s = section.c_str();
-    Cfg_PutOnOff(s, "Overwrite", flags & Overwrite);
-    Cfg_PutOnOff(s, "LineWrap", flags & LineWrap);
-    Cfg_PutOnOff(s, "AutoIndent", flags & AutoIndent);
-    Cfg_PutBool(s, "UseEnhancements", flags & UseEnhancements);
-    Cfg_PutEnum(s, "InsertCursorShape", CfgCursorShapeTable, InsertCursorShape);
-    Cfg_PutEnum(s, "OverwriteCursorShape", CfgCursorShapeTable, OverwriteCursorShape);
-    Cfg_PutInt(s, "TabSize", static_cast<int>(TabSize));
-    Cfg_PutInt(s, "IndentSize", static_cast<int>(IndentSize));
+void CfgEditItem::Save() const {
+  std::string section = Section();
+  const char* s = section.c_str();
+  Cfg_PutOnOff(s, "Overwrite", flags & Overwrite);
+  Cfg_PutOnOff(s, "LineWrap", flags & LineWrap);
+  Cfg_PutOnOff(s, "AutoIndent", flags & AutoIndent);
+  Cfg_PutBool(s, "UseEnhancements", flags & UseEnhancements);
+  Cfg_PutEnum(s, "InsertCursorShape", CfgCursorShapeTable, InsertCursorShape);
+  Cfg_PutEnum(s, "OverwriteCursorShape", CfgCursorShapeTable, OverwriteCursorShape);
+  Cfg_PutInt(s, "TabSize", static_cast<int>(TabSize));
+  Cfg_PutInt(s, "IndentSize", static_cast<int>(IndentSize));
 }
 
 namespace {
 
-uint32_t first_stop(uint32_t indent_size)
-{
-    return indent_size ? indent_size - 1 : 0;
-}
+uint32_t first_stop(uint32_t indent_size) { return indent_size ? indent_size - 1 : 0; }
 
 }  // namespace
 
-uint32_t CfgEditItem::NextStop(uint32_t col) const
-{
-    uint32_t first = first_stop(IndentSize);
-    if (col < first)
-        return first;
-    if (TabSize == 0)
-        return col;
-    return col - (col - first) % TabSize + TabSize;
+uint32_t CfgEditItem::NextStop(uint32_t col) const {
+  uint32_t first = first_stop(IndentSize);
+  if (col < first) return first;
+  if (TabSize == 0) return col;
+  return col - (col - first) % TabSize + TabSize;
 }
 
-uint32_t CfgEditItem::PrevStop(uint32_t col) const
-{
-    uint32_t first = first_stop(IndentSize);
-    if (col <= first)
-        return 0;
-    if (TabSize == 0)
-        return first;
-    uint32_t r = (col - first) % TabSize;
-    return r == 0 ? col - TabSize : col - r;
+uint32_t CfgEditItem::PrevStop(uint32_t col) const {
+  uint32_t first = first_stop(IndentSize);
+  if (col <= first) return 0;
+  if (TabSize == 0) return first;
+  uint32_t r = (col - first) % TabSize;
+  return r == 0 ? col - TabSize : col - r;
 }
 
-const char* CfgEditItem::GetIndentBlanks(uint32_t col, uint32_t* length) const
-{
-    uint32_t first = first_stop(IndentSize);
-    uint32_t n;
-    if (col < first)
-        n = first - col;
-    else
-        n = TabSize ? TabSize - (col - first) % TabSize : 0;
-    const char* blanks = Blanks(n);
-    if (length)
-        *length = *blanks ? n : 0;   // no storage for them: none
-    return blanks;
+const char* CfgEditItem::GetIndentBlanks(uint32_t col, uint32_t* length) const {
+  uint32_t first = first_stop(IndentSize);
+  uint32_t n;
+  if (col < first)
+    n = first - col;
+  else
+    n = TabSize ? TabSize - (col - first) % TabSize : 0;
+  const char* blanks = Blanks(n);
+  if (length) *length = *blanks ? n : 0;  // no storage for them: none
+  return blanks;
 }
 
-const char* CfgEditItem::Blanks(uint32_t n)
-{
-    size_t size = static_cast<size_t>(n) + 1;
-    if (size > g_blanks_size || g_blanks == nullptr) {
-        char* grown = static_cast<char*>(realloc(g_blanks, size));
-        if (grown == nullptr)
-            return "";
-        g_blanks = grown;
-        g_blanks_size = size;
-    }
-    memset(g_blanks, ' ', n);
-    g_blanks[n] = '\0';
-    return g_blanks;
+const char* CfgEditItem::Blanks(uint32_t n) {
+  size_t size = static_cast<size_t>(n) + 1;
+  if (size > g_blanks_size || g_blanks == nullptr) {
+    char* grown = static_cast<char*>(realloc(g_blanks, size));
+    if (grown == nullptr) return "";
+    g_blanks = grown;
+    g_blanks_size = size;
+  }
+  memset(g_blanks, ' ', n);
+  g_blanks[n] = '\0';
+  return g_blanks;
 }
 
 // ------------------------------------------------------------ Edit
 
-bool CfgEdit::differs(const CfgEdit& o) const
-{
-    return items[0].differs(o.items[0]) || items[1].differs(o.items[1]);
+bool CfgEdit::differs(const CfgEdit& o) const { return items[0].differs(o.items[0]) || items[1].differs(o.items[1]); }
+
+CfgEditItem* CfgEdit::GetItem(int i) { return (i == 0 || i == 1) ? &items[i] : nullptr; }
+
+const CfgEditItem* CfgEdit::GetItem(int i) const { return (i == 0 || i == 1) ? &items[i] : nullptr; }
+
+CfgEditItem* CfgEdit::GetItemFor(const CfgFile& file) { return file.IsBinaryFileMode() ? &items[0] : &items[1]; }
+
+void CfgEdit::Load() {
+  items[0].Load();
+  items[1].Load();
+  modified = 0;
 }
 
-CfgEditItem* CfgEdit::GetItem(int i)
-{
-    return (i == 0 || i == 1) ? &items[i] : nullptr;
-}
-
-const CfgEditItem* CfgEdit::GetItem(int i) const
-{
-    return (i == 0 || i == 1) ? &items[i] : nullptr;
-}
-
-CfgEditItem* CfgEdit::GetItemFor(const CfgFile& file)
-{
-    return file.IsBinaryFileMode() ? &items[0] : &items[1];
-}
-
-void CfgEdit::Load()
-{
-    items[0].Load();
-    items[1].Load();
-    modified = 0;
-}
-
-void CfgEdit::Save()
-{
-    if (!modified)
-        return;
-    CfgProfileBatch batch;
-    items[0].Save();
-    items[1].Save();
-    modified = 0;
+void CfgEdit::Save() {
+  if (!modified) return;
+  CfgProfileBatch batch;
+  items[0].Save();
+  items[1].Save();
+  modified = 0;
 }
 
 // ------------------------------------------------------------ Program
 
-bool CfgProgram::differs(const CfgProgram& o) const
-{
-    return options != o.options || StartLine != o.StartLine || LineIncrement != o.LineIncrement;
+bool CfgProgram::differs(const CfgProgram& o) const {
+  return options != o.options || StartLine != o.StartLine || LineIncrement != o.LineIncrement;
 }
 
-void CfgProgram::Load()
-{
-    Cfg_GetFlag(kProgram, "SyntaxCheck", &options, SyntaxCheck);
-    Cfg_GetFlag(kProgram, "SyntaxColor", &options, SyntaxColor);
-    Cfg_GetFlag(kProgram, "SpaceDepend", &options, SpaceDepend);
-    Cfg_GetFlag(kProgram, "AutoIndent", &options, AutoIndent);
-    Cfg_GetFlag(kProgram, "ReIndent", &options, ReIndent);
-    Cfg_GetFlag(kProgram, "ShowLineNumber", &options, ShowLineNumber);
-    Cfg_GetInt(kProgram, "StartLine", &StartLine);
-    Cfg_GetInt(kProgram, "LineIncrement", &LineIncrement);
-    modified = 0;
+void CfgProgram::Load() {
+  Cfg_GetFlag(kProgram, "SyntaxCheck", &options, SyntaxCheck);
+  Cfg_GetFlag(kProgram, "SyntaxColor", &options, SyntaxColor);
+  Cfg_GetFlag(kProgram, "SpaceDepend", &options, SpaceDepend);
+  Cfg_GetFlag(kProgram, "AutoIndent", &options, AutoIndent);
+  Cfg_GetFlag(kProgram, "ReIndent", &options, ReIndent);
+  Cfg_GetFlag(kProgram, "ShowLineNumber", &options, ShowLineNumber);
+  Cfg_GetInt(kProgram, "StartLine", &StartLine);
+  Cfg_GetInt(kProgram, "LineIncrement", &LineIncrement);
+  modified = 0;
 }
 
-void CfgProgram::Save()
-{
-    if (!modified)
-        return;
-    CfgProfileBatch batch;
-    Cfg_PutOnOff(kProgram, "SyntaxCheck", options & SyntaxCheck);
-    Cfg_PutOnOff(kProgram, "SyntaxColor", options & SyntaxColor);
-    Cfg_PutOnOff(kProgram, "SpaceDepend", options & SpaceDepend);
-    Cfg_PutOnOff(kProgram, "AutoIndent", options & AutoIndent);
-    Cfg_PutOnOff(kProgram, "ReIndent", options & ReIndent);
-    Cfg_PutBool(kProgram, "ShowLineNumber", options & ShowLineNumber);
-    Cfg_PutInt(kProgram, "StartLine", StartLine);
-    Cfg_PutInt(kProgram, "LineIncrement", LineIncrement);
-    modified = 0;
+void CfgProgram::Save() {
+  if (!modified) return;
+  CfgProfileBatch batch;
+  Cfg_PutOnOff(kProgram, "SyntaxCheck", options & SyntaxCheck);
+  Cfg_PutOnOff(kProgram, "SyntaxColor", options & SyntaxColor);
+  Cfg_PutOnOff(kProgram, "SpaceDepend", options & SpaceDepend);
+  Cfg_PutOnOff(kProgram, "AutoIndent", options & AutoIndent);
+  Cfg_PutOnOff(kProgram, "ReIndent", options & ReIndent);
+  Cfg_PutBool(kProgram, "ShowLineNumber", options & ShowLineNumber);
+  Cfg_PutInt(kProgram, "StartLine", StartLine);
+  Cfg_PutInt(kProgram, "LineIncrement", LineIncrement);
+  modified = 0;
 }
 
 // ------------------------------------------------------------ Debug
 
-CfgDebug::CfgDebug(const CfgDebug& o)
-    : reserved(o.reserved), modified(o.modified), CurrentSession(o.CurrentSession)
-{
+CfgDebug::CfgDebug(const CfgDebug& o) : reserved(o.reserved), modified(o.modified), CurrentSession(o.CurrentSession) {}
+
+CfgDebug& CfgDebug::operator=(const CfgDebug& o) {
+  reserved = o.reserved;
+  modified = o.modified;
+  CurrentSession = o.CurrentSession;
+  return *this;
 }
 
-CfgDebug& CfgDebug::operator=(const CfgDebug& o)
-{
-    reserved = o.reserved;
-    modified = o.modified;
-    CurrentSession = o.CurrentSession;
-    return *this;
+bool CfgDebug::differs(const CfgDebug& o) const { return reserved != o.reserved || CurrentSession != o.CurrentSession; }
+
+void CfgDebug::Load() {
+  Cfg_GetInt(kDebug, "CurrentSession", &CurrentSession);
+  modified = 0;
 }
 
-bool CfgDebug::differs(const CfgDebug& o) const
-{
-    return reserved != o.reserved || CurrentSession != o.CurrentSession;
-}
-
-void CfgDebug::Load()
-{
-    Cfg_GetInt(kDebug, "CurrentSession", &CurrentSession);
-    modified = 0;
-}
-
-void CfgDebug::Save()
-{
-    if (!modified)
-        return;
-    Cfg_PutInt(kDebug, "CurrentSession", CurrentSession);
-    modified = 0;
+void CfgDebug::Save() {
+  if (!modified) return;
+  Cfg_PutInt(kDebug, "CurrentSession", CurrentSession);
+  modified = 0;
 }
 
 namespace {
 
-bool is_separator(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n';
-}
+bool is_separator(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
 // Splits a command line into words; a word keeps at most `limit` characters
 // (the rest of an over-long word is dropped).
-std::vector<std::string> split_words(const char* text, size_t limit)
-{
-    std::vector<std::string> words;
-    const char* p = text ? text : "";
-    for (;;) {
-        while (is_separator(*p))
-            ++p;
-        if (*p == '\0')
-            return words;
-        std::string word;
-        char quote = 0;
-        while (*p && (quote || !is_separator(*p))) {
-            char c = *p++;
-            if (c == '\\' && *p) {
-                c = *p++;
-            } else if (quote && c == quote) {
-                quote = 0;
-                continue;
-            } else if (!quote && (c == '"' || c == '\'')) {
-                quote = c;
-                continue;
-            }
-            if (word.size() < limit)
-                word += c;
-        }
-        words.push_back(std::move(word));
+std::vector<std::string> split_words(const char* text, size_t limit) {
+  std::vector<std::string> words;
+  const char* p = text ? text : "";
+  for (;;) {
+    while (is_separator(*p)) ++p;
+    if (*p == '\0') return words;
+    std::string word;
+    char quote = 0;
+    while (*p && (quote || !is_separator(*p))) {
+      char c = *p++;
+      if (c == '\\' && *p) {
+        c = *p++;
+      } else if (quote && c == quote) {
+        quote = 0;
+        continue;
+      } else if (!quote && (c == '"' || c == '\'')) {
+        quote = c;
+        continue;
+      }
+      if (word.size() < limit) word += c;
     }
+    words.push_back(std::move(word));
+  }
 }
 
 }  // namespace
 
-void CfgDebug::SplitWords(const char* text)
-{
-    FreeWords();
-    words = split_words(text, CFG_WORD_MAX);
+void CfgDebug::SplitWords(const char* text) {
+  FreeWords();
+  words = split_words(text, CFG_WORD_MAX);
 }
 
-void CfgDebug::BuildEnvironment(const char* text)
-{
-    std::vector<std::string> entries;
-    if (environment.size() == 2) {
-        for (char** e = environ; e && *e; ++e)
-            entries.emplace_back(*e);
-    } else {
-        for (size_t i = 0; i < environment.size() && environment[i] != '\0';) {
-            size_t end = environment.find('\0', i);
-            if (end == std::string::npos)
-                end = environment.size();
-            entries.push_back(environment.substr(i, end - i));
-            i = end + 1;
-        }
+void CfgDebug::BuildEnvironment(const char* text) {
+  std::vector<std::string> entries;
+  if (environment.size() == 2) {
+    for (char** e = environ; e && *e; ++e) entries.emplace_back(*e);
+  } else {
+    for (size_t i = 0; i < environment.size() && environment[i] != '\0';) {
+      size_t end = environment.find('\0', i);
+      if (end == std::string::npos) end = environment.size();
+      entries.push_back(environment.substr(i, end - i));
+      i = end + 1;
     }
-    for (const std::string& word : split_words(text, CFG_ENV_WORD_MAX)) {
-        size_t eq = word.find('=');
-        if (eq == std::string::npos || eq == 0)
-            continue;
-        for (auto it = entries.begin(); it != entries.end();) {
-            size_t e = it->find('=');
-            if (e == eq && strncasecmp(it->c_str(), word.c_str(), eq) == 0)
-                it = entries.erase(it);
-            else
-                ++it;
-        }
-        entries.push_back(word);
+  }
+  for (const std::string& word : split_words(text, CFG_ENV_WORD_MAX)) {
+    size_t eq = word.find('=');
+    if (eq == std::string::npos || eq == 0) continue;
+    for (auto it = entries.begin(); it != entries.end();) {
+      size_t e = it->find('=');
+      if (e == eq && strncasecmp(it->c_str(), word.c_str(), eq) == 0)
+        it = entries.erase(it);
+      else
+        ++it;
     }
-    std::string block;
-    for (const std::string& entry : entries) {
-        block += entry;
-        block += '\0';
-    }
+    entries.push_back(word);
+  }
+  std::string block;
+  for (const std::string& entry : entries) {
+    block += entry;
     block += '\0';
-    if (block.size() < 2)
-        block += '\0';
-    FreeWords();
-    words.push_back(std::move(block));
-    environment.assign(2, '\0');
+  }
+  block += '\0';
+  if (block.size() < 2) block += '\0';
+  FreeWords();
+  words.push_back(std::move(block));
+  environment.assign(2, '\0');
 }
 
-const std::string* CfgDebug::GetWord(int i) const
-{
-    if (i < 0 || i >= static_cast<int>(words.size()))
-        return nullptr;
-    return &words[static_cast<size_t>(i)];
+const std::string* CfgDebug::GetWord(int i) const {
+  if (i < 0 || i >= static_cast<int>(words.size())) return nullptr;
+  return &words[static_cast<size_t>(i)];
 }
 
-void CfgDebug::FreeWords()
-{
-    words.clear();
-}
+void CfgDebug::FreeWords() { words.clear(); }
 
 // ------------------------------------------------------------ Colors
 
@@ -544,230 +457,194 @@ const CfgColorEntry kDefaultColors[CfgTotalColors] = {
 
 }  // namespace
 
-CfgColors::CfgColors()
-{
-    for (int i = 0; i < CfgTotalColors; ++i)
-        entries[i] = kDefaultColors[i];
+CfgColors::CfgColors() {
+  for (int i = 0; i < CfgTotalColors; ++i) entries[i] = kDefaultColors[i];
 }
 
-bool CfgColors::differs(const CfgColors& o) const
-{
-    for (int i = 0; i < CfgTotalColors; ++i)
-        if (entries[i].fg != o.entries[i].fg || entries[i].bg != o.entries[i].bg)
-            return true;
-    return false;
+bool CfgColors::differs(const CfgColors& o) const {
+  for (int i = 0; i < CfgTotalColors; ++i)
+    if (entries[i].fg != o.entries[i].fg || entries[i].bg != o.entries[i].bg) return true;
+  return false;
 }
 
-void CfgColors::Load()
-{
-    for (CfgColorEntry& e : entries) {
-        Cfg_GetColor(kColors, (std::string("Fg") + e.regname).c_str(), &e.fg);
-        Cfg_GetColor(kColors, (std::string("Bg") + e.regname).c_str(), &e.bg);
-    }
-    modified = 0;
+void CfgColors::Load() {
+  for (CfgColorEntry& e : entries) {
+    Cfg_GetColor(kColors, (std::string("Fg") + e.regname).c_str(), &e.fg);
+    Cfg_GetColor(kColors, (std::string("Bg") + e.regname).c_str(), &e.bg);
+  }
+  modified = 0;
 }
 
-void CfgColors::Save()
-{
-    if (!modified)
-        return;
-    CfgProfileBatch batch;
-    for (const CfgColorEntry& e : entries) {
-        Cfg_PutColor(kColors, (std::string("Fg") + e.regname).c_str(), e.fg);
-        Cfg_PutColor(kColors, (std::string("Bg") + e.regname).c_str(), e.bg);
-    }
-    modified = 0;
+void CfgColors::Save() {
+  if (!modified) return;
+  CfgProfileBatch batch;
+  for (const CfgColorEntry& e : entries) {
+    Cfg_PutColor(kColors, (std::string("Fg") + e.regname).c_str(), e.fg);
+    Cfg_PutColor(kColors, (std::string("Bg") + e.regname).c_str(), e.bg);
+  }
+  modified = 0;
 }
 
-void Cfg_HalfBright(CfgColor* first, CfgColor* second)
-{
-    SYS_ASSERT(first);
-    SYS_ASSERT(second);
-    unsigned channels[3] = {Cfg_Red(*first), Cfg_Green(*first), Cfg_Blue(*first)};
-    bool light = true;
-    for (unsigned& x : channels) {
-        unsigned half = (255 - x) / 2;
-        if (half >= 63)
-            light = false;
-        x = 255 - half;
-    }
-    *first = Cfg_RGB(channels[0], channels[1], channels[2]);
-    if (light)
-        *second = Cfg_RGB(Cfg_Red(*second) / 2, Cfg_Green(*second) / 2, Cfg_Blue(*second) / 2);
+void Cfg_HalfBright(CfgColor* first, CfgColor* second) {
+  SYS_ASSERT(first);
+  SYS_ASSERT(second);
+  unsigned channels[3] = {Cfg_Red(*first), Cfg_Green(*first), Cfg_Blue(*first)};
+  bool light = true;
+  for (unsigned& x : channels) {
+    unsigned half = (255 - x) / 2;
+    if (half >= 63) light = false;
+    x = 255 - half;
+  }
+  *first = Cfg_RGB(channels[0], channels[1], channels[2]);
+  if (light) *second = Cfg_RGB(Cfg_Red(*second) / 2, Cfg_Green(*second) / 2, Cfg_Blue(*second) / 2);
 }
 
 // ------------------------------------------------------------ Help
 
-bool CfgHelp::differs(const CfgHelp& o) const
-{
-    return reserved != o.reserved || Url != o.Url || ConfigLocation != o.ConfigLocation ||
-           ConfigURL != o.ConfigURL;
+bool CfgHelp::differs(const CfgHelp& o) const {
+  return reserved != o.reserved || Url != o.Url || ConfigLocation != o.ConfigLocation || ConfigURL != o.ConfigURL;
 }
 
-void CfgHelp::Load()
-{
-    const char* location = Sys_GetHelpConfigFile();
-    if (location && *location)
-        ConfigLocation = location;
-    const char* url = Sys_GetHelpUrl();
-    if (url && *url)
-        ConfigURL = url;
-    modified = 0;
+void CfgHelp::Load() {
+  const char* location = Sys_GetHelpConfigFile();
+  if (location && *location) ConfigLocation = location;
+  const char* url = Sys_GetHelpUrl();
+  if (url && *url) ConfigURL = url;
+  modified = 0;
 }
 
-void CfgHelp::Save()
-{
-    if (!modified)
-        return;
-    Sys_SetHelpConfigFile(ConfigLocation.c_str());
-    Sys_SetHelpUrl(ConfigURL.c_str());
-    modified = 0;
+void CfgHelp::Save() {
+  if (!modified) return;
+  Sys_SetHelpConfigFile(ConfigLocation.c_str());
+  Sys_SetHelpUrl(ConfigURL.c_str());
+  modified = 0;
 }
 
-const std::string& CfgHelp::BuildUrl(const char* topic)
-{
-    std::string t = topic ? topic : "";
-    if (!ConfigURL.empty()) {
-        Url = ConfigURL + "/" + t;
-    } else if (t.find(':') != std::string::npos) {
-        Url = t;
-    } else {
-        std::string dir = ConfigLocation;
-        if (dir.size() > 1 && dir[1] == ':')
-            dir[1] = '|';
-        size_t slash = dir.rfind('/');
-        if (slash != std::string::npos)
-            dir.erase(slash);
-        Url = "file://" + dir + "/" + t;
-    }
-    return Url;
+const std::string& CfgHelp::BuildUrl(const char* topic) {
+  std::string t = topic ? topic : "";
+  if (!ConfigURL.empty()) {
+    Url = ConfigURL + "/" + t;
+  } else if (t.find(':') != std::string::npos) {
+    Url = t;
+  } else {
+    std::string dir = ConfigLocation;
+    if (dir.size() > 1 && dir[1] == ':') dir[1] = '|';
+    size_t slash = dir.rfind('/');
+    if (slash != std::string::npos) dir.erase(slash);
+    Url = "file://" + dir + "/" + t;
+  }
+  return Url;
 }
 
 // ------------------------------------------------------------ Page setup
 
-bool CfgPageSetup::differs(const CfgPageSetup& o) const
-{
-    return flags != o.flags || PageHeader != o.PageHeader || PageFooter != o.PageFooter ||
-           LeftMargin != o.LeftMargin || RightMargin != o.RightMargin ||
-           TopMargin != o.TopMargin || BottomMargin != o.BottomMargin || FontSize != o.FontSize;
+bool CfgPageSetup::differs(const CfgPageSetup& o) const {
+  return flags != o.flags || PageHeader != o.PageHeader || PageFooter != o.PageFooter || LeftMargin != o.LeftMargin ||
+         RightMargin != o.RightMargin || TopMargin != o.TopMargin || BottomMargin != o.BottomMargin ||
+         FontSize != o.FontSize;
 }
 
-void CfgPageSetup::Load()
-{
-    Cfg_GetFlag(kPageSetup, "BoldFont", &flags, BoldFont);
-    Cfg_GetFlag(kPageSetup, "LineNumbers", &flags, LineNumbers);
-    Cfg_GetString(kPageSetup, "PageHeader", &PageHeader);
-    Cfg_GetString(kPageSetup, "PageFooter", &PageFooter);
-    Cfg_GetInt(kPageSetup, "LeftMargin", &LeftMargin);
-    Cfg_GetInt(kPageSetup, "RightMargin", &RightMargin);
-    Cfg_GetInt(kPageSetup, "TopMargin", &TopMargin);
-    Cfg_GetInt(kPageSetup, "BottomMargin", &BottomMargin);
-    Cfg_GetInt(kPageSetup, "FontSize", &FontSize);
-    modified = 0;
+void CfgPageSetup::Load() {
+  Cfg_GetFlag(kPageSetup, "BoldFont", &flags, BoldFont);
+  Cfg_GetFlag(kPageSetup, "LineNumbers", &flags, LineNumbers);
+  Cfg_GetString(kPageSetup, "PageHeader", &PageHeader);
+  Cfg_GetString(kPageSetup, "PageFooter", &PageFooter);
+  Cfg_GetInt(kPageSetup, "LeftMargin", &LeftMargin);
+  Cfg_GetInt(kPageSetup, "RightMargin", &RightMargin);
+  Cfg_GetInt(kPageSetup, "TopMargin", &TopMargin);
+  Cfg_GetInt(kPageSetup, "BottomMargin", &BottomMargin);
+  Cfg_GetInt(kPageSetup, "FontSize", &FontSize);
+  modified = 0;
 }
 
-void CfgPageSetup::Save()
-{
-    if (!modified)
-        return;
-    CfgProfileBatch batch;
-    Cfg_PutOnOff(kPageSetup, "BoldFont", flags & BoldFont);
-    Cfg_PutOnOff(kPageSetup, "LineNumbers", flags & LineNumbers);
-    Cfg_PutString(kPageSetup, "PageHeader", PageHeader.c_str());
-    Cfg_PutString(kPageSetup, "PageFooter", PageFooter.c_str());
-    Cfg_PutInt(kPageSetup, "LeftMargin", LeftMargin);
-    Cfg_PutInt(kPageSetup, "RightMargin", RightMargin);
-    Cfg_PutInt(kPageSetup, "TopMargin", TopMargin);
-    Cfg_PutInt(kPageSetup, "BottomMargin", BottomMargin);
-    Cfg_PutInt(kPageSetup, "FontSize", FontSize);
-    modified = 0;
+void CfgPageSetup::Save() {
+  if (!modified) return;
+  CfgProfileBatch batch;
+  Cfg_PutOnOff(kPageSetup, "BoldFont", flags & BoldFont);
+  Cfg_PutOnOff(kPageSetup, "LineNumbers", flags & LineNumbers);
+  Cfg_PutString(kPageSetup, "PageHeader", PageHeader.c_str());
+  Cfg_PutString(kPageSetup, "PageFooter", PageFooter.c_str());
+  Cfg_PutInt(kPageSetup, "LeftMargin", LeftMargin);
+  Cfg_PutInt(kPageSetup, "RightMargin", RightMargin);
+  Cfg_PutInt(kPageSetup, "TopMargin", TopMargin);
+  Cfg_PutInt(kPageSetup, "BottomMargin", BottomMargin);
+  Cfg_PutInt(kPageSetup, "FontSize", FontSize);
+  modified = 0;
 }
 
 // ------------------------------------------------------------ Windows
 
-void CfgWindowPos::Save(CfgWindow* pWnd)
-{
-    SYS_ASSERT(pWnd);
-    CfgPlacement taken;
-    taken.length = sizeof(CfgPlacement);
-    valid = pWnd->GetPlacement(&taken) ? 1 : 0;
-    if (!valid)
-        return;
-    if (pWnd->IsMaximized())
-        taken.flags |= CFG_WPF_RESTORETOMAXIMIZED;
-    placement = taken;
+void CfgWindowPos::Save(CfgWindow* pWnd) {
+  SYS_ASSERT(pWnd);
+  CfgPlacement taken;
+  taken.length = sizeof(CfgPlacement);
+  valid = pWnd->GetPlacement(&taken) ? 1 : 0;
+  if (!valid) return;
+  if (pWnd->IsMaximized()) taken.flags |= CFG_WPF_RESTORETOMAXIMIZED;
+  placement = taken;
 }
 
-void CfgWindowPos::Restore(CfgWindow* pWnd, bool show) const
-{
-    SYS_ASSERT(pWnd);
-    if (!valid)
-        return;
-    CfgPlacement p = placement;
-    if (!show)
-        p.showCmd = CFG_SW_HIDE;
-    else if (p.showCmd == CFG_SW_HIDE)
-        p.showCmd = CFG_SW_SHOW;
-    pWnd->SetPlacement(p);
+void CfgWindowPos::Restore(CfgWindow* pWnd, bool show) const {
+  SYS_ASSERT(pWnd);
+  if (!valid) return;
+  CfgPlacement p = placement;
+  if (!show)
+    p.showCmd = CFG_SW_HIDE;
+  else if (p.showCmd == CFG_SW_HIDE)
+    p.showCmd = CFG_SW_SHOW;
+  pWnd->SetPlacement(p);
 }
 
-void CfgWindowPositions::Load()
-{
-    for (int i = 0; i < CfgTotalWindows; ++i) {
-        CfgPlacement p;
-        if (Cfg_GetPlacement(kWindowPositions, CfgWindowKeys[i], &p)) {
-            entries[i].placement = p;
-            entries[i].valid = 1;
-        }
+void CfgWindowPositions::Load() {
+  for (int i = 0; i < CfgTotalWindows; ++i) {
+    CfgPlacement p;
+    if (Cfg_GetPlacement(kWindowPositions, CfgWindowKeys[i], &p)) {
+      entries[i].placement = p;
+      entries[i].valid = 1;
     }
-    modified = 0;
+  }
+  modified = 0;
 }
 
-void CfgWindowPositions::Save()
-{
-    if (!modified)
-        return;
-    CfgProfileBatch batch;
-    for (int i = 0; i < CfgTotalWindows; ++i)
-        if (entries[i].valid)
-            Cfg_PutPlacement(kWindowPositions, CfgWindowKeys[i], entries[i].placement);
-    modified = 0;
+void CfgWindowPositions::Save() {
+  if (!modified) return;
+  CfgProfileBatch batch;
+  for (int i = 0; i < CfgTotalWindows; ++i)
+    if (entries[i].valid) Cfg_PutPlacement(kWindowPositions, CfgWindowKeys[i], entries[i].placement);
+  modified = 0;
 }
 
 // ------------------------------------------------------------ Settings
 
-void CfgSettings::Load(int screen_width, int screen_height)
-{
-    CfgProfileBatch batch;
-    Migrate(screen_width, screen_height);
-    General.Load();
-    Edit.Load();
-    Program.Load();
-    Debug.Load();
-    Colors.Load();
-    Help.Load();
-    PageSetup.Load();
-    WindowPositions.Load();
+void CfgSettings::Load(int screen_width, int screen_height) {
+  CfgProfileBatch batch;
+  Migrate(screen_width, screen_height);
+  General.Load();
+  Edit.Load();
+  Program.Load();
+  Debug.Load();
+  Colors.Load();
+  Help.Load();
+  PageSetup.Load();
+  WindowPositions.Load();
 }
 
-void CfgSettings::SetModified(bool flag)
-{
-    uint32_t m = flag ? 1 : 0;
-    General.modified = m;
-    Edit.modified = m;
-    Program.modified = m;
-    Debug.modified = m;
-    Colors.modified = m;
-    Help.modified = m;
-    PageSetup.modified = m;
-    WindowPositions.modified = m;
+void CfgSettings::SetModified(bool flag) {
+  uint32_t m = flag ? 1 : 0;
+  General.modified = m;
+  Edit.modified = m;
+  Program.modified = m;
+  Debug.modified = m;
+  Colors.modified = m;
+  Help.modified = m;
+  PageSetup.modified = m;
+  WindowPositions.modified = m;
 }
 
-void CfgSettings::InitFileDefaults()
-{
-    File.flags = General.flags & CfgGeneral::AutoSave;
-    File.FileMode = General.NewFileMode;
-    File.Codepage = General.Codepage;
+void CfgSettings::InitFileDefaults() {
+  File.flags = General.flags & CfgGeneral::AutoSave;
+  File.FileMode = General.NewFileMode;
+  File.Codepage = General.Codepage;
 }
 
 namespace {
@@ -775,124 +652,106 @@ namespace {
 // Drops a stored bar layout: the summary section, then "<prefix>0",
 // "<prefix>1", ... up to and including the first whose "barID" is 0 or
 // missing.
-void drop_bar_layout(const char* summary, const char* prefix)
-{
-    Cfg_DeleteSection(summary);
-    for (int i = 0; i < 100000; ++i) {
-        std::string section = prefix + std::to_string(i);
-        int id = Cfg_GetInt(section.c_str(), "barID");
-        Cfg_DeleteSection(section.c_str());
-        if (id == 0)
-            break;
-    }
+void drop_bar_layout(const char* summary, const char* prefix) {
+  Cfg_DeleteSection(summary);
+  for (int i = 0; i < 100000; ++i) {
+    std::string section = prefix + std::to_string(i);
+    int id = Cfg_GetInt(section.c_str(), "barID");
+    Cfg_DeleteSection(section.c_str());
+    if (id == 0) break;
+  }
 }
 
-void move_string(const char* from, const char* key, const char* to, const char* new_key)
-{
-    std::string value = Cfg_GetString(from, key);
+void move_string(const char* from, const char* key, const char* to, const char* new_key) {
+  std::string value = Cfg_GetString(from, key);
+  if (!value.empty()) Cfg_PutString(to, new_key, value.c_str());
+  Cfg_DeleteValue(from, key);
+}
+
+void migrate_old_layout() {
+  Cfg_DeleteSection("Recent File List");
+  Cfg_DeleteSection("Settings\\Debug");
+  for (const char* key :
+       {"FgColor_INVERSE_TEXT", "BgColor_INVERSE_TEXT", "FgColor_HALFBRIGHT_TEXT", "BgColor_HALFBRIGHT_TEXT"})
+    Cfg_DeleteValue(kColors, key);
+
+  // Help settings moved from the profile to the installation key. Only a
+  // configured file counts: the lookup's html-directory fallback is not a
+  // setting of the user.
+  char probe[1024];
+  if (Sys_RegQuery("Manuals", "ConfigFile", probe, sizeof probe) <= 0) {
+    std::string location = Cfg_GetString("Settings\\Help", "ConfigLocation");
+    if (!location.empty()) Sys_SetHelpConfigFile(location.c_str());
+  }
+  const char* url = Sys_GetHelpUrl();
+  if (url == nullptr || *url == '\0') {
+    std::string old_url = Cfg_GetString("Settings\\Help", "ConfigURL");
+    if (!old_url.empty()) Sys_SetHelpUrl(old_url.c_str());
+  }
+  Cfg_DeleteSection("Settings\\Help");
+
+  move_string(kGeneral, "SyntaxCheck", kProgram, "SyntaxCheck");
+  move_string(kColors, "SyntaxColoring", kProgram, "SyntaxColor");
+  Cfg_DeleteValue(kGeneral, "ReloadWorkspace");
+  Cfg_DeleteValue(kGeneral, "SaveModifications");
+
+  const char* const edit = "Settings\\Edit";
+  const char* const items[] = {"Settings\\Edit\\ProgramFiles", "Settings\\Edit\\TextFiles"};
+  for (const char* key : {"InsertCursorShape", "OverwriteCursorShape", "Overwrite", "LineWrap"}) {
+    std::string value = Cfg_GetString(edit, key);
     if (!value.empty())
-        Cfg_PutString(to, new_key, value.c_str());
-    Cfg_DeleteValue(from, key);
-}
+      for (const char* item : items) Cfg_PutString(item, key, value.c_str());
+    Cfg_DeleteValue(edit, key);
+  }
+  for (const char* key : {"TabSize", "IndentSize"}) {
+    int value = Cfg_GetInt(edit, key);
+    if (value > 0)
+      for (const char* item : items) Cfg_PutInt(item, key, value);
+    Cfg_DeleteValue(edit, key);
+  }
 
-void migrate_old_layout()
-{
-    Cfg_DeleteSection("Recent File List");
-    Cfg_DeleteSection("Settings\\Debug");
-    for (const char* key : {"FgColor_INVERSE_TEXT", "BgColor_INVERSE_TEXT",
-                            "FgColor_HALFBRIGHT_TEXT", "BgColor_HALFBRIGHT_TEXT"})
-        Cfg_DeleteValue(kColors, key);
+  int servers = Cfg_ListTotal("Server");
+  for (int i = 0; i < servers; ++i) {
+    std::string entry = Cfg_ListGet("Server", i);
+    if (entry.empty()) continue;
+    Cfg_DeleteValue(entry.c_str(), "Password");
+    Cfg_DeleteValue(entry.c_str(), "PswdMD5");
+  }
+  int passwords = Cfg_ListTotal("Passwords");
+  for (int i = 0; i < passwords; ++i) {
+    std::string entry = Cfg_ListGet("Passwords", i);
+    if (!entry.empty()) move_string(entry.c_str(), "Password", entry.c_str(), "PswdMD5");
+  }
 
-    // Help settings moved from the profile to the installation key. Only a
-    // configured file counts: the lookup's html-directory fallback is not a
-    // setting of the user.
-    char probe[1024];
-    if (Sys_RegQuery("Manuals", "ConfigFile", probe, sizeof probe) <= 0) {
-        std::string location = Cfg_GetString("Settings\\Help", "ConfigLocation");
-        if (!location.empty())
-            Sys_SetHelpConfigFile(location.c_str());
-    }
-    const char* url = Sys_GetHelpUrl();
-    if (url == nullptr || *url == '\0') {
-        std::string old_url = Cfg_GetString("Settings\\Help", "ConfigURL");
-        if (!old_url.empty())
-            Sys_SetHelpUrl(old_url.c_str());
-    }
-    Cfg_DeleteSection("Settings\\Help");
-
-    move_string(kGeneral, "SyntaxCheck", kProgram, "SyntaxCheck");
-    move_string(kColors, "SyntaxColoring", kProgram, "SyntaxColor");
-    Cfg_DeleteValue(kGeneral, "ReloadWorkspace");
-    Cfg_DeleteValue(kGeneral, "SaveModifications");
-
-    const char* const edit = "Settings\\Edit";
-    const char* const items[] = {"Settings\\Edit\\ProgramFiles", "Settings\\Edit\\TextFiles"};
-    for (const char* key : {"InsertCursorShape", "OverwriteCursorShape", "Overwrite", "LineWrap"}) {
-        std::string value = Cfg_GetString(edit, key);
-        if (!value.empty())
-            for (const char* item : items)
-                Cfg_PutString(item, key, value.c_str());
-        Cfg_DeleteValue(edit, key);
-    }
-    for (const char* key : {"TabSize", "IndentSize"}) {
-        int value = Cfg_GetInt(edit, key);
-        if (value > 0)
-            for (const char* item : items)
-                Cfg_PutInt(item, key, value);
-        Cfg_DeleteValue(edit, key);
-    }
-
-    int servers = Cfg_ListTotal("Server");
-    for (int i = 0; i < servers; ++i) {
-        std::string entry = Cfg_ListGet("Server", i);
-        if (entry.empty())
-            continue;
-        Cfg_DeleteValue(entry.c_str(), "Password");
-        Cfg_DeleteValue(entry.c_str(), "PswdMD5");
-    }
-    int passwords = Cfg_ListTotal("Passwords");
-    for (int i = 0; i < passwords; ++i) {
-        std::string entry = Cfg_ListGet("Passwords", i);
-        if (!entry.empty())
-            move_string(entry.c_str(), "Password", entry.c_str(), "PswdMD5");
-    }
-
-    for (const char* key : {"LogFlags", "LogFile"})
-        if (Cfg_GetString("Diagnostics", key).empty())
-            Cfg_PutString("Diagnostics", key, "");
-    Cfg_PutInt(kConfiguration, "Version", CFG_VERSION);
+  for (const char* key : {"LogFlags", "LogFile"})
+    if (Cfg_GetString("Diagnostics", key).empty()) Cfg_PutString("Diagnostics", key, "");
+  Cfg_PutInt(kConfiguration, "Version", CFG_VERSION);
 }
 
 }  // namespace
 
-void CfgSettings::Migrate(int screen_width, int screen_height)
-{
-    CfgProfileBatch batch;
-    bool old = Cfg_GetInt(kConfiguration, "Version") != CFG_VERSION;
-    int32_t stored_width = 0, stored_height = 0;
-    Cfg_GetPair(kConfiguration, "ScreenResolution", &stored_width, &stored_height);
-    bool changed = stored_width != screen_width || stored_height != screen_height;
-    bool smaller = screen_width < stored_width || screen_height < stored_height;
-    if (old || smaller) {
-        drop_bar_layout("ToolBars-Summary", "ToolBars-Bar");
-        drop_bar_layout("WindowPositions\\ControlBars-Summary", "WindowPositions\\ControlBars-Bar");
-        Cfg_DeleteSection(kWindowPositions);
-    }
-    if (old)
-        migrate_old_layout();
-    if (changed)
-        Cfg_PutPair(kConfiguration, "ScreenResolution", screen_width, screen_height);
+void CfgSettings::Migrate(int screen_width, int screen_height) {
+  CfgProfileBatch batch;
+  bool old = Cfg_GetInt(kConfiguration, "Version") != CFG_VERSION;
+  int32_t stored_width = 0, stored_height = 0;
+  Cfg_GetPair(kConfiguration, "ScreenResolution", &stored_width, &stored_height);
+  bool changed = stored_width != screen_width || stored_height != screen_height;
+  bool smaller = screen_width < stored_width || screen_height < stored_height;
+  if (old || smaller) {
+    drop_bar_layout("ToolBars-Summary", "ToolBars-Bar");
+    drop_bar_layout("WindowPositions\\ControlBars-Summary", "WindowPositions\\ControlBars-Bar");
+    Cfg_DeleteSection(kWindowPositions);
+  }
+  if (old) migrate_old_layout();
+  if (changed) Cfg_PutPair(kConfiguration, "ScreenResolution", screen_width, screen_height);
 }
 
-std::optional<std::string> Cfg_GetEnvironmentValue(const char* name)
-{
-    if (name == nullptr)
-        return std::nullopt;
-    int total = Cfg_ListTotal("Environment");
-    for (int i = 0; i < total; ++i) {
-        std::string entry = Cfg_ListGet("Environment", i);
-        if (Cfg_EntryName(entry.c_str()) == name)
-            return Cfg_GetString(entry.c_str(), "Value");
-    }
-    return std::nullopt;
+std::optional<std::string> Cfg_GetEnvironmentValue(const char* name) {
+  if (name == nullptr) return std::nullopt;
+  int total = Cfg_ListTotal("Environment");
+  for (int i = 0; i < total; ++i) {
+    std::string entry = Cfg_ListGet("Environment", i);
+    if (Cfg_EntryName(entry.c_str()) == name) return Cfg_GetString(entry.c_str(), "Value");
+  }
+  return std::nullopt;
 }

@@ -10,82 +10,86 @@
 #include "database/client/client.h"
 #include "language/toolframe.h"
 
-const char* const usage_table[] = {"usage: %s [options] database", "options:", " -d flags   - debug flags",
-                                   "<$END>", "never printed"};
+const char* const usage_table[] = {"usage: %s [options] database", "options:", " -d flags   - debug flags", "<$END>",
+                                   "never printed"};
 
 namespace {
 
 int32_t* status_of(int32_t w0, int32_t w5, int32_t w8, int32_t w9) {
-    static StatusArray s;
-    for (int32_t& w : s) w = 0;
-    s[0] = w0;
-    s[5] = w5;
-    s[8] = w8;
-    s[9] = w9;
-    return s;
+  static StatusArray s;
+  for (int32_t& w : s) w = 0;
+  s[0] = w0;
+  s[5] = w5;
+  s[8] = w8;
+  s[9] = w9;
+  return s;
 }
 
 TEST(FatalError, ReturnsOnSuccess) {
-    fatal_error(status_of(0, 401, 1, 0), 1230, "opening database");
-    SUCCEED();
+  fatal_error(status_of(0, 401, 1, 0), 1230, "opening database");
+  SUCCEED();
 }
 
 TEST(FatalErrorDeathTest, ReportsStepSecondaryAndText) {
-    struct Case { int32_t w0, w9; const char* what; std::string expected; };
-    const std::string long_what(100, 'w');
-    const Case cases[] = {
-        {-1, 0, "opening database", "^Fatal error #-1 while opening database\nDBOPEN\\(1\\): Unable to open database \\[-1\\]\n$"},
-        {-500, 7, "x", "^Fatal error #-500 while x\nUnknown status code \\[-500\\]\n$"},
-        {-700, -2, "opening database",
-         "^Fatal error #-700 while opening database\nSecondary status = -2\n"
-         "DBOPEN\\(1\\): REMOTE: Unable to connect server \\[-700:-2\\]\n$"},
-        {-1, 0, long_what.c_str(), "^Fatal error #-1 while " + std::string(79, 'w') + "\nDBOPEN"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EXIT(fatal_error(status_of(c.w0, 401, 1, c.w9), 3010, c.what), ::testing::ExitedWithCode(1),
-                    c.expected);
+  struct Case {
+    int32_t w0, w9;
+    const char* what;
+    std::string expected;
+  };
+  const std::string long_what(100, 'w');
+  const Case cases[] = {
+      {-1, 0, "opening database",
+       "^Fatal error #-1 while opening database\nDBOPEN\\(1\\): Unable to open database \\[-1\\]\n$"},
+      {-500, 7, "x", "^Fatal error #-500 while x\nUnknown status code \\[-500\\]\n$"},
+      {-700, -2, "opening database",
+       "^Fatal error #-700 while opening database\nSecondary status = -2\n"
+       "DBOPEN\\(1\\): REMOTE: Unable to connect server \\[-700:-2\\]\n$"},
+      {-1, 0, long_what.c_str(), "^Fatal error #-1 while " + std::string(79, 'w') + "\nDBOPEN"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EXIT(fatal_error(status_of(c.w0, 401, 1, c.w9), 3010, c.what), ::testing::ExitedWithCode(1), c.expected);
 }
 
 TEST(DbtoolDeathTest, UsageFillsProgramNameAndStopsAtEnd) {
-    dbtool_program = "probe";
-    EXPECT_EXIT(dbtool_usage(usage_table), ::testing::ExitedWithCode(2),
-                "^usage: probe \\[options\\] database\noptions:\n -d flags   - debug flags\n\n$");
+  dbtool_program = "probe";
+  EXPECT_EXIT(dbtool_usage(usage_table), ::testing::ExitedWithCode(2),
+              "^usage: probe \\[options\\] database\noptions:\n -d flags   - debug flags\n\n$");
 }
 
 TEST(DbtoolDeathTest, HelpAndVersionAreTheExactFirstArgument) {
-    char prog[] = "tool", help[] = "-help", version[] = "-version", other[] = "-x";
-    char* with_help[] = {prog, help, nullptr};
-    EXPECT_EXIT(dbtool_start(2, with_help, "TOOLNAME", false, usage_table), ::testing::ExitedWithCode(2),
-                "TOOLNAME .*\n\nusage: tool \\[options\\] database\n");
-    char* with_version[] = {prog, version, other, nullptr};
-    EXPECT_EXIT(dbtool_start(3, with_version, "TOOLNAME", false, usage_table), ::testing::ExitedWithCode(0), "");
-    char* help_later[] = {prog, other, help, nullptr};
-    dbtool_start(3, help_later, "", false, usage_table);  // goes on
-    EXPECT_STREQ(dbtool_program, "tool");
+  char prog[] = "tool", help[] = "-help", version[] = "-version", other[] = "-x";
+  char* with_help[] = {prog, help, nullptr};
+  EXPECT_EXIT(dbtool_start(2, with_help, "TOOLNAME", false, usage_table), ::testing::ExitedWithCode(2),
+              "TOOLNAME .*\n\nusage: tool \\[options\\] database\n");
+  char* with_version[] = {prog, version, other, nullptr};
+  EXPECT_EXIT(dbtool_start(3, with_version, "TOOLNAME", false, usage_table), ::testing::ExitedWithCode(0), "");
+  char* help_later[] = {prog, other, help, nullptr};
+  dbtool_start(3, help_later, "", false, usage_table);  // goes on
+  EXPECT_STREQ(dbtool_program, "tool");
 }
 
 TEST(DbtoolDeathTest, CodeSetsByName) {
-    dbtool_program = "tool";
-    EXPECT_EQ(dbtool_charset("roman8"), 0);
-    EXPECT_EQ(dbtool_charset("Iso-8859-1"), 1);
-    EXPECT_EXIT(dbtool_charset("ebcdic"), ::testing::ExitedWithCode(2), "^tool: Invalid code set \"ebcdic\"\n$");
-    testing::internal::CaptureStdout();
-    dbtool_apply_charset(0, true);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Code set            : qx-roman8\n");
-    EXPECT_EQ(idb_ctl(ISRVKNOB_GCSETID, 0), 0);
-    EXPECT_EXIT(dbtool_apply_charset(7, false), ::testing::ExitedWithCode(1),
-                "^tool: idb_ctl\\(SRVKNOB_SCSETID\\) failed\n$");
-    idb__exit();
+  dbtool_program = "tool";
+  EXPECT_EQ(dbtool_charset("roman8"), 0);
+  EXPECT_EQ(dbtool_charset("Iso-8859-1"), 1);
+  EXPECT_EXIT(dbtool_charset("ebcdic"), ::testing::ExitedWithCode(2), "^tool: Invalid code set \"ebcdic\"\n$");
+  testing::internal::CaptureStdout();
+  dbtool_apply_charset(0, true);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Code set            : qx-roman8\n");
+  EXPECT_EQ(idb_ctl(ISRVKNOB_GCSETID, 0), 0);
+  EXPECT_EXIT(dbtool_apply_charset(7, false), ::testing::ExitedWithCode(1),
+              "^tool: idb_ctl\\(SRVKNOB_SCSETID\\) failed\n$");
+  idb__exit();
 }
 
 TEST(Dbtool, DefaultUserFromLognameThenUser) {
-    setenv("LOGNAME", "ln", 1);
-    setenv("USER", "us", 1);
-    EXPECT_STREQ(dbtool_default_user(), "ln");
-    unsetenv("LOGNAME");
-    EXPECT_STREQ(dbtool_default_user(), "us");
-    unsetenv("USER");
-    EXPECT_STREQ(dbtool_default_user(), "");
+  setenv("LOGNAME", "ln", 1);
+  setenv("USER", "us", 1);
+  EXPECT_STREQ(dbtool_default_user(), "ln");
+  unsetenv("LOGNAME");
+  EXPECT_STREQ(dbtool_default_user(), "us");
+  unsetenv("USER");
+  EXPECT_STREQ(dbtool_default_user(), "");
 }
 
 }  // namespace
