@@ -6,5 +6,11 @@ top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$top/build}"
 shift || true
 jobs="$(nproc 2>/dev/null || echo 2)"
-cmake -S "$top" -B "$build" -G Ninja "$@" >/dev/null
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  # Several checkouts of the tree share one cache when it is there.
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$top}"
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$top" -B "$build" -G Ninja "${launcher[@]}" "$@" >/dev/null
 cmake --build "$build" -j "$jobs"
