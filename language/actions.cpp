@@ -84,7 +84,7 @@ void parse_file_number(CompileContext* cc, long number, uint16_t prefix) {
 
 void parse_string_element(CompileContext* cc, const ScanValue& v) {
   cg_push_string(cc, v.text, static_cast<size_t>(v.length));
-  cg_dump(cc, 1, 1, 0x08BD);
+  cg_dump(cc, 1, 1, CW_STR_LITERAL);
 }
 
 void parse_comment(CompileContext* cc, const ScanValue& v) {

@@ -39,7 +39,7 @@ void push_element(CompileContext* cc, CgElement&& e) {
 
 void emit_element(CompileContext* cc, const CgElement& e) {
   switch (e.kind) {
-    case CGE_OPERATION: cg_emit(cc, CG_OP_RESULT_BASE + 4u * static_cast<uint32_t>(e.op_number)); break;
+    case CGE_OPERATION: cg_emit(cc, CW_OP_RESULT_BASE + 4u * static_cast<uint32_t>(e.op_number)); break;
     case CGE_NUMBER: cg_emit(cc, cg_tmpsym_const(cc, e.packed)); break;
     case CGE_STRING: cg_string(cc, e.text.data(), e.text.size()); break;
     case CGE_NUMVAR: cg_emit(cc, cg_add_tmpsym(cc, SYM_CLASS_NUMERIC, e.subtype, nullptr, 0, e.text.c_str())); break;
@@ -55,7 +55,7 @@ void emit_element(CompileContext* cc, const CgElement& e) {
 // operation result.
 void dump(CompileContext* cc, int n, int m, bool split, uint16_t op, const uint32_t* extra, int nextra) {
   CgState& s = st(cc);
-  if (s.op_count >= CG_MAX_OPERATIONS) fail(cc, "EXPRESSION TOO COMPLEX");
+  if (s.op_count >= CW_MAX_OPERATIONS) fail(cc, "EXPRESSION TOO COMPLEX");
   CG_ASSERT(n >= 0 && m >= 0 && nextra >= 0);
   cg_keyword(cc, true, op);
   int op_pos = static_cast<int>(s.code.size()) - 1;
@@ -137,14 +137,14 @@ void cg_reset(CompileContext* cc) {
 // ---- emission -----------------------------------------------------------
 
 void cg_emit(CompileContext* cc, uint32_t word) {
-  CG_ASSERT((word & ~0x1FFFFu) == 0);
+  CG_ASSERT((word & ~(CG_TMPSYM_BIT | CW_WORD_MASK)) == 0);
   CgState& s = st(cc);
   if (s.code.size() >= CG_MAX_CODE) fail(cc, "CG-CODE OVERFLOW");
   s.code.push_back(word);
 }
 
 void cg_keyword(CompileContext* cc, bool operation, uint16_t code) {
-  if (code & 0x8000) cg_emit(cc, operation ? CG_OP_PREFIX : CG_STMT_PREFIX);
+  if (code & CW_EXTENSION_BIT) cg_emit(cc, operation ? CW_OP_PREFIX : CW_STMT_PREFIX);
   cg_emit(cc, code);
 }
 
@@ -156,25 +156,25 @@ void cg_mark(CompileContext* cc, uint32_t word) {
 void cg_mark_inc(CompileContext* cc) {
   CgState& s = st(cc);
   CG_ASSERT(s.mark >= 0 && static_cast<size_t>(s.mark) < s.code.size());
-  s.code[s.mark] = (s.code[s.mark] + 1) & 0xFFFF;
+  s.code[s.mark] = (s.code[s.mark] + 1) & CW_WORD_MASK;
 }
 
 void cg_mark_len(CompileContext* cc) {
   CgState& s = st(cc);
   CG_ASSERT(s.mark >= 0 && static_cast<size_t>(s.mark) < s.code.size());
-  s.code[s.mark] = (s.code[s.mark] + static_cast<uint32_t>(s.code.size() - s.mark)) & 0xFFFF;
+  s.code[s.mark] = (s.code[s.mark] + static_cast<uint32_t>(s.code.size() - s.mark)) & CW_WORD_MASK;
 }
 
 void cg_mark_set(CompileContext* cc, uint32_t word) {
   CgState& s = st(cc);
   CG_ASSERT(s.mark >= 0 && static_cast<size_t>(s.mark) < s.code.size());
-  CG_ASSERT((word & ~0x1FFFFu) == 0);
+  CG_ASSERT((word & ~(CG_TMPSYM_BIT | CW_WORD_MASK)) == 0);
   s.code[s.mark] = word;
 }
 
 void cg_string(CompileContext* cc, const char* text, size_t length) {
   if (length > CG_MAX_STRING) fail(cc, "STRING CONSTANT TOO LONG");
-  cg_emit(cc, CG_STRING_BASE | static_cast<uint32_t>(length));
+  cg_emit(cc, CW_STRING | static_cast<uint32_t>(length));
   for (size_t i = 0; i < length; i += 2) {
     uint32_t hi = static_cast<uint8_t>(text[i]);
     uint32_t lo = i + 1 < length ? static_cast<uint8_t>(text[i + 1]) : 0;
@@ -193,12 +193,12 @@ void cg_set_stmt(CompileContext* cc, uint16_t code) {
   CgState& s = st(cc);
   size_t i = 2;
   CG_ASSERT(s.code.size() > i);
-  if (s.code[i] & (CG_TMPSYM_BIT | 0x8000)) ++i;  // label reference
+  if (s.code[i] & (CG_TMPSYM_BIT | CW_SYMBOL_REF)) ++i;  // label reference
   CG_ASSERT(s.code.size() > i);
-  bool prefixed = s.code[i] == CG_STMT_PREFIX;
+  bool prefixed = s.code[i] == CW_STMT_PREFIX;
   if (prefixed) ++i;
   CG_ASSERT(s.code.size() > i);
-  CG_ASSERT(prefixed == ((code & 0x8000) != 0));
+  CG_ASSERT(prefixed == ((code & CW_EXTENSION_BIT) != 0));
   s.code[i] = code;
 }
 
@@ -279,7 +279,7 @@ void cg_fix_expr(CompileContext* cc) {
   CG_ASSERT(st(cc).elements.size() == 1);
   switch (top_element(cc).kind) {
     case CGE_NUMBER:
-    case CGE_NUMVAR: wrap(cc, 0x08E9); break;
+    case CGE_NUMVAR: wrap(cc, CW_NUM_VALUE); break;
     case CGE_OPERATION: break;
     default: internal_check_failed("codegen", "illegal element kind in expression", __LINE__);
   }
@@ -290,10 +290,10 @@ void cg_fix_pexpr(CompileContext* cc) {
   CgElement& e = top_element(cc);
   switch (e.kind) {
     case CGE_OPERATION:
-      if (op_word(cc, e) == 0x08DD) set_op_word(cc, e, 0x08DA);
+      if (op_word(cc, e) == CW_NUM_SUBSCRIPT) set_op_word(cc, e, CW_NUM_SUBSCRIPT_USE);
       break;
-    case CGE_NUMBER: wrap(cc, 0x08E9); break;
-    case CGE_NUMVAR: wrap(cc, 0x08E6); break;
+    case CGE_NUMBER: wrap(cc, CW_NUM_VALUE); break;
+    case CGE_NUMVAR: wrap(cc, CW_NUM_TARGET); break;
     default: internal_check_failed("codegen", "illegal element kind in expression", __LINE__);
   }
 }
@@ -301,7 +301,7 @@ void cg_fix_pexpr(CompileContext* cc) {
 void cg_fix_sexpr(CompileContext* cc) {
   CG_ASSERT(st(cc).elements.size() == 1);
   switch (top_element(cc).kind) {
-    case CGE_STRVAR: wrap(cc, 0x08E3); break;
+    case CGE_STRVAR: wrap(cc, CW_STR_VAR); break;
     case CGE_OPERATION:
     case CGE_STRING: break;
     default: internal_check_failed("codegen", "illegal element kind in string expression", __LINE__);
@@ -313,14 +313,14 @@ void cg_fix_call_expr(CompileContext* cc, bool by_reference) {
   switch (e.kind) {
     case CGE_NUMBER: break;
     case CGE_NUMVAR:
-      if (by_reference) wrap(cc, 0x08EC);
+      if (by_reference) wrap(cc, CW_NUM_VAR_ARG);
       break;
     case CGE_OPERATION: {
       uint16_t w = op_word(cc, e);
-      if (w == 0x08DD)
-        set_op_word(cc, e, by_reference ? 0x08E0 : 0x08DA);
-      else if (w == 0x2005 && by_reference)
-        wrap(cc, 0x08EC);
+      if (w == CW_NUM_SUBSCRIPT)
+        set_op_word(cc, e, by_reference ? CW_NUM_SUBSCRIPT_ARG : CW_NUM_SUBSCRIPT_USE);
+      else if (w == CW_MEMBER && by_reference)
+        wrap(cc, CW_NUM_VAR_ARG);
       break;
     }
     default: internal_check_failed("codegen", "illegal element kind in argument", __LINE__);
@@ -332,11 +332,13 @@ void cg_fix_call_sexpr(CompileContext* cc, bool by_reference) {
   switch (e.kind) {
     case CGE_STRING: break;
     case CGE_STRVAR:
-      if (by_reference) wrap(cc, 0x08FE);
+      if (by_reference) wrap(cc, CW_STR_VAR_ARG);
       break;
     case CGE_OPERATION: {
       uint16_t w = op_word(cc, e);
-      if (w == 0x08F8 || w == 0x08FB || (by_reference && (w == 0x08D7 || w == 0x2005))) wrap(cc, 0x08FE);
+      if (w == CW_SUBSTRING || w == CW_SUBSCRIPT_SUBSTRING ||
+          (by_reference && (w == CW_STR_SUBSCRIPT || w == CW_MEMBER)))
+        wrap(cc, CW_STR_VAR_ARG);
       break;
     }
     default: internal_check_failed("codegen", "illegal element kind in string argument", __LINE__);
@@ -350,7 +352,7 @@ void cg_fix_let_expr(CompileContext* cc) {
   switch (target.kind) {
     case CGE_NUMVAR: break;
     case CGE_OPERATION:
-      if (op_word(cc, target) == 0x08DD) set_op_word(cc, target, 0x08DA);
+      if (op_word(cc, target) == CW_NUM_SUBSCRIPT) set_op_word(cc, target, CW_NUM_SUBSCRIPT_USE);
       break;
     default: internal_check_failed("codegen", "illegal assignment target", __LINE__);
   }
@@ -441,7 +443,7 @@ uint16_t cg_addsymbol(CompileContext* cc, int index) {
   size_t base = 0;
   if (s.seg != nullptr) {
     long off = progseg_find_symbol(s.seg, ref);
-    if (off >= 0) return static_cast<uint16_t>(0x8000 | off);
+    if (off >= 0) return static_cast<uint16_t>(CW_SYMBOL_REF | static_cast<uint32_t>(off));
     base = s.seg->symbols.size();
   }
   long off = prog_find_symbol_words(s.newsyms.data(), s.newsyms.size(), ref);
@@ -452,8 +454,8 @@ uint16_t cg_addsymbol(CompileContext* cc, int index) {
   size_t total = base + static_cast<size_t>(off);
   // A reference has 15 bits for the offset; a table that full is refused
   // rather than wrapped.
-  if (total > 0x7FFF) cg_error(cc, 0, "Symbol table size exceeds maximum");
-  return static_cast<uint16_t>(0x8000 | total);
+  if (total > CW_OFFSET_MASK) cg_error(cc, 0, "Symbol table size exceeds maximum");
+  return static_cast<uint16_t>(CW_SYMBOL_REF | total);
 }
 
 uint16_t cg_find_symbol(CompileContext* cc, const uint16_t* words, size_t size, int index) {
@@ -461,8 +463,8 @@ uint16_t cg_find_symbol(CompileContext* cc, const uint16_t* words, size_t size, 
   if (!(index >= 0 && static_cast<size_t>(index) < s.tmpsyms.size()))
     internal_check_failed("codegen", "idx < tmp_symcnt", __LINE__);
   long off = prog_find_symbol_words(words, size, tmpsym_ref(s.tmpsyms[index]));
-  if (off < 0 || off > 0x7FFF) return 0;
-  return static_cast<uint16_t>(0x8000 | off);
+  if (off < 0 || off > static_cast<int>(CW_OFFSET_MASK)) return 0;
+  return static_cast<uint16_t>(CW_SYMBOL_REF | static_cast<uint32_t>(off));
 }
 
 // ---- checks and segment state -------------------------------------------
@@ -485,11 +487,11 @@ int label_line_in(ProgSegment* seg, const ProgSymbolRef& ref) {
   long off = progseg_find_symbol(seg, ref);
   if (off < 0) return -1;
   uint16_t addr = seg->symbols[static_cast<size_t>(off)];
-  if (addr == 0xFFFF) return -1;
+  if (addr == CW_SYM_UNPLACED) return -1;
   const auto& code = seg->code;
   if (static_cast<size_t>(addr) + 3 > code.size() || !progseg_is_line_start(seg, addr)) return -1;
-  if ((code[addr + 1] & 0xFF) < 3 || code[addr + 2] != (0x8000 | off)) return -1;
-  return code[addr] & 0x7FFF;
+  if ((code[addr + 1] & CW_LINE_WORDS_MASK) < 3 || code[addr + 2] != (CW_SYMBOL_REF | off)) return -1;
+  return code[addr] & CW_LINE_NUMBER_MASK;
 }
 
 }  // namespace
@@ -525,7 +527,7 @@ void cg_finish_line(CompileContext* cc, std::vector<uint16_t>* out) {
     char buf[16];
     for (uint32_t w : s.code) {
       if (w & CG_TMPSYM_BIT)
-        std::snprintf(buf, sizeof buf, "S#%02u ", static_cast<unsigned>(w & 0xFFFF));
+        std::snprintf(buf, sizeof buf, "S#%02u ", static_cast<unsigned>(w & CW_WORD_MASK));
       else
         std::snprintf(buf, sizeof buf, "%04x ", static_cast<unsigned>(w));
       text += buf;
@@ -537,12 +539,12 @@ void cg_finish_line(CompileContext* cc, std::vector<uint16_t>* out) {
   out->reserve(s.code.size());
   for (uint32_t w : s.code) {
     if (w & CG_TMPSYM_BIT)
-      out->push_back(cg_addsymbol(cc, static_cast<int>(w & 0xFFFF)));
+      out->push_back(cg_addsymbol(cc, static_cast<int>(w & CW_WORD_MASK)));
     else
       out->push_back(static_cast<uint16_t>(w));
   }
   uint16_t count = static_cast<uint16_t>(out->size());
-  (*out)[1] = static_cast<uint16_t>(((*out)[1] & 0xFF00) | (((*out)[1] + count) & 0xFF));
+  (*out)[1] = static_cast<uint16_t>(((*out)[1] & ~CW_LINE_WORDS_MASK) | (((*out)[1] + count) & CW_LINE_WORDS_MASK));
   if (cc->debug) {
     std::string text;
     char buf[16];

@@ -14,30 +14,21 @@
 #include <string>
 #include <vector>
 
+#include "language/codewords.h"
+
 struct CompileContext;
 struct ProgSegment;
 
 // Limits of one line.
-inline constexpr int CG_MAX_CODE = 255;       // code words
-inline constexpr int CG_MAX_TMPSYMS = 80;     // temporary symbols
-inline constexpr int CG_MAX_ELEMENTS = 60;    // element stack
-inline constexpr int CG_MAX_OPERATIONS = 40;  // operations of one statement
-inline constexpr int CG_MAX_COUNTS = 20;      // count stack
-inline constexpr int CG_MAX_DIMS = 6;         // array dimensions
-inline constexpr int CG_MAX_STRING = 255;     // string constant characters
+inline constexpr int CG_MAX_CODE = 255;     // code words
+inline constexpr int CG_MAX_TMPSYMS = 80;   // temporary symbols
+inline constexpr int CG_MAX_ELEMENTS = 60;  // element stack
+inline constexpr int CG_MAX_COUNTS = 20;    // count stack
+inline constexpr int CG_MAX_DIMS = 6;       // array dimensions
+inline constexpr int CG_MAX_STRING = 255;   // string constant characters
 
 // A code word that stands for temporary symbol i.
 inline constexpr uint32_t CG_TMPSYM_BIT = 0x10000;
-
-// Words of the code with fixed meanings.
-enum : uint16_t {
-  CG_STMT_PREFIX = 0x0932,  // before a statement code with bit 15
-  CG_OP_PREFIX = 0x093A,    // before an operation code with bit 15
-  CG_END_STMT = 0x08C0,
-  CG_OP_RESULT_BASE = 0x79ED,  // + 4 * operation number
-  CG_STRING_BASE = 0xFF00,     // | length
-  CG_IMPLIED_LET = 0x06B4,
-};
 
 // Element kinds of the element stack.
 enum : int {

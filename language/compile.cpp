@@ -71,7 +71,7 @@ int compile_line(CompileContext* cc, const char* text, size_t length) {
     cc->last_line = lineno;
     s.code[0] = static_cast<uint32_t>(lineno);
   } else {
-    lineno = static_cast<int>(s.code[0] & 0x7FFF);
+    lineno = static_cast<int>(s.code[0] & CW_LINE_NUMBER_MASK);
     if (lineno < cc->last_line) cg_error(cc, 0, "LINE NUMBERS NOT IN ORDER");
     cc->last_line = lineno;
   }

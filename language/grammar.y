@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "language/codegen.h"
+#include "language/codewords.h"
 #include "language/keywords.h"
 
 namespace {
@@ -66,7 +67,7 @@ const char* parse_message(const char* message) {
     unsigned s_ = SYM8S(stok, 0); \
     unsigned n_ = COUNT_POP(); \
     unsigned m_ = symfn(mtok, static_cast<int>(n_)); \
-    DUMP(0, 3, 0x2005, s_, m_); \
+    DUMP(0, 3, CW_MEMBER, s_, m_); \
     DUMP2(1, static_cast<int>(n_), 2, (op), n_); } while (0)
 
 }  // namespace
@@ -348,34 +349,34 @@ __expr
     : const
     | var
     | fn
-    | T_SYM IS_A T_SYM          { PUSH(7, 0, $1); PUSH(7, 0, $3); DUMP(2, 1, 0x2008); }
-    | _expr '+' _expr           { DUMP(2, 1, 0x0872); }
-    | _expr '-' _expr           { DUMP(2, 1, 0x086E); }
-    | _expr '*' _expr           { DUMP(2, 1, 0x0876); }
-    | _expr '/' _expr           { DUMP(2, 1, 0x087A); }
-    | _expr DIV _expr           { DUMP(2, 1, 0x06E0); }
-    | _expr MOD _expr           { DUMP(2, 1, 0x0785); }
-    | _expr '^' _expr           { DUMP(2, 1, 0x089A); }
-    | '-' _expr %prec UMINUS    { DUMP(1, 1, 0x086A); }
+    | T_SYM IS_A T_SYM          { PUSH(7, 0, $1); PUSH(7, 0, $3); DUMP(2, 1, CW_IS_A); }
+    | _expr '+' _expr           { DUMP(2, 1, CW_ADD); }
+    | _expr '-' _expr           { DUMP(2, 1, CW_SUBTRACT); }
+    | _expr '*' _expr           { DUMP(2, 1, CW_MULTIPLY); }
+    | _expr '/' _expr           { DUMP(2, 1, CW_DIVIDE); }
+    | _expr DIV _expr           { DUMP(2, 1, CW_DIV); }
+    | _expr MOD _expr           { DUMP(2, 1, CW_MOD); }
+    | _expr '^' _expr           { DUMP(2, 1, CW_POWER); }
+    | '-' _expr %prec UMINUS    { DUMP(1, 1, CW_NEGATE); }
     | '+' _expr %prec UPLUS
-    | _expr GT _expr            { DUMP(2, 1, 0x0886); }
-    | _expr GE _expr            { DUMP(2, 1, 0x088A); }
-    | _expr LT _expr            { DUMP(2, 1, 0x087E); }
-    | _expr LE _expr            { DUMP(2, 1, 0x0882); }
-    | _expr '=' _expr           { DUMP(2, 1, 0x088E); }
-    | _expr NE _expr            { DUMP(2, 1, 0x0892); }
-    | _expr '#' _expr           { DUMP(2, 1, 0x0892); }
-    | _expr AND _expr           { DUMP(2, 1, 0x06C2); }
-    | _expr OR _expr            { DUMP(2, 1, 0x07A8); }
-    | _expr EXOR _expr          { DUMP(2, 1, 0x070D); }
-    | NOT _expr                 { DUMP(1, 1, 0x078C); }
-    | _sexpr GE _sexpr          { DUMP(2, 1, 0x08AE); }
-    | _sexpr GT _sexpr          { DUMP(2, 1, 0x08AA); }
-    | _sexpr LE _sexpr          { DUMP(2, 1, 0x08B2); }
-    | _sexpr LT _sexpr          { DUMP(2, 1, 0x08A2); }
-    | _sexpr '=' _sexpr         { DUMP(2, 1, 0x08A6); }
-    | _sexpr NE _sexpr          { DUMP(2, 1, 0x089E); }
-    | _sexpr '#' _sexpr         { DUMP(2, 1, 0x089E); }
+    | _expr GT _expr            { DUMP(2, 1, CW_GT); }
+    | _expr GE _expr            { DUMP(2, 1, CW_GE); }
+    | _expr LT _expr            { DUMP(2, 1, CW_LT); }
+    | _expr LE _expr            { DUMP(2, 1, CW_LE); }
+    | _expr '=' _expr           { DUMP(2, 1, CW_EQ); }
+    | _expr NE _expr            { DUMP(2, 1, CW_NE); }
+    | _expr '#' _expr           { DUMP(2, 1, CW_NE); }
+    | _expr AND _expr           { DUMP(2, 1, CW_AND); }
+    | _expr OR _expr            { DUMP(2, 1, CW_OR); }
+    | _expr EXOR _expr          { DUMP(2, 1, CW_EXOR); }
+    | NOT _expr                 { DUMP(1, 1, CW_NOT); }
+    | _sexpr GE _sexpr          { DUMP(2, 1, CW_STR_GE); }
+    | _sexpr GT _sexpr          { DUMP(2, 1, CW_STR_GT); }
+    | _sexpr LE _sexpr          { DUMP(2, 1, CW_STR_LE); }
+    | _sexpr LT _sexpr          { DUMP(2, 1, CW_STR_LT); }
+    | _sexpr '=' _sexpr         { DUMP(2, 1, CW_STR_EQ); }
+    | _sexpr NE _sexpr          { DUMP(2, 1, CW_STR_NE); }
+    | _sexpr '#' _sexpr         { DUMP(2, 1, CW_STR_NE); }
     ;
 
 fn
@@ -412,8 +413,8 @@ _sexpr
 __sexpr
     : sconst
     | svar
-    | _sexpr '&' _sexpr         { DUMP(2, 1, 0x08BA); }
-    | _sexpr '+' _sexpr         { DUMP(2, 1, 0x08BA); }
+    | _sexpr '&' _sexpr         { DUMP(2, 1, CW_CONCAT); }
+    | _sexpr '+' _sexpr         { DUMP(2, 1, CW_CONCAT); }
     | T_SEC Rs__                { DUMP(0, 1, CODE($1)); }
     | T_SEC Rsx_                { DUMP(0, 1, CODE($1)); }
     | T_SEC Rsx_ '(' _sexpr ')' { DUMP(1, 1, CODE($1)); }
@@ -443,34 +444,34 @@ sconst : T_STRING               { parse_string_element(cc, $1.v); } ;
 
 var
     : T_SYM                     { PUSH(3, 0, $1); }
-    | T_SYM '.' T_SYM           { PUSH(7, 0, $1); PUSH(3, 0, $3); DUMP(2, 1, 0x2005); }
+    | T_SYM '.' T_SYM           { PUSH(7, 0, $1); PUSH(3, 0, $3); DUMP(2, 1, CW_MEMBER); }
     | T_SYM '(' { cg_count_push(cc); } subsc ')'
-                                { SUBSCRIPTED(0x08DD, SYM5, $1); }
+                                { SUBSCRIPTED(CW_NUM_SUBSCRIPT, SYM5, $1); }
     | T_SYM '.' T_SYM '(' { cg_count_push(cc); } subsc ')'
-                                { SUBSCRIPTED_MEMBER(0x08DD, SYM5, $1, $3); }
+                                { SUBSCRIPTED_MEMBER(CW_NUM_SUBSCRIPT, SYM5, $1, $3); }
     ;
 
 svar
     : T_SYM '$'                 { PUSH(4, 0, $1); }
-    | T_SYM '.' T_SYM '$'       { PUSH(7, 0, $1); PUSH(4, 0, $3); DUMP(2, 1, 0x2005); }
-    | T_SYM '$' '[' substr      { unsigned w = SYM4($1, 0); DUMP(1, 2, 0x08F8, w); }
+    | T_SYM '.' T_SYM '$'       { PUSH(7, 0, $1); PUSH(4, 0, $3); DUMP(2, 1, CW_MEMBER); }
+    | T_SYM '$' '[' substr      { unsigned w = SYM4($1, 0); DUMP(1, 2, CW_SUBSTRING, w); }
     | T_SYM '.' T_SYM '$' '['
                                 { unsigned s = SYM8S($1, 0); unsigned m = SYM4($3, 0);
-                                  DUMP(0, 3, 0x2005, s, m); }
-      substr                    { DUMP(2, 1, 0x08F8); }
+                                  DUMP(0, 3, CW_MEMBER, s, m); }
+      substr                    { DUMP(2, 1, CW_SUBSTRING); }
     | T_SYM '$' '(' { cg_count_push(cc); } subsc ')'
-                                { SUBSCRIPTED(0x08D7, SYM4, $1); }
+                                { SUBSCRIPTED(CW_STR_SUBSCRIPT, SYM4, $1); }
       asubstr
     | T_SYM '.' T_SYM '$' '(' { cg_count_push(cc); } subsc ')'
-                                { SUBSCRIPTED_MEMBER(0x08D7, SYM4, $1, $3); }
+                                { SUBSCRIPTED_MEMBER(CW_STR_SUBSCRIPT, SYM4, $1, $3); }
       asubstr
     ;
 
 svar2
     : T_SYM '$' '(' { cg_count_push(cc); } subsc ')'
-                                { SUBSCRIPTED(0x08D7, SYM4, $1); }
+                                { SUBSCRIPTED(CW_STR_SUBSCRIPT, SYM4, $1); }
       asubstr
-    | T_SYM '$' '[' substr      { unsigned w = SYM4($1, 0); DUMP(1, 2, 0x08F8, w); }
+    | T_SYM '$' '[' substr      { unsigned w = SYM4($1, 0); DUMP(1, 2, CW_SUBSTRING, w); }
     ;
 
 subsc
@@ -480,13 +481,13 @@ subsc
 
 asubstr
     : %empty
-    | '[' substr                { DUMP(2, 1, 0x08FB); }
+    | '[' substr                { DUMP(2, 1, CW_SUBSCRIPT_SUBSTRING); }
     ;
 
 substr
-    : _expr ']'                 { DUMP(1, 1, 0x08EF); }
-    | _expr ',' _expr ']'       { DUMP(2, 1, 0x08F2); }
-    | _expr ';' _expr ']'       { DUMP(2, 1, 0x08F5); }
+    : _expr ']'                 { DUMP(1, 1, CW_SUBSTR_ONE); }
+    | _expr ',' _expr ']'       { DUMP(2, 1, CW_SUBSTR_FROM_TO); }
+    | _expr ';' _expr ']'       { DUMP(2, 1, CW_SUBSTR_FROM_LEN); }
     ;
 
 array
@@ -495,23 +496,23 @@ array
     ;
 
 num_array
-    : T_SYM '(' '*' ')'         { PUSH(3, 1, $1); DUMP(1, 1, 0x0901); }
+    : T_SYM '(' '*' ')'         { PUSH(3, 1, $1); DUMP(1, 1, CW_MAT_NUM_ENTRY); }
     | T_SYM '.' T_SYM '(' '*' ')'
-                                { PUSH(7, 0, $1); PUSH(3, 1, $3); DUMP(2, 1, 0x2005); DUMP(1, 1, 0x0901); }
+                                { PUSH(7, 0, $1); PUSH(3, 1, $3); DUMP(2, 1, CW_MEMBER); DUMP(1, 1, CW_MAT_NUM_ENTRY); }
     ;
 
 str_array
-    : T_SYM '$' '(' '*' ')'     { PUSH(4, 1, $1); DUMP(1, 1, 0x0904); }
+    : T_SYM '$' '(' '*' ')'     { PUSH(4, 1, $1); DUMP(1, 1, CW_MAT_STR_ENTRY); }
     | T_SYM '.' T_SYM '$' '(' '*' ')'
-                                { PUSH(7, 0, $1); PUSH(4, 1, $3); DUMP(2, 1, 0x2005); DUMP(1, 1, 0x0904); }
+                                { PUSH(7, 0, $1); PUSH(4, 1, $3); DUMP(2, 1, CW_MEMBER); DUMP(1, 1, CW_MAT_STR_ENTRY); }
     ;
 
-struct : STRUCT T_SYM           { PUSH(7, 0, $2); DUMP(1, 1, 0x2006); } ;
+struct : STRUCT T_SYM           { PUSH(7, 0, $2); DUMP(1, 1, CW_STRUCT); } ;
 
 call_expr
     : T_SYM { cg_count_push(cc); } arguments
                                 { unsigned w = SYMSUB($1); unsigned n = COUNT_POP();
-                                  DUMP(static_cast<int>(n), 3, 0x06D1, w, n); }
+                                  DUMP(static_cast<int>(n), 3, CW_CALL, w, n); }
     ;
 
 arguments
@@ -532,46 +533,46 @@ any_arg
     | T_SYM '$' '(' '*' ')'     { PUSH(4, 1, $1); }
     | T_SYM '(' '*' ')'         { PUSH(3, 1, $1); }
     | T_SYM '.' T_SYM '$' '(' '*' ')'
-                                { PUSH(7, 0, $1); PUSH(4, 1, $3); DUMP(2, 1, 0x2005); }
+                                { PUSH(7, 0, $1); PUSH(4, 1, $3); DUMP(2, 1, CW_MEMBER); }
     | T_SYM '.' T_SYM '(' '*' ')'
-                                { PUSH(7, 0, $1); PUSH(3, 1, $3); DUMP(2, 1, 0x2005); }
-    | '#' _expr                 { DUMP(1, 1, 0x0A00); }
-    | STRUCT T_SYM              { PUSH(7, 0, $2); DUMP(1, 1, 0x2006); }
-    | '(' STRUCT T_SYM ')'      { PUSH(7, 0, $3); DUMP(1, 1, 0x2007); }
+                                { PUSH(7, 0, $1); PUSH(3, 1, $3); DUMP(2, 1, CW_MEMBER); }
+    | '#' _expr                 { DUMP(1, 1, CW_FILE_NUMBER); }
+    | STRUCT T_SYM              { PUSH(7, 0, $2); DUMP(1, 1, CW_STRUCT); }
+    | '(' STRUCT T_SYM ')'      { PUSH(7, 0, $3); DUMP(1, 1, CW_STRUCT_ARG); }
     ;
 
 fn_expr
     : %empty                    { cg_new_segment(cc); }
-    | '=' expr                  { DUMP(1, 1, 0x09FC); }
+    | '=' expr                  { DUMP(1, 1, CW_FN_VALUE); }
     ;
 
 fn_sexpr
     : %empty                    { cg_new_segment(cc); }
-    | '=' sexpr                 { DUMP(1, 1, 0x09FC); }
+    | '=' sexpr                 { DUMP(1, 1, CW_FN_VALUE); }
     ;
 
 let_expr
-    : _expr                     { cg_fix_let_expr(cc); DUMP(2, 1, 0x0896); }
-    | var '=' let_expr          { cg_fix_let_expr(cc); DUMP(2, 1, 0x0896); }
+    : _expr                     { cg_fix_let_expr(cc); DUMP(2, 1, CW_LET_NUM); }
+    | var '=' let_expr          { cg_fix_let_expr(cc); DUMP(2, 1, CW_LET_NUM); }
     ;
 
 let_var
     : T_SYM                     { PUSH(3, 0, $1); }
-    | T_SYM '.' T_SYM           { PUSH(7, 0, $1); PUSH(3, 0, $3); DUMP(2, 1, 0x2005); }
+    | T_SYM '.' T_SYM           { PUSH(7, 0, $1); PUSH(3, 0, $3); DUMP(2, 1, CW_MEMBER); }
     | T_SYM '(' { cg_count_push(cc); } subsc ')'
-                                { SUBSCRIPTED(0x08DA, SYM5, $1); }
+                                { SUBSCRIPTED(CW_NUM_SUBSCRIPT_USE, SYM5, $1); }
     | T_SYM '.' T_SYM '(' { cg_count_push(cc); } subsc ')'
-                                { SUBSCRIPTED_MEMBER(0x08DA, SYM5, $1, $3); }
+                                { SUBSCRIPTED_MEMBER(CW_NUM_SUBSCRIPT_USE, SYM5, $1, $3); }
     | error                     { parse_improper(cc, "VARIABLE"); }
     ;
 
 let_sexpr
-    : _sexpr                    { DUMP(2, 1, 0x08B6); }
-    | svar '=' let_sexpr        { DUMP(2, 1, 0x08B6); }
+    : _sexpr                    { DUMP(2, 1, CW_LET_STR); }
+    | svar '=' let_sexpr        { DUMP(2, 1, CW_LET_STR); }
     ;
 
 for_expr
-    : simple_var '=' _expr      { DUMP(2, 1, 0x0896); }
+    : simple_var '=' _expr      { DUMP(2, 1, CW_LET_NUM); }
     | error                     { parse_improper(cc, "VARIABLE"); }
     | simple_var error          { EXPECT("'='"); }
     | simple_var '=' error      { parse_improper(cc, "EXPRESSION"); }
@@ -590,15 +591,15 @@ lval_num_expr
     ;
 
 lval_simple_num_expr
-    : simple_var                { DUMP(1, 1, 0x08E6); }
+    : simple_var                { DUMP(1, 1, CW_NUM_TARGET); }
     | T_SYM '(' { cg_count_push(cc); } subsc ')'
-                                { SUBSCRIPTED(0x08DA, SYM5, $1); }
+                                { SUBSCRIPTED(CW_NUM_SUBSCRIPT_USE, SYM5, $1); }
     ;
 
 lval_member_num_expr
-    : T_SYM '.' T_SYM           { PUSH(7, 0, $1); PUSH(3, 0, $3); DUMP(2, 1, 0x2005); }
+    : T_SYM '.' T_SYM           { PUSH(7, 0, $1); PUSH(3, 0, $3); DUMP(2, 1, CW_MEMBER); }
     | T_SYM '.' T_SYM '(' { cg_count_push(cc); } subsc ')'
-                                { SUBSCRIPTED_MEMBER(0x08DA, SYM5, $1, $3); }
+                                { SUBSCRIPTED_MEMBER(CW_NUM_SUBSCRIPT_USE, SYM5, $1, $3); }
     ;
 
 lval_str_expr
@@ -607,18 +608,18 @@ lval_str_expr
     ;
 
 lval_simple_str_expr
-    : simple_svar               { DUMP(1, 1, 0x08E3); }
+    : simple_svar               { DUMP(1, 1, CW_STR_VAR); }
     | svar2
     ;
 
 lval_member_str_expr
-    : T_SYM '.' T_SYM '$'       { PUSH(7, 0, $1); PUSH(4, 0, $3); DUMP(2, 1, 0x2005); }
+    : T_SYM '.' T_SYM '$'       { PUSH(7, 0, $1); PUSH(4, 0, $3); DUMP(2, 1, CW_MEMBER); }
     | T_SYM '.' T_SYM '$' '['
                                 { unsigned s = SYM8S($1, 0); unsigned m = SYM4($3, 0);
-                                  DUMP(0, 3, 0x2005, s, m); }
-      substr                    { DUMP(2, 1, 0x08F8); }
+                                  DUMP(0, 3, CW_MEMBER, s, m); }
+      substr                    { DUMP(2, 1, CW_SUBSTRING); }
     | T_SYM '.' T_SYM '$' '(' { cg_count_push(cc); } subsc ')'
-                                { SUBSCRIPTED_MEMBER(0x08D7, SYM4, $1, $3); }
+                                { SUBSCRIPTED_MEMBER(CW_STR_SUBSCRIPT, SYM4, $1, $3); }
       asubstr
     ;
 
@@ -628,28 +629,28 @@ lval_str_expr2
     ;
 
 lval_simple_str_expr2
-    : simple_svar               { DUMP(1, 1, 0x08E3); }
+    : simple_svar               { DUMP(1, 1, CW_STR_VAR); }
     | T_SYM '$' '(' { cg_count_push(cc); } subsc ')'
-                                { SUBSCRIPTED(0x08D7, SYM4, $1); }
+                                { SUBSCRIPTED(CW_STR_SUBSCRIPT, SYM4, $1); }
     ;
 
 lval_member_str_expr2
-    : T_SYM '.' T_SYM '$'       { PUSH(7, 0, $1); PUSH(4, 0, $3); DUMP(2, 1, 0x2005); }
+    : T_SYM '.' T_SYM '$'       { PUSH(7, 0, $1); PUSH(4, 0, $3); DUMP(2, 1, CW_MEMBER); }
     | T_SYM '.' T_SYM '$' '(' { cg_count_push(cc); } subsc ')'
-                                { SUBSCRIPTED_MEMBER(0x08D7, SYM4, $1, $3); }
+                                { SUBSCRIPTED_MEMBER(CW_STR_SUBSCRIPT, SYM4, $1, $3); }
     ;
 
-lref_expr : lref                { EMIT(0x0907); EMIT($1.word); } ;
+lref_expr : lref                { EMIT(CW_START_LABEL); EMIT($1.word); } ;
 
 start_expr
-    : T_ICONST                  { EMIT(0x0907); EMIT(NUM($1)); }
-    | T_SYM                     { EMIT(0x0907); EMIT(SYMLABEL($1)); }
+    : T_ICONST                  { EMIT(CW_START_LABEL); EMIT(NUM($1)); }
+    | T_SYM                     { EMIT(CW_START_LABEL); EMIT(SYMLABEL($1)); }
     ;
 
 dll_call
     : T_SYM { cg_count_push(cc); } dll_args
                                 { unsigned w = SYMSUB($1); unsigned n = COUNT_POP();
-                                  DUMP(static_cast<int>(n), 3, 0x06D1, w, n); }
+                                  DUMP(static_cast<int>(n), 3, CW_CALL, w, n); }
     ;
 
 dll_args
@@ -674,7 +675,7 @@ dll_arg
     ;
 
 syntax
-    : Rx0ba8 expr THEN          { EMIT(0x081E); RESET(); scan_then_statement(cc); }
+    : Rx0ba8 expr THEN          { EMIT(CW_THEN); RESET(); scan_then_statement(cc); }
       if_then
     | Rx0ba8 error              { parse_improper(cc, "EXPRESSION"); }
     | Rx0ba8 expr error         { EXPECT("'THEN'"); }
@@ -689,260 +690,260 @@ syntax
       list_search
     | Rx0e18                    { EMIT(0); EMIT(0); }
     | Rx0e18 list_lref          { EMIT(0); EMIT($2.word); }
-    | Rx0e18 sexpr start_line   { EMIT(0x08C0); }
+    | Rx0e18 sexpr start_line   { EMIT(CW_END_STMT); }
     | Rx0e57                    { EMIT(0); }
     | Rx0e57 list_lref          { EMIT($2.word); }
     | Rx0ed1                    { EMIT(0); }
     | Rx0ed1 list_lref          { EMIT($2.word); }
     | Rx0ff5 T_SYM              { EMIT(SYMSUB($2)); }
-      to_end                    { EMIT(0x08C0); }
+      to_end                    { EMIT(CW_END_STMT); }
     | Rx2000 T_SYM              { EMIT(SYM8($2)); parse_select(cc, SK_T14); }
-      extends                   { EMIT(0x08C0); }
-    | Rx2001 new_syntax         { EMIT(0x08C0); }
+      extends                   { EMIT(CW_END_STMT); }
+    | Rx2001 new_syntax         { EMIT(CW_END_STMT); }
     | Rx100e                    { EMIT(0); }
     | Rx100e T_ICONST           { EMIT(1); EMIT(NUM($2)); }
     | Rx100e T_ICONST ',' T_ICONST
                                 { EMIT(2); EMIT(NUM($2)); EMIT(NUM($4)); }
     | Rx1029 T_SYM '$'          { EMIT(SYMFNSTR($2)); }
-      to_end                    { EMIT(0x08C0); }
+      to_end                    { EMIT(CW_END_STMT); }
     | Rx1029 T_SYM              { EMIT(SYMFN($2)); }
-      to_end                    { EMIT(0x08C0); }
+      to_end                    { EMIT(CW_END_STMT); }
     | Rx1050                    { EMIT(0); }
     | Rx1050 T_ICONST           { EMIT(1); EMIT(NUM($2)); }
     | Rx1050 T_ICONST ',' T_ICONST
                                 { EMIT(2); EMIT(NUM($2)); EMIT(NUM($4)); }
     | Rx1290                    { cg_mark(cc, 0); }
-      for_expr TO               { EMIT(0x0825); RESET(); cg_mark_len(cc); }
-      expr step                 { EMIT(0x08C0); }
+      for_expr TO               { EMIT(CW_TO); RESET(); cg_mark_len(cc); }
+      expr step                 { EMIT(CW_END_STMT); }
     | Rx12f7 T_SYM              { EMIT(SYM5($2, 0)); }
     | Rx1314 T_SYM              { EMIT(SYMFN($2)); cg_mark(cc, 0); }
-      parameter fn_expr         { EMIT(0x08C0); }
+      parameter fn_expr         { EMIT(CW_END_STMT); }
     | Rx1314 T_SYM '$'          { EMIT(SYMFNSTR($2)); cg_mark(cc, 0); }
-      parameter fn_sexpr        { EMIT(0x08C0); }
+      parameter fn_sexpr        { EMIT(CW_END_STMT); }
     | Rx1338 T_SYM              { EMIT(SYMSUB($2)); cg_mark(cc, 0); }
-      parameter                 { EMIT(0x08C0); cg_new_segment(cc); }
-    | Rx161e                    { EMIT(0x08C0); }
-    | Rx161e expr               { EMIT(0x08C0); }
-    | Rx163b call_expr          { EMIT(0x08C0); }
+      parameter                 { EMIT(CW_END_STMT); cg_new_segment(cc); }
+    | Rx161e                    { EMIT(CW_END_STMT); }
+    | Rx161e expr               { EMIT(CW_END_STMT); }
+    | Rx163b call_expr          { EMIT(CW_END_STMT); }
     | Rx167c                    { EMIT(0); }
     | Rx167c lref               { EMIT(1); EMIT($2.word); }
     | Rx167c lref ',' lref      { EMIT(2); EMIT($2.word); EMIT($4.word); }
-    | Rx186e sexpr return       { EMIT(0x08C0); }
+    | Rx186e sexpr return       { EMIT(CW_END_STMT); }
     | Rx186e sexpr comma lval_str_expr return
-                                { EMIT(0x08C0); }
-    | Rx232a expr_list          { EMIT(0x08C0); }
-    | Rx2338 expr               { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rx232a expr_list          { EMIT(CW_END_STMT); }
+    | Rx2338 expr               { EMIT(CW_END_STMT); }
     | Rx259e expr key_list key_label onint
-    | Rx25c8 expr_list          { EMIT(0x08C0); }
-    | Rx6170 expr return        { EMIT(0x08C0); }
-    | Rx61df expr               { EMIT(0x08C0); }
+    | Rx25c8 expr_list          { EMIT(CW_END_STMT); }
+    | Rx6170 expr return        { EMIT(CW_END_STMT); }
+    | Rx61df expr               { EMIT(CW_END_STMT); }
     | Rx753b T_ICONST           { EMIT(NUM($2)); }
-    | Rx7d20 redim              { EMIT(0x08C0); }
+    | Rx7d20 redim              { EMIT(CW_END_STMT); }
     | Rx7ffb
-    | Rxb1ea expr               { EMIT(0x08C0); }
-    | Rxb1ea sexpr              { EMIT(0x08C0); }
-    | Rxb1ec expr               { EMIT(0x08C0); }
-    | Rxb1ef case               { EMIT(0x08C0); }
-    | Rxb243 expr comma expr    { EMIT(0x08C0); }
-    | Rxb7e0                    { EMIT(0x08C0); }
-    | Rxb7e0 num_array          { EMIT(0x08C0); }
-    | Rxbc82 expr               { EMIT(0x08C0); }
+    | Rxb1ea expr               { EMIT(CW_END_STMT); }
+    | Rxb1ea sexpr              { EMIT(CW_END_STMT); }
+    | Rxb1ec expr               { EMIT(CW_END_STMT); }
+    | Rxb1ef case               { EMIT(CW_END_STMT); }
+    | Rxb243 expr comma expr    { EMIT(CW_END_STMT); }
+    | Rxb7e0                    { EMIT(CW_END_STMT); }
+    | Rxb7e0 num_array          { EMIT(CW_END_STMT); }
+    | Rxbc82 expr               { EMIT(CW_END_STMT); }
     | Rxbcba expr onint
     | Rxbcc8 onint
     | Rxbcf1 lref               { EMIT($2.word); }
     | Rxbcf5 lref               { EMIT($2.word); }
-    | Rxbd0e expr GOTO          { EMIT(0x09E9); cg_mark(cc, 0); }
+    | Rxbd0e expr GOTO          { EMIT(CW_BRANCH_GOTO); cg_mark(cc, 0); }
       lref_list
-    | Rxbd0e expr GOSUB         { EMIT(0x09F1); cg_mark(cc, 0); }
+    | Rxbd0e expr GOSUB         { EMIT(CW_BRANCH_GOSUB); cg_mark(cc, 0); }
       lref_list
-    | Rxbd42                    { EMIT(0x08C0); }
-    | Rxbd42 expr               { EMIT(0x08C0); }
-    | Rxbd42 sexpr              { EMIT(0x08C0); }
+    | Rxbd42                    { EMIT(CW_END_STMT); }
+    | Rxbd42 expr               { EMIT(CW_END_STMT); }
+    | Rxbd42 sexpr              { EMIT(CW_END_STMT); }
     | Rxbd67                    { scan_comment(cc); scan_pushback(cc, '!'); }
-    | Rxbdd3                    { EMIT(0x08C0); }
-    | Rxbdd3 expr               { EMIT(0x08C0); }
+    | Rxbdd3                    { EMIT(CW_END_STMT); }
+    | Rxbdd3 expr               { EMIT(CW_END_STMT); }
     | Rxc4a1                    { parse_select(cc, SK_T5); }
-      curs_list                 { EMIT(0x08C0); }
-    | Rxc50b com                { EMIT(0x08C0); }
+      curs_list                 { EMIT(CW_END_STMT); }
+    | Rxc50b com                { EMIT(CW_END_STMT); }
     | Rxc511                    { scan_pushback(cc, cg_in_root(cc) ? T_MAIN : T_SUB); }
-      num_decl                  { EMIT(0x08C0); }
+      num_decl                  { EMIT(CW_END_STMT); }
     | Rxc5e0                    { scan_pushback(cc, cg_in_root(cc) ? T_MAIN : T_SUB); }
-      dim                       { EMIT(0x08C0); }
+      dim                       { EMIT(CW_END_STMT); }
     | Rxc629                    { parse_select(cc, SK_T3); }
-      disp_list                 { EMIT(0x08C0); }
+      disp_list                 { EMIT(CW_END_STMT); }
     | Rxc687                    { parse_raw_text(cc, SCAN_FORMAT); }
       image
-    | Rxc6ae using              { EMIT(0x08C0); }
-    | Rxc6fb linput             { EMIT(0x08C0); }
-    | Rxc6fc lval_str_expr      { EMIT(0x08C0); }
-    | Rxc705                    { EMIT(0x08C0); }
-    | Rxc705 input              { EMIT(0x08C0); }
-    | Rxc734 var_no_struct_list { EMIT(0x08C0); }
-    | Rxc735 var_list           { EMIT(0x08C0); }
-    | Rxc73e                    { EMIT(0x08C0); }
+    | Rxc6ae using              { EMIT(CW_END_STMT); }
+    | Rxc6fb linput             { EMIT(CW_END_STMT); }
+    | Rxc6fc lval_str_expr      { EMIT(CW_END_STMT); }
+    | Rxc705                    { EMIT(CW_END_STMT); }
+    | Rxc705 input              { EMIT(CW_END_STMT); }
+    | Rxc734 var_no_struct_list { EMIT(CW_END_STMT); }
+    | Rxc735 var_list           { EMIT(CW_END_STMT); }
+    | Rxc73e                    { EMIT(CW_END_STMT); }
     | Rxc73e lref               { EMIT($2.word); }
     | Rxc74a                    { parse_raw_text(cc, SCAN_LIST_ITEMS); }
       data
     | Rxc7ea                    { parse_select(cc, SK_T4); }
-      printer_is                { EMIT(0x08C0); }
+      printer_is                { EMIT(CW_END_STMT); }
     | Rxd18c expr c_expr c_expr print_list
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rxd1d0 expr c_expr c_expr read_list
-                                { EMIT(0x08C0); }
-    | Rxd1d2 sexpr on_sexpr     { EMIT(0x08C0); }
-    | Rxd1d4 str_array on_sexpr { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rxd1d2 sexpr on_sexpr     { EMIT(CW_END_STMT); }
+    | Rxd1d4 str_array on_sexpr { EMIT(CW_END_STMT); }
     | Rxd1d4 lval_str_expr on_sexpr
-                                { EMIT(0x08C0); }
-    | Rxd87e sexpr              { EMIT(0x08C0); }
-    | Rxd881                    { EMIT(0x08C0); }
-    | Rxd881 sexpr              { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rxd87e sexpr              { EMIT(CW_END_STMT); }
+    | Rxd881                    { EMIT(CW_END_STMT); }
+    | Rxd881 sexpr              { EMIT(CW_END_STMT); }
     | Rxe14b sexpr c_lref c_lref
-                                { EMIT(0x08C0); }
-    | Rxe154 sexpr comma_sexpr  { EMIT(0x08C0); }
-    | Rxe154n sexpr restore     { EMIT(0x08C0); }
-    | Rxe15b sexpr resave       { EMIT(0x08C0); }
-    | Rxe169 sexpr              { EMIT(0x08C0); }
-    | Rxe16d sexpr              { EMIT(0x08C0); }
-    | Rxe16dn sexpr store       { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rxe154 sexpr comma_sexpr  { EMIT(CW_END_STMT); }
+    | Rxe154n sexpr restore     { EMIT(CW_END_STMT); }
+    | Rxe15b sexpr resave       { EMIT(CW_END_STMT); }
+    | Rxe169 sexpr              { EMIT(CW_END_STMT); }
+    | Rxe16d sexpr              { EMIT(CW_END_STMT); }
+    | Rxe16dn sexpr store       { EMIT(CW_END_STMT); }
     | Rxe170 sexpr c_expr c_expr ld_sub
-                                { EMIT(0x08C0); }
-    | Rxe199 sexpr load         { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rxe199 sexpr load         { EMIT(CW_END_STMT); }
     | Rxe3d1 sexpr comma expr c_expr c_expr create_type
-                                { EMIT(0x08C0); }
-    | Rxe42a sexpr comma_sexpr  { EMIT(0x08C0); }
-    | Rxe466 sexpr comma sexpr  { EMIT(0x08C0); }
-    | Rxe47e sexpr              { EMIT(0x08C0); }
-    | Rxe5e0 expr to '*'        { EMIT(0x002A); EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rxe42a sexpr comma_sexpr  { EMIT(CW_END_STMT); }
+    | Rxe466 sexpr comma sexpr  { EMIT(CW_END_STMT); }
+    | Rxe47e sexpr              { EMIT(CW_END_STMT); }
+    | Rxe5e0 expr to '*'        { EMIT(CW_CHAR_STAR); EMIT(CW_END_STMT); }
     | Rxe5e0 expr to sexpr assign
-                                { EMIT(0x08C0); }
-    | Rxe667 '*'                { EMIT(0x002A); }
-      to '#' expr               { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rxe667 '*'                { EMIT(CW_CHAR_STAR); }
+      to '#' expr               { EMIT(CW_END_STMT); }
     | Rxe667 sexpr to '#' expr assign
-                                { EMIT(0x08C0); }
-    | Rxe777 expr               { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rxe777 expr               { EMIT(CW_END_STMT); }
     | Rxe7b8 sexpr to sexpr comma_sexpr
-                                { EMIT(0x08C0); }
-    | Rxe866 sexpr              { EMIT(0x08C0); }
-    | Rxe866 sexpr comma2 sexpr { EMIT(0x08C0); }
-    | Rxe866 sexpr to2 sexpr    { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rxe866 sexpr              { EMIT(CW_END_STMT); }
+    | Rxe866 sexpr comma2 sexpr { EMIT(CW_END_STMT); }
+    | Rxe866 sexpr to2 sexpr    { EMIT(CW_END_STMT); }
     | Rxe866 sexpr to2 sexpr comma sexpr
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rxe866 error              { parse_improper(cc, "EXPRESSION"); }
     | Rxe866 sexpr error        { EXPECT("'TO' '!' OR EOL"); }
-    | Rxe9c5 cat_type           { EMIT(0x08C0); }
-    | Rxe9c5 sexpr cat_type     { EMIT(0x08C0); }
-    | Rx8400 pack_list          { EMIT(0x08C0); }
+    | Rxe9c5 cat_type           { EMIT(CW_END_STMT); }
+    | Rxe9c5 sexpr cat_type     { EMIT(CW_END_STMT); }
+    | Rx8400 pack_list          { EMIT(CW_END_STMT); }
     | Rx8401 lref               { EMIT($2.word); }
-      semicolon lval_str_expr   { EMIT(0x08C0); }
+      semicolon lval_str_expr   { EMIT(CW_END_STMT); }
     | Rx8800 '(' lval_str_expr comma sexpr comma expr comma num_array ')'
-                                { EMIT(0x08CC); EMIT(0x08C0); }
-    | Rx8801 db_start ')'       { EMIT(0x08CC); EMIT(0x08C0); }
+                                { EMIT(CW_CLOSE_PAREN); EMIT(CW_END_STMT); }
+    | Rx8801 db_start ')'       { EMIT(CW_CLOSE_PAREN); EMIT(CW_END_STMT); }
     | Rx8802 db_start comma sexpr comma lval_str_expr2 ')'
-                                { EMIT(0x08CC); EMIT(0x08C0); }
+                                { EMIT(CW_CLOSE_PAREN); EMIT(CW_END_STMT); }
     | Rx8803 db_start comma db_expr comma db_expr ')'
-                                { EMIT(0x08CC); EMIT(0x08C0); }
+                                { EMIT(CW_CLOSE_PAREN); EMIT(CW_END_STMT); }
     | Rx8804 db_start comma sexpr comma lval_str_expr2 comma db_expr ')'
-                                { EMIT(0x08CC); EMIT(0x08C0); }
+                                { EMIT(CW_CLOSE_PAREN); EMIT(CW_END_STMT); }
     | Rx8805 db_start comma lval_str_expr2 ')'
-                                { EMIT(0x08CC); EMIT(0x08C0); }
+                                { EMIT(CW_CLOSE_PAREN); EMIT(CW_END_STMT); }
     | Rx8806 sexpr semi_sexpr comma sexpr return
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx8806 sexpr semi_sexpr return
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx8807                    { parse_select(cc, SK_T10); }
-      in_dset_list              { EMIT(0x08C0); }
+      in_dset_list              { EMIT(CW_END_STMT); }
     | Rx8808                    { parse_select(cc, SK_T10); }
-      db_expr in_data_set       { EMIT(0x08C0); }
+      db_expr in_data_set       { EMIT(CW_END_STMT); }
     | Rx8809                    { parse_select(cc, SK_T10); }
       lval_str_expr R6          { KEYWORD(1, CODE($4)); RESET(); }
-      pred_list                 { EMIT(0x08C0); }
+      pred_list                 { EMIT(CW_END_STMT); }
     | Rx880a '(' sexpr comma expr comma num_array ')'
-                                { EMIT(0x08CC); EMIT(0x08C0); }
+                                { EMIT(CW_CLOSE_PAREN); EMIT(CW_END_STMT); }
     | Rx880b '(' expr comma num_array ')'
-                                { EMIT(0x08CC); EMIT(0x08C0); }
+                                { EMIT(CW_CLOSE_PAREN); EMIT(CW_END_STMT); }
     | Rx880c '(' expr comma expr comma num_array ')'
-                                { EMIT(0x08CC); EMIT(0x08C0); }
+                                { EMIT(CW_CLOSE_PAREN); EMIT(CW_END_STMT); }
     | Rx880d '(' sexpr comma sexpr ')'
-                                { EMIT(0x08CC); EMIT(0x08C0); }
+                                { EMIT(CW_CLOSE_PAREN); EMIT(CW_END_STMT); }
     | Rx8c00                    { parse_select(cc, SK_T8); }
-      expr wf_threads           { EMIT(0x08C0); }
+      expr wf_threads           { EMIT(CW_END_STMT); }
     | Rx8c01                    { parse_select(cc, SK_T8); ps->counter = 0; }
-      sort_list                 { EMIT(0x08C0); }
+      sort_list                 { EMIT(CW_END_STMT); }
     | Rx9000                    { parse_select(cc, SK_T9); }
-      with_lines with_using     { EMIT(0x08C0); }
+      with_lines with_using     { EMIT(CW_END_STMT); }
     | Rx9001                    { parse_select(cc, SK_T9); }
       expr with_lines with_using
-                                { EMIT(0x08C0); }
-    | Rx9002 expr               { EMIT(0x08C0); }
-    | Rx9003                    { cg_mark(cc, 0x8000); ps->counter = 0; }
-      totals_list               { EMIT(0x08C0); }
-    | Rx9004                    { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rx9002 expr               { EMIT(CW_END_STMT); }
+    | Rx9003                    { cg_mark(cc, CW_TOTALS_COUNT); ps->counter = 0; }
+      totals_list               { EMIT(CW_END_STMT); }
+    | Rx9004                    { EMIT(CW_END_STMT); }
     | Rx9005 expr c_expr c_expr semi_expr
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9006                    { parse_select(cc, SK_T9); }
       expr R2                   { KEYWORD(1, CODE($4)); RESET(); }
-      break_by                  { EMIT(0x08C0); }
+      break_by                  { EMIT(CW_END_STMT); }
     | Rx9007                    { parse_select(cc, SK_T9); }
-      expr R6                   { KEYWORD(1, CODE($4)); EMIT(0x08C0); }
-    | Rx9008 lref               { EMIT($2.word); EMIT(0x08C0); }
+      expr R6                   { KEYWORD(1, CODE($4)); EMIT(CW_END_STMT); }
+    | Rx9008 lref               { EMIT($2.word); EMIT(CW_END_STMT); }
     | Rx9c00 expr on_sexpr comma lval_str_expr
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9c01 sexpr semi_sexpr comma lval_str_expr
-                                { EMIT(0x08C0); }
-    | Rx9c02 sexpr comma_sexpr  { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rx9c02 sexpr comma_sexpr  { EMIT(CW_END_STMT); }
     | Rx9c03 sexpr comma sexpr comma sexpr to sexpr replace
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9c04 sexpr semi_sexpr comma_sexpr to sexpr on_sexpr
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9c05 sexpr comma expr comma sexpr to sexpr
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9c06 sexpr comma sexpr to sexpr
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9c07 sexpr comma sexpr semicolon str_array
-                                { EMIT(0x08C0); }
-    | Rx9f00 expr to '*'        { EMIT(0x002A); EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rx9f00 expr to '*'        { EMIT(CW_CHAR_STAR); EMIT(CW_END_STMT); }
     | Rx9f00 expr to sexpr xassign
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9f01 sexpr c_expr create_type
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9f02 expr comma expr comma expr comma dump_var
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9f03 sexpr comma num_array
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9f04 expr comma2 expr semicolon lval_str_expr
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9f04 expr semicolon2 lval_str_expr
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9f04 expr error         { EXPECT("',' OR ';'"); }
     | Rx9f04 expr comma2 error  { parse_improper(cc, "EXPRESSION"); }
-    | Rx9f05 sexpr return       { EMIT(0x08C0); }
+    | Rx9f05 sexpr return       { EMIT(CW_END_STMT); }
     | Rx9f05 expr comma expr comma sexpr return
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9f06 T_SYM ','          { EMIT(SYMSUB($2)); }
-      load_dll                  { EMIT(0x08C0); }
+      load_dll                  { EMIT(CW_END_STMT); }
     | Rx9f07 T_SYM              { EMIT(SYMSUB($2)); }
-    | Rx9f08 dll_call           { EMIT(0x08C0); }
+    | Rx9f08 dll_call           { EMIT(CW_END_STMT); }
     | Rx9f09 db_expr comma sexpr comma db_expr semi_expr
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9f09 db_expr comma sexpr comma sexpr comma sexpr semi_expr
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9f09 db_expr comma sexpr comma expr comma expr semi_expr
-                                { EMIT(0x08C0); }
-    | Rx9f0a sexpr dlg_return   { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rx9f0a sexpr dlg_return   { EMIT(CW_END_STMT); }
     | Rx9f0b sexpr comma sexpr dlg_return
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9f0c sexpr comma dlg_arg dlg_return
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9f0d sexpr comma dlg_larg dlg_return
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9f0e sexpr c_dlg_lval c_dlg_lsval dlg_return
-                                { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
     | Rx9f13                    { parse_select(cc, SK_T13); }
-      dlg_call                  { EMIT(0x08C0); }
+      dlg_call                  { EMIT(CW_END_STMT); }
     | Rx9f0f                    { parse_select(cc, SK_T12); }
-      lval_str_expr xpack       { EMIT(0x08C0); }
+      lval_str_expr xpack       { EMIT(CW_END_STMT); }
     | Rx9f10                    { parse_select(cc, SK_T12); }
-      lval_str_expr xunpack     { EMIT(0x08C0); }
+      lval_str_expr xunpack     { EMIT(CW_END_STMT); }
     | Rx9f11 expr key_list onint
     | Rx9f12 T_STRING           { cg_string(cc, $2.v.text, static_cast<size_t>($2.v.length)); }
       rcs_ren
@@ -950,31 +951,31 @@ syntax
       ',' T_STRING              { cg_string(cc, $5.v.text, static_cast<size_t>($5.v.length)); }
       rcs_ren
     | Rxa400 expr c_expr onint
-    | Rxa400 expr               { EMIT(0x08C0); }
+    | Rxa400 expr               { EMIT(CW_END_STMT); }
     | Rxa401 expr c_expr onint
-    | Rxa402 expr comma expr    { EMIT(0x08C0); }
-    | Rxa800                    { EMIT(0x08C0); }
-    | Rxa800 lref               { EMIT($2.word); EMIT(0x08C0); }
+    | Rxa402 expr comma expr    { EMIT(CW_END_STMT); }
+    | Rxa800                    { EMIT(CW_END_STMT); }
+    | Rxa800 lref               { EMIT($2.word); EMIT(CW_END_STMT); }
     | Rxa800 lref ','           { EMIT($2.word); }
-      expr                      { EMIT(0x08C0); }
+      expr                      { EMIT(CW_END_STMT); }
     | Rxa801                    { EMIT(0); }
     | Rxa801 lref               { EMIT(1); EMIT($2.word); }
     | Rxa801 lref ',' lref      { EMIT(2); EMIT($2.word); EMIT($4.word); }
     | Rxa802                    { ps->counter = 0; cg_mark(cc, 0); }
       trace_vlist
     | Rxb400 expr c_expr c_expr semicolon mat_list end
-                                { EMIT(0x08C0); }
-    | Rxb401 mat_print          { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rxb401 mat_print          { EMIT(CW_END_STMT); }
     | Rxb402 expr c_expr semicolon mat_list
-                                { EMIT(0x08C0); }
-    | Rxb403 mat_list           { EMIT(0x08C0); }
-    | Rxb404 mat_list           { EMIT(0x08C0); }
+                                { EMIT(CW_END_STMT); }
+    | Rxb403 mat_list           { EMIT(CW_END_STMT); }
+    | Rxb404 mat_list           { EMIT(CW_END_STMT); }
     | Rxb405                    { parse_select(cc, SK_T11); }
       mat
     | Rxc800 expr c_expr onint
     | Rxc800 expr c_expr semicolon expr onint
-    | Rxc801 expr comma sexpr   { EMIT(0x08C0); }
-    | Rxc802 expr comma expr    { EMIT(0x08C0); }
+    | Rxc801 expr comma sexpr   { EMIT(CW_END_STMT); }
+    | Rxc802 expr comma expr    { EMIT(CW_END_STMT); }
     | Rxd400 expr c_expr onint
     | error                     { parse_improper(cc, "STATEMENT"); }
     ;
@@ -997,18 +998,18 @@ any_param
     | T_SYM '(' '*' ')'         { EMIT(SYM5($1, 1)); }
     | T_SYM '$'                 { EMIT(SYM4($1, 0)); }
     | T_SYM '$' '(' '*' ')'     { EMIT(SYM4($1, 1)); }
-    | '#' T_ICONST              { parse_file_number(cc, $2.v.number, 0x0A05); }
-    | T_SYM AS T_SYM            { parse_struct_decl(cc, 0x2003, NAME($1), NAME($3)); }
-    | T_SYM ':' T_SYM           { parse_struct_decl(cc, 0x2004, NAME($1), NAME($3)); }
-    | STRUCT T_SYM              { PUSH(7, 0, $2); DUMP(1, 1, 0x2006); cg_drop(cc); }
+    | '#' T_ICONST              { parse_file_number(cc, $2.v.number, CW_FILE_PARAM); }
+    | T_SYM AS T_SYM            { parse_struct_decl(cc, CW_AS, NAME($1), NAME($3)); }
+    | T_SYM ':' T_SYM           { parse_struct_decl(cc, CW_TYPE_COLON, NAME($1), NAME($3)); }
+    | STRUCT T_SYM              { PUSH(7, 0, $2); DUMP(1, 1, CW_STRUCT); cg_drop(cc); }
     ;
 
 param_type
-    : REAL                      { EMIT(0x0A0C); }
-    | SHORT                     { EMIT(0x0A13); }
-    | INTEGER                   { EMIT(0x0A1B); }
-    | DINTEGER                  { KEYWORD(1, 0x9FE4); }
-    | NUMERIC                   { KEYWORD(1, 0x9FE5); }
+    : REAL                      { EMIT(CW_PARAM_REAL); }
+    | SHORT                     { EMIT(CW_PARAM_SHORT); }
+    | INTEGER                   { EMIT(CW_PARAM_INTEGER); }
+    | DINTEGER                  { KEYWORD(1, CW_PARAM_DINTEGER); }
+    | NUMERIC                   { KEYWORD(1, CW_PARAM_NUMERIC); }
     ;
 
 comma
@@ -1016,33 +1017,33 @@ comma
     | error                     { EXPECT("','"); }
     ;
 
-comma2 : ','                    { EMIT(0x08D0); RESET(); } ;
+comma2 : ','                    { EMIT(CW_COMMA); RESET(); } ;
 
 semicolon
     : semicolon2
     | error                     { EXPECT("';'"); }
     ;
 
-semicolon2 : ';'                { EMIT(0x08C8); RESET(); } ;
+semicolon2 : ';'                { EMIT(CW_SEMICOLON); RESET(); } ;
 
 colon
-    : ':'                       { EMIT(0x08C4); RESET(); }
+    : ':'                       { EMIT(CW_COLON); RESET(); }
     | error                     { EXPECT("':'"); }
     ;
 
 rparen
-    : ')'                       { EMIT(0x08CC); RESET(); }
+    : ')'                       { EMIT(CW_CLOSE_PAREN); RESET(); }
     | error                     { EXPECT("')'"); }
     ;
 
 c_or_s
-    : ','                       { EMIT(0x08D0); RESET(); }
-    | ';'                       { EMIT(0x08C8); RESET(); }
+    : ','                       { EMIT(CW_COMMA); RESET(); }
+    | ';'                       { EMIT(CW_SEMICOLON); RESET(); }
     | error                     { EXPECT("';' or ','"); }
     ;
 
 on
-    : ON                        { EMIT(0x07A1); RESET(); }
+    : ON                        { EMIT(CW_ON); RESET(); }
     | error                     { EXPECT("'ON'"); }
     ;
 
@@ -1051,21 +1052,21 @@ to
     | error                     { EXPECT("'TO'"); }
     ;
 
-to2 : TO                        { EMIT(0x0825); RESET(); } ;
+to2 : TO                        { EMIT(CW_TO); RESET(); } ;
 
 to_end
     : %empty
-    | TO END                    { EMIT(0x0825); EMIT(0x06EF); }
+    | TO END                    { EMIT(CW_TO); EMIT(CW_END); }
     ;
 
 end
     : %empty
-    | END                       { EMIT(0x06EF); }
+    | END                       { EMIT(CW_END); }
     ;
 
 step
     : %empty
-    | STEP                      { EMIT(0x0816); RESET(); }
+    | STEP                      { EMIT(CW_STEP); RESET(); }
       expr
     ;
 
@@ -1134,17 +1135,17 @@ case_num
 
 case_item
     : case_const
-    | GT                        { EMIT(0x0B40); }
+    | GT                        { EMIT(CW_CASE_GT); }
       case_const
-    | LT                        { EMIT(0x0B3B); }
+    | LT                        { EMIT(CW_CASE_LT); }
       case_const
-    | case_const TO             { EMIT(0x0825); }
+    | case_const TO             { EMIT(CW_TO); }
       case_const
     ;
 
 case_const
-    : T_ICONST                  { EMIT(0x0B44); EMIT(NUM($1)); }
-    | '-' T_ICONST              { EMIT(0x0B44); EMIT((0x10000u - NUM($2)) & 0xFFFFu); }
+    : T_ICONST                  { EMIT(CW_CASE_NEGATIVE); EMIT(NUM($1)); }
+    | '-' T_ICONST              { EMIT(CW_CASE_NEGATIVE); EMIT(cw_word(-static_cast<int64_t>(NUM($2)))); }
     ;
 
 case_str
@@ -1154,11 +1155,11 @@ case_str
 
 case_sitem
     : sconst
-    | GT                        { EMIT(0x0B40); }
+    | GT                        { EMIT(CW_CASE_GT); }
       sconst
-    | LT                        { EMIT(0x0B3B); }
+    | LT                        { EMIT(CW_CASE_LT); }
       sconst
-    | sconst TO                 { EMIT(0x0825); }
+    | sconst TO                 { EMIT(CW_TO); }
       sconst
     ;
 
@@ -1187,8 +1188,8 @@ curs_item
       expr
     | R2                        { KEYWORD(1, CODE($1)); }
       '(' expr ')'
-    | '('                       { KEYWORD(1, 0x09DC); }
-      cursor_pos ')'            { EMIT(0x08CC); }
+    | '('                       { KEYWORD(1, CW_OPEN_PAREN); }
+      cursor_pos ')'            { EMIT(CW_CLOSE_PAREN); }
     | error                     { parse_improper(cc, "CURSOR ITEM"); }
     ;
 
@@ -1210,41 +1211,41 @@ extends
 
 com
     : com_one
-    | com_one ','               { EMIT(0x0925); }
+    | com_one ','               { EMIT(CW_DECL_COMMA); }
       com
     ;
 
 com_one
     : com_ntype T_SYM '(' '*' ')'
-                                { cg_in_root(cc); EMIT(SYM5($2, 1)); EMIT(0x090D); }
-    | com_ntype T_SYM '('       { EMIT(SYM5($2, 1)); EMIT(0x0916); }
+                                { cg_in_root(cc); EMIT(SYM5($2, 1)); EMIT(CW_COM_ALL_DIMS); }
+    | com_ntype T_SYM '('       { EMIT(SYM5($2, 1)); EMIT(CW_DIM_OPEN); }
       declm_list
     | com_ntype T_SYM           { EMIT(SYM5($2, 0)); }
-    | T_SYM '(' '*' ')'         { cg_in_root(cc); EMIT(SYM5($1, 1)); EMIT(0x090D); }
-    | T_SYM '('                 { EMIT(SYM5($1, 1)); EMIT(0x0916); }
+    | T_SYM '(' '*' ')'         { cg_in_root(cc); EMIT(SYM5($1, 1)); EMIT(CW_COM_ALL_DIMS); }
+    | T_SYM '('                 { EMIT(SYM5($1, 1)); EMIT(CW_DIM_OPEN); }
       declm_list
     | T_SYM                     { EMIT(SYM5($1, 0)); }
-    | T_SYM AS T_SYM            { parse_struct_decl(cc, 0x2003, NAME($1), NAME($3)); }
-    | T_SYM ':' T_SYM           { parse_struct_decl(cc, 0x2004, NAME($1), NAME($3)); }
-    | T_SYM '$' '(' '*' ')'     { cg_in_root(cc); EMIT(SYM4($1, 1)); EMIT(0x090D); }
-    | T_SYM '$' '('             { EMIT(SYM4($1, 1)); EMIT(0x0916); }
+    | T_SYM AS T_SYM            { parse_struct_decl(cc, CW_AS, NAME($1), NAME($3)); }
+    | T_SYM ':' T_SYM           { parse_struct_decl(cc, CW_TYPE_COLON, NAME($1), NAME($3)); }
+    | T_SYM '$' '(' '*' ')'     { cg_in_root(cc); EMIT(SYM4($1, 1)); EMIT(CW_COM_ALL_DIMS); }
+    | T_SYM '$' '('             { EMIT(SYM4($1, 1)); EMIT(CW_DIM_OPEN); }
       declm_list com_len
     | T_SYM '$' '[' T_ICONST ']'
-                                { EMIT(SYM4($1, 0)); EMIT(0x0919); EMIT(NUM($4)); }
-    | T_SYM '$'                 { EMIT(SYM4($1, 0)); cg_in_root(cc); EMIT(0x0910); }
-    | '#' T_ICONST              { parse_file_number(cc, $2.v.number, 0x09E2); }
+                                { EMIT(SYM4($1, 0)); EMIT(CW_DECL_LENGTH); EMIT(NUM($4)); }
+    | T_SYM '$'                 { EMIT(SYM4($1, 0)); cg_in_root(cc); EMIT(CW_COM_STRING); }
+    | '#' T_ICONST              { parse_file_number(cc, $2.v.number, CW_HASH); }
     ;
 
 com_ntype
-    : INTEGER                   { EMIT(0x074C); }
-    | DINTEGER                  { KEYWORD(1, 0x9FE6); }
-    | SHORT                     { EMIT(0x07F9); }
-    | REAL                      { EMIT(0x07C5); }
+    : INTEGER                   { EMIT(CW_COM_INTEGER); }
+    | DINTEGER                  { KEYWORD(1, CW_COM_DINTEGER); }
+    | SHORT                     { EMIT(CW_COM_SHORT); }
+    | REAL                      { EMIT(CW_COM_REAL); }
     ;
 
 com_len
     : %empty
-    | '[' T_ICONST ']'          { EMIT(0x0919); EMIT(NUM($2)); }
+    | '[' T_ICONST ']'          { EMIT(CW_DECL_LENGTH); EMIT(NUM($2)); }
     ;
 
 dim
@@ -1254,47 +1255,47 @@ dim
 
 dimm_list
     : dimm_item
-    | dimm_item ','             { EMIT(0x0925); }
+    | dimm_item ','             { EMIT(CW_DECL_COMMA); }
       dimm_list
     ;
 
 dimm_item
-    : T_SYM AS T_SYM            { parse_struct_decl(cc, 0x2003, NAME($1), NAME($3)); }
-    | T_SYM ':' T_SYM           { parse_struct_decl(cc, 0x2004, NAME($1), NAME($3)); }
-    | T_SYM '('                 { EMIT(SYM5($1, 1)); EMIT(0x0916); }
+    : T_SYM AS T_SYM            { parse_struct_decl(cc, CW_AS, NAME($1), NAME($3)); }
+    | T_SYM ':' T_SYM           { parse_struct_decl(cc, CW_TYPE_COLON, NAME($1), NAME($3)); }
+    | T_SYM '('                 { EMIT(SYM5($1, 1)); EMIT(CW_DIM_OPEN); }
       declm_list
-    | T_SYM '$' '('             { EMIT(SYM4($1, 1)); EMIT(0x0916); }
+    | T_SYM '$' '('             { EMIT(SYM4($1, 1)); EMIT(CW_DIM_OPEN); }
       declm_list dimm_len
     | T_SYM '$' '[' T_ICONST ']'
-                                { EMIT(SYM4($1, 0)); EMIT(0x0919); EMIT(NUM($4)); }
+                                { EMIT(SYM4($1, 0)); EMIT(CW_DECL_LENGTH); EMIT(NUM($4)); }
     ;
 
 dimm_len
     : %empty
-    | '[' T_ICONST ']'          { EMIT(0x0919); EMIT(NUM($2)); }
+    | '[' T_ICONST ']'          { EMIT(CW_DECL_LENGTH); EMIT(NUM($2)); }
     ;
 
 dims_list
     : dims_item
-    | dims_item ','             { EMIT(0x0925); }
+    | dims_item ','             { EMIT(CW_DECL_COMMA); }
       dims_list
     ;
 
 dims_item
-    : T_SYM AS T_SYM            { parse_struct_decl(cc, 0x2003, NAME($1), NAME($3)); }
-    | T_SYM ':' T_SYM           { parse_struct_decl(cc, 0x2004, NAME($1), NAME($3)); }
-    | T_SYM '('                 { EMIT(SYM5($1, 1)); EMIT(0x090A); }
+    : T_SYM AS T_SYM            { parse_struct_decl(cc, CW_AS, NAME($1), NAME($3)); }
+    | T_SYM ':' T_SYM           { parse_struct_decl(cc, CW_TYPE_COLON, NAME($1), NAME($3)); }
+    | T_SYM '('                 { EMIT(SYM5($1, 1)); EMIT(CW_REDIM_OPEN); }
       decls_list
-    | T_SYM '$' '('             { EMIT(SYM4($1, 1)); EMIT(0x090A); }
+    | T_SYM '$' '('             { EMIT(SYM4($1, 1)); EMIT(CW_REDIM_OPEN); }
       decls_list dims_len
-    | T_SYM '$' '['             { EMIT(SYM4($1, 0)); EMIT(0x0913); }
-      expr ']'                  { EMIT(0x08D4); RESET(); }
+    | T_SYM '$' '['             { EMIT(SYM4($1, 0)); EMIT(CW_REDIM_LENGTH); }
+      expr ']'                  { EMIT(CW_CLOSE_BRACKET); RESET(); }
     ;
 
 dims_len
     : %empty
-    | '['                       { EMIT(0x0913); }
-      expr ']'                  { EMIT(0x08D4); RESET(); }
+    | '['                       { EMIT(CW_REDIM_LENGTH); }
+      expr ']'                  { EMIT(CW_CLOSE_BRACKET); RESET(); }
     ;
 
 num_decl
@@ -1304,47 +1305,47 @@ num_decl
 
 ndeclm_list
     : ndeclm
-    | ndeclm ','                { EMIT(0x0925); }
+    | ndeclm ','                { EMIT(CW_DECL_COMMA); }
       ndeclm_list
     ;
 
 ndeclm
     : T_SYM                     { EMIT(SYM5($1, 0)); }
-    | T_SYM '('                 { EMIT(SYM5($1, 1)); EMIT(0x0916); }
+    | T_SYM '('                 { EMIT(SYM5($1, 1)); EMIT(CW_DIM_OPEN); }
       declm_list
     ;
 
 ndecls_list
     : ndecls
-    | ndecls ','                { EMIT(0x0925); }
+    | ndecls ','                { EMIT(CW_DECL_COMMA); }
       ndecls_list
     ;
 
 ndecls
     : T_SYM                     { EMIT(SYM5($1, 0)); }
-    | T_SYM '('                 { EMIT(SYM5($1, 1)); EMIT(0x090A); }
+    | T_SYM '('                 { EMIT(SYM5($1, 1)); EMIT(CW_REDIM_OPEN); }
       decls_list
     ;
 
 declm_list
-    : declm { } declm_opt ')'   { EMIT(0x0922); }
+    : declm { } declm_opt ')'   { EMIT(CW_DIM_CLOSE); }
     ;
 
 declm_opt
     : %empty                    { $$.word = 1; }
-    | declm_opt ','             { EMIT(0x091F); }
+    | declm_opt ','             { EMIT(CW_DIM_COMMA); }
       declm                     { $$.word = $1.word + 1; cg_check_dims(cc, static_cast<int>($$.word)); }
     ;
 
 declm
     : declm_const
-    | declm_const ':'           { EMIT(0x091C); }
+    | declm_const ':'           { EMIT(CW_DIM_RANGE); }
       declm_const
     ;
 
 declm_const
     : T_ICONST                  { EMIT(0); EMIT(NUM($1)); }
-    | '-' T_ICONST              { EMIT(0); EMIT((0x10000u - NUM($2)) & 0xFFFFu); }
+    | '-' T_ICONST              { EMIT(0); EMIT(cw_word(-static_cast<int64_t>(NUM($2)))); }
     ;
 
 decls_list
@@ -1379,28 +1380,28 @@ disp_item
     ;
 
 commata
-    : ','                       { EMIT(0x0968); }
-    | ',' commata               { EMIT(0x0968); }
+    : ','                       { EMIT(CW_PRINT_COMMA); }
+    | ',' commata               { EMIT(CW_PRINT_COMMA); }
     ;
 
 if_then
-    : %empty                    { cg_set_stmt(cc, 0x0ABF); }
+    : %empty                    { cg_set_stmt(cc, CW_IF_BLOCK); }
     | lref                      { EMIT($1.word); }
     | T_STMT                    { KEYWORD(0, CODE($1)); }
       syntax
-    | T_SYM '='                 { KEYWORD(0, 0x06B4); PUSH(3, 0, $1); }
-      let_expr                  { EMIT(0x08C0); }
-    | T_SYM '('                 { KEYWORD(0, 0x06B4); cg_count_push(cc); }
-      subsc ')'                 { SUBSCRIPTED(0x08DA, SYM5, $1); }
-      '=' let_expr              { EMIT(0x08C0); }
-    | T_SYM '$' '='             { KEYWORD(0, 0x06B4); PUSH(4, 0, $1); }
-      let_sexpr                 { EMIT(0x08C0); }
-    | T_SYM '$' '('             { KEYWORD(0, 0x06B4); cg_count_push(cc); }
-      subsc ')'                 { SUBSCRIPTED(0x08D7, SYM4, $1); }
-      asubstr '=' let_sexpr     { EMIT(0x08C0); }
-    | T_SYM '$' '['             { KEYWORD(0, 0x06B4); }
-      substr                    { unsigned w = SYM4($1, 0); DUMP(1, 2, 0x08F8, w); }
-      '=' let_sexpr             { EMIT(0x08C0); }
+    | T_SYM '='                 { KEYWORD(0, CW_IMPLIED_LET); PUSH(3, 0, $1); }
+      let_expr                  { EMIT(CW_END_STMT); }
+    | T_SYM '('                 { KEYWORD(0, CW_IMPLIED_LET); cg_count_push(cc); }
+      subsc ')'                 { SUBSCRIPTED(CW_NUM_SUBSCRIPT_USE, SYM5, $1); }
+      '=' let_expr              { EMIT(CW_END_STMT); }
+    | T_SYM '$' '='             { KEYWORD(0, CW_IMPLIED_LET); PUSH(4, 0, $1); }
+      let_sexpr                 { EMIT(CW_END_STMT); }
+    | T_SYM '$' '('             { KEYWORD(0, CW_IMPLIED_LET); cg_count_push(cc); }
+      subsc ')'                 { SUBSCRIPTED(CW_STR_SUBSCRIPT, SYM4, $1); }
+      asubstr '=' let_sexpr     { EMIT(CW_END_STMT); }
+    | T_SYM '$' '['             { KEYWORD(0, CW_IMPLIED_LET); }
+      substr                    { unsigned w = SYM4($1, 0); DUMP(1, 2, CW_SUBSTRING, w); }
+      '=' let_sexpr             { EMIT(CW_END_STMT); }
     ;
 
 image
@@ -1526,7 +1527,7 @@ key_list
     ;
 
 key_item
-    : ',' '#'                   { EMIT(0x08D0); EMIT(0x0023); RESET(); }
+    : ',' '#'                   { EMIT(CW_COMMA); EMIT(CW_CHAR_HASH); RESET(); }
       expr
     ;
 
@@ -1541,9 +1542,9 @@ ld_sub
     ;
 
 let
-    : let_var '=' let_expr      { EMIT(0x08C0); }
-    | svar '=' let_sexpr        { EMIT(0x08C0); }
-    | STRUCT T_SYM '=' T_SYM    { PUSH(7, 0, $2); PUSH(7, 0, $4); DUMP(2, 1, 0x2010); EMIT(0x08C0); }
+    : let_var '=' let_expr      { EMIT(CW_END_STMT); }
+    | svar '=' let_sexpr        { EMIT(CW_END_STMT); }
+    | STRUCT T_SYM '=' T_SYM    { PUSH(7, 0, $2); PUSH(7, 0, $4); DUMP(2, 1, CW_STRUCT_LET); EMIT(CW_END_STMT); }
     ;
 
 list_norm
@@ -1568,15 +1569,15 @@ list_lref
     ;
 
 new_syntax
-    : T_SYM AS T_SYM            { parse_struct_decl(cc, 0x2003, NAME($1), NAME($3)); }
-    | T_SYM ':' T_SYM           { parse_struct_decl(cc, 0x2004, NAME($1), NAME($3)); }
-    | STRUCT T_SYM '=' T_SYM    { PUSH(7, 0, $2); PUSH(7, 0, $4); DUMP(2, 1, 0x2010); }
+    : T_SYM AS T_SYM            { parse_struct_decl(cc, CW_AS, NAME($1), NAME($3)); }
+    | T_SYM ':' T_SYM           { parse_struct_decl(cc, CW_TYPE_COLON, NAME($1), NAME($3)); }
+    | STRUCT T_SYM '=' T_SYM    { PUSH(7, 0, $2); PUSH(7, 0, $4); DUMP(2, 1, CW_STRUCT_LET); }
     ;
 
 onint
-    : GOTO lref                 { EMIT(0x0737); EMIT($2.word); }
-    | GOSUB lref                { EMIT(0x072A); EMIT($2.word); }
-    | CALL T_SYM                { EMIT(0x09F8); EMIT(SYMSUB($2)); }
+    : GOTO lref                 { EMIT(CW_ON_GOTO); EMIT($2.word); }
+    | GOSUB lref                { EMIT(CW_ON_GOSUB); EMIT($2.word); }
+    | CALL T_SYM                { EMIT(CW_ON_CALL); EMIT(SYMSUB($2)); }
     ;
 
 resave
@@ -1682,14 +1683,14 @@ pr_is_item
 
 redim
     : redim_item
-    | redim_item ','            { EMIT(0x002C); }
+    | redim_item ','            { EMIT(CW_CHAR_COMMA); }
       redim
     ;
 
 redim_item
-    : T_SYM '$' '('             { EMIT(SYM4($1, 1)); EMIT(0x090A); }
+    : T_SYM '$' '('             { EMIT(SYM4($1, 1)); EMIT(CW_REDIM_OPEN); }
       redim_list rparen
-    | T_SYM '('                 { EMIT(SYM5($1, 1)); EMIT(0x090A); }
+    | T_SYM '('                 { EMIT(SYM5($1, 1)); EMIT(CW_REDIM_OPEN); }
       redim_list rparen
     ;
 
@@ -1707,18 +1708,18 @@ redim_dim
 restore
     : %empty
     | store__protect
-    | store__compatibility      { cg_set_stmt(cc, 0x0564); }
+    | store__compatibility      { cg_set_stmt(cc, CW_RESTORE_COMPATIBLE); }
     | store__protect store__compatibility
-                                { cg_set_stmt(cc, 0x0564); }
+                                { cg_set_stmt(cc, CW_RESTORE_COMPATIBLE); }
     | error                     { EXPECT("',', ';' or EOL"); }
     ;
 
 store
     : %empty
-    | store__protect            { cg_set_stmt(cc, 0x0679); }
-    | store__compatibility      { cg_set_stmt(cc, 0x0679); }
+    | store__protect            { cg_set_stmt(cc, CW_STORE_PROTECTED); }
+    | store__compatibility      { cg_set_stmt(cc, CW_STORE_PROTECTED); }
     | store__protect store__compatibility
-                                { cg_set_stmt(cc, 0x0679); }
+                                { cg_set_stmt(cc, CW_STORE_PROTECTED); }
     | error                     { EXPECT("',', ';' or EOL"); }
     ;
 
@@ -1729,7 +1730,7 @@ store__compatibility : semicolon2 sexpr ;
 load
     : %empty
     | comma2 start_expr
-    | comma2 sexpr start_line   { cg_set_stmt(cc, 0x0433); }
+    | comma2 sexpr start_line   { cg_set_stmt(cc, CW_LOAD_START); }
     | error                     { EXPECT("',' or EOL"); }
     ;
 
@@ -1765,7 +1766,7 @@ pack_list
     ;
 
 pack_item
-    : T_ICONST T_SYM            { KEYWORD(1, 0x8430); EMIT(NUM($1)); }
+    : T_ICONST T_SYM            { KEYWORD(1, CW_PACK_SKIP); EMIT(NUM($1)); }
     | lval_expr
     | array
     | struct
@@ -1785,7 +1786,7 @@ in_dset_list
 
 in_dset_item
     : R0 T_ICONST               { parse_skip_item(cc, $2.v, nullptr, NUM($1)); }
-    | T_ICONST T_SYM            { parse_skip_item(cc, $1.v, &$2.v, 0x889D); }
+    | T_ICONST T_SYM            { parse_skip_item(cc, $1.v, &$2.v, CW_DSET_SKIP); }
     | lval_str_expr2
     | lval_num_expr
     | array
@@ -1815,8 +1816,8 @@ in_dset_type_extends
 
 in_dset_use
     : in_dset_list
-    | T_SYM AS T_SYM            { parse_struct_decl(cc, 0x2003, NAME($1), NAME($3)); }
-    | T_SYM ':' T_SYM           { parse_struct_decl(cc, 0x2004, NAME($1), NAME($3)); }
+    | T_SYM AS T_SYM            { parse_struct_decl(cc, CW_AS, NAME($1), NAME($3)); }
+    | T_SYM ':' T_SYM           { parse_struct_decl(cc, CW_TYPE_COLON, NAME($1), NAME($3)); }
     ;
 
 remote_list
@@ -1933,9 +1934,9 @@ mat_print
     ;
 
 mat_litem
-    : T_SYM                     { PUSH(3, 1, $1); DUMP(1, 1, 0x0901); }
+    : T_SYM                     { PUSH(3, 1, $1); DUMP(1, 1, CW_MAT_NUM_ENTRY); }
       mat_redim
-    | T_SYM '$'                 { PUSH(4, 1, $1); DUMP(1, 1, 0x0904); }
+    | T_SYM '$'                 { PUSH(4, 1, $1); DUMP(1, 1, CW_MAT_STR_ENTRY); }
       mat_redim
     ;
 
@@ -1951,7 +1952,7 @@ mat_nrules
     | T_SYM mat_op '('          { EMIT(SYM5($1, 1)); EMIT(ps->counter); }
       expr rparen               { cg_mark_set(cc, 2); }
     | T_SYM mat_op2 T_SYM       { EMIT(SYM5($1, 1)); EMIT(ps->counter); EMIT(SYM5($3, 1)); cg_mark_set(cc, 3); }
-    | T_SYM '*' T_SYM           { EMIT(SYM5($1, 1)); EMIT(0x0876); EMIT(SYM5($3, 1)); cg_mark_set(cc, 4); }
+    | T_SYM '*' T_SYM           { EMIT(SYM5($1, 1)); EMIT(CW_MULTIPLY); EMIT(SYM5($3, 1)); cg_mark_set(cc, 4); }
     | R1                        { EMIT(NUM($1)); cg_mark_set(cc, 5); }
       mat_redim
     | R0 '(' T_SYM ')'          { EMIT(NUM($1)); EMIT(SYM5($3, 1)); cg_mark_set(cc, 6); }
@@ -1966,26 +1967,26 @@ mat_rule1
     ;
 
 mat_op
-    : '*'                       { ps->counter = 0x0876; }
+    : '*'                       { ps->counter = CW_MULTIPLY; }
     | mat_op3
     ;
 
 mat_op2
-    : '.'                       { ps->counter = 0xB49B; }
+    : '.'                       { ps->counter = CW_MAT_DOT; }
     | mat_op3
     ;
 
 mat_op3
-    : '+'                       { ps->counter = 0x0872; }
-    | '-'                       { ps->counter = 0x086E; }
-    | '/'                       { ps->counter = 0x087A; }
-    | '='                       { ps->counter = 0x088E; }
-    | LT                        { ps->counter = 0x087E; }
-    | LE                        { ps->counter = 0x0882; }
-    | GT                        { ps->counter = 0x0886; }
-    | GE                        { ps->counter = 0x088A; }
-    | '#'                       { ps->counter = 0x0892; }
-    | NE                        { ps->counter = 0x0892; }
+    : '+'                       { ps->counter = CW_ADD; }
+    | '-'                       { ps->counter = CW_SUBTRACT; }
+    | '/'                       { ps->counter = CW_DIVIDE; }
+    | '='                       { ps->counter = CW_EQ; }
+    | LT                        { ps->counter = CW_LT; }
+    | LE                        { ps->counter = CW_LE; }
+    | GT                        { ps->counter = CW_GT; }
+    | GE                        { ps->counter = CW_GE; }
+    | '#'                       { ps->counter = CW_NE; }
+    | NE                        { ps->counter = CW_NE; }
     ;
 
 mat_srules
@@ -1997,7 +1998,7 @@ mat_srules
 
 mat_redim
     : %empty
-    | '('                       { EMIT(0x090A); RESET(); }
+    | '('                       { EMIT(CW_REDIM_OPEN); RESET(); }
       mat_rlist rparen
     ;
 
@@ -2017,7 +2018,7 @@ replace
     ;
 
 dump_var
-    : simple_svar               { DUMP(1, 1, 0x08E3); }
+    : simple_svar               { DUMP(1, 1, CW_STR_VAR); }
     | num_array
     ;
 
@@ -2095,8 +2096,8 @@ dlg_call
 
 dlg_call_arg
     : %empty
-    | '('                       { KEYWORD(1, 0x9FED); RESET(); }
-      dlg_carg_lst ')'          { EMIT(0x08CC); }
+    | '('                       { KEYWORD(1, CW_CALL_ARGS); RESET(); }
+      dlg_carg_lst ')'          { EMIT(CW_CLOSE_PAREN); }
     ;
 
 dlg_carg_lst

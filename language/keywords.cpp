@@ -48,7 +48,7 @@ void p_build() {
     r->reserved = nullptr;
     r->hash_next = nullptr;
     r->letter_next = nullptr;
-    if (r->code == KW_IMPLIED_LET) implied = r;
+    if (r->code == CW_IMPLIED_LET) implied = r;
   }
   for (pkeywd_row* r = pkeywd_table; r->code != 0; ++r) {
     unsigned b = (r->code & 0x07FC) / 4;
@@ -59,7 +59,7 @@ void p_build() {
   // row with one link, every list's last link points at it.
   for (int pass = 0; pass < 2; ++pass) {
     for (pkeywd_row* r = pkeywd_table; r->code != 0; ++r) {
-      bool ext = (r->code & KW_EXTENSION_BIT) != 0;
+      bool ext = (r->code & CW_EXTENSION_BIT) != 0;
       if (ext != (pass == 0) || r->name[0] == '\0' || r == implied) continue;
       unsigned l = letter_of(r->name);
       append(&p_index.letter[l], &letter_tail[l], r, &pkeywd_row::letter_next);
@@ -91,7 +91,7 @@ void s_build() {
     }
   for (int pass = 0; pass < 2; ++pass) {
     for (skeywd_row* r = skeywd_functions; r->code != 0; ++r) {
-      bool ext = (r->code & KW_EXTENSION_BIT) != 0;
+      bool ext = (r->code & CW_EXTENSION_BIT) != 0;
       if (ext != (pass == 0) || r->name[0] == '\0') continue;
       unsigned l = letter_of(r->name);
       append(&s_index.letter[l], &letter_tail[l], r, &skeywd_row::letter_next);

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "language/codewords.h"
 #include "language/tokens.h"
 
 // Listing handler of a row: statement handlers (LH_) say what follows the
@@ -84,14 +85,6 @@ enum : uint8_t {
   PK_FLAG_OPENS_BLOCK = 0x04,
   PK_FLAG_CLOSES_BLOCK = 0x02,
   PK_FLAG_UNSUPPORTED = PK_FLAG_COMMAND | PK_FLAG_NEEDS_LINE,
-};
-
-// Code words with a fixed meaning.
-enum : uint32_t {
-  KW_EXTENSION_BIT = 0x8000,  // statement or word of an extension module
-  KW_IMPLIED_LET = 0x06B4,    // assignment without LET
-  KW_STMT_PREFIX = 0x0932,    // precedes an extension statement code
-  KW_OP_PREFIX = 0x093A,      // precedes an extension operation code
 };
 
 // Extension module number of a code with bit 15 set (bits 10..14).

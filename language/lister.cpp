@@ -12,39 +12,13 @@
 #include <cstring>
 
 #include "language/charset.h"
+#include "language/codewords.h"
 #include "language/keywords.h"
 #include "language/progseg.h"
 
 using namespace ptok;
 
 namespace {
-
-// Code words the lister reads by their meaning.
-enum : uint16_t {
-  W_STMT_PREFIX = 0x0932,
-  W_OP_PREFIX = 0x093A,
-  W_EOL = 0x08C0,
-  W_OP_BASE = 0x79ED,
-  W_STRING = 0xFF00,
-  W_COMMENT_REM = 0x059F,
-  W_COMMENT_BANG = 0x0227,
-  W_STAR = 0x002A,   // "*" of ASSIGN
-  W_HASH = 0x0023,   // "#" of further keys in ON KEY
-  W_COMMA = 0x002C,  // "," between REDIM items
-  W_AS = 0x2003,
-  W_COLON_TYPE = 0x2004,
-  W_STRUCT_PARAM = 0x2006,
-  W_FILE_PARAM = 0x0A05,
-  W_TYPE_EXTENDS = 0x2002,
-  W_DSET_EXTENDS = 0x88D3,
-  W_LINK = 0x8C39,         // " LINK " of a thread item
-  W_DSET_IN_COM = 0x88CA,  // " IN COM" of IN DATA SET
-  W_DSET_USE = 0x88D1,     // " USE " of IN DATA SET
-  W_CALL_ARGS = 0x9FED,    // "(" before the arguments of DLG CALL
-  W_CONCAT = 0x08BA,       // "&"
-};
-
-constexpr int kMaxOps = 40;
 
 struct ListFail {
   int code;
@@ -128,22 +102,24 @@ uint16_t next(ListContext* lc) {
   return *lc->codep++;
 }
 
-bool is_symbol(uint16_t w) { return (w & 0x8000) != 0 && w < W_STRING; }
-bool is_string(uint16_t w) { return w >= W_STRING; }
-bool is_op_ref(uint16_t w) { return w >= W_OP_BASE && w < W_OP_BASE + 4 * kMaxOps && (w - W_OP_BASE) % 4 == 0; }
+bool is_symbol(uint16_t w) { return cw_is_symbol_ref(w); }
+bool is_string(uint16_t w) { return cw_is_string(w); }
+bool is_op_ref(uint16_t w) {
+  return w >= CW_OP_RESULT_BASE && w < CW_OP_RESULT_BASE + 4 * CW_MAX_OPERATIONS && (w - CW_OP_RESULT_BASE) % 4 == 0;
+}
 
 // The characters of a string word (the cursor stands on its length word).
 std::string read_chars(ListContext* lc) {
   uint16_t w = next(lc);
   if (!is_string(w)) fail(LIST_ERR_UNDECODABLE);
-  size_t n = w & 0xFF;
+  size_t n = w & CW_LENGTH_MASK;
   size_t words = (n + 1) / 2;
   if (static_cast<size_t>(lc->endp - lc->codep) < words) fail(LIST_ERR_UNDECODABLE);
   std::string s;
   s.reserve(n);
   for (size_t i = 0; i < n; ++i) {
     uint16_t cw = lc->codep[i / 2];
-    s += static_cast<char>(i % 2 == 0 ? cw >> 8 : cw & 0xFF);
+    s += static_cast<char>(i % 2 == 0 ? cw >> 8 : static_cast<uint8_t>(cw));
   }
   lc->codep += words;
   return s;
@@ -185,7 +161,7 @@ std::string string_constant(ListContext* lc) {
 // ---- symbols --------------------------------------------------------------
 
 int symbol_kind(ProgSegment* seg, uint16_t ref) {
-  size_t off = ref & 0x7FFF;
+  size_t off = ref & CW_OFFSET_MASK;
   if (off + 2 > seg->symbols.size()) fail(LIST_ERR_UNDECODABLE);
   uint16_t type = seg->symbols[off + 1];
   int cls = sym_type_class(type);
@@ -210,7 +186,7 @@ std::string symbol(ListContext* lc, uint16_t ref, bool* array = nullptr) {
   if (r < 0) fail(LIST_ERR_UNDECODABLE);
   if (lc->symbol_hook) lc->symbol_hook(lc->symbol_user, lc->seg, ref, name, lc->decl_mode);
   if (array) {
-    size_t off = ref & 0x7FFF;
+    size_t off = ref & CW_OFFSET_MASK;
     uint16_t type = lc->seg->symbols[off + 1];
     int cls = sym_type_class(type);
     *array = cls >= 3 && cls <= 7 && sym_type_subtype(type) != 0;
@@ -234,7 +210,7 @@ void push(ListContext* lc, std::string text, int prec, bool is_op) {
   e.text = std::move(text);
   lc->stack.push_back(std::move(e));
   if (is_op) {
-    if (lc->ops.size() >= static_cast<size_t>(kMaxOps)) fail(LIST_ERR_UNDECODABLE);
+    if (lc->ops.size() >= static_cast<size_t>(CW_MAX_OPERATIONS)) fail(LIST_ERR_UNDECODABLE);
     lc->ops.push_back(static_cast<int>(lc->stack.size() - 1));
   }
 }
@@ -259,7 +235,7 @@ Operand operand(ListContext* lc) {
     return o;
   }
   if (!is_op_ref(w)) fail(LIST_ERR_UNDECODABLE);
-  size_t k = (w - W_OP_BASE) / 4;
+  size_t k = (w - CW_OP_RESULT_BASE) / 4;
   if (k >= lc->ops.size()) fail(LIST_ERR_UNDECODABLE);
   ListEntry& e = lc->stack[static_cast<size_t>(lc->ops[k])];
   e.used = true;
@@ -272,7 +248,7 @@ Operand operand(ListContext* lc) {
 bool operand_follows(const ListContext* lc) {
   if (at_end(lc)) return false;
   uint16_t w = *lc->codep;
-  return is_symbol(w) || (is_op_ref(w) && static_cast<size_t>((w - W_OP_BASE) / 4) < lc->ops.size());
+  return is_symbol(w) || (is_op_ref(w) && static_cast<size_t>((w - CW_OP_RESULT_BASE) / 4) < lc->ops.size());
 }
 
 std::string paren_if(const Operand& o, int a, bool right) {
@@ -301,9 +277,9 @@ std::string operand_list(ListContext* lc, unsigned n, bool star_arrays) {
 
 uint16_t code_at_cursor(ListContext* lc, const int* allowed, size_t nallowed) {
   uint16_t code = next(lc);
-  if (code == W_OP_PREFIX) {
+  if (code == CW_OP_PREFIX) {
     code = next(lc);
-    if (!(code & 0x8000)) fail(LIST_ERR_UNDECODABLE);
+    if (!(code & CW_EXTENSION_BIT)) fail(LIST_ERR_UNDECODABLE);
     int module = kw_module(code);
     bool ok = false;
     for (size_t i = 0; i < nallowed; ++i) ok = ok || allowed[i] == module;
@@ -431,72 +407,72 @@ bool list_element(ListContext* lc, uint16_t code) {
   const char* text = row->name;
   switch (code) {
     // Operand forms without a text of their own.
-    case 0x08BD:
-    case 0x08E9:
-    case 0x08E6:
-    case 0x08E3: {
+    case CW_STR_LITERAL:
+    case CW_NUM_VALUE:
+    case CW_NUM_TARGET:
+    case CW_STR_VAR: {
       Operand o = operand(lc);
       push(lc, o.text, o.prec, true);
       return false;
     }
-    case 0x08EC:
-    case 0x08FE: {
+    case CW_NUM_VAR_ARG:
+    case CW_STR_VAR_ARG: {
       Operand o = operand(lc);
       push(lc, "(" + o.text + ")", 0, true);
       return false;
     }
     // Subscripted variables: the variable, the count, the subscripts.
-    case 0x08DD:
-    case 0x08DA:
-    case 0x08D7:
-    case 0x08E0: {
+    case CW_NUM_SUBSCRIPT:
+    case CW_NUM_SUBSCRIPT_USE:
+    case CW_STR_SUBSCRIPT:
+    case CW_NUM_SUBSCRIPT_ARG: {
       Operand base = operand(lc);
       uint16_t n = next(lc);
       if (n < 1 || n > 6) fail(LIST_ERR_UNDECODABLE);
       std::string s = base.text + "(" + operand_list(lc, n, false) + ")";
-      if (code == 0x08E0) s = "(" + s + ")";
+      if (code == CW_NUM_SUBSCRIPT_ARG) s = "(" + s + ")";
       push(lc, std::move(s), 0, true);
       return false;
     }
-    case 0x08F8:
-    case 0x08FB: {
+    case CW_SUBSTRING:
+    case CW_SUBSCRIPT_SUBSTRING: {
       std::string base = operand(lc).text;
       std::string sub = operand(lc).text;
       push(lc, base + sub, 0, true);
       return false;
     }
-    case 0x08EF: push(lc, "[" + operand(lc).text + "]", 0, true); return false;
-    case 0x08F2:
-    case 0x08F5: {
+    case CW_SUBSTR_ONE: push(lc, "[" + operand(lc).text + "]", 0, true); return false;
+    case CW_SUBSTR_FROM_TO:
+    case CW_SUBSTR_FROM_LEN: {
       std::string a = operand(lc).text;
       std::string b = operand(lc).text;
-      push(lc, "[" + a + (code == 0x08F2 ? "," : ";") + b + "]", 0, true);
+      push(lc, "[" + a + (code == CW_SUBSTR_FROM_TO ? "," : ";") + b + "]", 0, true);
       return false;
     }
-    case 0x0901:
-    case 0x0904: {
+    case CW_MAT_NUM_ENTRY:
+    case CW_MAT_STR_ENTRY: {
       std::string s = operand(lc).text;
       if (lc->statement_kind != LH_MAT_IO) s += "(*)";
       push(lc, std::move(s), 0, true);
       return false;
     }
-    case 0x2005: {
+    case CW_MEMBER: {
       std::string a = operand(lc).text;
       std::string b = operand(lc).text;
       push(lc, a + marked(lc, ".", LIST_CTRL_OPERATOR) + b, 0, true);
       return false;
     }
-    case 0x2010: {
+    case CW_STRUCT_LET: {
       std::string a = operand(lc).text;
       std::string b = operand(lc).text;
       push(lc, marked(lc, "STRUCT ", LIST_CTRL_OPERATOR) + a + marked(lc, "=", LIST_CTRL_OPERATOR) + b, 0, true);
       return false;
     }
-    case 0x2006: push(lc, marked(lc, "STRUCT ", LIST_CTRL_OPERATOR) + operand(lc).text, 0, true); return false;
-    case 0x2007:
+    case CW_STRUCT: push(lc, marked(lc, "STRUCT ", LIST_CTRL_OPERATOR) + operand(lc).text, 0, true); return false;
+    case CW_STRUCT_ARG:
       push(lc, "(" + marked(lc, "STRUCT ", LIST_CTRL_OPERATOR) + operand(lc).text + ")", 0, true);
       return false;
-    case 0x06D1: {
+    case CW_CALL: {
       uint16_t w = next(lc);
       uint16_t n = next(lc);
       if (n > 60) fail(LIST_ERR_UNDECODABLE);
@@ -505,34 +481,36 @@ bool list_element(ListContext* lc, uint16_t code) {
       push(lc, std::move(s), 0, true);
       return false;
     }
-    case 0x0A00:
-    case 0x09FC: {
+    case CW_FILE_NUMBER:
+    case CW_FN_VALUE: {
       Operand o = operand(lc);
       push(lc, marked(lc, text, LIST_CTRL_OPERATOR) + paren_if(o, 0, true), 0, true);
       return false;
     }
     // Words followed by a plain number.
-    case 0x0907: {
+    case CW_START_LABEL: {
       uint16_t w = next(lc);
       push(lc, is_symbol(w) ? symbol(lc, w) : number_text(lc, w), 0, false);
       return false;
     }
-    case 0x0B44: push(lc, number_text(lc, static_cast<int16_t>(next(lc))), 0, false); return false;
-    case 0x09E2:
-    case 0x0A05:
-    case 0x889D: push(lc, marked(lc, text, LIST_CTRL_KEYWORD) + number_text(lc, next(lc)), 0, false); return false;
-    case 0x0919:
+    case CW_CASE_NEGATIVE: push(lc, number_text(lc, static_cast<int16_t>(next(lc))), 0, false); return false;
+    case CW_HASH:
+    case CW_FILE_PARAM:
+    case CW_DSET_SKIP:
+      push(lc, marked(lc, text, LIST_CTRL_KEYWORD) + number_text(lc, next(lc)), 0, false);
+      return false;
+    case CW_DECL_LENGTH:
       push(lc, marked(lc, "[", LIST_CTRL_KEYWORD) + number_text(lc, next(lc)) + marked(lc, "]", LIST_CTRL_KEYWORD), 0,
            false);
       return false;
-    case 0x8430: {
+    case CW_PACK_SKIP: {
       // "nX" of PACKFMT: the count is stored after the word.
       std::string n = number_text(lc, next(lc));
       push(lc, n + marked(lc, text, LIST_CTRL_KEYWORD), 0, false);
       return false;
     }
-    case W_AS:
-    case W_COLON_TYPE: {
+    case CW_AS:
+    case CW_TYPE_COLON: {
       std::string name = reference(lc);
       int mode = lc->decl_mode;
       lc->decl_mode = LIST_DECL_NONE;
@@ -541,27 +519,27 @@ bool list_element(ListContext* lc, uint16_t code) {
       push(lc, name + marked(lc, text, LIST_CTRL_KEYWORD) + type, 0, false);
       return false;
     }
-    case 0x88D2:
-    case 0x88D4: {
+    case CW_DSET_DEFINE_TYPE:
+    case CW_DSET_EXPORT_TYPE: {
       // DEFINE TYPE / EXPORT TYPE of IN DATA SET: the type, maybe EXTENDS another.
       std::string s = marked(lc, text, LIST_CTRL_KEYWORD) + reference(lc);
-      if (!at_end(lc) && peek(lc) == W_DSET_EXTENDS) {
+      if (!at_end(lc) && peek(lc) == CW_DSET_EXTENDS) {
         next(lc);
         s += marked(lc, " EXTENDS ", LIST_CTRL_KEYWORD) + reference(lc);
       }
       push(lc, std::move(s), 0, false);
       return false;
     }
-    case 0x0910: return false;
+    case CW_COM_STRING: return false;
     // LINK between the items of a thread list, and IN COM and USE after the
     // data set of IN DATA SET, continue the expression: the operations after
     // them are numbered on from those before them.
-    case W_LINK:
-    case W_DSET_IN_COM:
-    case W_DSET_USE: push(lc, marked(lc, text, LIST_CTRL_KEYWORD), 0, false); return false;
+    case CW_LINK:
+    case CW_DSET_IN_COM:
+    case CW_DSET_USE: push(lc, marked(lc, text, LIST_CTRL_KEYWORD), 0, false); return false;
     // Jumps of ON ... GOTO/GOSUB (counted) and of interrupt branches (one).
-    case 0x09E9:
-    case 0x09F1: {
+    case CW_BRANCH_GOTO:
+    case CW_BRANCH_GOSUB: {
       uint16_t n = next(lc);
       std::string s = marked(lc, text, LIST_CTRL_KEYWORD);
       for (unsigned i = 0; i < n; ++i) {
@@ -571,9 +549,9 @@ bool list_element(ListContext* lc, uint16_t code) {
       push(lc, std::move(s), 0, false);
       return false;
     }
-    case 0x0737:
-    case 0x072A:
-    case 0x09F8: push(lc, marked(lc, text, LIST_CTRL_KEYWORD) + reference(lc), 0, false); return false;
+    case CW_ON_GOTO:
+    case CW_ON_GOSUB:
+    case CW_ON_CALL: push(lc, marked(lc, text, LIST_CTRL_KEYWORD) + reference(lc), 0, false); return false;
     default: break;
   }
   switch (row->handler) {
@@ -591,14 +569,14 @@ bool list_element(ListContext* lc, uint16_t code) {
       Operand r = operand(lc);
       // Concatenation chains group to the right when read back, so a
       // concatenation on the left keeps its parentheses as well.
-      bool left_grouped = code == W_CONCAT;
+      bool left_grouped = code == CW_CONCAT;
       push(lc, paren_if(l, a, left_grouped) + marked(lc, text, LIST_CTRL_OPERATOR) + paren_if(r, a, true), a, true);
       return false;
     }
     case LE_UNARY_6:
     case LE_UNARY_0: {
       int a = row->handler == LE_UNARY_6 ? 6 : 0;
-      if (code == 0x0B3B || code == 0x0B40) {
+      if (code == CW_CASE_LT || code == CW_CASE_GT) {
         push(lc, marked(lc, text, LIST_CTRL_OPERATOR), 0, false);
         return false;
       }
@@ -609,16 +587,17 @@ bool list_element(ListContext* lc, uint16_t code) {
     case LE_PRINT_FUNCTION: {
       push(lc, marked(lc, text, LIST_CTRL_FUNCTION), 0, false);
       lc->stack.back().wraps_next = true;
-      lc->stack.back().paren_arg = !(code == 0x09A1 || code == 0x09A8 || code == 0x09AF);
+      lc->stack.back().paren_arg =
+          !(code == CW_CURSOR_IF_FILE || code == CW_CURSOR_OF_FILE || code == CW_CURSOR_CF_FILE);
       return false;
     }
     case LE_CONSTANT_WORD:
     case LE_TYPE_WORD:
     case LE_SUBSCRIPT:
-      if (code == W_CALL_ARGS) enclose_call_name(lc);
+      if (code == CW_CALL_ARGS) enclose_call_name(lc);
       push(lc, marked(lc, text, LIST_CTRL_KEYWORD), 0, false);
       // Operations after a MAT redimension or DLG CALL argument "(" are numbered afresh.
-      if (code == 0x090A || code == W_CALL_ARGS) lc->ops.clear();
+      if (code == CW_REDIM_OPEN || code == CW_CALL_ARGS) lc->ops.clear();
       return false;
     default: fail(LIST_ERR_UNDECODABLE);
   }
@@ -671,11 +650,11 @@ bool list_raw_word(ListContext* lc, uint16_t w) {
     push(lc, number_text(lc, static_cast<int16_t>(next(lc))), 0, false);
     return false;
   }
-  if (w == W_HASH && lc->statement_kind == LH_ON_KEY) {
+  if (w == CW_CHAR_HASH && lc->statement_kind == LH_ON_KEY) {
     push(lc, marked(lc, "#", LIST_CTRL_KEYWORD), 0, false);
     return false;
   }
-  if (w == W_COMMA && lc->statement_kind == LH_REDIM) return set_delim(lc, ",", LIST_CTRL_KEYWORD);
+  if (w == CW_CHAR_COMMA && lc->statement_kind == LH_REDIM) return set_delim(lc, ",", LIST_CTRL_KEYWORD);
   fail(LIST_ERR_UNDECODABLE);
 }
 
@@ -692,7 +671,7 @@ void list_expression(ListContext* lc, int earlier_ops = 0) {
   while (!at_end(lc) && !lc->statement_ended) {
     uint16_t w = peek(lc);
     if (is_string(w)) break;
-    if (is_symbol(w) || w < 0x0100) {
+    if (is_symbol(w) || w < CW_PLAIN_LIMIT) {
       next(lc);
       if (list_raw_word(lc, w)) break;
       continue;
@@ -719,11 +698,11 @@ void counted_references(ListContext* lc, unsigned lo, unsigned hi) {
 }
 
 void end_of_statement(ListContext* lc) {
-  if (next(lc) != W_EOL) fail(LIST_ERR_UNDECODABLE);
+  if (next(lc) != CW_END_STMT) fail(LIST_ERR_UNDECODABLE);
   lc->statement_ended = true;
 }
 
-bool eol_follows(const ListContext* lc) { return !at_end(lc) && *lc->codep == W_EOL; }
+bool eol_follows(const ListContext* lc) { return !at_end(lc) && *lc->codep == CW_END_STMT; }
 
 // ---- statements -----------------------------------------------------------
 
@@ -736,7 +715,7 @@ int list_parameters(ListContext* lc, unsigned count) {
   for (unsigned i = 0; i < count; ++i) {
     if (i) put_raw(lc, ",");
     uint16_t w = next(lc);
-    if (w == W_AS || w == W_COLON_TYPE) {
+    if (w == CW_AS || w == CW_TYPE_COLON) {
       const skeywd_row* row = skeywd_lookup(w);
       std::string name = reference(lc);
       int mode = lc->decl_mode;
@@ -746,16 +725,16 @@ int list_parameters(ListContext* lc, unsigned count) {
       put_raw(lc, name + marked(lc, row->name, LIST_CTRL_KEYWORD) + type);
       continue;
     }
-    if (w == W_STRUCT_PARAM) {
+    if (w == CW_STRUCT) {
       put_raw(lc, marked(lc, "STRUCT ", LIST_CTRL_FUNCTION) + reference(lc));
       ++ops;
       continue;
     }
-    if (w == W_FILE_PARAM) {
+    if (w == CW_FILE_PARAM) {
       put_raw(lc, marked(lc, "#", LIST_CTRL_KEYWORD) + number_text(lc, next(lc)));
       continue;
     }
-    if (w == W_OP_PREFIX) w = next(lc);
+    if (w == CW_OP_PREFIX) w = next(lc);
     if (!is_symbol(w)) {
       const skeywd_row* row = skeywd_lookup(w);
       if (!row || row->handler != LE_TYPE_WORD || !row->name[0]) fail(LIST_ERR_UNDECODABLE);
@@ -825,7 +804,7 @@ void list_mat(ListContext* lc) {
     }
     case 5:  // CON, ZER, IDN with optional new bounds
       put_raw(lc, t11_text(next(lc)));
-      if (!at_end(lc) && peek(lc) == 0x090A) {
+      if (!at_end(lc) && peek(lc) == CW_REDIM_OPEN) {
         next(lc);
         put_raw(lc, "(");
         list_expression_list(lc);
@@ -853,20 +832,20 @@ void list_mat(ListContext* lc) {
 
 void list_statement(ListContext* lc) {
   uint16_t code = next(lc);
-  if (code == W_STMT_PREFIX) {
+  if (code == CW_STMT_PREFIX) {
     code = next(lc);
-    if (!(code & 0x8000)) fail(LIST_ERR_UNDECODABLE);
+    if (!(code & CW_EXTENSION_BIT)) fail(LIST_ERR_UNDECODABLE);
     int module = kw_module(code);
     bool ok = false;
     for (int m : kStatementModules) ok = ok || m == module;
     if (!ok) fail(LIST_ERR_MISSING_MODULE);
   }
   const pkeywd_row* row = pkeywd_lookup(code);
-  if (!row || row->code == W_STMT_PREFIX) fail(LIST_ERR_UNDECODABLE);
-  bool comment = code == W_COMMENT_REM || code == W_COMMENT_BANG;
+  if (!row || row->code == CW_STMT_PREFIX) fail(LIST_ERR_UNDECODABLE);
+  bool comment = code == CW_REM || code == CW_BANG;
   put(lc, row->name, comment ? LIST_CTRL_COMMENT : LIST_CTRL_KEYWORD);
   if (row->flags & PK_FLAG_DECLARATION)
-    lc->decl_mode = row->code == 0x029D ? LIST_DECL_COM : LIST_DECL_STATEMENT;
+    lc->decl_mode = row->code == CW_COM ? LIST_DECL_COM : LIST_DECL_STATEMENT;
   else
     lc->decl_mode = LIST_DECL_NONE;
   lc->statement_kind = row->handler;
@@ -895,7 +874,7 @@ void list_statement(ListContext* lc) {
       list_expression_list(lc);
       break;
     case LH_ASSIGN:
-      if (!at_end(lc) && peek(lc) == W_STAR) {
+      if (!at_end(lc) && peek(lc) == CW_CHAR_STAR) {
         next(lc);
         put_raw(lc, marked(lc, "*", LIST_CTRL_KEYWORD));
       }
@@ -905,7 +884,7 @@ void list_statement(ListContext* lc) {
       break;
     case LH_ASSIGN_FILE:
       list_expression(lc);
-      if (!at_end(lc) && peek(lc) == W_STAR) {
+      if (!at_end(lc) && peek(lc) == CW_CHAR_STAR) {
         next(lc);
         put_raw(lc, marked(lc, "*", LIST_CTRL_KEYWORD));
       }
@@ -947,7 +926,7 @@ void list_statement(ListContext* lc) {
       put_raw(lc, reference(lc));
       if (!eol_follows(lc)) {
         uint16_t w = next(lc);
-        if (w != W_TYPE_EXTENDS) fail(LIST_ERR_UNDECODABLE);
+        if (w != CW_TYPE_EXTENDS) fail(LIST_ERR_UNDECODABLE);
         put(lc, " EXTENDS ", LIST_CTRL_KEYWORD);
         lc->decl_mode = LIST_DECL_NONE;
         put_raw(lc, reference(lc));
@@ -993,7 +972,7 @@ void convert(ListContext* lc, int from, int flags) {
 void line_number_text(ListContext* lc, const uint16_t* line, int flags, bool blank) {
   if (flags & LIST_NO_LINE_NUMBER) return;
   char b[16];
-  std::snprintf(b, sizeof b, blank ? "%d " : "%d", line[0] & 0x7FFF);
+  std::snprintf(b, sizeof b, blank ? "%d " : "%d", static_cast<int>(line[0] & CW_LINE_NUMBER_MASK));
   lc->buf += b;
 }
 
@@ -1070,7 +1049,7 @@ const char* list_line_ctx(ListContext* lc, ProgSegment* seg, const uint16_t* lin
   const uint16_t* code_begin = seg ? seg->code.data() : nullptr;
   const uint16_t* code_end = seg ? code_begin + seg->code.size() : nullptr;
   size_t count = 0;
-  if (seg && line && line >= code_begin && line + 2 <= code_end) count = line[1] & 0xFF;
+  if (seg && line && line >= code_begin && line + 2 <= code_end) count = line[1] & CW_LINE_WORDS_MASK;
   if (count < 2 || line + count > code_end) {
     lc->buf += "* ";
     lc->buf += marked(lc, "ERROR", LIST_CTRL_OTHER);

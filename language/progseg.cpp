@@ -32,7 +32,7 @@ void ensure_line_index(ProgSegment* seg) {
   size_t pos = 0;
   const size_t size = seg->code.size();
   while (pos + 2 <= size) {
-    size_t len = seg->code[pos + 1] & 0xFF;
+    size_t len = seg->code[pos + 1] & CW_LINE_WORDS_MASK;
     if (len < 2 || pos + len > size) break;
     seg->line_index.push_back(static_cast<uint32_t>(pos));
     pos += len;
@@ -40,7 +40,9 @@ void ensure_line_index(ProgSegment* seg) {
   seg->line_index_size = size;
 }
 
-int line_number_at(const ProgSegment* seg, uint32_t offset) { return seg->code[offset] & 0x7FFF; }
+int line_number_at(const ProgSegment* seg, uint32_t offset) {
+  return static_cast<int>(seg->code[offset] & CW_LINE_NUMBER_MASK);
+}
 
 // ---- symbol index -------------------------------------------------------
 
@@ -318,7 +320,7 @@ bool progseg_find_line(ProgList* prog, int lineno, bool exact_only, ProgSegment*
 int progseg_insert_line(ProgSegment* seg, uint32_t offset, const uint16_t* words, size_t count) {
   check_magic(seg);
   if (offset > seg->code.size()) return PROGSEG_BAD_ARGUMENT;
-  if (count < 2 || words == nullptr || (words[1] & 0xFF) != count) return PROGSEG_BAD_ARGUMENT;
+  if (count < 2 || words == nullptr || (words[1] & CW_LINE_WORDS_MASK) != count) return PROGSEG_BAD_ARGUMENT;
   if (seg->code.size() + count > PROGSEG_MAX_WORDS) return PROGSEG_CODE_FULL;
   ensure_line_index(seg);
   try {
@@ -382,16 +384,16 @@ bool prog_symbol_entry(const ProgSymbolRef& sym, std::vector<uint16_t>* out) {
     case SYM_CLASS_CONST: {
       if (sym.packed == nullptr) return false;
       out->push_back(0);
-      out->push_back(0x0006);
+      out->push_back(CW_SYM_CONSTANT);
       for (int i = 0; i < PROG_PACKED_SIZE; i += 2)
         out->push_back(static_cast<uint16_t>(sym.packed[i] << 8 | sym.packed[i + 1]));
       return true;
     }
     case SYM_CLASS_LINE:
       if (sym.subtype == SYM_SUB_LINE) {
-        if (sym.lineno < 0 || sym.lineno > 0x7FFF) return false;
-        out->push_back(0xFFFF);
-        out->push_back(0x1003);
+        if (sym.lineno < 0 || sym.lineno > static_cast<int>(CW_LINE_NUMBER_MASK)) return false;
+        out->push_back(CW_SYM_UNPLACED);
+        out->push_back(CW_SYM_LINE_REF);
         out->push_back(static_cast<uint16_t>(sym.lineno));
         return true;
       }
@@ -410,7 +412,7 @@ bool prog_symbol_entry(const ProgSymbolRef& sym, std::vector<uint16_t>* out) {
   }
   if (sym.name == nullptr || sym.name_len < 0 || sym.name_len > MAX_SYMBOL_NAME) return false;
   int n = sym_name_words(sym.name_len);
-  out->push_back(sym.cls == SYM_CLASS_LINE ? 0xFFFF : 0);
+  out->push_back(sym.cls == SYM_CLASS_LINE ? CW_SYM_UNPLACED : 0);
   out->push_back(static_cast<uint16_t>(sym.cls << 12 | sym.subtype << 9 | (n + 2)));
   uint16_t words[8];
   name_words(sym.name, sym.name_len, words);
@@ -519,7 +521,7 @@ int prog_symbol_text(ProgSegment* seg, uint32_t id, char* buf, size_t size) {
   PROGSEG_ASSERT(is_symtab_id(id));
   PROGSEG_ASSERT(buf != nullptr && size > 0);
   buf[0] = '\0';
-  size_t off = id & 0x7FFF;
+  size_t off = id & CW_OFFSET_MASK;
   const auto& sym = seg->symbols;
   if (off + 2 > sym.size()) return -1;
   uint16_t type = sym[off + 1];
@@ -563,13 +565,13 @@ const char* segname(const ProgList* prog, ProgSegment* seg) {
   if (code.size() < 4) return g_segname;
   size_t stmt = 2;
   if (is_symtab_id(code[2])) stmt = 3;
-  if (stmt < code.size() && code[stmt] == 0x0932) ++stmt;  // statement prefix
+  if (stmt < code.size() && code[stmt] == CW_STMT_PREFIX) ++stmt;
   size_t idpos = stmt + 1;
-  size_t linelen = code[1] & 0xFF;
+  size_t linelen = code[1] & CW_LINE_WORDS_MASK;
   if (idpos >= code.size() || idpos >= linelen) return g_segname;
   uint16_t id = code[idpos];
   if (!is_symtab_id(id)) return g_segname;
-  size_t off = id & 0x7FFF;
+  size_t off = id & CW_OFFSET_MASK;
   const auto& sym = seg->symbols;
   if (off + 2 > sym.size()) return g_segname;
   uint16_t type = sym[off + 1];

@@ -32,6 +32,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "language/codewords.h"
+
 struct dec_number;
 
 // "SEGM" read as one big-endian number; every accessor checks it.
@@ -83,7 +85,7 @@ enum : int {
   PROGSEG_NO_MEMORY = -5,
 };
 
-inline bool is_symtab_id(uint32_t word) { return (word & 0x8000u) != 0; }
+inline bool is_symtab_id(uint32_t word) { return (word & CW_SYMBOL_REF) != 0; }
 inline int sym_type_class(uint16_t type) { return type >> 12; }
 inline int sym_type_subtype(uint16_t type) { return (type >> 9) & 7; }
 inline int sym_type_length(uint16_t type) { return type & 0xF; }

@@ -160,7 +160,7 @@ void debug_keyword(CompileContext* cc, const char* what, uint32_t code, const ch
   if (!cc->debug) return;
   std::string text = what;
   char buf[64];
-  if (code & KW_EXTENSION_BIT) {
+  if (code & CW_EXTENSION_BIT) {
     std::snprintf(buf, sizeof buf, "<DROM #%d> ", kw_module(code));
     text += buf;
   }
@@ -181,7 +181,7 @@ void set_statement_value(ScanState* s, const pkeywd_row* row) {
   v.text = row->name;
   v.length = static_cast<int>(std::strlen(row->name));
   v.flags = row->flags;
-  v.module = (row->code & KW_EXTENSION_BIT) ? kw_module(row->code) : 0;
+  v.module = (row->code & CW_EXTENSION_BIT) ? kw_module(row->code) : 0;
   v.statement = row;
   s->value = v;
 }
@@ -191,7 +191,7 @@ void set_secondary_value(ScanState* s, const skeywd_row* row) {
   v.number = static_cast<long>(row->code);
   v.text = row->name;
   v.length = static_cast<int>(std::strlen(row->name));
-  v.module = (row->code & KW_EXTENSION_BIT) ? kw_module(row->code) : 0;
+  v.module = (row->code & CW_EXTENSION_BIT) ? kw_module(row->code) : 0;
   v.secondary = row;
   s->value = v;
 }
@@ -228,11 +228,11 @@ const pkeywd_row* recognise_statement(CompileContext* cc, ScanState* s) {
   SCAN_ASSERT(row != nullptr);
   // A keyword that is only the beginning of a longer name is a name.
   if (ahead && p < ahead && p > s->cur) {
-    row = pkeywd_lookup(KW_IMPLIED_LET);
+    row = pkeywd_lookup(CW_IMPLIED_LET);
     p = s->cur;
   }
   set_cursor(s, p);
-  debug_keyword(cc, "Primary token = ", row->code, row->name, row->code == KW_IMPLIED_LET);
+  debug_keyword(cc, "Primary token = ", row->code, row->name, row->code == CW_IMPLIED_LET);
   return row;
 }
 
@@ -468,7 +468,7 @@ int lex_word(CompileContext* cc, ScanState* s) {
   if (s->context_table) {
     for (int pass = 0; pass < 2; ++pass)
       for (const skeywd_row* r = s->context_table; r->code; ++r) {
-        if (((r->code & KW_EXTENSION_BIT) != 0) != (pass == 0)) continue;
+        if (((r->code & CW_EXTENSION_BIT) != 0) != (pass == 0)) continue;
         if (!try_word(cc, s, r->name, &stop)) continue;
         if (inside_name()) return lex_name(cc, s);
         set_secondary_value(s, r);
@@ -719,7 +719,7 @@ int scan_then_statement(CompileContext* cc) {
   start_token(cc, s);
   if (at_end(s) || *s->cur == '!') return 0;
   const pkeywd_row* row = recognise_statement(cc, s);
-  if (row->code == KW_IMPLIED_LET) return 0;
+  if (row->code == CW_IMPLIED_LET) return 0;
   check_unsupported(cc, row);
   if (row->flags & (PK_FLAG_COMMAND | PK_FLAG_NOT_AFTER_THEN)) scan_not_allowed(cc, row->name);
   set_statement_value(s, row);

@@ -76,7 +76,7 @@ struct BuildState {
 
 int add_line(void* user, ProgSegment*, const uint16_t* line) {
   auto* st = static_cast<BuildState*>(user);
-  st->seg->lines.push_back(sfa_line{static_cast<int32_t>(line[0] & 0x7FFF), 0, 0});
+  st->seg->lines.push_back(sfa_line{static_cast<int32_t>(line[0] & CW_LINE_NUMBER_MASK), 0, 0});
   return 0;
 }
 

@@ -53,7 +53,7 @@ int list_one_line(void* user, ProgSegment* seg, const uint16_t* line) {
     walk->line_text(walk->user, seg, line, &text);
   } else {
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%d", line[0] & 0x7FFF);
+    std::snprintf(buf, sizeof buf, "%d", static_cast<int>(line[0] & CW_LINE_NUMBER_MASK));
     text = buf;
     for (unsigned i = 1; i < (line[1] & 0xFFu); ++i) {
       std::snprintf(buf, sizeof buf, " %04x", line[i]);

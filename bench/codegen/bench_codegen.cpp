@@ -29,7 +29,7 @@ const int kLinesPerSegment = 1500;
 int line_start(CompileContext* cc, int, const char*, int) {
   cg_emit(cc, 0);
   cg_emit(cc, 0x0100);
-  cg_keyword(cc, false, CG_IMPLIED_LET);
+  cg_keyword(cc, false, CW_IMPLIED_LET);
   return 3;
 }
 
@@ -38,7 +38,7 @@ int parse(CompileContext* cc) {
   if (g_open_segments && g_line > 0 && g_line % kLinesPerSegment == 0) {
     std::snprintf(a, sizeof a, "Part%d", g_line / kLinesPerSegment);
     cg_emit(cc, cg_tmpsym_sub(cc, a));
-    cg_emit(cc, CG_END_STMT);
+    cg_emit(cc, CW_END_STMT);
     cg_new_segment(cc);
     return 0;
   }
@@ -51,7 +51,7 @@ int parse(CompileContext* cc) {
   cg_dump(cc, 2, 1, 0x0872);
   cg_fix_let_expr(cc);
   cg_dump(cc, 2, 1, 0x0896);
-  cg_emit(cc, CG_END_STMT);
+  cg_emit(cc, CW_END_STMT);
   return 0;
 }
 

@@ -21,7 +21,7 @@ namespace {
 using Words = std::vector<uint16_t>;
 
 struct FakeFront {
-  uint16_t stmt = CG_IMPLIED_LET;
+  uint16_t stmt = CW_IMPLIED_LET;
   std::function<void(CompileContext*)> actions;
   int parse_rc = 0;
 };
@@ -91,7 +91,7 @@ struct CodegenFixture : ::testing::Test {
     Words code_before = ctx.prog.root->code;
     Words syms_before = ctx.prog.root->symbols;
     size_t segs = progseg_count(&ctx.prog);
-    EXPECT_EQ(compile(text, CG_IMPLIED_LET, std::move(actions)), CG_LINE_ERROR) << text;
+    EXPECT_EQ(compile(text, CW_IMPLIED_LET, std::move(actions)), CG_LINE_ERROR) << text;
     EXPECT_EQ(ctx.error_message, message) << text;
     // Nothing of a failed line is stored.
     EXPECT_EQ(ctx.prog.root->code, code_before);
@@ -124,7 +124,7 @@ void assign_one(CompileContext* cc) {
   cg_push_int(cc, 1);
   cg_fix_let_expr(cc);
   cg_dump(cc, 2, 1, 0x0896);
-  cg_emit(cc, CG_END_STMT);
+  cg_emit(cc, CW_END_STMT);
 }
 
 void assign_increment(CompileContext* cc) {
@@ -134,11 +134,11 @@ void assign_increment(CompileContext* cc) {
   cg_dump(cc, 2, 1, 0x0872);
   cg_fix_let_expr(cc);
   cg_dump(cc, 2, 1, 0x0896);
-  cg_emit(cc, CG_END_STMT);
+  cg_emit(cc, CW_END_STMT);
 }
 
 TEST_F(CodegenFixture, AssignmentWordByWord) {
-  ASSERT_EQ(compile("10 X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
+  ASSERT_EQ(compile("10 X=1", CW_IMPLIED_LET, assign_one), CG_LINE_STORED);
   ProgSegment* root = ctx.prog.root;
   // Line 10, keyword at column 4, 7 words; the implied assignment 06B4;
   // 0896 with the variable (entry 0) and the constant (entry 3).
@@ -148,14 +148,14 @@ TEST_F(CodegenFixture, AssignmentWordByWord) {
 
   // The next line reuses both entries; X twice in one line is one symbol,
   // and the inner operation is referred to as 79ED (operation 0).
-  ASSERT_EQ(compile("X=X+1", CG_IMPLIED_LET, assign_increment), CG_LINE_STORED);
+  ASSERT_EQ(compile("X=X+1", CW_IMPLIED_LET, assign_increment), CG_LINE_STORED);
   EXPECT_EQ(segment_line(root, 1),
             (Words{0x000B, 0x010A, 0x06B4, 0x0872, 0x8000, 0x8003, 0x0896, 0x8000, 0x79ED, 0x08C0}));
   EXPECT_EQ(root->symbols.size(), 9u);
 }
 
 TEST_F(CodegenFixture, RepeatedSymbolsInOneLineMakeOneEntry) {
-  ASSERT_EQ(compile("10 Y=Y+1", CG_IMPLIED_LET,
+  ASSERT_EQ(compile("10 Y=Y+1", CW_IMPLIED_LET,
                     [](CompileContext* cc) {
                       cg_push_symbol(cc, CGE_NUMVAR, 0, "Y");
                       cg_push_symbol(cc, CGE_NUMVAR, 0, "Y");
@@ -172,7 +172,7 @@ TEST_F(CodegenFixture, RepeatedSymbolsInOneLineMakeOneEntry) {
 TEST_F(CodegenFixture, ScalarAndArrayAreTwoSymbols) {
   // X(1) = X: 08DD with the array symbol and the subscript count, then the
   // subscript; the target becomes 08DA.
-  ASSERT_EQ(compile("10 X(1)=X", CG_IMPLIED_LET,
+  ASSERT_EQ(compile("10 X(1)=X", CW_IMPLIED_LET,
                     [](CompileContext* cc) {
                       cg_push_int(cc, 1);
                       cg_dump(cc, 1, 3, 0x08DD, cg_tmpsym_class5(cc, 1, "X"), 1);
@@ -375,7 +375,7 @@ TEST_F(CodegenFixture, LimitsOfOneLine) {
   int n = 100;
   for (auto& f : fits) {
     std::string text = std::to_string(n++) + " X";
-    EXPECT_EQ(compile(text, CG_IMPLIED_LET, f), CG_LINE_STORED) << text << ": " << ctx.error_message;
+    EXPECT_EQ(compile(text, CW_IMPLIED_LET, f), CG_LINE_STORED) << text << ": " << ctx.error_message;
   }
   ProgSegment* root = ctx.prog.root;
   EXPECT_EQ(segment_line(root, 0).size(), 255u);
@@ -383,7 +383,7 @@ TEST_F(CodegenFixture, LimitsOfOneLine) {
 }
 
 TEST_F(CodegenFixture, DelimiterResetsTheOperationCount) {
-  EXPECT_EQ(compile("10 X", CG_IMPLIED_LET,
+  EXPECT_EQ(compile("10 X", CW_IMPLIED_LET,
                     [](CompileContext* cc) {
                       for (int i = 0; i < 40; ++i) cg_dump(cc, 0, 1, 0x0872);
                       cg_emit(cc, 0x08D0);
@@ -426,12 +426,12 @@ TEST_F(CodegenFixture, CountersAndMarks) {
 }
 
 TEST_F(CodegenFixture, LineNumbering) {
-  auto stmt = [](CompileContext* cc) { cg_emit(cc, CG_END_STMT); };
+  auto stmt = [](CompileContext* cc) { cg_emit(cc, CW_END_STMT); };
   ASSERT_TRUE(cg_set_numbering(&ctx, 100, 10));
-  EXPECT_EQ(compile("A", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
-  EXPECT_EQ(compile("B", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
-  EXPECT_EQ(compile("115 C", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
-  EXPECT_EQ(compile("D", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
+  EXPECT_EQ(compile("A", CW_IMPLIED_LET, stmt), CG_LINE_STORED);
+  EXPECT_EQ(compile("B", CW_IMPLIED_LET, stmt), CG_LINE_STORED);
+  EXPECT_EQ(compile("115 C", CW_IMPLIED_LET, stmt), CG_LINE_STORED);
+  EXPECT_EQ(compile("D", CW_IMPLIED_LET, stmt), CG_LINE_STORED);
   ProgSegment* root = ctx.prog.root;
   std::vector<int> nums;
   for (size_t i = 0; i < progseg_line_count(root); ++i) nums.push_back(root->code[progseg_line_offset(root, i)]);
@@ -440,11 +440,11 @@ TEST_F(CodegenFixture, LineNumbering) {
   expect_error("105 E", stmt, "LINE NUMBERS NOT IN ORDER");
   expect_error("125 E", stmt, "DUPLICATE LINE NUMBER");
   expect_error("130", stmt, "SYNTAX ERROR");
-  EXPECT_EQ(compile("   ", CG_IMPLIED_LET, stmt), CG_LINE_EMPTY);
+  EXPECT_EQ(compile("   ", CW_IMPLIED_LET, stmt), CG_LINE_EMPTY);
 
   // A renumbering back to a lower number places unnumbered lines in order.
   ASSERT_TRUE(cg_set_numbering(&ctx, 112, 1));
-  EXPECT_EQ(compile("F", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
+  EXPECT_EQ(compile("F", CW_IMPLIED_LET, stmt), CG_LINE_STORED);
   EXPECT_EQ(root->code[progseg_line_offset(root, 2)], 112);
 
   EXPECT_FALSE(cg_set_numbering(&ctx, 0, 1));
@@ -453,10 +453,10 @@ TEST_F(CodegenFixture, LineNumbering) {
 }
 
 TEST_F(CodegenFixture, AutomaticNumbersStopAtTheLargestLine) {
-  auto stmt = [](CompileContext* cc) { cg_emit(cc, CG_END_STMT); };
+  auto stmt = [](CompileContext* cc) { cg_emit(cc, CW_END_STMT); };
   ASSERT_TRUE(cg_set_numbering(&ctx, 32760, 7));
-  EXPECT_EQ(compile("A", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
-  EXPECT_EQ(compile("B", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
+  EXPECT_EQ(compile("A", CW_IMPLIED_LET, stmt), CG_LINE_STORED);
+  EXPECT_EQ(compile("B", CW_IMPLIED_LET, stmt), CG_LINE_STORED);
   EXPECT_EQ(ctx.prog.root->code[progseg_line_offset(ctx.prog.root, 1)], 32767);
   // 32774 would spill into bit 15 of the line-number word.
   expect_error("C", stmt, "IMPROPER LINE NUMBER");
@@ -467,12 +467,12 @@ void sub_line(CompileContext* cc) {
   cg_emit(cc, cg_tmpsym_sub(cc, "Calc"));
   cg_push_symbol(cc, CGE_NUMVAR, 0, "X");
   cg_fix_expr(cc);
-  cg_emit(cc, CG_END_STMT);
+  cg_emit(cc, CW_END_STMT);
   cg_new_segment(cc);
 }
 
 TEST_F(CodegenFixture, SubOpensASegmentAtTheEnd) {
-  ASSERT_EQ(compile("10 X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
+  ASSERT_EQ(compile("10 X=1", CW_IMPLIED_LET, assign_one), CG_LINE_STORED);
   bool in_root = false;
   ASSERT_EQ(compile("20 SUB Calc(X)", 0x07F0,
                     [&](CompileContext* cc) {
@@ -490,7 +490,7 @@ TEST_F(CodegenFixture, SubOpensASegmentAtTheEnd) {
   EXPECT_STREQ(segname(&ctx.prog, sub), "SUB Calc");
 
   // The following lines go into the new segment and find its symbols.
-  ASSERT_EQ(compile("30 X=1", CG_IMPLIED_LET,
+  ASSERT_EQ(compile("30 X=1", CW_IMPLIED_LET,
                     [&](CompileContext* cc) {
                       in_root = cg_in_root(cc);
                       assign_one(cc);
@@ -501,7 +501,7 @@ TEST_F(CodegenFixture, SubOpensASegmentAtTheEnd) {
   EXPECT_EQ(sub->symbols.size(), 13u);
   // A line between the root's last and the SUB's first joins the root.
   ASSERT_TRUE(cg_set_numbering(&ctx, 15, 1));
-  ASSERT_EQ(compile("X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
+  ASSERT_EQ(compile("X=1", CW_IMPLIED_LET, assign_one), CG_LINE_STORED);
   EXPECT_EQ(progseg_line_count(ctx.prog.root), 2u);
 
   // A SUB line anywhere but at the very end is refused.
@@ -529,7 +529,7 @@ TEST_F(CodegenFixture, WithoutAParserNothingCompiles) {
   ctx.front.parse = nullptr;
   expect_error("10 X=1", assign_one, "STATEMENT COMPILER NOT AVAILABLE");
   // The line start still sorts out empty lines and bare line numbers.
-  EXPECT_EQ(compile("  ", CG_IMPLIED_LET, assign_one), CG_LINE_EMPTY);
+  EXPECT_EQ(compile("  ", CW_IMPLIED_LET, assign_one), CG_LINE_EMPTY);
   expect_error("20", assign_one, "SYNTAX ERROR");
   ctx.front = CgFrontEnd{};
   expect_error("10 X=1", assign_one, "STATEMENT COMPILER NOT AVAILABLE");
@@ -540,7 +540,7 @@ const char* refuse_insert(void*, CompileContext*, ProgSegment*, uint32_t, const 
 }
 
 TEST_F(CodegenFixture, HostFailureLeavesTheSegmentAsItWas) {
-  ASSERT_EQ(compile("10 X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
+  ASSERT_EQ(compile("10 X=1", CW_IMPLIED_LET, assign_one), CG_LINE_STORED);
   ctx.host.insert_code = refuse_insert;
   expect_error(
       "20 Y=1",
@@ -554,7 +554,7 @@ TEST_F(CodegenFixture, HostFailureLeavesTheSegmentAsItWas) {
   expect_error("30 SUB Calc(X)", sub_line, "Code size exceeds maximum");
   EXPECT_EQ(progseg_count(&ctx.prog), 1u);
   ctx.host = cg_default_host();
-  EXPECT_EQ(compile("40 Y=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
+  EXPECT_EQ(compile("40 Y=1", CW_IMPLIED_LET, assign_one), CG_LINE_STORED);
 }
 
 TEST_F(CodegenFixture, SymbolsFindExistingEntriesOfEveryNumericClass) {
@@ -562,7 +562,7 @@ TEST_F(CodegenFixture, SymbolsFindExistingEntriesOfEveryNumericClass) {
   // variable N; a string N$ and an array N() are not.
   Words t = {0x0000, 0x7003, 0x4E00};
   ASSERT_EQ(progseg_add_symbols(ctx.prog.root, t.data(), t.size()), PROGSEG_OK);
-  ASSERT_EQ(compile("10 N", CG_IMPLIED_LET,
+  ASSERT_EQ(compile("10 N", CW_IMPLIED_LET,
                     [](CompileContext* cc) {
                       cg_emit(cc, cg_tmpsym_class5(cc, 0, "N"));
                       cg_emit(cc, cg_tmpsym_class4(cc, 0, "N"));
@@ -587,8 +587,8 @@ TEST_F(CodegenFixture, SymbolsFindExistingEntriesOfEveryNumericClass) {
 }
 
 TEST_F(CodegenFixture, LabelLineFindsTheDefiningLine) {
-  ASSERT_EQ(compile("10 X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
-  ASSERT_EQ(compile("20 Again: X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
+  ASSERT_EQ(compile("10 X=1", CW_IMPLIED_LET, assign_one), CG_LINE_STORED);
+  ASSERT_EQ(compile("20 Again: X=1", CW_IMPLIED_LET, assign_one), CG_LINE_STORED);
   ProgSegment* root = ctx.prog.root;
   long entry = progseg_find_symbol(root, ProgSymbolRef{SYM_CLASS_LINE, SYM_SUB_LABEL, nullptr, 0, "Again", 5});
   ASSERT_GE(entry, 0);
@@ -616,7 +616,7 @@ TEST_F(CodegenFixture, DebugOutputShowsRawAndFinishedWords) {
   ctx.debug = 1;
   ctx.debug_user = &out;
   ctx.debug_sink = [](void* u, const char* t) { *static_cast<std::string*>(u) += t; };
-  ASSERT_EQ(compile("10 X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
+  ASSERT_EQ(compile("10 X=1", CW_IMPLIED_LET, assign_one), CG_LINE_STORED);
   EXPECT_EQ(out, "000a 0400 06b4 0896 S#00 S#01 08c0 \n000a 0407 06b4 0896 8000 8003 08c0 \n");
 }
 
@@ -627,9 +627,9 @@ TEST_F(CodegenFixture, LongProgramsStayInOrder) {
     cg_fix_expr(cc);
   };
   ASSERT_TRUE(cg_set_numbering(&ctx, 10, 10));
-  for (int i = 0; i < 3000; ++i) ASSERT_EQ(compile("X", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
+  for (int i = 0; i < 3000; ++i) ASSERT_EQ(compile("X", CW_IMPLIED_LET, stmt), CG_LINE_STORED);
   ASSERT_TRUE(cg_set_numbering(&ctx, 15, 10));
-  for (int i = 0; i < 100; ++i) ASSERT_EQ(compile("X", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
+  for (int i = 0; i < 100; ++i) ASSERT_EQ(compile("X", CW_IMPLIED_LET, stmt), CG_LINE_STORED);
   ProgSegment* root = ctx.prog.root;
   ASSERT_EQ(progseg_line_count(root), 3100u);
   int prev = 0;

@@ -40,7 +40,7 @@ TEST(KeywordTables, StatementFlagsAndHandlers) {
   std::set<std::string> declarations;
   std::map<list_handler, int> handlers;
   for (const pkeywd_row* r = pkeywd_table; r->code; ++r) {
-    if (r->code == KW_STMT_PREFIX)
+    if (r->code == CW_STMT_PREFIX)
       EXPECT_EQ(r->flags, 0);
     else
       EXPECT_TRUE(r->flags & PK_FLAG_ROW) << r->name;
@@ -104,7 +104,7 @@ TEST(KeywordTables, StatementBucketsKeepTableOrder) {
 }
 
 TEST(KeywordTables, FirstLetterListsOrderAndEnd) {
-  const pkeywd_row* implied = pkeywd_lookup(KW_IMPLIED_LET);
+  const pkeywd_row* implied = pkeywd_lookup(CW_IMPLIED_LET);
   std::set<const pkeywd_row*> seen;
   for (unsigned l = 0; l < KEYWD_LETTER_LISTS; ++l) {
     std::vector<const pkeywd_row*> walk = letter_walk(l);
@@ -115,7 +115,7 @@ TEST(KeywordTables, FirstLetterListsOrderAndEnd) {
     int last = -1;
     for (size_t i = 0; i + 1 < walk.size(); ++i) {
       const pkeywd_row* r = walk[i];
-      bool ext = (r->code & KW_EXTENSION_BIT) != 0;
+      bool ext = (r->code & CW_EXTENSION_BIT) != 0;
       if (in_ext && !ext) {
         in_ext = false;
         last = -1;
@@ -206,7 +206,7 @@ TEST(KeywordTables, FunctionLetterLists) {
     for (const skeywd_row* r = skeywd_letter_list(l); r; r = skeywd_next(r)) {
       EXPECT_GE(r - skeywd_functions, 0);
       EXPECT_LT(r - skeywd_functions, SKEYWD_FUNCTION_ROWS);
-      bool ext = (r->code & KW_EXTENSION_BIT) != 0;
+      bool ext = (r->code & CW_EXTENSION_BIT) != 0;
       if (!ext) in_ext = false;
       EXPECT_EQ(ext, in_ext) << r->name;
       ++listed;

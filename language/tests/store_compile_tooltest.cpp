@@ -73,8 +73,8 @@ Hex store_hex(const std::string& name) {
 // past a label reference, and behind the prefix 0932 of extension codes.
 unsigned statement_word(const std::vector<unsigned>& line) {
   size_t i = 2;
-  if (line[i] != KW_STMT_PREFIX && (line[i] & 0x8000) != 0) ++i;
-  if (i < line.size() && line[i] == KW_STMT_PREFIX) ++i;
+  if (line[i] != CW_STMT_PREFIX && (line[i] & 0x8000) != 0) ++i;
+  if (i < line.size() && line[i] == CW_STMT_PREFIX) ++i;
   return i < line.size() ? line[i] : 0;
 }
 
