@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "language/compile.h"
+#include "language/context.h"
 #include "language/scanner.h"
 
 // Semantic value of a grammar symbol: the scanner's value for tokens, and a

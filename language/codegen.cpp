@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "language/compile.h"
+#include "language/context.h"
 #include "language/decimal.h"
 #include "language/internal_check.h"
 #include "language/progseg.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "language/codegen.h"
-#include "language/compile.h"
+#include "language/context.h"
 #include "language/decimal.h"
 
 using namespace ptok;

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "language/compile.h"
+#include "language/context.h"
 #include "language/progseg.h"
 
 // Called with the words of every line that is stored (the tool's hex dump).

@@ -59,10 +59,8 @@ int parse(CompileContext* cc) {
 // between the lines of the first. Gives the seconds taken.
 double run(int lines, bool interleave) {
   CompileContext cc;
-  cc_init(&cc);
+  cc_init(&cc, CgFrontEnd{line_start, parse});
   if (!progseg_reset(&cc.prog)) std::exit(1);
-  cc.front.line_start = line_start;
-  cc.front.parse = parse;
   auto t0 = std::chrono::steady_clock::now();
   int first_half = interleave ? lines / 2 : lines;
   cg_set_numbering(&cc, interleave ? 2 : 1, interleave ? 2 : 1);

@@ -137,8 +137,7 @@ struct Result {
 Result store(const std::vector<std::string>& source, int lines) {
   Result r;
   CompileContext cc;
-  cc_init(&cc);
-  cc.front = parse_front_end();
+  cc_init(&cc, parse_front_end());
   StoreSegments segs;
   if (!store_segments_init(&segs, &cc)) {
     std::fprintf(stderr, "bench_store: Unable to allocate root segment\n");

@@ -71,10 +71,8 @@ struct CodegenFixture : ::testing::Test {
   FakeFront front;
 
   void SetUp() override {
-    cc_init(&ctx);
+    cc_init(&ctx, CgFrontEnd{fake_line_start, fake_parse});
     ASSERT_TRUE(progseg_reset(&ctx.prog));
-    ctx.front.line_start = fake_line_start;
-    ctx.front.parse = fake_parse;
     ctx.scan = &front;
   }
   void TearDown() override {
@@ -649,9 +647,8 @@ struct ScannerLineStart : ::testing::Test {
   void SetUp() override {
     pkeywd_init();
     skeywd_init();
-    cc_init(&ctx);
+    cc_init(&ctx, CgFrontEnd{scan_line_start, [](CompileContext*) { return 0; }});
     ASSERT_TRUE(progseg_reset(&ctx.prog));
-    ctx.front.parse = [](CompileContext*) { return 0; };
   }
   void TearDown() override { cc_free(&ctx); }
   int compile(const char* text) { return cg_compile_line(&ctx, text, std::strlen(text)); }

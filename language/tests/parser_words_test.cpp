@@ -20,8 +20,7 @@ namespace {
 class Parser {
  public:
   Parser() {
-    cc_init(&cc_);
-    cc_.front = parse_front_end();
+    cc_init(&cc_, parse_front_end());
     cc_.host.user = this;
     cc_.host.insert_code = capture;
     progseg_new(&cc_.prog);

@@ -56,7 +56,7 @@ std::string expand(const std::string& want) {
 class Scanner {
  public:
   explicit Scanner(Spelling sp) {
-    cc_init(&cc);
+    cc_init(&cc, CgFrontEnd{scan_line_start, nullptr});
     cc.space_dependent = sp == SD;
   }
   ~Scanner() { cc_free(&cc); }

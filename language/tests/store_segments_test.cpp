@@ -23,7 +23,7 @@ struct StoreStorage : testing::Test {
   std::vector<std::vector<uint16_t>> dumped;
 
   void SetUp() override {
-    cc_init(&cc);
+    cc_init(&cc, CgFrontEnd{});
     ASSERT_TRUE(store_segments_init(&ss, &cc));
     ss.user = this;
     ss.on_insert = [](void* user, const uint16_t* words, size_t count) {

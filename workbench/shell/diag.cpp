@@ -11,7 +11,6 @@
 
 #include "platform/atomicfile.h"
 #include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysutil.h"
 
 namespace {
 
@@ -53,7 +52,7 @@ std::string one_line(std::string text) {
 
 void report_box(const char* caption, const std::string& message) {
   if (!diag().quiet)
-    Shell_Sink().message_box(Sys_GetMainWindow(), caption, message.c_str(), SHELL_MB_OK | SHELL_MB_ICONSTOP);
+    Shell_Sink().message_box(Shell_OwnerWindow(), caption, message.c_str(), SHELL_MB_OK | SHELL_MB_ICONSTOP);
   std::string line = "*** ";
   line += caption;
   line += ": ";
@@ -193,7 +192,7 @@ void Diag_Fatal(const char* format, ...) {
   va_end(args);
 
   ShellSink& sink = Shell_Sink();
-  void* owner = Sys_GetMainWindow();
+  void* owner = Shell_OwnerWindow();
   const std::string& path = diag().crash_path;
   if (!path.empty() && write_crash_log(path, message)) {
     std::string text =

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <spawn.h>
+#include <string>
 #include <sys/wait.h>
 
 extern char** environ;
@@ -28,8 +29,22 @@ class ConsoleSink : public ShellSink {
 
 ConsoleSink g_console;
 ShellSink* g_sink = &g_console;
+void* g_owner = nullptr;
+std::string g_app_name = "tessarine";
 
 }  // namespace
+
+bool Shell_SetOwnerWindow(void* window) {
+  if (window != nullptr && g_owner != nullptr) return false;
+  g_owner = window;
+  return true;
+}
+
+void* Shell_OwnerWindow() { return g_owner; }
+
+void Shell_SetAppName(const char* name) { g_app_name = name && *name ? name : "tessarine"; }
+
+const char* Shell_AppName() { return g_app_name.c_str(); }
 
 ShellSink& Shell_Sink() { return *g_sink; }
 

@@ -34,6 +34,17 @@ class ShellSink {
   virtual void end_process(int code) = 0;
 };
 
+// The owner of every box: the main frame's window, recorded once when the
+// frame is up. Shell_SetOwnerWindow gives false (and changes nothing) when a
+// window is already recorded; null forgets it.
+bool Shell_SetOwnerWindow(void* window);
+void* Shell_OwnerWindow();
+
+// The caption of framework boxes such as the failed-check box ("tessarine"
+// until set; an empty or null name restores it).
+void Shell_SetAppName(const char* name);
+const char* Shell_AppName();
+
 // The sink in force (a console sink that writes to standard error until
 // another is installed).
 ShellSink& Shell_Sink();

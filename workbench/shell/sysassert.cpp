@@ -8,7 +8,6 @@
 
 #include "workbench/shell/diag.h"
 #include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysutil.h"
 
 namespace {
 
@@ -25,7 +24,7 @@ void fatal_handler(const char* expr, const char* file, int line) {
   text += number;
   text += "\n\nThe program will be aborted immediately.";
   ShellSink& sink = Shell_Sink();
-  sink.message_box(Sys_GetMainWindow(), Sys_GetDefaultAppName(), text.c_str(), SHELL_MB_OK | SHELL_MB_ICONSTOP);
+  sink.message_box(Shell_OwnerWindow(), Shell_AppName(), text.c_str(), SHELL_MB_OK | SHELL_MB_ICONSTOP);
   sink.end_process(1);
 }
 

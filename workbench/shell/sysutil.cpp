@@ -15,9 +15,7 @@ namespace {
 
 enum { SYS_DIR_BUFFER = 1024 };
 
-void* hwndMain = nullptr;
 char g_dir_buffer[SYS_DIR_BUFFER];
-std::string g_app_name = "tessarine";
 
 struct Codepages {
   bool built = false;
@@ -40,17 +38,18 @@ std::string install_key(const char* subkey) {
 }  // namespace
 
 void Sys_SetMainWindow(void* window) {
+  void* hwndMain = Shell_OwnerWindow();
   SYS_ASSERT(!hwndMain);
-  hwndMain = window;
+  Shell_SetOwnerWindow(window);
 }
 
-void* Sys_GetMainWindow() { return hwndMain; }
+void* Sys_GetMainWindow() { return Shell_OwnerWindow(); }
 
-void Sys_ClearMainWindow() { hwndMain = nullptr; }
+void Sys_ClearMainWindow() { Shell_SetOwnerWindow(nullptr); }
 
-void Sys_SetDefaultAppName(const char* name) { g_app_name = name && *name ? name : "tessarine"; }
+void Sys_SetDefaultAppName(const char* name) { Shell_SetAppName(name); }
 
-const char* Sys_GetDefaultAppName() { return g_app_name.c_str(); }
+const char* Sys_GetDefaultAppName() { return Shell_AppName(); }
 
 int Sys_ShowWin32Error(unsigned long code, const char* text, const char* caption, unsigned style) {
   char head[32];
@@ -59,7 +58,7 @@ int Sys_ShowWin32Error(unsigned long code, const char* text, const char* caption
   message += "\n";
   message += head;
   message += strerror(static_cast<int>(code));
-  return Shell_Sink().message_box(hwndMain, caption ? caption : "", message.c_str(), style);
+  return Shell_Sink().message_box(Shell_OwnerWindow(), caption ? caption : "", message.c_str(), style);
 }
 
 int Sys_RegQuery(const char* subkey, const char* name, char* buffer, size_t size) {

@@ -381,10 +381,8 @@ int main(int argc, char** argv) {
 
   pkeywd_init();
   skeywd_init();
-  cc_init(&run.cc);
+  cc_init(&run.cc, CgFrontEnd{scan_line_start, parse_line});
   run.cc.space_dependent = s.space_dependent;
-  run.cc.front.line_start = scan_line_start;
-  run.cc.front.parse = parse_line;
   // The sink is always there: YYDEBUG can turn debug output on for a line
   // even when -d was not given.
   run.cc.debug_sink = print_debug;
