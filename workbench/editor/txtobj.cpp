@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "workbench/shell/sysassert.h"
+#include "workbench/editor/txtsuspend.h"
 #include "workbench/editor/txtundo.h"
 
 namespace {

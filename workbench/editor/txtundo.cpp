@@ -13,6 +13,7 @@
 #include "workbench/shell/chain.h"
 #include "workbench/shell/diag.h"
 #include "workbench/shell/sysassert.h"
+#include "workbench/editor/txtsuspend.h"
 #include "workbench/editor/txtundo.h"
 
 namespace {

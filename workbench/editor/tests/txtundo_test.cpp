@@ -4,6 +4,7 @@
 
 #include "workbench/editor/tests/txttest.h"
 #include "workbench/editor/txtreplace.h"
+#include "workbench/editor/txtsuspend.h"
 #include "workbench/shell/diag.h"
 #include "workbench/shell/tests/shelltest.h"
 
