@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "language/internal_check.h"
+
 namespace {
 
 constexpr const char* kModule = "decimal.cpp";
@@ -569,8 +571,8 @@ int math_unpack(const uint8_t* buffer, size_t size, dec_number* n) {
 }
 
 void math_fatal(int code, const char* module, int line) {
-  std::fprintf(stderr, "fatal math error cc #%d\n", code);
-  std::fprintf(stderr, "file = %s, line = %d\n", module ? module : "?", line);
-  std::fflush(stderr);
-  std::exit(3);
+  char report[256];
+  std::snprintf(report, sizeof report, "fatal math error cc #%d\nfile = %s, line = %d\n", code, module ? module : "?",
+                line);
+  internal_fatal(report, 3);
 }

@@ -1,5 +1,7 @@
 #include "language/errutil.h"
 
+#include "language/internal_check.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,8 +20,7 @@ void print_with(ErrContext* ctx, const char* text) {
 
 [[noreturn]] void memory_panic() {
   print_error("(FATAL) Memory panic");
-  std::fflush(stdout);
-  std::exit(1);
+  internal_fatal(nullptr, 1);
 }
 
 }  // namespace
@@ -76,8 +77,7 @@ void err_report(ErrContext* ctx, const char* message) {
   ++ctx->error_count;
   if (ctx->max_errors > 0 && ctx->error_count > ctx->max_errors) {
     print_with(ctx, "*** (FATAL) Number of errors exceeds maximum\n");
-    std::fflush(stdout);
-    std::exit(1);
+    internal_fatal(nullptr, 1);
   }
 }
 

@@ -13,6 +13,7 @@
 
 #include "language/charset.h"
 #include "language/codewords.h"
+#include "language/internal_check.h"
 #include "language/keywords.h"
 #include "language/progseg.h"
 
@@ -43,8 +44,7 @@ ListOptions& options() {
 
 void wrap(const char* text, int kind, std::string* out, size_t* markup) {
   if (kind < 0 || kind > LIST_CTRL_OTHER) {
-    std::fprintf(stderr, "Internal error: %s (list, line %d)\n", "do_str: iilegal ListCtrlOp", __LINE__);
-    std::abort();
+    internal_check_failed("list", "do_str: iilegal ListCtrlOp", __LINE__);
   }
   if (!text || !*text) return;
   const ListOptions& o = options();

@@ -10,19 +10,15 @@
 #include "language/codegen.h"
 #include "language/context.h"
 #include "language/decimal.h"
+#include "language/internal_check.h"
 
 using namespace ptok;
 
 namespace {
 
-[[noreturn]] void scan_assert_failed(const char* what, int line) {
-  std::fprintf(stderr, "Assertion failed: %s, file scanner, line %d\n", what, line);
-  std::abort();
-}
-
-#define SCAN_ASSERT(cond)                             \
-  do {                                                \
-    if (!(cond)) scan_assert_failed(#cond, __LINE__); \
+#define SCAN_ASSERT(cond)                                            \
+  do {                                                               \
+    if (!(cond)) internal_assert_failed("scanner", #cond, __LINE__); \
   } while (0)
 
 // Words of the scanner's own tables, tried in this order.
