@@ -61,18 +61,7 @@ const uint8_t kSBox[8][64] = {
 const unsigned char kStartKey[16] = {0x3e, 0x91, 0xc4, 0x5b, 0x07, 0xda, 0x68, 0xf2,
                                      0xa5, 0x1c, 0x7e, 0x40, 0xb9, 0xd3, 0x26, 0x8f};
 
-// A cooked schedule: per round two words holding the 48-bit round key as two
-// 24-bit halves (S-box groups 1-4 and 5-8).
-struct Schedule {
-  uint32_t words[32];
-};
-
-// The process-wide schedules: the current (left) one, the right one and the
-// third one of the triple-DES fold.
-struct DesState {
-  Schedule left, right, third;
-};
-DesState g_des;
+using Schedule = DesKeySchedule;
 
 // Picks `count` bits of `in` (a value `width` bits wide) by the table.
 uint64_t permute(uint64_t in, int width, const uint8_t* table, int count) {
@@ -141,35 +130,38 @@ void run_block(const Schedule& s, const unsigned char* in8, unsigned char* out8)
 
 }  // namespace
 
-void des_set_key(const unsigned char* key8, int direction) { make_schedule(key8, direction, &g_des.left); }
-
-void des_encrypt_block(const unsigned char* in8, unsigned char* out8) { run_block(g_des.left, in8, out8); }
-
-void des_set_key2(const unsigned char* key16, int direction) {
-  make_schedule(key16 + 8, direction == DES_KEY_ENCRYPT ? DES_KEY_DECRYPT : DES_KEY_ENCRYPT, &g_des.right);
-  make_schedule(key16, direction, &g_des.left);
-  g_des.third = g_des.left;
+void des_set_key(const unsigned char* key8, int direction, DesKeySchedule* schedule) {
+  make_schedule(key8, direction, schedule);
 }
 
-void des_encrypt_block3(const unsigned char* in8, unsigned char* out8) {
+void des_encrypt_block(const DesKeySchedule& schedule, const unsigned char* in8, unsigned char* out8) {
+  run_block(schedule, in8, out8);
+}
+
+void des_set_key2(const unsigned char* key16, int direction, DesKeySchedule3* schedule) {
+  make_schedule(key16 + 8, direction == DES_KEY_ENCRYPT ? DES_KEY_DECRYPT : DES_KEY_ENCRYPT, &schedule->right);
+  make_schedule(key16, direction, &schedule->left);
+  schedule->third = schedule->left;
+}
+
+void des_encrypt_block3(const DesKeySchedule3& schedule, const unsigned char* in8, unsigned char* out8) {
   unsigned char work[8];
-  run_block(g_des.left, in8, work);
-  run_block(g_des.right, work, work);
-  run_block(g_des.third, work, out8);
+  run_block(schedule.left, in8, work);
+  run_block(schedule.right, work, work);
+  run_block(schedule.third, work, out8);
 }
 
 void des_make_key(char* text, unsigned char* key8) {
-  DesState saved = g_des;
-  des_set_key2(kStartKey, DES_KEY_ENCRYPT);
+  DesKeySchedule3 schedule;
+  des_set_key2(kStartKey, DES_KEY_ENCRYPT, &schedule);
   std::memcpy(key8, kStartKey, 8);
   do {
     for (int i = 0; i < 8 && *text; ++i) {
       key8[i] ^= static_cast<unsigned char>(*text & 0x7f);
       *text++ = '\0';
     }
-    des_encrypt_block3(key8, key8);
+    des_encrypt_block3(schedule, key8, key8);
   } while (*text);
-  g_des = saved;
 }
 
 unsigned char* des_key_from_text(char* text) {
@@ -188,7 +180,8 @@ int des_encrypt_hex(const unsigned char* record, const unsigned char* bytes, siz
   size_t size = (n / 8) * 16 + 17;
   char* text = static_cast<char*>(std::malloc(size));
   if (!text) return -1;
-  des_set_key(record + 1, DES_KEY_ENCRYPT);
+  DesKeySchedule schedule;
+  des_set_key(record + 1, DES_KEY_ENCRYPT, &schedule);
   char* put = text;
   for (size_t b = 0; b < blocks; ++b) {
     unsigned char block[8];
@@ -200,7 +193,7 @@ int des_encrypt_hex(const unsigned char* record, const unsigned char* bytes, siz
       if (left) std::memcpy(block, bytes + b * 8, left);
       block[7] = static_cast<unsigned char>(8 - left);
     }
-    des_encrypt_block(block, block);
+    des_encrypt_block(schedule, block, block);
     for (unsigned char byte : block) {
       *put++ = kDigits[byte >> 4];
       *put++ = kDigits[byte & 0x0f];
@@ -217,7 +210,8 @@ int des_decrypt_hex(const unsigned char* record, const char* hex, size_t hex_len
   size_t size = hex_length / 2;
   unsigned char* plain = static_cast<unsigned char*>(std::malloc(size));
   if (!plain) return -1;
-  des_set_key(record + 1, DES_KEY_DECRYPT);
+  DesKeySchedule schedule;
+  des_set_key(record + 1, DES_KEY_DECRYPT, &schedule);
   for (size_t b = 0; b < size / 8; ++b) {
     unsigned char block[8];
     for (int i = 0; i < 8; ++i) {
@@ -229,7 +223,7 @@ int des_decrypt_hex(const unsigned char* record, const char* hex, size_t hex_len
       }
       block[i] = static_cast<unsigned char>(hi << 4 | lo);
     }
-    des_encrypt_block(block, plain + b * 8);
+    des_encrypt_block(schedule, block, plain + b * 8);
   }
   unsigned pad = plain[size - 1];
   if (pad < 1 || pad > 8) {

@@ -1,33 +1,46 @@
 // DES block cipher (FIPS 46) and the string cipher built on it: a key derived
 // from a text, and byte strings encrypted in ECB mode into lower-case hex.
 //
-// The key schedules are process-wide: one cipher operation at a time.
+// A key schedule is a value that the caller owns and hands to every block
+// operation, so any number of keys can be in use at the same time.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 enum { DES_KEY_ENCRYPT = 0, DES_KEY_DECRYPT = 1 };
 
 // Length of a key record: a length byte (always 8) and the 8 key bytes.
 enum { DES_KEY_RECORD_SIZE = 9 };
 
-// Builds the 16 round keys of an 8-byte key for encryption (0) or decryption
-// (1) and installs them as the current schedule. Parity bits are ignored.
-void des_set_key(const unsigned char* key8, int direction);
+// The 16 round keys of one key: per round two words holding the 48-bit round
+// key as two 24-bit halves (S-box groups 1-4 and 5-8).
+struct DesKeySchedule {
+  uint32_t words[32];
+};
 
-// One DES operation with the current schedule; in and out may be the same.
-void des_encrypt_block(const unsigned char* in8, unsigned char* out8);
+// The three schedules of two-key triple DES: left, right and third.
+struct DesKeySchedule3 {
+  DesKeySchedule left, right, third;
+};
+
+// Builds the 16 round keys of an 8-byte key for encryption (0) or decryption
+// (1) into *schedule. Parity bits are ignored.
+void des_set_key(const unsigned char* key8, int direction, DesKeySchedule* schedule);
+
+// One DES operation with a schedule; in and out may be the same.
+void des_encrypt_block(const DesKeySchedule& schedule, const unsigned char* in8, unsigned char* out8);
 
 // Two-key triple DES: the right schedule from bytes 8-15 in the opposite
 // direction, the left one from bytes 0-7 in `direction`, the third a copy of
 // the left one.
-void des_set_key2(const unsigned char* key16, int direction);
+void des_set_key2(const unsigned char* key16, int direction, DesKeySchedule3* schedule);
 
 // The block through the left, the right and the third schedule.
-void des_encrypt_block3(const unsigned char* in8, unsigned char* out8);
+void des_encrypt_block3(const DesKeySchedule3& schedule, const unsigned char* in8, unsigned char* out8);
 
 // Derives an 8-byte key from a NUL-terminated text. The text is overwritten
-// with NULs as it is consumed. The installed schedules are left as they were.
+// with NULs as it is consumed.
 void des_make_key(char* text, unsigned char* key8);
 
 // A new key record (free() it) whose key is derived from `text` (which is

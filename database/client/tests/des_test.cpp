@@ -57,11 +57,12 @@ TEST(DesBlock, KnownAnswerVectors) {
     SCOPED_TRACE(c.key);
     Bytes key = from_hex(c.key), plain = from_hex(c.plain);
     unsigned char out[8];
-    des_set_key(key.data(), DES_KEY_ENCRYPT);
-    des_encrypt_block(plain.data(), out);
+    DesKeySchedule encrypt, decrypt;
+    des_set_key(key.data(), DES_KEY_ENCRYPT, &encrypt);
+    des_set_key(key.data(), DES_KEY_DECRYPT, &decrypt);
+    des_encrypt_block(encrypt, plain.data(), out);
     EXPECT_EQ(refcrypto::hex(out, 8), c.cipher);
-    des_set_key(key.data(), DES_KEY_DECRYPT);
-    des_encrypt_block(out, out);  // in place
+    des_encrypt_block(decrypt, out, out);  // in place
     EXPECT_EQ(refcrypto::hex(out, 8), c.plain);
   }
 }
@@ -74,8 +75,9 @@ TEST(DesBlock, AgreesWithOpenSslOnRandomKeysAndBlocks) {
     for (auto& b : block) b = static_cast<unsigned char>(rng());
     int dir = n % 2;
     unsigned char out[8];
-    des_set_key(key.data(), dir);
-    des_encrypt_block(block.data(), out);
+    DesKeySchedule schedule;
+    des_set_key(key.data(), dir, &schedule);
+    des_encrypt_block(schedule, block.data(), out);
     ASSERT_EQ(Bytes(out, out + 8), refcrypto::block(key, block, dir == DES_KEY_ENCRYPT)) << n;
   }
 }
@@ -83,8 +85,9 @@ TEST(DesBlock, AgreesWithOpenSslOnRandomKeysAndBlocks) {
 TEST(DesBlock, TripleFoldIsEncryptDecryptEncrypt) {
   Bytes k16 = from_hex("0123456789abcdeffedcba9876543210"), in = from_hex("0011223344556677");
   unsigned char out[8];
-  des_set_key2(k16.data(), DES_KEY_ENCRYPT);
-  des_encrypt_block3(in.data(), out);
+  DesKeySchedule3 schedule;
+  des_set_key2(k16.data(), DES_KEY_ENCRYPT, &schedule);
+  des_encrypt_block3(schedule, in.data(), out);
   Bytes a(k16.begin(), k16.begin() + 8), b(k16.begin() + 8, k16.end());
   Bytes expect = refcrypto::block(a, refcrypto::block(b, refcrypto::block(a, in, 1), 0), 1);
   EXPECT_EQ(Bytes(out, out + 8), expect);
@@ -107,15 +110,16 @@ TEST(DesKey, DerivationAgreesWithIndependentFold) {
   EXPECT_EQ(our_make_key("\xc1"), our_make_key("A"));
 }
 
-TEST(DesKey, WipesTextAndKeepsInstalledSchedule) {
+TEST(DesKey, WipesTextAndLeavesTheCallersScheduleAlone) {
   Bytes key = from_hex("133457799bbcdff1"), plain = from_hex("0123456789abcdef");
-  des_set_key(key.data(), DES_KEY_ENCRYPT);
+  DesKeySchedule schedule;
+  des_set_key(key.data(), DES_KEY_ENCRYPT, &schedule);
   char text[] = "challenge-text";
   unsigned char derived[8];
   des_make_key(text, derived);
   for (char ch : text) EXPECT_EQ(ch, '\0');
   unsigned char out[8];
-  des_encrypt_block(plain.data(), out);
+  des_encrypt_block(schedule, plain.data(), out);
   EXPECT_EQ(refcrypto::hex(out, 8), "85e813540f0ab405");
 
   char again[] = "challenge-text";

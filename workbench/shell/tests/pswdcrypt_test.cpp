@@ -33,8 +33,9 @@ TEST(PswdCrypt, EmptyClearTextIsSevenZerosAndTheCount8) {
   unsigned char block[8];
   for (int i = 0; i < 8; ++i)
     block[i] = static_cast<unsigned char>(HexDigitValue(cipher[2 * i]) * 16 + HexDigitValue(cipher[2 * i + 1]));
-  des_set_key(key.key, DES_KEY_DECRYPT);
-  des_encrypt_block(block, block);
+  DesKeySchedule schedule;
+  des_set_key(key.key, DES_KEY_DECRYPT, &schedule);
+  des_encrypt_block(schedule, block, block);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(block), 8), std::string("\0\0\0\0\0\0\0\x08", 8));
   EXPECT_EQ(DecryptString(cipher.c_str(), kKey), "");
 }
@@ -72,9 +73,10 @@ TEST(PswdCrypt, MalformedCipherTextsAreRefused) {
   unsigned char zero[8] = {'a', 'b', 'c', 'd', 'e', 'f', 'g', 0};
   unsigned char nine[8] = {0, 0, 0, 0, 0, 0, 0, 9};
   for (auto [block, out] : {std::pair{zero, &pad0}, std::pair{nine, &pad9}}) {
-    des_set_key(key.key, DES_KEY_ENCRYPT);
+    DesKeySchedule schedule;
+    des_set_key(key.key, DES_KEY_ENCRYPT, &schedule);
     unsigned char enc[8];
-    des_encrypt_block(block, enc);
+    des_encrypt_block(schedule, block, enc);
     char digits[17];
     for (int i = 0; i < 8; ++i) snprintf(digits + 2 * i, 3, "%02x", enc[i]);
     *out = digits;
