@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "workbench/shell/settings/cfgchain.h"
+#include "workbench/shell/settings/cfgfields.h"
 #include "workbench/shell/settings/cfgprofile.h"
 #include "workbench/shell/sysassert.h"
 
@@ -360,31 +361,25 @@ void CfgExplore::SetFileMode(int32_t value) {
   }
 }
 
+namespace {
+
+const CfgField<CfgExplore> kExploreFields[] = {
+    cfg_path("OpenDirectory", &CfgExplore::OpenDirectory), cfg_path("SaveDirectory", &CfgExplore::SaveDirectory),
+    cfg_int("TreeWidth", &CfgExplore::TreeWidth),          cfg_hex("ListStyle", &CfgExplore::ListStyle),
+    cfg_int("FileFilter", &CfgExplore::FileFilter),        cfg_int("FileMode", &CfgExplore::FileMode),
+};
+
+}  // namespace
+
 void CfgExplore::Load() {
   CfgProfileBatch batch;
-  Cfg_GetString(kExplore, "OpenDirectory", &OpenDirectory);
-  Cfg_GetString(kExplore, "SaveDirectory", &SaveDirectory);
-  Cfg_GetInt(kExplore, "TreeWidth", &TreeWidth);
-  Cfg_GetHex(kExplore, "ListStyle", &ListStyle);
-  Cfg_GetInt(kExplore, "FileFilter", &FileFilter);
-  Cfg_GetInt(kExplore, "FileMode", &FileMode);
+  cfg_load_fields(kExplore, this, kExploreFields);
   modified = 0;
 }
 
 void CfgExplore::Save() {
   if (!modified) return;
   CfgProfileBatch batch;
-  if (!OpenDirectory.empty())
-    Cfg_PutString(kExplore, "OpenDirectory", OpenDirectory.c_str());
-  else
-    Cfg_DeleteValue(kExplore, "OpenDirectory");
-  if (!SaveDirectory.empty())
-    Cfg_PutString(kExplore, "SaveDirectory", SaveDirectory.c_str());
-  else
-    Cfg_DeleteValue(kExplore, "SaveDirectory");
-  Cfg_PutInt(kExplore, "TreeWidth", TreeWidth);
-  Cfg_PutHex(kExplore, "ListStyle", ListStyle);
-  Cfg_PutInt(kExplore, "FileFilter", FileFilter);
-  Cfg_PutInt(kExplore, "FileMode", FileMode);
+  cfg_save_fields(kExplore, *this, kExploreFields);
   modified = 0;
 }

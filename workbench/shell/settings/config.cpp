@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "platform/profile.h"
+#include "workbench/shell/settings/cfgfields.h"
 #include "workbench/shell/settings/cfglists.h"
 #include "workbench/shell/sysassert.h"
 #include "workbench/shell/sysutil.h"
@@ -79,23 +80,27 @@ bool CfgGeneral::differs(const CfgGeneral& o) const {
          AutoSaveLocation != o.AutoSaveLocation || AutoSaveTimeout != o.AutoSaveTimeout;
 }
 
+namespace {
+
+const CfgField<CfgGeneral> kGeneralFields[] = {
+    cfg_on_off("AutoSave", &CfgGeneral::flags, CfgGeneral::AutoSave),
+    cfg_enum("NewFileMode", &CfgGeneral::NewFileMode, CfgFileModeTable),
+    cfg_enum("Codepage", &CfgGeneral::Codepage, CfgCodepageTable),
+    cfg_string("AutoSaveLocation", &CfgGeneral::AutoSaveLocation),
+    cfg_int("AutoSaveTimeout", &CfgGeneral::AutoSaveTimeout),
+};
+
+}  // namespace
+
 void CfgGeneral::Load() {
-  Cfg_GetFlag(kGeneral, "AutoSave", &flags, AutoSave);
-  Cfg_GetEnum(kGeneral, "NewFileMode", CfgFileModeTable, &NewFileMode);
-  Cfg_GetEnum(kGeneral, "Codepage", CfgCodepageTable, &Codepage);
-  Cfg_GetString(kGeneral, "AutoSaveLocation", &AutoSaveLocation);
-  Cfg_GetInt(kGeneral, "AutoSaveTimeout", &AutoSaveTimeout);
+  cfg_load_fields(kGeneral, this, kGeneralFields);
   modified = 0;
 }
 
 void CfgGeneral::Save() {
   if (!modified) return;
   CfgProfileBatch batch;
-  Cfg_PutOnOff(kGeneral, "AutoSave", flags & AutoSave);
-  Cfg_PutEnum(kGeneral, "NewFileMode", CfgFileModeTable, NewFileMode);
-  Cfg_PutEnum(kGeneral, "Codepage", CfgCodepageTable, Codepage);
-  Cfg_PutString(kGeneral, "AutoSaveLocation", AutoSaveLocation.c_str());
-  Cfg_PutInt(kGeneral, "AutoSaveTimeout", AutoSaveTimeout);
+  cfg_save_fields(kGeneral, *this, kGeneralFields);
   modified = 0;
 }
 
@@ -201,31 +206,24 @@ std::string CfgEditItem::Section() const {
   return std::string("Settings\\Edit\\") + regname;
 }
 
-void CfgEditItem::Load() {
-  std::string section = Section();
-  const char* s = section.c_str();
-  Cfg_GetFlag(s, "Overwrite", &flags, Overwrite);
-  Cfg_GetFlag(s, "LineWrap", &flags, LineWrap);
-  Cfg_GetFlag(s, "AutoIndent", &flags, AutoIndent);
-  Cfg_GetFlag(s, "UseEnhancements", &flags, UseEnhancements);
-  Cfg_GetEnum(s, "InsertCursorShape", CfgCursorShapeTable, &InsertCursorShape);
-  Cfg_GetEnum(s, "OverwriteCursorShape", CfgCursorShapeTable, &OverwriteCursorShape);
-  Cfg_GetInt(s, "TabSize", &TabSize);
-  Cfg_GetInt(s, "IndentSize", &IndentSize);
-}
+namespace {
 
-void CfgEditItem::Save() const {
-  std::string section = Section();
-  const char* s = section.c_str();
-  Cfg_PutOnOff(s, "Overwrite", flags & Overwrite);
-  Cfg_PutOnOff(s, "LineWrap", flags & LineWrap);
-  Cfg_PutOnOff(s, "AutoIndent", flags & AutoIndent);
-  Cfg_PutBool(s, "UseEnhancements", flags & UseEnhancements);
-  Cfg_PutEnum(s, "InsertCursorShape", CfgCursorShapeTable, InsertCursorShape);
-  Cfg_PutEnum(s, "OverwriteCursorShape", CfgCursorShapeTable, OverwriteCursorShape);
-  Cfg_PutInt(s, "TabSize", static_cast<int>(TabSize));
-  Cfg_PutInt(s, "IndentSize", static_cast<int>(IndentSize));
-}
+const CfgField<CfgEditItem> kEditItemFields[] = {
+    cfg_on_off("Overwrite", &CfgEditItem::flags, CfgEditItem::Overwrite),
+    cfg_on_off("LineWrap", &CfgEditItem::flags, CfgEditItem::LineWrap),
+    cfg_on_off("AutoIndent", &CfgEditItem::flags, CfgEditItem::AutoIndent),
+    cfg_bool("UseEnhancements", &CfgEditItem::flags, CfgEditItem::UseEnhancements),
+    cfg_enum("InsertCursorShape", &CfgEditItem::InsertCursorShape, CfgCursorShapeTable),
+    cfg_enum("OverwriteCursorShape", &CfgEditItem::OverwriteCursorShape, CfgCursorShapeTable),
+    cfg_int("TabSize", &CfgEditItem::TabSize),
+    cfg_int("IndentSize", &CfgEditItem::IndentSize),
+};
+
+}  // namespace
+
+void CfgEditItem::Load() { cfg_load_fields(Section().c_str(), this, kEditItemFields); }
+
+void CfgEditItem::Save() const { cfg_save_fields(Section().c_str(), *this, kEditItemFields); }
 
 namespace {
 
@@ -303,29 +301,30 @@ bool CfgProgram::differs(const CfgProgram& o) const {
   return options != o.options || StartLine != o.StartLine || LineIncrement != o.LineIncrement;
 }
 
+namespace {
+
+const CfgField<CfgProgram> kProgramFields[] = {
+    cfg_on_off("SyntaxCheck", &CfgProgram::options, CfgProgram::SyntaxCheck),
+    cfg_on_off("SyntaxColor", &CfgProgram::options, CfgProgram::SyntaxColor),
+    cfg_on_off("SpaceDepend", &CfgProgram::options, CfgProgram::SpaceDepend),
+    cfg_on_off("AutoIndent", &CfgProgram::options, CfgProgram::AutoIndent),
+    cfg_on_off("ReIndent", &CfgProgram::options, CfgProgram::ReIndent),
+    cfg_bool("ShowLineNumber", &CfgProgram::options, CfgProgram::ShowLineNumber),
+    cfg_int("StartLine", &CfgProgram::StartLine),
+    cfg_int("LineIncrement", &CfgProgram::LineIncrement),
+};
+
+}  // namespace
+
 void CfgProgram::Load() {
-  Cfg_GetFlag(kProgram, "SyntaxCheck", &options, SyntaxCheck);
-  Cfg_GetFlag(kProgram, "SyntaxColor", &options, SyntaxColor);
-  Cfg_GetFlag(kProgram, "SpaceDepend", &options, SpaceDepend);
-  Cfg_GetFlag(kProgram, "AutoIndent", &options, AutoIndent);
-  Cfg_GetFlag(kProgram, "ReIndent", &options, ReIndent);
-  Cfg_GetFlag(kProgram, "ShowLineNumber", &options, ShowLineNumber);
-  Cfg_GetInt(kProgram, "StartLine", &StartLine);
-  Cfg_GetInt(kProgram, "LineIncrement", &LineIncrement);
+  cfg_load_fields(kProgram, this, kProgramFields);
   modified = 0;
 }
 
 void CfgProgram::Save() {
   if (!modified) return;
   CfgProfileBatch batch;
-  Cfg_PutOnOff(kProgram, "SyntaxCheck", options & SyntaxCheck);
-  Cfg_PutOnOff(kProgram, "SyntaxColor", options & SyntaxColor);
-  Cfg_PutOnOff(kProgram, "SpaceDepend", options & SpaceDepend);
-  Cfg_PutOnOff(kProgram, "AutoIndent", options & AutoIndent);
-  Cfg_PutOnOff(kProgram, "ReIndent", options & ReIndent);
-  Cfg_PutBool(kProgram, "ShowLineNumber", options & ShowLineNumber);
-  Cfg_PutInt(kProgram, "StartLine", StartLine);
-  Cfg_PutInt(kProgram, "LineIncrement", LineIncrement);
+  cfg_save_fields(kProgram, *this, kProgramFields);
   modified = 0;
 }
 
@@ -342,14 +341,22 @@ CfgDebug& CfgDebug::operator=(const CfgDebug& o) {
 
 bool CfgDebug::differs(const CfgDebug& o) const { return reserved != o.reserved || CurrentSession != o.CurrentSession; }
 
+namespace {
+
+const CfgField<CfgDebug> kDebugFields[] = {
+    cfg_int("CurrentSession", &CfgDebug::CurrentSession),
+};
+
+}  // namespace
+
 void CfgDebug::Load() {
-  Cfg_GetInt(kDebug, "CurrentSession", &CurrentSession);
+  cfg_load_fields(kDebug, this, kDebugFields);
   modified = 0;
 }
 
 void CfgDebug::Save() {
   if (!modified) return;
-  Cfg_PutInt(kDebug, "CurrentSession", CurrentSession);
+  cfg_save_fields(kDebug, *this, kDebugFields);
   modified = 0;
 }
 
@@ -544,31 +551,31 @@ bool CfgPageSetup::differs(const CfgPageSetup& o) const {
          FontSize != o.FontSize;
 }
 
+namespace {
+
+const CfgField<CfgPageSetup> kPageSetupFields[] = {
+    cfg_on_off("BoldFont", &CfgPageSetup::flags, CfgPageSetup::BoldFont),
+    cfg_on_off("LineNumbers", &CfgPageSetup::flags, CfgPageSetup::LineNumbers),
+    cfg_string("PageHeader", &CfgPageSetup::PageHeader),
+    cfg_string("PageFooter", &CfgPageSetup::PageFooter),
+    cfg_int("LeftMargin", &CfgPageSetup::LeftMargin),
+    cfg_int("RightMargin", &CfgPageSetup::RightMargin),
+    cfg_int("TopMargin", &CfgPageSetup::TopMargin),
+    cfg_int("BottomMargin", &CfgPageSetup::BottomMargin),
+    cfg_int("FontSize", &CfgPageSetup::FontSize),
+};
+
+}  // namespace
+
 void CfgPageSetup::Load() {
-  Cfg_GetFlag(kPageSetup, "BoldFont", &flags, BoldFont);
-  Cfg_GetFlag(kPageSetup, "LineNumbers", &flags, LineNumbers);
-  Cfg_GetString(kPageSetup, "PageHeader", &PageHeader);
-  Cfg_GetString(kPageSetup, "PageFooter", &PageFooter);
-  Cfg_GetInt(kPageSetup, "LeftMargin", &LeftMargin);
-  Cfg_GetInt(kPageSetup, "RightMargin", &RightMargin);
-  Cfg_GetInt(kPageSetup, "TopMargin", &TopMargin);
-  Cfg_GetInt(kPageSetup, "BottomMargin", &BottomMargin);
-  Cfg_GetInt(kPageSetup, "FontSize", &FontSize);
+  cfg_load_fields(kPageSetup, this, kPageSetupFields);
   modified = 0;
 }
 
 void CfgPageSetup::Save() {
   if (!modified) return;
   CfgProfileBatch batch;
-  Cfg_PutOnOff(kPageSetup, "BoldFont", flags & BoldFont);
-  Cfg_PutOnOff(kPageSetup, "LineNumbers", flags & LineNumbers);
-  Cfg_PutString(kPageSetup, "PageHeader", PageHeader.c_str());
-  Cfg_PutString(kPageSetup, "PageFooter", PageFooter.c_str());
-  Cfg_PutInt(kPageSetup, "LeftMargin", LeftMargin);
-  Cfg_PutInt(kPageSetup, "RightMargin", RightMargin);
-  Cfg_PutInt(kPageSetup, "TopMargin", TopMargin);
-  Cfg_PutInt(kPageSetup, "BottomMargin", BottomMargin);
-  Cfg_PutInt(kPageSetup, "FontSize", FontSize);
+  cfg_save_fields(kPageSetup, *this, kPageSetupFields);
   modified = 0;
 }
 
