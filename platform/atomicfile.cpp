@@ -9,7 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-int atomic_write_file(const char* path, const void* data, size_t size, mode_t mode) {
+int atomic_write_file(const char* path, const void* data, size_t size, mode_t mode, int* failed_step) {
+  int step_scratch = ATOMIC_WRITE_OK;
+  int& step = failed_step ? *failed_step : step_scratch;
+  step = ATOMIC_WRITE_CREATE;
   if (path == nullptr || *path == '\0' || (data == nullptr && size > 0)) {
     errno = EINVAL;
     return -1;
@@ -18,6 +21,7 @@ int atomic_write_file(const char* path, const void* data, size_t size, mode_t mo
   temp += ".tmpXXXXXX";
   int fd = mkstemp(temp.data());
   if (fd < 0) return -1;
+  step = ATOMIC_WRITE_WRITE;
   int failure = 0;
   if (fchmod(fd, mode) != 0) failure = errno;
   const char* p = static_cast<const char*>(data);
@@ -40,5 +44,6 @@ int atomic_write_file(const char* path, const void* data, size_t size, mode_t mo
     errno = failure;
     return -1;
   }
+  step = ATOMIC_WRITE_OK;
   return 0;
 }

@@ -4,6 +4,7 @@
 
 #include "language/errutil.h"
 #include "language/toolframe.h"
+#include "platform/atomicfile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -89,24 +90,13 @@ void write_output_file(const char* name, const std::string& text) {
     std::free(resolved);
   }
 
-  std::string temp = target + ".XXXXXX";
-  int fd = ::mkstemp(&temp[0]);
-  if (fd < 0) fail_output(name, errno, "(FATAL) Unable to create output file");
   mode_t mask = ::umask(0);
   ::umask(mask);
-  int error = 0;
-  bool ok = ::fchmod(fd, 0666 & ~mask) == 0 || (error = errno, false);
-  ok = ok && write_all(fd, text, &error);
-  ok = ok && (::fsync(fd) == 0 || (error = errno, false));
-  if (::close(fd) != 0 && ok) {
-    error = errno;
-    ok = false;
-  }
-  ok = ok && (::rename(temp.c_str(), target.c_str()) == 0 || (error = errno, false));
-  if (!ok) {
-    ::unlink(temp.c_str());
-    fail_output(name, error, "(FATAL) Unable to write output file");
-  }
+  int step = ATOMIC_WRITE_OK;
+  if (atomic_write_file(target.c_str(), text.data(), text.size(), 0666 & ~mask, &step) != 0)
+    fail_output(
+        name, errno,
+        step == ATOMIC_WRITE_CREATE ? "(FATAL) Unable to create output file" : "(FATAL) Unable to write output file");
 }
 
 void write_output_stdout(const std::string& text) {
