@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "platform/atomicfile.h"
+#include "platform/uniquefd.h"
 #include "platform/hexdigit.h"
 
 struct RegValueNode {
@@ -467,20 +468,18 @@ int load_hive(RegStore* store, RegHive hive, RegKeyNode* root) {
   root->values.clear();
   root->keys.clear();
   const std::string& path = store->hives[hive].path;
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+  UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) {
     if (errno == ENOENT) return REG_OK;  // a hive that was never written is empty
     store->error = path + ": " + strerror(errno);
     return errno == EACCES ? REG_ACCESS : REG_IO;
   }
   struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
+  if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
     store->error = path + ": not a regular file";
     return REG_IO;
   }
   if (static_cast<unsigned long long>(st.st_size) > REG_MAX_FILE) {
-    close(fd);
     store->error = path + ": file too large";
     return REG_TOO_BIG;
   }
@@ -488,19 +487,18 @@ int load_hive(RegStore* store, RegHive hive, RegKeyNode* root) {
   text.resize(static_cast<size_t>(st.st_size));
   size_t got = 0;
   while (got < text.size()) {
-    ssize_t n = read(fd, text.data() + got, text.size() - got);
+    ssize_t n = read(fd.get(), text.data() + got, text.size() - got);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       // Half a hive must not pass for the whole: a batch would write
       // the rest away.
       store->error = path + ": " + strerror(errno);
-      close(fd);
       return REG_IO;
     }
     if (n == 0) break;
     got += static_cast<size_t>(n);
   }
-  close(fd);
+  fd.reset();
   text.resize(got);
   std::string error;
   int status = parse_hive(hive, text.data(), text.size(), root, &error);
@@ -531,8 +529,8 @@ int lock_hive(RegStore* store, RegHive hive) {
     return REG_ACCESS;
   }
   std::string lock_path = h.path + ".lock";
-  int fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) {
+  UniqueFd fd(open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+  if (!fd.valid()) {
     store->error = lock_path + ": " + strerror(errno);
     return REG_ACCESS;
   }
@@ -540,23 +538,21 @@ int lock_hive(RegStore* store, RegHive hive) {
   // (or a second store on the same files in this process) is an error.
   struct timespec start;
   clock_gettime(CLOCK_MONOTONIC, &start);
-  while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  while (flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
     if (errno != EWOULDBLOCK && errno != EINTR) {
       store->error = lock_path + ": " + strerror(errno);
-      close(fd);
       return REG_IO;
     }
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     if (now.tv_sec - start.tv_sec >= REG_LOCK_WAIT_SECONDS) {
       store->error = lock_path + ": the hive stays locked by another writer";
-      close(fd);
       return REG_IO;
     }
     struct timespec pause = {0, 1000000};
     nanosleep(&pause, nullptr);
   }
-  h.lock_fd = fd;
+  h.lock_fd = fd.release();
   return REG_OK;
 }
 
