@@ -33,6 +33,18 @@ struct RoundTrip : ::testing::Test {
     EXPECT_EQ(r.exit_code, 0) << name << ":\n" << r.err;
     return r.out;
   }
+  // Stores `text`, lists it back exactly as written, and stores the listing
+  // again to the same program file.
+  void expect_round_trip(const std::string& name, const std::string& text) {
+    SCOPED_TRACE(name);
+    vtest::write_file(dir.file(name + ".txt"), text);
+    ASSERT_TRUE(store(name, dir.file(name + ".txt")));
+    std::string listed = list(name);
+    EXPECT_EQ(listed, text);
+    vtest::write_file(dir.file(name + "2.txt"), listed);
+    ASSERT_TRUE(store(name + "2", dir.file(name + "2.txt")));
+    EXPECT_EQ(vtest::read_file(dir.file(name + "2.PROG")), vtest::read_file(dir.file(name + ".PROG")));
+  }
 };
 
 // Lines as the lister writes them: numbered, upper-case keywords, its own
@@ -67,11 +79,7 @@ const char kCanonical[] =
     "260   PRINT V;W$         ! indented comment\n"
     "270 SUBEND\n";
 
-TEST_F(RoundTrip, CanonicalTextListsBackUnchanged) {
-  vtest::write_file(dir.file("canon.txt"), kCanonical);
-  ASSERT_TRUE(store("canon", dir.file("canon.txt")));
-  EXPECT_EQ(list("canon"), kCanonical);
-}
+TEST_F(RoundTrip, CanonicalTextListsBackUnchanged) { expect_round_trip("canon", kCanonical); }
 
 // Functions and subprograms with STRUCT parameters, single-line and
 // multi-line, list back as written and store again to the same program.
@@ -85,15 +93,7 @@ const char kStructParameters[] =
     "70 SUB Sb(STRUCT P,Q AS T,X)\n"
     "80 SUBEND\n";
 
-TEST_F(RoundTrip, StructureParametersListBackAndStoreAlike) {
-  vtest::write_file(dir.file("s.txt"), kStructParameters);
-  ASSERT_TRUE(store("s", dir.file("s.txt")));
-  std::string listed = list("s");
-  EXPECT_EQ(listed, kStructParameters);
-  vtest::write_file(dir.file("s2.txt"), listed);
-  ASSERT_TRUE(store("s2", dir.file("s2.txt")));
-  EXPECT_EQ(vtest::read_file(dir.file("s2.PROG")), vtest::read_file(dir.file("s.PROG")));
-}
+TEST_F(RoundTrip, StructureParametersListBackAndStoreAlike) { expect_round_trip("s", kStructParameters); }
 
 // A MAT redimension and the arguments of DLG CALL start their own count of
 // operations: expressions with several operations there list back as written.
@@ -103,15 +103,7 @@ const char kRestartedOperations[] =
     "30 DLG CALL FUNCTION \"f\"(DBEXPLAIN$(N.N(*)),X+Y*2),Sb;Lab.N\n"
     "40 DLG CALL FUNCTION Name$&\"x\"(-X)\n";
 
-TEST_F(RoundTrip, OperationsAfterRedimensionAndCallArgumentsListBack) {
-  vtest::write_file(dir.file("o.txt"), kRestartedOperations);
-  ASSERT_TRUE(store("o", dir.file("o.txt")));
-  std::string listed = list("o");
-  EXPECT_EQ(listed, kRestartedOperations);
-  vtest::write_file(dir.file("o2.txt"), listed);
-  ASSERT_TRUE(store("o2", dir.file("o2.txt")));
-  EXPECT_EQ(vtest::read_file(dir.file("o2.PROG")), vtest::read_file(dir.file("o.PROG")));
-}
+TEST_F(RoundTrip, OperationsAfterRedimensionAndCallArgumentsListBack) { expect_round_trip("o", kRestartedOperations); }
 
 // Forms whose listing must carry what the stored operations need to read back
 // alike: an item linked inside a thread list and the first item after USE of
@@ -132,15 +124,7 @@ const char kListedAsStored[] =
     "110 IN DATA SET N+1 IN COM USE Key$(J-1)\n"
     "120 IN DATA SET N*2 IN COM DIM ALL\n";
 
-TEST_F(RoundTrip, LinkedItemsCallNamesAndConcatenationsListAsStored) {
-  vtest::write_file(dir.file("f.txt"), kListedAsStored);
-  ASSERT_TRUE(store("f", dir.file("f.txt")));
-  std::string listed = list("f");
-  EXPECT_EQ(listed, kListedAsStored);
-  vtest::write_file(dir.file("f2.txt"), listed);
-  ASSERT_TRUE(store("f2", dir.file("f2.txt")));
-  EXPECT_EQ(vtest::read_file(dir.file("f2.PROG")), vtest::read_file(dir.file("f.PROG")));
-}
+TEST_F(RoundTrip, LinkedItemsCallNamesAndConcatenationsListAsStored) { expect_round_trip("f", kListedAsStored); }
 
 // The sample programs written in the default spelling (each "-sd" file is the
 // same program in the space-dependent spelling).

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testsupport.h"
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -11,18 +13,16 @@ const char* const usage_table[] = {"usage: frametest", "<$END>"};
 namespace {
 
 std::string usage_of(const char* const* lines) {
-  testing::internal::CaptureStderr();
+  vtest::CaptureOutput err(stderr);
   print_usage_lines(stderr, lines);
-  return testing::internal::GetCapturedStderr();
+  return err.text();
 }
 
 std::string banner_of(void (*fn)(const char*), const char* name) {
-  testing::internal::CaptureStderr();
-  testing::internal::CaptureStdout();
+  vtest::CaptureOutput err(stderr), out(stdout);
   fn(name);
-  std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(out, "") << "the frame never writes to standard output";
-  return testing::internal::GetCapturedStderr();
+  EXPECT_EQ(out.text(), "") << "the frame never writes to standard output";
+  return err.text();
 }
 
 TEST(UsagePrinter, StopsOnlyAtTheExactSentinel) {

@@ -208,4 +208,32 @@ bool file_exists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
+CaptureOutput::CaptureOutput(FILE* stream) : stream_(stream) {
+  std::fflush(stream_);
+  char name[] = "/tmp/vtest-capture-XXXXXX";
+  int fd = mkstemp(name);
+  if (fd < 0) throw std::runtime_error("cannot make a capture file");
+  path_ = name;
+  saved_fd_ = dup(fileno(stream_));
+  dup2(fd, fileno(stream_));
+  close(fd);
+}
+
+CaptureOutput::~CaptureOutput() { text(); }
+
+std::string CaptureOutput::text() {
+  if (done_) return text_;
+  done_ = true;
+  std::fflush(stream_);
+  dup2(saved_fd_, fileno(stream_));
+  close(saved_fd_);
+  try {
+    text_ = read_file(path_);
+  } catch (const std::exception&) {
+    text_.clear();
+  }
+  unlink(path_.c_str());
+  return text_;
+}
+
 }  // namespace vtest

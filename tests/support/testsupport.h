@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,27 @@ std::string strip_banner(const std::string& err, const std::string& tool);
 // Names (not paths) of the files in `folder` that end in `suffix`, sorted;
 // none when the folder cannot be read.
 std::vector<std::string> files_with_suffix(const std::string& folder, const std::string& suffix);
+
+// Captures what this process writes to standard output or standard error
+// (both the C stream and the descriptor under it) from construction until
+// text(), which gives it back and restores the stream. At most one capture
+// per stream at a time.
+class CaptureOutput {
+ public:
+  explicit CaptureOutput(FILE* stream);  // stdout or stderr
+  ~CaptureOutput();
+  CaptureOutput(const CaptureOutput&) = delete;
+  CaptureOutput& operator=(const CaptureOutput&) = delete;
+  // Ends the capture (once) and gives what was written.
+  std::string text();
+
+ private:
+  FILE* stream_;
+  int saved_fd_ = -1;
+  std::string path_;
+  bool done_ = false;
+  std::string text_;
+};
 
 std::string read_file(const std::string& path);  // whole file; throws when unreadable
 void write_file(const std::string& path, const std::string& bytes);

@@ -9,6 +9,7 @@
 
 #include "database/client/client.h"
 #include "language/toolframe.h"
+#include "testsupport.h"
 
 const char* const usage_table[] = {"usage: %s [options] database", "options:", " -d flags   - debug flags", "<$END>",
                                    "never printed"};
@@ -25,9 +26,14 @@ int32_t* status_of(int32_t w0, int32_t w5, int32_t w8, int32_t w9) {
   return s;
 }
 
-TEST(FatalError, ReturnsOnSuccess) {
+TEST(FatalError, SuccessReturnsWithoutAWord) {
+  // A zero status word is success whatever the other words hold: nothing is
+  // reported and the tool goes on.
+  vtest::CaptureOutput out(stdout), err(stderr);
   fatal_error(status_of(0, 401, 1, 0), 1230, "opening database");
-  SUCCEED();
+  fatal_error(status_of(0, 0, 0, -600), 1, "x");
+  EXPECT_EQ(err.text(), "");
+  EXPECT_EQ(out.text(), "");
 }
 
 TEST(FatalErrorDeathTest, ReportsStepSecondaryAndText) {
@@ -73,9 +79,11 @@ TEST(DbtoolDeathTest, CodeSetsByName) {
   EXPECT_EQ(dbtool_charset("roman8"), 0);
   EXPECT_EQ(dbtool_charset("Iso-8859-1"), 1);
   EXPECT_EXIT(dbtool_charset("ebcdic"), ::testing::ExitedWithCode(2), "^tool: Invalid code set \"ebcdic\"\n$");
-  testing::internal::CaptureStdout();
-  dbtool_apply_charset(0, true);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Code set            : qx-roman8\n");
+  {
+    vtest::CaptureOutput out(stdout);
+    dbtool_apply_charset(0, true);
+    EXPECT_EQ(out.text(), "Code set            : qx-roman8\n");
+  }
   EXPECT_EQ(idb_ctl(ISRVKNOB_GCSETID, 0), 0);
   EXPECT_EXIT(dbtool_apply_charset(7, false), ::testing::ExitedWithCode(1),
               "^tool: idb_ctl\\(SRVKNOB_SCSETID\\) failed\n$");
