@@ -890,3 +890,12 @@ const char* reg_status_text(int status) {
     default: return "unknown registry status";
   }
 }
+
+int reg_reformat_hive_text(RegHive hive, const char* text, size_t length, std::string* out, std::string* error) {
+  RegKeyNode root;
+  std::string reason;
+  int status = parse_hive(hive, text, length, &root, &reason);
+  if (error != nullptr) *error = reason;
+  if (status == REG_OK && out != nullptr) *out = render_hive(hive, root);
+  return status;
+}

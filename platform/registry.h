@@ -129,6 +129,11 @@ int reg_delete_key(RegStore* store, RegHive hive, const char* key);
 // A short text for a status.
 const char* reg_status_text(int status);
 
+// Reads hive text as the store reads a hive file and gives, in *out, the text
+// the store would write back for it. REG_OK, or the failure status with the
+// reason in *error. The store's reader, for tests and fuzzing.
+int reg_reformat_hive_text(RegHive hive, const char* text, size_t length, std::string* out, std::string* error);
+
 // The root name of a hive in the file ("HKEY_CURRENT_USER").
 const char* reg_hive_root_name(RegHive hive);
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test twice: once in a plain
-# build and once in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, checks the layout and the include layering, builds,
+# and runs every test twice: once in a plain build (warnings are errors) and
+# once in a build with AddressSanitizer and UndefinedBehaviorSanitizer; then
+# runs every fuzzing target for a short fixed time.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc 2>/dev/null || echo 2)"
@@ -21,3 +23,6 @@ echo "=== sanitizer build"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 (cd "$top/build-asan" && ctest --output-on-failure -j "$jobs")
+
+echo "=== fuzzing (clang, libFuzzer: ${FUZZ_SECONDS:-30}s per target)"
+"$top/scripts/fuzz.sh" "$top/build-fuzz"
