@@ -301,7 +301,8 @@ void to_words(const std::vector<uint8_t>& bytes, bool little, std::vector<uint16
 }
 
 void yq__prog_unscramble(const prog_reader* rd, std::vector<uint8_t>* bytes) {
-  for (size_t i = 0; i < bytes->size(); ++i) (*bytes)[i] ^= rd->info.digest[i % PROG_DIGEST_SIZE] ^ rd->scramble[i % 2];
+  for (size_t i = 0; i < bytes->size(); ++i)
+    (*bytes)[i] = static_cast<uint8_t>((*bytes)[i] ^ rd->info.digest[i % PROG_DIGEST_SIZE] ^ rd->scramble[i % 2]);
 }
 
 // Checks a segment's words and appends it to the list.

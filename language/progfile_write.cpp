@@ -186,7 +186,8 @@ void put_words(Out* o, const std::vector<uint16_t>& words, bool little, const ui
     o->p[2 * i + 1] = little ? hi : lo;
   }
   if (digest != nullptr)
-    for (size_t i = 0; i < n; ++i) o->p[i] ^= digest[i % PROG_DIGEST_SIZE] ^ scramble[i % 2];
+    for (size_t i = 0; i < n; ++i)
+      o->p[i] = static_cast<uint8_t>(o->p[i] ^ digest[i % PROG_DIGEST_SIZE] ^ scramble[i % 2]);
   o->p += n;
 }
 

@@ -52,7 +52,7 @@ Bytes tagged_image(bool little, const uint8_t* digest, const char* release, int 
     Bytes b;
     words(&b, w, little);
     if (digest)
-      for (size_t i = 0; i < b.size(); ++i) b[i] ^= digest[i % 16] ^ 0x55;
+      for (size_t i = 0; i < b.size(); ++i) b[i] = static_cast<uint8_t>(b[i] ^ digest[i % 16] ^ 0x55);
     return b;
   };
   Bytes seg1;

@@ -1,4 +1,4 @@
-// The lists of the settings (recent files, breakpoints, find histories): a
+// The breakpoint list of the settings: a
 // chain whose owner also counts its items in `num_items`. The owner link of
 // an item and the list's changed flag are the caller's.
 #pragma once
@@ -24,32 +24,4 @@ void cfg_chain_unlink(List* list, Item* item) {
   SYS_ASSERT(list->num_items);
   --list->num_items;
   item->prev = item->next = nullptr;
-}
-
-// Adds `item` (not yet owned by the list: a deleted item must not unlink
-// itself) to a list of distinct `key`s, most recent first, that holds at
-// most `maximum` items. An item equal to the most recent one is deleted and
-// the result is false; an equal older one is deleted (its destructor unlinks
-// it) and the new one takes the head. Adding at the tail, as loading does,
-// keeps the first `maximum` items. The least recent items give way to a new
-// head. True when the item was linked.
-template <class List, class Item>
-bool cfg_chain_add_recent(List* list, Item* item, bool at_tail, int64_t maximum, std::string Item::*key) {
-  for (Item* e = list->head; e; e = e->next) {
-    if (e->*key == item->*key) {
-      if (e == list->head) {
-        delete item;
-        return false;
-      }
-      delete e;
-      break;
-    }
-  }
-  if (at_tail && static_cast<int64_t>(list->num_items) >= maximum) {
-    delete item;
-    return false;
-  }
-  while (static_cast<int64_t>(list->num_items) >= maximum && list->tail) delete list->tail;
-  cfg_chain_insert_after(list, at_tail ? list->tail : nullptr, item);
-  return true;
 }

@@ -122,77 +122,29 @@ CfgMruFiles::Shortener g_shortener = shorten_default;
 
 }  // namespace
 
-CfgMruItem::CfgMruItem(const char* name) : file_name(internal_path(name)) {}
-
-CfgMruItem::~CfgMruItem() {
-  if (list) list->unlink(this);
+bool CfgMruFiles::AddFile(const char* file_name) {
+  SYS_ASSERT(file_name);
+  return files.Add(internal_path(file_name));
 }
 
-CfgMruFiles::~CfgMruFiles() {
-  while (head) delete head;
-}
-
-void CfgMruFiles::unlink(CfgMruItem* item) {
-  cfg_chain_unlink(this, item);
-  item->list = nullptr;
-  changed = 1;
-}
-
-bool CfgMruFiles::AddItem(CfgMruItem* new_item, bool at_tail) {
-  SYS_ASSERT(new_item);
-  if (maximum <= 0) {
-    // A list that keeps nothing takes nothing.
-    delete new_item;
-    return false;
-  }
-  if (!cfg_chain_add_recent(this, new_item, at_tail, maximum, &CfgMruItem::file_name)) return false;
-  new_item->list = this;
-  changed = 1;
-  return true;
-}
-
-CfgMruItem* CfgMruFiles::GetItem(int idx) {
-  SYS_ASSERT(idx >= 0);
-  SYS_ASSERT(idx < num_items);
-  CfgMruItem* item = head;
-  for (int i = 0; item && i < idx; ++i) item = item->next;
-  if (!item) SYS_ASSERT(!"CfgMruFiles::GetItem() index out of range");
-  return item;
-}
-
-const std::string& CfgMruFiles::GetDisplayName(CfgMruItem* item) {
-  SYS_ASSERT(item);
-  if (!item->has_display_name) {
-    item->display_name = g_shortener(item->file_name);
-    item->has_display_name = true;
-  }
-  return item->display_name;
-}
+std::string CfgMruFiles::GetDisplayName(int idx) const { return g_shortener(files.At(idx)); }
 
 void CfgMruFiles::SetShortener(Shortener shortener) { g_shortener = shortener ? shortener : shorten_default; }
 
-void CfgMruFiles::Clear() {
-  while (head) delete head;
-  SYS_ASSERT(num_items == 0);
-  changed = 0;
-}
-
 void CfgMruFiles::Load() {
   CfgProfileBatch batch;
-  Cfg_GetInt(kRecentFiles, "FileCount", &maximum);
-  if (maximum > MaximumLimit) maximum = MaximumLimit;
-  Clear();
-  for (const std::string& name : Cfg_ListNames(kRecentFiles)) AddItem(new CfgMruItem(name.c_str()), true);
-  changed = 0;
+  Cfg_GetInt(kRecentFiles, "FileCount", &files.maximum);
+  if (files.maximum > MaximumLimit) files.maximum = MaximumLimit;
+  files.Clear();
+  for (const std::string& name : Cfg_ListNames(kRecentFiles)) files.Add(internal_path(name.c_str()), true);
+  files.changed = 0;
 }
 
 void CfgMruFiles::Save() {
-  if (!changed) return;
+  if (!files.changed) return;
   CfgProfileBatch batch;
-  Cfg_ListClear(kRecentFiles);
-  for (CfgMruItem* item = head; item; item = item->next) Cfg_ListAppend(kRecentFiles, item->file_name.c_str());
-  Cfg_PutInt(kRecentFiles, "FileCount", maximum);
-  changed = 0;
+  files.Save(kRecentFiles);
+  Cfg_PutInt(kRecentFiles, "FileCount", files.maximum);
 }
 
 // ------------------------------------------------------------ breakpoints

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "workbench/shell/settings/cfgrecent.h"
+
 // ------------------------------------------------------------ profile lists
 
 int Cfg_ListTotal(const char* section);
@@ -33,45 +35,21 @@ std::vector<std::string> Cfg_ListNames(const char* section);
 
 // ------------------------------------------------------------ recent files
 
-class CfgMruFiles;
-
-class CfgMruItem {
- public:
-  explicit CfgMruItem(const char* file_name);
-  ~CfgMruItem();  // unlinks itself
-  CfgMruItem(const CfgMruItem&) = delete;
-  CfgMruItem& operator=(const CfgMruItem&) = delete;
-
-  CfgMruItem* prev = nullptr;
-  CfgMruItem* next = nullptr;
-  CfgMruFiles* list = nullptr;
-  std::string file_name;     // internal path form
-  std::string display_name;  // built on first use
-  bool has_display_name = false;
-};
-
 class CfgMruFiles {
  public:
   enum { DefaultMaximum = 4, MaximumLimit = 8 };
 
-  CfgMruItem* head = nullptr;  // most recent
-  CfgMruItem* tail = nullptr;
-  int32_t num_items = 0;
-  uint32_t changed = 0;
-  int32_t maximum = DefaultMaximum;
+  // The files in the internal path form, the most recent first.
+  CfgRecentList files{DefaultMaximum};
 
-  CfgMruFiles() = default;
-  ~CfgMruFiles();
-  CfgMruFiles(const CfgMruFiles&) = delete;
-  CfgMruFiles& operator=(const CfgMruFiles&) = delete;
-
-  // Takes the item. False (the item deleted) when it is already the most
-  // recent, or when the list keeps no items (maximum 0).
-  bool AddItem(CfgMruItem* new_item, bool at_tail = false);
-  bool AddFile(const char* file_name) { return AddItem(new CfgMruItem(file_name), false); }
-  CfgMruItem* GetItem(int idx);
-  const std::string& GetDisplayName(CfgMruItem* item);
-  void Clear();
+  // Adds a file as the most recent. False when it already is, or when the
+  // list keeps no files (maximum 0).
+  bool AddFile(const char* file_name);
+  // File idx (0 the most recent); idx out of range is a failed check.
+  const std::string& GetFile(int idx) const { return files.At(idx); }
+  // File idx as the File menu shows it.
+  std::string GetDisplayName(int idx) const;
+  void Clear() { files.Clear(); }
   void Load();
   void Save();
 
@@ -79,8 +57,6 @@ class CfgMruFiles {
   // environment installs one that measures the main window's font.
   using Shortener = std::string (*)(const std::string& path);
   static void SetShortener(Shortener shortener);
-
-  void unlink(CfgMruItem* item);
 };
 
 // ------------------------------------------------------------ breakpoints

@@ -13,11 +13,7 @@ namespace {
 
 class CfgLists : public SettingsTest {};
 
-std::vector<std::string> names(CfgMruFiles& mru) {
-  std::vector<std::string> out;
-  for (CfgMruItem* item = mru.head; item; item = item->next) out.push_back(item->file_name);
-  return out;
-}
+std::vector<std::string> names(CfgMruFiles& mru) { return mru.files.Items(); }
 
 std::vector<std::string> entries(CfgBreakpoints& bps) {
   std::vector<std::string> out;
@@ -61,30 +57,30 @@ TEST_F(CfgLists, RecentFilesOrderAndLimit) {
   for (const char* f : {"/p/a", "/p/b", "/p/c"}) EXPECT_TRUE(mru.AddFile(f));
   EXPECT_EQ(names(mru), (std::vector<std::string>{"/p/c", "/p/b", "/p/a"}));
 
-  mru.changed = 0;
+  mru.files.changed = 0;
   EXPECT_FALSE(mru.AddFile("/p/c"));
-  EXPECT_EQ(mru.changed, 0u);
+  EXPECT_EQ(mru.files.changed, 0u);
   EXPECT_TRUE(mru.AddFile("/p/a"));
   EXPECT_EQ(names(mru), (std::vector<std::string>{"/p/a", "/p/c", "/p/b"}));
 
   EXPECT_TRUE(mru.AddFile("/p/d"));
   EXPECT_TRUE(mru.AddFile("/p/e"));
   EXPECT_EQ(names(mru), (std::vector<std::string>{"/p/e", "/p/d", "/p/a", "/p/c"}));
-  EXPECT_EQ(mru.num_items, 4);
-  EXPECT_EQ(mru.GetItem(3)->file_name, "/p/c");
-  EXPECT_THROW(mru.GetItem(4), SysAssertError);
-  EXPECT_THROW(mru.GetItem(-1), SysAssertError);
-  EXPECT_THROW(mru.AddItem(nullptr), SysAssertError);
+  EXPECT_EQ(mru.files.Count(), 4);
+  EXPECT_EQ(mru.GetFile(3), "/p/c");
+  EXPECT_THROW(mru.GetFile(4), SysAssertError);
+  EXPECT_THROW(mru.GetFile(-1), SysAssertError);
+  EXPECT_THROW(mru.AddFile(nullptr), SysAssertError);
 
   std::string long_name = "/home/someone/projects/accounting/source/programs/ledger.prog";
   mru.AddFile(long_name.c_str());
-  const std::string& shown = mru.GetDisplayName(mru.head);
+  const std::string shown = mru.GetDisplayName(0);
   EXPECT_LT(shown.size(), long_name.size());
   EXPECT_NE(shown.find("ledger.prog"), std::string::npos);
 
   mru.Clear();
-  EXPECT_EQ(mru.head, nullptr);
-  EXPECT_EQ(mru.changed, 0u);
+  EXPECT_EQ(mru.files.Count(), 0);
+  EXPECT_EQ(mru.files.changed, 0u);
 }
 
 TEST_F(CfgLists, RecentFilesSaveLoadAndMaximum) {
@@ -98,11 +94,11 @@ TEST_F(CfgLists, RecentFilesSaveLoadAndMaximum) {
   CfgMruFiles loaded;
   loaded.Load();
   EXPECT_EQ(names(loaded), (std::vector<std::string>{"/p/c", "/p/b", "/p/a"}));
-  EXPECT_EQ(loaded.changed, 0u);
+  EXPECT_EQ(loaded.files.changed, 0u);
 
   Cfg_PutInt("Recent File List", "FileCount", 12);
   loaded.Load();
-  EXPECT_EQ(loaded.maximum, 8);
+  EXPECT_EQ(loaded.files.maximum, 8);
 
   // A stored list longer than the maximum keeps its most recent files.
   Cfg_PutInt("Recent File List", "FileCount", 2);
@@ -112,11 +108,10 @@ TEST_F(CfgLists, RecentFilesSaveLoadAndMaximum) {
   // A maximum of 0 keeps nothing and takes nothing.
   Cfg_PutInt("Recent File List", "FileCount", 0);
   loaded.Load();
-  EXPECT_EQ(loaded.maximum, 0);
-  EXPECT_EQ(loaded.num_items, 0);
+  EXPECT_EQ(loaded.files.maximum, 0);
+  EXPECT_EQ(loaded.files.Count(), 0);
   EXPECT_FALSE(loaded.AddFile("/p/x"));
-  EXPECT_EQ(loaded.num_items, 0);
-  EXPECT_EQ(loaded.head, nullptr);
+  EXPECT_EQ(loaded.files.Count(), 0);
 }
 
 TEST_F(CfgLists, BreakpointsStaySorted) {
@@ -222,16 +217,16 @@ TEST_F(CfgLists, ExplorerSettings) {
 TEST_F(CfgLists, FindHistories) {
   FindHistory find("FindHistory");
   for (int i = 1; i <= 16; ++i) EXPECT_TRUE(find.AddText(("text" + std::to_string(i)).c_str()));
-  EXPECT_EQ(find.num_items, 15u);
-  EXPECT_EQ(find.head->text, "text16");
-  EXPECT_EQ(find.tail->text, "text2");
+  EXPECT_EQ(find.entries.Count(), 15);
+  EXPECT_EQ(find.entries.At(0), "text16");
+  EXPECT_EQ(find.entries.At(14), "text2");
 
-  find.modified = 0;
+  find.entries.changed = 0;
   EXPECT_FALSE(find.AddText("text16"));
-  EXPECT_EQ(find.modified, 0u);
+  EXPECT_EQ(find.entries.changed, 0u);
   EXPECT_TRUE(find.AddText("text5"));
-  EXPECT_EQ(find.head->text, "text5");
-  EXPECT_EQ(find.num_items, 15u);
+  EXPECT_EQ(find.entries.At(0), "text5");
+  EXPECT_EQ(find.entries.Count(), 15);
   find.Save();
 
   FindHistory replace("ReplaceHistory");
@@ -242,11 +237,11 @@ TEST_F(CfgLists, FindHistories) {
   FindHistory loaded("FindHistory");
   loaded.Load();
   EXPECT_EQ(loaded.Texts(), find.Texts());
-  EXPECT_EQ(loaded.modified, 0u);
+  EXPECT_EQ(loaded.entries.changed, 0u);
   FindHistory loaded_replace("ReplaceHistory");
   loaded_replace.Load();
   EXPECT_EQ(loaded_replace.Texts(), (std::vector<std::string>{"x y", "a\\b"}));
-  EXPECT_THROW(FindHistoryEntry(nullptr), SysAssertError);
+  EXPECT_THROW(find.AddText(nullptr), SysAssertError);
 }
 
 }  // namespace
