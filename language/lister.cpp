@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "language/charset.h"
 #include "language/codewords.h"
@@ -42,11 +43,12 @@ ListOptions& options() {
 
 // ---- output ---------------------------------------------------------------
 
-void wrap(const char* text, int kind, std::string* out, size_t* markup) {
+// `text` is taken whole: a raw text may hold NUL bytes.
+void wrap(std::string_view text, int kind, std::string* out, size_t* markup) {
   if (kind < 0 || kind > LIST_CTRL_OTHER) {
     internal_check_failed("list", "do_str: iilegal ListCtrlOp", __LINE__);
   }
-  if (!text || !*text) return;
+  if (text.empty()) return;
   const ListOptions& o = options();
   const char* start = o.set[1 + 2 * kind] ? o.table[1 + 2 * kind] : nullptr;
   const char* end = o.set[2 + 2 * kind] ? o.table[2 + 2 * kind] : nullptr;
@@ -62,7 +64,7 @@ void wrap(const char* text, int kind, std::string* out, size_t* markup) {
   }
 }
 
-void put(ListContext* lc, const char* text, int kind) {
+void put(ListContext* lc, std::string_view text, int kind) {
   std::string piece;
   size_t markup = 0;
   wrap(text, kind, &piece, &markup);
@@ -84,7 +86,7 @@ void pad_to(ListContext* lc, int column) {
 
 std::string marked(ListContext* lc, const char* text, int kind) {
   std::string s;
-  wrap(text, kind, &s, &lc->markup_bytes);
+  wrap(text ? text : "", kind, &s, &lc->markup_bytes);
   return s;
 }
 
@@ -125,12 +127,13 @@ std::string read_chars(ListContext* lc) {
   return s;
 }
 
-// A raw text: the characters, then the column it starts at.
+// A raw text: the characters, then the column it starts at. Every stored
+// character is listed, a NUL byte too, so that the line stores back.
 void list_raw_text(ListContext* lc) {
   std::string s = read_chars(lc);
   uint16_t column = next(lc);
   pad_to(lc, column);
-  put(lc, s.c_str(), LIST_CTRL_COMMENT);
+  put(lc, s, LIST_CTRL_COMMENT);
 }
 
 // A string constant in quotes; NUL bytes become CHR$(0) joined by "&".
@@ -1029,7 +1032,7 @@ int list_options(int command, void* value) {
 
 const char* do_str_ctx(ListContext* lc, const char* text, int kind) {
   lc->dostr.clear();
-  wrap(text, kind, &lc->dostr, nullptr);
+  wrap(text ? text : "", kind, &lc->dostr, nullptr);
   return lc->dostr.c_str();
 }
 

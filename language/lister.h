@@ -121,7 +121,9 @@ ListContext* list_context();
 int list_options(int command, void* value);
 
 // The text of one stored line of a segment (a pointer to its first word).
-// The text lives in the context until its next listing.
+// The text lives in the context until its next listing. A comment, DATA or
+// IMAGE text may hold NUL bytes: the whole line is the context's `result`,
+// whose size counts them.
 const char* list_line(ProgSegment* seg, const uint16_t* line, int flags);
 const char* list_line_ctx(ListContext* lc, ProgSegment* seg, const uint16_t* line, int flags);
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <unordered_map>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -23,10 +24,23 @@ struct RegValueNode {
   std::string data;
 };
 
+// A key keeps its sub-keys and values in stored order, and an index by the
+// folded name beside each list, so that finding one among many siblings
+// does not walk them all (a hive of many thousand keys parses in linear
+// time).
 struct RegKeyNode {
   std::string name;
   std::vector<RegValueNode> values;
   std::vector<std::unique_ptr<RegKeyNode>> keys;
+  std::unordered_map<std::string, RegKeyNode*> key_index;
+  std::unordered_map<std::string, size_t> value_index;
+
+  void clear() {
+    values.clear();
+    keys.clear();
+    key_index.clear();
+    value_index.clear();
+  }
 };
 
 namespace {
@@ -37,8 +51,41 @@ constexpr long REG_LOCK_WAIT_SECONDS = 10;
 // Internal result of a change that found nothing to change.
 constexpr int REG_UNCHANGED = 1;
 
+// What tells one state of a hive file from another: a file with the same
+// device, inode, size and modification time holds what was read from it
+// before (every write renames a new file into place).
+struct RegFileId {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  long mtime_sec = 0;
+  long mtime_nsec = 0;
+  bool valid = false;
+
+  static RegFileId of(const struct stat& st) {
+    RegFileId id;
+    id.dev = st.st_dev;
+    id.ino = st.st_ino;
+    id.size = st.st_size;
+    id.mtime_sec = static_cast<long>(st.st_mtim.tv_sec);
+    id.mtime_nsec = st.st_mtim.tv_nsec;
+    id.valid = true;
+    return id;
+  }
+  bool same(const RegFileId& o) const {
+    return valid && o.valid && dev == o.dev && ino == o.ino && size == o.size && mtime_sec == o.mtime_sec &&
+           mtime_nsec == o.mtime_nsec;
+  }
+};
+
 struct RegHiveState {
   std::string path;
+  // The keys of the last read of the file and the file they came from, so
+  // that an unchanged hive is not parsed again on the next access. A batch
+  // takes them over (root) and gives them back at its end.
+  RegKeyNode cache;
+  RegFileId cache_id;
+  RegFileId root_id;
   bool writable = true;
   int lock_fd = -1;
   int depth = 0;
@@ -100,10 +147,38 @@ bool valid_value_name(const char* name) {
   return n <= REG_MAX_VALUE_NAME && !has_control(name, n);
 }
 
+std::string folded(const char* s, size_t n) {
+  std::string out(s, n);
+  for (char& c : out) c = static_cast<char>(fold(static_cast<unsigned char>(c)));
+  return out;
+}
+
 RegKeyNode* find_child(RegKeyNode* key, const std::string& name) {
-  for (auto& child : key->keys)
-    if (same_name(child->name, name.data(), name.size())) return child.get();
-  return nullptr;
+  auto it = key->key_index.find(folded(name.data(), name.size()));
+  return it == key->key_index.end() ? nullptr : it->second;
+}
+
+RegKeyNode* add_child(RegKeyNode* key, const std::string& name) {
+  key->keys.push_back(std::make_unique<RegKeyNode>());
+  RegKeyNode* child = key->keys.back().get();
+  child->name = name;
+  key->key_index[folded(name.data(), name.size())] = child;
+  return child;
+}
+
+// Removes the sub-key `name`; false when there is none.
+bool erase_child(RegKeyNode* key, const std::string& name) {
+  auto it = key->key_index.find(folded(name.data(), name.size()));
+  if (it == key->key_index.end()) return false;
+  RegKeyNode* child = it->second;
+  key->key_index.erase(it);
+  for (auto k = key->keys.begin(); k != key->keys.end(); ++k) {
+    if (k->get() == child) {
+      key->keys.erase(k);
+      break;
+    }
+  }
+  return true;
 }
 
 RegKeyNode* find_key(RegKeyNode* root, const std::vector<std::string>& parts) {
@@ -120,9 +195,7 @@ RegKeyNode* make_key(RegKeyNode* root, const std::vector<std::string>& parts, bo
   for (const std::string& part : parts) {
     RegKeyNode* child = find_child(key, part);
     if (!child) {
-      key->keys.push_back(std::make_unique<RegKeyNode>());
-      child = key->keys.back().get();
-      child->name = part;
+      child = add_child(key, part);
       if (created) *created = true;
     }
     key = child;
@@ -131,10 +204,24 @@ RegKeyNode* make_key(RegKeyNode* root, const std::vector<std::string>& parts, bo
 }
 
 RegValueNode* find_value(RegKeyNode* key, const char* name) {
-  size_t n = strlen(name);
-  for (RegValueNode& value : key->values)
-    if (same_name(value.name, name, n)) return &value;
-  return nullptr;
+  auto it = key->value_index.find(folded(name, strlen(name)));
+  return it == key->value_index.end() ? nullptr : &key->values[it->second];
+}
+
+void add_value(RegKeyNode* key, RegValueNode value) {
+  key->value_index[folded(value.name.data(), value.name.size())] = key->values.size();
+  key->values.push_back(std::move(value));
+}
+
+// Removes the value `name`; false when there is none.
+bool erase_value(RegKeyNode* key, const char* name) {
+  auto it = key->value_index.find(folded(name, strlen(name)));
+  if (it == key->value_index.end()) return false;
+  key->values.erase(key->values.begin() + static_cast<std::ptrdiff_t>(it->second));
+  key->value_index.clear();
+  for (size_t i = 0; i < key->values.size(); ++i)
+    key->value_index[folded(key->values[i].name.data(), key->values[i].name.size())] = i;
+  return true;
 }
 
 // ---------------------------------------------------------------- parsing
@@ -299,7 +386,7 @@ int parse_value_line(Parser& ps, RegKeyNode* key, const char* s, const char* e) 
   if (RegValueNode* old = find_value(key, value.name.c_str()))
     *old = std::move(value);
   else
-    key->values.push_back(std::move(value));
+    add_value(key, std::move(value));
   return REG_OK;
 }
 
@@ -389,6 +476,12 @@ void put_hex_bytes(std::string& out, const std::string& bytes) {
   }
 }
 
+// How many bytes the reader takes in for a value as put_value writes it.
+size_t written_value_size(uint32_t type, const std::string& data) {
+  if (type == REG_TYPE_SZ && has_control(data.data(), data.size())) return 2 * data.size() + 2;
+  return data.size();
+}
+
 void put_value(std::string& out, const RegValueNode& value) {
   if (value.name.empty())
     out += '@';
@@ -464,21 +557,30 @@ int make_parents(const std::string& path, mode_t mode) {
   return 0;
 }
 
-int load_hive(RegStore* store, RegHive hive, RegKeyNode* root) {
-  root->values.clear();
-  root->keys.clear();
-  const std::string& path = store->hives[hive].path;
+// Makes the hive's cache hold what its file holds now, reading and parsing
+// the file only when it changed since the last read.
+int load_hive(RegStore* store, RegHive hive) {
+  RegHiveState& h = store->hives[hive];
+  const std::string& path = h.path;
   UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.valid()) {
+    h.cache.clear();
+    h.cache_id = RegFileId();
     if (errno == ENOENT) return REG_OK;  // a hive that was never written is empty
     store->error = path + ": " + strerror(errno);
     return errno == EACCES ? REG_ACCESS : REG_IO;
   }
   struct stat st;
   if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    h.cache.clear();
+    h.cache_id = RegFileId();
     store->error = path + ": not a regular file";
     return REG_IO;
   }
+  RegFileId id = RegFileId::of(st);
+  if (id.same(h.cache_id)) return REG_OK;
+  h.cache.clear();
+  h.cache_id = RegFileId();
   if (static_cast<unsigned long long>(st.st_size) > REG_MAX_FILE) {
     store->error = path + ": file too large";
     return REG_TOO_BIG;
@@ -501,18 +603,26 @@ int load_hive(RegStore* store, RegHive hive, RegKeyNode* root) {
   fd.reset();
   text.resize(got);
   std::string error;
-  int status = parse_hive(hive, text.data(), text.size(), root, &error);
+  int status = parse_hive(hive, text.data(), text.size(), &h.cache, &error);
   if (status != REG_OK) {
     store->error = path + ": " + error;
-    root->values.clear();
-    root->keys.clear();
+    h.cache.clear();
+    return status;
   }
-  return status;
+  if (got == static_cast<size_t>(st.st_size)) h.cache_id = id;
+  return REG_OK;
 }
 
 int save_hive(RegStore* store, RegHive hive, const RegKeyNode& root) {
   const std::string& path = store->hives[hive].path;
   std::string text = render_hive(hive, root);
+  // A hive the reader would refuse is not written: every setting in it
+  // would be lost to the next read.
+  if (text.size() > REG_MAX_FILE) {
+    store->error = path + ": the hive would grow to " + std::to_string(text.size()) + " bytes, beyond the limit of " +
+                   std::to_string(static_cast<size_t>(REG_MAX_FILE)) + "; the file is left as it was";
+    return REG_TOO_BIG;
+  }
   mode_t mode = hive == REG_HIVE_USER ? 0600 : 0644;
   if (atomic_write_file(path.c_str(), text.data(), text.size(), mode) != 0) {
     store->error = path + ": " + strerror(errno);
@@ -575,10 +685,9 @@ int with_read(RegStore* store, RegHive hive, F read) {
     if (h.load_status != REG_OK) return h.load_status;
     return read(&h.root);
   }
-  RegKeyNode root;
-  int status = load_hive(store, hive, &root);
+  int status = load_hive(store, hive);
   if (status != REG_OK) return status;
-  return read(&root);
+  return read(&h.cache);
 }
 
 // Runs `change` on the hive's keys inside a batch (its own when none runs).
@@ -679,7 +788,11 @@ int reg_begin(RegStore* store, RegHive hive) {
   h.dirty = false;
   // A hive that cannot be locked is read in the batch but not written.
   if (h.writable) lock_hive(store, hive);
-  h.load_status = load_hive(store, hive, &h.root);
+  h.load_status = load_hive(store, hive);
+  h.root = std::move(h.cache);
+  h.root_id = h.cache_id;
+  h.cache.clear();
+  h.cache_id = RegFileId();
   return h.load_status;
 }
 
@@ -689,11 +802,25 @@ int reg_end(RegStore* store, RegHive hive) {
   if (h.depth == 0) return REG_INVALID;
   if (--h.depth > 0) return REG_OK;
   int status = REG_OK;
-  if (h.dirty && h.lock_fd >= 0 && h.load_status == REG_OK) status = save_hive(store, hive, h.root);
+  bool keep = h.load_status == REG_OK;
+  if (h.dirty && h.lock_fd >= 0 && h.load_status == REG_OK) {
+    status = save_hive(store, hive, h.root);
+    // The keys are what the file now holds: the file as written (still
+    // under the lock, so no other writer came between).
+    struct stat st;
+    keep = status == REG_OK && stat(h.path.c_str(), &st) == 0;
+    if (keep) h.root_id = RegFileId::of(st);
+  } else if (h.dirty) {
+    keep = false;
+  }
   unlock_hive(h);
+  if (keep) {
+    h.cache = std::move(h.root);
+    h.cache_id = h.root_id;
+  }
   h.dirty = false;
-  h.root.values.clear();
-  h.root.keys.clear();
+  h.root.clear();
+  h.root_id = RegFileId();
   h.load_status = REG_OK;
   return status;
 }
@@ -798,6 +925,16 @@ int reg_set_value(RegStore* store, RegHive hive, const char* key, const char* na
   if (size > REG_MAX_VALUE) return REG_TOO_BIG;
   std::string bytes(static_cast<const char*>(data ? data : ""), size);
   if ((type == REG_TYPE_SZ || type == REG_TYPE_EXPAND_SZ) && !bytes.empty() && bytes.back() == '\0') bytes.pop_back();
+  // The reader's limit holds for the value as the file keeps it: a string
+  // with a control character goes out as 16-bit units.
+  size_t written = written_value_size(type, bytes);
+  if (written > REG_MAX_VALUE) {
+    if (valid_hive(store, hive))
+      store->error = std::string(reg_hive_path(store, hive)) + ": the value \"" + name + "\" would take " +
+                     std::to_string(written) + " bytes in the file, beyond the limit of " +
+                     std::to_string(static_cast<size_t>(REG_MAX_VALUE));
+    return REG_TOO_BIG;
+  }
   return with_write(store, hive, [&](RegKeyNode* root) -> int {
     RegKeyNode* k = make_key(root, parts, nullptr);
     RegValueNode* v = find_value(k, name);
@@ -807,7 +944,7 @@ int reg_set_value(RegStore* store, RegHive hive, const char* key, const char* na
       v->data = bytes;
       return REG_OK;
     }
-    k->values.push_back(RegValueNode{name, type, bytes});
+    add_value(k, RegValueNode{name, type, bytes});
     return REG_OK;
   });
 }
@@ -839,15 +976,9 @@ int reg_delete_value(RegStore* store, RegHive hive, const char* key, const char*
   status = with_write(store, hive, [&](RegKeyNode* root) -> int {
     RegKeyNode* k = find_key(root, parts);
     if (!k) return REG_UNCHANGED;
-    size_t n = strlen(name);
-    for (auto it = k->values.begin(); it != k->values.end(); ++it) {
-      if (same_name(it->name, name, n)) {
-        k->values.erase(it);
-        found = true;
-        return REG_OK;
-      }
-    }
-    return REG_UNCHANGED;
+    if (!erase_value(k, name)) return REG_UNCHANGED;
+    found = true;
+    return REG_OK;
   });
   if (status == REG_OK && !found) return REG_NOT_FOUND;
   return status;
@@ -863,15 +994,9 @@ int reg_delete_key(RegStore* store, RegHive hive, const char* key) {
     std::vector<std::string> parent(parts.begin(), parts.end() - 1);
     RegKeyNode* p = find_key(root, parent);
     if (!p) return REG_UNCHANGED;
-    const std::string& last = parts.back();
-    for (auto it = p->keys.begin(); it != p->keys.end(); ++it) {
-      if (same_name((*it)->name, last.data(), last.size())) {
-        p->keys.erase(it);
-        found = true;
-        return REG_OK;
-      }
-    }
-    return REG_UNCHANGED;
+    if (!erase_child(p, parts.back())) return REG_UNCHANGED;
+    found = true;
+    return REG_OK;
   });
   if (status == REG_OK && !found) return REG_NOT_FOUND;
   return status;

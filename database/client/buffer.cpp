@@ -121,6 +121,8 @@ void Buffer_ResetSend(Buffer* bufp) {
   free_send_block(bufp);
   bufp->send_len = 0;
   bufp->send_alloc_failed = 0;
+  bufp->secret_offset = 0;
+  bufp->secret_length = 0;
 }
 
 void Buffer_ResetRecv(Buffer* bufp) {

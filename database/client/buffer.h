@@ -39,6 +39,11 @@ struct Buffer {
   size_t recv_offset;
 
   const char* op_name;  // names the request in error messages; may be null
+
+  // Bytes of the send message (length word included) that a trace shows
+  // masked: a logon's enciphered password. Cleared by ResetSend.
+  size_t secret_offset;
+  size_t secret_length;
 };
 
 Buffer* Buffer_Create();

@@ -294,6 +294,37 @@ void idb__drop_all_servers() {
   }
 }
 
+int idb__answer_timeout_seconds() {
+  const char* text = std::getenv(IDB_ENV_ANSWER_TIMEOUT);
+  if (text && *text) {
+    char* end = nullptr;
+    long seconds = std::strtol(text, &end, 10);
+    if (*end == '\0' && seconds >= 1 && seconds <= 3600) return static_cast<int>(seconds);
+  }
+  return IDB_ANSWER_TIMEOUT_SECONDS;
+}
+
+namespace {
+
+// Bounds the receives of an exchange a live server answers at once.
+void answer_within_timeout(ServerEntry* entry) {
+  entry->timed_out = 0;
+  if (entry->socket >= 0) tcp_set_recv_timeout(entry->socket, idb__answer_timeout_seconds());
+}
+
+void answer_whenever(ServerEntry* entry) {
+  if (entry->socket >= 0) tcp_set_recv_timeout(entry->socket, 0);
+}
+
+// A silent server is a server that cannot be reached.
+void report_silence(ServerEntry* entry) {
+  debug_printf('P', 0, "no reply from server %s:%s within %d seconds", entry->host, entry->service,
+               idb__answer_timeout_seconds());
+  IDB_FAIL(S_REMOTE, REMOTE_CONNECT);
+}
+
+}  // namespace
+
 int idb__connect_server(ServerEntry* entry) {
   int sock = tcp_connect(entry->host, entry->service);
   if (sock == -1) {
@@ -304,12 +335,17 @@ int idb__connect_server(ServerEntry* entry) {
   entry->request_counter = 0;
   entry->broken = 0;
   clear_greeting(entry);
+  answer_within_timeout(entry);
   if (establish_protocol(entry) != 0) {
-    IDB_FAIL(S_REMOTE, REMOTE_INIT);
+    if (entry->timed_out)
+      report_silence(entry);
+    else
+      IDB_FAIL(S_REMOTE, REMOTE_INIT);
     tcp_close(entry->socket);
     entry->socket = -1;
     return -1;
   }
+  answer_whenever(entry);
   return 0;
 }
 
@@ -411,13 +447,25 @@ int idb__logon(ServerEntry* entry, int32_t* status) {
   idb__begin_request(entry, IDB_CLASS_DATABASE, IDB_OP_LOGON);
   Buffer_SetOpName(c->buffer, "idb_logon()");
   Buffer_Put_str(c->buffer, c->user);
+  // The trace shows the enciphered password masked: with the challenge it
+  // would give the password back.
+  size_t secret_length = std::strlen(hex);
+  size_t secret_offset = Buffer_Size(c->buffer) + 2;
   Buffer_Put_str(c->buffer, hex);
   free_secret(hex);
   if (Buffer_SendFailed(c->buffer)) {
     IDB_FAIL(S_REMOTE, REMOTE_CODEC);
     return idb__set_status(-1, status);
   }
-  if (idb__call_server(entry) != 0) return idb__set_status(-1, status);
+  c->buffer->secret_offset = secret_offset;
+  c->buffer->secret_length = secret_length;
+  answer_within_timeout(entry);
+  int rc = idb__call_server(entry);
+  answer_whenever(entry);
+  if (rc != 0) {
+    if (entry->timed_out) report_silence(entry);
+    return idb__set_status(-1, status);
+  }
   if (idb__get_status(c->buffer, status) != 0) {
     IDB_FAIL(S_REMOTE, REMOTE_CODEC);
     return idb__set_status(-1, status);

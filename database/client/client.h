@@ -17,6 +17,16 @@ enum { IDB_MAX_TX_LEVELS = 20 };
 enum { IDB_MAX_CHALLENGE = 64 };
 // Frame limit of the greeting reply.
 enum { IDB_GREETING_LIMIT = 256 };
+// The greeting and the logon, which a live server answers at once, wait at
+// most this many seconds for their reply; the environment variable
+// VARNICA_DB_ANSWER_TIMEOUT (whole seconds, 1 to 3600) replaces the number.
+// A server that stays silent, or stops inside a reply, then ends the attach
+// with the connection failure (S_REMOTE -2, "Unable to connect server").
+// Every other call waits as long as the server works on it; TCP keep-alive
+// finds a server that is gone.
+enum { IDB_ANSWER_TIMEOUT_SECONDS = 30 };
+#define IDB_ENV_ANSWER_TIMEOUT "VARNICA_DB_ANSWER_TIMEOUT"
+int idb__answer_timeout_seconds();
 // max_bufsz when the server announces 0, and the most any server may announce.
 enum : uint32_t { IDB_DEFAULT_MAX_BUFSZ = 1048576u, IDB_MAX_BUFSZ_CAP = 16777216u };
 
@@ -83,6 +93,8 @@ struct ServerEntry {
   // request: the stream is out of step, so the socket is closed and every
   // later call on this entry fails at once.
   int broken;
+  // Set when the greeting's or the logon's reply did not come in time.
+  int timed_out;
   // From the greeting reply.
   uint16_t protocol_revision;
   int byte_order;

@@ -92,7 +92,7 @@ int idb__send_message(ServerEntry* entry) {
   }
   Buffer_FinishSend(b);
   if (Buffer_SendFailed(b)) return -1;  // nothing went out
-  if (tcp_send(entry->socket, Buffer_Data(b), Buffer_Size(b)) != 0) {
+  if (tcp_send_masked(entry->socket, Buffer_Data(b), Buffer_Size(b), b->secret_offset, b->secret_length) != 0) {
     debug_printf('P', 2, "tcp_send(): failed");
     // Part of a frame may have gone out: the stream can no longer be trusted.
     idb__break_connection(entry);
@@ -132,6 +132,7 @@ int idb__recv_message(ServerEntry* entry, uint32_t limit) {
   }
   unsigned char head[4];
   int rc = tcp_recv(entry->socket, head, 4);
+  if (rc == -2) entry->timed_out = 1;
   if (rc != 0) {
     if (rc == -1) debug_printf('P', 2, "tcp_recv(): failed");
     return -1;
@@ -146,7 +147,8 @@ int idb__recv_message(ServerEntry* entry, uint32_t limit) {
     debug_printf('P', 0, "unable to allocate receive buffer");
     return -1;
   }
-  if (length > 0 && tcp_recv(entry->socket, b->recv_buf, length) != 0) {
+  if (length > 0 && (rc = tcp_recv(entry->socket, b->recv_buf, length)) != 0) {
+    if (rc == -2) entry->timed_out = 1;
     debug_printf('P', 2, "tcp_recv(): failed");
     Buffer_ResetRecv(b);
     return -1;

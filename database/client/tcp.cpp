@@ -8,6 +8,8 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <string>
+#include <sys/time.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -135,6 +137,25 @@ int map_errno(int e) {
   }
 }
 
+// Keep-alive probes of every connection: a server that is gone (its machine
+// down, the network cut) is found after about two minutes of silence even
+// while a call waits for a long answer.
+constexpr int kKeepAliveIdle = 60;
+constexpr int kKeepAliveInterval = 10;
+constexpr int kKeepAliveCount = 6;
+
+void set_keep_alive(int sock) {
+  int one = 1;
+  int idle = kKeepAliveIdle, interval = kKeepAliveInterval, count = kKeepAliveCount;
+  if (setsockopt(sock, SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one) != 0 ||
+      setsockopt(sock, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle) != 0 ||
+      setsockopt(sock, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval) != 0 ||
+      setsockopt(sock, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count) != 0) {
+    int code = tcp_last_error();
+    debug_printf('X', 0, "Unable to set SO_KEEPALIVE. [%d] %s", code, tcp_error_text(code));
+  }
+}
+
 }  // namespace
 
 int tcp_last_error() { return map_errno(errno); }
@@ -225,6 +246,7 @@ int tcp_connect(const char* host, const char* service) {
     int code = tcp_last_error();
     debug_printf('X', 0, "Unable to set TCP_NODELAY. [%d] %s", code, tcp_error_text(code));
   }
+  set_keep_alive(sock);
   int rc;
   do {
     rc = connect(sock, reinterpret_cast<struct sockaddr*>(&addr), sizeof addr);
@@ -238,10 +260,19 @@ int tcp_connect(const char* host, const char* service) {
   return sock;
 }
 
-int tcp_send(int sock, const void* bytes, size_t n) {
-  if (debug_enabled('X', 3))
-    debug_hex_dump("tcp_send", bytes, n);
-  else
+int tcp_send(int sock, const void* bytes, size_t n) { return tcp_send_masked(sock, bytes, n, 0, 0); }
+
+int tcp_send_masked(int sock, const void* bytes, size_t n, size_t secret_offset, size_t secret_length) {
+  if (debug_enabled('X', 3)) {
+    if (secret_length > 0 && secret_offset < n) {
+      std::string shown(static_cast<const char*>(bytes), n);
+      size_t end = secret_length < n - secret_offset ? secret_offset + secret_length : n;
+      for (size_t i = secret_offset; i < end; ++i) shown[i] = 'x';
+      debug_hex_dump("tcp_send", shown.data(), n);
+    } else {
+      debug_hex_dump("tcp_send", bytes, n);
+    }
+  } else
     debug_printf('X', 2, "tcp_send");
   const char* p = static_cast<const char*>(bytes);
   size_t sent = 0;
@@ -270,6 +301,12 @@ int tcp_recv(int sock, void* bytes, size_t n) {
     if (rc < 0) {
       int code = tcp_last_error();
       if (code == WSAEINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        debug_printf('X', 1, "tcp_recv: nothing received within the time-out, %d of %d bytes", static_cast<int>(got),
+                     static_cast<int>(n));
+        errno = ETIMEDOUT;
+        return -2;
+      }
       if (code == WSAECONNRESET) return -1;
       debug_printf('X', 1, "tcp_recv: recv failed. [%d] %s", code, tcp_error_text(code));
       return -1;
@@ -281,6 +318,18 @@ int tcp_recv(int sock, void* bytes, size_t n) {
     got += static_cast<size_t>(rc);
   }
   if (debug_enabled('X', 3)) debug_hex_dump("tcp_recv", bytes, n);
+  return 0;
+}
+
+int tcp_set_recv_timeout(int sock, int seconds) {
+  struct timeval limit;
+  limit.tv_sec = seconds > 0 ? seconds : 0;
+  limit.tv_usec = 0;
+  if (setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) != 0) {
+    int code = tcp_last_error();
+    debug_printf('X', 0, "Unable to set SO_RCVTIMEO. [%d] %s", code, tcp_error_text(code));
+    return -1;
+  }
   return 0;
 }
 

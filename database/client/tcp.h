@@ -9,8 +9,15 @@
 int tcp_connect(const char* host, const char* service);
 // Sends all n bytes; 0 or -1.
 int tcp_send(int sock, const void* bytes, size_t n);
-// Receives exactly n bytes; 0, 1 at end of stream, or -1.
+// The same; its hex-dump trace shows the `secret_length` bytes from
+// `secret_offset` as "x" (a logon's enciphered password).
+int tcp_send_masked(int sock, const void* bytes, size_t n, size_t secret_offset, size_t secret_length);
+// Receives exactly n bytes; 0, 1 at end of stream, -1, or -2 when nothing
+// came within the socket's receive time-out (the stream is then out of step).
 int tcp_recv(int sock, void* bytes, size_t n);
+// How long a receive may wait for the next bytes: `seconds`, or 0 for as
+// long as it takes. 0 or -1.
+int tcp_set_recv_timeout(int sock, int seconds);
 // 0 or -1; a socket of -1 is accepted silently.
 int tcp_close(int sock);
 

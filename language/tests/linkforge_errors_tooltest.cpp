@@ -69,6 +69,8 @@ TEST(LinkforgeErrors, ReportTheLineCountAndWriteNothing) {
        "YqDLL g(YqVoid)\n*** Unterminated comment (opened in line 2) in line 3\n" + kFailed},
       {"array size out of range", "YqDLL f(YqInt a[99999999999999999999])\n",
        "YqDLL f(YqInt a[99999999999999999999])\n*** Number out of range in line 1\n" + kFailed},
+      {"array size of 200 digits", "YqDLL f(YqInt a[" + std::string(200, '1') + "])\n",
+       "YqDLL f(YqInt a[" + std::string(200, '1') + "])\n*** Number out of range in line 1\n" + kFailed},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -107,6 +109,16 @@ TEST(LinkforgeScanner, FindsDeclarationsOnlyWhereTheyAre) {
        {"f 0 2", "g 2 0"}},
       {"a comment inside a declaration may hold a )", "YqDLL f(YqInt a /* (x) */, YqInt b)", {"f 0 2"}},
       {"keywords are case-sensitive", "yqdll f(YqVoid) YqDLL g(YqString s[], YqString *t)", {"g 0 2"}},
+      // Long words are read in pieces of 64 characters: a piece that ends in
+      // YqDLL is still part of its word, a 64-character word is a word.
+      {"long words end in YqDLL",
+       std::string(59, 'x') + "YqDLL a(YqVoid) " + std::string(123, 'y') + "YqDLL b(YqVoid) " + std::string(64, 'z') +
+           " YqDLL c(YqVoid)",
+       {"c 0 0"}},
+      {"long names and blanks inside a declaration",
+       "YqDLL " + std::string(64, 'n') + "(YqInt " + std::string(130, 'a') + "," + std::string(200, ' ') +
+           "YqInt b)\nYqDLL " + std::string(129, 'm') + std::string(70, '\n') + "(YqVoid)",
+       {std::string(64, 'n') + " 0 2", std::string(129, 'm') + " 2 0"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -116,6 +128,19 @@ TEST(LinkforgeScanner, FindsDeclarationsOnlyWhereTheyAre) {
     EXPECT_EQ(r.exit_code, 0) << r.out;
     EXPECT_EQ(function_rows(r.out), c.rows);
   }
+}
+
+// A token longer than the scanner's buffer must not be read again from its
+// start at every refill: this input took 45 seconds that way (minutes under
+// the sanitizers, past the test's time limit), and under a second in pieces.
+TEST(LinkforgeScanner, MegabyteCommentsAndNamesTakeLinearTime) {
+  vtest::TempDir dir;
+  const std::string name(1000000, 'N');
+  vtest::write_file(dir.file("decl.h"), "/* " + std::string(8000000, 'c') + " */\n" + std::string(2000000, 'w') +
+                                            "\nYqDLL " + name + "(YqInt a)\n");
+  auto r = vtest::run("linkforge", {"-o", dir.file("glue.c"), dir.file("decl.h")});
+  ASSERT_EQ(r.exit_code, 0) << r.out.substr(0, 200);
+  EXPECT_NE(vtest::read_file(dir.file("glue.c")).find("{ \"" + name + "\","), std::string::npos);
 }
 
 TEST(LinkforgeScanner, EveryFileJoinsOneTableWithItsOwnLineNumbers) {

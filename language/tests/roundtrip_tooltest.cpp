@@ -126,6 +126,21 @@ const char kListedAsStored[] =
 
 TEST_F(RoundTrip, LinkedItemsCallNamesAndConcatenationsListAsStored) { expect_round_trip("f", kListedAsStored); }
 
+// Raw texts keep every stored byte, a NUL too: a comment, the text of DATA
+// and of IMAGE, and a trailing comment list whole and store back alike.
+const std::string kNulInRawTexts = std::string("10 ! tail\0hidden\n") + "20 DATA 1,\"x\0y\",3\n" +
+                                   "30 IMAGE 5D\0,2X\n" + "40 X=1 ! a\0b\n" + "50 END\n";
+
+TEST_F(RoundTrip, NulBytesOfRawTextsListAndStoreBack) {
+  vtest::write_file(dir.file("n.txt"), kNulInRawTexts);
+  ASSERT_TRUE(store("n", dir.file("n.txt")));
+  std::string listed = list("n");
+  EXPECT_EQ(listed, kNulInRawTexts);
+  vtest::write_file(dir.file("n2.txt"), listed);
+  ASSERT_TRUE(store("n2", dir.file("n2.txt")));
+  EXPECT_EQ(vtest::read_file(dir.file("n2.PROG")), vtest::read_file(dir.file("n.PROG")));
+}
+
 // The sample programs written in the default spelling (each "-sd" file is the
 // same program in the space-dependent spelling).
 std::vector<std::string> sample_programs() {

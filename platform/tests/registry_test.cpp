@@ -253,4 +253,89 @@ TEST_F(Registry, TwoProcessesWritingKeepEachOthersKeys) {
   }
 }
 
+TEST_F(Registry, WriteTheReaderWouldRefuseLeavesTheHiveAsItWas) {
+  ASSERT_EQ(reg_set_string(store, REG_HIVE_USER, kKey, "Keep", "kept"), REG_OK);
+  // 600,000 characters read back as a quoted string, but with a newline
+  // they go out as 16-bit units: twice the reader's limit for one value.
+  std::string plain(600000, 'a');
+  ASSERT_EQ(reg_set_string(store, REG_HIVE_USER, kKey, "Plain", plain.c_str()), REG_OK);
+  std::string before = user_file();
+  std::string lines = plain;
+  lines[300000] = '\n';
+  EXPECT_EQ(reg_set_string(store, REG_HIVE_USER, kKey, "Lines", lines.c_str()), REG_TOO_BIG);
+  EXPECT_NE(std::string(reg_last_error(store)).find("Lines"), std::string::npos) << reg_last_error(store);
+  EXPECT_EQ(user_file(), before);
+
+  // 1 MiB values, each three bytes a byte in the file, until the file would
+  // pass its limit.
+  std::string mib(REG_MAX_VALUE, '\x5a');
+  int written = 0;
+  int status = REG_OK;
+  for (; written < 10; ++written) {
+    before = user_file();
+    status =
+        reg_set_binary(store, REG_HIVE_USER, kKey, ("Big" + std::to_string(written)).c_str(), mib.data(), mib.size());
+    if (status != REG_OK) break;
+  }
+  EXPECT_EQ(status, REG_TOO_BIG);
+  EXPECT_GE(written, 4);
+  EXPECT_NE(std::string(reg_last_error(store)).find("limit"), std::string::npos) << reg_last_error(store);
+  EXPECT_EQ(user_file(), before);
+
+  for (RegStore* reader : {store, reopen()}) {
+    std::vector<RegValueInfo> values;
+    ASSERT_EQ(reg_enum_values(reader, REG_HIVE_USER, kKey, &values), REG_OK);
+    ASSERT_EQ(values.size(), static_cast<size_t>(2 + written));
+    EXPECT_EQ(values[0].data, "kept");
+    EXPECT_EQ(values[1].data, plain);
+    for (int i = 0; i < written; ++i) EXPECT_EQ(values[static_cast<size_t>(2 + i)].data, mib) << i;
+  }
+}
+
+TEST_F(Registry, EveryChangeOfTheFileIsSeenByTheNextRead) {
+  ASSERT_EQ(reg_set_string(store, REG_HIVE_USER, "A", "v", "one"), REG_OK);
+  std::string value;
+  ASSERT_EQ(reg_get_string(store, REG_HIVE_USER, "A", "v", &value), REG_OK);
+  // Another writer: a new file of the same size renamed into place.
+  ASSERT_EQ(reg_set_string(reopen(), REG_HIVE_USER, "A", "v", "two"), REG_OK);
+  ASSERT_EQ(reg_get_string(store, REG_HIVE_USER, "A", "v", &value), REG_OK);
+  EXPECT_EQ(value, "two");
+  // A hand edit in place.
+  vtest::write_file(dir.file("user.reg"), "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"three\"\n");
+  ASSERT_EQ(reg_get_string(store, REG_HIVE_USER, "A", "v", &value), REG_OK);
+  EXPECT_EQ(value, "three");
+  ASSERT_EQ(unlink(dir.file("user.reg").c_str()), 0);
+  EXPECT_EQ(reg_get_string(store, REG_HIVE_USER, "A", "v", &value), REG_NOT_FOUND);
+}
+
+TEST_F(Registry, ManySiblingsAndValuesKeepTheirOrderAndNames) {
+  ASSERT_EQ(reg_begin(store, REG_HIVE_USER), REG_OK);
+  for (int i = 0; i < 300; ++i) {
+    std::string n = std::to_string(i);
+    ASSERT_EQ(reg_set_dword(store, REG_HIVE_USER, ("Many\\K" + n).c_str(), "v", static_cast<uint32_t>(i)), REG_OK);
+    ASSERT_EQ(reg_set_dword(store, REG_HIVE_USER, "Many", ("V" + n).c_str(), static_cast<uint32_t>(i)), REG_OK);
+  }
+  ASSERT_EQ(reg_end(store, REG_HIVE_USER), REG_OK);
+  EXPECT_EQ(reg_delete_value(store, REG_HIVE_USER, "many", "v10"), REG_OK);
+  EXPECT_EQ(reg_delete_key(store, REG_HIVE_USER, "many\\k10"), REG_OK);
+  EXPECT_EQ(reg_set_dword(store, REG_HIVE_USER, "Many", "V299", 7), REG_OK);
+
+  RegStore* fresh = reopen();
+  std::vector<std::string> keys;
+  ASSERT_EQ(reg_enum_keys(fresh, REG_HIVE_USER, "Many", &keys), REG_OK);
+  ASSERT_EQ(keys.size(), 299u);
+  EXPECT_EQ(keys[10], "K11");
+  std::vector<RegValueInfo> values;
+  ASSERT_EQ(reg_enum_values(fresh, REG_HIVE_USER, "Many", &values), REG_OK);
+  ASSERT_EQ(values.size(), 299u);
+  EXPECT_EQ(values[10].name, "V11");
+  uint32_t v = 0;
+  EXPECT_EQ(reg_get_dword(fresh, REG_HIVE_USER, "MANY", "v298", &v), REG_OK);
+  EXPECT_EQ(v, 298u);
+  EXPECT_EQ(reg_get_dword(fresh, REG_HIVE_USER, "MANY", "v299", &v), REG_OK);
+  EXPECT_EQ(v, 7u);
+  EXPECT_EQ(reg_get_dword(fresh, REG_HIVE_USER, "Many\\K11", "v", &v), REG_OK);
+  EXPECT_EQ(reg_get_dword(fresh, REG_HIVE_USER, "Many\\K10", "v", &v), REG_NOT_FOUND);
+}
+
 }  // namespace

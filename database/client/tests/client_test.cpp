@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -66,3 +67,19 @@ TEST(CodeSetNames, LookUpIgnoringCase) {
 }
 
 }  // namespace
+
+TEST(AnswerTimeout, WholeSecondsFromTheEnvironmentElseThirty) {
+  const struct {
+    const char* text;  // null: unset
+    int seconds;
+  } cases[] = {{nullptr, 30}, {"5", 5},   {"1", 1},   {"3600", 3600}, {"0", 30},
+               {"3601", 30},  {"-2", 30}, {"2s", 30}, {"", 30},       {"x", 30}};
+  for (const auto& c : cases) {
+    if (c.text)
+      setenv(IDB_ENV_ANSWER_TIMEOUT, c.text, 1);
+    else
+      unsetenv(IDB_ENV_ANSWER_TIMEOUT);
+    EXPECT_EQ(idb__answer_timeout_seconds(), c.seconds) << (c.text ? c.text : "(unset)");
+  }
+  unsetenv(IDB_ENV_ANSWER_TIMEOUT);
+}

@@ -208,7 +208,10 @@ TEST_P(OpenFaults, EndInTheirStatus) {
   options.push_back(users_);
   StandIn server(options);
   idb_logon("alice", f.password);
+  // A server that stays silent is given up after two seconds, not thirty.
+  setenv(IDB_ENV_ANSWER_TIMEOUT, "2", 1);
   EXPECT_EQ(Mgmt_open("127.0.0.1", server.service().c_str()), f.open_result);
+  unsetenv(IDB_ENV_ANSWER_TIMEOUT);
   EXPECT_EQ(last_text(), f.text);
   EXPECT_EQ(idb__first_server(idb__get_client(0)), nullptr);
 }
@@ -225,6 +228,16 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"WrongReplyId", {"--fault", "wrong-reply-id"}, "secret", -1, "REMOTE: Problem during receive [-700:-6]"},
         Fault{
             "ClosedMidFrame", {"--fault", "close-mid-frame"}, "secret", -1, "REMOTE: Problem during receive [-700:-6]"},
+        Fault{"SilentGreeting",
+              {"--fault", "silent-greeting"},
+              "secret",
+              -1,
+              "REMOTE: Unable to connect server [-700:-2]"},
+        Fault{"LogonStalledMidFrame",
+              {"--fault", "stall-mid-frame"},
+              "secret",
+              -1,
+              "REMOTE: Unable to connect server [-700:-2]"},
         Fault{"ClosedBeforeReply",
               {"--fault", "close-on-request"},
               "secret",

@@ -330,8 +330,10 @@ int list_one(void* user, ProgSegment* seg, const uint16_t* line) {
   if (w->referenced &&
       !std::binary_search(w->referenced->begin(), w->referenced->end(), static_cast<int>(line[0] & 0x7FFF)))
     flags |= LIST_NO_LINE_NUMBER;
-  const char* text = list_line_ctx(w->lc, seg, line, flags);
-  tool_out_printf("%s\n", text);
+  list_line_ctx(w->lc, seg, line, flags);
+  // The whole line: a raw text may hold NUL bytes.
+  tool_out_write(w->lc->result.data(), w->lc->result.size());
+  tool_out_write("\n", 1);
   return 0;
 }
 

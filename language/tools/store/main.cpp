@@ -221,7 +221,8 @@ void report(StoreRun* run, const char* text, size_t length, const char* msg, int
 
 // Source text of a stored line, protected segments included.
 void listed_line(void*, ProgSegment* seg, const uint16_t* line, std::string* text) {
-  *text = list_line(seg, line, LIST_SHOW_PROTECTED);
+  list_line(seg, line, LIST_SHOW_PROTECTED);
+  *text = list_context()->result;  // whole, NUL bytes of raw texts included
 }
 
 void print_listing(StoreRun* run) {

@@ -127,6 +127,10 @@ void Session::greeting(const Bytes& body) {
   state_.note(number_, "greeting revision=%u order=%u platform=\"%s\" charset=\"%s\" user=\"%s\"", revision, order,
               platform.c_str(), charset.c_str(), user.c_str());
   greeted_ = true;
+  if (cfg.has("silent-greeting")) {
+    state_.note(number_, "fault silent-greeting");
+    return;
+  }
 
   Writer out(true);
   out.u16(0);
@@ -235,6 +239,15 @@ void Session::logon(uint16_t id, Reader& in) {
     user_ = user;
   }
   state_.note(number_, "logon user=\"%s\" status=%d", user.c_str(), status);
+  if (state_.config.has("stall-mid-frame")) {
+    // A length word promising more than follows, then nothing: the
+    // connection stays open.
+    Bytes partial = {
+        0, 0, 0, 64, static_cast<unsigned char>(big_ ? id >> 8 : id), static_cast<unsigned char>(big_ ? id : id >> 8)};
+    send_frame(partial);
+    state_.note(number_, "fault stall-mid-frame");
+    return;
+  }
   Writer body(big_);
   body.u16(0x0001);  // status word 0 only
   for (int i = 0; i < 10; ++i) body.i32(i == 0 ? status : 0);

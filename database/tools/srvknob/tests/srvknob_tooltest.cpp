@@ -3,7 +3,9 @@
 // usage errors that end with 2.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -117,6 +119,70 @@ TEST_F(Srvknob, FailuresPrintStatusAndEndWithOne) {
     EXPECT_NE(first, std::string::npos) << r.err;
     EXPECT_NE(r.err.find(c.second, first), std::string::npos) << r.err;
   }
+}
+
+// A server that takes the connection and then says nothing, or stops inside
+// the logon's reply, is a server that cannot be reached: the greeting and the
+// logon wait only their time-out (one second here).
+TEST_F(Srvknob, SilentServerEndsInTheConnectionFailure) {
+  for (const char* fault : {"silent-greeting", "stall-mid-frame"}) {
+    SCOPED_TRACE(fault);
+    StandIn server({"--fault", fault});
+    vtest::RunOptions options;
+    options.env["VARNICA_DB_ANSWER_TIMEOUT"] = "1";
+    vtest::RunResult r = run({"-s", server.service(), "-u", "alice", "-p", "secret", "help"}, options);
+    EXPECT_EQ(r.exit_code, 1) << r.err;
+    EXPECT_EQ(r.out, "");
+    size_t first = r.err.find("srvknob: Unable to connect server localhost:" + server.service() + "\n");
+    EXPECT_NE(first, std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("srvknob: REMOTE: Unable to connect server [-700:-2]\n", first), std::string::npos) << r.err;
+    EXPECT_NE(server.log().find(std::string("fault ") + fault), std::string::npos) << server.log();
+  }
+}
+
+// The bytes of every hex dump in a trace, one string per dump.
+std::vector<std::string> dumped_bytes(const std::string& trace) {
+  std::vector<std::string> dumps;
+  std::istringstream lines(trace);
+  std::string line;
+  bool in_dump = false;
+  while (std::getline(lines, line)) {
+    bool row =
+        line.size() > 8 && line[3] == ':' && line[4] == ' ' && std::isxdigit(static_cast<unsigned char>(line[0]));
+    if (!row) {
+      in_dump = false;
+      continue;
+    }
+    if (!in_dump) dumps.emplace_back();
+    in_dump = true;
+    for (size_t at = 4;
+         at + 3 <= line.size() && line[at] == ' ' && std::isxdigit(static_cast<unsigned char>(line[at + 1])) &&
+         std::isxdigit(static_cast<unsigned char>(line[at + 2]));
+         at += 3)
+      dumps.back().push_back(static_cast<char>(std::stoi(line.substr(at + 1, 2), nullptr, 16)));
+  }
+  return dumps;
+}
+
+TEST_F(Srvknob, TraceMasksTheEncipheredPassword) {
+  StandIn server({"--users", users_, "--challenge", "fixed-challenge"});
+  vtest::RunResult r = run({"-d", "*9", "-s", server.service(), "-u", "alice", "-p", "secret", "status"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  const std::string secret = refcrypto::logon_hex("fixed-challenge", "secret");
+  ASSERT_GE(secret.size(), 16u);
+  EXPECT_EQ(r.err.find(secret), std::string::npos);
+  EXPECT_EQ(r.err.find("secret"), std::string::npos);  // the plain password
+  bool logon_seen = false;
+  for (const std::string& bytes : dumped_bytes(r.err)) {
+    EXPECT_EQ(bytes.find(secret.substr(0, 8)), std::string::npos) << bytes;
+    if (bytes.find("alice") != std::string::npos) {
+      logon_seen = true;
+      EXPECT_NE(bytes.find(std::string(secret.size(), 'x') + '\0'), std::string::npos) << bytes;
+    }
+  }
+  EXPECT_TRUE(logon_seen) << r.err;
+  // The server still got the real thing.
+  EXPECT_NE(server.log().find("logon user=\"alice\" status=0"), std::string::npos) << server.log();
 }
 
 TEST_F(Srvknob, UsageErrorsEndWithTwo) {
