@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "database/client/catalog_codec.h"
 #include "database/client/client.h"
 #include "database/client/trace.h"
 
@@ -230,7 +231,9 @@ void pack_user(Buffer* b, const SysCatUser* u) {
   Buffer_Put_int32(b, u->flags);
 }
 
-SysCatUser* unpack_user(Buffer* b) {
+}  // namespace
+
+SysCatUser* SysCat__unpack_user(Buffer* b) {
   SysCatUser fields = {};
   const char* name = nullptr;
   size_t name_len = 0;
@@ -258,13 +261,17 @@ SysCatUser* unpack_user(Buffer* b) {
   return r;
 }
 
+namespace {
+
 void pack_group(Buffer* b, const SysCatGroup* g) {
   Buffer_Put_uint32(b, g->gid);
   Buffer_Put_str(b, g->name ? g->name : "");
   Buffer_Put_int32(b, g->flags);
 }
 
-SysCatGroup* unpack_group(Buffer* b) {
+}  // namespace
+
+SysCatGroup* SysCat__unpack_group(Buffer* b) {
   SysCatGroup fields = {};
   const char* name = nullptr;
   size_t name_len = 0;
@@ -277,6 +284,8 @@ SysCatGroup* unpack_group(Buffer* b) {
   if (r) r->name = fields.name;
   return r;
 }
+
+namespace {
 
 int pack_collate(Buffer* b, const SysCatCollate* c) {
   if (c->type != SysCollate_BYTEMAP) {
@@ -295,7 +304,9 @@ int pack_collate(Buffer* b, const SysCatCollate* c) {
   return 0;
 }
 
-SysCatCollate* unpack_collate(Buffer* b) {
+}  // namespace
+
+SysCatCollate* SysCat__unpack_collate(Buffer* b) {
   SysCatCollate fields = {};
   const char* name = nullptr;
   size_t name_len = 0;
@@ -332,6 +343,8 @@ SysCatCollate* unpack_collate(Buffer* b) {
   }
   return r;
 }
+
+namespace {
 
 void trace_name(const char* label, const char* value) {
   debug_printf('P', 2, " %s = \"%s\"", label, value ? value : "");
@@ -426,7 +439,7 @@ SysCatUser* get_user(const char* name, int server_id, int op, const char* by_nam
   else
     Buffer_Put_int32(b, by_id);
   if (exchange(e) != 0) return nullptr;
-  SysCatUser* u = unpack_user(b);
+  SysCatUser* u = SysCat__unpack_user(b);
   if (u) debug_printf('P', 2, " usr->uid = %d", static_cast<int>(u->uid));
   return u;
 }
@@ -563,7 +576,7 @@ SysCatCollate* get_collate(const char* name, int server_id, int op, const char* 
   else
     Buffer_Put_uint32(b, by_id);
   if (exchange(e) != 0) return nullptr;
-  SysCatCollate* c = unpack_collate(b);
+  SysCatCollate* c = SysCat__unpack_collate(b);
   if (c) debug_printf('P', 2, " coll->id = %d", static_cast<int>(c->id));
   return c;
 }
@@ -626,7 +639,7 @@ SysCatGroup* SysCat_get_group_by_id(int server_id, int db_hndl, int32_t id) {
   Buffer_Put_uint16(b, static_cast<uint16_t>(db_hndl));
   Buffer_Put_int32(b, id);
   if (exchange(e) != 0) return nullptr;
-  SysCatGroup* g = unpack_group(b);
+  SysCatGroup* g = SysCat__unpack_group(b);
   if (g) debug_printf('P', 2, " grp->gid = %d", static_cast<int>(g->gid));
   return g;
 }
@@ -890,7 +903,9 @@ struct ColumnView {
   uint32_t size;
 };
 
-SysCatResultSet* unpack_resultset(Buffer* b, int server_id) {
+}  // namespace
+
+SysCatResultSet* SysCat__unpack_resultset(Buffer* b, int server_id) {
   uint16_t handle = 0;
   const char* table = nullptr;
   size_t table_len = 0;
@@ -959,6 +974,8 @@ SysCatResultSet* unpack_resultset(Buffer* b, int server_id) {
   return rs;
 }
 
+namespace {
+
 // Alignment of a value of a column type inside the row block.
 size_t value_alignment(uint8_t type) {
   switch (type) {
@@ -989,7 +1006,9 @@ struct ValueView {
   uint32_t size;
 };
 
-SysCatRow* unpack_row(Buffer* b, const SysCatResultSet* rs) {
+}  // namespace
+
+SysCatRow* SysCat__unpack_result(Buffer* b, const SysCatResultSet* rs) {
   uint32_t columns = 0, values_total = 0;
   Buffer_Get_uint32(b, &columns);
   Buffer_Get_uint32(b, &values_total);
@@ -1076,6 +1095,8 @@ SysCatRow* unpack_row(Buffer* b, const SysCatResultSet* rs) {
   return row;
 }
 
+namespace {
+
 void trace_resultset(const SysCatResultSet* rs) {
   debug_printf('P', 2, " resultset->server_id = %d", rs->server_id);
   debug_printf('P', 2, " resultset->qry_hndl = %d", rs->qry_hndl);
@@ -1100,7 +1121,7 @@ SysCatResultSet* SysCat_select(int server_id, int db_hndl, uint32_t sys_id, uint
   Buffer_Put_uint32(b, sys_id);
   Buffer_Put_uint16(b, filter_id);
   if (exchange(e) != 0) return nullptr;
-  SysCatResultSet* rs = unpack_resultset(b, server_id);
+  SysCatResultSet* rs = SysCat__unpack_resultset(b, server_id);
   if (rs) trace_resultset(rs);
   return rs;
 }
@@ -1113,7 +1134,7 @@ SysCatRow* SysCat_fetch(SysCatResultSet* resultset) {
   if (!b) return nullptr;
   Buffer_Put_uint16(b, resultset->qry_hndl);
   if (exchange(e) != 0) return nullptr;
-  return unpack_row(b, resultset);
+  return SysCat__unpack_result(b, resultset);
 }
 
 int SysCat_close_query(SysCatResultSet* resultset) {
