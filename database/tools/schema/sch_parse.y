@@ -174,16 +174,18 @@ password_list
     | password_list password_def control
     ;
 
+/* A definition that does not parse is skipped up to its ';'; one that
+ * parsed but is not followed by ';' ends there, and the next one is read. */
 password_def
     : password ';'
     | password error        { sch_error("Missing ';'"); }
+    | error ';'             { sch_error("Password class [password] expected"); }
     ;
 
 password
     : T_NUMBER T_STRING     { sch_password($1.value, $2); std::free($2); }
     | T_NUMBER              { sch_password($1.value, ""); }
     | T_NUMBER T_NUMBER     { sch_password($1.value, $2.text); }
-    | error                 { sch_error("Password class [password] expected"); }
     ;
 
 /* ---- ITEMS: ---- */
@@ -201,6 +203,7 @@ item_list
 item_def
     : item ';'
     | item error            { sch_error("Missing ';'"); }
+    | error ';'             { sch_error("Item name, type [(format)] expected"); }
     ;
 
 item
@@ -210,7 +213,6 @@ item
                                 std::free($1);
                                 take_item_type(-1, nullptr);
                             }
-    | error                 { sch_error("Item name, type [(format)] expected"); }
     ;
 
 item_type
@@ -250,11 +252,11 @@ iitem_list
 iitem_def
     : iitem ';'
     | iitem error           { sch_error("Missing ';'"); }
+    | error ';'             { sch_iitem_end(); sch_error("Index item name = item [:length] [, ...] expected"); }
     ;
 
 iitem
     : iitem_name '=' iitem_seg_list     { sch_iitem_end(); }
-    | error                 { sch_iitem_end(); sch_error("Index item name = item [:length] [, ...] expected"); }
     ;
 
 iitem_name
