@@ -65,6 +65,8 @@ size_t sch_input_read(char* buffer, size_t max_size) {
     }
     ++g_in.line_number;
     err_set_line(g_in.line, g_in.line_number);
+    // The messages show the line themselves unless the listing did.
+    err_context()->listing = sch_opt.listing;
     if (sch_opt.listing) {
       sch_print(g_in.line);
       sch_print("\n");

@@ -118,8 +118,8 @@ ctrl_items
     ;
 
 ctrl_item
-    : T_LIST                { sch_opt.listing = 1; err_context()->listing = 1; }
-    | T_NOLIST              { sch_opt.listing = 0; err_context()->listing = 0; }
+    : T_LIST                { sch_opt.listing = 1; }
+    | T_NOLIST              { sch_opt.listing = 0; }
     | T_ROOT                { }
     | T_NOROOT              { sch_opt.no_catalog = 1; }
     | T_TABLE               { sch_opt.set_table = 1; }
@@ -366,8 +366,12 @@ index_def
 
 set_capacity
     : %empty
-    | T_CAPACITY T_NUMBER blocking_factor ';' control   { sch_set_capacity($2.value); }
+    | capacity_def control
     | T_CAPACITY error ';' control                      { sch_error("Number expected"); }
+    ;
+
+capacity_def
+    : T_CAPACITY T_NUMBER blocking_factor ';'           { sch_set_capacity($2.value); }
     ;
 
 blocking_factor
