@@ -12,6 +12,23 @@ bool Reader::take(size_t n, const unsigned char** p) {
   return true;
 }
 
+uint8_t Reader::u8() {
+  const unsigned char* p;
+  if (!take(1, &p)) return 0;
+  return p[0];
+}
+
+void Reader::align(size_t n) {
+  const unsigned char* p;
+  take(n - pos_ % n, &p);
+}
+
+std::string Reader::obj() {
+  uint32_t n = u32();
+  if (!ok_) return {};
+  return raw(n);
+}
+
 uint16_t Reader::u16() {
   const unsigned char* p;
   if (!take(2, &p)) return 0;

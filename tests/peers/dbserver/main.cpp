@@ -34,6 +34,8 @@ const char kUsage[] =
     "  --users FILE         lines name:md5-of-password; without it any logon passes\n"
     "  --log FILE           what the server received, one line per event\n"
     "  --fault NAME         bend the protocol (see README.md); may repeat\n"
+    "  --refuse CLASS/OP[@N][=STATUS]\n"
+    "                       refuse the N-th request (default the first) with STATUS (default -1)\n"
     "  --stdin              end when standard input ends\n";
 
 bool parse_number(const char* text, int base, unsigned long max, unsigned long& out) {
@@ -69,16 +71,25 @@ int main(int argc, char** argv) {
     O_LOG,
     O_FAULT,
     O_STDIN,
-    O_GSIZE
+    O_GSIZE,
+    O_REFUSE
   };
   static const struct option options[] = {
-      {"port", required_argument, nullptr, O_PORT},           {"byte-order", required_argument, nullptr, O_ORDER},
-      {"charset", required_argument, nullptr, O_CHARSET},     {"capabilities", required_argument, nullptr, O_CAPS},
-      {"revision", required_argument, nullptr, O_REV},        {"suggested-bufsz", required_argument, nullptr, O_SUGG},
-      {"max-bufsz", required_argument, nullptr, O_MAX},       {"challenge", required_argument, nullptr, O_CHAL},
-      {"users", required_argument, nullptr, O_USERS},         {"log", required_argument, nullptr, O_LOG},
-      {"fault", required_argument, nullptr, O_FAULT},         {"stdin", no_argument, nullptr, O_STDIN},
-      {"greeting-size", required_argument, nullptr, O_GSIZE}, {nullptr, 0, nullptr, 0},
+      {"port", required_argument, nullptr, O_PORT},
+      {"byte-order", required_argument, nullptr, O_ORDER},
+      {"charset", required_argument, nullptr, O_CHARSET},
+      {"capabilities", required_argument, nullptr, O_CAPS},
+      {"revision", required_argument, nullptr, O_REV},
+      {"suggested-bufsz", required_argument, nullptr, O_SUGG},
+      {"max-bufsz", required_argument, nullptr, O_MAX},
+      {"challenge", required_argument, nullptr, O_CHAL},
+      {"users", required_argument, nullptr, O_USERS},
+      {"log", required_argument, nullptr, O_LOG},
+      {"fault", required_argument, nullptr, O_FAULT},
+      {"stdin", no_argument, nullptr, O_STDIN},
+      {"greeting-size", required_argument, nullptr, O_GSIZE},
+      {"refuse", required_argument, nullptr, O_REFUSE},
+      {nullptr, 0, nullptr, 0},
   };
   int opt;
   unsigned long v;
@@ -116,6 +127,12 @@ int main(int argc, char** argv) {
         ok = parse_number(optarg, 10, 4096, v);
         state.config.greeting_size = static_cast<unsigned>(v);
         break;
+      case O_REFUSE: {
+        dbserver::Refusal r;
+        ok = dbserver::parse_refusal(optarg, r);
+        state.refusals.push_back(r);
+        break;
+      }
       default: ok = false; break;
     }
     if (!ok) {
@@ -126,6 +143,16 @@ int main(int argc, char** argv) {
   if (optind != argc) {
     std::fputs(kUsage, stderr);
     return 2;
+  }
+  state.catalog = std::make_unique<dbserver::Catalog>(state.config.byte_order == 4321);
+  {
+    // The node's own description.
+    dbserver::Table& node = state.catalog->node().at(22);
+    dbserver::Undo ignored;
+    for (const auto& [key, value] : {std::pair<std::string, std::string>{"platform", state.config.platform},
+                                     {"charset", state.config.charset},
+                                     {"byteorder", std::to_string(state.config.byte_order)}})
+      state.catalog->insert(node, {dbserver::Value::text(key), dbserver::Value::text(value)}, nullptr, &ignored);
   }
   if (!users_path.empty()) {
     std::string error;

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "catalog.h"
 #include "codec.h"
 
 namespace dbserver {
@@ -27,18 +28,32 @@ struct Config {
   bool has(const char* fault) const { return faults.count(fault) != 0; }
 };
 
-// What every session sees. The later database state (catalog, sets,
-// records) belongs here too, behind the same object.
+// `--refuse CLASS/OP[@N][=STATUS]`: the N-th request of a class and
+// operation is refused with STATUS.
+struct Refusal {
+  uint16_t cls = 0;
+  uint16_t op = 0;
+  int nth = 1;
+  int32_t status = -1;
+  int seen = 0;
+};
+bool parse_refusal(const std::string& text, Refusal& out);
+
+// What every session sees: the configuration, the catalog and the counters.
 struct State {
   Config config;
-  bool users_required = false;               // a users file was given
-  std::map<std::string, std::string> users;  // name -> MD5 of the password, hex
+  bool users_required = false;  // a users file was given: logons are checked against table 30
+  std::unique_ptr<Catalog> catalog;
+  std::vector<Refusal> refusals;
   int sessions_total = 0;
   int sessions_open = 0;
   FILE* log = nullptr;
   void note(int session, const char* format, ...) __attribute__((format(printf, 3, 4)));
+  // Counts the request; true (and the status) when it is to be refused.
+  bool refused(uint16_t cls, uint16_t op, int32_t* status);
 };
 
+// Seeds table 30 from lines name:md5hex, each user with every privilege.
 bool load_users(const std::string& path, State& state, std::string& error);
 // The password hex of a logon decrypted under the key made from the challenge;
 // false when it is not a valid cipher text.
@@ -60,6 +75,19 @@ class Session {
   void logon(uint16_t id, Reader& in);
   void management(uint16_t id, Reader& in);
   void unsupported(uint16_t id, uint16_t cls);
+  void refuse(uint16_t id, uint16_t cls, int32_t status);
+  // Catalog requests (class 4).
+  void catalog_request(uint16_t id, uint16_t op, Reader& in);
+  // Transaction requests (class 3, operations 15 to 18).
+  void transaction(uint16_t id, uint16_t op, Reader& in);
+  void status_reply(uint16_t id, int32_t status, int32_t word1, int32_t word2);
+  // Keeps the undo of a catalog change in the innermost open level.
+  void keep(Undo undo);
+  // A pre-commit's levels become final when any request but a rollback of
+  // them follows.
+  void settle();
+  // Takes back every level above the first `keep` ones.
+  void undo_to(size_t keep);
   // Sends the reply header and body; faults may bend it.
   void reply(uint16_t id, const Writer& body);
   void send_frame(const Bytes& frame);
@@ -75,6 +103,21 @@ class Session {
   bool big_ = false;
   std::string user_;
   std::string challenge_;
+
+  struct Level {
+    uint32_t id = 0;
+    std::vector<Undo> undo;
+  };
+  std::vector<Level> levels_;
+  std::vector<Level> pending_;        // closed by a pre-commit, still undoable
+  std::map<uint16_t, uint32_t> dbs_;  // database handle -> dbid
+  uint16_t next_db_ = 1;
+  struct Query {
+    Table snapshot;
+    size_t next = 0;
+  };
+  std::map<uint16_t, Query> queries_;
+  uint16_t next_query_ = 1;
 };
 
 }  // namespace dbserver

@@ -61,6 +61,13 @@ Session::~Session() { close_now("end"); }
 
 void Session::close_now(const char* why) {
   if (fd_ < 0) return;
+  // A connection that ends inside a transaction takes back what it changed.
+  if (!levels_.empty() || !pending_.empty()) {
+    for (Level& l : pending_) levels_.push_back(std::move(l));
+    pending_.clear();
+    state_.note(number_, "rollback of %u open levels at close", static_cast<unsigned>(levels_.size()));
+    undo_to(0);
+  }
   ::close(fd_);
   fd_ = -1;
   --state_.sessions_open;
@@ -173,8 +180,18 @@ void Session::request(const Bytes& body) {
     close_now("fault close-mid-frame");
     return;
   }
+  int32_t refusal = 0;
+  if (state_.refused(cls, op, &refusal)) {
+    refuse(id, cls, refusal);
+    return;
+  }
+  if (!(cls == 3 && op == 16)) settle();
   if (cls == 3 && op == 14)
     logon(id, in);
+  else if (cls == 3 && op >= 15 && op <= 18)
+    transaction(id, op, in);
+  else if (cls == 4)
+    catalog_request(id, op, in);
   else if (cls == 6 && op == 1)
     management(id, in);
   else
@@ -224,11 +241,20 @@ void Session::logon(uint16_t id, Reader& in) {
   } else if (!decrypt_password(challenge_, password_hex, plain)) {
     status = -4;
   } else if (state_.users_required) {
-    auto found = state_.users.find(user);
-    if (found == state_.users.end())
+    Table& users = state_.catalog->node().at(30);
+    const Row* found = users.find_name(user);
+    if (!found) {
       status = -3;
-    else if (found->second != refcrypto::md5_hex(plain))
-      status = -4;
+    } else {
+      const Value& digest = found->values[2];
+      bool match = digest.null ? plain.empty()
+                               : refcrypto::hex(reinterpret_cast<const unsigned char*>(digest.bytes.data()),
+                                                digest.bytes.size()) == refcrypto::md5_hex(plain);
+      if (!match)
+        status = -4;
+      else if (!(state_.catalog->bits_value(found->values[3].bytes) & PRIV_CONNECT))
+        status = -5;
+    }
   }
   if (status == 0) {
     logged_on_ = true;
@@ -296,7 +322,7 @@ std::string Session::command(const std::vector<std::string>& words, int32_t& sta
   }
   if (verb == "users") {
     std::string text;
-    for (const auto& u : state_.users) text += u.first + "\n";
+    for (const Row& r : state_.catalog->node().at(30).rows) text += r.values[1].bytes + "\n";
     return text;
   }
   if (verb == "echo") {
