@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "database/client/trace.h"
 #include "database/tools/common/dbtool.h"
@@ -53,6 +54,13 @@ bool parse_width(const char* text, int* width) {
   return true;
 }
 
+// A failed allocation ends the run with its message.
+void memory_panic() {
+  print_error("(FATAL) Memory panic");
+  std::fflush(stdout);
+  std::_Exit(1);
+}
+
 // The parser trace level of the environment variable YYDEBUG: a digit.
 int env_trace_level() {
   const char* value = std::getenv("YYDEBUG");
@@ -63,6 +71,7 @@ int env_trace_level() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::set_new_handler(memory_panic);
   banner_print("SCHEMA");
   if (argc > 1 && std::strcmp(argv[1], "-help") == 0) usage();
   if (argc > 1 && std::strcmp(argv[1], "-version") == 0) {

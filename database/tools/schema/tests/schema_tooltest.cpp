@@ -1612,6 +1612,25 @@ TEST_F(Schema, ExampleSchemas) {
   EXPECT_EQ(after_banner(r.err), "");
 }
 
+// $CONTROL NOROOT stands for -n, $CONTROL TABLE for -t.
+TEST_F(Schema, ControlLinesForCatalogAndSetTable) {
+  vtest::RunResult r = run({"-s", "1", "-h", "127.0.0.1"}, std::string("$CONTROL NOROOT, TABLE\n") + kPrelude +
+                                                               "A, X4;\nSETS:\nN: S, M (0/0);\nE: A;\n");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(body(r),
+            "Data Set           Fld  Path Idx  Entry Media\n"
+            "Name/Type          Cnt  Cnt  Cnt  Len   Len   Capacity Volume\n"
+            "---------------- - ---- ---- ---- ----- ----- -------- --------\n"
+            "S                M    1    0    0     4     4        0         \n"
+            "\n"
+            "Item name count         : 1\n"
+            "Index item name count   : 0\n"
+            "Data set count          : 1\n"
+            "Collating sequence count: 0\n"
+            "\n");
+  EXPECT_EQ(after_banner(r.err), "");
+}
+
 // ---- collating sequence files ----
 
 std::string collate_file(char order, const std::string& name, const std::string& data, uint32_t length) {
