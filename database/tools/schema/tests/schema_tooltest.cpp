@@ -1763,7 +1763,11 @@ TEST_F(Schema, UsageAndOptionErrors) {
     EXPECT_EQ(r.out, "");
   }
 
-  vtest::RunResult r = run_args({"-n", dir_.file("absent.schema")});
+  vtest::RunResult r = run_args({"-version", "-n"});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, "@(#)QX-Q7702K A.06.31       QX VARNICA / WIN32 (build Jul  7 2001)\n");
+
+  r = run_args({"-n", dir_.file("absent.schema")});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(after_banner(r.err), dir_.file("absent.schema") + ": No such file or directory\n");
 
