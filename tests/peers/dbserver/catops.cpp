@@ -126,7 +126,9 @@ void Session::catalog_request(uint16_t id, uint16_t op, Reader& in) {
   Table& users = cat.node().at(30);
   Undo undo;
 
-  if ((state_.config.capabilities & 0x08) && !logged_on_) {
+  // Servers attached after the first get no logon: only a server that checks
+  // users insists on one.
+  if (state_.users_required && (state_.config.capabilities & 0x08) && !logged_on_) {
     a.fail(CAT_NOT_LOGGED_ON, "not logged on");
   } else {
     switch (op) {
