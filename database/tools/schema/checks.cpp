@@ -261,10 +261,17 @@ void sch_error(const char* message) {
 
 void sch_warning(const char* message) { print_warning(message); }
 
+void (*sch_exit_hook)(int code) = nullptr;
+
+void sch_exit(int code) {
+  std::fflush(stdout);
+  if (sch_exit_hook) sch_exit_hook(code);
+  std::exit(code);
+}
+
 void sch_fatal(const char* message) {
   print_error(message);
-  std::fflush(stdout);
-  std::exit(1);
+  sch_exit(1);
 }
 
 void sch_db_name(const char* name) {

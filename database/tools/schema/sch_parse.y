@@ -384,8 +384,7 @@ blocking_factor
 static void scherror(const char* message) {
     if (std::strcmp(message, "memory exhausted") == 0) {
         sch_print("yacc stack overflow\n");
-        std::fflush(stdout);
-        std::exit(1);
+        sch_exit(1);
     }
     if (sch_in_control_line) return;  // the control line warns on its own
     sch_error(message);

@@ -205,6 +205,10 @@ long sch_error_count();
 long sch_warning_count();
 // Messages that end the run (exit 1).
 [[noreturn]] void sch_fatal(const char* message);
+// How the front end ends the run after a fatal message: std::exit unless a
+// test harness put its own routine here (which must not return).
+extern void (*sch_exit_hook)(int code);
+[[noreturn]] void sch_exit(int code);
 
 // ---- Collating sequence files (collate.cpp) ----
 // Loads the maps of every collating sequence from the lib directory.
