@@ -189,8 +189,8 @@ int idb_commit(int32_t mode, int32_t* status) {
 
   bool single = count_servers(c) == 1 && (mode == IDB_COMMIT_ALL || c->tx_level == 1);
   int wire_mode = single ? IDB_COMMIT_SINGLE : mode;
+  if (single) debug_printf('P', 2, " single-server top-level transaction, will be combined using mode = 12");
   if (idb__trace_call('P', 2, "idb_commit()")) {
-    if (single) debug_printf('P', 2, " single-server top-level transaction, will be combined using mode = 12");
     debug_printf('P', 2, " mode = %d", wire_mode);
     debug_printf('P', 2, " tx_lvl = %d", c->tx_level);
   }

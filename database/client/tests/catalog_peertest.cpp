@@ -431,6 +431,29 @@ TEST_F(CatalogPeer, SingleServerCommitsInOneRequest) {
   EXPECT_EQ(1, rows(s, 0, SysUser_NODEID));
 }
 
+TEST_F(CatalogPeer, TransactionCallsTraceTheirSteps) {
+  StandIn server;
+  ASSERT_GT(open(server), 0);
+  debug_parse_flags("P2");
+  StatusArray st = {};
+  ASSERT_EQ(0, idb_begin(nullptr, 1, st));
+  ASSERT_EQ(0, idb_begin("inner", 1, st));
+  ASSERT_EQ(0, idb_rollback(0, 1, st));
+  ASSERT_EQ(0, idb_commit(2, st));
+  std::string t = trace();
+  size_t at = 0;
+  for (const char* line : {"idb_begin()\n", " mode = 1\n", " tx_id = 10\n", " comment = NULL\n", " tx_lvl = 0\n",
+                           "idb_begin() calling server ...\n", " server_id = ", " comment = \"inner\"\n",
+                           "idb_rollback()\n", " tx_id = 11\n", " tx_lvl = 2\n", "idb_rollback() calling server ...\n",
+                           " single-server top-level transaction, will be combined using mode = 12\n", "idb_commit()\n",
+                           " mode = 12\n", " tx_lvl = 1\n", "idb_commit() calling server (pre-commit) ...\n"}) {
+    size_t found = t.find(line, at);
+    EXPECT_NE(std::string::npos, found) << line;
+    if (found != std::string::npos) at = found;
+  }
+  EXPECT_EQ(std::string::npos, t.find("(final commit)"));
+}
+
 TEST_F(CatalogPeer, ConnectionClosedInsideTransactionTakesItsChangesBack) {
   StandIn server;
   int s = open(server);
