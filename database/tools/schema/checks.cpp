@@ -465,8 +465,6 @@ void sch_set_class(int write_list, long cls) {
 
 void sch_set_volume(const char*) { sch_warning("Data set volume not supported (ignored)"); }
 
-void sch_set_header_end() {}
-
 void sch_entry_item(const char* item_name) {
   g_last_entry_pos = -1;
   SchSet* set = cur_set();

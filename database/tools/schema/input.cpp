@@ -52,8 +52,6 @@ void sch_input_open(FILE* file) {
   err_begin_source();
 }
 
-long sch_input_line() { return g_in.line_number; }
-
 size_t sch_input_read(char* buffer, size_t max_size) {
   if (g_in.scan_pos >= g_in.scan_length) {
     if (g_in.at_end || !g_in.file) return 0;

@@ -76,7 +76,6 @@ void sch_printf(const char* format, ...) {
 void sch_print_hook(void*, const char* text) { sch_print(text); }
 
 void sch_page_length(int lines) { g_pager.page_length = lines; }
-int sch_page_length_value() { return g_pager.page_length; }
 
 void sch_set_title(const char* title) { g_pager.title = title ? title : ""; }
 

@@ -291,7 +291,7 @@ set
     ;
 
 set_header
-    : set_head '(' rw_list ')' set_header_tail      { sch_set_header_end(); }
+    : set_head '(' rw_list ')' set_header_tail
     | T_NAME error ';'      { sch_set_begin(nullptr, nullptr); sch_error("Expected name, type (r/w) [,volume]"); }
     | error ';'             { sch_set_begin(nullptr, nullptr); sch_error("Expected 'NAME:'"); }
     ;

@@ -143,7 +143,6 @@ void sch_input_open(FILE* file);
 // Hands the scanner the next line (cut, upper-cased, with its newline);
 // 0 at the end of the source.
 size_t sch_input_read(char* buffer, size_t max_size);
-long sch_input_line();
 
 // ---- Scanner and parser (sch_scan.l, sch_parse.y) ----
 int sch_scan_token();
@@ -161,7 +160,6 @@ void sch_print(const char* text);
 void sch_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // $CONTROL LINES=
 void sch_page_length(int lines);
-int sch_page_length_value();
 // $TITLE: sets (or with null clears) the title of the page headers.
 void sch_set_title(const char* title);
 // $PAGE: the title of the next page; with the listing on, a new page now.
@@ -190,7 +188,6 @@ void sch_iitem_end();
 void sch_set_begin(const char* name, const char* type);
 void sch_set_class(int write_list, long cls);
 void sch_set_volume(const char* volume);
-void sch_set_header_end();
 void sch_entry_item(const char* item);
 void sch_entry_path_count(long count);
 void sch_entry_path(const char* master, int primary, const char* sort_item);
