@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "language/codegen.h"
 #include "language/progseg.h"
@@ -42,6 +43,12 @@ struct CgHost {
   // Appends symbol words to a segment's table.
   const char* (*add_symbols)(void* user, CompileContext* cc, ProgSegment* seg, const uint16_t* words,
                              size_t count) = nullptr;
+  // Optional check of a parsed line before its symbols are resolved (the
+  // words are still in cc->cg.code); a message fails the line at column 0.
+  const char* (*check_line)(void* user, CompileContext* cc) = nullptr;
+  // Lines go where find_line says in the order they come: a numbered line is
+  // not checked against the numbers before it.
+  bool append_only = false;
 };
 
 // The host operations over progseg: find a line by number, insert at the
@@ -121,6 +128,12 @@ bool cg_set_numbering(CompileContext* cc, int first, int increment);
 // Compiles one line of a stored program: CG_LINE_STORED, CG_LINE_EMPTY, or
 // CG_LINE_ERROR with cc->error_message and cc->error_column set.
 int cg_compile_line(CompileContext* cc, const char* text, size_t length);
+
+// Compiles one line without storing it: *words gets the finished line, and
+// cc->cg.newsyms every symbol it refers to as new entries of a table of its
+// own (no segment's table is searched). The numbering is left as it was.
+// CG_LINE_STORED, CG_LINE_EMPTY or CG_LINE_ERROR as cg_compile_line.
+int cg_parse_line(CompileContext* cc, const char* text, size_t length, std::vector<uint16_t>* words);
 
 // Records an error message and column and abandons the line in work.
 [[noreturn]] void cg_error(CompileContext* cc, int column, const std::string& message);
