@@ -122,18 +122,21 @@ int YqApiProgram::ReadHeader(const void* block, size_t size) {
 }
 
 bool YqApiProgram::IsSecured() const {
-  SYS_ASSERT(info_);
-  return info_->password != 0;
+  const prog_options* info = info_.get();
+  SYS_ASSERT(info);
+  return info->password != 0;
 }
 
 int YqApiProgram::CheckPassword(const char* digest_text) {
-  SYS_ASSERT(reader_);
-  return yq__prog_check_password_text(reader_.get(), digest_text);
+  prog_reader* curr_prog_hdr = reader_.get();
+  SYS_ASSERT(curr_prog_hdr);
+  return yq__prog_check_password_text(curr_prog_hdr, digest_text);
 }
 
 int YqApiProgram::ReadSegments() {
-  SYS_ASSERT(reader_);
-  int rc = yq__prog_read(reader_.get());
+  prog_reader* curr_prog_hdr = reader_.get();
+  SYS_ASSERT(curr_prog_hdr);
+  int rc = yq__prog_read(curr_prog_hdr);
   if (rc < 0) {
     ShowError(yq__prog_read_error(reader_.get()), rc);
     progseg_free_all(&segments_);
@@ -180,9 +183,10 @@ int YqApiProgram::PrepareStore(size_t* size) {
 }
 
 int YqApiProgram::Store(void* buffer) {
-  SYS_ASSERT(store_);
-  int rc = yq__prog_store_mem(store_.get(), static_cast<uint8_t*>(buffer));
-  if (rc != 0) ShowError(yq__prog_error(store_.get()), -1);
+  prog_hdr* curr_prog_hdr = store_.get();
+  SYS_ASSERT(curr_prog_hdr);
+  int rc = yq__prog_store_mem(curr_prog_hdr, static_cast<uint8_t*>(buffer));
+  if (rc != 0) ShowError(yq__prog_error(curr_prog_hdr), -1);
   DropState();
   return rc != 0 ? -1 : 0;
 }

@@ -3,6 +3,7 @@
 // errors of the line.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -110,6 +111,14 @@ TEST_F(IdeCompile, ParseLineMakesItsOwnEntriesAndStoresNothing) {
   EXPECT_EQ(prog.ParseLine("GOTO 10", 0, -1, nullptr, nullptr), -1);
   EXPECT_EQ(prog.ErrorText(), kIdeLineRefMessage);
   EXPECT_EQ(prog.ParseLine("   ", 0, -1, nullptr, nullptr), 0);
+}
+
+TEST_F(IdeCompile, YydebugIsNotRead) {
+  ::setenv("YYDEBUG", "9", 1);
+  int rc = compile("PRINT 1");
+  ::unsetenv("YYDEBUG");
+  EXPECT_EQ(rc, 1);
+  EXPECT_EQ(Prog_Context().cc.debug, 0);
 }
 
 TEST_F(IdeCompile, FreeingAForeignSegmentGivesMinusOne) {
