@@ -1,6 +1,8 @@
 // Start-up of the environment's program context and its colour table.
 #include "workbench/programs/progcontext.h"
 
+#include <cstdio>
+
 #include "language/keywords.h"
 #include "workbench/programs/idecompile.h"
 #include "workbench/shell/sysassert.h"
@@ -36,6 +38,9 @@ ProgContext* start() {
   skeywd_init();
   cc_init(&ctx->cc);
   ide_context_init(&ctx->cc);
+  // With the compiler's debug flag on (cc.debug), its output, the parser's
+  // "yyerror: " lines among it, goes to standard output.
+  ctx->cc.debug_sink = [](void*, const char* text) { std::fputs(text, stdout); };
   list_options_ctx(&ctx->lc, LIST_OPT_RESET, nullptr);
   int rc = list_options_ctx(&ctx->lc, LIST_OPT_SET_MARKUP, const_cast<const char**>(Prog_ColourTable()));
   SYS_ASSERT(rc == 0);
