@@ -49,6 +49,9 @@ struct ParseState {
 // environment variable YYDEBUG: a leading digit becomes the compiler's debug
 // level.
 int parse_line(CompileContext* cc);
+// The same without looking at the environment: the debug level is the
+// context's own (the environment's build of the compiler).
+int parse_line_quiet(CompileContext* cc);
 
 // The front end of the line compiler: the scanner's line start and this
 // parser. Install it with `cc->front = parse_front_end();`.

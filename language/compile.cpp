@@ -23,6 +23,43 @@ void store_line(CompileContext* cc, ProgSegment* seg, uint32_t pos, const std::v
   }
 }
 
+void check_line(CompileContext* cc) {
+  if (cc->host.check_line == nullptr) return;
+  const char* err = cc->host.check_line(cc->host.user, cc);
+  if (err != nullptr) cg_error(cc, 0, err);
+}
+
+// Runs the parser over a line that the line start has opened.
+void parse(CompileContext* cc) {
+  if (cc->front.parse == nullptr) cg_error(cc, 0, "STATEMENT COMPILER NOT AVAILABLE");
+  if (cc->front.parse(cc) != 0) {
+    // The parser gave up without a message of its own: report the one the
+    // line start preset.
+    if (cc->error_message.empty()) cg_error(cc, 0, "SYNTAX ERROR");
+    throw CgLineError{};
+  }
+}
+
+int parse_only(CompileContext* cc, const char* text, size_t length, std::vector<uint16_t>* words) {
+  if (cc->front.line_start == nullptr) cg_error(cc, 0, "STATEMENT COMPILER NOT AVAILABLE");
+  if (length > 0x7FFFFFFF) cg_error(cc, 0, "LINE TOO LONG");
+  int kind = cc->front.line_start(cc, SCAN_MODE_PROGRAM, text, static_cast<int>(length));
+  if (kind == 0) return CG_LINE_EMPTY;
+  if (kind != 2 && kind != 3) cg_error(cc, 0, "SYNTAX ERROR");
+  CgState& s = cc->cg;
+  if (s.code.size() < 2) cg_error(cc, 0, "SYNTAX ERROR");
+  if (kind == 3) {
+    long next = static_cast<long>(cc->last_line) + cc->increment;
+    s.code[0] = next >= 1 && next <= PROG_MAX_LINE ? static_cast<uint32_t>(next) : 0;
+  }
+  s.seg = nullptr;
+  parse(cc);
+  check_line(cc);
+  s.seg = nullptr;  // every symbol becomes an entry of the line's own table
+  cg_finish_line(cc, words);
+  return CG_LINE_STORED;
+}
+
 int compile_line(CompileContext* cc, const char* text, size_t length) {
   if (cc->front.line_start == nullptr) cg_error(cc, 0, "STATEMENT COMPILER NOT AVAILABLE");
   if (length > 0x7FFFFFFF) cg_error(cc, 0, "LINE TOO LONG");
@@ -43,7 +80,7 @@ int compile_line(CompileContext* cc, const char* text, size_t length) {
     s.code[0] = static_cast<uint32_t>(lineno);
   } else {
     lineno = static_cast<int>(s.code[0] & CW_LINE_NUMBER_MASK);
-    if (lineno < cc->last_line) cg_error(cc, 0, "LINE NUMBERS NOT IN ORDER");
+    if (lineno < cc->last_line && !cc->host.append_only) cg_error(cc, 0, "LINE NUMBERS NOT IN ORDER");
     cc->last_line = lineno;
   }
 
@@ -55,13 +92,8 @@ int compile_line(CompileContext* cc, const char* text, size_t length) {
   if (exists) cg_error(cc, 0, "DUPLICATE LINE NUMBER");
 
   s.seg = seg;
-  if (cc->front.parse == nullptr) cg_error(cc, 0, "STATEMENT COMPILER NOT AVAILABLE");
-  if (cc->front.parse(cc) != 0) {
-    // The parser gave up without a message of its own: report the one the
-    // line start preset.
-    if (cc->error_message.empty()) cg_error(cc, 0, "SYNTAX ERROR");
-    throw CgLineError{};
-  }
+  parse(cc);
+  check_line(cc);
 
   std::vector<uint16_t> words;
   if (s.new_segment) {
@@ -111,5 +143,25 @@ int cg_compile_line(CompileContext* cc, const char* text, size_t length) {
     rc = CG_LINE_ERROR;
   }
   cc->cg.seg = nullptr;
+  return rc;
+}
+
+int cg_parse_line(CompileContext* cc, const char* text, size_t length, std::vector<uint16_t>* words) {
+  cc->error_message.clear();
+  cc->error_column = -1;
+  cg_line_reset(cc);
+  words->clear();
+  int rc;
+  try {
+    rc = parse_only(cc, text, length, words);
+  } catch (const CgLineError&) {
+    rc = CG_LINE_ERROR;
+  } catch (const std::bad_alloc&) {
+    cc->error_message = "MEMORY OVERFLOW";
+    cc->error_column = 0;
+    rc = CG_LINE_ERROR;
+  }
+  cc->cg.seg = nullptr;
+  if (rc != CG_LINE_STORED) words->clear();
   return rc;
 }

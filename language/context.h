@@ -43,6 +43,12 @@ struct CgHost {
   // Appends symbol words to a segment's table.
   const char* (*add_symbols)(void* user, CompileContext* cc, ProgSegment* seg, const uint16_t* words,
                              size_t count) = nullptr;
+  // Optional check of a parsed line before its symbols are resolved (the
+  // words are still in cc->cg.code); a message fails the line at column 0.
+  const char* (*check_line)(void* user, CompileContext* cc) = nullptr;
+  // Lines go where find_line says in the order they come: a numbered line is
+  // not checked against the numbers before it.
+  bool append_only = false;
 };
 
 // The host operations over progseg: find a line by number, insert at the

@@ -2174,6 +2174,10 @@ void vqerror(CompileContext* cc, ParseState*, const char* message) {
 int parse_line(CompileContext* cc) {
     const char* level = std::getenv("YYDEBUG");
     if (level != nullptr && level[0] >= '0' && level[0] <= '9') cc->debug = level[0] - '0';
+    return parse_line_quiet(cc);
+}
+
+int parse_line_quiet(CompileContext* cc) {
     vqdebug = cc->debug;
     ParseState ps;
     TraceScope trace(cc);

@@ -26,30 +26,16 @@ struct ListFail {
   int code;
 };
 
-// Markup options of the process.
-struct ListOptions {
-  int charset = -1;
-  std::string texts[LIST_CTRL_WORDS];
-  bool set[LIST_CTRL_WORDS] = {};
-  const char* table[LIST_CTRL_WORDS] = {};
-};
-
-ListOptions& options() {
-  static ListOptions o;
-  return o;
-}
-
 [[noreturn]] void fail(int code) { throw ListFail{code}; }
 
 // ---- output ---------------------------------------------------------------
 
 // `text` is taken whole: a raw text may hold NUL bytes.
-void wrap(std::string_view text, int kind, std::string* out, size_t* markup) {
+void wrap(const ListOptions& o, std::string_view text, int kind, std::string* out, size_t* markup) {
   if (kind < 0 || kind > LIST_CTRL_OTHER) {
     internal_check_failed("list", "do_str: iilegal ListCtrlOp", __LINE__);
   }
   if (text.empty()) return;
-  const ListOptions& o = options();
   const char* start = o.set[1 + 2 * kind] ? o.table[1 + 2 * kind] : nullptr;
   const char* end = o.set[2 + 2 * kind] ? o.table[2 + 2 * kind] : nullptr;
   if (start && !end && o.set[0]) end = o.table[0];
@@ -67,7 +53,7 @@ void wrap(std::string_view text, int kind, std::string* out, size_t* markup) {
 void put(ListContext* lc, std::string_view text, int kind) {
   std::string piece;
   size_t markup = 0;
-  wrap(text, kind, &piece, &markup);
+  wrap(lc->options, text, kind, &piece, &markup);
   if (lc->buf.size() + piece.size() >= LIST_LINE_MAX) fail(LIST_ERR_UNDECODABLE);
   lc->buf += piece;
   lc->markup_bytes += markup;
@@ -86,7 +72,7 @@ void pad_to(ListContext* lc, int column) {
 
 std::string marked(ListContext* lc, const char* text, int kind) {
   std::string s;
-  wrap(text ? text : "", kind, &s, &lc->markup_bytes);
+  wrap(lc->options, text ? text : "", kind, &s, &lc->markup_bytes);
   return s;
 }
 
@@ -374,10 +360,9 @@ bool set_delim(ListContext* lc, const char* text, int kind) {
 
 // Whether a text ends with a string constant: its closing quote, then the
 // end markup of string constants.
-bool ends_with_string_constant(const std::string& text) {
+bool ends_with_string_constant(const ListOptions& o, const std::string& text) {
   std::string quote;
-  wrap("\"", LIST_CTRL_STRING, &quote, nullptr);
-  const ListOptions& o = options();
+  wrap(o, "\"", LIST_CTRL_STRING, &quote, nullptr);
   const char* start = o.set[1 + 2 * LIST_CTRL_STRING] ? o.table[1 + 2 * LIST_CTRL_STRING] : nullptr;
   std::string tail = quote.substr(start ? std::strlen(start) : 0);
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -391,7 +376,7 @@ void enclose_call_name(ListContext* lc) {
   for (size_t i = lc->stack.size(); i-- > 0;) {
     ListEntry& e = lc->stack[i];
     if (e.used) continue;
-    if (!e.text.empty() && !ends_with_string_constant(e.text)) {
+    if (!e.text.empty() && !ends_with_string_constant(lc->options, e.text)) {
       if (e.text.size() + 2 >= LIST_LINE_MAX) fail(LIST_ERR_UNDECODABLE);
       e.text = "(" + e.text + ")";
     }
@@ -967,7 +952,7 @@ void list_statement(ListContext* lc) {
 
 void convert(ListContext* lc, int from, int flags) {
   if (flags & LIST_NO_CONVERSION) return;
-  int to = options().charset;
+  int to = lc->options.charset;
   if (to < 0 || from < 0 || from == to) return;
   yq__charset_map(from, to, lc->buf.data(), lc->buf.size());
 }
@@ -986,8 +971,10 @@ ListContext* list_context() {
   return &lc;
 }
 
-int list_options(int command, void* value) {
-  ListOptions& o = options();
+int list_options(int command, void* value) { return list_options_ctx(list_context(), command, value); }
+
+int list_options_ctx(ListContext* lc, int command, void* value) {
+  ListOptions& o = lc->options;
   switch (command) {
     case LIST_OPT_CHARSET:
       if (!value) break;
@@ -1032,11 +1019,18 @@ int list_options(int command, void* value) {
 
 const char* do_str_ctx(ListContext* lc, const char* text, int kind) {
   lc->dostr.clear();
-  wrap(text ? text : "", kind, &lc->dostr, nullptr);
+  wrap(lc->options, text ? text : "", kind, &lc->dostr, nullptr);
   return lc->dostr.c_str();
 }
 
 const char* do_str(const char* text, int kind) { return do_str_ctx(list_context(), text, kind); }
+
+const char* list_segment_name(ListContext* lc, const ProgList* prog, ProgSegment* seg) {
+  char name[64];
+  segname_text(prog, seg, name, sizeof name);
+  lc->segment_name = name;
+  return lc->segment_name.c_str();
+}
 
 const char* list_line_ctx(ListContext* lc, ProgSegment* seg, const uint16_t* line, int flags) {
   lc->seg = seg;

@@ -12,8 +12,9 @@
 // of an extension module this lister does not know) and the next line lists
 // normally.
 //
-// The options are shared by all callers of one process (list_options); the
-// state of one listing lives in a ListContext. The plain functions below use
+// The options (character set, markup table) and the state of one listing live
+// in a ListContext that the caller owns, so that several programs can be
+// listed side by side with different options. The plain functions below use
 // one context of the process; tools that need a hook on the symbol names
 // (the cross reference) install it there.
 #pragma once
@@ -24,6 +25,7 @@
 #include <vector>
 
 struct ProgSegment;
+struct ProgList;
 
 // Token kinds of the markup table.
 enum ListCtrlOp : int {
@@ -91,8 +93,18 @@ struct ListEntry {
   bool line_ref = false;    // a bare line or label reference of a list
 };
 
+// Options of a listing: the output character set and the markup table.
+struct ListOptions {
+  int charset = -1;                         // -1: no conversion chosen
+  std::string texts[LIST_CTRL_WORDS];       // copies of the installed texts
+  bool set[LIST_CTRL_WORDS] = {};           // which texts are installed
+  const char* table[LIST_CTRL_WORDS] = {};  // the texts, null where not set
+};
+
 // State of one listing (one line at a time).
 struct ListContext {
+  ListOptions options;
+  std::string segment_name;  // the display name of list_segment_name
   ListSymbolHook symbol_hook = nullptr;
   void* symbol_user = nullptr;
 
@@ -116,9 +128,15 @@ struct ListContext {
 // The context of the process that list_line and do_str use.
 ListContext* list_context();
 
-// Reads or sets the list options. 0, or -1 with errno set to EINVAL for an
-// unknown command or a character set other than 0 or 1.
+// Reads or sets the list options of a context (list_options: of the
+// process's context). 0, or -1 with errno set to EINVAL for an unknown
+// command or a character set other than 0 or 1.
 int list_options(int command, void* value);
+int list_options_ctx(ListContext* lc, int command, void* value);
+
+// The display name of a segment (segname) kept in the context until its next
+// call.
+const char* list_segment_name(ListContext* lc, const ProgList* prog, ProgSegment* seg);
 
 // The text of one stored line of a segment (a pointer to its first word).
 // The text lives in the context until its next listing. A comment, DATA or

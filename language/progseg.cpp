@@ -554,39 +554,43 @@ int prog_symbol_text(ProgSegment* seg, uint32_t id, char* buf, size_t size) {
   }
 }
 
-const char* segname(const ProgList* prog, ProgSegment* seg) {
+void segname_text(const ProgList* prog, ProgSegment* seg, char* buf, size_t size) {
   check_magic(seg);
   if (seg == prog->root) {
-    std::snprintf(g_segname, sizeof g_segname, "main");
-    return g_segname;
+    std::snprintf(buf, size, "main");
+    return;
   }
-  std::snprintf(g_segname, sizeof g_segname, "?");
+  std::snprintf(buf, size, "?");
   const auto& code = seg->code;
-  if (code.size() < 4) return g_segname;
+  if (code.size() < 4) return;
   size_t stmt = 2;
   if (is_symtab_id(code[2])) stmt = 3;
   if (stmt < code.size() && code[stmt] == CW_STMT_PREFIX) ++stmt;
   size_t idpos = stmt + 1;
   size_t linelen = code[1] & CW_LINE_WORDS_MASK;
-  if (idpos >= code.size() || idpos >= linelen) return g_segname;
+  if (idpos >= code.size() || idpos >= linelen) return;
   uint16_t id = code[idpos];
-  if (!is_symtab_id(id)) return g_segname;
+  if (!is_symtab_id(id)) return;
   size_t off = id & CW_OFFSET_MASK;
   const auto& sym = seg->symbols;
-  if (off + 2 > sym.size()) return g_segname;
+  if (off + 2 > sym.size()) return;
   uint16_t type = sym[off + 1];
   int len = sym_type_length(type);
-  if (sym_type_class(type) != SYM_CLASS_LINE || len < 2 || off + static_cast<size_t>(len) > sym.size())
-    return g_segname;
+  if (sym_type_class(type) != SYM_CLASS_LINE || len < 2 || off + static_cast<size_t>(len) > sym.size()) return;
   const char* prefix;
   switch (sym_type_subtype(type)) {
     case SYM_SUB_FN: prefix = "FN  "; break;
     case SYM_SUB_FN_STR: prefix = "FN$ "; break;
     case SYM_SUB_SUB: prefix = "SUB "; break;
-    default: return g_segname;
+    default: return;
   }
   char name[2 * 8 + 2];
   prog_symbol_name(name, &sym[off + 2], std::min(len - 2, 8));
-  std::snprintf(g_segname, sizeof g_segname, "%s%s", prefix, name);
+  std::snprintf(buf, size, "%s%s", prefix, name);
+  return;
+}
+
+const char* segname(const ProgList* prog, ProgSegment* seg) {
+  segname_text(prog, seg, g_segname, sizeof g_segname);
   return g_segname;
 }

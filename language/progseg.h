@@ -225,3 +225,5 @@ int prog_symbol_text(ProgSegment* seg, uint32_t id, char* buf, size_t size);
 // "SUB " and the name. The text lives in a buffer that the next call
 // overwrites. An inconsistent first line gives "?".
 const char* segname(const ProgList* prog, ProgSegment* seg);
+// The same name into a caller's buffer of size bytes (64 hold every name).
+void segname_text(const ProgList* prog, ProgSegment* seg, char* buf, size_t size);

@@ -502,6 +502,32 @@ TEST_F(ListerTest, OptionsAndMarkup) {
   EXPECT_EQ(got, -1);
 }
 
+TEST_F(ListerTest, EachContextKeepsItsOwnOptionsAndSegmentName) {
+  Seg s;
+  uint16_t S = s.svar("S");
+  s.line(10, 4, cat({{LET, SLIT}, str("A"), {ASSIGN_STR, S, OP(0), EOL}}));
+  const uint16_t* line = s.seg->code.data();
+
+  ListContext marked;
+  ListContext plain;
+  const char* table[LIST_CTRL_WORDS] = {"</X>"};
+  table[1 + 2 * LIST_CTRL_STRING] = "<S>";
+  ASSERT_EQ(list_options_ctx(&marked, LIST_OPT_SET_MARKUP, table), 0);
+  EXPECT_EQ(std::string(list_line_ctx(&marked, s.seg, line, 0)), "10 S$=<S>\"A\"</X>");
+  EXPECT_EQ(std::string(list_line_ctx(&plain, s.seg, line, 0)), "10 S$=\"A\"");
+  EXPECT_EQ(s.list(0), "10 S$=\"A\"");  // the process's context is untouched
+  int cs = 1;
+  EXPECT_EQ(list_options_ctx(&plain, LIST_OPT_SET_CHARSET, &cs), 0);
+  int got = 0;
+  EXPECT_EQ(list_options_ctx(&marked, LIST_OPT_CHARSET, &got), 0);
+  EXPECT_EQ(got, -1);
+
+  const char* name = list_segment_name(&marked, &s.prog, s.seg);
+  EXPECT_STREQ(segname(&s.prog, s.seg), "main");
+  EXPECT_STREQ(name, "main");
+  EXPECT_EQ(name, marked.segment_name.c_str());
+}
+
 TEST_F(ListerTest, ConvertsToTheOutputCharacterSet) {
   Seg s;
   uint16_t S = s.svar("S");

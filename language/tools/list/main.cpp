@@ -409,7 +409,7 @@ int main(int argc, char** argv) {
     for (ProgSegment* seg = prog.root; seg; seg = seg->next) {
       if (s.verbose) {
         tool_out_flush();
-        std::fprintf(stderr, "Segment: %s\n", segname(&prog, seg));
+        std::fprintf(stderr, "Segment: %s\n", list_segment_name(lc, &prog, seg));
         std::fprintf(stderr, "codesz = %d, symsz = %d\n", static_cast<int>(seg->code.size() * 2),
                      static_cast<int>(seg->symbols.size() * 2));
       }
@@ -430,7 +430,7 @@ int main(int argc, char** argv) {
       progseg_walk_lines(seg, xref_one, &walk);
       if (!first) tool_out_printf("%s", "\n");
       first = false;
-      tool_out_printf("Segment: %s\n", segname(&prog, seg));
+      tool_out_printf("Segment: %s\n", list_segment_name(lc, &prog, seg));
       try {
         xref_report(run.records, s.x_by_name);
       } catch (const std::bad_alloc&) {
