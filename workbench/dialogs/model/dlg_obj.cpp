@@ -669,8 +669,8 @@ int32_t DlgObject::DefaultWidth() const {
   int64_t char_offset = obj_classrec_ ? obj_classrec_->w_char_offset : 0;
   int64_t edge_offset = obj_classrec_ ? obj_classrec_->w_edge_offset : 0;
   int64_t w = (char_offset + n) * char_width + edge_offset * edge;
-  int64_t u = SizeUnitX();
-  if (w > 0 && w % u != 0) w += u - w % u;
+  int64_t u = SizeToPixelX(1);
+  if (u > 1 && w > 0 && w % u != 0) w += u - w % u;
   return Clamp(w);
 }
 
@@ -814,11 +814,15 @@ int DlgObject::AdjustTrackerRect(DlgRect* proposed, int handle) {
         int64_t need_bottom = int64_t{r.bottom} - fh;
         int64_t short_w = int64_t{su_x} - r.Width();
         int64_t short_h = int64_t{su_y} - r.Height();
+        // A child that moves with the dragged edge is freed by that edge
+        // whichever side it leaves on.
+        const uint32_t h = c->flags_ & DLG_F_HATTACH_MASK;
+        const uint32_t v = c->flags_ & DLG_F_VATTACH_MASK;
         DlgRect p = wanted;
-        if (ml) p.left = Clamp(p.left - std::max<int64_t>({0, need_left, mr ? 0 : short_w}));
-        if (mr) p.right = Clamp(p.right + std::max<int64_t>({0, need_right, short_w}));
-        if (mt) p.top = Clamp(p.top - std::max<int64_t>({0, need_top, mb ? 0 : short_h}));
-        if (mb) p.bottom = Clamp(p.bottom + std::max<int64_t>({0, need_bottom, short_h}));
+        if (ml) p.left = Clamp(p.left - std::max<int64_t>({0, need_left, mr ? 0 : short_w, h == 3 ? need_right : 0}));
+        if (mr) p.right = Clamp(p.right + std::max<int64_t>({0, need_right, short_w, h == 1 ? need_left : 0}));
+        if (mt) p.top = Clamp(p.top - std::max<int64_t>({0, need_top, mb ? 0 : short_h, v == 12 ? need_bottom : 0}));
+        if (mb) p.bottom = Clamp(p.bottom + std::max<int64_t>({0, need_bottom, short_h, v == 4 ? need_top : 0}));
         if (!(p == wanted)) {
           result = pushed ? result.Union(p) : p;
           pushed = true;
