@@ -79,14 +79,6 @@ int LookupMeasure(const char* name, double* value, void* context) {
 
 }  // namespace
 
-bool DlgExpr_ToInt(double value, int32_t* out) {
-  if (!std::isfinite(value)) return false;
-  double t = std::trunc(value);
-  if (t < static_cast<double>(INT32_MIN) || t > static_cast<double>(INT32_MAX)) return false;
-  *out = static_cast<int32_t>(t);
-  return true;
-}
-
 void* DlgHeadlessFontMeasurer::CreatePointFont(const char* face, int32_t tenths, int32_t weight, bool italic) {
   if (!face || !*face) return nullptr;
   auto* f = new HeadlessFont{tenths, weight, italic};
@@ -172,11 +164,11 @@ void DlgFontTable::Measure(void* hndl, const font_info& info, int32_t* cx, int32
   double value = 0;
   int32_t result = 0;
   if (info.wexpr && *info.wexpr && !expr_eval(info.wexpr, &value, LookupMeasure, &symbols) &&
-      DlgExpr_ToInt(value, &result)) {
+      expr_to_int32(value, &result) == 0) {
     symbols.w = result;
   }
   if (info.hexpr && *info.hexpr && !expr_eval(info.hexpr, &value, LookupMeasure, &symbols) &&
-      DlgExpr_ToInt(value, &result)) {
+      expr_to_int32(value, &result) == 0) {
     symbols.h = result;
   }
   *cx = symbols.w;

@@ -132,7 +132,3 @@ class DlgFontTable {
   DlgFontMeasurer* measurer_;
   font_info default_{};
 };
-
-// Takes an evaluator result as a 32-bit integer, truncating toward zero.
-// False for a value that is not finite or does not fit.
-bool DlgExpr_ToInt(double value, int32_t* out);

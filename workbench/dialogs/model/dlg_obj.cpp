@@ -253,6 +253,8 @@ void DlgObject::Reanchor(DlgAnchor* anchor) {
   DlgObject* parent = parent_;
   SYS_ASSERT(!parent);
   SYS_ASSERT(anchor);
+  // Selections live in their anchor's list: none may cross to another.
+  Deselect();
   if ((flags_ & DLG_F_LINKED) && anchor_ != anchor) {
     if (anchor->RootObject()) SYS_ASSERT(!"DlgObject::Link() root object already present");
     if (anchor_ && anchor_->RootObject() == this) anchor_->SetRootObject(nullptr);

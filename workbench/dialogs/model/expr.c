@@ -3,7 +3,7 @@
 #include "workbench/dialogs/model/expr.h"
 
 #include <stdio.h>
-#include <stdlib.h>
+#include <math.h>
 #include <string.h>
 
 /* Token and program item kinds. */
@@ -130,26 +130,28 @@ static void expr_next_token(expr_state* st) {
     default: break;
   }
   if (expr_is_digit(c) || c == '.' || c == ',') {
+    /* Digits are taken one by one, so that the value does not depend on
+     * the locale's decimal point. */
+    double mantissa = 0.0;
+    double scale = 1.0;
     int point = 0;
     for (;;) {
       c = s[st->pos];
-      if (expr_is_digit(c)) {
-        /* digits */
-      } else if ((c == '.' || c == ',') && !point) {
+      if ((c == '.' || c == ',') && !point) {
         point = 1;
-        c = '.';
-      } else {
+      } else if (!expr_is_digit(c)) {
         break;
+      } else {
+        mantissa = mantissa * 10.0 + (double)(c - '0');
+        if (point) scale *= 10.0;
       }
-      if (n >= EXPR_TOKEN_MAX) {
+      if (++n > EXPR_TOKEN_MAX) {
         expr_fail(st, EXPR_E_SYNTAX, 0);
         return;
       }
-      buf[n++] = c;
       st->pos++;
     }
-    buf[n] = '\0';
-    st->token_value = atof(buf);
+    st->token_value = mantissa / scale;
     st->token_kind = EXPR_OPERAND;
     return;
   }
@@ -318,6 +320,15 @@ const char* expr_eval(const char* text, double* result, expr_lookup_fn lookup, v
   if (code) return expr_error_text(&st, code);
   if (result) *result = value;
   return NULL;
+}
+
+int expr_to_int32(double value, int32_t* out) {
+  double t;
+  if (!isfinite(value)) return -1;
+  t = trunc(value);
+  if (t < -2147483648.0 || t > 2147483647.0) return -1;
+  *out = (int32_t)t;
+  return 0;
 }
 
 int expr_error_code(const char* error) {

@@ -8,7 +8,8 @@
  *   sum        = [ "+" | "-" ] term { ("+" | "-") term }
  *   term       = factor { ("*" | "/") factor }
  *   factor     = number | symbol | "(" expression ")"
- * A number is digits with at most one "." or "," as the decimal point; a
+ * A number is digits with at most one "." or "," as the decimal point (read
+ * the same in every locale); a
  * symbol starts with a letter and goes on with letters, digits and "_". A
  * leading "-" negates the whole first term (-2*3 is -6, -2+3 is 1).
  * Comparisons give 1.0 when true and 0.0 when false. An expression compiles
@@ -18,6 +19,8 @@
  * the "illegal character" message. */
 #ifndef VARNICA_DLG_EXPR_H
 #define VARNICA_DLG_EXPR_H
+
+#include <stdint.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -45,6 +48,11 @@ typedef int (*expr_lookup_fn)(const char* name, double* value, void* context);
  * The texts are static; the illegal-character text is formatted into one
  * buffer that the next such error overwrites. `lookup` may be null. */
 const char* expr_eval(const char* text, double* result, expr_lookup_fn lookup, void* context);
+
+/* Takes a result as a 32-bit integer, truncating toward zero: 0 and the
+ * integer in `*out`, or -1 (and `*out` unchanged) for a value that is not
+ * finite or does not fit. */
+int expr_to_int32(double value, int32_t* out);
 
 /* The code (1 to 5, in the order above) of an error text of expr_eval, or 0
  * for null or a text that is not one of them. */

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -166,20 +165,6 @@ TEST(DlgFontTable, NullDescriptionIsFatal) {
   ThrowingChecks checks;
   DlgFontTable table;
   EXPECT_NE(FailedCheck([&] { table.AddFont(nullptr, false); }), "");
-}
-
-TEST(DlgExprToInt, OnlyFiniteValuesThatFit) {
-  int32_t out = 0;
-  EXPECT_TRUE(DlgExpr_ToInt(2.9, &out));
-  EXPECT_EQ(out, 2);
-  EXPECT_TRUE(DlgExpr_ToInt(-2.9, &out));
-  EXPECT_EQ(out, -2);
-  EXPECT_TRUE(DlgExpr_ToInt(2147483647.5, &out));
-  EXPECT_EQ(out, INT32_MAX);
-  EXPECT_FALSE(DlgExpr_ToInt(2147483648.0, &out));
-  EXPECT_FALSE(DlgExpr_ToInt(-2147483649.0, &out));
-  EXPECT_FALSE(DlgExpr_ToInt(INFINITY, &out));
-  EXPECT_FALSE(DlgExpr_ToInt(NAN, &out));
 }
 
 }  // namespace

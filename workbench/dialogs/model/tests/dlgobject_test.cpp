@@ -10,6 +10,7 @@
 
 #include "workbench/dialogs/model/dlg_container.h"
 #include "workbench/dialogs/model/tests/dlgmodel_fixture.h"
+#include "workbench/shell/tests/shelltest.h"
 
 namespace {
 
@@ -596,6 +597,96 @@ TEST_F(ObjectTest, AnchorsByIdAndOrder) {
   delete after;
   EXPECT_EQ(root.FindAnchor(5001), nullptr);
   EXPECT_EQ(anchor->next, copy);
+}
+
+// The attribute definitions a plug-in gives for every class: the six
+// geometry properties, `height` with the type in kPluginHeightType.
+int32_t kPluginHeightType = PROP_TYPE_INT;
+
+void FillDef(intptr_t i, prop_def* def) {
+  static const char* const names[] = {"text", "xleft", "ytop", "xright", "ybottom", "width", "height"};
+  *def = prop_def{};
+  def->name = names[i];
+  def->kind = i == 0 ? PROP_KIND_ATTR : PROP_KIND_NATIVE;
+  def->type = i == 6 ? kPluginHeightType : (i == 0 ? PROP_TYPE_STRING : PROP_TYPE_INT);
+  def->native = i == 0 ? 0 : PROP_NATIVE_XLEFT + static_cast<int32_t>(i) - 1;
+  def->index = 3;  // the host stores with index -1 whatever the definition says
+}
+
+void* FirstAttrDef(const char*, prop_def* def) {
+  FillDef(0, def);
+  return reinterpret_cast<void*>(intptr_t{1});
+}
+
+void* NextAttrDef(const char*, void* cursor, prop_def* def) {
+  intptr_t i = reinterpret_cast<intptr_t>(cursor);
+  if (i > 6) return nullptr;
+  FillDef(i, def);
+  return reinterpret_cast<void*>(i + 1);
+}
+
+TEST_F(ObjectTest, StoreGeometryPropsWritesWhatTheAttachmentsUse) {
+  PluginCallbacks plugin{};
+  plugin.FirstAttrDef = FirstAttrDef;
+  plugin.NextAttrDef = NextAttrDef;
+  doc.plugin = &plugin;
+  root.SetFlags(F_ATTACHMENTS);
+  DlgContainer* r = MakeRoot(200, 100);
+  DlgObject* obj = MakeChild(r, "obj", {150, 5, 180, 15}, 1);
+  SetNative(obj, PROP_NATIVE_XLEFT, 150);
+  obj->SetFlags(obj->Flags() | DLG_F_USE_XLEFT);
+  obj->StoreGeometryProps();
+  struct Expect {
+    int32_t native;
+    bool present;
+    int32_t value;
+  } expect[] = {{6, false, 0}, {7, true, 5}, {8, true, 20}, {9, false, 0}, {10, true, 30}, {11, true, 10}};
+  for (const Expect& e : expect) {
+    DlgPropValue* v = obj->Props().FindNative(e.native, false);
+    ASSERT_EQ(v != nullptr, e.present) << e.native;
+    EXPECT_EQ(obj->HasFlag(DLG_F_USE_XLEFT << (e.native - 6)), e.present) << e.native;
+    if (!v) continue;
+    EXPECT_EQ(v->Val().data.num, e.value) << e.native;
+    EXPECT_EQ(v->Def().index, -1);
+  }
+}
+
+TEST_F(ObjectTest, StoreGeometryPropsReportsWhatItCannotStore) {
+  RecordingSink sink;
+  PluginCallbacks plugin{};
+  root.SetFlags(F_ATTACHMENTS);
+  DlgContainer* r = MakeRoot(200, 100);
+  DlgObject* obj = MakeChild(r, "obj", {10, 5, 40, 15});
+  obj->StoreGeometryProps();  // no plug-in
+  plugin.FirstAttrDef = FirstAttrDef;
+  plugin.NextAttrDef = NextAttrDef;
+  doc.plugin = &plugin;
+  kPluginHeightType = PROP_TYPE_STRING;
+  obj->StoreGeometryProps();
+  kPluginHeightType = PROP_TYPE_INT;
+  ASSERT_EQ(sink.boxes.size(), 2u);
+  EXPECT_EQ(sink.boxes[0].caption, "General Failure");
+  EXPECT_EQ(sink.boxes[0].text, "Unable to locate property definition for \"xleft\".");
+  EXPECT_EQ(sink.boxes[1].text, "Invalid datatype for property definition of \"height\".");
+  root.SetDocument(nullptr);
+  EXPECT_EQ(FailedCheck([&] { obj->StoreGeometryProps(); }), "doc");
+  root.SetFlags(0);
+  obj->StoreGeometryProps();  // attachments off: nothing to do
+  root.SetDocument(&doc);
+}
+
+TEST_F(ObjectTest, ReanchorMovesTheTreeAndLeavesNoSelectionBehind) {
+  DlgContainer* r = MakeRoot(200, 100);
+  DlgObject* child = MakeChild(r, "child", {0, 0, 5, 5});
+  ASSERT_EQ(child->Select(), 1);
+  auto* second = new DlgAnchor(&root);
+  second->SetContext(&origin);
+  r->Reanchor(second);
+  EXPECT_EQ(anchor->RootObject(), nullptr);
+  EXPECT_EQ(second->RootObject(), r);
+  EXPECT_EQ(child->Anchor(), second);
+  EXPECT_EQ(child->Tracker(), nullptr);
+  EXPECT_EQ(anchor->sel_head, nullptr);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -111,6 +113,38 @@ TEST(ExprEval, LookupSeesItsContextAndTheWholeName) {
   EXPECT_EQ(seen.name, "Ab_9");
   EXPECT_EQ(seen.calls, 1);
   EXPECT_EQ(result, 6.0);
+}
+
+TEST(ExprToInt32, OnlyFiniteValuesThatFit) {
+  struct Case {
+    double value;
+    int ok;
+    int32_t out;
+  } cases[] = {
+      {2.9, 0, 2},
+      {-2.9, 0, -2},
+      {2147483647.5, 0, INT32_MAX},
+      {-2147483648.9, 0, INT32_MIN},
+      {2147483648.0, -1, 77},
+      {-2147483649.0, -1, 77},
+      {INFINITY, -1, 77},
+      {NAN, -1, 77},
+  };
+  for (const Case& c : cases) {
+    int32_t out = 77;
+    EXPECT_EQ(expr_to_int32(c.value, &out), c.ok) << c.value;
+    EXPECT_EQ(out, c.out) << c.value;
+  }
+}
+
+TEST(ExprEval, NumbersDoNotDependOnTheLocale) {
+  // The value is built digit by digit: "1.5" is one and a half even where
+  // the C library's decimal point is a comma.
+  double result = 0.0;
+  ASSERT_EQ(expr_eval("1.5+0,25", &result, nullptr, nullptr), nullptr);
+  EXPECT_DOUBLE_EQ(result, 1.75);
+  ASSERT_EQ(expr_eval("0.1*3", &result, nullptr, nullptr), nullptr);
+  EXPECT_DOUBLE_EQ(result, 0.1 * 3);
 }
 
 }  // namespace
