@@ -108,7 +108,7 @@ void DlgObject::Init(DlgAnchor* anchor, const char* name) {
   SYS_ASSERT(obj_name);
   id_ = ++object_id_counter;
   anchor_ = anchor;
-  obj_name_ = strdup(obj_name);
+  obj_name_ = obj_name;
   if (DlgRootAnchor* root = RootAnchor()) props_.SetOptions((root->Flags() & F_CASE_NAMES) ? 1u : 0u);
 }
 
@@ -119,16 +119,16 @@ DlgObject::DlgObject(DlgAnchor* anchor, DlgObject* ref, int mode, const char* na
 
 DlgObject::DlgObject(const DlgObject& src, DlgAnchor* anchor, DlgObject* ref, int mode, const char* name)
     : props_(this) {
-  Init(anchor, name ? name : src.obj_name_);
+  Init(anchor, name ? name : src.Name());
   tmpl_obj_ = src.tmpl_obj_;
   obj_classrec_ = src.obj_classrec_;
   style_ = src.style_;
   ex_style_ = src.ex_style_;
   font_id_ = src.font_id_;
-  wnd_class_ = DupOrNull(src.wnd_class_);
-  text_ = DupOrNull(src.text_);
   flags_ = src.flags_ & ~(DLG_F_LINKED | DLG_F_SEL_TOOK_RECT);
   Link(ref, mode);
+  wnd_class_ = DupOrNull(src.wnd_class_);
+  text_ = DupOrNull(src.text_);
   int32_t x = 0, y = 0, w = 0, h = 0;
   src.GetGeometry(&x, &y, &w, &h);
   SetGeometry(x, y, w, h);
@@ -138,7 +138,6 @@ DlgObject::~DlgObject() {
   if (DlgRootAnchor* root = RootAnchor(); root && root->Document()) root->Document()->ObjectGoing(this);
   DlgObject::DestroyCtrlWnd();
   delete tracker_;
-  std::free(obj_name_);
   std::free(wnd_class_);
   std::free(text_);
   Unlink();
@@ -274,7 +273,7 @@ int DlgObject::CheckName(const char* name) const {
   if (!name) return 0;
   if (parent_) {
     for (DlgObject* s = parent_->GetHead(); s; s = s->next) {
-      if (s != this && NamesEqual(s->obj_name_, name)) return 0;
+      if (s != this && NamesEqual(s->Name(), name)) return 0;
     }
     return 1;
   }
@@ -282,16 +281,14 @@ int DlgObject::CheckName(const char* name) const {
   if (!root) return 1;
   for (DlgAnchor* a = root->head; a; a = a->next) {
     DlgObject* r = a->RootObject();
-    if (r && r != this && NamesEqual(r->obj_name_, name)) return 0;
+    if (r && r != this && NamesEqual(r->Name(), name)) return 0;
   }
   return 1;
 }
 
 int DlgObject::SetName(const char* name) {
   if (!CheckName(name)) return 0;
-  char* copy = strdup(name);
-  std::free(obj_name_);
-  obj_name_ = copy;
+  obj_name_ = name;
   return 1;
 }
 
@@ -690,8 +687,8 @@ DlgObject* DlgObject::FindByPath(const char* path) {
   if (!path) return nullptr;
   const char* dot = std::strchr(path, '.');
   size_t len = dot ? static_cast<size_t>(dot - path) : std::strlen(path);
-  if (dot || len != std::strlen(obj_name_)) return nullptr;
-  return NamesEqual(std::string(path, len).c_str(), obj_name_) ? this : nullptr;
+  if (dot || len != obj_name_.size()) return nullptr;
+  return NamesEqual(std::string(path, len).c_str(), obj_name_.c_str()) ? this : nullptr;
 }
 
 DlgObject* DlgObject::HitTest(const DlgRect& canvas, DlgPoint point) {

@@ -123,7 +123,7 @@ class DlgObject {
   DlgObject* Parent() const { return parent_; }
   DlgSelection* Tracker() const { return tracker_; }
   DlgObject* TemplateObject() const { return tmpl_obj_; }
-  const char* Name() const { return obj_name_; }
+  const char* Name() const { return obj_name_.c_str(); }
   const classrec* ClassRec() const { return obj_classrec_; }
   const char* ClassName() const { return obj_classrec_ && obj_classrec_->name ? obj_classrec_->name : ""; }
   DlgPropList& Props() { return props_; }
@@ -197,7 +197,7 @@ class DlgObject {
   DlgObject* parent_ = nullptr;
   DlgSelection* tracker_ = nullptr;
   DlgObject* tmpl_obj_ = nullptr;
-  char* obj_name_ = nullptr;
+  std::string obj_name_;
   const classrec* obj_classrec_ = nullptr;
   DlgPropList props_;
   DlgRect rect_;
