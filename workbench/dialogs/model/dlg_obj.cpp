@@ -22,9 +22,11 @@ uint32_t object_id_counter = 0;
 
 char* DupOrNull(const char* text) { return text ? strdup(text) : nullptr; }
 
+// Pixel values are kept within +-DLG_COORD_MAX, whatever a dialog file
+// says, so that sums of a few of them never overflow.
 int32_t Clamp(int64_t v) {
-  if (v > INT32_MAX) return INT32_MAX;
-  if (v < INT32_MIN) return INT32_MIN;
+  if (v > DLG_COORD_MAX) return DLG_COORD_MAX;
+  if (v < -DLG_COORD_MAX) return -DLG_COORD_MAX;
   return static_cast<int32_t>(v);
 }
 
@@ -398,8 +400,8 @@ void DlgObject::GetGeometry(int32_t* x, int32_t* y, int32_t* w, int32_t* h) cons
 }
 
 void DlgObject::SetGeometry(int32_t x, int32_t y, int32_t w, int32_t h) {
-  int32_t px = ToPixelX(x);
-  int32_t py = ToPixelY(y);
+  int32_t px = Clamp(ToPixelX(x));
+  int32_t py = Clamp(ToPixelY(y));
   DlgRect r{px, py, Clamp(int64_t{px} + SizeToPixelX(w)), Clamp(int64_t{py} + SizeToPixelY(h))};
   if (r == rect_) return;
   Invalidate();
@@ -489,7 +491,7 @@ int DlgObject::MoveRect(DlgRect* canvas, const DlgRect* old) {
       Invalidate();
     }
     if (parent_) {
-      rect_ = r;
+      rect_ = {Clamp(r.left), Clamp(r.top), Clamp(r.right), Clamp(r.bottom)};
     } else {
       rect_ = {rect_.left, rect_.top, Clamp(int64_t{rect_.left} + r.Width()), Clamp(int64_t{rect_.top} + r.Height())};
     }

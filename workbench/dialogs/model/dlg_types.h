@@ -13,6 +13,9 @@ class DlgRootAnchor;
 class DlgSelection;
 class DlgView;
 
+// The largest pixel coordinate or size an object keeps.
+constexpr int32_t DLG_COORD_MAX = 1 << 20;
+
 struct DlgPoint {
   int32_t x = 0;
   int32_t y = 0;

@@ -469,6 +469,25 @@ TEST_F(ObjectTest, UnitsBelowOneAreRefused) {
   EXPECT_EQ(r->ToUnitX(10), 3);
 }
 
+TEST_F(ObjectTest, HugeGeometryValuesStayWithinTheCoordinateRange) {
+  DlgContainer* r = MakeRoot(100, 100);
+  ASSERT_EQ(r->SetUnit(8, 16), 1);
+  DlgObject* obj = MakeChild(r, "obj", {0, 0, 8, 16}, DLG_F_POS_UNITS | DLG_F_SIZE_UNITS);
+  SetNative(obj, PROP_NATIVE_XLEFT, INT32_MAX);
+  SetNative(obj, PROP_NATIVE_YTOP, INT32_MIN);
+  SetNative(obj, PROP_NATIVE_WIDTH, INT32_MAX);
+  SetNative(obj, PROP_NATIVE_HEIGHT, -5);
+  obj->ApplyGeometryProps(0);
+  EXPECT_EQ(obj->Rect().left, DLG_COORD_MAX);
+  EXPECT_EQ(obj->Rect().top, -DLG_COORD_MAX);
+  EXPECT_LE(obj->Rect().right, DLG_COORD_MAX);
+  DlgRect canvas = obj->GetCanvasRect();
+  DlgRect old = canvas;
+  obj->MoveRect(&canvas, &old);
+  EXPECT_LE(obj->Rect().right, DLG_COORD_MAX);
+  EXPECT_GE(obj->Rect().top, -DLG_COORD_MAX);
+}
+
 TEST_F(ObjectTest, GuiInfoClearsFirstThenSets) {
   DlgContainer* r = MakeRoot(100, 100);
   DlgObject* obj = MakeChild(r, "obj", {0, 0, 1, 1});
