@@ -574,6 +574,83 @@ TEST_F(ObjectTest, SelectionFollowsTheObject) {
   EXPECT_EQ(FailedCheck([&] { anchor->ClearSelectionExcept(nullptr); }), "keep");
 }
 
+TEST_F(ObjectTest, OverlappingTrackersAreMarked) {
+  DlgContainer* r = MakeRoot(300, 300);
+  struct Case {
+    DlgRect a;
+    DlgRect b;
+    uint32_t test;  // test flag on a
+    bool marked;
+  } cases[] = {
+      {{0, 0, 20, 20}, {10, 10, 30, 30}, DLG_SEL_TEST, true},   // partly on both axes
+      {{0, 0, 20, 20}, {10, 5, 30, 15}, DLG_SEL_TEST, true},    // partly on x, inside on y
+      {{0, 0, 40, 40}, {10, 10, 20, 20}, DLG_SEL_TEST, false},  // one inside the other
+      {{0, 0, 20, 20}, {10, 30, 30, 40}, DLG_SEL_TEST, false},  // disjoint on y
+      {{0, 0, 20, 20}, {10, 10, 30, 30}, 0, false},             // neither flagged for the test
+  };
+  for (const Case& c : cases) {
+    DlgObject* a = MakeChild(r, "a", c.a);
+    DlgObject* b = MakeChild(r, "b", c.b);
+    ASSERT_EQ(a->Select(), 1);
+    ASSERT_EQ(b->Select(), 1);
+    a->Tracker()->SetMarks(c.test | DLG_SEL_OVERLAP);
+    anchor->MarkOverlaps();
+    EXPECT_EQ((a->Tracker()->Marks() & DLG_SEL_OVERLAP) != 0, c.marked) << c.a << c.b;
+    EXPECT_EQ((b->Tracker()->Marks() & DLG_SEL_OVERLAP) != 0, c.marked) << c.a << c.b;
+    EXPECT_NE(a->Tracker()->Marks() & DLG_SEL_OVERLAP_BEFORE, 0u);
+    EXPECT_EQ(b->Tracker()->Marks() & DLG_SEL_OVERLAP_BEFORE, 0u);
+    delete a;
+    delete b;
+  }
+  EXPECT_EQ(anchor->sel_head, nullptr);
+}
+
+TEST_F(ObjectTest, DrawVisitsShownChildrenThatMeetTheClip) {
+  struct Painter : DlgPainter {
+    void DrawObject(DlgObject* obj, const DlgRect& canvas, const DlgRect& clip, bool paint) override {
+      log.push_back(std::string(obj->Name()) + (paint ? "+" : "-"));
+      (void)canvas;
+      (void)clip;
+    }
+    std::vector<std::string> log;
+  } painter;
+  DlgContainer* r = MakeRoot(300, 300);
+  DlgContainer* box = MakeChild<DlgContainer>(r, "box", {0, 0, 100, 100});
+  MakeChild(box, "in", {10, 10, 20, 20});
+  MakeChild(r, "far", {200, 200, 220, 220});
+  DlgObject* hidden = MakeChild(r, "hidden", {0, 0, 10, 10});
+  hidden->SetFlags(hidden->Flags() & ~DLG_F_SHOWN);
+  DlgRect canvas = r->GetCanvasRect();
+  DlgRect clip = DlgRect{0, 0, 150, 150}.Offset(origin.x, origin.y);
+  r->Draw(painter, canvas, clip, true);
+  EXPECT_EQ(painter.log, (std::vector<std::string>{"dlg+", "box+", "in+"}));
+  painter.log.clear();
+  anchor->SetOptions(DLG_ANCHOR_SELECTED_ONLY);
+  ASSERT_EQ(box->Select(), 1);
+  r->Draw(painter, canvas, r->GetCanvasRect(), true);
+  EXPECT_EQ(painter.log, (std::vector<std::string>{"dlg+", "box+", "in+", "far-"}));
+  anchor->SetOptions(0);
+}
+
+TEST_F(ObjectTest, TrackerAtAndShowSelected) {
+  RecordingView view;
+  DlgContainer* r = MakeRoot(300, 300);
+  DlgObject* a = MakeChild(r, "a", {0, 0, 20, 20});
+  DlgObject* b = MakeChild(r, "b", {10, 10, 30, 30});
+  ASSERT_EQ(a->Select(), 1);
+  ASSERT_EQ(b->Select(), 1);
+  DlgPoint in_both{origin.x + 15, origin.y + 15};
+  EXPECT_EQ(anchor->TrackerAt(&view, in_both), nullptr);  // not the anchor's view
+  anchor->SetView(&view);
+  EXPECT_EQ(anchor->TrackerAt(&view, in_both), b->Tracker());  // newest first
+  EXPECT_EQ(anchor->TrackerAt(&view, DlgPoint{origin.x + 2, origin.y + 2}), a->Tracker());
+  anchor->ShowSelected(false);
+  EXPECT_FALSE(a->HasFlag(DLG_F_SHOWN));
+  EXPECT_EQ(anchor->HitTest(in_both), r);
+  anchor->ShowSelected(true);
+  EXPECT_EQ(anchor->HitTest(in_both), b);
+}
+
 TEST_F(ObjectTest, ContextChangeSendsTheCollectedHint) {
   RecordingView view;
   view.doc = &doc;
