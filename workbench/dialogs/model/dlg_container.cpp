@@ -1,0 +1,310 @@
+#include "workbench/dialogs/model/dlg_container.h"
+
+#include <cstring>
+#include <string>
+
+#include "workbench/dialogs/model/dlg_anchor.h"
+#include "workbench/dialogs/model/dlg_rootanchor.h"
+#include "workbench/dialogs/model/dlg_view.h"
+#include "workbench/shell/sysassert.h"
+
+DlgRect DlgRelayoutChild(const DlgRect& child, uint32_t flags, int32_t dl, int32_t dt, int32_t dr, int32_t db) {
+  DlgRect r = child.Offset(dl, dt);
+  switch (flags & DLG_F_HATTACH_MASK) {
+    case 1:
+      r.left -= dr;
+      r.right -= dr;
+      break;
+    case 2:
+      r.left -= dl;
+      r.right -= dr;
+      break;
+    case 3:
+      r.left -= dl;
+      r.right -= dl;
+      break;
+    default: break;
+  }
+  switch (flags & DLG_F_VATTACH_MASK) {
+    case 4:
+      r.top -= db;
+      r.bottom -= db;
+      break;
+    case 8:
+      r.top -= dt;
+      r.bottom -= db;
+      break;
+    case 12:
+      r.top -= dt;
+      r.bottom -= dt;
+      break;
+    default: break;
+  }
+  return r;
+}
+
+DlgContainer::DlgContainer(DlgAnchor* anchor, DlgObject* ref, int mode, const char* name)
+    : DlgObject(anchor, ref, mode, name) {}
+
+DlgContainer::DlgContainer(const DlgObject& src, DlgAnchor* anchor, DlgObject* ref, int mode, const char* name)
+    : DlgObject(src, anchor, ref, mode, name) {
+  if (src.IsContainer()) {
+    unit_x_ = src.GetUnitX();
+    unit_y_ = src.GetUnitY();
+    // A root's size counts in its own units: apply them.
+    int32_t x = 0, y = 0, w = 0, h = 0;
+    src.GetGeometry(&x, &y, &w, &h);
+    SetGeometry(x, y, w, h);
+  }
+}
+
+DlgContainer::~DlgContainer() {
+  while (head_) delete head_;
+}
+
+void DlgContainer::SetAnchor(DlgAnchor* anchor) {
+  DlgObject::SetAnchor(anchor);
+  for (DlgObject* c = head_; c; c = c->next) c->SetAnchor(anchor);
+}
+
+DlgObject* DlgContainer::Clone(DlgAnchor* anchor, DlgObject* ref, int mode, const char* name) const {
+  return new DlgContainer(*this, anchor, ref, mode, name);
+}
+
+void DlgContainer::InstantiateChildren(DlgAnchor* anchor, DlgObject* new_parent) {
+  for (DlgObject* c = head_; c; c = c->next) {
+    DlgObject* clone = c->Clone(anchor, new_parent, DLG_LINK_LAST_CHILD, c->Name());
+    clone->SetTemplate(c);
+    clone->SetFlags(clone->Flags() | DLG_F_SELECTABLE | DLG_F_TEMPLATE_CHILD);
+  }
+}
+
+int DlgContainer::SetUnit(int32_t x, int32_t y) {
+  if (x < 1 || y < 1) return 0;
+  unit_x_ = x;
+  unit_y_ = y;
+  return 1;
+}
+
+void DlgContainer::ApplyGeometryProps(int recurse) {
+  DlgObject::ApplyGeometryProps(recurse);
+  if (!recurse) return;
+  for (DlgObject* c = head_; c; c = c->next) c->ApplyGeometryProps(1);
+}
+
+void DlgContainer::DestroyCtrlWnd() {
+  DlgObject::DestroyCtrlWnd();
+  for (DlgObject* c = head_; c; c = c->next) c->DestroyCtrlWnd();
+}
+
+void DlgContainer::Draw(DlgPainter& painter, const DlgRect& canvas, const DlgRect& clip, bool paint) {
+  DlgObject::Draw(painter, canvas, clip, paint);
+  if (Parent() && !HasFlag(DLG_F_SHOWN)) return;
+  bool selected_only = Anchor() && (Anchor()->Options() & DLG_ANCHOR_SELECTED_ONLY);
+  for (DlgObject* c = head_; c; c = c->next) {
+    if (!c->HasFlag(DLG_F_SHOWN)) continue;
+    DlgRect cr = c->Rect().Offset(canvas.left, canvas.top);
+    if (!cr.Intersects(clip)) continue;
+    bool child_paint = true;
+    if (selected_only && !c->Tracker()) {
+      child_paint = false;
+      for (const DlgObject* a = c->Parent(); a; a = a->Parent()) {
+        if (a->Tracker()) {
+          child_paint = true;
+          break;
+        }
+      }
+    }
+    c->Draw(painter, cr, cr.Intersection(clip), child_paint);
+  }
+}
+
+void DlgContainer::DrawTracker(DlgDC* dc) {
+  DlgObject::DrawTracker(dc);
+  for (DlgObject* c = head_; c; c = c->next) c->DrawTracker(dc);
+}
+
+DlgObject* DlgContainer::FindByPath(const char* path) {
+  if (!path) return nullptr;
+  const char* dot = std::strchr(path, '.');
+  size_t len = dot ? static_cast<size_t>(dot - path) : std::strlen(path);
+  if (len != std::strlen(Name()) || !NamesEqual(std::string(path, len).c_str(), Name())) return nullptr;
+  if (!dot) return this;
+  for (DlgObject* c = head_; c; c = c->next) {
+    if (DlgObject* found = c->FindByPath(dot + 1)) return found;
+  }
+  return nullptr;
+}
+
+DlgObject* DlgContainer::HitTest(const DlgRect& canvas, DlgPoint point) {
+  if (!DlgObject::HitTest(canvas, point)) return nullptr;
+  for (DlgObject* c = tail_; c; c = c->prev) {
+    if (DlgObject* hit = c->HitTest(c->Rect().Offset(canvas.left, canvas.top), point)) return hit;
+  }
+  return this;
+}
+
+DlgObject* DlgContainer::FindById(uint32_t id) {
+  if (id == Id()) return this;
+  for (DlgObject* c = head_; c; c = c->next) {
+    if (DlgObject* found = c->FindById(id)) return found;
+  }
+  return nullptr;
+}
+
+DlgObject* DlgContainer::FindDropTarget(const DlgRect& canvas, const DlgObject* moved, const DlgRect& rect) {
+  if (this == moved) return nullptr;
+  if (Parent() && !HasFlag(DLG_F_SHOWN)) return nullptr;
+  if (!canvas.Contains(rect)) return nullptr;
+  for (DlgObject* c = tail_; c; c = c->prev) {
+    if (DlgObject* found = c->FindDropTarget(c->Rect().Offset(canvas.left, canvas.top), moved, rect)) return found;
+  }
+  return this;
+}
+
+void DlgContainer::SelectInRect(const DlgRect* rect) {
+  DlgObject::SelectInRect(rect);
+  if (Parent() && !HasFlag(DLG_F_SHOWN)) return;
+  for (DlgObject* c = head_; c; c = c->next) c->SelectInRect(rect);
+}
+
+void DlgContainer::Deselect() {
+  DlgObject::Deselect();
+  for (DlgObject* c = head_; c; c = c->next) c->Deselect();
+}
+
+int DlgContainer::DeleteSelected() {
+  if (DlgObject::DeleteSelected()) return 1;
+  for (DlgObject* c = head_; c;) {
+    DlgObject* n = c->next;
+    c->DeleteSelected();
+    c = n;
+  }
+  return 0;
+}
+
+int DlgContainer::SyncSelection() {
+  if (DlgObject::SyncSelection()) return 1;
+  for (DlgObject* c = head_; c; c = c->next) c->SyncSelection();
+  return 0;
+}
+
+void DlgContainer::SyncTracker() {
+  DlgObject::SyncTracker();
+  for (DlgObject* c = head_; c; c = c->next) c->SyncTracker();
+}
+
+void DlgContainer::ResizeTo(const DlgRect& canvas) { RelayoutFrom(GetCanvasRect(), canvas); }
+
+void DlgContainer::RelayoutFrom(const DlgRect& old, const DlgRect& canvas) {
+  DlgRect r = canvas;
+  MoveRect(&r, &old);
+  const DlgRect now = GetCanvasRect();
+  int32_t dl = old.left - now.left;
+  int32_t dt = old.top - now.top;
+  int32_t dr = old.right - now.right;
+  int32_t db = old.bottom - now.bottom;
+  for (DlgObject* c = head_; c; c = c->next) {
+    DlgRect laid = DlgRelayoutChild(c->Rect(), c->Flags(), dl, dt, dr, db);
+    if (dl == 0 && dt == 0 && laid == c->Rect()) continue;
+    DlgRect child_old = c->Rect().Offset(old.left, old.top);
+    DlgRect target = laid.Offset(now.left, now.top);
+    if (c->IsContainer()) {
+      static_cast<DlgContainer*>(c)->RelayoutFrom(child_old, target);
+    } else {
+      c->MoveRect(&target, &child_old);
+    }
+  }
+  SyncTracker();
+}
+
+int DlgContainer::ApplyTrackerResize() {
+  DlgRect r;
+  if (Tracker() && Tracker()->TakeResize(&r)) {
+    ResizeTo(r);
+    return 1;
+  }
+  for (DlgObject* c = head_; c; c = c->next) c->ApplyTrackerResize();
+  return 0;
+}
+
+int DlgContainer::DeleteTemporary() {
+  if (DlgObject::DeleteTemporary()) return 1;
+  for (DlgObject* c = head_; c;) {
+    DlgObject* n = c->next;
+    c->DeleteTemporary();
+    c = n;
+  }
+  return 0;
+}
+
+void DlgContainer::TrackerOp28(DlgDC* dc) {
+  DlgObject::TrackerOp28(dc);
+  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp28(dc);
+}
+
+int DlgContainer::TrackerOp29(DlgDC* dc) {
+  if (DlgObject::TrackerOp29(dc)) {
+    for (DlgObject* c = head_; c; c = c->next) c->TrackerOp28(dc);
+    return 1;
+  }
+  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp29(dc);
+  return 0;
+}
+
+int DlgContainer::TrackerOp30(DlgDC* dc) {
+  if (DlgObject::TrackerOp30(dc)) return 1;
+  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp30(dc);
+  return 0;
+}
+
+void DlgContainer::TrackerOp31(DlgDC* dc, DlgTrackerResult* result) {
+  DlgObject::TrackerOp31(dc, result);
+  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp31(dc, result);
+}
+
+int DlgContainer::TrackerOp32(DlgDC* dc, void* arg, DlgTrackerResult* result) {
+  if (DlgObject::TrackerOp32(dc, arg, result)) {
+    for (DlgObject* c = head_; c; c = c->next) c->TrackerOp31(dc, result);
+  } else {
+    for (DlgObject* c = head_; c; c = c->next) c->TrackerOp32(dc, arg, nullptr);
+  }
+  return 0;
+}
+
+void DlgContainer::TrackerOp33(DlgDC* dc) {
+  DlgObject::TrackerOp33(dc);
+  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp33(dc);
+}
+
+void DlgContainer::TrackerOp34(DlgDC* dc) {
+  DlgObject::TrackerOp34(dc);
+  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp34(dc);
+}
+
+void DlgContainer::TrackerOp35(DlgDC* dc) {
+  DlgObject::TrackerOp35(dc);
+  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp35(dc);
+}
+
+void DlgContainer::TrackerOp36() {
+  DlgObject::TrackerOp36();
+  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp36();
+}
+
+void DlgContainer::ListInXref() {
+  DlgObject::ListInXref();
+  DlgRootAnchor* root = RootAnchor();
+  if (!HasFlag(DLG_F_SELECTABLE) || !root || !root->Document()) return;
+  for (DlgObject* c = head_; c; c = c->next) c->ListInXref();
+}
+
+void DlgContainer::SetFlag(int bit) {
+  DlgObject::SetFlag(bit);
+  for (DlgObject* c = head_; c; c = c->next) c->SetFlag(bit);
+}
+
+void DlgContainer::ClearFlag(int bit) {
+  DlgObject::ClearFlag(bit);
+  for (DlgObject* c = head_; c; c = c->next) c->ClearFlag(bit);
+}

@@ -1,0 +1,74 @@
+// The dialog object that owns a chain of children: the dialog itself and
+// every group-like object. Most operations act on the container and then on
+// each child; the container also re-lays its children when it is resized
+// (by their attachments) and checks a proposed resize against them.
+#pragma once
+
+#include "workbench/dialogs/model/dlg_obj.h"
+
+class DlgContainer : public DlgObject {
+ public:
+  // Units start at 1 x 1.
+  DlgContainer(DlgAnchor* anchor, DlgObject* ref, int mode, const char* name);
+  // Made from `src`; a container source gives its units.
+  DlgContainer(const DlgObject& src, DlgAnchor* anchor, DlgObject* ref, int mode, const char* name);
+  // Deletes every child first.
+  ~DlgContainer() override;
+
+  void SetAnchor(DlgAnchor* anchor) override;
+  DlgObject* Clone(DlgAnchor* anchor, DlgObject* ref, int mode, const char* name) const override;
+  void InstantiateChildren(DlgAnchor* anchor, DlgObject* new_parent) override;
+  DlgObject* GetHead() const override { return head_; }
+  DlgObject* GetTail() const override { return tail_; }
+  void SetHead(DlgObject* obj) override { head_ = obj; }
+  void SetTail(DlgObject* obj) override { tail_ = obj; }
+  int IsContainer() const override { return 1; }
+  int32_t GetUnitX() const override { return unit_x_; }
+  int32_t GetUnitY() const override { return unit_y_; }
+  int SetUnit(int32_t x, int32_t y) override;
+  void ApplyGeometryProps(int recurse) override;
+  void DestroyCtrlWnd() override;
+  void Draw(DlgPainter& painter, const DlgRect& canvas, const DlgRect& clip, bool paint) override;
+  void DrawTracker(DlgDC* dc) override;
+  DlgObject* FindByPath(const char* path) override;
+  DlgObject* HitTest(const DlgRect& canvas, DlgPoint point) override;
+  DlgObject* FindById(uint32_t id) override;
+  DlgObject* FindDropTarget(const DlgRect& canvas, const DlgObject* moved, const DlgRect& rect) override;
+  void SelectInRect(const DlgRect* rect) override;
+  void Deselect() override;
+  int DeleteSelected() override;
+  int SyncSelection() override;
+  void SyncTracker() override;
+  int ApplyTrackerResize() override;
+  int DeleteTemporary() override;
+  void TrackerOp28(DlgDC* dc) override;
+  int TrackerOp29(DlgDC* dc) override;
+  int TrackerOp30(DlgDC* dc) override;
+  void TrackerOp31(DlgDC* dc, DlgTrackerResult* result) override;
+  int TrackerOp32(DlgDC* dc, void* arg, DlgTrackerResult* result) override;
+  void TrackerOp33(DlgDC* dc) override;
+  void TrackerOp34(DlgDC* dc) override;
+  void TrackerOp35(DlgDC* dc) override;
+  void TrackerOp36() override;
+  void ListInXref() override;
+  void SetFlag(int bit) override;
+  void ClearFlag(int bit) override;
+
+  // Resizes the container to a canvas rectangle and re-lays the children
+  // by their attachments.
+  void ResizeTo(const DlgRect& canvas);
+
+ private:
+  // Moves from the canvas rectangle `old` to `canvas` and re-lays the
+  // children by the edge shifts.
+  void RelayoutFrom(const DlgRect& old, const DlgRect& canvas);
+
+  DlgObject* head_ = nullptr;
+  DlgObject* tail_ = nullptr;
+  int32_t unit_x_ = 1;
+  int32_t unit_y_ = 1;
+};
+
+// The attachment re-layout of one child rectangle (relative to its
+// container) for edge shifts dl, dt, dr, db (old edge minus new edge).
+DlgRect DlgRelayoutChild(const DlgRect& child, uint32_t flags, int32_t dl, int32_t dt, int32_t dr, int32_t db);

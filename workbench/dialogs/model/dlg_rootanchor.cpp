@@ -1,0 +1,273 @@
+#include "workbench/dialogs/model/dlg_rootanchor.h"
+
+#include <cstdio>
+#include <string>
+
+#include "workbench/dialogs/model/dlg_anchor.h"
+#include "workbench/dialogs/model/dlg_obj.h"
+#include "workbench/shell/chain.h"
+#include "workbench/shell/sysassert.h"
+
+DlgKeptLine::DlgKeptLine(DlgKeptLines* owner, const char* text, int32_t blank_count, int32_t pos, uint32_t line_flags)
+    : list(owner), blanks(blank_count), position(pos), flags(line_flags), text_(text ? text : "") {
+  SYS_ASSERT(owner);
+  chain_insert_after(owner->head, owner->tail, owner->tail, this);
+}
+
+DlgKeptLine::~DlgKeptLine() { chain_unlink(list->head, list->tail, this); }
+
+DlgKeptLines::~DlgKeptLines() {
+  while (head) delete head;
+}
+
+DlgRootAnchor::DlgRootAnchor(DlgFontMeasurer* measurer) : fonts_(measurer) {}
+
+DlgRootAnchor::~DlgRootAnchor() {
+  while (head) delete head;
+}
+
+int DlgRootAnchor::SetUnits(int32_t x, int32_t y) {
+  if (x < 1 || y < 1) return 0;
+  unit_x_ = x;
+  unit_y_ = y;
+  return 1;
+}
+
+DlgAnchor* DlgRootAnchor::FindAnchor(uint32_t id) const {
+  for (DlgAnchor* a = head; a; a = a->next) {
+    if (a->Id() == id) return a;
+  }
+  return nullptr;
+}
+
+DlgObject* DlgRootAnchor::FindRootObject(const char* name) const {
+  for (DlgAnchor* a = head; a; a = a->next) {
+    if (DlgObject* obj = a->FindByPath(name)) return obj;
+  }
+  return nullptr;
+}
+
+void DlgRootAnchor::CleanUp() {
+  for (DlgAnchor* a = head; a; a = a->next) a->DeleteTemporary();
+  consts_.DeleteMarked();
+  fonts_.DeleteTemporaryFonts();
+}
+
+namespace {
+
+int32_t CountObjects(const DlgObject* obj) {
+  if (!obj->HasFlag(DLG_F_SELECTABLE)) return 0;
+  int32_t n = 1;
+  for (const DlgObject* c = obj->GetHead(); c; c = c->next) n += CountObjects(c);
+  return n;
+}
+
+int32_t CountLines(const DlgObject* obj) {
+  if (!obj->HasFlag(DLG_F_SELECTABLE)) return 0;
+  int32_t n = obj->HasFlag(DLG_F_TEMPLATE_CHILD) ? 0 : 2;
+  for (const DlgPropValue* v = obj->Props().Head(); v; v = v->next) ++n;
+  for (const DlgObject* c = obj->GetHead(); c; c = c->next) n += CountLines(c);
+  return n;
+}
+
+}  // namespace
+
+int32_t DlgRootAnchor::CountSavedObjects() const {
+  int32_t n = 0;
+  for (DlgAnchor* a = head; a; a = a->next) {
+    if (a->RootObject()) n += CountObjects(a->RootObject());
+  }
+  return n;
+}
+
+int32_t DlgRootAnchor::CountOutputLines() const {
+  int32_t n = 0;
+  for (const DlgKeptLine* l = kept_.head; l; l = l->next) n += l->blanks + 1;
+  for (DlgAnchor* a = head; a; a = a->next) {
+    if (a->RootObject()) n += CountLines(a->RootObject());
+  }
+  return n;
+}
+
+namespace {
+
+// A range of source positions; a bound below 0 is open.
+struct PosRange {
+  int32_t lo = -1;
+  int32_t hi = -1;
+  bool Holds(int32_t pos) const { return (lo < 0 || pos >= lo) && (hi < 0 || pos <= hi); }
+};
+
+// One save: the writers, the writer context and the kept lines.
+class SaveWalk {
+ public:
+  SaveWalk(DlgRootAnchor& root, const PluginFileType& type, psave* ctx) : root_(root), type_(type), ctx_(ctx) {}
+
+  bool Run() {
+    DlgKeptLines& kept = root_.Kept();
+    for (DlgKeptLine* l = kept.head; l; l = l->next) l->flags &= ~KEPT_WRITTEN;
+    int32_t first = -1;
+    for (DlgAnchor* a = root_.head; a; a = a->next) {
+      const DlgObject* r = a->RootObject();
+      if (r && r->HasFlag(DLG_F_SELECTABLE) && r->FirstLine() > 0 && (first < 0 || r->FirstLine() < first)) {
+        first = r->FirstLine();
+      }
+    }
+    if (!WriteRange({-1, first > 0 ? first - 1 : -1}, {}, false)) return false;
+    for (DlgAnchor* a = root_.head; a; a = a->next) {
+      if (a->RootObject() && !WriteObject(a->RootObject(), {})) return false;
+    }
+    return WriteRange({}, {}, false);
+  }
+
+ private:
+  bool WriteOne(DlgKeptLine* l) {
+    for (int32_t i = 0; i < l->blanks; ++i) {
+      if (type_.WriteLine(ctx_, "") != 0) return false;
+    }
+    if (type_.WriteLine(ctx_, l->Text().c_str()) != 0) return false;
+    l->flags |= KEPT_WRITTEN;
+    return true;
+  }
+
+  // Writes the unwritten lines that continue the block of `l`.
+  bool WriteBlockRest(DlgKeptLine* l) {
+    for (DlgKeptLine* n = l->next; n && (n->flags & KEPT_CONTINUES); n = n->next) {
+      if (!(n->flags & KEPT_WRITTEN) && !WriteOne(n)) return false;
+    }
+    return true;
+  }
+
+  // Writes the unwritten lines of the wanted kind within both ranges, each
+  // with the rest of its block.
+  bool WriteRange(PosRange range, PosRange outer, bool inside) {
+    for (DlgKeptLine* l = root_.Kept().head; l;) {
+      bool wanted = !(l->flags & KEPT_WRITTEN) && ((l->flags & KEPT_INSIDE) != 0) == inside &&
+                    range.Holds(l->position) && outer.Holds(l->position);
+      DlgKeptLine* n = l->next;
+      while (n && (n->flags & KEPT_CONTINUES)) n = n->next;
+      if (wanted && (!WriteOne(l) || !WriteBlockRest(l))) return false;
+      l = n;
+    }
+    return true;
+  }
+
+  // The unwritten line at `pos`, marked written; the lines of its block
+  // before it are written first.
+  DlgKeptLine* FindAt(int32_t pos, bool* ok) {
+    *ok = true;
+    for (DlgKeptLine* l = root_.Kept().head; l; l = l->next) {
+      if ((l->flags & KEPT_WRITTEN) || l->position != pos) continue;
+      if (l->flags & KEPT_CONTINUES) {
+        DlgKeptLine* b = l;
+        while ((b->flags & KEPT_CONTINUES) && b->prev) b = b->prev;
+        for (; b != l; b = b->next) {
+          if (!(b->flags & KEPT_WRITTEN) && !WriteOne(b)) {
+            *ok = false;
+            return nullptr;
+          }
+        }
+      }
+      l->flags |= KEPT_WRITTEN;
+      return l;
+    }
+    return nullptr;
+  }
+
+  std::string ValueText(const DlgPropValue* v) const {
+    const prop_val& val = v->Val();
+    if (v->Serial() >= 0 && v->Def().kind < 128) {
+      if (DlgConstEntry* e = root_.Consts().FindConstBySerial(static_cast<uint32_t>(v->Serial()))) return e->Name();
+    }
+    if (val.type == VAL_TEXT) {
+      const char* text = val.data.text ? val.data.text : "";
+      if (v->Def().type == PROP_TYPE_PATH || v->Def().type == PROP_TYPE_IDENT) return text;
+      return std::string("\"") + text + "\"";
+    }
+    if (val.type == VAL_INT) {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "%d", val.data.num);
+      return buf;
+    }
+    return "";
+  }
+
+  // Writes an object; `enclosing` is the range of the object an inline
+  // object is written into.
+  bool WriteObject(DlgObject* obj, PosRange enclosing) {
+    if (!obj->HasFlag(DLG_F_SELECTABLE)) return true;
+    const bool is_inline = obj->HasFlag(DLG_F_TEMPLATE_CHILD);
+    const std::string path = obj->GetPath();
+    const PosRange own{obj->FirstLine() > 0 ? obj->FirstLine() : -1, obj->LastLine() > 0 ? obj->LastLine() : -1};
+    const PosRange range = is_inline ? enclosing : own;
+    std::string prefix;
+    bool ok = true;
+    if (is_inline) {
+      for (const DlgObject* o = obj; o && o->HasFlag(DLG_F_TEMPLATE_CHILD); o = o->Parent()) {
+        prefix = std::string(o->Name()) + "." + prefix;
+      }
+    } else {
+      DlgKeptLine* same = nullptr;
+      if (obj->FirstLine() > 0) {
+        const DlgObject* parent = obj->Parent();
+        PosRange outer;
+        if (parent && parent->FirstLine() > 0)
+          outer = {parent->FirstLine(), parent->LastLine() > 0 ? parent->LastLine() : -1};
+        if (!WriteRange({-1, obj->FirstLine() - 1}, outer, parent != nullptr)) return false;
+        same = FindAt(obj->FirstLine(), &ok);
+        if (!ok) return false;
+      }
+      const std::string tmpl = obj->TemplateObject() ? obj->TemplateObject()->GetPath() : std::string();
+      if (type_.BeginObj(ctx_, path.c_str(), obj->Name(), obj->ClassName(),
+                         obj->TemplateObject() ? tmpl.c_str() : nullptr, same ? same->Text().c_str() : nullptr) != 0) {
+        return false;
+      }
+      if (same && !WriteBlockRest(same)) return false;
+      ctx_->Depth++;
+    }
+    for (DlgPropValue* v = obj->Props().Head(); v; v = v->next) {
+      if (v->State() & DLG_PROP_COPIED) continue;
+      DlgKeptLine* same = nullptr;
+      if (v->Line() > 0) {
+        if (!WriteRange({-1, v->Line() - 1}, range, true)) return false;
+        same = FindAt(v->Line(), &ok);
+        if (!ok) return false;
+      }
+      const std::string name = prefix + (v->Def().name ? v->Def().name : "");
+      const std::string text = ValueText(v);
+      if (type_.WriteAttr(ctx_, name.c_str(), &v->Def(), &v->Val(), text.c_str(),
+                          same ? same->Text().c_str() : nullptr) != 0) {
+        return false;
+      }
+      if (same && !WriteBlockRest(same)) return false;
+    }
+    for (DlgObject* c = obj->GetHead(); c; c = c->next) {
+      if (!WriteObject(c, range)) return false;
+    }
+    if (is_inline) return true;
+    ctx_->Depth--;
+    DlgKeptLine* same = nullptr;
+    if (obj->LastLine() > 0) {
+      if (!WriteRange({-1, obj->LastLine() - 1}, own, true)) return false;
+      same = FindAt(obj->LastLine(), &ok);
+      if (!ok) return false;
+    }
+    if (type_.EndObj(ctx_, path.c_str(), same ? same->Text().c_str() : nullptr) != 0) return false;
+    return !same || WriteBlockRest(same);
+  }
+
+  DlgRootAnchor& root_;
+  const PluginFileType& type_;
+  psave* ctx_;
+};
+
+}  // namespace
+
+int DlgRootAnchor::Save(const PluginFileType* type, psave* ctx) {
+  SYS_ASSERT(type);
+  SYS_ASSERT(ctx);
+  // A type that lacks any of its writers cannot be saved to.
+  if (!type->BeginObj || !type->EndObj || !type->WriteAttr || !type->WriteLine) return 0;
+  ctx->Depth = 0;
+  return SaveWalk(*this, *type, ctx).Run() ? 1 : 0;
+}
