@@ -306,10 +306,11 @@ class Reader {
 }  // namespace
 
 std::string dlg_format(const char* format, ...) {
+  if (!format) return std::string();
   char buffer[512];
   va_list args;
   va_start(args, format);
-  int n = std::vsnprintf(buffer, sizeof buffer, format ? format : "", args);
+  int n = std::vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
   if (n < 0) return std::string();
   return std::string(buffer, static_cast<size_t>(n) < sizeof buffer ? static_cast<size_t>(n) : sizeof buffer - 1);
