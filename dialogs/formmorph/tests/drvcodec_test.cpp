@@ -2,8 +2,11 @@
 // with hostile responses that must end as protocol errors.
 #include "dialogs/formmorph/drvcodec.h"
 
+#include "dialogs/formmorph/fmtrace.h"
+
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -74,6 +77,8 @@ TEST(DrvCodec, RuleArgumentsFillEightPairs) {
 }
 
 TEST(DrvCodec, RefusedRequestsAreNotEncoded) {
+  FILE* trace = std::tmpfile();
+  fm_set_trace_stream(trace);
   Bytes frame;
   DrvRequest bad_set;
   bad_set.code = DMDRV_SET;
@@ -101,6 +106,35 @@ TEST(DrvCodec, RefusedRequestsAreNotEncoded) {
   big.value.text.pop_back();
   EXPECT_EQ(drv_hton(big, 1144, frame), 0);
   EXPECT_EQ(frame.size(), 1144u);
+
+  fm_set_trace_stream(nullptr);
+  std::rewind(trace);
+  std::string text;
+  for (int c; (c = std::fgetc(trace)) != EOF;) text += static_cast<char>(c);
+  std::fclose(trace);
+  // Each refusal names the number it refused.
+  EXPECT_EQ(text,
+            "formmorph: DMDRV_SET: bad type = 3\n"
+            "formmorph: DMDRV_RULE: bad type = 7\n"
+            "formmorph: DMDRV_RULE: bad argument count = 9\n"
+            "formmorph: drv_hton: bad req = 11\n");
+}
+
+TEST(DrvCodec, FunctionCallsRefuseBadTypesInTheirOwnWords) {
+  FILE* trace = std::tmpfile();
+  fm_set_trace_stream(trace);
+  DrvRequest q;
+  q.code = DMDRV_FUNC;
+  q.argc = 1;
+  q.args[0].kind = -1;
+  Bytes frame;
+  EXPECT_EQ(drv_hton(q, 1144, frame), DRV_ERR_PROTOCOL);
+  fm_set_trace_stream(nullptr);
+  std::rewind(trace);
+  char line[100] = {};
+  ASSERT_NE(std::fgets(line, sizeof line, trace), nullptr);
+  std::fclose(trace);
+  EXPECT_STREQ(line, "formmorph: DMDRV_RUNC: bad type = -1\n");
 }
 
 // A response body: the fixed words, then `tail` as the string area.
