@@ -23,7 +23,7 @@ class FwStatusBar : public QStatusBar {
   void SetActivePanes(const std::vector<bool>& active);
   bool IsActive(int index) const;
   // Routes the update handlers of the active panes that have an id.
-  void UpdatePanes();
+  virtual void UpdatePanes();
 
  private:
   std::vector<FwStatusPane*> panes_;
