@@ -23,6 +23,11 @@ class FwTimers {
   bool Running(int id) const { return timers_.count(id) != 0; }
   // The window's id of a Qt timer id, or 0 when it is not one of ours.
   int IdOf(int qt_timer_id) const;
+  // The Qt timer id behind an id of ours, or 0.
+  int QtIdOf(int id) const {
+    auto it = timers_.find(id);
+    return it == timers_.end() ? 0 : it->second;
+  }
 
  private:
   QObject* owner_;
