@@ -9,6 +9,9 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 echo "=== layout check"
 "$top/scripts/check-format.sh"
 
+echo "=== layering check"
+"$top/scripts/check-layers.sh"
+
 echo "=== plain build"
 "$top/scripts/build.sh" "$top/build" -DVARNICA_WERROR=ON
 (cd "$top/build" && ctest --output-on-failure -j "$jobs")

@@ -67,48 +67,48 @@ int fake_parse(CompileContext* cc) {
 }
 
 struct CodegenFixture : ::testing::Test {
-  CompileContext cc;
+  CompileContext ctx;
   FakeFront front;
 
   void SetUp() override {
-    cc_init(&cc);
-    ASSERT_TRUE(progseg_reset(&cc.prog));
-    cc.front.line_start = fake_line_start;
-    cc.front.parse = fake_parse;
-    cc.scan = &front;
+    cc_init(&ctx);
+    ASSERT_TRUE(progseg_reset(&ctx.prog));
+    ctx.front.line_start = fake_line_start;
+    ctx.front.parse = fake_parse;
+    ctx.scan = &front;
   }
   void TearDown() override {
-    cc.scan = nullptr;
-    cc_free(&cc);
+    ctx.scan = nullptr;
+    cc_free(&ctx);
   }
 
   int compile(const std::string& text, uint16_t stmt, std::function<void(CompileContext*)> actions) {
     front.stmt = stmt;
     front.actions = std::move(actions);
-    return cg_compile_line(&cc, text.data(), text.size());
+    return cg_compile_line(&ctx, text.data(), text.size());
   }
   void expect_error(const std::string& text, std::function<void(CompileContext*)> actions, const char* message) {
-    Words code_before = cc.prog.root->code;
-    Words syms_before = cc.prog.root->symbols;
-    size_t segs = progseg_count(&cc.prog);
+    Words code_before = ctx.prog.root->code;
+    Words syms_before = ctx.prog.root->symbols;
+    size_t segs = progseg_count(&ctx.prog);
     EXPECT_EQ(compile(text, CG_IMPLIED_LET, std::move(actions)), CG_LINE_ERROR) << text;
-    EXPECT_EQ(cc.error_message, message) << text;
+    EXPECT_EQ(ctx.error_message, message) << text;
     // Nothing of a failed line is stored.
-    EXPECT_EQ(cc.prog.root->code, code_before);
-    EXPECT_EQ(cc.prog.root->symbols, syms_before);
-    EXPECT_EQ(progseg_count(&cc.prog), segs);
+    EXPECT_EQ(ctx.prog.root->code, code_before);
+    EXPECT_EQ(ctx.prog.root->symbols, syms_before);
+    EXPECT_EQ(progseg_count(&ctx.prog), segs);
   }
 
   // Runs emission calls on a fresh line state outside the line compiler and
   // gives the raw 32-bit words (or the error message when one is raised).
   std::string raw(std::function<void(CompileContext*)> actions, std::vector<uint32_t>* out = nullptr) {
-    cg_line_reset(&cc);
+    cg_line_reset(&ctx);
     try {
-      actions(&cc);
+      actions(&ctx);
     } catch (const CgLineError&) {
-      return cc.error_message;
+      return ctx.error_message;
     }
-    if (out != nullptr) *out = cc.cg.code;
+    if (out != nullptr) *out = ctx.cg.code;
     return "";
   }
 
@@ -139,7 +139,7 @@ void assign_increment(CompileContext* cc) {
 
 TEST_F(CodegenFixture, AssignmentWordByWord) {
   ASSERT_EQ(compile("10 X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
-  ProgSegment* root = cc.prog.root;
+  ProgSegment* root = ctx.prog.root;
   // Line 10, keyword at column 4, 7 words; the implied assignment 06B4;
   // 0896 with the variable (entry 0) and the constant (entry 3).
   EXPECT_EQ(root->code, (Words{0x000A, 0x0407, 0x06B4, 0x0896, 0x8000, 0x8003, 0x08C0}));
@@ -165,8 +165,8 @@ TEST_F(CodegenFixture, RepeatedSymbolsInOneLineMakeOneEntry) {
                       cg_dump(cc, 2, 1, 0x0896);
                     }),
             CG_LINE_STORED);
-  EXPECT_EQ(cc.prog.root->code, (Words{0x000A, 0x0409, 0x06B4, 0x0872, 0x8000, 0x8003, 0x0896, 0x8000, 0x79ED}));
-  EXPECT_EQ(cc.prog.root->symbols, (Words{0x0000, 0x5003, 0x5900, 0x0000, 0x0006, 0xC101, 0x0000, 0x0000, 0x0000}));
+  EXPECT_EQ(ctx.prog.root->code, (Words{0x000A, 0x0409, 0x06B4, 0x0872, 0x8000, 0x8003, 0x0896, 0x8000, 0x79ED}));
+  EXPECT_EQ(ctx.prog.root->symbols, (Words{0x0000, 0x5003, 0x5900, 0x0000, 0x0006, 0xC101, 0x0000, 0x0000, 0x0000}));
 }
 
 TEST_F(CodegenFixture, ScalarAndArrayAreTwoSymbols) {
@@ -181,11 +181,11 @@ TEST_F(CodegenFixture, ScalarAndArrayAreTwoSymbols) {
                       cg_dump(cc, 2, 1, 0x0896);
                     }),
             CG_LINE_STORED);
-  EXPECT_EQ(cc.prog.root->code,
+  EXPECT_EQ(ctx.prog.root->code,
             (Words{0x000A, 0x040A, 0x06B4, 0x08DA, 0x8000, 0x0001, 0x8003, 0x0896, 0x79ED, 0x8009}));
-  EXPECT_EQ(cc.prog.root->symbols, (Words{0x0000, 0x5203, 0x5800,                          // X()
-                                          0x0000, 0x0006, 0xC101, 0x0000, 0x0000, 0x0000,  // 1
-                                          0x0000, 0x5003, 0x5800}));                       // X
+  EXPECT_EQ(ctx.prog.root->symbols, (Words{0x0000, 0x5203, 0x5800,                          // X()
+                                           0x0000, 0x0006, 0xC101, 0x0000, 0x0000, 0x0000,  // 1
+                                           0x0000, 0x5003, 0x5800}));                       // X
 }
 
 TEST_F(CodegenFixture, LabelAndPrefixedStatementWords) {
@@ -198,8 +198,8 @@ TEST_F(CodegenFixture, LabelAndPrefixedStatementWords) {
                       cg_set_stmt(cc, 0x9FE4);
                     }),
             CG_LINE_STORED);
-  EXPECT_EQ(cc.prog.root->code, (Words{0x000A, 0x0B08, 0x8000, 0x0932, 0x9FE4, 0x093A, 0xB49B, 0x8005}));
-  EXPECT_EQ(cc.prog.root->symbols, (Words{0xFFFF, 0x1205, 0x5374, 0x6172, 0x7400, 0x0000, 0x4003, 0x4100}));
+  EXPECT_EQ(ctx.prog.root->code, (Words{0x000A, 0x0B08, 0x8000, 0x0932, 0x9FE4, 0x093A, 0xB49B, 0x8005}));
+  EXPECT_EQ(ctx.prog.root->symbols, (Words{0xFFFF, 0x1205, 0x5374, 0x6172, 0x7400, 0x0000, 0x4003, 0x4100}));
 }
 
 TEST_F(CodegenFixture, StringsCommentsAndMarks) {
@@ -249,11 +249,11 @@ TEST_F(CodegenFixture, DumpTwoPutsTheTopOperandsFirst) {
                 &w),
             "");
   EXPECT_EQ(w, (std::vector<uint32_t>{0x2005, 0x10000, 0x10001, 0x08DD, 0x79ED, 0xAAAA, 1, 0x10002}));
-  ASSERT_EQ(cc.cg.elements.size(), 1u);
-  EXPECT_EQ(cc.cg.elements[0].op_number, 1);
-  EXPECT_EQ(cc.cg.elements[0].op_pos, 3);
-  EXPECT_EQ(cc.cg.tmpsyms[0].cls, SYM_CLASS_STRUCT);
-  EXPECT_EQ(cc.cg.tmpsyms[2].cls, SYM_CLASS_CONST);
+  ASSERT_EQ(ctx.cg.elements.size(), 1u);
+  EXPECT_EQ(ctx.cg.elements[0].op_number, 1);
+  EXPECT_EQ(ctx.cg.elements[0].op_pos, 3);
+  EXPECT_EQ(ctx.cg.tmpsyms[0].cls, SYM_CLASS_STRUCT);
+  EXPECT_EQ(ctx.cg.tmpsyms[2].cls, SYM_CLASS_CONST);
 }
 
 TEST_F(CodegenFixture, FixUpsWrapOrRewriteTheLastElement) {
@@ -305,7 +305,7 @@ TEST_F(CodegenFixture, FixUpsWrapOrRewriteTheLastElement) {
               "")
         << c.what;
     EXPECT_EQ(w, c.words) << c.what;
-    EXPECT_EQ(cc.cg.elements.size(), 1u) << c.what;
+    EXPECT_EQ(ctx.cg.elements.size(), 1u) << c.what;
   }
 }
 
@@ -375,9 +375,9 @@ TEST_F(CodegenFixture, LimitsOfOneLine) {
   int n = 100;
   for (auto& f : fits) {
     std::string text = std::to_string(n++) + " X";
-    EXPECT_EQ(compile(text, CG_IMPLIED_LET, f), CG_LINE_STORED) << text << ": " << cc.error_message;
+    EXPECT_EQ(compile(text, CG_IMPLIED_LET, f), CG_LINE_STORED) << text << ": " << ctx.error_message;
   }
-  ProgSegment* root = cc.prog.root;
+  ProgSegment* root = ctx.prog.root;
   EXPECT_EQ(segment_line(root, 0).size(), 255u);
   EXPECT_EQ(root->code[1], 0x05FF);
 }
@@ -427,12 +427,12 @@ TEST_F(CodegenFixture, CountersAndMarks) {
 
 TEST_F(CodegenFixture, LineNumbering) {
   auto stmt = [](CompileContext* cc) { cg_emit(cc, CG_END_STMT); };
-  ASSERT_TRUE(cg_set_numbering(&cc, 100, 10));
+  ASSERT_TRUE(cg_set_numbering(&ctx, 100, 10));
   EXPECT_EQ(compile("A", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
   EXPECT_EQ(compile("B", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
   EXPECT_EQ(compile("115 C", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
   EXPECT_EQ(compile("D", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
-  ProgSegment* root = cc.prog.root;
+  ProgSegment* root = ctx.prog.root;
   std::vector<int> nums;
   for (size_t i = 0; i < progseg_line_count(root); ++i) nums.push_back(root->code[progseg_line_offset(root, i)]);
   EXPECT_EQ(nums, (std::vector<int>{100, 110, 115, 125}));
@@ -443,24 +443,24 @@ TEST_F(CodegenFixture, LineNumbering) {
   EXPECT_EQ(compile("   ", CG_IMPLIED_LET, stmt), CG_LINE_EMPTY);
 
   // A renumbering back to a lower number places unnumbered lines in order.
-  ASSERT_TRUE(cg_set_numbering(&cc, 112, 1));
+  ASSERT_TRUE(cg_set_numbering(&ctx, 112, 1));
   EXPECT_EQ(compile("F", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
   EXPECT_EQ(root->code[progseg_line_offset(root, 2)], 112);
 
-  EXPECT_FALSE(cg_set_numbering(&cc, 0, 1));
-  EXPECT_FALSE(cg_set_numbering(&cc, 1, 0));
-  EXPECT_FALSE(cg_set_numbering(&cc, 32768, 1));
+  EXPECT_FALSE(cg_set_numbering(&ctx, 0, 1));
+  EXPECT_FALSE(cg_set_numbering(&ctx, 1, 0));
+  EXPECT_FALSE(cg_set_numbering(&ctx, 32768, 1));
 }
 
 TEST_F(CodegenFixture, AutomaticNumbersStopAtTheLargestLine) {
   auto stmt = [](CompileContext* cc) { cg_emit(cc, CG_END_STMT); };
-  ASSERT_TRUE(cg_set_numbering(&cc, 32760, 7));
+  ASSERT_TRUE(cg_set_numbering(&ctx, 32760, 7));
   EXPECT_EQ(compile("A", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
   EXPECT_EQ(compile("B", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
-  EXPECT_EQ(cc.prog.root->code[progseg_line_offset(cc.prog.root, 1)], 32767);
+  EXPECT_EQ(ctx.prog.root->code[progseg_line_offset(ctx.prog.root, 1)], 32767);
   // 32774 would spill into bit 15 of the line-number word.
   expect_error("C", stmt, "IMPROPER LINE NUMBER");
-  EXPECT_EQ(progseg_line_count(cc.prog.root), 2u);
+  EXPECT_EQ(progseg_line_count(ctx.prog.root), 2u);
 }
 
 void sub_line(CompileContext* cc) {
@@ -481,13 +481,13 @@ TEST_F(CodegenFixture, SubOpensASegmentAtTheEnd) {
                     }),
             CG_LINE_STORED);
   EXPECT_TRUE(in_root);  // the statement is read while the root is in work
-  ASSERT_EQ(progseg_count(&cc.prog), 2u);
-  ProgSegment* sub = cc.prog.root->next;
+  ASSERT_EQ(progseg_count(&ctx.prog), 2u);
+  ProgSegment* sub = ctx.prog.root->next;
   // The SUB's own symbols start a fresh table: X is entry 4 there, although
   // the root has an X of its own.
   EXPECT_EQ(sub->code, (Words{0x0014, 0x0407, 0x07F0, 0x8000, 0x08E9, 0x8004, 0x08C0}));
   EXPECT_EQ(sub->symbols, (Words{0xFFFF, 0x1E04, 0x4361, 0x6C63, 0x0000, 0x5003, 0x5800}));
-  EXPECT_STREQ(segname(&cc.prog, sub), "SUB Calc");
+  EXPECT_STREQ(segname(&ctx.prog, sub), "SUB Calc");
 
   // The following lines go into the new segment and find its symbols.
   ASSERT_EQ(compile("30 X=1", CG_IMPLIED_LET,
@@ -500,38 +500,38 @@ TEST_F(CodegenFixture, SubOpensASegmentAtTheEnd) {
   EXPECT_EQ(segment_line(sub, 1), (Words{0x001E, 0x0407, 0x06B4, 0x0896, 0x8004, 0x8007, 0x08C0}));
   EXPECT_EQ(sub->symbols.size(), 13u);
   // A line between the root's last and the SUB's first joins the root.
-  ASSERT_TRUE(cg_set_numbering(&cc, 15, 1));
+  ASSERT_TRUE(cg_set_numbering(&ctx, 15, 1));
   ASSERT_EQ(compile("X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
-  EXPECT_EQ(progseg_line_count(cc.prog.root), 2u);
+  EXPECT_EQ(progseg_line_count(ctx.prog.root), 2u);
 
   // A SUB line anywhere but at the very end is refused.
-  ASSERT_TRUE(cg_set_numbering(&cc, 12, 1));
+  ASSERT_TRUE(cg_set_numbering(&ctx, 12, 1));
   expect_error("SUB Calc(X)", sub_line, "SEGMENT CHANGE NOT ALLOWED HERE");
-  EXPECT_EQ(progseg_count(&cc.prog), 2u);
+  EXPECT_EQ(progseg_count(&ctx.prog), 2u);
   EXPECT_EQ(progseg_line_count(sub), 2u);
   ASSERT_EQ(compile("40 SUB Calc(X)", 0x07F0, sub_line), CG_LINE_STORED);
-  EXPECT_EQ(progseg_count(&cc.prog), 3u);
+  EXPECT_EQ(progseg_count(&ctx.prog), 3u);
 }
 
 TEST_F(CodegenFixture, ParserFailureReportsThePresetMessage) {
   front.parse_rc = 1;
   expect_error("10 X=1", nullptr, "PARSER STACK OVERFLOW");
-  EXPECT_EQ(cc.error_column, 0);
+  EXPECT_EQ(ctx.error_column, 0);
   front.parse_rc = 0;
   // A message raised inside the line wins, with its column.
-  cc.token_column = 7;
+  ctx.token_column = 7;
   expect_error(
       "10 X=1", [](CompileContext* cc) { cg_check_dims(cc, 9); }, "TOO MANY DIMENSIONS");
-  EXPECT_EQ(cc.error_column, 7);
+  EXPECT_EQ(ctx.error_column, 7);
 }
 
 TEST_F(CodegenFixture, WithoutAParserNothingCompiles) {
-  cc.front.parse = nullptr;
+  ctx.front.parse = nullptr;
   expect_error("10 X=1", assign_one, "STATEMENT COMPILER NOT AVAILABLE");
   // The line start still sorts out empty lines and bare line numbers.
   EXPECT_EQ(compile("  ", CG_IMPLIED_LET, assign_one), CG_LINE_EMPTY);
   expect_error("20", assign_one, "SYNTAX ERROR");
-  cc.front = CgFrontEnd{};
+  ctx.front = CgFrontEnd{};
   expect_error("10 X=1", assign_one, "STATEMENT COMPILER NOT AVAILABLE");
 }
 
@@ -541,7 +541,7 @@ const char* refuse_insert(void*, CompileContext*, ProgSegment*, uint32_t, const 
 
 TEST_F(CodegenFixture, HostFailureLeavesTheSegmentAsItWas) {
   ASSERT_EQ(compile("10 X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
-  cc.host.insert_code = refuse_insert;
+  ctx.host.insert_code = refuse_insert;
   expect_error(
       "20 Y=1",
       [](CompileContext* cc) {
@@ -549,11 +549,11 @@ TEST_F(CodegenFixture, HostFailureLeavesTheSegmentAsItWas) {
         cg_fix_expr(cc);
       },
       "Code size exceeds maximum");
-  EXPECT_EQ(cc.prog.root->symbols.size(), 9u);
+  EXPECT_EQ(ctx.prog.root->symbols.size(), 9u);
   // The same for a new segment: it is not left behind.
   expect_error("30 SUB Calc(X)", sub_line, "Code size exceeds maximum");
-  EXPECT_EQ(progseg_count(&cc.prog), 1u);
-  cc.host = cg_default_host();
+  EXPECT_EQ(progseg_count(&ctx.prog), 1u);
+  ctx.host = cg_default_host();
   EXPECT_EQ(compile("40 Y=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
 }
 
@@ -561,7 +561,7 @@ TEST_F(CodegenFixture, SymbolsFindExistingEntriesOfEveryNumericClass) {
   // A class-7 "N" in the segment (as a read program may hold) is the numeric
   // variable N; a string N$ and an array N() are not.
   Words t = {0x0000, 0x7003, 0x4E00};
-  ASSERT_EQ(progseg_add_symbols(cc.prog.root, t.data(), t.size()), PROGSEG_OK);
+  ASSERT_EQ(progseg_add_symbols(ctx.prog.root, t.data(), t.size()), PROGSEG_OK);
   ASSERT_EQ(compile("10 N", CG_IMPLIED_LET,
                     [](CompileContext* cc) {
                       cg_emit(cc, cg_tmpsym_class5(cc, 0, "N"));
@@ -573,23 +573,23 @@ TEST_F(CodegenFixture, SymbolsFindExistingEntriesOfEveryNumericClass) {
                       cg_emit(cc, cg_tmpsym_line(cc, 10));
                     }),
             CG_LINE_STORED);
-  EXPECT_EQ(cc.prog.root->code,
+  EXPECT_EQ(ctx.prog.root->code,
             (Words{0x000A, 0x040A, 0x06B4, 0x8000, 0x8003, 0x8006, 0x8009, 0x800C, 0x800F, 0x8012}));
-  EXPECT_EQ(cc.prog.root->symbols,
+  EXPECT_EQ(ctx.prog.root->symbols,
             (Words{0x0000, 0x7003, 0x4E00, 0x0000, 0x4003, 0x4E00, 0x0000, 0x5403, 0x4E00, 0x0000, 0x8603,
                    0x4E00, 0xFFFF, 0x1803, 0x4E00, 0xFFFF, 0x1A03, 0x4E00, 0xFFFF, 0x1003, 0x000A}));
 
   // cg_find_symbol over a bare table.
-  cg_line_reset(&cc);
-  int idx = static_cast<int>(cg_tmpsym_class4(&cc, 0, "N") & 0xFFFF);
-  EXPECT_EQ(cg_find_symbol(&cc, cc.prog.root->symbols.data(), cc.prog.root->symbols.size(), idx), 0x8003);
-  EXPECT_EQ(cg_find_symbol(&cc, cc.prog.root->symbols.data(), 3, idx), 0);
+  cg_line_reset(&ctx);
+  int idx = static_cast<int>(cg_tmpsym_class4(&ctx, 0, "N") & 0xFFFF);
+  EXPECT_EQ(cg_find_symbol(&ctx, ctx.prog.root->symbols.data(), ctx.prog.root->symbols.size(), idx), 0x8003);
+  EXPECT_EQ(cg_find_symbol(&ctx, ctx.prog.root->symbols.data(), 3, idx), 0);
 }
 
 TEST_F(CodegenFixture, LabelLineFindsTheDefiningLine) {
   ASSERT_EQ(compile("10 X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
   ASSERT_EQ(compile("20 Again: X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
-  ProgSegment* root = cc.prog.root;
+  ProgSegment* root = ctx.prog.root;
   long entry = progseg_find_symbol(root, ProgSymbolRef{SYM_CLASS_LINE, SYM_SUB_LABEL, nullptr, 0, "Again", 5});
   ASSERT_GE(entry, 0);
   // As compiled the address word is FFFF: the label is not placed yet.
@@ -613,9 +613,9 @@ TEST_F(CodegenFixture, LabelLineFindsTheDefiningLine) {
 
 TEST_F(CodegenFixture, DebugOutputShowsRawAndFinishedWords) {
   std::string out;
-  cc.debug = 1;
-  cc.debug_user = &out;
-  cc.debug_sink = [](void* u, const char* t) { *static_cast<std::string*>(u) += t; };
+  ctx.debug = 1;
+  ctx.debug_user = &out;
+  ctx.debug_sink = [](void* u, const char* t) { *static_cast<std::string*>(u) += t; };
   ASSERT_EQ(compile("10 X=1", CG_IMPLIED_LET, assign_one), CG_LINE_STORED);
   EXPECT_EQ(out, "000a 0400 06b4 0896 S#00 S#01 08c0 \n000a 0407 06b4 0896 8000 8003 08c0 \n");
 }
@@ -626,11 +626,11 @@ TEST_F(CodegenFixture, LongProgramsStayInOrder) {
     cg_push_symbol(cc, CGE_NUMVAR, 0, "X");
     cg_fix_expr(cc);
   };
-  ASSERT_TRUE(cg_set_numbering(&cc, 10, 10));
+  ASSERT_TRUE(cg_set_numbering(&ctx, 10, 10));
   for (int i = 0; i < 3000; ++i) ASSERT_EQ(compile("X", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
-  ASSERT_TRUE(cg_set_numbering(&cc, 15, 10));
+  ASSERT_TRUE(cg_set_numbering(&ctx, 15, 10));
   for (int i = 0; i < 100; ++i) ASSERT_EQ(compile("X", CG_IMPLIED_LET, stmt), CG_LINE_STORED);
-  ProgSegment* root = cc.prog.root;
+  ProgSegment* root = ctx.prog.root;
   ASSERT_EQ(progseg_line_count(root), 3100u);
   int prev = 0;
   for (size_t i = 0; i < progseg_line_count(root); ++i) {
@@ -645,24 +645,24 @@ TEST_F(CodegenFixture, LongProgramsStayInOrder) {
 // line come from the keyword tables, its errors leave the line like the
 // generator's own.
 struct ScannerLineStart : ::testing::Test {
-  CompileContext cc;
+  CompileContext ctx;
   void SetUp() override {
     pkeywd_init();
     skeywd_init();
-    cc_init(&cc);
-    ASSERT_TRUE(progseg_reset(&cc.prog));
-    cc.front.parse = [](CompileContext*) { return 0; };
+    cc_init(&ctx);
+    ASSERT_TRUE(progseg_reset(&ctx.prog));
+    ctx.front.parse = [](CompileContext*) { return 0; };
   }
-  void TearDown() override { cc_free(&cc); }
-  int compile(const char* text) { return cg_compile_line(&cc, text, std::strlen(text)); }
+  void TearDown() override { cc_free(&ctx); }
+  int compile(const char* text) { return cg_compile_line(&ctx, text, std::strlen(text)); }
 };
 
 TEST_F(ScannerLineStart, FirstWordsAndLineErrors) {
-  ASSERT_EQ(compile("10 Here: PRINT"), CG_LINE_STORED) << cc.error_message;
-  EXPECT_EQ(cc.prog.root->code, (Words{0x000A, 0x0A04, 0x8000, 0x051D}));
-  EXPECT_EQ(cc.prog.root->symbols, (Words{0xFFFF, 0x1204, 0x4865, 0x7265}));
-  ASSERT_EQ(compile("PRINT"), CG_LINE_STORED) << cc.error_message;
-  EXPECT_EQ(cc.prog.root->code[4], 11);
+  ASSERT_EQ(compile("10 Here: PRINT"), CG_LINE_STORED) << ctx.error_message;
+  EXPECT_EQ(ctx.prog.root->code, (Words{0x000A, 0x0A04, 0x8000, 0x051D}));
+  EXPECT_EQ(ctx.prog.root->symbols, (Words{0xFFFF, 0x1204, 0x4865, 0x7265}));
+  ASSERT_EQ(compile("PRINT"), CG_LINE_STORED) << ctx.error_message;
+  EXPECT_EQ(ctx.prog.root->code[4], 11);
 
   struct Case {
     const char* text;
@@ -673,9 +673,9 @@ TEST_F(ScannerLineStart, FirstWordsAndLineErrors) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(compile(c.text), CG_LINE_ERROR) << c.text;
-    EXPECT_EQ(cc.error_message, c.message) << c.text;
+    EXPECT_EQ(ctx.error_message, c.message) << c.text;
   }
-  EXPECT_EQ(progseg_line_count(cc.prog.root), 2u);
+  EXPECT_EQ(progseg_line_count(ctx.prog.root), 2u);
   EXPECT_EQ(compile(""), CG_LINE_EMPTY);
 }
 

@@ -110,7 +110,7 @@ TEST(ProgfileCorrupt, FlippedBytes) {
   for (const Sample& s : samples()) {
     SCOPED_TRACE(s.name);
     for (size_t i = 0; i < s.image.size(); ++i) {
-      for (uint8_t mask : {0x01, 0x80, 0xFF}) {
+      for (uint8_t mask : {uint8_t{0x01}, uint8_t{0x80}, uint8_t{0xFF}}) {
         Bytes image = s.image;
         image[i] ^= mask;
         SCOPED_TRACE(i);

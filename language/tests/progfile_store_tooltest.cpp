@@ -115,7 +115,7 @@ TEST_P(ProgfileStoreExample, EveryLayoutReadsBackAlike) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, ProgfileStoreExample, ::testing::ValuesIn(example_sources()),
-                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+                         [](const ::testing::TestParamInfo<std::string>& param_info) { return param_info.param; });
 
 TEST(ProgfileStore, TaggedFileCarriesReleaseAndPassword) {
   vtest::TempDir dir;

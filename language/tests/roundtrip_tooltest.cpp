@@ -180,8 +180,8 @@ TEST_P(SampleRoundTrip, IsAFixedPointAfterOnePass) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, SampleRoundTrip, ::testing::ValuesIn(sample_programs()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string n = info.param;
+                         [](const ::testing::TestParamInfo<std::string>& param_info) {
+                           std::string n = param_info.param;
                            for (char& c : n)
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            return n;

@@ -102,13 +102,15 @@ TEST_P(WireBytes, GreetingLogonAndManagementCall) {
   EXPECT_EQ(trace().find(") "), std::string::npos);  // no trace line at the default level
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    OrdersAndCodeSets, WireBytes,
-    ::testing::Values(Wire{"1234", "ISO8859/1", false, "caf\xe9"}, Wire{"4321", "ISO8859/1", true, "caf\xe9"},
-                      Wire{"1234", "ROMAN8", false, "caf\xc5"}, Wire{"4321", "roman8", true, "caf\xc5"}),
-    [](const auto& info) {
-      return std::string(info.param.big ? "Big" : "Little") + (info.param.cafe[3] == '\xe9' ? "Iso" : "Roman8");
-    });
+INSTANTIATE_TEST_SUITE_P(OrdersAndCodeSets, WireBytes,
+                         ::testing::Values(Wire{"1234", "ISO8859/1", false, "caf\xe9"},
+                                           Wire{"4321", "ISO8859/1", true, "caf\xe9"},
+                                           Wire{"1234", "ROMAN8", false, "caf\xc5"},
+                                           Wire{"4321", "roman8", true, "caf\xc5"}),
+                         [](const auto& param_info) {
+                           return std::string(param_info.param.big ? "Big" : "Little") +
+                                  (param_info.param.cafe[3] == '\xe9' ? "Iso" : "Roman8");
+                         });
 
 TEST_F(ClientPeer, FirstAttachWithoutLogonSendsEmptyUserAndPassword) {
   StandIn server({"--challenge", "x"});
@@ -243,7 +245,7 @@ INSTANTIATE_TEST_SUITE_P(
               "secret",
               0,
               "REMOTE: Server does not have required capabilities [-700:-10]"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST_F(ClientPeer, GreetingReplyLimitIs256Bytes) {
   StandIn fits({"--greeting-size", "256"});

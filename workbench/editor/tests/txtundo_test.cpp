@@ -69,8 +69,8 @@ struct RoundTrip {
 
 TEST_F(TextUndoTest, EveryKindOfChangeUndoesAndRedoesToTheSameBytes) {
   const std::vector<std::string> base = {S({'a', 'b', ESC, 3, 'c', 'd'}), S({0x81, 'e', 'f', 0x80, 'g'}), "hij"};
-  auto attr = [](TextObj& t, int colour, int enh) {
-    TextAttr a(&t);
+  auto attr = [](TextObj& o, int colour, int enh) {
+    TextAttr a(&o);
     a.color_state = colour;
     a.enhancement = static_cast<uint8_t>(0x80 | enh);
     return a;
@@ -79,72 +79,72 @@ TEST_F(TextUndoTest, EveryKindOfChangeUndoesAndRedoesToTheSameBytes) {
       {"insert",
        base,
        true,
-       [&](TextObj& t) { t.Line(0)->Insert(1, "XY", attr(t, 5, 0)); },
+       [&](TextObj& o) { o.Line(0)->Insert(1, "XY", attr(o, 5, 0)); },
        {"aX{c5}Y{c5}bc{c2}d{c2}", "e{c0,e1}f{c0,e1}g", "hij"}},
       {"insert into enhanced text",
        base,
        true,
-       [&](TextObj& t) { t.Line(1)->Insert(1, "Z", attr(t, 0, 0)); },
+       [&](TextObj& o) { o.Line(1)->Insert(1, "Z", attr(o, 0, 0)); },
        {"abc{c2}d{c2}", "e{c0,e1}Zf{c0,e1}g", "hij"}},
       {"insert native",
        base,
        true,
-       [](TextObj& t) {
-         t.Line(2)->InsertNative(1, S({ESC, 4, 'Q'}).c_str());
+       [](TextObj& o) {
+         o.Line(2)->InsertNative(1, S({ESC, 4, 'Q'}).c_str());
        },
        {"abc{c2}d{c2}", "e{c0,e1}f{c0,e1}g", "hQ{c3}i{c3}j{c3}"}},
       {"replace char",
        base,
        true,
-       [&](TextObj& t) { t.Line(0)->ReplaceChar(2, 'R', attr(t, 0, 2)); },
+       [&](TextObj& o) { o.Line(0)->ReplaceChar(2, 'R', attr(o, 0, 2)); },
        {"abR{c0,e2}d{c2}", "e{c0,e1}f{c0,e1}g", "hij"}},
-      {"delete", base, true, [](TextObj& t) { t.Line(0)->Delete(1, 2); }, {"ad{c2}", "e{c0,e1}f{c0,e1}g", "hij"}},
+      {"delete", base, true, [](TextObj& o) { o.Line(0)->Delete(1, 2); }, {"ad{c2}", "e{c0,e1}f{c0,e1}g", "hij"}},
       {"delete to the end",
        base,
        true,
-       [](TextObj& t) { t.Line(1)->Delete(1, 0); },
+       [](TextObj& o) { o.Line(1)->Delete(1, 0); },
        {"abc{c2}d{c2}", "e{c0,e1}", "hij"}},
       {"split a line",
        base,
        true,
-       [](TextObj& t) {
+       [](TextObj& o) {
          uint32_t ll, lc;
-         t.PasteArea("\r\n", 0, &ll, 3, &lc);
+         o.PasteArea("\r\n", 0, &ll, 3, &lc);
        },
        {"abc{c2}", "d{c2}", "e{c0,e1}f{c0,e1}g", "hij"}},
       {"join two lines",
        base,
        true,
-       [](TextObj& t) { t.DeleteArea(0, 1, 4, 0); },
+       [](TextObj& o) { o.DeleteArea(0, 1, 4, 0); },
        {"abc{c2}d{c2}e{c0,e1}f{c0,e1}g", "hij"}},
       {"paste several lines at column 0",
        base,
        true,
-       [](TextObj& t) {
+       [](TextObj& o) {
          uint32_t ll, lc;
-         t.PasteArea("1\r\n2\r\n3", 1, &ll, 0, &lc);
+         o.PasteArea("1\r\n2\r\n3", 1, &ll, 0, &lc);
        },
        {"abc{c2}d{c2}", "1", "2", "3e{c0,e1}f{c0,e1}g", "hij"}},
-      {"delete area over three lines", base, true, [](TextObj& t) { t.DeleteArea(0, 2, 1, 2); }, {"aj"}},
-      {"delete area from column 0", base, true, [](TextObj& t) { t.DeleteArea(0, 1, 0, 1); }, {"f{c0,e1}g", "hij"}},
+      {"delete area over three lines", base, true, [](TextObj& o) { o.DeleteArea(0, 2, 1, 2); }, {"aj"}},
+      {"delete area from column 0", base, true, [](TextObj& o) { o.DeleteArea(0, 1, 0, 1); }, {"f{c0,e1}g", "hij"}},
       {"create and destroy lines",
        base,
        false,
-       [](TextObj& t) {
-         TextLine* n = new TextLine(t.Line(1), TextLine_BEFORE);
-         n->Insert(0, "new", TextAttr(&t));
-         new TextLine(&t);
-         delete t.Line(0);
+       [](TextObj& o) {
+         TextLine* n = new TextLine(o.Line(1), TextLine_BEFORE);
+         n->Insert(0, "new", TextAttr(&o));
+         new TextLine(&o);
+         delete o.Line(0);
        },
        {"new", "*", "hij", ""}},
       {"toggle an attribute on a selection",
        base,
        true,
-       [&](TextObj& t) {
-         TextLine* l = t.Line(2);
+       [&](TextObj& o) {
+         TextLine* l = o.Line(2);
          TextAttr a = l->AttrAt(1);
          a.ChangeEnhancement(TextAttr_UNDERLINE, 0);
-         std::string sel = t.CopyAreaString(2, 2, 1, 3);
+         std::string sel = o.CopyAreaString(2, 2, 1, 3);
          l->Delete(1, 2);
          std::string plain(sel.size() + 1, '\0');
          plain.resize(TextAttr::StripEscapes(plain.data(), sel.c_str()));
@@ -154,7 +154,7 @@ TEST_F(TextUndoTest, EveryKindOfChangeUndoesAndRedoesToTheSameBytes) {
       {"replace all",
        base,
        false,
-       [](TextObj& t) { TxtReplaceAll(&t, "b", "BB", true, false, 7, 3); },
+       [](TextObj& o) { TxtReplaceAll(&o, "b", "BB", true, false, 7, 3); },
        {"aBBc{c2}d{c2}", "*", "hij"}},
   };
   for (const RoundTrip& c : cases) {
