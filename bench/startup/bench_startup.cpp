@@ -15,53 +15,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include <QApplication>
-#include <QEvent>
-#include <QMainWindow>
-#include <QTimer>
-
-#include "workbench/framework/fwdesktopsink.h"
-#include "workbench/shell/frames/mainframe.h"
-#include "workbench/shell/frames/yqapp.h"
+#include "workbench/tessarine/startprobe.h"
 
 extern char** environ;
 
 namespace {
-
-// Quits the event loop after the watched window's first paint.
-class FirstPaint : public QObject {
- public:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint && !seen_) {
-      seen_ = true;
-      QTimer::singleShot(0, [] { QApplication::exit(0); });
-    }
-    return false;
-  }
-
- private:
-  bool seen_ = false;
-};
-
-int Child(const char* mode, int argc, char** argv) {
-  QApplication qt(argc, argv);
-  FirstPaint watch;
-  if (std::strcmp(mode, "bare") == 0) {
-    QMainWindow window;
-    window.resize(1000, 700);
-    window.installEventFilter(&watch);
-    window.show();
-    return QApplication::exec();
-  }
-  FwDesktopSink sink;
-  Shell_SetSink(&sink);
-  CYqApp app;
-  if (!app.InitInstance({"-nologo"})) return 1;
-  app.MainWnd()->installEventFilter(&watch);
-  int code = QApplication::exec();
-  Shell_SetSink(nullptr);
-  return code;
-}
 
 double RunOnce(const char* self, const char* mode) {
   auto t0 = std::chrono::steady_clock::now();
@@ -82,7 +40,8 @@ double Median(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 3 && std::strcmp(argv[1], "--child") == 0) return Child(argv[2], argc, argv);
+  if (argc >= 3 && std::strcmp(argv[1], "--child") == 0)
+    return Tessarine_RunToFirstPaint(argc, argv, std::strcmp(argv[2], "bare") == 0);
   int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   char dir[] = "/tmp/bench-startup-XXXXXX";
