@@ -12,8 +12,10 @@
 
 #include "workbench/framework/fwmessage.h"
 #include "workbench/framework/tests/fwtest.h"
+#include "workbench/shell/controls/filecombos.h"
 #include "workbench/shell/controls/guiutil.h"
 #include "workbench/shell/controls/indicator.h"
+#include "workbench/shell/settings/cfglists.h"
 #include "workbench/shell/settings/findutil.h"
 #include "workbench/shell/tests/shelltest.h"
 
@@ -161,6 +163,40 @@ TEST_F(Indicators, FittingAListColumn) {
   QRect narrow(0, 0, 100, 50);
   GUI_FitListColumn(&list, 1, &narrow);
   EXPECT_EQ(list.header()->sectionSize(1), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Indicators, RememberedFileFilterAndModeOutsideTheListSelectAnEnd) {
+  struct Case {
+    int remembered;
+    int filter_index;
+    int mode_index;
+  } cases[] = {{-5, 0, 0}, {1, 1, 1}, {2, 2, 2}, {3, 2, 2}, {1000, 2, 2}};
+  for (const auto& c : cases) {
+    CfgExplore explore;
+    explore.FileFilter = c.remembered;
+    explore.FileMode = c.remembered;
+    CFileTypeCB types(&explore, true, parent);
+    CFileOpenAsCB open_as(&explore, parent);
+    EXPECT_EQ(types.currentIndex(), c.filter_index) << c.remembered;
+    EXPECT_EQ(open_as.currentIndex(), c.mode_index) << c.remembered;
+  }
+  CfgExplore explore;
+  CFileOpenAsCB open_as(&explore, parent);
+  std::vector<int> modes;
+  for (int i = 0; i < open_as.count(); ++i) {
+    open_as.setCurrentIndex(i);
+    modes.push_back(open_as.GetMode());
+  }
+  EXPECT_EQ(modes, (std::vector<int>{0, 1, 4}));
+  CFileTypeCB types(&explore, false, parent);
+  types.SetType(1);
+  EXPECT_EQ(types.currentText(), "Text Files");
+  types.SetType(7);
+  EXPECT_EQ(types.currentText(), "All Files");
 }
 
 }  // namespace

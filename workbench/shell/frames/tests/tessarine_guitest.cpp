@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,6 +25,7 @@
 #include "workbench/framework/fwstatuspane.h"
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/shell/apphelp.h"
+#include "workbench/shell/controls/indicator.h"
 #include "workbench/shell/frames/browsebar.h"
 #include "workbench/shell/frames/editbar.h"
 #include "workbench/shell/frames/mainframe.h"
@@ -331,6 +335,46 @@ TEST_F(Tessarine, PlacementAndBrowseBarAreKeptForTheNextStart) {
   Stop();
   Start();
   EXPECT_FALSE(CBrowseBar::Instance()->isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Tessarine, EditBarTurnsItsFindBoxIntoAButtonWhenDockedAtTheSide) {
+  CEditBar* bar = CMainFrame::GetEditBar();
+  main->addToolBar(Qt::LeftToolBarArea, bar);
+  EXPECT_TRUE(bar->ButtonMode());
+  main->addToolBar(Qt::TopToolBarArea, bar);
+  EXPECT_FALSE(bar->ButtonMode());
+  EXPECT_TRUE(bar->FindBox()->isVisibleTo(bar));
+  EXPECT_TRUE(app->RouteCommand(102));  // Find (Ctrl+D)
+}
+
+TEST_F(Tessarine, KeysAreSwallowedUntilStartedAndClipboardKeysReachPlainFields) {
+  auto* field = new QLineEdit(main);
+  field->show();
+  field->setText("copy me");
+  field->selectAll();
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key_Insert, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "copy me");
+  QTest::keyClick(field, Qt::Key_Delete, Qt::ShiftModifier);
+  EXPECT_EQ(field->text(), "");
+  QTest::keyClick(field, Qt::Key_Backspace, Qt::AltModifier);
+  EXPECT_EQ(field->text(), "copy me");
+  delete field;
+
+  // A second application object that has not started swallows keys.
+  Stop();
+  app = std::make_unique<CYqApp>();
+  QLineEdit lonely;
+  qApp->installEventFilter(app.get());
+  lonely.show();
+  QTest::keyClicks(&lonely, "abc");
+  EXPECT_EQ(lonely.text(), "");
+  qApp->removeEventFilter(app.get());
+  app.reset();
 }
 
 }  // namespace
