@@ -62,6 +62,7 @@ CYqApp::CYqApp() {
 
 CYqApp::~CYqApp() {
   if (qApp != nullptr) qApp->removeEventFilter(this);
+  delete splash_;  // clears splash_ on its way out
   delete main_;
   main_ = nullptr;
   if (g_yqapp == this) g_yqapp = nullptr;
@@ -138,7 +139,8 @@ bool CYqApp::InitInstance(const std::vector<std::string>& args) {
   bool splash = true, embedded = false;
   for (const std::string& a : args) {
     std::string opt = a;
-    if (!opt.empty() && (opt[0] == '-' || opt[0] == '/')) {
+    // Options begin with "-" (a "/" begins a path here).
+    if (opt.size() > 1 && opt[0] == '-') {
       std::string name = opt.substr(opt[1] == '-' ? 2 : 1);
       for (auto& ch : name) ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
       if (name == "nologo") splash = false;

@@ -377,3 +377,32 @@ TEST_F(Tessarine, KeysAreSwallowedUntilStartedAndClipboardKeysReachPlainFields) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Tessarine, APlainStartShowsTheSplashAndAFileStartOpensTheFile) {
+  EXPECT_FALSE(app->SplashShown());  // -nologo
+  EXPECT_TRUE(app->Started());
+  Stop();
+  app = std::make_unique<CYqApp>();
+  ASSERT_TRUE(app->InitInstance({}));
+  main = app->MainWnd();
+  EXPECT_TRUE(app->SplashShown());
+  EXPECT_TRUE(program.opened.empty());
+  Stop();
+  app = std::make_unique<CYqApp>();
+  ASSERT_TRUE(app->InitInstance({"/tmp/sample.q"}));
+  main = app->MainWnd();
+  EXPECT_FALSE(app->SplashShown());
+  ASSERT_EQ(program.opened.size(), 1u);
+  EXPECT_EQ(program.opened[0].first, "/tmp/sample.q");
+  Stop();
+  // An automated start shows no window and does not start.
+  app = std::make_unique<CYqApp>();
+  ASSERT_TRUE(app->InitInstance({"-Automation"}));
+  main = app->MainWnd();
+  EXPECT_FALSE(main->isVisible());
+  EXPECT_FALSE(app->Started());
+}
+
+}  // namespace
