@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libssl-dev
   python3
+  qt6-base-dev xvfb xauth fonts-dejavu-core
 )
 
 missing=()

@@ -32,6 +32,9 @@ class ShellSink {
   // Ends the process. A test sink may throw instead; if it returns, the
   // caller ends the process itself.
   virtual void end_process(int code) = 0;
+  // A beep of the given kind (one of the box icons, SHELL_MB_OK for the
+  // plain beep). Sinks without a speaker ignore it.
+  virtual void beep(unsigned kind) { (void)kind; }
 };
 
 // The owner of every box: the main frame's window, recorded once when the

@@ -32,10 +32,12 @@ class RecordingSink : public ShellSink {
     return open_result;
   }
   void end_process(int code) override { throw ProcessEnded{code}; }
+  void beep(unsigned kind) override { beeps.push_back(kind); }
 
   std::vector<RecordedBox> boxes;
   std::string debug;
   std::vector<std::string> opened;
+  std::vector<unsigned> beeps;
   int answer = SHELL_IDOK;
   bool open_result = true;
 

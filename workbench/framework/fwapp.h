@@ -1,0 +1,63 @@
+// The application object of the window layer: the command table, the
+// document templates, the main frame, the routing of command ids (active
+// view -> its document -> active child frame -> main frame -> application)
+// and idle time (counts 0, 1, 2, ... while the handler asks for more, run
+// whenever the event loop is about to block, nested loops included).
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <QObject>
+
+#include "workbench/framework/fwcmdtarget.h"
+#include "workbench/framework/fwcommandtable.h"
+
+class FwDocTemplate;
+class FwMainFrame;
+class QAction;
+class QMenu;
+
+class FwApp : public QObject, public FwCmdTarget {
+ public:
+  FwApp();
+  ~FwApp() override;
+  FwApp(const FwApp&) = delete;
+  FwApp& operator=(const FwApp&) = delete;
+
+  FwCommandTable& Commands() { return commands_; }
+
+  void SetMainFrame(FwMainFrame* frame) { main_frame_ = frame; }
+  FwMainFrame* MainFrame() const { return main_frame_; }
+
+  // Templates are owned by the application.
+  FwDocTemplate* AddDocTemplate(std::unique_ptr<FwDocTemplate> tmpl);
+  const std::vector<std::unique_ptr<FwDocTemplate>>& DocTemplates() const { return templates_; }
+
+  // The targets a command passes through, in order.
+  std::vector<FwCmdTarget*> RouteChain() const;
+  // Runs a command; false when no target handled it.
+  bool RouteCommand(int id);
+  // Asks the chain for the state of an id. An id that no target updates is
+  // enabled exactly when some target handles it.
+  FwCmdUI RouteUpdate(int id) const;
+  // Applies the routed state to an action of the command table.
+  void UpdateAction(QAction* action) const;
+  // Menus update their actions just before they open.
+  void WatchMenu(QMenu* menu);
+
+  // Idle time: calls OnIdle with 0, 1, 2, ... while it returns true.
+  // Returns the number of calls. Not re-entered.
+  int RunIdle();
+  // The idle handler: count 0 updates the bars and panes of the main frame.
+  virtual bool OnIdle(int count);
+
+ private:
+  FwCommandTable commands_;
+  FwMainFrame* main_frame_ = nullptr;
+  std::vector<std::unique_ptr<FwDocTemplate>> templates_;
+  bool in_idle_ = false;
+};
+
+// The one application object (null when none exists).
+FwApp* Fw_App();

@@ -1,0 +1,110 @@
+#include "workbench/framework/fwmainframe.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QTimerEvent>
+#include <QToolBar>
+
+#include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwdocument.h"
+#include "workbench/framework/fwmessage.h"
+#include "workbench/framework/fwstatusbar.h"
+
+FwMainFrame::FwMainFrame() : mdi_(new QMdiArea(this)), timers_(this) {
+  setCentralWidget(mdi_);
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+FwMainFrame::~FwMainFrame() {
+  if (FwApp* app = Fw_App())
+    if (app->MainFrame() == this) app->SetMainFrame(nullptr);
+}
+
+void FwMainFrame::AddChild(FwChildFrame* frame) {
+  mdi_->addSubWindow(frame);
+  frame->show();
+  mdi_->setActiveSubWindow(frame);
+}
+
+FwChildFrame* FwMainFrame::ActiveChild() const { return dynamic_cast<FwChildFrame*>(mdi_->currentSubWindow()); }
+
+void FwMainFrame::RegisterBar(int id, QWidget* bar) { bars_[id] = bar; }
+
+QWidget* FwMainFrame::Bar(int id) const {
+  auto it = bars_.find(id);
+  return it == bars_.end() ? nullptr : it->second;
+}
+
+void FwMainFrame::SetFwStatusBar(FwStatusBar* bar) {
+  status_ = bar;
+  setStatusBar(bar);
+  if (isVisible()) bar->show();
+}
+
+bool FwMainFrame::OnCommand(int id) {
+  if (QWidget* bar = Bar(id)) {
+    bar->setVisible(!bar->isVisible());
+    return true;
+  }
+  return false;
+}
+
+bool FwMainFrame::OnUpdateCommand(FwCmdUI& ui) {
+  if (QWidget* bar = Bar(ui.id)) {
+    ui.SetCheck(bar->isVisible());
+    return true;
+  }
+  return false;
+}
+
+bool FwMainFrame::HasCommand(int id) const { return Bar(id) != nullptr; }
+
+void FwMainFrame::OnIdleUpdate() {
+  FwApp* app = Fw_App();
+  if (app == nullptr) return;
+  for (QToolBar* bar : findChildren<QToolBar*>()) {
+    if (!bar->isVisible()) continue;
+    for (QAction* a : bar->actions())
+      if (!a->isSeparator()) app->UpdateAction(a);
+  }
+  if (status_ != nullptr) status_->UpdatePanes();
+}
+
+void FwMainFrame::OnMessage(FwMessage&) {}
+void FwMainFrame::OnTimer(int) {}
+
+bool FwMainFrame::OnClose() {
+  for (auto* sub : mdi_->subWindowList()) {
+    auto* child = dynamic_cast<FwChildFrame*>(sub);
+    if (child != nullptr && child->Document() != nullptr && !child->Document()->SaveModified()) return false;
+  }
+  return true;
+}
+
+void FwMainFrame::customEvent(QEvent* event) {
+  if (auto* m = dynamic_cast<FwMessage*>(event)) {
+    OnMessage(*m);
+    return;
+  }
+  QMainWindow::customEvent(event);
+}
+
+void FwMainFrame::timerEvent(QTimerEvent* event) {
+  int id = timers_.IdOf(event->timerId());
+  if (id != 0) {
+    OnTimer(id);
+    return;
+  }
+  QMainWindow::timerEvent(event);
+}
+
+void FwMainFrame::closeEvent(QCloseEvent* event) {
+  if (!OnClose()) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
+}

@@ -1,0 +1,41 @@
+// A property sheet: a dialog of tabbed pages with OK, Cancel and Apply.
+// Apply is enabled while a page is modified; pages can be added and removed
+// while the sheet is open.
+#pragma once
+
+#include <vector>
+
+#include <QDialog>
+
+class FwPropertyPage;
+class QDialogButtonBox;
+class QPushButton;
+class QTabWidget;
+
+class FwPropertySheet : public QDialog {
+ public:
+  explicit FwPropertySheet(const QString& caption, QWidget* parent = nullptr);
+
+  // The sheet takes the page.
+  void AddPage(FwPropertyPage* page);
+  // Removes (and deletes) a page; the active one passes to a neighbour.
+  void RemovePage(FwPropertyPage* page);
+  int PageCount() const;
+  FwPropertyPage* Page(int index) const;
+  FwPropertyPage* ActivePage() const;
+  bool SetActivePage(int index);
+
+  // Apply: every modified page applies; false when one refused (that page
+  // stays modified and becomes active).
+  bool Apply();
+  void UpdateApply();
+  QPushButton* ApplyButton() const;
+
+  void accept() override;
+  void reject() override;
+
+ private:
+  QTabWidget* tabs_;
+  QDialogButtonBox* buttons_;
+  int current_ = -1;
+};

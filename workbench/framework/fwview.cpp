@@ -1,0 +1,28 @@
+#include "workbench/framework/fwview.h"
+
+#include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwdocument.h"
+
+FwView::FwView(FwDocument* doc, QWidget* parent) : QWidget(parent), doc_(doc) {
+  setFocusPolicy(Qt::StrongFocus);
+  if (doc_ != nullptr) doc_->AddView(this);
+}
+
+FwView::~FwView() {
+  FwDocument* doc = doc_;
+  doc_ = nullptr;
+  if (doc != nullptr) doc->RemoveView(this);
+}
+
+FwChildFrame* FwView::Frame() const {
+  for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget())
+    if (auto* f = dynamic_cast<FwChildFrame*>(w)) return f;
+  return nullptr;
+}
+
+void FwView::OnUpdate(FwView*, long, void*) { update(); }
+
+void FwView::focusInEvent(QFocusEvent* event) {
+  if (FwChildFrame* f = Frame()) f->SetActiveView(this);
+  QWidget::focusInEvent(event);
+}

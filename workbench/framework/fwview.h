@@ -1,0 +1,31 @@
+// A view: a widget that paints its document's model and turns input into
+// model calls. It is the first command target of the routing while its
+// child frame is active, and tells the frame when it gets the focus.
+#pragma once
+
+#include <QWidget>
+
+#include "workbench/framework/fwcmdtarget.h"
+
+class FwDocument;
+class FwChildFrame;
+
+class FwView : public QWidget, public FwCmdTarget {
+ public:
+  explicit FwView(FwDocument* doc, QWidget* parent = nullptr);
+  ~FwView() override;
+
+  FwDocument* Document() const { return doc_; }
+  // The child frame that holds the view (null when none).
+  FwChildFrame* Frame() const;
+
+  // A document change: `hint` and `object` are the document's to define.
+  virtual void OnUpdate(FwView* sender, long hint, void* object);
+  virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  FwDocument* doc_;
+};

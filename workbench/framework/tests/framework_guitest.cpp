@@ -1,0 +1,357 @@
+// The window layer driven without any part of the environment: routing and
+// update handlers, documents, views and templates, child frames with their
+// splitter, private messages, timers, idle time inside nested waits, the
+// property sheet and the status panes.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTest>
+#include <QTimer>
+
+#include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwdoctemplate.h"
+#include "workbench/framework/fwdocument.h"
+#include "workbench/framework/fwmainframe.h"
+#include "workbench/framework/fwmessage.h"
+#include "workbench/framework/fwnestedwait.h"
+#include "workbench/framework/fwpropertypage.h"
+#include "workbench/framework/fwpropertysheet.h"
+#include "workbench/framework/fwstatusbar.h"
+#include "workbench/framework/fwstatuspane.h"
+#include "workbench/framework/fwview.h"
+#include "workbench/framework/tests/fwtest.h"
+
+namespace {
+
+enum { ID_VIEW = 100, ID_DOC = 101, ID_FRAME = 102, ID_MAIN = 103, ID_APP = 104, ID_NOBODY = 105, ID_CHECKED = 106 };
+
+std::vector<std::string> g_trail;
+
+class TestDoc : public FwDocument {
+ public:
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(FwCmdUI& ui) override;
+  bool HasCommand(int id) const override;
+  void OnDoc(int) { g_trail.push_back("doc"); }
+  void OnUpdateChecked(FwCmdUI& ui) {
+    ui.SetCheck(checked);
+    ui.SetText("Checked by doc");
+  }
+  bool checked = true;
+  bool refuse_close = false;
+  bool SaveModified() override { return !refuse_close; }
+
+ private:
+  static const FwCmdEntry<TestDoc> kMap[];
+};
+const FwCmdEntry<TestDoc> TestDoc::kMap[] = {
+    {ID_DOC, ID_DOC, &TestDoc::OnDoc, nullptr},
+    {ID_CHECKED, ID_CHECKED, nullptr, &TestDoc::OnUpdateChecked},
+};
+bool TestDoc::OnCommand(int id) { return Fw_DispatchCommand(this, kMap, id) || FwDocument::OnCommand(id); }
+bool TestDoc::OnUpdateCommand(FwCmdUI& ui) {
+  return Fw_DispatchUpdate(this, kMap, ui) || FwDocument::OnUpdateCommand(ui);
+}
+bool TestDoc::HasCommand(int id) const { return Fw_TableHas(kMap, id); }
+
+class TestView : public FwView {
+ public:
+  using FwView::FwView;
+  bool OnCommand(int id) override {
+    if (id != ID_VIEW) return false;
+    g_trail.push_back("view");
+    return true;
+  }
+  bool HasCommand(int id) const override { return id == ID_VIEW; }
+  void OnUpdate(FwView* sender, long hint, void* object) override { updates.push_back({sender, hint, object}); }
+  struct Update {
+    FwView* sender;
+    long hint;
+    void* object;
+  };
+  std::vector<Update> updates;
+};
+
+class TestMain : public FwMainFrame {
+ public:
+  bool OnCommand(int id) override {
+    if (id == ID_MAIN) {
+      g_trail.push_back("main");
+      return true;
+    }
+    return FwMainFrame::OnCommand(id);
+  }
+  bool HasCommand(int id) const override { return id == ID_MAIN || FwMainFrame::HasCommand(id); }
+  void OnMessage(FwMessage& m) override {
+    messages.push_back(m.Id());
+    if (m.has_block) blocks.push_back(m.block);
+  }
+  void OnTimer(int id) override { ticks.push_back(id); }
+  std::vector<int> messages;
+  std::vector<std::string> blocks;
+  std::vector<int> ticks;
+};
+
+class TestApp : public FwApp {
+ public:
+  bool OnCommand(int id) override {
+    if (id != ID_APP) return false;
+    g_trail.push_back("app");
+    return true;
+  }
+  bool HasCommand(int id) const override { return id == ID_APP; }
+  bool OnIdle(int count) override {
+    counts.push_back(count);
+    FwApp::OnIdle(count);
+    return count < 2;
+  }
+  std::vector<int> counts;
+};
+
+class FrameworkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Fw_TestQApp();
+    g_trail.clear();
+    app = std::make_unique<TestApp>();
+    main = new TestMain;
+    app->SetMainFrame(main);
+    for (int id : {ID_VIEW, ID_DOC, ID_FRAME, ID_MAIN, ID_APP, ID_NOBODY, ID_CHECKED})
+      app->Commands().Add(id, QString("Command %1").arg(id));
+    tmpl = app->AddDocTemplate(std::make_unique<FwDocTemplate>(
+        1, [] { return std::make_unique<TestDoc>(); }, nullptr,
+        [](FwDocument* d, QWidget* parent) { return new TestView(d, parent); }));
+    main->resize(640, 480);
+    main->show();
+  }
+  void TearDown() override {
+    delete main;
+    app.reset();
+  }
+  std::unique_ptr<TestApp> app;
+  TestMain* main = nullptr;
+  FwDocTemplate* tmpl = nullptr;
+};
+
+TEST_F(FrameworkTest, CommandsRouteFromTheViewToTheApplication) {
+  ASSERT_NE(tmpl->OpenDocument(nullptr), nullptr);
+  for (int id : {ID_VIEW, ID_DOC, ID_MAIN, ID_APP}) EXPECT_TRUE(app->RouteCommand(id));
+  EXPECT_FALSE(app->RouteCommand(ID_NOBODY));
+  EXPECT_EQ(g_trail, (std::vector<std::string>{"view", "doc", "main", "app"}));
+
+  // Without a child frame the view and the document are out of the chain.
+  delete main->ActiveChild();
+  g_trail.clear();
+  EXPECT_FALSE(app->RouteCommand(ID_VIEW));
+  EXPECT_TRUE(app->RouteCommand(ID_APP));
+  EXPECT_EQ(g_trail, std::vector<std::string>{"app"});
+}
+
+TEST_F(FrameworkTest, UpdateHandlersEnableCheckAndRenameBeforeAMenuOpens) {
+  tmpl->OpenDocument(nullptr);
+  EXPECT_TRUE(app->RouteUpdate(ID_DOC).enabled);
+  EXPECT_FALSE(app->RouteUpdate(ID_NOBODY).enabled);
+
+  QMenu menu;
+  app->Commands().FillMenu(&menu, {ID_NOBODY, 0, ID_CHECKED, ID_VIEW});
+  app->WatchMenu(&menu);
+  QAction* nobody = app->Commands().Action(ID_NOBODY);
+  QAction* checked = app->Commands().Action(ID_CHECKED);
+  EXPECT_TRUE(nobody->isEnabled());
+  emit menu.aboutToShow();
+  EXPECT_FALSE(nobody->isEnabled());
+  EXPECT_TRUE(checked->isChecked());
+  EXPECT_EQ(checked->text(), "Checked by doc");
+  EXPECT_TRUE(app->Commands().Action(ID_VIEW)->isEnabled());
+
+  // Triggering the action routes its id.
+  g_trail.clear();
+  app->Commands().Action(ID_VIEW)->trigger();
+  EXPECT_EQ(g_trail, std::vector<std::string>{"view"});
+}
+
+TEST_F(FrameworkTest, DocumentsTellEveryViewButTheSender) {
+  FwDocument* doc = tmpl->OpenDocument(nullptr);
+  FwChildFrame* frame = main->ActiveChild();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_TRUE(frame->SplitRows());
+  EXPECT_FALSE(frame->SplitRows());  // two rows at most
+  EXPECT_EQ(frame->Splitter()->orientation(), Qt::Vertical);
+  ASSERT_EQ(doc->Views().size(), 2u);
+  auto* first = dynamic_cast<TestView*>(doc->Views()[0]);
+  auto* second = dynamic_cast<TestView*>(doc->Views()[1]);
+  first->updates.clear();
+  second->updates.clear();
+  int object = 0;
+  doc->UpdateAllViews(first, 2, &object);
+  EXPECT_TRUE(first->updates.empty());
+  ASSERT_EQ(second->updates.size(), 1u);
+  EXPECT_EQ(second->updates[0].sender, first);
+  EXPECT_EQ(second->updates[0].hint, 2);
+  EXPECT_EQ(second->updates[0].object, &object);
+}
+
+TEST_F(FrameworkTest, TwoWindowsOnAModifiedDocumentAreNumbered) {
+  FwDocument* doc = tmpl->OpenDocument("/tmp/prog.q");
+  ASSERT_NE(doc, nullptr);
+  FwChildFrame* first = main->ActiveChild();
+  EXPECT_EQ(first->windowTitle(), "prog.q");
+  FwChildFrame* second = tmpl->CreateFrame(doc);
+  doc->SetModifiedFlag(true);
+  EXPECT_EQ(first->windowTitle(), "prog.q:1 *");
+  EXPECT_EQ(second->windowTitle(), "prog.q:2 *");
+  EXPECT_EQ(main->ActiveChild(), second);
+
+  // Closing one window renumbers the other; closing the last frees the
+  // document unless it refuses.
+  second->close();
+  EXPECT_EQ(first->windowTitle(), "prog.q *");
+  dynamic_cast<TestDoc*>(doc)->refuse_close = true;
+  first->close();
+  EXPECT_EQ(tmpl->Documents().size(), 1u);
+  dynamic_cast<TestDoc*>(doc)->refuse_close = false;
+  first->close();
+  EXPECT_TRUE(tmpl->Documents().empty());
+}
+
+TEST_F(FrameworkTest, PrivateMessagesKeepTheirNumbersAndOwnTheirBlocks) {
+  Fw_PostMessage(main, FW_MSG_DEBUG_STEP_OVER);
+  Fw_PostBlock(main, FW_MSG_OUTPUT_LINE, "hello");
+  Fw_SendMessage(main, FW_MSG_INPLACE_ENDED);
+  EXPECT_EQ(main->messages, std::vector<int>{0x721});
+  QTRY_COMPARE(main->messages.size(), 3u);
+  EXPECT_EQ(main->messages[1], 0x71c);
+  EXPECT_EQ(main->messages[2], 0x71f);
+  EXPECT_EQ(main->blocks, std::vector<std::string>{"hello"});
+
+  // A block posted to a window that goes before delivery is freed with the
+  // event (the sanitizer build sees a leak otherwise).
+  auto* doomed = new TestMain;
+  Fw_PostBlock(doomed, FW_MSG_OUTPUT_LINE, std::string(1000, 'x'));
+  delete doomed;
+  QCoreApplication::processEvents();
+}
+
+TEST_F(FrameworkTest, TimersAnswerToTheWindowsOwnIds) {
+  EXPECT_EQ(main->Timers().SetTimer(1, 5), 1);
+  EXPECT_EQ(main->Timers().SetTimer(7, 5), 7);
+  EXPECT_TRUE(main->Timers().KillTimer(7));
+  EXPECT_FALSE(main->Timers().KillTimer(7));
+  QTRY_VERIFY(main->ticks.size() >= 2);
+  for (int id : main->ticks) EXPECT_EQ(id, 1);
+  main->Timers().KillAll();
+  EXPECT_FALSE(main->Timers().Running(1));
+}
+
+TEST_F(FrameworkTest, IdleRunsWithGrowingCountsAlsoInsideANestedWait) {
+  app->counts.clear();
+  EXPECT_EQ(app->RunIdle(), 3);
+  EXPECT_EQ(app->counts, (std::vector<int>{0, 1, 2}));
+
+  app->counts.clear();
+  FwNestedWait wait;
+  int depth_inside = 0;
+  QTimer::singleShot(20, [&] {
+    depth_inside = FwNestedWait::Depth();
+    wait.Exit(5);
+  });
+  EXPECT_EQ(wait.Run(5000), 5);
+  EXPECT_EQ(depth_inside, 1);
+  ASSERT_GE(app->counts.size(), 3u);
+  EXPECT_EQ(app->counts[0], 0);
+
+  FwNestedWait timed;
+  EXPECT_EQ(timed.Run(10), -1);
+}
+
+class TestPage : public FwPropertyPage {
+ public:
+  using FwPropertyPage::FwPropertyPage;
+  bool OnSetActive() override {
+    log.push_back("active");
+    return true;
+  }
+  bool OnKillActive() override {
+    log.push_back("inactive");
+    return true;
+  }
+  bool OnApply() override {
+    log.push_back("apply");
+    return !refuse;
+  }
+  std::vector<std::string> log;
+  bool refuse = false;
+};
+
+TEST_F(FrameworkTest, PropertySheetAppliesModifiedPagesAndChangesWhileOpen) {
+  FwPropertySheet sheet("Properties", main);
+  auto* general = new TestPage("General");
+  auto* edit = new TestPage("Edit");
+  sheet.AddPage(general);
+  sheet.AddPage(edit);
+  sheet.show();
+  EXPECT_EQ(general->log, std::vector<std::string>{"active"});
+  EXPECT_FALSE(sheet.ApplyButton()->isEnabled());
+  edit->SetModified();
+  EXPECT_TRUE(sheet.ApplyButton()->isEnabled());
+  sheet.SetActivePage(1);
+  EXPECT_EQ(general->log.back(), "inactive");
+  EXPECT_EQ(edit->log.front(), "active");
+
+  edit->refuse = true;
+  EXPECT_FALSE(sheet.Apply());
+  EXPECT_TRUE(edit->IsModified());
+  edit->refuse = false;
+  QTest::mouseClick(sheet.ApplyButton(), Qt::LeftButton);
+  EXPECT_FALSE(edit->IsModified());
+  EXPECT_FALSE(sheet.ApplyButton()->isEnabled());
+  EXPECT_EQ(std::count(general->log.begin(), general->log.end(), "apply"), 0);
+
+  // A page added and the active one removed while the sheet is open.
+  auto* extra = new TestPage("Plug-In");
+  sheet.AddPage(extra);
+  extra->SetModified();
+  sheet.RemovePage(edit);
+  EXPECT_EQ(sheet.PageCount(), 2);
+  ASSERT_NE(sheet.ActivePage(), nullptr);
+  EXPECT_TRUE(sheet.ApplyButton()->isEnabled());
+  sheet.RemovePage(extra);
+  EXPECT_FALSE(sheet.ApplyButton()->isEnabled());
+}
+
+TEST_F(FrameworkTest, StatusPanesFollowTheirUpdateHandlersAtIdleTime) {
+  auto* bar = new FwStatusBar;
+  main->SetFwStatusBar(bar);
+  auto* message = new FwStatusPane(0, FW_PANE_STRETCH | FW_PANE_NOBORDERS, 0);
+  auto* doc_pane = new FwStatusPane(ID_DOC, 0, 0);
+  auto* nobody = new FwStatusPane(ID_NOBODY, 0, 40);
+  bar->AddPane(message);
+  bar->AddPane(doc_pane);
+  bar->AddPane(nobody);
+  bar->SetActivePanes({true, false, true});
+  EXPECT_FALSE(doc_pane->isVisible());
+  EXPECT_TRUE(nobody->isVisible());
+  nobody->SetText("NUM");
+  app->RunIdle();
+  EXPECT_FALSE(nobody->isEnabled());
+  EXPECT_EQ(nobody->sizeHint().width(), 40);
+
+  // Bars show and hide through their command, checked while shown.
+  auto* dock = new QWidget(main);
+  dock->show();
+  main->RegisterBar(200, dock);
+  EXPECT_EQ(app->RouteUpdate(200).checked, std::optional<bool>(true));
+  EXPECT_TRUE(app->RouteCommand(200));
+  EXPECT_FALSE(dock->isVisible());
+  EXPECT_EQ(app->RouteUpdate(200).checked, std::optional<bool>(false));
+}
+
+}  // namespace

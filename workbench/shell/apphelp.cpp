@@ -1,0 +1,99 @@
+#include "workbench/shell/apphelp.h"
+
+#include <cctype>
+#include <cstdio>
+#include <spawn.h>
+
+#include "workbench/shell/diag.h"
+
+extern char** environ;
+
+namespace {
+
+struct HelpTopic {
+  unsigned long id;
+  const char* topic;
+};
+
+// Searched in order, the first match wins (131276 appears twice).
+const HelpTopic kHelpTopics[] = {
+    {131240, "HIDR_MAINFRAME"},     {131241, "HIDR_EDITTYPE"},         {131284, "HIDR_DLGEDITTYPE"},
+    {131245, "HIDR_EXPLORETYPE"},   {131273, "HIDR_OUTPUTTYPE"},       {131275, "HIDR_VARIABLETYPE"},
+    {131277, "HIDR_CALLSTACKTYPE"}, {131276, "HIDR_DLGPROPTYPE"},      {131325, "HIDR_DLGPROPTYPE"},
+    {131286, "HIDR_DLGPALETTYPE"},  {131172, "HIDD_ABOUTBOX"},         {131315, "HIDD_PRINT_PAGE_SETUP"},
+    {131270, "HIDD_FIND"},          {131260, "HIDD_REPLACE"},          {131178, "HIDD_PROP_GENERAL"},
+    {131180, "HIDD_PROP_SERVER"},   {131269, "HIDD_PROP_DEBUG"},       {131272, "HIDD_PROP_EDIT"},
+    {131276, "HIDD_PROP_COLORS"},   {131278, "HIDD_PROP_FILE"},        {131326, "HIDD_PROP_FILE"},
+    {131283, "HIDD_PROP_HELP"},     {131308, "HIDD_PROP_PROGRAM"},     {131316, "HIDD_PROP_PASSWD"},
+    {131321, "HIDD_PROP_ENV"},      {131323, "HIDD_PROP_PLUGIN"},      {131247, "HIDD_SERVER_SETUP"},
+    {131287, "HIDD_DEBUG_SETUP"},   {131317, "HIDD_PASSWD_SETUP"},     {131322, "HIDD_ENV_SETUP"},
+    {131324, "HIDD_PLUGIN_INFO"},   {131306, "HIDD_BREAKPOINTS"},      {131307, "HIDD_LINEDRAW"},
+    {131318, "HIDD_PASSWD_ENTER"},  {131319, "HIDD_PASSWD_ADDTOLIST"}, {131320, "HIDD_PASSWD_CHANGE"},
+};
+
+// The desktop viewer: the base address with "#" and the topic, opened by
+// the desktop's URL handler.
+class DesktopHelp : public HelpSink {
+ public:
+  void show(const std::string& base, const std::string& topic) override {
+    std::string url = base + "#" + topic;
+    pid_t pid;
+    char* argv[] = {const_cast<char*>("xdg-open"), url.data(), nullptr};
+    posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ);
+  }
+};
+
+DesktopHelp g_desktop;
+HelpSink* g_help = &g_desktop;
+
+}  // namespace
+
+const char* Help_TopicForId(unsigned long help_id) {
+  for (const auto& t : kHelpTopics)
+    if (t.id == help_id) return t.topic;
+  return "TOPIC_NOT_FOUND";
+}
+
+std::string Help_KeywordTopic(const char* text) {
+  std::string topic = "Key__";
+  if (text == nullptr) return topic + "NULL";
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p == '#') continue;
+    topic += *p == ' ' ? '_' : static_cast<char>(toupper(static_cast<unsigned char>(*p)));
+  }
+  return topic;
+}
+
+HelpSink* Help_SetSink(HelpSink* sink) {
+  HelpSink* previous = g_help;
+  g_help = sink ? sink : &g_desktop;
+  return previous == &g_desktop ? nullptr : previous;
+}
+
+HelpSink& Help_Sink() { return *g_help; }
+
+bool AppHelp::CallHelp(const std::string& base, const std::string& topic, int64_t now_ms) {
+  if (base.empty() || suppressed_) return false;
+  if (topic == last_topic_ && now_ms >= last_tick_ && now_ms - last_tick_ < 1000) return false;
+  last_topic_ = topic;
+  Diag_Trace('H', 3, "CYqApp::CallHelp(strTopic=\"%s\")", topic.c_str());
+  Help_Sink().show(base, topic);
+  last_tick_ = now_ms;
+  return true;
+}
+
+bool AppHelp::ShowHelp(const std::string& base, const std::string& topic, int64_t now_ms) {
+  suppressed_ = false;
+  bool shown = CallHelp(base, topic, now_ms);
+  suppressed_ = true;
+  return shown;
+}
+
+bool AppHelp::ShowKeywordHelp(const std::string& base, const char* text, int64_t now_ms) {
+  return ShowHelp(base, Help_KeywordTopic(text), now_ms);
+}
+
+bool AppHelp::WinHelp(const std::string& base, unsigned long data, unsigned command, int64_t now_ms) {
+  const char* topic = command == 1 || command == 8 ? Help_TopicForId(data) : "CONTENTS";
+  return CallHelp(base, topic, now_ms);
+}

@@ -1,0 +1,40 @@
+#include "workbench/shell/frames/browsebar.h"
+
+#include <QLabel>
+#include <QTabWidget>
+
+#include "workbench/shell/neighbours.h"
+
+CBrowseBar* CBrowseBar::the_bar_ = nullptr;
+
+CBrowseBar::CBrowseBar(QWidget* parent) : QDockWidget("Browse", parent), tabs_(new QTabWidget(this)) {
+  setObjectName("32914");
+  tabs_->setObjectName("59648");
+  tabs_->setTabPosition(QTabWidget::South);
+  tabs_->setDocumentMode(true);
+  // The cross-reference window and the help pane plug in here; until then
+  // each tab says what it will hold.
+  auto* files = new QLabel("No program open.");
+  files->setObjectName("59340");
+  files->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  auto* help = new QLabel("No help contents.");
+  help->setObjectName("59400");
+  help->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  tabs_->addTab(files, "Files");
+  tabs_->addTab(help, "Help");
+  setWidget(tabs_);
+  the_bar_ = this;
+}
+
+CBrowseBar::~CBrowseBar() {
+  if (the_bar_ == this) the_bar_ = nullptr;
+}
+
+void CBrowseBar::ActivateTab(int index) {
+  if (the_bar_ == nullptr || the_bar_->tabs_ == nullptr) return;
+  if (index >= 0 && index < the_bar_->tabs_->count()) the_bar_->tabs_->setCurrentIndex(index);
+}
+
+void CBrowseBar::ReloadHelp() {
+  if (the_bar_ != nullptr) Shell_Neighbours().help_pane->Toggle();
+}

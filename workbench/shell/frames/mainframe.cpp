@@ -1,0 +1,540 @@
+#include "workbench/shell/frames/mainframe.h"
+
+#include <cstring>
+
+#include <QAction>
+#include <QCursor>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QToolBar>
+#include <QUrl>
+
+#include "workbench/framework/fwmessage.h"
+#include "platform/profile.h"
+#include "workbench/shell/dlgservices.h"
+#include "workbench/shell/filenew.h"
+#include "workbench/shell/frames/browsebar.h"
+#include "workbench/shell/frames/editbar.h"
+#include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/frames/yqstatusbar.h"
+#include "workbench/shell/neighbours.h"
+#include "workbench/shell/settings/cfgprofile.h"
+#include "workbench/shell/shellsink.h"
+#include "workbench/shell/sysassert.h"
+#include "workbench/shell/sysutil.h"
+
+namespace {
+
+enum {
+  ID_FIND_BOX = 102,
+  ID_APP_PROPERTIES = 32780,
+  ID_VIEW_OUTPUT = 32771,
+  ID_VIEW_VARIABLES = 32773,
+  ID_EDIT_BREAKPOINTS = 32784,
+  ID_VIEW_BROWSE = 32914,
+  ID_DEBUG_RUN = 32916,
+  ID_DEBUG_STOP = 32917,
+  ID_REMOVE_BREAKPOINTS = 32919,
+  ID_DEBUG_STEP_INTO = 32923,
+  ID_DEBUG_STEP_OVER = 32924,
+  ID_DEBUG_STEP_OUT = 32925,
+  ID_DEBUG_HALT = 32928,
+  ID_DEBUG_TRACE = 32929,
+  ID_FILE_SAVE_ALL = 32939,
+  ID_VIEW_CALLSTACK = 59397,
+  ID_STATUS_BAR = 59393,
+  ID_PANE_LINE = 59147,
+  ID_PANE_COLUMN = 59148,
+  ID_PANE_LINENUMBER = 59158,
+  ID_PANE_X = 59163,
+  ID_PANE_HEIGHT = 59169,
+  ID_PANE_NETWORK = 59150,
+  ID_PANE_RUN = 59144,
+  ID_PANE_CAP = 59137,
+  ID_PANE_NUM = 59138,
+  ID_AUTOSAVE_TIMER = 1,
+  AUTOSAVE_PERIOD_MS = 10000,
+};
+
+const char kWindowPositions[] = "WindowPositions";
+
+// Step kind of each debug command (0 run, 1 into, 2 over, 3 out).
+int StepKindOf(int id) {
+  switch (id) {
+    case ID_DEBUG_STEP_INTO: return 1;
+    case ID_DEBUG_STEP_OVER: return 2;
+    case ID_DEBUG_STEP_OUT: return 3;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+CMainFrame* CMainFrame::m_pMainFrame = nullptr;
+
+CMainFrame::CMainFrame() { setAcceptDrops(true); }
+
+CMainFrame::~CMainFrame() {
+  Timers().KillAll();
+  if (m_pMainFrame == this) {
+    m_pMainFrame = nullptr;
+    Sys_ClearMainWindow();
+  }
+}
+
+CYqStatusBar* CMainFrame::GetStatusBar() { return m_pMainFrame != nullptr ? m_pMainFrame->status_ : nullptr; }
+CEditBar* CMainFrame::GetEditBar() { return m_pMainFrame != nullptr ? m_pMainFrame->edit_bar_ : nullptr; }
+
+bool CMainFrame::Create() {
+  setWindowTitle("QX Varnica Development Environment");
+  setObjectName("168");
+  Sys_SetMainWindow(this);
+  SYS_ASSERT(!m_pMainFrame);
+  m_pMainFrame = this;
+  resize(1000, 700);
+  CYqApp* app = YqApp();
+  app->m_Config.WindowPositions.entries[CfgWnd_MainFrame].Restore(this, true);
+  BuildMenus();
+  if (!BuildToolBars()) return false;
+  status_ = new CYqStatusBar;
+  if (!status_->Create(this)) return false;
+  SetFwStatusBar(status_);
+  RegisterBar(ID_STATUS_BAR, status_);
+
+  browse_ = new CBrowseBar(this);
+  browse_->setAllowedAreas(Qt::AllDockWidgetAreas);
+  addDockWidget(Qt::LeftDockWidgetArea, browse_);
+  resizeDocks({browse_}, {192}, Qt::Horizontal);
+  RegisterBar(ID_VIEW_BROWSE, browse_);
+  browse_->hide();
+  bool visible = false;
+  if (Cfg_GetBool(kWindowPositions, "BrowseBarVisible", &visible) && visible) browse_->show();
+
+  std::string layout;
+  if (profile_get_binary(Cfg_Profile(), kWindowPositions, "BarLayout", &layout))
+    RestoreLayout(QByteArray(layout.data(), static_cast<qsizetype>(layout.size())));
+  if (browse_->isVisible() != visible) browse_->setVisible(visible);
+
+  auto_save_timer_ = Timers().SetTimer(ID_AUTOSAVE_TIMER, AUTOSAVE_PERIOD_MS);
+  return true;
+}
+
+void CMainFrame::BuildMenus() {
+  FwApp* app = Fw_App();
+  FwCommandTable& c = app->Commands();
+  QMenuBar* bar = menuBar();
+  bar->setObjectName("59392");
+
+  file_menu_ = bar->addMenu("&File");
+  new_menu_ = file_menu_->addMenu("&New");
+  connect(new_menu_, &QMenu::aboutToShow, this, [this] {
+    new_menu_->clear();
+    FillFileNewMenu(new_menu_);
+  });
+  c.FillMenu(file_menu_, {57601, 57602, 0, 57603, 57604, ID_FILE_SAVE_ALL, 0, 57605, 57607, 0, 57616, 0, 57665});
+  app->WatchMenu(file_menu_);
+  connect(file_menu_, &QMenu::aboutToShow, this, [this] { RefreshRecentFiles(); });
+
+  QMenu* edit = bar->addMenu("&Edit");
+  c.FillMenu(edit, {57643, 57644, 0, 57635, 57634, 57637, 57632, 0, 57642, 0, 57636, ID_FIND_BOX, 57641, 0,
+                    ID_APP_PROPERTIES});
+  app->WatchMenu(edit);
+
+  QMenu* view = bar->addMenu("&View");
+  QMenu* bars = view->addMenu("&Toolbars");
+  c.FillMenu(bars, {59394, 59399, 59401, 59395, 59398, 59396});
+  app->WatchMenu(bars);
+  c.FillMenu(view, {ID_STATUS_BAR, ID_VIEW_BROWSE, 0, ID_VIEW_OUTPUT, ID_VIEW_VARIABLES, ID_VIEW_CALLSTACK});
+  app->WatchMenu(view);
+
+  QMenu* program = bar->addMenu("&Program");
+  c.FillMenu(program, {ID_DEBUG_RUN, ID_DEBUG_HALT, ID_DEBUG_STOP, 0, ID_DEBUG_STEP_INTO, ID_DEBUG_STEP_OVER,
+                       ID_DEBUG_STEP_OUT, 0, ID_EDIT_BREAKPOINTS, ID_REMOVE_BREAKPOINTS, 0, ID_DEBUG_TRACE});
+  app->WatchMenu(program);
+
+  QMenu* window = bar->addMenu("&Window");
+  c.FillMenu(window, {57648, 57650, 57651, 57649, 0, 33037});
+  app->WatchMenu(window);
+
+  QMenu* help = bar->addMenu("&Help");
+  c.FillMenu(help, {57667, 57670, 0, 57664});
+  app->WatchMenu(help);
+}
+
+QToolBar* CMainFrame::MakeBar(int id, const char* title, const std::vector<int>& ids) {
+  auto* bar = new QToolBar(title, this);
+  bar->setObjectName(QString::number(id));
+  Fw_App()->Commands().FillToolBar(bar, ids);
+  RegisterBar(id, bar);
+  return bar;
+}
+
+bool CMainFrame::BuildToolBars() {
+  QToolBar* file = MakeBar(59394, "File", {57600, 57601, 57603, ID_FILE_SAVE_ALL, 0, 57607});
+  edit_bar_ = new CEditBar(this);
+  if (!edit_bar_->Create(&YqApp()->m_FindHistory)) return false;
+  RegisterBar(59399, edit_bar_);
+  QToolBar* attributes = MakeBar(59401, "Attributes", {ID_APP_PROPERTIES});
+  QToolBar* view = MakeBar(59395, "View", {ID_VIEW_BROWSE, ID_VIEW_OUTPUT, ID_VIEW_VARIABLES, ID_VIEW_CALLSTACK});
+  QToolBar* program = MakeBar(59398, "Program",
+                              {ID_DEBUG_RUN, ID_DEBUG_HALT, ID_DEBUG_STOP, 0, ID_DEBUG_STEP_INTO, ID_DEBUG_STEP_OVER,
+                               ID_DEBUG_STEP_OUT, 0, ID_EDIT_BREAKPOINTS});
+  QToolBar* window = MakeBar(59396, "Window", {57648, 57650, 57651, 33037});
+  // Menu row, then File, Edit and Attributes; View, Program and Window in a
+  // new row.
+  for (QToolBar* b : {file, static_cast<QToolBar*>(edit_bar_), attributes}) addToolBar(Qt::TopToolBarArea, b);
+  addToolBarBreak(Qt::TopToolBarArea);
+  for (QToolBar* b : {view, program, window}) addToolBar(Qt::TopToolBarArea, b);
+  return true;
+}
+
+// ------------------------------------------------------------ placement
+
+bool CMainFrame::GetPlacement(CfgPlacement* p) {
+  QRect r = isMaximized() ? normalGeometry() : geometry();
+  if (r.width() <= 0 || r.height() <= 0) return false;
+  p->length = sizeof(CfgPlacement);
+  p->flags = 0;
+  p->showCmd = isMaximized() ? CFG_SW_SHOWMAXIMIZED : CFG_SW_SHOW;
+  p->rcNormalPosition.left = r.left();
+  p->rcNormalPosition.top = r.top();
+  p->rcNormalPosition.right = r.right() + 1;
+  p->rcNormalPosition.bottom = r.bottom() + 1;
+  return true;
+}
+
+bool CMainFrame::IsMaximized() { return isMaximized(); }
+
+bool CMainFrame::SetPlacement(const CfgPlacement& p) {
+  const CfgRect& r = p.rcNormalPosition;
+  int w = r.right - r.left, h = r.bottom - r.top;
+  if (w < 100 || h < 100 || w > 20000 || h > 20000) return false;
+  setGeometry(r.left, r.top, w, h);
+  show_maximized_ = p.showCmd == CFG_SW_SHOWMAXIMIZED || (p.flags & CFG_WPF_RESTORETOMAXIMIZED) != 0;
+  return true;
+}
+
+void CMainFrame::SavePlacement() {
+  CfgWindowPositions& positions = YqApp()->m_Config.WindowPositions;
+  CfgWindowPos& pos = positions.entries[CfgWnd_MainFrame];
+  CfgWindowPos before = pos;
+  pos.Save(this);
+  if (pos.valid != before.valid || std::memcmp(&pos.placement, &before.placement, sizeof pos.placement) != 0)
+    positions.modified = 1;
+  QByteArray layout = SaveLayout();
+  std::string old;
+  profile_get_binary(Cfg_Profile(), kWindowPositions, "BarLayout", &old);
+  if (old != std::string(layout.constData(), static_cast<size_t>(layout.size())))
+    profile_write_binary(Cfg_Profile(), kWindowPositions, "BarLayout", layout.constData(),
+                         static_cast<size_t>(layout.size()));
+}
+
+// ------------------------------------------------------------ closing
+
+bool CMainFrame::OnClose() {
+  ShellNeighbours& n = Shell_Neighbours();
+  if (n.explorer->SaveAsOpen()) {
+    n.explorer->CloseSaveAs();
+    return false;
+  }
+  if (n.debug->SessionExists()) {
+    int answer = Shell_Sink().message_box(
+        this, "Debug Session Still Active",
+        "A Debug Session is still active.\nIf you close this window, the Debug Session will be stopped.\nDo you "
+        "want to close this window?",
+        SHELL_MB_YESNO | SHELL_MB_ICONQUESTION | 0x100);
+    if (answer != SHELL_IDYES) return false;
+    if (busy_) {
+      n.debug->CancelPending();
+      return false;
+    }
+    n.debug->EndSession();
+  }
+  if (n.server->AnyPending()) {
+    n.server->CancelAll();
+    return false;
+  }
+  Cfg_PutBool(kWindowPositions, "BrowseBarVisible", browse_ != nullptr && browse_->isVisible());
+  if (!FwMainFrame::OnClose()) return false;
+  // The window goes: the timer stops and the placement is kept.
+  Timers().KillTimer(ID_AUTOSAVE_TIMER);
+  auto_save_timer_ = 0;
+  SavePlacement();
+  closed_ = true;
+  return true;
+}
+
+// ------------------------------------------------------------ timer and messages
+
+void CMainFrame::OnTimer(int) { docs_.Tick(); }
+
+bool CMainFrame::MayRunDebugCommand() const {
+  DebugLink* d = Shell_Neighbours().debug;
+  return !busy_ && (!d->SessionExists() || !d->SessionWaiting());
+}
+
+void CMainFrame::DebugRun(int kind) {
+  DebugLink* d = Shell_Neighbours().debug;
+  if (!MayRunDebugCommand()) return;
+  busy_ = true;
+  bool existed = d->SessionExists();
+  if (!existed) d->StartSession(kind == 0 ? 0 : 1);
+  if (d->SessionExists() && (existed || kind == 0)) {
+    step_state_ = 2;
+    step_kind_ = kind;
+    if (!d->Continue(kind, trace_)) d->CheckSession();
+  }
+  busy_ = false;
+}
+
+void CMainFrame::OnMessage(FwMessage& m) {
+  DebugLink* d = Shell_Neighbours().debug;
+  switch (m.Id()) {
+    case FW_MSG_DEBUG_RUN: DebugRun(0); break;
+    case FW_MSG_DEBUG_STEP_INTO: DebugRun(1); break;
+    case FW_MSG_DEBUG_STEP_OVER: DebugRun(2); break;
+    case FW_MSG_DEBUG_STEP_OUT: DebugRun(3); break;
+    case FW_MSG_DEBUG_HALT:
+      if (!d->SessionExists()) break;
+      halt_requested_ = true;
+      if (!d->Break()) {
+        d->CheckSession();
+        halt_requested_ = false;
+      }
+      break;
+    case FW_MSG_DEBUG_STOP:
+      if (MayRunDebugCommand())
+        d->EndSession();
+      else
+        d->CancelPending();
+      break;
+    case FW_MSG_DEBUG_ENDED:
+      if (d->SessionWaiting()) d->CancelPending();
+      break;
+    case FW_MSG_OUTPUT_LINE:
+      if (!m.has_block) break;
+      if (!Shell_Neighbours().output->IsShown()) YqApp()->ShowTabOnIdle(1);
+      YqApp()->QueueText(m.block);
+      break;
+    default: break;
+  }
+}
+
+// ------------------------------------------------------------ commands
+
+const FwCmdEntry<CMainFrame> CMainFrame::kMap[] = {
+    {ID_FILE_SAVE_ALL, ID_FILE_SAVE_ALL, &CMainFrame::OnSaveAll, nullptr},
+    {ID_FIND_BOX, ID_FIND_BOX, &CMainFrame::OnFind, nullptr},
+    {ID_APP_PROPERTIES, ID_APP_PROPERTIES, &CMainFrame::OnProperties, &CMainFrame::OnUpdateProperties},
+    {ID_VIEW_OUTPUT, ID_VIEW_OUTPUT, &CMainFrame::OnOutput, &CMainFrame::OnUpdateOutput},
+    {ID_VIEW_VARIABLES, ID_VIEW_VARIABLES, &CMainFrame::OnVariables, &CMainFrame::OnUpdateVariables},
+    {ID_VIEW_CALLSTACK, ID_VIEW_CALLSTACK, &CMainFrame::OnCallStack, &CMainFrame::OnUpdateCallStack},
+    {ID_DEBUG_RUN, ID_DEBUG_RUN, &CMainFrame::OnDebugCommand, &CMainFrame::OnUpdateDebugCommand},
+    {ID_DEBUG_HALT, ID_DEBUG_HALT, &CMainFrame::OnDebugCommand, &CMainFrame::OnUpdateHalt},
+    {ID_DEBUG_STOP, ID_DEBUG_STOP, &CMainFrame::OnDebugCommand, &CMainFrame::OnUpdateStop},
+    {ID_DEBUG_STEP_INTO, ID_DEBUG_STEP_OUT, &CMainFrame::OnDebugCommand, &CMainFrame::OnUpdateDebugCommand},
+    {ID_EDIT_BREAKPOINTS, ID_EDIT_BREAKPOINTS, &CMainFrame::OnBreakpoints, &CMainFrame::OnUpdateBreakpoints},
+    {ID_REMOVE_BREAKPOINTS, ID_REMOVE_BREAKPOINTS, &CMainFrame::OnRemoveBreakpoints,
+     &CMainFrame::OnUpdateRemoveBreakpoints},
+    {ID_DEBUG_TRACE, ID_DEBUG_TRACE, &CMainFrame::OnTrace, &CMainFrame::OnUpdateTrace},
+    {ID_FILE_NEW_FIRST, ID_FILE_NEW_LAST, &CMainFrame::OnNewKind, nullptr},
+    {ID_PANE_LINE, ID_PANE_COLUMN, nullptr, &CMainFrame::OnUpdateLineColumn},
+    {ID_PANE_LINENUMBER, ID_PANE_LINENUMBER, nullptr, &CMainFrame::OnUpdateLineNumber},
+    {ID_PANE_X, ID_PANE_HEIGHT, nullptr, &CMainFrame::OnUpdateObjectField},
+    {ID_PANE_NETWORK, ID_PANE_NETWORK, nullptr, &CMainFrame::OnUpdateNetwork},
+    {ID_PANE_RUN, ID_PANE_RUN, nullptr, &CMainFrame::OnUpdateRun},
+    {ID_PANE_CAP, ID_PANE_NUM, nullptr, &CMainFrame::OnUpdateKeyIndicator},
+};
+
+bool CMainFrame::OnCommand(int id) { return Fw_DispatchCommand(this, kMap, id) || FwMainFrame::OnCommand(id); }
+
+bool CMainFrame::OnUpdateCommand(FwCmdUI& ui) {
+  return Fw_DispatchUpdate(this, kMap, ui) || FwMainFrame::OnUpdateCommand(ui);
+}
+
+bool CMainFrame::HasCommand(int id) const { return Fw_TableHas(kMap, id) || FwMainFrame::HasCommand(id); }
+
+void CMainFrame::OnSaveAll(int) {
+  if (Shell_Neighbours().program->SaveAllModified()) CDlgEditDoc::SaveAll();
+}
+
+void CMainFrame::OnFind(int) {
+  if (edit_bar_ != nullptr) edit_bar_->FocusFindBox();
+}
+
+void CMainFrame::OnProperties(int) { Shell_Neighbours().properties->Run(); }
+void CMainFrame::OnUpdateProperties(FwCmdUI& ui) { ui.Enable(Shell_Neighbours().properties->Plugged()); }
+
+void CMainFrame::OnOutput(int) {
+  OutputLink* o = Shell_Neighbours().output;
+  o->Show(!o->IsShown());
+}
+void CMainFrame::OnUpdateOutput(FwCmdUI& ui) {
+  ui.Enable(Shell_Neighbours().output->Plugged());
+  ui.SetCheck(Shell_Neighbours().output->IsShown());
+}
+
+void CMainFrame::OnVariables(int) { Shell_Neighbours().variables->Toggle(); }
+void CMainFrame::OnUpdateVariables(FwCmdUI& ui) {
+  ui.Enable(Shell_Neighbours().variables->Plugged());
+  ui.SetCheck(Shell_Neighbours().variables->IsOpen());
+}
+
+void CMainFrame::OnCallStack(int) { Shell_Neighbours().call_stack->Toggle(); }
+void CMainFrame::OnUpdateCallStack(FwCmdUI& ui) {
+  ui.Enable(Shell_Neighbours().call_stack->Plugged());
+  ui.SetCheck(Shell_Neighbours().call_stack->IsOpen());
+}
+
+void CMainFrame::OnDebugCommand(int id) {
+  switch (id) {
+    case ID_DEBUG_RUN: Fw_PostMessage(this, FW_MSG_DEBUG_RUN); break;
+    case ID_DEBUG_HALT: Fw_PostMessage(this, FW_MSG_DEBUG_HALT); break;
+    case ID_DEBUG_STOP: Fw_PostMessage(this, FW_MSG_DEBUG_STOP); break;
+    case ID_DEBUG_STEP_INTO: Fw_PostMessage(this, FW_MSG_DEBUG_STEP_INTO); break;
+    case ID_DEBUG_STEP_OVER: Fw_PostMessage(this, FW_MSG_DEBUG_STEP_OVER); break;
+    case ID_DEBUG_STEP_OUT: Fw_PostMessage(this, FW_MSG_DEBUG_STEP_OUT); break;
+    default: break;
+  }
+}
+
+void CMainFrame::OnUpdateDebugCommand(FwCmdUI& ui) {
+  ui.Enable(Shell_Neighbours().debug->Plugged() && MayRunDebugCommand());
+  ui.SetCheck(busy_ && step_state_ == 2 && step_kind_ == StepKindOf(ui.id));
+}
+
+void CMainFrame::OnUpdateStop(FwCmdUI& ui) { ui.Enable(Shell_Neighbours().debug->SessionExists()); }
+
+void CMainFrame::OnUpdateHalt(FwCmdUI& ui) {
+  if (!busy_) halt_requested_ = false;
+  ui.Enable(Shell_Neighbours().debug->SessionExists());
+  ui.SetCheck(halt_requested_);
+}
+
+void CMainFrame::OnBreakpoints(int) { Shell_Neighbours().breakpoints->Run(); }
+void CMainFrame::OnUpdateBreakpoints(FwCmdUI& ui) { ui.Enable(Shell_Neighbours().breakpoints->Plugged()); }
+
+void CMainFrame::OnRemoveBreakpoints(int) { Shell_Neighbours().program->RemoveAllBreakpoints(); }
+void CMainFrame::OnUpdateRemoveBreakpoints(FwCmdUI& ui) { ui.Enable(Shell_Neighbours().program->AnyBreakpoint()); }
+
+void CMainFrame::OnTrace(int) { trace_ = !trace_; }
+void CMainFrame::OnUpdateTrace(FwCmdUI& ui) { ui.SetCheck(trace_); }
+
+void CMainFrame::OnUpdateLineColumn(FwCmdUI& ui) {
+  ui.Enable(false);
+  if (status_ != nullptr) status_->ShowLineColumn(false);
+}
+
+void CMainFrame::OnUpdateLineNumber(FwCmdUI& ui) {
+  ui.Enable(false);
+  if (status_ != nullptr) status_->ShowLineNumber(false);
+}
+
+void CMainFrame::OnUpdateObjectField(FwCmdUI& ui) {
+  ui.Enable(false);
+  if (status_ != nullptr) status_->SetCurrentObject(nullptr);
+}
+
+void CMainFrame::OnUpdateNetwork(FwCmdUI& ui) {
+  ui.Enable(false);
+  if (status_ != nullptr) status_->UpdateServerPane();
+}
+
+void CMainFrame::OnUpdateRun(FwCmdUI& ui) { ui.Enable(Shell_Neighbours().debug->SessionExists()); }
+
+// The keyboard lamps are not readable through the window system here; the
+// indicators stay off.
+void CMainFrame::OnUpdateKeyIndicator(FwCmdUI& ui) { ui.Enable(false); }
+
+// ------------------------------------------------------------ File menu
+
+void CMainFrame::FillFileNewMenu(QMenu* menu) {
+  std::vector<std::string> plugins;
+  for (PluginRecord* p = PluginID::GetHead(); p != nullptr; p = p->next)
+    plugins.push_back(p->type_name != nullptr ? p->type_name : "");
+  for (const FileNewItem& item : FileNew_MenuItems(YqApp()->m_Config.General.NewFileMode, plugins)) {
+    if (item.id == 0) {
+      menu->addSeparator();
+      continue;
+    }
+    QAction* a = menu->addAction(QString::fromStdString(item.text));
+    a->setData(item.id);
+    int id = item.id;
+    connect(a, &QAction::triggered, this, [id] { Fw_App()->RouteCommand(id); });
+  }
+}
+
+void CMainFrame::OnFileNew() {
+  QMenu menu(this);
+  FillFileNewMenu(&menu);
+  QPoint at = QCursor::pos();
+  if (!frameGeometry().contains(at)) at = mapToGlobal(rect().center());
+  menu.exec(at);
+}
+
+void CMainFrame::OnNewKind(int id) {
+  CYqApp* app = YqApp();
+  std::vector<std::string> plugins;
+  std::vector<PluginRecord*> records;
+  for (PluginRecord* p = PluginID::GetHead(); p != nullptr; p = p->next) {
+    plugins.push_back(p->type_name != nullptr ? p->type_name : "");
+    records.push_back(p);
+  }
+  for (const FileNewItem& item : FileNew_MenuItems(app->m_Config.General.NewFileMode, plugins)) {
+    if (item.id != id) continue;
+    if (item.plugin >= 0) {
+      PluginRecord* p = records[static_cast<size_t>(item.plugin)];
+      if (p->new_document != nullptr) p->new_document(0, 0);
+      return;
+    }
+    // Another kind is the default for this one new document only.
+    int32_t keep = app->m_Config.General.NewFileMode;
+    app->m_Config.General.NewFileMode = item.mode;
+    Shell_Neighbours().program->OpenFile(nullptr, item.mode);
+    app->m_Config.General.NewFileMode = keep;
+    return;
+  }
+}
+
+void CMainFrame::RefreshRecentFiles() {
+  for (QAction* a : mru_actions_) delete a;
+  mru_actions_.clear();
+  CYqApp* app = YqApp();
+  QAction* first = app->Commands().Action(ID_FILE_MRU_FILE1);
+  if (first == nullptr) return;
+  CfgMruItem* item = app->m_MruFiles.num_items > 0 ? app->m_MruFiles.GetItem(0) : nullptr;
+  first->setText(item == nullptr ? "Recent File"
+                                 : QString::fromStdString(FileMru_MenuText(1, app->m_MruFiles.GetDisplayName(item))));
+  QList<QAction*> actions = file_menu_->actions();
+  int at = static_cast<int>(actions.indexOf(first));
+  QAction* before = at + 1 < actions.size() ? actions[at + 1] : nullptr;
+  for (int i = 1; i < 16 && i < app->m_MruFiles.num_items; ++i) {
+    CfgMruItem* next = app->m_MruFiles.GetItem(i);
+    int id = ID_FILE_MRU_FILE1 + i;
+    auto* a =
+        new QAction(QString::fromStdString(FileMru_MenuText(i + 1, app->m_MruFiles.GetDisplayName(next))), file_menu_);
+    a->setData(id);
+    connect(a, &QAction::triggered, this, [id] { Fw_App()->RouteCommand(id); });
+    file_menu_->insertAction(before, a);
+    mru_actions_.push_back(a);
+  }
+}
+
+void CMainFrame::RefreshMenu() { menuBar()->update(); }
+
+// ------------------------------------------------------------ dropped files
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile())
+      Shell_Neighbours().program->OpenFile(url.toLocalFile().toLocal8Bit().constData(), CfgFileMode_Auto);
+  event->acceptProposedAction();
+}

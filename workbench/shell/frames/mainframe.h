@@ -1,0 +1,118 @@
+// The main window of the environment: menus, six tool bars, the status bar
+// and the browse bar; its placement; the list of open documents with the
+// auto-save tick (timer 1, 10 s); the close refusals; the debugger's
+// commands posted as private messages; the debugger's output lines; the
+// File/New menu of new-file kinds and the recent files of the File menu.
+#pragma once
+
+#include <vector>
+
+#include "workbench/framework/fwmainframe.h"
+#include "workbench/shell/docid.h"
+#include "workbench/shell/settings/config.h"
+
+class CYqStatusBar;
+class CEditBar;
+class CBrowseBar;
+class QMenu;
+class QToolBar;
+class QAction;
+
+class CMainFrame : public FwMainFrame, public CfgWindow {
+ public:
+  CMainFrame();
+  ~CMainFrame() override;
+
+  // Window creation: false when a part could not be made.
+  bool Create();
+
+  static CMainFrame* m_pMainFrame;
+  static CYqStatusBar* GetStatusBar();
+  static CEditBar* GetEditBar();
+  CBrowseBar* BrowseBar() const { return browse_; }
+  QMenu* FileMenu() const { return file_menu_; }
+  QMenu* NewMenu() const { return new_menu_; }
+
+  DocID* GetDocID(AutoSaveDoc* document) { return docs_.GetDocID(document); }
+  DocIdList& Docs() { return docs_; }
+
+  // The File/New pop-up (command 57600).
+  void OnFileNew();
+  // Fills a menu with the new-file kinds and plug-ins.
+  void FillFileNewMenu(QMenu* menu);
+  // The File menu's recent files (before it opens).
+  void RefreshRecentFiles();
+  void RefreshMenu();
+
+  bool ShowMaximizedAtStart() const { return show_maximized_; }
+  bool Trace() const { return trace_; }
+  bool DebugBusy() const { return busy_; }
+
+  // CfgWindow.
+  bool GetPlacement(CfgPlacement* placement) override;
+  bool IsMaximized() override;
+  bool SetPlacement(const CfgPlacement& placement) override;
+
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(FwCmdUI& ui) override;
+  bool HasCommand(int id) const override;
+
+ protected:
+  void OnMessage(FwMessage& message) override;
+  void OnTimer(int id) override;
+  bool OnClose() override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  bool MayRunDebugCommand() const;
+  void DebugRun(int kind);
+  void OnDebugCommand(int id);
+  void OnUpdateDebugCommand(FwCmdUI& ui);
+  void OnUpdateStop(FwCmdUI& ui);
+  void OnUpdateHalt(FwCmdUI& ui);
+  static const FwCmdEntry<CMainFrame> kMap[];
+  void OnSaveAll(int id);
+  void OnFind(int id);
+  void OnProperties(int id);
+  void OnUpdateProperties(FwCmdUI& ui);
+  void OnOutput(int id);
+  void OnUpdateOutput(FwCmdUI& ui);
+  void OnVariables(int id);
+  void OnUpdateVariables(FwCmdUI& ui);
+  void OnCallStack(int id);
+  void OnUpdateCallStack(FwCmdUI& ui);
+  void OnBreakpoints(int id);
+  void OnUpdateBreakpoints(FwCmdUI& ui);
+  void OnRemoveBreakpoints(int id);
+  void OnUpdateRemoveBreakpoints(FwCmdUI& ui);
+  void OnTrace(int id);
+  void OnUpdateTrace(FwCmdUI& ui);
+  void OnNewKind(int id);
+  void OnUpdateLineColumn(FwCmdUI& ui);
+  void OnUpdateLineNumber(FwCmdUI& ui);
+  void OnUpdateObjectField(FwCmdUI& ui);
+  void OnUpdateNetwork(FwCmdUI& ui);
+  void OnUpdateRun(FwCmdUI& ui);
+  void OnUpdateKeyIndicator(FwCmdUI& ui);
+  void BuildMenus();
+  bool BuildToolBars();
+  QToolBar* MakeBar(int id, const char* title, const std::vector<int>& ids);
+  void SavePlacement();
+
+  CYqStatusBar* status_ = nullptr;
+  CEditBar* edit_bar_ = nullptr;
+  CBrowseBar* browse_ = nullptr;
+  QMenu* file_menu_ = nullptr;
+  QMenu* new_menu_ = nullptr;
+  std::vector<QAction*> mru_actions_;
+  DocIdList docs_;
+  int auto_save_timer_ = 0;
+  bool trace_ = false;
+  bool busy_ = false;
+  bool halt_requested_ = false;
+  int step_state_ = 0;
+  int step_kind_ = 0;
+  bool show_maximized_ = false;
+  bool closed_ = false;
+};

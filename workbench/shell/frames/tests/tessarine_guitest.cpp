@@ -1,0 +1,408 @@
+// The environment started in-process on a temporary registry with the
+// recording sink: menus and bars with their ids, the status bar's colours
+// and progress, the close refusals, auto-save, F10, File/New, help, and the
+// placement kept from one start to the next.
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QImage>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QTest>
+#include <QTimerEvent>
+#include <QToolBar>
+
+#include "platform/registry.h"
+#include "workbench/framework/fwmessage.h"
+#include "workbench/framework/fwstatuspane.h"
+#include "workbench/framework/tests/fwtest.h"
+#include "workbench/shell/apphelp.h"
+#include "workbench/shell/controls/indicator.h"
+#include "workbench/shell/frames/browsebar.h"
+#include "workbench/shell/frames/editbar.h"
+#include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/frames/yqstatusbar.h"
+#include "workbench/shell/neighbours.h"
+#include "workbench/shell/settings/cfgprofile.h"
+#include "workbench/shell/tests/shelltest.h"
+
+namespace {
+
+class FakeDebug : public DebugLink {
+ public:
+  bool Plugged() const override { return true; }
+  bool SessionExists() const override { return session; }
+  bool StartSession(int run_mode) override {
+    starts.push_back(run_mode);
+    return false;
+  }
+  void EndSession() override {
+    ++ends;
+    session = false;
+  }
+  void CancelPending() override { ++cancels; }
+  bool session = false;
+  std::vector<int> starts;
+  int ends = 0, cancels = 0;
+};
+
+class FakeServer : public ServerLink {
+ public:
+  bool AnyActive() const override { return pending; }
+  bool AnyPending() const override { return pending; }
+  void CancelAll() override {
+    ++cancels;
+    pending = false;
+  }
+  bool pending = false;
+  int cancels = 0;
+};
+
+class FakeExplorer : public ExplorerLink {
+ public:
+  bool SaveAsOpen() const override { return save_as; }
+  void CloseSaveAs() override {
+    save_as = false;
+    ++closed;
+  }
+  bool save_as = false;
+  int closed = 0;
+};
+
+class FakeProgram : public ProgramLink {
+ public:
+  bool Plugged() const override { return true; }
+  bool OpenFile(const char* path, int mode) override {
+    opened.push_back({path ? path : "", mode});
+    default_at_open = YqApp()->m_Config.General.NewFileMode;
+    return true;
+  }
+  std::vector<std::pair<std::string, int>> opened;
+  int default_at_open = -1;
+};
+
+class RecordingHelp : public HelpSink {
+ public:
+  RecordingHelp() { previous_ = Help_SetSink(this); }
+  ~RecordingHelp() override { Help_SetSink(previous_); }
+  void show(const std::string&, const std::string& topic) override { topics.push_back(topic); }
+  std::vector<std::string> topics;
+
+ private:
+  HelpSink* previous_;
+};
+
+class FakeDoc : public AutoSaveDoc {
+ public:
+  bool NeedsAutoSave() override { return true; }
+  void OnAutoSave() override { ++saves; }
+  int saves = 0;
+};
+
+class Tessarine : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static std::string dir = [] {
+      char templ[] = "/tmp/tessarine-guitest-XXXXXX";
+      return std::string(mkdtemp(templ));
+    }();
+    setenv("VARNICA_REGISTRY", dir.c_str(), 1);
+    reg_reset_default_store();
+    Fw_TestQApp();
+  }
+
+  void SetUp() override {
+    ShellNeighbours& n = Shell_Neighbours();
+    n.debug = &debug;
+    n.server = &server;
+    n.explorer = &explorer;
+    n.program = &program;
+    Start();
+  }
+
+  void TearDown() override {
+    Stop();
+    Shell_ResetNeighbours();
+  }
+
+  void Start() {
+    app = std::make_unique<CYqApp>();
+    ASSERT_TRUE(app->InitInstance({"-nologo"}));
+    main = app->MainWnd();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+  }
+
+  void Stop() {
+    if (!app) return;
+    if (main->isVisible()) main->close();
+    app->ExitInstance();
+    app.reset();
+    main = nullptr;
+  }
+
+  QColor PanePixel(int pane, int x, int y) {
+    QCoreApplication::processEvents();
+    app->RunIdle();
+    FwStatusPane* p = CMainFrame::GetStatusBar()->PaneAt(pane);
+    QImage image = p->grab().toImage();
+    return image.pixelColor(x < 0 ? image.width() / 2 : x, y < 0 ? image.height() / 2 : y);
+  }
+
+  RecordingSink sink;
+  FakeDebug debug;
+  FakeServer server;
+  FakeExplorer explorer;
+  FakeProgram program;
+  std::unique_ptr<CYqApp> app;
+  CMainFrame* main = nullptr;
+};
+
+TEST_F(Tessarine, MenusAndBarsCarryTheirIds) {
+  std::vector<std::string> bars;
+  for (QToolBar* bar : main->findChildren<QToolBar*>()) bars.push_back(bar->objectName().toStdString());
+  for (const char* id : {"59394", "59399", "59401", "59395", "59398", "59396"})
+    EXPECT_NE(std::find(bars.begin(), bars.end(), id), bars.end()) << id;
+  EXPECT_EQ(dynamic_cast<CEditBar*>(main->Bar(59399)), CMainFrame::GetEditBar());
+  ASSERT_NE(CBrowseBar::Instance(), nullptr);
+  EXPECT_EQ(CBrowseBar::Instance()->Tabs()->tabText(0), "Files");
+  EXPECT_EQ(CBrowseBar::Instance()->Tabs()->tabText(1), "Help");
+  std::vector<int> menu_ids;
+  for (QAction* top : main->menuBar()->actions())
+    for (QAction* a : top->menu()->actions()) menu_ids.push_back(app->Commands().IdOf(a));
+  for (int id : {57601, 32939, 57616, 32780, 32914, 32916, 32928, 32917, 32923, 32924, 32925, 32929, 33037, 57664})
+    EXPECT_NE(std::find(menu_ids.begin(), menu_ids.end(), id), menu_ids.end()) << id;
+  CYqStatusBar* status = CMainFrame::GetStatusBar();
+  ASSERT_EQ(status->PaneCount(), 22);
+  EXPECT_EQ(status->PaneAt(20)->Id(), 59150);
+  EXPECT_EQ(status->PaneIdx(SP_NETWORK), 4);
+  // Neighbours not plugged in: their commands are off; the debugger's are on.
+  EXPECT_FALSE(app->RouteUpdate(32771).enabled);
+  EXPECT_FALSE(app->RouteUpdate(33037).enabled);
+  EXPECT_TRUE(app->RouteUpdate(32916).enabled);
+  EXPECT_FALSE(app->RouteUpdate(32917).enabled);
+  EXPECT_FALSE(app->RouteUpdate(57616).enabled);  // no recent files
+}
+
+TEST_F(Tessarine, MessagePaneColoursFollowTheKindAndTheNetworkCircleIsGrey) {
+  CYqStatusBar* status = CMainFrame::GetStatusBar();
+  struct Case {
+    void (CYqStatusBar::*show)(const char*, ...);
+    QColor colour;
+  } cases[] = {
+      {&CYqStatusBar::Info, QColor(0, 0, 128)},
+      {&CYqStatusBar::Warning, QColor(255, 255, 0)},
+      {&CYqStatusBar::Error, QColor(255, 0, 0)},
+  };
+  for (const auto& c : cases) {
+    (status->*c.show)("%s", "Compiled 12 lines");
+    EXPECT_EQ(PanePixel(SP_MESSAGE, 2, 2), c.colour);
+  }
+  status->Message("%s", "plain");
+  EXPECT_NE(PanePixel(SP_MESSAGE, 2, 2), QColor(255, 0, 0));
+  EXPECT_EQ(PanePixel(SP_NETWORK, -1, -1), QColor(192, 192, 192));
+}
+
+TEST_F(Tessarine, ProgressShowsWholePercentsAndRepaintsOnlyOnChange) {
+  CYqStatusBar* status = CMainFrame::GetStatusBar();
+  status->ShowProgress("Saving", 0, 100);
+  app->RunIdle();
+  EXPECT_TRUE(status->Model().IsActive(SP_PROGRESS_BAR));
+  int base = status->ProgressRepaints();
+  status->StepProgress(0);
+  EXPECT_EQ(status->ProgressBar()->value(), 0);
+  EXPECT_EQ(status->ProgressRepaints(), base);
+  status->StepProgress(50);
+  status->StepProgress(50);
+  EXPECT_EQ(status->ProgressRepaints(), base + 1);
+  status->StepProgress(99);
+  EXPECT_EQ(status->ProgressBar()->value(), 100);
+  status->ShowProgress(nullptr, 0, 0);
+  app->RunIdle();
+  EXPECT_FALSE(status->Model().IsActive(SP_PROGRESS_BAR));
+}
+
+TEST_F(Tessarine, CloseIsRefusedInOrder) {
+  explorer.save_as = true;
+  main->close();
+  EXPECT_TRUE(main->isVisible());
+  EXPECT_EQ(explorer.closed, 1);
+  EXPECT_TRUE(sink.boxes.empty());
+
+  debug.session = true;
+  sink.answer = SHELL_IDNO;
+  main->close();
+  EXPECT_TRUE(main->isVisible());
+  ASSERT_EQ(sink.boxes.size(), 1u);
+  EXPECT_EQ(sink.boxes[0].caption, "Debug Session Still Active");
+  EXPECT_EQ(sink.boxes[0].style & 0xFF, unsigned{SHELL_MB_YESNO | SHELL_MB_ICONQUESTION});
+  EXPECT_EQ(debug.ends, 0);
+
+  sink.answer = SHELL_IDYES;
+  server.pending = true;
+  main->close();
+  EXPECT_EQ(debug.ends, 1);
+  EXPECT_EQ(server.cancels, 1);
+  EXPECT_TRUE(main->isVisible());
+
+  main->close();
+  EXPECT_FALSE(main->isVisible());
+}
+
+TEST_F(Tessarine, AutoSaveComesAfterIntervalTimesSixTicks) {
+  FakeDoc doc;
+  main->GetDocID(&doc)->SetAutoSaveInterval(2);
+  int qt_id = main->Timers().QtIdOf(1);
+  ASSERT_NE(qt_id, 0);
+  for (int i = 0; i < 12; ++i) {
+    QTimerEvent tick(qt_id);
+    QCoreApplication::sendEvent(main, &tick);
+  }
+  EXPECT_EQ(doc.saves, 0);
+  QTimerEvent tick(qt_id);
+  QCoreApplication::sendEvent(main, &tick);
+  EXPECT_EQ(doc.saves, 1);
+  main->Docs().Remove(&doc);
+}
+
+TEST_F(Tessarine, F10PostsStepOver) {
+  QTest::keyClick(main, Qt::Key_F10);
+  EXPECT_TRUE(debug.starts.empty());  // posted, not yet delivered
+  QTRY_COMPARE(debug.starts, std::vector<int>{1});
+  app->Commands().Action(32916)->trigger();
+  QTRY_COMPARE(debug.starts.size(), 2u);
+  EXPECT_EQ(debug.starts[1], 0);
+}
+
+TEST_F(Tessarine, FileNewOffersTheDefaultKindFirst) {
+  app->m_Config.General.NewFileMode = 4;
+  QMenu menu;
+  main->FillFileNewMenu(&menu);
+  std::vector<std::string> texts;
+  for (QAction* a : menu.actions()) texts.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{"Text File (CR-LF line separators)", "-", "Varnica Compatible Program File",
+                                      "Varnica A.05.01 Program File", "Varnica A.06.00 Program File",
+                                      "Text File (LF line separators)", "Text File (CR line separators)"}));
+  menu.actions()[0]->trigger();
+  menu.actions()[2]->trigger();
+  ASSERT_EQ(program.opened.size(), 2u);
+  EXPECT_EQ(program.opened[0].second, 4);
+  EXPECT_EQ(program.opened[1].second, 1);
+  EXPECT_EQ(program.default_at_open, 1);
+  EXPECT_EQ(app->m_Config.General.NewFileMode, 4);
+}
+
+TEST_F(Tessarine, HelpGoesThroughTheTopicTable) {
+  RecordingHelp help;
+  app->m_Config.Help.ConfigURL = "http://manuals/";
+  EXPECT_TRUE(app->WinHelp(131276, 1));
+  EXPECT_TRUE(app->ShowKeywordHelp("print #"));
+  EXPECT_FALSE(app->WinHelp(131240, 1));  // suppressed until idle
+  app->RunIdle();
+  EXPECT_TRUE(app->WinHelp(131240, 1));
+  EXPECT_EQ(help.topics, (std::vector<std::string>{"HIDR_DLGPROPTYPE", "Key__PRINT_", "HIDR_MAINFRAME"}));
+}
+
+TEST_F(Tessarine, OutputLinesAreQueuedForIdleTime) {
+  Fw_PostBlock(main, FW_MSG_OUTPUT_LINE, "line 1\n");
+  QTRY_COMPARE(app->PendingOutput(), std::string("line 1\n"));
+  app->RunIdle();
+  EXPECT_TRUE(app->PendingOutput().empty());
+}
+
+TEST_F(Tessarine, PlacementAndBrowseBarAreKeptForTheNextStart) {
+  main->setGeometry(120, 140, 720, 520);
+  app->RouteCommand(32914);  // show the browse bar
+  EXPECT_TRUE(CBrowseBar::Instance()->isVisible());
+  EXPECT_EQ(app->RouteUpdate(32914).checked, std::optional<bool>(true));
+  Stop();
+  EXPECT_EQ(Cfg_GetString("WindowPositions", "BrowseBarVisible"), "True");
+
+  Start();
+  EXPECT_EQ(main->geometry().size(), QSize(720, 520));
+  EXPECT_EQ(main->geometry().topLeft(), QPoint(120, 140));
+  EXPECT_TRUE(CBrowseBar::Instance()->isVisible());
+  app->RouteCommand(32914);
+  Stop();
+  Start();
+  EXPECT_FALSE(CBrowseBar::Instance()->isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Tessarine, EditBarTurnsItsFindBoxIntoAButtonWhenDockedAtTheSide) {
+  CEditBar* bar = CMainFrame::GetEditBar();
+  main->addToolBar(Qt::LeftToolBarArea, bar);
+  EXPECT_TRUE(bar->ButtonMode());
+  main->addToolBar(Qt::TopToolBarArea, bar);
+  EXPECT_FALSE(bar->ButtonMode());
+  EXPECT_TRUE(app->RouteCommand(102));  // Find (Ctrl+D)
+}
+
+TEST_F(Tessarine, KeysAreSwallowedUntilStartedAndClipboardKeysReachPlainFields) {
+  auto* field = new QLineEdit(main);
+  field->show();
+  field->setText("copy me");
+  field->selectAll();
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key_Insert, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "copy me");
+  QTest::keyClick(field, Qt::Key_Delete, Qt::ShiftModifier);
+  EXPECT_EQ(field->text(), "");
+  QTest::keyClick(field, Qt::Key_Backspace, Qt::AltModifier);
+  EXPECT_EQ(field->text(), "copy me");
+  delete field;
+
+  // A second application object that has not started swallows keys.
+  Stop();
+  app = std::make_unique<CYqApp>();
+  QLineEdit lonely;
+  qApp->installEventFilter(app.get());
+  lonely.show();
+  QTest::keyClicks(&lonely, "abc");
+  EXPECT_EQ(lonely.text(), "");
+  qApp->removeEventFilter(app.get());
+  app.reset();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Tessarine, APlainStartShowsTheSplashAndAFileStartOpensTheFile) {
+  EXPECT_FALSE(app->SplashShown());  // -nologo
+  EXPECT_TRUE(app->Started());
+  Stop();
+  app = std::make_unique<CYqApp>();
+  ASSERT_TRUE(app->InitInstance({}));
+  main = app->MainWnd();
+  EXPECT_TRUE(app->SplashShown());
+  EXPECT_TRUE(program.opened.empty());
+  Stop();
+  app = std::make_unique<CYqApp>();
+  ASSERT_TRUE(app->InitInstance({"/tmp/sample.q"}));
+  main = app->MainWnd();
+  EXPECT_FALSE(app->SplashShown());
+  ASSERT_EQ(program.opened.size(), 1u);
+  EXPECT_EQ(program.opened[0].first, "/tmp/sample.q");
+  Stop();
+  // An automated start shows no window and does not start.
+  app = std::make_unique<CYqApp>();
+  ASSERT_TRUE(app->InitInstance({"-Automation"}));
+  main = app->MainWnd();
+  EXPECT_FALSE(main->isVisible());
+  EXPECT_FALSE(app->Started());
+}
+
+}  // namespace

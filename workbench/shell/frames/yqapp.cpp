@@ -1,0 +1,353 @@
+#include "workbench/shell/frames/yqapp.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScreen>
+#include <QWidget>
+
+#include "workbench/framework/fwmessage.h"
+#include "workbench/framework/fwsnapshot.h"
+#include "workbench/shell/diag.h"
+#include "workbench/shell/dlgservices.h"
+#include "workbench/shell/filenew.h"
+#include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/splashwnd.h"
+#include "workbench/shell/neighbours.h"
+#include "workbench/shell/settings/cfgprofile.h"
+#include "workbench/shell/shellsink.h"
+#include "workbench/shell/sysutil.h"
+
+namespace {
+
+enum {
+  ID_FILE_NEW = 57600,
+  ID_FILE_OPEN = 57601,
+  ID_FILE_PAGE_SETUP = 57605,
+  ID_APP_ABOUT = 57664,
+  ID_APP_EXIT = 57665,
+  ID_HELP_FINDER = 57667,
+  ID_CONTEXT_HELP = 57669,
+  ID_HELP = 57670,
+  ID_DEFAULT_HELP = 57671,
+  ID_NEW_EXPLORER = 33037,
+  ID_EXPLORER_FIRST = 59402,
+  ID_EXPLORER_LAST = 59409,
+  MAX_EXPLORERS = 8,
+};
+
+CYqApp* g_yqapp = nullptr;
+
+int64_t NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+CYqApp* YqApp() { return g_yqapp; }
+
+CYqApp::CYqApp() {
+  g_yqapp = this;
+  // The section records count as changed until the start-up load settles
+  // them.
+  m_Config.SetModified(true);
+  InitCommands();
+}
+
+CYqApp::~CYqApp() {
+  if (qApp != nullptr) qApp->removeEventFilter(this);
+  delete splash_;  // clears splash_ on its way out
+  delete main_;
+  main_ = nullptr;
+  if (g_yqapp == this) g_yqapp = nullptr;
+}
+
+void CYqApp::InitCommands() {
+  struct Command {
+    int id;
+    const char* text;
+    const char* shortcut;
+    bool checkable;
+  } const commands[] = {
+      {57600, "&New", "Ctrl+N", false},
+      {57601, "&Open...", "Ctrl+O", false},
+      {57602, "&Close", "", false},
+      {57603, "&Save", "Ctrl+S", false},
+      {57604, "Save &As...", "", false},
+      {32939, "Save A&ll", "", false},
+      {57605, "Page Set&up...", "", false},
+      {57607, "&Print...", "Ctrl+P", false},
+      {57616, "Recent File", "", false},
+      {57665, "E&xit", "", false},
+      {57643, "&Undo", "Ctrl+Z", false},
+      {57644, "&Redo", "Ctrl+Y", false},
+      {57635, "Cu&t", "Ctrl+X", false},
+      {57634, "&Copy", "Ctrl+C", false},
+      {57637, "&Paste", "Ctrl+V", false},
+      {57632, "&Delete", "", false},
+      {57642, "Select A&ll", "Ctrl+A", false},
+      {57636, "&Find...", "Ctrl+F", false},
+      {102, "Find (Ctrl+D)", "Ctrl+D", false},
+      {57641, "R&eplace...", "Ctrl+H", false},
+      {32780, "Application P&roperties...", "", false},
+      {59394, "&File", "", true},
+      {59399, "&Edit", "", true},
+      {59401, "&Attributes", "", true},
+      {59395, "&View", "", true},
+      {59398, "&Program", "", true},
+      {59396, "&Window", "", true},
+      {59393, "&Status Bar", "", true},
+      {32914, "&Browse", "", true},
+      {32771, "&Output", "", true},
+      {32773, "&Variables", "", true},
+      {59397, "Call &Stack", "", true},
+      {32916, "&Run/Continue", "F5", true},
+      {32928, "&Halt", "", true},
+      {32917, "S&top", "Shift+F5", false},
+      {32923, "Step &Into", "F11", true},
+      {32924, "Step &Over", "", true},
+      {32925, "Step O&ut", "Shift+F11", true},
+      {32784, "Edit &Breakpoints...", "", false},
+      {32919, "Remove &all Breakpoints", "", false},
+      {32929, "Tra&ce", "", true},
+      {57648, "&New Window", "", false},
+      {57650, "&Cascade", "", false},
+      {57651, "&Tile", "", false},
+      {57649, "&Arrange Icons", "", false},
+      {33037, "New E&xplore Window", "", false},
+      {57667, "&Help Topics", "", false},
+      {57670, "&Help", "F1", false},
+      {57669, "What's &This?", "Shift+F1", false},
+      {57671, "Default Help", "", false},
+      {57664, "&About tessarine...", "", false},
+  };
+  for (const auto& c : commands) Commands().Add(c.id, c.text, c.shortcut, c.checkable);
+}
+
+bool CYqApp::InitInstance(const std::vector<std::string>& args) {
+  // 1-2. The long title; the framework's name stays for box captions.
+  default_app_name_ = Sys_GetDefaultAppName();
+  QCoreApplication::setApplicationName("QX Varnica Development Environment");
+  // 3-4. The command line: a file to open, the splash and automation options.
+  std::string file;
+  bool splash = true, embedded = false;
+  for (const std::string& a : args) {
+    std::string opt = a;
+    // Options begin with "-" (a "/" begins a path here).
+    if (opt.size() > 1 && opt[0] == '-') {
+      std::string name = opt.substr(opt[1] == '-' ? 2 : 1);
+      for (auto& ch : name) ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+      if (name == "nologo") splash = false;
+      if (name == "embedding" || name == "automation") embedded = true;
+      continue;
+    }
+    if (file.empty()) file = a;
+  }
+  // 5. The splash only for a plain start.
+  if (file.empty() && !embedded && splash && std::getenv("VARNICA_SNAPSHOT") == nullptr) {
+    splash_ = new CSplashWnd(2500, [this] { splash_ = nullptr; });
+    splash_->show();
+    splash_->repaint();
+  }
+  // 7. The diagnostics log.
+  std::string flags = Cfg_GetString("Diagnostics", "LogFlags");
+  std::string log = Cfg_GetString("Diagnostics", "LogFile");
+  FILE* stream = log.empty() ? nullptr : fopen(log.c_str(), "a");
+  Diag_Setup(flags.c_str(), stream);
+  // 8-9. Tables, configuration and lists.
+  Sys_InitCodepages();
+  QSize screen(1024, 768);
+  if (QScreen* s = QGuiApplication::primaryScreen()) screen = s->size();
+  m_Config.Load(screen.width(), screen.height());
+  m_MruFiles.Load();
+  m_FindHistory.Load();
+  m_ReplaceHistory.Load();
+  m_Breakpoints.Load();
+  m_Explore.Load();
+  // 10. Program documents come with the program-document neighbour.
+  // 11. The main frame.
+  main_ = new CMainFrame;
+  SetMainFrame(main_);
+  if (!main_->Create()) return false;
+  // 12. Plug-ins.
+  PluginID::Initialize();
+  // 13. Keys pass through the application first.
+  qApp->installEventFilter(this);
+  // 14. Open the named file, show the window, started.
+  if (embedded) return true;
+  if (!file.empty()) Shell_Neighbours().program->OpenFile(file.c_str(), CfgFileMode_Auto);
+  Fw_WatchForSnapshot(main_);
+  if (main_->ShowMaximizedAtStart())
+    main_->showMaximized();
+  else
+    main_->show();
+  started_ = 1;
+  return true;
+}
+
+int CYqApp::ExitInstance() {
+  m_Config.WindowPositions.Save();
+  m_MruFiles.Save();
+  m_FindHistory.Save();
+  m_ReplaceHistory.Save();
+  m_Breakpoints.Save();
+  m_Explore.Save();
+  return 0;
+}
+
+bool CYqApp::OnIdle(int count) {
+  OutputLink* output = Shell_Neighbours().output;
+  if (!pending_output_.empty()) {
+    bool wait = pending_count_ >= 100;
+    if (wait) QApplication::setOverrideCursor(Qt::WaitCursor);
+    output->AppendText(1, pending_output_);
+    pending_output_.clear();
+    if (wait) QApplication::restoreOverrideCursor();
+    pending_count_ = 0;
+  }
+  if (show_tab_ >= 0) {
+    int tab = show_tab_;
+    show_tab_ = -1;
+    output->ShowTab(tab);
+  }
+  help_.OnIdle();
+  return FwApp::OnIdle(count);
+}
+
+void CYqApp::QueueText(const std::string& text) {
+  pending_output_ += text;
+  ++pending_count_;
+}
+
+// ------------------------------------------------------------ keys
+
+bool CYqApp::eventFilter(QObject* watched, QEvent* event) {
+  QEvent::Type t = event->type();
+  if (t != QEvent::KeyPress && t != QEvent::KeyRelease && t != QEvent::ShortcutOverride) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  switch (key->key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_CapsLock: return false;
+    default: break;
+  }
+  if (!started_ || QWidget::mouseGrabber() != nullptr) return true;
+  if (t != QEvent::KeyPress) return false;
+  Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  // F10 steps over instead of opening the menu.
+  if (key->key() == Qt::Key_F10 && mods == Qt::NoModifier && main_ != nullptr) {
+    Fw_PostMessage(main_, FW_MSG_DEBUG_STEP_OVER);
+    return true;
+  }
+  enum { NONE, COPY, PASTE, CUT, UNDO } action = NONE;
+  if (mods == Qt::ControlModifier) {
+    switch (key->key()) {
+      case Qt::Key_Insert:
+      case Qt::Key_C: action = COPY; break;
+      case Qt::Key_V: action = PASTE; break;
+      case Qt::Key_X: action = CUT; break;
+      case Qt::Key_Z: action = UNDO; break;
+      default: break;
+    }
+  } else if (mods == Qt::ShiftModifier) {
+    if (key->key() == Qt::Key_Insert) action = PASTE;
+    if (key->key() == Qt::Key_Delete) action = CUT;
+  } else if (mods == Qt::AltModifier && key->key() == Qt::Key_Backspace) {
+    action = UNDO;
+  }
+  auto* edit = dynamic_cast<QLineEdit*>(watched);
+  if (action == NONE || edit == nullptr) return false;
+  switch (action) {
+    case COPY: edit->copy(); break;
+    case PASTE: edit->paste(); break;
+    case CUT: edit->cut(); break;
+    case UNDO: edit->undo(); break;
+    default: break;
+  }
+  return true;
+}
+
+// ------------------------------------------------------------ help
+
+bool CYqApp::CallHelp(const std::string& topic) { return help_.CallHelp(m_Config.Help.ConfigURL, topic, NowMs()); }
+bool CYqApp::ShowHelp(const std::string& topic) { return help_.ShowHelp(m_Config.Help.ConfigURL, topic, NowMs()); }
+bool CYqApp::ShowKeywordHelp(const char* text) { return help_.ShowKeywordHelp(m_Config.Help.ConfigURL, text, NowMs()); }
+bool CYqApp::WinHelp(unsigned long data, unsigned command) {
+  return help_.WinHelp(m_Config.Help.ConfigURL, data, command, NowMs());
+}
+
+// ------------------------------------------------------------ commands
+
+const FwCmdEntry<CYqApp> CYqApp::kMap[] = {
+    {ID_APP_ABOUT, ID_APP_ABOUT, &CYqApp::OnAppAbout, nullptr},
+    {ID_FILE_OPEN, ID_FILE_OPEN, &CYqApp::OnFileOpen, &CYqApp::OnUpdatePlugged},
+    {ID_FILE_NEW, ID_FILE_NEW, &CYqApp::OnFileNew, nullptr},
+    {ID_FILE_PAGE_SETUP, ID_FILE_PAGE_SETUP, &CYqApp::OnPageSetup, &CYqApp::OnUpdatePlugged},
+    {ID_FILE_MRU_FILE1, ID_FILE_MRU_LAST, &CYqApp::OnMruFile, &CYqApp::OnUpdateMruFile},
+    {ID_NEW_EXPLORER, ID_NEW_EXPLORER, &CYqApp::OnNewExplorer, &CYqApp::OnUpdateNewExplorer},
+    {ID_EXPLORER_FIRST, ID_EXPLORER_LAST, &CYqApp::OnActivateExplorer, nullptr},
+    {ID_APP_EXIT, ID_APP_EXIT, &CYqApp::OnAppExit, nullptr},
+    {ID_HELP_FINDER, ID_DEFAULT_HELP, &CYqApp::OnHelpCommand, nullptr},
+};
+
+bool CYqApp::OnCommand(int id) { return Fw_DispatchCommand(this, kMap, id) || FwApp::OnCommand(id); }
+bool CYqApp::OnUpdateCommand(FwCmdUI& ui) { return Fw_DispatchUpdate(this, kMap, ui) || FwApp::OnUpdateCommand(ui); }
+bool CYqApp::HasCommand(int id) const { return Fw_TableHas(kMap, id) || FwApp::HasCommand(id); }
+
+void CYqApp::OnAppAbout(int) {
+  Shell_Sink().message_box(main_, default_app_name_.c_str(),
+                           "QX Varnica Development Environment\n\ntessarine, the development environment of the "
+                           "Varnica tool set.",
+                           SHELL_MB_OK | SHELL_MB_ICONINFORMATION);
+}
+
+void CYqApp::OnFileOpen(int) { Shell_Neighbours().explorer->FileOpen(); }
+
+void CYqApp::OnFileNew(int) {
+  if (main_ != nullptr) main_->OnFileNew();
+}
+
+void CYqApp::OnPageSetup(int) { Shell_Neighbours().page_setup->Run(); }
+
+void CYqApp::OnUpdatePlugged(FwCmdUI& ui) {
+  ShellNeighbours& n = Shell_Neighbours();
+  ui.Enable(ui.id == ID_FILE_OPEN ? n.explorer->Plugged() : n.page_setup->Plugged());
+}
+
+void CYqApp::OnMruFile(int id) {
+  int n = id - ID_FILE_MRU_FILE1;
+  if (n < 0 || n >= m_MruFiles.num_items) return;
+  std::string path = m_MruFiles.GetItem(n)->file_name;
+  Shell_Neighbours().program->OpenFile(path.c_str(), CfgFileMode_Auto);
+}
+
+void CYqApp::OnUpdateMruFile(FwCmdUI& ui) { ui.Enable(m_MruFiles.num_items >= 1); }
+
+void CYqApp::OnNewExplorer(int) { Shell_Neighbours().explorer->NewExplorer(); }
+
+void CYqApp::OnUpdateNewExplorer(FwCmdUI& ui) {
+  ExplorerLink* e = Shell_Neighbours().explorer;
+  ui.Enable(e->Plugged() && e->Count() < MAX_EXPLORERS);
+}
+
+void CYqApp::OnActivateExplorer(int id) { Shell_Neighbours().explorer->Activate(id - ID_EXPLORER_FIRST); }
+
+void CYqApp::OnAppExit(int) {
+  if (main_ != nullptr) main_->close();
+}
+
+void CYqApp::OnHelpCommand(int id) {
+  // Help Topics and Help show the contents; context help the main frame's
+  // topic.
+  if (id == ID_CONTEXT_HELP)
+    WinHelp(131240, 1);
+  else
+    WinHelp(0, 3);
+}

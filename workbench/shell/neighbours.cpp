@@ -1,0 +1,19 @@
+#include "workbench/shell/neighbours.h"
+
+namespace {
+DebugLink g_debug;
+ServerLink g_server;
+ExplorerLink g_explorer;
+ProgramLink g_program;
+OutputLink g_output;
+PaneLink g_variables, g_call_stack, g_breakpoints, g_properties, g_page_setup, g_xref, g_help_pane;
+
+ShellNeighbours Defaults() {
+  return {&g_debug,      &g_server,      &g_explorer,   &g_program,    &g_output, &g_variables,
+          &g_call_stack, &g_breakpoints, &g_properties, &g_page_setup, &g_xref,   &g_help_pane};
+}
+ShellNeighbours g_neighbours = Defaults();
+}  // namespace
+
+ShellNeighbours& Shell_Neighbours() { return g_neighbours; }
+void Shell_ResetNeighbours() { g_neighbours = Defaults(); }

@@ -1,0 +1,117 @@
+// The shell's view of its neighbours that come later: the debugger, the
+// server link, the explorer windows, program documents, the output pane and
+// the single-instance panes. Each is one small interface whose defaults say
+// "none open, nothing pending"; a neighbour plugs in its own object and
+// answers Plugged() with true, which enables its commands.
+#pragma once
+
+#include <string>
+
+class DebugLink {
+ public:
+  virtual ~DebugLink() = default;
+  virtual bool Plugged() const { return false; }
+  virtual bool SessionExists() const { return false; }
+  // The session waits for a reply of the run-time or program server.
+  virtual bool SessionWaiting() const { return false; }
+  // Starts a session (run mode 0 run, 1 step); false when none came of it.
+  virtual bool StartSession(int run_mode) {
+    (void)run_mode;
+    return false;
+  }
+  // The continue request with a step kind (0 run, 1 into, 2 over, 3 out).
+  virtual bool Continue(int kind, bool trace) {
+    (void)kind;
+    (void)trace;
+    return false;
+  }
+  virtual bool Break() { return false; }
+  virtual void CheckSession() {}
+  virtual void EndSession() {}
+  // Cancels the exchange the session waits for.
+  virtual void CancelPending() {}
+};
+
+class ServerLink {
+ public:
+  virtual ~ServerLink() = default;
+  virtual bool Plugged() const { return false; }
+  virtual bool AnyActive() const { return false; }
+  virtual bool AnyPending() const { return false; }
+  virtual void CloseAll() {}
+  // Asks the user to retry or cancel the pending exchanges.
+  virtual void CancelAll() {}
+};
+
+class ExplorerLink {
+ public:
+  virtual ~ExplorerLink() = default;
+  virtual bool Plugged() const { return false; }
+  virtual bool SaveAsOpen() const { return false; }
+  virtual void CloseSaveAs() {}
+  virtual int Count() const { return 0; }
+  virtual void FileOpen() {}
+  virtual void NewExplorer() {}
+  virtual void Activate(int index) { (void)index; }
+};
+
+class ProgramLink {
+ public:
+  virtual ~ProgramLink() = default;
+  virtual bool Plugged() const { return false; }
+  // Opens (null path: a new document of the configured kind).
+  virtual bool OpenFile(const char* path, int mode) {
+    (void)path;
+    (void)mode;
+    return false;
+  }
+  virtual bool SaveAllModified() { return true; }
+  virtual void RemoveAllBreakpoints() {}
+  virtual bool AnyBreakpoint() const { return false; }
+};
+
+class OutputLink {
+ public:
+  virtual ~OutputLink() = default;
+  virtual bool Plugged() const { return false; }
+  virtual bool IsShown() const { return false; }
+  virtual void Show(bool show) { (void)show; }
+  virtual void AppendText(int tab, const std::string& text) {
+    (void)tab;
+    (void)text;
+  }
+  virtual void ShowTab(int tab) { (void)tab; }
+};
+
+// A single-instance window that a command opens and closes (Variables,
+// Call Stack), or a modal dialog that a command runs (Breakpoints,
+// Application Properties, Page Setup).
+class PaneLink {
+ public:
+  virtual ~PaneLink() = default;
+  virtual bool Plugged() const { return false; }
+  virtual bool IsOpen() const { return false; }
+  virtual void Toggle() {}
+  // Runs the modal dialog; its result.
+  virtual int Run() { return 0; }
+};
+
+struct ShellNeighbours {
+  DebugLink* debug;
+  ServerLink* server;
+  ExplorerLink* explorer;
+  ProgramLink* program;
+  OutputLink* output;
+  PaneLink* variables;
+  PaneLink* call_stack;
+  PaneLink* breakpoints;
+  PaneLink* properties;
+  PaneLink* page_setup;
+  PaneLink* xref;
+  PaneLink* help_pane;
+};
+
+// The neighbours in force; every pointer is set (defaults until plugged).
+ShellNeighbours& Shell_Neighbours();
+// Puts every neighbour back to its default.
+void Shell_ResetNeighbours();
