@@ -21,7 +21,11 @@ function(varnica_add_gtest name label)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS ${label} TIMEOUT ${T_TIMEOUT}
-               ENVIRONMENT "VARNICA_BIN_DIR=${VARNICA_BIN_DIR};VARNICA_SOURCE_DIR=${PROJECT_SOURCE_DIR};QT_QPA_PLATFORM=offscreen")
+               ENVIRONMENT "VARNICA_BIN_DIR=${VARNICA_BIN_DIR}")
+  # gtest_discover_tests hands every list item on as a property of its own, so
+  # only one variable can be passed here: the source folder is compiled into
+  # the test support as its default, and window tests choose the offscreen
+  # platform themselves (workbench/framework/tests/fwtest.h).
 endfunction()
 
 function(varnica_glob_tests)

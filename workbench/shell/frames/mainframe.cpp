@@ -506,17 +506,15 @@ void CMainFrame::RefreshRecentFiles() {
   CYqApp* app = YqApp();
   QAction* first = app->Commands().Action(ID_FILE_MRU_FILE1);
   if (first == nullptr) return;
-  CfgMruItem* item = app->m_MruFiles.num_items > 0 ? app->m_MruFiles.GetItem(0) : nullptr;
-  first->setText(item == nullptr ? "Recent File"
-                                 : QString::fromStdString(FileMru_MenuText(1, app->m_MruFiles.GetDisplayName(item))));
+  const CfgMruFiles& mru = app->m_MruFiles;
+  first->setText(mru.files.Count() == 0 ? "Recent File"
+                                        : QString::fromStdString(FileMru_MenuText(1, mru.GetDisplayName(0))));
   QList<QAction*> actions = file_menu_->actions();
   int at = static_cast<int>(actions.indexOf(first));
   QAction* before = at + 1 < actions.size() ? actions[at + 1] : nullptr;
-  for (int i = 1; i < 16 && i < app->m_MruFiles.num_items; ++i) {
-    CfgMruItem* next = app->m_MruFiles.GetItem(i);
+  for (int i = 1; i < 16 && i < mru.files.Count(); ++i) {
     int id = ID_FILE_MRU_FILE1 + i;
-    auto* a =
-        new QAction(QString::fromStdString(FileMru_MenuText(i + 1, app->m_MruFiles.GetDisplayName(next))), file_menu_);
+    auto* a = new QAction(QString::fromStdString(FileMru_MenuText(i + 1, mru.GetDisplayName(i))), file_menu_);
     a->setData(id);
     connect(a, &QAction::triggered, this, [id] { Fw_App()->RouteCommand(id); });
     file_menu_->insertAction(before, a);

@@ -323,12 +323,12 @@ void CYqApp::OnUpdatePlugged(FwCmdUI& ui) {
 
 void CYqApp::OnMruFile(int id) {
   int n = id - ID_FILE_MRU_FILE1;
-  if (n < 0 || n >= m_MruFiles.num_items) return;
-  std::string path = m_MruFiles.GetItem(n)->file_name;
+  if (n < 0 || n >= m_MruFiles.files.Count()) return;
+  std::string path = m_MruFiles.GetFile(n);
   Shell_Neighbours().program->OpenFile(path.c_str(), CfgFileMode_Auto);
 }
 
-void CYqApp::OnUpdateMruFile(FwCmdUI& ui) { ui.Enable(m_MruFiles.num_items >= 1); }
+void CYqApp::OnUpdateMruFile(FwCmdUI& ui) { ui.Enable(m_MruFiles.files.Count() >= 1); }
 
 void CYqApp::OnNewExplorer(int) { Shell_Neighbours().explorer->NewExplorer(); }
 
