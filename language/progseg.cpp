@@ -294,6 +294,17 @@ uint32_t progseg_lower_bound(ProgSegment* seg, int lineno, bool* exact) {
 bool progseg_find_line(ProgList* prog, int lineno, bool exact_only, ProgSegment** out_seg, uint32_t* out_pos) {
   PROGSEG_ASSERT(prog != nullptr && prog->root != nullptr);
   PROGSEG_ASSERT(lineno >= 0);
+  // Appending is the common case: a number above the last segment's last
+  // line is above every line, and goes to the end without a walk.
+  if (prog->last != nullptr) {
+    check_magic(prog->last);
+    int last_line = progseg_last_line(prog->last);
+    if (last_line >= 0 && last_line < lineno) {
+      *out_seg = prog->last;
+      *out_pos = static_cast<uint32_t>(prog->last->code.size());
+      return false;
+    }
+  }
   ProgSegment* prev = nullptr;
   for (ProgSegment* seg = prog->root; seg != nullptr; prev = seg, seg = seg->next) {
     check_magic(seg);
