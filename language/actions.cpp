@@ -82,12 +82,12 @@ void parse_file_number(CompileContext* cc, long number, uint16_t prefix) {
   cg_emit(cc, static_cast<uint32_t>(number));
 }
 
-void parse_string_element(CompileContext* cc, const ScanValue& v) {
+void parse_string_element(CompileContext* cc, const ScanFields& v) {
   cg_push_string(cc, v.text, static_cast<size_t>(v.length));
   cg_dump(cc, 1, 1, CW_STR_LITERAL);
 }
 
-void parse_comment(CompileContext* cc, const ScanValue& v) {
+void parse_comment(CompileContext* cc, const ScanFields& v) {
   cg_comment(cc, static_cast<int>(v.number), v.text, static_cast<size_t>(v.length));
 }
 
@@ -106,7 +106,7 @@ void parse_struct_decl(CompileContext* cc, uint16_t word, const char* name, cons
 
 void parse_select(CompileContext* cc, int table_id) { scan_select_table(cc, table_id); }
 
-void parse_skip_item(CompileContext* cc, const ScanValue& count, const ScanValue* x_name, uint32_t code) {
+void parse_skip_item(CompileContext* cc, const ScanFields& count, const ScanFields* x_name, uint32_t code) {
   if (x_name != nullptr) {
     if (std::strcmp(x_name->name, "X") != 0 || count.number < 1) parse_error(cc, "ILLEGAL X VALUE");
   } else if (count.number < 1) {

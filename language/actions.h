@@ -18,9 +18,11 @@
 
 // Semantic value of a grammar symbol: the scanner's value for tokens, and a
 // code word or count for the nonterminals that give one.
+// Trivially constructible, so that setting up the parser's stack for a line
+// costs nothing.
 struct ParseValue {
-  ScanValue v;
-  uint32_t word = 0;
+  ScanFields v;
+  uint32_t word;
 };
 
 // Limits of single statements.
@@ -46,8 +48,8 @@ struct ParseState {
 // Runs the statement parser over the line that scan_line_start has opened:
 // 0 on success, non-zero when the parse failed without a message of its own
 // (the line then reports the message the line start preset). Reads the
-// environment variable YYDEBUG: a leading digit becomes the compiler's debug
-// level.
+// environment variable YYDEBUG once per context, at its first line: a leading
+// digit becomes the compiler's debug level.
 int parse_line(CompileContext* cc);
 // The same without looking at the environment: the debug level is the
 // context's own (the environment's build of the compiler).
@@ -90,9 +92,9 @@ void parse_image_sign(CompileContext* cc, ParseState* ps);
 void parse_file_number(CompileContext* cc, long number, uint16_t prefix);
 
 // A literal string as an expression element (08BD).
-void parse_string_element(CompileContext* cc, const ScanValue& v);
+void parse_string_element(CompileContext* cc, const ScanFields& v);
 // A comment or raw text with its column: string constant, then the column.
-void parse_comment(CompileContext* cc, const ScanValue& v);
+void parse_comment(CompileContext* cc, const ScanFields& v);
 
 // The rest of a DATA or IMAGE statement as raw text with its column, and
 // the scanner switched to the statement's mode (SCAN_LIST_ITEMS or
@@ -108,7 +110,7 @@ void parse_struct_decl(CompileContext* cc, uint16_t word, const char* name, cons
 void parse_select(CompileContext* cc, int table_id);
 
 // Offsets of IN DATA SET items: SKP n and n X must skip at least one byte.
-void parse_skip_item(CompileContext* cc, const ScanValue& count, const ScanValue* x_name, uint32_t code);
+void parse_skip_item(CompileContext* cc, const ScanFields& count, const ScanFields* x_name, uint32_t code);
 
 // The one function allowed on string arrays in MAT is ZER.
 void parse_mat_string_function(CompileContext* cc, uint32_t code);

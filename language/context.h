@@ -95,6 +95,8 @@ struct CompileContext {
   int token_column = 0;
 
   int debug = 0;  // debug level (0 off)
+  // The parser has looked at YYDEBUG: once per context, at its first line.
+  bool debug_env_read = false;
   CgDebugSink debug_sink = nullptr;
   void* debug_user = nullptr;
 

@@ -2172,8 +2172,11 @@ void vqerror(CompileContext* cc, ParseState*, const char* message) {
 }  // namespace
 
 int parse_line(CompileContext* cc) {
-    const char* level = std::getenv("YYDEBUG");
-    if (level != nullptr && level[0] >= '0' && level[0] <= '9') cc->debug = level[0] - '0';
+    if (!cc->debug_env_read) {
+        cc->debug_env_read = true;
+        const char* level = std::getenv("YYDEBUG");
+        if (level != nullptr && level[0] >= '0' && level[0] <= '9') cc->debug = level[0] - '0';
+    }
     return parse_line_quiet(cc);
 }
 

@@ -45,17 +45,23 @@ enum {
   SCAN_LINE_UNNUMBERED = 3,
 };
 
-// Value of the last token.
-struct ScanValue {
-  long number = 0;                        // T_ICONST value; a keyword's code; a column (from 1)
-  const char* text = nullptr;             // token text in the line (string without quotes, name, raw text)
-  int length = 0;                         // length of text
-  int flags = 0;                          // flags of a statement keyword
-  int module = 0;                         // extension module of a keyword code with bit 15
-  char name[SCAN_NAME_MAX + 1] = {};      // T_SYM: first letter upper case, the rest lower case
-  uint8_t packed[8] = {};                 // T_CONST: the 8-byte constant form
-  const pkeywd_row* statement = nullptr;  // statement keyword row
-  const skeywd_row* secondary = nullptr;  // function or context row
+// Fields of a token's value, with no initialisers of their own: the
+// parser's value stack holds them and is not cleared for every line.
+struct ScanFields {
+  long number;                   // T_ICONST value; a keyword's code; a column (from 1)
+  const char* text;              // token text in the line (string without quotes, name, raw text)
+  int length;                    // length of text
+  int flags;                     // flags of a statement keyword
+  int module;                    // extension module of a keyword code with bit 15
+  char name[SCAN_NAME_MAX + 1];  // T_SYM: first letter upper case, the rest lower case
+  uint8_t packed[8];             // T_CONST: the 8-byte constant form
+  const pkeywd_row* statement;   // statement keyword row
+  const skeywd_row* secondary;   // function or context row
+};
+
+// Value of the last token: every field starts at zero.
+struct ScanValue : ScanFields {
+  ScanValue() : ScanFields{} {}
 };
 
 // Scanner state of the line in work; the compile context holds it.
