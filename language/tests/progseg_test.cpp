@@ -110,6 +110,33 @@ TEST_F(FindFixture, FindLineGivesSegmentPositionAndExactness) {
   }
 }
 
+// Appending is looked up from the last segment alone; a just-opened empty
+// last segment still takes the next line, and a line between segments still
+// joins the earlier one after a run of appends.
+TEST_F(FindFixture, AppendsGoToTheEndWhateverTheLastSegmentHolds) {
+  ProgSegment* opened = progseg_new(&prog);
+  ProgSegment* seg = nullptr;
+  uint32_t pos = 0;
+  EXPECT_FALSE(progseg_find_line(&prog, 300, false, &seg, &pos));
+  EXPECT_EQ(seg, opened);
+  EXPECT_EQ(pos, 0u);
+  for (int n = 300; n < 340; ++n) {
+    ASSERT_FALSE(progseg_find_line(&prog, n, false, &seg, &pos));
+    ASSERT_EQ(seg, opened);
+    ASSERT_EQ(pos, opened->code.size());
+    auto w = line(n, {0x06B4, 0x0001, 0x0002, 0x08C0});
+    ASSERT_EQ(progseg_insert_line(seg, pos, w.data(), w.size()), PROGSEG_OK);
+  }
+  EXPECT_TRUE(progseg_find_line(&prog, 339, false, &seg, &pos));
+  EXPECT_EQ(seg, opened);
+  EXPECT_FALSE(progseg_find_line(&prog, 250, false, &seg, &pos));
+  EXPECT_EQ(seg, fn);
+  EXPECT_EQ(pos, fn->code.size());
+  EXPECT_FALSE(progseg_find_line(&prog, 250, true, &seg, &pos));
+  EXPECT_EQ(seg, opened);
+  EXPECT_EQ(pos, 0u);
+}
+
 TEST_F(FindFixture, InsertInTheMiddleKeepsTheIndexInStep) {
   ProgSegment* seg = nullptr;
   uint32_t pos = 0;
