@@ -107,13 +107,21 @@ int main(int argc, char** argv) {
   pkeywd_init();
   skeywd_init();
   store(source, lines / 8);  // warms the caches and the allocator
-  std::printf("%8s %9s %10s %12s %12s\n", "lines", "segments", "seconds", "lines/s", "us/line");
+  // "2N/N": the time of this size over the time of half of it (at most 2.1
+  // when storing is linear in the program's size).
+  std::printf("%8s %9s %10s %12s %12s %8s\n", "lines", "segments", "seconds", "lines/s", "us/line", "2N/N");
   bool failed = false;
+  double half_seconds = 0;
   for (int part : {8, 4, 2, 1}) {
     int n = lines / part;
     Result r = store(source, n);
-    std::printf("%8d %9zu %10.3f %12.0f %12.2f\n", n, r.segments, r.seconds, r.seconds > 0 ? n / r.seconds : 0.0,
+    std::printf("%8d %9zu %10.3f %12.0f %12.2f", n, r.segments, r.seconds, r.seconds > 0 ? n / r.seconds : 0.0,
                 1e6 * r.seconds / n);
+    if (half_seconds > 0)
+      std::printf(" %8.2f\n", r.seconds / half_seconds);
+    else
+      std::printf(" %8s\n", "-");
+    half_seconds = r.seconds;
     if (r.errors > 0) {
       std::printf("  %ld lines failed, the first: %s\n", r.errors, r.first_error.c_str());
       failed = true;
