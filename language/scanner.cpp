@@ -418,8 +418,25 @@ int lex_format(CompileContext* cc, ScanState* s) {
   }
 }
 
-// Tries one word at the cursor; on a match gives the position after it.
-bool try_word(CompileContext* cc, const ScanState* s, const char* text, const char** stop) {
+// The character that the first letter of a word at the cursor must be, as
+// scan_match_keyword compares it (blanks skipped, or upper case in the
+// space-dependent spelling); kNoLead when no such word can stand there.
+constexpr int kNoLead = 256;
+int lead_at(const CompileContext* cc, const ScanState* s) {
+  const char* p = s->cur;
+  const char* end = p + (s->remaining > 0 ? s->remaining : 0);
+  if (cc->space_dependent) {
+    if (p >= end || *p == ' ') return kNoLead;
+    return static_cast<unsigned char>(is_lower(*p) ? static_cast<char>(*p - 'a' + 'A') : *p);
+  }
+  while (p < end && *p == ' ') ++p;
+  return p < end ? static_cast<unsigned char>(*p) : kNoLead;
+}
+
+// Tries one word at the cursor; on a match gives the position after it. A
+// word whose first letter is not the lead fails at once.
+bool try_word(CompileContext* cc, const ScanState* s, int lead, const char* text, const char** stop) {
+  if (text[0] != ' ' && text[0] != '\0' && static_cast<unsigned char>(text[0]) != lead) return false;
   const char* p = s->cur;
   int rem = s->remaining;
   if (!scan_match_keyword(text, &p, &rem, cc->space_dependent)) return false;
@@ -448,15 +465,16 @@ int lex_word(CompileContext* cc, ScanState* s) {
   // A word that ends inside the name scanned ahead is taken back: the
   // whole name is the token.
   auto inside_name = [&]() { return ahead && stop < ahead; };
+  const int lead = lead_at(cc, s);
 
   for (const ScanWord& w : operator_words)
-    if (try_word(cc, s, w.text, &stop)) {
+    if (try_word(cc, s, lead, w.text, &stop)) {
       if (inside_name()) return lex_name(cc, s);
       set_cursor(s, stop);
       return w.token;
     }
   for (const ScanWord& w : type_words)
-    if (try_word(cc, s, w.text, &stop)) {
+    if (try_word(cc, s, lead, w.text, &stop)) {
       if (inside_name()) return lex_name(cc, s);
       set_cursor(s, stop);
       return w.token;
@@ -465,7 +483,7 @@ int lex_word(CompileContext* cc, ScanState* s) {
     for (int pass = 0; pass < 2; ++pass)
       for (const skeywd_row* r = s->context_table; r->code; ++r) {
         if (((r->code & CW_EXTENSION_BIT) != 0) != (pass == 0)) continue;
-        if (!try_word(cc, s, r->name, &stop)) continue;
+        if (!try_word(cc, s, lead, r->name, &stop)) continue;
         if (inside_name()) return lex_name(cc, s);
         set_secondary_value(s, r);
         set_cursor(s, stop);
@@ -475,7 +493,7 @@ int lex_word(CompileContext* cc, ScanState* s) {
   }
   char first[2] = {*s->cur, '\0'};
   for (const skeywd_row* r = skeywd_first(first); r; r = skeywd_next(r)) {
-    if (!try_word(cc, s, r->name, &stop)) continue;
+    if (!try_word(cc, s, lead, r->name, &stop)) continue;
     if (inside_name()) return lex_name(cc, s);
     if (r->token == -1) scan_unsupported(cc, r->name);
     set_secondary_value(s, r);
@@ -485,7 +503,7 @@ int lex_word(CompileContext* cc, ScanState* s) {
     return T_SEC;
   }
   for (const ScanWord& w : delimiter_words)
-    if (try_word(cc, s, w.text, &stop)) {
+    if (try_word(cc, s, lead, w.text, &stop)) {
       if (inside_name()) return lex_name(cc, s);
       set_cursor(s, stop);
       return w.token;
