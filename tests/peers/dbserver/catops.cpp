@@ -507,7 +507,8 @@ void Session::catalog_request(uint16_t id, uint16_t op, Reader& in) {
           data.str(c.name);
           data.u8(c.type);
           data.i32(0);
-          data.u32(c.size);
+          const bool wide_priv = dbid == 0 && sys_id == 30 && c.name == "priv" && state_.config.has("user-priv-size-8");
+          data.u32(wide_priv ? 8 : c.size);
         }
         break;
       }
