@@ -150,14 +150,21 @@ void act_logon(const char* user, const char* password) {
   }
   s.copies.server_id = server_id;
   s.copies.dump = cat_opt.trace;
-  s.connected = true;
   int32_t status[10] = {};
   if (idb_begin("CATADMIN", 1, status) != 0) {
     cat_error("Unable to begin server transaction.");
+    SysCat_close(server_id);
     return;
   }
   s.in_transaction = true;
-  if (!s.copies.load_users()) cat_error("Unable to obtain user list from server.");
+  if (!s.copies.load_users()) {
+    // Without the user list nothing can be checked: the logon failed.
+    cat_error("Unable to obtain user list from server.");
+    cat_finish_rollback();
+    SysCat_close(server_id);
+    return;
+  }
+  s.connected = true;
 }
 
 void act_add_user(const char* user, const char* password) {

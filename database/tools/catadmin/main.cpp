@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
   bool parser_debug = false;
   bool option_error = false;
   int opt;
+  opterr = 0;  // an unknown option gets the one line below
   while ((opt = getopt(argc, argv, "nvt:d:yie:")) != -1) {
     switch (opt) {
       case 'n': break;

@@ -78,6 +78,15 @@ std::vector<std::string> catalog_rows(const StandIn& server, const char* databas
   return result;
 }
 
+// Standard error without the banner, which catadmin prints alone (no blank
+// line after it).
+std::string without_banner(const std::string& err) {
+  const std::string head = "\nQ7702K CATADMIN ";
+  EXPECT_EQ(err.rfind(head, 0), 0u) << err;
+  size_t end = err.find('\n', head.size());
+  return end == std::string::npos ? err : err.substr(end + 1);
+}
+
 std::string digest_hex(const std::string& password) { return refcrypto::md5_hex(password); }
 
 class Catadmin : public ::testing::Test {
@@ -327,5 +336,182 @@ TEST_P(CatadminRuns, PrintsAndLeavesTheCatalog) {
 
 INSTANTIATE_TEST_SUITE_P(Files, CatadminRuns, ::testing::ValuesIn(kRunCases),
                          [](const ::testing::TestParamInfo<RunCase>& param) { return std::string(param.param.name); });
+
+// Eleven errors end the run at the eleventh with the default limit; with
+// "-e 0" every one is reported and counted.
+TEST_F(Catadmin, ErrorLimit) {
+  start();
+  std::string commands = head();
+  for (int i = 0; i < 12; ++i) commands += "CREATE USER x;\n";
+  vtest::RunResult r = run(commands);
+  EXPECT_EQ(r.exit_code, 1);
+  size_t lines = 0;
+  for (size_t at = r.out.find("*** syntax error"); at != std::string::npos; at = r.out.find("*** syntax error", at + 1))
+    ++lines;
+  EXPECT_EQ(lines, 11u) << r.out;
+  EXPECT_NE(r.out.find("*** syntax error in line 13\nFATAL: Number of errors exceeds maximum\n"), std::string::npos)
+      << r.out;
+
+  r = run(commands, {"-e", "0"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.out.find("*** syntax error in line 14\nFATAL: 12 Errors detected\n"), std::string::npos) << r.out;
+
+  r = run(commands, {"-e", "2"});
+  EXPECT_NE(r.out.find("*** syntax error in line 5\nFATAL: Number of errors exceeds maximum\n"), std::string::npos)
+      << r.out;
+  EXPECT_EQ(catalog_rows(*server_, "", 30), std::vector<std::string>{kAdminRow});
+}
+
+// The lists are not cut at 100 names: all 150 users get the privilege.
+TEST_F(Catadmin, LongListsAreTakenWhole) {
+  start();
+  std::string commands = head(), list;
+  for (int i = 0; i < 150; ++i) {
+    commands += "CREATE USER \"u" + std::to_string(i) + "\";\n";
+    list += (i ? ", \"u" : "\"u") + std::to_string(i) + "\"";
+  }
+  commands += "GRANT DBA TO " + list + ";\n";
+  vtest::RunResult r = run(commands);
+  ASSERT_EQ(r.exit_code, 0) << r.out;
+  std::vector<std::string> rows = catalog_rows(*server_, "", 30);
+  ASSERT_EQ(rows.size(), 151u);
+  for (size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(rows[i].substr(rows[i].size() - 8), "05000000") << rows[i];
+}
+
+// Statement trace and copy dumps with "-d": a given password shows as
+// "****", a missing one as "NULL", and the digest never appears.
+TEST_F(Catadmin, TraceLinesAndDumps) {
+  start();
+  vtest::RunResult r = run(head() +
+                               "CREATE USER \"a\" PASSWORD \"secret\";\nCREATE USER \"b\";\nDATABASE \"ORDERS\";\n"
+                               "GRANT CONNECT, DBA TO PUBLIC;\nREVOKE ALL PRIVILEGES ON ALL FROM \"CLERK\";\n"
+                               "GRANT \"CLERK\" TO \"a\";\nDROP USER \"b\";\n",
+                           {"-d", "P0"});
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  const std::string err = r.err;
+  for (const std::string& line : {
+           "act_connect(server=\"127.0.0.1:" + server_->service() +
+               "\")\n host = 127.0.0.1, service = " + server_->service() + "\n",
+           std::string("act_logon(user=\"admin\", pswd=\"****\")\n-- user --\n[0] 1 admin 00000007 16:") +
+               digest_hex(kAdminPassword) + "\n",
+           std::string("act_add_user(user=\"a\", pswd=\"****\")\n uid = 2\n"),
+           std::string("act_add_user(user=\"b\", pswd=\"NULL\")\n uid = 3\n"),
+           std::string("act_database(db=\"ORDERS\")\n-- group --\n[0] 2 public 00000000\n[1] 3 CLERK 00000000\n"),
+           std::string("-- member --\n-- tables --\n[0] 1 CUSTOMERS 1\n"),
+           std::string("act_grant_user()\nprivs[2] = connect dba\nulist[0] = PUBLIC\n"),
+           std::string("act_revoke_table()\nprivs[0] = ALL PRIVILEGES\ntlist[0] = ALL\nglist[1] = \"CLERK\"\n"),
+           std::string("act_grant_member()\nglist[1] = \"CLERK\"\nulist[1] = \"a\"\n"),
+           std::string("act_del_user()\nulist[1] = \"b\"\n"),
+       })
+    EXPECT_NE(err.find(line), std::string::npos) << line << "\n--- in ---\n" << err;
+  EXPECT_EQ(err.find(digest_hex("secret")), std::string::npos);
+  EXPECT_EQ(r.out.find(digest_hex("secret")), std::string::npos);
+}
+
+// "-v" frames the run; twice it leaves the input lines out of the messages.
+TEST_F(Catadmin, VerboseLines) {
+  start();
+  const std::string commands = head() + "CREATE USER \"admin\";\n";
+  vtest::RunResult r = run(commands, {"-v"});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out,
+            "Processing specification ...\n\n"
+            "CREATE USER \"admin\";\n"
+            "*** (WARNING) User \"admin\" already exists - request ignored. in line 3\n"
+            "\nProcessing completed.\n");
+  r = run(commands, {"-v", "-v"});
+  EXPECT_EQ(r.out,
+            "Processing specification ...\n\n"
+            "*** (WARNING) User \"admin\" already exists - request ignored. in line 3\n"
+            "\nProcessing completed.\n");
+}
+
+// The parser's own debug lines with "-y", each starting with "yy".
+TEST_F(Catadmin, ParserDebugLines) {
+  start();
+  vtest::RunResult r = run(head(), {"-y"});
+  EXPECT_EQ(r.exit_code, 0);
+  const std::string err = without_banner(r.err);
+  ASSERT_FALSE(err.empty());
+  size_t at = 0;
+  while (at < err.size()) {
+    EXPECT_EQ(err.compare(at, 2, "yy"), 0) << err.substr(at, 60);
+    size_t end = err.find('\n', at);
+    at = end == std::string::npos ? err.size() : end + 1;
+  }
+}
+
+// The command file from standard input ("-").
+TEST_F(Catadmin, StandardInput) {
+  start();
+  vtest::RunOptions options;
+  options.input = head() + "CREATE USER \"a\";\n";
+  vtest::RunResult r = vtest::run("catadmin", {"-"}, options);
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_EQ(catalog_rows(*server_, "", 30).size(), 2u);
+}
+
+// An unknown database is fatal.
+TEST_F(Catadmin, UnknownDatabase) {
+  start();
+  vtest::RunResult r = run(head() + "DATABASE \"NOWHERE\";\nCREATE USER \"a\";\n");
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out.substr(0, r.out.find("\n*** ", r.out.find("in line 3")) + 1),
+            "DATABASE \"NOWHERE\";\n*** Unable to open database catalog \"NOWHERE\" in line 3\n");
+  EXPECT_NE(r.out.find("FATAL: Fatal problem - can't continue.\n"), std::string::npos) << r.out;
+}
+
+// The user table's columns are checked by name, type and size.
+TEST_F(Catadmin, UserPrivColumnOfAnotherSize) {
+  start({"--fault", "user-priv-size-8"});
+  vtest::RunResult r = run(head() + "CREATE USER \"a\";\n");
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out,
+            "LOGON \"admin\" PASSWORD \"admin-pw\";\n"
+            "*** Column \"priv\" has unexpected size in line 2\n"
+            "*** Unable to obtain user list from server.\n"
+            "CREATE USER \"a\";\n"
+            "*** Not connected a to server or logon failed in line 3\n"
+            "FATAL: Fatal problem - can't continue.\n");
+}
+
+// The privilege map reads the same in either byte order.
+TEST_F(Catadmin, BigEndianServer) {
+  start({"--byte-order", "4321"});
+  vtest::RunResult r =
+      run(head() + "CREATE USER \"a\";\nGRANT UADMIN TO \"a\";\nGRANT CONNECT TO PUBLIC;\n", {"-d", "P0"});
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_NE(r.err.find("[0] 1 admin 00000007 16:"), std::string::npos) << r.err;
+  EXPECT_EQ(catalog_rows(*server_, "", 30),
+            (std::vector<std::string>{"1|admin|" + digest_hex(kAdminPassword) + "|00000007", "2|a|NULL|00000006"}));
+}
+
+// Usage, options and the input file.
+TEST(CatadminCommandLine, UsageOptionsAndInput) {
+  vtest::TempDir dir;
+  vtest::RunResult r = vtest::run("catadmin", {});
+  EXPECT_EQ(r.exit_code, 2);
+  EXPECT_EQ(without_banner(r.err).find("usage: catadmin [options] file\noptions:\n -help   = show "
+                                       "usage (this list)\n"),
+            0u)
+      << r.err;
+  EXPECT_NE(r.err.find(" -d flg  = debug flags\n\n"), std::string::npos);
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"-i", "f"}, {"-x", "f"}, {"f", "g"}, {"-e", "many", "f"}, {"-help", "f"}}) {
+    r = vtest::run("catadmin", args);
+    EXPECT_EQ(r.exit_code, 2) << args[0];
+    if (args[0] != "-help") {
+      EXPECT_EQ(without_banner(r.err), "catadmin: Illegal arguments\n");
+    }
+  }
+  const std::string missing = dir.file("missing.cmd");
+  r = vtest::run("catadmin", {"-n", "-t", "/nowhere", missing});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, missing + ": No such file or directory\nFATAL: Unable to open input file\n");
+  vtest::write_file(dir.file("empty.cmd"), "# nothing\n");
+  r = vtest::run("catadmin", {"-n", dir.file("empty.cmd")});
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_EQ(r.out, "");
+}
 
 }  // namespace
