@@ -119,4 +119,17 @@ TEST_F(Copies, ColumnChecksOfTheUserTable) {
   EXPECT_EQ(names(), (std::vector<std::string>{"1:ann"}));  // the old copy stays
 }
 
+// A row with fewer columns than its result set fails the load with a
+// message (the client library already refuses to decode it).
+TEST_F(Copies, RowWithTooFewColumns) {
+  open({"--fault", "short-user-row"});
+  ASSERT_TRUE(copies_.add_user("ann", ""));
+  vtest::CaptureOutput out(stdout);
+  EXPECT_FALSE(copies_.load_users());
+  EXPECT_EQ(out.text(),
+            "*** SysCat_fetch(SysUser_NODEID) failed.\n"
+            "*** REMOTE: Inconsistent buffer size detected [-700:-8]\n");
+  EXPECT_EQ(names(), (std::vector<std::string>{"1:ann"}));
+}
+
 }  // namespace
