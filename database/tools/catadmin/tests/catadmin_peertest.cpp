@@ -514,4 +514,45 @@ TEST(CatadminCommandLine, UsageOptionsAndInput) {
   EXPECT_EQ(r.out, "");
 }
 
+// The example command files: users, group, members and privileges
+// committed; the clerk logs on until CONNECT is revoked; the broken file
+// changes nothing.
+TEST_F(Catadmin, ExampleCommandFiles) {
+  start();
+  auto example = [&](const char* name) {
+    std::string text = vtest::read_file(vtest::source_dir() + "/examples/catadmin/" + name);
+    return expand(text, "vevivu", server_->service());
+  };
+  auto srvknob = [&]() {
+    return vtest::run("srvknob",
+                      {"-h", "127.0.0.1", "-s", server_->service(), "-u", "clerk", "-p", "clerk-pw2", "users"});
+  };
+  vtest::RunResult r = run(example("orders-users.cat"));
+  ASSERT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_EQ(r.out, "");
+  const std::vector<std::string> users = {kAdminRow, "2|clerk|" + digest_hex("clerk-pw2") + "|04000000",
+                                          "3|auditor|" + digest_hex("audit-pw") + "|06000000"};
+  EXPECT_EQ(catalog_rows(*server_, "", 30), users);
+  EXPECT_EQ(catalog_rows(*server_, "ORDERS", 2).back(), "6|order-desk|00000000");
+  EXPECT_EQ(catalog_rows(*server_, "ORDERS", 5), (std::vector<std::string>{"2|6", "3|6"}));
+  std::vector<std::string> privileges = catalog_rows(*server_, "ORDERS", 6);
+  ASSERT_GE(privileges.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(privileges.end() - 3, privileges.end()),
+            (std::vector<std::string>{"6|1|03000000", "6|2|03000000", "6|3|03000000"}));
+  r = srvknob();
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "admin\nclerk\nauditor\n");
+
+  r = run(example("broken.cat"));
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "DROP USERS \"auditor\";\n*** syntax error in line 6\nFATAL: 1 Errors detected\n");
+  EXPECT_EQ(catalog_rows(*server_, "", 30), users);
+
+  r = run(example("revoke.cat"));
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  r = srvknob();
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find("Permission denied [-5]"), std::string::npos) << r.err;
+}
+
 }  // namespace
