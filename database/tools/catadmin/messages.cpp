@@ -10,6 +10,9 @@
 
 CatOptions cat_opt;
 
+// The scanner's restart (cat_scan.l).
+void catrestart(FILE* file);
+
 namespace {
 
 FILE* input = nullptr;
@@ -43,6 +46,7 @@ void message(const char* prefix, const char* format, va_list args) {
 
 void cat_input_open(FILE* file) {
   input = file;
+  catrestart(file);  // the scanner forgets what it read before
   line_number = 0;
   line_open = false;
   line_text.clear();
