@@ -555,4 +555,26 @@ TEST_F(Catadmin, ExampleCommandFiles) {
   EXPECT_NE(r.err.find("Permission denied [-5]"), std::string::npos) << r.err;
 }
 
+// GRANT to PUBLIC writes only the users that lack a bit; REVOKE only those
+// that have one.
+TEST_F(Catadmin, PublicGrantWritesOnlyWhatChanges) {
+  start();
+  // Requests of class 4, operation 44 (update user), in the stand-in's
+  // default byte order.
+  auto updates = [&]() {
+    int n = 0;
+    for (const std::string& frame : server_->received())
+      if (frame.size() >= 12 && frame.compare(4, 8, "04002c00") == 0) ++n;
+    return n;
+  };
+  ASSERT_EQ(run(head() + "CREATE USER \"a\";\nCREATE USER \"b\";\nGRANT CONNECT TO PUBLIC;\n").exit_code, 0);
+  EXPECT_EQ(updates(), 0);
+  ASSERT_EQ(run(head() + "REVOKE CONNECT FROM \"b\";\nGRANT CONNECT TO PUBLIC;\nREVOKE DBA FROM PUBLIC;\n").exit_code,
+            0);
+  EXPECT_EQ(updates(), 3);  // b twice, admin once
+  EXPECT_EQ(catalog_rows(*server_, "", 30),
+            (std::vector<std::string>{"1|admin|" + digest_hex(kAdminPassword) + "|06000000", "2|a|NULL|04000000",
+                                      "3|b|NULL|04000000"}));
+}
+
 }  // namespace
