@@ -260,7 +260,7 @@ namespace {
 struct UserRecord {
   SysCatBlock block{};
   SysCatUser rec{};
-  UserRecord(const CatUser& u) {
+  explicit UserRecord(const CatUser& u) {
     block.length = static_cast<uint32_t>(u.password.size());
     block.bytes = reinterpret_cast<const unsigned char*>(u.password.data());
     rec.uid = u.uid;
