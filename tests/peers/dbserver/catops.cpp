@@ -507,7 +507,8 @@ void Session::catalog_request(uint16_t id, uint16_t op, Reader& in) {
           data.str(c.name);
           data.u8(c.type);
           data.i32(0);
-          data.u32(c.size);
+          const bool wide_priv = dbid == 0 && sys_id == 30 && c.name == "priv" && state_.config.has("user-priv-size-8");
+          data.u32(wide_priv ? 8 : c.size);
         }
         break;
       }
@@ -528,15 +529,17 @@ void Session::catalog_request(uint16_t id, uint16_t op, Reader& in) {
           break;
         }
         const Row& r = query.snapshot.rows[query.next++];
+        size_t sent = r.values.size();
+        if (query.snapshot.id == 30 && sent > 0 && state_.config.has("short-user-row")) --sent;
         std::vector<std::string> encoded;
         uint32_t total = 0;
-        for (size_t i = 0; i < r.values.size(); ++i) {
+        for (size_t i = 0; i < sent; ++i) {
           encoded.push_back(r.values[i].null ? "" : encode(r.values[i], query.snapshot.columns[i].type, big));
           total += static_cast<uint32_t>(encoded.back().size());
         }
-        data.u32(static_cast<uint32_t>(r.values.size()));
+        data.u32(static_cast<uint32_t>(sent));
         data.u32(total);
-        for (size_t i = 0; i < r.values.size(); ++i) {
+        for (size_t i = 0; i < sent; ++i) {
           data.u8(r.values[i].null ? 1 : 0);
           if (!r.values[i].null) data.obj(encoded[i]);
         }

@@ -1,0 +1,423 @@
+// Working copies of the catalog tables: loading with the column checks,
+// the dumps, and the change operations.
+#include "database/tools/catadmin/copies.h"
+
+#include <openssl/evp.h>
+#include <strings.h>
+
+#include <cassert>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+#include "database/client/catalog.h"
+#include "database/client/status.h"
+#include "database/tools/catadmin/catadmin.h"
+
+namespace {
+
+struct ColumnCheck {
+  const char* name;
+  uint8_t type;
+  uint32_t size;  // 0: any
+};
+
+const ColumnCheck kUserColumns[] = {{"uid", SysCol_INTEGER, 0},
+                                    {"name", SysCol_VARCHAR, 255},
+                                    {"password", SysCol_COUNTED, 255},
+                                    {"priv", SysCol_BINARY, 4}};
+const ColumnCheck kGroupColumns[] = {
+    {"gid", SysCol_INTEGER, 0}, {"name", SysCol_VARCHAR, 255}, {"priv", SysCol_BINARY, 4}};
+const ColumnCheck kMemberColumns[] = {{"uid", SysCol_INTEGER, 0}, {"gid", SysCol_INTEGER, 0}};
+const ColumnCheck kTableColumns[] = {
+    {"tableid", SysCol_INTEGER, 0}, {"name", SysCol_VARCHAR, 255}, {"type", SysCol_INTEGER, 0}};
+
+const int kMaxColumns = 4;
+
+// The value of a row's column.
+struct Cell {
+  const SysCatValue& v;
+  uint32_t integer() const {
+    uint32_t n = 0;
+    if (v.value && v.length >= 4) std::memcpy(&n, v.value, 4);
+    return n;
+  }
+  std::string text() const {
+    if (!v.value) return "";
+    const char* s = reinterpret_cast<const char*>(v.value);
+    return std::string(s, strnlen(s, v.length));
+  }
+  std::string bytes() const { return v.value ? std::string(reinterpret_cast<const char*>(v.value), v.length) : ""; }
+  uint32_t map() const { return cat_map_value(v.value, v.length); }
+};
+
+void status_error(const char* format, const char* name) {
+  const LastStatus& s = idb__last_status();
+  char text[512];
+  std::snprintf(text, sizeof text, format, name);
+  cat_error("%s Status = %d/%d", text, s.code, s.secondary);
+}
+
+void status_error_ids(const char* format, uint32_t a, uint32_t b) {
+  const LastStatus& s = idb__last_status();
+  char text[512];
+  std::snprintf(text, sizeof text, format, static_cast<int>(a), static_cast<int>(b));
+  cat_error("%s Status = %d/%d", text, s.code, s.secondary);
+}
+
+// Selects a whole catalog table, checks its columns and hands each row to
+// `take` with the positions of the checked columns.
+bool load_table(int server_id, int db_hndl, uint32_t table, const char* label, const ColumnCheck* checks, size_t count,
+                const std::function<void(const SysCatRow&, const int*)>& take) {
+  assert(server_id != -1 && "server_id != -1");
+  SysCatResultSet* rs = SysCat_select(server_id, db_hndl, table, SysSelect_ALL);
+  if (!rs) {
+    cat_error("SysCat_select(%s) failed.", label);
+    cat_status_error();
+    return false;
+  }
+  bool ok = true;
+  int pos[kMaxColumns] = {};
+  if (rs->row_count > 0) {
+    for (size_t c = 0; c < count && ok; ++c) {
+      int found = -1;
+      for (uint32_t i = 0; i < rs->col_count && found < 0; ++i)
+        if (rs->cols[i].col_name && std::strcmp(rs->cols[i].col_name, checks[c].name) == 0) found = static_cast<int>(i);
+      if (found < 0) {
+        cat_error("Column \"%s\" not found", checks[c].name);
+        ok = false;
+      } else if (rs->cols[found].col_type != checks[c].type) {
+        cat_error("Column \"%s\" has unexpected type", checks[c].name);
+        ok = false;
+      } else if (checks[c].size != 0 && rs->cols[found].col_size != checks[c].size) {
+        cat_error("Column \"%s\" has unexpected size", checks[c].name);
+        ok = false;
+      }
+      pos[c] = found;
+    }
+  }
+  for (uint32_t r = 0; ok && r < rs->row_count; ++r) {
+    SysCatRow* row = SysCat_fetch(rs);
+    if (!row) {
+      cat_error("SysCat_fetch(%s) failed.", label);
+      cat_status_error();
+      ok = false;
+      break;
+    }
+    // A row that does not match its result set fails the load.
+    if (row->col_count != rs->col_count) {
+      cat_error("Row %u of %s has %u columns instead of %u.", r + 1, label, row->col_count, rs->col_count);
+      ok = false;
+    } else {
+      take(*row, pos);
+    }
+    std::free(row);
+  }
+  SysCat_close_query(rs);
+  return ok;
+}
+
+}  // namespace
+
+std::string cat_password_digest(const std::string& text) {
+  if (text.empty()) return "";
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int n = 0;
+  if (EVP_Digest(text.data(), text.size(), digest, &n, EVP_md5(), nullptr) != 1 || n != 16) cat_memory_panic();
+  return std::string(reinterpret_cast<const char*>(digest), n);
+}
+
+uint32_t cat_map_value(const unsigned char* bytes, uint32_t length) {
+  if (!bytes || length == 0) return 0;
+  return bytes[0] != 0 ? bytes[0] : bytes[length - 1];
+}
+
+bool CatCopies::load_users() {
+  std::vector<CatUser> copy;
+  bool ok = load_table(server_id, 0, SysUser_NODEID, "SysUser_NODEID", kUserColumns, 4,
+                       [&](const SysCatRow& row, const int* pos) {
+                         CatUser u;
+                         u.uid = Cell{row.values[pos[0]]}.integer();
+                         u.name = Cell{row.values[pos[1]]}.text();
+                         const SysCatValue& pw = row.values[pos[2]];
+                         u.has_password = pw.value != nullptr && pw.length > 0;
+                         u.password = Cell{pw}.bytes();
+                         u.priv = Cell{row.values[pos[3]]}.map();
+                         copy.push_back(u);
+                       });
+  if (!ok) return false;
+  users = std::move(copy);
+  if (dump) {
+    std::fprintf(stderr, "-- user --\n");
+    for (size_t i = 0; i < users.size(); ++i) {
+      const CatUser& u = users[i];
+      std::fprintf(stderr, "[%d] %d %s %08x", static_cast<int>(i), static_cast<int>(u.uid), u.name.c_str(), u.priv);
+      if (u.has_password) {
+        std::fprintf(stderr, " %d:", static_cast<int>(u.password.size()));
+        for (char ch : u.password) std::fprintf(stderr, "%02x", static_cast<unsigned char>(ch));
+      } else {
+        std::fprintf(stderr, " NULL");
+      }
+      std::fprintf(stderr, "\n");
+    }
+  }
+  return true;
+}
+
+bool CatCopies::load_groups() {
+  std::vector<CatGroup> copy;
+  bool ok = load_table(server_id, db_hndl, SysGroup_ID, "SysGroup_ID", kGroupColumns, 3,
+                       [&](const SysCatRow& row, const int* pos) {
+                         CatGroup g;
+                         g.gid = Cell{row.values[pos[0]]}.integer();
+                         g.name = Cell{row.values[pos[1]]}.text();
+                         g.priv = Cell{row.values[pos[2]]}.map();
+                         copy.push_back(g);
+                       });
+  if (!ok) return false;
+  groups = std::move(copy);
+  if (dump) {
+    std::fprintf(stderr, "-- group --\n");
+    for (size_t i = 0; i < groups.size(); ++i)
+      std::fprintf(stderr, "[%d] %d %s %08x\n", static_cast<int>(i), static_cast<int>(groups[i].gid),
+                   groups[i].name.c_str(), groups[i].priv);
+  }
+  return true;
+}
+
+bool CatCopies::load_members() {
+  std::vector<CatMember> copy;
+  bool ok = load_table(server_id, db_hndl, SysMember_ID, "SysMember_ID", kMemberColumns, 2,
+                       [&](const SysCatRow& row, const int* pos) {
+                         copy.push_back({Cell{row.values[pos[0]]}.integer(), Cell{row.values[pos[1]]}.integer()});
+                       });
+  if (!ok) return false;
+  members = std::move(copy);
+  if (dump) {
+    std::fprintf(stderr, "-- member --\n");
+    for (size_t i = 0; i < members.size(); ++i)
+      std::fprintf(stderr, "[%d] %d %d\n", static_cast<int>(i), static_cast<int>(members[i].uid),
+                   static_cast<int>(members[i].gid));
+  }
+  return true;
+}
+
+bool CatCopies::load_tables() {
+  std::vector<CatTable> copy;
+  bool ok = load_table(server_id, db_hndl, SysTable_ID, "SysTable_ID", kTableColumns, 3,
+                       [&](const SysCatRow& row, const int* pos) {
+                         CatTable t;
+                         t.tableid = Cell{row.values[pos[0]]}.integer();
+                         t.name = Cell{row.values[pos[1]]}.text();
+                         t.type = static_cast<int32_t>(Cell{row.values[pos[2]]}.integer());
+                         copy.push_back(t);
+                       });
+  if (!ok) return false;
+  tables = std::move(copy);
+  if (dump) {
+    std::fprintf(stderr, "-- tables --\n");
+    for (size_t i = 0; i < tables.size(); ++i)
+      std::fprintf(stderr, "[%d] %d %s %d\n", static_cast<int>(i), static_cast<int>(tables[i].tableid),
+                   tables[i].name.c_str(), tables[i].type);
+  }
+  return true;
+}
+
+void CatCopies::clear_database() {
+  groups.clear();
+  members.clear();
+  tables.clear();
+}
+
+int CatCopies::find_user(const std::string& name) const {
+  for (size_t i = 0; i < users.size(); ++i)
+    if (strcasecmp(users[i].name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
+  return -1;
+}
+
+int CatCopies::find_group(const std::string& name) const {
+  for (size_t i = 0; i < groups.size(); ++i)
+    if (strcasecmp(groups[i].name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
+  return -1;
+}
+
+int CatCopies::find_table(const std::string& name) const {
+  for (size_t i = 0; i < tables.size(); ++i)
+    if (strcasecmp(tables[i].name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
+  return -1;
+}
+
+int CatCopies::find_member(uint32_t uid, uint32_t gid) const {
+  for (size_t i = 0; i < members.size(); ++i)
+    if (members[i].uid == uid && members[i].gid == gid) return static_cast<int>(i);
+  return -1;
+}
+
+namespace {
+
+// A catalog user record over a copy's record; `block` holds the password.
+struct UserRecord {
+  SysCatBlock block{};
+  SysCatUser rec{};
+  explicit UserRecord(const CatUser& u) {
+    block.length = static_cast<uint32_t>(u.password.size());
+    block.bytes = reinterpret_cast<const unsigned char*>(u.password.data());
+    rec.uid = u.uid;
+    rec.name = u.name.c_str();
+    rec.password = u.has_password ? &block : nullptr;
+    rec.flags = static_cast<int32_t>(u.priv);
+  }
+};
+
+// Fetches the server's record of a user, applies `change` to it and writes
+// it back; the copy takes the change only when the server accepted it.
+bool update_user(int server_id, CatUser& u, const std::function<bool(CatUser&)>& change) {
+  SysCatUser* got = SysCat_get_user_by_id(server_id, static_cast<int32_t>(u.uid));
+  if (!got) {
+    status_error("Unable to locate user \"%s\".", u.name.c_str());
+    return false;
+  }
+  CatUser next = u;
+  next.priv = static_cast<uint32_t>(got->flags);
+  next.has_password = got->password != nullptr && got->password->length > 0;
+  next.password =
+      next.has_password ? std::string(reinterpret_cast<const char*>(got->password->bytes), got->password->length) : "";
+  std::free(got);
+  if (!change(next)) return true;
+  UserRecord r(next);
+  if (SysCat_upd_user(server_id, &r.rec) != 0) {
+    status_error("Unable to update user \"%s\".", u.name.c_str());
+    return false;
+  }
+  u = next;
+  return true;
+}
+
+}  // namespace
+
+bool CatCopies::add_user(const std::string& name, const std::string& password) {
+  assert(find_user(name) < 0);
+  CatUser u;
+  u.name = name;
+  u.password = cat_password_digest(password);
+  u.has_password = !u.password.empty();
+  u.priv = CAT_CONNECT;
+  UserRecord r(u);
+  r.rec.uid = 0;
+  if (SysCat_add_user(server_id, &r.rec) != 0) {
+    status_error("Unable to create user \"%s\".", name.c_str());
+    return false;
+  }
+  u.uid = r.rec.uid;
+  users.push_back(u);
+  return true;
+}
+
+bool CatCopies::del_user(size_t index) {
+  UserRecord r(users[index]);
+  if (SysCat_del_user(server_id, &r.rec) != 0) {
+    status_error("Unable to delete user \"%s\".", users[index].name.c_str());
+    return false;
+  }
+  users.erase(users.begin() + static_cast<std::ptrdiff_t>(index));
+  return true;
+}
+
+bool CatCopies::set_password(size_t index, const std::string& password) {
+  const std::string digest = cat_password_digest(password);
+  return update_user(server_id, users[index], [&](CatUser& u) {
+    u.password = digest;
+    u.has_password = !digest.empty();
+    return true;
+  });
+}
+
+bool CatCopies::user_priv(size_t index, uint32_t bits, bool grant) {
+  return update_user(server_id, users[index], [&](CatUser& u) {
+    if (grant && (u.priv & bits) != bits) {
+      u.priv |= bits;
+      return true;
+    }
+    if (!grant && (u.priv & bits) != 0) {
+      u.priv &= ~bits;
+      return true;
+    }
+    return false;
+  });
+}
+
+bool CatCopies::add_group(const std::string& name) {
+  SysCatGroup g{0, name.c_str(), 0};
+  if (SysCat_add_group(server_id, db_hndl, &g) != 0) {
+    status_error("Unable to create group \"%s\".", name.c_str());
+    return false;
+  }
+  groups.push_back({g.gid, name, 0});
+  return true;
+}
+
+bool CatCopies::del_group(size_t index) {
+  const CatGroup& c = groups[index];
+  SysCatGroup g{c.gid, c.name.c_str(), static_cast<int32_t>(c.priv)};
+  if (SysCat_del_group(server_id, db_hndl, &g) != 0) {
+    status_error("Unable to delete group \"%s\".", c.name.c_str());
+    return false;
+  }
+  groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(index));
+  return true;
+}
+
+bool CatCopies::group_priv(size_t index, uint32_t bits, bool grant) {
+  CatGroup& c = groups[index];
+  SysCatGroup* got = SysCat_get_group_by_id(server_id, db_hndl, static_cast<int32_t>(c.gid));
+  if (!got) {
+    status_error("Unable to locate group \"%s\".", c.name.c_str());
+    return false;
+  }
+  uint32_t priv = static_cast<uint32_t>(got->flags);
+  std::free(got);
+  uint32_t next = priv;
+  if (grant && (priv & bits) != bits) next = priv | bits;
+  if (!grant && (priv & bits) != 0) next = priv & ~bits;
+  if (next != priv) {
+    SysCatGroup g{c.gid, c.name.c_str(), static_cast<int32_t>(next)};
+    if (SysCat_upd_group(server_id, db_hndl, &g) != 0) {
+      status_error("Unable to update group \"%s\".", c.name.c_str());
+      return false;
+    }
+  }
+  c.priv = next;
+  return true;
+}
+
+bool CatCopies::add_member(uint32_t uid, uint32_t gid) {
+  SysCatMember m{uid, gid};
+  if (SysCat_add_member(server_id, db_hndl, &m) != 0) {
+    status_error_ids("Unable to make user %d member of group %d.", uid, gid);
+    return false;
+  }
+  members.push_back({uid, gid});
+  return true;
+}
+
+bool CatCopies::del_member(size_t index) {
+  SysCatMember m{members[index].uid, members[index].gid};
+  if (SysCat_del_member(server_id, db_hndl, &m) != 0) {
+    status_error_ids("Unable to delete user %d member from group %d.", m.uid, m.gid);
+    return false;
+  }
+  members.erase(members.begin() + static_cast<std::ptrdiff_t>(index));
+  return true;
+}
+
+bool CatCopies::table_priv(uint32_t gid, uint32_t tableid, uint32_t bits, bool grant) {
+  SysCatPrivilege p{gid, tableid, static_cast<int32_t>(bits)};
+  if (grant ? SysCat_add_privilege(server_id, db_hndl, &p) != 0 : SysCat_del_privilege(server_id, db_hndl, &p) != 0) {
+    status_error_ids(grant ? "Unable to set privilege for group %d on table %d."
+                           : "Unable to remove privilege for group %d on table %d.",
+                     gid, tableid);
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,135 @@
+// The working copies of catadmin against the stand-in database server: the
+// order of a copy after a deletion, a refused change that leaves the copy as
+// it was, rows in either byte order, and the column checks of a load.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "database/client/catalog.h"
+#include "database/client/client.h"
+#include "database/tools/catadmin/catadmin.h"
+#include "database/tools/catadmin/copies.h"
+#include "tests/peers/dbserver/launch.h"
+#include "tests/peers/dbserver/refcrypto.h"
+#include "testsupport.h"
+
+namespace {
+
+using dbserver_test::StandIn;
+
+// A catalog session on a fresh stand-in with working copies over it.
+class Copies : public ::testing::Test {
+ protected:
+  void open(const std::vector<std::string>& options = {}) {
+    server_ = std::make_unique<StandIn>(options);
+    ASSERT_EQ(idb_init(0, 0, 0, 0), 0);
+    idb_logon("tester", "");
+    copies_.server_id = SysCat_open("127.0.0.1", server_->service().c_str());
+    ASSERT_GT(copies_.server_id, 0);
+  }
+  void TearDown() override {
+    if (copies_.server_id > 0) SysCat_close(copies_.server_id);
+    idb__exit();
+  }
+  std::vector<std::string> names() const {
+    std::vector<std::string> result;
+    for (const CatUser& u : copies_.users) result.push_back(std::to_string(u.uid) + ":" + u.name);
+    return result;
+  }
+  std::unique_ptr<StandIn> server_;
+  CatCopies copies_;
+};
+
+TEST_F(Copies, DeletingTheFirstOfThreeUsersKeepsTheOrder) {
+  open();
+  ASSERT_TRUE(copies_.load_users());
+  EXPECT_TRUE(copies_.users.empty());
+  for (const char* name : {"ann", "bob", "cy"}) ASSERT_TRUE(copies_.add_user(name, std::string(name) + "-pw"));
+  EXPECT_EQ(names(), (std::vector<std::string>{"1:ann", "2:bob", "3:cy"}));
+  ASSERT_TRUE(copies_.del_user(0));
+  EXPECT_EQ(names(), (std::vector<std::string>{"2:bob", "3:cy"}));
+  EXPECT_EQ(copies_.find_user("CY"), 1);
+  EXPECT_EQ(copies_.find_user("ann"), -1);
+  // The reloaded copy agrees with the one kept.
+  const std::vector<CatUser> kept = copies_.users;
+  ASSERT_TRUE(copies_.load_users());
+  ASSERT_EQ(copies_.users.size(), kept.size());
+  for (size_t i = 0; i < kept.size(); ++i) {
+    EXPECT_EQ(copies_.users[i].uid, kept[i].uid);
+    EXPECT_EQ(copies_.users[i].name, kept[i].name);
+    EXPECT_EQ(copies_.users[i].password, kept[i].password);
+    EXPECT_EQ(copies_.users[i].priv, CAT_CONNECT);
+  }
+  std::string hex;
+  for (char ch : copies_.users[1].password) {
+    char two[3];
+    std::snprintf(two, sizeof two, "%02x", static_cast<unsigned char>(ch));
+    hex += two;
+  }
+  EXPECT_EQ(hex, refcrypto::md5_hex("cy-pw"));
+}
+
+// A refused change leaves the copy as it was and prints one error line.
+TEST_F(Copies, RefusedChangesLeaveTheCopy) {
+  open({"--refuse", "4/45", "--refuse", "4/44", "--refuse", "4/8@3"});
+  ASSERT_TRUE(copies_.load_users());
+  ASSERT_TRUE(copies_.add_user("ann", ""));
+  ASSERT_TRUE(copies_.add_user("bob", "x"));
+  vtest::CaptureOutput out(stdout);
+  EXPECT_FALSE(copies_.add_user("cy", ""));
+  EXPECT_FALSE(copies_.del_user(0));
+  EXPECT_FALSE(copies_.user_priv(1, CAT_DBA, true));
+  EXPECT_TRUE(copies_.user_priv(1, CAT_CONNECT, true));  // nothing to write
+  const std::string text = out.text();
+  EXPECT_EQ(names(), (std::vector<std::string>{"1:ann", "2:bob"}));
+  EXPECT_EQ(copies_.users[1].priv, CAT_CONNECT);
+  EXPECT_EQ(text,
+            "*** Unable to create user \"cy\". Status = -805/-1\n"
+            "*** Unable to delete user \"ann\". Status = -805/-1\n"
+            "*** Unable to update user \"bob\". Status = -805/-1\n");
+}
+
+// The privilege map in the other byte order reads the same.
+TEST_F(Copies, PrivilegeMapInBothByteOrders) {
+  const unsigned char little[4] = {5, 0, 0, 0}, big[4] = {0, 0, 0, 5}, none[4] = {0, 0, 0, 0};
+  EXPECT_EQ(cat_map_value(little, 4), 5u);
+  EXPECT_EQ(cat_map_value(big, 4), 5u);
+  EXPECT_EQ(cat_map_value(none, 4), 0u);
+  EXPECT_EQ(cat_map_value(nullptr, 0), 0u);
+  open({"--byte-order", "4321"});
+  ASSERT_TRUE(copies_.load_users());
+  ASSERT_TRUE(copies_.add_user("ann", ""));
+  ASSERT_TRUE(copies_.user_priv(0, CAT_DBA | CAT_UADMIN, true));
+  ASSERT_TRUE(copies_.load_users());
+  EXPECT_EQ(copies_.users[0].priv, CAT_DBA | CAT_UADMIN | CAT_CONNECT);
+  EXPECT_FALSE(copies_.users[0].has_password);
+}
+
+// The column checks only run when the table has rows.
+TEST_F(Copies, ColumnChecksOfTheUserTable) {
+  open({"--fault", "user-priv-size-8"});
+  ASSERT_TRUE(copies_.load_users());  // empty: no check
+  ASSERT_TRUE(copies_.add_user("ann", ""));
+  vtest::CaptureOutput out(stdout);
+  EXPECT_FALSE(copies_.load_users());
+  EXPECT_EQ(out.text(), "*** Column \"priv\" has unexpected size\n");
+  EXPECT_EQ(names(), (std::vector<std::string>{"1:ann"}));  // the old copy stays
+}
+
+// A row with fewer columns than its result set fails the load with a
+// message (the client library already refuses to decode it).
+TEST_F(Copies, RowWithTooFewColumns) {
+  open({"--fault", "short-user-row"});
+  ASSERT_TRUE(copies_.add_user("ann", ""));
+  vtest::CaptureOutput out(stdout);
+  EXPECT_FALSE(copies_.load_users());
+  EXPECT_EQ(out.text(),
+            "*** SysCat_fetch(SysUser_NODEID) failed.\n"
+            "*** REMOTE: Inconsistent buffer size detected [-700:-8]\n");
+  EXPECT_EQ(names(), (std::vector<std::string>{"1:ann"}));
+}
+
+}  // namespace
