@@ -78,7 +78,10 @@ void find_module() {
 // Module start and end: the Ident and Date are set when the module is loaded,
 // the class model is released when it is unloaded.
 struct ModuleLife {
-  ModuleLife() { find_module(); }
+  ModuleLife() {
+    var_exit();  // makes the class model's state first, so that it is released last
+    find_module();
+  }
   ~ModuleLife() { var_exit(); }
 } g_life;
 

@@ -227,6 +227,7 @@ TEST_F(Plugpane, HostileSources) {
   } cases[] = {
       {"window W {\n .title \"abc", "String constant is not terminated", 2},
       {"window W {\n/* open", "Comment is not terminated", 2},
+      {"window W {\n .title \"bad escape\\\";\n}\n", "String constant is not terminated", 2},
       {long_line, "String is too long", 1},
       {nine, "Nesting to deep, MAX_DEPTH is 8", 9},
       {"window W {\n .title \"\\1\";\n .tabs[x] 1;\n}\n", "Unexpected character 0x78 in array index", 3},
