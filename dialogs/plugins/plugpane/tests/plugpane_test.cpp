@@ -109,6 +109,20 @@ TEST_F(Plugpane, GoldenRoundTrips) {
   }
 }
 
+// The example of the demo is written in the writer's own form: a copy leaves
+// it byte for byte as it is.
+TEST_F(Plugpane, ExampleRoundTripsUnchanged) {
+  init();
+  host_->base_dir = PLUGPANE_EXAMPLES;
+  std::string src = read_file(std::string(PLUGPANE_EXAMPLES) + "/sample.idm");
+  ASSERT_FALSE(src.empty());
+  ASSERT_EQ(host_->load("sample.idm"), 0) << host_->last_error() << " line " << host_->last_error_line();
+  EXPECT_EQ(host_->save(), src);
+  EXPECT_EQ(host_->ref_width, 8);
+  ASSERT_NE(host_->attr("OrderEntry", "font"), nullptr);
+  EXPECT_EQ(host_->attr("OrderEntry", "font")->text, "Fixed");
+}
+
 TEST_F(Plugpane, BasicLoadBuildsObjects) {
   init();
   ASSERT_EQ(host_->load("basic.idm"), 0) << host_->last_error();
