@@ -240,24 +240,24 @@ void cg_push_const(CompileContext* cc, const uint8_t* packed) {
   push_element(cc, std::move(e));
 }
 
-void cg_dump(CompileContext* cc, int n, int w, uint16_t op, ...) {
+void cg_dump(CompileContext* cc, int n, int w, unsigned op, ...) {
   CG_ASSERT(w >= 1 && w <= CG_MAX_CODE);
   uint32_t extra[CG_MAX_CODE];
   va_list ap;
   va_start(ap, op);
   for (int i = 0; i < w - 1; ++i) extra[i] = va_arg(ap, unsigned int);
   va_end(ap);
-  dump(cc, n, 0, false, op, extra, w - 1);
+  dump(cc, n, 0, false, static_cast<uint16_t>(op), extra, w - 1);
 }
 
-void cg_dump2(CompileContext* cc, int n, int m, int w, uint16_t op, ...) {
+void cg_dump2(CompileContext* cc, int n, int m, int w, unsigned op, ...) {
   CG_ASSERT(w >= 1 && w <= CG_MAX_CODE);
   uint32_t extra[CG_MAX_CODE];
   va_list ap;
   va_start(ap, op);
   for (int i = 0; i < w - 1; ++i) extra[i] = va_arg(ap, unsigned int);
   va_end(ap);
-  dump(cc, n, m, true, op, extra, w - 1);
+  dump(cc, n, m, true, static_cast<uint16_t>(op), extra, w - 1);
 }
 
 void cg_dump_words(CompileContext* cc, int n, uint16_t op, const uint32_t* extra, int nextra) {

@@ -103,10 +103,10 @@ void cg_push_const(CompileContext* cc, const uint8_t* packed);
 // the top n elements as operands; the elements become one operation result.
 // The extra words are passed as int or unsigned int (code words, counts and
 // the words that cg_tmpsym_* give).
-void cg_dump(CompileContext* cc, int n, int w, uint16_t op, ...);
+void cg_dump(CompileContext* cc, int n, int w, unsigned op, ...);
 // As cg_dump, with the top n elements right after the operation word, then
 // the extra words, then the m elements beneath.
-void cg_dump2(CompileContext* cc, int n, int m, int w, uint16_t op, ...);
+void cg_dump2(CompileContext* cc, int n, int m, int w, unsigned op, ...);
 // The same two with the extra words in an array.
 void cg_dump_words(CompileContext* cc, int n, uint16_t op, const uint32_t* extra, int nextra);
 void cg_dump2_words(CompileContext* cc, int n, int m, uint16_t op, const uint32_t* extra, int nextra);

@@ -21,15 +21,15 @@ cmake --build "$build" -j "$jobs" --target fuzzers
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 status=0
-while read -r name seeds; do
+while read -r name seeds args; do
   [ -n "$name" ] || continue
   work="$(mktemp -d)"
   corpus="$work/corpus"
   mkdir -p "$corpus"
-  if [ -n "${seeds:-}" ] && [ -d "$seeds" ]; then cp -R "$seeds"/. "$corpus"/; fi
+  if [ -n "${seeds:-}" ] && [ "$seeds" != "-" ] && [ -d "$seeds" ]; then cp -R "$seeds"/. "$corpus"/; fi
   echo "--- $name: ${seconds}s from $(find "$corpus" -type f | wc -l) seeds"
   if ! (cd "$work" && "$build/bin/$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=0 "$corpus" >"$work/log" 2>&1); then
+    -print_final_stats=0 ${args:-} "$corpus" >"$work/log" 2>&1); then
     echo "$name found a fault:"
     tail -n 60 "$work/log"
     ls "$work"/crash-* "$work"/leak-* "$work"/timeout-* "$work"/oom-* 2>/dev/null | sed 's/^/  input kept: /' || true

@@ -1,4 +1,4 @@
-#include "workbench/editor/outputloc.h"
+#include "workbench/editor/outputloclist.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -25,23 +25,3 @@ class OutputLoc {
   ~OutputLoc();  // unlinks itself
   const char* File() const;
 };
-
-class OutputLocList {
- public:
-  OutputLoc* head = nullptr;
-  OutputLoc* tail = nullptr;
-  char* default_file = nullptr;  // owned
-
-  OutputLocList() = default;
-  OutputLocList(const OutputLocList&) = delete;
-  OutputLocList& operator=(const OutputLocList&) = delete;
-  ~OutputLocList() { Clear(); }
-
-  // Appends a location for the line with ident handle (never 0).
-  OutputLoc* Add(uint32_t handle, uint32_t value, uint16_t segment = 0, uint16_t line = 0, const char* file = nullptr);
-  // The first location of the line with ident handle, or null.
-  OutputLoc* Find(uint32_t handle) const;
-  void SetDefaultFile(const char* name);
-  // Deletes every location and the default file name.
-  void Clear();
-};

@@ -1,6 +1,6 @@
 // Location lists: locations name their line by ident and find it again after
 // the text around it was edited.
-#include "workbench/editor/outputloc.h"
+#include "workbench/editor/outputloclist.h"
 #include "workbench/editor/tests/txttest.h"
 
 using namespace txttest;
