@@ -114,7 +114,8 @@ struct Lexer {
   size_t size = 0;
   size_t pos = 0;
   int line = 1;
-  std::vector<size_t> comments;  // start of every comment passed over
+  std::vector<size_t> comments;  // start of every comment passed over (top-level file only)
+  bool keep_comments = false;
 
   Tok fail(const char* fmt, int arg) {
     ctx->Line = line;
@@ -139,11 +140,11 @@ struct Lexer {
       } else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
         ++pos;
       } else if ((c == '!' && at(pos + 1) == '!') || (c == '/' && at(pos + 1) == '/')) {
-        comments.push_back(pos);
+        if (keep_comments) comments.push_back(pos);
         while (pos < size && text[pos] != '\n') ++pos;
       } else if (c == '/' && at(pos + 1) == '*') {
         int first = line;
-        comments.push_back(pos);
+        if (keep_comments) comments.push_back(pos);
         pos += 2;
         for (;;) {
           if (pos + 1 >= size) {
@@ -364,6 +365,7 @@ class Reader {
     top_->Lexer = &toplx_;
     if (top_->Open(top_, filename) != 0) return -1;
     toplx_.ctx = top_;
+    toplx_.keep_comments = true;
     toplx_.text = top_->Text;
     toplx_.size = top_->Size > 0 ? static_cast<size_t>(top_->Size) : 0;
     lx_ = &toplx_;
@@ -650,7 +652,8 @@ class Reader {
 
   // ---- objects ----
   int object(const Token& first, const Token& cls, bool exported, bool model) {
-    Lexer saved = *lx_;
+    const size_t saved_pos = lx_->pos, saved_comments = lx_->comments.size();
+    const int saved_line = lx_->line;
     Token name;
     if (next(name) == T_ERROR) return -1;
     std::string oname;
@@ -682,7 +685,9 @@ class Reader {
     }
     if (rc == 1) {
       // unknown class: the statement stays text
-      *lx_ = saved;
+      lx_->pos = saved_pos;
+      lx_->line = saved_line;
+      lx_->comments.resize(saved_comments);
       has_look_ = false;
       if (!oname.empty() && oname.compare(0, 9, "_Unnamed_") == 0) --unnamed_;
       return pass_through(cls.t == first.t && cls.start == first.start ? cls : cls);
