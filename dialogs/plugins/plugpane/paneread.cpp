@@ -220,7 +220,9 @@ struct Lexer {
     if (c == '"') return string(t);
     if (isdigit(c) || (c == '-' && pos + 1 < size && isdigit(static_cast<unsigned char>(text[pos + 1]))))
       return number(t);
-    if (strchr(",+-*/%", c) != nullptr && c != '\0') {
+    // "(", ")", "=", "[" and "]" only occur in statements kept as text (the
+    // parameter lists of functions, for one); they read as punctuation.
+    if (strchr(",+-*/%()=[]", c) != nullptr && c != '\0') {
       ++pos;
       t.text = std::string(1, static_cast<char>(c));
       return T_PUNCT;

@@ -159,6 +159,40 @@ TEST_F(Plugpane, BasicLoadBuildsObjects) {
   EXPECT_TRUE(seen);
 }
 
+// Statements that only define symbolic values are kept as text and define
+// their names in their groups, also inside an application block.
+TEST_F(Plugpane, SymbolicStatementsDefineGroups) {
+  init();
+  const std::string src =
+      "accelerator AccOk \"o\";\n"
+      "cursor Wait 3;\n"
+      "tile Brick \"brick.bmp\";\n"
+      "format Money \"9.99\";\n"
+      "format \"###\" plain;\n"
+      "function callback OnOk();\n"
+      "function formatfunc Fmt();\n"
+      "function integer Other();\n"
+      "application App\n"
+      "{\n"
+      "  color Sky \"#8080FF\";\n"
+      "  .title \"app\";\n"
+      "  on start { run; }\n"
+      "}\n";
+  EXPECT_EQ(copy_text(src), src);
+  struct Want {
+    const char* name;
+    int group;
+  } want[] = {{"AccOk", 1}, {"Wait", 4}, {"Brick", 10}, {"Money", 6}, {"###", 6}, {"OnOk", 7}, {"Fmt", 8}, {"Sky", 3}};
+  for (const Want& w : want) {
+    bool found = false;
+    for (const testhost::Const& c : host_->consts) found = found || (c.name == w.name && c.group == w.group);
+    EXPECT_TRUE(found) << w.name;
+  }
+  for (const testhost::Const& c : host_->consts) EXPECT_NE(c.name, "Other");
+  EXPECT_EQ(load_text("application { default window { } }\n"), -1);
+  EXPECT_EQ(host_->last_error(), "Keyword 'default' not expected in this context");
+}
+
 TEST_F(Plugpane, FontVariants) {
   struct Case {
     int variant;
