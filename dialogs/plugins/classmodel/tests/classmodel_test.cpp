@@ -2,6 +2,8 @@
 // GUI modifiers and the object-building steps, with a small in-test host.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "dialogs/plugins/classmodel/classmodel.h"
@@ -190,6 +192,29 @@ TEST_F(ClassModel, CanonicalConfigurationIsAFixedPoint) {
   EXPECT_NE(once.find("[classes]\nwindow=cw:aw\nframe=cf:af\n"), std::string::npos) << once;
   EXPECT_NE(once.find("old=(new)int:0:attr:G\n"), std::string::npos) << once;
   EXPECT_NE(once.find("xleft=int:0:native$6:Geometry:0\n"), std::string::npos) << once;
+}
+
+// The shipped model initialises, every definition in it parses, and its
+// canonical form is a fixed point.
+TEST_F(ClassModel, ShippedModelIsConsistent) {
+  std::ifstream in(PLUGPANE_CFG, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  ASSERT_EQ(init(text.str()), 0) << failure();
+  prop_def d{};
+  for (classrec* r = var_next_class(true); r != nullptr; r = var_next_class(false)) {
+    int n = 0;
+    for (void* c = var_FirstAttrDef(r->name, &d); c != nullptr; c = var_NextAttrDef(r->name, c, &d)) ++n;
+    EXPECT_GT(n, 9) << r->name;
+  }
+  EXPECT_TRUE(host_->failures.empty()) << failure();
+  VarConfig cfg;
+  std::string err;
+  ASSERT_EQ(var_cfg_parse(text.str(), "x.cfg", cfg, err), 0);
+  std::string once = var_cfg_write(cfg);
+  VarConfig again;
+  ASSERT_EQ(var_cfg_parse(once, "x.cfg", again, err), 0);
+  EXPECT_EQ(var_cfg_write(again), once);
 }
 
 TEST_F(ClassModel, EnumerationSkipsAliasesAndNests) {
