@@ -311,6 +311,17 @@ TEST_F(Plugpane, HostileSources) {
   }
 }
 
+// A megabyte-long line is kept whole when it is text and refused when it is
+// a word.
+TEST_F(Plugpane, MegabyteLines) {
+  init();
+  std::string comment = "// " + std::string(1 << 20, 'c') + "\nwindow W { }\n";
+  std::string out = copy_text(comment);
+  EXPECT_EQ(out.substr(0, (1u << 20) + 4), comment.substr(0, (1u << 20) + 4));
+  EXPECT_EQ(load_text("window " + std::string(1 << 20, 'A') + " { }\n"), -1);
+  EXPECT_EQ(host_->last_error(), "Identifier is too long");
+}
+
 TEST_F(Plugpane, NineNestedImportsAreRefused) {
   init();
   for (int i = 0; i < 10; ++i) {
