@@ -13,6 +13,7 @@
 #include "database/client/catalog.h"
 #include "database/client/client.h"
 #include "tests/peers/dbserver/launch.h"
+#include "tests/peers/dbserver/rowtext.h"
 #include "tests/peers/dbserver/refcrypto.h"
 #include "testsupport.h"
 
@@ -22,38 +23,7 @@ using dbserver_test::StandIn;
 
 const char* const kAdminPassword = "admin-pw";
 
-// One row as "value|value|...": integers in decimal, strings as they are,
-// binary and counted values in hex.
-std::string row_text(const SysCatResultSet* rs, const SysCatRow* row) {
-  std::string text;
-  for (uint32_t c = 0; c < row->col_count && c < rs->col_count; ++c) {
-    if (c) text += "|";
-    const SysCatValue& v = row->values[c];
-    if (!v.value) {
-      text += "NULL";
-      continue;
-    }
-    switch (rs->cols[c].col_type) {
-      case SysCol_INTEGER: {
-        int32_t n;
-        std::memcpy(&n, v.value, sizeof n);
-        text += std::to_string(n);
-        break;
-      }
-      case SysCol_VARCHAR:
-        text += std::string(reinterpret_cast<const char*>(v.value),
-                            strnlen(reinterpret_cast<const char*>(v.value), v.length));
-        break;
-      default:
-        for (uint32_t i = 0; i < v.length; ++i) {
-          char hex[3];
-          std::snprintf(hex, sizeof hex, "%02x", v.value[i]);
-          text += hex;
-        }
-    }
-  }
-  return text;
-}
+using dbserver_test::row_text;
 
 // The rows of a catalog table (database "" : the node's tables), read as the
 // administrator through the client library.

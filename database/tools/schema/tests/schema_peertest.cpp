@@ -14,6 +14,7 @@
 #include "database/client/catalog.h"
 #include "database/client/client.h"
 #include "tests/peers/dbserver/launch.h"
+#include "tests/peers/dbserver/rowtext.h"
 #include "testsupport.h"
 
 namespace {
@@ -22,47 +23,7 @@ using dbserver_test::StandIn;
 
 std::string examples() { return vtest::source_dir() + "/examples/schemas"; }
 
-// One row as "value|value|...": integers in decimal, strings as they are,
-// binary values in hex.
-std::string row_text(const SysCatResultSet* rs, const SysCatRow* row) {
-  std::string text;
-  for (uint32_t c = 0; c < row->col_count && c < rs->col_count; ++c) {
-    if (c) text += "|";
-    const SysCatValue& v = row->values[c];
-    if (!v.value) {
-      text += "NULL";
-      continue;
-    }
-    switch (rs->cols[c].col_type) {
-      case SysCol_INT8: text += std::to_string(v.value[0]); break;
-      case SysCol_INT16: {
-        int16_t n;
-        std::memcpy(&n, v.value, sizeof n);
-        text += std::to_string(n);
-        break;
-      }
-      case SysCol_INTEGER: {
-        int32_t n;
-        std::memcpy(&n, v.value, sizeof n);
-        text += std::to_string(n);
-        break;
-      }
-      case SysCol_VARCHAR:
-      case SysCol_CHAR:
-      case SysCol_STRING:
-        text += std::string(reinterpret_cast<const char*>(v.value),
-                            strnlen(reinterpret_cast<const char*>(v.value), v.length));
-        break;
-      default:
-        for (uint32_t i = 0; i < v.length; ++i) {
-          char hex[3];
-          std::snprintf(hex, sizeof hex, "%02x", v.value[i]);
-          text += hex;
-        }
-    }
-  }
-  return text;
-}
+using dbserver_test::row_text;
 
 // A session on the stand-in's catalog, read through the client library.
 class Catalog {
