@@ -10,7 +10,7 @@
 //   "zelldlg://host[:service]", "dlg://host[:service]", "host[:service]"
 //                                        connect directly.
 // The name (or host part) is first looked up in "zell.ini", section of that
-// name, key "dlg"; a value found there replaces the specification once.
+// name, key "dlg"; a value found there replaces the driver string once.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +25,7 @@ enum {
   DRV_BUFFER_EXTRA = 120,  // added to the requested buffer length
   DRV_HOST_MAX = 255,
   DRV_SERVICE_MAX = 31,
-  DRV_SPEC_MAX = 127,           // a specification taken from "zell.ini"
+  DRV_SPEC_MAX = 127,           // a driver string taken from "zell.ini"
   DRV_ASYNC_STATUS_BIAS = 649,  // added to a pending asynchronous status
   DRV_ACCEPT_SECONDS = 60,      // wait for a reverse connection
 };
