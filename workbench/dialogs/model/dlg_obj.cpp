@@ -508,15 +508,26 @@ void DlgObject::MoveTo(const DlgRect& canvas) {
   if (!target) target = anchor_->RootObject();
   DlgRect old = GetCanvasRect();
   DlgRect r = canvas;
-  if (parent_ && target && target != parent_ && target != this) {
+  const bool reparent = parent_ && target && target != parent_ && target != this;
+  DlgRootAnchor* root = RootAnchor();
+  const bool recording = root && root->IsRecording();
+  if (recording) {
+    if (reparent) {
+      new DlgUndoItem_MOVE(&root->UndoList(), this, parent_, prev, target, target->GetTail(), old, canvas);
+    } else {
+      new DlgUndoItem_MOVE(&root->UndoList(), this, nullptr, nullptr, nullptr, nullptr, old, canvas);
+    }
+  }
+  if (reparent) {
     Invalidate();
     Unlink();
     Link(target, DLG_LINK_LAST_CHILD);
-    if (DlgRootAnchor* root = RootAnchor(); root && root->Document()) {
+    if (root && root->Document()) {
       root->Document()->XrefAdd(this);
       root->Document()->XrefSelect(this);
     }
   }
+  if (recording && root->Document()) root->Document()->SetModifiedFlag(1);
   MoveRect(&r, &old);
 }
 
@@ -537,6 +548,8 @@ int DlgObject::Reorder(DlgObject* new_parent, DlgObject* sibling) {
   for (const DlgObject* p = target; p; p = p->parent_) {
     if (p == this) return 0;
   }
+  DlgRootAnchor* root = RootAnchor();
+  if (root && root->IsRecording()) new DlgUndoItem_ORDER(&root->UndoList(), this, parent_, prev, new_parent, sibling);
   int32_t x = 0, y = 0, w = 0, h = 0;
   GetGeometry(&x, &y, &w, &h);
   Invalidate();
@@ -545,8 +558,8 @@ int DlgObject::Reorder(DlgObject* new_parent, DlgObject* sibling) {
   SetGeometry(x, y, w, h);
   Invalidate();
   NotifyChanged();
-  if (DlgRootAnchor* root = RootAnchor(); root && root->Document()) {
-    root->Document()->SetModified();
+  if (root && root->Document()) {
+    root->Document()->SetModifiedFlag(1);
     root->Document()->XrefAdd(this);
     root->Document()->XrefSelect(this);
   }
@@ -715,6 +728,12 @@ int DlgObject::DeleteSelected() {
   if (!tracker_ || (flags_ & DLG_F_TEMPLATE_CHILD)) return 0;
   DlgRootAnchor* root = RootAnchor();
   DlgDocument* doc = root ? root->Document() : nullptr;
+  if (doc && root->IsRecording()) {
+    // The record takes the object out of the tree and keeps it for undo.
+    new DlgUndoItem_OBJECT(&root->UndoList(), this, 0);
+    doc->SetModifiedFlag(1);
+    return 1;
+  }
   Invalidate();
   if (doc) {
     doc->XrefRemove(this);

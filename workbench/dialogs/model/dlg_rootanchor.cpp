@@ -5,6 +5,7 @@
 
 #include "workbench/dialogs/model/dlg_anchor.h"
 #include "workbench/dialogs/model/dlg_obj.h"
+#include "workbench/dialogs/model/dlg_view.h"
 #include "workbench/shell/chain.h"
 #include "workbench/shell/sysassert.h"
 
@@ -20,10 +21,83 @@ DlgKeptLines::~DlgKeptLines() {
   while (head) delete head;
 }
 
-DlgRootAnchor::DlgRootAnchor(DlgFontMeasurer* measurer) : fonts_(measurer) {}
+DlgRootAnchor::DlgRootAnchor(DlgFontMeasurer* measurer) : fonts_(measurer) {
+  undo_.SetRoot(this);
+  redo_.SetRoot(this);
+}
 
 DlgRootAnchor::~DlgRootAnchor() {
   while (head) delete head;
+  redo_.Clear();
+  undo_.Clear();
+}
+
+int DlgRootAnchor::BeginUndo() {
+  if (flags_ & (F_READ_ONLY | F_UNDO_BUSY)) return 0;
+  return undo_.BeginAction();
+}
+
+int DlgRootAnchor::EndUndo() {
+  if (flags_ & (F_READ_ONLY | F_UNDO_BUSY)) return 0;
+  if (!undo_.EndAction()) return 0;
+  TrimUndo();
+  ++action_count_;
+  return 1;
+}
+
+int DlgRootAnchor::ClearRedo() {
+  if (flags_ & (F_READ_ONLY | F_UNDO_BUSY)) return 0;
+  redo_.Clear();
+  return 1;
+}
+
+int DlgRootAnchor::IsRecording() const {
+  if (flags_ & F_READ_ONLY) return 0;
+  return undo_.Test(DlgUndoAnchor::F_IN_ACTION) ? 1 : 0;
+}
+
+int DlgRootAnchor::CanUndo() const { return !(flags_ & F_READ_ONLY) && undo_.head ? 1 : 0; }
+
+int DlgRootAnchor::CanRedo() const { return !(flags_ & F_READ_ONLY) && redo_.head ? 1 : 0; }
+
+void DlgRootAnchor::Undo() {
+  if (flags_ & F_READ_ONLY) return;
+  EndUndo();
+  if (!undo_.tail) return;
+  DlgDocument* doc = doc_;
+  SYS_ASSERT(doc);
+  const bool was_modified = doc->IsModified() != 0;
+  if (!was_modified) undo_.MarkAllModified();
+  flags_ |= F_UNDO_BUSY;
+  undo_.tail->UndoAction();
+  flags_ &= ~F_UNDO_BUSY;
+  --action_count_;
+  if (!was_modified) redo_.MarkCleanAfterTailGroup();
+}
+
+void DlgRootAnchor::Redo() {
+  if (flags_ & F_READ_ONLY) return;
+  EndUndo();
+  if (!redo_.tail) return;
+  DlgDocument* doc = doc_;
+  SYS_ASSERT(doc);
+  const bool was_modified = doc->IsModified() != 0;
+  if (!was_modified) redo_.MarkAllModified();
+  flags_ |= F_UNDO_BUSY;
+  redo_.tail->RedoAction();
+  flags_ &= ~F_UNDO_BUSY;
+  TrimUndo();
+  ++action_count_;
+  if (!was_modified) undo_.MarkCleanAtTailGroup();
+}
+
+void DlgRootAnchor::TrimUndo() {
+  while (action_count_ >= DLG_UNDO_LIMIT && undo_.head) {
+    DlgUndoItem* item = undo_.head;
+    if (item->IsAction()) --action_count_;
+    delete item;
+    flags_ |= F_UNDO_TRUNCATED;
+  }
 }
 
 int DlgRootAnchor::SetUnits(int32_t x, int32_t y) {

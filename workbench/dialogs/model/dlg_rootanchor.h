@@ -12,6 +12,7 @@
 #include "workbench/dialogs/model/dlg_const.h"
 #include "workbench/dialogs/model/dlg_font.h"
 #include "workbench/dialogs/model/dlg_types.h"
+#include "workbench/dialogs/undo/dlg_undo.h"
 
 // Flag bits of the root anchor.
 enum : uint32_t {
@@ -21,6 +22,9 @@ enum : uint32_t {
   F_CASE_NAMES = 0x8,    // object names compare case-sensitively
   F_ATTACHMENTS = 0x40,  // attachments are applied to geometry
 };
+
+// The most actions the undo list holds.
+constexpr int32_t DLG_UNDO_LIMIT = 100;
 
 // Flag bits of a kept line.
 enum : uint32_t { KEPT_INSIDE = 0x1, KEPT_CONTINUES = 0x2, KEPT_WRITTEN = 0x4 };
@@ -66,8 +70,8 @@ class DlgRootAnchor {
  public:
   // `measurer` measures the fonts (null: the one in force).
   explicit DlgRootAnchor(DlgFontMeasurer* measurer = nullptr);
-  // Deletes every anchor (and its tree), then the fonts, kept lines and
-  // constants.
+  // Deletes every anchor (and its tree), the redo and the undo list, then
+  // the fonts, kept lines and constants.
   ~DlgRootAnchor();
   DlgRootAnchor(const DlgRootAnchor&) = delete;
   DlgRootAnchor& operator=(const DlgRootAnchor&) = delete;
@@ -86,8 +90,26 @@ class DlgRootAnchor {
   DlgFontTable& Fonts() { return fonts_; }
   DlgKeptLines& Kept() { return kept_; }
   int32_t ActionCount() const { return action_count_; }
-  // Undo recording is off until the undo lists exist.
-  int IsRecording() const { return 0; }
+
+  // Undo. Every edit records in this order: ClearRedo and BeginUndo (both
+  // must answer 1), the records, the document's modified flag, EndUndo. A
+  // read-only dialog records nothing; while an undo or redo runs (busy)
+  // ClearRedo, BeginUndo and EndUndo do nothing either.
+  int BeginUndo();
+  // Closes the group; when it made an action, the oldest actions beyond the
+  // limit go first.
+  int EndUndo();
+  int ClearRedo();
+  // 1 while a group is open.
+  int IsRecording() const;
+  int CanUndo() const;
+  int CanRedo() const;
+  void Undo();
+  void Redo();
+  // Drops the oldest actions while there are DLG_UNDO_LIMIT or more.
+  void TrimUndo();
+  DlgUndoAnchor& UndoList() { return undo_; }
+  DlgUndoAnchor& RedoList() { return redo_; }
 
   DlgAnchor* FindAnchor(uint32_t id) const;
   // The first root object of that name among the anchors, in order.
@@ -115,6 +137,8 @@ class DlgRootAnchor {
   DlgConstTable consts_;
   DlgKeptLines kept_;
   DlgFontTable fonts_;
+  DlgUndoAnchor undo_;
+  DlgUndoAnchor redo_;
   int32_t action_count_ = 0;
   uint32_t flags_ = 0;
   int32_t levels_ = 0;
