@@ -1,6 +1,9 @@
 #include "platform/dynlib.h"
 
 #include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,5 +58,14 @@ const std::string& dynlib_error() { return last_error; }
 std::string dynlib_module_path(const void* address) {
   Dl_info info{};
   if (address == nullptr || dladdr(address, &info) == 0 || info.dli_fname == nullptr) return {};
+  if (info.dli_fname[0] == '/') return info.dli_fname;
+  // Only the program itself is named as it was started (argv[0]).
+  char path[PATH_MAX];
+  if (info.dli_fname[0] != '\0' && realpath(info.dli_fname, path) != nullptr) return path;
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n > 0) {
+    path[n] = '\0';
+    return path;
+  }
   return info.dli_fname;
 }
