@@ -267,6 +267,7 @@ int CDlgEditDoc::LoadFile(const char* lpszPathName, int set_path) {
   InitReader(&ctx);
   m_currDoc = this;
   int rc = load_type->Load(&ctx, path.c_str());
+  DlgLoad_ResetKept();  // blank lines at the end
   m_currDoc = nullptr;
   delete[] ctx.Text;  // a plug-in that did not close its last file
   ctx.Text = nullptr;

@@ -25,6 +25,8 @@ std::string g_source;  // the source to edit after a failed load
 int g_source_line = 0;
 bool g_last_was_text = false;
 int g_pending_blanks = 0;
+int g_pending_line = 0;         // line of the last pending blank line
+bool g_pending_inside = false;  // the blank lines stood inside an object
 int g_progress = 0;
 bool g_offer_made = false;  // the offer to edit was made in this load
 
@@ -75,6 +77,12 @@ void DlgLoad_SetSource(const std::string& path, int line) {
 }
 
 void DlgLoad_ResetKept() {
+  // Blank lines that no text line followed stay as a line of their own, so
+  // that the blank lines between objects are written back.
+  if (g_pending_blanks > 0 && CDlgEditDoc::m_currDoc) {
+    uint32_t flags = (g_last_was_text ? KEPT_CONTINUES : 0u) | (g_pending_inside ? KEPT_INSIDE : 0u);
+    new DlgKeptLine(&CDlgEditDoc::m_currDoc->Root().Kept(), "", g_pending_blanks - 1, g_pending_line, flags);
+  }
   g_last_was_text = false;
   g_pending_blanks = 0;
 }
@@ -253,7 +261,11 @@ struct DlgReader {
     DlgKeptLines& kept = Doc().Root().Kept();
     bool same_line = kept.tail && kept.tail->position == ctx->Line;
     if (blank) {
-      if (!same_line) ++g_pending_blanks;
+      if (!same_line) {
+        ++g_pending_blanks;
+        g_pending_line = ctx->Line;
+        g_pending_inside = ctx->Nesting != 0;
+      }
       return 0;
     }
     if (!text) text = "";
@@ -352,7 +364,9 @@ struct DlgReader {
     } else {
       Diag_Trace('P', 3, "EndObject \"%s\"", path);
     }
-    --ctx->Nesting;
+    // The nesting never goes below 0, also for a plug-in that ends an object
+    // it did not begin (a class default it only reopened).
+    if (ctx->Nesting > 0) --ctx->Nesting;
     return 0;
   }
 
@@ -443,6 +457,17 @@ struct DlgReader {
   static int DefFont(pload* ctx, font_info* font, int temporary) {
     CheckCtx(ctx);
     if (!font) return -1;
+    // An empty description (a font statement none of whose variants was
+    // chosen) stands for the system font rather than failing the load.
+    if ((!font->text || !*font->text) && !font->hndl) {
+      font_info system = *font;
+      system.text = "SYSTEM_FONT";
+      system.size = -1;
+      system.style = 0;
+      int rc = Doc().Root().Fonts().AddFont(&system, temporary != 0) ? 0 : -1;
+      if (rc == 0) *font = system;
+      return rc;
+    }
     return Doc().Root().Fonts().AddFont(font, temporary != 0) ? 0 : -1;
   }
 };
