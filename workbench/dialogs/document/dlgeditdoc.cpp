@@ -192,10 +192,10 @@ void CDlgEditDoc::SetFileType(PluginFileType* type) {
   m_FileType = m_Plugin->OwnsType(type) ? type : m_Plugin->FirstType();
 }
 
-bool CDlgEditDoc::IsOpen(const char* path, bool activate) {
+bool CDlgEditDoc::IsOpen(const char* path, bool activate, const CDlgEditDoc* except) {
   if (!path) return false;
   for (CDlgEditDoc* doc : g_documents) {
-    if (doc == m_currDoc && m_bIsLoading) continue;
+    if (doc == except) continue;
     if (!doc->m_strPathName.empty() && DirUtil_SamePath(doc->m_strPathName.c_str(), path)) {
       if (activate) {
         DlgDoc_Notify().ActivateDocument(doc);
@@ -254,14 +254,11 @@ int CDlgEditDoc::LoadFile(const char* lpszPathName, int set_path) {
   std::string path = lpszPathName;
   if (!DirUtil_IsServerPath(path.c_str())) DirUtil_ExactName(path);
   std::string name = AdjustedName(path);
-  if (IsOpen(name.c_str(), true)) {
+  if (IsOpen(name.c_str(), true, this)) {
     m_bIsLoading = false;
     return 0;
   }
-  if (set_path) {
-    SetPathAndTitle(name.c_str(), nullptr);
-    DlgDoc_Notify().DocumentAdded(this);
-  }
+  if (set_path) SetPathAndTitle(name.c_str(), nullptr);
   DlgLoad_Begin(path);
   pload ctx;
   InitReader(&ctx);
@@ -307,7 +304,7 @@ int CDlgEditDoc::OnNewDocument() {
   g_new_path.clear();
   if (!requested.empty()) {
     SetPathAndTitle(requested.c_str(), nullptr);
-    if (IsOpen(requested.c_str(), true)) return 0;
+    if (IsOpen(requested.c_str(), true, this)) return 0;
     if (read_only) m_pRoot->SetFlags(m_pRoot->Flags() | F_READ_ONLY);
   } else {
     m_State |= STATE_SETS_PATH;
@@ -315,7 +312,6 @@ int CDlgEditDoc::OnNewDocument() {
     m_State &= ~STATE_SETS_PATH;
     SetPathAndTitle(nullptr, Printf("Dialog%d", ++g_untitled).c_str());
   }
-  DlgDoc_Notify().DocumentAdded(this);
   m_FileType = m_Plugin->FirstType();
   const char* etc = Sys_GetEtcDirectory();
   std::string tmpl = etc ? etc : "";

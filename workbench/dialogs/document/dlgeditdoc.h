@@ -107,9 +107,9 @@ class CDlgEditDoc : public DlgDocument, public AutoSaveDoc {
   time_t SaveTime() const { return m_SaveTime; }
   // `type` when it is one of the plug-in's file types, else the first.
   void SetFileType(PluginFileType* type);
-  // Whether another dialog document has this path; with `activate` it is
-  // activated and the path goes to the recent-file list.
-  static bool IsOpen(const char* path, bool activate);
+  // Whether a dialog document other than `except` has this path; with
+  // `activate` it is activated and the path goes to the recent-file list.
+  static bool IsOpen(const char* path, bool activate, const CDlgEditDoc* except = nullptr);
   // Every dialog document, in order of creation.
   static const std::vector<CDlgEditDoc*>& Documents();
   // The untitled counter starts at 1 again (tests).

@@ -197,7 +197,7 @@ struct DlgReader {
     CheckCtx(ctx);
     Doc();
     if (!filename || !*filename) {
-      Error(ctx, "Environment variable not defined:\n%s", "");
+      Error(ctx, "File name expected");
       return -1;
     }
     const char* colon = std::strchr(filename, ':');

@@ -353,8 +353,12 @@ namespace {
 
 void Scan(const std::string& dir, std::set<std::pair<dev_t, ino_t>>& seen) {
   struct stat st {};
-  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+  if (stat(dir.c_str(), &st) != 0) {
     if (errno != ENOENT) Diag_ErrorBox(kCaption, "%s is not accessible:\n%s", dir.c_str(), std::strerror(errno));
+    return;
+  }
+  if (!S_ISDIR(st.st_mode)) {
+    Diag_ErrorBox(kCaption, "%s is not accessible:\n%s", dir.c_str(), std::strerror(ENOTDIR));
     return;
   }
   if (!seen.insert({st.st_dev, st.st_ino}).second) return;  // a link back into a folder already scanned

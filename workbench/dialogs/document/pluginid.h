@@ -86,7 +86,6 @@ class PluginID {
   DynLib module_;
   PluginDesc* desc_;
   int filetype_idx_ = -1;
-  PluginFileType* pending_type_ = nullptr;
 };
 
 // True for a module file name the scan loads: at least 7 characters,

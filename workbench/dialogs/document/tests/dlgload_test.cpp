@@ -275,4 +275,38 @@ TEST_F(DlgLoad, PropertyTextsAndTheTypedStore) {
   EXPECT_EQ(plug->Desc()->Host.FindClassProp(DlgObject_Handle(ok), &caption), nullptr);
 }
 
+TEST_F(DlgLoad, InheritedValuesShowTheirTemplateObject) {
+  CDlgEditDoc* doc = Open(plug, Write("t.tsd",
+                                      "begin tpl Dialog\n"
+                                      "  prop title = \"Base\"\n"
+                                      "  begin b Button\n"
+                                      "    prop caption = \"T\"\n"
+                                      "  end\n"
+                                      "end\n"
+                                      "begin inst Dialog from tpl\n"
+                                      "  prop title = \"Own\"\n"
+                                      "end\n"));
+  ASSERT_NE(doc, nullptr) << sink.all();
+  DlgObject* inst = doc->FindObject("inst");
+  DlgObject* b = doc->FindObject("inst.b");
+  ASSERT_TRUE(inst && b);
+  EXPECT_EQ(inst->TemplateObject(), doc->FindObject("tpl"));
+  EXPECT_EQ(b->TemplateObject(), doc->FindObject("tpl.b"));
+  prop_def caption{"caption", "Text", PROP_KIND_ATTR, PROP_TYPE_STRING, 0, 0, 0, nullptr, 0, -1, "Caption"};
+  prop_def title{"title", "Text", PROP_KIND_ATTR, PROP_TYPE_STRING, 0, 0, 0, nullptr, 0, -1, nullptr};
+  int mark = 0;
+  EXPECT_STREQ(CDlgEditDoc::GetPropText(b, &caption, &mark), "T (tpl.b)");
+  EXPECT_EQ(mark, 1);
+  mark = 1;
+  EXPECT_STREQ(CDlgEditDoc::GetPropText(b, &caption, &mark), "T");
+  mark = 0;
+  EXPECT_STREQ(CDlgEditDoc::GetPropText(inst, &title, &mark), "Own");
+  EXPECT_EQ(mark, 0);
+  // written back with its template
+  std::string out = tmp.file("t2.tsd");
+  ASSERT_EQ(doc->OnSaveDocument(out.c_str()), 1);
+  EXPECT_NE(Slurp(out).find("begin inst Dialog from tpl\n  prop title = \"Own\"\nend\n"), std::string::npos)
+      << Slurp(out);
+}
+
 }  // namespace

@@ -259,4 +259,25 @@ TEST_F(DlgSave, SaveAllStopsAtTheFirstFailure) {
   EXPECT_TRUE(a->IsModified() && b->IsModified());
 }
 
+TEST_F(DlgSave, ANewDocumentUnderARequestedPath) {
+  Write("etc/ide-testplug.tsd", "begin Dialog1 Dialog\nend\n");
+  ASSERT_GE(Sys_RegSet("Directories", "etc", tmp.file("etc").c_str()), 0);
+  std::string path = tmp.file("n.tsd");
+  CDlgEditDoc::RequestNewPath(path.c_str(), true);
+  CDlgEditDoc* doc = CDlgEditDoc::NewFile(plug);
+  ASSERT_NE(doc, nullptr) << sink.all();
+  EXPECT_EQ(doc->GetPathName(), path);
+  EXPECT_EQ(doc->GetTitle(), "n.tsd");
+  EXPECT_TRUE(doc->Root().Flags() & F_READ_ONLY);
+  // a second request for the same path activates the first document
+  CDlgEditDoc::RequestNewPath(path.c_str(), false);
+  EXPECT_EQ(CDlgEditDoc::NewFile(plug), nullptr);
+  EXPECT_TRUE(notify.has("activate"));
+  EXPECT_EQ(CDlgEditDoc::Documents().size(), 1u);
+  // without a request the next one is untitled again
+  CDlgEditDoc* plain = CDlgEditDoc::NewFile(plug);
+  ASSERT_NE(plain, nullptr);
+  EXPECT_EQ(plain->GetTitle(), "Dialog1");
+}
+
 }  // namespace

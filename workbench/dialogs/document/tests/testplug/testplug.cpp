@@ -2,6 +2,7 @@
 // scripts that map one to one onto the reader callbacks:
 //
 //   begin NAME CLASS [FLAGS]   BeginObject under the innermost open object
+//   begin NAME CLASS from PATH the same, made from the template object PATH
 //   end                        EndObject of the innermost open object
 //   prop NAME = VALUE          SetProp on the innermost open object; VALUE is
 //                              "text", an integer or a constant's name
@@ -195,13 +196,20 @@ struct Parser {
   }
 
   int Begin(const std::string& rest, const std::string& line) {
-    char name[128], cls[64];
+    char name[128], cls[64], from[128];
     int flags = -1;
-    int n = std::sscanf(rest.c_str(), "%127s %63s %d", name, cls, &flags);
+    obj_create info{};
+    int n = 0;
+    if (std::sscanf(rest.c_str(), "%127s %63s from %127s", name, cls, from) == 3) {
+      info.tmpl = ctx->FindChild(ctx, from, nullptr);
+      if (!info.tmpl.data) return Fail("unknown template", line);
+      n = 2;
+    } else {
+      n = std::sscanf(rest.c_str(), "%127s %63s %d", name, cls, &flags);
+    }
     if (n < 2) return Fail("bad begin", line);
     classrec* c = FindClass(cls);
     if (!c) return Fail("unknown class", line);
-    obj_create info{};
     std::string path = open.empty() ? std::string(name) : open.back().second + "." + name;
     info.name = name;
     info.path = path.c_str();
@@ -294,7 +302,8 @@ void Log(const psave* ctx, const std::string& what) { g_log += std::to_string(ct
 
 int BeginObj(psave* ctx, const char* path, const char* name, const char* cls, const char* tmpl, const char* same) {
   Log(ctx, std::string("BeginObj ") + path + (tmpl ? std::string(" from ") + tmpl : ""));
-  std::string s = Indent(ctx) + "begin " + name + " " + cls + (same ? same : "") + "\n";
+  std::string s = Indent(ctx) + "begin " + name + " " + cls + (tmpl ? std::string(" from ") + tmpl : "") +
+                  (same ? same : "") + "\n";
   return ctx->WriteLine(ctx, s.c_str());
 }
 
