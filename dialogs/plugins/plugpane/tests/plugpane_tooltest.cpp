@@ -36,6 +36,10 @@ class DlghostCopy : public ::testing::Test {
 
 TEST_F(DlghostCopy, FixturesReachAFixedPoint) {
   std::string fixtures = vtest::source_dir() + "/dialogs/plugins/plugpane/tests/fixtures";
+  // Imported names are found beside the file that imports them, so the
+  // copies get the fixtures' interface and module files beside them.
+  for (const char* common : {"common.if", "common.mod"})
+    std::ofstream(tmp_.file(common), std::ios::binary) << slurp(fixtures + "/" + common);
   for (const char* name : {"basic", "fonts", "import"}) {
     SCOPED_TRACE(name);
     std::string once = tmp_.file(std::string(name) + "-1.idm"), twice = tmp_.file(std::string(name) + "-2.idm");

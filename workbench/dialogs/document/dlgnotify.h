@@ -1,0 +1,49 @@
+// What the dialog document tells the windows around it: status-bar texts
+// and progress, the wait cursor, the cross-reference window, views, titles,
+// and the few requests that need another document (the source to edit after
+// a failed load, activating an open dialog). Boxes and questions do not go
+// here: they go through the shell's sink (workbench/shell/shellsink.h).
+//
+// The windowed environment installs its own; tests install a recording one.
+// Every operation has a default that does nothing.
+#pragma once
+
+class CDlgEditDoc;
+class DlgObject;
+
+class DlgDocNotify {
+ public:
+  virtual ~DlgDocNotify() = default;
+  // Status bar: a plain text, an error text, and the progress bar.
+  virtual void StatusText(const char*) {}
+  virtual void StatusError(const char*) {}
+  virtual void ProgressShow(int /*max*/) {}
+  virtual void ProgressSet(int) {}
+  virtual void ProgressHide() {}
+  virtual void WaitCursor(bool /*on*/) {}
+  // The cross-reference window: select an object (null: the document), the
+  // document's modified state changed.
+  virtual void XrefSelect(CDlgEditDoc*, DlgObject*) {}
+  virtual void XrefModified(CDlgEditDoc*) {}
+  // The document's views should show its model again.
+  virtual void UpdateViews(CDlgEditDoc*) {}
+  // The document's title or path changed (frame captions, document list).
+  virtual void TitleChanged(CDlgEditDoc*) {}
+  // The document came or went (the main frame's document list).
+  virtual void DocumentAdded(CDlgEditDoc*) {}
+  virtual void DocumentRemoved(CDlgEditDoc*) {}
+  // Another dialog document is to be brought to the front.
+  virtual void ActivateDocument(CDlgEditDoc*) {}
+  virtual void AddRecentFile(const char*) {}
+  // Opens a source file as a text document, at `line` when above 0; false
+  // when it could not be opened.
+  virtual bool OpenSource(const char* /*path*/, int /*line*/) { return false; }
+  // The Save As window for a document, proposing `proposed`; its result
+  // (false when there is none).
+  virtual bool SaveAs(CDlgEditDoc*, const char* /*proposed*/) { return false; }
+};
+
+// The notifier in force (one that does nothing until another is installed).
+DlgDocNotify& DlgDoc_Notify();
+// Installs a notifier (null restores the silent one); returns the previous.
+DlgDocNotify* DlgDoc_SetNotify(DlgDocNotify* notify);
