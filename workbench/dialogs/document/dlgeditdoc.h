@@ -100,8 +100,8 @@ class CDlgEditDoc : public DlgDocument, public AutoSaveDoc {
   // changing its path (state bit 1).
   void SetPathName(const char* path);
   void SetTitle(const char* title);
-  bool IsModified() const { return m_bModified; }
-  void SetModifiedFlag(bool modified);
+  bool IsModified() const override { return m_bModified; }
+  void SetModifiedFlag(bool modified) override;
   uint32_t State() const { return m_State; }
   const std::string& AutoSaveName() const { return m_strAutoSave; }
   time_t SaveTime() const { return m_SaveTime; }
@@ -150,9 +150,39 @@ class CDlgEditDoc : public DlgDocument, public AutoSaveDoc {
   // when the class has none.
   int FindNativeDef(DlgObject* obj, int32_t native, prop_def* def);
 
+  // --- Interactive editing (dlgeditset.cpp).
+  // Sets a property as the user does, through the plug-in's checks, with
+  // undo; 1 set, 0 refused (the message has been shown).
+  int SetPropValue(DlgObject* obj, const prop_def* def, const prop_val* val, int32_t serial) override;
+  // Keeps the six geometry properties in step with the object's rectangle.
+  void SyncGeometryProps(DlgObject* obj);
+  // Flips the object's "visible" property, with undo.
+  void ToggleVisible(DlgObject* obj);
+  // The designer views of the document (the windows register theirs).
+  void AddView(DlgView* view);
+  void RemoveView(DlgView* view);
+  std::vector<DlgView*> Views() override { return m_Views; }
+  DlgView* ActivateAnchorView(DlgAnchor* anchor, int create) override;
+  void CloseAnchorViews(DlgAnchor* anchor) override;
+  void SetMoving(int moving) override { m_bMoving = moving != 0; }
+  bool IsMoving() const { return m_bMoving; }
+  // Whether SetPropValue is at work (class-wide).
+  static bool SettingProperty();
+
   // --- DlgDocument.
   void SetModified() override { SetModifiedFlag(true); }
   const PluginCallbacks* Plugin() override;
+  void ObjectChanged(DlgObject* obj) override { SyncGeometryProps(obj); }
+  std::string PropText(DlgObject* obj, const prop_def* def, int* mark) override { return GetPropText(obj, def, mark); }
+  const char* ValueText(DlgObject* obj, const prop_def* def) override;
+  int StoreTyped(DlgObject* obj, const prop_def* def, const prop_val* val, int32_t serial) override {
+    return StoreValue(obj, def, val, serial, nullptr) ? 1 : 0;
+  }
+  void StatusText(const char* text) override;
+  void StatusError(const char* text) override;
+  void Beep() override;
+  void ShowProperty(DlgObject* obj, const prop_def* def) override;
+  void PropertiesDrop(DlgObject* obj) override;
 
   // The document being loaded or saved by a plug-in (only around the
   // plug-in's Load call and the save walk).
@@ -189,4 +219,6 @@ class CDlgEditDoc : public DlgDocument, public AutoSaveDoc {
   bool m_bModified = false;
   uint32_t m_TextLineFlags = 0;
   unsigned long m_Identity;
+  std::vector<DlgView*> m_Views;
+  bool m_bMoving = false;
 };

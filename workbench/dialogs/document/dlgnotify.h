@@ -8,8 +8,12 @@
 // Every operation has a default that does nothing.
 #pragma once
 
+#include "workbench/dialogs/document/dlgplugin.h"
+
 class CDlgEditDoc;
+class DlgAnchor;
 class DlgObject;
+class DlgView;
 
 class DlgDocNotify {
  public:
@@ -41,6 +45,12 @@ class DlgDocNotify {
   // The Save As window for a document, proposing `proposed`; its result
   // (false when there is none).
   virtual bool SaveAs(CDlgEditDoc*, const char* /*proposed*/) { return false; }
+  // A new designer frame for the anchor; its view (null when none could be
+  // made).
+  virtual DlgView* OpenAnchorView(CDlgEditDoc*, DlgAnchor*) { return nullptr; }
+  // The property window shows the object (null: none) and refreshes the
+  // row of a property (null: all rows).
+  virtual void ShowProperties(CDlgEditDoc*, DlgObject*, const prop_def* /*def*/) {}
 };
 
 // The notifier in force (one that does nothing until another is installed).

@@ -24,7 +24,7 @@ AxisRelation Relate(int32_t l1, int32_t r1, int32_t l2, int32_t r2) {
 
 }  // namespace
 
-int DlgDocument::SetPropValue(DlgObject* obj, const prop_def* def, const prop_val* val, int32_t serial) {
+int DlgDocument::StoreTyped(DlgObject* obj, const prop_def* def, const prop_val* val, int32_t serial) {
   SYS_ASSERT(obj);
   SYS_ASSERT(def);
   DlgPropValue* node = obj->Props().FindByName(def->name, def->index);

@@ -527,7 +527,7 @@ void DlgObject::MoveTo(const DlgRect& canvas) {
       root->Document()->XrefSelect(this);
     }
   }
-  if (recording && root->Document()) root->Document()->SetModifiedFlag(1);
+  if (recording && root->Document()) root->Document()->SetModifiedFlag(true);
   MoveRect(&r, &old);
 }
 
@@ -559,7 +559,7 @@ int DlgObject::Reorder(DlgObject* new_parent, DlgObject* sibling) {
   Invalidate();
   NotifyChanged();
   if (root && root->Document()) {
-    root->Document()->SetModifiedFlag(1);
+    root->Document()->SetModifiedFlag(true);
     root->Document()->XrefAdd(this);
     root->Document()->XrefSelect(this);
   }
@@ -656,7 +656,7 @@ void DlgObject::StoreGeometryProps() {
       }
       def.index = -1;
       prop_val val = PropVal_Int(values[i]);
-      if (!doc->SetPropValue(this, &def, &val, -1)) {
+      if (!doc->StoreTyped(this, &def, &val, -1)) {
         Diag_GeneralFailure("Unable to set value [%d] for property \"%s\".", values[i], kGeometryNames[i]);
         return;
       }
@@ -731,7 +731,7 @@ int DlgObject::DeleteSelected() {
   if (doc && root->IsRecording()) {
     // The record takes the object out of the tree and keeps it for undo.
     new DlgUndoItem_OBJECT(&root->UndoList(), this, 0);
-    doc->SetModifiedFlag(1);
+    doc->SetModifiedFlag(true);
     return 1;
   }
   Invalidate();

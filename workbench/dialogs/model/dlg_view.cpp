@@ -41,7 +41,7 @@ void DlgDocument::CloseAnchorViews(DlgAnchor* anchor) {
   }
 }
 
-std::string DlgDocument::GetPropText(DlgObject* obj, const prop_def* def, int* mark) {
+std::string DlgDocument::PropText(DlgObject* obj, const prop_def* def, int* mark) {
   if (mark) *mark = 0;
   if (!obj || !def) return "";
   if (def->kind == PROP_KIND_NATIVE && def->native == PROP_NATIVE_NAME) return obj->Name();

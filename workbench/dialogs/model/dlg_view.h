@@ -61,10 +61,14 @@ class DlgDocument {
   virtual void ObjectChanged(DlgObject*) {}
   virtual void SetModified() {}
   virtual std::vector<DlgView*> Views() { return {}; }
-  // Stores a property value the way the document's property setter does
-  // (recording undo once that exists); 1 when stored, 0 when refused. The
-  // default stores it in the object's own list.
-  virtual int SetPropValue(DlgObject* obj, const prop_def* def, const prop_val* val, int32_t serial);
+  // Sets a property value as the user does (the document checks it and
+  // records undo); 1 when stored, 0 when refused. The default stores it.
+  virtual int SetPropValue(DlgObject* obj, const prop_def* def, const prop_val* val, int32_t serial) {
+    return StoreTyped(obj, def, val, serial);
+  }
+  // The plain typed store (no checks, no undo); 1 when stored, 0 when
+  // refused. The default stores it in the object's own list.
+  virtual int StoreTyped(DlgObject* obj, const prop_def* def, const prop_val* val, int32_t serial);
   // The plug-in callbacks of the document's file type (attribute
   // definitions of a class), or null.
   virtual const PluginCallbacks* Plugin() { return nullptr; }
@@ -79,8 +83,8 @@ class DlgDocument {
   virtual void XrefRemove(DlgObject*) {}
 
   // The modified flag as undo keeps it exact.
-  virtual int IsModified() { return 0; }
-  virtual void SetModifiedFlag(int modified) {
+  virtual bool IsModified() const { return false; }
+  virtual void SetModifiedFlag(bool modified) {
     if (modified) SetModified();
   }
   // The view that shows the anchor, brought to the front; with `create` a
@@ -101,7 +105,7 @@ class DlgDocument {
   virtual const char* ValueText(DlgObject*, const prop_def*) { return nullptr; }
   // The effective value of a property as text; `mark` (may be null) says
   // whether it is inherited. The default gives the object's own value only.
-  virtual std::string GetPropText(DlgObject* obj, const prop_def* def, int* mark);
+  virtual std::string PropText(DlgObject* obj, const prop_def* def, int* mark);
   // The property window retitles after a change of native `native`.
   virtual void PropertyChanged(int) {}
 };

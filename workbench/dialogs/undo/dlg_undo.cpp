@@ -216,15 +216,15 @@ void DlgUndoItem::RedoAction() {
 }
 
 void DlgUndoItem::FinishUndo() {
-  if (!prev || prev->IsAction()) Doc()->SetModifiedFlag(Test(F_MODIFIED_BEFORE) ? 1 : 0);
+  if (!prev || prev->IsAction()) Doc()->SetModifiedFlag(Test(F_MODIFIED_BEFORE));
   anchor->root->RedoList().Adopt(this);
 }
 
 void DlgUndoItem::FinishRedo() {
   if (!prev) {
-    Doc()->SetModifiedFlag(anchor->Test(DlgUndoAnchor::F_MODIFIED_BEFORE) ? 1 : 0);
+    Doc()->SetModifiedFlag(anchor->Test(DlgUndoAnchor::F_MODIFIED_BEFORE));
   } else if (prev->IsAction() && prev->prev) {
-    Doc()->SetModifiedFlag(prev->prev->Test(F_MODIFIED_BEFORE) ? 1 : 0);
+    Doc()->SetModifiedFlag(prev->prev->Test(F_MODIFIED_BEFORE));
   }
   anchor->root->UndoList().Adopt(this);
 }

@@ -83,7 +83,7 @@ std::string DlgPropItem::GetStrValue(DlgDocument* pDoc, DlgObject* obj, int* inh
   const prop_def* def = def_.Get();
   SYS_ASSERT(def);
   DlgDefCopy value_def = ValueDef();
-  return pDoc->GetPropText(obj, value_def.Get(), inherited);
+  return pDoc->PropText(obj, value_def.Get(), inherited);
 }
 
 int DlgPropItem::SetStrValue(DlgDocument* pDoc, DlgObject* obj, const char* new_val, int32_t serial) {

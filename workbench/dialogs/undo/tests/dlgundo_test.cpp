@@ -138,7 +138,7 @@ TEST_F(UndoTest, UndoOfAnInsertTakesTheObjectWithItsChildrenAndRedoPutsItBack) {
   grp->SetGeometry(20, 20, 50, 30);
   DlgObject* inner = Child(grp, "inner", {1, 1, 5, 5});
   new DlgUndoItem_OBJECT(&root->UndoList(), grp, 1);
-  doc.SetModifiedFlag(1);
+  doc.SetModifiedFlag(true);
   root->EndUndo();
   grp->Select();
   doc.xref.clear();
@@ -174,7 +174,7 @@ TEST_F(UndoTest, UndoOfAnAddedDialogClosesItsViewsAndRedoMakesItAgain) {
   ok->SetFlags(ok->Flags() | DLG_F_SHOWN | DLG_F_SELECTABLE);
   new DlgUndoItem_ANCHOR(&root->UndoList(), second, 1);
   new DlgUndoItem_OBJECT(&root->UndoList(), r2, 1);
-  doc.SetModifiedFlag(1);
+  doc.SetModifiedFlag(true);
   root->EndUndo();
   const uint32_t id = second->Id();
 

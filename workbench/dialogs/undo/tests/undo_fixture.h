@@ -28,8 +28,8 @@ class UndoView : public RecordingView {
 
 class UndoDocument : public RecordingDocument {
  public:
-  int IsModified() override { return is_modified; }
-  void SetModifiedFlag(int m) override { is_modified = m; }
+  bool IsModified() const override { return is_modified != 0; }
+  void SetModifiedFlag(bool m) override { is_modified = m ? 1 : 0; }
   DlgView* ActivateAnchorView(DlgAnchor* a, int create) override {
     for (auto& v : owned) {
       if (v->anchor == a) return v.get();
