@@ -177,9 +177,16 @@ int CDlgEditDoc::SetPropValue(DlgObject* obj, const prop_def* def, const prop_va
   const int rc = cb.SetAttrValue ? cb.SetAttrValue(&ctx, DlgObject_Handle(obj), path.c_str(), &d, &work, serial) : -1;
   m_currDoc = previous;
   if (rc != 0) return finish(0);
+  // The typed store keeps a node unchanged for an empty text; clearing a
+  // text property stores the empty text.
+  if (work.type == VAL_TEXT && text.empty()) {
+    if (DlgPropValue* own = obj->Props().FindByName(def->name, def->index)) own->SetValue(&work, serial);
+  }
 
-  // A value equal to the inherited one is dropped.
-  if (!IsAttachment(def)) {
+  // A value equal to the inherited one is dropped; a cleared text stays as
+  // the empty text.
+  const bool cleared_text = work.type == VAL_TEXT && text.empty();
+  if (!IsAttachment(def) && !cleared_text) {
     if (DlgPropValue* own = obj->Props().FindByName(def->name, def->index)) {
       DlgPropValue* inherited = nullptr;
       for (DlgObject* t = obj->TemplateObject(); t && !inherited; t = t->TemplateObject())
