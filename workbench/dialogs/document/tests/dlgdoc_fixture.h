@@ -51,6 +51,7 @@ class RecordingNotify : public DlgDocNotify {
     events.push_back("source: " + std::string(path) + ":" + std::to_string(line));
     return true;
   }
+  void AutoSaveInterval(CDlgEditDoc*, int minutes) override { interval = minutes; }
   bool has(const std::string& e) const {
     for (const std::string& x : events)
       if (x == e) return true;
@@ -58,6 +59,7 @@ class RecordingNotify : public DlgDocNotify {
   }
   std::vector<std::string> events;
   std::vector<int> progress;
+  int interval = -1;
 };
 
 class DlgDocTest : public ::testing::Test {
