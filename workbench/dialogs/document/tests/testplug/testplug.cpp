@@ -12,6 +12,7 @@
 //   include FILE               Open, read the file as included, Close
 //   error TEXT                 Error, and the load fails
 //   drop                       DropTemporary
+//   reclass PATH               SetProp: the object PATH gives way to the open one
 //   anything else              TextLine (an empty line is a blank one)
 //
 // Leading blanks are ignored; " #" starts a comment kept on the same line.
@@ -186,6 +187,14 @@ struct Parser {
       } else if (word == "error") {
         ctx->Error(ctx, "%s", rest.c_str());
         return -1;
+      } else if (word == "reclass") {
+        if (open.empty()) return Fail("reclass outside an object", line);
+        prop_set ps{};
+        ps.obj = open.back().first;
+        ps.path = open.back().second.c_str();
+        ps.reclass = ctx->FindChild(ctx, rest.c_str(), nullptr);
+        if (!ps.reclass.data) return Fail("unknown object", line);
+        rc = ctx->SetProp(ctx, &ps);
       } else if (word == "drop") {
         Text(raw.c_str(), 0);
         same.clear();
