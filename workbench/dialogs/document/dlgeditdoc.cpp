@@ -115,9 +115,37 @@ void CDlgEditDoc::SetEnvironmentConfig(const CfgGeneral& general, const CfgFile&
 }
 
 void CDlgEditDoc::ApplySettings() {
+  DlgDoc_Notify().WaitCursor(true);
   uint32_t flags = m_pRoot->Flags();
   m_pRoot->SetFlags((m_File.flags & CfgFile::ReadOnly) ? (flags | F_READ_ONLY) : (flags & ~F_READ_ONLY));
+  bool auto_save = (m_General.flags & CfgGeneral::AutoSave) && (m_File.flags & CfgFile::AutoSave);
+  DlgDoc_Notify().AutoSaveInterval(this, auto_save ? m_General.AutoSaveTimeout : 0);
   DlgDoc_Notify().UpdateViews(this);
+  DlgDoc_Notify().WaitCursor(false);
+}
+
+CfgFile CDlgEditDoc::FilePropertiesRecord() const {
+  CfgFile file = m_File;
+  file.FileName = m_strPathName.empty() ? std::string("(New File)") : m_strPathName;
+  file.FileSize = Printf("%d Objects", m_pRoot->CountSavedObjects());
+  if (m_bModified) {
+    file.FileStatus = "Modified";
+    if (m_State & STATE_AUTOSAVED) file.FileStatus += ", Auto-Saved: " + TimeText(m_SaveTime);
+  } else if (m_State & STATE_SAVE_TIME) {
+    file.FileStatus = "Saved: " + TimeText(m_SaveTime);
+  } else {
+    file.FileStatus = (m_pRoot->Flags() & F_READ_ONLY) ? "Read-only" : "Initial";
+  }
+  if (m_pRoot->Flags() & F_READ_ONLY)
+    file.flags |= CfgFile::ReadOnly;
+  else
+    file.flags &= ~CfgFile::ReadOnly;
+  return file;
+}
+
+void CDlgEditDoc::SetFileRecord(const CfgFile& file) {
+  m_File = file;
+  ApplySettings();
 }
 
 const PluginCallbacks* CDlgEditDoc::Plugin() { return &m_Plugin->Desc()->Plugin; }

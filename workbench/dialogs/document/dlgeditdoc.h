@@ -115,6 +115,19 @@ class CDlgEditDoc : public DlgDocument, public AutoSaveDoc {
   // The untitled counter starts at 1 again (tests).
   static void ResetUntitledCounter();
 
+  // The file record of the document's configuration copy as the file
+  // properties sheet shows it: FileName (the path or "(New File)"),
+  // FileSize ("%d Objects"), FileStatus ("Modified", ", Auto-Saved: " and
+  // the time; "Saved: " and the time; "Read-only" or "Initial") and the
+  // read-only option from the dialog's read-only flag.
+  CfgFile FilePropertiesRecord() const;
+  // Takes a file record back from the sheet and applies the settings.
+  void SetFileRecord(const CfgFile& file);
+  // The read-only flag follows the configuration copy; the auto-save
+  // interval is set when both the environment and the file allow it; the
+  // views are updated.
+  void ApplySettings();
+
   // --- The model.
   DlgRootAnchor& Root() { return *m_pRoot; }
   PluginID* GetPlugin() const { return m_Plugin; }
@@ -203,7 +216,6 @@ class CDlgEditDoc : public DlgDocument, public AutoSaveDoc {
   // Writes the model through `type` into `file`; 1 / 0.
   int WriteThrough(const PluginFileType* type, DirSaveFile* file);
   PluginFileType* WritableType();
-  void ApplySettings();
 
   PluginID* m_Plugin;
   PluginFileType* m_FileType;

@@ -572,7 +572,12 @@ int DlgReader::SetProp(pload* ctx, prop_set* info) {
             info->path);
       return -1;
     }
-    delete other;
+    if (other != obj) {
+      if (!other->Parent() && other->Anchor() && other->Anchor()->RootObject() == other)
+        delete other->Anchor();  // a root goes with its anchor
+      else
+        delete other;
+    }
   }
   if (info->def && info->val && info->def->native != PROP_NATIVE_RECLASS) {
     int32_t serial = info->index ? *info->index : -1;

@@ -42,6 +42,9 @@ class DlgDocNotify {
   // Opens a source file as a text document, at `line` when above 0; false
   // when it could not be opened.
   virtual bool OpenSource(const char* /*path*/, int /*line*/) { return false; }
+  // The auto-save countdown of the document's entry in the main frame's
+  // list: every `minutes` minutes, 0 for none.
+  virtual void AutoSaveInterval(CDlgEditDoc*, int /*minutes*/) {}
   // The Save As window for a document, proposing `proposed`; its result
   // (false when there is none).
   virtual bool SaveAs(CDlgEditDoc*, const char* /*proposed*/) { return false; }

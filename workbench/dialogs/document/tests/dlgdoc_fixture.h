@@ -51,6 +51,7 @@ class RecordingNotify : public DlgDocNotify {
     events.push_back("source: " + std::string(path) + ":" + std::to_string(line));
     return true;
   }
+  void AutoSaveInterval(CDlgEditDoc*, int minutes) override { interval = minutes; }
   bool has(const std::string& e) const {
     for (const std::string& x : events)
       if (x == e) return true;
@@ -58,6 +59,7 @@ class RecordingNotify : public DlgDocNotify {
   }
   std::vector<std::string> events;
   std::vector<int> progress;
+  int interval = -1;
 };
 
 class DlgDocTest : public ::testing::Test {
@@ -88,10 +90,12 @@ class DlgDocTest : public ::testing::Test {
     std::filesystem::copy_file(module, to, std::filesystem::copy_options::overwrite_existing);
     return to;
   }
-  // Loads the scripted plug-in alone.
+  // Loads the scripted plug-in alone, each time from a folder of its own:
+  // a module file is never overwritten while it may still be mapped.
   PluginID* LoadTestPlug() {
-    Place(MODULE_TESTPLUG, tmp.file("plugins"), "ide-testplug.so");
-    PluginID::InitializeFrom(tmp.file("plugins").c_str());
+    std::string dir = tmp.file("plugins" + std::to_string(++loads));
+    Place(MODULE_TESTPLUG, dir, "ide-testplug.so");
+    PluginID::InitializeFrom(dir.c_str());
     EXPECT_EQ(PluginID::Sync(), 1);
     PluginID* p = PluginID::Find("ide-testplug");
     EXPECT_NE(p, nullptr) << sink.all();
@@ -119,4 +123,5 @@ class DlgDocTest : public ::testing::Test {
   RecordingSink sink;
   RecordingNotify notify;
   SysAssertHandler previous_assert = nullptr;
+  int loads = 0;
 };

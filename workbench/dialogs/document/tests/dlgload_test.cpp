@@ -309,4 +309,30 @@ TEST_F(DlgLoad, InheritedValuesShowTheirTemplateObject) {
       << Slurp(out);
 }
 
+TEST_F(DlgLoad, AReclassedObjectGivesWayOnlyToItsOwnClass) {
+  CDlgEditDoc* doc = Open(plug, Write("r.tsd",
+                                      "begin old Dialog\n"
+                                      "end\n"
+                                      "begin dlg Dialog\n"
+                                      "  reclass old\n"
+                                      "end\n"));
+  ASSERT_NE(doc, nullptr) << sink.all();
+  EXPECT_EQ(doc->FindObject("old"), nullptr);
+  EXPECT_EQ(doc->FirstRootObject(), doc->FindObject("dlg"));
+  std::string file = Write("r2.tsd",
+                           "begin other Dialog\n"
+                           "  begin btn Button\n"
+                           "  end\n"
+                           "end\n"
+                           "begin dlg Dialog\n"
+                           "  reclass other.btn\n"
+                           "end\n");
+  EXPECT_EQ(Open(plug, file), nullptr);
+  ASSERT_FALSE(sink.boxes.empty());
+  EXPECT_EQ(sink.boxes[0],
+            "Dialog Plug-In: " + file +
+                ", line 6:\nUnable to change object class\nfrom Button to Dialog.\nPath=\"dlg\"\n\nDo you "
+                "want to edit the source code?");
+}
+
 }  // namespace

@@ -280,4 +280,34 @@ TEST_F(DlgSave, ANewDocumentUnderARequestedPath) {
   EXPECT_EQ(plain->GetTitle(), "Dialog1");
 }
 
+TEST_F(DlgSave, FilePropertiesAndSettings) {
+  CfgGeneral general;
+  general.AutoSaveLocation = tmp.path();
+  general.AutoSaveTimeout = 7;
+  CfgFile file;
+  file.flags = CfgFile::AutoSave;
+  CDlgEditDoc::SetEnvironmentConfig(general, file);
+  CDlgEditDoc* doc = Open(plug, Write("s.tsd", kScript));
+  CDlgEditDoc::SetEnvironmentConfig(CfgGeneral(), CfgFile());
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(notify.interval, 7);
+  CfgFile rec = doc->FilePropertiesRecord();
+  EXPECT_EQ(rec.FileName, tmp.file("s.tsd"));
+  EXPECT_EQ(rec.FileSize, "2 Objects");
+  EXPECT_EQ(rec.FileStatus, "Initial");
+  doc->SetModifiedFlag(true);
+  EXPECT_EQ(doc->FilePropertiesRecord().FileStatus, "Modified");
+  doc->OnAutoSave();
+  EXPECT_EQ(doc->FilePropertiesRecord().FileStatus.rfind("Modified, Auto-Saved: 20", 0), 0u);
+  ASSERT_EQ(doc->OnSaveDocument(doc->GetPathName().c_str()), 1);
+  EXPECT_EQ(doc->FilePropertiesRecord().FileStatus.rfind("Saved: 20", 0), 0u);
+  // the sheet's read-only option and auto-save switch come back
+  rec = doc->FilePropertiesRecord();
+  rec.flags = CfgFile::ReadOnly;
+  doc->SetFileRecord(rec);
+  EXPECT_TRUE(doc->Root().Flags() & F_READ_ONLY);
+  EXPECT_EQ(notify.interval, 0);
+  EXPECT_TRUE(doc->FilePropertiesRecord().flags & CfgFile::ReadOnly);
+}
+
 }  // namespace

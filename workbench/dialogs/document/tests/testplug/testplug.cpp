@@ -12,6 +12,7 @@
 //   include FILE               Open, read the file as included, Close
 //   error TEXT                 Error, and the load fails
 //   drop                       DropTemporary
+//   reclass PATH               SetProp: the object PATH gives way to the open one
 //   anything else              TextLine (an empty line is a blank one)
 //
 // Leading blanks are ignored; " #" starts a comment kept on the same line.
@@ -91,6 +92,11 @@ struct Parser {
   pload* ctx;
   std::vector<std::pair<obj_hndl, std::string>> open;  // handle, path
 
+  // Kept text comes only from the file being edited, not from included ones.
+  void Text(const char* text, int blank) {
+    if (ctx->IncludeDepth == 0) ctx->TextLine(ctx, text, blank);
+  }
+
   int Fail(const char* what, const std::string& line) {
     ctx->Error(ctx, "%s: %.60s", what, line.c_str());
     return -1;
@@ -145,7 +151,7 @@ struct Parser {
       std::string rest = line.size() > word.size() ? Trim(line.substr(word.size())) : "";
       int rc = 0;
       if (line.empty()) {
-        ctx->TextLine(ctx, "", 1);
+        Text("", 1);
         continue;
       } else if (word == "begin") {
         rc = Begin(rest, line);
@@ -157,11 +163,11 @@ struct Parser {
       } else if (word == "prop") {
         rc = Prop(rest, line);
       } else if (word == "const") {
-        ctx->TextLine(ctx, raw.c_str(), 0);
+        Text(raw.c_str(), 0);
         same.clear();
         rc = Const(rest, line);
       } else if (word == "font") {
-        ctx->TextLine(ctx, raw.c_str(), 0);
+        Text(raw.c_str(), 0);
         same.clear();
         font_info f{};
         f.text = rest.c_str();
@@ -171,26 +177,34 @@ struct Parser {
       } else if (word == "raster") {
         int w = 0, h = 0;
         if (std::sscanf(rest.c_str(), "%d %d", &w, &h) != 2) return Fail("bad raster", line);
-        ctx->TextLine(ctx, raw.c_str(), 0);
+        Text(raw.c_str(), 0);
         same.clear();
         if (ctx->RefFont(ctx, 0, &w, &h) != 0) return -1;
       } else if (word == "include") {
-        ctx->TextLine(ctx, raw.c_str(), 0);
+        Text(raw.c_str(), 0);
         same.clear();
         rc = Include(rest);
       } else if (word == "error") {
         ctx->Error(ctx, "%s", rest.c_str());
         return -1;
+      } else if (word == "reclass") {
+        if (open.empty()) return Fail("reclass outside an object", line);
+        prop_set ps{};
+        ps.obj = open.back().first;
+        ps.path = open.back().second.c_str();
+        ps.reclass = ctx->FindChild(ctx, rest.c_str(), nullptr);
+        if (!ps.reclass.data) return Fail("unknown object", line);
+        rc = ctx->SetProp(ctx, &ps);
       } else if (word == "drop") {
-        ctx->TextLine(ctx, raw.c_str(), 0);
+        Text(raw.c_str(), 0);
         same.clear();
         ctx->DropTemporary(ctx);
       } else {
-        ctx->TextLine(ctx, raw.c_str(), 0);
+        Text(raw.c_str(), 0);
         same.clear();
       }
       if (rc != 0) return -1;
-      if (!same.empty()) ctx->TextLine(ctx, same.c_str(), 0);
+      if (!same.empty()) Text(same.c_str(), 0);
     }
     return 0;
   }
@@ -266,6 +280,7 @@ struct Parser {
   }
 
   int Include(const std::string& file) {
+    if (ctx->IncludeDepth >= 8) return Fail("includes nested too deep", file);
     std::string saved_name = ctx->FileName;
     int saved_line = ctx->Line;
     if (ctx->Open(ctx, file.c_str()) != 0) return -1;
