@@ -209,7 +209,11 @@ void DlgAnchor::MarkOverlaps() {
 }
 
 void DlgAnchor::ResyncSelections() {
+  // Inside a group, so that nothing the objects do on the way records an
+  // action of its own.
+  const int opened = root_->BeginUndo();
   if (root_obj_) root_obj_->SyncSelection();
+  if (opened) root_->EndUndo();
   for (DlgSelection* s = sel_head; s; s = s->next) s->SyncFromObject();
   RefreshTrackers();
 }

@@ -5,6 +5,7 @@
 #include "workbench/dialogs/model/dlg_anchor.h"
 #include "workbench/dialogs/model/dlg_obj.h"
 #include "workbench/dialogs/model/dlg_rootanchor.h"
+#include "workbench/dialogs/model/dlg_view.h"
 #include "workbench/shell/chain.h"
 #include "workbench/shell/sysassert.h"
 
@@ -122,6 +123,17 @@ void DlgSelection::Replay(const DlgRect& from, const DlgRect& to) {
   SetResize(to);
   obj_->ApplyTrackerResize();
   SyncFromObject();
+}
+
+int DlgSelection::FinishResize(const DlgRect& old_rect, const DlgRect& new_rect) {
+  DlgRootAnchor* root = obj_->RootAnchor();
+  if (root && root->Document() && root->ClearRedo() && root->BeginUndo()) {
+    new DlgUndoItem_RESIZE(&root->UndoList(), obj_, old_rect, new_rect);
+    root->Document()->SetModifiedFlag(true);
+    root->EndUndo();
+  }
+  Replay(old_rect, new_rect);
+  return 1;
 }
 
 int DlgSelection::GetHandleMask() const {

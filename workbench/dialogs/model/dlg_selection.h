@@ -75,6 +75,10 @@ class DlgSelection {
   void ApplyToObject();
   // Shows the change from `from` to `to` and lets the object take it.
   void Replay(const DlgRect& from, const DlgRect& to);
+  // The end of a handle drag from `old_rect` to `new_rect` (the tracking
+  // itself is the window's): recorded as one RESIZE action when undo can
+  // record, then replayed onto the object. 1.
+  int FinishResize(const DlgRect& old_rect, const DlgRect& new_rect);
   // Bit n shows handle n.
   int GetHandleMask() const;
   // The adjustment of a handle drag's rectangle: inside the parent, on the

@@ -318,3 +318,25 @@ TEST_F(UndoTraceTest, EveryRecordKindWritesItsLine) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UndoTest, AResizeIsOneActionThatUndoAndRedoReplay) {
+  DlgObject* a = Child(dlg, "a", {10, 10, 30, 20});
+  a->Select();
+  const DlgRect from = a->GetCanvasRect();
+  a->Tracker()->FinishResize(from, DlgRect{from.left, from.top, from.right + 15, from.bottom + 5});
+  EXPECT_EQ(a->Rect(), (DlgRect{10, 10, 45, 25}));
+  EXPECT_EQ(doc.is_modified, 1);
+  root->Undo();
+  EXPECT_EQ(a->Rect(), (DlgRect{10, 10, 30, 20}));
+  EXPECT_EQ(doc.is_modified, 0);
+  root->Redo();
+  EXPECT_EQ(a->Rect(), (DlgRect{10, 10, 45, 25}));
+  EXPECT_EQ(doc.is_modified, 1);
+  // Re-syncing the selections records nothing.
+  anchor->ResyncSelections();
+  EXPECT_EQ(root->ActionCount(), 1);
+}
+
+}  // namespace
