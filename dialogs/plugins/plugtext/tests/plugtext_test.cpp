@@ -307,4 +307,54 @@ TEST_F(Plugtext, TextsTheFileCannotCarryFailTheSave) {
   }
 }
 
+// A FORM import builds one dialog with its texts and fields; the ".dlg" it
+// saves loads and saves as a fixed point.
+TEST_F(Plugtext, FormImportBuildsADialog) {
+  init();
+  ASSERT_EQ(host_->load("form20.form", 1), 0) << error();
+  EXPECT_EQ(host_->ctx()->Options, 22);
+  testhost::Obj* dialog = host_->find("Untitled1");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->cls->name, std::string("Dialog"));
+  EXPECT_EQ(host_->attr("Untitled1", "w")->val.data.num, 80);
+  EXPECT_EQ(host_->attr("Untitled1", "h")->val.data.num, 22);
+  EXPECT_EQ(host_->attr("Untitled1.St_1", "text")->store, "Customer 'Orders'");
+  EXPECT_EQ(host_->attr("Untitled1.St_1", "x")->val.data.num, 3);
+  EXPECT_EQ(host_->attr("Untitled1.St_7", "text")->store, "\xea\xf4 plain") << "Roman-8 0xC1 and 0xC2 in ISO 8859-1";
+  EXPECT_EQ(host_->find("Untitled1.St_10"), nullptr);
+  EXPECT_EQ(host_->attr("Untitled1.If_1", "maxchars")->val.data.num, 20);
+  EXPECT_EQ(host_->attr("Untitled1.If_2", "w")->val.data.num, 5);
+  EXPECT_EQ(host_->attr("Untitled1.If_2", "fgc")->val.data.num, 1);
+  EXPECT_EQ(host_->attr("Untitled1.Of_1", "w")->val.data.num, 10);
+  EXPECT_EQ(host_->attr("Untitled1.Of_1", "maxchars"), nullptr);
+  EXPECT_EQ(host_->find("Untitled1.Of_2"), nullptr) << "the output field on an input cell";
+  EXPECT_EQ(host_->find("Untitled1.St_1")->flags, OBJ_CREATE_F19);
+  std::string saved = host_->save();
+  EXPECT_EQ(saved.rfind("\nDialog Untitled1 {\n .w = 80\n .h = 22\n", 0), 0u) << saved;
+  EXPECT_EQ(copy_text(saved), saved);
+}
+
+TEST_F(Plugtext, HostileFormFilesAreNotFormFiles) {
+  for (const char* name : {"short.form", "nonl.form"}) {
+    SCOPED_TRACE(name);
+    init();
+    EXPECT_EQ(host_->load(name, 1), -1);
+    EXPECT_EQ(error(), "This is not a FORM file.");
+    EXPECT_EQ(host_->last_error_line(), 1);
+    EXPECT_EQ(host_->find("Untitled1"), nullptr);
+  }
+}
+
+TEST_F(Plugtext, ExamplesLoad) {
+  init([](testhost::Host& h) { h.profile["Indent"] = 2; });
+  host_->base_dir = PLUGTEXT_EXAMPLES;
+  ASSERT_EQ(host_->load("sample.dlg"), 0) << error() << " line " << host_->last_error_line();
+  std::string first = host_->save();
+  host_->files["copy.dlg"] = first;
+  ASSERT_EQ(host_->load("copy.dlg"), 0) << error();
+  EXPECT_EQ(host_->save(), first);
+  ASSERT_EQ(host_->load("sample.form", 1), 0) << error();
+  EXPECT_NE(host_->find("Untitled1.If_2"), nullptr);
+}
+
 }  // namespace
