@@ -350,6 +350,7 @@ TEST_F(Plugtext, ExamplesLoad) {
   host_->base_dir = PLUGTEXT_EXAMPLES;
   ASSERT_EQ(host_->load("sample.dlg"), 0) << error() << " line " << host_->last_error_line();
   std::string first = host_->save();
+  EXPECT_EQ(first, read_file(std::string(PLUGTEXT_EXAMPLES) + "/sample.dlg")) << "the sample is in the writer's form";
   host_->files["copy.dlg"] = first;
   ASSERT_EQ(host_->load("copy.dlg"), 0) << error();
   EXPECT_EQ(host_->save(), first);
