@@ -30,11 +30,12 @@ bool equal_nocase(const std::string& a, const char* b) {
 // One open file with the line being read in it.
 struct OpenFile {
   DlgSource source;
-  size_t next = 0;      // offset of the next line in source.text
-  int line_number = 0;  // number of the line being read
-  std::string raw;      // that line as written
-  std::string content;  // what of it is read as tokens
-  size_t column = 0;    // next byte of content
+  size_t next = 0;       // offset of the next line in source.text
+  int line_number = 0;   // number of the line being read
+  std::string raw;       // that line as written
+  std::string content;   // what of it is read as tokens
+  size_t column = 0;     // next byte of content
+  size_t token_end = 0;  // end of the last token read from content
   bool designer_only = false;
 };
 
@@ -60,7 +61,8 @@ class Reader {
       } else if (token == '}') {
         if (depth_ == 0) fail(DLG_ERR_SYNTAX, messages_.extra_brace);
         --depth_;
-        user_.object_end(objects_[depth_]);
+        std::string message;
+        check(user_.object_end(objects_[depth_], message), message);
       } else if (token == DLG_TOK_IDENT) {
         if (equal_nocase(text_, "include")) {
           include_statement();
@@ -125,7 +127,7 @@ class Reader {
       while (start < f.raw.size() && is_blank(static_cast<unsigned char>(f.raw[start]))) ++start;
       f.designer_only = false;
       if (start == f.raw.size()) {
-        user_.text_line(DLG_TEXT_BLANK, f.raw, level);
+        keep(DLG_TEXT_BLANK, f.raw, level);
         continue;
       }
       if (f.raw[start] == '#') {
@@ -136,12 +138,13 @@ class Reader {
           while (start < f.raw.size() && is_blank(static_cast<unsigned char>(f.raw[start]))) ++start;
           f.designer_only = true;
         } else {
-          user_.text_line(DLG_TEXT_COMMENT, f.raw, level);
+          keep(DLG_TEXT_COMMENT, f.raw, level);
           continue;
         }
       }
       f.content.assign(f.raw, start, std::string::npos);
       f.column = 0;
+      f.token_end = 0;
       return true;
     }
     f.content.clear();
@@ -149,9 +152,33 @@ class Reader {
     return false;
   }
 
-  bool letter(unsigned char c) const { return options_.is_letter ? options_.is_letter(c) : ascii_letter(c); }
+  void keep(DlgTextKind kind, const std::string& line, int level) {
+    std::string message;
+    check(user_.text_line(kind, line, level, message), message);
+  }
+
+  // With keep_source, hands over the rest of the current line when it is a
+  // comment, and skips it.
+  void trailing_comment() {
+    OpenFile& f = files_.back();
+    size_t at = f.column;
+    while (at < f.content.size() && is_blank(static_cast<unsigned char>(f.content[at]))) ++at;
+    if (at >= f.content.size() || f.content[at] != '#') return;
+    f.column = f.content.size();
+    if (options_.keep_source)
+      keep(DLG_TEXT_TRAILING, f.content.substr(f.token_end), static_cast<int>(files_.size()) - 1);
+  }
 
   int next_token() {
+    int token = scan_token();
+    OpenFile& f = files_.back();
+    if (token != DLG_TOK_END) f.token_end = f.column;
+    return token;
+  }
+
+  bool letter(unsigned char c) const { return options_.is_letter ? options_.is_letter(c) : ascii_letter(c); }
+
+  int scan_token() {
     for (;;) {
       OpenFile& f = files_.back();
       if (f.column >= f.content.size()) {
@@ -167,13 +194,14 @@ class Reader {
       token_ide_ = f.designer_only;
       unsigned char c = static_cast<unsigned char>(s[f.column]);
       if (c == '#') {
-        f.column = s.size();
+        trailing_comment();
         continue;
       }
       if (c == '"') {
         size_t close = s.find('"', f.column + 1);
         if (close == std::string::npos) fail(DLG_ERR_SYNTAX, messages_.missing_quote);
         text_.assign(s, f.column + 1, close - f.column - 1);
+        written_.assign(s, f.column, close + 1 - f.column);
         f.column = close + 1;
         return DLG_TOK_STRING;
       }
@@ -192,6 +220,7 @@ class Reader {
           fail(DLG_ERR_SYNTAX, dlg_format(messages_.number_range, written.c_str()));
         number_ = static_cast<int32_t>(v);
         text_ = written;
+        written_ = written;
         return DLG_TOK_NUMBER;
       }
       if (letter(c)) {
@@ -202,6 +231,7 @@ class Reader {
           ++end;
         }
         text_.assign(s, f.column, end - f.column);
+        written_ = text_;
         f.column = end;
         return DLG_TOK_IDENT;
       }
@@ -214,20 +244,22 @@ class Reader {
   // False when the token is neither.
   bool token_value(int token, DlgValue& value) {
     if (token == DLG_TOK_NUMBER) {
+      value = DlgValue{};
       value.kind = DLG_VALUE_INTEGER;
       value.number = number_;
-      value.text.clear();
       return true;
     }
     if (token == DLG_TOK_STRING) {
+      value = DlgValue{};
       value.kind = DLG_VALUE_TEXT;
-      value.number = 0;
       value.text = text_;
       return true;
     }
     if (token == DLG_TOK_IDENT) {
-      std::string message;
-      check(user_.lookup(text_, value, message), message);
+      std::string name = text_, message;
+      value = DlgValue{};
+      check(user_.lookup(name, value, message), message);
+      value.symbol = name;
       return true;
     }
     return false;
@@ -256,6 +288,7 @@ class Reader {
   void define_statement(const std::string& name) {
     DlgValue value;
     if (!token_value(next_token(), value)) fail(DLG_ERR_SYNTAX, messages_.define_value_expected);
+    if (options_.keep_source) keep(DLG_TEXT_DEFINE, name + " = " + written_, static_cast<int>(files_.size()) - 1);
     std::string message;
     check(user_.define(name, value, message), message);
   }
@@ -276,17 +309,18 @@ class Reader {
 
   void include_statement() {
     if (next_token() != DLG_TOK_STRING) fail(DLG_ERR_SYNTAX, messages_.include_name_expected);
-    std::string name = text_;
+    std::string name = text_, written = written_;
     bool optional = !name.empty() && name[0] == '?';
     if (optional) name.erase(0, 1);
     int level = static_cast<int>(files_.size()) - 1;
     if (level >= DLG_MAX_INCLUDE) fail(DLG_ERR_DEPTH, messages_.include_too_deep);
-    user_.text_line(DLG_TEXT_INCLUDE, files_.back().raw, level);
+    keep(DLG_TEXT_INCLUDE, options_.keep_source ? "include " + written : files_.back().raw, level);
     DlgSource source;
     std::string message;
     int rc = user_.include_open(name, optional, files_.back().source, source, message);
+    if (rc != 0 && rc != 1) fail(rc, message);
+    if (options_.keep_source) trailing_comment();
     if (rc == 1) return;
-    check(rc, message);
     files_.push_back(OpenFile{});
     files_.back().source = std::move(source);
   }
@@ -298,6 +332,7 @@ class Reader {
   DlgObject objects_[DLG_MAX_DEPTH];
   int depth_ = 0;
   std::string text_;
+  std::string written_;  // the last token as written
   int32_t number_ = 0;
   bool token_ide_ = false;
   std::string message_;

@@ -85,6 +85,10 @@ struct DlgValue {
   DlgValueKind kind = DLG_VALUE_INTEGER;
   int32_t number = 0;
   std::string text;
+  // A value given as an identifier: its name as written, and whatever
+  // handle the user's lookup gave it (-1 when none).
+  std::string symbol;
+  int32_t handle = -1;
 };
 
 // What was read of an object statement.
@@ -113,8 +117,18 @@ struct DlgSource {
   std::string text;
 };
 
-// Kinds of text line kept for the user.
-enum DlgTextKind { DLG_TEXT_BLANK, DLG_TEXT_COMMENT, DLG_TEXT_INCLUDE };
+// Kinds of text line kept for the user. The last two come only with
+// DlgReadOptions::keep_source.
+enum DlgTextKind {
+  DLG_TEXT_BLANK,
+  DLG_TEXT_COMMENT,
+  DLG_TEXT_INCLUDE,
+  // The end of a line from the end of its last token on, when that is a
+  // "#" comment (blanks before the "#" included).
+  DLG_TEXT_TRAILING,
+  // A define statement, as "NAME = value" with the value as written.
+  DLG_TEXT_DEFINE,
+};
 
 // The user of a read. Every callback that returns int gives 0 to go on, or a
 // DlgReadCode (or any other non-zero code of the user's) with `message` set
@@ -136,12 +150,17 @@ class DlgReaderUser {
   virtual int include_open(const std::string& name, bool optional, const DlgSource& from, DlgSource& source,
                            std::string& message) = 0;
 
-  // An object closed by its "}".
-  virtual void object_end(const DlgObject& /*object*/) {}
+  // An object closed by its "}"; a failure code ends the read.
+  virtual int object_end(const DlgObject& /*object*/, std::string& /*message*/) { return 0; }
   // A blank line, a comment line (also a designer-only line when those are
   // comments) or the line of an include statement, with the include level
-  // it was read at (0 for the main file).
-  virtual void text_line(DlgTextKind /*kind*/, const std::string& /*line*/, int /*level*/) {}
+  // it was read at (0 for the main file); with keep_source also trailing
+  // comments and define statements. The include line is the whole line as
+  // written, or with keep_source "include" and the name in quotes as
+  // written. A failure code ends the read.
+  virtual int text_line(DlgTextKind /*kind*/, const std::string& /*line*/, int /*level*/, std::string& /*message*/) {
+    return 0;
+  }
   // Every line as it is read, with its number in its file.
   virtual void line_read(int /*number*/, const std::string& /*line*/, int /*level*/) {}
 };
@@ -160,6 +179,10 @@ struct DlgReadOptions {
   size_t max_line = 65536;
   // Whether a byte is a letter for identifiers; null takes ASCII letters.
   bool (*is_letter)(unsigned char byte) = nullptr;
+  // Hands the user what a writer needs to give the file back: trailing
+  // comments, define statements, and include lines in their plain form, with
+  // the comment of an include line before the included file is read.
+  bool keep_source = false;
 };
 
 struct DlgReadResult {

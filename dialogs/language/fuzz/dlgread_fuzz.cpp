@@ -70,6 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.messages = &kMessages;
   options.ide_lines = size % 2 ? DLG_IDE_AS_CONTENT : DLG_IDE_AS_COMMENT;
   options.max_line = 4096;
+  options.keep_source = size % 4 >= 2;
   DlgReadResult result;
   dlg_read(user, options, DlgSource{"fuzz.dlg", text}, &result);
   return 0;

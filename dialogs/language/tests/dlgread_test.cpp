@@ -87,17 +87,28 @@ class Recorder : public DlgReaderUser {
     source.text = it->second;
     return 0;
   }
-  void object_end(const DlgObject& o) override { calls.push_back("end " + o.path); }
-  void text_line(DlgTextKind kind, const std::string& line, int level) override {
-    static const char* const kinds[] = {"blank", "comment", "include"};
-    texts.push_back(std::string(kinds[kind]) + " " + std::to_string(level) + " [" + line + "]");
+  int object_end(const DlgObject& o, std::string&) override {
+    calls.push_back("end " + o.path);
+    return 0;
   }
+  int text_line(DlgTextKind kind, const std::string& line, int level, std::string& message) override {
+    static const char* const kinds[] = {"blank", "comment", "include", "trailing", "define"};
+    texts.push_back(std::string(kinds[kind]) + " " + std::to_string(level) + " [" + line + "]");
+    if (line == fail_text) {
+      message = "no room";
+      return 9;
+    }
+    return 0;
+  }
+  std::string fail_text = "\x01";  // a text line whose keeping fails
 };
 
-DlgReadResult read(Recorder& user, const std::string& text, DlgIdeLines ide = DLG_IDE_AS_COMMENT) {
+DlgReadResult read(Recorder& user, const std::string& text, DlgIdeLines ide = DLG_IDE_AS_COMMENT,
+                   bool keep_source = false) {
   DlgReadOptions options;
   options.messages = &kMessages;
   options.ide_lines = ide;
+  options.keep_source = keep_source;
   options.max_line = 200;
   DlgReadResult result;
   dlg_read(user, options, DlgSource{"main.dlg", text}, &result);
@@ -141,6 +152,48 @@ TEST(DlgRead, StatementsReachTheUserInOrder) {
   EXPECT_EQ(r.calls, expected);
   std::vector<std::string> texts = {"comment 0 [# a dialog]", "blank 0 []", "include 0 [include \"common.dlg\"]"};
   EXPECT_EQ(r.texts, texts);
+}
+
+// What a writer needs to give the file back: trailing comments from the end
+// of the last token, defines as written, and plain include lines whose
+// comment comes before the included file.
+TEST(DlgRead, KeptSourceTextsForAWriter) {
+  Recorder r;
+  r.files["common.dlg"] = "# inside\nBORDER = 2 # inside too\n";
+  DlgReadResult result = read(r,
+                              "  include \"?common.dlg\"   # shared\n"
+                              "include \"?none.dlg\" # skipped\n"
+                              "W = 0x10    # hex\n"
+                              "T = \"a#b\"\n"
+                              "L = W\n"
+                              "Dialog d {  # opening\n"
+                              "  #__IDE__# .x = L # designer\n"
+                              "} # closing\n",
+                              DLG_IDE_AS_CONTENT, true);
+  ASSERT_EQ(result.code, DLG_OK) << result.message;
+  std::vector<std::string> texts = {"include 0 [include \"?common.dlg\"]",
+                                    "trailing 0 [   # shared]",
+                                    "comment 1 [# inside]",
+                                    "define 1 [BORDER = 2]",
+                                    "trailing 1 [ # inside too]",
+                                    "include 0 [include \"?none.dlg\"]",
+                                    "trailing 0 [ # skipped]",
+                                    "define 0 [W = 0x10]",
+                                    "trailing 0 [    # hex]",
+                                    "define 0 [T = \"a#b\"]",
+                                    "define 0 [L = W]",
+                                    "trailing 0 [  # opening]",
+                                    "trailing 0 [ # designer]",
+                                    "trailing 0 [ # closing]"};
+  EXPECT_EQ(r.texts, texts);
+  EXPECT_EQ(r.calls.back(), "end d");
+
+  Recorder failing;
+  failing.fail_text = "W = 1";
+  result = read(failing, "\nW = 1\n", DLG_IDE_AS_COMMENT, true);
+  EXPECT_EQ(result.code, 9);
+  EXPECT_EQ(result.message, "no room");
+  EXPECT_EQ(result.line, 2);
 }
 
 TEST(DlgRead, DesignerOnlyLinesAreContentOrComment) {

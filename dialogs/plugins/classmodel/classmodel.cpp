@@ -2,11 +2,13 @@
 // host's questions about classes and attributes, and the GUI modifiers.
 #include "dialogs/plugins/classmodel/classmodel.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <fstream>
 #include <sstream>
 #include <strings.h>
@@ -377,4 +379,49 @@ int var_set_default_attrs(pload* ctx, const char* path) {
     if (var_apply_gui_modifiers(ctx, obj, path, &d, &v) != 0) return -1;
   }
   return 0;
+}
+
+// ---- checks, module names and settings shared by the plug-ins ----
+
+extern "C" int var_CheckPath(char* text, int length) {
+  if (text == nullptr || length <= 0 || !isalpha(static_cast<unsigned char>(text[0]))) return -1;
+  text[0] = static_cast<char>(toupper(static_cast<unsigned char>(text[0])));
+  for (int i = 1; i < length && text[i] != '\0'; ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (!isalnum(c) && c != '_' && c != '.') return -1;
+  }
+  return 0;
+}
+
+extern "C" int var_CheckIdentifier(char* text, int length) {
+  if (text == nullptr || length <= 0 || !isalpha(static_cast<unsigned char>(text[0]))) return -1;
+  text[0] = static_cast<char>(toupper(static_cast<unsigned char>(text[0])));
+  for (int i = 1; i < length && text[i] != '\0'; ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (isspace(c))
+      text[i] = '_';
+    else if (!isalnum(c) && c != '_')
+      return -1;
+  }
+  return 0;
+}
+
+void var_module_names(std::string& module, std::string& ident) {
+  Dl_info info{};
+  module.clear();
+  if (dladdr(reinterpret_cast<void*>(&var_module_names), &info) != 0 && info.dli_fname != nullptr) {
+    module = info.dli_fname;
+    if (module.size() > 1024) module.resize(1024);
+  }
+  size_t slash = module.rfind('/');
+  std::string base = module.substr(slash == std::string::npos ? 0 : slash + 1);
+  size_t dot = base.rfind('.');
+  ident = dot == std::string::npos ? base : base.substr(0, dot);
+}
+
+int var_profile_int(const char* key, int def) {
+  PluginDesc* d = st().desc;
+  if (d == nullptr || d->Host.GetProfileInt == nullptr) return def;
+  int v = d->Host.GetProfileInt(d, "", key, def);
+  return v < 0 ? def : v;
 }

@@ -92,26 +92,62 @@ void* var_FirstAttrDef(const char* cls, prop_def* def);
 void* var_NextAttrDef(const char* cls, void* cursor, prop_def* def);
 const char* var_ValueText(obj_hndl obj, prop_def* def);
 int var_SetAttrValue(pload* ctx, obj_hndl obj, const char* path, prop_def* def, prop_val* val, int index);
+// Values of path attributes: a letter first (made upper case), then letters,
+// digits, "_" and ".". 0 or -1.
+int var_CheckPath(char* text, int length);
+// Values of identifier attributes: a letter first (made upper case), white
+// space made "_", then letters, digits and "_". 0 or -1.
+int var_CheckIdentifier(char* text, int length);
 }
 
 // Reader object building.
-int var_load_prologue(pload* ctx);
 
 enum {
   VAR_CREATE_CLASSDEFAULT = 1,  // the class default object "~class"
   VAR_CREATE_MODEL = 2,         // inside a "model" block
   VAR_CREATE_PRIVATE = 4,       // from an imported file, not exported
+  // An object of a text dialog file: creation flag 32, no secondary roots,
+  // and an object of the same name is an error even in an included file.
+  VAR_CREATE_TEXT = 8,
 };
+// Called for every object the load prologue makes (after BeginObject,
+// before EndObject): 0 to go on, -1 after a reported error.
+using VarObjectMade = int (*)(pload* ctx, obj_hndl obj, classrec* cls, const char* path);
+// Defines the configured constants and makes the class default objects;
+// `mode` is added to each creation's mode.
+int var_load_prologue(pload* ctx, int mode = 0, VarObjectMade made = nullptr);
+
 // Creates the object `path` of class `cls` (a class name, or the path of a
 // template object). 0 on success (also when an included file's object is
 // reused), 1 when `cls` is neither a class nor an existing object (nothing
-// reported), -1 after a reported error.
-int var_create_object(pload* ctx, const char* path, const char* cls, int mode);
+// reported), -1 after a reported error. `made` receives the new object (null
+// when none was made).
+int var_create_object(pload* ctx, const char* path, const char* cls, int mode, obj_hndl* made = nullptr);
 
+enum {
+  // Only attributes of the configuration are taken: any other is "Attribute
+  // not recognized".
+  VAR_ASSIGN_CONFIG_ONLY = 1,
+};
 // Assigns `value` to the attribute `path` (object path, ".", attribute, and
 // "[]" behind it when an index was written; `element` is that index or -1).
-// A symbolic value comes as text (kind VAL_TEXT) with `symbolic` set. 0 or -1.
-int var_assign_attr(pload* ctx, const char* path, const prop_val* value, bool symbolic, int element);
+// A symbolic value comes as text (kind VAL_TEXT) with `symbolic` set, and is
+// resolved in the definition's group; a value the caller resolved itself
+// comes with its constant's handle in `serial` (-1 for a literal). 0 or -1.
+int var_assign_attr(pload* ctx, const char* path, const prop_val* value, bool symbolic, int element, int mode = 0,
+                    int serial = -1);
+
+// The native attribute numbers a plug-in's files may use, as a bit mask
+// (bit n for native n); by default every native from 1 to 18. Any other
+// native is "could not be recognized".
+void var_set_natives(uint32_t mask);
+
+// The module that holds the class model (the plug-in itself): its full path
+// (at most 1,024 characters) and its name without directory and extension.
+void var_module_names(std::string& module, std::string& ident);
+// An integer setting in the plug-in's own profile section; negative or
+// absent gives `def`.
+int var_profile_int(const char* key, int def);
 
 // The reader context's Error with the "%s:\nPath=\"%.80s\"" form.
 void var_path_error(pload* ctx, const char* text, const char* path);

@@ -24,7 +24,7 @@ int32_t section_int(const VarEntryList* l, const char* key) {
 
 }  // namespace
 
-int var_load_prologue(pload* ctx) {
+int var_load_prologue(pload* ctx, int mode, VarObjectMade made) {
   const VarSection* consts = var_config().find("Constants");
   if (consts != nullptr)
     for (const VarEntry& e : consts->entries) {
@@ -64,7 +64,9 @@ int var_load_prologue(pload* ctx) {
     }
   for (classrec* r = var_next_class(true); r != nullptr; r = var_next_class(false)) {
     std::string path = std::string("~") + r->name;
-    if (var_create_object(ctx, path.c_str(), r->name, VAR_CREATE_CLASSDEFAULT) != 0) return -1;
+    obj_hndl obj{};
+    if (var_create_object(ctx, path.c_str(), r->name, VAR_CREATE_CLASSDEFAULT | mode, &obj) != 0) return -1;
+    if (made != nullptr && obj.data != nullptr && made(ctx, obj, r, path.c_str()) != 0) return -1;
     ctx->EndObject(ctx, path.c_str());
     if (ctx->FindChild(ctx, path.c_str(), nullptr).data == nullptr) {
       ctx->Error(ctx, "Unable to locate object:\n%s", path.c_str());
@@ -74,8 +76,10 @@ int var_load_prologue(pload* ctx) {
   return 0;
 }
 
-int var_create_object(pload* ctx, const char* path, const char* cls, int mode) {
+int var_create_object(pload* ctx, const char* path, const char* cls, int mode, obj_hndl* made) {
   const bool is_default = (mode & VAR_CREATE_CLASSDEFAULT) != 0;
+  const bool text_file = (mode & VAR_CREATE_TEXT) != 0;
+  if (made != nullptr) *made = obj_hndl{};
   obj_create info{};
   classrec* r = var_find_class(cls);
   if (r == nullptr) {
@@ -119,7 +123,7 @@ int var_create_object(pload* ctx, const char* path, const char* cls, int mode) {
     existing = ctx->FindChild(ctx, name.c_str(), nullptr);
   }
   if (existing.data != nullptr) {
-    if (ctx->IncludeDepth != 0) {
+    if (ctx->IncludeDepth != 0 && !text_file) {
       ctx->Nesting += 1;
       return 0;
     }
@@ -138,13 +142,15 @@ int var_create_object(pload* ctx, const char* path, const char* cls, int mode) {
     }
     flags |= OBJ_CREATE_ROOT | OBJ_CREATE_ROOT_REQ;
   }
-  if (parent.data == nullptr && var_cfg_find_entry(list_of(var_config().find("SecondaryRootObjects")), name.c_str()))
+  if (parent.data == nullptr && !text_file &&
+      var_cfg_find_entry(list_of(var_config().find("SecondaryRootObjects")), name.c_str()))
     flags |= OBJ_CREATE_SECONDARY;
   if (is_default)
     flags |= OBJ_CREATE_NOWND_F21;
   else if ((mode & VAR_CREATE_MODEL) != 0)
     flags |= OBJ_CREATE_NOWND_F19;
   if ((mode & VAR_CREATE_PRIVATE) != 0) flags |= OBJ_CREATE_TEMPORARY;
+  if (text_file && !is_default) flags |= OBJ_CREATE_F19;
   if (parent.data == nullptr && !is_default && (flags & OBJ_CREATE_ROOT) == 0 && (mode & VAR_CREATE_MODEL) == 0) {
     var_path_error(ctx, "Invalid root object", path);
     return -1;
@@ -174,11 +180,14 @@ int var_create_object(pload* ctx, const char* path, const char* cls, int mode) {
   info.parent = parent;
   info.cls = r;
   info.flags = flags;
-  obj_hndl made = ctx->BeginObject(ctx, &info);
-  return made.data != nullptr ? 0 : -1;
+  obj_hndl obj = ctx->BeginObject(ctx, &info);
+  if (made != nullptr) *made = obj;
+  return obj.data != nullptr ? 0 : -1;
 }
 
 namespace {
+
+uint32_t g_natives = 0x7fffe;  // natives 1 to 18
 
 int native_set(pload* ctx, obj_hndl obj, const char* path, prop_def* def, prop_val* val, int index) {
   prop_set ps{};
@@ -191,7 +200,7 @@ int native_set(pload* ctx, obj_hndl obj, const char* path, prop_def* def, prop_v
   int num = val->type == VAL_INT ? val->data.num : 0;
   int n = def->native;
   bool want_int = !(n == 14 || n == 15 || n == 18);
-  if (n < 1 || n > 18) {
+  if (n < 1 || n > 18 || (g_natives & (1u << n)) == 0) {
     ctx->Error(ctx,
                "Native attribute \"%s\" could not be recognized:\nThe configuration file seems to be "
                "inconsistent.\nPath=\"%.80s\"",
@@ -245,6 +254,8 @@ int native_set(pload* ctx, obj_hndl obj, const char* path, prop_def* def, prop_v
 
 }  // namespace
 
+void var_set_natives(uint32_t mask) { g_natives = mask; }
+
 extern "C" int var_SetAttrValue(pload* ctx, obj_hndl obj, const char* path, prop_def* def, prop_val* val, int index) {
   bool fits = false;
   switch (val != nullptr ? val->type : VAL_NONE) {
@@ -269,7 +280,8 @@ extern "C" int var_SetAttrValue(pload* ctx, obj_hndl obj, const char* path, prop
   return ctx->SetProp(ctx, &ps) != 0 ? -1 : 0;
 }
 
-int var_assign_attr(pload* ctx, const char* path, const prop_val* value, bool symbolic, int element) {
+int var_assign_attr(pload* ctx, const char* path, const prop_val* value, bool symbolic, int element, int mode,
+                    int serial) {
   std::string p = path;
   size_t dot = p.rfind('.');
   std::string attr = dot == std::string::npos ? p : p.substr(dot + 1);
@@ -303,6 +315,9 @@ int var_assign_attr(pload* ctx, const char* path, const prop_val* value, bool sy
     }
   } else if (ctx->GetClassRec != nullptr && ctx->GetClassRec(ctx, obj) == nullptr) {
     return -1;  // var_find_attr reported the missing class data
+  } else if ((mode & VAR_ASSIGN_CONFIG_ONLY) != 0) {
+    var_path_error(ctx, "Attribute not recognized", path);
+    return -1;
   } else if (ctx->FindPropDef != nullptr && ctx->FindPropDef(ctx, obj, key.c_str(), &def) == 0) {
     def.flags &= ~static_cast<uint32_t>(PROP_F_DECLARED);
   } else {
@@ -320,7 +335,7 @@ int var_assign_attr(pload* ctx, const char* path, const prop_val* value, bool sy
   prop_val v = *value;
   std::string text_copy = (value->type == VAL_TEXT && value->data.text != nullptr) ? value->data.text : "";
   if (v.type == VAL_TEXT) v.data.text = text_copy.data();
-  int serial = -1;
+  if (symbolic) serial = -1;
   if (symbolic && !made_up && !(def.kind == PROP_KIND_NATIVE && def.native == PROP_NATIVE_RECLASS)) {
     prop_val resolved{};
     serial = ctx->NamedValue(ctx, def.group, text_copy.c_str(), &resolved);

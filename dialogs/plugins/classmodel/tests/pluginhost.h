@@ -6,6 +6,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -53,6 +54,8 @@ struct Obj {
   std::vector<Attr> attrs;
   std::vector<gui_info> gui;
   std::vector<int> gui_values;
+  int flag27 = -1, flag28 = -1;  // designer flags set without a definition
+  int32_t font = 0;              // reference font given without a definition
 };
 
 struct Const {
@@ -78,6 +81,9 @@ class Host {
     desc_->Host.GetProp = &Host::get_prop;
     desc_->Host.SetGuiInfo = &Host::set_gui_info;
     desc_->Host.GetProfileInt = &Host::profile_int;
+    desc_->Host.GetProfileString = &Host::profile_string;
+    desc_->Host.WriteProfileString = &Host::write_profile_string;
+    desc_->Host.WriteProfileInt = &Host::write_profile_int;
     reset();
   }
   ~Host() {
@@ -98,7 +104,12 @@ class Host {
   std::vector<std::string> errors;
   std::vector<int> error_lines;
   std::vector<std::string> failures;
+  // Settings by item in the plug-in's own section, or by "section\\item".
   std::map<std::string, int> profile;
+  std::map<std::string, std::string> profile_text;
+  // Blank lines as the environment keeps them: counted, and written before
+  // the next kept line only (an object, its end or a define drops them).
+  bool pending_blanks = false;
   int ref_width = 0, ref_height = 0;
   bool fail_gui = false;
   std::string base_dir;
@@ -136,14 +147,15 @@ class Host {
     last_line_ = -1;
     last_obj_ = nullptr;
     last_attr_ = 0;
+    pending_ = 0;
   }
 
   pload* ctx() { return &ctx_; }
 
-  int load(const std::string& file) {
+  int load(const std::string& file, int type = 0) {
     reset();
     std::snprintf(ctx_.FileName, sizeof ctx_.FileName, "%s", file.c_str());
-    return desc_->FileTypes[0].Load(&ctx_, file.c_str());
+    return desc_->FileTypes[type].Load(&ctx_, file.c_str());
   }
 
   // Writes every object not marked as template, model, private or included.
@@ -178,6 +190,7 @@ class Host {
   Obj* last_obj_ = nullptr;
   size_t last_attr_ = 0;
   bool last_end_ = false;
+  int pending_ = 0;
   std::vector<std::unique_ptr<std::string>> texts_;
 
   std::vector<Item>& container() { return open.empty() ? top : open.back()->items; }
@@ -270,6 +283,14 @@ class Host {
   }
   static int text_line(pload* ctx, const char* text, int blank) {
     Host& x = h();
+    if (x.pending_blanks && blank) {
+      if (!(x.last_kind_ == Item::TEXT && x.last_line_ == ctx->Line)) ++x.pending_;
+      return 0;
+    }
+    if (x.pending_blanks && !(ctx->Line == x.last_line_)) {
+      for (; x.pending_ > 0; --x.pending_) x.container().push_back({Item::TEXT, "", -1, nullptr, 0});
+    }
+    x.pending_ = 0;
     std::string t = blank ? std::string() : std::string(text);
     bool shown = x.last_obj_ != nullptr && x.last_obj_->written;
     if (ctx->Line == x.last_line_ && (x.last_kind_ == Item::TEXT || shown)) {
@@ -320,6 +341,7 @@ class Host {
     x.last_line_ = ctx->Line;
     x.last_obj_ = raw;
     x.last_end_ = false;
+    if (ctx->IncludeDepth == 0) x.pending_ = 0;
     return obj_hndl{raw};
   }
   static int end_object(pload* ctx, const char* path) {
@@ -332,6 +354,7 @@ class Host {
     x.last_line_ = ctx->Line;
     x.last_obj_ = o;
     x.last_end_ = true;
+    if (ctx->IncludeDepth == 0) x.pending_ = 0;
     return 0;
   }
   static obj_hndl find_child(pload*, const char* path, obj_hndl* parent) {
@@ -347,6 +370,12 @@ class Host {
   static int set_prop(pload* ctx, prop_set* ps) {
     Host& x = h();
     Obj* o = static_cast<Obj*>(ps->obj.data);
+    if (ps->def == nullptr) {
+      if (ps->flag27 != nullptr) o->flag27 = *ps->flag27;
+      if (ps->flag28 != nullptr) o->flag28 = *ps->flag28;
+      if (ps->font != 0) o->font = ps->font;
+      return 0;
+    }
     std::string name = ps->def->name;
     if ((ps->def->flags & PROP_F_ARRAY) != 0 && ps->def->index >= 0) name += "[" + std::to_string(ps->def->index) + "]";
     Attr* a = nullptr;
@@ -390,8 +419,9 @@ class Host {
     return 0;
   }
   static int find_prop_def(pload*, obj_hndl, const char*, prop_def*) { return -1; }
-  static int def_const(pload*, int32_t group, const char* name, prop_val* value, int32_t, int) {
+  static int def_const(pload* ctx, int32_t group, const char* name, prop_val* value, int32_t, int) {
     Host& x = h();
+    if (ctx->IncludeDepth == 0) x.pending_ = 0;
     Const c{group, name, "", *value};
     if (value->type == VAL_TEXT) c.text = value->data.text;
     x.consts.push_back(c);
@@ -400,7 +430,7 @@ class Host {
   static int named_value(pload*, int32_t group, const char* name, prop_val* value) {
     Host& x = h();
     for (size_t i = 0; i < x.consts.size(); ++i)
-      if (x.consts[i].group == group && x.consts[i].name == name) {
+      if ((group == 0 || x.consts[i].group == group) && x.consts[i].name == name) {
         *value = x.consts[i].val;
         if (value->type == VAL_TEXT) value->data.text = x.consts[i].text.data();
         return static_cast<int>(i);
@@ -440,9 +470,33 @@ class Host {
       if (p != nullptr) obj->gui_values.push_back(*p);
     return 0;
   }
-  static int profile_int(PluginDesc*, const char*, const char* item, int def) {
-    auto it = h().profile.find(item);
-    return it == h().profile.end() ? def : it->second;
+  static std::string profile_key(const char* section, const char* item) {
+    return section == nullptr || *section == '\0' ? std::string(item) : std::string(section) + "\\" + item;
+  }
+  static int profile_int(PluginDesc*, const char* section, const char* item, int def) {
+    std::string key = profile_key(section, item);
+    auto it = h().profile.find(key);
+    if (it != h().profile.end()) return it->second;
+    auto t = h().profile_text.find(key);
+    return t == h().profile_text.end() ? def : std::atoi(t->second.c_str());
+  }
+  static char* profile_string(PluginDesc*, const char* section, const char* item, const char* def, char* buffer,
+                              int size) {
+    if (size < 2) return buffer;
+    auto t = h().profile_text.find(profile_key(section, item));
+    std::snprintf(buffer, static_cast<size_t>(size), "%s", t == h().profile_text.end() ? def : t->second.c_str());
+    return buffer;
+  }
+  // A null text deletes the entry.
+  static void write_profile_string(PluginDesc*, const char* section, const char* item, const char* text) {
+    if (text == nullptr)
+      h().profile_text.erase(profile_key(section, item));
+    else
+      h().profile_text[profile_key(section, item)] = text;
+  }
+  static void write_profile_int(PluginDesc*, const char* section, const char* item, int value) {
+    h().profile.erase(profile_key(section, item));
+    h().profile_text[profile_key(section, item)] = std::to_string(value);
   }
 };
 
