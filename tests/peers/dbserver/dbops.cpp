@@ -160,7 +160,7 @@ int32_t Session::build_root(Database& db, OpenDb& open, std::string& object) {
   open.sets.clear();
   for (size_t s = 0; s < tables.rows.size(); ++s) {
     const Row& t = tables.rows[s];
-    const int64_t flags = t.values[2].num;
+    const int64_t flags = t.values[3].num;
     const char letter = (flags & 1) ? ((flags & 2) ? 'A' : 'M') : 'D';
     std::vector<const Row*> paths = sorted_by(rows_where(db.tables.at(9), 0, t.values[0].num), 1);
     std::vector<const Row*> keys = rows_where(db.tables.at(10), 0, t.values[0].num);
