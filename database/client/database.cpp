@@ -88,9 +88,8 @@ bool list_mode(int32_t mode) {
   }
 }
 
-// The answer of one information mode from the cache, built in `out` (room
-// for the largest answer is allocated by the caller); its size in bytes, or a
-// negative status.
+// The answer of one information mode from the cache, built in `out` as the
+// words the caller receives; its size in bytes, or a negative status.
 int32_t answer(const DbContext* ctx, const void* qualifier, int32_t mode, std::vector<int32_t>& out) {
   const RootCache* root = ctx->root;
   auto name_words = [&](const char* name) {
