@@ -149,7 +149,7 @@ TEST(RelmapOrders, GlobalSectionNamesTheCollatingSequences) {
                     "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orvantis\\QX Varnica\\Directories]\n\"lib\"=\"" +
                         schemas + "/lib\"\n");
   StandIn server;
-  vtest::RunResult r = dbserver_test::compile_schema(server, schemas + "/orders.schema", "tester", {dir.file("reg")});
+  vtest::RunResult r = dbserver_test::compile_schema(server, schemas + "/orders.schema", "tester", dir.file("reg"));
   ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
   const std::string db = dbserver_test::db_operand(server, "ORDERS");
   r = run_tool("relmap", {"-v", "-s", db});
