@@ -24,4 +24,15 @@ inline std::string db_operand(const StandIn& server, const std::string& name) {
   return "127.0.0.1:" + server.service() + "/" + name;
 }
 
+// A server without the catalog capability whose every open answers with the
+// root of a small database (the root decoder's fuzzing seed without its
+// first byte).
+inline std::string small_root_file(const vtest::TempDir& dir) {
+  const std::string seed =
+      vtest::read_file(vtest::source_dir() + "/database/client/fuzz/seeds/root_decode_fuzz/shop_le");
+  const std::string file = dir.file("root");
+  vtest::write_file(file, seed.substr(1));
+  return file;
+}
+
 }  // namespace dbserver_test

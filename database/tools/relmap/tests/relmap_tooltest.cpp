@@ -177,4 +177,15 @@ TEST(RelmapOrders, GlobalSectionNamesTheCollatingSequences) {
             std::string::npos);
 }
 
+TEST(RelmapCatalog, ServerWithoutCatalogCapability) {
+  vtest::TempDir dir;
+  StandIn server({"--capabilities", "2a", "--root-file", dbserver_test::small_root_file(dir)});
+  const std::string prog = vtest::tool_path("relmap");
+  vtest::RunResult r = run_tool("relmap", {dbserver_test::db_operand(server, "ANY")});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(after_banner(r.err, "RELMAP"), prog + ": Sorry - server localhost:vevivu has insufficient capabilities\n" +
+                                               prog +
+                                               ": REMOTE: Server does not have required capabilities [-700:-10]\n");
+}
+
 }  // namespace
