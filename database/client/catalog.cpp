@@ -8,6 +8,7 @@
 
 #include "database/client/catalog_codec.h"
 #include "database/client/client.h"
+#include "database/client/root.h"
 #include "database/client/trace.h"
 
 namespace {
@@ -409,6 +410,24 @@ int SysCat_close(int server_id) {
   }
   idb__release_server(e);
   return 0;
+}
+
+int SysCat_attach(int dbid) {
+  if (idb__trace_call('P', 2, "SysCat_attach()")) debug_printf('P', 2, " dbid = %d", dbid);
+  DbContext* ctx = idb__find_context(dbid);
+  if (!ctx) {
+    IDB_FAIL(S_BADID, 0);
+    return -1;
+  }
+  if (!ctx->server) return -1;
+  if (!(ctx->server->capabilities & CAP_CATALOG)) {
+    debug_printf('P', 1, "SysCat_attach() note: server does not have catalog capabilities, server_id=%d",
+                 ctx->server->server_id);
+    IDB_FAIL(S_REMOTE, REMOTE_CAPABILITY);
+    return 0;
+  }
+  trace_server(ctx->server->server_id);
+  return ctx->server->server_id;
 }
 
 // ---- node level ----

@@ -214,6 +214,10 @@ struct SysCatRow {
 // The server id, 0 when the server has no catalog capability (S_REMOTE -10,
 // the entry released), -1 when it could not be attached.
 int SysCat_open(const char* host, const char* service);
+// The server id of the server that holds a database opened with idb_open
+// (client dbid), without a reference of its own: -1 for an unknown dbid
+// (S_BADID), 0 when the server has no catalog capability (S_REMOTE -10).
+int SysCat_attach(int dbid);
 // Releases one reference; 0, or -1 (unknown id S_REMOTE -9, no catalog
 // capability S_REMOTE -10).
 int SysCat_close(int server_id);

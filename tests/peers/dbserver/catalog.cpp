@@ -44,7 +44,9 @@ void node_tables(std::map<uint32_t, Table>& n) {
 }
 
 void database_tables(std::map<uint32_t, Table>& d) {
-  add(d, make(1, "SYSTABLE", {{"tableid", T_INT32, 4}, {"name", T_VARCHAR, kName}, {"type", T_INT32, 4}}, 0, 1));
+  add(d,
+      make(1, "SYSTABLE",
+           {{"tableid", T_INT32, 4}, {"name", T_VARCHAR, kName}, {"type", T_INT32, 4}, {"flags", T_INT32, 4}}, 0, 1));
   add(d, make(2, "SYSGROUP", {{"gid", T_INT32, 4}, {"name", T_VARCHAR, kName}, {"priv", T_BINARY, 4}}, 0, 1, 2));
   add(d, make(3, "SYSCOLUMN",
               {{"colid", T_INT32, 4},

@@ -416,7 +416,7 @@ void Session::catalog_request(uint16_t id, uint16_t op, Reader& in) {
         in.u32();
         in.u32();
         std::string name = in.str();
-        in.u32();
+        int32_t type = in.i32();  // 1 for a data set
         int32_t flags = in.i32();
         in.u16();
         in.u16();
@@ -429,8 +429,9 @@ void Session::catalog_request(uint16_t id, uint16_t op, Reader& in) {
         Database* db = database(h);
         if (!db) break;
         uint32_t tableid = 0;
-        done(cat.insert(db->tables.at(1), {Value(), Value::text(name), Value::number(flags)}, &tableid, &undo), undo,
-             "table");
+        done(cat.insert(db->tables.at(1), {Value(), Value::text(name), Value::number(type), Value::number(flags)},
+                        &tableid, &undo),
+             undo, "table");
         if (a.status == 0) data.u32(tableid);
         break;
       }

@@ -36,6 +36,7 @@ const char kUsage[] =
     "  --fault NAME         bend the protocol (see README.md); may repeat\n"
     "  --refuse CLASS/OP[@N][=STATUS]\n"
     "                       refuse the N-th request (default the first) with STATUS (default -1)\n"
+    "  --root-file FILE     every open answers with the bytes of FILE as its root object\n"
     "  --stdin              end when standard input ends\n";
 
 bool parse_number(const char* text, int base, unsigned long max, unsigned long& out) {
@@ -72,24 +73,18 @@ int main(int argc, char** argv) {
     O_FAULT,
     O_STDIN,
     O_GSIZE,
-    O_REFUSE
+    O_REFUSE,
+    O_ROOT_FILE
   };
   static const struct option options[] = {
-      {"port", required_argument, nullptr, O_PORT},
-      {"byte-order", required_argument, nullptr, O_ORDER},
-      {"charset", required_argument, nullptr, O_CHARSET},
-      {"capabilities", required_argument, nullptr, O_CAPS},
-      {"revision", required_argument, nullptr, O_REV},
-      {"suggested-bufsz", required_argument, nullptr, O_SUGG},
-      {"max-bufsz", required_argument, nullptr, O_MAX},
-      {"challenge", required_argument, nullptr, O_CHAL},
-      {"users", required_argument, nullptr, O_USERS},
-      {"log", required_argument, nullptr, O_LOG},
-      {"fault", required_argument, nullptr, O_FAULT},
-      {"stdin", no_argument, nullptr, O_STDIN},
-      {"greeting-size", required_argument, nullptr, O_GSIZE},
-      {"refuse", required_argument, nullptr, O_REFUSE},
-      {nullptr, 0, nullptr, 0},
+      {"port", required_argument, nullptr, O_PORT},           {"byte-order", required_argument, nullptr, O_ORDER},
+      {"charset", required_argument, nullptr, O_CHARSET},     {"capabilities", required_argument, nullptr, O_CAPS},
+      {"revision", required_argument, nullptr, O_REV},        {"suggested-bufsz", required_argument, nullptr, O_SUGG},
+      {"max-bufsz", required_argument, nullptr, O_MAX},       {"challenge", required_argument, nullptr, O_CHAL},
+      {"users", required_argument, nullptr, O_USERS},         {"log", required_argument, nullptr, O_LOG},
+      {"fault", required_argument, nullptr, O_FAULT},         {"stdin", no_argument, nullptr, O_STDIN},
+      {"greeting-size", required_argument, nullptr, O_GSIZE}, {"refuse", required_argument, nullptr, O_REFUSE},
+      {"root-file", required_argument, nullptr, O_ROOT_FILE}, {nullptr, 0, nullptr, 0},
   };
   int opt;
   unsigned long v;
@@ -120,6 +115,7 @@ int main(int argc, char** argv) {
         break;
       case O_CHAL: state.config.challenge = optarg; break;
       case O_USERS: users_path = optarg; break;
+      case O_ROOT_FILE: state.root_file = optarg; break;
       case O_LOG: log_path = optarg; break;
       case O_FAULT: state.config.faults.insert(optarg); break;
       case O_STDIN: watch_stdin = true; break;

@@ -39,12 +39,24 @@ struct Refusal {
 };
 bool parse_refusal(const std::string& text, Refusal& out);
 
+// Capacity the stand-in reports for a set with storage: the catalog keeps
+// no capacity.
+constexpr uint32_t kSetCapacity = 1000;
+
+// Storage state of one database's sets.
+struct Storage {
+  bool needs_creation = true;  // a fresh database opens only in mode 13
+  std::set<uint32_t> created;  // tableids of the sets with storage
+};
+
 // What every session sees: the configuration, the catalog and the counters.
 struct State {
   Config config;
   bool users_required = false;  // a users file was given: logons are checked against table 30
   std::unique_ptr<Catalog> catalog;
   std::vector<Refusal> refusals;
+  std::map<uint32_t, Storage> storage;  // by catalog dbid
+  std::string root_file;                // --root-file: the root object every open sends
   int sessions_total = 0;
   int sessions_open = 0;
   FILE* log = nullptr;
@@ -76,6 +88,22 @@ class Session {
   void management(uint16_t id, Reader& in);
   void unsupported(uint16_t id, uint16_t cls);
   void refuse(uint16_t id, uint16_t cls, int32_t status);
+  // Database requests (class 3: open, close, info, create, erase, purge).
+  struct OpenSet {
+    std::string name;  // 16 bytes, blank-padded
+    char letter;
+    int32_t record_length;
+    uint32_t tableid;
+  };
+  struct OpenDb {
+    uint32_t dbid = 0;
+    int mode = 0;
+    std::vector<OpenSet> sets;
+  };
+  void database_request(uint16_t id, uint16_t op, Reader& in);
+  void database_reply(uint16_t id, int32_t status, int32_t word9, const Writer* extra, const std::string* object);
+  int32_t build_root(Database& db, OpenDb& open, std::string& object);
+  int32_t set_access(Database& db, const std::vector<int64_t>& tables, std::vector<int32_t>& access);
   // Catalog requests (class 4).
   void catalog_request(uint16_t id, uint16_t op, Reader& in);
   // Transaction requests (class 3, operations 15 to 18).
@@ -117,6 +145,8 @@ class Session {
     size_t next = 0;
   };
   std::map<uint16_t, Query> queries_;
+  std::map<uint16_t, OpenDb> opened_;  // remote dbid -> open database
+  int32_t next_open_ = 1;
   uint16_t next_query_ = 1;
 };
 

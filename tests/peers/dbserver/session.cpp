@@ -192,6 +192,8 @@ void Session::request(const Bytes& body) {
   if (!(cls == 3 && op == 16)) settle();
   if (cls == 3 && op == 14)
     logon(id, in);
+  else if (cls == 3 && (op == 1 || op == 2 || op == 3 || op == 11 || op == 12 || op == 13))
+    database_request(id, op, in);
   else if (cls == 3 && op >= 15 && op <= 18)
     transaction(id, op, in);
   else if (cls == 4)

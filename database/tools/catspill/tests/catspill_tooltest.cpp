@@ -94,13 +94,13 @@ TEST_F(Catspill, DatabaseTablesThroughItsHandle) {
   vtest::RunResult r = run({"-s", server.service(), "-t", "1", "shop"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.out,
-            "-----------------------------------\n"
+            "-----------------------------------------\n"
             "#1 SYSTABLE (1 entries)\n"
-            "-----------------------------------\n"
-            "|tableid|name                |type|\n"
-            "-----------------------------------\n"
-            "|1      |A-TABLE-NAME-OF-MORE|3   |\n"
-            "-----------------------------------\n");
+            "-----------------------------------------\n"
+            "|tableid|name                |type|flags|\n"
+            "-----------------------------------------\n"
+            "|1      |A-TABLE-NAME-OF-MORE|1   |3    |\n"
+            "-----------------------------------------\n");
   r = run({"-s", server.service(), "SHOP"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   // gids count from 2; the group's bits as a u32 in the announced order.
