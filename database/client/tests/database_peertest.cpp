@@ -246,7 +246,7 @@ TEST_F(Database, EveryInformationModeFromTheCache) {
 TEST_F(Database, ShortBuffersGetFiftyAndTheCountWordOfALists) {
   int db = open("admin", 13);
   ASSERT_GT(db, 0);
-  Name price("PRICE"), customers("CUSTOMERS");
+  Name price("PRICE"), customers("CUSTOMERS"), cust_no("CUST-NO"), ix("NAME-IX");
   struct Case {
     int32_t mode;
     const void* qualifier;
@@ -254,10 +254,25 @@ TEST_F(Database, ShortBuffersGetFiftyAndTheCountWordOfALists) {
     int32_t needed;
     int32_t first_word;  // -99: untouched
   };
+  // Lists receive their count word when 4 bytes fit; other answers nothing.
   const Case cases[] = {
-      {203, nullptr, 4, 16, 3},         {203, nullptr, 15, 16, 3},       {103, nullptr, 3, 28, -99},
-      {102, price.text, 31, 32, -99},   {104, customers.text, 8, 16, 3}, {301, customers.text, 11, 12, 1},
-      {302, customers.text, 7, 8, -99}, {101, price.text, 2, 4, -99},
+      {101, price.text, 2, 4, -99},
+      {102, price.text, 31, 32, -99},
+      {103, nullptr, 3, 28, -99},
+      {103, nullptr, 27, 28, 6},
+      {104, customers.text, 8, 16, 3},
+      {201, customers.text, 3, 4, -99},
+      {-202, customers.text, 16, 32, -99},
+      {202, customers.text, 31, 32, -99},
+      {203, nullptr, 4, 16, 3},
+      {203, nullptr, 15, 16, 3},
+      {204, cust_no.text, 11, 12, 2},
+      {301, customers.text, 11, 12, 1},
+      {302, customers.text, 7, 8, -99},
+      {501, ix.text, 3, 4, -99},
+      {502, ix.text, 83, 84, -99},
+      {503, nullptr, 7, 8, 1},
+      {504, customers.text, 4, 8, 1},
   };
   for (const Case& c : cases) {
     std::vector<int32_t> answer(32, -99);

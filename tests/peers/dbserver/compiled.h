@@ -3,26 +3,36 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "launch.h"
 
 namespace dbserver_test {
 
-// Runs schema on `schema_file` against the stand-in as `user`; the run's
-// result (exit code 0 when the catalog was written).
+// Runs schema on `schema_file` against the stand-in as `user`, with the
+// registry store `registry` when not empty (for collating sequence files);
+// the run's result (exit code 0 when the catalog was written).
 inline vtest::RunResult compile_schema(const StandIn& server, const std::string& schema_file,
-                                       const std::string& user = "tester",
-                                       const std::vector<std::string>& env_registry = {}) {
+                                       const std::string& user = "tester", const std::string& registry = "") {
   vtest::RunOptions options;
   options.timeout_seconds = 30;
-  if (!env_registry.empty()) options.env["VARNICA_REGISTRY"] = env_registry[0];
+  if (!registry.empty()) options.env["VARNICA_REGISTRY"] = registry;
   return vtest::run("schema", {"-h", "127.0.0.1", "-s", server.service(), "-u", user, schema_file}, options);
 }
 
 // "127.0.0.1:<port>/<name>": the database operand of the tools and idb_open.
 inline std::string db_operand(const StandIn& server, const std::string& name) {
   return "127.0.0.1:" + server.service() + "/" + name;
+}
+
+// A server without the catalog capability whose every open answers with the
+// root of a small database (the root decoder's fuzzing seed without its
+// first byte).
+inline std::string small_root_file(const vtest::TempDir& dir) {
+  const std::string seed =
+      vtest::read_file(vtest::source_dir() + "/database/client/fuzz/seeds/root_decode_fuzz/shop_le");
+  const std::string file = dir.file("root");
+  vtest::write_file(file, seed.substr(1));
+  return file;
 }
 
 }  // namespace dbserver_test

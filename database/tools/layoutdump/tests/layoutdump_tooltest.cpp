@@ -156,4 +156,15 @@ TEST_F(Layoutdump, UsageAndErrors) {
   EXPECT_EQ(r.out, "Connecting server ...\n");
 }
 
+TEST(LayoutdumpCatalog, ServerWithoutCatalogCapability) {
+  vtest::TempDir dir;
+  StandIn server({"--capabilities", "2a", "--root-file", dbserver_test::small_root_file(dir)});
+  const std::string prog = vtest::tool_path("layoutdump");
+  vtest::RunResult r = run_tool("layoutdump", {dbserver_test::db_operand(server, "ANY")});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(after_banner(r.err, "LAYOUTDUMP"),
+            prog + ": Sorry - server localhost:vevivu has insufficient capabilities\n" + prog +
+                ": REMOTE: Server does not have required capabilities [-700:-10]\n");
+}
+
 }  // namespace

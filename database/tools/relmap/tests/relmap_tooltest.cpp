@@ -149,7 +149,7 @@ TEST(RelmapOrders, GlobalSectionNamesTheCollatingSequences) {
                     "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orvantis\\QX Varnica\\Directories]\n\"lib\"=\"" +
                         schemas + "/lib\"\n");
   StandIn server;
-  vtest::RunResult r = dbserver_test::compile_schema(server, schemas + "/orders.schema", "tester", {dir.file("reg")});
+  vtest::RunResult r = dbserver_test::compile_schema(server, schemas + "/orders.schema", "tester", dir.file("reg"));
   ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
   const std::string db = dbserver_test::db_operand(server, "ORDERS");
   r = run_tool("relmap", {"-v", "-s", db});
@@ -175,6 +175,17 @@ TEST(RelmapOrders, GlobalSectionNamesTheCollatingSequences) {
   EXPECT_NE(r.out.find("ORDER-KEYS       ORDER-NO          ORDERS             4  ORDER-NO            8\n"
                        "                                   ORDER-LINES        5  ORDER-NO            8\n"),
             std::string::npos);
+}
+
+TEST(RelmapCatalog, ServerWithoutCatalogCapability) {
+  vtest::TempDir dir;
+  StandIn server({"--capabilities", "2a", "--root-file", dbserver_test::small_root_file(dir)});
+  const std::string prog = vtest::tool_path("relmap");
+  vtest::RunResult r = run_tool("relmap", {dbserver_test::db_operand(server, "ANY")});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(after_banner(r.err, "RELMAP"), prog + ": Sorry - server localhost:vevivu has insufficient capabilities\n" +
+                                               prog +
+                                               ": REMOTE: Server does not have required capabilities [-700:-10]\n");
 }
 
 }  // namespace

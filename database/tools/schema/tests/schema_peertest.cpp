@@ -104,9 +104,10 @@ TEST_F(SchemaCatalog, OrderEntryRowsReadBack) {
   ASSERT_GT(cat.server(), 0);
   ASSERT_TRUE(cat.open("ORDERS"));
   using Rows = std::vector<std::string>;
-  // Tables: masters 1, automatic masters 3, details 0.
+  // Tables: type 1 (a data set), then the flags: masters 1, automatic
+  // masters 3, details 0.
   EXPECT_EQ(cat.rows(SysTable_ID),
-            (Rows{"1|CUSTOMERS|1", "2|PRODUCTS|1", "3|ORDER-KEYS|3", "4|ORDERS|0", "5|ORDER-LINES|0"}));
+            (Rows{"1|CUSTOMERS|1|1", "2|PRODUCTS|1|1", "3|ORDER-KEYS|1|3", "4|ORDERS|1|0", "5|ORDER-LINES|1|0"}));
   // "public" first; classes by password, or by number without one.
   std::vector<std::string> groups;
   for (const std::string& row : cat.rows(SysGroup_ID)) groups.push_back(row.substr(0, row.rfind('|')));
