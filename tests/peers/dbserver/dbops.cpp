@@ -191,7 +191,32 @@ int32_t Session::build_root(Database& db, OpenDb& open, std::string& object) {
       w.i32(iitem < 0 ? -1 : item_count + iitem);
       w.u32(static_cast<uint32_t>(k->values[2].num));
     }
-    open.sets.push_back({padded(t.values[1].bytes), letter, record, static_cast<uint32_t>(t.values[0].num)});
+    StoreSet layout;
+    layout.number = static_cast<int>(s + 1);
+    layout.name = padded(t.values[1].bytes);
+    layout.type = letter;
+    for (int64_t col : set_columns[s]) {
+      int item = index_of(column_ids, col);
+      if (item < 0) continue;
+      const Row& c = columns.rows[static_cast<size_t>(item)];
+      StoreItem si;
+      si.number = item + 1;
+      int32_t size;
+      item_type(c.values[2].num, c.values[3].num, &si.type, &size);
+      si.size = static_cast<uint32_t>(size);
+      si.count = static_cast<uint32_t>(c.values[4].num);
+      layout.items.push_back(si);
+    }
+    if (letter == 'D')
+      for (const Row* p : paths) {
+        int related = index_of(table_ids, p->values[3].num);
+        int position = index_of(set_columns[s], p->values[2].num);
+        if (related < 0 || position < 0) continue;
+        int sort = p->values[6].num ? index_of(set_columns[s], p->values[6].num) : -1;
+        layout.paths.push_back({related + 1, position, sort});
+      }
+    open.sets.push_back(
+        {padded(t.values[1].bytes), letter, record, static_cast<uint32_t>(t.values[0].num), std::move(layout)});
   }
   object.assign(w.bytes().begin(), w.bytes().end());
   return 0;
@@ -284,13 +309,17 @@ void Session::database_request(uint16_t id, uint16_t op, Reader& in) {
       extra.u8(static_cast<uint8_t>(s.letter));
       extra.u16(static_cast<uint16_t>(s.record_length));
       extra.u32(created ? kSetCapacity : 0);
-      extra.u32(0);
+      extra.u32(created ? static_cast<uint32_t>(store_of(it->second).count(set)) : 0);
     }
     if (op == 2)
       state_.note(number_, "close remote_dbid=%u mode=%u set=%u status=%d", remote, mode, set, status);
     else
       state_.note(number_, "info remote_dbid=%u set=%u mode=%u status=%d", remote, set, what, status);
-    if (status == 0 && op == 2 && mode == 1) opened_.erase(it);
+    if (status == 0 && op == 2 && mode == 3) cursors_[{remote, set}].rewind();
+    if (status == 0 && op == 2 && mode == 1) {
+      std::erase_if(cursors_, [remote](const auto& c) { return c.first.first == remote; });
+      opened_.erase(it);
+    }
     database_reply(id, status, 0, status == 0 && op == 3 ? &extra : nullptr, nullptr);
     return;
   }
@@ -330,7 +359,13 @@ void Session::database_request(uint16_t id, uint16_t op, Reader& in) {
     } else if (op == 12) {
       for (uint32_t t : chosen)
         if (!storage.created.count(t)) status = ST_NOT_CREATED;
-    } else {
+    }
+    if (op != 11 && status == 0) {
+      RecordStore& store = store_of(it->second);
+      for (const OpenSet& s : it->second.sets)
+        if (std::find(chosen.begin(), chosen.end(), s.tableid) != chosen.end()) store.erase(s.layout.number);
+    }
+    if (op == 13) {
       for (uint32_t t : chosen) storage.created.erase(t);
       if (mode == 2) storage.needs_creation = true;
     }

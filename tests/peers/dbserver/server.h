@@ -11,6 +11,8 @@
 
 #include "catalog.h"
 #include "codec.h"
+#include "locks.h"
+#include "records.h"
 
 namespace dbserver {
 
@@ -56,7 +58,10 @@ struct State {
   std::unique_ptr<Catalog> catalog;
   std::vector<Refusal> refusals;
   std::map<uint32_t, Storage> storage;  // by catalog dbid
-  std::string root_file;                // --root-file: the root object every open sends
+  // Records and locks of each database, by catalog dbid.
+  std::map<uint32_t, RecordStore> records;
+  std::map<uint32_t, LockTable> locks;
+  std::string root_file;  // --root-file: the root object every open sends
   int sessions_total = 0;
   int sessions_open = 0;
   FILE* log = nullptr;
@@ -94,6 +99,7 @@ class Session {
     char letter;
     int32_t record_length;
     uint32_t tableid;
+    StoreSet layout;  // items and paths, as the record store keeps them
   };
   struct OpenDb {
     uint32_t dbid = 0;
@@ -146,6 +152,14 @@ class Session {
   };
   std::map<uint16_t, Query> queries_;
   std::map<uint16_t, OpenDb> opened_;  // remote dbid -> open database
+  // Record requests (class 3: lock, unlock, put, find, get).
+  void record_request(uint16_t id, uint16_t op, Reader& in);
+  RecordStore& store_of(const OpenDb& open);
+  void record_reply(uint16_t id, int32_t status, const std::string* record);
+  // Current positions per open database and set.
+  std::map<std::pair<uint16_t, int>, Cursor> cursors_;
+  // Drops the locks the session holds in every database.
+  void release_locks();
   int32_t next_open_ = 1;
   uint16_t next_query_ = 1;
 };

@@ -68,6 +68,7 @@ void Session::close_now(const char* why) {
     state_.note(number_, "rollback of %u open levels at close", static_cast<unsigned>(levels_.size()));
     undo_to(0);
   }
+  release_locks();
   ::close(fd_);
   fd_ = -1;
   --state_.sessions_open;
@@ -194,6 +195,8 @@ void Session::request(const Bytes& body) {
     logon(id, in);
   else if (cls == 3 && (op == 1 || op == 2 || op == 3 || op == 11 || op == 12 || op == 13))
     database_request(id, op, in);
+  else if (cls == 3 && op >= 4 && op <= 8)
+    record_request(id, op, in);
   else if (cls == 3 && op >= 15 && op <= 18)
     transaction(id, op, in);
   else if (cls == 4)
