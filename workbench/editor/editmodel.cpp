@@ -1378,9 +1378,12 @@ TextLine* EditorModel::AppendText(const std::string& text) {
 void EditorModel::ClearText() {
   TextObj* tobj = Text();
   EndSelection();
+  // Clearing ends a suspension of recording: keep it.
+  const bool suspended = tobj->TestFlag(TextObj_SUSPENDED);
+  tobj->Clear();
+  if (suspended) tobj->SetFlag(TextObj_SUSPENDED);
   {
     TextSuspend suspend(tobj);
-    tobj->Clear();
     new TextLine(tobj);
   }
   tobj->SetModified(false);

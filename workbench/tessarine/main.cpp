@@ -6,6 +6,7 @@
 
 #include <QApplication>
 
+#include "workbench/editor/view/editorplug.h"
 #include "workbench/framework/fwdesktopsink.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/shellsink.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
   int code = 1;
   {
     CYqApp app;
+    Editor_Install();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (app.InitInstance(args)) {
       QApplication::exec();
