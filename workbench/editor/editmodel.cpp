@@ -1537,7 +1537,7 @@ bool EditorModel::PrintRange(uint32_t* first_line, uint32_t* last_line, uint32_t
 }
 
 EditorPrintLayout EditorModel::PrintLayout(const CfgPageSetup& setup, int32_t paper_width, int32_t paper_height,
-                                           int32_t char_width, int32_t line_height) {
+                                           int32_t char_width, int32_t line_height, bool selection) {
   EditorPrintLayout l;
   l.printable_width = paper_width - setup.LeftMargin - setup.RightMargin;
   l.printable_height = paper_height - setup.TopMargin - setup.BottomMargin;
@@ -1552,7 +1552,7 @@ EditorPrintLayout EditorModel::PrintLayout(const CfgPageSetup& setup, int32_t pa
   l.rows_per_page = static_cast<uint32_t>(std::max(1, rows));
   TextObj* tobj = Text();
   uint32_t fl, ll, fc, lc;
-  if (PrintRange(&fl, &ll, &fc, &lc)) {
+  if (selection && PrintRange(&fl, &ll, &fc, &lc)) {
     l.print_rows = 0;
     TextLine* line = tobj->Line(fl);
     for (uint32_t i = fl; i <= ll && line; ++i, line = line->next) {

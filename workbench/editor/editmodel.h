@@ -263,9 +263,10 @@ class EditorModel {
 
   // The print layout for a page of paper_width x paper_height (device units)
   // with the character cell char_width x line_height of the printer font.
-  // Counts the rows of the print range (or of the whole text).
+  // Counts the rows of the print range (with selection and a selection
+  // active) or of the whole text.
   EditorPrintLayout PrintLayout(const CfgPageSetup& setup, int32_t paper_width, int32_t paper_height,
-                                int32_t char_width, int32_t line_height);
+                                int32_t char_width, int32_t line_height, bool selection = true);
   // The print range from the selection: false when there is none.
   bool PrintRange(uint32_t* first_line, uint32_t* last_line, uint32_t* first_col, uint32_t* last_col) const;
 

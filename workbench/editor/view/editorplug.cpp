@@ -6,11 +6,14 @@
 
 #include "workbench/editor/view/editview.h"
 #include "workbench/editor/view/outputdoc.h"
+#include "workbench/editor/view/pagesetupdlg.h"
 #include "workbench/editor/view/textdoc.h"
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/shell/frames/childframe.h"
+#include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/neighbours.h"
 
 namespace {
@@ -50,6 +53,16 @@ class PaneOutputLink : public OutputLink {
   void ShowTab(int tab) override { COutputDoc::ActivateTab(tab); }
 };
 
+class PageSetupLink : public PaneLink {
+ public:
+  bool Plugged() const override { return YqApp() != nullptr; }
+  int Run() override {
+    if (YqApp() == nullptr) return 0;
+    CPageSetupDlg dlg(&YqApp()->m_Config.PageSetup, CMainFrame::m_pMainFrame);
+    return dlg.exec();
+  }
+};
+
 }  // namespace
 
 FwDocTemplate* Editor_TextTemplate() { return g_text_template; }
@@ -66,7 +79,9 @@ void Editor_Install() {
   g_text_template = app->AddDocTemplate(std::move(tmpl));
   static TextProgramLink program;
   static PaneOutputLink output;
+  static PageSetupLink page_setup;
   ShellNeighbours& n = Shell_Neighbours();
   if (!n.program->Plugged()) n.program = &program;
   if (!n.output->Plugged()) n.output = &output;
+  if (!n.page_setup->Plugged()) n.page_setup = &page_setup;
 }

@@ -11,11 +11,15 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPolygon>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QSplitter>
 
 #include "workbench/editor/txtline.h"
 #include "workbench/editor/view/editdoc.h"
+#include "workbench/editor/view/editprint.h"
 #include "workbench/editor/view/editdialogs.h"
 #include "workbench/editor/view/linedraw.h"
 #include "workbench/framework/fwapp.h"
@@ -60,6 +64,8 @@ enum {
   ID_PANE_COLUMN = 59148,
   ID_PANE_LINENUMBER = 59158,
   ID_PANE_OVR = 59140,
+  ID_FILE_PRINT = 57607,
+  ID_FILE_PRINT_PREVIEW = 57609,
 };
 
 CEditorView* g_last_focused = nullptr;
@@ -120,6 +126,7 @@ const FwCmdEntry<CEditorView> CEditorView::kMap[] = {
     {ID_PANE_LINE, ID_PANE_COLUMN, nullptr, &CEditorView::OnUpdatePanes},
     {ID_PANE_LINENUMBER, ID_PANE_LINENUMBER, nullptr, &CEditorView::OnUpdatePanes},
     {ID_PANE_OVR, ID_PANE_OVR, nullptr, &CEditorView::OnUpdatePanes},
+    {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, &CEditorView::OnPrintCommand, nullptr},
 };
 
 CEditorView::CEditorView(FwDocument* doc, QWidget* parent, EditDocSlots* doc_slots)
@@ -797,4 +804,24 @@ void CEditorView::OnUpdatePanes(FwCmdUI& ui) {
     case ID_PANE_OVR: ui.Enable(model_.Flag(EV_OVERWRITE) && model_.Writable()); break;
     default: break;
   }
+}
+
+void CEditorView::OnPrintCommand(int id) {
+  QPrinter printer(QPrinter::HighResolution);
+  const std::string name = EditorDoc() ? EditorDoc()->Title() : std::string();
+  uint32_t fl, ll, fc, lc;
+  const bool has_range = model_.PrintRange(&fl, &ll, &fc, &lc);
+  if (id == ID_FILE_PRINT_PREVIEW) {
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this, &name, has_range](QPrinter* p) { Editor_Print(model_, name, p, has_range); });
+    preview.exec();
+    return;
+  }
+  QPrintDialog dlg(&printer, this);
+  dlg.setOption(QAbstractPrintDialog::PrintSelection, has_range);
+  dlg.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  if (has_range) dlg.setPrintRange(QAbstractPrintDialog::Selection);
+  if (dlg.exec() != QDialog::Accepted) return;
+  Editor_Print(model_, name, &printer, dlg.printRange() == QAbstractPrintDialog::Selection);
 }

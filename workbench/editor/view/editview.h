@@ -89,6 +89,7 @@ class CEditorView : public FwView, public EditorHost, public IndicatorEditorView
   void OnViewCommand(int id);
   void OnUpdateViewCommand(FwCmdUI& ui);
   void OnUpdatePanes(FwCmdUI& ui);
+  void OnPrintCommand(int id);
 
   void Layout();
   void SyncScrollBars();

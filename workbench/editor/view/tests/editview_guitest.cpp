@@ -11,7 +11,10 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QImage>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
@@ -20,6 +23,8 @@
 #include "workbench/editor/txtline.h"
 #include "workbench/editor/view/editdialogs.h"
 #include "workbench/editor/view/editorplug.h"
+#include "workbench/editor/view/editprint.h"
+#include "workbench/editor/view/pagesetupdlg.h"
 #include "workbench/editor/view/editview.h"
 #include "workbench/editor/view/linedraw.h"
 #include "workbench/editor/view/outputdoc.h"
@@ -31,6 +36,7 @@
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/neighbours.h"
+#include "workbench/shell/settings/cfgprofile.h"
 #include "workbench/shell/sysassert.h"
 #include "workbench/shell/tests/shelltest.h"
 
@@ -338,6 +344,107 @@ TEST_F(EditorWindows, SecondOutputDocumentIsRefused) {
   COutputDoc second;
   EXPECT_THROW(second.OnNewDocument(), SysAssertError);
   Sys_SetAssertHandler(previous);
+}
+
+}  // namespace
+
+namespace {
+
+int PdfPages(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  int pages = 0;
+  for (size_t p = data.find("/Type /Page"); p != std::string::npos; p = data.find("/Type /Page", p + 1))
+    if (data.compare(p, 12, "/Type /Pages") != 0) ++pages;
+  return pages;
+}
+
+TEST_F(EditorWindows, PrintingToPdfGivesThePagesTheLayoutPredicts) {
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += "line " + std::to_string(i) + "\n";
+  CTextDoc* doc = OpenText(text);
+  CEditorView* view = ViewOf(doc);
+  CfgPageSetup& setup = doc->Config().PageSetup;
+  setup.LeftMargin = setup.RightMargin = setup.TopMargin = setup.BottomMargin = 200;
+  char templ[] = "/tmp/editview-guitest-pdf-XXXXXX";
+  int fd = mkstemp(templ);
+  close(fd);
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(templ);
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  const int pages = Editor_Print(view->Model(), "doc.txt", &printer, false);
+  ASSERT_GT(pages, 1);
+  EXPECT_EQ(PdfPages(templ), pages);
+  // The layout for the same font: rows of 201 lines (the text ends in an
+  // empty line) over the rows per page.
+  EXPECT_EQ(view->Model().TotalRows(), 201u);
+
+  // Margins that leave 90 mm refuse; 110 mm print.
+  setup.LeftMargin = setup.RightMargin = 600;
+  EXPECT_EQ(Editor_Print(view->Model(), "doc.txt", &printer, false), -1);
+  ASSERT_FALSE(sink.boxes.empty());
+  EXPECT_EQ(sink.boxes.back().caption, "Cannot print file [1]");
+  setup.LeftMargin = setup.RightMargin = 500;
+  EXPECT_GT(Editor_Print(view->Model(), "doc.txt", &printer, false), 0);
+  std::remove(templ);
+}
+
+TEST_F(EditorWindows, PageSetupWritesTheRecordOnlyWhenChanged) {
+  CfgPageSetup& record = app->m_Config.PageSetup;
+  {
+    CPageSetupDlg dlg(&record);
+    EXPECT_FALSE(dlg.Apply());
+  }
+  CPageSetupDlg dlg(&record);
+  dlg.Margin(0)->setValue(1.5);
+  dlg.SizeCombo()->setCurrentText("30");
+  dlg.InsertCode(0, "&P");
+  EXPECT_TRUE(dlg.Apply());
+  EXPECT_EQ(record.LeftMargin, 150);
+  EXPECT_EQ(record.FontSize, 240);
+  EXPECT_EQ(record.PageHeader, "&F&P");
+  EXPECT_EQ(Cfg_GetInt("Settings\\PageSetup", "LeftMargin"), 150);
+  EXPECT_FALSE(dlg.Apply());
+}
+
+}  // namespace
+
+namespace {
+
+class FailingPrograms : public ProgramLink {
+ public:
+  bool Plugged() const override { return true; }
+  bool SaveAllModified() override { return result; }
+  bool result = false;
+};
+
+TEST(EditorDoc, PathTitlesAndSaveAll) {
+  CTextDoc doc;
+  struct Case {
+    const char* path;
+    const char* title;
+  } cases[] = {{"one/two/three.src", "three.src"}, {"plain", "plain"}, {"dir/", "dir/"}, {"a//b", "b"}};
+  for (const Case& c : cases) {
+    doc.SetPathName(c.path, false);
+    EXPECT_EQ(doc.GetDocTitle(), c.title) << c.path;
+  }
+  EXPECT_EQ(doc.PathName(), "a/b");
+
+  FailingPrograms programs;
+  Shell_Neighbours().program = &programs;
+  int dialog_saves = 0;
+  CEditorDoc::SetDialogSaveAll([&dialog_saves] {
+    ++dialog_saves;
+    return true;
+  });
+  EXPECT_FALSE(CEditorDoc::SaveAll());
+  EXPECT_EQ(dialog_saves, 0);
+  programs.result = true;
+  EXPECT_TRUE(CEditorDoc::SaveAll());
+  EXPECT_EQ(dialog_saves, 1);
+  CEditorDoc::SetDialogSaveAll(nullptr);
+  Shell_ResetNeighbours();
 }
 
 }  // namespace
