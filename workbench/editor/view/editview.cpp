@@ -241,6 +241,11 @@ void CEditorView::SetLineWrap(bool on) {
   update();
 }
 
+QSize CEditorView::sizeHint() const {
+  return QSize(EV_MARGIN + 80 * model_.CharWidth() + vbar_->sizeHint().width(),
+               25 * model_.LineHeight() + hbar_->sizeHint().height());
+}
+
 QRect CEditorView::CellRect(uint32_t screen_row, uint32_t screen_col) const {
   return QRect(EV_MARGIN + static_cast<int>(screen_col) * model_.CharWidth(),
                static_cast<int>(screen_row) * model_.LineHeight(), model_.CharWidth(), model_.LineHeight());
@@ -362,6 +367,9 @@ void CEditorView::paintEvent(QPaintEvent*) {
   const int text_right = width() - vbar_->width();
   const int text_bottom = height() - (hbar_->isVisible() ? hbar_->height() : 0);
   p.fillRect(QRect(0, 0, text_right, text_bottom), Qt::white);
+  // The corner between the scroll bars.
+  if (hbar_->isVisible())
+    p.fillRect(QRect(text_right, text_bottom, width() - text_right, height() - text_bottom), palette().window());
   if (!model_.Flag(EV_PAINTED)) {
     model_.flags |= EV_PAINTED;
     slots_->RestoreViewStateAgain(&model_);

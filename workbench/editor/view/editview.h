@@ -40,6 +40,8 @@ class CEditorView : public FwView, public EditorHost, public IndicatorEditorView
   QScrollBar* HorizontalBar() const { return hbar_; }
   // Line wrap on or off in both panes.
   void SetLineWrap(bool on);
+  // 80 columns by 25 rows of the editor font.
+  QSize sizeHint() const override;
 
   void OnUpdate(FwView* sender, long hint, void* object) override;
   void OnInitialUpdate() override;

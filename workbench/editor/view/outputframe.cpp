@@ -1,6 +1,8 @@
 #include "workbench/editor/view/outputframe.h"
 
 #include <QEvent>
+#include <QMdiArea>
+#include <QTabBar>
 #include <QSplitter>
 #include <QTabWidget>
 
@@ -67,6 +69,17 @@ void COutputFrame::CreateClient(FwDocTemplate*) {
     if (i >= 0 && i < OUTPUT_TABS) SetActiveView(views_[i]);
   });
   doc->RestoreTabState(g_last_active_tab);
+  // Wide and low, at the bottom of the main frame's area.
+  const QSize one = views_[0]->sizeHint();
+  resize(one.width(), one.height() * 2 / 5 + tabs_->tabBar()->sizeHint().height());
+}
+
+void COutputFrame::showEvent(QShowEvent* event) {
+  CChildFrame::showEvent(event);
+  if (placed_) return;
+  placed_ = true;
+  if (QMdiArea* area = mdiArea(); area && area->viewport()->height() > height())
+    move(0, area->viewport()->height() - height());
 }
 
 int COutputFrame::ActiveTab() const { return tabs_ ? tabs_->currentIndex() : -1; }

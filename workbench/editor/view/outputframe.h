@@ -27,10 +27,12 @@ class COutputFrame : public CChildFrame {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QTabWidget* tabs_ = nullptr;
   CEditorView* views_[3] = {};
   bool painted_ = false;
+  bool placed_ = false;
 };
