@@ -1,6 +1,7 @@
 // The measuring side of the editor benchmark (bench/editor/): opens a text
 // in an editor view of a fixed size offscreen and pages down to the end,
-// repainting each page, and does the same with a QPlainTextEdit.
+// repainting each page (a PageDown key event, then the event loop paints),
+// and does the same with a QPlainTextEdit.
 #pragma once
 
 #include <string>

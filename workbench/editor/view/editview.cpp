@@ -28,6 +28,7 @@
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/frames/yqstatusbar.h"
+#include "workbench/shell/neighbours.h"
 #include "workbench/shell/shellsink.h"
 #include "workbench/shell/sysassert.h"
 
@@ -721,7 +722,22 @@ void CEditorView::OnViewCommand(int id) {
       model_.NotifyTextChanged();
       break;
     }
-    case ID_RUN_TO_CURSOR: break;
+    case ID_RUN_TO_CURSOR:
+      // Runs after the current message, as a posted message would.
+      QMetaObject::invokeMethod(
+          this,
+          [guard = QPointer<CEditorView>(this)] {
+            if (!guard) return;
+            EditorModel& m = guard->model_;
+            uint32_t line = 0;
+            DebugLink* debug = Shell_Neighbours().debug;
+            if (!m.IsBinaryProgram() || !debug->SessionExists() || !m.GetEditLineIdx(&line) ||
+                guard->slots_->LocationQuery(line) == nullptr)
+              return;
+            if (!debug->Continue(0, false)) debug->CheckSession();
+          },
+          Qt::QueuedConnection);
+      break;
     case ID_AUTO_SCROLL:
       if (tobj->TestFlag(TextObj_FOLLOW_END))
         tobj->ClearFlag(TextObj_FOLLOW_END);
@@ -764,7 +780,8 @@ void CEditorView::OnUpdateViewCommand(FwCmdUI& ui) {
     }
     case ID_RUN_TO_CURSOR: {
       uint32_t line = 0;
-      ui.Enable(model_.IsBinaryProgram() && model_.GetEditLineIdx(&line) && slots_->LocationQuery(line) != nullptr);
+      ui.Enable(model_.IsBinaryProgram() && Shell_Neighbours().debug->SessionExists() && model_.GetEditLineIdx(&line) &&
+                slots_->LocationQuery(line) != nullptr);
       break;
     }
     case ID_AUTO_SCROLL: slots_->UpdateStateD(ui); break;

@@ -13,7 +13,7 @@
 
 namespace {
 
-enum { ID_WINDOW_SPLIT = 57653 };
+enum { ID_WINDOW_NEW = 57648, ID_WINDOW_SPLIT = 57653 };
 
 // What a tab's view asks of the output document: the tab's own text, the
 // document's answers for the rest.
@@ -43,8 +43,16 @@ int g_last_active_tab = 0;
 COutputFrame::COutputFrame(FwDocument* doc) : CChildFrame(doc) {}
 
 COutputFrame::~COutputFrame() {
-  for (CEditorView* v : views_)
-    if (v) delete v->Slots();
+  // The views go before the operations they ask.
+  if (tabs_) tabs_->disconnect();
+  SetActiveView(nullptr);
+  for (CEditorView*& v : views_) {
+    if (!v) continue;
+    EditDocSlots* doc_slots = v->Slots();
+    delete v;
+    v = nullptr;
+    delete doc_slots;
+  }
 }
 
 void COutputFrame::CreateClient(FwDocTemplate*) {
@@ -103,17 +111,20 @@ bool COutputFrame::eventFilter(QObject* watched, QEvent* event) {
   return CChildFrame::eventFilter(watched, event);
 }
 
+// The pane is one window: no split, no second window.
 bool COutputFrame::OnCommand(int id) {
-  if (id == ID_WINDOW_SPLIT) return true;
+  if (id == ID_WINDOW_SPLIT || id == ID_WINDOW_NEW) return true;
   return CChildFrame::OnCommand(id);
 }
 
 bool COutputFrame::OnUpdateCommand(FwCmdUI& ui) {
-  if (ui.id == ID_WINDOW_SPLIT) {
+  if (ui.id == ID_WINDOW_SPLIT || ui.id == ID_WINDOW_NEW) {
     ui.Enable(false);
     return true;
   }
   return CChildFrame::OnUpdateCommand(ui);
 }
 
-bool COutputFrame::HasCommand(int id) const { return id == ID_WINDOW_SPLIT || CChildFrame::HasCommand(id); }
+bool COutputFrame::HasCommand(int id) const {
+  return id == ID_WINDOW_SPLIT || id == ID_WINDOW_NEW || CChildFrame::HasCommand(id);
+}
