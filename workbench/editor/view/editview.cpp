@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPolygon>
@@ -361,13 +362,19 @@ void CEditorView::PaintMarkers(QPainter& p, uint32_t markers, int top) {
   p.restore();
 }
 
-void CEditorView::paintEvent(QPaintEvent*) {
+void CEditorView::paintEvent(QPaintEvent* event) {
   QPainter p(this);
+  const QRect area = event->rect();
   p.setFont(font_);
   const int cw = model_.CharWidth(), lh = model_.LineHeight();
   const int text_right = width() - vbar_->width();
   const int text_bottom = height() - (hbar_->isVisible() ? hbar_->height() : 0);
-  p.fillRect(QRect(0, 0, text_right, text_bottom), Qt::white);
+  // Only what lies under the scroll bars: nothing of the text to redo.
+  if (area.left() >= text_right || area.top() >= text_bottom) {
+    p.fillRect(area, palette().window());
+    return;
+  }
+  p.fillRect(QRect(0, 0, text_right, text_bottom).intersected(area), Qt::white);
   // The corner between the scroll bars.
   if (hbar_->isVisible())
     p.fillRect(QRect(text_right, text_bottom, width() - text_right, height() - text_bottom), palette().window());
@@ -378,7 +385,10 @@ void CEditorView::paintEvent(QPaintEvent*) {
   const uint32_t rows = model_.VisibleRows() + 1;
   const uint32_t max_cols = model_.MaxCols();
   const int ascent = QFontMetrics(font_).ascent();
-  for (uint32_t r = 0; r < rows; ++r) {
+  // The rows of the update rectangle.
+  const uint32_t first = static_cast<uint32_t>(std::max(0, area.top()) / lh);
+  const uint32_t end = std::min<uint32_t>(rows, static_cast<uint32_t>((area.bottom() + lh) / lh) + 1);
+  for (uint32_t r = first; r < end; ++r) {
     const int top = static_cast<int>(r) * lh;
     if (top >= text_bottom) break;
     EditorRowPaint rp = model_.PaintRow(model_.top_row + r);
