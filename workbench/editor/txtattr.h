@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "workbench/shell/settings/config.h"
+
 class TextObj;
 
-constexpr int CfgTotalColors = 14;
 constexpr unsigned char TXT_ESC = 27;
 // Bytes WriteState may write, including its NUL.
 constexpr uint32_t TEXTATTR_STATE_MAX = 8;

@@ -1,11 +1,14 @@
 // tessarine: the development environment. Starts the application object on
 // the desktop (message boxes and beeps through the desktop sink), runs the
 // event loop and saves what changed at exit.
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <QApplication>
 
+#include "workbench/editor/view/editorplug.h"
+#include "workbench/editor/view/outputdoc.h"
 #include "workbench/framework/fwdesktopsink.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/shellsink.h"
@@ -17,9 +20,18 @@ int main(int argc, char** argv) {
   int code = 1;
   {
     CYqApp app;
+    Editor_Install();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (app.InitInstance(args)) {
+      // For pictures of the environment: text for the output pane's Build
+      // tab, shown before the first paint.
+      const char* shot_output = std::getenv("VARNICA_SNAPSHOT_OUTPUT");
+      if (std::getenv("VARNICA_SNAPSHOT") != nullptr && shot_output != nullptr) {
+        COutputDoc::AppendText(OUTPUT_TAB_BUILD, shot_output);
+        COutputDoc::Show(true);
+      }
       QApplication::exec();
+      COutputDoc::Shutdown();
       code = app.ExitInstance();
     }
   }

@@ -243,6 +243,26 @@ class CfgHelp {
 
 // ------------------------------------------------------------ Page setup
 
+// What the header renderer draws on: one line of text in a rectangle,
+// vertically centred, aligned left (1), centred (0) or right (2).
+class CfgHeaderPainter {
+ public:
+  virtual ~CfgHeaderPainter() = default;
+  virtual void DrawLine(const CfgRect& rect, const std::string& text, int alignment) = 0;
+};
+
+// The page a header is rendered for.
+struct CfgPageState {
+  std::string file_name;
+  uint32_t page = 0;
+  uint32_t pages = 0;
+  int alignment = 0;  // 0 centre, 1 left, 2 right
+  // The date and time the codes &D and &T show (empty: now, in the user's
+  // formats).
+  std::string date;
+  std::string time;
+};
+
 class CfgPageSetup {
  public:
   enum : uint32_t { BoldFont = 1, LineNumbers = 2 };
@@ -257,6 +277,14 @@ class CfgPageSetup {
   bool differs(const CfgPageSetup& other) const;
   void Load();
   void Save();
+
+  // Expands the codes of a header or footer text (&F file, &P page, &A
+  // pages, &D date, &T time; &L, &C and &R draw what came before and set
+  // the alignment of what follows) and draws its segments.
+  static void RenderHeader(CfgHeaderPainter* painter, const CfgRect& rect, const std::string& text,
+                           CfgPageState* state);
+  // The font size limits in tenths of a point.
+  static int32_t ClampFontSize(int32_t size) { return size < 60 ? 60 : size > 240 ? 240 : size; }
 };
 
 // ------------------------------------------------------------ Windows

@@ -1,0 +1,117 @@
+// The editor's modeless dialogs: Find, Replace and Line Draw Characters.
+// Each exists at most once; opening it again gives the focus to the one
+// that is open. They act on the editor view that last had the focus, share
+// their histories with the Edit bar's Find combo, and keep their window
+// positions in the configuration.
+#pragma once
+
+#include <QDialog>
+
+#include "workbench/shell/settings/config.h"
+
+class CEditorView;
+class QCheckBox;
+class QComboBox;
+class QRadioButton;
+
+// A modeless dialog whose position is kept under a WindowPositions entry.
+class CEditorDialog : public QDialog, public CfgWindow {
+ public:
+  CEditorDialog(int position_index, QWidget* parent);
+  ~CEditorDialog() override;
+
+  bool GetPlacement(CfgPlacement* placement) override;
+  bool IsMaximized() override { return false; }
+  bool SetPlacement(const CfgPlacement& placement) override;
+
+ protected:
+  void RestorePosition();
+  // The view the dialog works on; beeps and answers null when none.
+  CEditorView* ActiveView();
+
+ private:
+  int position_index_;
+};
+
+class CFindDlg : public CEditorDialog {
+ public:
+  explicit CFindDlg(QWidget* parent);
+  ~CFindDlg() override;
+  static CFindDlg* Instance();
+
+  QComboBox* FindCombo() const { return find_; }
+  void SetOptions(bool match_case, bool whole_word, bool down);
+  // Find Next: false when nothing was searched or found.
+  bool OnFindNext();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  QComboBox* find_;
+  QCheckBox* word_;
+  QCheckBox* case_;
+  QRadioButton* up_;
+  QRadioButton* down_;
+};
+
+class CReplaceDlg : public CEditorDialog {
+ public:
+  explicit CReplaceDlg(QWidget* parent);
+  ~CReplaceDlg() override;
+  static CReplaceDlg* Instance();
+
+  QComboBox* FindCombo() const { return find_; }
+  QComboBox* ReplaceCombo() const { return replace_; }
+  void SetOptions(bool match_case, bool whole_word, bool down);
+  bool OnFindNext();
+  bool OnReplace();
+  bool OnReplaceAll();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  bool TakeTexts(bool with_replace);
+  QComboBox* find_;
+  QComboBox* replace_;
+  QCheckBox* word_;
+  QCheckBox* case_;
+  QRadioButton* up_;
+  QRadioButton* down_;
+};
+
+// The 16 x 4 table of line-draw codes; a click inserts the code at the
+// caret of the active editor view.
+class CLineDrawTable : public QWidget {
+ public:
+  CLineDrawTable(int cx, int cy, QWidget* parent);
+  int CellWidth() const { return cx_; }
+  int CellHeight() const { return cy_; }
+  // The code a click at pos inserted (-1: none).
+  int Click(QPoint pos);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  int cx_, cy_;
+  int pressed_ = 0;
+};
+
+class CLineDrawDlg : public CEditorDialog {
+ public:
+  explicit CLineDrawDlg(QWidget* parent);
+  ~CLineDrawDlg() override;
+  static CLineDrawDlg* Instance();
+  CLineDrawTable* Table() const { return table_; }
+
+ private:
+  CLineDrawTable* table_;
+};
+
+// The commands: open the dialog, or focus the open one. Return the dialog.
+CFindDlg* EditorDialogs_OpenFind(CEditorView* view);
+CReplaceDlg* EditorDialogs_OpenReplace(CEditorView* view);
+CLineDrawDlg* EditorDialogs_OpenLineDraw(CEditorView* view);

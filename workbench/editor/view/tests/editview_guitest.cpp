@@ -1,0 +1,450 @@
+// The editor's windows in the environment started in-process: pictures of
+// the view against what the model says, two panes of one document, the
+// Find and Line Draw dialogs and the output pane.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QImage>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include "platform/registry.h"
+#include "workbench/editor/txtline.h"
+#include "workbench/editor/view/editdialogs.h"
+#include "workbench/editor/view/editorplug.h"
+#include "workbench/editor/view/editprint.h"
+#include "workbench/editor/view/pagesetupdlg.h"
+#include "workbench/editor/view/editview.h"
+#include "workbench/editor/view/linedraw.h"
+#include "workbench/editor/view/outputdoc.h"
+#include "workbench/editor/view/outputframe.h"
+#include "workbench/editor/view/textdoc.h"
+#include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwdoctemplate.h"
+#include "workbench/framework/tests/fwtest.h"
+#include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/neighbours.h"
+#include "workbench/shell/settings/cfgprofile.h"
+#include "workbench/shell/sysassert.h"
+#include "workbench/shell/tests/shelltest.h"
+
+namespace {
+
+// A text document whose program stops at line number 5.
+class StopDoc : public CTextDoc {
+ public:
+  bool GetStopLine(uint32_t* n) const override {
+    *n = 5;
+    return true;
+  }
+};
+
+// Opens files through the editor's text template and records the calls.
+class TestOpener : public ProgramLink {
+ public:
+  bool Plugged() const override { return true; }
+  bool OpenFile(const char* path, int) override {
+    opened.push_back(path ? path : "");
+    return Editor_TextTemplate()->OpenDocument(path) != nullptr;
+  }
+  std::vector<std::string> opened;
+};
+
+std::string S(std::initializer_list<int> bytes) {
+  std::string s;
+  for (int b : bytes) s.push_back(static_cast<char>(b));
+  return s;
+}
+
+class EditorWindows : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static std::string dir = [] {
+      char templ[] = "/tmp/editview-guitest-XXXXXX";
+      return std::string(mkdtemp(templ));
+    }();
+    setenv("VARNICA_REGISTRY", dir.c_str(), 1);
+    reg_reset_default_store();
+    Fw_TestQApp();
+  }
+
+  void SetUp() override {
+    app = std::make_unique<CYqApp>();
+    Editor_Install();
+    ASSERT_TRUE(app->InitInstance({"-nologo"}));
+    main = app->MainWnd();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+  }
+
+  void TearDown() override {
+    COutputDoc::Shutdown();
+    if (main->isVisible()) main->close();
+    app->ExitInstance();
+    app.reset();
+    Shell_ResetNeighbours();
+  }
+
+  // A text document in a window of the main frame.
+  CTextDoc* OpenText(const std::string& text, bool enhancements = false) {
+    auto* doc = dynamic_cast<CTextDoc*>(Editor_TextTemplate()->OpenDocument(nullptr));
+    EXPECT_NE(doc, nullptr);
+    doc->GetTextObj()->SetUseEnhancements(enhancements);
+    doc->SetText(text);
+    for (FwView* v : doc->Views()) {
+      auto* ev = dynamic_cast<CEditorView*>(v);
+      ev->Model().UpdateScrollRanges();
+      ev->update();
+    }
+    return doc;
+  }
+
+  static CEditorView* ViewOf(FwDocument* doc, size_t i = 0) {
+    return doc->Views().size() > i ? dynamic_cast<CEditorView*>(doc->Views()[i]) : nullptr;
+  }
+
+  RecordingSink sink;
+  std::unique_ptr<CYqApp> app;
+  CMainFrame* main = nullptr;
+};
+
+QColor CellPixel(const QImage& img, const QRect& cell, int dx, int dy) {
+  return img.pixelColor(cell.left() + dx, cell.top() + dy);
+}
+
+TEST_F(EditorWindows, PictureMatchesTheModel) {
+  StopDoc doc;
+  doc.GetTextObj()->SetUseEnhancements(true);
+  doc.SetText(S({'a', 'b', 0x81, ' ', ' ', ' ', 0x80, 'x'}) + "\n" + S({0x89, ' ', ' ', ' '}) + "\n" +
+              S({0x84, ' ', ' ', ' ', ' '}) + "\n" + S({0x93, 0xAC, 0xAC}) + "\nstop here");
+  doc.GetTextObj()->Line(4)->line_number = 5;
+  CEditorView view(&doc);
+  view.resize(400, 300);
+  view.show();
+  view.OnInitialUpdate();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  QImage img = view.grab().toImage();
+  EditorModel& m = view.Model();
+  const int cw = view.CharWidth(), lh = view.LineHeight();
+
+  // Row 0: columns 2 to 4 are inverse: the cell takes the text colour.
+  EditorRowPaint r0 = m.PaintRow(0);
+  ASSERT_EQ(r0.runs.size(), 3u);
+  const QColor text_fg(0, 0, 0), white(255, 255, 255);
+  EXPECT_EQ(CellPixel(img, view.CellRect(0, 3), cw / 2, lh / 2), text_fg);
+  EXPECT_EQ(CellPixel(img, view.CellRect(0, 6), cw / 2, 1), white);
+
+  // Row 1: half-bright and inverse: the background is the dimmed text colour.
+  CfgColor fg = r0.runs[0].fg, bg = r0.runs[0].bg;
+  Cfg_HalfBright(&fg, &bg);
+  EXPECT_EQ(m.PaintRow(1).runs[0].bg, fg);
+  EXPECT_EQ(CellPixel(img, view.CellRect(1, 1), cw / 2, lh / 2),
+            QColor(static_cast<int>(Cfg_Red(fg)), static_cast<int>(Cfg_Green(fg)), static_cast<int>(Cfg_Blue(fg))));
+
+  // Row 2: underline at the model's offset, nothing above it.
+  EXPECT_TRUE(m.PaintRow(2).runs[0].underline);
+  EXPECT_EQ(CellPixel(img, view.CellRect(2, 1), cw / 2, m.UnderlineY()), text_fg);
+  EXPECT_EQ(CellPixel(img, view.CellRect(2, 1), cw / 2, 1), white);
+
+  // Row 3: code 172 is a line through the cell's centre.
+  EditorRowPaint r3 = m.PaintRow(3);
+  ASSERT_EQ(r3.runs.size(), 1u);
+  EXPECT_TRUE(r3.runs[0].line_draw);
+  EXPECT_EQ(CellPixel(img, view.CellRect(3, 0), cw / 2, lh / 2), text_fg);
+  EXPECT_EQ(CellPixel(img, view.CellRect(3, 0), cw / 2, 1), white);
+
+  // Row 4: the yellow arrow of the stop line, in the margin.
+  EXPECT_EQ(m.PaintRow(4).markers, static_cast<uint32_t>(EV_MARK_STOP));
+  EXPECT_EQ(img.pixelColor(12, 4 * lh + (lh + 1) / 2), QColor(255, 255, 0));
+  EXPECT_EQ(img.pixelColor(12, 3 * lh + (lh + 1) / 2), white);
+}
+
+TEST_F(EditorWindows, SelectedCellsUseTheSelectionColours) {
+  CTextDoc* doc = OpenText("abcdef");
+  CEditorView* view = ViewOf(doc);
+  ASSERT_NE(view, nullptr);
+  view->Model().PlaceCaret(0, 1);
+  view->Model().KeyDown(EditKey::Right, true, false);
+  view->Model().KeyDown(EditKey::Right, true, false);
+  QImage img = view->grab().toImage();
+  const CfgColorEntry& sel = doc->Config().Colors.entries[2];
+  QColor bg(static_cast<int>(Cfg_Red(sel.bg)), static_cast<int>(Cfg_Green(sel.bg)), static_cast<int>(Cfg_Blue(sel.bg)));
+  EXPECT_EQ(CellPixel(img, view->CellRect(0, 1), 0, 1), bg);
+  EXPECT_EQ(CellPixel(img, view->CellRect(0, 3), 0, 1), QColor(255, 255, 255));
+}
+
+TEST_F(EditorWindows, TwoPanesStayCurrentWhileTyping) {
+  CTextDoc* doc = OpenText(std::string(200, 'y') + "\nsecond");
+  FwChildFrame* frame = doc->Frames().at(0);
+  ASSERT_TRUE(frame->SplitRows());
+  CEditorView* a = ViewOf(doc, 0);
+  CEditorView* b = ViewOf(doc, 1);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(a->Sibling(), b);
+  a->setFocus();
+  QTest::keyClicks(a, "xyz");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(doc->GetTextObj()->Line(0)->data.substr(0, 3), "xyz");
+  EXPECT_EQ(b->Model().PaintRow(0).runs.at(0).text.substr(0, 3), "xyz");
+  QTest::keyClick(a, Qt::Key_Return);
+  EXPECT_EQ(b->Model().TotalRows(), 3u);
+  // Horizontal scrolling is mirrored.
+  a->HorizontalBar()->setValue(20);
+  EXPECT_EQ(b->Model().left_col, 20u);
+  EXPECT_EQ(b->HorizontalBar()->value(), 20);
+  // Line wrap in one pane turns it on in both and hides the bars.
+  ASSERT_TRUE(app->RouteCommand(32921) || (a->OnCommand(32921), true));
+  EXPECT_TRUE(a->Model().IsLineWrap());
+  EXPECT_TRUE(b->Model().IsLineWrap());
+  EXPECT_FALSE(b->HorizontalBar()->isVisible());
+  EXPECT_EQ(b->Model().left_col, 0u);
+}
+
+TEST_F(EditorWindows, SecondFindOnlyFocusesTheFirst) {
+  CTextDoc* doc = OpenText("find me\nand find me");
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(view->OnCommand(57636));
+  CFindDlg* first = CFindDlg::Instance();
+  ASSERT_NE(first, nullptr);
+  ASSERT_TRUE(view->OnCommand(57636));
+  EXPECT_EQ(CFindDlg::Instance(), first);
+  EXPECT_EQ(main->findChildren<CFindDlg*>().size(), 1);
+  first->FindCombo()->setCurrentText("find");
+  first->SetOptions(true, false, true);
+  EXPECT_TRUE(first->OnFindNext());
+  EXPECT_EQ(view->Model().sel_anchor_col, 0u);
+  EXPECT_EQ(app->m_FindHistory.Texts().at(0), "find");
+  first->close();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(CFindDlg::Instance(), nullptr);
+}
+
+TEST_F(EditorWindows, LineDrawInsertsTheClickedCode) {
+  CTextDoc* doc = OpenText("", true);
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(view->OnCommand(33016));
+  CLineDrawDlg* dlg = CLineDrawDlg::Instance();
+  ASSERT_NE(dlg, nullptr);
+  CLineDrawTable* table = dlg->Table();
+  const QRect cell = linedraw::CellRect(165, table->CellWidth(), table->CellHeight());
+  EXPECT_EQ(table->Click(cell.center()), 165);
+  // The gap left of the first column inserts nothing.
+  EXPECT_EQ(table->Click(QPoint(0, cell.center().y())), -1);
+  EditorRowPaint r = view->Model().PaintRow(0);
+  ASSERT_EQ(r.runs.size(), 1u);
+  EXPECT_TRUE(r.runs[0].line_draw);
+  EXPECT_EQ(r.runs[0].text, "\xA5");
+  EXPECT_EQ(view->Model().caret_col, 1u);
+  dlg->close();
+}
+
+TEST(LineDraw, HitTestAnswersNothingOutsideTheTable) {
+  const int cx = 8, cy = 16;
+  const QSize size = linedraw::TableSize(cx, cy);
+  struct Case {
+    int x, y, code;
+  } cases[] = {
+      {linedraw::CellRect(160, cx, cy).center().x(), linedraw::CellRect(160, cx, cy).center().y(), 160},
+      {linedraw::CellRect(223, cx, cy).center().x(), linedraw::CellRect(223, cx, cy).center().y(), 223},
+      {0, 10, -1},
+      {size.width() - 1, 10, -1},
+      {10, size.height() - 1, -1},
+      {10, size.height() + 40, -1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(linedraw::HitTest(c.x, c.y, cx, cy), c.code) << c.x << "," << c.y;
+}
+
+TEST_F(EditorWindows, OutputAppendedWhileClosedIsThereWithTheCaretAtTheEnd) {
+  COutputDoc::AppendText(OUTPUT_TAB_BUILD, "one\r\ntwo\rtail\n");
+  EXPECT_FALSE(COutputDoc::IsShown());
+  COutputDoc::Show(true);
+  ASSERT_TRUE(COutputDoc::IsShown());
+  COutputFrame* frame = COutputDoc::Instance()->Frame();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->Tabs()->tabText(0), "Build");
+  EXPECT_EQ(frame->Tabs()->tabText(1), "Debug");
+  EXPECT_EQ(frame->Tabs()->tabText(2), "Find in Files");
+  TextObj* t = COutputDoc::TabText(OUTPUT_TAB_BUILD);
+  std::vector<std::string> lines;
+  for (TextLine* l = t->head; l; l = l->next) lines.push_back(l->data);
+  EXPECT_EQ(lines, (std::vector<std::string>{"one", "twotail", "", ""}));
+  CEditorView* view = frame->TabView(OUTPUT_TAB_BUILD);
+  EXPECT_EQ(view->Model().caret_line, t->num_lines - 1);
+  // Appending while open goes on at the end.
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+  QCoreApplication::processEvents();
+  COutputDoc::AppendText(OUTPUT_TAB_DEBUG, "debug line");
+  EXPECT_EQ(frame->ActiveTab(), OUTPUT_TAB_DEBUG);
+  EXPECT_EQ(COutputDoc::TabText(OUTPUT_TAB_DEBUG)->Line(0)->data, "debug line");
+  EXPECT_FALSE(COutputDoc::IsTabClean(OUTPUT_TAB_DEBUG));
+  COutputDoc::ClearTab(OUTPUT_TAB_DEBUG);
+  EXPECT_TRUE(COutputDoc::IsTabClean(OUTPUT_TAB_DEBUG));
+  EXPECT_EQ(COutputDoc::TabText(OUTPUT_TAB_DEBUG)->num_lines, 1u);
+}
+
+TEST_F(EditorWindows, BuildMessageJumpsToItsLineAfterLinesAboveWereInserted) {
+  TestOpener opener;
+  Shell_Neighbours().program = &opener;
+  char path_templ[] = "/tmp/editview-guitest-src-XXXXXX";
+  int fd = mkstemp(path_templ);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  const std::string path = path_templ;
+  {
+    std::ofstream out(path);
+    out << "first\nsecond\ntarget\nlast\n";
+  }
+  ASSERT_TRUE(opener.OpenFile(path.c_str(), 0));
+  FwDocument* doc = Editor_TextTemplate()->Documents().back();
+  CEditorView* src = ViewOf(doc);
+  const uint32_t ident = dynamic_cast<CTextDoc*>(doc)->GetTextObj()->Line(2)->ident;
+  COutputDoc::SetTabFileName(OUTPUT_TAB_BUILD, path.c_str());
+  COutputDoc::AppendText(OUTPUT_TAB_BUILD, "error in target\n", ident);
+  // Two lines above the target.
+  src->Model().PlaceCaret(0, 0);
+  src->Model().KeyDown(EditKey::Return, false, false);
+  src->Model().KeyDown(EditKey::Return, false, false);
+
+  CEditorView* out = COutputDoc::ActivateTab(OUTPUT_TAB_BUILD);
+  ASSERT_NE(out, nullptr);
+  out->Model().DoubleClick(0, 0, false);
+  EXPECT_EQ(src->Model().caret_line, 4u);
+  EXPECT_TRUE(src->Model().Flag(EV_MARKED_LINE));
+  EXPECT_EQ(out->Model().marked_line, 0u);
+  EXPECT_EQ(opener.opened.size(), 1u);  // it was open: no second opening
+
+  // Debug tab: not a document of locations.
+  COutputDoc::AppendText(OUTPUT_TAB_DEBUG, "x\n");
+  CEditorView* dbg = COutputDoc::ActivateTab(OUTPUT_TAB_DEBUG);
+  int flag = 5;
+  EXPECT_FALSE(dbg->Slots()->GoToLocation(&dbg->Model(), 0, &flag));
+  EXPECT_EQ(flag, 0);
+  std::remove(path.c_str());
+}
+
+TEST_F(EditorWindows, SecondOutputDocumentIsRefused) {
+  COutputDoc::Show(true);
+  ASSERT_NE(COutputDoc::Instance(), nullptr);
+  SysAssertHandler previous = Sys_SetAssertHandler(Sys_ThrowAssertHandler);
+  COutputDoc second;
+  EXPECT_THROW(second.OnNewDocument(), SysAssertError);
+  Sys_SetAssertHandler(previous);
+}
+
+}  // namespace
+
+namespace {
+
+int PdfPages(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  int pages = 0;
+  for (size_t p = data.find("/Type /Page"); p != std::string::npos; p = data.find("/Type /Page", p + 1))
+    if (data.compare(p, 12, "/Type /Pages") != 0) ++pages;
+  return pages;
+}
+
+TEST_F(EditorWindows, PrintingToPdfGivesThePagesTheLayoutPredicts) {
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += "line " + std::to_string(i) + "\n";
+  CTextDoc* doc = OpenText(text);
+  CEditorView* view = ViewOf(doc);
+  CfgPageSetup& setup = doc->Config().PageSetup;
+  setup.LeftMargin = setup.RightMargin = setup.TopMargin = setup.BottomMargin = 200;
+  char templ[] = "/tmp/editview-guitest-pdf-XXXXXX";
+  int fd = mkstemp(templ);
+  close(fd);
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(templ);
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  const int pages = Editor_Print(view->Model(), "doc.txt", &printer, false);
+  ASSERT_GT(pages, 1);
+  EXPECT_EQ(PdfPages(templ), pages);
+  // The layout for the same font: rows of 201 lines (the text ends in an
+  // empty line) over the rows per page.
+  EXPECT_EQ(view->Model().TotalRows(), 201u);
+
+  // Margins that leave 90 mm refuse; 110 mm print.
+  setup.LeftMargin = setup.RightMargin = 600;
+  EXPECT_EQ(Editor_Print(view->Model(), "doc.txt", &printer, false), -1);
+  ASSERT_FALSE(sink.boxes.empty());
+  EXPECT_EQ(sink.boxes.back().caption, "Cannot print file [1]");
+  setup.LeftMargin = setup.RightMargin = 500;
+  EXPECT_GT(Editor_Print(view->Model(), "doc.txt", &printer, false), 0);
+  std::remove(templ);
+}
+
+TEST_F(EditorWindows, PageSetupWritesTheRecordOnlyWhenChanged) {
+  CfgPageSetup& record = app->m_Config.PageSetup;
+  {
+    CPageSetupDlg dlg(&record);
+    EXPECT_FALSE(dlg.Apply());
+  }
+  CPageSetupDlg dlg(&record);
+  dlg.Margin(0)->setValue(1.5);
+  dlg.SizeCombo()->setCurrentText("30");
+  dlg.InsertCode(0, "&P");
+  EXPECT_TRUE(dlg.Apply());
+  EXPECT_EQ(record.LeftMargin, 150);
+  EXPECT_EQ(record.FontSize, 240);
+  EXPECT_EQ(record.PageHeader, "&F&P");
+  EXPECT_EQ(Cfg_GetInt("Settings\\PageSetup", "LeftMargin"), 150);
+  EXPECT_FALSE(dlg.Apply());
+}
+
+}  // namespace
+
+namespace {
+
+class FailingPrograms : public ProgramLink {
+ public:
+  bool Plugged() const override { return true; }
+  bool SaveAllModified() override { return result; }
+  bool result = false;
+};
+
+TEST(EditorDoc, PathTitlesAndSaveAll) {
+  CTextDoc doc;
+  struct Case {
+    const char* path;
+    const char* title;
+  } cases[] = {{"one/two/three.src", "three.src"}, {"plain", "plain"}, {"dir/", "dir/"}, {"a//b", "b"}};
+  for (const Case& c : cases) {
+    doc.SetPathName(c.path, false);
+    EXPECT_EQ(doc.GetDocTitle(), c.title) << c.path;
+  }
+  EXPECT_EQ(doc.PathName(), "a/b");
+
+  FailingPrograms programs;
+  Shell_Neighbours().program = &programs;
+  int dialog_saves = 0;
+  CEditorDoc::SetDialogSaveAll([&dialog_saves] {
+    ++dialog_saves;
+    return true;
+  });
+  EXPECT_FALSE(CEditorDoc::SaveAll());
+  EXPECT_EQ(dialog_saves, 0);
+  programs.result = true;
+  EXPECT_TRUE(CEditorDoc::SaveAll());
+  EXPECT_EQ(dialog_saves, 1);
+  CEditorDoc::SetDialogSaveAll(nullptr);
+  Shell_ResetNeighbours();
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+// A source or text file in an editor window: the file's lines in a text
+// object, with the document's own copy of the configuration. Lines end in
+// LF or CR LF when read; the file is written back with the line ends it had
+// (LF when it had none). This is the document the environment opens source
+// files in while no program-document kind is plugged in.
+#pragma once
+
+#include <string>
+
+#include "workbench/editor/txtobj.h"
+#include "workbench/editor/view/editdoc.h"
+#include "workbench/shell/settings/config.h"
+
+class CTextDoc : public CEditorDoc {
+ public:
+  CTextDoc();
+  ~CTextDoc() override;
+
+  TextObj* GetTextObj() override { return &text_; }
+  CfgSettings* GetDocConfig() override { return &config_; }
+  void SetModified(bool flag) override { SetModifiedFlag(flag); }
+  void SaveDocument(int as_new) override;
+  void UpdateStateA(FwCmdUI& ui) override { ui.Enable(false); }
+
+  bool OnNewDocument() override;
+  bool OnOpenDocument(const std::string& path) override;
+  bool SaveModified() override;
+
+  // Reads the lines of a file; false when it cannot be read.
+  bool Load(const std::string& path);
+  bool Save(const std::string& path);
+  // Fills the text from a string of lines (tests, benchmarks).
+  void SetText(const std::string& text);
+  CfgSettings& Config() { return config_; }
+
+ private:
+  TextObj text_;
+  CfgSettings config_;
+  bool crlf_ = false;
+};
