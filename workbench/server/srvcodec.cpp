@@ -1,5 +1,6 @@
 #include "workbench/server/srvcodec.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -158,6 +159,11 @@ bool SrvDecoder::GetObject(const uint8_t** data, uint32_t* size) {
 
 // ------------------------------------------------------------ frame reader
 
+namespace {
+// The payload buffer starts at most this large and doubles as bytes come.
+const size_t kFirstPiece = 64 * 1024;
+}  // namespace
+
 void SrvFrameReader::Reset(uint32_t limit, bool discard) {
   limit_ = limit;
   discard_ = discard;
@@ -181,6 +187,17 @@ uint8_t* SrvFrameReader::Room(size_t* room) {
     if (scratch_.size() < SRV_IO_CHUNK) scratch_.resize(SRV_IO_CHUNK);
     return scratch_.data();
   }
+  // The buffer grows with what has come, not with what was announced.
+  size_t need = got_ + *room;
+  if (payload_.size() < need) {
+    size_t grown = std::max(need, payload_.size() * 2);
+    try {
+      payload_.resize(std::min<size_t>(grown, length_));
+    } catch (const std::bad_alloc&) {
+      *room = 0;
+      return nullptr;
+    }
+  }
   return payload_.data() + got_;
 }
 
@@ -195,8 +212,7 @@ SrvFrameReader::Status SrvFrameReader::Took(size_t n) {
     }
     if (!discard_) {
       try {
-        payload_.reserve((size_t{length_} + 3) / 4 * 4);
-        payload_.resize(length_);
+        payload_.resize(std::min<size_t>(length_, kFirstPiece));
       } catch (const std::bad_alloc&) {
         return NO_MEMORY;
       }

@@ -122,9 +122,10 @@ class SrvDecoder {
 };
 
 // Collects one message from partial reads: Room() says where the next read
-// goes and how much it may bring (at most SRV_IO_CHUNK), Took() records what
-// came. In discard mode the payload goes to a scratch buffer and is thrown
-// away (the reply of a cancelled exchange).
+// goes and how much it may bring (at most SRV_IO_CHUNK; null with room 0
+// when memory ran out), Took() records what came. The buffer grows with the
+// bytes received, never ahead of them by more than 64 KiB. In discard mode the payload goes to a scratch buffer and is
+// thrown away (the reply of a cancelled exchange).
 class SrvFrameReader {
  public:
   enum Status { MORE, DONE, TOO_LARGE, NO_MEMORY };

@@ -62,7 +62,8 @@ SrvQueue::~SrvQueue() {
   }
   if (!conn->queue_head) SYS_ASSERT(!conn_link->queue_tail);
   conn_link = nullptr;
-  if (conn->flags & SrvConn::SrvConn_DEBUG) {
+  // The start-up exchanges of a debug connection are not its session.
+  if ((conn->flags & SrvConn::SrvConn_DEBUG) && !(conn->flags & SrvConn::SrvConn_STARTUP)) {
     SYS_ASSERT(!conn->queue_head);
     conn->Shutdown();
     delete conn;
@@ -171,6 +172,10 @@ SrvQueue::RecvResult SrvQueue::Receive() {
   for (;;) {
     size_t room = 0;
     uint8_t* at = reader.Room(&room);
+    if (!at && reader.HaveLength() && reader.Received() < reader.Length()) {
+      Diag_GeneralFailure("Unable to receive server message (5):\nOut of memory (size=%u).", reader.Length());
+      return RECV_FAILED;
+    }
     long got = room == 0 ? 0 : Net_RecvSome(conn->sock, at, room);
     if (room != 0 && got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       if (!sync) return RECV_MORE;

@@ -14,6 +14,7 @@
 #include "srvtest.h"
 #include "workbench/server/srvrequests.h"
 #include "workbench/server/srvwnd.h"
+#include "workbench/shell/neighbours.h"
 #include "workbench/shell/settings/cfglists.h"
 
 namespace {
@@ -285,6 +286,62 @@ TEST_F(SrvLink, AnotherLoginOnAnIdleConnectionLogsInAsThatUser) {
   EXPECT_EQ(read_file(q, "hello.txt"), "hello, server\n");
   EXPECT_NE(server->log().find("# login bob deciphered \"hunter2\""), std::string::npos) << server->log();
   delete q;
+}
+
+TEST_F(SrvLink, EmptyPasswordIsEncipheredAndSentLikeAnyOther) {
+  start();
+  SrvQueue* q = connect("eve", "");
+  ASSERT_NE(q, nullptr) << boxes() << server->log();
+  EXPECT_NE(server->log().find("# login eve deciphered \"\""), std::string::npos) << server->log();
+  delete q;
+}
+
+TEST_F(SrvLink, StatusTextsAndTheNetworkPaneFollowTheLink) {
+  static std::vector<std::string> texts;
+  texts.clear();
+  SrvConn::SetStatusHook([](const char* text) { texts.push_back(text); });
+  start();
+  SrvQueue* q = connect();
+  ASSERT_NE(q, nullptr);
+  std::string where = "127.0.0.1:" + server->service();
+  EXPECT_EQ(texts, (std::vector<std::string>{"Trying to connect to " + where + "...", "Connected to " + where}));
+  ServerLink* pane = Shell_Neighbours().server;
+  EXPECT_TRUE(pane->Plugged());
+  EXPECT_TRUE(pane->AnyActive());
+  EXPECT_TRUE(pane->AnyPending());
+  delete q;
+  EXPECT_FALSE(pane->AnyPending());
+  pane->CloseAll();
+  EXPECT_FALSE(pane->AnyActive());
+
+  // A port that nobody listens on: the text of the failed step, and the
+  // status text goes back to idle.
+  texts.clear();
+  server.reset();
+  EXPECT_EQ(SrvConn::Connect("127.0.0.1", "1", "alice", "secret"), nullptr);
+  ASSERT_EQ(sink.boxes.size(), 1u);
+  EXPECT_EQ(sink.boxes[0].text,
+            "Unable to connect to server (6):\nerror 111: Connection refused\nhost=\"127.0.0.1\", service=\"1\"");
+  EXPECT_EQ(texts.back(), "Ready");
+  SrvConn::SetStatusHook(nullptr);
+}
+
+TEST_F(SrvLink, DebugConnectionGoesWithItsExchange) {
+  start();
+  std::string service = server->service();
+  SrvQueue* q = SrvConn::DebugConnect("127.0.0.1", service.c_str(), "alice", "secret");
+  ASSERT_NE(q, nullptr) << boxes();
+  EXPECT_TRUE(q->conn_link->flags & SrvConn::SrvConn_DEBUG);
+  EXPECT_TRUE(q->conn_link->flags & SrvConn::SrvConn_LOGGED_IN);
+  // A plain connection to the same server is a connection of its own.
+  SrvQueue* plain = connect();
+  ASSERT_NE(plain, nullptr);
+  EXPECT_NE(plain->conn_link, q->conn_link);
+  EXPECT_EQ(read_file(q, "hello.txt"), "hello, server\n");
+  delete q;
+  EXPECT_EQ(SrvConn::conn_head, plain->conn_link);
+  EXPECT_EQ(SrvConn::conn_head->next, nullptr);
+  delete plain;
 }
 
 TEST_F(SrvLink, DebugListenAcceptsACallBackOnLoopback) {

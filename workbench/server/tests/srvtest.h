@@ -1,7 +1,7 @@
 // A fixture for the server-link tests: a private profile, a recording sink,
 // throwing checks, the offscreen application, and a stand-in program server
 // over a small tree (hello.txt, progs/a.PROG, progs/deep/) whose users file
-// knows alice:secret and bob:hunter2.
+// knows alice:secret, bob:hunter2 and eve with an empty password.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -36,8 +36,9 @@ class SrvTest : public ::testing::Test {
     mkdir(tree.file("progs/deep").c_str(), 0755);
     vtest::write_file(tree.file("progs/a.PROG"), std::string("YQ.PROG\0binary", 14));
     vtest::write_file(tree.file("progs/notes.txt"), "notes\n");
-    vtest::write_file(users.file("users"),
-                      "alice:" + refcrypto::md5_hex("secret") + "\nbob:" + refcrypto::md5_hex("hunter2") + "\n");
+    vtest::write_file(users.file("users"), "alice:" + refcrypto::md5_hex("secret") +
+                                               "\nbob:" + refcrypto::md5_hex("hunter2") +
+                                               "\neve:" + refcrypto::md5_hex("") + "\n");
   }
   void TearDown() override {
     SrvConn::CloseAll();
