@@ -102,6 +102,14 @@ void SrvWnd::OnSocket(int event, int error) {
     if (!target)
       for (SrvQueue* q = c->queue_head; q && !target; q = q->next)
         if (q->flags & SrvQueue::SrvQueue_RECV_WAIT) target = q;
+    if (!target && c->queue_head) {
+      // A further reply of an exchange that has not asked for it yet
+      // (Continue): it waits in the socket until then.
+      Diag_Trace('N', 2, "Reply waits for its exchange (%s)", c->Describe().c_str());
+      c->AsyncSelect(false);
+      Restart();
+      return;
+    }
     if (!target) {
       Diag_GeneralFailure("Internal error: FD_READ unexpected.\n%s", c->Describe().c_str());
       c->Close();

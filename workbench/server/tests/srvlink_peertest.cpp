@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QTest>
 #include <QTimer>
 #include <set>
 #include <thread>
@@ -182,7 +183,7 @@ TEST_F(SrvLink, WithoutTimeoutValueTheDefaultHoldsAndZeroNeverCloses) {
 }
 
 TEST_F(SrvLink, CancelledExchangesLateReplyIsDroppedAndTheNextGetsItsOwn) {
-  start({"delay=700"});
+  start({"delay=1000"});
   SrvQueue* q = connect();
   ASSERT_NE(q, nullptr);
   QTimer::singleShot(100, [q] { q->Cancel(); });
@@ -199,7 +200,12 @@ TEST_F(SrvLink, CancelMidReplyEatsOnFromWhereReadingStopped) {
   start({"stall=600"});
   SrvQueue* q = connect();
   ASSERT_NE(q, nullptr);
-  QTimer::singleShot(200, [q] { q->Cancel(); });
+  // Cancelled as soon as the length has been read.
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [q] {
+    if (q->reader.HaveLength()) q->Cancel();
+  });
+  poll.start(5);
   EXPECT_THROW(read_file(q, "hello.txt"), CUserException);
   EXPECT_TRUE(q->conn_link->eat_reader.HaveLength());  // the length had come
   EXPECT_EQ(read_file(q, "progs/notes.txt"), "notes\n");
@@ -352,15 +358,28 @@ TEST_F(SrvLink, DebugListenAcceptsACallBackOnLoopback) {
   EXPECT_EQ(c->host, "127.0.0.1");
   int port = std::stoi(c->service);
   ASSERT_GT(port, 0);
-  std::thread caller([port] {
+  std::string one_way;
+  // The caller: sends one message, reads the environment's one-way message,
+  // then sends two messages at once.
+  std::thread caller([port, &one_way] {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(static_cast<uint16_t>(port));
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
-      const char frame[] = {0, 0, 0, 3, 0, 0, 9};
-      send(fd, frame, sizeof frame, MSG_NOSIGNAL);
+      const char first[] = {0, 0, 0, 3, 0, 0, 9};
+      send(fd, first, sizeof first, MSG_NOSIGNAL);
+      char got[6];
+      size_t n = 0;
+      while (n < sizeof got) {
+        ssize_t r = recv(fd, got + n, sizeof got - n, 0);
+        if (r <= 0) break;
+        n += static_cast<size_t>(r);
+      }
+      one_way.assign(got, n);
+      const char two[] = {0, 0, 0, 2, 0, 2, 0, 0, 0, 2, 0, 3};
+      send(fd, two, sizeof two, MSG_NOSIGNAL);
       char c2;
       recv(fd, &c2, 1, 0);  // until the environment closes
     }
@@ -373,9 +392,19 @@ TEST_F(SrvLink, DebugListenAcceptsACallBackOnLoopback) {
   q->Continue();
   EXPECT_EQ(q->GetByte(), 0u);
   EXPECT_EQ(q->GetShort(), 9);
+  q->Reset();
+  q->PutShort(SRV_REQ_BREAK);
+  EXPECT_TRUE(q->SendOneWay());
+  // Two replies that came together are read one per Continue.
+  q->Continue();
+  EXPECT_EQ(q->GetShort(), 2);
+  QTest::qWait(100);  // the second lies in the socket meanwhile
+  q->Continue();
+  EXPECT_EQ(q->GetShort(), 3);
   delete q;  // the debug connection goes with its exchange
   EXPECT_EQ(SrvConn::conn_head, nullptr);
   caller.join();
+  EXPECT_EQ(one_way, std::string("\x00\x00\x00\x02\x00\x07", 6));
   EXPECT_TRUE(sink.boxes.empty()) << boxes();
 }
 
