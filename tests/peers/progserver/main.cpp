@@ -615,7 +615,11 @@ int main(int argc, char** argv) {
     if (rc < 0) return 1;
     if (watch_stdin && p[1].revents) {
       char c;
-      if (read(0, &c, 1) <= 0) return 0;
+      if (read(0, &c, 1) <= 0) {
+        // Sessions may still be running on their threads: end without
+        // waiting for them (the log is flushed after every line).
+        _exit(0);
+      }
     }
     if (!p[0].revents) continue;
     int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
@@ -624,6 +628,7 @@ int main(int argc, char** argv) {
     std::thread([fd] {
       Session(fd).run();
       close(fd);
+      OPENSSL_thread_stop();  // the thread's own cipher state
     }).detach();
   }
 }

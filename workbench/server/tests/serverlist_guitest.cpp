@@ -33,7 +33,8 @@ TEST_F(ServerList, LoadsTheEntriesInListOrderWithTextsOnRequest) {
   add_entry("test", "");
   CServerList list;
   EXPECT_EQ(list.GetItemInfo(0), nullptr);  // before Init the list is empty to callers
-  EXPECT_EQ(list.AddItem(new ServerINFO), -1);
+  ServerINFO spare;
+  EXPECT_EQ(list.AddItem(&spare), -1);
   ASSERT_TRUE(list.Init());
   EXPECT_TRUE(list.Init());  // a second call changes nothing
   ASSERT_EQ(list.GetItemCount(), 2);
