@@ -12,6 +12,8 @@ packages=(
   python3
   qt6-base-dev xvfb xauth fonts-dejavu-core
 )
+# Not here on purpose: lua5.4, which only the store benchmark's comparison
+# (bench/store/compare.sh, never run in CI) needs; that script installs it.
 
 missing=()
 for p in "${packages[@]}"; do

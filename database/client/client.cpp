@@ -334,6 +334,7 @@ int idb__connect_server(ServerEntry* entry) {
   entry->socket = sock;
   entry->request_counter = 0;
   entry->broken = 0;
+  entry->inbox_start = entry->inbox_end = 0;
   clear_greeting(entry);
   answer_within_timeout(entry);
   if (establish_protocol(entry) != 0) {

@@ -15,6 +15,9 @@ enum { IDB_STORAGE_SIZE = 32768 };
 enum { IDB_MAX_TX_LEVELS = 20 };
 // Longest logon challenge the key derivation takes.
 enum { IDB_MAX_CHALLENGE = 64 };
+// Bytes of a connection's receive-ahead area: a reply up to this size (its
+// length word included) is usually taken in one receive.
+enum { IDB_INBOX_SIZE = 8192 };
 // Frame limit of the greeting reply.
 enum { IDB_GREETING_LIMIT = 256 };
 // The greeting and the logon, which a live server answers at once, wait at
@@ -95,6 +98,12 @@ struct ServerEntry {
   int broken;
   // Set when the greeting's or the logon's reply did not come in time.
   int timed_out;
+  // Bytes received but not yet taken as frames: inbox[inbox_start..inbox_end).
+  // A server may send a notice frame and the reply together; both stay here
+  // until taken. Emptied when the connection is opened or broken.
+  size_t inbox_start;
+  size_t inbox_end;
+  unsigned char inbox[IDB_INBOX_SIZE];
   // From the greeting reply.
   uint16_t protocol_revision;
   int byte_order;

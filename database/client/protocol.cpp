@@ -50,6 +50,7 @@ void idb__break_connection(ServerEntry* entry) {
   debug_printf('P', 1, "connection to server %s:%s dropped, server_id=%d", entry->host, entry->service,
                entry->server_id);
   entry->broken = 1;
+  entry->inbox_start = entry->inbox_end = 0;
   tcp_close(entry->socket);
   entry->socket = -1;
 }
@@ -130,15 +131,28 @@ int idb__recv_message(ServerEntry* entry, uint32_t limit) {
     debug_printf('P', 0, "connection to server %s:%s is no longer usable", entry->host, entry->service);
     return -1;
   }
-  unsigned char head[4];
-  int rc = tcp_recv(entry->socket, head, 4);
-  if (rc == -2) entry->timed_out = 1;
-  if (rc != 0) {
-    if (rc == -1) debug_printf('P', 2, "tcp_recv(): failed");
-    return -1;
+  // The length word: from what is already here, else from one receive of
+  // everything the socket holds (the frame behind the word too, as a rule).
+  size_t held = entry->inbox_end - entry->inbox_start;
+  if (held < 4) {
+    if (entry->inbox_start > 0) {
+      std::memmove(entry->inbox, entry->inbox + entry->inbox_start, held);
+      entry->inbox_start = 0;
+      entry->inbox_end = held;
+    }
+    size_t got = 0;
+    int rc = tcp_recv_some(entry->socket, entry->inbox + held, 4 - held, sizeof entry->inbox - held, &got);
+    entry->inbox_end += got;
+    if (rc == -2) entry->timed_out = 1;
+    if (rc != 0) {
+      if (rc == -1) debug_printf('P', 2, "tcp_recv(): failed");
+      return -1;
+    }
   }
+  const unsigned char* head = entry->inbox + entry->inbox_start;
   uint32_t length = static_cast<uint32_t>(head[0]) << 24 | static_cast<uint32_t>(head[1]) << 16 |
                     static_cast<uint32_t>(head[2]) << 8 | head[3];
+  entry->inbox_start += 4;
   if (limit != 0 && (length > 0x7fffffffu || length > limit)) {
     debug_printf('P', 0, "server message size exceeds limit");
     return -1;
@@ -147,7 +161,15 @@ int idb__recv_message(ServerEntry* entry, uint32_t limit) {
     debug_printf('P', 0, "unable to allocate receive buffer");
     return -1;
   }
-  if (length > 0 && (rc = tcp_recv(entry->socket, b->recv_buf, length)) != 0) {
+  // The payload: what the inbox holds of it, then the rest straight from the
+  // socket into the message.
+  held = entry->inbox_end - entry->inbox_start;
+  size_t taken = held < length ? held : length;
+  if (taken > 0) std::memcpy(b->recv_buf, entry->inbox + entry->inbox_start, taken);
+  entry->inbox_start += taken;
+  if (entry->inbox_start == entry->inbox_end) entry->inbox_start = entry->inbox_end = 0;
+  int rc;
+  if (taken < length && (rc = tcp_recv(entry->socket, b->recv_buf + taken, length - taken)) != 0) {
     if (rc == -2) entry->timed_out = 1;
     debug_printf('P', 2, "tcp_recv(): failed");
     Buffer_ResetRecv(b);

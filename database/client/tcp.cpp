@@ -292,32 +292,42 @@ int tcp_send_masked(int sock, const void* bytes, size_t n, size_t secret_offset,
 }
 
 int tcp_recv(int sock, void* bytes, size_t n) {
-  debug_printf('X', 2, "tcp_recv, expected %d bytes", static_cast<int>(n));
+  size_t got = 0;
+  return tcp_recv_some(sock, bytes, n, n, &got);
+}
+
+int tcp_recv_some(int sock, void* bytes, size_t least, size_t most, size_t* got_out) {
+  debug_printf('X', 2, "tcp_recv, expected %d bytes", static_cast<int>(least));
   char* p = static_cast<char*>(bytes);
   size_t got = 0;
-  while (got < n) {
-    size_t piece = n - got < kPiece ? n - got : kPiece;
+  *got_out = 0;
+  while (got < least) {
+    size_t piece = most - got < kPiece ? most - got : kPiece;
     ssize_t rc = recv(sock, p + got, piece, 0);
     if (rc < 0) {
       int code = tcp_last_error();
       if (code == WSAEINTR) continue;
       if (errno == EAGAIN || errno == EWOULDBLOCK) {
         debug_printf('X', 1, "tcp_recv: nothing received within the time-out, %d of %d bytes", static_cast<int>(got),
-                     static_cast<int>(n));
+                     static_cast<int>(least));
         errno = ETIMEDOUT;
+        *got_out = got;
         return -2;
       }
+      *got_out = got;
       if (code == WSAECONNRESET) return -1;
       debug_printf('X', 1, "tcp_recv: recv failed. [%d] %s", code, tcp_error_text(code));
       return -1;
     }
     if (rc == 0) {
       debug_printf('X', 2, "tcp_recv: EOF");
+      *got_out = got;
       return 1;
     }
     got += static_cast<size_t>(rc);
   }
-  if (debug_enabled('X', 3)) debug_hex_dump("tcp_recv", bytes, n);
+  *got_out = got;
+  if (debug_enabled('X', 3)) debug_hex_dump("tcp_recv", bytes, got);
   return 0;
 }
 

@@ -15,6 +15,10 @@ int tcp_send_masked(int sock, const void* bytes, size_t n, size_t secret_offset,
 // Receives exactly n bytes; 0, 1 at end of stream, -1, or -2 when nothing
 // came within the socket's receive time-out (the stream is then out of step).
 int tcp_recv(int sock, void* bytes, size_t n);
+// Receives at least `least` and at most `most` bytes, taking what the socket
+// already holds in one call where it can: a whole reply usually arrives in one
+// receive. The count is stored in *got; results as for tcp_recv.
+int tcp_recv_some(int sock, void* bytes, size_t least, size_t most, size_t* got);
 // How long a receive may wait for the next bytes: `seconds`, or 0 for as
 // long as it takes. 0 or -1.
 int tcp_set_recv_timeout(int sock, int seconds);

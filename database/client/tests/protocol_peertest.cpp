@@ -369,6 +369,45 @@ TEST_F(ClientPeer, ManagementReplies) {
   EXPECT_EQ(Mgmt_close(id), 0);
 }
 
+// A reply is taken with one receive of what the socket holds when it fits
+// the connection's receive-ahead area; a larger one takes the rest with one
+// more. Two frames that arrive together (a notice and the reply) are both
+// taken from what was received, whatever the receives.
+TEST_F(ClientPeer, RepliesAreTakenWithAsFewReceivesAsTheBytesAllow) {
+  struct Case {
+    const char* fault;
+    size_t word;   // bytes of the echoed word
+    int receives;  // receive calls per call, 0: not counted
+  };
+  const size_t inbox_word = IDB_INBOX_SIZE - 64;
+  for (const Case& c : {Case{nullptr, 4, 1}, Case{nullptr, inbox_word, 1}, Case{nullptr, 3 * IDB_INBOX_SIZE, 2},
+                        Case{"message", 4, 0}, Case{"message", 3 * IDB_INBOX_SIZE, 0}}) {
+    SCOPED_TRACE(std::string(c.fault ? c.fault : "plain") + " " + std::to_string(c.word));
+    std::vector<std::string> options = {"--capabilities", "20"};
+    if (c.fault) options.insert(options.end(), {"--fault", c.fault});
+    StandIn server(options);
+    int id = Mgmt_open("127.0.0.1", server.service().c_str());
+    ASSERT_GT(id, 0) << last_text();
+    debug_init("X2", std::fopen(trace_path_.c_str(), "w"));
+    for (int call = 0; call < 3; ++call) {
+      std::string word(c.word, static_cast<char>('a' + call));
+      const char* words[] = {"echo", word.c_str()};
+      char* text = Mgmt_command(id, 2, words);
+      ASSERT_NE(text, nullptr) << last_text();
+      EXPECT_EQ(std::string(text), word + "\n");
+      std::free(text);
+    }
+    std::string t = trace();
+    size_t receives = 0;
+    for (size_t at = 0; (at = t.find("X2: tcp_recv, expected", at)) != std::string::npos; ++at) ++receives;
+    if (c.receives) {
+      EXPECT_EQ(receives, static_cast<size_t>(3 * c.receives));
+    }
+    debug_init("*0", std::fopen(trace_path_.c_str(), "w"));
+    EXPECT_EQ(Mgmt_close(id), 0);
+  }
+}
+
 TEST_F(ClientPeer, ReplyStringWithoutNulIsDecodeFailure) {
   StandIn server({"--capabilities", "20", "--fault", "no-nul"});
   int id = Mgmt_open("127.0.0.1", server.service().c_str());

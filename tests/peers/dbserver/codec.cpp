@@ -7,7 +7,7 @@ bool Reader::take(size_t n, const unsigned char** p) {
     ok_ = false;
     return false;
   }
-  *p = data_.data() + pos_;
+  *p = data_ + pos_;
   pos_ += n;
   return true;
 }

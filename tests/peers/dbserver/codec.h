@@ -13,9 +13,10 @@ using Bytes = std::vector<unsigned char>;
 
 class Reader {
  public:
-  Reader(const Bytes& data, bool big_endian) : data_(data), big_(big_endian) {}
+  Reader(const unsigned char* data, size_t size, bool big_endian) : data_(data), size_(size), big_(big_endian) {}
+  Reader(const Bytes& data, bool big_endian) : Reader(data.data(), data.size(), big_endian) {}
   bool ok() const { return ok_; }
-  size_t remaining() const { return data_.size() - pos_; }
+  size_t remaining() const { return size_ - pos_; }
   size_t position() const { return pos_; }
   uint8_t u8();
   uint16_t u16();
@@ -31,7 +32,8 @@ class Reader {
 
  private:
   bool take(size_t n, const unsigned char** p);
-  const Bytes& data_;
+  const unsigned char* data_;
+  size_t size_;
   size_t pos_ = 0;
   bool big_;
   bool ok_ = true;

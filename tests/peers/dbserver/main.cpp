@@ -10,11 +10,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "server.h"
@@ -182,15 +185,28 @@ int main(int argc, char** argv) {
   std::printf("%d\n", ntohs(addr.sin_port));
   std::fflush(stdout);
 
-  std::vector<std::unique_ptr<dbserver::Session>> sessions;
+  // One thread per session, blocked in its own receive; the state is shared
+  // under one lock. This loop only accepts connections and watches stdin.
+  struct Live {
+    std::unique_ptr<dbserver::Session> session;
+    std::thread thread;
+    std::atomic<bool> done{false};
+  };
+  std::mutex lock;
+  std::vector<std::unique_ptr<Live>> sessions;
+  auto reap = [&](bool all) {
+    for (auto& live : sessions)
+      if (all || live->done) {
+        live->thread.join();
+        std::lock_guard<std::mutex> hold(lock);
+        live->session.reset();
+      }
+    std::erase_if(sessions, [](const auto& live) { return !live->session; });
+  };
   int next_number = 1;
   for (;;) {
-    std::vector<struct pollfd> fds;
-    fds.push_back({listener, POLLIN, 0});
-    if (watch_stdin) fds.push_back({0, POLLIN, 0});
-    size_t first_session = fds.size();
-    for (auto& s : sessions) fds.push_back({s->fd(), POLLIN, 0});
-    int rc = poll(fds.data(), fds.size(), -1);
+    struct pollfd fds[2] = {{listener, POLLIN, 0}, {0, POLLIN, 0}};
+    int rc = poll(fds, watch_stdin ? 2 : 1, -1);
     if (rc < 0) {
       if (errno == EINTR) continue;
       return 1;
@@ -199,15 +215,28 @@ int main(int argc, char** argv) {
       char sink[256];
       if (read(0, sink, sizeof sink) <= 0) break;
     }
-    for (size_t i = first_session; i < fds.size(); ++i)
-      if (fds[i].revents) sessions[i - first_session]->on_readable();
-    std::erase_if(sessions, [](const auto& s) { return s->closed(); });
+    reap(false);
     if (fds[0].revents & POLLIN) {
       int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-      if (fd >= 0) sessions.push_back(std::make_unique<dbserver::Session>(state, fd, next_number++));
+      if (fd < 0) continue;
+      auto live = std::make_unique<Live>();
+      {
+        std::lock_guard<std::mutex> hold(lock);
+        live->session = std::make_unique<dbserver::Session>(state, fd, next_number++);
+      }
+      Live* raw = live.get();
+      live->thread = std::thread([raw, &lock] {
+        raw->session->serve(lock);
+        raw->done = true;
+      });
+      sessions.push_back(std::move(live));
     }
   }
-  sessions.clear();
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    for (auto& live : sessions) live->session->wake();
+  }
+  reap(true);
   if (state.log) std::fclose(state.log);
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 
@@ -82,13 +83,18 @@ class Session {
   ~Session();
   int fd() const { return fd_; }
   bool closed() const { return fd_ < 0; }
-  // Reads what the socket has and answers every whole frame.
-  void on_readable();
+  // Serves the connection until it ends. Each receive blocks on the socket
+  // (nothing polls before it) and takes all the bytes it holds; then every
+  // whole frame in the inbox is answered with `lock` held, as the state is
+  // shared with the other sessions.
+  void serve(std::mutex& lock);
+  // Ends a serve() waiting in its receive; called with the lock held.
+  void wake();
 
  private:
-  void handle_frame(const Bytes& body);
-  void greeting(const Bytes& body);
-  void request(const Bytes& body);
+  void handle_frame(const unsigned char* body, size_t size);
+  void greeting(const unsigned char* body, size_t size);
+  void request(const unsigned char* body, size_t size);
   void logon(uint16_t id, Reader& in);
   void management(uint16_t id, Reader& in);
   void unsupported(uint16_t id, uint16_t cls);
@@ -131,7 +137,13 @@ class Session {
   State& state_;
   int fd_;
   int number_;
+  // Received bytes not yet answered: inbox_[0, inbox_end_). Grows only for
+  // a frame larger than it; frames are answered where they lie.
   Bytes inbox_;
+  size_t inbox_end_ = 0;
+  // The reply frame being sent, reused from one reply to the next.
+  Bytes outbox_;
+  bool ending_ = false;  // set by wake()
   bool greeted_ = false;
   bool logged_on_ = false;
   bool big_ = false;

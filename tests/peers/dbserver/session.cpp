@@ -75,35 +75,56 @@ void Session::close_now(const char* why) {
   state_.note(number_, "closed (%s)", why);
 }
 
-void Session::on_readable() {
-  unsigned char chunk[8192];
-  ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
-  if (n < 0 && errno == EINTR) return;
-  if (n <= 0) {
-    close_now(n == 0 ? "client closed" : "receive failed");
-    return;
-  }
-  inbox_.insert(inbox_.end(), chunk, chunk + n);
-  while (fd_ >= 0 && inbox_.size() >= 4) {
-    uint32_t length = static_cast<uint32_t>(inbox_[0]) << 24 | static_cast<uint32_t>(inbox_[1]) << 16 |
-                      static_cast<uint32_t>(inbox_[2]) << 8 | inbox_[3];
-    if (length > kMaxRequest) {
-      close_now("request frame too long");
+void Session::serve(std::mutex& lock) {
+  constexpr size_t kInbox = 64 * 1024;
+  inbox_.resize(kInbox);
+  for (;;) {
+    int fd = fd_;  // only this thread closes it
+    if (fd < 0) return;
+    if (inbox_end_ == inbox_.size()) inbox_.resize(inbox_.size() * 2);
+    ssize_t n = ::recv(fd, inbox_.data() + inbox_end_, inbox_.size() - inbox_end_, 0);
+    if (n < 0 && errno == EINTR) continue;
+    std::lock_guard<std::mutex> hold(lock);
+    if (n <= 0) {
+      close_now(ending_ ? "end" : n == 0 ? "client closed" : "receive failed");
       return;
     }
-    if (inbox_.size() < 4 + static_cast<size_t>(length)) break;
-    Bytes body(inbox_.begin() + 4, inbox_.begin() + 4 + length);
-    inbox_.erase(inbox_.begin(), inbox_.begin() + 4 + length);
-    state_.note(number_, "recv %s", refcrypto::hex(body.data(), body.size()).c_str());
-    handle_frame(body);
+    inbox_end_ += static_cast<size_t>(n);
+    size_t at = 0;
+    while (fd_ >= 0 && inbox_end_ - at >= 4) {
+      const unsigned char* head = inbox_.data() + at;
+      uint32_t length = static_cast<uint32_t>(head[0]) << 24 | static_cast<uint32_t>(head[1]) << 16 |
+                        static_cast<uint32_t>(head[2]) << 8 | head[3];
+      if (length > kMaxRequest) {
+        close_now("request frame too long");
+        return;
+      }
+      if (inbox_end_ - at < 4 + static_cast<size_t>(length)) {
+        // Room for the whole frame, so that the next receives complete it.
+        if (4 + static_cast<size_t>(length) > inbox_.size()) inbox_.resize(4 + static_cast<size_t>(length));
+        break;
+      }
+      if (state_.log) state_.note(number_, "recv %s", refcrypto::hex(head + 4, length).c_str());
+      handle_frame(head + 4, length);
+      at += 4 + static_cast<size_t>(length);
+    }
+    if (at > 0) {
+      std::memmove(inbox_.data(), inbox_.data() + at, inbox_end_ - at);
+      inbox_end_ -= at;
+    }
   }
 }
 
-void Session::handle_frame(const Bytes& body) {
+void Session::wake() {
+  ending_ = true;
+  if (fd_ >= 0) ::shutdown(fd_, SHUT_RDWR);
+}
+
+void Session::handle_frame(const unsigned char* body, size_t size) {
   if (!greeted_)
-    greeting(body);
+    greeting(body, size);
   else
-    request(body);
+    request(body, size);
 }
 
 void Session::send_frame(const Bytes& frame) {
@@ -119,9 +140,9 @@ void Session::send_frame(const Bytes& frame) {
   }
 }
 
-void Session::greeting(const Bytes& body) {
+void Session::greeting(const unsigned char* body, size_t size) {
   const Config& cfg = state_.config;
-  Reader in(body, true);
+  Reader in(body, size, true);
   std::string magic = in.raw(8);
   uint16_t revision = in.u16();
   uint16_t order = in.u16();
@@ -162,9 +183,9 @@ void Session::greeting(const Bytes& body) {
   send_frame(out.frame());
 }
 
-void Session::request(const Bytes& body) {
+void Session::request(const unsigned char* body, size_t size) {
   const Config& cfg = state_.config;
-  Reader in(body, big_);
+  Reader in(body, size, big_);
   uint16_t id = in.u16();
   uint16_t cls = in.u16();
   uint16_t op = in.u16();
@@ -217,25 +238,30 @@ void Session::reply(uint16_t id, const Writer& body) {
     note.str("stand-in notice for request " + std::to_string(id));
     send_frame(note.frame());
   }
-  Writer out(big_);
-  out.u16(reply_id);
+  // The frame: length word, reply header, body, built where the last reply was.
+  outbox_.assign(4, 0);
+  auto put16 = [this](uint16_t v) {
+    outbox_.push_back(static_cast<unsigned char>(big_ ? v >> 8 : v));
+    outbox_.push_back(static_cast<unsigned char>(big_ ? v : v >> 8));
+  };
+  put16(reply_id);
   if (cfg.has("bad-message-flag")) {
-    out.u16(2);
-    out.str("a flag this protocol does not know");
+    put16(2);
+    Writer text(big_);
+    text.str("a flag this protocol does not know");
+    outbox_.insert(outbox_.end(), text.bytes().begin(), text.bytes().end());
   } else {
-    out.u16(0);
+    put16(0);
   }
-  Bytes whole = out.bytes();
-  whole.insert(whole.end(), body.bytes().begin(), body.bytes().end());
-  Writer framed(big_);
-  framed.raw(std::string(whole.begin(), whole.end()));
-  Bytes frame = framed.frame();
+  outbox_.insert(outbox_.end(), body.bytes().begin(), body.bytes().end());
+  const uint32_t length = static_cast<uint32_t>(outbox_.size() - 4);
+  for (int i = 0; i < 4; ++i) outbox_[static_cast<size_t>(i)] = static_cast<unsigned char>(length >> (24 - 8 * i));
   if (cfg.has("oversize-reply")) {
     // Announce a length beyond any limit, then stop.
-    frame.resize(4);
-    frame[0] = 0x7f;
+    outbox_.resize(4);
+    outbox_[0] = 0x7f;
   }
-  send_frame(frame);
+  send_frame(outbox_);
 }
 
 void Session::logon(uint16_t id, Reader& in) {
@@ -300,9 +326,11 @@ void Session::management(uint16_t id, Reader& in) {
   } else {
     text = command(words, status);
   }
-  std::string joined;
-  for (const std::string& w : words) joined += (joined.empty() ? "" : " ") + w;
-  state_.note(number_, "mgmt \"%s\" status=%d", joined.c_str(), status);
+  if (state_.log) {
+    std::string joined;
+    for (const std::string& w : words) joined += (joined.empty() ? "" : " ") + w;
+    state_.note(number_, "mgmt \"%s\" status=%d", joined.c_str(), status);
+  }
   Writer body(big_);
   body.i32(status);
   if (state_.config.has("no-nul")) {
