@@ -25,8 +25,6 @@ std::string g_source;  // the source to edit after a failed load
 int g_source_line = 0;
 bool g_last_was_text = false;
 int g_pending_blanks = 0;
-int g_pending_line = 0;         // line of the last pending blank line
-bool g_pending_inside = false;  // the blank lines stood inside an object
 int g_progress = 0;
 bool g_offer_made = false;  // the offer to edit was made in this load
 
@@ -77,12 +75,8 @@ void DlgLoad_SetSource(const std::string& path, int line) {
 }
 
 void DlgLoad_ResetKept() {
-  // Blank lines that no text line followed stay as a line of their own, so
-  // that the blank lines between objects are written back.
-  if (g_pending_blanks > 0 && CDlgEditDoc::m_currDoc) {
-    uint32_t flags = (g_last_was_text ? KEPT_CONTINUES : 0u) | (g_pending_inside ? KEPT_INSIDE : 0u);
-    new DlgKeptLine(&CDlgEditDoc::m_currDoc->Root().Kept(), "", g_pending_blanks - 1, g_pending_line, flags);
-  }
+  // Blank lines that no text line followed are dropped: the plug-in's writer
+  // puts its own blank lines before objects.
   g_last_was_text = false;
   g_pending_blanks = 0;
 }
@@ -263,8 +257,6 @@ struct DlgReader {
     if (blank) {
       if (!same_line) {
         ++g_pending_blanks;
-        g_pending_line = ctx->Line;
-        g_pending_inside = ctx->Nesting != 0;
       }
       return 0;
     }

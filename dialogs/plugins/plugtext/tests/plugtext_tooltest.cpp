@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -52,8 +53,18 @@ class DlghostPlugtext : public ::testing::Test {
     o.env["VARNICA_REGISTRY"] = registry_;
     return vtest::run("dlghost", {"-p", vtest::bin_dir() + "/../lib", "copy", in, out}, o);
   }
+  // Includes are looked for beside the file that names them, so the copies
+  // in the temporary folder get the source folder's dialog files beside them.
+  void copy_includes(const std::string& dir) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+      if (entry.path().extension() != ".dlg") continue;
+      std::string target = tmp_.file(entry.path().filename().string());
+      if (access(target.c_str(), F_OK) != 0) vtest::write_file(target, slurp(entry.path().string()));
+    }
+  }
   // Copies `in` and the copy again; the first copy.
   std::string fixed_point(const std::string& dir, const std::string& in, const std::string& name) {
+    copy_includes(dir);
     std::string once = tmp_.file(name + "-1.dlg"), twice = tmp_.file(name + "-2.dlg");
     vtest::RunResult r = copy(dir, in, once);
     EXPECT_EQ(r.exit_code, 0) << r.err;

@@ -14,7 +14,6 @@ namespace {
 const char kScript[] =
     "# a script dialog\n"
     "const 1 BIG = 5\n"
-    "\n"
     "begin dlg Dialog # the dialog\n"
     "  prop title = \"Hello\"\n"
     "  prop style = BIG\n"
@@ -57,9 +56,9 @@ TEST_F(Dlghost, DumpListsObjectsValuesConstantsAndKeptLines) {
   vtest::RunResult r = Run({"dump", "in.tsd"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   for (const char* want :
-       {"object dlg class=Dialog", "  object dlg.ok class=Button", "value title = \"Hello\" serial=-1 line=5",
+       {"object dlg class=Dialog", "  object dlg.ok class=Button", "value title = \"Hello\" serial=-1 line=4",
         "value style = 5 serial=", "BIG = 5", "kept line=1 blanks=0 flags=0 [# a script dialog]",
-        "kept line=4 blanks=0 flags=1 [ # the dialog]"})
+        "kept line=3 blanks=0 flags=1 [ # the dialog]"})
     EXPECT_NE(r.out.find(want), std::string::npos) << want << "\n" << r.out;
 }
 
