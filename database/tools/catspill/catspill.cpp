@@ -192,15 +192,7 @@ int main(int argc, char** argv) {
   }
   const char* database = optind < argc ? argv[optind] : nullptr;
 
-  debug_init(flags.c_str(), stderr);
-  if (idb__init() != 0) {
-    dbtool_error("Unable to initiate session");
-    return EXIT_TOOL_FAILURE;
-  }
-  if (idb_logon(user.c_str(), password.c_str()) != 0) {
-    dbtool_error("idb_logon failed");
-    tool_exit(EXIT_TOOL_FAILURE);
-  }
+  if (!dbtool_session(flags.c_str(), user.c_str(), password.c_str())) return EXIT_TOOL_FAILURE;
 
   int server = SysCat_open(host.c_str(), service.c_str());
   if (server <= 0) {

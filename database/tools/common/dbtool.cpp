@@ -1,5 +1,7 @@
 #include "database/tools/common/dbtool.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +9,7 @@
 
 #include "database/client/client.h"
 #include "database/client/status.h"
+#include "database/client/trace.h"
 #include "language/toolframe.h"
 
 const char* dbtool_program = "";
@@ -70,6 +73,33 @@ void dbtool_usage(const char* const* usage) {
 }
 
 void dbtool_error(const char* text) { std::fprintf(stderr, "%s: %s\n", dbtool_program, text); }
+
+const char* dbtool_database(int argc, char** argv, const char* const* usage) {
+  if (optind >= argc) {
+    dbtool_error("No database specified");
+    dbtool_usage(usage);
+  }
+  const char* database = argv[optind];
+  if (!*database) {
+    dbtool_error("illegal database name");
+    return nullptr;
+  }
+  return database;
+}
+
+bool dbtool_session(const char* flags, const char* user, const char* password, int charset, bool verbose) {
+  debug_init(flags, stderr);
+  if (idb__init() != 0) {
+    dbtool_error("Unable to initiate session");
+    return false;
+  }
+  if (charset >= 0) dbtool_apply_charset(charset, verbose);
+  if (idb_logon(user, password) != 0) {
+    dbtool_error("idb_logon failed");
+    tool_exit(EXIT_TOOL_FAILURE);
+  }
+  return true;
+}
 
 int dbtool_charset(const char* name) {
   int id = yq__charset_id(name);

@@ -27,6 +27,17 @@ const char* dbtool_default_user();
 // "<program>: <text>" on standard error.
 void dbtool_error(const char* text);
 
+// The database operand at argv[optind]: a missing one is "No database
+// specified" with the usage (exit 2), an empty one "illegal database name"
+// and nullptr.
+const char* dbtool_database(int argc, char** argv, const char* const* usage);
+
+// Starts the client session: the debug flags, the library's initialisation
+// ("Unable to initiate session" and false), the code set when `charset` is 0
+// or more (see dbtool_apply_charset), then the logon, whose refusal is
+// "idb_logon failed" and ends through tool_exit with 1.
+bool dbtool_session(const char* flags, const char* user, const char* password, int charset = -1, bool verbose = false);
+
 // Looks a code-set name up; an unknown one prints "Invalid code set" and ends
 // with 2.
 int dbtool_charset(const char* name);

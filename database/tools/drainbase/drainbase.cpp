@@ -231,16 +231,7 @@ int main(int argc, char** argv) {
   const char* database = argv[optind];
   run.base = exp_base_name(database);
 
-  debug_init(flags, stderr);
-  if (idb__init() != 0) {
-    dbtool_error("Unable to initiate session");
-    return EXIT_TOOL_FAILURE;
-  }
-  if (charset >= 0) dbtool_apply_charset(charset, run.opt.verbose > 0);
-  if (idb_logon(user, password) != 0) {
-    dbtool_error("idb_logon failed");
-    tool_exit(EXIT_TOOL_FAILURE);
-  }
+  if (!dbtool_session(flags, user, password, charset, run.opt.verbose > 0)) return EXIT_TOOL_FAILURE;
   if (run.opt.verbose) {
     std::fprintf(stderr, "%s : %s\n", "Processing database", database);
     if (run.opt.single)

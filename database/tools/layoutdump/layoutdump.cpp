@@ -365,15 +365,7 @@ int main(int argc, char** argv) {
     return EXIT_TOOL_FAILURE;
   }
 
-  debug_init(flags, stderr);
-  if (idb__init() != 0) {
-    dbtool_error("Unable to initiate session");
-    return EXIT_TOOL_FAILURE;
-  }
-  if (idb_logon(user, password) != 0) {
-    dbtool_error("idb_logon failed");
-    tool_exit(EXIT_TOOL_FAILURE);
-  }
+  if (!dbtool_session(flags, user, password)) return EXIT_TOOL_FAILURE;
   if (verbose) std::printf("Connecting server ...\n");
   StatusArray status = {};
   int dbid = idb_open(database, password, IDB_OPEN_SHARED, status);

@@ -90,25 +90,10 @@ int main(int argc, char** argv) {
     }
   }
   if (option_error) dbtool_usage(usage_table);
-  if (optind >= argc) {
-    dbtool_error("No database specified");
-    dbtool_usage(usage_table);
-  }
-  const char* database = argv[optind];
-  if (!*database) {
-    dbtool_error("illegal database name");
-    return EXIT_TOOL_FAILURE;
-  }
+  const char* database = dbtool_database(argc, argv, usage_table);
+  if (database == nullptr) return EXIT_TOOL_FAILURE;
 
-  debug_init(flags, stderr);
-  if (idb__init() != 0) {
-    dbtool_error("Unable to initiate session");
-    return EXIT_TOOL_FAILURE;
-  }
-  if (idb_logon(user, password) != 0) {
-    dbtool_error("idb_logon failed");
-    tool_exit(EXIT_TOOL_FAILURE);
-  }
+  if (!dbtool_session(flags, user, password)) return EXIT_TOOL_FAILURE;
   if (verbose) std::printf("%s : %s\n\n", "Processing database", database);
 
   StatusArray status = {};

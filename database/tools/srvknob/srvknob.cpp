@@ -63,15 +63,7 @@ int main(int argc, char** argv) {
     dbtool_usage(usage_table);
   }
 
-  debug_init(flags.c_str(), stderr);
-  if (idb__init() != 0) {
-    std::fprintf(stderr, "%s: Unable to initiate session\n", dbtool_program);
-    return EXIT_TOOL_FAILURE;
-  }
-  if (idb_logon(user.c_str(), password.c_str()) != 0) {
-    dbtool_error("idb_logon failed");
-    tool_exit(EXIT_TOOL_FAILURE);
-  }
+  if (!dbtool_session(flags.c_str(), user.c_str(), password.c_str())) return EXIT_TOOL_FAILURE;
 
   char text[IDB_STATUS_TEXT_MAX];
   int server = Mgmt_open(host.c_str(), service.c_str());
