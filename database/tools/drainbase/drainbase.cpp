@@ -60,14 +60,6 @@ struct Run {
   std::string line;  // reused for every record
 };
 
-struct SetArg {
-  char text[64];
-  explicit SetArg(const char* operand) {
-    std::memset(text, 0, sizeof text);
-    std::snprintf(text, sizeof text, "%s", operand);
-  }
-};
-
 // A failed write is fatal: the file under its temporary name goes.
 void write_or_die(ExpOutput* out, const std::string& bytes) {
   exp_output_write(out, bytes);
@@ -261,31 +253,7 @@ int main(int argc, char** argv) {
   }
 
   int errors = 0;
-  std::vector<int32_t> sets;
-  if (optind + 1 >= argc) {
-    std::vector<int32_t> list(256);
-    idb_info(run.dbid, nullptr, 203, status, list.data(), static_cast<int32_t>(list.size() * 4));
-    fatal_error(status, 1020, "info 203");
-    for (int32_t i = 1; i <= list[0]; ++i) sets.push_back(list[static_cast<size_t>(i)]);
-  } else {
-    for (int i = optind + 1; i < argc; ++i) {
-      const char* operand = argv[i];
-      if (std::isdigit(static_cast<unsigned char>(operand[0]))) {
-        sets.push_back(static_cast<int32_t>(std::atol(operand)));
-        continue;
-      }
-      SetArg arg(operand);
-      int32_t number = 0;
-      idb_info(run.dbid, arg.text, 201, status, &number, 4);
-      if (status[0] == -21) {
-        std::fprintf(stderr, "%s: %s\n", operand, "Illegal set name");
-        ++errors;
-        continue;
-      }
-      fatal_error(status, 1030, "info 201");
-      sets.push_back(number);
-    }
-  }
+  std::vector<int32_t> sets = setinfo_operand_sets(run.dbid, argc, argv, optind + 1, &errors);
   for (int32_t number : sets) export_set(run, number);
   if (run.opt.single) finish_or_die(&run.single);
   tool_exit(errors ? EXIT_TOOL_FAILURE : EXIT_TOOL_OK);

@@ -95,14 +95,6 @@ struct Run {
   bool transaction_open = false;
 };
 
-struct SetArg {
-  char text[64];
-  explicit SetArg(const char* operand) {
-    std::memset(text, 0, sizeof text);
-    std::snprintf(text, sizeof text, "%s", operand);
-  }
-};
-
 [[noreturn]] void format_error(const char* line, const char* message) {
   if (line) std::fprintf(stderr, "%s\n", line);
   std::fprintf(stderr, "\n%s\n", message);
@@ -617,31 +609,7 @@ int main(int argc, char** argv) {
   }
 
   int errors = 0;
-  std::vector<int32_t> sets;
-  if (!run.named_sets) {
-    std::vector<int32_t> list(256);
-    idb_info(run.dbid, nullptr, 203, status, list.data(), static_cast<int32_t>(list.size() * 4));
-    fatal_error(status, 1020, "info 203");
-    for (int32_t i = 1; i <= list[0]; ++i) sets.push_back(list[static_cast<size_t>(i)]);
-  } else {
-    for (int i = optind + 1; i < argc; ++i) {
-      const char* operand = argv[i];
-      if (std::isdigit(static_cast<unsigned char>(operand[0]))) {
-        sets.push_back(static_cast<int32_t>(std::atol(operand)));
-        continue;
-      }
-      SetArg arg(operand);
-      int32_t number = 0;
-      idb_info(run.dbid, arg.text, 201, status, &number, 4);
-      if (status[0] == -21) {
-        std::fprintf(stderr, "%s: %s\n", operand, "Illegal set name");
-        ++errors;
-        continue;
-      }
-      fatal_error(status, 1030, "info 201");
-      sets.push_back(number);
-    }
-  }
+  std::vector<int32_t> sets = setinfo_operand_sets(run.dbid, argc, argv, optind + 1, &errors);
   for (int32_t number : sets)
     if (!import_set(run, number)) ++errors;
   if (run.log && std::fclose(run.log) != 0) {

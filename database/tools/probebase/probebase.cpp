@@ -13,6 +13,7 @@
 #include "database/client/root.h"
 #include "database/client/trace.h"
 #include "database/tools/common/dbtool.h"
+#include "database/tools/common/setinfo.h"
 #include "language/toolframe.h"
 
 const char* const usage_table[] = {
@@ -28,16 +29,6 @@ const char* const usage_table[] = {
 };
 
 namespace {
-
-// A set operand as a lookup argument: a name in a buffer long enough for the
-// library's 4-byte read.
-struct SetArg {
-  char text[64];
-  explicit SetArg(const char* operand) {
-    std::memset(text, 0, sizeof text);
-    std::snprintf(text, sizeof text, "%s", operand);
-  }
-};
 
 int32_t word_at(const std::vector<int32_t>& words, size_t i) { return i < words.size() ? words[i] : 0; }
 
@@ -89,31 +80,7 @@ int main(int argc, char** argv) {
   }
 
   int errors = 0;
-  std::vector<int32_t> sets;
-  if (optind + 1 >= argc) {
-    std::vector<int32_t> list(static_cast<size_t>(root->set_count) + 1);
-    idb_info_unbounded(dbid, nullptr, 203, status, list.data());
-    fatal_error(status, 1020, "info 203");
-    for (int32_t i = 1; i <= list[0]; ++i) sets.push_back(list[static_cast<size_t>(i)]);
-  } else {
-    for (int i = optind + 1; i < argc; ++i) {
-      const char* operand = argv[i];
-      if (std::isdigit(static_cast<unsigned char>(operand[0]))) {
-        sets.push_back(static_cast<int32_t>(std::atol(operand)));
-        continue;
-      }
-      SetArg arg(operand);
-      int32_t number = 0;
-      idb_info(dbid, arg.text, 201, status, &number, 4);
-      if (status[0] == -21) {
-        std::fprintf(stderr, "%s: %s\n", operand, "Illegal set name");
-        ++errors;
-        continue;
-      }
-      fatal_error(status, 1030, "info 201");
-      sets.push_back(number);
-    }
-  }
+  std::vector<int32_t> sets = setinfo_operand_sets(dbid, argc, argv, optind + 1, &errors);
 
   for (int32_t number : sets) {
     int32_t set = number < 0 ? -number : number;
