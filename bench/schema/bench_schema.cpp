@@ -11,16 +11,8 @@
 //     and the protocol add to what the loopback costs anyway.
 //
 // Usage: bench_schema [--write file]   (--write keeps the generated source)
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,10 +22,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-extern char** environ;
+#include "bench/support/benchpeer.h"
 
 namespace {
 
@@ -121,72 +112,6 @@ Generated generate() {
   return g;
 }
 
-std::string bin_dir() {
-  char path[4096];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return ".";
-  path[n] = '\0';
-  std::string dir = path;
-  return dir.substr(0, dir.rfind('/'));
-}
-
-// Runs a program to its end with standard output into `out_file` ("" for
-// /dev/null); returns its exit status.
-int run(const std::vector<std::string>& args, const std::string& out_file = "") {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out_file.empty() ? "/dev/null" : out_file.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid;
-  int status = -1;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) waitpid(pid, &status, 0);
-  posix_spawn_file_actions_destroy(&actions);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// A stand-in server on port 0 that logs what it receives.
-struct Server {
-  pid_t pid = -1;
-  int port = 0;
-  int stdin_fd = -1;
-  Server(const std::string& bin, const std::string& log) {
-    int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, in[1]);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    const std::string program = bin + "/dbserver";
-    std::vector<std::string> args = {program, "--stdin", "--log", log};
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(in[0]);
-    close(out[1]);
-    stdin_fd = in[1];
-    std::string line;
-    char c;
-    while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
-    close(out[0]);
-    port = std::atoi(line.c_str());
-  }
-  ~Server() {
-    if (stdin_fd >= 0) close(stdin_fd);
-    if (pid > 0) {
-      kill(pid, SIGTERM);
-      waitpid(pid, nullptr, 0);
-    }
-  }
-};
-
 // Catalog requests in a stand-in log: received frames of class 4.
 int catalog_requests(const std::string& log) {
   std::ifstream in(log);
@@ -204,51 +129,12 @@ int catalog_requests(const std::string& log) {
 
 // Seconds per round trip of a 64-byte frame over TCP loopback.
 double loopback_round_trip(int trips) {
-  int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  if (bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(listener, 1) != 0 ||
-      getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-    return 0;
-  std::thread echo([listener, trips] {
-    int s = accept(listener, nullptr, nullptr);
-    char frame[64];
-    for (int i = 0; i < trips; ++i) {
-      size_t got = 0;
-      while (got < sizeof frame) {
-        ssize_t n = read(s, frame + got, sizeof frame - got);
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
-      }
-      if (write(s, frame, sizeof frame) != static_cast<ssize_t>(sizeof frame)) break;
-    }
-    close(s);
-  });
-  int c = socket(AF_INET, SOCK_STREAM, 0);
-  int one = 1;
-  setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  if (connect(c, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    echo.join();
-    return 0;
-  }
-  char frame[64] = {};
-  const auto start = Clock::now();
-  for (int i = 0; i < trips; ++i) {
-    if (write(c, frame, sizeof frame) != static_cast<ssize_t>(sizeof frame)) break;
-    size_t got = 0;
-    while (got < sizeof frame) {
-      ssize_t n = read(c, frame + got, sizeof frame - got);
-      if (n <= 0) break;
-      got += static_cast<size_t>(n);
-    }
-  }
-  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  BenchEcho echo(64, 64);
+  const int c = echo.port > 0 ? bench_connect(echo.port) : -1;
+  if (c < 0) return 0;
+  const double seconds = bench_bare_round_trips(c, 64, 64, trips);
   close(c);
-  echo.join();
-  close(listener);
-  return seconds / trips;
+  return seconds < 0 ? 0 : seconds;
 }
 
 template <typename F>
@@ -272,10 +158,10 @@ int main(int argc, char** argv) {
   const std::string source =
       argc > 2 && std::strcmp(argv[1], "--write") == 0 ? argv[2] : std::string(folder) + "/big.schema";
   std::ofstream(source) << schema.text;
-  const std::string bin = bin_dir();
+  const std::string bin = bench_bin_dir();
   const std::string tool = bin + "/schema";
 
-  const double check = best_of(kRuns, [&] { return run({tool, "-n", source}) == 0; });
+  const double check = best_of(kRuns, [&] { return bench_run({tool, "-n", source}) == 0; });
   if (check < 0) {
     std::fprintf(stderr, "bench_schema: schema -n failed on %s\n", source.c_str());
     return 1;
@@ -286,10 +172,10 @@ int main(int argc, char** argv) {
   double write = 1e9;
   for (int i = 0; i < kRuns; ++i) {
     const std::string log = std::string(folder) + "/server" + std::to_string(i) + ".log";
-    Server server(bin, log);
+    BenchStandIn server(bin + "/dbserver", {"--log", log});
     if (server.port <= 0) return 1;
     const auto start = Clock::now();
-    const int status = run({tool, "-h", "127.0.0.1", "-s", std::to_string(server.port), source});
+    const int status = bench_run({tool, "-h", "127.0.0.1", "-s", std::to_string(server.port), source});
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (status != 0) {
       std::fprintf(stderr, "bench_schema: writing the catalog failed (%d)\n", status);
@@ -304,6 +190,6 @@ int main(int argc, char** argv) {
               write * 1000, (write - check) * 1000, requests / (write - check));
   std::printf("loopback:    %.1f us per bare round trip, %.0f round trips/s\n", round_trip * 1e6, 1 / round_trip);
   std::printf("ratio:       %.2f (time per catalog request / bare round trip)\n", per_request / round_trip);
-  run({"/bin/rm", "-rf", folder});
+  bench_run({"/bin/rm", "-rf", folder});
   return 0;
 }
