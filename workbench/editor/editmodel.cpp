@@ -972,36 +972,23 @@ void EditorModel::ToggleAttribute(uint8_t bit) {
   InvalidateRange(fl, fl, fc, lc);
 }
 
-void EditorModel::Undo() {
-  TextObj* tobj = Text();
-  if (!Writable() || !tobj->CanUndo()) return;
-  host_->Status(EV_STATUS_PLAIN, "Undoing...");
-  Notify(EV_HINT_DROP_SELECTION, false);
-  EndSelection();
-  EndLineEdit();
-  uint32_t line = caret_line, col = caret_col;
-  tobj->EndAction();
-  tobj->Undo(&line, &col);
-  flags &= ~EV_ROWS_VALID;
-  UpdateScrollRanges();
-  PlaceCaret(line, col);
-  Notify(EV_HINT_ALL, false);
-  EnsureCaretVisible();
-  SetGoalCol();
-  MarkEditLine(caret_line);
-  host_->Status(EV_STATUS_PLAIN, "Undo completed.");
-}
+void EditorModel::Undo() { UndoOrRedo(false); }
 
-void EditorModel::Redo() {
+void EditorModel::Redo() { UndoOrRedo(true); }
+
+void EditorModel::UndoOrRedo(bool redo) {
   TextObj* tobj = Text();
-  if (!Writable() || !tobj->CanRedo()) return;
-  host_->Status(EV_STATUS_PLAIN, "Redoing...");
+  if (!Writable() || !(redo ? tobj->CanRedo() : tobj->CanUndo())) return;
+  host_->Status(EV_STATUS_PLAIN, redo ? "Redoing..." : "Undoing...");
   Notify(EV_HINT_DROP_SELECTION, false);
   EndSelection();
   EndLineEdit();
   uint32_t line = caret_line, col = caret_col;
   tobj->EndAction();
-  tobj->Redo(&line, &col);
+  if (redo)
+    tobj->Redo(&line, &col);
+  else
+    tobj->Undo(&line, &col);
   flags &= ~EV_ROWS_VALID;
   UpdateScrollRanges();
   PlaceCaret(line, col);
@@ -1009,7 +996,7 @@ void EditorModel::Redo() {
   EnsureCaretVisible();
   SetGoalCol();
   MarkEditLine(caret_line);
-  host_->Status(EV_STATUS_PLAIN, "Redo completed.");
+  host_->Status(EV_STATUS_PLAIN, redo ? "Redo completed." : "Undo completed.");
 }
 
 std::string EditorModel::CopyText() const {

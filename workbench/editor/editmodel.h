@@ -271,6 +271,8 @@ class EditorModel {
   bool PrintRange(uint32_t* first_line, uint32_t* last_line, uint32_t* first_col, uint32_t* last_col) const;
 
  private:
+  // Undo and Redo: one action back or forward, the caret where it happened.
+  void UndoOrRedo(bool redo);
   void MoveCaretTo(uint32_t line, uint32_t col, bool shift);
   void VerticalMove(int64_t delta_rows, bool page);
   void JoinLines(uint32_t stay, bool delete_key);

@@ -87,6 +87,18 @@ const char* dbtool_database(int argc, char** argv, const char* const* usage) {
   return database;
 }
 
+void dbtool_connect_failure(int server, const char* host, const char* service) {
+  if (server < 0)
+    std::fprintf(stderr, "%s: Unable to connect server %s:%s\n", dbtool_program, host, service);
+  else
+    std::fprintf(stderr, "%s: Sorry - server %s:%s has insufficient capabilities\n", dbtool_program, host, service);
+  char text[IDB_STATUS_TEXT_MAX];
+  text[0] = '\0';
+  idb__last_status_text(text, sizeof text, nullptr);
+  dbtool_error(text);
+  tool_exit(EXIT_TOOL_FAILURE);
+}
+
 bool dbtool_session(const char* flags, const char* user, const char* password, int charset, bool verbose) {
   debug_init(flags, stderr);
   if (idb__init() != 0) {

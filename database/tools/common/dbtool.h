@@ -38,6 +38,12 @@ const char* dbtool_database(int argc, char** argv, const char* const* usage);
 // "idb_logon failed" and ends through tool_exit with 1.
 bool dbtool_session(const char* flags, const char* user, const char* password, int charset = -1, bool verbose = false);
 
+// A server that could not be reached: "Unable to connect server
+// HOST:SERVICE" when `server` is negative, "Sorry - server HOST:SERVICE has
+// insufficient capabilities" when it is 0, then the last status text; ends
+// through tool_exit with 1.
+[[noreturn]] void dbtool_connect_failure(int server, const char* host, const char* service);
+
 // Looks a code-set name up; an unknown one prints "Invalid code set" and ends
 // with 2.
 int dbtool_charset(const char* name);

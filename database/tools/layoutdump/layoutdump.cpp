@@ -319,15 +319,6 @@ void print_schema(const RootCache* root, const char* name) {
   std::printf("END.\n");
 }
 
-void connect_failure(const char* format) {
-  std::fprintf(stderr, format, dbtool_program, IDB_DEFAULT_HOST, IDB_DEFAULT_SERVICE);
-  char text[IDB_STATUS_TEXT_MAX];
-  text[0] = '\0';
-  idb__last_status_text(text, sizeof text, nullptr);
-  std::fprintf(stderr, "%s: %s\n", dbtool_program, text);
-  tool_exit(EXIT_TOOL_FAILURE);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -381,8 +372,7 @@ int main(int argc, char** argv) {
   const char* name = slash ? slash + 1 : database;
 
   g_cat.server = SysCat_attach(dbid);
-  if (g_cat.server < 0) connect_failure("%s: Unable to connect server %s:%s\n");
-  if (g_cat.server == 0) connect_failure("%s: Sorry - server %s:%s has insufficient capabilities\n");
+  if (g_cat.server <= 0) dbtool_connect_failure(g_cat.server, IDB_DEFAULT_HOST, IDB_DEFAULT_SERVICE);
   g_cat.db = SysCat_open_db_by_name(g_cat.server, name, 0, 0);
   if (g_cat.db <= 0) {
     g_cat.db = 0;

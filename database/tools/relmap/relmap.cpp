@@ -278,15 +278,6 @@ bool page_length_value(const char* text, int* out) {
   return true;
 }
 
-[[noreturn]] void status_exit(const char* format) {
-  std::fprintf(stderr, format, dbtool_program, IDB_DEFAULT_HOST, IDB_DEFAULT_SERVICE);
-  char text[IDB_STATUS_TEXT_MAX];
-  text[0] = '\0';
-  idb__last_status_text(text, sizeof text, nullptr);
-  std::fprintf(stderr, "%s: %s\n", dbtool_program, text);
-  tool_exit(EXIT_TOOL_FAILURE);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -349,8 +340,7 @@ int main(int argc, char** argv) {
   IDB_ASSERT(root != nullptr);
 
   int server = SysCat_attach(dbid);
-  if (server < 0) status_exit("%s: Unable to connect server %s:%s\n");
-  if (server == 0) status_exit("%s: Sorry - server %s:%s has insufficient capabilities\n");
+  if (server <= 0) dbtool_connect_failure(server, IDB_DEFAULT_HOST, IDB_DEFAULT_SERVICE);
 
   std::vector<Collate> colls;
   for (int32_t i = 0; i < root->set_count; ++i) {

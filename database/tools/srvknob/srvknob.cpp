@@ -67,16 +67,7 @@ int main(int argc, char** argv) {
 
   char text[IDB_STATUS_TEXT_MAX];
   int server = Mgmt_open(host.c_str(), service.c_str());
-  if (server <= 0) {
-    if (server < 0)
-      std::fprintf(stderr, "%s: Unable to connect server %s:%s\n", dbtool_program, host.c_str(), service.c_str());
-    else
-      std::fprintf(stderr, "%s: Sorry - server %s:%s has insufficient capabilities\n", dbtool_program, host.c_str(),
-                   service.c_str());
-    idb__last_status_text(text, sizeof text, nullptr);
-    dbtool_error(text);
-    tool_exit(EXIT_TOOL_FAILURE);
-  }
+  if (server <= 0) dbtool_connect_failure(server, host.c_str(), service.c_str());
 
   char* reply = Mgmt_command(server, argc - optind, argv + optind);
   int code = EXIT_TOOL_OK;
