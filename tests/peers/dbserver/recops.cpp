@@ -179,17 +179,31 @@ void Session::record_request(uint16_t id, uint16_t op, Reader& in) {
     if (layout)
       for (size_t k = 0; k < layout->items.size(); ++k)
         if (layout->items[k].number == item) index = static_cast<int>(k);
+    int iitem = -1;
+    if (layout && index < 0)
+      for (size_t k = 0; k < layout->iitems.size(); ++k)
+        if (layout->iitems[k].number == item) iitem = static_cast<int>(k);
     std::string& key = key_;
     key.clear();
-    if (index >= 0 && mode == 1) sized_value(in, layout->items[static_cast<size_t>(index)].type, &key);
+    if (index >= 0 && mode == 1) {
+      sized_value(in, layout->items[static_cast<size_t>(index)].type, &key);
+    } else if (iitem >= 0 && mode == 1) {
+      // The index argument: its length plus four, its length, its bytes.
+      in.align(4);
+      in.u32();
+      uint32_t n = in.u32();
+      in.raw(n, &key);
+    }
     if (!in.ok() || !layout)
       status = ST_BAD_PARAMETER;
     else if (mode < 1 || mode > 5)
       status = ST_ILLEGAL_MODE;
     else if (!created(set))
       status = RS_NO_STORAGE;
-    else if (index < 0 || mode != 1)
-      status = RS_NOT_FOUND;  // index items: the stand-in keeps no indexes
+    else if (mode != 1 || (index < 0 && iitem < 0))
+      status = RS_NOT_FOUND;  // the stand-in answers modes 2 to 5 with no entry
+    else if (iitem >= 0)
+      status = store.find_index(set, static_cast<size_t>(iitem), key, cursor);
     else
       status = store.find(set, index, key, cursor);
     state_.note(number_, "find set=%u mode=%u item=%u status=%d", set, mode, item, status);
