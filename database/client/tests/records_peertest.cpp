@@ -135,6 +135,41 @@ TEST_P(Records, PutsAndReads) {
   EXPECT_EQ(info[7], 3);
 }
 
+TEST_P(Records, FindOnAnIndexItem) {
+  // NAME-IX is NAME and the first four bytes of CITY: a find positions on
+  // the entries whose value begins with the argument, in the order of that
+  // value; chained reads follow them.
+  ASSERT_EQ(put("CUSTOMERS", customer("C1", "Ann", "Wien")), 0);
+  ASSERT_EQ(put("CUSTOMERS", customer("C2", "Bob", "Linz")), 0);
+  ASSERT_EQ(put("CUSTOMERS", customer("C3", "Ann", "Graz")), 0);
+  ASSERT_EQ(put("CUSTOMERS", customer("C4", "Anna", "Graz")), 0);
+  const std::string ann = customer("", "Ann", "Graz").substr(8, 24);
+  struct Case {
+    std::string argument;
+    std::vector<std::string> keys;  // CUST-NO of the entries, in order; none: 17
+  } cases[] = {
+      {"Ann", {"C3", "C1", "C4"}},
+      {ann.substr(0, 20), {"C3", "C1"}},
+      {ann, {"C3"}},
+      {ann.substr(0, 22), {"C3"}},  // the CITY part cut to two bytes
+      {"Bob", {"C2"}},
+      {"Zed", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.argument);
+    const int expected = c.keys.empty() ? 17 : 0;
+    ASSERT_EQ(find("CUSTOMERS", "NAME-IX", c.argument), expected);
+    std::string rec;
+    for (const std::string& k : c.keys) {
+      ASSERT_EQ(get("CUSTOMERS", 5, rec), 0);
+      EXPECT_EQ(rec.substr(0, 8), customer(k.c_str(), "", "").substr(0, 8));
+    }
+    if (!c.keys.empty()) {
+      EXPECT_EQ(get("CUSTOMERS", 5, rec), 15);
+    }
+  }
+}
+
 TEST_P(Records, RollbackTakesPutsBack) {
   ASSERT_EQ(put("CUSTOMERS", customer("C1", "Ann", "Graz")), 0);
   ASSERT_EQ(idb_begin(nullptr, 1, status_), 0);

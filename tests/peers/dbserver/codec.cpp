@@ -53,6 +53,26 @@ std::string Reader::str() {
   return std::string(reinterpret_cast<const char*>(p), n - 1);
 }
 
+void Reader::str(std::string* out) {
+  uint16_t n = u16();
+  const unsigned char* p;
+  if (n == 0 || !take(n, &p) || p[n - 1] != 0) {
+    ok_ = false;
+    out->clear();
+    return;
+  }
+  out->assign(reinterpret_cast<const char*>(p), n - 1);
+}
+
+void Reader::raw(size_t n, std::string* out) {
+  const unsigned char* p;
+  if (!take(n, &p)) {
+    out->clear();
+    return;
+  }
+  out->assign(reinterpret_cast<const char*>(p), n);
+}
+
 std::string Reader::raw(size_t n) {
   const unsigned char* p;
   if (!take(n, &p)) return {};

@@ -25,6 +25,9 @@ class Reader {
   // A 16-bit length counting the NUL, then the bytes with the NUL.
   std::string str();
   std::string raw(size_t n);
+  // As str() and raw(), into `out`, whose room is kept from call to call.
+  void str(std::string* out);
+  void raw(size_t n, std::string* out);
   // Skips n - (position mod n) bytes: 1 to n.
   void align(size_t n);
   // A 32-bit size, then that many bytes.
@@ -48,6 +51,7 @@ class Writer {
   void i32(int32_t v) { u32(static_cast<uint32_t>(v)); }
   void str(const std::string& s);
   void raw(const std::string& s) { out_.insert(out_.end(), s.begin(), s.end()); }
+  void raw(const unsigned char* p, size_t n) { out_.insert(out_.end(), p, p + n); }
   // Pads with n - (size mod n) zero bytes: 1 to n.
   void align(size_t n) { out_.insert(out_.end(), n - out_.size() % n, 0); }
   void obj(const std::string& s) {
@@ -56,6 +60,8 @@ class Writer {
   }
   size_t size() const { return out_.size(); }
   const Bytes& bytes() const { return out_; }
+  // Empties the body and keeps its room, for a writer used for every reply.
+  void clear() { out_.clear(); }
   // The frame: a 32-bit big-endian length, then the body.
   Bytes frame() const;
 

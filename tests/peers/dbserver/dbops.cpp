@@ -207,6 +207,17 @@ int32_t Session::build_root(Database& db, OpenDb& open, std::string& object) {
       si.count = static_cast<uint32_t>(c.values[4].num);
       layout.items.push_back(si);
     }
+    for (const Row* k : keys) {
+      int iitem = index_of(iitem_ids, k->values[1].num);
+      if (iitem < 0) continue;
+      StoreIndex x;
+      x.number = item_count + iitem + 1;
+      for (const Row* part : sorted_by(rows_where(segments, 0, k->values[1].num), 1)) {
+        int position = index_of(set_columns[s], part->values[2].num);
+        if (position >= 0) x.parts.push_back({position, static_cast<uint32_t>(part->values[3].num)});
+      }
+      layout.iitems.push_back(std::move(x));
+    }
     if (letter == 'D')
       for (const Row* p : paths) {
         int related = index_of(table_ids, p->values[3].num);

@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <getopt.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -219,6 +220,9 @@ int main(int argc, char** argv) {
     if (fds[0].revents & POLLIN) {
       int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
       if (fd < 0) continue;
+      // Replies go out when sent, as a real server's do.
+      int nodelay = 1;
+      setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &nodelay, sizeof nodelay);
       auto live = std::make_unique<Live>();
       {
         std::lock_guard<std::mutex> hold(lock);

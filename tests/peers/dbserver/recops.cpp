@@ -26,12 +26,12 @@ size_t alignment_of(char type) {
   }
 }
 
-// One value packed with a size word and alignment (flags 3).
-std::string sized_value(Reader& in, char type) {
+// One value packed with a size word and alignment (flags 3), into `out`.
+void sized_value(Reader& in, char type, std::string* out) {
   in.align(4);
   uint32_t size = in.u32();
   if (size_t a = alignment_of(type)) in.align(a);
-  return in.raw(size);
+  in.raw(size, out);
 }
 
 int field_number(const std::string& field, bool big) {
@@ -60,7 +60,8 @@ void Session::release_locks() {
 }
 
 void Session::record_reply(uint16_t id, int32_t status, const std::string* record) {
-  Writer body(big_);
+  Writer& body = record_body_;
+  body.clear();
   body.u16(0x0001);
   for (int i = 0; i < 10; ++i) body.i32(i == 0 ? status : 0);
   if (record) {
@@ -151,10 +152,11 @@ void Session::record_request(uint16_t id, uint16_t op, Reader& in) {
   StoreSet* layout = store.set(set);
 
   if (op == 6) {  // put
-    std::string list = in.str();
+    in.str(&list_);
     in.align(4);
     uint32_t length = in.u32();
-    std::string record = in.raw(length);
+    std::string& record = record_;
+    in.raw(length, &record);
     if (!in.ok() || in.remaining() != 0 || !layout)
       status = ST_BAD_PARAMETER;
     else if (mode != 1)
@@ -177,16 +179,31 @@ void Session::record_request(uint16_t id, uint16_t op, Reader& in) {
     if (layout)
       for (size_t k = 0; k < layout->items.size(); ++k)
         if (layout->items[k].number == item) index = static_cast<int>(k);
-    std::string key;
-    if (index >= 0 && mode == 1) key = sized_value(in, layout->items[static_cast<size_t>(index)].type);
+    int iitem = -1;
+    if (layout && index < 0)
+      for (size_t k = 0; k < layout->iitems.size(); ++k)
+        if (layout->iitems[k].number == item) iitem = static_cast<int>(k);
+    std::string& key = key_;
+    key.clear();
+    if (index >= 0 && mode == 1) {
+      sized_value(in, layout->items[static_cast<size_t>(index)].type, &key);
+    } else if (iitem >= 0 && mode == 1) {
+      // The index argument: its length plus four, its length, its bytes.
+      in.align(4);
+      in.u32();
+      uint32_t n = in.u32();
+      in.raw(n, &key);
+    }
     if (!in.ok() || !layout)
       status = ST_BAD_PARAMETER;
     else if (mode < 1 || mode > 5)
       status = ST_ILLEGAL_MODE;
     else if (!created(set))
       status = RS_NO_STORAGE;
-    else if (index < 0 || mode != 1)
-      status = RS_NOT_FOUND;  // index items: the stand-in keeps no indexes
+    else if (mode != 1 || (index < 0 && iitem < 0))
+      status = RS_NOT_FOUND;  // the stand-in answers modes 2 to 5 with no entry
+    else if (iitem >= 0)
+      status = store.find_index(set, static_cast<size_t>(iitem), key, cursor);
     else
       status = store.find(set, index, key, cursor);
     state_.note(number_, "find set=%u mode=%u item=%u status=%d", set, mode, item, status);
@@ -195,9 +212,10 @@ void Session::record_request(uint16_t id, uint16_t op, Reader& in) {
   }
 
   // get
-  std::string list = in.str();
+  in.str(&list_);
   uint32_t length = in.u32();
-  std::string record;
+  std::string& record = record_;
+  record.clear();
   uint32_t recno = 0;
   if (!in.ok() || !layout) {
     status = ST_BAD_PARAMETER;
@@ -211,7 +229,8 @@ void Session::record_request(uint16_t id, uint16_t op, Reader& in) {
     recno = in.u32();
     status = in.ok() ? store.get_by_number(set, recno, cursor, &record) : ST_BAD_PARAMETER;
   } else if (mode == 7 && !layout->items.empty()) {
-    std::string key = sized_value(in, layout->items[0].type);
+    std::string& key = key_;
+    sized_value(in, layout->items[0].type, &key);
     status = in.ok() ? store.get_keyed(set, key, cursor, &record, &recno) : ST_BAD_PARAMETER;
   } else {
     status = ST_ILLEGAL_MODE;

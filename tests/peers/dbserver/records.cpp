@@ -21,6 +21,15 @@ std::string StoreSet::key_of(const std::string& record, int item) const {
   return record.substr(i.offset, i.size * i.count);
 }
 
+std::string StoreSet::index_key_of(const std::string& record, size_t iitem) const {
+  std::string key;
+  for (const StoreIndexPart& part : iitems[iitem].parts) {
+    const StoreItem& i = items[static_cast<size_t>(part.item)];
+    key.append(record, i.offset, std::min(part.length, i.size * i.count));
+  }
+  return key;
+}
+
 void RecordStore::define(StoreSet set) {
   set.layout();
   size_t at = static_cast<size_t>(set.number);
@@ -207,14 +216,45 @@ int32_t RecordStore::find(int number, int item, const std::string& key, Cursor& 
     cursor.path = static_cast<int>(p);
     cursor.chain_key = key;
     cursor.chain_next = 0;
+    cursor.on_index = false;
     return 0;
   }
   return RS_NOT_FOUND;
 }
 
+int32_t RecordStore::find_index(int number, size_t iitem, const std::string& argument, Cursor& cursor) {
+  StoreSet* s = nullptr;
+  if (int32_t rc = usable(number, &s)) return rc;
+  if (iitem >= s->iitems.size()) return RS_NOT_FOUND;
+  std::vector<std::pair<std::string, uint32_t>> hits;
+  for (size_t r = 0; r < s->records.size(); ++r) {
+    if (!s->records[r].live) continue;
+    std::string key = s->index_key_of(s->records[r].bytes, iitem);
+    if (key.compare(0, argument.size(), argument) == 0) hits.emplace_back(std::move(key), r + 1);
+  }
+  if (hits.empty()) return RS_NOT_FOUND;
+  std::sort(hits.begin(), hits.end());
+  cursor.found.clear();
+  for (const auto& h : hits) cursor.found.push_back(h.second);
+  cursor.on_index = true;
+  cursor.path = -1;
+  cursor.chain_next = 0;
+  return 0;
+}
+
 int32_t RecordStore::get_chained(int number, Cursor& cursor, std::string* record, uint32_t* recno) {
   StoreSet* s = nullptr;
   if (int32_t rc = usable(number, &s)) return rc;
+  if (cursor.on_index) {
+    while (cursor.chain_next < cursor.found.size()) {
+      uint32_t r = cursor.found[cursor.chain_next++];
+      if (r > s->records.size() || !s->records[r - 1].live) continue;  // deleted since the find
+      *record = s->records[r - 1].bytes;
+      *recno = r;
+      return 0;
+    }
+    return RS_END_OF_CHAIN;
+  }
   if (cursor.path < 0) return RS_NOT_FOUND;
   auto chain = s->chains[static_cast<size_t>(cursor.path)].find(cursor.chain_key);
   if (chain == s->chains[static_cast<size_t>(cursor.path)].end() || cursor.chain_next >= chain->second.size())

@@ -40,14 +40,26 @@ struct StorePath {
   int sort = -1;   // index of the sort item, or -1
 };
 
+// An index item of a set: its number as the client counts (after the
+// items) and its parts, each the first `length` bytes of an item of the set.
+struct StoreIndexPart {
+  int item = 0;  // index in the set's items
+  uint32_t length = 0;
+};
+struct StoreIndex {
+  int number = 0;
+  std::vector<StoreIndexPart> parts;
+};
+
 struct StoreSet {
   int number = 0;
   std::string name;
   char type = 'M';  // 'M' manual master, 'A' automatic master, 'D' detail
   std::vector<StoreItem> items;
   std::vector<StorePath> paths;  // a detail's paths
-  uint32_t length = 0;           // record length
-  bool storage = false;          // created (has storage)
+  std::vector<StoreIndex> iitems;
+  uint32_t length = 0;   // record length
+  bool storage = false;  // created (has storage)
 
   struct Record {
     std::string bytes;
@@ -63,6 +75,8 @@ struct StoreSet {
   // Fills offsets and the record length from the items.
   void layout();
   std::string key_of(const std::string& record, int item) const;
+  // The value of index item `iitem` (an index in iitems) in a record.
+  std::string index_key_of(const std::string& record, size_t iitem) const;
 };
 
 // Where a session stands in one set.
@@ -71,6 +85,8 @@ struct Cursor {
   int path = -1;        // chain being followed
   std::string chain_key;
   size_t chain_next = 0;  // index in the chain of the next chained read
+  bool on_index = false;  // chained reads follow `found`, a find's result on an index item
+  std::vector<uint32_t> found;
   void rewind() { *this = Cursor{}; }
 };
 
@@ -91,6 +107,10 @@ class RecordStore {
   // Positions on the chain of `item` (a set item index) with `key`; 17 when
   // there is no chain.
   int32_t find(int number, int item, const std::string& key, Cursor& cursor);
+  // Positions on the entries whose value of index item `iitem` (an index in
+  // the set's iitems) begins with `argument`, in the order of that value
+  // (then of record numbers); 17 when there are none.
+  int32_t find_index(int number, size_t iitem, const std::string& argument, Cursor& cursor);
   // Next record of the chain; 15 at its end.
   int32_t get_chained(int number, Cursor& cursor, std::string* record, uint32_t* recno);
   int32_t get_by_number(int number, uint32_t recno, Cursor& cursor, std::string* record);

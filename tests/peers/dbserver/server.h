@@ -25,9 +25,9 @@ struct Config {
   uint32_t capabilities = 0x2e;       // transactions, catalog, logon, management
   uint32_t suggested_bufsz = 32768;
   uint32_t max_bufsz = 0;
-  std::string challenge;         // empty: one made per session
-  unsigned greeting_size = 0;    // pad the greeting reply to this many bytes (0: no padding)
-  std::set<std::string> faults;  // see README.md
+  std::string challenge;                      // empty: one made per session
+  unsigned greeting_size = 0;                 // pad the greeting reply to this many bytes (0: no padding)
+  std::set<std::string, std::less<>> faults;  // see README.md
   bool has(const char* fault) const { return faults.count(fault) != 0; }
 };
 
@@ -168,6 +168,11 @@ class Session {
   void record_request(uint16_t id, uint16_t op, Reader& in);
   RecordStore& store_of(const OpenDb& open);
   void record_reply(uint16_t id, int32_t status, const std::string* record);
+  // Reused by every record request: the reply's body, the record read or
+  // put, the put's list and the find's key, so that a request allocates
+  // nothing once they have grown to a record's size.
+  Writer record_body_{false};
+  std::string record_, list_, key_;
   // Current positions per open database and set.
   std::map<std::pair<uint16_t, int>, Cursor> cursors_;
   // Drops the locks the session holds in every database.

@@ -54,6 +54,7 @@ Session::Session(State& state, int fd, int number) : state_(state), fd_(fd), num
   ++state_.sessions_open;
   challenge_ = state_.config.challenge.empty() ? "challenge-" + std::to_string(number) : state_.config.challenge;
   big_ = state_.config.byte_order == 4321;
+  record_body_ = Writer(big_);
   state_.note(number_, "open");
 }
 
