@@ -13,17 +13,9 @@
 // goal is at most 1.2.
 //
 // Usage: bench_dbexport [records]
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -33,10 +25,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-extern char** environ;
+#include "bench/support/benchpeer.h"
 
 namespace {
 
@@ -75,124 +66,15 @@ void generate(const std::string& folder, long records) {
   std::ofstream(folder + "/BENCH.002.exp") << text;
 }
 
-std::string bin_dir() {
-  char path[4096];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return ".";
-  path[n] = '\0';
-  std::string dir = path;
-  return dir.substr(0, dir.rfind('/'));
-}
-
-// Runs a program to its end with standard output into `out_file` ("" for
-// /dev/null); returns its exit status.
-int run(const std::vector<std::string>& args, const std::string& out_file = "") {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out_file.empty() ? "/dev/null" : out_file.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid;
-  int status = -1;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) waitpid(pid, &status, 0);
-  posix_spawn_file_actions_destroy(&actions);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// A stand-in server on port 0 that logs what it receives.
-struct Server {
-  pid_t pid = -1;
-  int port = 0;
-  int stdin_fd = -1;
-  explicit Server(const std::string& bin) {
-    int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, in[1]);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    const std::string program = bin + "/dbserver";
-    std::vector<std::string> args = {program, "--stdin"};
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(in[0]);
-    close(out[1]);
-    stdin_fd = in[1];
-    std::string line;
-    char c;
-    while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
-    close(out[0]);
-    port = std::atoi(line.c_str());
-  }
-  ~Server() {
-    if (stdin_fd >= 0) close(stdin_fd);
-    if (pid > 0) {
-      kill(pid, SIGTERM);
-      waitpid(pid, nullptr, 0);
-    }
-  }
-};
-
 // Seconds per round trip over TCP loopback: a request of 32 bytes, a reply
 // of `reply` bytes.
 double loopback_round_trip(int trips, size_t reply) {
-  int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  if (bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(listener, 1) != 0 ||
-      getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-    return 0;
-  std::thread echo([listener, trips, reply] {
-    int s = accept(listener, nullptr, nullptr);
-    int one = 1;
-    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    char frame[32];
-    std::vector<char> answer(reply);
-    for (int i = 0; i < trips; ++i) {
-      size_t got = 0;
-      while (got < sizeof frame) {
-        ssize_t n = read(s, frame + got, sizeof frame - got);
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
-      }
-      if (write(s, answer.data(), answer.size()) != static_cast<ssize_t>(answer.size())) break;
-    }
-    close(s);
-  });
-  int c = socket(AF_INET, SOCK_STREAM, 0);
-  int one = 1;
-  setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  if (connect(c, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    echo.join();
-    return 0;
-  }
-  char frame[32] = {};
-  std::vector<char> answer(reply);
-  const auto start = Clock::now();
-  for (int i = 0; i < trips; ++i) {
-    if (write(c, frame, sizeof frame) != static_cast<ssize_t>(sizeof frame)) break;
-    size_t got = 0;
-    while (got < answer.size()) {
-      ssize_t n = read(c, answer.data() + got, answer.size() - got);
-      if (n <= 0) break;
-      got += static_cast<size_t>(n);
-    }
-  }
-  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  BenchEcho echo(32, reply);
+  const int c = echo.port > 0 ? bench_connect(echo.port) : -1;
+  if (c < 0) return 0;
+  const double seconds = bench_bare_round_trips(c, 32, reply, trips);
   close(c);
-  echo.join();
-  close(listener);
-  return seconds / trips;
+  return seconds < 0 ? 0 : seconds;
 }
 
 std::string read_all(const std::string& path) {
@@ -204,7 +86,7 @@ std::string read_all(const std::string& path) {
 
 double timed(const std::vector<std::string>& args) {
   const auto start = Clock::now();
-  if (run(args) != 0) return -1;
+  if (bench_run(args) != 0) return -1;
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
@@ -221,15 +103,15 @@ int main(int argc, char** argv) {
   mkdir(out.c_str(), 0755);
   generate(in, records);
   std::ofstream(std::string(folder) + "/bench.schema") << kSchema;
-  const std::string bin = bin_dir();
+  const std::string bin = bench_bin_dir();
   setenv("LOGNAME", "bench", 1);
 
-  Server server(bin);
+  BenchStandIn server(bin + "/dbserver", {});
   if (server.port <= 0) return 1;
   const std::string port = std::to_string(server.port);
   const std::string db = "127.0.0.1:" + port + "/BENCH";
-  if (run({bin + "/schema", "-h", "127.0.0.1", "-s", port, std::string(folder) + "/bench.schema"}) != 0 ||
-      run({bin + "/forgeset", db}) != 0) {
+  if (bench_run({bin + "/schema", "-h", "127.0.0.1", "-s", port, std::string(folder) + "/bench.schema"}) != 0 ||
+      bench_run({bin + "/forgeset", db}) != 0) {
     std::fprintf(stderr, "bench_dbexport: the database could not be made\n");
     return 1;
   }
@@ -254,6 +136,6 @@ int main(int argc, char** argv) {
   std::printf("loopback:    %.1f us per bare round trip, %.0f round trips/s\n", round_trip * 1e6, 1 / round_trip);
   std::printf("ratio:       fillbase %.2f, drainbase %.2f (time per record / bare round trip; goal 1.2)\n",
               fill / n / round_trip, drain / n / round_trip);
-  run({"/bin/rm", "-rf", folder});
+  bench_run({"/bin/rm", "-rf", folder});
   return same ? 0 : 1;
 }
