@@ -50,6 +50,8 @@ class PropItemTest : public DlgModelTest {
     dlg = MakeRoot(200, 100);
     obj = MakeChild(dlg, "obj", {0, 0, 10, 10});
   }
+  // The tree goes with the base's root anchor, after this fixture's document.
+  ~PropItemTest() override { root.SetDocument(&doc); }
   const DlgPropValue* Own(const char* name) { return obj->Props().FindByName(name, -1); }
 
   StoreDocument store;
