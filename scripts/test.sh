@@ -14,12 +14,17 @@ echo "=== layout check"
 echo "=== layering check"
 "$top/scripts/check-layers.sh"
 
+# The test builds carry no full debug information (line tables only in the
+# sanitizer build, for its reports): it makes compiling and linking slower
+# and the tests do not need it.
 echo "=== plain build"
-"$top/scripts/build.sh" "$top/build" -DVARNICA_WERROR=ON
+"$top/scripts/build.sh" "$top/build" -DVARNICA_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG"
 (cd "$top/build" && ctest --output-on-failure -j "$jobs")
 
 echo "=== sanitizer build"
-"$top/scripts/build.sh" "$top/build-asan" -DVARNICA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+"$top/scripts/build.sh" "$top/build-asan" -DVARNICA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_C_FLAGS_DEBUG="-g1" -DCMAKE_CXX_FLAGS_DEBUG="-g1"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 (cd "$top/build-asan" && ctest --output-on-failure -j "$jobs")
