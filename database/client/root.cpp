@@ -214,8 +214,9 @@ int decode_set(WordCursor& c, RootCache* root, RootSet& s, Buffer* map) {
   for (int32_t x = 0; x < s.index_count; ++x) {
     c.word(&s.indexes[x].iitem);
     c.word(&s.indexes[x].collate);
-    int32_t k = s.indexes[x].iitem - root->item_count;
-    if (s.indexes[x].iitem < root->item_count || k >= root->iitem_count) return fail("index names no index item");
+    // Compared in 64 bits: the number comes from the server and may be anything.
+    const int64_t k = static_cast<int64_t>(s.indexes[x].iitem) - root->item_count;
+    if (k < 0 || k >= root->iitem_count) return fail("index names no index item");
   }
   return 0;
 }

@@ -230,6 +230,7 @@ TEST(RootCache, HostileObjectsAreRefusedWhole) {
       {"master path position past the detail's items", [](Model& m) { m.sets[0].paths[0].position = 4; }},
       {"index naming an item", [](Model& m) { m.sets[0].indexes[0].first = 6; }},
       {"index past the index items", [](Model& m) { m.sets[0].indexes[0].first = 8; }},
+      {"index number far below the items", [](Model& m) { m.sets[0].indexes[0].first = -2147483645; }},
       {"record length beyond 32 bits",
        [](Model& m) {
          m.items[1].count = 0x10000;
