@@ -3,11 +3,11 @@
 # its seed corpus; fails on the first finding (crash, sanitizer report, leak,
 # time-out) or when a target cannot be built.
 #   scripts/fuzz.sh [BUILD_DIR]        (default: build-fuzz)
-#   FUZZ_SECONDS=20                    seconds per target
+#   FUZZ_SECONDS=15                    seconds per target
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$top/build-fuzz}"
-seconds="${FUZZ_SECONDS:-20}"
+seconds="${FUZZ_SECONDS:-15}"
 jobs="$(nproc 2>/dev/null || echo 2)"
 launcher=()
 if command -v ccache >/dev/null 2>&1; then

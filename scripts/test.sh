@@ -29,5 +29,5 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 (cd "$top/build-asan" && ctest --output-on-failure -j "$jobs")
 
-echo "=== fuzzing (clang, libFuzzer: ${FUZZ_SECONDS:-20}s per target)"
+echo "=== fuzzing (clang, libFuzzer: ${FUZZ_SECONDS:-15}s per target)"
 "$top/scripts/fuzz.sh" "$top/build-fuzz"
