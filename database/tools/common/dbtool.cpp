@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "database/client/client.h"
+#include "database/client/database.h"
 #include "database/client/status.h"
 #include "database/client/trace.h"
 #include "language/toolframe.h"
@@ -97,6 +98,17 @@ void dbtool_connect_failure(int server, const char* host, const char* service) {
   idb__last_status_text(text, sizeof text, nullptr);
   dbtool_error(text);
   tool_exit(EXIT_TOOL_FAILURE);
+}
+
+int dbtool_open_description(const char* database, const char* user, const char* password, long step) {
+  StatusArray status = {};
+  int dbid = idb_open(database, password, IDB_OPEN_SHARED, status);
+  if (dbid < 0 && (status[0] == -92 || status[0] == -94)) {
+    idb_logon(user, password);
+    dbid = idb_open(database, password, IDB_OPEN_MANAGE, status);
+  }
+  fatal_error(status, step, "opening database");
+  return dbid;
 }
 
 bool dbtool_session(const char* flags, const char* user, const char* password, int charset, bool verbose) {

@@ -44,6 +44,12 @@ bool dbtool_session(const char* flags, const char* user, const char* password, i
 // through tool_exit with 1.
 [[noreturn]] void dbtool_connect_failure(int server, const char* host, const char* service);
 
+// Opens `database` to read its description: shared, or for management (mode
+// 13) when the shared open finds sets without storage (-92, -94), after
+// logging on again (the failed open dropped its connection). A failure ends
+// through fatal_error with `step` and "opening database". The database id.
+int dbtool_open_description(const char* database, const char* user, const char* password, long step);
+
 // Looks a code-set name up; an unknown one prints "Invalid code set" and ends
 // with 2.
 int dbtool_charset(const char* name);

@@ -358,14 +358,7 @@ int main(int argc, char** argv) {
 
   if (!dbtool_session(flags, user, password)) return EXIT_TOOL_FAILURE;
   if (verbose) std::printf("Connecting server ...\n");
-  StatusArray status = {};
-  int dbid = idb_open(database, password, IDB_OPEN_SHARED, status);
-  if (dbid < 0 && (status[0] == -92 || status[0] == -94)) {
-    // The failed open dropped its connection: the next one logs on again.
-    idb_logon(user, password);
-    dbid = idb_open(database, password, IDB_OPEN_MANAGE, status);
-  }
-  fatal_error(status, 4010, "opening database");
+  int dbid = dbtool_open_description(database, user, password, 4010);
   const RootCache* root = idb__get_root(dbid);
   IDB_ASSERT(root != nullptr);
   const char* slash = std::strchr(database, '/');

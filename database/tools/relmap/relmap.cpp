@@ -329,13 +329,7 @@ int main(int argc, char** argv) {
 
   if (!dbtool_session(flags, user, password)) return EXIT_TOOL_FAILURE;
   if (verbose) std::printf("Connecting server ...\n");
-  StatusArray status = {};
-  int dbid = idb_open(database, password, IDB_OPEN_SHARED, status);
-  if (dbid < 0 && (status[0] == -92 || status[0] == -94)) {
-    idb_logon(user, password);
-    dbid = idb_open(database, password, IDB_OPEN_MANAGE, status);
-  }
-  fatal_error(status, 3010, "opening database");
+  int dbid = dbtool_open_description(database, user, password, 3010);
   const RootCache* root = idb__get_root(dbid);
   IDB_ASSERT(root != nullptr);
 
