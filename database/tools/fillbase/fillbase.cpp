@@ -1,6 +1,6 @@
 // fillbase: reads export files and adds their records to the sets of a
 // database, in transactions of a fixed number of records, optionally
-// restructured on the way by a restructuring specification.
+// restructured on the way by a file of restructuring rules.
 #include <unistd.h>
 
 #include <cctype>

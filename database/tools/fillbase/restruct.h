@@ -1,4 +1,4 @@
-// The restructuring specification of fillbase: which set of the import file
+// The restructuring rules of fillbase: which set of the import file
 // fills which set of the database, and which fields (or null and constant
 // values) fill which items. It is read by a generated scanner and parser;
 // every line is taken in upper case. Names are checked against the database
@@ -53,7 +53,7 @@ struct RsOptions {
   bool trace = false;        // parser trace on standard error
 };
 
-// Reads the specification from `in`. Errors go to `errors` as the source line
+// Reads the rules from `in`. Errors go to `errors` as the source line
 // (once per line), "*** <message> in line <n>" (later errors of the same line
 // without the line number) and at the end "*** Preceding errors (<count>)".
 // Returns the number of errors; `out` holds the entries read.

@@ -1,4 +1,4 @@
-/* Grammar of the restructuring specification: a sequence of set entries,
+/* Grammar of the restructuring rules: a sequence of set entries,
  * each with an optional source set and an optional block of item entries.
  * Each reference is checked as soon as it is read, so that an error is
  * reported with the line it stands on. */

@@ -1,4 +1,4 @@
-// Fuzzing target of the restructuring specification reader, against a fixed
+// Fuzzing target of the restructuring rules reader, against a fixed
 // set and item list: any text is read with errors or gives entries whose
 // ranges were checked.
 #include <cstddef>

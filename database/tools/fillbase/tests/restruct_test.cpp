@@ -1,4 +1,4 @@
-// The restructuring specification: what it reads, each of its checks with
+// The restructuring rules: what they read, each of the checks with
 // its message, and the way errors are listed.
 #include "database/tools/fillbase/restruct.h"
 
@@ -182,7 +182,7 @@ TEST(Restructure, SyntaxErrorsRecover) {
   ASSERT_EQ(r.spec.size(), 2u);
   ASSERT_EQ(r.spec[0].items.size(), 1u);
   EXPECT_EQ(r.spec[0].items[0].item, 3);
-  // An empty specification is no error.
+  // An empty rules file is no error.
   EXPECT_EQ(parse("").errors, 0);
   EXPECT_EQ(parse("# nothing\n").spec.size(), 0u);
 }
