@@ -140,7 +140,7 @@ TEST_F(Transfer, ErrorLogAndFatalErrorRollsBackTheOpenBatch) {
 
 TEST_F(Transfer, RestructuredImport) {
   // The file's set 9 holds ORDERS with its fields in another order and an
-  // extra field; the spec fills QTY with a constant and PRICE from a field.
+  // extra field; the rules fill QTY with a constant and PRICE from a field.
   vtest::write_file(file("old.exp"),
                     "# DATABASE = OLDSHOP\n\n# SET 1 = CUSTOMERS\n\"C1\",\"Ann\",\"Graz\"\n\n"
                     "# SET 9 = OLDORDERS\n"
