@@ -22,13 +22,14 @@ bool big_endian_wire(const Buffer* b) {
   return swapped != local_big;
 }
 
-void put_uint(Buffer* b, uint64_t v, size_t width) {
-  unsigned char* p = Buffer_Extend(b, width);
+template <size_t Width>
+void put_uint(Buffer* b, uint64_t v) {
+  unsigned char* p = Buffer_Extend(b, Width);
   if (!p) return;
-  bool big = big_endian_wire(b);
-  for (size_t i = 0; i < width; ++i) {
-    size_t shift = 8 * (big ? width - 1 - i : i);
-    p[i] = static_cast<unsigned char>((v >> shift) & 0xff);
+  if (big_endian_wire(b)) {
+    for (size_t i = Width; i-- > 0; v >>= 8) p[i] = static_cast<unsigned char>(v & 0xff);
+  } else {
+    for (size_t i = 0; i < Width; ++i, v >>= 8) p[i] = static_cast<unsigned char>(v & 0xff);
   }
 }
 
@@ -42,21 +43,27 @@ void decode_fault(Buffer* b, const char* label, size_t offset) {
   occurred(b, 0);
 }
 
-// Reads `width` bytes as an unsigned value; -1 when they are not there.
-int get_uint(Buffer* b, size_t width, const char* label, uint64_t* v) {
+// Reads `Width` bytes as an unsigned value; -1 when they are not there.
+template <size_t Width>
+int get_uint(Buffer* b, const char* label, uint64_t* v) {
   *v = 0;
   if (b->recv_decode_failed) return -1;
-  size_t at = b->recv_offset;
-  const unsigned char* p;
-  if (Buffer_Get_bytes(b, width, &p) != 0) {
+  IDB_ASSERT(b->recv_buf != NULL);
+  const size_t at = b->recv_offset;
+  if (Width > b->recv_len - at) {
+    b->recv_decode_failed = -1;
     decode_fault(b, label, at);
     return -1;
   }
-  bool big = big_endian_wire(b);
-  for (size_t i = 0; i < width; ++i) {
-    size_t shift = 8 * (big ? width - 1 - i : i);
-    *v |= static_cast<uint64_t>(p[i]) << shift;
+  const unsigned char* p = b->recv_buf + at;
+  b->recv_offset = at + Width;
+  uint64_t value = 0;
+  if (big_endian_wire(b)) {
+    for (size_t i = 0; i < Width; ++i) value = value << 8 | p[i];
+  } else {
+    for (size_t i = Width; i-- > 0;) value = value << 8 | p[i];
   }
+  *v = value;
   return 0;
 }
 
@@ -199,24 +206,24 @@ unsigned char* Buffer_Extend(Buffer* bufp, size_t n) {
   return p;
 }
 
-void Buffer_Put_int8(Buffer* bufp, int8_t v) { put_uint(bufp, static_cast<uint8_t>(v), 1); }
-void Buffer_Put_uint8(Buffer* bufp, uint8_t v) { put_uint(bufp, v, 1); }
-void Buffer_Put_int16(Buffer* bufp, int16_t v) { put_uint(bufp, static_cast<uint16_t>(v), 2); }
-void Buffer_Put_uint16(Buffer* bufp, uint16_t v) { put_uint(bufp, v, 2); }
-void Buffer_Put_int32(Buffer* bufp, int32_t v) { put_uint(bufp, static_cast<uint32_t>(v), 4); }
-void Buffer_Put_uint32(Buffer* bufp, uint32_t v) { put_uint(bufp, v, 4); }
-void Buffer_Put_int64(Buffer* bufp, int64_t v) { put_uint(bufp, static_cast<uint64_t>(v), 8); }
+void Buffer_Put_int8(Buffer* bufp, int8_t v) { put_uint<1>(bufp, static_cast<uint8_t>(v)); }
+void Buffer_Put_uint8(Buffer* bufp, uint8_t v) { put_uint<1>(bufp, v); }
+void Buffer_Put_int16(Buffer* bufp, int16_t v) { put_uint<2>(bufp, static_cast<uint16_t>(v)); }
+void Buffer_Put_uint16(Buffer* bufp, uint16_t v) { put_uint<2>(bufp, v); }
+void Buffer_Put_int32(Buffer* bufp, int32_t v) { put_uint<4>(bufp, static_cast<uint32_t>(v)); }
+void Buffer_Put_uint32(Buffer* bufp, uint32_t v) { put_uint<4>(bufp, v); }
+void Buffer_Put_int64(Buffer* bufp, int64_t v) { put_uint<8>(bufp, static_cast<uint64_t>(v)); }
 
 void Buffer_Put_float(Buffer* bufp, float v) {
   uint32_t bits;
   std::memcpy(&bits, &v, 4);
-  put_uint(bufp, bits, 4);
+  put_uint<4>(bufp, bits);
 }
 
 void Buffer_Put_double(Buffer* bufp, double v) {
   uint64_t bits;
   std::memcpy(&bits, &v, 8);
-  put_uint(bufp, bits, 8);
+  put_uint<8>(bufp, bits);
 }
 
 void Buffer_Put_str(Buffer* bufp, const char* val) {
@@ -230,7 +237,7 @@ void Buffer_Put_str(Buffer* bufp, const char* val) {
     bufp->send_alloc_failed = -1;
     return;
   }
-  put_uint(bufp, len + 1, 2);
+  put_uint<2>(bufp, len + 1);
   unsigned char* p = Buffer_Extend(bufp, len + 1);
   if (!p) return;
   std::memcpy(p, val, len + 1);
@@ -248,7 +255,7 @@ void Buffer_Put_nzstr(Buffer* bufp, const char* bytes, size_t n) {
 }
 
 unsigned char* Buffer_Put_obj(Buffer* bufp, uint32_t size) {
-  put_uint(bufp, size, 4);
+  put_uint<4>(bufp, size);
   return Buffer_Extend(bufp, size);
 }
 
@@ -276,49 +283,49 @@ int Buffer_Get_bytes(Buffer* bufp, size_t n, const unsigned char** val) {
 
 int Buffer_Get_int8(Buffer* bufp, int8_t* val) {
   uint64_t v;
-  int rc = get_uint(bufp, 1, "8bit Integer", &v);
+  int rc = get_uint<1>(bufp, "8bit Integer", &v);
   *val = static_cast<int8_t>(v);
   return rc;
 }
 
 int Buffer_Get_uint8(Buffer* bufp, uint8_t* val) {
   uint64_t v;
-  int rc = get_uint(bufp, 1, "8bit Integer", &v);
+  int rc = get_uint<1>(bufp, "8bit Integer", &v);
   *val = static_cast<uint8_t>(v);
   return rc;
 }
 
 int Buffer_Get_int16(Buffer* bufp, int16_t* val) {
   uint64_t v;
-  int rc = get_uint(bufp, 2, "16bit Integer", &v);
+  int rc = get_uint<2>(bufp, "16bit Integer", &v);
   *val = static_cast<int16_t>(v);
   return rc;
 }
 
 int Buffer_Get_uint16(Buffer* bufp, uint16_t* val) {
   uint64_t v;
-  int rc = get_uint(bufp, 2, "16bit Integer", &v);
+  int rc = get_uint<2>(bufp, "16bit Integer", &v);
   *val = static_cast<uint16_t>(v);
   return rc;
 }
 
 int Buffer_Get_int32(Buffer* bufp, int32_t* val) {
   uint64_t v;
-  int rc = get_uint(bufp, 4, "32bit Integer", &v);
+  int rc = get_uint<4>(bufp, "32bit Integer", &v);
   *val = static_cast<int32_t>(static_cast<uint32_t>(v));
   return rc;
 }
 
 int Buffer_Get_uint32(Buffer* bufp, uint32_t* val) {
   uint64_t v;
-  int rc = get_uint(bufp, 4, "32bit Integer", &v);
+  int rc = get_uint<4>(bufp, "32bit Integer", &v);
   *val = static_cast<uint32_t>(v);
   return rc;
 }
 
 int Buffer_Get_float(Buffer* bufp, float* val) {
   uint64_t v;
-  int rc = get_uint(bufp, 4, "Float", &v);
+  int rc = get_uint<4>(bufp, "Float", &v);
   uint32_t bits = static_cast<uint32_t>(v);
   std::memcpy(val, &bits, 4);
   return rc;
@@ -326,14 +333,14 @@ int Buffer_Get_float(Buffer* bufp, float* val) {
 
 int Buffer_Get_double(Buffer* bufp, double* val) {
   uint64_t v;
-  int rc = get_uint(bufp, 8, "Double", &v);
+  int rc = get_uint<8>(bufp, "Double", &v);
   std::memcpy(val, &v, 8);
   return rc;
 }
 
 int Buffer_Get_strlen(Buffer* bufp, uint16_t* len) {
   uint64_t v;
-  int rc = get_uint(bufp, 2, "String length", &v);
+  int rc = get_uint<2>(bufp, "String length", &v);
   *len = static_cast<uint16_t>(v);
   return rc;
 }
@@ -392,7 +399,7 @@ int Buffer_Get_obj(Buffer* bufp, const unsigned char** val, uint32_t* size) {
   *val = nullptr;
   *size = 0;
   uint64_t v;
-  if (get_uint(bufp, 4, "Object size", &v) != 0) return -1;
+  if (get_uint<4>(bufp, "Object size", &v) != 0) return -1;
   uint32_t n = static_cast<uint32_t>(v);
   if (n == 0) {
     *val = bufp->recv_buf + bufp->recv_offset;
