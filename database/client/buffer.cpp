@@ -48,15 +48,12 @@ template <size_t Width>
 int get_uint(Buffer* b, const char* label, uint64_t* v) {
   *v = 0;
   if (b->recv_decode_failed) return -1;
-  IDB_ASSERT(b->recv_buf != NULL);
   const size_t at = b->recv_offset;
-  if (Width > b->recv_len - at) {
-    b->recv_decode_failed = -1;
+  const unsigned char* p;
+  if (Buffer_Get_bytes(b, Width, &p) != 0) {
     decode_fault(b, label, at);
     return -1;
   }
-  const unsigned char* p = b->recv_buf + at;
-  b->recv_offset = at + Width;
   uint64_t value = 0;
   if (big_endian_wire(b)) {
     for (size_t i = 0; i < Width; ++i) value = value << 8 | p[i];
