@@ -80,23 +80,20 @@ std::string Reader::raw(size_t n) {
 }
 
 void Writer::u16(uint16_t v) {
-  const size_t at = out_.size();
-  out_.resize(at + 2);
-  unsigned char* p = out_.data() + at;
   if (big_) {
-    p[0] = static_cast<unsigned char>(v >> 8);
-    p[1] = static_cast<unsigned char>(v);
+    out_.push_back(static_cast<unsigned char>(v >> 8));
+    out_.push_back(static_cast<unsigned char>(v));
   } else {
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
+    out_.push_back(static_cast<unsigned char>(v));
+    out_.push_back(static_cast<unsigned char>(v >> 8));
   }
 }
 
 void Writer::u32(uint32_t v) {
-  const size_t at = out_.size();
-  out_.resize(at + 4);
-  unsigned char* p = out_.data() + at;
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (big_ ? 24 - 8 * i : 8 * i));
+  for (int i = 0; i < 4; ++i) {
+    int shift = big_ ? 24 - 8 * i : 8 * i;
+    out_.push_back(static_cast<unsigned char>(v >> shift));
+  }
 }
 
 void Writer::str(const std::string& s) {
