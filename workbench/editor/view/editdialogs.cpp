@@ -112,16 +112,63 @@ CEditorView* CEditorDialog::ActiveView() {
   return view;
 }
 
-// ------------------------------------------------------------ Find
+// ------------------------------------------------------------ Search
 
-CFindDlg::CFindDlg(QWidget* parent) : CEditorDialog(CfgWnd_FindDialog, parent) {
-  setWindowTitle("Find");
+CSearchDialog::CSearchDialog(int position_index, QWidget* parent) : CEditorDialog(position_index, parent) {
   find_ = MakeCombo(this);
   word_ = new QCheckBox("Match whole &word only", this);
   case_ = new QCheckBox("Match &case", this);
   up_ = new QRadioButton("&Up", this);
   down_ = new QRadioButton("&Down", this);
   down_->setChecked(true);
+  if (FindHist()) FillCombo(find_, *FindHist());
+  find_->setCurrentIndex(find_->count() ? 0 : -1);
+}
+
+void CSearchDialog::SetOptions(bool match_case, bool whole_word, bool down) {
+  case_->setChecked(match_case);
+  word_->setChecked(whole_word);
+  (down ? down_ : up_)->setChecked(true);
+}
+
+QGroupBox* CSearchDialog::MakeDirectionGroup() {
+  auto* dir = new QGroupBox("Direction", this);
+  auto* dl = new QHBoxLayout(dir);
+  dl->addWidget(up_);
+  dl->addWidget(down_);
+  return dir;
+}
+
+bool CSearchDialog::TakeFindText(std::string* text) {
+  *text = find_->currentText().toLatin1().toStdString();
+  if (text->empty()) {
+    Beep();
+    find_->setFocus();
+    return false;
+  }
+  TakeText(FindHist(), find_, *text, true);
+  return true;
+}
+
+bool CSearchDialog::FindNextIn(CEditorView* view) {
+  bool found = view->Model().FindNextEx(down_->isChecked(), case_->isChecked(), word_->isChecked());
+  view->update();
+  find_->setFocus();
+  return found;
+}
+
+void CSearchDialog::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F3 && event->modifiers() == Qt::NoModifier) {
+    OnFindNext();
+    return;
+  }
+  CEditorDialog::keyPressEvent(event);
+}
+
+// ------------------------------------------------------------ Find
+
+CFindDlg::CFindDlg(QWidget* parent) : CSearchDialog(CfgWnd_FindDialog, parent) {
+  setWindowTitle("Find");
   auto* next = new QPushButton("&Find Next", this);
   auto* cancel = new QPushButton("Cancel", this);
   next->setDefault(true);
@@ -134,15 +181,9 @@ CFindDlg::CFindDlg(QWidget* parent) : CEditorDialog(CfgWnd_FindDialog, parent) {
   grid->addWidget(word_, 1, 0, 1, 2);
   grid->addWidget(cancel, 1, 2);
   grid->addWidget(case_, 2, 0);
-  auto* dir = new QGroupBox("Direction", this);
-  auto* dl = new QHBoxLayout(dir);
-  dl->addWidget(up_);
-  dl->addWidget(down_);
-  grid->addWidget(dir, 2, 1);
+  grid->addWidget(MakeDirectionGroup(), 2, 1);
   connect(next, &QPushButton::clicked, this, [this] { OnFindNext(); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::close);
-  if (FindHist()) FillCombo(find_, *FindHist());
-  find_->setCurrentIndex(find_->count() ? 0 : -1);
   g_find = this;
   RestorePosition();
 }
@@ -153,48 +194,23 @@ CFindDlg::~CFindDlg() {
 
 CFindDlg* CFindDlg::Instance() { return g_find; }
 
-void CFindDlg::SetOptions(bool match_case, bool whole_word, bool down) {
-  case_->setChecked(match_case);
-  word_->setChecked(whole_word);
-  (down ? down_ : up_)->setChecked(true);
-}
-
 bool CFindDlg::OnFindNext() {
-  const std::string text = find_->currentText().toLatin1().toStdString();
-  if (text.empty()) {
-    Beep();
-    find_->setFocus();
-    return false;
-  }
-  TakeText(FindHist(), find_, text, true);
+  std::string text;
+  if (!TakeFindText(&text)) return false;
   CEditorView* view = ActiveView();
   if (view == nullptr) return false;
   CEditorView::SetFallbackFindText(text);
-  bool found = view->Model().FindNextEx(down_->isChecked(), case_->isChecked(), word_->isChecked());
-  view->update();
-  find_->setFocus();
-  return found;
-}
-
-void CFindDlg::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F3 && event->modifiers() == Qt::NoModifier) {
-    OnFindNext();
-    return;
-  }
-  CEditorDialog::keyPressEvent(event);
+  return FindNextIn(view);
 }
 
 // ------------------------------------------------------------ Replace
 
-CReplaceDlg::CReplaceDlg(QWidget* parent) : CEditorDialog(CfgWnd_ReplaceDialog, parent) {
+CReplaceDlg::CReplaceDlg(QWidget* parent) : CSearchDialog(CfgWnd_ReplaceDialog, parent) {
   setWindowTitle("Replace");
-  find_ = MakeCombo(this);
   replace_ = MakeCombo(this);
-  word_ = new QCheckBox("Match whole &word only", this);
-  case_ = new QCheckBox("Match &case", this);
-  up_ = new QRadioButton("&Up", this);
-  down_ = new QRadioButton("&Down", this);
-  down_->setChecked(true);
+  // Tab order as the dialog reads: find what, replace with, the options.
+  setTabOrder(find_, replace_);
+  setTabOrder(replace_, word_);
   auto* next = new QPushButton("&Find Next", this);
   auto* repl = new QPushButton("&Replace", this);
   auto* all = new QPushButton("Replace &All", this);
@@ -214,19 +230,13 @@ CReplaceDlg::CReplaceDlg(QWidget* parent) : CEditorDialog(CfgWnd_ReplaceDialog, 
   grid->addWidget(word_, 2, 0, 1, 2);
   grid->addWidget(all, 2, 2);
   grid->addWidget(case_, 3, 0);
-  auto* dir = new QGroupBox("Direction", this);
-  auto* dl = new QHBoxLayout(dir);
-  dl->addWidget(up_);
-  dl->addWidget(down_);
-  grid->addWidget(dir, 3, 1);
+  grid->addWidget(MakeDirectionGroup(), 3, 1);
   grid->addWidget(cancel, 3, 2);
   connect(next, &QPushButton::clicked, this, [this] { OnFindNext(); });
   connect(repl, &QPushButton::clicked, this, [this] { OnReplace(); });
   connect(all, &QPushButton::clicked, this, [this] { OnReplaceAll(); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::close);
-  if (FindHist()) FillCombo(find_, *FindHist());
   if (ReplaceHist()) FillCombo(replace_, *ReplaceHist());
-  find_->setCurrentIndex(find_->count() ? 0 : -1);
   replace_->setCurrentIndex(replace_->count() ? 0 : -1);
   g_replace = this;
   RestorePosition();
@@ -238,20 +248,9 @@ CReplaceDlg::~CReplaceDlg() {
 
 CReplaceDlg* CReplaceDlg::Instance() { return g_replace; }
 
-void CReplaceDlg::SetOptions(bool match_case, bool whole_word, bool down) {
-  case_->setChecked(match_case);
-  word_->setChecked(whole_word);
-  (down ? down_ : up_)->setChecked(true);
-}
-
 bool CReplaceDlg::TakeTexts(bool with_replace) {
-  const std::string text = find_->currentText().toLatin1().toStdString();
-  if (text.empty()) {
-    Beep();
-    find_->setFocus();
-    return false;
-  }
-  TakeText(FindHist(), find_, text, true);
+  std::string text;
+  if (!TakeFindText(&text)) return false;
   CEditorView::SetFallbackFindText(text);
   if (with_replace) {
     const std::string repl = replace_->currentText().toLatin1().toStdString();
@@ -264,10 +263,7 @@ bool CReplaceDlg::OnFindNext() {
   if (!TakeTexts(false)) return false;
   CEditorView* view = ActiveView();
   if (view == nullptr) return false;
-  bool found = view->Model().FindNextEx(down_->isChecked(), case_->isChecked(), word_->isChecked());
-  view->update();
-  find_->setFocus();
-  return found;
+  return FindNextIn(view);
 }
 
 bool CReplaceDlg::OnReplace() {
@@ -290,14 +286,6 @@ bool CReplaceDlg::OnReplaceAll() {
   view->update();
   find_->setFocus();
   return n > 0;
-}
-
-void CReplaceDlg::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F3 && event->modifiers() == Qt::NoModifier) {
-    OnFindNext();
-    return;
-  }
-  CEditorDialog::keyPressEvent(event);
 }
 
 // ------------------------------------------------------------ Line draw

@@ -9,9 +9,12 @@
 
 #include "workbench/shell/settings/config.h"
 
+#include <string>
+
 class CEditorView;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QRadioButton;
 
 // A modeless dialog whose position is kept under a WindowPositions entry.
@@ -33,21 +36,27 @@ class CEditorDialog : public QDialog, public CfgWindow {
   int position_index_;
 };
 
-class CFindDlg : public CEditorDialog {
+// What Find and Replace share: the find-what combo with the find history,
+// the two match options, the direction and F3 for Find Next.
+class CSearchDialog : public CEditorDialog {
  public:
-  explicit CFindDlg(QWidget* parent);
-  ~CFindDlg() override;
-  static CFindDlg* Instance();
+  CSearchDialog(int position_index, QWidget* parent);
 
   QComboBox* FindCombo() const { return find_; }
   void SetOptions(bool match_case, bool whole_word, bool down);
   // Find Next: false when nothing was searched or found.
-  bool OnFindNext();
+  virtual bool OnFindNext() = 0;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // The "Direction" group holding the Up and Down buttons.
+  QGroupBox* MakeDirectionGroup();
+  // The find-what text into the history and the Edit bar's Find combo; an
+  // empty one beeps, takes the focus back and answers false.
+  bool TakeFindText(std::string* text);
+  // Searches `view` with the dialog's options and gives the focus back.
+  bool FindNextIn(CEditorView* view);
 
- private:
   QComboBox* find_;
   QCheckBox* word_;
   QCheckBox* case_;
@@ -55,30 +64,29 @@ class CFindDlg : public CEditorDialog {
   QRadioButton* down_;
 };
 
-class CReplaceDlg : public CEditorDialog {
+class CFindDlg : public CSearchDialog {
+ public:
+  explicit CFindDlg(QWidget* parent);
+  ~CFindDlg() override;
+  static CFindDlg* Instance();
+
+  bool OnFindNext() override;
+};
+
+class CReplaceDlg : public CSearchDialog {
  public:
   explicit CReplaceDlg(QWidget* parent);
   ~CReplaceDlg() override;
   static CReplaceDlg* Instance();
 
-  QComboBox* FindCombo() const { return find_; }
   QComboBox* ReplaceCombo() const { return replace_; }
-  void SetOptions(bool match_case, bool whole_word, bool down);
-  bool OnFindNext();
+  bool OnFindNext() override;
   bool OnReplace();
   bool OnReplaceAll();
 
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   bool TakeTexts(bool with_replace);
-  QComboBox* find_;
   QComboBox* replace_;
-  QCheckBox* word_;
-  QCheckBox* case_;
-  QRadioButton* up_;
-  QRadioButton* down_;
 };
 
 // The 16 x 4 table of line-draw codes; a click inserts the code at the

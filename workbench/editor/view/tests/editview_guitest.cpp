@@ -232,6 +232,37 @@ TEST_F(EditorWindows, SecondFindOnlyFocusesTheFirst) {
   EXPECT_EQ(CFindDlg::Instance(), nullptr);
 }
 
+TEST_F(EditorWindows, ReplaceTakesBothTextsAndF3FindsNext) {
+  CTextDoc* doc = OpenText("find me\nand find me");
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(view->OnCommand(57641));
+  CReplaceDlg* dlg = CReplaceDlg::Instance();
+  ASSERT_NE(dlg, nullptr);
+  // An empty find-what text searches nothing and keeps the histories.
+  const size_t finds = app->m_FindHistory.Texts().size();
+  const size_t replaces = app->m_ReplaceHistory.Texts().size();
+  dlg->FindCombo()->setCurrentText("");
+  EXPECT_FALSE(dlg->OnFindNext());
+  EXPECT_EQ(app->m_FindHistory.Texts().size(), finds);
+  dlg->FindCombo()->setCurrentText("me");
+  dlg->ReplaceCombo()->setCurrentText("found");
+  dlg->SetOptions(true, true, true);
+  QTest::keyClick(dlg, Qt::Key_F3);
+  EXPECT_EQ(view->Model().sel_anchor_col, 5u);
+  EXPECT_EQ(app->m_FindHistory.Texts().at(0), "me");
+  EXPECT_EQ(app->m_ReplaceHistory.Texts().size(), replaces);
+  dlg->FindCombo()->setCurrentText("find");
+  EXPECT_TRUE(dlg->OnReplaceAll());
+  EXPECT_EQ(doc->GetTextObj()->Line(0)->data.substr(0, 8), "found me");
+  EXPECT_EQ(doc->GetTextObj()->Line(1)->data.substr(0, 12), "and found me");
+  EXPECT_EQ(app->m_ReplaceHistory.Texts().at(0), "found");
+  dlg->close();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(CReplaceDlg::Instance(), nullptr);
+}
+
 TEST_F(EditorWindows, LineDrawInsertsTheClickedCode) {
   CTextDoc* doc = OpenText("", true);
   CEditorView* view = ViewOf(doc);
