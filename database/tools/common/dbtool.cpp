@@ -75,12 +75,16 @@ void dbtool_usage(const char* const* usage) {
 
 void dbtool_error(const char* text) { std::fprintf(stderr, "%s: %s\n", dbtool_program, text); }
 
-const char* dbtool_database(int argc, char** argv, const char* const* usage) {
+const char* dbtool_operand(int argc, char** argv, const char* const* usage) {
   if (optind >= argc) {
     dbtool_error("No database specified");
     dbtool_usage(usage);
   }
-  const char* database = argv[optind];
+  return argv[optind];
+}
+
+const char* dbtool_database(int argc, char** argv, const char* const* usage) {
+  const char* database = dbtool_operand(argc, argv, usage);
   if (!*database) {
     dbtool_error("illegal database name");
     return nullptr;

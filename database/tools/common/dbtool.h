@@ -27,9 +27,12 @@ const char* dbtool_default_user();
 // "<program>: <text>" on standard error.
 void dbtool_error(const char* text);
 
-// The database operand at argv[optind]: a missing one is "No database
-// specified" with the usage (exit 2), an empty one "illegal database name"
-// and nullptr.
+// The operand at argv[optind]; a missing one is "No database specified"
+// with the usage (exit 2).
+const char* dbtool_operand(int argc, char** argv, const char* const* usage);
+
+// The database operand as dbtool_operand takes it; an empty one is
+// "illegal database name" and nullptr.
 const char* dbtool_database(int argc, char** argv, const char* const* usage);
 
 // Starts the client session: the debug flags, the library's initialisation

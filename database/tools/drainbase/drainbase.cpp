@@ -216,11 +216,7 @@ int main(int argc, char** argv) {
     }
   }
   if (option_error) dbtool_usage(usage_table);
-  if (optind >= argc) {
-    dbtool_error("No database specified");
-    dbtool_usage(usage_table);
-  }
-  const char* database = argv[optind];
+  const char* database = dbtool_operand(argc, argv, usage_table);
   run.base = exp_base_name(database);
 
   if (!dbtool_session(flags, user, password, charset, run.opt.verbose > 0)) return EXIT_TOOL_FAILURE;

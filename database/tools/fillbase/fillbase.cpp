@@ -541,11 +541,7 @@ int main(int argc, char** argv) {
     }
   }
   if (option_error) dbtool_usage(usage_table);
-  if (optind >= argc) {
-    dbtool_error("No database specified");
-    dbtool_usage(usage_table);
-  }
-  const char* database = argv[optind];
+  const char* database = dbtool_operand(argc, argv, usage_table);
   run.base = exp_base_name(database);
   run.named_sets = optind + 1 < argc;
 

@@ -342,15 +342,11 @@ int main(int argc, char** argv) {
     dbtool_error("illegal arguments");
     std::exit(EXIT_TOOL_USAGE);
   }
-  if (optind >= argc) {
-    dbtool_error("No database specified");
-    dbtool_usage(usage_table);
-  }
+  const char* database = dbtool_operand(argc, argv, usage_table);
   if (argc - optind > 1) {
     dbtool_error("Unexpected arguments");
     dbtool_usage(usage_table);
   }
-  const char* database = argv[optind];
   if (!*database) {
     dbtool_error("Illegal data base name");
     return EXIT_TOOL_FAILURE;

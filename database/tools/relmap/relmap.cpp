@@ -313,15 +313,11 @@ int main(int argc, char** argv) {
     }
   }
   if (option_error) dbtool_usage(usage_table);
-  if (optind >= argc) {
-    std::fprintf(stderr, "%s: No database specified\n", dbtool_program);
-    dbtool_usage(usage_table);
-  }
+  const char* database = dbtool_operand(argc, argv, usage_table);
   if (argc - optind > 1) {
     std::fprintf(stderr, "%s: Unexpected arguments\n", dbtool_program);
     dbtool_usage(usage_table);
   }
-  const char* database = argv[optind];
   if (!*database) {
     std::fprintf(stderr, "%s: Illegal data base name\n", dbtool_program);
     return EXIT_TOOL_FAILURE;

@@ -70,41 +70,25 @@ int32_t RecordStore::usable(int number, StoreSet** out) {
 }
 
 int RecordStore::compare(const StoreItem& item, const char* a, const char* b) const {
-  auto number = [&](const char* p, size_t n) {
-    std::array<unsigned char, 8> bytes{};
-    std::memcpy(bytes.data(), p, n);
-    if (big_) std::reverse(bytes.begin(), bytes.begin() + static_cast<long>(n));
-    return bytes;
+  // Numbers are kept in the session's byte order; they compare as values.
+  auto as = [&]<typename T>(T) {
+    std::array<unsigned char, sizeof(T)> bx{}, by{};
+    std::memcpy(bx.data(), a, sizeof(T));
+    std::memcpy(by.data(), b, sizeof(T));
+    if (big_) {
+      std::reverse(bx.begin(), bx.end());
+      std::reverse(by.begin(), by.end());
+    }
+    T x, y;
+    std::memcpy(&x, bx.data(), sizeof(T));
+    std::memcpy(&y, by.data(), sizeof(T));
+    return x < y ? -1 : x > y;
   };
   switch (item.type) {
-    case 'I': {
-      int16_t x, y;
-      auto bx = number(a, 2), by = number(b, 2);
-      std::memcpy(&x, bx.data(), 2);
-      std::memcpy(&y, by.data(), 2);
-      return x < y ? -1 : x > y;
-    }
-    case 'D': {
-      int32_t x, y;
-      auto bx = number(a, 4), by = number(b, 4);
-      std::memcpy(&x, bx.data(), 4);
-      std::memcpy(&y, by.data(), 4);
-      return x < y ? -1 : x > y;
-    }
-    case 'S': {
-      float x, y;
-      auto bx = number(a, 4), by = number(b, 4);
-      std::memcpy(&x, bx.data(), 4);
-      std::memcpy(&y, by.data(), 4);
-      return x < y ? -1 : x > y;
-    }
-    case 'L': {
-      double x, y;
-      auto bx = number(a, 8), by = number(b, 8);
-      std::memcpy(&x, bx.data(), 8);
-      std::memcpy(&y, by.data(), 8);
-      return x < y ? -1 : x > y;
-    }
+    case 'I': return as(int16_t{});
+    case 'D': return as(int32_t{});
+    case 'S': return as(float{});
+    case 'L': return as(double{});
     default: return std::memcmp(a, b, item.size * item.count);
   }
 }
