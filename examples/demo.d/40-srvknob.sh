@@ -1,16 +1,10 @@
 # srvknob against the stand-in database server: the server's command list,
 # its state, and a refused logon.
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 users="$WORK/dbserver.users"
 echo "demo:$(printf 'demo-pw' | md5sum | cut -d' ' -f1)" > "$users"
-"$BIN/dbserver" --users "$users" > "$WORK/dbserver.port" &
-server=$!
-trap 'kill $server 2>/dev/null || true' EXIT
-for _ in $(seq 50); do
-  [ -s "$WORK/dbserver.port" ] && break
-  sleep 0.1
-done
-port="$(head -n1 "$WORK/dbserver.port")"
+demo_start port dbserver dbserver --users "$users"
 
 echo "\$ srvknob -s $port -u demo -p demo-pw help"
 "$BIN/srvknob" -s "$port" -u demo -p demo-pw help 2>/dev/null

@@ -1,19 +1,11 @@
 # catspill against the stand-in database server: the user table, then every
 # node table, then a server without the catalog capability.
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 users="$WORK/catspill.users"
 echo "demo:$(printf 'demo-pw' | md5sum | cut -d' ' -f1)" > "$users"
-"$BIN/dbserver" --users "$users" > "$WORK/catspill.port" &
-server=$!
-"$BIN/dbserver" --capabilities 2a > "$WORK/catspill-plain.port" &
-plain=$!
-trap 'kill $server $plain 2>/dev/null || true' EXIT
-for _ in $(seq 50); do
-  [ -s "$WORK/catspill.port" ] && [ -s "$WORK/catspill-plain.port" ] && break
-  sleep 0.1
-done
-port="$(head -n1 "$WORK/catspill.port")"
-plain_port="$(head -n1 "$WORK/catspill-plain.port")"
+demo_start port catspill dbserver --users "$users"
+demo_start plain_port catspill-plain dbserver --capabilities 2a
 
 echo "\$ catspill -s $port -u demo -p demo-pw -t 30"
 "$BIN/catspill" -s "$port" -u demo -p demo-pw -t 30 2>/dev/null

@@ -2,20 +2,11 @@
 # written into the stand-in database server's catalog and shown back with
 # catspill; the schema with mistakes shows its messages.
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 schemas="$EXAMPLES/schemas"
-mkdir -p "$WORK/registry"
-printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orvantis\\QX Varnica\\Directories]\n"lib"="%s"\n' \
-  "$schemas/lib" > "$WORK/registry/user.reg"
-export VARNICA_REGISTRY="$WORK/registry"
+demo_schema_registry
 
-"$BIN/dbserver" > "$WORK/schema-server.port" &
-server=$!
-trap 'kill $server 2>/dev/null || true' EXIT
-for _ in $(seq 50); do
-  [ -s "$WORK/schema-server.port" ] && break
-  sleep 0.1
-done
-port="$(head -n1 "$WORK/schema-server.port")"
+demo_start port schema-server dbserver
 
 echo "\$ schema -l -t -h 127.0.0.1 -s $port orders.schema"
 "$BIN/schema" -l -t -h 127.0.0.1 -s "$port" "$schemas/orders.schema" 2>/dev/null

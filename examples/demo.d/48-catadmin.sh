@@ -4,21 +4,12 @@
 # mistake changes nothing; srvknob logs on as the new clerk until CONNECT is
 # revoked.
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 schemas="$EXAMPLES/schemas"
-mkdir -p "$WORK/registry"
-printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orvantis\\QX Varnica\\Directories]\n"lib"="%s"\n' \
-  "$schemas/lib" > "$WORK/registry/user.reg"
-export VARNICA_REGISTRY="$WORK/registry"
+demo_schema_registry
 
 echo "admin:$(printf 'admin-pw' | md5sum | cut -d' ' -f1)" > "$WORK/catadmin.users"
-"$BIN/dbserver" --users "$WORK/catadmin.users" > "$WORK/catadmin.port" &
-server=$!
-trap 'kill $server 2>/dev/null || true' EXIT
-for _ in $(seq 50); do
-  [ -s "$WORK/catadmin.port" ] && break
-  sleep 0.1
-done
-port="$(head -n1 "$WORK/catadmin.port")"
+demo_start port catadmin dbserver --users "$WORK/catadmin.users"
 # The command files name the service "vevivu": the stand-in's port stands in.
 for f in orders-users broken revoke; do
   sed "s/vevivu/$port/" "$EXAMPLES/catadmin/$f.cat" > "$WORK/$f.cat"

@@ -3,20 +3,11 @@
 # structure reported with relmap -s and printed back as schema text with
 # layoutdump; blankset and scrapbase refuse a bad set name and change nothing.
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 schemas="$EXAMPLES/schemas"
-mkdir -p "$WORK/registry"
-printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orvantis\\QX Varnica\\Directories]\n"lib"="%s"\n' \
-  "$schemas/lib" > "$WORK/registry/user.reg"
-export VARNICA_REGISTRY="$WORK/registry"
+demo_schema_registry
 
-"$BIN/dbserver" > "$WORK/probebase-server.port" &
-server=$!
-trap 'kill $server 2>/dev/null || true' EXIT
-for _ in $(seq 50); do
-  [ -s "$WORK/probebase-server.port" ] && break
-  sleep 0.1
-done
-port="$(head -n1 "$WORK/probebase-server.port")"
+demo_start port probebase-server dbserver
 db="127.0.0.1:$port/ORDERS"
 
 # Runs a tool that is meant to fail: its output, its messages without the

@@ -2,20 +2,11 @@
 # again with drainbase -r into one file on standard output, and counted with
 # probebase.
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 schemas="$EXAMPLES/schemas"
-mkdir -p "$WORK/registry"
-printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Orvantis\\QX Varnica\\Directories]\n"lib"="%s"\n' \
-  "$schemas/lib" > "$WORK/registry/user.reg"
-export VARNICA_REGISTRY="$WORK/registry"
+demo_schema_registry
 
-"$BIN/dbserver" > "$WORK/fillbase-server.port" &
-server=$!
-trap 'kill $server 2>/dev/null || true' EXIT
-for _ in $(seq 50); do
-  [ -s "$WORK/fillbase-server.port" ] && break
-  sleep 0.1
-done
-port="$(head -n1 "$WORK/fillbase-server.port")"
+demo_start port fillbase-server dbserver
 db="127.0.0.1:$port/ORDERS"
 
 "$BIN/schema" -h 127.0.0.1 -s "$port" "$schemas/orders.schema" > /dev/null 2>&1

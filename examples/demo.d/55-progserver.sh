@@ -1,6 +1,7 @@
 # The server link against the stand-in program server: a temporary tree,
 # a users file, then srvprobe logs in, lists, reads and saves.
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 tree="$WORK/progtree"
 mkdir -p "$tree/progs"
 cp "$EXAMPLES/programs/hello.txt" "$EXAMPLES/programs/basics.txt" "$tree/progs/"
@@ -9,14 +10,7 @@ echo "demo:$(printf '%s' 'demo-pw' | md5sum | cut -d' ' -f1)" > "$WORK/progusers
 mkdir -p -m 700 "$WORK/xdg"
 export XDG_RUNTIME_DIR="$WORK/xdg"
 log="$WORK/progserver.log"
-"$BIN/progserver" --root "$tree" --users "$WORK/progusers" --log "$log" > "$WORK/progserver.port" &
-server=$!
-trap 'kill $server 2>/dev/null || true' EXIT
-for _ in $(seq 50); do
-  [ -s "$WORK/progserver.port" ] && break
-  sleep 0.1
-done
-port="$(head -n1 "$WORK/progserver.port")"
+demo_start port progserver progserver --root "$tree" --users "$WORK/progusers" --log "$log"
 
 echo "\$ srvprobe 127.0.0.1 $port demo *** list /"
 "$BIN/srvprobe" 127.0.0.1 "$port" demo demo-pw list /

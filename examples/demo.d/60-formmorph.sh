@@ -1,15 +1,9 @@
 # formmorph against the stand-in dialog server: converts the sample dialog
 # and shows the file the server wrote and the requests it received.
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 log="$WORK/dlgserver.log"
-"$BIN/dlgserver" --log "$log" > "$WORK/dlgserver.port" &
-server=$!
-trap 'kill $server 2>/dev/null || true' EXIT
-for _ in $(seq 50); do
-  [ -s "$WORK/dlgserver.port" ] && break
-  sleep 0.1
-done
-port="$(head -n1 "$WORK/dlgserver.port")"
+demo_start port dlgserver dlgserver --log "$log"
 
 echo "\$ formmorph -driver dlg://127.0.0.1:$port sample.idm sample.dlg"
 "$BIN/formmorph" -driver "dlg://127.0.0.1:$port" "$WORK/sample.idm" "$EXAMPLES/dialogs/sample.dlg" 2>&1 | grep -v '^$' | grep -v FORMMORPH
