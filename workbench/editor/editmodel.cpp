@@ -429,19 +429,17 @@ void EditorModel::InvalidateRange(uint32_t first_line, uint32_t last_line, uint3
   range_last_line = last_line;
   range_first_col = first_col;
   range_last_col = last_col;
-  const bool local = Flag(EV_LOCAL_REPAINT);
-  flags &= ~EV_LOCAL_REPAINT;
-  flags &= ~EV_ROWS_VALID;
-  UpdateScrollRanges();
-  Notify(EV_HINT_RANGE, local);
+  NotifyChange(EV_HINT_RANGE);
 }
 
-void EditorModel::NotifyTextChanged() {
+void EditorModel::NotifyTextChanged() { NotifyChange(EV_HINT_MARGIN); }
+
+void EditorModel::NotifyChange(int hint) {
   const bool local = Flag(EV_LOCAL_REPAINT);
   flags &= ~EV_LOCAL_REPAINT;
   flags &= ~EV_ROWS_VALID;
   UpdateScrollRanges();
-  Notify(EV_HINT_MARGIN, local);
+  Notify(hint, local);
 }
 
 void EditorModel::ClearMarkedLine() {
