@@ -70,14 +70,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench_dialogs: %s\n", dlerror());
     return 1;
   }
-  auto get = reinterpret_cast<GetPluginFn>(dlsym(module, "GetPlugin"));
-  auto init = reinterpret_cast<InitPluginFn>(dlsym(module, "InitPlugin"));
-  PluginDesc* desc = get();
-  testhost::Host setup(desc);
-  if (init() != 0) {
-    std::fprintf(stderr, "bench_dialogs: InitPlugin failed\n");
+  std::string why;
+  std::unique_ptr<testhost::Host> host = testhost::start(
+      module, "", [](testhost::Host&) {}, &why);
+  if (host == nullptr) {
+    std::fprintf(stderr, "bench_dialogs: %s\n", why.c_str());
     return 1;
   }
+  PluginDesc* desc = host->desc();
   // best of three runs of each size, alternating, after one warm-up run
   Run(desc, objects);
   double small = 0, large = 0;

@@ -4,6 +4,8 @@
 #ifndef VARNICA_PLUGINS_TESTS_PLUGINHOST_H
 #define VARNICA_PLUGINS_TESTS_PLUGINHOST_H
 
+#include <dlfcn.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -151,6 +153,7 @@ class Host {
   }
 
   pload* ctx() { return &ctx_; }
+  PluginDesc* desc() const { return desc_; }
 
   int load(const std::string& file, int type = 0) {
     reset();
@@ -499,6 +502,27 @@ class Host {
     h().profile_text[profile_key(section, item)] = std::to_string(value);
   }
 };
+
+// Starts a plug-in module as the environment does: GetPlugin, a fresh host
+// for its descriptor (files under `base_dir`, then `setup` fills in the
+// rest), then InitPlugin. Null when it did not start, with `why` saying why.
+template <typename Setup>
+std::unique_ptr<Host> start(void* module, const std::string& base_dir, Setup setup, std::string* why) {
+  auto get = reinterpret_cast<GetPluginFn>(dlsym(module, "GetPlugin"));
+  auto init = reinterpret_cast<InitPluginFn>(dlsym(module, "InitPlugin"));
+  if (get == nullptr || init == nullptr) {
+    *why = "GetPlugin or InitPlugin is not exported";
+    return nullptr;
+  }
+  auto host = std::make_unique<Host>(get());
+  host->base_dir = base_dir;
+  setup(*host);
+  if (init() != 0) {
+    *why = host->failures.empty() ? "InitPlugin failed" : host->failures.back();
+    return nullptr;
+  }
+  return host;
+}
 
 }  // namespace testhost
 

@@ -5,19 +5,12 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "dialogs/plugins/classmodel/tests/pluginhost.h"
+#include "tests/support/testsupport.h"
 
 namespace {
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 class Plugpane : public ::testing::Test {
  protected:
@@ -28,15 +21,15 @@ class Plugpane : public ::testing::Test {
   void SetUp() override { ASSERT_NE(module_, nullptr); }
   // A fresh initialisation with the given FontVariant (absent when < -1).
   void init(int font_variant = 1) {
-    auto get = reinterpret_cast<GetPluginFn>(dlsym(module_, "GetPlugin"));
-    auto initfn = reinterpret_cast<InitPluginFn>(dlsym(module_, "InitPlugin"));
-    ASSERT_NE(get, nullptr);
-    ASSERT_NE(initfn, nullptr);
-    desc_ = get();
-    host_ = std::make_unique<testhost::Host>(desc_);
-    host_->base_dir = PLUGPANE_FIXTURES;
-    if (font_variant >= -1) host_->profile["FontVariant"] = font_variant;
-    ASSERT_EQ(initfn(), 0) << (host_->failures.empty() ? "" : host_->failures.back());
+    std::string why;
+    host_ = testhost::start(
+        module_, PLUGPANE_FIXTURES,
+        [&](testhost::Host& host) {
+          if (font_variant >= -1) host.profile["FontVariant"] = font_variant;
+        },
+        &why);
+    ASSERT_NE(host_, nullptr) << why;
+    desc_ = host_->desc();
   }
   // Loads a text given in memory and returns the load's result.
   int load_text(const std::string& text) {
@@ -95,8 +88,8 @@ TEST_F(Plugpane, GoldenRoundTrips) {
   for (const char* name : {"basic", "fonts", "import"}) {
     SCOPED_TRACE(name);
     init();
-    std::string src = read_file(std::string(PLUGPANE_FIXTURES) + "/" + name + ".idm");
-    std::string golden = read_file(std::string(PLUGPANE_FIXTURES) + "/" + name + ".golden");
+    std::string src = vtest::read_file(std::string(PLUGPANE_FIXTURES) + "/" + name + ".idm");
+    std::string golden = vtest::read_file(std::string(PLUGPANE_FIXTURES) + "/" + name + ".golden");
     ASSERT_EQ(host_->load(std::string(name) + ".idm"), 0)
         << host_->last_error() << " line " << host_->last_error_line();
     std::string first = host_->save();
@@ -114,7 +107,7 @@ TEST_F(Plugpane, GoldenRoundTrips) {
 TEST_F(Plugpane, ExampleRoundTripsUnchanged) {
   init();
   host_->base_dir = PLUGPANE_EXAMPLES;
-  std::string src = read_file(std::string(PLUGPANE_EXAMPLES) + "/sample.idm");
+  std::string src = vtest::read_file(std::string(PLUGPANE_EXAMPLES) + "/sample.idm");
   ASSERT_FALSE(src.empty());
   ASSERT_EQ(host_->load("sample.idm"), 0) << host_->last_error() << " line " << host_->last_error_line();
   EXPECT_EQ(host_->save(), src);

@@ -3,29 +3,21 @@
 // variants of them, and the template file list in the profile.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "dialogs/plugins/classmodel/tests/pluginhost.h"
 #include "dialogs/plugins/plugtext/formfile.h"
 #include "dialogs/plugins/plugtext/plugtext.h"
+#include "tests/support/testsupport.h"
 
 namespace {
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 FormStatus parse(const std::string& bytes, Form& form) {
   return form_parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), form);
 }
 
-std::string form20() { return read_file(std::string(PLUGTEXT_FIXTURES) + "/form20.form"); }
+std::string form20() { return vtest::read_file(std::string(PLUGTEXT_FIXTURES) + "/form20.form"); }
 
 void put_word(std::string& bytes, size_t at, unsigned v) {
   bytes[at] = static_cast<char>(v >> 8);
@@ -140,8 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FormFile, FixtureFilesOfTheToolTests) {
   Form form;
-  EXPECT_EQ(parse(read_file(std::string(PLUGTEXT_FIXTURES) + "/short.form"), form), FORM_NOT_FORM);
-  EXPECT_EQ(parse(read_file(std::string(PLUGTEXT_FIXTURES) + "/nonl.form"), form), FORM_NOT_FORM);
+  EXPECT_EQ(parse(vtest::read_file(std::string(PLUGTEXT_FIXTURES) + "/short.form"), form), FORM_NOT_FORM);
+  EXPECT_EQ(parse(vtest::read_file(std::string(PLUGTEXT_FIXTURES) + "/nonl.form"), form), FORM_NOT_FORM);
 }
 
 // The list of template files: count, names from 0, append, clear.

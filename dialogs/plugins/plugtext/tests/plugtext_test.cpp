@@ -6,20 +6,13 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "dialogs/plugins/classmodel/tests/pluginhost.h"
 #include "language/charset.h"
+#include "tests/support/testsupport.h"
 
 namespace {
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 int convert(int from, int to, char* buffer, int length) {
   if (length < 0) return -1;
@@ -36,17 +29,17 @@ class Plugtext : public ::testing::Test {
   // A fresh initialisation; `setup` fills the profile first.
   template <typename F>
   void init(F setup) {
-    auto get = reinterpret_cast<GetPluginFn>(dlsym(module_, "GetPlugin"));
-    auto initfn = reinterpret_cast<InitPluginFn>(dlsym(module_, "InitPlugin"));
-    ASSERT_NE(get, nullptr);
-    ASSERT_NE(initfn, nullptr);
-    desc_ = get();
-    host_ = std::make_unique<testhost::Host>(desc_);
-    host_->base_dir = PLUGTEXT_FIXTURES;
-    host_->pending_blanks = true;
-    desc_->Host.ConvertCharset = &convert;
-    setup(*host_);
-    ASSERT_EQ(initfn(), 0) << (host_->failures.empty() ? "" : host_->failures.back());
+    std::string why;
+    host_ = testhost::start(
+        module_, PLUGTEXT_FIXTURES,
+        [&](testhost::Host& host) {
+          host.pending_blanks = true;
+          host.desc()->Host.ConvertCharset = &convert;
+          setup(host);
+        },
+        &why);
+    ASSERT_NE(host_, nullptr) << why;
+    desc_ = host_->desc();
   }
   void init() {
     init([](testhost::Host&) {});
@@ -162,7 +155,7 @@ TEST_F(Plugtext, GoldenRoundTrips) {
     ASSERT_EQ(host_->load("basic.dlg"), 0) << error() << " line " << host_->last_error_line();
     std::string first = host_->save();
     if (std::getenv("VARNICA_UPDATE_GOLDEN") != nullptr) std::ofstream(path, std::ios::binary) << first;
-    EXPECT_EQ(first, read_file(path));
+    EXPECT_EQ(first, vtest::read_file(path));
     EXPECT_EQ(copy_text(first), first);
   }
 }
@@ -350,7 +343,8 @@ TEST_F(Plugtext, ExamplesLoad) {
   host_->base_dir = PLUGTEXT_EXAMPLES;
   ASSERT_EQ(host_->load("sample.dlg"), 0) << error() << " line " << host_->last_error_line();
   std::string first = host_->save();
-  EXPECT_EQ(first, read_file(std::string(PLUGTEXT_EXAMPLES) + "/sample.dlg")) << "the sample is in the writer's form";
+  EXPECT_EQ(first, vtest::read_file(std::string(PLUGTEXT_EXAMPLES) + "/sample.dlg"))
+      << "the sample is in the writer's form";
   host_->files["copy.dlg"] = first;
   ASSERT_EQ(host_->load("copy.dlg"), 0) << error();
   EXPECT_EQ(host_->save(), first);
