@@ -9,34 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "database/client/tests/bufferfixture.h"
 #include "database/client/trace.h"
 #include "testsupport.h"
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
-
-struct BufferFixture : ::testing::Test {
-  void SetUp() override {
-    Buffer_Init(&b);
-    Buffer_SetSendStorage(&b, storage, sizeof storage, 0);
-    Buffer_SetRecvStorage(&b, storage, sizeof storage, 0);
-  }
-  void TearDown() override { Buffer_ResetAll(&b); }
-  void server(int order, int remote_charset = -1, int local_charset = -1) {
-    Buffer_SetRemoteByteOrder(&b, order);
-    Buffer_SetRemoteCharset(&b, remote_charset);
-    Buffer_SetLocalCharset(&b, local_charset);
-  }
-  Bytes payload() const { return Bytes(b.send_msg + 4, b.send_msg + 4 + b.send_len); }
-  void receive(const Bytes& bytes) {
-    Buffer_ResetRecv(&b);
-    ASSERT_EQ(Buffer_AllocRecv(&b, bytes.size()), 0);
-    if (!bytes.empty()) std::memcpy(b.recv_buf, bytes.data(), bytes.size());
-  }
-  Buffer b;
-  unsigned char storage[32768];
-};
 
 TEST_F(BufferFixture, PutsFollowTheServerByteOrder) {
   struct Case {
@@ -280,12 +257,12 @@ TEST_F(BufferFixture, StringsAreMappedBetweenCodeSets) {
 
 TEST_F(BufferFixture, ReceiveStorageIsPresetOrAllocated) {
   ASSERT_EQ(Buffer_AllocRecv(&b, 32768), 0);
-  EXPECT_EQ(b.recv_buf, storage);
+  EXPECT_EQ(b.recv_buf, rstorage);
   Buffer_ResetRecv(&b);
   ASSERT_EQ(Buffer_AllocRecv(&b, 32769), 0);
-  EXPECT_NE(b.recv_buf, storage);
+  EXPECT_NE(b.recv_buf, rstorage);
   Buffer_ResetRecv(&b);
-  Buffer_SetRecvStorage(&b, storage, sizeof storage, 1);
+  Buffer_SetRecvStorage(&b, rstorage, sizeof rstorage, 1);
   EXPECT_EQ(Buffer_AllocRecv(&b, 32769), -1);
   EXPECT_EQ(b.recv_buf, nullptr);
 }

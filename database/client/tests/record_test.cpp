@@ -10,37 +10,13 @@
 
 #include "database/client/client.h"
 #include "database/client/lockcheck.h"
+#include "database/client/tests/bufferfixture.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using RecordCodec = BufferFixture;
 
-struct Codec : ::testing::Test {
-  void SetUp() override {
-    Buffer_Init(&b);
-    Buffer_SetSendStorage(&b, storage, sizeof storage, 0);
-    Buffer_SetRecvStorage(&b, rstorage, sizeof rstorage, 0);
-  }
-  void TearDown() override { Buffer_ResetAll(&b); }
-  void server(int order, int remote_charset = -1, int local_charset = -1) {
-    Buffer_SetRemoteByteOrder(&b, order);
-    Buffer_SetRemoteCharset(&b, remote_charset);
-    Buffer_SetLocalCharset(&b, local_charset);
-  }
-  Bytes payload() const { return Bytes(b.send_msg + 4, b.send_msg + 4 + b.send_len); }
-  // Turns what was sent into what is received.
-  void loop_back() {
-    Bytes sent = payload();
-    Buffer_ResetRecv(&b);
-    ASSERT_EQ(Buffer_AllocRecv(&b, sent.size()), 0);
-    if (!sent.empty()) std::memcpy(b.recv_buf, sent.data(), sent.size());
-  }
-  Buffer b;
-  unsigned char storage[4096];
-  unsigned char rstorage[4096];
-};
-
-TEST_F(Codec, ElementsByTypeAndByteOrder) {
+TEST_F(RecordCodec, ElementsByTypeAndByteOrder) {
   int16_t i = 0x0102;
   int32_t d = 0x01020304;
   float s = 1.0f;
@@ -88,7 +64,7 @@ TEST_F(Codec, ElementsByTypeAndByteOrder) {
   }
 }
 
-TEST_F(Codec, CharactersAreMappedBytesAreNot) {
+TEST_F(RecordCodec, CharactersAreMappedBytesAreNot) {
   // Roman-8 locally, ISO 8859-1 at the server: X maps, B stays.
   server(BYTE_ORDER_LE, CP_ISO88591, CP_ROMAN8);
   const char r8[] = "\xc5";  // one Roman-8 byte above 0xA0
@@ -106,7 +82,7 @@ TEST_F(Codec, CharactersAreMappedBytesAreNot) {
   EXPECT_EQ(raw, '\xc5');
 }
 
-TEST_F(Codec, SizeWordAndAlignment) {
+TEST_F(RecordCodec, SizeWordAndAlignment) {
   server(BYTE_ORDER_BE);
   Buffer_Put_uint8(&b, 9);  // the payload is one byte in
   int32_t d = 7;
@@ -130,7 +106,7 @@ TEST_F(Codec, SizeWordAndAlignment) {
   EXPECT_EQ(idb__unpack_item(&b, two, 2, 'X', IDB_PACK_SIZE), -1);
 }
 
-TEST_F(Codec, Records) {
+TEST_F(RecordCodec, Records) {
   // Two I items and one X item of 10 bytes: 14 bytes of record.
   RecordItem items[] = {{'I', 2, 1}, {'I', 2, 1}, {'X', 10, 1}};
   unsigned char rec[14];
