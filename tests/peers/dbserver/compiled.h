@@ -2,6 +2,8 @@
 // server, so that open, info and the set tools have a catalog to work on.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "launch.h"
@@ -23,6 +25,20 @@ inline vtest::RunResult compile_schema(const StandIn& server, const std::string&
 inline std::string db_operand(const StandIn& server, const std::string& name) {
   return "127.0.0.1:" + server.service() + "/" + name;
 }
+
+// A stand-in holding the shop database (database/client/tests/fixtures/
+// shop.schema) compiled by schema, without storage for its sets; db_ is
+// its operand.
+class ShopDatabase : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    vtest::RunResult r = compile_schema(server_, vtest::source_dir() + "/database/client/tests/fixtures/shop.schema");
+    ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
+    db_ = db_operand(server_, "SHOP");
+  }
+  StandIn server_;
+  std::string db_;
+};
 
 // A server without the catalog capability whose every open answers with the
 // root of a small database (the root decoder's fuzzing seed without its

@@ -15,16 +15,13 @@ namespace {
 
 using dbserver_test::after_banner;
 using dbserver_test::run_tool;
-using dbserver_test::StandIn;
 
-class Transfer : public ::testing::Test {
+class Transfer : public dbserver_test::ShopDatabase {
  protected:
   void SetUp() override {
-    vtest::RunResult r =
-        dbserver_test::compile_schema(server_, vtest::source_dir() + "/database/client/tests/fixtures/shop.schema");
-    ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
-    db_ = dbserver_test::db_operand(server_, "SHOP");
-    r = run_tool("forgeset", {db_});
+    ShopDatabase::SetUp();
+    if (HasFatalFailure()) return;
+    vtest::RunResult r = run_tool("forgeset", {db_});
     ASSERT_EQ(r.exit_code, 0) << r.err;
   }
   // Runs a tool with its options, the database, then the set operands.
@@ -51,9 +48,7 @@ class Transfer : public ::testing::Test {
     }
     vtest::write_file(file("SHOP.001.exp"), text);
   }
-  StandIn server_;
   vtest::TempDir dir_;
-  std::string db_;
 };
 
 TEST_F(Transfer, RoundTripThroughEveryForm) {

@@ -13,23 +13,14 @@ namespace {
 
 using dbserver_test::after_banner;
 using dbserver_test::run_tool;
-using dbserver_test::StandIn;
 
 const char kHead[] =
     "SET NAME               RECLEN CAPACITY ENTRIES\n"
     "---------------- --- - ------ -------- --------\n";
 
-class Probebase : public ::testing::Test {
+class Probebase : public dbserver_test::ShopDatabase {
  protected:
-  void SetUp() override {
-    vtest::RunResult r =
-        dbserver_test::compile_schema(server_, vtest::source_dir() + "/database/client/tests/fixtures/shop.schema");
-    ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
-    db_ = dbserver_test::db_operand(server_, "SHOP");
-  }
   vtest::RunResult probe(std::vector<std::string> args) { return run_tool("probebase", args); }
-  StandIn server_;
-  std::string db_;
 };
 
 TEST_F(Probebase, FreshDatabaseEndsWithItsStatusAndModeThirteenWorks) {

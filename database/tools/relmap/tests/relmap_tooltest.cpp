@@ -26,17 +26,7 @@ std::vector<std::string> split(const std::string& text, char sep) {
   return parts;
 }
 
-class Relmap : public ::testing::Test {
- protected:
-  void SetUp() override {
-    vtest::RunResult r =
-        dbserver_test::compile_schema(server_, vtest::source_dir() + "/database/client/tests/fixtures/shop.schema");
-    ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
-    db_ = dbserver_test::db_operand(server_, "SHOP");
-  }
-  StandIn server_;
-  std::string db_;
-};
+using Relmap = dbserver_test::ShopDatabase;
 
 TEST_F(Relmap, ShortListingWithoutPagingOfAFreshDatabase) {
   // Not created yet: the open falls back to mode 13.

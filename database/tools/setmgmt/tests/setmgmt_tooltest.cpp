@@ -14,17 +14,10 @@ namespace {
 
 using dbserver_test::after_banner;
 using dbserver_test::run_tool;
-using dbserver_test::StandIn;
 using dbserver_test::without_getopt_lines;
 
-class SetTools : public ::testing::Test {
+class SetTools : public dbserver_test::ShopDatabase {
  protected:
-  void SetUp() override {
-    vtest::RunResult r =
-        dbserver_test::compile_schema(server_, vtest::source_dir() + "/database/client/tests/fixtures/shop.schema");
-    ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
-    db_ = dbserver_test::db_operand(server_, "SHOP");
-  }
   // The capacity column of probebase -m -n for each set, or the exit code.
   std::string capacities() {
     vtest::RunResult r = run_tool("probebase", {"-m", "-n", db_});
@@ -34,8 +27,6 @@ class SetTools : public ::testing::Test {
     return result;
   }
   bool logged(const std::string& line) const { return server_.log().find(line) != std::string::npos; }
-  StandIn server_;
-  std::string db_;
 };
 
 TEST_F(SetTools, OneUnknownSetAmongThreeChangesNothing) {
