@@ -58,6 +58,17 @@ bool EditorModel::IsBinaryProgram() const { return Config()->File.IsBinaryFileMo
 
 bool EditorModel::Writable() const { return !Text()->TestFlag(TextObj_READ_ONLY); }
 
+bool EditorModel::BeginKeyAction() {
+  if (!Writable()) {
+    host_->Beep();
+    return false;
+  }
+  TextObj* tobj = Text();
+  tobj->EndAction();
+  tobj->BeginAction(caret_line, caret_col);
+  return true;
+}
+
 void EditorModel::Notify(int hint, bool local) { host_->Repaint(hint, local); }
 
 // ------------------------------------------------------------ Layout
@@ -528,22 +539,12 @@ bool EditorModel::KeyDown(EditKey key, bool shift, bool ctrl) {
       }
       break;
     case EditKey::Return:
-      if (!Writable()) {
-        host_->Beep();
-        break;
-      }
-      tobj->EndAction();
-      tobj->BeginAction(caret_line, caret_col);
+      if (!BeginKeyAction()) break;
       DeleteSelection();
       SplitLine();
       break;
     case EditKey::Back:
-      if (!Writable()) {
-        host_->Beep();
-        break;
-      }
-      tobj->EndAction();
-      tobj->BeginAction(caret_line, caret_col);
+      if (!BeginKeyAction()) break;
       if (DeleteSelection()) break;
       if (caret_col > 0) {
         BeginLineEdit(caret_line);
@@ -557,12 +558,7 @@ bool EditorModel::KeyDown(EditKey key, bool shift, bool ctrl) {
       }
       break;
     case EditKey::Delete:
-      if (!Writable()) {
-        host_->Beep();
-        break;
-      }
-      tobj->EndAction();
-      tobj->BeginAction(caret_line, caret_col);
+      if (!BeginKeyAction()) break;
       if (DeleteSelection()) break;
       {
         TextLine* line = tobj->Line(caret_line);

@@ -281,6 +281,9 @@ class EditorModel {
   std::string ToFileCodepage(const std::string& s) const;
   std::string ToDisplayCodepage(const std::string& s) const;
   void Notify(int hint, bool local);
+  // A key that changes the text starts an undo action of its own at the
+  // caret; false (with a beep) when the text is read-only.
+  bool BeginKeyAction();
   // After a change of the text: rows recounted, scroll ranges set, the
   // views told with the hint (locally when a local repaint was asked for).
   void NotifyChange(int hint);

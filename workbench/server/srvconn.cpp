@@ -537,31 +537,28 @@ int SrvConn::Eat() {
   }
 }
 
-void SrvConn::Close() {
-  if (!initialized || !(flags & SrvConn_ACTIVE)) return;
+void SrvConn::EndSocket(bool linger, const char* verb) {
   if (wnd) wnd->Watch(false);
-  if (int err = Net_SetLinger(sock, false, 0))
-    Diag_Trace('N', 1, "SO_LINGER off failed: %s", Net_ErrorText(err).c_str());
+  if (int err = Net_SetLinger(sock, linger, 0))
+    Diag_Trace('N', 1, "SO_LINGER %s failed: %s", linger ? "on" : "off", Net_ErrorText(err).c_str());
   if (close(sock) != 0)
-    Report("Unable to close communication socket:\n%s\n%s", Net_ErrorText(errno).c_str(), Describe().c_str());
+    Report("Unable to %s communication socket:\n%s\n%s", verb, Net_ErrorText(errno).c_str(), Describe().c_str());
   sock = -1;
   flags &= static_cast<uint16_t>(~(SrvConn_ACTIVE | SrvConn_ASYNC));
   eat_count = 0;
   eat_reader.Reset(SRV_MESSAGE_MAX, true);
 }
 
+void SrvConn::Close() {
+  if (!initialized || !(flags & SrvConn_ACTIVE)) return;
+  EndSocket(false, "close");
+}
+
 void SrvConn::Shutdown() {
   if (!initialized || !(flags & SrvConn_ACTIVE)) return;
   for (SrvQueue* q = queue_head; q; q = q->next)
     if (q->flags & SrvQueue::SrvQueue_BUSY) q->Cancel();
-  if (wnd) wnd->Watch(false);
-  if (int err = Net_SetLinger(sock, true, 0)) Diag_Trace('N', 1, "SO_LINGER on failed: %s", Net_ErrorText(err).c_str());
-  if (close(sock) != 0)
-    Report("Unable to shutdown communication socket:\n%s\n%s", Net_ErrorText(errno).c_str(), Describe().c_str());
-  sock = -1;
-  flags &= static_cast<uint16_t>(~(SrvConn_ACTIVE | SrvConn_ASYNC));
-  eat_count = 0;
-  eat_reader.Reset(SRV_MESSAGE_MAX, true);
+  EndSocket(true, "shutdown");
 }
 
 void SrvConn::ClosedByPeer() {

@@ -89,4 +89,7 @@ class SrvConn {
  private:
   void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));
   bool Fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Closes the socket with SO_LINGER on (the peer sees a reset) or off and
+  // leaves the connection inactive; `verb` names the act in the report.
+  void EndSocket(bool linger, const char* verb);
 };
