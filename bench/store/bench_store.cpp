@@ -37,6 +37,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/benchpeer.h"
 #include "language/actions.h"
 #include "language/compile.h"
 #include "language/keywords.h"
@@ -102,15 +103,6 @@ bool write_lines(const std::vector<std::string>& lines, const std::string& path)
 }
 
 // ---- side by side with a Lua compiler ---------------------------------------
-
-std::string bin_dir() {
-  char path[4096];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return ".";
-  path[n] = '\0';
-  std::string dir = path;
-  return dir.substr(0, dir.rfind('/'));
-}
 
 struct Run {
   double seconds = -1;  // wall-clock time
@@ -199,7 +191,7 @@ int compare(const std::string& luac, int rounds) {
     std::perror("mkdtemp");
     return 1;
   }
-  const std::string bin = bin_dir();
+  const std::string bin = bench_bin_dir();
   const std::string store_tool = bin + "/store", list_tool = bin + "/list";
   const int sizes[] = {4096, 8192, 16384, kMaxLines};
   constexpr int kSizes = 4;

@@ -1,7 +1,7 @@
-// What the benchmarks that talk to a server share: the folder of the built
-// programs, running a tool to its end, a stand-in server started on port 0,
-// and the reference they are measured against, a bare ping-pong over TCP
-// loopback with a process of its own.
+// What the benchmarks share: the folder of the built programs and running a
+// tool to its end; for those that talk to a server, a stand-in server
+// started on port 0 and the reference they are measured against, a bare
+// ping-pong over TCP loopback with a process of its own.
 #pragma once
 
 #include <sys/types.h>
