@@ -20,16 +20,10 @@
 
 namespace {
 
+using dbserver_test::client_fixture;
 using dbserver_test::db_operand;
+using dbserver_test::Name;
 using dbserver_test::StandIn;
-
-std::string fixture(const std::string& name) { return vtest::source_dir() + "/database/client/tests/fixtures/" + name; }
-
-// A name qualifier with room for the library's 4-byte read.
-struct Name {
-  char text[32] = {};
-  explicit Name(const char* n) { std::snprintf(text, sizeof text, "%s", n); }
-};
 
 std::string text16(const std::vector<int32_t>& words, size_t at = 0) {
   return std::string(reinterpret_cast<const char*>(words.data() + at), 16);
@@ -48,7 +42,7 @@ class Database : public ::testing::Test {
     users_ = dir_.file("users");
     vtest::write_file(users_, "admin:" + refcrypto::md5_hex("") + "\n");
     server_ = std::make_unique<StandIn>(std::vector<std::string>{"--users", users_});
-    vtest::RunResult r = dbserver_test::compile_schema(*server_, fixture("shop.schema"), "admin");
+    vtest::RunResult r = dbserver_test::compile_schema(*server_, client_fixture("shop.schema"), "admin");
     ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
     ASSERT_EQ(0, idb_logon("admin", ""));
     int s = SysCat_open("127.0.0.1", server_->service().c_str());

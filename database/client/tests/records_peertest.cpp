@@ -18,15 +18,10 @@
 
 namespace {
 
+using dbserver_test::client_fixture;
 using dbserver_test::db_operand;
+using dbserver_test::Name;
 using dbserver_test::StandIn;
-
-std::string fixture(const std::string& name) { return vtest::source_dir() + "/database/client/tests/fixtures/" + name; }
-
-struct Name {
-  char text[32] = {};
-  explicit Name(const char* n) { std::snprintf(text, sizeof text, "%s", n); }
-};
 
 // CUSTOMERS: CUST-NO X8, NAME X20, CITY X10 (38 bytes).
 std::string customer(const char* no, const char* name, const char* city) {
@@ -52,7 +47,7 @@ class Records : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
     server_ = std::make_unique<StandIn>(std::vector<std::string>{"--byte-order", GetParam()});
-    vtest::RunResult r = dbserver_test::compile_schema(*server_, fixture("shop.schema"), "tester");
+    vtest::RunResult r = dbserver_test::compile_schema(*server_, client_fixture("shop.schema"), "tester");
     ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
     idb_logon("tester", "");
     // CUSTOMERS and ORDERS get storage, NOTES none.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "launch.h"
@@ -26,13 +27,26 @@ inline std::string db_operand(const StandIn& server, const std::string& name) {
   return "127.0.0.1:" + server.service() + "/" + name;
 }
 
+// A file of the database client's test fixtures (database/client/tests/
+// fixtures/), which hold the shop database's schema.
+inline std::string client_fixture(const std::string& name) {
+  return vtest::source_dir() + "/database/client/tests/fixtures/" + name;
+}
+
+// A name qualifier for idb_open and the information calls, with room for
+// the library's 4-byte read.
+struct Name {
+  char text[32] = {};
+  explicit Name(const char* n) { std::snprintf(text, sizeof text, "%s", n); }
+};
+
 // A stand-in holding the shop database (database/client/tests/fixtures/
 // shop.schema) compiled by schema, without storage for its sets; db_ is
 // its operand.
 class ShopDatabase : public ::testing::Test {
  protected:
   void SetUp() override {
-    vtest::RunResult r = compile_schema(server_, vtest::source_dir() + "/database/client/tests/fixtures/shop.schema");
+    vtest::RunResult r = compile_schema(server_, client_fixture("shop.schema"));
     ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
     db_ = db_operand(server_, "SHOP");
   }
