@@ -83,6 +83,21 @@ const char* dbtool_operand(int argc, char** argv, const char* const* usage) {
   return argv[optind];
 }
 
+void dbtool_illegal_arguments() {
+  dbtool_error("illegal arguments");
+  std::fflush(stderr);
+  std::exit(EXIT_TOOL_USAGE);
+}
+
+const char* dbtool_required_operand(int argc, char** argv) {
+  if (optind >= argc) {
+    dbtool_error("no database specified");
+    std::fflush(stderr);
+    std::exit(EXIT_TOOL_USAGE);
+  }
+  return argv[optind];
+}
+
 const char* dbtool_database(int argc, char** argv, const char* const* usage) {
   const char* database = dbtool_operand(argc, argv, usage);
   if (!*database) {
@@ -115,7 +130,7 @@ int dbtool_open_description(const char* database, const char* user, const char* 
   return dbid;
 }
 
-bool dbtool_session(const char* flags, const char* user, const char* password, int charset, bool verbose) {
+bool dbtool_session(const char* flags, const char* user, const char* password, int charset, FILE* verbose) {
   debug_init(flags, stderr);
   if (idb__init() != 0) {
     dbtool_error("Unable to initiate session");
@@ -138,10 +153,10 @@ int dbtool_charset(const char* name) {
   return id;
 }
 
-void dbtool_apply_charset(int id, bool verbose) {
+void dbtool_apply_charset(int id, FILE* verbose) {
   if (verbose) {
     const char* name = yq__charset_name(id);
-    std::printf("%s : %s\n", "Code set           ", name ? name : "Unknown");
+    std::fprintf(verbose, "%s : %s\n", "Code set           ", name ? name : "Unknown");
   }
   if (idb_ctl(ISRVKNOB_SCSETID, id) != 0) {
     dbtool_error("idb_ctl(SRVKNOB_SCSETID) failed");

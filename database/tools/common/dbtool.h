@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 // The program name as given on the command line, the prefix of error lines.
 extern const char* dbtool_program;
@@ -31,6 +32,12 @@ void dbtool_error(const char* text);
 // with the usage (exit 2).
 const char* dbtool_operand(int argc, char** argv, const char* const* usage);
 
+// The frame of the tools that name files after their database (fillbase,
+// drainbase): an option getopt rejected is "illegal arguments", a missing
+// operand "no database specified"; both end with 2 without the usage.
+[[noreturn]] void dbtool_illegal_arguments();
+const char* dbtool_required_operand(int argc, char** argv);
+
 // The database operand as dbtool_operand takes it; an empty one is
 // "illegal database name" and nullptr.
 const char* dbtool_database(int argc, char** argv, const char* const* usage);
@@ -39,7 +46,8 @@ const char* dbtool_database(int argc, char** argv, const char* const* usage);
 // ("Unable to initiate session" and false), the code set when `charset` is 0
 // or more (see dbtool_apply_charset), then the logon, whose refusal is
 // "idb_logon failed" and ends through tool_exit with 1.
-bool dbtool_session(const char* flags, const char* user, const char* password, int charset = -1, bool verbose = false);
+bool dbtool_session(const char* flags, const char* user, const char* password, int charset = -1,
+                    FILE* verbose = nullptr);
 
 // A server that could not be reached: "Unable to connect server
 // HOST:SERVICE" when `server` is negative, "Sorry - server HOST:SERVICE has
@@ -56,9 +64,11 @@ int dbtool_open_description(const char* database, const char* user, const char* 
 // Looks a code-set name up; an unknown one prints "Invalid code set" and ends
 // with 2.
 int dbtool_charset(const char* name);
-// Makes `id` the client's code set after initialisation (with `verbose`
-// first prints its name); a refusal ends through tool_exit with 1.
-void dbtool_apply_charset(int id, bool verbose);
+// Makes `id` the client's code set after initialisation, first printing its
+// name on `verbose` unless that is null (drainbase passes standard error: its
+// standard output may carry an export); a refusal ends through tool_exit
+// with 1.
+void dbtool_apply_charset(int id, FILE* verbose);
 
 // Closes the client library and ends the process; a success whose standard
 // output could not be written ends with 1 instead.

@@ -184,6 +184,7 @@ void export_set(Run& run, int32_t number) {
 
 int main(int argc, char** argv) {
   dbtool_start(argc, argv, "DRAINBASE", false, usage_table);
+  if (argc < 2) dbtool_usage(usage_table);
 
   Run run;
   const char* user = dbtool_default_user();
@@ -215,11 +216,11 @@ int main(int argc, char** argv) {
       default: option_error = true; break;
     }
   }
-  if (option_error) dbtool_usage(usage_table);
-  const char* database = dbtool_operand(argc, argv, usage_table);
+  if (option_error) dbtool_illegal_arguments();
+  const char* database = dbtool_required_operand(argc, argv);
   run.base = exp_base_name(database);
 
-  if (!dbtool_session(flags, user, password, charset, run.opt.verbose > 0)) return EXIT_TOOL_FAILURE;
+  if (!dbtool_session(flags, user, password, charset, run.opt.verbose ? stderr : nullptr)) return EXIT_TOOL_FAILURE;
   if (run.opt.verbose) {
     std::fprintf(stderr, "%s : %s\n", "Processing database", database);
     if (run.opt.single)

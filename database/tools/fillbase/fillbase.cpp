@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -265,7 +266,80 @@ void convert(const Run& run, const SetItem& item, unsigned char* dest, int kind,
   }
 }
 
-// Builds the element sources of a set; false on an error of the set.
+// One entry of a set's translation table: `count` elements of an item from
+// its element `element` on, filled from the line's values from `value` on
+// (1-based) or from `spec` when that is not SRC_VALUE.
+struct Translation {
+  size_t item;
+  int element;
+  int count;
+  int value;
+  Source spec;
+};
+
+// The table of one set, as "-t -t" shows it while it is built.
+class TranslationTable {
+ public:
+  TranslationTable(const Run& run, const std::vector<SetItem>& items) : items_(items), trace_(run.opt.trace >= 2) {
+    size_t offset = 0;
+    for (const SetItem& i : items) {
+      offsets_.push_back(offset);
+      offset += static_cast<size_t>(i.width) * static_cast<size_t>(i.count);
+    }
+  }
+  // Adds an entry, or replaces the one for the same item, element and count;
+  // false beyond kMaxTranslations entries.
+  bool add(const Translation& t) {
+    size_t at = 0;
+    while (at < entries_.size() &&
+           !(entries_[at].item == t.item && entries_[at].element == t.element && entries_[at].count == t.count))
+      ++at;
+    const bool replaces = at < entries_.size();
+    if (!replaces) {
+      if (entries_.size() >= kMaxTranslations) {
+        std::fprintf(stderr, "%s\n", "Too many fields to process");
+        return false;
+      }
+      entries_.push_back(t);
+    } else {
+      entries_[at] = t;
+    }
+    if (trace_) show(at, replaces);
+    return true;
+  }
+  const std::vector<Translation>& entries() const { return entries_; }
+  // The record offset of an item's element.
+  size_t offset(size_t item, int element) const {
+    return offsets_[item] + static_cast<size_t>(element) * static_cast<size_t>(items_[item].width);
+  }
+
+ private:
+  static constexpr size_t kMaxTranslations = 2048;
+
+  void show(size_t at, bool replaces) const {
+    const Translation& t = entries_[at];
+    std::printf("\ntranslate[%d] = \n", static_cast<int>(at));
+    std::printf("item = %d (%.16s)\n", items_[t.item].number, items_[t.item].name);
+    switch (t.spec.kind) {
+      case SRC_NULL: std::printf("spec = :NULL\n"); break;
+      case SRC_CONST_NUMBER: std::printf("spec = :CONST %ld\n", t.spec.number); break;
+      case SRC_CONST_TEXT: std::printf("spec = :CONST %s\n", t.spec.text.c_str()); break;
+      default: std::printf("spec = <null pointer>\n"); break;
+    }
+    std::printf("idx  = %d\n", t.value);
+    std::printf("cnt  = %d\n", t.count);
+    std::printf("ofs  = %d\n", static_cast<int>(offset(t.item, t.element)));
+    if (replaces) std::printf("-> replace translation #%d\n", static_cast<int>(at));
+  }
+
+  const std::vector<SetItem>& items_;
+  bool trace_;
+  std::vector<size_t> offsets_;
+  std::vector<Translation> entries_;
+};
+
+// Builds the element sources of a set through its translation table; false
+// on an error of the set.
 bool build_translation(const Run& run, const Input& in, const std::vector<SetItem>& items, const RsSet* entry,
                        std::vector<Element>& elements, std::vector<Source>& sources) {
   elements.clear();
@@ -279,7 +353,6 @@ bool build_translation(const Run& run, const Input& in, const std::vector<SetIte
       offset += static_cast<size_t>(items[k].width);
     }
   }
-  sources.assign(elements.size(), Source{});
   bool names = run.opt.restructure && !in.fields.empty();
   bool entry_names_fields = false;
   if (entry)
@@ -292,28 +365,33 @@ bool build_translation(const Run& run, const Input& in, const std::vector<SetIte
     }
     std::printf("Warning: No field names for set %-16.16s in import file\n", in.name);
   }
+  TranslationTable table(run, items);
+  const Source from_line{SRC_VALUE, 0, 0, {}};
   if (!names) {
-    for (size_t k = 0; k < sources.size(); ++k) sources[k] = Source{SRC_VALUE, static_cast<int>(k + 1), 0, {}};
+    int value = 1;
+    for (size_t k = 0; k < items.size(); ++k) {
+      if (!table.add({k, 0, items[k].count, value, from_line})) return false;
+      value += items[k].count;
+    }
   } else {
     for (size_t k = 0; k < items.size(); ++k)
       for (const ExpField& f : in.fields) {
         if (std::memcmp(f.name, items[k].name, EXP_NAME_LEN) != 0) continue;
-        int n = std::min(items[k].count, f.count);
-        for (int e = 0; e < n; ++e)
-          sources[first[k] + static_cast<size_t>(e)] = Source{SRC_VALUE, f.position + e, 0, {}};
+        if (!table.add({k, 0, std::min(items[k].count, f.count), f.position, from_line})) return false;
         break;
       }
   }
-  if (!entry) return true;
-  for (const RsItem& ri : entry->items) {
-    size_t k = 0;
-    while (k < items.size() && items[k].number != ri.item) ++k;
-    if (k == items.size()) continue;  // an item of another set
-    int from = ri.first ? ri.first : 1, to = ri.last ? ri.last : items[k].count;
-    for (int e = from; e <= to && e <= items[k].count; ++e) {
-      Source s;
+  if (entry) {
+    for (const RsItem& ri : entry->items) {
+      size_t k = 0;
+      while (k < items.size() && items[k].number != ri.item) ++k;
+      if (k == items.size()) continue;  // an item of another set
+      const int from = ri.first ? ri.first : 1;
+      const int to = std::min(ri.last ? ri.last : items[k].count, items[k].count);
+      if (to < from) continue;
+      Translation t{k, from - 1, to - from + 1, 0, from_line};
       switch (ri.kind) {
-        case RS_FIELD_NUMBER: s = Source{SRC_VALUE, ri.field + (e - from), 0, {}}; break;
+        case RS_FIELD_NUMBER: t.value = ri.field; break;
         case RS_FIELD_NAME: {
           const ExpField* f = nullptr;
           for (const ExpField& x : in.fields)
@@ -322,19 +400,34 @@ bool build_translation(const Run& run, const Input& in, const std::vector<SetIte
             std::fprintf(stderr, "%.16s: %s\n", ri.field_name, "Field name not found");
             return false;
           }
-          int start = ri.src_first ? ri.src_first : 1;
-          int element = start + (e - from);
-          s = element <= f->count ? Source{SRC_VALUE, f->position + element - 1, 0, {}} : Source{};
+          // Elements past the end of the field are null.
+          const int start = ri.src_first ? ri.src_first : 1;
+          const int present = std::max(0, std::min(t.count, f->count - start + 1));
+          if (present < t.count) {
+            Translation rest{k, t.element + present, t.count - present, 0, Source{}};
+            if (!table.add(rest)) return false;
+          }
+          if (present == 0) continue;
+          t.count = present;
+          t.value = f->position + start - 1;
           break;
         }
-        case RS_NULL: s = Source{}; break;
-        case RS_CONST_NUMBER: s = Source{SRC_CONST_NUMBER, 0, ri.number, {}}; break;
-        case RS_CONST_TEXT: s = Source{SRC_CONST_TEXT, 0, 0, ri.text}; break;
+        case RS_NULL: t.spec = Source{}; break;
+        case RS_CONST_NUMBER: t.spec = Source{SRC_CONST_NUMBER, 0, ri.number, {}}; break;
+        case RS_CONST_TEXT: t.spec = Source{SRC_CONST_TEXT, 0, 0, ri.text}; break;
         default: fatal_text("Improper FLD type");
       }
-      sources[first[k] + static_cast<size_t>(e - 1)] = s;
+      if (!table.add(t)) return false;
     }
   }
+  // The table in its order, element by element: later entries win.
+  sources.assign(elements.size(), Source{});
+  for (const Translation& t : table.entries())
+    for (int e = 0; e < t.count; ++e) {
+      Source& s = sources[first[t.item] + static_cast<size_t>(t.element + e)];
+      s = t.spec;
+      if (t.spec.kind == SRC_VALUE) s.value = t.value + e;
+    }
   return true;
 }
 
@@ -452,8 +545,10 @@ bool import_set(Run& run, int32_t number) {
       read_set_header(*in);
       break;
     }
-    if (!exp_scan_values(line, in->reader.length, run.opt.separator, &values, &scan_error))
-      format_error(nullptr, scan_error.text().c_str() + 1);
+    if (!exp_scan_values(line, in->reader.length, run.opt.separator, &values, &scan_error)) {
+      std::fputs(scan_error.text().c_str(), stderr);
+      tool_exit(EXIT_TOOL_FAILURE);
+    }
     for (size_t k = 0; k < elements.size(); ++k) {
       const SetItem& item = items[elements[k].item];
       unsigned char* dest = record.data() + elements[k].offset;
@@ -513,6 +608,7 @@ bool parse_count(const char* text, long* out) {
 
 int main(int argc, char** argv) {
   dbtool_start(argc, argv, "FILLBASE", false, usage_table);
+  if (argc < 2) dbtool_usage(usage_table);
 
   Run run;
   const char* user = dbtool_default_user();
@@ -540,12 +636,12 @@ int main(int argc, char** argv) {
       default: option_error = true; break;
     }
   }
-  if (option_error) dbtool_usage(usage_table);
-  const char* database = dbtool_operand(argc, argv, usage_table);
+  if (option_error) dbtool_illegal_arguments();
+  const char* database = dbtool_required_operand(argc, argv);
   run.base = exp_base_name(database);
   run.named_sets = optind + 1 < argc;
 
-  if (!dbtool_session(flags, user, password, charset, run.opt.verbose > 0)) return EXIT_TOOL_FAILURE;
+  if (!dbtool_session(flags, user, password, charset, run.opt.verbose ? stdout : nullptr)) return EXIT_TOOL_FAILURE;
   if (run.opt.verbose) {
     std::printf("%s : %s\n", "Processing database", database);
     if (run.opt.single)

@@ -81,11 +81,11 @@ TEST(DbtoolDeathTest, CodeSetsByName) {
   EXPECT_EXIT(dbtool_charset("ebcdic"), ::testing::ExitedWithCode(2), "^tool: Invalid code set \"ebcdic\"\n$");
   {
     vtest::CaptureOutput out(stdout);
-    dbtool_apply_charset(0, true);
+    dbtool_apply_charset(0, stdout);
     EXPECT_EQ(out.text(), "Code set            : qx-roman8\n");
   }
   EXPECT_EQ(idb_ctl(ISRVKNOB_GCSETID, 0), 0);
-  EXPECT_EXIT(dbtool_apply_charset(7, false), ::testing::ExitedWithCode(1),
+  EXPECT_EXIT(dbtool_apply_charset(7, nullptr), ::testing::ExitedWithCode(1),
               "^tool: idb_ctl\\(SRVKNOB_SCSETID\\) failed\n$");
   idb__exit();
 }

@@ -1,7 +1,7 @@
 // The order-entry database with awkward strings (ordergen) through
 // drainbase, blankset, fillbase and drainbase again: the two exports are
 // identical per set, as one file on standard output with restructure
-// information, and in Roman-8, with commits every -c records (an export in
+// information, and in Roman-8 (also verbose), with commits every -c records (an export in
 // chained order is no fixed point: loading it changes the serial order of
 // the automatic master and the arrival order of chains without sort items). 5,000 records here;
 // VARNICA_ROUNDTRIP_RECORDS asks for another size (100,000 is the size the tools must carry, see README.md).
@@ -97,6 +97,8 @@ TEST_F(RoundTrip, SingleFileForms) {
   cycle({"-r", "-s", "-"}, {"-r", "-", "-c", "999", "-s", "FILE"}, "one file with restructure information");
   cycle({"-s", "-"}, {"-c", "0", "-s", "FILE"}, "one file, one transaction");
   cycle({"-r", "-z", "roman8", "-s", "-"}, {"-r", "-", "-z", "roman8", "-c", "5000", "-s", "FILE"}, "Roman-8");
+  // Verbose lines and the code-set line stay off the export.
+  cycle({"-v", "-r", "-z", "roman8", "-s", "-"}, {"-v", "-r", "-", "-z", "roman8", "-s", "FILE"}, "Roman-8, verbose");
 }
 
 }  // namespace
