@@ -97,6 +97,16 @@ void drop_entry(ServerEntry* e) {
   free_entry(e);
 }
 
+// A server just attached that did not join (its logon or the replay of the
+// open transaction levels failed) goes at once, inside a transaction too:
+// kept, it would be asked to commit levels it never began. The last status
+// stays the failure's.
+void discard_new_entry(ServerEntry* e) {
+  const LastStatus last = idb__last_status();
+  drop_entry(e);
+  idb__set_last(last.code, last.secondary, last.module, last.line);
+}
+
 // The login name of the process owner, empty when unknown.
 void owner_name(char* out, size_t size) {
   out[0] = '\0';
@@ -509,12 +519,12 @@ ServerEntry* idb__attach_server(const char* host, const char* service, int32_t* 
   }
   e->refcount += 1;
   if (c->logon_pending && idb__logon(e, status) != 0) {
-    idb__release_server(e);
+    created ? discard_new_entry(e) : idb__release_server(e);
     return nullptr;
   }
   c->logon_pending = 0;
   if (created && idb__sync_transactions(e, status) != 0) {
-    idb__release_server(e);
+    discard_new_entry(e);
     return nullptr;
   }
   return e;

@@ -141,7 +141,11 @@ int idb__logon(ServerEntry* entry, int32_t* status);
 
 // Closes every open database of the client.
 void idb__cleanup_context(ClientContext* client);
-// Begins every open transaction level on a newly attached server.
+// Begins every open transaction level on a newly attached server. When one
+// begin fails, the levels it did begin there are rolled back on it and -1 is
+// returned: the attach then fails and the server leaves the client, so it
+// never takes part in the transaction, which stays open on the other
+// servers. The status says why (a refusal: the server's status).
 int idb__sync_transactions(ServerEntry* entry, int32_t* status);
 
 // Framing, requests and replies.

@@ -82,11 +82,12 @@ Outcome send_rollback(ServerEntry* e, int mode, int levels, uint32_t id, int32_t
       status);
 }
 
-// The end of a round that failed at a server: the caller's status says why.
+// The end of a round that failed at a server: the caller's status says why,
+// and a refusal returns the server's status.
 int fail_with(Outcome outcome, int32_t* status) {
   if (outcome == TX_REFUSED) {
     idb__set_last_code(status[0]);
-    return -1;
+    return status[0];
   }
   return idb__set_status(-1, status);
 }
@@ -321,12 +322,18 @@ int idb__sync_transactions(ServerEntry* entry, int32_t* status) {
       debug_printf('P', 2, " tx_id = %u", id);
       debug_printf('P', 2, " tx_lvl = %d", k);
       Outcome outcome = send_begin(entry, k, id, "", status);
-      if (outcome == TX_REFUSED) {
-        idb__set_last_code(status[0]);
-        return -1;
-      }
       if (outcome != TX_OK) {
-        idb__set_status(-1, status);
+        // The server leaves the transaction: what it began goes back.
+        LastStatus last = idb__last_status();
+        if (outcome == TX_REFUSED && k > 0) {
+          StatusArray ignored = {};
+          send_rollback(entry, IDB_ROLLBACK_ALL, k, 0, ignored);
+        }
+        idb__set_last(last.code, last.secondary, last.module, last.line);
+        if (outcome == TX_REFUSED)
+          idb__set_last_code(status[0]);
+        else
+          idb__set_status(-1, status);
         return -1;
       }
     }

@@ -4,7 +4,8 @@
 // attached in the middle of a transaction.
 //
 // Each call fills the caller's status array (word 5: 421 begin, 422 rollback,
-// 423 commit) and returns 0 when word 0 is 0, else -1. A refused begin leaves
+// 423 commit, also when no server takes part) and returns 0 when word 0 is
+// 0, the server's status when a server refused, else -1. A refused begin leaves
 // no level open anywhere; a refused pre-commit or rollback rolls the level it
 // concerned back on every participating server and closes it on the client,
 // so that no server stays out of step.

@@ -379,13 +379,35 @@ TEST_F(TwoServers, ServerAttachedInsideTransactionReplaysOpenLevels) {
   EXPECT_EQ(0, rows(sb_, 0, SysUser_NODEID));
 }
 
+TEST_F(TwoServers, ServerWhoseReplayFailsLeavesTheTransaction) {
+  // The second server refuses the second level of the replay: it takes the
+  // first back, the attach fails with its status, and the transaction goes
+  // on with the first server alone.
+  a_ = std::make_unique<StandIn>();
+  b_ = std::make_unique<StandIn>(std::vector<std::string>{"--refuse", "3/15@2=-36"});
+  sa_ = open(*a_);
+  ASSERT_GT(sa_, 0);
+  ASSERT_EQ(0, idb_begin("one", 1, st_));
+  ASSERT_EQ(0, idb_begin("two", 1, st_));
+  EXPECT_EQ(-1, open(*b_));
+  expect_last(-36, 0);
+  EXPECT_EQ(2, level());
+  EXPECT_EQ(1u, count(b_->log(), "rollback mode=3 levels=1 id=0 status=0"));
+  ASSERT_EQ(0, add_user(sa_, "ann"));
+  ASSERT_EQ(0, idb_commit(2, st_));
+  EXPECT_EQ(0, level());
+  EXPECT_EQ(0u, count(b_->log(), "pre-commit"));
+  EXPECT_EQ(1u, count(a_->log(), "pre-commit mode=12 levels=2 status=0"));
+  EXPECT_EQ(1, rows(sa_, 0, SysUser_NODEID));
+}
+
 TEST_F(TwoServers, RefusedPreCommitLeavesBothCatalogsAsBefore) {
   // The server opened first is asked second.
   start({"--refuse", "3/17=-35"});
   ASSERT_EQ(0, idb_begin(nullptr, 1, st_));
   ASSERT_EQ(0, add_user(sa_, "ann"));
   ASSERT_EQ(0, add_user(sb_, "ben"));
-  EXPECT_EQ(-1, idb_commit(1, st_));
+  EXPECT_EQ(-35, idb_commit(1, st_));
   EXPECT_EQ(-35, st_[0]);
   EXPECT_EQ(0, level());
   EXPECT_EQ(0, rows(sa_, 0, SysUser_NODEID));
@@ -398,9 +420,10 @@ TEST_F(TwoServers, RefusedPreCommitLeavesBothCatalogsAsBefore) {
 }
 
 TEST_F(TwoServers, RefusedBeginOpensNoLevelAnywhere) {
-  start({"--refuse", "3/15@2=-1"});
+  start({"--refuse", "3/15@2=-36"});
   ASSERT_EQ(0, idb_begin(nullptr, 1, st_));
-  EXPECT_EQ(-1, idb_begin(nullptr, 1, st_));
+  EXPECT_EQ(-36, idb_begin(nullptr, 1, st_));
+  EXPECT_EQ(-36, st_[0]);
   EXPECT_EQ(1, level());
   // The server asked first took the level back.
   EXPECT_EQ(1u, count(b_->log(), "rollback mode=1 levels=2"));
@@ -409,11 +432,11 @@ TEST_F(TwoServers, RefusedBeginOpensNoLevelAnywhere) {
 }
 
 TEST_F(TwoServers, RefusedRollbackStillClosesTheLevelEverywhere) {
-  start({"--refuse", "3/16=-1"});
+  start({"--refuse", "3/16=-37"});
   ASSERT_EQ(0, idb_begin(nullptr, 1, st_));
   ASSERT_EQ(0, add_user(sb_, "ben"));
-  EXPECT_EQ(-1, idb_rollback(0, 1, st_));
-  EXPECT_EQ(-1, st_[0]);
+  EXPECT_EQ(-37, idb_rollback(0, 1, st_));
+  EXPECT_EQ(-37, st_[0]);
   EXPECT_EQ(0, level());
   EXPECT_EQ(0, rows(sb_, 0, SysUser_NODEID));
 }
@@ -470,11 +493,19 @@ TEST_F(CatalogPeer, ConnectionClosedInsideTransactionTakesItsChangesBack) {
 TEST_F(CatalogPeer, NoTransactionServerMovesOnlyTheLevel) {
   StandIn server({"--capabilities", "2c"});
   ASSERT_GT(open(server), 0);
+  // Word 5 names the call that filled the array, none before it.
   StatusArray st = {};
+  st[5] = 999;
   ASSERT_EQ(0, idb_begin("c", 1, st));
   EXPECT_EQ(10, st[1]);
   EXPECT_EQ(1, st[2]);
+  EXPECT_EQ(421, st[5]);
+  ASSERT_EQ(0, idb_begin("d", 1, st));
+  EXPECT_EQ(0, idb_rollback(0, 1, st));
+  EXPECT_EQ(1, st[2]);
+  EXPECT_EQ(422, st[5]);
   EXPECT_EQ(0, idb_commit(1, st));
+  EXPECT_EQ(423, st[5]);
   EXPECT_EQ(-1, idb_commit(1, st));
   EXPECT_EQ(33, st[0]);
   EXPECT_EQ(-1, idb_rollback(5, 1, st));
