@@ -65,6 +65,9 @@ struct Catalog {
 
 Catalog g_cat;
 
+// The group "public", which the compiler makes first.
+constexpr int64_t kPublicGid = 2;
+
 [[noreturn]] void fail_exit() {
   if (g_cat.db > 0) SysCat_close_db(g_cat.server, g_cat.db);
   tool_exit(EXIT_TOOL_FAILURE);
@@ -175,7 +178,7 @@ bool load_catalog(const RootCache* root) {
   if (!read_table(SysGroup_ID, "SysGroup_ID", {{"gid", 'i'}, {"name", 's'}},
                   [&](const SysCatRow* row, const std::vector<int>& at) {
                     int64_t gid = int_value(row, at[0]);
-                    g_cat.groups.push_back({gid, gid > 2 ? ++next_class : 0});
+                    g_cat.groups.push_back({gid, gid > kPublicGid ? ++next_class : 0});
                     g_cat.group_names.push_back(text_value(row, at[1]));
                   }))
     return false;
@@ -199,10 +202,14 @@ const Group* group_of(int64_t gid) {
   return nullptr;
 }
 
-// The read or write class list of a set's table.
+// The read or write class list of a set's table. The group "public" stands
+// for every group: its read privilege is the read list "0", its write
+// privilege the write list "0", so that the compiler grants the table again
+// exactly as the catalog does. (A write list stays empty when nobody writes:
+// the language has no text for that, and "0" would let everybody write.)
 std::string class_list(int set, bool write) {
   std::string list;
-  bool public_priv = false;
+  unsigned public_bits = 0;
   if (set < static_cast<int>(g_cat.set_tables.size())) {
     const int64_t tableid = g_cat.set_tables[static_cast<size_t>(set)];
     for (const Privilege& p : g_cat.privileges) {
@@ -211,13 +218,14 @@ std::string class_list(int set, bool write) {
       if (g && g->cls > 0) {
         const bool take = write ? (p.bits & SysPriv_WRITE) != 0 : (p.bits & SysPriv_READ) && !(p.bits & SysPriv_WRITE);
         if (take) list += "," + std::to_string(g->cls);
-      } else if (p.gid == 2) {
-        public_priv = true;
+      } else if (p.gid == kPublicGid) {
+        public_bits |= p.bits;
       }
     }
   }
-  if (!list.empty()) return list.substr(1);
-  return write && public_priv ? "0" : "";
+  if (public_bits & SysPriv_WRITE) return write ? "0" : "";
+  if (!write && (public_bits & SysPriv_READ)) return "0";
+  return list.empty() ? list : list.substr(1);
 }
 
 void print_items(const RootCache* root) {

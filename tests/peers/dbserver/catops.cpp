@@ -345,20 +345,29 @@ void Session::catalog_request(uint16_t id, uint16_t op, Reader& in) {
         for (Row& row : t.rows)
           if (row.values[0].num == first && row.values[1].num == second) r = &row;
         const char* what = member ? "member" : "privilege";
-        if (op == 24 || op == 25) {
-          if (r) {
-            a.fail(CAT_DUPLICATE, std::string(what) + " already exists");
-            break;
-          }
+        const bool add = op == 24 || op == 25;
+        // A privilege row holds one bit per privilege of the group on the
+        // table: an add sets its bits in the row, a delete clears them, and
+        // the row goes with its last bit.
+        const uint32_t given = static_cast<uint32_t>(bits);
+        const uint32_t held = r && !member ? cat.bits_value(r->values[2].bytes) : 0;
+        if (add && r && (member || (held & given) == given)) {
+          a.fail(CAT_DUPLICATE, std::string(what) + " already exists");
+          break;
+        }
+        if (!add && (!r || (!member && (held & given) == 0))) {
+          a.fail(CAT_NOT_FOUND, std::string(what) + " not found");
+          break;
+        }
+        if (add && !r) {
           std::vector<Value> values = {Value::number(first), Value::number(second)};
-          if (!member) values.push_back(Value::text(cat.bits(static_cast<uint32_t>(bits))));
+          if (!member) values.push_back(Value::text(cat.bits(given)));
           done(cat.insert(t, values, nullptr, &undo), undo, what);
-        } else {
-          if (!r) {
-            a.fail(CAT_NOT_FOUND, std::string(what) + " not found");
-            break;
-          }
+        } else if (member || (!add && (held & ~given) == 0)) {
           done(cat.erase(t, r->serial, &undo), undo, what);
+        } else {
+          const uint32_t now = add ? held | given : held & ~given;
+          done(cat.update(t, r->serial, {r->values[0], r->values[1], Value::text(cat.bits(now))}, &undo), undo, what);
         }
         break;
       }

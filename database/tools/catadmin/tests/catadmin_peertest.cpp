@@ -199,13 +199,29 @@ const RunCase kRunCases[] = {
       "7|1|07000000", "7|2|07000000", "7|3|07000000", "7|4|07000000", "7|5|07000000"}},
     {"RefusedPrivilegeRollsBack",
      "{DB}CREATE GROUP \"sales\";\nGRANT READ ON \"CUSTOMERS\" TO \"sales\";\n"
-     "REVOKE ERASE ON \"ORDER-KEYS\" FROM \"sales\";\nGRANT WRITE ON \"CUSTOMERS\" TO \"sales\";\n",
+     "REVOKE ERASE ON \"ORDER-KEYS\" FROM \"sales\";\nGRANT READ ON \"CUSTOMERS\" TO \"sales\";\n"
+     "REVOKE ERASE ON \"ORDERS\" FROM \"CLERK\";\n",
      "REVOKE ERASE ON \"ORDER-KEYS\" FROM \"sales\";\n"
      "*** Unable to remove privilege for group 6 on table 3. Status = -805/2050 in line 6\n"
-     "GRANT WRITE ON \"CUSTOMERS\" TO \"sales\";\n"
+     "GRANT READ ON \"CUSTOMERS\" TO \"sales\";\n"
      "*** Unable to set privilege for group 6 on table 1. Status = -805/2049 in line 7\n"
-     "FATAL: 2 Errors detected\n",
+     "REVOKE ERASE ON \"ORDERS\" FROM \"CLERK\";\n"
+     "*** Unable to remove privilege for group 3 on table 4. Status = -805/2050 in line 8\n"
+     "FATAL: 3 Errors detected\n",
      1, "ORDERS", 6, kSchemaPrivileges},
+    // A grant adds its bits to the group's row on the table, a revoke clears
+    // only its own, and the row goes with its last bit.
+    {"PartialGrantsAndRevokes",
+     "{DB}CREATE GROUP \"sales\";\nGRANT READ ON \"CUSTOMERS\" TO \"sales\";\n"
+     "GRANT WRITE ON \"CUSTOMERS\" TO \"sales\";\nGRANT ERASE ON \"ORDERS\" TO \"CLERK\";\n"
+     "REVOKE WRITE ON \"ORDERS\" FROM \"MANAGER\";\nREVOKE READ, ERASE ON \"PRODUCTS\" FROM \"CLERK\";\n"
+     "REVOKE READ ON \"PRODUCTS\" FROM \"MANAGER\";\n",
+     "",
+     0,
+     "ORDERS",
+     6,
+     {"3|1|01000000", "4|1|03000000", "5|1|01000000", "2|2|01000000", "4|2|02000000", "5|2|01000000", "3|3|01000000",
+      "4|3|03000000", "3|4|07000000", "4|4|01000000", "3|5|03000000", "4|5|03000000", "6|1|03000000"}},
     {"StatementBeforeLogonIsFatal",
      "CREATE USER \"x\";\nCREATE USER \"y\";\n",
      "CREATE USER \"x\";\n*** Not connected a to server or logon failed in line 1\n"

@@ -112,6 +112,43 @@ TEST_F(Layoutdump, OrderEntryDumpCompilesBackToTheSameText) {
   EXPECT_EQ(dump(second, "ORDERS"), text);
 }
 
+TEST_F(Layoutdump, CompiledDumpGrantsWhatTheCatalogGranted) {
+  // layoutdump, schema, layoutdump: the same text, and the same privilege
+  // rows, on sets that the group "public" reads, writes, and neither.
+  struct Case {
+    std::string schema;
+    const char* name;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {fixture("rights.schema"),
+       "RIGHTS",
+       {"N:      READS, M (0/2);\n", "N:      WRITES, M (/0);\n", "N:      NEITHER, M (1/2,3);\n",
+        "N:      BOTH, M (/0);\n"}},
+      {example("orders.schema"), "ORDERS", {"N:      PRODUCTS, M (0/2);\n", "N:      ORDERS, D (/1,2);\n"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StandIn first, second;
+    ASSERT_EQ(compile(first, c.schema).exit_code, 0);
+    const std::string text = dump(first, c.name);
+    for (const std::string& line : c.lines) EXPECT_NE(text.find(line), std::string::npos) << line << text;
+    vtest::write_file(dir_.file("dump.schema"), text);
+    vtest::RunResult r = compile(second, dir_.file("dump.schema"));
+    ASSERT_EQ(r.exit_code, 0) << r.out;
+    EXPECT_EQ(dump(second, c.name), text);
+    std::string rows[2];
+    for (int k = 0; k < 2; ++k) {
+      const StandIn& server = k == 0 ? first : second;
+      vtest::RunResult spill = run_tool("catspill", {"-h", "127.0.0.1", "-s", server.service(), "-t", "6", c.name});
+      ASSERT_EQ(spill.exit_code, 0) << spill.err;
+      rows[k] = spill.out;
+    }
+    EXPECT_NE(rows[0].find("\n|2   |"), std::string::npos) << rows[0];  // a row of "public"
+    EXPECT_EQ(rows[1], rows[0]);
+  }
+}
+
 TEST_F(Layoutdump, CompatibilityLettersComeBackAsComments) {
   StandIn server;
   ASSERT_EQ(compile(server, example("compat.schema"), {"-T"}).exit_code, 0);
