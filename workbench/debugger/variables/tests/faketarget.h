@@ -58,8 +58,11 @@ class FakeTarget : public VariableTarget {
     FakeNode* node = nullptr;
     for (uint16_t index : indices) {
       node = nullptr;
-      for (FakeNode& candidate : *level)
-        if (candidate.index == index) node = &candidate;
+      if (index < level->size() && (*level)[index].index == index)
+        node = &(*level)[index];  // the usual layout: indices are positions
+      else
+        for (FakeNode& candidate : *level)
+          if (candidate.index == index) node = &candidate;
       if (!node) return nullptr;
       level = &node->children;
     }
