@@ -544,6 +544,9 @@ void sch_entry_path(const char* master_name, int primary, const char* sort_name)
   if (!set) return;
   if (set->type != SCH_SET_DETAIL) {
     sch_error("Paths can only be set on detail sets");
+    if (sort_name)
+      sch_error(find_item(kept_name(sort_name)) < 0 ? "Undefined item referenced"
+                                                    : "Sort item can only be specified on detail sets");
     return;
   }
   const int master_number = find_set(kept_name(master_name));

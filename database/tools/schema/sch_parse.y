@@ -27,6 +27,7 @@ struct SchNumber {
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 int schlex();
 static void scherror(const char* message);
@@ -62,7 +63,68 @@ void take_item_type(long count, char* type) {
 
 int sch_in_control_line = 0;
 
-int schlex() { return sch_scan_token(); }
+namespace {
+
+// The first two tokens of the definition being read (a definition ends with
+// ';'), and a section keyword met inside it: what a definition that failed
+// to parse looked like, so that a list can tell a bad definition of its own
+// from the start of a section whose keyword is missing.
+struct Definition {
+    int first = 0, second = 0;
+    std::string first_text, second_text;
+    int keyword = 0;
+    int seen = 0;
+    bool ended = false;
+};
+Definition def;
+// Whether "SETS:" was read: the sets then cannot lack it.
+bool sets_keyword_seen = false;
+
+bool is_section_keyword(int token) {
+    return token == T_BEGINDB || token == T_DEFLANG || token == T_PASSWORDS || token == T_ITEMS ||
+           token == T_IITEMS || token == T_SETS;
+}
+
+void note_token(int token) {
+    if (sch_in_control_line || token == T_CONTROL || token == T_TITLE || token == T_PAGE || token == T_EOL) return;
+    if (def.ended) def = Definition{};
+    if (is_section_keyword(token)) {
+        if (token == T_SETS) sets_keyword_seen = true;
+        def.keyword = token;
+        def.seen = 0;
+        return;
+    }
+    const std::string text = token == T_STRING && schlval.text ? schlval.text : "";
+    if (def.seen == 0) {
+        def.first = token;
+        def.first_text = text;
+    } else if (def.seen == 1) {
+        def.second = token;
+        def.second_text = text;
+    }
+    ++def.seen;
+    if (token == ';') def.ended = true;
+}
+
+// A failed password definition that holds a section keyword or has the
+// shape of an item ("NAME, TYPE"): the items began without "ITEMS:".
+bool looks_like_items() {
+    return def.keyword == T_IITEMS || def.keyword == T_SETS || def.first_text.find(',') != std::string::npos ||
+           def.second_text.rfind(",", 0) == 0;
+}
+
+// A failed item or index item definition before any "SETS:" that does not
+// begin with a name, or begins with a set keyword ("N:", "NAME:"): the sets
+// began without "SETS:".
+bool looks_like_sets() { return !sets_keyword_seen && (def.first != T_STRING || def.second == ':'); }
+
+}  // namespace
+
+int schlex() {
+    int token = sch_scan_token();
+    note_token(token);
+    return token;
+}
 }
 
 %union {
@@ -179,7 +241,10 @@ password_list
 password_def
     : password ';'
     | password error        { sch_error("Missing ';'"); }
-    | error ';'             { sch_error("Password class [password] expected"); }
+    | error ';'             {
+                                if (looks_like_items()) sch_fatal("(FATAL) 'ITEMS:' expected");
+                                sch_error("Password class [password] expected");
+                            }
     ;
 
 password
@@ -192,7 +257,14 @@ password
 
 item_section
     : T_ITEMS control item_list
+    | later_section         { sch_fatal("(FATAL) 'ITEMS:' expected"); }
     | error                 { sch_fatal("(FATAL) 'ITEMS:' expected"); }
+    ;
+
+/* A section that may only follow the items. */
+later_section
+    : T_IITEMS
+    | T_SETS
     ;
 
 item_list
@@ -203,7 +275,10 @@ item_list
 item_def
     : item ';'
     | item error            { sch_error("Missing ';'"); }
-    | error ';'             { sch_error("Item name, type [(format)] expected"); }
+    | error ';'             {
+                                if (looks_like_sets()) sch_fatal("(FATAL) 'SETS:' expected");
+                                sch_error("Item name, type [(format)] expected");
+                            }
     ;
 
 item
@@ -252,7 +327,11 @@ iitem_list
 iitem_def
     : iitem ';'
     | iitem error           { sch_error("Missing ';'"); }
-    | error ';'             { sch_iitem_end(); sch_error("Index item name = item [:length] [, ...] expected"); }
+    | error ';'             {
+                                sch_iitem_end();
+                                if (looks_like_sets()) sch_fatal("(FATAL) 'SETS:' expected");
+                                sch_error("Index item name = item [:length] [, ...] expected");
+                            }
     ;
 
 iitem
@@ -392,6 +471,8 @@ static void scherror(const char* message) {
 
 int sch_parse() {
     schdebug = sch_opt.trace;
+    def = Definition{};
+    sets_keyword_seen = false;
     int result = schparse();
     std::free(item_type);
     item_type = nullptr;

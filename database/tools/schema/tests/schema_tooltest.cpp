@@ -131,6 +131,56 @@ const MessageCase kMessages[] = {
      "*** 'PASSWORDS:' expected\n"
      "*** (FATAL) 'ITEMS:' expected\n",
      1},
+    // The items, or the sets, begin without their keyword.
+    {"(FATAL) ITEMS: expected after the passwords",
+     {},
+     "BEGIN DATA BASE D;\n"
+     "PASSWORDS:\n"
+     "1 A;\n"
+     "X, X4;\n"
+     "SETS:\n"
+     "N: S, M (0/0);\n"
+     "E: X;\n",
+     "X, X4;\n"
+     "*** syntax error in line 4\n"
+     "*** (FATAL) 'ITEMS:' expected\n",
+     1},
+    {"(FATAL) ITEMS: expected before SETS:",
+     {},
+     "BEGIN DATA BASE D;\n"
+     "PASSWORDS:\n"
+     "1 A;\n"
+     "SETS:\n"
+     "N: S, M (0/0);\n"
+     "E: X;\n",
+     "SETS:\n"
+     "*** (FATAL) 'ITEMS:' expected in line 4\n",
+     1},
+    {"(FATAL) SETS: expected after the items",
+     {},
+     "BEGIN DATA BASE D;\n"
+     "PASSWORDS:\n"
+     "ITEMS:\n"
+     "X, X4;\n"
+     "N: S, M (0/0);\n"
+     "E: X;\n",
+     "N: S, M (0/0);\n"
+     "*** syntax error in line 5\n"
+     "*** (FATAL) 'SETS:' expected\n",
+     1},
+    {"(FATAL) SETS: expected after the index items",
+     {},
+     "BEGIN DATA BASE D;\n"
+     "PASSWORDS:\n"
+     "ITEMS:\n"
+     "X, X4;\n"
+     "IITEMS:\n"
+     "X-IX = X;\n"
+     "5;\n",
+     "5;\n"
+     "*** syntax error in line 7\n"
+     "*** (FATAL) 'SETS:' expected\n",
+     1},
     {"ITEMS: without items",
      {},
      "BEGIN DATA BASE D;\n"
@@ -1118,6 +1168,23 @@ const MessageCase kMessages[] = {
      "E: A (M);\n",
      "E: A (M);\n"
      "*** Paths can only be set on detail sets in line 9\n"
+     "\n",
+     1},
+    {"Sort item can only be specified on detail sets",
+     {},
+     "BEGIN DATA BASE D;\n"
+     "PASSWORDS:\n"
+     "ITEMS:\n"
+     "A, X4;\n"
+     "B, X4;\n"
+     "SETS:\n"
+     "N: M, M (0/0);\n"
+     "E: A, B;\n"
+     "N: S, M (0/0);\n"
+     "E: A (M(B)), B;\n",
+     "E: A (M(B)), B;\n"
+     "*** Paths can only be set on detail sets in line 10\n"
+     "*** Sort item can only be specified on detail sets\n"
      "\n",
      1},
     {"Undefined set referenced",
