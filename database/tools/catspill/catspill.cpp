@@ -225,7 +225,6 @@ int main(int argc, char** argv) {
     for (uint32_t t : kNodeTables)
       if (ok) ok = dump_table(server, db_hndl, t);
   }
-  if (!ok) last_status_line();
   if (database) SysCat_close_db(server, db_hndl);
   SysCat_close(server);
   tool_exit(ok ? EXIT_TOOL_OK : EXIT_TOOL_FAILURE);

@@ -107,6 +107,18 @@ const char* dbtool_database(int argc, char** argv, const char* const* usage) {
   return database;
 }
 
+DbtoolServerName dbtool_operand_server(const char* database) {
+  DbtoolServerName name{IDB_DEFAULT_HOST, IDB_DEFAULT_SERVICE};
+  const char* slash = std::strchr(database, '/');
+  if (!slash) return name;
+  const std::string part(database, static_cast<size_t>(slash - database));
+  const size_t colon = part.find(':');
+  const std::string host = part.substr(0, colon);
+  if (!host.empty()) name.host = host;
+  if (colon != std::string::npos && colon + 1 < part.size()) name.service = part.substr(colon + 1);
+  return name;
+}
+
 void dbtool_connect_failure(int server, const char* host, const char* service) {
   if (server < 0)
     std::fprintf(stderr, "%s: Unable to connect server %s:%s\n", dbtool_program, host, service);

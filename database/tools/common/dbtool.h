@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 // The program name as given on the command line, the prefix of error lines.
 extern const char* dbtool_program;
@@ -48,6 +49,15 @@ const char* dbtool_database(int argc, char** argv, const char* const* usage);
 // "idb_logon failed" and ends through tool_exit with 1.
 bool dbtool_session(const char* flags, const char* user, const char* password, int charset = -1,
                     FILE* verbose = nullptr);
+
+// The host and service of a database operand ("[host[:service]/]name"), as
+// the client library reads them: "localhost" and "vevivu" where the operand
+// leaves them out.
+struct DbtoolServerName {
+  std::string host;
+  std::string service;
+};
+DbtoolServerName dbtool_operand_server(const char* database);
 
 // A server that could not be reached: "Unable to connect server
 // HOST:SERVICE" when `server` is negative, "Sorry - server HOST:SERVICE has

@@ -369,7 +369,10 @@ int main(int argc, char** argv) {
   const char* name = slash ? slash + 1 : database;
 
   g_cat.server = SysCat_attach(dbid);
-  if (g_cat.server <= 0) dbtool_connect_failure(g_cat.server, IDB_DEFAULT_HOST, IDB_DEFAULT_SERVICE);
+  if (g_cat.server <= 0) {
+    const DbtoolServerName where = dbtool_operand_server(database);
+    dbtool_connect_failure(g_cat.server, where.host.c_str(), where.service.c_str());
+  }
   g_cat.db = SysCat_open_db_by_name(g_cat.server, name, 0, 0);
   if (g_cat.db <= 0) {
     g_cat.db = 0;

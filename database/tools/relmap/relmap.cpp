@@ -127,8 +127,8 @@ void global_section(Report& report, const RootCache* root, const char* database,
   std::printf("# of coll  : %d\n", static_cast<int>(colls.size()));
   if (!colls.empty()) {
     std::printf("\nCollating sequence(s):\n");
-    int n = 0;
-    for (const Collate& c : colls) std::printf(" %2d %s\n", ++n, c.name.c_str());
+    // Numbered by catalog id, as the indexes of the fields section name them.
+    for (const Collate& c : colls) std::printf(" %2d %s\n", static_cast<int>(c.id), c.name.c_str());
   }
 }
 
@@ -330,7 +330,10 @@ int main(int argc, char** argv) {
   IDB_ASSERT(root != nullptr);
 
   int server = SysCat_attach(dbid);
-  if (server <= 0) dbtool_connect_failure(server, IDB_DEFAULT_HOST, IDB_DEFAULT_SERVICE);
+  if (server <= 0) {
+    const DbtoolServerName where = dbtool_operand_server(database);
+    dbtool_connect_failure(server, where.host.c_str(), where.service.c_str());
+  }
 
   std::vector<Collate> colls;
   for (int32_t i = 0; i < root->set_count; ++i) {

@@ -90,6 +90,25 @@ TEST(DbtoolDeathTest, CodeSetsByName) {
   idb__exit();
 }
 
+TEST(Dbtool, ServerOfTheDatabaseOperand) {
+  struct Case {
+    const char* operand;
+    const char* host;
+    const char* service;
+  };
+  const Case cases[] = {
+      {"SHOP", "localhost", "vevivu"}, {"db1:5000/SHOP", "db1", "5000"},
+      {"db1/SHOP", "db1", "vevivu"},   {":5000/SHOP", "localhost", "5000"},
+      {"db1:/SHOP", "db1", "vevivu"},  {"/SHOP", "localhost", "vevivu"},
+      {"h:s/a/b", "h", "s"},
+  };
+  for (const Case& c : cases) {
+    const DbtoolServerName name = dbtool_operand_server(c.operand);
+    EXPECT_EQ(name.host, c.host) << c.operand;
+    EXPECT_EQ(name.service, c.service) << c.operand;
+  }
+}
+
 TEST(Dbtool, DefaultUserFromLognameThenUser) {
   setenv("LOGNAME", "ln", 1);
   setenv("USER", "us", 1);

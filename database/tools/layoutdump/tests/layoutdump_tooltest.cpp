@@ -199,9 +199,9 @@ TEST(LayoutdumpCatalog, ServerWithoutCatalogCapability) {
   const std::string prog = vtest::tool_path("layoutdump");
   vtest::RunResult r = run_tool("layoutdump", {dbserver_test::db_operand(server, "ANY")});
   EXPECT_EQ(r.exit_code, 1);
-  EXPECT_EQ(after_banner(r.err, "LAYOUTDUMP"),
-            prog + ": Sorry - server localhost:vevivu has insufficient capabilities\n" + prog +
-                ": REMOTE: Server does not have required capabilities [-700:-10]\n");
+  EXPECT_EQ(after_banner(r.err, "LAYOUTDUMP"), prog + ": Sorry - server 127.0.0.1:" + server.service() +
+                                                   " has insufficient capabilities\n" + prog +
+                                                   ": REMOTE: Server does not have required capabilities [-700:-10]\n");
 }
 
 }  // namespace
