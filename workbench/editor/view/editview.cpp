@@ -1,6 +1,7 @@
 #include "workbench/editor/view/editview.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QApplication>
 #include <QClipboard>
@@ -141,12 +142,9 @@ CEditorView::CEditorView(FwDocument* doc, QWidget* parent, EditDocSlots* doc_slo
   setAttribute(Qt::WA_InputMethodEnabled, false);
   setMouseTracking(false);
   setCursor(Qt::IBeamCursor);
-  font_ = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  font_.setStyleHint(QFont::TypeWriter);
-  font_.setKerning(false);
-  QFontMetrics fm(font_);
-  model_.SetMetrics(fm.horizontalAdvance(QLatin1Char('x')), fm.height() + std::max(0, fm.leading()));
-  model_.SetUnderlineY(fm.ascent() + fm.descent() / 2);
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setStyleHint(QFont::TypeWriter);
+  SetEditFont(font);
   vbar_->setCursor(Qt::ArrowCursor);
   hbar_->setCursor(Qt::ArrowCursor);
   connect(vbar_, &QScrollBar::valueChanged, this, [this](int v) {
@@ -160,6 +158,22 @@ CEditorView::CEditorView(FwDocument* doc, QWidget* parent, EditDocSlots* doc_slo
     model_.ScrollTo(model_.top_row, static_cast<uint32_t>(std::max(0, v)));
     update();
   });
+}
+
+void CEditorView::SetEditFont(const QFont& font) {
+  font_ = font;
+  font_.setKerning(false);
+  // Whole pixels per cell; every glyph is drawn at its cell.
+  QFontMetrics fm(font_);
+  const double advance = QFontMetricsF(font_).horizontalAdvance(QLatin1Char('x'));
+  model_.SetMetrics(std::max(1, static_cast<int>(std::lround(advance))), fm.height() + std::max(0, fm.leading()));
+  model_.SetUnderlineY(fm.ascent() + fm.descent() / 2);
+  if (model_.Flag(EV_INITIALIZED)) {
+    Layout();
+    model_.UpdateScrollRanges();
+    SyncScrollBars();
+  }
+  update();
 }
 
 CEditorView::~CEditorView() {
@@ -404,8 +418,11 @@ void CEditorView::paintEvent(QPaintEvent* event) {
         linedraw::PaintString(reinterpret_cast<const unsigned char*>(run.text.data()),
                               static_cast<int>(run.text.size()), &p, QRect(x, top, cw, lh), fg, QColor());
       } else {
+        // Each character at its own cell: the font's advance may be
+        // fractional, the cells are not.
         p.setPen(fg);
-        p.drawText(x, top + ascent, QString::fromLatin1(run.text.data(), static_cast<qsizetype>(run.text.size())));
+        for (size_t i = 0; i < run.text.size(); ++i)
+          p.drawText(x + static_cast<int>(i) * cw, top + ascent, QString(QChar(static_cast<uchar>(run.text[i]))));
       }
       if (run.underline) {
         p.setPen(fg);

@@ -40,6 +40,10 @@ class CEditorView : public FwView, public EditorHost, public IndicatorEditorView
   QScrollBar* HorizontalBar() const { return hbar_; }
   // Line wrap on or off in both panes.
   void SetLineWrap(bool on);
+  // The editor font: its advance rounded to whole pixels is the cell width,
+  // and every character is painted at its own cell.
+  void SetEditFont(const QFont& font);
+  const QFont& EditFont() const { return font_; }
   // 80 columns by 25 rows of the editor font.
   QSize sizeHint() const override;
 

@@ -1,5 +1,6 @@
 #include "workbench/editor/view/linedraw.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -121,12 +122,24 @@ void Bar(QPainter* p, int x1, int x2, int y1, int y2) {
   p->drawPolygon(poly);
 }
 
-// A line from (x1, y1) to (x2, y2) without its end pixel.
+// A line from (x1, y1) to (x2, y2) without its end pixel, as wide as the
+// pen and centred on its points. Every glyph line runs along an axis; it is
+// filled as a rectangle so that a line to a cell edge reaches the last pixel
+// of the cell, whatever the pen's caps, and the next cell's line joins it.
 void Line(QPainter* p, int x1, int y1, int x2, int y2) {
   if (x1 == x2 && y1 == y2) return;
-  int ex = x2 - (x2 > x1 ? 1 : x2 < x1 ? -1 : 0);
-  int ey = y2 - (y2 > y1 ? 1 : y2 < y1 ? -1 : 0);
-  p->drawLine(x1, y1, ex, ey);
+  const int w = std::max(1, p->pen().width());
+  const QColor colour = p->pen().color();
+  if (y1 == y2) {
+    const int from = x1 < x2 ? x1 : x2 + 1, to = x1 < x2 ? x2 : x1 + 1;
+    p->fillRect(QRect(from, y1 - w / 2, to - from, w), colour);
+  } else if (x1 == x2) {
+    const int from = y1 < y2 ? y1 : y2 + 1, to = y1 < y2 ? y2 : y1 + 1;
+    p->fillRect(QRect(x1 - w / 2, from, w, to - from), colour);
+  } else {
+    const int ex = x2 - (x2 > x1 ? 1 : -1), ey = y2 - (y2 > y1 ? 1 : -1);
+    p->drawLine(x1, y1, ex, ey);
+  }
 }
 
 void Glyph(unsigned char code, QPainter* p, const QRect& r) {

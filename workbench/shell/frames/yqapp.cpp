@@ -221,6 +221,8 @@ bool CYqApp::OnIdle(int count) {
 }
 
 void CYqApp::QueueText(const std::string& text) {
+  // Each piece is a line of its own.
+  if (pending_count_ > 0) pending_output_ += '\n';
   pending_output_ += text;
   ++pending_count_;
 }

@@ -1,6 +1,7 @@
 // The editor's windows in the environment started in-process: pictures of
 // the view against what the model says, two panes of one document, the
 // Find and Line Draw dialogs and the output pane.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPrinter>
 #include <QScrollBar>
@@ -168,6 +170,105 @@ TEST_F(EditorWindows, PictureMatchesTheModel) {
   EXPECT_EQ(m.PaintRow(4).markers, static_cast<uint32_t>(EV_MARK_STOP));
   EXPECT_EQ(img.pixelColor(12, 4 * lh + (lh + 1) / 2), QColor(255, 255, 0));
   EXPECT_EQ(img.pixelColor(12, 3 * lh + (lh + 1) / 2), white);
+}
+
+// A font whose advance is not a whole number of pixels.
+QFont FractionalFont() {
+  QFont font("DejaVu Sans Mono");
+  font.setStyleHint(QFont::TypeWriter);
+  font.setHintingPreference(QFont::PreferNoHinting);
+  for (int px = 11; px < 40; ++px) {
+    font.setPixelSize(px);
+    const double a = QFontMetricsF(font).horizontalAdvance(QLatin1Char('x'));
+    const double frac = a - std::floor(a);
+    if (frac > 0.2 && frac < 0.8) return font;
+  }
+  return font;
+}
+
+bool AnyPixel(const QImage& img, const QRect& r, const QColor& c) {
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x)
+      if (img.pixelColor(x, y) == c) return true;
+  return false;
+}
+
+bool AllPixels(const QImage& img, const QRect& r, const QColor& c) {
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x)
+      if (img.pixelColor(x, y) != c) return false;
+  return true;
+}
+
+TEST_F(EditorWindows, CaretSelectionClicksAndGlyphsAgreeAtColumn100WithAFractionalAdvance) {
+  CTextDoc* doc = OpenText(std::string(100, 'M') + "\nnext");
+  CEditorView* view = ViewOf(doc);
+  ASSERT_NE(view, nullptr);
+  const QFont font = FractionalFont();
+  const double advance = QFontMetricsF(font).horizontalAdvance(QLatin1Char('x'));
+  ASSERT_NE(advance, std::floor(advance)) << "no font with a fractional advance";
+  view->SetEditFont(font);
+  doc->Frames().at(0)->showMaximized();
+  const int cw = view->CharWidth();
+  view->parentWidget()->parentWidget()->resize(EV_MARGIN + 110 * cw + 60, 200);
+  QCoreApplication::processEvents();
+  ASSERT_GE(view->Model().VisibleCols(), 102u);
+  EditorModel& m = view->Model();
+  const QColor white(255, 255, 255), black(0, 0, 0);
+
+  // The caret behind the 100th character stands at that cell's edge.
+  view->setFocus();
+  QTRY_VERIFY(view->hasFocus());
+  m.PlaceCaret(0, 100);
+  int cx = 0, cy = 0;
+  ASSERT_TRUE(m.CaretPixel(&cx, &cy));
+  EXPECT_EQ(cx, view->CellRect(0, 100).left());
+  QImage img = view->grab().toImage();
+  const QRect last = view->CellRect(0, 99), behind = view->CellRect(0, 100);
+  EXPECT_TRUE(AnyPixel(img, last, black)) << "the 100th glyph is not in its cell";
+  EXPECT_EQ(img.pixelColor(cx, behind.top() + behind.height() / 2), black);  // the caret
+  EXPECT_TRUE(AllPixels(img, behind.adjusted(2, 0, 0, 0), white)) << "ink behind the 100th cell";
+
+  // A click on the right half of the 100th cell puts the caret behind it,
+  // on its left half before it.
+  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(last.left() + cw * 3 / 4, last.center().y()));
+  EXPECT_EQ(m.caret_col, 100u);
+  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(last.left() + cw / 4, last.center().y()));
+  EXPECT_EQ(m.caret_col, 99u);
+
+  // A selection over the whole line: the 100th glyph in the selection's
+  // colours inside its cell, the end-of-line cell behind it.
+  m.PlaceCaret(0, 0);
+  m.ExtendSelection(0, 0);
+  m.ExtendSelection(1, 0);
+  img = view->grab().toImage();
+  const CfgColorEntry& sel = doc->Config().Colors.entries[2];
+  const QColor sel_fg(static_cast<int>(Cfg_Red(sel.fg)), static_cast<int>(Cfg_Green(sel.fg)),
+                      static_cast<int>(Cfg_Blue(sel.fg)));
+  const QColor sel_bg(static_cast<int>(Cfg_Red(sel.bg)), static_cast<int>(Cfg_Green(sel.bg)),
+                      static_cast<int>(Cfg_Blue(sel.bg)));
+  EXPECT_TRUE(AnyPixel(img, last, sel_fg)) << "the end-of-line cell covers the last selected character";
+  EXPECT_TRUE(AllPixels(img, behind, sel_bg));
+  EXPECT_TRUE(AllPixels(img, view->CellRect(0, 101), white));
+}
+
+TEST_F(EditorWindows, LineDrawGlyphsJoinAtTheCellEdges) {
+  CTextDoc* doc = OpenText(S({0x93, 0xAC, 0xAC, 0xAC, 0xAE}) + "\n" + S({0x93, ' ', ' ', ' ', 0xAE}), true);
+  CEditorView* view = ViewOf(doc);
+  ASSERT_NE(view, nullptr);
+  view->Model().PlaceCaret(1, 1);  // the caret away from the lines looked at
+  QCoreApplication::processEvents();
+  QImage img = view->grab().toImage();
+  const QColor black(0, 0, 0);
+  // Code 172 is a line through the centre from edge to edge: three cells
+  // give one unbroken line.
+  const QRect first = view->CellRect(0, 0), third = view->CellRect(0, 2);
+  const int y = first.top() + first.height() / 2;
+  for (int x = first.left(); x <= third.right(); ++x) EXPECT_EQ(img.pixelColor(x, y), black) << "gap at x " << x;
+  // Code 174 is a line down the centre: two rows give one unbroken line.
+  const QRect up = view->CellRect(0, 3), down = view->CellRect(1, 3);
+  const int x = up.left() + up.width() / 2;
+  for (int yy = up.top(); yy <= down.bottom(); ++yy) EXPECT_EQ(img.pixelColor(x, yy), black) << "gap at y " << yy;
 }
 
 TEST_F(EditorWindows, SelectedCellsUseTheSelectionColours) {

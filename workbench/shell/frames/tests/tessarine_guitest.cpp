@@ -312,9 +312,10 @@ TEST_F(Tessarine, HelpGoesThroughTheTopicTable) {
   EXPECT_EQ(help.topics, (std::vector<std::string>{"HIDR_DLGPROPTYPE", "Key__PRINT_", "HIDR_MAINFRAME"}));
 }
 
-TEST_F(Tessarine, OutputLinesAreQueuedForIdleTime) {
-  Fw_PostBlock(main, FW_MSG_OUTPUT_LINE, "line 1\n");
-  QTRY_COMPARE(app->PendingOutput(), std::string("line 1\n"));
+TEST_F(Tessarine, OutputLinesAreQueuedForIdleTimeAsLinesOfTheirOwn) {
+  Fw_PostBlock(main, FW_MSG_OUTPUT_LINE, "first piece");
+  Fw_PostBlock(main, FW_MSG_OUTPUT_LINE, "second piece");
+  QTRY_COMPARE(app->PendingOutput(), std::string("first piece\nsecond piece"));
   app->RunIdle();
   EXPECT_TRUE(app->PendingOutput().empty());
 }
