@@ -9,6 +9,7 @@
 #include "database/client/catalog_codec.h"
 #include "database/client/client.h"
 #include "database/client/root.h"
+#include "database/client/tcp.h"
 #include "database/client/trace.h"
 
 namespace {
@@ -129,16 +130,36 @@ int read_id(Buffer* b, uint32_t* id) {
 }
 
 // A counted block inside an object: {u32 length in the server's order, bytes}.
-void put_block(Buffer* b, const SysCatBlock* block) {
+// A secret block (a password digest) shows as "x" bytes in the send trace.
+void put_block(Buffer* b, const SysCatBlock* block, bool secret = false) {
   uint32_t n = block ? block->length : 0;
   IDB_ASSERT(n <= 0xfffffffbu);
   IDB_ASSERT(n == 0 || block->bytes != nullptr);
   Buffer_Put_uint32(b, n + 4);
   Buffer_Put_uint32(b, n);
   if (n == 0) return;
+  const size_t offset = Buffer_Size(b);
   unsigned char* p = Buffer_Extend(b, n);
-  if (p) std::memcpy(p, block->bytes, n);
+  if (!p) return;
+  std::memcpy(p, block->bytes, n);
+  if (secret) {
+    b->secret_offset = offset;
+    b->secret_length = n;
+  }
 }
+
+// Keeps the received bytes out of the hex-dump trace while it lives: the
+// reply holds password digests.
+class ConcealedReply {
+ public:
+  explicit ConcealedReply(bool on = true) : before_(tcp_conceal_received(on)) {}
+  ~ConcealedReply() { tcp_conceal_received(before_); }
+  ConcealedReply(const ConcealedReply&) = delete;
+  ConcealedReply& operator=(const ConcealedReply&) = delete;
+
+ private:
+  bool before_;
+};
 
 uint32_t word_from_server(const Buffer* b, const unsigned char* p) {
   if (b->remote_byte_order == BYTE_ORDER_BE)
@@ -228,7 +249,7 @@ void pack_user(Buffer* b, const SysCatUser* u) {
   Buffer_Put_uint32(b, u->uid);
   Buffer_Put_str(b, u->name ? u->name : "");
   Buffer_Put_align(b, 4);
-  put_block(b, u->password);
+  put_block(b, u->password, true);
   Buffer_Put_int32(b, u->flags);
 }
 
@@ -457,6 +478,7 @@ SysCatUser* get_user(const char* name, int server_id, int op, const char* by_nam
     Buffer_Put_str(b, by_name);
   else
     Buffer_Put_int32(b, by_id);
+  ConcealedReply concealed;
   if (exchange(e) != 0) return nullptr;
   SysCatUser* u = SysCat__unpack_user(b);
   if (u) debug_printf('P', 2, " usr->uid = %d", static_cast<int>(u->uid));
@@ -1145,6 +1167,17 @@ SysCatResultSet* SysCat_select(int server_id, int db_hndl, uint32_t sys_id, uint
   return rs;
 }
 
+namespace {
+
+// Rows with a password column (the node's user table) hold digests.
+bool holds_passwords(const SysCatResultSet* rs) {
+  for (uint32_t i = 0; i < rs->col_count; ++i)
+    if (rs->cols[i].col_name && std::strcmp(rs->cols[i].col_name, "password") == 0) return true;
+  return false;
+}
+
+}  // namespace
+
 SysCatRow* SysCat_fetch(SysCatResultSet* resultset) {
   IDB_ASSERT(resultset != nullptr);
   if (idb__trace_call('P', 2, "SysCat_fetch()")) trace_resultset(resultset);
@@ -1152,6 +1185,7 @@ SysCatRow* SysCat_fetch(SysCatResultSet* resultset) {
   Buffer* b = begin_call("SysCat_fetch()", resultset->server_id, OP_FETCH, &e);
   if (!b) return nullptr;
   Buffer_Put_uint16(b, resultset->qry_hndl);
+  ConcealedReply concealed(holds_passwords(resultset));
   if (exchange(e) != 0) return nullptr;
   return SysCat__unpack_result(b, resultset);
 }

@@ -260,6 +260,11 @@ int tcp_connect(const char* host, const char* service) {
   return sock;
 }
 
+namespace {
+// See tcp_conceal_received.
+bool g_conceal_received = false;
+}  // namespace
+
 int tcp_send(int sock, const void* bytes, size_t n) { return tcp_send_masked(sock, bytes, n, 0, 0); }
 
 int tcp_send_masked(int sock, const void* bytes, size_t n, size_t secret_offset, size_t secret_length) {
@@ -327,8 +332,19 @@ int tcp_recv_some(int sock, void* bytes, size_t least, size_t most, size_t* got_
     got += static_cast<size_t>(rc);
   }
   *got_out = got;
-  if (debug_enabled('X', 3)) debug_hex_dump("tcp_recv", bytes, got);
+  if (debug_enabled('X', 3)) {
+    if (g_conceal_received)
+      debug_printf('X', 3, "tcp_recv: %d bytes not shown (they hold password digests)", static_cast<int>(got));
+    else
+      debug_hex_dump("tcp_recv", bytes, got);
+  }
   return 0;
+}
+
+bool tcp_conceal_received(bool on) {
+  const bool before = g_conceal_received;
+  g_conceal_received = on;
+  return before;
 }
 
 int tcp_set_recv_timeout(int sock, int seconds) {

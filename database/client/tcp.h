@@ -19,6 +19,10 @@ int tcp_recv(int sock, void* bytes, size_t n);
 // already holds in one call where it can: a whole reply usually arrives in one
 // receive. The count is stored in *got; results as for tcp_recv.
 int tcp_recv_some(int sock, void* bytes, size_t least, size_t most, size_t* got);
+// While on, the hex-dump trace of received bytes shows their count only:
+// the catalog calls switch it on around replies that carry password
+// digests (user records). Returns the previous setting.
+bool tcp_conceal_received(bool on);
 // How long a receive may wait for the next bytes: `seconds`, or 0 for as
 // long as it takes. 0 or -1.
 int tcp_set_recv_timeout(int sock, int seconds);

@@ -454,6 +454,41 @@ TEST_F(CatalogPeer, SingleServerCommitsInOneRequest) {
   EXPECT_EQ(1, rows(s, 0, SysUser_NODEID));
 }
 
+TEST_F(CatalogPeer, HexDumpsShowNoPasswordDigest) {
+  // Sent user records show their digest as "x" bytes; replies that carry
+  // one (user records, rows of the user table) only their length.
+  StandIn server;
+  int s = open(server);
+  ASSERT_GT(s, 0);
+  debug_parse_flags("X3");
+  unsigned char digest[16];
+  for (int i = 0; i < 16; ++i) digest[i] = static_cast<unsigned char>(0xa1 + i);
+  SysCatBlock pw = {16, digest};
+  SysCatUser alice = {0, "alice", &pw, 4};
+  ASSERT_EQ(0, SysCat_add_user(s, &alice));
+  ASSERT_EQ(0, SysCat_upd_user(s, &alice));
+  for (SysCatUser* got : {SysCat_get_user_by_id(s, 1), SysCat_get_user_by_name(s, "alice")}) {
+    ASSERT_NE(nullptr, got);
+    ASSERT_NE(nullptr, got->password);
+    EXPECT_EQ(0, std::memcmp(digest, got->password->bytes, 16));
+    std::free(got);
+  }
+  SysCatResultSet* rs = SysCat_select(s, 0, SysUser_NODEID, SysSelect_ALL);
+  ASSERT_NE(nullptr, rs);
+  SysCatRow* row = SysCat_fetch(rs);
+  ASSERT_NE(nullptr, row);
+  std::free(row);
+  EXPECT_EQ(0, SysCat_close_query(rs));
+  // Other replies are shown whole.
+  EXPECT_EQ(0, rows(s, 0, 20));
+  const std::string t = trace();
+  for (const char* pair : {"a1 a2", "a5 a6", "a9 aa", "ad ae", "af b0"})
+    EXPECT_EQ(std::string::npos, t.find(pair)) << pair;
+  EXPECT_NE(std::string::npos, t.find("78 78 78 78 78 78 78 78 78 78 78 78 78 78 78 78"));
+  EXPECT_NE(std::string::npos, t.find("bytes not shown (they hold password digests)"));
+  EXPECT_NE(std::string::npos, t.find("tcp_recv\nbuffer contains"));
+}
+
 TEST_F(CatalogPeer, TransactionCallsTraceTheirSteps) {
   StandIn server;
   ASSERT_GT(open(server), 0);
