@@ -151,3 +151,22 @@ std::unique_ptr<DirSaveFile> DirUtil_BeginSave(const char* path) {
   }
   return std::make_unique<DirSaveFile>(path);
 }
+
+std::string DirUtil_ShortenPath(const std::string& path, int width,
+                                const std::function<int(const std::string&)>& measure) {
+  constexpr int kNarrowest = 32;
+  if (width < kNarrowest || measure(path) <= width) return path;
+  size_t start = 0;
+  while (start < 2 && start < path.size() && path[start] == '/') ++start;
+  const size_t first_end = path.find('/', start);  // the "/" behind the first component
+  if (first_end == std::string::npos) return path;
+  const std::string head = path.substr(0, first_end) + "...";
+  size_t from = path.find('/', first_end + 1);
+  if (from == std::string::npos) return path;  // nothing between the first and the last component
+  for (;;) {
+    const std::string text = head + path.substr(from);
+    const size_t next = path.find('/', from + 1);
+    if (next == std::string::npos || measure(text) <= width) return text;
+    from = next;
+  }
+}

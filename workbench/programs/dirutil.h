@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -36,6 +37,13 @@ bool DirUtil_SamePath(const char* a, const char* b);
 // entry of its directory that equals it without regard to case lends its
 // spelling; otherwise the path stays.
 void DirUtil_ExactName(std::string& path);
+// A path shortened for display to `width` pixels as `measure` counts them:
+// widths below 32 and paths that fit stay as they are. Otherwise the first
+// component (with its leading "/" or "//") is kept, then "...", then the
+// rest of the path from a later "/", one component further each time,
+// until the text fits or only the last component is left.
+std::string DirUtil_ShortenPath(const std::string& path, int width,
+                                const std::function<int(const std::string&)>& measure);
 // True when a regular file of that name exists.
 bool DirUtil_FileExists(const char* path);
 

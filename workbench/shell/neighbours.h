@@ -7,6 +7,8 @@
 
 #include <string>
 
+class CfgBreakpoint;
+
 class DebugLink {
  public:
   virtual ~DebugLink() = default;
@@ -68,6 +70,14 @@ class ProgramLink {
   virtual bool SaveAllModified() { return true; }
   virtual void RemoveAllBreakpoints() {}
   virtual bool AnyBreakpoint() const { return false; }
+  // The stored breakpoint list takes the marks of the open documents
+  // (before the list is shown or sent to a target).
+  virtual void UpdateBreakpointList() {}
+  // The document showing the breakpoint's file drops its mark (before the
+  // breakpoint is destroyed).
+  virtual void DropBreakpointMark(const CfgBreakpoint& breakpoint) { (void)breakpoint; }
+  // The documents mark their lines again from the stored list.
+  virtual void RefreshBreakpointMarks() {}
 };
 
 class OutputLink {

@@ -118,4 +118,28 @@ TEST_F(DirUtil, SavingReplacesTheFileOnlyWhenAllIsWritten) {
   EXPECT_EQ(DirUtil_BeginSave("host://x"), nullptr);
 }
 
+TEST(DirUtilShorten, KeepsTheFirstComponentAndAsMuchOfTheEndAsFits) {
+  // One pixel per character.
+  auto measure = [](const std::string& text) { return static_cast<int>(text.size()); };
+  struct Case {
+    const char* path;
+    int width;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"/home/ann/projects/shop/orders.PROG", 100, "/home/ann/projects/shop/orders.PROG"},  // fits
+      {"/home/ann/projects/shop/orders.PROG", 31, "/home/ann/projects/shop/orders.PROG"},   // too narrow to try
+      {"/home/ann/projects/shop/orders.PROG", 34, "/home.../projects/shop/orders.PROG"},
+      {"/home/ann/projects/shop/orders.PROG", 32, "/home.../shop/orders.PROG"},
+      {"/home/ann/projects/shop/averyveryverylongname.PROG", 32, "/home.../averyveryverylongname.PROG"},
+      {"//server/share/deeper/still/file.PROG", 32, "//server.../still/file.PROG"},
+      {"relative/a/b/c/d/e/f/g/h/i/j/k/l/file.PROG", 32, "relative.../h/i/j/k/l/file.PROG"},
+      {"/onlytwo/averyveryveryveryverylongname.PROG", 32, "/onlytwo/averyveryveryveryverylongname.PROG"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.path) + " " + std::to_string(c.width));
+    EXPECT_EQ(DirUtil_ShortenPath(c.path, c.width, measure), c.shown);
+  }
+}
+
 }  // namespace
