@@ -11,6 +11,14 @@
 # and only workbench/ and dialogs/ include Qt. Tests (tests/ and every room's
 # tests/ folders) follow the rule of the room they test; bench/ may use any
 # room.
+#
+# Inside workbench/ two rooms sit at the bottom:
+#
+#   workbench/base <- workbench/framework <- the rest of workbench/
+#
+# workbench/base/ (assertions, the sink, diagnostics, system utilities,
+# settings) includes no Qt and nothing else of workbench/; the window layer,
+# workbench/framework/, includes of workbench/ only base/ and itself.
 #   scripts/check-layers.sh          check every tracked and new file
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -19,6 +27,16 @@ cd "$top"
 # The environment headers a dialog plug-in may include.
 plugin_header_glob='workbench/dialogs/*plugin*.h'
 plugin_expr_header='workbench/dialogs/model/expr.h'
+
+# workbench_rank FILE: sets $wb_ranked to the position of a file of
+# workbench/ among its bottom rooms (0 base, 1 framework, 2 the rest).
+workbench_rank() {
+  case "$1" in
+    workbench/base/*) wb_ranked=0 ;;
+    workbench/framework/*) wb_ranked=1 ;;
+    *) wb_ranked=2 ;;
+  esac
+}
 
 # rank ROOM: sets $ranked to the position of a room in the chain, or to
 # nothing for other rooms.
@@ -76,12 +94,24 @@ while IFS= read -r hit; do
       workbench | dialogs) ;;
       *) fail "$f" "includes Qt (<${BASH_REMATCH[1]}>) outside workbench/ and dialogs/" ;;
     esac
+    case "$f" in
+      workbench/base/*) fail "$f" "includes Qt (<${BASH_REMATCH[1]}>) in workbench/base/" ;;
+    esac
     continue
   fi
   [[ "$line" =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^\"]+)\" ]] || continue
   resolve "$f" "${BASH_REMATCH[1]}"
   [ -n "$target" ] || continue
   to_room="${target%%/*}"
+  if [ "$room" = workbench ] && [ "$to_room" = workbench ]; then
+    workbench_rank "$f"
+    from_wb="$wb_ranked"
+    workbench_rank "$target"
+    if [ "$wb_ranked" -gt "$from_wb" ]; then
+      fail "$f" "includes $target (against workbench/base <- workbench/framework <- workbench/)"
+    fi
+    continue
+  fi
   [ "$to_room" = "$room" ] && [ "$room" != tests ] && continue
   case "$target" in
     tests/peers/* | tests/support/*)

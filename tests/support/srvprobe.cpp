@@ -14,7 +14,7 @@
 #include "workbench/server/srvhost.h"
 #include "workbench/server/srvqueue.h"
 #include "workbench/server/srvrequests.h"
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/shellsink.h"
 
 namespace {
 

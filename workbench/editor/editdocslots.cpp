@@ -1,6 +1,6 @@
 #include "workbench/editor/editdocslots.h"
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 CfgSettings* EditDocSlots::GetDocConfig() {
   SYS_ASSERT(!"CEditorDoc::GetDocConfig() base-class method not implemented");

@@ -6,7 +6,7 @@
 #include "workbench/editor/txtline.h"
 #include "workbench/editor/txtreplace.h"
 #include "workbench/editor/txtsuspend.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

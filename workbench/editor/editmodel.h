@@ -19,7 +19,7 @@
 
 #include "workbench/editor/editdocslots.h"
 #include "workbench/editor/txtobj.h"
-#include "workbench/shell/settings/config.h"
+#include "workbench/base/settings/config.h"
 
 // View flags.
 enum : uint32_t {

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "workbench/shell/chain.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/chain.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

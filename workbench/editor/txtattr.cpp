@@ -1,7 +1,7 @@
 // Attribute state and the byte-string walks of the line encoding.
 #include <cstring>
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 #include "workbench/editor/txtobj.h"
 
 namespace {

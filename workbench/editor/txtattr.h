@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "workbench/shell/settings/config.h"
+#include "workbench/base/settings/config.h"
 
 class TextObj;
 

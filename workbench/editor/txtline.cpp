@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "workbench/shell/chain.h"
-#include "workbench/shell/diag.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/chain.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/sysassert.h"
 #include "workbench/editor/txtobj.h"
 #include "workbench/editor/txtundo.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 #include "workbench/editor/txtsuspend.h"
 #include "workbench/editor/txtundo.h"
 

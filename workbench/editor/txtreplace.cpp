@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 uint32_t TxtReplaceAt(TextObj* tobj, uint32_t line, uint32_t col, uint32_t columns, const char* repl) {
   SYS_ASSERT(tobj);

@@ -10,9 +10,9 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "workbench/shell/chain.h"
-#include "workbench/shell/diag.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/chain.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/sysassert.h"
 #include "workbench/editor/txtsuspend.h"
 #include "workbench/editor/txtundo.h"
 

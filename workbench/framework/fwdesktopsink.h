@@ -2,7 +2,7 @@
 // beeps through the windowing system, text files opened by the desktop.
 #pragma once
 
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/shellsink.h"
 
 class FwDesktopSink : public ShellSink {
  public:

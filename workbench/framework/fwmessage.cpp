@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 FwMessage::FwMessage(int id, intptr_t wp, intptr_t lp)
     : QEvent(static_cast<QEvent::Type>(id)), wparam(wp), lparam(lp) {}

@@ -12,7 +12,7 @@
 
 #include "platform/atomicfile.h"
 #include "platform/uniquefd.h"
-#include "workbench/shell/diag.h"
+#include "workbench/base/diag.h"
 
 void DirUtil_NormalizePath(std::string& path) {
   size_t start = 0;

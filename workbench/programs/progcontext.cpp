@@ -5,7 +5,7 @@
 
 #include "language/keywords.h"
 #include "workbench/programs/idecompile.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include "workbench/programs/idecompile.h"
 #include "workbench/programs/progcontext.h"
 #include "workbench/programs/progpswd.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysassert.h"
-#include "workbench/shell/sysutil.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/base/sysutil.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QStyle>
 
-#include "workbench/shell/settings/cfglists.h"
-#include "workbench/shell/settings/cfgprofile.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/sysassert.h"
 
 CServerList::CServerList(QWidget* parent) : CInfoListCtrl(parent) {}
 

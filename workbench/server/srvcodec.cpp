@@ -5,8 +5,8 @@
 #include <cstring>
 #include <new>
 
-#include "workbench/shell/sysassert.h"
-#include "workbench/shell/sysutil.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/base/sysutil.h"
 
 const char* const SRV_ITEM_SHORT = "16bit Integer";
 const char* const SRV_ITEM_LONG = "32bit Integer";

@@ -18,13 +18,13 @@
 #include "workbench/server/srvqueue.h"
 #include "workbench/server/srvrequests.h"
 #include "workbench/server/srvwnd.h"
-#include "workbench/shell/diag.h"
+#include "workbench/base/diag.h"
 #include "workbench/shell/neighbours.h"
 #include "workbench/shell/pswdcrypt.h"
-#include "workbench/shell/settings/cfglists.h"
-#include "workbench/shell/settings/cfgprofile.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
 
 SrvConn* SrvConn::conn_head = nullptr;
 SrvConn* SrvConn::conn_tail = nullptr;

@@ -9,8 +9,8 @@
 #include "workbench/framework/fwnestedwait.h"
 #include "workbench/server/srvconn.h"
 #include "workbench/server/srvwnd.h"
-#include "workbench/shell/diag.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "workbench/framework/fwmessage.h"
 #include "workbench/server/srvconn.h"
 #include "workbench/server/srvqueue.h"
-#include "workbench/shell/diag.h"
+#include "workbench/base/diag.h"
 
 SrvWnd::SrvWnd(SrvConn* conn) : conn_(conn) {
   Fw_RegisterMessages();

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <spawn.h>
 
-#include "workbench/shell/diag.h"
+#include "workbench/base/diag.h"
 
 extern char** environ;
 

@@ -1,6 +1,6 @@
 #include "workbench/shell/dlgservices.h"
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 void PluginID::Initialize() {}
 PluginRecord* PluginID::GetHead() { return nullptr; }

@@ -1,6 +1,6 @@
 #include "workbench/shell/docid.h"
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 DocID::DocID(DocIdList* frame, AutoSaveDoc* document) : frame_link(frame), doc_link(document) {
   SYS_ASSERT(frame_link);

@@ -1,6 +1,6 @@
 #include "workbench/shell/filenew.h"
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 const FileNewMode FileNewModes[6] = {
     {1, "Varnica Compatible Program File"}, {2, "Varnica A.05.01 Program File"},

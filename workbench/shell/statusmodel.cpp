@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 const StatusPaneDef kStatusPanes[SP_COUNT] = {
     {0, "", SPS_STRETCH | SPS_NOBORDERS, 0, false},

@@ -11,7 +11,7 @@
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/framework/fwdesktopsink.h"
 #include "workbench/shell/frames/yqapp.h"
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/shellsink.h"
 
 int main(int argc, char** argv) {
   QApplication qt(argc, argv);

@@ -18,8 +18,8 @@
 #include "workbench/dialogs/dlghost/dlgdump.h"
 #include "workbench/dialogs/document/dlgeditdoc.h"
 #include "workbench/dialogs/document/pluginid.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysutil.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysutil.h"
 
 namespace {
 

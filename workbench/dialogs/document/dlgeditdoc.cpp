@@ -15,10 +15,10 @@
 #include "workbench/dialogs/model/dlg_anchor.h"
 #include "workbench/dialogs/model/dlg_obj.h"
 #include "workbench/programs/dirutil.h"
-#include "workbench/shell/diag.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysassert.h"
-#include "workbench/shell/sysutil.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/base/sysutil.h"
 
 CDlgEditDoc* CDlgEditDoc::m_currDoc = nullptr;
 bool CDlgEditDoc::m_bIsLoading = false;

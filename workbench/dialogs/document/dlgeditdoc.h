@@ -27,7 +27,7 @@
 #include "workbench/dialogs/model/dlg_rootanchor.h"
 #include "workbench/dialogs/model/dlg_view.h"
 #include "workbench/shell/docid.h"
-#include "workbench/shell/settings/config.h"
+#include "workbench/base/settings/config.h"
 
 class PluginID;
 class DlgObject;

@@ -14,10 +14,10 @@
 #include "workbench/dialogs/model/dlg_container.h"
 #include "workbench/dialogs/model/dlg_obj.h"
 #include "workbench/programs/dirutil.h"
-#include "workbench/shell/diag.h"
-#include "workbench/shell/settings/config.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/settings/config.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

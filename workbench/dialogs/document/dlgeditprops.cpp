@@ -11,8 +11,8 @@
 #include "workbench/dialogs/model/dlg_const.h"
 #include "workbench/dialogs/model/dlg_obj.h"
 #include "workbench/dialogs/model/dlg_prop.h"
-#include "workbench/shell/diag.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include "workbench/dialogs/model/dlg_const.h"
 #include "workbench/dialogs/model/dlg_obj.h"
 #include "workbench/dialogs/model/dlg_prop.h"
-#include "workbench/shell/diag.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

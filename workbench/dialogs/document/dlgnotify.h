@@ -2,7 +2,7 @@
 // and progress, the wait cursor, the cross-reference window, views, titles,
 // and the few requests that need another document (the source to edit after
 // a failed load, activating an open dialog). Boxes and questions do not go
-// here: they go through the shell's sink (workbench/shell/shellsink.h).
+// here: they go through the shell's sink (workbench/base/shellsink.h).
 //
 // The windowed environment installs its own; tests install a recording one.
 // Every operation has a default that does nothing.

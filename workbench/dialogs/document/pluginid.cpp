@@ -19,10 +19,10 @@
 #include "workbench/dialogs/model/dlg_obj.h"
 #include "workbench/dialogs/model/dlg_rootanchor.h"
 #include "workbench/programs/dirutil.h"
-#include "workbench/shell/diag.h"
-#include "workbench/shell/settings/cfgprofile.h"
-#include "workbench/shell/sysassert.h"
-#include "workbench/shell/sysutil.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/base/sysutil.h"
 
 namespace {
 

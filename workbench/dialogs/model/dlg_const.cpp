@@ -9,8 +9,8 @@
 #include <string>
 
 #include "workbench/dialogs/model/dlg_prop.h"
-#include "workbench/shell/chain.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/chain.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

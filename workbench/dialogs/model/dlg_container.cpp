@@ -6,7 +6,7 @@
 #include "workbench/dialogs/model/dlg_anchor.h"
 #include "workbench/dialogs/model/dlg_rootanchor.h"
 #include "workbench/dialogs/model/dlg_view.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 DlgRect DlgRelayoutChild(const DlgRect& child, uint32_t flags, int32_t dl, int32_t dt, int32_t dr, int32_t db) {
   DlgRect r = child.Offset(dl, dt);

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "workbench/dialogs/model/dlg_obj.h"
-#include "workbench/shell/chain.h"
+#include "workbench/base/chain.h"
 
 namespace {
 

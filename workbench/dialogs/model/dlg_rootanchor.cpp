@@ -6,8 +6,8 @@
 #include "workbench/dialogs/model/dlg_anchor.h"
 #include "workbench/dialogs/model/dlg_obj.h"
 #include "workbench/dialogs/model/dlg_view.h"
-#include "workbench/shell/chain.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/chain.h"
+#include "workbench/base/sysassert.h"
 
 DlgKeptLine::DlgKeptLine(DlgKeptLines* owner, const char* text, int32_t blank_count, int32_t pos, uint32_t line_flags)
     : list(owner), blanks(blank_count), position(pos), flags(line_flags), text_(text ? text : "") {

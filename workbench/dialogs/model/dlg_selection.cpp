@@ -6,8 +6,8 @@
 #include "workbench/dialogs/model/dlg_obj.h"
 #include "workbench/dialogs/model/dlg_rootanchor.h"
 #include "workbench/dialogs/model/dlg_view.h"
-#include "workbench/shell/chain.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/chain.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

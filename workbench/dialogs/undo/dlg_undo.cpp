@@ -9,8 +9,8 @@
 #include "workbench/dialogs/model/dlg_rootanchor.h"
 #include "workbench/dialogs/model/dlg_selection.h"
 #include "workbench/dialogs/model/dlg_view.h"
-#include "workbench/shell/diag.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

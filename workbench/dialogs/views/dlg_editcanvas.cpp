@@ -12,8 +12,8 @@
 #include "workbench/dialogs/model/dlg_obj.h"
 #include "workbench/dialogs/model/dlg_rootanchor.h"
 #include "workbench/dialogs/model/dlg_selection.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

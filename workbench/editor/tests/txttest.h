@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "workbench/editor/txtobj.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 namespace txttest {
 

@@ -5,8 +5,8 @@
 #include "workbench/editor/tests/txttest.h"
 #include "workbench/editor/txtreplace.h"
 #include "workbench/editor/txtsuspend.h"
-#include "workbench/shell/diag.h"
-#include "workbench/shell/tests/shelltest.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/tests/shelltest.h"
 
 using namespace txttest;
 

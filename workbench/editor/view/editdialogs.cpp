@@ -20,7 +20,7 @@
 #include "workbench/shell/frames/editbar.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/shellsink.h"
 
 namespace {
 

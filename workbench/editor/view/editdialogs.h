@@ -7,7 +7,7 @@
 
 #include <QDialog>
 
-#include "workbench/shell/settings/config.h"
+#include "workbench/base/settings/config.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/neighbours.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

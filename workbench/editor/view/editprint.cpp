@@ -13,7 +13,7 @@
 #include "workbench/editor/editmodel.h"
 #include "workbench/editor/txtline.h"
 #include "workbench/editor/view/linedraw.h"
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/shellsink.h"
 
 namespace {
 

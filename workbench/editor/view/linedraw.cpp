@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QPolygon>
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 namespace linedraw {
 namespace {

@@ -13,7 +13,7 @@
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/neighbours.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

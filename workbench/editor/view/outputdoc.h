@@ -14,7 +14,7 @@
 #include "workbench/editor/outputloclist.h"
 #include "workbench/editor/txtobj.h"
 #include "workbench/editor/view/editdoc.h"
-#include "workbench/shell/settings/config.h"
+#include "workbench/base/settings/config.h"
 
 class CEditorView;
 class COutputFrame;

@@ -9,7 +9,7 @@
 #include "workbench/editor/view/editview.h"
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/shell/frames/yqapp.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

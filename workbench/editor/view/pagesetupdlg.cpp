@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <QDialog>
 
-#include "workbench/shell/settings/config.h"
+#include "workbench/base/settings/config.h"
 
 class QCheckBox;
 class QComboBox;

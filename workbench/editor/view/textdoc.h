@@ -9,7 +9,7 @@
 
 #include "workbench/editor/txtobj.h"
 #include "workbench/editor/view/editdoc.h"
-#include "workbench/shell/settings/config.h"
+#include "workbench/base/settings/config.h"
 
 class CTextDoc : public CEditorDoc {
  public:

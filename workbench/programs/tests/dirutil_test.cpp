@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "testsupport.h"
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/shellsink.h"
 
 namespace {
 

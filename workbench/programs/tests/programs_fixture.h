@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "workbench/programs/yqapi.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
 
 namespace progtest {
 

@@ -7,7 +7,7 @@
 #include "workbench/server/serverdlg.h"
 #include "workbench/server/serverlist.h"
 #include "workbench/shell/pswdcrypt.h"
-#include "workbench/shell/settings/cfglists.h"
+#include "workbench/base/settings/cfglists.h"
 
 namespace {
 

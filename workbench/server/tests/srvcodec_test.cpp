@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "workbench/shell/sysassert.h"
-#include "workbench/shell/sysutil.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/base/sysutil.h"
 
 namespace {
 

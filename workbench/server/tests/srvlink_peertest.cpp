@@ -16,7 +16,7 @@
 #include "workbench/server/srvrequests.h"
 #include "workbench/server/srvwnd.h"
 #include "workbench/shell/neighbours.h"
-#include "workbench/shell/settings/cfglists.h"
+#include "workbench/base/settings/cfglists.h"
 
 namespace {
 

@@ -19,9 +19,9 @@
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/server/srvconn.h"
 #include "workbench/server/srvqueue.h"
-#include "workbench/shell/settings/cfgprofile.h"
-#include "workbench/shell/sysassert.h"
-#include "workbench/shell/tests/shelltest.h"
+#include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/base/tests/shelltest.h"
 
 class SrvTest : public ::testing::Test {
  protected:

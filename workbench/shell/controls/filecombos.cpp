@@ -2,8 +2,8 @@
 
 #include "workbench/shell/controls/guiutil.h"
 #include "workbench/shell/dlgservices.h"
-#include "workbench/shell/settings/cfglists.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/sysassert.h"
 
 int FileCombo_Clamp(int remembered, int count) {
   if (count <= 0) return -1;

@@ -7,7 +7,7 @@
 #include <QTreeView>
 #include <QWidget>
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

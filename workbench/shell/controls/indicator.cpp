@@ -13,9 +13,9 @@
 #include "workbench/framework/fwmessage.h"
 #include "workbench/shell/controls/guiutil.h"
 #include "workbench/shell/dlgservices.h"
-#include "workbench/shell/settings/findutil.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/settings/findutil.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

@@ -22,10 +22,10 @@
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/frames/yqstatusbar.h"
 #include "workbench/shell/neighbours.h"
-#include "workbench/shell/settings/cfgprofile.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysassert.h"
-#include "workbench/shell/sysutil.h"
+#include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/base/sysutil.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "workbench/framework/fwmainframe.h"
 #include "workbench/shell/docid.h"
-#include "workbench/shell/settings/config.h"
+#include "workbench/base/settings/config.h"
 
 class CYqStatusBar;
 class CEditBar;

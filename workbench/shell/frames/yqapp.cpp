@@ -13,15 +13,15 @@
 
 #include "workbench/framework/fwmessage.h"
 #include "workbench/framework/fwsnapshot.h"
-#include "workbench/shell/diag.h"
+#include "workbench/base/diag.h"
 #include "workbench/shell/dlgservices.h"
 #include "workbench/shell/filenew.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/splashwnd.h"
 #include "workbench/shell/neighbours.h"
-#include "workbench/shell/settings/cfgprofile.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysutil.h"
+#include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysutil.h"
 
 namespace {
 

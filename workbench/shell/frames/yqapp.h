@@ -12,9 +12,9 @@
 
 #include "workbench/framework/fwapp.h"
 #include "workbench/shell/apphelp.h"
-#include "workbench/shell/settings/cfglists.h"
-#include "workbench/shell/settings/config.h"
-#include "workbench/shell/settings/findutil.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/settings/config.h"
+#include "workbench/base/settings/findutil.h"
 
 class CMainFrame;
 class CSplashWnd;

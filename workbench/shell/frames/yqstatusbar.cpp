@@ -12,8 +12,8 @@
 #include "workbench/shell/controls/indicator.h"
 #include "workbench/shell/dlgservices.h"
 #include "workbench/shell/neighbours.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "workbench/shell/docid.h"
 #include "workbench/shell/filenew.h"
 #include "workbench/shell/statusmodel.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

@@ -18,8 +18,8 @@
 #include "workbench/dialogs/document/dlgeditdoc.h"
 #include "workbench/dialogs/document/dlgnotify.h"
 #include "workbench/dialogs/document/pluginid.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
 
 class RecordingSink : public ShellSink {
  public:

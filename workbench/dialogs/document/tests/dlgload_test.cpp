@@ -4,8 +4,8 @@
 #include "dlgdoc_fixture.h"
 #include "workbench/dialogs/model/dlg_anchor.h"
 #include "workbench/dialogs/model/dlg_obj.h"
-#include "workbench/shell/settings/cfglists.h"
-#include "workbench/shell/settings/cfgprofile.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/settings/cfgprofile.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "dlgdoc_fixture.h"
 #include "workbench/dialogs/model/dlg_anchor.h"
 #include "workbench/dialogs/model/dlg_obj.h"
-#include "workbench/shell/sysutil.h"
+#include "workbench/base/sysutil.h"
 
 namespace {
 

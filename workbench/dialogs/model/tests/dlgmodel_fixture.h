@@ -14,7 +14,7 @@
 #include "workbench/dialogs/model/dlg_obj.h"
 #include "workbench/dialogs/model/dlg_rootanchor.h"
 #include "workbench/dialogs/model/dlg_view.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 class RecordingView : public DlgView {
  public:

@@ -10,7 +10,7 @@
 
 #include "workbench/dialogs/model/dlg_container.h"
 #include "workbench/dialogs/model/tests/dlgmodel_fixture.h"
-#include "workbench/shell/tests/shelltest.h"
+#include "workbench/base/tests/shelltest.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "workbench/dialogs/undo/tests/undo_fixture.h"
-#include "workbench/shell/diag.h"
-#include "workbench/shell/tests/shelltest.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/tests/shelltest.h"
 
 namespace {
 

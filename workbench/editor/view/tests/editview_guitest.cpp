@@ -38,9 +38,9 @@
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/neighbours.h"
-#include "workbench/shell/settings/cfgprofile.h"
-#include "workbench/shell/sysassert.h"
-#include "workbench/shell/tests/shelltest.h"
+#include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/base/tests/shelltest.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include "workbench/shell/controls/filecombos.h"
 #include "workbench/shell/controls/guiutil.h"
 #include "workbench/shell/controls/indicator.h"
-#include "workbench/shell/settings/cfglists.h"
-#include "workbench/shell/settings/findutil.h"
-#include "workbench/shell/tests/shelltest.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/settings/findutil.h"
+#include "workbench/base/tests/shelltest.h"
 
 namespace {
 

@@ -32,8 +32,8 @@
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/frames/yqstatusbar.h"
 #include "workbench/shell/neighbours.h"
-#include "workbench/shell/settings/cfgprofile.h"
-#include "workbench/shell/tests/shelltest.h"
+#include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/tests/shelltest.h"
 
 namespace {
 

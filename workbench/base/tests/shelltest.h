@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/shellsink.h"
 
 struct RecordedBox {
   std::string caption;

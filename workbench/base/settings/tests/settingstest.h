@@ -10,8 +10,8 @@
 
 #include "platform/registry.h"
 #include "tests/support/testsupport.h"
-#include "workbench/shell/settings/cfgprofile.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/sysassert.h"
 
 class SettingsTest : public ::testing::Test {
  protected:
@@ -29,7 +29,7 @@ class SettingsTest : public ::testing::Test {
 
   // Installs a user hive from the fixtures folder.
   void use_fixture(const char* name) {
-    std::string path = vtest::source_dir() + "/workbench/shell/settings/tests/fixtures/" + name;
+    std::string path = vtest::source_dir() + "/workbench/base/settings/tests/fixtures/" + name;
     vtest::write_file(dir.file("user.reg"), vtest::read_file(path));
   }
 

@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <ctime>
 
-#include "workbench/shell/settings/config.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/settings/config.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "workbench/shell/settings/cfgprofile.h"
+#include "workbench/base/settings/cfgprofile.h"
 
 #include <gtest/gtest.h>
 
-#include "workbench/shell/settings/config.h"
-#include "workbench/shell/settings/tests/settingstest.h"
+#include "workbench/base/settings/config.h"
+#include "workbench/base/settings/tests/settingstest.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Lists of recent texts.
-#include "workbench/shell/settings/cfgrecent.h"
+#include "workbench/base/settings/cfgrecent.h"
 
 #include <algorithm>
 
-#include "workbench/shell/settings/cfglists.h"
-#include "workbench/shell/settings/cfgprofile.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/sysassert.h"
 
 bool CfgRecentList::Add(const std::string& text, bool at_tail) {
   if (maximum <= 0) return false;  // a list that keeps nothing takes nothing

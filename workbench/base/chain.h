@@ -3,7 +3,7 @@
 // item's link to its owner are the owner's business.
 #pragma once
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 // Links `item` after `after`, or at the head when `after` is null.
 template <class Item>

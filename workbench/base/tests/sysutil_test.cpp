@@ -1,4 +1,4 @@
-#include "workbench/shell/sysutil.h"
+#include "workbench/base/sysutil.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include "platform/installdir.h"
 #include "platform/registry.h"
 #include "tests/support/testsupport.h"
-#include "workbench/shell/tests/shelltest.h"
+#include "workbench/base/tests/shelltest.h"
 
 namespace {
 

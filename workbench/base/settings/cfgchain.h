@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "workbench/shell/chain.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/chain.h"
+#include "workbench/base/sysassert.h"
 
 // Links `item` after `after`, or at the head when `after` is null.
 template <class List, class Item>

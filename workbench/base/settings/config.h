@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "workbench/shell/settings/cfgprofile.h"
+#include "workbench/base/settings/cfgprofile.h"
 
 // The configuration layout version written by this environment.
 enum { CFG_VERSION = 11 };

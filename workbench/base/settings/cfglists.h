@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "workbench/shell/settings/cfgrecent.h"
+#include "workbench/base/settings/cfgrecent.h"
 
 // ------------------------------------------------------------ profile lists
 

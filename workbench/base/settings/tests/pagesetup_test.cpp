@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "workbench/shell/settings/config.h"
+#include "workbench/base/settings/config.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "workbench/shell/settings/config.h"
+#include "workbench/base/settings/config.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +7,11 @@
 #include <strings.h>
 
 #include "platform/installdir.h"
-#include "workbench/shell/settings/cfglists.h"
-#include "workbench/shell/settings/tests/settingstest.h"
-#include "workbench/shell/diag.h"
-#include "workbench/shell/sysutil.h"
-#include "workbench/shell/tests/shelltest.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/settings/tests/settingstest.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/sysutil.h"
+#include "workbench/base/tests/shelltest.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The settings object: records, defaults, load, save and migration.
-#include "workbench/shell/settings/config.h"
+#include "workbench/base/settings/config.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,10 +8,10 @@
 #include <unistd.h>
 
 #include "platform/profile.h"
-#include "workbench/shell/settings/cfgfields.h"
-#include "workbench/shell/settings/cfglists.h"
-#include "workbench/shell/sysassert.h"
-#include "workbench/shell/sysutil.h"
+#include "workbench/base/settings/cfgfields.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/base/sysutil.h"
 
 extern char** environ;
 

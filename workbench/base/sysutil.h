@@ -6,7 +6,7 @@
 #include <cstddef>
 
 // The main window and the default application name are kept by the shell's
-// sink (workbench/shell/shellsink.h), which every box goes through.
+// sink (workbench/base/shellsink.h), which every box goes through.
 // Records the main frame's window once; a second call is a failed check.
 void Sys_SetMainWindow(void* window);
 // The recorded main window (null before there is one).

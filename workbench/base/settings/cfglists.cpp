@@ -1,15 +1,15 @@
 // Profile lists, recent files, breakpoints and explorer settings.
-#include "workbench/shell/settings/cfglists.h"
+#include "workbench/base/settings/cfglists.h"
 
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
 #include <unistd.h>
 
-#include "workbench/shell/settings/cfgchain.h"
-#include "workbench/shell/settings/cfgfields.h"
-#include "workbench/shell/settings/cfgprofile.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/settings/cfgchain.h"
+#include "workbench/base/settings/cfgfields.h"
+#include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 #include <gtest/gtest.h>
 
-#include "workbench/shell/diag.h"
-#include "workbench/shell/sysutil.h"
-#include "workbench/shell/tests/shelltest.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/sysutil.h"
+#include "workbench/base/tests/shelltest.h"
 
 namespace {
 

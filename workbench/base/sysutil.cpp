@@ -1,5 +1,5 @@
 // System utilities: main window, directories, help settings, code pages.
-#include "workbench/shell/sysutil.h"
+#include "workbench/base/sysutil.h"
 
 #include <cstdio>
 #include <cstring>
@@ -8,8 +8,8 @@
 #include "language/charset.h"
 #include "platform/installdir.h"
 #include "platform/registry.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Diagnostics: trace levels, log stream, error boxes and the crash log.
-#include "workbench/shell/diag.h"
+#include "workbench/base/diag.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "platform/atomicfile.h"
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/shellsink.h"
 
 namespace {
 

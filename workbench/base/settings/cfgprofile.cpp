@@ -1,5 +1,5 @@
 // Typed accessors of the application profile and their text forms.
-#include "workbench/shell/settings/cfgprofile.h"
+#include "workbench/base/settings/cfgprofile.h"
 
 #include <cctype>
 #include <cstdio>
@@ -9,9 +9,9 @@
 
 #include "platform/profile.h"
 #include "platform/registry.h"
-#include "workbench/shell/diag.h"
-#include "workbench/shell/sysassert.h"
-#include "workbench/shell/sysutil.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/base/sysutil.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The console sink in force until the environment installs its own.
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/shellsink.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,13 +1,13 @@
 // The fatal handler of failed consistency checks.
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "workbench/shell/diag.h"
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/diag.h"
+#include "workbench/base/shellsink.h"
 
 namespace {
 

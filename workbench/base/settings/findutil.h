@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "workbench/shell/settings/cfgrecent.h"
+#include "workbench/base/settings/cfgrecent.h"
 
 class FindHistory {
  public:

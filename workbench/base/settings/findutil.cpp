@@ -1,7 +1,7 @@
 // Find and replace histories.
-#include "workbench/shell/settings/findutil.h"
+#include "workbench/base/settings/findutil.h"
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 FindHistory::FindHistory(const char* profile_section) : section(profile_section ? profile_section : "") {}
 

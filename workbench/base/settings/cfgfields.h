@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "workbench/shell/settings/cfgprofile.h"
+#include "workbench/base/settings/cfgprofile.h"
 
 enum class CfgFieldKind {
   OnOff,   // a flag bit, saved as "On"/"Off"

@@ -1,4 +1,4 @@
-#include "workbench/shell/diag.h"
+#include "workbench/base/diag.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "tests/support/testsupport.h"
-#include "workbench/shell/tests/shelltest.h"
+#include "workbench/base/tests/shelltest.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "workbench/shell/settings/cfglists.h"
+#include "workbench/base/settings/cfglists.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "workbench/shell/settings/findutil.h"
-#include "workbench/shell/settings/tests/settingstest.h"
+#include "workbench/base/settings/findutil.h"
+#include "workbench/base/settings/tests/settingstest.h"
 
 namespace {
 
