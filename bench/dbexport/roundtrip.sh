@@ -1,7 +1,8 @@
 #!/bin/sh
 # The round trip of the order-entry database at full size: ordergen's
 # 100,000 records (or the count given) through drainbase, blankset, fillbase
-# and drainbase, per set, as one file with -r and -c, and in Roman-8; the
+# and drainbase, per set, as one file with -r and -c, and in Roman-8 (also
+# with -v, the export on standard output); the
 # tool test of the same name runs it with 5,000 records in CI.
 # Usage: bench/dbexport/roundtrip.sh [build dir] [records]
 set -eu
