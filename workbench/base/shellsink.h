@@ -9,16 +9,21 @@
 enum : unsigned {
   SHELL_MB_OK = 0x00,
   SHELL_MB_OKCANCEL = 0x01,
+  SHELL_MB_YESNOCANCEL = 0x03,
   SHELL_MB_YESNO = 0x04,
+  SHELL_MB_RETRYCANCEL = 0x05,
+  SHELL_MB_BUTTONS = 0x0F,  // the bits of the button set
   SHELL_MB_ICONSTOP = 0x10,
   SHELL_MB_ICONQUESTION = 0x20,
   SHELL_MB_ICONEXCLAMATION = 0x30,
   SHELL_MB_ICONINFORMATION = 0x40,
+  SHELL_MB_ICONS = 0xF0,  // the bits of the icon
   SHELL_MB_DEFBUTTON2 = 0x100,
+  SHELL_MB_DEFBUTTON3 = 0x200,
 };
 
 // Box results.
-enum : int { SHELL_IDOK = 1, SHELL_IDCANCEL = 2, SHELL_IDYES = 6, SHELL_IDNO = 7 };
+enum : int { SHELL_IDOK = 1, SHELL_IDCANCEL = 2, SHELL_IDRETRY = 4, SHELL_IDYES = 6, SHELL_IDNO = 7 };
 
 class ShellSink {
  public:

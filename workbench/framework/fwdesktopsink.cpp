@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
+#include <algorithm>
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -9,40 +11,51 @@
 #include <QUrl>
 #include <QWidget>
 
+namespace {
+
+// The buttons of each button set, first to last, with the answer of each.
+struct BoxButton {
+  QMessageBox::StandardButton button;
+  int answer;
+};
+
+std::vector<BoxButton> ButtonsOf(unsigned style) {
+  switch (style & SHELL_MB_BUTTONS) {
+    case SHELL_MB_OKCANCEL: return {{QMessageBox::Ok, SHELL_IDOK}, {QMessageBox::Cancel, SHELL_IDCANCEL}};
+    case SHELL_MB_YESNOCANCEL:
+      return {{QMessageBox::Yes, SHELL_IDYES}, {QMessageBox::No, SHELL_IDNO}, {QMessageBox::Cancel, SHELL_IDCANCEL}};
+    case SHELL_MB_YESNO: return {{QMessageBox::Yes, SHELL_IDYES}, {QMessageBox::No, SHELL_IDNO}};
+    case SHELL_MB_RETRYCANCEL: return {{QMessageBox::Retry, SHELL_IDRETRY}, {QMessageBox::Cancel, SHELL_IDCANCEL}};
+    default: return {{QMessageBox::Ok, SHELL_IDOK}};
+  }
+}
+
+}  // namespace
+
 int FwDesktopSink::message_box(void* owner, const char* caption, const char* text, unsigned style) {
   QMessageBox box(static_cast<QWidget*>(owner));
   box.setWindowTitle(QString::fromUtf8(caption ? caption : ""));
   box.setText(QString::fromUtf8(text ? text : ""));
-  switch (style & 0xF0) {
+  switch (style & SHELL_MB_ICONS) {
     case SHELL_MB_ICONSTOP: box.setIcon(QMessageBox::Critical); break;
     case SHELL_MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
     case SHELL_MB_ICONEXCLAMATION: box.setIcon(QMessageBox::Warning); break;
     case SHELL_MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
     default: break;
   }
-  unsigned buttons = style & 0x0F;
-  bool second_default = (style & 0x100) != 0;
-  switch (buttons) {
-    case SHELL_MB_YESNO:
-      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-      box.setDefaultButton(second_default ? QMessageBox::No : QMessageBox::Yes);
-      break;
-    case SHELL_MB_OKCANCEL:
-      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-      box.setDefaultButton(second_default ? QMessageBox::Cancel : QMessageBox::Ok);
-      break;
-    case 0x05:  // retry, cancel
-      box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
-      break;
-    default: box.setStandardButtons(QMessageBox::Ok); break;
-  }
-  switch (box.exec()) {
-    case QMessageBox::Yes: return SHELL_IDYES;
-    case QMessageBox::No: return SHELL_IDNO;
-    case QMessageBox::Cancel: return SHELL_IDCANCEL;
-    case QMessageBox::Retry: return 4;
-    default: return SHELL_IDOK;
-  }
+  const std::vector<BoxButton> buttons = ButtonsOf(style);
+  QMessageBox::StandardButtons set;
+  for (const BoxButton& b : buttons) set |= b.button;
+  box.setStandardButtons(set);
+  // The default button: the first, or the second or third when asked for.
+  size_t default_index = (style & SHELL_MB_DEFBUTTON3) ? 2 : (style & SHELL_MB_DEFBUTTON2) ? 1 : 0;
+  box.setDefaultButton(buttons[std::min(default_index, buttons.size() - 1)].button);
+  // Escape answers Cancel where there is one, else the last button.
+  box.setEscapeButton(buttons.back().button);
+  const int pressed = box.exec();
+  for (const BoxButton& b : buttons)
+    if (b.button == pressed) return b.answer;
+  return buttons.back().answer;
 }
 
 void FwDesktopSink::debug_output(const char* text) { fputs(text ? text : "", stderr); }

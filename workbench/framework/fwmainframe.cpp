@@ -1,5 +1,8 @@
 #include "workbench/framework/fwmainframe.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -76,10 +79,17 @@ void FwMainFrame::OnIdleUpdate() {
 void FwMainFrame::OnMessage(FwMessage&) {}
 void FwMainFrame::OnTimer(int) {}
 
-bool FwMainFrame::OnClose() {
+bool FwMainFrame::OnClose() { return SaveModifiedDocuments(); }
+
+bool FwMainFrame::SaveModifiedDocuments() {
+  // Each document is asked once, however many windows show it.
+  std::vector<FwDocument*> asked;
   for (auto* sub : mdi_->subWindowList()) {
     auto* child = dynamic_cast<FwChildFrame*>(sub);
-    if (child != nullptr && child->Document() != nullptr && !child->Document()->SaveModified()) return false;
+    FwDocument* doc = child != nullptr ? child->Document() : nullptr;
+    if (doc == nullptr || std::find(asked.begin(), asked.end(), doc) != asked.end()) continue;
+    asked.push_back(doc);
+    if (!doc->SaveModified()) return false;
   }
   return true;
 }

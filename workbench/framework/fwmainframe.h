@@ -45,6 +45,9 @@ class FwMainFrame : public QMainWindow, public FwCmdTarget {
   bool OnCommand(int id) override;
   bool OnUpdateCommand(FwCmdUI& ui) override;
   bool HasCommand(int id) const override;
+  // Asks every document with unsaved changes, once each, whether to save
+  // them; false when one of them is to stay open.
+  bool SaveModifiedDocuments();
 
  protected:
   virtual void OnMessage(FwMessage& message);

@@ -130,8 +130,19 @@ std::unique_ptr<FileBuffer> DirUtil_OpenFile(const char* path) {
 }
 
 bool DirSaveFile::Commit() {
+  // An existing file keeps its permissions; a new one gets what the umask
+  // leaves of read and write for all.
+  struct stat st {};
+  mode_t mode = 0;
+  if (stat(path_.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
   int step = 0;
-  if (atomic_write_file(path_.c_str(), data_.data(), data_.size(), 0666, &step) == 0) return true;
+  if (atomic_write_file(path_.c_str(), data_.data(), data_.size(), mode, &step) == 0) return true;
   if (step == ATOMIC_WRITE_CREATE)
     Diag_ErrorBox("Save File [1]", "File \"%s\" could not be saved:\n%s", path_.c_str(), std::strerror(errno));
   else

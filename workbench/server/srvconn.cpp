@@ -48,10 +48,6 @@ class SrvLink : public ServerLink {
 };
 SrvLink g_link;
 
-// The box style and answer of the retry/cancel question.
-enum : unsigned { SRV_MB_RETRYCANCEL = 0x05 };
-enum : int { SRV_IDRETRY = 4 };
-
 std::string vformat(const char* format, va_list args) {
   char text[DIAG_MESSAGE_MAX];
   std::vsnprintf(text, sizeof text, format, args);
@@ -163,8 +159,8 @@ bool SrvConn::CancelAll(uint32_t context) {
                                         "Some client/server transactions have not completed.\n"
                                         "Press \"Retry\" to give them a chance to finish,\n"
                                         "press \"Cancel\" to abort the transactions.",
-                                        unsigned{SRV_MB_RETRYCANCEL} | unsigned{SHELL_MB_ICONEXCLAMATION});
-  if (answer == SRV_IDRETRY) return true;
+                                        SHELL_MB_RETRYCANCEL | SHELL_MB_ICONEXCLAMATION);
+  if (answer == SHELL_IDRETRY) return true;
   for (SrvConn* c = conn_head; c; c = c->next)
     for (SrvQueue* q = c->queue_head; q; q = q->next)
       if ((context == 0 || q->context == context) && (q->flags & SrvQueue::SrvQueue_BUSY)) q->Cancel();

@@ -26,6 +26,12 @@ bool CfgRecentList::Add(const std::string& text, bool at_tail) {
   return true;
 }
 
+void CfgRecentList::Remove(int32_t i) {
+  if (i < 0 || i >= Count()) return;
+  items_.erase(items_.begin() + i);
+  changed = 1;
+}
+
 void CfgRecentList::Clear() {
   items_.clear();
   changed = 0;

@@ -19,6 +19,8 @@ class CfgRecentList {
   // recent items give way. At the tail, as loading adds, a full list refuses
   // the item, so the first `maximum` items are kept.
   bool Add(const std::string& text, bool at_tail = false);
+  // Removes item i (0 the most recent); nothing when i is out of range.
+  void Remove(int32_t i);
   void Clear();
 
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }

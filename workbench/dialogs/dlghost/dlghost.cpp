@@ -27,8 +27,8 @@ class HostSink : public ShellSink {
  public:
   int message_box(void*, const char* caption, const char* text, unsigned style) override {
     std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-    unsigned buttons = style & 0x0F;
-    if (buttons == SHELL_MB_YESNO || buttons == 0x03) return SHELL_IDNO;
+    unsigned buttons = style & SHELL_MB_BUTTONS;
+    if (buttons == SHELL_MB_YESNO || buttons == SHELL_MB_YESNOCANCEL) return SHELL_IDNO;
     return SHELL_IDOK;
   }
   // The log lines that repeat the boxes are left out.

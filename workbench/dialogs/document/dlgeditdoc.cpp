@@ -384,8 +384,9 @@ int CDlgEditDoc::SaveModified(bool cancel_allowed) {
     return 1;
   }
   std::string q = "Save changes to " + GetDisplayName() + "?";
-  int answer = Shell_Sink().message_box(Shell_OwnerWindow(), Shell_AppName(), q.c_str(),
-                                        (cancel_allowed ? 0x03u : SHELL_MB_YESNO) | SHELL_MB_ICONQUESTION);
+  int answer =
+      Shell_Sink().message_box(Shell_OwnerWindow(), Shell_AppName(), q.c_str(),
+                               (cancel_allowed ? SHELL_MB_YESNOCANCEL : SHELL_MB_YESNO) | SHELL_MB_ICONQUESTION);
   if (answer == SHELL_IDCANCEL) return 0;
   if (answer == SHELL_IDYES) return OnSaveDocument(m_strPathName.c_str());
   SetModifiedFlag(false);

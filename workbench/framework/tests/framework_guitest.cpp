@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTest>
@@ -17,6 +18,7 @@
 
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwdesktopsink.h"
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/fwdocument.h"
 #include "workbench/framework/fwmainframe.h"
@@ -352,6 +354,62 @@ TEST_F(FrameworkTest, StatusPanesFollowTheirUpdateHandlersAtIdleTime) {
   EXPECT_TRUE(app->RouteCommand(200));
   EXPECT_FALSE(dock->isVisible());
   EXPECT_EQ(app->RouteUpdate(200).checked, std::optional<bool>(false));
+}
+
+}  // namespace
+
+namespace {
+
+// Each button set of the boxes: its buttons first to last, the default one,
+// and the answer of every button.
+TEST(DesktopSink, BoxesShowEveryButtonSetWithItsDefaultAndAnswer) {
+  Fw_TestQApp();
+  struct Case {
+    unsigned style;
+    std::vector<QMessageBox::StandardButton> buttons;
+    QMessageBox::StandardButton default_button;
+    std::vector<int> answers;
+  } cases[] = {
+      {SHELL_MB_OK, {QMessageBox::Ok}, QMessageBox::Ok, {SHELL_IDOK}},
+      {SHELL_MB_OKCANCEL, {QMessageBox::Ok, QMessageBox::Cancel}, QMessageBox::Ok, {SHELL_IDOK, SHELL_IDCANCEL}},
+      {SHELL_MB_YESNO | SHELL_MB_DEFBUTTON2,
+       {QMessageBox::Yes, QMessageBox::No},
+       QMessageBox::No,
+       {SHELL_IDYES, SHELL_IDNO}},
+      {SHELL_MB_YESNOCANCEL | SHELL_MB_ICONQUESTION,
+       {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel},
+       QMessageBox::Yes,
+       {SHELL_IDYES, SHELL_IDNO, SHELL_IDCANCEL}},
+      {SHELL_MB_YESNOCANCEL | SHELL_MB_DEFBUTTON3,
+       {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel},
+       QMessageBox::Cancel,
+       {SHELL_IDYES, SHELL_IDNO, SHELL_IDCANCEL}},
+      {SHELL_MB_RETRYCANCEL | SHELL_MB_ICONEXCLAMATION,
+       {QMessageBox::Retry, QMessageBox::Cancel},
+       QMessageBox::Retry,
+       {SHELL_IDRETRY, SHELL_IDCANCEL}},
+  };
+  FwDesktopSink sink;
+  for (const Case& c : cases) {
+    for (size_t pick = 0; pick < c.buttons.size(); ++pick) {
+      SCOPED_TRACE(testing::Message() << "style " << c.style << " button " << pick);
+      QMessageBox::StandardButtons shown;
+      QMessageBox::StandardButton default_button = QMessageBox::NoButton;
+      QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shown = box->standardButtons();
+        default_button = box->standardButton(box->defaultButton());
+        box->button(c.buttons[pick])->click();
+      });
+      const int answer = sink.message_box(nullptr, "Caption", "Text", c.style);
+      QMessageBox::StandardButtons expected;
+      for (QMessageBox::StandardButton b : c.buttons) expected |= b;
+      EXPECT_EQ(shown, expected);
+      EXPECT_EQ(default_button, c.default_button);
+      EXPECT_EQ(answer, c.answers[pick]);
+    }
+  }
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "workbench/shell/frames/yqapp.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 
@@ -9,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScreen>
+#include <QSessionManager>
 #include <QWidget>
 
 #include "workbench/framework/fwmessage.h"
@@ -179,6 +183,14 @@ bool CYqApp::InitInstance(const std::vector<std::string>& args) {
   PluginID::Initialize();
   // 13. Keys pass through the application first.
   qApp->installEventFilter(this);
+  // The desktop session ends: unsaved documents are asked about as at Exit,
+  // and Cancel keeps the session.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& session) {
+    if (main_ == nullptr || !session.allowsInteraction()) return;
+    const bool close = main_->SaveModifiedDocuments();
+    session.release();
+    if (!close) session.cancel();
+  });
   // 14. Open the named file, show the window, started.
   if (embedded) return true;
   if (!file.empty()) Shell_Neighbours().program->OpenFile(file.c_str(), CfgFileMode_Auto);
@@ -327,7 +339,11 @@ void CYqApp::OnMruFile(int id) {
   int n = id - ID_FILE_MRU_FILE1;
   if (n < 0 || n >= m_MruFiles.files.Count()) return;
   std::string path = m_MruFiles.GetFile(n);
-  Shell_Neighbours().program->OpenFile(path.c_str(), CfgFileMode_Auto);
+  if (Shell_Neighbours().program->OpenFile(path.c_str(), CfgFileMode_Auto)) return;
+  // The opener has said why. A file that is gone leaves the list; one that
+  // is there but could not be read stays for the next try.
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0 && errno == ENOENT) m_MruFiles.files.Remove(n);
 }
 
 void CYqApp::OnUpdateMruFile(FwCmdUI& ui) { ui.Enable(m_MruFiles.files.Count() >= 1); }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include <QDoubleSpinBox>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QPointer>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -37,6 +39,7 @@
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/frames/yqstatusbar.h"
 #include "workbench/shell/neighbours.h"
 #include "workbench/base/settings/cfgprofile.h"
 #include "workbench/base/sysassert.h"
@@ -467,6 +470,147 @@ TEST_F(EditorWindows, BuildMessageJumpsToItsLineAfterLinesAboveWereInserted) {
   EXPECT_FALSE(dbg->Slots()->GoToLocation(&dbg->Model(), 0, &flag));
   EXPECT_EQ(flag, 0);
   std::remove(path.c_str());
+}
+
+// A file of its own in a folder of its own, removed at the end.
+class TempFile {
+ public:
+  explicit TempFile(const std::string& content) {
+    char templ[] = "/tmp/editview-guitest-doc-XXXXXX";
+    dir = mkdtemp(templ);
+    path = dir + "/file.txt";
+    std::ofstream(path, std::ios::binary) << content;
+  }
+  ~TempFile() {
+    std::remove(path.c_str());
+    rmdir(dir.c_str());
+  }
+  std::string Read() const {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+  std::string dir, path;
+};
+
+TEST_F(EditorWindows, ClosingAModifiedDocumentAsksYesSavesNoDiscardsCancelKeeps) {
+  struct Case {
+    const char* name;
+    bool exit;  // Exit of the environment, else the window's own close
+    int answer;
+    bool saved;
+    bool stays_open;
+  } cases[] = {
+      {"window Yes", false, SHELL_IDYES, true, false},       {"window No", false, SHELL_IDNO, false, false},
+      {"window Cancel", false, SHELL_IDCANCEL, false, true}, {"Exit Cancel", true, SHELL_IDCANCEL, false, true},
+      {"Exit No", true, SHELL_IDNO, false, false},           {"Exit Yes", true, SHELL_IDYES, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (!main->isVisible()) {
+      TearDown();
+      SetUp();
+    }
+    TempFile file("line\n");
+    ASSERT_TRUE(Shell_Neighbours().program->OpenFile(file.path.c_str(), 0));
+    auto* doc = dynamic_cast<CTextDoc*>(Editor_TextTemplate()->Documents().back());
+    ASSERT_NE(doc, nullptr);
+    QPointer<FwChildFrame> frame = doc->Frames().at(0);
+    CEditorView* view = ViewOf(doc);
+    view->setFocus();
+    QTest::keyClicks(view, "x");
+    app->RouteUpdate(57603);  // the idle update marks the document
+    QTRY_VERIFY(frame->windowTitle().endsWith(" *"));
+    sink.boxes.clear();
+    sink.answer = c.answer;
+    if (c.exit)
+      app->RouteCommand(57665);
+    else
+      frame->close();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0].caption, Shell_AppName());
+    EXPECT_EQ(sink.boxes[0].text, "Save changes to " + file.path + "?");
+    EXPECT_EQ(sink.boxes[0].style, SHELL_MB_YESNOCANCEL | SHELL_MB_ICONQUESTION);
+    EXPECT_EQ(file.Read(), c.saved ? "xline\n" : "line\n");
+    EXPECT_EQ(!frame.isNull() && frame->isVisible(), c.stays_open);
+    EXPECT_EQ(main->isVisible(), !c.exit || c.stays_open);
+    if (c.stays_open) {
+      EXPECT_TRUE(frame->windowTitle().endsWith(" *"));
+      sink.answer = SHELL_IDNO;
+      frame->close();
+    }
+  }
+}
+
+TEST_F(EditorWindows, AFailedSaveIsReportedAndKeepsTheChangesMarked) {
+  TempFile file("one\ttwo\n");
+  ASSERT_EQ(chmod(file.path.c_str(), 0640), 0);
+  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(file.path.c_str(), 0));
+  auto* doc = dynamic_cast<CTextDoc*>(Editor_TextTemplate()->Documents().back());
+  ASSERT_NE(doc, nullptr);
+  // A tab reaches the next tab position of the edit settings.
+  const CfgEditItem* item = doc->Config().Edit.GetItemFor(doc->Config().File);
+  EXPECT_EQ(doc->GetTextObj()->Line(0)->data, "one" + std::string(item->NextStop(3) - 3, ' ') + "two");
+  FwChildFrame* frame = doc->Frames().at(0);
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  QTest::keyClicks(view, "x");
+  EXPECT_TRUE(app->RouteUpdate(57603).enabled);
+
+  // The folder is gone: the save says so and the document stays changed.
+  std::remove(file.path.c_str());
+  ASSERT_EQ(rmdir(file.dir.c_str()), 0);
+  sink.boxes.clear();
+  ASSERT_TRUE(app->RouteCommand(57603));
+  ASSERT_EQ(sink.boxes.size(), 1u);
+  EXPECT_EQ(sink.boxes[0].caption, "Save File [1]");
+  EXPECT_NE(sink.boxes[0].text.find(file.path), std::string::npos);
+  EXPECT_EQ(CMainFrame::GetStatusBar()->Model().Message(), "\"" + file.path + "\": Failed to save file.");
+  EXPECT_EQ(CMainFrame::GetStatusBar()->Model().Kind(), SK_ERROR);
+  EXPECT_TRUE(frame->windowTitle().endsWith(" *"));
+  EXPECT_TRUE(doc->IsDirty());
+
+  // Back again: the save goes through, the mark goes, the permissions stay.
+  ASSERT_EQ(mkdir(file.dir.c_str(), 0700), 0);
+  std::ofstream(file.path) << "old";
+  ASSERT_EQ(chmod(file.path.c_str(), 0640), 0);
+  ASSERT_TRUE(app->RouteCommand(57603));
+  EXPECT_FALSE(frame->windowTitle().endsWith(" *"));
+  EXPECT_EQ(file.Read().substr(0, 4), "xone");
+  struct stat st {};
+  ASSERT_EQ(stat(file.path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(EditorWindows, SaveOfAnUntitledDocumentIsGrey) {
+  CTextDoc* doc = OpenText("text");
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  QTest::keyClicks(view, "x");
+  EXPECT_FALSE(app->RouteUpdate(57603).enabled);
+  EXPECT_TRUE(doc->IsDirty());
+}
+
+TEST_F(EditorWindows, AFileThatCannotBeOpenedIsReportedAndAGoneRecentFileLeavesTheList) {
+  TempFile file("text\n");
+  ASSERT_EQ(chmod(file.path.c_str(), 0), 0);
+  const bool readable = access(file.path.c_str(), R_OK) == 0;  // root reads it anyway
+  const std::string gone = file.dir + "/gone.txt";
+  app->m_MruFiles.files.Clear();
+  app->m_MruFiles.files.Add(file.path);
+  app->m_MruFiles.files.Add(gone);
+  sink.boxes.clear();
+  ASSERT_TRUE(app->RouteCommand(57616));  // the most recent: gone
+  ASSERT_EQ(sink.boxes.size(), 1u);
+  EXPECT_EQ(sink.boxes[0].caption, "Open File [1]");
+  EXPECT_NE(sink.boxes[0].text.find(gone), std::string::npos);
+  EXPECT_EQ(app->m_MruFiles.files.Items(), std::vector<std::string>{file.path});
+  if (!readable) {
+    ASSERT_TRUE(app->RouteCommand(57616));  // there, but not readable: it stays
+    ASSERT_EQ(sink.boxes.size(), 2u);
+    EXPECT_EQ(app->m_MruFiles.files.Items(), std::vector<std::string>{file.path});
+  }
+  chmod(file.path.c_str(), 0600);
 }
 
 TEST_F(EditorWindows, SecondOutputDocumentIsRefused) {
