@@ -368,10 +368,8 @@ struct DlgReader {
     CDlgEditDoc& doc = Doc();
     if (!parent || !parent->data) return obj_hndl{doc.FindObject(path)};
     if (std::strchr(path, '.')) return obj_hndl{nullptr};
-    DlgObject* p = static_cast<DlgObject*>(parent->data);
-    for (DlgObject* c = p->GetHead(); c; c = c->next)
-      if (c->NamesEqual(c->Name(), path)) return obj_hndl{c};
-    return obj_hndl{nullptr};
+    auto* p = dynamic_cast<DlgContainer*>(static_cast<DlgObject*>(parent->data));
+    return obj_hndl{p ? p->FirstChildNamed(path) : nullptr};
   }
 
   static void DropTemporary(pload* ctx) {

@@ -22,9 +22,12 @@ uint32_t const_serial_counter = 0;
 DlgConstEntry::DlgConstEntry(DlgConstGroup* group, const char* name, const char* text)
     : group_(group), serial_(++const_serial_counter), name_(strdup(name ? name : "")), text_(strdup(text)) {
   chain_insert_after(group->head, group->tail, group->tail, this);
+  group->Table()->by_serial_[serial_] = this;
 }
 
 DlgConstEntry::~DlgConstEntry() {
+  auto& by_serial = group_->Table()->by_serial_;
+  if (auto it = by_serial.find(serial_); it != by_serial.end() && it->second == this) by_serial.erase(it);
   chain_unlink(group_->head, group_->tail, this);
   std::free(name_);
   std::free(text_);
@@ -114,7 +117,11 @@ DlgConstEntry* DlgConstTable::Define(DlgConstGroup* group, const char* name, con
   } else {
     entry = new DlgIntConst(group, name, value->data.num);
   }
-  if (keep_serial) entry->serial_ = serial;
+  if (keep_serial) {
+    by_serial_.erase(entry->serial_);
+    entry->serial_ = serial;
+    by_serial_[serial] = entry;
+  }
   if (class_handle >= 0) entry->class_handle_ = class_handle;
   return entry;
 }
@@ -131,12 +138,8 @@ DlgConstEntry* DlgConstTable::FindConstByName(uint32_t group_id, const char* nam
 }
 
 DlgConstEntry* DlgConstTable::FindConstBySerial(uint32_t serial) const {
-  for (DlgConstGroup* g = head; g; g = g->next) {
-    for (DlgConstEntry* e = g->head; e; e = e->next) {
-      if (e->Serial() == serial) return e;
-    }
-  }
-  return nullptr;
+  auto it = by_serial_.find(serial);
+  return it == by_serial_.end() ? nullptr : it->second;
 }
 
 DlgConstEntry* DlgConstTable::FindConstByText(uint32_t group_id, const char* text) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 
 #include "workbench/dialogs/document/dlgplugin.h"
 
@@ -128,6 +129,9 @@ class DlgConstTable {
   DlgConstGroup* tail = nullptr;
 
  private:
+  friend class DlgConstEntry;
   bool NamesEqual(const char* a, const char* b) const;
   uint32_t options_ = 0;
+  // Every entry of every group by its serial.
+  std::unordered_map<uint32_t, DlgConstEntry*> by_serial_;
 };

@@ -1,5 +1,7 @@
 #include "workbench/dialogs/model/dlg_container.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -124,16 +126,70 @@ void DlgContainer::DrawTracker(DlgDC* dc) {
   for (DlgObject* c = head_; c; c = c->next) c->DrawTracker(dc);
 }
 
+std::string DlgContainer::NameKey(const char* name, size_t len, bool exact) {
+  std::string key(name, len);
+  // The folding strcasecmp compares by.
+  if (!exact)
+    for (char& ch : key) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  return key;
+}
+
+bool DlgContainer::NamesExact() const {
+  DlgRootAnchor* root = RootAnchor();
+  return root && (root->Flags() & F_CASE_NAMES);
+}
+
+void DlgContainer::ChildAppended(DlgObject* child) {
+  if (names_.valid) names_.by_name[NameKey(child->Name(), std::strlen(child->Name()), names_.exact)].push_back(child);
+}
+
+void DlgContainer::ChildLeaving(DlgObject* child) {
+  if (!names_.valid) return;
+  auto it = names_.by_name.find(NameKey(child->Name(), std::strlen(child->Name()), names_.exact));
+  if (it == names_.by_name.end()) return;
+  std::vector<DlgObject*>& same = it->second;
+  same.erase(std::remove(same.begin(), same.end(), child), same.end());
+  if (same.empty()) names_.by_name.erase(it);
+}
+
+void DlgContainer::ChildrenChanged() {
+  names_.valid = false;
+  names_.by_name.clear();
+}
+
 DlgObject* DlgContainer::FindByPath(const char* path) {
   if (!path) return nullptr;
   const char* dot = std::strchr(path, '.');
   size_t len = dot ? static_cast<size_t>(dot - path) : std::strlen(path);
   if (len != std::strlen(Name()) || !NamesEqual(std::string(path, len).c_str(), Name())) return nullptr;
   if (!dot) return this;
-  for (DlgObject* c = head_; c; c = c->next) {
-    if (DlgObject* found = c->FindByPath(dot + 1)) return found;
+  // Only children of the path's next name can match it, in chain order.
+  const char* next_name = dot + 1;
+  const char* next_dot = std::strchr(next_name, '.');
+  const size_t next_len = next_dot ? static_cast<size_t>(next_dot - next_name) : std::strlen(next_name);
+  if (const std::vector<DlgObject*>* same = ChildrenNamed(next_name, next_len)) {
+    for (DlgObject* c : *same) {
+      if (DlgObject* found = c->FindByPath(next_name)) return found;
+    }
   }
   return nullptr;
+}
+
+const std::vector<DlgObject*>* DlgContainer::ChildrenNamed(const char* name, size_t len) {
+  const bool exact = NamesExact();
+  if (!names_.valid || names_.exact != exact) {
+    ChildrenChanged();
+    names_.valid = true;
+    names_.exact = exact;
+    for (DlgObject* c = head_; c; c = c->next) ChildAppended(c);
+  }
+  auto it = names_.by_name.find(NameKey(name, len, exact));
+  return it == names_.by_name.end() ? nullptr : &it->second;
+}
+
+DlgObject* DlgContainer::FirstChildNamed(const char* name) {
+  const std::vector<DlgObject*>* same = name ? ChildrenNamed(name, std::strlen(name)) : nullptr;
+  return same && !same->empty() ? same->front() : nullptr;
 }
 
 DlgObject* DlgContainer::HitTest(const DlgRect& canvas, DlgPoint point) {

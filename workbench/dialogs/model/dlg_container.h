@@ -4,6 +4,10 @@
 // (by their attachments) and checks a proposed resize against them.
 #pragma once
 
+#include <string>
+#include <unordered_map>
+#include <vector>
+
 #include "workbench/dialogs/model/dlg_obj.h"
 
 class DlgContainer : public DlgObject {
@@ -58,7 +62,29 @@ class DlgContainer : public DlgObject {
   // by their attachments.
   void ResizeTo(const DlgRect& canvas);
 
+  // What linking, unlinking and renaming tell the container, to keep its
+  // index of children by name (FindByPath) in step with the chain.
+  void ChildAppended(DlgObject* child);
+  void ChildLeaving(DlgObject* child);
+  void ChildrenChanged();
+  // The first child (in chain order) whose whole name equals `name`, or null.
+  DlgObject* FirstChildNamed(const char* name);
+
  private:
+  // The children by name (folded unless names compare exactly), each name's
+  // in chain order; built on the first look-up after a change other than
+  // an append or an unlink.
+  struct ChildNames {
+    bool valid = false;
+    bool exact = false;
+    std::unordered_map<std::string, std::vector<DlgObject*>> by_name;
+  };
+  static std::string NameKey(const char* name, size_t len, bool exact);
+  bool NamesExact() const;
+  // The children named `name` (its first `len` bytes) in chain order, or null.
+  const std::vector<DlgObject*>* ChildrenNamed(const char* name, size_t len);
+  ChildNames names_;
+
   // Moves from the canvas rectangle `old` to `canvas` and re-lays the
   // children by the edge shifts.
   void RelayoutFrom(const DlgRect& old, const DlgRect& canvas);

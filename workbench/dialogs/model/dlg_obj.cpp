@@ -227,12 +227,19 @@ void DlgObject::Link(DlgObject* ref, int mode) {
     }
     default: SYS_ASSERT(!"link mode");
   }
+  if (auto* c = dynamic_cast<DlgContainer*>(parent_)) {
+    if (mode == DLG_LINK_LAST_CHILD)
+      c->ChildAppended(this);
+    else
+      c->ChildrenChanged();
+  }
   flags_ |= DLG_F_LINKED;
 }
 
 void DlgObject::Unlink() {
   if (!(flags_ & DLG_F_LINKED)) return;
   if (parent_) {
+    if (auto* c = dynamic_cast<DlgContainer*>(parent_)) c->ChildLeaving(this);
     if (prev) {
       prev->next = next;
     } else {
@@ -290,6 +297,7 @@ int DlgObject::CheckName(const char* name) const {
 
 int DlgObject::SetName(const char* name) {
   if (!CheckName(name)) return 0;
+  if (auto* c = dynamic_cast<DlgContainer*>(parent_)) c->ChildrenChanged();
   obj_name_ = name;
   return 1;
 }

@@ -1,7 +1,11 @@
 #include "workbench/dialogs/model/dlg_rootanchor.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "workbench/dialogs/model/dlg_anchor.h"
 #include "workbench/dialogs/model/dlg_obj.h"
@@ -172,6 +176,88 @@ struct PosRange {
   bool Holds(int32_t pos) const { return (lo < 0 || pos >= lo) && (hi < 0 || pos <= hi); }
 };
 
+// The kept lines of one save, indexed so that every look-up costs about the
+// lines it writes. Lines are written in list order; the index assumes the
+// positions of the list rise (as a load makes them) and falls back to
+// looking at every line of a kind when they do not.
+class KeptIndex {
+ public:
+  explicit KeptIndex(DlgKeptLines& kept) {
+    int32_t last = INT32_MIN;
+    for (DlgKeptLine* l = kept.head; l; l = l->next) {
+      if (l->position < last) sorted_ = false;
+      last = l->position;
+      at_[l->position].lines.push_back(l);
+      // A block begins at the list's first line and at every line that does
+      // not continue the one before it.
+      if (l == kept.head || !(l->flags & KEPT_CONTINUES)) heads_[(l->flags & KEPT_INSIDE) ? 1 : 0].Add(l);
+    }
+  }
+
+  // Calls `write` for the unwritten block heads of the kind within [lo, hi]
+  // (a bound below 0 is open), in list order, until it returns false.
+  template <typename Write>
+  bool ForHeads(bool inside, int32_t lo, int32_t hi, Write write) {
+    Heads& h = heads_[inside ? 1 : 0];
+    size_t i = 0, end = h.lines.size();
+    if (sorted_) {
+      if (lo >= 0) i = LowerBound(h, lo);
+      if (hi >= 0) end = LowerBound(h, hi + 1);
+    }
+    for (i = h.NextUnwritten(i); i < end; i = h.NextUnwritten(i + 1)) {
+      DlgKeptLine* l = h.lines[i];
+      if ((lo >= 0 && l->position < lo) || (hi >= 0 && l->position > hi)) continue;
+      if (!write(l)) return false;
+    }
+    return true;
+  }
+
+  // The first unwritten line at `pos` in list order, or null.
+  DlgKeptLine* FirstUnwrittenAt(int32_t pos) {
+    auto it = at_.find(pos);
+    if (it == at_.end()) return nullptr;
+    Position& p = it->second;
+    while (p.first < p.lines.size() && (p.lines[p.first]->flags & KEPT_WRITTEN)) ++p.first;
+    return p.first < p.lines.size() ? p.lines[p.first] : nullptr;
+  }
+
+ private:
+  // Block heads of one kind in list order, with links that skip the written
+  // ones (a line once written stays written for the whole save).
+  struct Heads {
+    std::vector<DlgKeptLine*> lines;
+    std::vector<size_t> skip;
+    void Add(DlgKeptLine* l) {
+      skip.push_back(lines.size());
+      lines.push_back(l);
+    }
+    size_t NextUnwritten(size_t i) {
+      size_t r = i;
+      while (r < lines.size() && (lines[r]->flags & KEPT_WRITTEN)) r = skip[r] > r ? skip[r] : r + 1;
+      while (i < r && i < lines.size()) {
+        size_t n = skip[i] > i ? skip[i] : i + 1;
+        skip[i] = r;
+        i = n;
+      }
+      return r;
+    }
+  };
+  struct Position {
+    std::vector<DlgKeptLine*> lines;
+    size_t first = 0;
+  };
+
+  static size_t LowerBound(const Heads& h, int32_t pos) {
+    return static_cast<size_t>(std::lower_bound(h.lines.begin(), h.lines.end(), pos,
+                                                [](const DlgKeptLine* l, int32_t p) { return l->position < p; }) -
+                               h.lines.begin());
+  }
+
+  bool sorted_ = true;
+  Heads heads_[2];
+  std::unordered_map<int32_t, Position> at_;
+};
+
 // One save: the writers, the writer context and the kept lines.
 class SaveWalk {
  public:
@@ -215,37 +301,30 @@ class SaveWalk {
   // Writes the unwritten lines of the wanted kind within both ranges, each
   // with the rest of its block.
   bool WriteRange(PosRange range, PosRange outer, bool inside) {
-    for (DlgKeptLine* l = root_.Kept().head; l;) {
-      bool wanted = !(l->flags & KEPT_WRITTEN) && ((l->flags & KEPT_INSIDE) != 0) == inside &&
-                    range.Holds(l->position) && outer.Holds(l->position);
-      DlgKeptLine* n = l->next;
-      while (n && (n->flags & KEPT_CONTINUES)) n = n->next;
-      if (wanted && (!WriteOne(l) || !WriteBlockRest(l))) return false;
-      l = n;
-    }
-    return true;
+    const int32_t lo = range.lo < 0 ? outer.lo : (outer.lo < 0 ? range.lo : std::max(range.lo, outer.lo));
+    const int32_t hi = range.hi < 0 ? outer.hi : (outer.hi < 0 ? range.hi : std::min(range.hi, outer.hi));
+    if (lo >= 0 && hi >= 0 && lo > hi) return true;
+    return index_.ForHeads(inside, lo, hi, [this](DlgKeptLine* l) { return WriteOne(l) && WriteBlockRest(l); });
   }
 
   // The unwritten line at `pos`, marked written; the lines of its block
   // before it are written first.
   DlgKeptLine* FindAt(int32_t pos, bool* ok) {
     *ok = true;
-    for (DlgKeptLine* l = root_.Kept().head; l; l = l->next) {
-      if ((l->flags & KEPT_WRITTEN) || l->position != pos) continue;
-      if (l->flags & KEPT_CONTINUES) {
-        DlgKeptLine* b = l;
-        while ((b->flags & KEPT_CONTINUES) && b->prev) b = b->prev;
-        for (; b != l; b = b->next) {
-          if (!(b->flags & KEPT_WRITTEN) && !WriteOne(b)) {
-            *ok = false;
-            return nullptr;
-          }
+    DlgKeptLine* l = index_.FirstUnwrittenAt(pos);
+    if (!l) return nullptr;
+    if (l->flags & KEPT_CONTINUES) {
+      DlgKeptLine* b = l;
+      while ((b->flags & KEPT_CONTINUES) && b->prev) b = b->prev;
+      for (; b != l; b = b->next) {
+        if (!(b->flags & KEPT_WRITTEN) && !WriteOne(b)) {
+          *ok = false;
+          return nullptr;
         }
       }
-      l->flags |= KEPT_WRITTEN;
-      return l;
     }
-    return nullptr;
+    l->flags |= KEPT_WRITTEN;
+    return l;
   }
 
   std::string ValueText(const DlgPropValue* v) const {
@@ -333,6 +412,7 @@ class SaveWalk {
   DlgRootAnchor& root_;
   const PluginFileType& type_;
   psave* ctx_;
+  KeptIndex index_{root_.Kept()};
 };
 
 }  // namespace

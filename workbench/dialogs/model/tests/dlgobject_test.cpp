@@ -786,3 +786,36 @@ TEST_F(ObjectTest, ReanchorMovesTheTreeAndLeavesNoSelectionBehind) {
 }
 
 }  // namespace
+
+TEST_F(ObjectTest, PathLookUpFollowsEveryChangeToTheChildren) {
+  DlgContainer* r = MakeRoot(100, 100);
+  DlgObject* leaf = MakeChild(r, "a", {0, 0, 5, 5});
+  auto* group = MakeChild<DlgContainer>(r, "A", {0, 0, 50, 50});
+  DlgObject* y = MakeChild(group, "y", {0, 0, 5, 5});
+  // Children of one name are tried in chain order until the rest resolves.
+  EXPECT_EQ(root.FindRootObject("dlg.a"), leaf);
+  EXPECT_EQ(root.FindRootObject("DLG.a.Y"), y);
+  EXPECT_EQ(r->FirstChildNamed("A"), leaf);
+  root.SetFlags(F_CASE_NAMES);
+  EXPECT_EQ(root.FindRootObject("dlg.a.y"), nullptr);
+  EXPECT_EQ(root.FindRootObject("dlg.A.y"), y);
+  EXPECT_EQ(r->FirstChildNamed("A"), group);
+  root.SetFlags(0);
+  // Linked in front, unlinked, renamed, appended.
+  auto* front = new DlgObject(anchor, r, DLG_LINK_FIRST_CHILD, "a");
+  EXPECT_EQ(root.FindRootObject("dlg.a"), front);
+  delete front;
+  EXPECT_EQ(root.FindRootObject("dlg.a"), leaf);
+  auto* before = new DlgObject(anchor, group, DLG_LINK_BEFORE, "a");
+  EXPECT_EQ(root.FindRootObject("dlg.a"), leaf);
+  delete before;
+  EXPECT_EQ(leaf->SetName("b"), 1);
+  EXPECT_EQ(root.FindRootObject("dlg.a"), group);
+  EXPECT_EQ(root.FindRootObject("dlg.b"), leaf);
+  DlgObject* later = MakeChild(r, "B", {0, 0, 5, 5});
+  EXPECT_EQ(root.FindRootObject("dlg.b"), leaf);
+  delete leaf;
+  EXPECT_EQ(root.FindRootObject("dlg.b"), later);
+  EXPECT_EQ(r->FirstChildNamed("nothing"), nullptr);
+  EXPECT_EQ(root.FindRootObject("dlg.b.c"), nullptr);
+}

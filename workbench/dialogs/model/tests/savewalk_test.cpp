@@ -220,3 +220,52 @@ TEST_F(SaveWalkTest, CleanUpDropsTemporaryObjectsConstantsAndFonts) {
 }
 
 }  // namespace
+
+// Comments an include brought in stand in the list out of the order of their
+// lines, and several lines may belong to one source line: each still goes
+// back where it stood, once.
+TEST_F(SaveWalkTest, KeptLinesOutOfLineOrderAndSharingALine) {
+  DlgContainer* r = MakeRoot(200, 100);
+  r->SetClassRec(&dialog);
+  r->SetLines(10, 30);
+  DlgObject* a = MakeChild(r, "a", {0, 0, 10, 10});
+  a->SetClassRec(&button);
+  a->SetLines(12, 15);
+  Attr(a, "x", PropVal_Int(1), 13);
+  DlgObject* b = MakeChild(r, "b", {0, 0, 10, 10});
+  b->SetClassRec(&button);
+  b->SetLines(16, 20);
+  Attr(b, "y", PropVal_Int(2), 18);
+
+  Kept("x1", 11, KEPT_INSIDE);
+  Kept("x2", 25, KEPT_INSIDE);
+  Kept("x3", 13, KEPT_INSIDE);
+  Kept("x4", 14, KEPT_INSIDE | KEPT_CONTINUES);
+  Kept("x5", 17, KEPT_INSIDE);
+  Kept("x6", 5, 0);
+  Kept("x7", 18, KEPT_INSIDE);
+  Kept("x8", 18, KEPT_INSIDE);
+  Kept("x9", 40, 0);
+  Kept("x10", 2, 0, 1);
+  Kept("x11", 19, KEPT_INSIDE | KEPT_CONTINUES);
+  EXPECT_EQ(Save(), (std::vector<std::string>{
+                        "L0 [x6]",
+                        "L0 []",
+                        "L0 [x10]",
+                        "L0 [x11]",
+                        "B0 dlg dlg Dialog - -",
+                        "L1 [x1]",
+                        "B1 dlg.a a Button - -",
+                        "A2 x=1 [x3]",
+                        "L2 [x4]",
+                        "E1 dlg.a -",
+                        "B1 dlg.b b Button - -",
+                        "L2 [x5]",
+                        "A2 y=2 [x7]",
+                        "L1 [x8]",
+                        "E1 dlg.b -",
+                        "L0 [x2]",
+                        "E0 dlg -",
+                        "L0 [x9]",
+                    }));
+}
