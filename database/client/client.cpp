@@ -83,6 +83,7 @@ void unlink_entry(ServerEntry* e) {
 }
 
 void free_entry(ServerEntry* e) {
+  if (e->client && e->client->last_reply_from == e) e->client->last_reply_from = nullptr;
   clear_greeting(e);
   std::free(e->host);
   std::free(e->service);
@@ -316,15 +317,14 @@ int idb__answer_timeout_seconds() {
 
 namespace {
 
-// Bounds the receives of an exchange a live server answers at once.
+// Bounds the whole exchange a live server answers at once, from its start:
+// a reply dripped byte by byte does not move the limit.
 void answer_within_timeout(ServerEntry* entry) {
   entry->timed_out = 0;
-  if (entry->socket >= 0) tcp_set_recv_timeout(entry->socket, idb__answer_timeout_seconds());
+  entry->deadline_ms = tcp_now_ms() + int64_t{1000} * idb__answer_timeout_seconds();
 }
 
-void answer_whenever(ServerEntry* entry) {
-  if (entry->socket >= 0) tcp_set_recv_timeout(entry->socket, 0);
-}
+void answer_whenever(ServerEntry* entry) { entry->deadline_ms = 0; }
 
 // A silent server is a server that cannot be reached.
 void report_silence(ServerEntry* entry) {

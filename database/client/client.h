@@ -25,11 +25,15 @@ enum { IDB_GREETING_LIMIT = 256 };
 // VARNICA_DB_ANSWER_TIMEOUT (whole seconds, 1 to 3600) replaces the number.
 // A server that stays silent, or stops inside a reply, then ends the attach
 // with the connection failure (S_REMOTE -2, "Unable to connect server").
-// Every other call waits as long as the server works on it; TCP keep-alive
-// finds a server that is gone.
+// Every other call waits as long as the server works on it before its reply
+// begins (TCP keep-alive finds a server that is gone), but a frame that has
+// begun must be whole within the same limit from its first bytes.
 enum { IDB_ANSWER_TIMEOUT_SECONDS = 30 };
 #define IDB_ENV_ANSWER_TIMEOUT "VARNICA_DB_ANSWER_TIMEOUT"
 int idb__answer_timeout_seconds();
+// Notice frames a server may send before the reply to one request; more end
+// the connection ("server sent more than 1000 notices for one request").
+enum { IDB_MAX_NOTICES = 1000 };
 // max_bufsz when the server announces 0, and the most any server may announce.
 enum : uint32_t { IDB_DEFAULT_MAX_BUFSZ = 1048576u, IDB_MAX_BUFSZ_CAP = 16777216u };
 
@@ -69,6 +73,8 @@ enum {
   IDB_OP_COMMIT = 18,
 };
 
+struct ServerEntry;
+
 struct ClientContext {
   Buffer* buffer;
   unsigned char* storage;  // IDB_STORAGE_SIZE bytes, preset send and receive storage
@@ -79,6 +85,10 @@ struct ClientContext {
   int32_t tx_counter;
   int32_t tx_ids[IDB_MAX_TX_LEVELS];
   int tx_level;
+  // The server whose frame the buffer's reply came from: when that reply did
+  // not decode, its connection is broken before the next request, since the
+  // rest of a frame that lied about its length may still be in the stream.
+  ServerEntry* last_reply_from;
 };
 
 struct ServerEntry {
@@ -98,6 +108,9 @@ struct ServerEntry {
   int broken;
   // Set when the greeting's or the logon's reply did not come in time.
   int timed_out;
+  // While the greeting and the logon wait: the tcp_now_ms() time their
+  // answer must have come by; 0 otherwise.
+  int64_t deadline_ms;
   // Bytes received but not yet taken as frames: inbox[inbox_start..inbox_end).
   // A server may send a notice frame and the reply together; both stay here
   // until taken. Emptied when the connection is opened or broken.

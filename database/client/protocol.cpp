@@ -57,6 +57,12 @@ void idb__break_connection(ServerEntry* entry) {
 
 void idb__begin_request(ServerEntry* entry, int cls, int operation) {
   Buffer* b = entry->client->buffer;
+  ServerEntry* last = entry->client->last_reply_from;
+  if (last && Buffer_DecodeFailed(b)) {
+    debug_printf('P', 1, "the last reply of server %s:%s did not decode", last->host, last->service);
+    idb__break_connection(last);
+  }
+  entry->client->last_reply_from = nullptr;
   load_codes(entry);
   Buffer_ResetSend(b);
   Buffer_SetOpName(b, nullptr);
@@ -105,7 +111,13 @@ int idb__send_message(ServerEntry* entry) {
 int idb__recv_reply(ServerEntry* entry, uint32_t limit) {
   Buffer* b = entry->client->buffer;
   if (!entry->greeting_pending) load_codes(entry);
-  for (;;) {
+  for (int notices = 0;; ++notices) {
+    if (notices > IDB_MAX_NOTICES) {
+      debug_printf('P', 0, "server sent more than %d notices for one request", static_cast<int>(IDB_MAX_NOTICES));
+      idb__break_connection(entry);
+      IDB_FAIL(S_REMOTE, REMOTE_RECEIVE);
+      return -1;
+    }
     uint16_t flag = 0;
     if (read_reply_header(entry, limit, &flag) != 0) return -1;
     if (flag == 0) return 0;
@@ -141,7 +153,8 @@ int idb__recv_message(ServerEntry* entry, uint32_t limit) {
       entry->inbox_end = held;
     }
     size_t got = 0;
-    int rc = tcp_recv_some(entry->socket, entry->inbox + held, 4 - held, sizeof entry->inbox - held, &got);
+    int rc = tcp_recv_some_until(entry->socket, entry->inbox + held, 4 - held, sizeof entry->inbox - held, &got,
+                                 entry->deadline_ms);
     entry->inbox_end += got;
     if (rc == -2) entry->timed_out = 1;
     if (rc != 0) {
@@ -168,13 +181,23 @@ int idb__recv_message(ServerEntry* entry, uint32_t limit) {
   if (taken > 0) std::memcpy(b->recv_buf, entry->inbox + entry->inbox_start, taken);
   entry->inbox_start += taken;
   if (entry->inbox_start == entry->inbox_end) entry->inbox_start = entry->inbox_end = 0;
+  // A frame that has begun must be whole within the answer limit, however
+  // slowly its bytes come.
+  int64_t deadline = entry->deadline_ms;
+  if (deadline == 0) deadline = tcp_now_ms() + int64_t{1000} * idb__answer_timeout_seconds();
   int rc;
-  if (taken < length && (rc = tcp_recv(entry->socket, b->recv_buf + taken, length - taken)) != 0) {
-    if (rc == -2) entry->timed_out = 1;
+  if (taken < length && (rc = tcp_recv_until(entry->socket, b->recv_buf + taken, length - taken, deadline)) != 0) {
+    if (rc == -2) {
+      entry->timed_out = 1;
+      debug_printf('P', 0, "server %s:%s stopped inside a reply (%u of %u bytes within %d seconds)", entry->host,
+                   entry->service, static_cast<unsigned>(taken), static_cast<unsigned>(length),
+                   idb__answer_timeout_seconds());
+    }
     debug_printf('P', 2, "tcp_recv(): failed");
     Buffer_ResetRecv(b);
     return -1;
   }
+  entry->client->last_reply_from = entry;
   return 0;
 }
 

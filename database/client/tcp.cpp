@@ -8,8 +8,10 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <string>
 #include <sys/time.h>
+#include <time.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -296,17 +298,42 @@ int tcp_send_masked(int sock, const void* bytes, size_t n, size_t secret_offset,
   return 0;
 }
 
-int tcp_recv(int sock, void* bytes, size_t n) {
+int tcp_recv(int sock, void* bytes, size_t n) { return tcp_recv_until(sock, bytes, n, 0); }
+
+int tcp_recv_until(int sock, void* bytes, size_t n, int64_t deadline_ms) {
   size_t got = 0;
-  return tcp_recv_some(sock, bytes, n, n, &got);
+  return tcp_recv_some_until(sock, bytes, n, n, &got, deadline_ms);
 }
 
 int tcp_recv_some(int sock, void* bytes, size_t least, size_t most, size_t* got_out) {
+  return tcp_recv_some_until(sock, bytes, least, most, got_out, 0);
+}
+
+int64_t tcp_now_ms() {
+  struct timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+int tcp_recv_some_until(int sock, void* bytes, size_t least, size_t most, size_t* got_out, int64_t deadline_ms) {
   debug_printf('X', 2, "tcp_recv, expected %d bytes", static_cast<int>(least));
   char* p = static_cast<char*>(bytes);
   size_t got = 0;
   *got_out = 0;
   while (got < least) {
+    if (deadline_ms != 0) {
+      int64_t left = deadline_ms - tcp_now_ms();
+      struct pollfd ready = {sock, POLLIN, 0};
+      int rc = left > 0 ? poll(&ready, 1, static_cast<int>(left)) : 0;
+      if (rc < 0 && errno == EINTR) continue;
+      if (rc == 0) {
+        debug_printf('X', 1, "tcp_recv: the answer did not come in time, %d of %d bytes", static_cast<int>(got),
+                     static_cast<int>(least));
+        errno = ETIMEDOUT;
+        *got_out = got;
+        return -2;
+      }
+    }
     size_t piece = most - got < kPiece ? most - got : kPiece;
     ssize_t rc = recv(sock, p + got, piece, 0);
     if (rc < 0) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // A connected socket, or -1 (the cause is traced, category X).
 int tcp_connect(const char* host, const char* service);
@@ -23,6 +24,13 @@ int tcp_recv_some(int sock, void* bytes, size_t least, size_t most, size_t* got)
 // the catalog calls switch it on around replies that carry password
 // digests (user records). Returns the previous setting.
 bool tcp_conceal_received(bool on);
+// Milliseconds of a clock that never goes back: the base of deadlines.
+int64_t tcp_now_ms();
+// As tcp_recv_some and tcp_recv, but every wait also ends at `deadline_ms`
+// (a tcp_now_ms() time; 0 for none), however the bytes trickle in: -2 then,
+// with errno ETIMEDOUT.
+int tcp_recv_some_until(int sock, void* bytes, size_t least, size_t most, size_t* got, int64_t deadline_ms);
+int tcp_recv_until(int sock, void* bytes, size_t n, int64_t deadline_ms);
 // How long a receive may wait for the next bytes: `seconds`, or 0 for as
 // long as it takes. 0 or -1.
 int tcp_set_recv_timeout(int sock, int seconds);

@@ -61,15 +61,18 @@ bool split_address(const std::string& address, std::string& host, std::string& s
   return true;
 }
 
-int greeting(int sock) {
+int64_t deadline_after(int ms) { return tcp_now_ms() + ms; }
+
+int greeting(const DrvClient* c, int sock) {
+  int64_t deadline = deadline_after(c->answer_timeout_ms);
   unsigned char out[GREETING_SIZE] = {};
   drv_put_word(out, 8);
   std::memcpy(out + 4, kMagic, 6);
   out[10] = 1;
   out[11] = 0;
   unsigned char in[GREETING_SIZE];
-  if (tcp_send(sock, out, sizeof out) != 0 || tcp_recv(sock, in, sizeof in) != 0) {
-    debug_printf('G', 0, "zelldlg: no greeting from the server");
+  if (tcp_send(sock, out, sizeof out) != 0 || tcp_recv_until(sock, in, sizeof in, deadline) != 0) {
+    debug_printf('G', 0, "zelldlg: no greeting from the server within %d ms", c->answer_timeout_ms);
     return -1;
   }
   uint32_t size = drv_get_word(in);
@@ -79,7 +82,7 @@ int greeting(int sock) {
   }
   debug_printf('G', 1, "zelldlg: sz = %d, protocol version = %d.%d", static_cast<int>(size), in[10], in[11]);
   unsigned char rest[GREETING_MAX];
-  if (size > GREETING_MIN && tcp_recv(sock, rest, size - GREETING_MIN) != 0) {
+  if (size > GREETING_MIN && tcp_recv_until(sock, rest, size - GREETING_MIN, deadline) != 0) {
     debug_printf('G', 0, "zelldlg: Incompatible response");
     return -1;
   }
@@ -93,7 +96,7 @@ int open_direct(DrvClient* c, const std::string& address) {
   debug_printf('G', 1, "zelldlg: connecting host %s:%s", host.c_str(), service.c_str());
   int sock = tcp_connect(host.c_str(), service.c_str());
   if (sock < 0) return -1;
-  if (greeting(sock) != 0) {
+  if (greeting(c, sock) != 0) {
     tcp_close(sock);
     return -1;
   }
@@ -147,16 +150,26 @@ void keep_pending(DrvClient* c, int32_t status) {
   if (c->pending == 0) c->pending = status;
 }
 
-int receive(DrvClient* c, DrvResponse* r) {
+// One response, whole by `deadline` (0: the first bytes may take as long as
+// they take, the rest must follow within the answer limit).
+int receive(DrvClient* c, DrvResponse* r, int64_t deadline) {
   unsigned char head[4];
-  if (tcp_recv(c->sock, head, sizeof head) != 0) return broken(c);
+  if (tcp_recv_until(c->sock, head, sizeof head, deadline) != 0) {
+    if (deadline != 0 && tcp_now_ms() >= deadline)
+      debug_printf('G', 0, "drv_recv: no answer from the server within %d ms", c->answer_timeout_ms);
+    return broken(c);
+  }
+  if (deadline == 0) deadline = deadline_after(c->answer_timeout_ms);
   uint32_t length = drv_get_word(head);
   if (length < 5 || length > 0x7fffffffu || length > c->buffer_size) {
     debug_printf('G', 0, "drv_recv: bad length = %lu", static_cast<unsigned long>(length));
     return broken(c);
   }
   size_t body = length - 4;
-  if (tcp_recv(c->sock, c->buffer.data(), body) != 0) return broken(c);
+  if (tcp_recv_until(c->sock, c->buffer.data(), body, deadline) != 0) {
+    if (tcp_now_ms() >= deadline) debug_printf('G', 0, "drv_recv: the server stopped inside a response");
+    return broken(c);
+  }
   return drv_ntoh(c->buffer.data(), body, r);
 }
 
@@ -171,6 +184,20 @@ bool answered_later(int32_t code) {
     case DMDRV_HELP: return true;
     default: return false;
   }
+}
+
+// Requests whose answer waits for the user.
+bool waits_for_user(int32_t code) { return code == DMDRV_DO || code == DMDRV_POPUP; }
+
+// Counts a response skipped while an answer is awaited; false (the
+// connection closed) beyond the limit.
+bool skip_status(DrvClient* c, const DrvResponse& r, int* skipped) {
+  if (r.code == DMDRV_STATUS) keep_pending(c, r.status);
+  if (++*skipped <= DRV_MAX_SKIPPED_STATUS) return true;
+  debug_printf('G', 0, "drv_recv: the server sent more than %d status responses for one request",
+               static_cast<int>(DRV_MAX_SKIPPED_STATUS));
+  broken(c);
+  return false;
 }
 
 // The status of a status response, else 36.
@@ -243,6 +270,7 @@ int drv_exchange(DrvClient* c, const char* name, const DrvRequest& request, DrvR
   int rc = drv_hton(request, c->buffer_size, frame);
   if (rc != 0) return rc;
   if (tcp_send(c->sock, frame.data(), frame.size()) != 0) return broken(c);
+  int64_t deadline = waits_for_user(request.code) ? 0 : deadline_after(c->answer_timeout_ms);
 
   if (c->async_mode != 0 && answered_later(request.code)) {
     int ready = tcp_poll(c->sock);
@@ -252,7 +280,7 @@ int drv_exchange(DrvClient* c, const char* name, const DrvRequest& request, DrvR
       r->code = DMDRV_STATUS;
       return DRV_OK;
     }
-    rc = receive(c, r);
+    rc = receive(c, r, deadline);
     if (rc == 0 && r->code == DMDRV_STATUS) {
       keep_pending(c, r->status);
       r->status = 0;
@@ -260,16 +288,17 @@ int drv_exchange(DrvClient* c, const char* name, const DrvRequest& request, DrvR
     return rc;
   }
 
-  rc = receive(c, r);
+  rc = receive(c, r, deadline);
+  int skipped = 0;
   if (request.code == DMDRV_ASYNC) {
     while (rc == 0 && r->code != DMDRV_ASYNC) {
-      if (r->code == DMDRV_STATUS) keep_pending(c, r->status);
-      rc = receive(c, r);
+      if (!skip_status(c, *r, &skipped)) return DRV_ERR_BROKEN;
+      rc = receive(c, r, deadline);
     }
   } else if (c->async_mode != 0 && request.code != DMDRV_DO) {
     while (rc == 0 && r->code == DMDRV_STATUS) {
-      keep_pending(c, r->status);
-      rc = receive(c, r);
+      if (!skip_status(c, *r, &skipped)) return DRV_ERR_BROKEN;
+      rc = receive(c, r, deadline);
     }
   } else if (rc == 0 && r->code == DMDRV_STATUS && r->status != 0) {
     debug_printf('G', 1, "DMDRV_STATUS = %d", static_cast<int>(r->status));

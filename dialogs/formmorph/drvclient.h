@@ -28,11 +28,19 @@ enum {
   DRV_SPEC_MAX = 127,           // a driver string taken from "zell.ini"
   DRV_ASYNC_STATUS_BIAS = 649,  // added to a pending asynchronous status
   DRV_ACCEPT_SECONDS = 60,      // wait for a reverse connection
+  // The greeting, and the whole answer to a request, must come within this
+  // many seconds of the request (DO and POPUP, which wait for the user, only
+  // once the answer has begun); status responses skipped while one answer
+  // is awaited are at most DRV_MAX_SKIPPED_STATUS. Beyond either the
+  // connection is closed and the request fails with DRV_ERR_BROKEN.
+  DRV_ANSWER_SECONDS = 60,
+  DRV_MAX_SKIPPED_STATUS = 1000,
 };
 
 struct DrvClient {
   std::string ini_path;  // "zell.ini"; empty: none
   int accept_timeout_ms = DRV_ACCEPT_SECONDS * 1000;
+  int answer_timeout_ms = DRV_ANSWER_SECONDS * 1000;
 
   // State of the active driver.
   bool active = false;

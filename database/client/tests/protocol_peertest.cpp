@@ -417,9 +417,10 @@ TEST_F(ClientPeer, ReplyStringWithoutNulIsDecodeFailure) {
   EXPECT_EQ(last_text(), "REMOTE: Inconsistent buffer size detected [-700:-8]");
   EXPECT_NE(trace().find("Unable to decode message. Expected String value at offset 10"), std::string::npos);
   EXPECT_NE(trace().find("Occurred during Mgmt_command()"), std::string::npos);
-  // The frame was read whole, so the connection stays usable.
+  // A reply that does not decode ends the connection: the next call fails
+  // at once and sends nothing.
   EXPECT_EQ(Mgmt_command(id, 1, words), nullptr);
-  EXPECT_EQ(server.received().size(), 3u);
+  EXPECT_EQ(server.received().size(), 2u);
 }
 
 TEST_F(ClientPeer, TraceNeverShowsThePassword) {
