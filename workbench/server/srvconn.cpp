@@ -409,7 +409,9 @@ bool SrvConn::SetupListen(bool use_host_address) {
   flags |= SrvConn_ACTIVE;
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = use_host_address ? address.s_addr : htonl(INADDR_ANY);
+  // The loopback case listens on 127.0.0.1 only: no other machine can
+  // take the call-back meant for our own run-time.
+  addr.sin_addr.s_addr = address.s_addr;
   if (bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
     int err = errno;
     Close();

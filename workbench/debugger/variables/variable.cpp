@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

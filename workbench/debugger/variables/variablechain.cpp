@@ -1,6 +1,6 @@
 #include "workbench/debugger/variables/variablechain.h"
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 void VariableChain::Append(Variable* var) {
   SYS_ASSERT(var);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/shellsink.h"
 #include "workbench/shell/statusmodel.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 VariableRowList::VariableRowList(VariableTarget& target, VariableListHost& host) : target_(target), host_(host) {}
 

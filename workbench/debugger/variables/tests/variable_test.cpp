@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "workbench/debugger/variables/tests/faketarget.h"
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/shellsink.h"
 #include "workbench/shell/statusmodel.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

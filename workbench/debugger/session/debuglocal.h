@@ -1,0 +1,26 @@
+// The run-time process of a local session and its two worker threads: the
+// output reader (1,024-byte reads, lines posted as 0x71f) and the exit
+// watcher (the exit line, then 0x71a). The threads only post through
+// DebugHost::PostOutput and PostEnded.
+//
+// A run-time that is still alive when its session has ended gets SIGTERM
+// after DEBUG_REAP_GRACE_MS, SIGKILL after as long again, and is reaped; a
+// killed one reports exit code 128 + its signal.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Starts `executable` with `args` (args[0] included), the environment block
+// (NAME=value words, each ended by a NUL, then a NUL) and the working
+// directory (empty: ours). Its standard input is at end of file; output and
+// error share one pipe. False after a box ([14] or [15]).
+bool DebugLocal_Start(const std::string& executable, const std::vector<std::string>& args,
+                      const std::string& environment, const std::string& start_dir);
+
+// The session ended: the run-time, when still alive, is stopped as above.
+void DebugLocal_SessionEnded();
+
+// Waits up to `ms` for every run-time started so far to be reaped and its
+// threads to end; true when they have. For the end of the process and tests.
+bool DebugLocal_WaitAll(int ms);
