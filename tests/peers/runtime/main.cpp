@@ -6,11 +6,13 @@
 //
 // Script (one directive a line, '#' starts a comment):
 //   stop FILE SEG LINE DEPTH TEXT1|TEXT2|TEXT3   a statement where the program may stop
-//   output TEXT                                  a line of program output
+//   output TEXT                                  one output message ('|' separates lines)
+//   print TEXT                                   a line on standard output only
 //   var PATH KIND VALUE                          sets a variable (PATH a.b.c; KIND a
 //                                                letter I D S L X T, or a number)
 //   error TEXT                                   the next reply is this error
 //   spin MS                                      runs MS ms, stopping early on BREAK
+//   sleep MS                                     runs MS ms, deaf to everything
 //   exit N                                       the exit code at the end (default 0)
 // A CONT runs from the current statement to the next one where its mode
 // stops (run: breakpoints only; into: the next; over: depth not deeper; out:
@@ -293,13 +295,26 @@ void run(int mode) {
   for (size_t i = g_pc + 1; i < g_script.size(); ++i) {
     const Stmt& s = g_script[i];
     if (s.kind == "output") {
-      std::printf("%s\n", s.arg.c_str());
-      std::fflush(stdout);
+      // One message; '|' separates its lines.
       Out o;
       o.u16(1);
-      o.str(s.arg);
-      o.u8(0);
+      size_t at = 0;
+      for (;;) {
+        size_t bar = s.arg.find('|', at);
+        std::string line = s.arg.substr(at, bar == std::string::npos ? std::string::npos : bar - at);
+        std::printf("%s\n", line.c_str());
+        o.str(line);
+        o.u8(bar == std::string::npos ? 0 : 1);
+        if (bar == std::string::npos) break;
+        at = bar + 1;
+      }
+      std::fflush(stdout);
       send_frame(o.b);
+    } else if (s.kind == "print") {
+      std::printf("%s\n", s.arg.c_str());
+      std::fflush(stdout);
+    } else if (s.kind == "sleep") {
+      std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(s.arg.c_str())));
     } else if (s.kind == "var") {
       apply_var(s.arg);
     } else if (s.kind == "error") {

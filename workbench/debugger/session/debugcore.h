@@ -79,6 +79,9 @@ bool Debug_SessionWaiting();
 // Cancels the exchange the session waits for (Terminate while running, the
 // run-time's end).
 void Debug_CancelPending();
+// A debug command is in progress (the main frame's busy flag).
+bool Debug_Busy();
+void Debug_SetBusy(bool busy);
 // 0x71f: the text of one output block for the Debug tab.
 void Debug_OnOutputText(const std::string& text);
 // True when the Debug tab received text since it was last cleared.

@@ -85,4 +85,11 @@ class DebugHost {
   virtual CfgDebug& DebugSettings() = 0;
   virtual CfgBreakpoints& Breakpoints() = 0;
   virtual void StatusWarning(const char* text) { (void)text; }
+  // A status-bar message of one of the status kinds (SK_PLAIN, SK_ERROR).
+  virtual void Status(int kind, const std::string& text) {
+    (void)kind;
+    (void)text;
+  }
+  // The main frame's busy flag (a debug command in progress).
+  virtual void SetBusy(bool busy) { (void)busy; }
 };

@@ -34,6 +34,7 @@ namespace {
 DebugHost* g_host = nullptr;
 DebugStopState g_stop;
 std::atomic<bool> g_tab_has_text{false};
+bool g_busy = false;
 
 void box(const char* caption, const char* text, unsigned icon) {
   Shell_Sink().message_box(Shell_OwnerWindow(), caption, text, SHELL_MB_OK | icon);
@@ -64,6 +65,11 @@ const std::string& Debug_LastFile() { return g_stop.last_file; }
 uint16_t Debug_LastSegment() { return g_stop.last_segment; }
 bool Debug_TabHasText() { return g_tab_has_text.load(); }
 void Debug_MarkTabText() { g_tab_has_text = true; }
+bool Debug_Busy() { return g_busy; }
+void Debug_SetBusy(bool busy) {
+  g_busy = busy;
+  if (g_host) g_host->SetBusy(busy);
+}
 
 void Debug_QueueOutputLine(const std::string& line) {
   g_tab_has_text = true;
