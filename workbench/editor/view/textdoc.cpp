@@ -8,8 +8,8 @@
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/frames/yqstatusbar.h"
-#include "workbench/shell/shellsink.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
 
 CTextDoc::CTextDoc() {
   if (YqApp() != nullptr) {
