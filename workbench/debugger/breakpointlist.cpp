@@ -4,8 +4,8 @@
 
 #include "workbench/programs/dirutil.h"
 #include "workbench/shell/neighbours.h"
-#include "workbench/shell/settings/cfglists.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 

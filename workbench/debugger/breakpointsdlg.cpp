@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "workbench/shell/settings/cfglists.h"
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/shellsink.h"
 
 CBreakpointsDlg::CBreakpointsDlg(CfgBreakpoints& breakpoints, ProgramLink& program,
                                  std::function<void(const std::string&)> help, QWidget* parent)

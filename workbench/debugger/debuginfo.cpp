@@ -3,8 +3,8 @@
 #include <cctype>
 #include <set>
 
-#include "workbench/shell/settings/cfglists.h"
-#include "workbench/shell/settings/cfgprofile.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/settings/cfgprofile.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "workbench/debugger/debuglist.h"
 
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 CDebugList::CDebugList(QWidget* parent) : CInfoListCtrl(parent) {}
 

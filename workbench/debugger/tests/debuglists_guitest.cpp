@@ -20,10 +20,10 @@
 #include "workbench/debugger/itemlistview.h"
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/shell/neighbours.h"
-#include "workbench/shell/settings/cfglists.h"
-#include "workbench/shell/settings/cfgprofile.h"
-#include "workbench/shell/sysassert.h"
-#include "workbench/shell/tests/shelltest.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/base/tests/shelltest.h"
 
 namespace {
 
