@@ -94,12 +94,12 @@ TEST_F(DebugLists, SeveralUpdateRequestsGiveOneLayoutStep) {
   view.ScheduleUpdate();
   view.ScheduleUpdate();
   EXPECT_EQ(view.layouts, 0);
-  QTRY_COMPARE(view.layouts, 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view.layouts == 1; }, 5000)) << view.layouts;
   QCoreApplication::processEvents();
   EXPECT_EQ(view.layouts, 1);
   EXPECT_FALSE(view.UpdatePending());
   view.ScheduleUpdate();
-  QTRY_COMPARE(view.layouts, 2);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view.layouts == 2; }, 5000)) << view.layouts;
 }
 
 TEST_F(DebugLists, SessionListLoadsSelectsAndSavesTheProfileText) {

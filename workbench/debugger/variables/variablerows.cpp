@@ -66,7 +66,10 @@ void VariableRowList::DeleteRows(int first, int count) {
   std::vector<Variable*> gone(rows_.begin() + first, rows_.begin() + first + count);
   rows_.erase(rows_.begin() + first, rows_.begin() + first + count);
   row_of_valid_ = false;
-  for (Variable* var : gone) IndexRemove(var);
+  for (Variable* var : gone) {
+    IndexRemove(var);
+    if (var == selected_) selected_ = nullptr;
+  }
   host_.RowsChanged();
 }
 
@@ -114,6 +117,12 @@ void VariableRowList::CollectShown(const VariableContainer* var, std::vector<Var
       box->ClearFlag(Variable_EXPANDED);
   }
 }
+
+void VariableRowList::SetSelectedRow(int row) {
+  selected_ = row >= 0 && row < GetItemCount() ? rows_[static_cast<size_t>(row)] : nullptr;
+}
+
+int VariableRowList::SelectedRow() { return selected_ ? FindRow(selected_) : -1; }
 
 // ---- the refresh ----
 
@@ -222,7 +231,10 @@ void VariableRowList::RemoveStale() {
     if (editing_gone) CancelEdit();
     rows_ = std::move(kept);
     row_of_valid_ = false;
-    for (Variable* var : gone) IndexRemove(var);
+    for (Variable* var : gone) {
+      IndexRemove(var);
+      if (var == selected_) selected_ = nullptr;
+    }
     for (Variable* var : doomed) delete var;  // with its children; a child unlinks from its parent
     host_.RowsChanged();
   }
@@ -341,6 +353,7 @@ void VariableRowList::Clear() {
   row_of_.clear();
   row_of_valid_ = true;
   last_top_ = nullptr;
+  selected_ = nullptr;
   for (Variable* var : tops) delete var;
   host_.RowsChanged();
 }
@@ -356,6 +369,7 @@ void VariableRowList::SaveRows(VariableChain& chain) {
   row_of_.clear();
   row_of_valid_ = true;
   last_top_ = nullptr;
+  selected_ = nullptr;
   host_.RowsChanged();
 }
 

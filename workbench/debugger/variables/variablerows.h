@@ -75,6 +75,11 @@ class VariableRowList : public VariableRows {
   // Without a stopped session it beeps and gives false.
   bool Refresh(bool clear);
 
+  // The selected row (single selection), -1 when none. A row that goes
+  // takes the selection with it.
+  void SetSelectedRow(int row);
+  int SelectedRow();
+
   // Expansion. Expand shows var's children below `row` (fetching them when
   // none are cached); `row` becomes the last row inserted.
   bool Expand(Variable* var, int* row);
@@ -156,7 +161,8 @@ class VariableRowList : public VariableRows {
   // Row of each variable; rebuilt when rows moved.
   std::unordered_map<const Variable*, int> row_of_;
   bool row_of_valid_ = true;
-  const Variable* last_top_ = nullptr;  // the last top-level row's variable, kept with row_of_
+  const Variable* last_top_ = nullptr;
+  const Variable* selected_ = nullptr;  // the last top-level row's variable, kept with row_of_
   int client_width_ = 0;
   int avg_char_width_ = 0;
   int widest_ = 0;
