@@ -13,9 +13,9 @@
 #include "workbench/framework/fwmessage.h"
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/shell/controls/indicator.h"
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/shellsink.h"
 #include "workbench/shell/statusmodel.h"
-#include "workbench/shell/sysassert.h"
+#include "workbench/base/sysassert.h"
 
 namespace {
 
