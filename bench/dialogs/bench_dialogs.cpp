@@ -19,7 +19,7 @@
 
 #include "workbench/dialogs/document/dlgeditdoc.h"
 #include "workbench/dialogs/document/pluginid.h"
-#include "workbench/shell/shellsink.h"
+#include "workbench/base/shellsink.h"
 
 namespace {
 
