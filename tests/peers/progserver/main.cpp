@@ -458,13 +458,31 @@ class Session {
         if (stat(real.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
           return answer(error(1, "Folder \"" + dir + "\" not found"));
         w.i16(0);
+        if (take_fault("bad-kind")) {
+          log_line("# fault bad-kind");
+          w.byte(3);
+          w.str("bad");
+        }
+        if (take_fault("odd-names")) {
+          log_line("# fault odd-names");
+          for (const char* odd : {".", "..", "a/b"}) {
+            w.byte(1);
+            w.str(odd);
+            w.str("root");
+            w.str("root");
+            w.u32(0);
+            w.u32(0);
+            w.u32(0x8000u | 0644u);
+          }
+        }
         list_dir(real, pattern, mode, w);
         return answer(w);
       }
+      case 6:
       case 70: {
         std::string path = r.str();
         if (!r.ok) return answer(error(9, "Malformed request"));
-        log_line("# read \"" + path + "\"");
+        log_line((code == 6 ? "# debug-read \"" : "# read \"") + path + "\"");
         std::string real = resolve(path, true);
         if (real.empty()) return answer(error(2, "Path \"" + path + "\" is outside the server's tree"));
         std::ifstream in(real, std::ios::binary);
@@ -520,7 +538,8 @@ const char kUsage[] =
     "  --users FILE   accepted logins, lines name:md5hex (without: any login)\n"
     "  --log FILE     appends every received frame in hex and events\n"
     "  --fault NAME   refuse-greeting, greeting-size=N, wrong-login, delay=MS,\n"
-    "                 cut, stall=MS, huge-length, no-nul (each once)\n"
+    "                 cut, stall=MS, huge-length, no-nul, bad-kind, odd-names\n"
+    "                 (each once)\n"
     "  --stdin        end when standard input ends\n";
 
 bool load_users(const char* path) {

@@ -6,6 +6,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include "platform/dirpath.h"
 #include "workbench/base/settings/cfgchain.h"
 #include "workbench/base/settings/cfgfields.h"
 #include "workbench/base/settings/cfgprofile.h"
@@ -17,23 +18,15 @@ std::string number_key(int n) { return std::to_string(n); }
 
 std::string sub_section(const char* section, const std::string& name) { return std::string(section) + "\\" + name; }
 
-// The internal form of a path: forward slashes, upper-case drive letter.
+// A path in the normal form of the file access layer.
 std::string internal_path(const char* path) {
   std::string text = path ? path : "";
-  for (char& c : text)
-    if (c == '\\') c = '/';
-  if (text.size() >= 2 && text[1] == ':' && text[0] >= 'a' && text[0] <= 'z')
-    text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  DirUtil_NormalizePath(text);
   return text;
 }
 
 // The directory part of a file path.
-std::string directory_of(const char* path) {
-  std::string text = internal_path(path);
-  size_t slash = text.rfind('/');
-  if (slash == std::string::npos) return std::string();
-  return slash == 0 ? std::string("/") : text.substr(0, slash);
-}
+std::string directory_of(const char* path) { return DirUtil_GetDir(internal_path(path)); }
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include "platform/dirpath.h"
 #include "platform/profile.h"
 #include "workbench/base/settings/cfgfields.h"
 #include "workbench/base/settings/cfglists.h"
@@ -55,16 +56,6 @@ const char* const kPageSetup = "Settings\\PageSetup";
 const char* const kWindowPositions = "WindowPositions";
 const char* const kConfiguration = "Configuration";
 
-// A path in the internal form: forward slashes, upper-case drive letter.
-std::string normalize_path(const char* path) {
-  std::string text = path ? path : "";
-  for (char& c : text)
-    if (c == '\\') c = '/';
-  if (text.size() >= 2 && text[1] == ':' && text[0] >= 'a' && text[0] <= 'z')
-    text[0] = static_cast<char>(text[0] - 'a' + 'A');
-  return text;
-}
-
 }  // namespace
 
 // ------------------------------------------------------------ General
@@ -72,7 +63,8 @@ std::string normalize_path(const char* path) {
 CfgGeneral::CfgGeneral() {
   const char* tmp = getenv("TMP");
   if (!tmp || !*tmp) tmp = getenv("TEMP");
-  AutoSaveLocation = normalize_path(tmp ? tmp : "");
+  AutoSaveLocation = tmp ? tmp : "";
+  DirUtil_NormalizePath(AutoSaveLocation);
 }
 
 bool CfgGeneral::differs(const CfgGeneral& o) const {

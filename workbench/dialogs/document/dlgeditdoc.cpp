@@ -19,6 +19,7 @@
 #include "workbench/base/shellsink.h"
 #include "workbench/base/sysassert.h"
 #include "workbench/base/sysutil.h"
+#include "workbench/server/cuserexception.h"
 
 CDlgEditDoc* CDlgEditDoc::m_currDoc = nullptr;
 bool CDlgEditDoc::m_bIsLoading = false;
@@ -370,7 +371,13 @@ int CDlgEditDoc::WriteThrough(const PluginFileType* type, DirSaveFile* file) {
   m_currDoc = this;
   int ok = m_pRoot->Save(type, &ctx);
   m_currDoc = nullptr;
-  if (ok) ok = file->Commit() ? 1 : 0;
+  if (ok) {
+    try {
+      file->Commit();
+    } catch (const CUserException&) {
+      ok = 0;
+    }
+  }
   m_pSaveFile = nullptr;
   return ok;
 }

@@ -121,7 +121,7 @@ struct DlgReader {
     std::string name = filename;
     DirUtil_NormalizePath(name);
     if (name[0] != '$' && !DirUtil_IsAbsolute(name.c_str()) && ctx->FileName[0] != '\0') {
-      std::string dir = DirUtil_Directory(ctx->FileName);
+      std::string dir = DirUtil_GetDir(ctx->FileName);
       if (!dir.empty()) {
         DirUtil_AppendPath(dir, name.c_str());
         name = dir;
@@ -156,9 +156,9 @@ struct DlgReader {
     std::unique_ptr<FileBuffer> file = DirUtil_OpenFile(expanded.c_str());
     if (!file) return -1;
     const char* data = nullptr;
-    size_t size = 0;
+    uint32_t size = 0;
     file->GetData(&data, &size);
-    if (size > static_cast<size_t>(INT32_MAX)) return -1;
+    if (size > static_cast<uint32_t>(INT32_MAX)) return -1;
     char* text = new char[size + 1];
     std::memcpy(text, data, size);
     text[size] = '\0';

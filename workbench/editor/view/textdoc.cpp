@@ -5,6 +5,7 @@
 #include "workbench/editor/txtline.h"
 #include "workbench/editor/txtsuspend.h"
 #include "workbench/programs/dirutil.h"
+#include "workbench/server/cuserexception.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/frames/yqstatusbar.h"
@@ -68,7 +69,10 @@ bool CTextDoc::OnNewDocument() { return true; }
 bool CTextDoc::Load(const std::string& path) {
   std::unique_ptr<FileBuffer> file = DirUtil_OpenFile(path.c_str());  // shows why it failed
   if (!file) return false;
-  std::string data = file->Data();
+  const char* bytes = nullptr;
+  uint32_t size = 0;
+  file->GetData(&bytes, &size);
+  std::string data(bytes, size);
   if (!data.empty() && data.back() == '\n') data.pop_back();
   if (!data.empty() && data.back() == '\r') data.pop_back();
   SetText(data);
@@ -89,7 +93,11 @@ bool CTextDoc::Save(const std::string& path) {
       file->PutString(l->data.c_str());
       file->PutString(crlf_ ? "\r\n" : "\n");
     }
-    saved = file->Commit();  // shows why it failed
+    try {
+      file->Commit();
+    } catch (const CUserException&) {  // shown where it failed
+      saved = false;
+    }
   }
   if (!saved) {
     // The changes stay: the title keeps its " *".

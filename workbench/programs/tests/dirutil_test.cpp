@@ -1,145 +1,228 @@
-// The file access layer for local paths: the normal form and the path
-// helpers, reading whole files and saving whole files.
+// The file access layer on local files: lines and their separators, saving
+// with each separator, the read and save failures with their captions, and
+// local listings.
 #include "workbench/programs/dirutil.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "testsupport.h"
-#include "workbench/base/shellsink.h"
+#include "workbench/server/cuserexception.h"
+#include "workbench/base/tests/shelltest.h"
 
 namespace {
 
-class BoxSink : public ShellSink {
- public:
-  int message_box(void*, const char* caption, const char* text, unsigned) override {
-    boxes.push_back(std::string(caption) + ": " + text);
-    return SHELL_IDOK;
-  }
-  void debug_output(const char*) override {}
-  bool open_text_file(const char*) override { return false; }
-  void end_process(int) override {}
-  std::vector<std::string> boxes;
-};
-
 class DirUtil : public ::testing::Test {
  protected:
-  void SetUp() override { Shell_SetSink(&sink); }
-  void TearDown() override { Shell_SetSink(nullptr); }
-  BoxSink sink;
+  std::string box(size_t i) const {
+    return i < sink.boxes.size() ? sink.boxes[i].caption + ": " + sink.boxes[i].text : std::string("(none)");
+  }
+  // Every line of a file and the separator kind it recorded.
+  std::vector<std::string> lines_of(const std::string& bytes, int* kind) {
+    vtest::write_file(tmp.file("lines"), bytes);
+    std::unique_ptr<FileBuffer> f = DirUtil_OpenFile(tmp.file("lines").c_str());
+    EXPECT_NE(f, nullptr) << box(0);
+    std::vector<std::string> out;
+    if (!f) return out;
+    uint32_t n = 0;
+    while (const char* line = f->GetLine(&n)) {
+      EXPECT_EQ(std::strlen(line), n);
+      out.emplace_back(line, n);
+    }
+    *kind = f->Separator();
+    return out;
+  }
+
+  RecordingSink sink;
   vtest::TempDir tmp;
 };
 
-TEST_F(DirUtil, NormalForm) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"c:", "C:/"},
-      {"c:dir\\x\\", "C:/dir/x"},
-      {"//srv/share", "\\\\srv/share"},
-      {"\\\\srv\\share\\", "\\\\srv/share"},
-      {"/a/b/", "/a/b"},
-      {"/", "/"},
-      {"ab/", "ab/"},
-      {"a\\b", "a/b"},
-      {"host://x/y/", "host://x/y"},
-  };
-  for (const auto& [in, want] : cases) {
-    std::string p = in;
-    DirUtil_NormalizePath(p);
-    EXPECT_EQ(p, want) << in;
-  }
-}
-
-TEST_F(DirUtil, PathHelpers) {
-  EXPECT_TRUE(DirUtil_IsAbsolute("/x"));
-  EXPECT_TRUE(DirUtil_IsAbsolute("C:x"));
-  EXPECT_TRUE(DirUtil_IsAbsolute("\\\\srv/x"));
-  EXPECT_TRUE(DirUtil_IsAbsolute("host://x"));
-  EXPECT_FALSE(DirUtil_IsAbsolute("sub/x.dlg"));
-  EXPECT_FALSE(DirUtil_IsAbsolute(""));
-  std::string d = "/a/b/";
-  DirUtil_AppendPath(d, "/c");
-  EXPECT_EQ(d, "/a/b/c");
-  EXPECT_EQ(DirUtil_Directory("/a/b/main.dlg"), "/a/b");
-  EXPECT_EQ(DirUtil_Directory("main.dlg"), "");
-  EXPECT_TRUE(DirUtil_SamePath("/a/x", "/a/x"));
-  EXPECT_FALSE(DirUtil_SamePath("/a/x", "/a/X"));
-  vtest::write_file(tmp.file("Mixed.Dlg"), "x");
-  std::string exact = tmp.file("mixed.dlg");
-  DirUtil_ExactName(exact);
-  EXPECT_EQ(exact, tmp.file("Mixed.Dlg"));
-  EXPECT_TRUE(DirUtil_FileExists(tmp.file("Mixed.Dlg").c_str()));
-  EXPECT_FALSE(DirUtil_FileExists(tmp.path().c_str()));  // a folder is no file
-  EXPECT_FALSE(DirUtil_FileExists("host://x"));
-}
-
-TEST_F(DirUtil, ReadingAWholeFile) {
-  vtest::write_file(tmp.file("f"), std::string("a\0b\n", 4));
-  std::unique_ptr<FileBuffer> f = DirUtil_OpenFile(tmp.file("f").c_str());
-  ASSERT_NE(f, nullptr);
-  const char* data = nullptr;
-  size_t size = 0;
-  f->GetData(&data, &size);
-  ASSERT_EQ(size, 4u);
-  EXPECT_EQ(std::string(data, size), std::string("a\0b\n", 4));
-  EXPECT_EQ(data[4], '\0');
-  EXPECT_TRUE(sink.boxes.empty());
-  EXPECT_EQ(DirUtil_OpenFile(tmp.file("missing").c_str()), nullptr);
-  ASSERT_EQ(sink.boxes.size(), 1u);
-  EXPECT_EQ(sink.boxes[0],
-            "Open File [1]: File \"" + tmp.file("missing") + "\" could not be opened:\nNo such file or directory");
-  EXPECT_EQ(DirUtil_OpenFile(tmp.path().c_str()), nullptr);
-  EXPECT_EQ(DirUtil_OpenFile("host://x/y").get(), nullptr);
-}
-
-TEST_F(DirUtil, SavingReplacesTheFileOnlyWhenAllIsWritten) {
-  std::string target = tmp.file("out.txt");
-  vtest::write_file(target, "old\n");
-  std::unique_ptr<DirSaveFile> save = DirUtil_BeginSave(target.c_str());
-  ASSERT_NE(save, nullptr);
-  save->PutString("new ");
-  save->PutString("text\n");
-  EXPECT_EQ(vtest::read_file(target), "old\n");  // nothing written before the commit
-  EXPECT_TRUE(save->Commit());
-  EXPECT_EQ(vtest::read_file(target), "new text\n");
-  // a folder that does not exist: a message, and nothing is left behind
-  std::string missing = tmp.file("none/out.txt");
-  save = DirUtil_BeginSave(missing.c_str());
-  ASSERT_NE(save, nullptr);
-  save->PutString("x");
-  EXPECT_FALSE(save->Commit());
-  ASSERT_EQ(sink.boxes.size(), 1u);
-  EXPECT_EQ(sink.boxes[0].rfind("Save File [1]: File \"" + missing + "\" could not be saved:\n", 0), 0u);
-  EXPECT_EQ(DirUtil_BeginSave(""), nullptr);
-  EXPECT_EQ(DirUtil_BeginSave("host://x"), nullptr);
-}
-
-TEST(DirUtilShorten, KeepsTheFirstComponentAndAsMuchOfTheEndAsFits) {
-  // One pixel per character.
-  auto measure = [](const std::string& text) { return static_cast<int>(text.size()); };
+TEST_F(DirUtil, LinesEndAtEachSeparatorAndTheFirstSetsTheKind) {
+  using Lines = std::vector<std::string>;
   struct Case {
-    const char* path;
-    int width;
-    const char* shown;
+    std::string bytes;
+    Lines lines;
+    int kind;
   };
   const Case cases[] = {
-      {"/home/ann/projects/shop/orders.PROG", 100, "/home/ann/projects/shop/orders.PROG"},  // fits
-      {"/home/ann/projects/shop/orders.PROG", 31, "/home/ann/projects/shop/orders.PROG"},   // too narrow to try
-      {"/home/ann/projects/shop/orders.PROG", 34, "/home.../projects/shop/orders.PROG"},
-      {"/home/ann/projects/shop/orders.PROG", 32, "/home.../shop/orders.PROG"},
-      {"/home/ann/projects/shop/averyveryverylongname.PROG", 32, "/home.../averyveryverylongname.PROG"},
-      {"//server/share/deeper/still/file.PROG", 32, "//server.../still/file.PROG"},
-      {"relative/a/b/c/d/e/f/g/h/i/j/k/l/file.PROG", 32, "relative.../h/i/j/k/l/file.PROG"},
-      {"/onlytwo/averyveryveryveryverylongname.PROG", 32, "/onlytwo/averyveryveryveryverylongname.PROG"},
+      {std::string("a\0b\0\nc", 6), {"a", "b", "c"}, DIRSEP_NUL},  // a NUL's LF belongs to it
+      {"a\rb\r", {"a", "b"}, DIRSEP_CR},
+      {"a\nb\n\nc", {"a", "b", "", "c"}, DIRSEP_LF},
+      {"a\r\nb\r\n", {"a", "b"}, DIRSEP_CRLF},
+      {"a\r\nb\nc\rd", {"a", "b", "c", "d"}, DIRSEP_CRLF},  // only the first sets the kind
+      {"no end", {"no end"}, DIRSEP_NONE},
+      {"", {}, DIRSEP_NONE},
+      {"\r\r\n", {"", ""}, DIRSEP_CR},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.path) + " " + std::to_string(c.width));
-    EXPECT_EQ(DirUtil_ShortenPath(c.path, c.width, measure), c.shown);
+    int kind = -1;
+    EXPECT_EQ(lines_of(c.bytes, &kind), c.lines) << c.bytes;
+    EXPECT_EQ(kind, c.kind) << c.bytes;
   }
+  EXPECT_TRUE(sink.boxes.empty()) << box(0);
+}
+
+TEST_F(DirUtil, WriteLineEndsEachLineWithTheKindsSeparatorAndReadsBack) {
+  const std::pair<int, const char*> cases[] = {
+      {DIRSEP_NONE, "one\ntwo\n\n"}, {DIRSEP_NUL, "one\ntwo\n\n"},        {DIRSEP_CR, "one\rtwo\r\r"},
+      {DIRSEP_LF, "one\ntwo\n\n"},   {DIRSEP_CRLF, "one\r\ntwo\r\n\r\n"},
+  };
+  std::string target = tmp.file("out.txt");
+  for (const auto& [kind, want] : cases) {
+    std::unique_ptr<DirSaveFile> save = DirUtil_BeginSave(target.c_str());
+    ASSERT_NE(save, nullptr);
+    save->separator = kind;
+    save->WriteLine("one", 3);
+    save->WriteLine("two and more", 3);
+    save->WriteLine("", 0);
+    save->Commit();
+    EXPECT_EQ(vtest::read_file(target), want) << kind;
+  }
+  // a block written in place, beside text
+  std::unique_ptr<DirSaveFile> save = DirUtil_BeginSave(target.c_str());
+  save->PutString("head:");
+  std::memcpy(save->WriteBlock(3), "\0\1\2", 3);
+  save->Commit();
+  EXPECT_EQ(vtest::read_file(target), std::string("head:\0\1\2", 8));
+}
+
+TEST_F(DirUtil, ReadFailuresNameTheirStep) {
+  std::string missing = tmp.file("missing");
+  EXPECT_EQ(DirUtil_OpenFile(missing.c_str()), nullptr);
+  EXPECT_EQ(box(0), "Open File [1]: File \"" + missing + "\" could not be opened:\nNo such file or directory");
+
+  std::string fifo = tmp.file("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(DirUtil_OpenFile(fifo.c_str()), nullptr);  // never blocks on the pipe
+  EXPECT_EQ(box(1), "Open File [2]: File \"" + fifo + "\" could not be opened:\nNot a regular file.");
+
+  EXPECT_EQ(DirUtil_OpenFile(tmp.path().c_str()), nullptr);
+  EXPECT_EQ(box(2), "Open File [2]: File \"" + tmp.path() + "\" could not be opened:\nIs a directory");
+
+  std::string shrinking = tmp.file("shrinking");
+  vtest::write_file(shrinking, "0123456789");
+  DirUtil_SetReadHook([](const char* path) { ASSERT_EQ(truncate(path, 4), 0); });
+  EXPECT_EQ(DirUtil_OpenFile(shrinking.c_str()), nullptr);
+  DirUtil_SetReadHook(nullptr);
+  EXPECT_EQ(box(3), "Open File [3]: File \"" + shrinking + "\" could not be opened:\nFile seems to be corrupt.");
+  EXPECT_EQ(sink.boxes.size(), 4u);
+}
+
+TEST_F(DirUtil, SaveFailuresLeaveTheOldFile) {
+  std::string target = tmp.file("kept.txt");
+  vtest::write_file(target, "old contents\n");
+  ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+
+  // a write cut by the file-size limit: "[2]", and the old file stays whole
+  std::unique_ptr<DirSaveFile> save = DirUtil_BeginSave(target.c_str());
+  save->PutString(std::string(4096, 'x').c_str());
+  struct rlimit old_limit {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  struct sigaction ignore {
+  }, old_action{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &old_action);
+  struct rlimit small = old_limit;
+  small.rlim_cur = 100;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  EXPECT_THROW(save->Commit(), CUserException);
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  sigaction(SIGXFSZ, &old_action, nullptr);
+  EXPECT_EQ(box(0), "Save File [2]: File \"" + target +
+                        "\" could not be saved:\nThere is probably not enough disc space left.");
+  EXPECT_EQ(vtest::read_file(target), "old contents\n");
+
+  // a folder that does not exist: "[1]", nothing left behind
+  std::string missing = tmp.file("none/out.txt");
+  save = DirUtil_BeginSave(missing.c_str());
+  save->PutString("x");
+  EXPECT_THROW(save->Commit(), CUserException);
+  EXPECT_EQ(box(1), "Save File [1]: File \"" + missing + "\" could not be saved:\nNo such file or directory");
+
+  // a good save keeps the file's permissions; a new file honours the umask
+  save = DirUtil_BeginSave(target.c_str());
+  save->PutString("new");
+  save->Commit();
+  EXPECT_EQ(vtest::read_file(target), "new");
+  struct stat st {};
+  ASSERT_EQ(stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  mode_t mask = umask(027);
+  save = DirUtil_BeginSave(tmp.file("fresh").c_str());
+  save->Commit();
+  umask(mask);
+  ASSERT_EQ(stat(tmp.file("fresh").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  std::vector<std::string> left;
+  for (auto list = DirList_Open(tmp.path().c_str(), "", DIRLIST_ALL, 0); auto e = list->Next();)
+    left.push_back(e->name);
+  EXPECT_EQ(left, (std::vector<std::string>{"fresh", "kept.txt"}));  // no temporary files
+}
+
+TEST_F(DirUtil, LocalListingByMode) {
+  mkdir(tmp.file("sub").c_str(), 0755);
+  mkdir(tmp.file("sub/inner").c_str(), 0755);
+  mkdir(tmp.file("leaf").c_str(), 0700);
+  mkdir(tmp.file(".hidden").c_str(), 0755);
+  vtest::write_file(tmp.file("b.PROG"), "12345");
+  vtest::write_file(tmp.file("a.txt"), "1");
+  vtest::write_file(tmp.file(".dot"), "1");
+  ASSERT_EQ(symlink("b.PROG", tmp.file("link.PROG").c_str()), 0);
+  ASSERT_EQ(mkfifo(tmp.file("pipe").c_str(), 0600), 0);
+  ASSERT_EQ(chmod(tmp.file("a.txt").c_str(), 0600), 0);
+
+  auto list = [&](const char* pattern, int mode) {
+    std::vector<std::string> out;
+    std::unique_ptr<DirList> l = DirList_Open(tmp.path().c_str(), pattern, mode, 0);
+    while (std::unique_ptr<DirEntry> e = l->Next()) {
+      char text[64];
+      std::snprintf(text, sizeof text, " %u %x", e->size, e->mode);
+      out.push_back(e->name + text);
+      EXPECT_FALSE(e->IsPseudo());
+      EXPECT_EQ(e->GetTarget(), nullptr);
+    }
+    return out;
+  };
+  using V = std::vector<std::string>;
+  EXPECT_EQ(list("", DIRLIST_ALL),
+            (V{"a.txt 1 8180", "b.PROG 5 81a4", "leaf 0 41c0", "link.PROG 5 81a4", "sub 0 10041ed"}));
+  EXPECT_EQ(list("", DIRLIST_FILES), (V{"a.txt 1 8180", "b.PROG 5 81a4", "link.PROG 5 81a4"}));
+  EXPECT_EQ(list("", DIRLIST_FOLDERS), (V{"leaf 0 41c0", "sub 0 10041ed"}));
+  EXPECT_EQ(list("", DIRLIST_ONE_FOLDER), (V{"leaf 0 41c0"}));
+  EXPECT_EQ(list("*.PROG", DIRLIST_ALL), (V{"b.PROG 5 81a4", "link.PROG 5 81a4"}));
+  EXPECT_EQ(list("", 7), list("", DIRLIST_ALL));  // any other mode lists everything
+
+  EXPECT_TRUE(DirUtil_FileExists(tmp.file("b.PROG").c_str()));
+  EXPECT_FALSE(DirUtil_FileExists(tmp.file("B.PROG").c_str()));  // names differ by case
+  EXPECT_FALSE(DirUtil_FileExists(tmp.file("sub").c_str()));     // a folder is no file
+  EXPECT_FALSE(DirUtil_FileExists(tmp.file("pipe").c_str()));
+  std::string exact = tmp.file("B.prog");
+  DirUtil_ExactName(exact);
+  EXPECT_EQ(exact, tmp.file("B.prog"));
+
+  // an unreadable folder is reported; a missing one is just empty
+  EXPECT_EQ(DirList_Open(tmp.file("gone").c_str(), "", DIRLIST_ALL, 0)->Next(), nullptr);
+  EXPECT_TRUE(sink.boxes.empty());
+  if (geteuid() != 0) {
+    ASSERT_EQ(chmod(tmp.file("leaf").c_str(), 0), 0);
+    EXPECT_EQ(DirList_Open(tmp.file("leaf").c_str(), "", DIRLIST_ALL, 0)->Next(), nullptr);
+    EXPECT_EQ(box(0), tmp.file("leaf") + ": " + tmp.file("leaf") + " is not accessible:\nPermission denied");
+    chmod(tmp.file("leaf").c_str(), 0700);
+  }
+}
+
+TEST(DirEntryNamed, IsAPseudoEntryOfNameAlone) {
+  DirEntry_Named e("Servers");
+  EXPECT_TRUE(e.IsPseudo());
+  EXPECT_EQ(e.name, "Servers");
+  EXPECT_EQ(e.size | e.time | e.mode, 0u);
 }
 
 }  // namespace

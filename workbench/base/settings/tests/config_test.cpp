@@ -276,8 +276,8 @@ TEST_F(Config, AutoSaveFileNames) {
 }
 
 TEST_F(Config, TemporaryDirectoryDefault) {
-  setenv("TMP", "c:\\Temp\\auto", 1);
-  EXPECT_EQ(CfgGeneral().AutoSaveLocation, "C:/Temp/auto");
+  setenv("TMP", "/tmp//auto/", 1);  // in the normal form of the file access layer
+  EXPECT_EQ(CfgGeneral().AutoSaveLocation, "/tmp/auto");
   unsetenv("TMP");
   setenv("TEMP", "/var/tmp", 1);
   EXPECT_EQ(CfgGeneral().AutoSaveLocation, "/var/tmp");
