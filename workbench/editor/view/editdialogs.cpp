@@ -81,6 +81,13 @@ CEditorDialog::~CEditorDialog() {
   YqApp()->m_Config.WindowPositions.modified = 1;
 }
 
+void CEditorDialog::Present() {
+  show();
+  raise();
+  activateWindow();
+  if (QWidget* first = FirstInput()) first->setFocus(Qt::ActiveWindowFocusReason);
+}
+
 void CEditorDialog::RestorePosition() {
   if (YqApp() == nullptr) return;
   YqApp()->m_Config.WindowPositions.entries[position_index_].Restore(this, false);
@@ -123,6 +130,11 @@ CSearchDialog::CSearchDialog(int position_index, QWidget* parent) : CEditorDialo
   down_->setChecked(true);
   if (FindHist()) FillCombo(find_, *FindHist());
   find_->setCurrentIndex(find_->count() ? 0 : -1);
+}
+
+QWidget* CSearchDialog::FirstInput() {
+  find_->lineEdit()->selectAll();
+  return find_;
 }
 
 void CSearchDialog::SetOptions(bool match_case, bool whole_word, bool down) {
@@ -354,13 +366,11 @@ QWidget* DialogParent(CEditorView* view) {
 template <class Dlg>
 Dlg* OpenOnce(Dlg* existing, CEditorView* view) {
   if (existing) {
-    existing->raise();
-    existing->activateWindow();
-    existing->setFocus();
+    existing->Present();
     return existing;
   }
   auto* dlg = new Dlg(DialogParent(view));
-  dlg->show();
+  dlg->Present();
   return dlg;
 }
 

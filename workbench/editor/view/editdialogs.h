@@ -26,8 +26,14 @@ class CEditorDialog : public QDialog, public CfgWindow {
   bool GetPlacement(CfgPlacement* placement) override;
   bool IsMaximized() override { return false; }
   bool SetPlacement(const CfgPlacement& placement) override;
+  // Brought forward by its command: the window becomes active and the
+  // control a user types into first takes the keyboard.
+  void Present();
 
  protected:
+  // The control that takes the keyboard when the dialog is brought forward
+  // (null: the dialog's own choice).
+  virtual QWidget* FirstInput() { return nullptr; }
   void RestorePosition();
   // The view the dialog works on; beeps and answers null when none.
   CEditorView* ActiveView();
@@ -48,6 +54,7 @@ class CSearchDialog : public CEditorDialog {
   virtual bool OnFindNext() = 0;
 
  protected:
+  QWidget* FirstInput() override;
   void keyPressEvent(QKeyEvent* event) override;
   // The "Direction" group holding the Up and Down buttons.
   QGroupBox* MakeDirectionGroup();

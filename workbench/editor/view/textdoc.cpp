@@ -21,6 +21,9 @@ CTextDoc::CTextDoc() {
   }
   config_.File.FileMode = CfgFileMode_Text_LF;
   config_.File.Codepage = 1;
+  // Attribute and line-draw codes as the edit settings of the file's kind say.
+  const CfgEditItem* edit = config_.Edit.GetItemFor(config_.File);
+  text_.SetUseEnhancements(edit != nullptr && (edit->flags & CfgEditItem::UseEnhancements) != 0);
   SetText("");
 }
 

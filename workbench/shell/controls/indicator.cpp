@@ -188,6 +188,8 @@ CHistoryCombo::CHistoryCombo(FindHistory* history, QWidget* parent) : CIndicator
   setEditable(true);
   setInsertPolicy(QComboBox::NoInsert);
   setMaxVisibleItems(15);
+  // Keys reach the combo box or its edit field, whichever holds the focus.
+  installEventFilter(this);
   lineEdit()->installEventFilter(this);
   Refill();
 }
@@ -196,7 +198,7 @@ void CHistoryCombo::Refill() {
   QString keep = currentText();
   clear();
   if (history_ != nullptr)
-    for (const std::string& t : history_->Texts()) addItem(QString::fromStdString(t));
+    for (const std::string& t : history_->Texts()) addItem(QString::fromLatin1(t.c_str()));
   if (count() > 0)
     setCurrentIndex(0);
   else
@@ -211,7 +213,7 @@ void CHistoryCombo::OnEnter(const QString& text) {
   }
   if (history_ != nullptr) {
     auto before = history_->Texts();
-    history_->AddText(text.toUtf8().constData());
+    history_->AddText(text.toLatin1().constData());
     if (history_->Texts() != before) Refill();
   }
   if (g_editor_view == nullptr) {
@@ -230,7 +232,7 @@ void CHistoryCombo::OnEscape() {
 }
 
 bool CHistoryCombo::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
+  if ((watched == lineEdit() || watched == this) && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
       OnEnter(currentText());
@@ -246,7 +248,7 @@ bool CHistoryCombo::eventFilter(QObject* watched, QEvent* event) {
 
 void CFindCombo::Execute(IndicatorEditorView* view) {
   SYS_ASSERT(view);
-  view->FindForward(currentText().toStdString());
+  view->FindForward(currentText().toLatin1().toStdString());
 }
 
 // ------------------------------------------------------------ in-place editors

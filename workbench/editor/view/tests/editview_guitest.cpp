@@ -17,6 +17,7 @@
 #include <QDoubleSpinBox>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPrinter>
 #include <QScrollBar>
@@ -37,6 +38,8 @@
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/tests/fwtest.h"
+#include "workbench/shell/controls/indicator.h"
+#include "workbench/shell/frames/editbar.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/frames/yqstatusbar.h"
@@ -221,7 +224,7 @@ TEST_F(EditorWindows, CaretSelectionClicksAndGlyphsAgreeAtColumn100WithAFraction
 
   // The caret behind the 100th character stands at that cell's edge.
   view->setFocus();
-  QTRY_VERIFY(view->hasFocus());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
   m.PlaceCaret(0, 100);
   int cx = 0, cy = 0;
   ASSERT_TRUE(m.CaretPixel(&cx, &cy));
@@ -336,6 +339,69 @@ TEST_F(EditorWindows, SecondFindOnlyFocusesTheFirst) {
   EXPECT_EQ(CFindDlg::Instance(), nullptr);
 }
 
+// Types a text into a widget key by key, letters beyond ASCII too.
+void Type(QWidget* widget, const QString& text) {
+  for (QChar c : text) {
+    const auto key = static_cast<Qt::Key>(c.toUpper().unicode());
+    QTest::sendKeyEvent(QTest::Press, widget, key, QString(c), Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, widget, key, QString(c), Qt::NoModifier);
+  }
+}
+
+TEST_F(EditorWindows, FindTakesTheKeyboardAndTheEditBarBoxSearchesRecordsAndReturns) {
+  const std::string cafe = "caf\xe9";  // one ISO 8859-1 text everywhere
+  CTextDoc* doc = OpenText("one " + cafe + "\ntwo " + cafe + "\nthree " + cafe);
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  const QString typed = QString::fromLatin1(cafe.c_str());
+  app->m_FindHistory.entries.Clear();
+  CMainFrame::GetEditBar()->FindBox()->Refill();
+
+  // Ctrl+F, then typing: the text lands in the Find box.
+  QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+  CFindDlg* find = CFindDlg::Instance();
+  ASSERT_NE(find, nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return find->FindCombo()->hasFocus(); }));
+  Type(QApplication::focusWidget(), typed);
+  EXPECT_EQ(find->FindCombo()->currentText(), typed);
+  find->close();
+  QCoreApplication::processEvents();
+
+  // The Edit bar's box: Enter finds and records, Escape goes back to the view.
+  main->activateWindow();
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  CFindCombo* box = CMainFrame::GetEditBar()->FindBox();
+  ASSERT_TRUE(app->RouteCommand(102));  // Ctrl+D
+  ASSERT_TRUE(QTest::qWaitFor([&] { return box->hasFocus(); }));
+  box->lineEdit()->clear();
+  Type(QApplication::focusWidget(), typed);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(app->m_FindHistory.Texts(), std::vector<std::string>{cafe});
+  EXPECT_TRUE(view->Model().SelectionActive());
+  EXPECT_EQ(view->Model().sel_anchor_line, 0u);
+  EXPECT_EQ(view->Model().sel_anchor_col, 4u);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  ASSERT_TRUE(app->RouteCommand(102));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return box->hasFocus(); }));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+
+  // The same text typed in the dialog is the same history entry and is found.
+  ASSERT_TRUE(view->OnCommand(57636));
+  find = CFindDlg::Instance();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return find->FindCombo()->hasFocus(); }));
+  find->FindCombo()->lineEdit()->clear();
+  Type(QApplication::focusWidget(), typed);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(app->m_FindHistory.Texts(), std::vector<std::string>{cafe});
+  EXPECT_EQ(view->Model().sel_anchor_line, 1u);
+  EXPECT_EQ(box->count(), 1);
+  EXPECT_EQ(box->currentText(), typed);
+  find->close();
+}
+
 TEST_F(EditorWindows, ReplaceTakesBothTextsAndF3FindsNext) {
   CTextDoc* doc = OpenText("find me\nand find me");
   CEditorView* view = ViewOf(doc);
@@ -386,6 +452,21 @@ TEST_F(EditorWindows, LineDrawInsertsTheClickedCode) {
   EXPECT_EQ(r.runs[0].text, "\xA5");
   EXPECT_EQ(view->Model().caret_col, 1u);
   dlg->close();
+}
+
+TEST_F(EditorWindows, LineDrawFollowsTheTextFilesUseOfEnhancements) {
+  for (bool on : {true, false}) {
+    SCOPED_TRACE(on);
+    CfgFile text_file;
+    text_file.FileMode = CfgFileMode_Text_LF;
+    CfgEditItem* item = app->m_Config.Edit.GetItemFor(text_file);
+    item->flags = on ? item->flags | CfgEditItem::UseEnhancements : item->flags & ~CfgEditItem::UseEnhancements;
+    auto* doc = dynamic_cast<CTextDoc*>(Editor_TextTemplate()->OpenDocument(nullptr));
+    ASSERT_NE(doc, nullptr);
+    ViewOf(doc)->setFocus();
+    EXPECT_EQ(app->RouteUpdate(33016).enabled, on);
+    EXPECT_EQ(doc->GetTextObj()->use_enhancements != 0, on);
+  }
 }
 
 TEST(LineDraw, HitTestAnswersNothingOutsideTheTable) {
@@ -519,7 +600,7 @@ TEST_F(EditorWindows, ClosingAModifiedDocumentAsksYesSavesNoDiscardsCancelKeeps)
     view->setFocus();
     QTest::keyClicks(view, "x");
     app->RouteUpdate(57603);  // the idle update marks the document
-    QTRY_VERIFY(frame->windowTitle().endsWith(" *"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->windowTitle().endsWith(" *"); }));
     sink.boxes.clear();
     sink.answer = c.answer;
     if (c.exit)
