@@ -3,8 +3,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStandardItemModel>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "workbench/framework/fwmessage.h"
@@ -58,9 +60,20 @@ CVariableView::CVariableView(FwDocument* doc, VariableTarget& target, VariableCh
   const QFontMetrics metrics(font);
   row_height_ = metrics.height() + metrics.leading() + 4;
   avg_char_width_ = metrics.averageCharWidth();
+  // The bar above the list.
+  refresh_ = new QPushButton("Refresh", this);
+  refresh_->setObjectName(QString::number(VARVIEW_CMD_REFRESH));
+  refresh_->setFocusPolicy(Qt::NoFocus);
+  refresh_->setToolTip("Refresh");
+  connect(refresh_, &QPushButton::clicked, this, [this] { RefreshAll(); });
+  auto* bar = new QHBoxLayout;
+  bar->setContentsMargins(4, 2, 4, 2);
+  bar->addWidget(refresh_);
+  bar->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
+  layout->addLayout(bar);
   layout->addWidget(header_);
   layout->addWidget(canvas_, 1);
   setFocusPolicy(Qt::StrongFocus);

@@ -2,11 +2,13 @@
 // the desktop (message boxes and beeps through the desktop sink), runs the
 // event loop and saves what changed at exit.
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <QApplication>
 
+#include "workbench/debugger/debuggerplug.h"
 #include "workbench/editor/view/editorplug.h"
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/framework/fwdesktopsink.h"
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
   {
     CYqApp app;
     Editor_Install();
+    std::unique_ptr<DebuggerWindows> debugger_windows = Debugger_InstallWindows(app);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (app.InitInstance(args)) {
       // For pictures of the environment: text for the output pane's Build

@@ -1,0 +1,104 @@
+// The Variables window as the main frame and the debugger core meet it:
+// opened through the Variables command, filled when a session is stopped,
+// its rows kept over closing, emptied on a reset.
+#include "workbench/debugger/variablesdoc.h"
+
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/debugger/variables/tests/faketarget.h"
+#include "workbench/debugger/variableview.h"
+#include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwmessage.h"
+#include "workbench/framework/tests/fwtest.h"
+
+namespace {
+
+class VariablesWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Fw_TestQApp();
+    Fw_RegisterMessages();
+    previous_ = Sys_SetAssertHandler(Sys_ThrowAssertHandler);
+    FakeNode rec{1, "rec", VARKIND_TYPE, "CUSTOMER", {{0, "a", VARKIND_INTEGER, "10", {}}}};
+    target.top = {{0, "I", VARKIND_INTEGER, "1", {}}, rec};
+    previous_link_ = Shell_Neighbours().variables;
+    Shell_Neighbours().variables = &window;
+  }
+  void TearDown() override {
+    Shell_Neighbours().variables = previous_link_;
+    Sys_SetAssertHandler(previous_);
+  }
+  // Closes the window and lets the closing finish.
+  void Close() {
+    window.Show(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.IsOpen(); }, 5000));
+  }
+
+  FakeTarget target;
+  CfgWindowPositions positions;
+  VariablesWindow window{target, &positions};
+  PaneLink* previous_link_ = nullptr;
+  SysAssertHandler previous_ = nullptr;
+};
+
+TEST_F(VariablesWindowTest, OpeningWhileStoppedFillsTheWindow) {
+  EXPECT_FALSE(window.IsOpen());
+  EXPECT_EQ(window.Rows(), nullptr);
+  Shell_Neighbours().variables->Toggle();  // the main frame's Variables command
+  ASSERT_TRUE(window.IsOpen());
+  ASSERT_NE(window.View(), nullptr);
+  EXPECT_EQ(window.Document()->Title(), "Variables");
+  EXPECT_EQ(window.Document()->Frames().front()->width(), 476);
+  EXPECT_EQ(window.View()->Rows().GetItemCount(), 2);
+  EXPECT_EQ(target.busy_changes, (std::vector<bool>{true, false}));
+
+  // Open already: brought to the top, not refreshed again.
+  window.Show(true);
+  EXPECT_EQ(target.requests, 1);
+}
+
+TEST_F(VariablesWindowTest, ClosingKeepsRowsAndExpansionUntilReset) {
+  target.stopped = false;
+  window.Show(true);
+  EXPECT_EQ(target.requests, 0);  // no session stopped: nothing fetched
+  target.stopped = true;
+  ASSERT_TRUE(target.GetElements(*window.Rows(), nullptr, -1));  // a stop
+  ASSERT_TRUE(window.View()->Rows().ExpandRow(1));
+  Close();
+  EXPECT_EQ(window.Rows(), nullptr);
+  EXPECT_FALSE(window.Saved().IsEmpty());
+
+  Shell_Neighbours().variables->Toggle();
+  ASSERT_TRUE(window.IsOpen());
+  EXPECT_EQ(window.View()->Rows().GetItemCount(), 3);  // rec is still expanded
+  EXPECT_EQ(target.requests, 4);                       // reopened while stopped: refreshed once, rec with it
+
+  window.ResetContents();  // a stop in another segment
+  EXPECT_EQ(window.View()->Rows().GetItemCount(), 0);
+  ASSERT_TRUE(target.GetElements(*window.Rows(), nullptr, -1));
+  Close();
+  window.ResetContents();  // a new session while closed: the saved rows go
+  EXPECT_TRUE(window.Saved().IsEmpty());
+  // The frame's place is kept.
+  EXPECT_TRUE(positions.entries[CfgWnd_VariableWindow].valid);
+  EXPECT_TRUE(positions.modified);
+}
+
+TEST_F(VariablesWindowTest, RefreshButtonWithoutASessionBeeps) {
+  window.Show(true);
+  target.stopped = false;
+  QTest::mouseClick(window.View()->RefreshButton(), Qt::LeftButton);
+  EXPECT_EQ(target.beeps, (std::vector<unsigned>{SHELL_MB_ICONEXCLAMATION}));
+  EXPECT_EQ(window.View()->Rows().GetItemCount(), 2);  // left as it was
+  target.stopped = true;
+  target.top.pop_back();
+  QTest::mouseClick(window.View()->RefreshButton(), Qt::LeftButton);
+  EXPECT_EQ(window.View()->Rows().GetItemCount(), 1);
+}
+
+}  // namespace

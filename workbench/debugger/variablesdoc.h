@@ -1,0 +1,72 @@
+// The Variables window: one document ("Variables") in a child frame of its
+// own (CVariableFrame, 476 pixels wide, its place kept in the window
+// positions) with one CVariableView. VariablesWindow is the window kind's
+// single owner: it makes the document on demand, keeps the rows while the
+// window is closed, and is what the main frame's Variables command and the
+// debugger core talk to.
+#pragma once
+
+#include <memory>
+
+#include "workbench/base/settings/config.h"
+#include "workbench/debugger/variables/variablechain.h"
+#include "workbench/debugger/variables/variablelink.h"
+#include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwdocument.h"
+#include "workbench/shell/neighbours.h"
+
+class CVariableView;
+class FwDocTemplate;
+
+class CVariableDoc : public FwDocument {
+ public:
+  bool OnNewDocument() override;
+  // The view, null while none exists.
+  CVariableView* View() const;
+};
+
+class CVariableFrame : public FwChildFrame, public CfgWindow {
+ public:
+  // `positions` keeps the frame's place (may be null).
+  CVariableFrame(FwDocument* doc, CfgWindowPositions* positions);
+
+  bool GetPlacement(CfgPlacement* placement) override;
+  bool IsMaximized() override { return isMaximized(); }
+  bool SetPlacement(const CfgPlacement& placement) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  CfgWindowPositions* positions_;
+};
+
+class VariablesWindow : public VariablesPane, public PaneLink {
+ public:
+  // `positions` keeps the frame's place (may be null).
+  VariablesWindow(VariableTarget& target, CfgWindowPositions* positions);
+  ~VariablesWindow() override;
+
+  // Opens the window or brings it to the top. When it was not open and a
+  // session is stopped, its rows are refreshed.
+  void Show(bool show);
+
+  // VariablesPane.
+  bool IsOpen() const override;
+  VariableRows* Rows() override;
+  void ResetContents() override;
+
+  // PaneLink: the main frame's Variables command.
+  bool Plugged() const override { return true; }
+  void Toggle() override { Show(!IsOpen()); }
+
+  CVariableDoc* Document() const;
+  CVariableView* View() const;
+  VariableChain& Saved() { return saved_; }
+
+ private:
+  VariableTarget& target_;
+  CfgWindowPositions* positions_;
+  VariableChain saved_;
+  std::unique_ptr<FwDocTemplate> template_;
+};
