@@ -1193,11 +1193,14 @@ SysCatRow* SysCat_fetch(SysCatResultSet* resultset) {
 int SysCat_close_query(SysCatResultSet* resultset) {
   IDB_ASSERT(resultset != nullptr);
   if (idb__trace_call('P', 2, "SysCat_close_query()")) trace_resultset(resultset);
+  // The result set is the caller's no longer, whatever the server answers.
   ServerEntry* e = nullptr;
   Buffer* b = begin_call("SysCat_close_query()", resultset->server_id, OP_CLOSE_QUERY, &e);
-  if (!b) return -1;
-  Buffer_Put_uint16(b, resultset->qry_hndl);
-  if (exchange(e) != 0) return -1;
+  int rc = -1;
+  if (b) {
+    Buffer_Put_uint16(b, resultset->qry_hndl);
+    rc = exchange(e) != 0 ? -1 : 0;
+  }
   std::free(resultset);
-  return 0;
+  return rc;
 }

@@ -487,6 +487,14 @@ int idb__info202(int dbid, int set, int32_t* status, void* buffer, int32_t lengt
       IDB_FAIL(S_REMOTE, REMOTE_CODEC);
       return failed(-1, status);
     }
+    // Callers size record buffers from this length and pack records from the
+    // root's item list: the two must agree.
+    if (set >= 1 && set <= ctx->root->set_count && reclen != ctx->root->sets[set - 1].record_length) {
+      debug_printf('P', 0, "set %d: record length %u reported, %d from its items", set, static_cast<unsigned>(reclen),
+                   static_cast<int>(ctx->root->sets[set - 1].record_length));
+      IDB_FAIL(S_REMOTE, REMOTE_ROOT);
+      return failed(-1, status);
+    }
     IDB_ASSERT(buffer != nullptr);
     std::memcpy(buffer, name, ROOT_NAME_LEN);
     put_word(buffer, 4, letter_word(type));

@@ -134,6 +134,14 @@ int32_t number_of(const void* arg) {
   return v;
 }
 
+// Whether a lookup argument that is no number in range is a name: names
+// begin with a letter. Anything else is a number out of range, and its bytes
+// are never read as text (a 4-byte number has no terminator to stop at).
+bool names_a_name(const void* arg) {
+  unsigned char first = *static_cast<const unsigned char*>(arg);
+  return (first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z');
+}
+
 int decode_items(WordCursor& c, RootCache* root, Buffer* map) {
   if (!count_fits(c, root->item_count, ROOT_ITEM_WORDS)) return fail("item table does not fit the object");
   root->items = alloc_table<RootItem>(root->item_count);
@@ -324,21 +332,21 @@ int idb__find_set(const RootCache* root, const void* arg) {
   IDB_ASSERT(root != nullptr && arg != nullptr);
   int32_t n = number_of(arg);
   if (n >= 1 && n <= root->set_count) return n - 1;
-  return idb__find_set_name(root, static_cast<const char*>(arg));
+  return names_a_name(arg) ? idb__find_set_name(root, static_cast<const char*>(arg)) : -1;
 }
 
 int idb__find_item(const RootCache* root, const void* arg) {
   IDB_ASSERT(root != nullptr && arg != nullptr);
   int32_t n = number_of(arg);
   if (n >= 1 && n <= root->item_count) return n - 1;
-  return idb__find_item_name(root, static_cast<const char*>(arg));
+  return names_a_name(arg) ? idb__find_item_name(root, static_cast<const char*>(arg)) : -1;
 }
 
 int idb__find_iitem(const RootCache* root, const void* arg) {
   IDB_ASSERT(root != nullptr && arg != nullptr);
   int32_t n = number_of(arg);
   if (root->iitem_count > 0 && n > root->item_count && n - root->item_count <= root->iitem_count) return n - 1;
-  return idb__find_iitem_name(root, static_cast<const char*>(arg));
+  return names_a_name(arg) ? idb__find_iitem_name(root, static_cast<const char*>(arg)) : -1;
 }
 
 int idb__set_access(const RootCache* root, int set) {

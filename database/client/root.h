@@ -139,8 +139,10 @@ RootCache* idb__get_root(int dbid);
 
 // Lookups. `arg` points at a 32-bit number or at a name and must have at
 // least 4 readable bytes (callers copy short names into a larger buffer).
-// A number in range is taken as such, anything else as a name that ends at
-// the first NUL, blank or ';' within 16 characters, compared without case.
+// A number in range is taken as such; an argument whose first byte is a
+// letter as a name that ends at the first NUL, blank or ';' within 16
+// characters, compared without case; anything else is a number out of range
+// (-1), whose bytes are never read as a name.
 int idb__find_set(const RootCache* root, const void* arg);    // set index or -1
 int idb__find_item(const RootCache* root, const void* arg);   // item index or -1
 int idb__find_iitem(const RootCache* root, const void* arg);  // item_count + index-item index, or -1

@@ -3,6 +3,8 @@
 // whole (S_REMOTE -7) without a cache left behind.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -148,6 +150,22 @@ TEST(RootCache, DecodesLayoutAndLooksNamesUp) {
   EXPECT_EQ(idb__find_iitem(&root, &n), -1);
   EXPECT_EQ(idb__find_iitem_name(&root, "name-ix"), 7);
   EXPECT_EQ(idb__set_access(&root, 0), -1);
+  idb__free_root(&root);
+}
+
+TEST(RootCache, NumbersOutOfRangeAreNeverReadAsNames) {
+  RootCache root;
+  ASSERT_EQ(0, decode(Model().object(), &root));
+  // Each is a lone 4-byte number: read as a name, its bytes would run past
+  // the number looking for a terminator.
+  for (int32_t v : {0, -1, 9, 16843009, 0x7fffffff, -16843009}) {
+    auto arg = std::make_unique<int32_t>(v);
+    EXPECT_EQ(idb__find_set(&root, arg.get()), -1) << v;
+    EXPECT_EQ(idb__find_item(&root, arg.get()), -1) << v;
+    if (v != 9) {
+      EXPECT_EQ(idb__find_iitem(&root, arg.get()), -1) << v;
+    }
+  }
   idb__free_root(&root);
 }
 

@@ -1,6 +1,8 @@
 #include "database/tools/fillbase/restruct.h"
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstring>
 
 #include "database/tools/fillbase/restruct_internal.h"
@@ -171,7 +173,18 @@ void rs_add_item(const RsRef& target, const RsRange& range, const RsSrc& source)
   }
   item.kind = source.kind;
   switch (source.kind) {
-    case RS_FIELD_NUMBER: item.field = static_cast<int>(source.number); break;
+    case RS_FIELD_NUMBER: {
+      // The elements take fields number, number + 1, ...: the last of them
+      // must still be a number.
+      long elements = range.given ? range.last - range.first + 1 : std::max(count, 1);
+      if (source.number < 0 || source.number > INT_MAX - (elements - 1)) {
+        rs_error("Improper field number");
+        ok = false;
+      } else {
+        item.field = static_cast<int>(source.number);
+      }
+      break;
+    }
     case RS_FIELD_NAME:
       take_name(source.name, item.field_name, "Item name too long", "Illegal item name");
       if (!range_ok(source.range)) {

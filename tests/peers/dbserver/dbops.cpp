@@ -318,7 +318,10 @@ void Session::database_request(uint16_t id, uint16_t op, Reader& in) {
       bool created = storage.created.count(s.tableid) != 0;
       extra.raw(s.name);
       extra.u8(static_cast<uint8_t>(s.letter));
-      extra.u16(static_cast<uint16_t>(s.record_length));
+      int reported = s.record_length;
+      if (state_.config.has("short-record-length")) reported -= 2;
+      if (state_.config.has("long-record-length")) reported += 2;
+      extra.u16(static_cast<uint16_t>(reported));
       extra.u32(created ? kSetCapacity : 0);
       extra.u32(created ? static_cast<uint32_t>(store_of(it->second).count(set)) : 0);
     }

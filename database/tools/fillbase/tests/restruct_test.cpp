@@ -127,6 +127,10 @@ TEST(Restructure, EveryCheckHasItsMessage) {
       {"import set orders { totals[0-2] = :null; }\n", "Improper index range"},
       {"import set orders { totals[1-2] = sums[1]; }\n", "Number of elements does not match"},
       {"import set orders { totals = sums[1-2]; }\n", "Number of elements does not match"},
+      // Twelve elements from field 2147483647 on would run past the largest
+      // field number.
+      {"import set orders { totals = 2147483647; }\n", "Improper field number"},
+      {"import set orders { totals[2-3] = 2147483647; }\n", "Improper field number"},
       {"import set abcdefghijklmnopq\n", "Set name too long"},
       {"import set orders { abcdefghijklmnopq = 1; }\n", "Item name too long"},
       {"import set or_ders\n", "Illegal set name"},
@@ -140,6 +144,11 @@ TEST(Restructure, EveryCheckHasItsMessage) {
     EXPECT_GE(r.errors, 1) << c.text;
     EXPECT_NE(r.messages.find(std::string("*** ") + c.message), std::string::npos) << c.text << r.messages;
   }
+}
+
+TEST(Restructure, TheLargestFieldNumberFitsOneElement) {
+  Result r = parse("import set orders { name = 2147483647; totals[12] = 2147483647; }\n");
+  EXPECT_EQ(r.errors, 0) << r.messages;
 }
 
 TEST(Restructure, ErrorListing) {
