@@ -1,10 +1,16 @@
 #include "workbench/shell/apphelp.h"
 
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <cctype>
 #include <cstdio>
-#include <spawn.h>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "workbench/base/diag.h"
+#include "workbench/base/shellsink.h"
 
 extern char** environ;
 
@@ -32,15 +38,58 @@ const HelpTopic kHelpTopics[] = {
 };
 
 // The desktop viewer: the base address with "#" and the topic, opened by
-// the desktop's URL handler.
+// the desktop's URL handler (VARNICA_HELP_VIEWER names another program).
+// A viewer that cannot be started is reported at once; one that ends with a
+// failure is reported, and every one is reaped, at the next idle time.
 class DesktopHelp : public HelpSink {
  public:
   void show(const std::string& base, const std::string& topic) override {
     std::string url = base + "#" + topic;
-    pid_t pid;
-    char* argv[] = {const_cast<char*>("xdg-open"), url.data(), nullptr};
-    posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ);
+    const char* env = std::getenv("VARNICA_HELP_VIEWER");
+    std::string viewer = env != nullptr && *env != '\0' ? env : "xdg-open";
+    pid_t pid = 0;
+    char* argv[] = {viewer.data(), url.data(), nullptr};
+    const int err = posix_spawnp(&pid, viewer.c_str(), nullptr, nullptr, argv, environ);
+    if (err != 0) {
+      Report(viewer, url, std::strerror(err));
+      return;
+    }
+    children_.push_back({pid, viewer, url});
   }
+
+  void reap() override {
+    for (size_t i = 0; i < children_.size();) {
+      int status = 0;
+      const pid_t done = waitpid(children_[i].pid, &status, WNOHANG);
+      if (done == 0) {
+        ++i;
+        continue;
+      }
+      const Child child = children_[i];
+      children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(i));
+      if (done < 0) continue;
+      if (WIFEXITED(status) && WEXITSTATUS(status) == 0) continue;
+      char why[64];
+      if (WIFEXITED(status))
+        std::snprintf(why, sizeof why, "it ended with exit code %d", WEXITSTATUS(status));
+      else
+        std::snprintf(why, sizeof why, "it ended with signal %d", WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+      Report(child.viewer, child.url, why);
+    }
+  }
+
+ private:
+  struct Child {
+    pid_t pid;
+    std::string viewer, url;
+  };
+
+  static void Report(const std::string& viewer, const std::string& url, const char* why) {
+    const std::string text = "The help viewer \"" + viewer + "\" could not show\n" + url + "\n(" + why + ").";
+    Shell_Sink().message_box(Shell_OwnerWindow(), "Help", text.c_str(), SHELL_MB_OK | SHELL_MB_ICONEXCLAMATION);
+  }
+
+  std::vector<Child> children_;
 };
 
 DesktopHelp g_desktop;

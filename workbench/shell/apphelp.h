@@ -19,6 +19,9 @@ class HelpSink {
  public:
   virtual ~HelpSink() = default;
   virtual void show(const std::string& base, const std::string& topic) = 0;
+  // Idle time: viewers that have ended are reaped, and a failed one is
+  // reported.
+  virtual void reap() {}
 };
 // The sink in force (null restores the desktop one); returns the previous.
 HelpSink* Help_SetSink(HelpSink* sink);
@@ -35,8 +38,11 @@ class AppHelp {
   // The framework's requests: commands 1 (context) and 8 (context pop-up)
   // look the id up; every other command shows "CONTENTS".
   bool WinHelp(const std::string& base, unsigned long data, unsigned command, int64_t now_ms);
-  // Idle time clears the suppression flag.
-  void OnIdle() { suppressed_ = false; }
+  // Idle time clears the suppression flag and reaps ended viewers.
+  void OnIdle() {
+    suppressed_ = false;
+    Help_Sink().reap();
+  }
   bool Suppressed() const { return suppressed_; }
 
  private:

@@ -2,6 +2,9 @@
 // recording sink: menus and bars with their ids, the status bar's colours
 // and progress, the close refusals, auto-save, F10, File/New, help, and the
 // placement kept from one start to the next.
+#include <sys/wait.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -310,6 +313,40 @@ TEST_F(Tessarine, HelpGoesThroughTheTopicTable) {
   app->RunIdle();
   EXPECT_TRUE(app->WinHelp(131240, 1));
   EXPECT_EQ(help.topics, (std::vector<std::string>{"HIDR_DLGPROPTYPE", "Key__PRINT_", "HIDR_MAINFRAME"}));
+}
+
+TEST_F(Tessarine, AHelpViewerThatFailsIsReportedAndEveryViewerIsReaped) {
+  app->m_Config.Help.ConfigURL = "http://manuals/";
+  struct Case {
+    const char* viewer;
+    const char* says;  // in the box; null: no box
+  } cases[] = {
+      {"/nonexistent/help-viewer", "No such file or directory"},
+      {"false", "exit code 1"},
+      {"true", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.viewer);
+    setenv("VARNICA_HELP_VIEWER", c.viewer, 1);
+    sink.boxes.clear();
+    app->RunIdle();
+    const std::string topic = std::string("TOPIC_") + std::to_string(&c - cases);
+    ASSERT_TRUE(app->ShowHelp(topic));
+    // Every child is reaped at idle time: none is left behind.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+      app->RunIdle();
+      return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
+    }));
+    if (c.says == nullptr) {
+      EXPECT_TRUE(sink.boxes.empty());
+      continue;
+    }
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0].caption, "Help");
+    EXPECT_NE(sink.boxes[0].text.find("http://manuals/#" + topic), std::string::npos);
+    EXPECT_NE(sink.boxes[0].text.find(c.says), std::string::npos) << sink.boxes[0].text;
+  }
+  unsetenv("VARNICA_HELP_VIEWER");
 }
 
 TEST_F(Tessarine, OutputLinesAreQueuedForIdleTimeAsLinesOfTheirOwn) {
