@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "workbench/programs/dirutil.h"
+#include "workbench/programs/progdoc.h"
 #include "workbench/server/tests/srvtest.h"
 #include "workbench/shell/pswdcrypt.h"
 #include "workbench/base/settings/cfglists.h"
@@ -160,6 +161,24 @@ TEST_F(FileAccess, SavedFilesReadBackByteForByte) {
   EXPECT_EQ(r.out, bytes);
   r = probe({"lines", "localhost://progs/crlf.txt"});
   EXPECT_EQ(r.out, "[4] first\n[4] second\n");
+}
+
+TEST_F(FileAccess, AProgramOpensFromTheServerAndSavesBackByteForByte) {
+  vtest::write_file(tree.file("progs/hello.txt"), "PRINT \"Hello\"\nSUB Twice(X)\nPRINT X*2\nSUBEND\n");
+  vtest::RunResult r = vtest::run("store", {"-r", "2", "-o", tree.file("progs/hello"), tree.file("progs/hello.txt")});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  const std::string stored = vtest::read_file(tree.file("progs/hello.PROG"));
+  ProgDocHost host;
+  CfgSettings config;
+  ProgDoc doc(&host, config);
+  ASSERT_TRUE(doc.Open("localhost://progs/hello.PROG", CfgFileMode_Auto)) << boxes();
+  EXPECT_EQ(doc.FileMode(), CfgFileMode_BinaryPROGv6);
+  EXPECT_EQ(doc.Text().num_lines, 4u);
+  EXPECT_EQ(doc.Segments().size(), 2u);
+  ASSERT_TRUE(doc.Save("localhost://progs/copy.PROG")) << boxes();
+  EXPECT_EQ(vtest::read_file(tree.file("progs/copy.PROG")), stored);
+  EXPECT_EQ(doc.PathName(), "localhost://progs/copy.PROG");
+  EXPECT_TRUE(sink.boxes.empty()) << boxes();
 }
 
 }  // namespace
