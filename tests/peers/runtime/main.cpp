@@ -23,7 +23,8 @@
 // variable of kind 'Z'), cutloc (a stop location cut short), nonul (a file
 // name without its NUL), hugelen (a message length of 0x7FFFFFFF), noconnect
 // (exits 0 without connecting), exit3 (exits 3 before connecting), stall (no
-// reply to the first CONT), ignoreterm (ignores SIGTERM).
+// reply to the first CONT), ignoreterm (ignores SIGTERM), setrefused (SET_ELEMENT
+// answered with an error).
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -444,6 +445,12 @@ void serve(const std::string& program) {
         Var* v = resolve(in, &level);
         std::string value = in.str();
         logf("SET_ELEMENT %s = %s", v ? v->name.c_str() : "?", value.c_str());
+        if (g_faults.count("setrefused")) {
+          o.u16(2);
+          o.str("Variable " + (v ? v->name : std::string("?")) + " is read-only");
+          send_frame(o.b);
+          break;
+        }
         if (v) v->value = value;
         o.u16(0);
         send_frame(o.b);
