@@ -624,7 +624,7 @@ int save_hive(RegStore* store, RegHive hive, const RegKeyNode& root) {
     return REG_TOO_BIG;
   }
   mode_t mode = hive == REG_HIVE_USER ? 0600 : 0644;
-  if (atomic_write_file(path.c_str(), text.data(), text.size(), mode) != 0) {
+  if (atomic_save_file(path.c_str(), text.data(), text.size(), mode) != 0) {
     store->error = path + ": " + strerror(errno);
     return (errno == EACCES || errno == EROFS || errno == EPERM) ? REG_ACCESS : REG_IO;
   }

@@ -96,6 +96,19 @@ TEST_F(Registry, UserHiveIsPrivate) {
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
+TEST_F(Registry, AUserHiveThatIsALinkStaysALink) {
+  vtest::TempDir elsewhere;
+  vtest::write_file(elsewhere.file("kept.reg"), "REGEDIT4\r\n\r\n");
+  reg_close_store(store);
+  ASSERT_EQ(symlink(elsewhere.file("kept.reg").c_str(), dir.file("user.reg").c_str()), 0);
+  store = reg_open_store(dir.path().c_str());
+  ASSERT_EQ(reg_set_string(store, REG_HIVE_USER, "Software\\X", "Name", "value"), REG_OK);
+  struct stat st;
+  ASSERT_EQ(lstat(dir.file("user.reg").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_NE(vtest::read_file(elsewhere.file("kept.reg")).find("\"Name\"=\"value\""), std::string::npos);
+}
+
 TEST_F(Registry, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
   ASSERT_EQ(reg_set_string(store, REG_HIVE_USER, "Software\\Orvantis\\App", "AutoSave", "On"), REG_OK);
   ASSERT_EQ(reg_set_string(store, REG_HIVE_USER, "SOFTWARE\\orvantis\\APP", "AUTOSAVE", "Off"), REG_OK);

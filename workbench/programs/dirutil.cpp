@@ -467,20 +467,10 @@ class DirSaveFile_Local : public DirSaveFile {
     const uint8_t* payload = queue_->send_buf.Payload();
     uint32_t length = queue_->send_buf.Length();
     SYS_ASSERT(length >= 5);
-    std::string target = path_;
-    struct stat st {};
-    mode_t mode;
-    if (stat(path_.c_str(), &st) == 0) {
-      mode = st.st_mode & 07777;
-      char real[PATH_MAX];
-      if (realpath(path_.c_str(), real)) target = real;
-    } else {
-      mode_t mask = umask(0);
-      umask(mask);
-      mode = 0666 & ~mask;
-    }
     int step = 0;
-    if (atomic_write_file(target.c_str(), payload + 4, length - 5, mode, &step) == 0) return;
+    // An existing file keeps its mode and group and a link stays a link; a
+    // new file gets 0666 less the umask.
+    if (atomic_save_file(path_.c_str(), payload + 4, length - 5, 0666, &step) == 0) return;
     if (step == ATOMIC_WRITE_CREATE) {
       stop_box("Save File [1]", file_failure(path_.c_str(), "saved", std::strerror(errno)));
     } else {
