@@ -39,11 +39,27 @@ struct PrintRow {
 
 }  // namespace
 
+CfgPageSetup Editor_MarginsInsidePrintable(const CfgPageSetup& setup, const QSizeF& paper_size,
+                                           const QRectF& printable) {
+  CfgPageSetup inside = setup;
+  auto tenths = [](double mm) { return static_cast<int32_t>(std::ceil(std::max(0.0, mm) * 10 - 1e-6)); };
+  inside.LeftMargin = std::max(setup.LeftMargin, tenths(printable.left()));
+  inside.TopMargin = std::max(setup.TopMargin, tenths(printable.top()));
+  inside.RightMargin = std::max(setup.RightMargin, tenths(paper_size.width() - printable.right()));
+  inside.BottomMargin = std::max(setup.BottomMargin, tenths(paper_size.height() - printable.bottom()));
+  return inside;
+}
+
 int Editor_Print(EditorModel& model, const std::string& file_name, QPrinter* printer, bool selection_only) {
   CfgSettings* cfg = model.Config();
-  const CfgPageSetup& setup = cfg->PageSetup;
   printer->setFullPage(true);
   const QRectF paper_mm = printer->pageLayout().fullRect(QPageLayout::Millimeter);
+  // The printable area: the paper less the printer's least margins.
+  QPageLayout least = printer->pageLayout();
+  least.setMode(QPageLayout::StandardMode);
+  least.setMargins(least.minimumMargins());
+  const CfgPageSetup setup =
+      Editor_MarginsInsidePrintable(cfg->PageSetup, paper_mm.size(), least.paintRect(QPageLayout::Millimeter));
   const int32_t W = static_cast<int32_t>(std::lround(paper_mm.width() * 10));
   const int32_t H = static_cast<int32_t>(std::lround(paper_mm.height() * 10));
 

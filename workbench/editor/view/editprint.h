@@ -6,10 +6,22 @@
 
 #include <string>
 
+#include <QRectF>
+
+#include "workbench/base/settings/config.h"
+
 class EditorModel;
 class QPrinter;
 
-// Prints on printer (its full page; margins are the page setup's). The
+// The page setup with each margin (0.1 mm) widened, where needed, to the
+// edge of the area the printer can print on (`printable`, in millimetres
+// from the paper's top left corner of `paper_size`), so that no text falls
+// off the paper.
+CfgPageSetup Editor_MarginsInsidePrintable(const CfgPageSetup& setup, const QSizeF& paper_size,
+                                           const QRectF& printable);
+
+// Prints on printer (its full page; margins are the page setup's, inside
+// the printer's printable area). The
 // number of pages printed, or -1 when the job stopped; the user was told
 // why ("Cannot print file [1]" for margins that leave less than 10 x 10 cm,
 // "Cannot print file [2]" when no printer font could be set up).

@@ -1,5 +1,7 @@
 #include "workbench/editor/view/pagesetupdlg.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdio>
 
@@ -39,6 +41,11 @@ CPageSetupDlg::CPageSetupDlg(CfgPageSetup* config, QWidget* parent) : QDialog(pa
   auto* grid = new QGridLayout(this);
   header_ = new QLineEdit(QString::fromLatin1(working_.PageHeader.c_str()), this);
   footer_ = new QLineEdit(QString::fromLatin1(working_.PageFooter.c_str()), this);
+  // Wide enough for the usual header and footer texts, whole.
+  for (QLineEdit* edit : {header_, footer_})
+    edit->setMinimumWidth(
+        std::max(edit->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40,
+                 edit->fontMetrics().horizontalAdvance(edit->text()) + 2 * edit->fontMetrics().averageCharWidth()));
   auto* lh = new QLabel("Hea&der:", this);
   lh->setBuddy(header_);
   auto* lf = new QLabel("&Footer:", this);
@@ -69,6 +76,9 @@ CPageSetupDlg::CPageSetupDlg(CfgPageSetup* config, QWidget* parent) : QDialog(pa
 
   size_ = new QComboBox(this);
   size_->setEditable(true);
+  // Room for "24.0" and the like.
+  size_->setMinimumContentsLength(6);
+  size_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   for (const char* s : {"6", "8", "10", "12", "14", "16", "18", "20", "22", "24"}) size_->addItem(s);
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.1f", working_.FontSize / 10.0);

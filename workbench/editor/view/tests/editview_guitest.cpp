@@ -747,6 +747,47 @@ TEST_F(EditorWindows, PrintingToPdfGivesThePagesTheLayoutPredicts) {
   std::remove(templ);
 }
 
+TEST(EditorPrint, MarginsStayInsideThePrintableArea) {
+  const QSizeF a4(210, 297);
+  const QRectF printable(4.2, 5, 210 - 4.2 - 6, 297 - 5 - 12.5);  // the printer's least margins
+  struct Case {
+    int32_t margin;  // all four, 0.1 mm
+    int32_t left, top, right, bottom;
+  } cases[] = {
+      {0, 42, 50, 60, 125},       // at the paper's edge: moved in to the printable area
+      {55, 55, 55, 60, 125},      // inside on two sides
+      {200, 200, 200, 200, 200},  // inside everywhere: kept
+  };
+  for (const Case& c : cases) {
+    CfgPageSetup setup;
+    setup.LeftMargin = setup.TopMargin = setup.RightMargin = setup.BottomMargin = c.margin;
+    const CfgPageSetup inside = Editor_MarginsInsidePrintable(setup, a4, printable);
+    EXPECT_EQ(inside.LeftMargin, c.left) << c.margin;
+    EXPECT_EQ(inside.TopMargin, c.top) << c.margin;
+    EXPECT_EQ(inside.RightMargin, c.right) << c.margin;
+    EXPECT_EQ(inside.BottomMargin, c.bottom) << c.margin;
+  }
+}
+
+TEST_F(EditorWindows, PageSetupFieldsShowTheirWholeValues) {
+  CfgPageSetup record;
+  record.PageHeader = "&F";
+  record.PageFooter = "&L&D &T&RPage &P of &A";
+  record.LeftMargin = record.RightMargin = record.TopMargin = record.BottomMargin = 1250;
+  record.FontSize = 240;
+  CPageSetupDlg dlg(&record);
+  dlg.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+  std::vector<QLineEdit*> fields = {dlg.HeaderEdit(), dlg.FooterEdit(), dlg.SizeCombo()->lineEdit()};
+  for (int i = 0; i < 4; ++i) fields.push_back(dlg.Margin(i)->findChild<QLineEdit*>());
+  for (QLineEdit* field : fields) {
+    ASSERT_NE(field, nullptr);
+    const int room = field->contentsRect().width() - field->textMargins().left() - field->textMargins().right();
+    EXPECT_LE(field->fontMetrics().horizontalAdvance(field->text()), room) << field->text().toStdString();
+  }
+  EXPECT_EQ(dlg.SizeCombo()->currentText(), "24.0");
+}
+
 TEST_F(EditorWindows, PageSetupWritesTheRecordOnlyWhenChanged) {
   CfgPageSetup& record = app->m_Config.PageSetup;
   {
