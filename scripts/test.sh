@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the layout and the include layering, builds,
+# Installs what is missing, checks the layout, the include layering and the
+# command ids, builds,
 # and runs every test twice: once in a plain build (warnings are errors) and
 # once in a build with AddressSanitizer and UndefinedBehaviorSanitizer; then
 # runs every fuzzing target for a short fixed time.
@@ -13,6 +14,9 @@ echo "=== layout check"
 
 echo "=== layering check"
 "$top/scripts/check-layers.sh"
+
+echo "=== command id check"
+"$top/scripts/check-command-ids.sh"
 
 # The test builds carry no full debug information (line tables only in the
 # sanitizer build, for its reports): it makes compiling and linking slower

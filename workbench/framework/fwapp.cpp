@@ -1,9 +1,8 @@
 #include "workbench/framework/fwapp.h"
 
 #include <QAbstractEventDispatcher>
-#include <QAction>
-#include <QCoreApplication>
-#include <QMenu>
+#include <QApplication>
+#include <QWidget>
 
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
@@ -18,7 +17,7 @@ FwApp* g_app = nullptr;
 
 FwApp* Fw_App() { return g_app; }
 
-FwApp::FwApp() : commands_(this) {
+FwApp::FwApp() : commands_(this, this) {
   g_app = this;
   Fw_RegisterMessages();
   if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread()))
@@ -30,6 +29,11 @@ FwApp::~FwApp() {
   if (g_app == this) g_app = nullptr;
 }
 
+void FwApp::SetMainFrame(FwMainFrame* frame) {
+  main_frame_ = frame;
+  commands_.SetShortcutWindow(frame);
+}
+
 FwDocTemplate* FwApp::AddDocTemplate(std::unique_ptr<FwDocTemplate> tmpl) {
   templates_.push_back(std::move(tmpl));
   return templates_.back().get();
@@ -37,6 +41,16 @@ FwDocTemplate* FwApp::AddDocTemplate(std::unique_ptr<FwDocTemplate> tmpl) {
 
 std::vector<FwCmdTarget*> FwApp::RouteChain() const {
   std::vector<FwCmdTarget*> chain;
+  // The nearest command target around the focus widget (a docking bar's
+  // content) comes first; views and frames take their usual places below.
+  for (QWidget* w = QApplication::focusWidget(); w != nullptr; w = w->parentWidget()) {
+    auto* target = dynamic_cast<FwCmdTarget*>(w);
+    if (target == nullptr) continue;
+    if (dynamic_cast<FwView*>(w) == nullptr && dynamic_cast<FwChildFrame*>(w) == nullptr &&
+        dynamic_cast<FwMainFrame*>(w) == nullptr)
+      chain.push_back(target);
+    break;
+  }
   if (main_frame_ != nullptr) {
     FwChildFrame* child = main_frame_->ActiveChild();
     if (child != nullptr) {
@@ -70,27 +84,9 @@ FwCmdUI FwApp::RouteUpdate(int id) const {
   return ui;
 }
 
-void FwApp::UpdateAction(QAction* action) const {
-  int id = commands_.IdOf(action);
-  if (id == 0) return;
-  FwCmdUI ui = RouteUpdate(id);
-  if (action->isEnabled() != ui.enabled) action->setEnabled(ui.enabled);
-  if (ui.checked) {
-    if (!action->isCheckable()) action->setCheckable(true);
-    if (action->isChecked() != *ui.checked) action->setChecked(*ui.checked);
-  }
-  if (ui.text) {
-    QString t = QString::fromStdString(*ui.text);
-    if (action->text() != t) action->setText(t);
-  }
-  if (action->isVisible() != ui.shown) action->setVisible(ui.shown);
-}
-
-void FwApp::WatchMenu(QMenu* menu) {
-  connect(menu, &QMenu::aboutToShow, this, [this, menu] {
-    for (QAction* a : menu->actions())
-      if (!a->isSeparator() && a->menu() == nullptr) UpdateAction(a);
-  });
+int FwApp::ActiveKind() const {
+  FwChildFrame* child = main_frame_ != nullptr ? main_frame_->ActiveChild() : nullptr;
+  return child != nullptr ? child->Kind() : 0;
 }
 
 int FwApp::RunIdle() {

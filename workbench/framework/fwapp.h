@@ -1,7 +1,8 @@
 // The application object of the window layer: the command table, the
-// document templates, the main frame, the routing of command ids (active
-// view -> its document -> active child frame -> main frame -> application)
-// and idle time (counts 0, 1, 2, ... while the handler asks for more, run
+// document templates, the main frame, the routing of command ids (the
+// command target that holds the focus, when it is none of the following ->
+// active view -> its document -> active child frame -> main frame ->
+// application) and idle time (counts 0, 1, 2, ... while the handler asks for more, run
 // whenever the event loop is about to block, nested loops included).
 #pragma once
 
@@ -11,14 +12,14 @@
 #include <QObject>
 
 #include "workbench/framework/fwcmdtarget.h"
+#include "workbench/framework/fwcommandrouter.h"
 #include "workbench/framework/fwcommandtable.h"
 
 class FwDocTemplate;
 class FwMainFrame;
 class QAction;
-class QMenu;
 
-class FwApp : public QObject, public FwCmdTarget {
+class FwApp : public QObject, public FwCmdTarget, public FwCommandRouter {
  public:
   FwApp();
   ~FwApp() override;
@@ -27,7 +28,8 @@ class FwApp : public QObject, public FwCmdTarget {
 
   FwCommandTable& Commands() { return commands_; }
 
-  void SetMainFrame(FwMainFrame* frame) { main_frame_ = frame; }
+  // The main frame also takes the shortcuts of the command table.
+  void SetMainFrame(FwMainFrame* frame);
   FwMainFrame* MainFrame() const { return main_frame_; }
 
   // Templates are owned by the application.
@@ -37,14 +39,14 @@ class FwApp : public QObject, public FwCmdTarget {
   // The targets a command passes through, in order.
   std::vector<FwCmdTarget*> RouteChain() const;
   // Runs a command; false when no target handled it.
-  bool RouteCommand(int id);
+  bool RouteCommand(int id) override;
   // Asks the chain for the state of an id. An id that no target updates is
   // enabled exactly when some target handles it.
-  FwCmdUI RouteUpdate(int id) const;
+  FwCmdUI RouteUpdate(int id) const override;
+  // The kind of the active child frame (its template's), or 0.
+  int ActiveKind() const override;
   // Applies the routed state to an action of the command table.
-  void UpdateAction(QAction* action) const;
-  // Menus update their actions just before they open.
-  void WatchMenu(QMenu* menu);
+  void UpdateAction(QAction* action) const { commands_.UpdateAction(action); }
 
   // Idle time: calls OnIdle with 0, 1, 2, ... while it returns true.
   // Returns the number of calls. Not re-entered.

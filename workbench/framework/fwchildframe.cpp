@@ -39,6 +39,8 @@ bool FwChildFrame::SplitRows() {
   return true;
 }
 
+int FwChildFrame::Kind() const { return tmpl_ != nullptr ? tmpl_->ResourceId() : 0; }
+
 int FwChildFrame::RowCount() const { return splitter_->count(); }
 
 FwView* FwChildFrame::View(int row) const { return dynamic_cast<FwView*>(splitter_->widget(row)); }

@@ -27,6 +27,8 @@ class FwChildFrame : public QMdiSubWindow, public FwCmdTarget {
   FwView* View(int row) const;
 
   FwDocument* Document() const { return doc_; }
+  // The window kind of the frame: its template's resource id, 0 for none.
+  int Kind() const;
   FwView* ActiveView() const;
   void SetActiveView(FwView* view) { active_ = view; }
   QSplitter* Splitter() const { return splitter_; }

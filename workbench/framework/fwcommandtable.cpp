@@ -1,26 +1,54 @@
 #include "workbench/framework/fwcommandtable.h"
 
+#include <algorithm>
+
 #include <QAction>
+#include <QIcon>
 #include <QKeySequence>
 #include <QMenu>
 #include <QToolBar>
+#include <QWidget>
 
-#include "workbench/framework/fwapp.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/framework/fwcmdtarget.h"
+#include "workbench/framework/fwcommandrouter.h"
 
-FwCommandTable::FwCommandTable(QObject* owner) : owner_(owner) {}
+namespace {
 
-QAction* FwCommandTable::Add(int id, const QString& text, const QString& shortcut, bool checkable) {
-  auto it = actions_.find(id);
-  if (it != actions_.end()) return it->second;
-  auto* action = new QAction(text, owner_);
-  action->setData(id);
-  if (!shortcut.isEmpty()) action->setShortcut(QKeySequence(shortcut));
-  action->setCheckable(checkable);
-  QObject::connect(action, &QAction::triggered, owner_, [id] {
-    if (FwApp* app = Fw_App()) app->RouteCommand(id);
-  });
-  actions_[id] = action;
-  return action;
+// Properties that mark what the table put into a menu.
+const char kPlaceProperty[] = "fwPlace";
+const char kKindProperty[] = "fwKind";
+const char kRowSeparatorProperty[] = "fwRowSeparator";
+
+}  // namespace
+
+FwCommandTable::FwCommandTable(QObject* owner, FwCommandRouter* router) : owner_(owner), router_(router) {}
+
+void FwCommandTable::AddRows(int kind, std::span<const FwCommandRow> commands, std::span<const FwPlaceRow> places) {
+  for (const FwCommandRow& row : commands) {
+    SYS_ASSERT(Row(row.id) == nullptr && Row(row.last) == nullptr);
+    rows_[row.id] = row;
+    auto* action = new QAction(QString::fromUtf8(row.text), owner_);
+    action->setData(row.id);
+    action->setStatusTip(QString::fromUtf8(row.prompt));
+    if (row.shortcut[0] != '\0') action->setShortcut(QKeySequence(QString::fromUtf8(row.shortcut)));
+    if (row.icon[0] != '\0') action->setIcon(QIcon::fromTheme(QString::fromUtf8(row.icon)));
+    action->setCheckable(row.checkable);
+    const int id = row.id;
+    QObject::connect(action, &QAction::triggered, owner_, [this, id] { Trigger(id); });
+    actions_[row.id] = action;
+    if (shortcut_window_ != nullptr && !action->shortcut().isEmpty()) shortcut_window_->addAction(action);
+  }
+  for (const FwPlaceRow& row : places) places_.push_back({kind, row});
+  std::stable_sort(places_.begin(), places_.end(),
+                   [](const Placed& a, const Placed& b) { return a.row.order < b.row.order; });
+}
+
+const FwCommandRow* FwCommandTable::Row(int id) const {
+  auto it = rows_.upper_bound(id);
+  if (it == rows_.begin()) return nullptr;
+  --it;
+  return id <= it->second.last ? &it->second : nullptr;
 }
 
 QAction* FwCommandTable::Action(int id) const {
@@ -35,20 +63,96 @@ int FwCommandTable::IdOf(const QAction* action) const {
   return ok ? id : 0;
 }
 
-void FwCommandTable::FillMenu(QMenu* menu, const std::vector<int>& ids) {
-  for (int id : ids) {
-    if (id == 0)
-      menu->addSeparator();
-    else if (QAction* a = Action(id))
-      menu->addAction(a);
+std::vector<int> FwCommandTable::PlacedIds(FwPlace place, int kind) const {
+  std::vector<int> ids;
+  for (const Placed& p : places_) {
+    if (p.row.place != place || (p.kind != 0 && p.kind != kind)) continue;
+    if (p.row.id == ID_NONE && (ids.empty() || ids.back() == ID_NONE)) continue;
+    if (p.row.id != ID_NONE && Action(p.row.id) == nullptr) continue;
+    ids.push_back(p.row.id);
+  }
+  if (!ids.empty() && ids.back() == ID_NONE) ids.pop_back();
+  return ids;
+}
+
+void FwCommandTable::RefillMenu(QMenu* menu, int kind) {
+  for (QAction* a : menu->actions()) {
+    if (a->property(kRowSeparatorProperty).toBool()) {
+      delete a;
+      continue;
+    }
+    int id = IdOf(a);
+    if (id != 0 && Action(id) == a) menu->removeAction(a);
+  }
+  for (int id : PlacedIds(static_cast<FwPlace>(menu->property(kPlaceProperty).toInt()), kind)) {
+    if (id == ID_NONE)
+      menu->addSeparator()->setProperty(kRowSeparatorProperty, true);
+    else
+      menu->addAction(Action(id));
+  }
+  menu->setProperty(kKindProperty, kind);
+}
+
+void FwCommandTable::FillMenu(QMenu* menu, FwPlace place) {
+  menu->setProperty(kPlaceProperty, static_cast<int>(place));
+  RefillMenu(menu, router_->ActiveKind());
+  QObject::connect(menu, &QMenu::aboutToShow, owner_, [this, menu] {
+    int kind = router_->ActiveKind();
+    if (menu->property(kKindProperty).toInt() != kind) RefillMenu(menu, kind);
+    for (QAction* a : menu->actions())
+      if (!a->isSeparator() && a->menu() == nullptr) UpdateAction(a);
+  });
+}
+
+void FwCommandTable::FillToolBar(QToolBar* bar, FwPlace place) {
+  for (int id : PlacedIds(place, 0)) {
+    if (id == ID_NONE)
+      bar->addSeparator();
+    else
+      bar->addAction(Action(id));
   }
 }
 
-void FwCommandTable::FillToolBar(QToolBar* bar, const std::vector<int>& ids) {
-  for (int id : ids) {
-    if (id == 0)
-      bar->addSeparator();
-    else if (QAction* a = Action(id))
-      bar->addAction(a);
+QAction* FwCommandTable::MakeRangeItem(int id, const QString& text, QObject* parent) {
+  auto* action = new QAction(text, parent);
+  action->setData(id);
+  QObject::connect(action, &QAction::triggered, owner_, [this, id] { Trigger(id); });
+  return action;
+}
+
+void FwCommandTable::SetShortcutWindow(QWidget* window) {
+  shortcut_window_ = window;
+  if (window == nullptr) return;
+  for (const auto& [id, action] : actions_)
+    if (!action->shortcut().isEmpty()) window->addAction(action);
+}
+
+std::vector<std::string> FwCommandTable::MissingRows() const {
+  std::vector<std::string> missing;
+  for (const FwHandlerTable& table : Fw_HandlerTables())
+    for (const FwHandlerRange& range : table.ranges)
+      for (int id = range.first; id <= range.last; ++id)
+        if (Row(id) == nullptr) missing.push_back(table.owner + ": " + std::to_string(id));
+  return missing;
+}
+
+void FwCommandTable::UpdateAction(QAction* action) const {
+  int id = IdOf(action);
+  if (id == 0) return;
+  FwCmdUI ui = router_->RouteUpdate(id);
+  if (action->isEnabled() != ui.enabled) action->setEnabled(ui.enabled);
+  if (ui.checked) {
+    if (!action->isCheckable()) action->setCheckable(true);
+    if (action->isChecked() != *ui.checked) action->setChecked(*ui.checked);
   }
+  if (ui.text) {
+    QString t = QString::fromStdString(*ui.text);
+    if (action->text() != t) action->setText(t);
+  }
+  if (action->isVisible() != ui.shown) action->setVisible(ui.shown);
+}
+
+bool FwCommandTable::Trigger(int id) const {
+  if (!router_->RouteUpdate(id).enabled) return false;
+  return router_->RouteCommand(id);
 }

@@ -14,7 +14,7 @@ void Fw_RegisterMessages() {
   static bool done = false;
   if (done) return;
   done = true;
-  for (int id = FW_MSG_SOCKET; id <= FW_MSG_INPLACE_ENDED; ++id) {
+  for (int id = FW_MSG_FIRST; id <= FW_MSG_LAST; ++id) {
     int got = QEvent::registerEventType(id);
     SYS_ASSERT(got == id);
   }

@@ -9,23 +9,9 @@
 
 #include <QEvent>
 
-class QObject;
+#include "workbench/framework/fwcommandids.h"
 
-enum FwMessageId : int {
-  FW_MSG_SOCKET = 0x715,
-  FW_MSG_WAKEUP = 0x716,
-  FW_MSG_DEBUG_RUN = 0x717,
-  FW_MSG_DEBUG_HALT = 0x718,
-  FW_MSG_DEBUG_STOP = 0x719,
-  FW_MSG_DEBUG_ENDED = 0x71a,
-  FW_MSG_DEBUG_STEP_INTO = 0x71b,
-  FW_MSG_DEBUG_STEP_OVER = 0x71c,
-  FW_MSG_DEBUG_STEP_OUT = 0x71d,
-  FW_MSG_RUN_TO_CURSOR = 0x71e,
-  FW_MSG_OUTPUT_LINE = 0x71f,
-  FW_MSG_INPLACE_ACCEPTED = 0x720,
-  FW_MSG_INPLACE_ENDED = 0x721,
-};
+class QObject;
 
 class FwMessage : public QEvent {
  public:

@@ -33,7 +33,7 @@ void FwStatusBar::SetActivePanes(const std::vector<bool>& active) {
   for (size_t i = 0; i < panes_.size(); ++i) {
     active_[i] = i < active.size() && active[i];
     if (active_[i]) {
-      addPermanentWidget(panes_[i], (panes_[i]->Style() & 0x02) ? 1 : 0);
+      addPermanentWidget(panes_[i], (panes_[i]->Style() & FW_PANE_STRETCH) ? 1 : 0);
       panes_[i]->show();
     } else {
       panes_[i]->hide();

@@ -9,11 +9,7 @@
 #include <QString>
 #include <QWidget>
 
-enum : unsigned {
-  FW_PANE_NOBORDERS = 0x01,
-  FW_PANE_STRETCH = 0x02,
-  FW_PANE_DISABLED = 0x04,
-};
+#include "workbench/framework/fwpanestyle.h"
 
 class FwStatusPane : public QWidget {
  public:

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "workbench/framework/fwcommandids.h"
+
 struct FileNewMode {
   int mode;
   const char* name;
 };
 extern const FileNewMode FileNewModes[6];
-
-enum { ID_FILE_NEW_FIRST = 57696, ID_FILE_NEW_LAST = 57727, ID_FILE_MRU_FILE1 = 57616, ID_FILE_MRU_LAST = 57631 };
 
 struct FileNewItem {
   int id;      // 0 for a separator
@@ -20,7 +20,7 @@ struct FileNewItem {
   std::string text;
 };
 
-// The default kind with 57696 and a separator, the other kinds from 57697,
+// The default kind with ID_FILE_NEW_FIRST and a separator, the other kinds after it,
 // then a separator and one item per plug-in. A default not in the table is
 // a failed check.
 std::vector<FileNewItem> FileNew_MenuItems(int default_mode, const std::vector<std::string>& plugins);

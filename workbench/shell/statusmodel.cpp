@@ -5,28 +5,28 @@
 #include "workbench/base/sysassert.h"
 
 const StatusPaneDef kStatusPanes[SP_COUNT] = {
-    {0, "", SPS_STRETCH | SPS_NOBORDERS, 0, false},
-    {0, "", SPS_NORMAL, 0, false},
-    {0, "", SPS_STRETCH | SPS_NOBORDERS, 0, false},
-    {59157, "Line Number:", SPS_NOBORDERS, 0, false},
-    {59158, "-", SPS_NORMAL, 0, true},
-    {59145, "Line:", SPS_NOBORDERS, 0, false},
-    {59147, "-", SPS_NORMAL, 0, true},
-    {59146, "Col:", SPS_NOBORDERS, 0, false},
-    {59148, "-", SPS_NORMAL, 0, true},
-    {59162, "X:", SPS_NOBORDERS, 0, false},
-    {59163, "-", SPS_NORMAL, 0, true},
-    {59164, "Y:", SPS_NOBORDERS, 0, false},
-    {59165, "-", SPS_NORMAL, 0, true},
-    {59166, "Width:", SPS_NOBORDERS, 0, false},
-    {59167, "-", SPS_NORMAL, 0, true},
-    {59168, "Height:", SPS_NOBORDERS, 0, false},
-    {59169, "-", SPS_NORMAL, 0, true},
-    {59140, "OVR", SPS_NORMAL, 0, false},
-    {59137, "CAP", SPS_NORMAL, 0, false},
-    {59138, "NUM", SPS_NORMAL, 0, false},
-    {59150, "-", SPS_DISABLED | SPS_NOBORDERS, 10, false},
-    {59144, "RUN", SPS_NORMAL, 0, false},
+    {0, "", FW_PANE_STRETCH | FW_PANE_NOBORDERS, 0, false},
+    {0, "", FW_PANE_NORMAL, 0, false},
+    {0, "", FW_PANE_STRETCH | FW_PANE_NOBORDERS, 0, false},
+    {ID_PANE_LINENUMBER_LABEL, "Line Number:", FW_PANE_NOBORDERS, 0, false},
+    {ID_PANE_LINENUMBER, "-", FW_PANE_NORMAL, 0, true},
+    {ID_PANE_LINE_LABEL, "Line:", FW_PANE_NOBORDERS, 0, false},
+    {ID_PANE_LINE, "-", FW_PANE_NORMAL, 0, true},
+    {ID_PANE_COLUMN_LABEL, "Col:", FW_PANE_NOBORDERS, 0, false},
+    {ID_PANE_COLUMN, "-", FW_PANE_NORMAL, 0, true},
+    {ID_PANE_X_LABEL, "X:", FW_PANE_NOBORDERS, 0, false},
+    {ID_PANE_X, "-", FW_PANE_NORMAL, 0, true},
+    {ID_PANE_Y_LABEL, "Y:", FW_PANE_NOBORDERS, 0, false},
+    {ID_PANE_Y, "-", FW_PANE_NORMAL, 0, true},
+    {ID_PANE_WIDTH_LABEL, "Width:", FW_PANE_NOBORDERS, 0, false},
+    {ID_PANE_WIDTH, "-", FW_PANE_NORMAL, 0, true},
+    {ID_PANE_HEIGHT_LABEL, "Height:", FW_PANE_NOBORDERS, 0, false},
+    {ID_PANE_HEIGHT, "-", FW_PANE_NORMAL, 0, true},
+    {ID_PANE_OVR, "OVR", FW_PANE_NORMAL, 0, false},
+    {ID_PANE_CAP, "CAP", FW_PANE_NORMAL, 0, false},
+    {ID_PANE_NUM, "NUM", FW_PANE_NORMAL, 0, false},
+    {ID_PANE_NETWORK, "-", FW_PANE_DISABLED | FW_PANE_NOBORDERS, 10, false},
+    {ID_PANE_RUN, "RUN", FW_PANE_NORMAL, 0, false},
 };
 
 std::string Status_Format(const char* format, va_list args) {
@@ -99,8 +99,8 @@ void StatusModel::ShowProgress(const std::string& text, int64_t lower, int64_t u
   lower_ = lower;
   upper_ = upper;
   last_percent_ = -1;
-  ClearStyleBits(SP_MESSAGE, SPS_STRETCH);
-  SetStyleBits(SP_MESSAGE, SPS_DISABLED);
+  ClearStyleBits(SP_MESSAGE, FW_PANE_STRETCH);
+  SetStyleBits(SP_MESSAGE, FW_PANE_DISABLED);
   Activate(SP_PROGRESS_TEXT, true);
   Activate(SP_PROGRESS_BAR, true);
   StepProgress(lower);
@@ -112,8 +112,8 @@ void StatusModel::HideProgress() {
   progress_ = false;
   Activate(SP_PROGRESS_TEXT, false);
   Activate(SP_PROGRESS_BAR, false);
-  SetStyleBits(SP_MESSAGE, SPS_STRETCH);
-  ClearStyleBits(SP_MESSAGE, SPS_DISABLED);
+  SetStyleBits(SP_MESSAGE, FW_PANE_STRETCH);
+  ClearStyleBits(SP_MESSAGE, FW_PANE_DISABLED);
   message_ = kept_;
   kept_.clear();
 }

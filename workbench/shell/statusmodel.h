@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <string>
 
+#include "workbench/framework/fwcommandids.h"
+#include "workbench/framework/fwpanestyle.h"
+
 enum StatusPane {
   SP_MESSAGE = 0,
   SP_PROGRESS_TEXT = 1,
@@ -33,9 +36,6 @@ enum StatusPane {
   SP_RUN = 21,
   SP_COUNT = 22
 };
-
-// Pane styles.
-enum : unsigned { SPS_NORMAL = 0, SPS_NOBORDERS = 0x01, SPS_STRETCH = 0x02, SPS_DISABLED = 0x04 };
 
 enum StatusKind { SK_PLAIN = 0, SK_NOTICE = 1, SK_WARNING = 2, SK_ERROR = 3 };
 enum NetState { NET_INACTIVE = 1, NET_CONNECTED = 2, NET_BUSY = 3 };

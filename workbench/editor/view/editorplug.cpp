@@ -4,6 +4,7 @@
 
 #include <QMdiArea>
 
+#include "workbench/editor/view/editorrows.h"
 #include "workbench/editor/view/editview.h"
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/editor/view/pagesetupdlg.h"
@@ -77,6 +78,7 @@ void Editor_Install() {
       [](FwDocument* doc) -> FwChildFrame* { return new CChildFrame(doc); },
       [](FwDocument* doc, QWidget* parent) -> FwView* { return new CEditorView(doc, parent); });
   g_text_template = app->AddDocTemplate(std::move(tmpl));
+  app->Commands().AddRows(0, Editor_CommandRows(), Editor_PlaceRows());
   static TextProgramLink program;
   static PaneOutputLink output;
   static PageSetupLink page_setup;

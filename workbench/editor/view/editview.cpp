@@ -24,6 +24,7 @@
 #include "workbench/editor/view/editprint.h"
 #include "workbench/editor/view/editdialogs.h"
 #include "workbench/editor/view/linedraw.h"
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/shell/frames/editbar.h"
@@ -35,41 +36,6 @@
 #include "workbench/base/sysassert.h"
 
 namespace {
-
-enum {
-  ID_EDIT_CLEAR = 57632,
-  ID_EDIT_COPY = 57634,
-  ID_EDIT_CUT = 57635,
-  ID_EDIT_FIND = 57636,
-  ID_EDIT_PASTE = 57637,
-  ID_EDIT_REPLACE = 57641,
-  ID_EDIT_SELECT_ALL = 57642,
-  ID_EDIT_UNDO = 57643,
-  ID_EDIT_REDO = 57644,
-  ID_EDIT_INDENT = 32786,
-  ID_EDIT_OUTDENT = 32787,
-  ID_ATTR_INVERSE = 33017,
-  ID_ATTR_HALFBRIGHT = 33020,
-  ID_FIND_NEXT = 1003,
-  ID_FIND_BOX = 102,
-  ID_GOTO_LINE = 32927,
-  ID_LINE_DRAW = 33016,
-  ID_COMPILE = 32915,
-  ID_BREAKPOINT = 32918,
-  ID_RUN_TO_CURSOR = 32926,
-  ID_AUTO_SCROLL = 32920,
-  ID_LINE_WRAP = 32921,
-  ID_CLEAR_OUTPUT = 32922,
-  ID_FILE_PROPERTIES = 32785,
-  ID_FILE_SAVE = 57603,
-  ID_FILE_SAVE_AS = 57604,
-  ID_PANE_LINE = 59147,
-  ID_PANE_COLUMN = 59148,
-  ID_PANE_LINENUMBER = 59158,
-  ID_PANE_OVR = 59140,
-  ID_FILE_PRINT = 57607,
-  ID_FILE_PRINT_PREVIEW = 57609,
-};
 
 CEditorView* g_last_focused = nullptr;
 std::string g_fallback_find;
@@ -133,7 +99,7 @@ const FwCmdEntry<CEditorView> CEditorView::kMap[] = {
 };
 
 CEditorView::CEditorView(FwDocument* doc, QWidget* parent, EditDocSlots* doc_slots)
-    : FwView(doc, parent),
+    : FwHandlers(doc, parent),
       slots_(doc_slots ? doc_slots : SlotsOf(doc)),
       model_(slots_, this),
       vbar_(new QScrollBar(Qt::Vertical, this)),
@@ -634,20 +600,13 @@ void CEditorView::ShowContextMenu(QPoint global) {
   if (!menu_id || Fw_App() == nullptr) return;
   QMenu menu(this);
   FwCommandTable& c = Fw_App()->Commands();
-  c.FillMenu(&menu, {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_EDIT_SELECT_ALL});
-  Fw_App()->WatchMenu(&menu);
+  c.FillMenu(&menu, FwPlace::ContextEditor);
   menu.exec(global);
 }
 
 // ------------------------------------------------------------ Commands
 
-bool CEditorView::OnCommand(int id) { return Fw_DispatchCommand(this, kMap, id) || FwView::OnCommand(id); }
-
-bool CEditorView::OnUpdateCommand(FwCmdUI& ui) {
-  return Fw_DispatchUpdate(this, kMap, ui) || FwView::OnUpdateCommand(ui);
-}
-
-bool CEditorView::HasCommand(int id) const { return Fw_TableHas(kMap, id) || FwView::HasCommand(id); }
+std::span<const FwCmdEntry<CEditorView>> CEditorView::Handlers() { return kMap; }
 
 void CEditorView::OnEditCommand(int id) {
   switch (id) {

@@ -17,7 +17,7 @@
 class CEditorDoc;
 class QScrollBar;
 
-class CEditorView : public FwView, public EditorHost, public IndicatorEditorView {
+class CEditorView : public FwHandlers<CEditorView, FwView>, public EditorHost, public IndicatorEditorView {
  public:
   // doc_slots: the operations the view asks of its document (null: the
   // document's own, which must be an editor document).
@@ -49,9 +49,7 @@ class CEditorView : public FwView, public EditorHost, public IndicatorEditorView
 
   void OnUpdate(FwView* sender, long hint, void* object) override;
   void OnInitialUpdate() override;
-  bool OnCommand(int id) override;
-  bool OnUpdateCommand(FwCmdUI& ui) override;
-  bool HasCommand(int id) const override;
+  static std::span<const FwCmdEntry<CEditorView>> Handlers();
 
   // EditorHost.
   void Beep() override;

@@ -8,12 +8,11 @@
 
 #include "workbench/editor/view/editview.h"
 #include "workbench/editor/view/outputdoc.h"
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/base/sysassert.h"
 
 namespace {
-
-enum { ID_WINDOW_NEW = 57648, ID_WINDOW_SPLIT = 57653 };
 
 // What a tab's view asks of the output document: the tab's own text, the
 // document's answers for the rest.
@@ -40,7 +39,7 @@ int g_last_active_tab = 0;
 
 }  // namespace
 
-COutputFrame::COutputFrame(FwDocument* doc) : CChildFrame(doc) {}
+COutputFrame::COutputFrame(FwDocument* doc) : FwHandlers(doc) {}
 
 COutputFrame::~COutputFrame() {
   // The views go before the operations they ask.
@@ -111,20 +110,10 @@ bool COutputFrame::eventFilter(QObject* watched, QEvent* event) {
   return CChildFrame::eventFilter(watched, event);
 }
 
-// The pane is one window: no split, no second window.
-bool COutputFrame::OnCommand(int id) {
-  if (id == ID_WINDOW_SPLIT || id == ID_WINDOW_NEW) return true;
-  return CChildFrame::OnCommand(id);
-}
-
-bool COutputFrame::OnUpdateCommand(FwCmdUI& ui) {
-  if (ui.id == ID_WINDOW_SPLIT || ui.id == ID_WINDOW_NEW) {
-    ui.Enable(false);
-    return true;
-  }
-  return CChildFrame::OnUpdateCommand(ui);
-}
-
-bool COutputFrame::HasCommand(int id) const {
-  return id == ID_WINDOW_SPLIT || id == ID_WINDOW_NEW || CChildFrame::HasCommand(id);
+std::span<const FwCmdEntry<COutputFrame>> COutputFrame::Handlers() {
+  static const FwCmdEntry<COutputFrame> handlers[] = {
+      {ID_WINDOW_NEW, ID_WINDOW_NEW, &COutputFrame::OnOneWindowOnly, &COutputFrame::OnUpdateOneWindowOnly},
+      {ID_WINDOW_SPLIT, ID_WINDOW_SPLIT, &COutputFrame::OnOneWindowOnly, &COutputFrame::OnUpdateOneWindowOnly},
+  };
+  return handlers;
 }

@@ -9,7 +9,7 @@
 class CEditorView;
 class QTabWidget;
 
-class COutputFrame : public CChildFrame {
+class COutputFrame : public FwHandlers<COutputFrame, CChildFrame> {
  public:
   explicit COutputFrame(FwDocument* doc);
   ~COutputFrame() override;
@@ -21,9 +21,7 @@ class COutputFrame : public CChildFrame {
   void ActivateTab(int tab);
   QTabWidget* Tabs() const { return tabs_; }
 
-  bool OnCommand(int id) override;
-  bool OnUpdateCommand(FwCmdUI& ui) override;
-  bool HasCommand(int id) const override;
+  static std::span<const FwCmdEntry<COutputFrame>> Handlers();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -31,6 +29,10 @@ class COutputFrame : public CChildFrame {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The pane is one window: no split, no second window.
+  void OnOneWindowOnly(int id) { (void)id; }
+  void OnUpdateOneWindowOnly(FwCmdUI& ui) { ui.Enable(false); }
+
   QTabWidget* tabs_ = nullptr;
   CEditorView* views_[3] = {};
   bool painted_ = false;

@@ -3,11 +3,15 @@
 // splitter, private messages, timers, idle time inside nested waits, the
 // property sheet and the status panes.
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <QAction>
+#include <QApplication>
+#include <QDockWidget>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMessageBox>
@@ -33,36 +37,41 @@
 
 namespace {
 
-enum { ID_VIEW = 100, ID_DOC = 101, ID_FRAME = 102, ID_MAIN = 103, ID_APP = 104, ID_NOBODY = 105, ID_CHECKED = 106 };
+enum {
+  ID_VIEW = 100,
+  ID_DOC = 101,
+  ID_FRAME = 102,
+  ID_MAIN = 103,
+  ID_APP = 104,
+  ID_NOBODY = 105,
+  ID_CHECKED = 106,
+  ID_ROWLESS = 107,  // handled, but no row: the row check names it
+  ID_GUARDED = 109,  // a shortcut whose update may disable it
+};
 
 std::vector<std::string> g_trail;
 
-class TestDoc : public FwDocument {
+class TestDoc : public FwHandlers<TestDoc, FwDocument> {
  public:
-  bool OnCommand(int id) override;
-  bool OnUpdateCommand(FwCmdUI& ui) override;
-  bool HasCommand(int id) const override;
+  static std::span<const FwCmdEntry<TestDoc>> Handlers();
   void OnDoc(int) { g_trail.push_back("doc"); }
   void OnUpdateChecked(FwCmdUI& ui) {
     ui.SetCheck(checked);
     ui.SetText("Checked by doc");
   }
+  void OnGuarded(int) { g_trail.push_back("guarded"); }
+  void OnUpdateGuarded(FwCmdUI& ui) { ui.Enable(allow_guarded); }
   bool checked = true;
+  bool allow_guarded = false;
   bool refuse_close = false;
   bool SaveModified() override { return !refuse_close; }
-
- private:
-  static const FwCmdEntry<TestDoc> kMap[];
 };
-const FwCmdEntry<TestDoc> TestDoc::kMap[] = {
+const FwCmdEntry<TestDoc> kTestDocHandlers[] = {
     {ID_DOC, ID_DOC, &TestDoc::OnDoc, nullptr},
     {ID_CHECKED, ID_CHECKED, nullptr, &TestDoc::OnUpdateChecked},
+    {ID_GUARDED, ID_GUARDED, &TestDoc::OnGuarded, &TestDoc::OnUpdateGuarded},
 };
-bool TestDoc::OnCommand(int id) { return Fw_DispatchCommand(this, kMap, id) || FwDocument::OnCommand(id); }
-bool TestDoc::OnUpdateCommand(FwCmdUI& ui) {
-  return Fw_DispatchUpdate(this, kMap, ui) || FwDocument::OnUpdateCommand(ui);
-}
-bool TestDoc::HasCommand(int id) const { return Fw_TableHas(kMap, id); }
+std::span<const FwCmdEntry<TestDoc>> TestDoc::Handlers() { return kTestDocHandlers; }
 
 class TestView : public FwView {
  public:
@@ -118,6 +127,49 @@ class TestApp : public FwApp {
   std::vector<int> counts;
 };
 
+const FwCommandRow kRows[] = {
+    fw_command(ID_VIEW, "View", "handled by the view"),
+    fw_command(ID_DOC, "Doc", "by the document"),
+    fw_command(ID_FRAME, "Frame", "by nobody"),
+    fw_command(ID_MAIN, "Main", "by the main frame"),
+    fw_command(ID_APP, "App", "by the application"),
+    fw_command(ID_NOBODY, "Nobody", "by nobody"),
+    fw_toggle(ID_CHECKED, "Checked", "checked by the document"),
+    fw_command(ID_GUARDED, "Guarded", "by the document while it allows", "Ctrl+K"),
+};
+
+// A docking bar's content that handles commands of its own.
+class TargetWidget : public QWidget, public FwCmdTarget {
+ public:
+  using QWidget::QWidget;
+};
+class DockPane : public FwHandlers<DockPane, TargetWidget> {
+ public:
+  static std::span<const FwCmdEntry<DockPane>> Handlers();
+  void OnView(int) { g_trail.push_back("dock"); }
+};
+const FwCmdEntry<DockPane> kDockPaneHandlers[] = {
+    {ID_VIEW, ID_VIEW, &DockPane::OnView, nullptr},
+};
+std::span<const FwCmdEntry<DockPane>> DockPane::Handlers() { return kDockPaneHandlers; }
+
+// A window whose table names two ids that nobody gave a row.
+class RowlessPane : public FwHandlers<RowlessPane, TargetWidget> {
+ public:
+  static std::span<const FwCmdEntry<RowlessPane>> Handlers();
+  void OnRowless(int) {}
+};
+const FwCmdEntry<RowlessPane> kRowlessHandlers[] = {
+    {ID_ROWLESS, ID_ROWLESS + 1, &RowlessPane::OnRowless, nullptr},
+};
+std::span<const FwCmdEntry<RowlessPane>> RowlessPane::Handlers() { return kRowlessHandlers; }
+const FwPlaceRow kPlaces[] = {
+    {FwPlace::MenuEdit, 10, ID_NOBODY},
+    {FwPlace::MenuEdit, 20, ID_NONE},
+    {FwPlace::MenuEdit, 30, ID_CHECKED},
+    {FwPlace::MenuEdit, 40, ID_VIEW},
+};
+
 class FrameworkTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -126,8 +178,7 @@ class FrameworkTest : public ::testing::Test {
     app = std::make_unique<TestApp>();
     main = new TestMain;
     app->SetMainFrame(main);
-    for (int id : {ID_VIEW, ID_DOC, ID_FRAME, ID_MAIN, ID_APP, ID_NOBODY, ID_CHECKED})
-      app->Commands().Add(id, QString("Command %1").arg(id));
+    app->Commands().AddRows(0, kRows, kPlaces);
     tmpl = app->AddDocTemplate(std::make_unique<FwDocTemplate>(
         1, [] { return std::make_unique<TestDoc>(); }, nullptr,
         [](FwDocument* d, QWidget* parent) { return new TestView(d, parent); }));
@@ -163,8 +214,7 @@ TEST_F(FrameworkTest, UpdateHandlersEnableCheckAndRenameBeforeAMenuOpens) {
   EXPECT_FALSE(app->RouteUpdate(ID_NOBODY).enabled);
 
   QMenu menu;
-  app->Commands().FillMenu(&menu, {ID_NOBODY, 0, ID_CHECKED, ID_VIEW});
-  app->WatchMenu(&menu);
+  app->Commands().FillMenu(&menu, FwPlace::MenuEdit);
   QAction* nobody = app->Commands().Action(ID_NOBODY);
   QAction* checked = app->Commands().Action(ID_CHECKED);
   EXPECT_TRUE(nobody->isEnabled());
@@ -178,6 +228,53 @@ TEST_F(FrameworkTest, UpdateHandlersEnableCheckAndRenameBeforeAMenuOpens) {
   g_trail.clear();
   app->Commands().Action(ID_VIEW)->trigger();
   EXPECT_EQ(g_trail, std::vector<std::string>{"view"});
+}
+
+TEST_F(FrameworkTest, EveryHandledIdWithoutARowIsNamed) {
+  RowlessPane pane;  // its table is registered with its class
+  EXPECT_TRUE(pane.HasCommand(ID_ROWLESS + 1));
+  EXPECT_EQ(app->Commands().MissingRows(), (std::vector<std::string>{"(anonymous namespace)::RowlessPane: 107",
+                                                                     "(anonymous namespace)::RowlessPane: 108"}));
+}
+
+TEST_F(FrameworkTest, TheFocusedDockContentIsTheFirstTarget) {
+  tmpl->OpenDocument(nullptr);
+  auto* dock = new QDockWidget("Browse", main);
+  auto* pane = new DockPane;
+  auto* field = new QLineEdit(pane);
+  dock->setWidget(pane);
+  main->addDockWidget(Qt::LeftDockWidgetArea, dock);
+  main->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+
+  field->setFocus();
+  QTRY_COMPARE(QApplication::focusWidget(), field);
+  EXPECT_TRUE(app->RouteCommand(ID_VIEW));
+  // What the dock does not handle goes on to the view's chain.
+  EXPECT_TRUE(app->RouteCommand(ID_DOC));
+  EXPECT_EQ(g_trail, (std::vector<std::string>{"dock", "doc"}));
+
+  g_trail.clear();
+  main->ActiveChild()->ActiveView()->setFocus();
+  QTRY_VERIFY(!field->hasFocus());
+  EXPECT_TRUE(app->RouteCommand(ID_VIEW));
+  EXPECT_EQ(g_trail, std::vector<std::string>{"view"});
+}
+
+TEST_F(FrameworkTest, AShortcutRunsOnlyWhatItsUpdateEnables) {
+  auto* doc = dynamic_cast<TestDoc*>(tmpl->OpenDocument(nullptr));
+  ASSERT_NE(doc, nullptr);
+  main->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+  main->ActiveChild()->ActiveView()->setFocus();
+  // No menu opened and no idle update ran: the action itself still says
+  // enabled, the update handler says no.
+  ASSERT_TRUE(app->Commands().Action(ID_GUARDED)->isEnabled());
+  QTest::keyClick(main->ActiveChild()->ActiveView(), Qt::Key_K, Qt::ControlModifier);
+  EXPECT_TRUE(g_trail.empty());
+  doc->allow_guarded = true;
+  QTest::keyClick(main->ActiveChild()->ActiveView(), Qt::Key_K, Qt::ControlModifier);
+  EXPECT_EQ(g_trail, std::vector<std::string>{"guarded"});
 }
 
 TEST_F(FrameworkTest, DocumentsTellEveryViewButTheSender) {

@@ -2,7 +2,8 @@
 // the standard font that bars and panes place into themselves; numeric
 // fields that move the editor or set a designer object's coordinates; the
 // find-history combo; one in-place edit and one in-place combo for editing
-// a cell of a list (Enter sends the parent 0x720, destruction 0x721).
+// a cell of a list (Enter sends the parent FW_MSG_INPLACE_ACCEPTED,
+// destruction FW_MSG_INPLACE_ENDED).
 #pragma once
 
 #include <string>
@@ -10,6 +11,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+
+#include "workbench/framework/fwcommandids.h"
 
 class CDlgEditView;
 class FindHistory;
@@ -155,7 +158,6 @@ class CFindCombo : public CHistoryCombo {
 
 // The in-place editors: at most one of each lives; creating either closes
 // both live ones first.
-enum { ID_INPLACE_CONTROL = 59156 };
 
 class CInPlaceEdit : public QLineEdit {
  public:

@@ -3,22 +3,23 @@
 #include <QLabel>
 #include <QTabWidget>
 
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/shell/neighbours.h"
 
 CBrowseBar* CBrowseBar::the_bar_ = nullptr;
 
 CBrowseBar::CBrowseBar(QWidget* parent) : QDockWidget("Browse", parent), tabs_(new QTabWidget(this)) {
-  setObjectName("32914");
-  tabs_->setObjectName("59648");
+  setObjectName(QString::number(ID_VIEW_BROWSE));
+  tabs_->setObjectName(QString::number(ID_BROWSE_TABS));
   tabs_->setTabPosition(QTabWidget::South);
   tabs_->setDocumentMode(true);
   // The cross-reference window and the help pane plug in here; until then
   // each tab says what it will hold.
   auto* files = new QLabel("No program open.");
-  files->setObjectName("59340");
+  files->setObjectName(QString::number(ID_BROWSE_FILES));
   files->setAlignment(Qt::AlignTop | Qt::AlignLeft);
   auto* help = new QLabel("No help contents.");
-  help->setObjectName("59400");
+  help->setObjectName(QString::number(ID_BROWSE_HELP));
   help->setAlignment(Qt::AlignTop | Qt::AlignLeft);
   tabs_->addTab(files, "Files");
   tabs_->addTab(help, "Help");

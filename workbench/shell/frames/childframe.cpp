@@ -3,24 +3,22 @@
 #include <QApplication>
 #include <QStyle>
 
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/fwdocument.h"
 
-namespace {
-enum { ID_WINDOW_NEW = 57648 };
+CChildFrame::CChildFrame(FwDocument* doc) : FwHandlers(doc) {}
+
+std::span<const FwCmdEntry<CChildFrame>> CChildFrame::Handlers() {
+  static const FwCmdEntry<CChildFrame> handlers[] = {
+      {ID_WINDOW_NEW, ID_WINDOW_NEW, &CChildFrame::OnWindowNew, nullptr},
+  };
+  return handlers;
 }
 
-CChildFrame::CChildFrame(FwDocument* doc) : FwChildFrame(doc) {}
-
-bool CChildFrame::OnCommand(int id) {
-  if (id == ID_WINDOW_NEW && Document() != nullptr && Document()->Template() != nullptr) {
-    Document()->Template()->CreateFrame(Document());
-    return true;
-  }
-  return FwChildFrame::OnCommand(id);
+void CChildFrame::OnWindowNew(int) {
+  if (Document() != nullptr && Document()->Template() != nullptr) Document()->Template()->CreateFrame(Document());
 }
-
-bool CChildFrame::HasCommand(int id) const { return id == ID_WINDOW_NEW || FwChildFrame::HasCommand(id); }
 
 QSize CChildFrame::minimumSizeHint() const {
   // Computed once: a horizontal scroll bar and two arrows of a vertical one.

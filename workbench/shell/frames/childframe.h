@@ -5,11 +5,13 @@
 
 #include "workbench/framework/fwchildframe.h"
 
-class CChildFrame : public FwChildFrame {
+class CChildFrame : public FwHandlers<CChildFrame, FwChildFrame> {
  public:
   explicit CChildFrame(FwDocument* doc);
 
-  bool OnCommand(int id) override;
-  bool HasCommand(int id) const override;
+  static std::span<const FwCmdEntry<CChildFrame>> Handlers();
   QSize minimumSizeHint() const override;
+
+ private:
+  void OnWindowNew(int id);
 };

@@ -4,19 +4,17 @@
 #include <QToolButton>
 
 #include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/shell/controls/indicator.h"
-
-namespace {
-enum { ID_FIND_BOX = 102, ID_EDIT_FIND = 57636 };
-}
 
 CEditBar::CEditBar(QWidget* parent) : QToolBar("Edit", parent) {}
 
 bool CEditBar::Create(FindHistory* history) {
-  setObjectName("59399");
+  setObjectName(QString::number(ID_BAR_EDIT));
   FwApp* app = Fw_App();
   if (app == nullptr) return false;
-  app->Commands().FillToolBar(this, {57635, 57634, 57637, 0, 57643, 57644, 0});
+  app->Commands().FillToolBar(this, FwPlace::BarEdit);
+  addSeparator();
   combo_ = new CFindCombo(history, this);
   combo_->setObjectName(QString::number(ID_FIND_BOX));
   combo_->setFixedWidth(164);

@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwmessage.h"
 #include "platform/profile.h"
 #include "workbench/shell/dlgservices.h"
@@ -30,32 +31,6 @@
 namespace {
 
 enum {
-  ID_FIND_BOX = 102,
-  ID_APP_PROPERTIES = 32780,
-  ID_VIEW_OUTPUT = 32771,
-  ID_VIEW_VARIABLES = 32773,
-  ID_EDIT_BREAKPOINTS = 32784,
-  ID_VIEW_BROWSE = 32914,
-  ID_DEBUG_RUN = 32916,
-  ID_DEBUG_STOP = 32917,
-  ID_REMOVE_BREAKPOINTS = 32919,
-  ID_DEBUG_STEP_INTO = 32923,
-  ID_DEBUG_STEP_OVER = 32924,
-  ID_DEBUG_STEP_OUT = 32925,
-  ID_DEBUG_HALT = 32928,
-  ID_DEBUG_TRACE = 32929,
-  ID_FILE_SAVE_ALL = 32939,
-  ID_VIEW_CALLSTACK = 59397,
-  ID_STATUS_BAR = 59393,
-  ID_PANE_LINE = 59147,
-  ID_PANE_COLUMN = 59148,
-  ID_PANE_LINENUMBER = 59158,
-  ID_PANE_X = 59163,
-  ID_PANE_HEIGHT = 59169,
-  ID_PANE_NETWORK = 59150,
-  ID_PANE_RUN = 59144,
-  ID_PANE_CAP = 59137,
-  ID_PANE_NUM = 59138,
   ID_AUTOSAVE_TIMER = 1,
   AUTOSAVE_PERIOD_MS = 10000,
 };
@@ -124,10 +99,9 @@ bool CMainFrame::Create() {
 }
 
 void CMainFrame::BuildMenus() {
-  FwApp* app = Fw_App();
-  FwCommandTable& c = app->Commands();
+  FwCommandTable& c = Fw_App()->Commands();
   QMenuBar* bar = menuBar();
-  bar->setObjectName("59392");
+  bar->setObjectName(QString::number(ID_MENU_BAR));
 
   file_menu_ = bar->addMenu("&File");
   new_menu_ = file_menu_->addMenu("&New");
@@ -135,55 +109,35 @@ void CMainFrame::BuildMenus() {
     new_menu_->clear();
     FillFileNewMenu(new_menu_);
   });
-  c.FillMenu(file_menu_, {57601, 57602, 0, 57603, 57604, ID_FILE_SAVE_ALL, 0, 57605, 57607, 0, 57616, 0, 57665});
-  app->WatchMenu(file_menu_);
+  c.FillMenu(file_menu_, FwPlace::MenuFile);
   connect(file_menu_, &QMenu::aboutToShow, this, [this] { RefreshRecentFiles(); });
 
-  QMenu* edit = bar->addMenu("&Edit");
-  c.FillMenu(edit, {57643, 57644, 0, 57635, 57634, 57637, 57632, 0, 57642, 0, 57636, ID_FIND_BOX, 57641, 0,
-                    ID_APP_PROPERTIES});
-  app->WatchMenu(edit);
-
+  c.FillMenu(bar->addMenu("&Edit"), FwPlace::MenuEdit);
   QMenu* view = bar->addMenu("&View");
-  QMenu* bars = view->addMenu("&Toolbars");
-  c.FillMenu(bars, {59394, 59399, 59401, 59395, 59398, 59396});
-  app->WatchMenu(bars);
-  c.FillMenu(view, {ID_STATUS_BAR, ID_VIEW_BROWSE, 0, ID_VIEW_OUTPUT, ID_VIEW_VARIABLES, ID_VIEW_CALLSTACK});
-  app->WatchMenu(view);
-
-  QMenu* program = bar->addMenu("&Program");
-  c.FillMenu(program, {ID_DEBUG_RUN, ID_DEBUG_HALT, ID_DEBUG_STOP, 0, ID_DEBUG_STEP_INTO, ID_DEBUG_STEP_OVER,
-                       ID_DEBUG_STEP_OUT, 0, ID_EDIT_BREAKPOINTS, ID_REMOVE_BREAKPOINTS, 0, ID_DEBUG_TRACE});
-  app->WatchMenu(program);
-
-  QMenu* window = bar->addMenu("&Window");
-  c.FillMenu(window, {57648, 57650, 57651, 57649, 0, 33037});
-  app->WatchMenu(window);
-
-  QMenu* help = bar->addMenu("&Help");
-  c.FillMenu(help, {57667, 57670, 0, 57664});
-  app->WatchMenu(help);
+  c.FillMenu(view->addMenu("&Toolbars"), FwPlace::MenuToolbars);
+  c.FillMenu(view, FwPlace::MenuView);
+  c.FillMenu(bar->addMenu("&Program"), FwPlace::MenuProgram);
+  c.FillMenu(bar->addMenu("&Window"), FwPlace::MenuWindow);
+  c.FillMenu(bar->addMenu("&Help"), FwPlace::MenuHelp);
 }
 
-QToolBar* CMainFrame::MakeBar(int id, const char* title, const std::vector<int>& ids) {
+QToolBar* CMainFrame::MakeBar(int id, const char* title, FwPlace place) {
   auto* bar = new QToolBar(title, this);
   bar->setObjectName(QString::number(id));
-  Fw_App()->Commands().FillToolBar(bar, ids);
+  Fw_App()->Commands().FillToolBar(bar, place);
   RegisterBar(id, bar);
   return bar;
 }
 
 bool CMainFrame::BuildToolBars() {
-  QToolBar* file = MakeBar(59394, "File", {57600, 57601, 57603, ID_FILE_SAVE_ALL, 0, 57607});
+  QToolBar* file = MakeBar(ID_BAR_FILE, "File", FwPlace::BarFile);
   edit_bar_ = new CEditBar(this);
   if (!edit_bar_->Create(&YqApp()->m_FindHistory)) return false;
-  RegisterBar(59399, edit_bar_);
-  QToolBar* attributes = MakeBar(59401, "Attributes", {ID_APP_PROPERTIES});
-  QToolBar* view = MakeBar(59395, "View", {ID_VIEW_BROWSE, ID_VIEW_OUTPUT, ID_VIEW_VARIABLES, ID_VIEW_CALLSTACK});
-  QToolBar* program = MakeBar(59398, "Program",
-                              {ID_DEBUG_RUN, ID_DEBUG_HALT, ID_DEBUG_STOP, 0, ID_DEBUG_STEP_INTO, ID_DEBUG_STEP_OVER,
-                               ID_DEBUG_STEP_OUT, 0, ID_EDIT_BREAKPOINTS});
-  QToolBar* window = MakeBar(59396, "Window", {57648, 57650, 57651, 33037});
+  RegisterBar(ID_BAR_EDIT, edit_bar_);
+  QToolBar* attributes = MakeBar(ID_BAR_ATTRIBUTES, "Attributes", FwPlace::BarAttributes);
+  QToolBar* view = MakeBar(ID_BAR_VIEW, "View", FwPlace::BarView);
+  QToolBar* program = MakeBar(ID_BAR_PROGRAM, "Program", FwPlace::BarProgram);
+  QToolBar* window = MakeBar(ID_BAR_WINDOW, "Window", FwPlace::BarWindow);
   // Menu row, then File, Edit and Attributes; View, Program and Window in a
   // new row.
   for (QToolBar* b : {file, static_cast<QToolBar*>(edit_bar_), attributes}) addToolBar(Qt::TopToolBarArea, b);
@@ -246,7 +200,7 @@ bool CMainFrame::OnClose() {
         this, "Debug Session Still Active",
         "A Debug Session is still active.\nIf you close this window, the Debug Session will be stopped.\nDo you "
         "want to close this window?",
-        SHELL_MB_YESNO | SHELL_MB_ICONQUESTION | 0x100);
+        SHELL_MB_YESNO | SHELL_MB_ICONQUESTION | SHELL_MB_DEFBUTTON2);
     if (answer != SHELL_IDYES) return false;
     if (busy_) {
       n.debug->CancelPending();
@@ -350,13 +304,7 @@ const FwCmdEntry<CMainFrame> CMainFrame::kMap[] = {
     {ID_PANE_CAP, ID_PANE_NUM, nullptr, &CMainFrame::OnUpdateKeyIndicator},
 };
 
-bool CMainFrame::OnCommand(int id) { return Fw_DispatchCommand(this, kMap, id) || FwMainFrame::OnCommand(id); }
-
-bool CMainFrame::OnUpdateCommand(FwCmdUI& ui) {
-  return Fw_DispatchUpdate(this, kMap, ui) || FwMainFrame::OnUpdateCommand(ui);
-}
-
-bool CMainFrame::HasCommand(int id) const { return Fw_TableHas(kMap, id) || FwMainFrame::HasCommand(id); }
+std::span<const FwCmdEntry<CMainFrame>> CMainFrame::Handlers() { return kMap; }
 
 void CMainFrame::OnSaveAll(int) {
   if (Shell_Neighbours().program->SaveAllModified()) CDlgEditDoc::SaveAll();
@@ -461,10 +409,7 @@ void CMainFrame::FillFileNewMenu(QMenu* menu) {
       menu->addSeparator();
       continue;
     }
-    QAction* a = menu->addAction(QString::fromStdString(item.text));
-    a->setData(item.id);
-    int id = item.id;
-    connect(a, &QAction::triggered, this, [id] { Fw_App()->RouteCommand(id); });
+    menu->addAction(Fw_App()->Commands().MakeRangeItem(item.id, QString::fromStdString(item.text), menu));
   }
 }
 
@@ -514,9 +459,8 @@ void CMainFrame::RefreshRecentFiles() {
   QAction* before = at + 1 < actions.size() ? actions[at + 1] : nullptr;
   for (int i = 1; i < 16 && i < mru.files.Count(); ++i) {
     int id = ID_FILE_MRU_FILE1 + i;
-    auto* a = new QAction(QString::fromStdString(FileMru_MenuText(i + 1, mru.GetDisplayName(i))), file_menu_);
-    a->setData(id);
-    connect(a, &QAction::triggered, this, [id] { Fw_App()->RouteCommand(id); });
+    QAction* a = app->Commands().MakeRangeItem(
+        id, QString::fromStdString(FileMru_MenuText(i + 1, mru.GetDisplayName(i))), file_menu_);
     file_menu_->insertAction(before, a);
     mru_actions_.push_back(a);
   }

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "workbench/framework/fwcommandrows.h"
 #include "workbench/framework/fwmainframe.h"
 #include "workbench/shell/docid.h"
 #include "workbench/base/settings/config.h"
@@ -18,7 +19,7 @@ class QMenu;
 class QToolBar;
 class QAction;
 
-class CMainFrame : public FwMainFrame, public CfgWindow {
+class CMainFrame : public FwHandlers<CMainFrame, FwMainFrame>, public CfgWindow {
  public:
   CMainFrame();
   ~CMainFrame() override;
@@ -53,9 +54,7 @@ class CMainFrame : public FwMainFrame, public CfgWindow {
   bool IsMaximized() override;
   bool SetPlacement(const CfgPlacement& placement) override;
 
-  bool OnCommand(int id) override;
-  bool OnUpdateCommand(FwCmdUI& ui) override;
-  bool HasCommand(int id) const override;
+  static std::span<const FwCmdEntry<CMainFrame>> Handlers();
 
  protected:
   void OnMessage(FwMessage& message) override;
@@ -97,7 +96,7 @@ class CMainFrame : public FwMainFrame, public CfgWindow {
   void OnUpdateKeyIndicator(FwCmdUI& ui);
   void BuildMenus();
   bool BuildToolBars();
-  QToolBar* MakeBar(int id, const char* title, const std::vector<int>& ids);
+  QToolBar* MakeBar(int id, const char* title, FwPlace place);
   void SavePlacement();
 
   CYqStatusBar* status_ = nullptr;

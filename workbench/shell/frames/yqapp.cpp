@@ -15,12 +15,14 @@
 #include <QSessionManager>
 #include <QWidget>
 
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwmessage.h"
 #include "workbench/framework/fwsnapshot.h"
 #include "workbench/base/diag.h"
 #include "workbench/shell/dlgservices.h"
 #include "workbench/shell/filenew.h"
 #include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/shellrows.h"
 #include "workbench/shell/frames/splashwnd.h"
 #include "workbench/shell/neighbours.h"
 #include "workbench/base/settings/cfgprofile.h"
@@ -29,21 +31,7 @@
 
 namespace {
 
-enum {
-  ID_FILE_NEW = 57600,
-  ID_FILE_OPEN = 57601,
-  ID_FILE_PAGE_SETUP = 57605,
-  ID_APP_ABOUT = 57664,
-  ID_APP_EXIT = 57665,
-  ID_HELP_FINDER = 57667,
-  ID_CONTEXT_HELP = 57669,
-  ID_HELP = 57670,
-  ID_DEFAULT_HELP = 57671,
-  ID_NEW_EXPLORER = 33037,
-  ID_EXPLORER_FIRST = 59402,
-  ID_EXPLORER_LAST = 59409,
-  MAX_EXPLORERS = 8,
-};
+enum { MAX_EXPLORERS = 8 };
 
 CYqApp* g_yqapp = nullptr;
 
@@ -72,67 +60,7 @@ CYqApp::~CYqApp() {
   if (g_yqapp == this) g_yqapp = nullptr;
 }
 
-void CYqApp::InitCommands() {
-  struct Command {
-    int id;
-    const char* text;
-    const char* shortcut;
-    bool checkable;
-  } const commands[] = {
-      {57600, "&New", "Ctrl+N", false},
-      {57601, "&Open...", "Ctrl+O", false},
-      {57602, "&Close", "", false},
-      {57603, "&Save", "Ctrl+S", false},
-      {57604, "Save &As...", "", false},
-      {32939, "Save A&ll", "", false},
-      {57605, "Page Set&up...", "", false},
-      {57607, "&Print...", "Ctrl+P", false},
-      {57616, "Recent File", "", false},
-      {57665, "E&xit", "", false},
-      {57643, "&Undo", "Ctrl+Z", false},
-      {57644, "&Redo", "Ctrl+Y", false},
-      {57635, "Cu&t", "Ctrl+X", false},
-      {57634, "&Copy", "Ctrl+C", false},
-      {57637, "&Paste", "Ctrl+V", false},
-      {57632, "&Delete", "", false},
-      {57642, "Select A&ll", "Ctrl+A", false},
-      {57636, "&Find...", "Ctrl+F", false},
-      {102, "Find (Ctrl+D)", "Ctrl+D", false},
-      {57641, "R&eplace...", "Ctrl+H", false},
-      {32780, "Application P&roperties...", "", false},
-      {59394, "&File", "", true},
-      {59399, "&Edit", "", true},
-      {59401, "&Attributes", "", true},
-      {59395, "&View", "", true},
-      {59398, "&Program", "", true},
-      {59396, "&Window", "", true},
-      {59393, "&Status Bar", "", true},
-      {32914, "&Browse", "", true},
-      {32771, "&Output", "", true},
-      {32773, "&Variables", "", true},
-      {59397, "Call &Stack", "", true},
-      {32916, "&Run/Continue", "F5", true},
-      {32928, "&Halt", "", true},
-      {32917, "S&top", "Shift+F5", false},
-      {32923, "Step &Into", "F11", true},
-      {32924, "Step &Over", "", true},
-      {32925, "Step O&ut", "Shift+F11", true},
-      {32784, "Edit &Breakpoints...", "", false},
-      {32919, "Remove &all Breakpoints", "", false},
-      {32929, "Tra&ce", "", true},
-      {57648, "&New Window", "", false},
-      {57650, "&Cascade", "", false},
-      {57651, "&Tile", "", false},
-      {57649, "&Arrange Icons", "", false},
-      {33037, "New E&xplore Window", "", false},
-      {57667, "&Help Topics", "", false},
-      {57670, "&Help", "F1", false},
-      {57669, "What's &This?", "Shift+F1", false},
-      {57671, "Default Help", "", false},
-      {57664, "&About tessarine...", "", false},
-  };
-  for (const auto& c : commands) Commands().Add(c.id, c.text, c.shortcut, c.checkable);
-}
+void CYqApp::InitCommands() { Commands().AddRows(0, Shell_CommandRows(), Shell_PlaceRows()); }
 
 bool CYqApp::InitInstance(const std::vector<std::string>& args) {
   // 1-2. The long title; the framework's name stays for box captions.
@@ -308,12 +236,11 @@ const FwCmdEntry<CYqApp> CYqApp::kMap[] = {
     {ID_NEW_EXPLORER, ID_NEW_EXPLORER, &CYqApp::OnNewExplorer, &CYqApp::OnUpdateNewExplorer},
     {ID_EXPLORER_FIRST, ID_EXPLORER_LAST, &CYqApp::OnActivateExplorer, nullptr},
     {ID_APP_EXIT, ID_APP_EXIT, &CYqApp::OnAppExit, nullptr},
-    {ID_HELP_FINDER, ID_DEFAULT_HELP, &CYqApp::OnHelpCommand, nullptr},
+    {ID_HELP_FINDER, ID_HELP_FINDER, &CYqApp::OnHelpCommand, nullptr},
+    {ID_CONTEXT_HELP, ID_DEFAULT_HELP, &CYqApp::OnHelpCommand, nullptr},
 };
 
-bool CYqApp::OnCommand(int id) { return Fw_DispatchCommand(this, kMap, id) || FwApp::OnCommand(id); }
-bool CYqApp::OnUpdateCommand(FwCmdUI& ui) { return Fw_DispatchUpdate(this, kMap, ui) || FwApp::OnUpdateCommand(ui); }
-bool CYqApp::HasCommand(int id) const { return Fw_TableHas(kMap, id) || FwApp::HasCommand(id); }
+std::span<const FwCmdEntry<CYqApp>> CYqApp::Handlers() { return kMap; }
 
 void CYqApp::OnAppAbout(int) {
   Shell_Sink().message_box(main_, default_app_name_.c_str(),
@@ -321,7 +248,6 @@ void CYqApp::OnAppAbout(int) {
                            "Varnica tool set.",
                            SHELL_MB_OK | SHELL_MB_ICONINFORMATION);
 }
-
 void CYqApp::OnFileOpen(int) { Shell_Neighbours().explorer->FileOpen(); }
 
 void CYqApp::OnFileNew(int) {

@@ -20,7 +20,7 @@ class CMainFrame;
 class CSplashWnd;
 class FwDocTemplate;
 
-class CYqApp : public FwApp {
+class CYqApp : public FwHandlers<CYqApp, FwApp> {
  public:
   CYqApp();
   ~CYqApp() override;
@@ -32,9 +32,7 @@ class CYqApp : public FwApp {
   int ExitInstance();
   bool OnIdle(int count) override;
 
-  bool OnCommand(int id) override;
-  bool OnUpdateCommand(FwCmdUI& ui) override;
-  bool HasCommand(int id) const override;
+  static std::span<const FwCmdEntry<CYqApp>> Handlers();
 
   // Help (see AppHelp); the base address is the configuration's.
   bool CallHelp(const std::string& topic);

@@ -269,7 +269,7 @@ void CYqStatusBar::UpdatePaneInfo() {
     if (!model_.IsActive(i)) continue;
     FwStatusPane* pane = Pane(i);
     unsigned style = model_.Style(i);
-    if (kStatusPanes[i].style == 0 && (pane->Child() != nullptr || kStatusPanes[i].id == 0)) style = SPS_NOBORDERS;
+    if (kStatusPanes[i].style == 0 && (pane->Child() != nullptr || kStatusPanes[i].id == 0)) style = FW_PANE_NOBORDERS;
     pane->SetStyle(style);
     if (i == SP_MESSAGE)
       pane->SetText(QString::fromStdString(model_.Message()));

@@ -21,8 +21,8 @@ class CYqStatusBar : public FwStatusBar {
  public:
   explicit CYqStatusBar(QWidget* parent = nullptr);
 
-  // Builds the panes (id 59393); false when the bar could not be made.
-  bool Create(QWidget* parent, int id = 59393);
+  // Builds the panes; false when the bar could not be made.
+  bool Create(QWidget* parent, int id = ID_STATUS_BAR);
 
   void Message(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void Info(const char* format, ...) __attribute__((format(printf, 2, 3)));

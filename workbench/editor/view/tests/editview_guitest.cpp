@@ -3,6 +3,7 @@
 // Find and Line Draw dialogs and the output pane.
 #include <cmath>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -35,6 +36,7 @@
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/editor/view/outputframe.h"
 #include "workbench/editor/view/textdoc.h"
+#include "workbench/framework/fwcmdtarget.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/tests/fwtest.h"
@@ -126,6 +128,16 @@ class EditorWindows : public ::testing::Test {
   std::unique_ptr<CYqApp> app;
   CMainFrame* main = nullptr;
 };
+
+// Every id that a window of the environment handles or updates has its row
+// (text, prompt, shortcut), so that a user can reach it.
+TEST_F(EditorWindows, EveryHandledIdHasARow) {
+  std::vector<std::string> owners;
+  for (const FwHandlerTable& t : Fw_HandlerTables()) owners.push_back(t.owner);
+  for (const char* owner : {"CYqApp", "CMainFrame", "CEditorView"})
+    EXPECT_NE(std::find(owners.begin(), owners.end(), owner), owners.end()) << owner;
+  EXPECT_EQ(app->Commands().MissingRows(), std::vector<std::string>{});
+}
 
 QColor CellPixel(const QImage& img, const QRect& cell, int dx, int dy) {
   return img.pixelColor(cell.left() + dx, cell.top() + dy);
