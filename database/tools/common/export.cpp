@@ -1,8 +1,12 @@
 #include "database/tools/common/export.h"
 
+#include "platform/atomicfile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <cctype>
 #include <cerrno>
@@ -384,26 +388,80 @@ bool exp_text_integer(const char* text, size_t length, long* value) {
   return errno != ERANGE && end != scratch.c_str() && *end == '\0' && v >= INT32_MIN && v <= INT32_MAX;
 }
 
+bool exp_separator_ok(char sep) {
+  return !(std::isdigit(static_cast<unsigned char>(sep)) || std::strchr("-+.eE", sep) != nullptr) && sep != '\0';
+}
+
+namespace {
+
+// Temporary files not yet renamed or removed: removed at exit, so that a
+// fatal error on the way leaves none behind.
+// Never destroyed: the exit handler may run after static destructors.
+std::vector<std::string>& pending_temps() {
+  static auto* names = new std::vector<std::string>;
+  return *names;
+}
+
+void remove_pending_temps() {
+  for (const std::string& name : pending_temps()) unlink(name.c_str());
+  pending_temps().clear();
+}
+
+void keep_pending(const std::string& name) {
+  static bool registered = false;
+  if (!registered) {
+    std::atexit(remove_pending_temps);
+    registered = true;
+  }
+  pending_temps().push_back(name);
+}
+
+void drop_pending(const std::string& name) {
+  auto& names = pending_temps();
+  names.erase(std::remove(names.begin(), names.end(), name), names.end());
+}
+
+void remove_temp(ExpOutput* out) {
+  if (out->temp_name.empty()) return;
+  unlink(out->temp_name.c_str());
+  drop_pending(out->temp_name);
+  out->temp_name.clear();
+}
+
+}  // namespace
+
 int exp_output_open(ExpOutput* out, const std::string& name) {
   out->name = name;
+  out->target = name;
   out->error = 0;
   out->temp_name.clear();
   if (name == "-") {
     out->file = stdout;
     return 0;
   }
-  std::string temp = name + ".XXXXXX";
+  AtomicTarget target;
+  if (atomic_resolve_target(name.c_str(), 0666, &target) != 0) return -1;
+  out->target = target.path;
+  if (target.in_place) {
+    out->file = std::fopen(target.path.c_str(), "w");
+    if (!out->file) return -1;
+    setvbuf(out->file, nullptr, _IOFBF, 1 << 16);
+    return 0;
+  }
+  std::string temp = target.path + ".XXXXXX";
   int fd = mkstemp(temp.data());
   if (fd < 0) return -1;
-  // The permissions a newly created file would have had.
-  mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
+  keep_pending(temp);
+  if (target.existing && fchown(fd, static_cast<uid_t>(-1), target.group) != 0) {
+    // Not a member of the file's group: the new file stays in ours.
+  }
+  fchmod(fd, target.mode);
   out->file = fdopen(fd, "w");
   if (!out->file) {
     int saved = errno;
     close(fd);
     unlink(temp.c_str());
+    drop_pending(temp);
     errno = saved;
     return -1;
   }
@@ -417,39 +475,46 @@ void exp_output_write(ExpOutput* out, const std::string& bytes) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), out->file) != bytes.size()) out->error = errno ? errno : EIO;
 }
 
-int exp_output_finish(ExpOutput* out) {
+int exp_output_close(ExpOutput* out) {
   if (!out->file) return 0;
   FILE* f = out->file;
   out->file = nullptr;
   if (std::fflush(f) != 0 && !out->error) out->error = errno ? errno : EIO;
   if (std::ferror(f) && !out->error) out->error = EIO;
-  if (out->temp_name.empty()) {
-    if (out->error) {
-      errno = out->error;
-      return -1;
-    }
-    return 0;
-  }
-  if (std::fclose(f) != 0 && !out->error) out->error = errno ? errno : EIO;
-  if (!out->error && std::rename(out->temp_name.c_str(), out->name.c_str()) != 0) out->error = errno;
+  if (f != stdout && std::fclose(f) != 0 && !out->error) out->error = errno ? errno : EIO;
   if (out->error) {
-    unlink(out->temp_name.c_str());
-    out->temp_name.clear();
+    remove_temp(out);
     errno = out->error;
     return -1;
   }
+  return 0;
+}
+
+int exp_output_commit(ExpOutput* out) {
+  if (out->temp_name.empty()) return 0;
+  if (std::rename(out->temp_name.c_str(), out->target.c_str()) != 0) {
+    out->error = errno;
+    remove_temp(out);
+    errno = out->error;
+    return -1;
+  }
+  drop_pending(out->temp_name);
   out->temp_name.clear();
   return 0;
 }
 
+int exp_output_finish(ExpOutput* out) {
+  if (exp_output_close(out) != 0) return -1;
+  return exp_output_commit(out);
+}
+
 void exp_output_abandon(ExpOutput* out) {
-  if (!out->file) return;
-  if (!out->temp_name.empty()) {
-    std::fclose(out->file);
-    unlink(out->temp_name.c_str());
-    out->temp_name.clear();
-  } else {
-    std::fflush(out->file);
+  if (out->file) {
+    if (out->file == stdout)
+      std::fflush(out->file);
+    else
+      std::fclose(out->file);
+    out->file = nullptr;
   }
-  out->file = nullptr;
+  remove_temp(out);
 }

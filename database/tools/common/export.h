@@ -137,23 +137,39 @@ bool exp_scan_values(const char* line, size_t length, char sep, ExpValues* out, 
 // complete integer that fits 32 bits; used by conversions of text values.
 bool exp_text_integer(const char* text, size_t length, long* value);
 
+// Whether `sep` can separate fields: a character that can be part of a
+// number ("-", "+", ".", "e", "E", a digit) cannot, since "1-5--3" would read
+// back as other values.
+bool exp_separator_ok(char sep);
+
 // ---- Output files ---------------------------------------------------------
 
 // An export file written under a temporary name beside its final name and
 // renamed into place by exp_output_finish; standard output when the name is
-// "-". Writes are buffered.
+// "-". The final name follows the rule of every save (platform/atomicfile.h):
+// an existing FIFO or character device is written to directly, a symbolic
+// link's target is replaced (the link stays), an existing file keeps its mode
+// and group, a new one gets 0666 less the umask. Writes are buffered. A
+// temporary file still there when the process exits (a fatal error on the
+// way) is removed.
 struct ExpOutput {
   FILE* file = nullptr;
-  std::string name;       // final name ("-" for standard output)
-  std::string temp_name;  // empty for standard output
+  std::string name;       // final name as given ("-" for standard output)
+  std::string target;     // the file the rename replaces (a link's target)
+  std::string temp_name;  // empty for standard output and in-place writes
   int error = 0;          // errno of the first failure
 };
 // 0, or -1 with errno set when the temporary file cannot be made.
 int exp_output_open(ExpOutput* out, const std::string& name);
 // Writes bytes; a failure is kept and reported by exp_output_finish.
 void exp_output_write(ExpOutput* out, const std::string& bytes);
-// Flushes, closes and renames; 0, or -1 with errno set (the temporary file
-// is then removed and no file has the final name).
+// Flushes and closes, keeping the temporary file for exp_output_commit; 0, or
+// -1 with errno set (the temporary file is then removed).
+int exp_output_close(ExpOutput* out);
+// Renames a closed temporary file into place; 0, or -1 with errno set (the
+// temporary file is then removed and the old file stays).
+int exp_output_commit(ExpOutput* out);
+// Close and commit: 0, or -1 with errno set (no file has changed).
 int exp_output_finish(ExpOutput* out);
 // Removes the temporary file without renaming.
 void exp_output_abandon(ExpOutput* out);

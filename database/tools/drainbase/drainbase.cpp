@@ -57,6 +57,9 @@ struct Run {
   int dbid = 0;
   std::string base;
   ExpOutput single;
+  // Per-set files written whole and closed, renamed into place together
+  // when every set was written.
+  std::vector<ExpOutput> written;
   std::string line;  // reused for every record
 };
 
@@ -114,7 +117,7 @@ void export_set(Run& run, int32_t number) {
       int saved = errno;
       if (run.opt.verbose) std::fputc('\n', stderr);
       std::fprintf(stderr, "%s: %s\n", name.c_str(), std::strerror(saved));
-      return;
+      tool_exit(EXIT_TOOL_FAILURE);
     }
     out = &file;
   } else {
@@ -177,7 +180,27 @@ void export_set(Run& run, int32_t number) {
     }
   }
   if (run.opt.verbose) std::fprintf(stderr, "%8ld\n", count);
-  if (!single) finish_or_die(&file);
+  if (single) return;
+  if (exp_output_close(&file) != 0) {
+    std::fprintf(stderr, "%s: %s: %s\n", dbtool_program, file.name.c_str(), std::strerror(errno));
+    tool_exit(EXIT_TOOL_FAILURE);
+  }
+  run.written.push_back(file);
+}
+
+// Renames the per-set files into place; when one cannot be, the message
+// names the files already renamed, the only new ones.
+void commit_written(Run& run) {
+  std::string renamed;
+  for (ExpOutput& file : run.written) {
+    if (exp_output_commit(&file) != 0) {
+      std::fprintf(stderr, "%s: %s: %s\n", dbtool_program, file.name.c_str(), std::strerror(errno));
+      if (!renamed.empty()) std::fprintf(stderr, "%s: new files: %s\n", dbtool_program, renamed.c_str());
+      tool_exit(EXIT_TOOL_FAILURE);
+    }
+    renamed += renamed.empty() ? file.name : " " + file.name;
+  }
+  run.written.clear();
 }
 
 }  // namespace
@@ -203,7 +226,13 @@ int main(int argc, char** argv) {
       case 'r': run.opt.restructure = true; break;
       case 's': run.opt.single = optarg; break;
       case 'a': run.opt.automatic = true; break;
-      case 'f': run.opt.separator = *optarg ? *optarg : ','; break;
+      case 'f':
+        run.opt.separator = *optarg ? *optarg : ',';
+        if (!exp_separator_ok(run.opt.separator)) {
+          std::fprintf(stderr, "%s: Bad field separator \"%s\"\n", dbtool_program, optarg);
+          return EXIT_TOOL_USAGE;
+        }
+        break;
       case 'd': flags = optarg; break;
       case 'z': charset = dbtool_charset(optarg); break;
       case 'w':
@@ -253,5 +282,6 @@ int main(int argc, char** argv) {
   std::vector<int32_t> sets = setinfo_operand_sets(run.dbid, argc, argv, optind + 1, &errors);
   for (int32_t number : sets) export_set(run, number);
   if (run.opt.single) finish_or_die(&run.single);
+  commit_written(run);
   tool_exit(errors ? EXIT_TOOL_FAILURE : EXIT_TOOL_OK);
 }

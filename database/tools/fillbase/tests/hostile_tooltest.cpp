@@ -1,7 +1,10 @@
 // drainbase and fillbase against servers that answer wrongly: set
 // statistics whose record length disagrees with the set's items, and set
 // numbers that name no set.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -53,6 +56,94 @@ TEST(HostileReplies, SetNumbersOutOfRangeNameNoSet) {
     EXPECT_EQ(r.exit_code, 1) << number << r.err;
     EXPECT_NE(r.err.find("Bad parameter value [-21]"), std::string::npos) << number << r.err;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The shop database with two customers and two orders, in a stand-in
+// started with `options`.
+struct FilledShop : Shop {
+  explicit FilledShop(const std::vector<std::string>& options = {}) : Shop(options) {
+    vtest::write_file(in.file("SHOP.001.exp"), "\"C0001\",\"N\",\"X\"\n\"C0002\",\"M\",\"Y\"\n");
+    vtest::write_file(in.file("SHOP.002.exp"), "1,\"C0001\",3,9.5\n2,\"C0002\",4,1.5\n");
+    vtest::RunResult r = run_tool("fillbase", {"-i", in.path(), db});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+  }
+  vtest::TempDir in;
+};
+
+std::vector<std::string> temporaries(const std::string& folder) {
+  std::vector<std::string> found;
+  for (const std::string& name : vtest::files_with_suffix(folder, ""))
+    if (name.find(".exp.") != std::string::npos) found.push_back(name);
+  return found;
+}
+
+TEST(ExportFiles, EveryFailedOutputEndsInOneAndLeavesTheOldFiles) {
+  FilledShop shop({"--refuse", "3/8@4"});
+  vtest::TempDir out;
+  // The fourth record read (the first of ORDERS) is refused by the server:
+  // nothing of the run is renamed into place and no temporary file stays.
+  vtest::write_file(out.file("SHOP.001.exp"), "old\n");
+  vtest::RunResult r = run_tool("drainbase", {"-o", out.path(), shop.db});
+  EXPECT_EQ(r.exit_code, 1) << r.err;
+  EXPECT_EQ(vtest::read_file(out.file("SHOP.001.exp")), "old\n");
+  EXPECT_EQ(temporaries(out.path()), std::vector<std::string>{});
+  // A folder that is not there, and a full device.
+  r = run_tool("drainbase", {"-o", out.file("missing"), shop.db, "CUSTOMERS"});
+  EXPECT_EQ(r.exit_code, 1) << r.err;
+  EXPECT_NE(r.err.find("No such file or directory"), std::string::npos) << r.err;
+  r = run_tool("drainbase", {"-s", "/dev/full", shop.db, "CUSTOMERS"});
+  EXPECT_EQ(r.exit_code, 1) << r.err;
+  EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
+  // The second set's file cannot be made: the first set's new file is not
+  // renamed into place either.
+  ASSERT_EQ(symlink("/nonexistent-folder/x", out.file("SHOP.002.exp").c_str()), 0);
+  r = run_tool("drainbase", {"-o", out.path(), shop.db, "CUSTOMERS", "ORDERS"});
+  EXPECT_EQ(r.exit_code, 1) << r.err;
+  EXPECT_EQ(vtest::read_file(out.file("SHOP.001.exp")), "old\n");
+  EXPECT_EQ(temporaries(out.path()), std::vector<std::string>{});
+}
+
+TEST(ExportFiles, LinksFifosAndModesAreKept) {
+  FilledShop shop;
+  vtest::TempDir out;
+  const std::string customers = "# DATABASE = SHOP\n\n# SET 1 = CUSTOMERS       \n\"C0001\",\"N\",\"X\"\n";
+  // A link stays a link; its target gets the export, keeping its mode.
+  vtest::write_file(out.file("target.exp"), "old\n");
+  ASSERT_EQ(chmod(out.file("target.exp").c_str(), 0640), 0);
+  ASSERT_EQ(symlink("target.exp", out.file("link.exp").c_str()), 0);
+  vtest::RunResult r = run_tool("drainbase", {"-s", out.file("link.exp"), shop.db, "CUSTOMERS"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  struct stat st {};
+  ASSERT_EQ(lstat(out.file("link.exp").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(vtest::read_file(out.file("target.exp")).rfind("# DATABASE = SHOP\n", 0), 0u);
+  ASSERT_EQ(stat(out.file("target.exp").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  // A FIFO is written to, not replaced.
+  ASSERT_EQ(mkfifo(out.file("pipe").c_str(), 0600), 0);
+  int reader = open(out.file("pipe").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  r = run_tool("drainbase", {"-s", out.file("pipe"), shop.db, "CUSTOMERS"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  char got[4096] = {};
+  EXPECT_GT(read(reader, got, sizeof got - 1), 0);
+  close(reader);
+  EXPECT_EQ(std::string(got).rfind("# DATABASE = SHOP\n", 0), 0u) << got;
+  ASSERT_EQ(lstat(out.file("pipe").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST(ExportFiles, SeparatorsThatCanBeInANumberAreRefused) {
+  for (const char* tool : {"drainbase", "fillbase"})
+    for (const char* sep : {"-", "+", ".", "e", "E", "0", "7"}) {
+      vtest::RunResult r = run_tool(tool, {"-f", sep, "127.0.0.1:1/SHOP"});
+      EXPECT_EQ(r.exit_code, 2) << tool << " " << sep << r.err;
+      EXPECT_NE(r.err.find("Bad field separator"), std::string::npos) << r.err;
+    }
 }
 
 }  // namespace
