@@ -451,6 +451,59 @@ void ProgDoc::DeleteAutosaveFile() {
   autosave_time_ = 0;
 }
 
+bool ProgDoc::CheckLine(uint32_t line_idx) {
+  if (!IsProgramFile() || !(config_.Program.options & CfgProgram::SyntaxCheck)) return true;
+  TextLine* line = text_.Line(line_idx);
+  if (!line) return true;
+  if (!program_) program_ = std::make_unique<YqApiProgram>();
+  std::string listed;
+  int mode = (config_.Program.options & CfgProgram::SpaceDepend) ? 1 : 0;
+  int rc = program_->ParseLine(PlainLine(line, false).c_str(), mode, -1, &listed, nullptr);
+  if (rc < 0) {
+    host_->StatusError(format("line %lu: %s", static_cast<unsigned long>(line_idx + 1), program_->ErrorText().c_str()));
+    line->line_flags |= TextLine_ERROR_MARK;
+    return false;
+  }
+  if (line->line_flags & TextLine_ERROR_MARK) {
+    line->line_flags &= ~TextLine_ERROR_MARK;
+    host_->StatusError("");
+  }
+  if (rc == 1 && listed != line->data) {
+    text_.BeginAction(line_idx, 0);
+    if (line->Columns()) line->Delete(0, 0);  // to the end of the line
+    if (!listed.empty()) line->InsertNative(0, listed.c_str());
+    text_.EndAction();
+    text_.SetModified(true);
+  }
+  return true;
+}
+
+void ProgDoc::FillFileRecord() {
+  CfgFile& file = config_.File;
+  file.FileName = path_.empty() ? "(New File)" : path_;
+  unsigned long bytes = 0;
+  for (const TextLine* line = text_.head; line; line = line->next) bytes += line->Size();
+  file.FileSize = format("%lu Bytes (%lu Lines)", bytes, static_cast<unsigned long>(text_.num_lines));
+  auto when = [](time_t t) {
+    char text[32];
+    struct tm local {};
+    localtime_r(&t, &local);
+    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local);
+    return std::string(text);
+  };
+  bool read_only = text_.TestFlag(TextObj_READ_ONLY);
+  if (IsModified())
+    file.FileStatus = autosave_time_ ? "Modified, Auto-Saved: " + when(autosave_time_) : "Modified";
+  else if (save_time_)
+    file.FileStatus = "Saved: " + when(save_time_);
+  else
+    file.FileStatus = read_only ? "Read-only" : "Initial";
+  if (read_only)
+    file.flags |= CfgFile::ReadOnly;
+  else
+    file.flags &= ~CfgFile::ReadOnly;
+}
+
 // ------------------------------------------------------------ breakpoints
 
 bool ProgDoc::CanToggleBreakpoint(uint32_t line_idx) const {

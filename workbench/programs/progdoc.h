@@ -93,6 +93,19 @@ class ProgDoc {
   // ---- program ----
   // Compiles the text into the program; the number of errors.
   int Compile();
+  // Checks a line the caret left after it was changed (program files with
+  // the syntax check on): a refused line shows "line N: text" as a status
+  // error and gets the error mark; an accepted one loses the mark and takes
+  // its listed form as one undoable change. False for a refused line.
+  bool CheckLine(uint32_t line_idx);
+  // The program line number of the debug stop shown (0: none).
+  void SetStopLine(uint32_t line_number) { stop_line_ = line_number; }
+  uint32_t StopLine() const { return stop_line_; }
+  // Fills the file record that the document information shows: the name
+  // ("(New File)" without one), "%u Bytes (%u Lines)", the status
+  // ("Initial", "Read-only", "Saved: time", "Modified" with ", Auto-Saved:
+  // time") and the read-only flag of the text.
+  void FillFileRecord();
   // The segment table of the last load or compile.
   const std::vector<ProgDocSegment>& Segments() const { return segments_; }
 
@@ -145,4 +158,5 @@ class ProgDoc {
   unsigned long identity_;
   time_t save_time_ = 0, autosave_time_ = 0;
   std::string autosave_name_;
+  uint32_t stop_line_ = 0;
 };

@@ -350,4 +350,40 @@ TEST_F(ProgDocTest, BreakpointsAreMarkedAgainOnReopenAndVanishedLinesDropped) {
   EXPECT_FALSE(text->ToggleBreakpoint(0, &stored));
 }
 
+TEST_F(ProgDocTest, AnEditedLineIsCheckedAloneAndTheInformationFollowsTheState) {
+  auto doc = make();
+  doc->NewDocument(CfgFileMode_BinaryPROG);
+  edit(*doc, [&] { doc->Text().head->InsertNative(0, "PRINT   1 + 2"); });
+  ASSERT_TRUE(doc->CheckLine(0)) << host.status.back();
+  EXPECT_EQ(lines_of(*doc)[0], "PRINT 1+2");  // its listed form
+  uint32_t line = 0, col = 0;
+  doc->Text().Undo(&line, &col);  // one undoable change
+  EXPECT_EQ(doc->Text().head->data, "PRINT   1 + 2");
+  edit(*doc, [&] { doc->Text().head->InsertNative(0, "((("); });
+  EXPECT_FALSE(doc->CheckLine(0));
+  EXPECT_EQ(host.status.back().rfind("error: line 1: ", 0), 0u) << host.status.back();
+  EXPECT_TRUE(doc->Text().head->line_flags & TextLine_ERROR_MARK);
+  doc->Config().Program.options &= ~CfgProgram::SyntaxCheck;
+  EXPECT_TRUE(doc->CheckLine(0));  // the check is off
+
+  // the document information: new, modified, saved
+  auto text = make();
+  text->NewDocument(CfgFileMode_Text_LF);
+  text->FillFileRecord();
+  EXPECT_EQ(text->Config().File.FileName, "(New File)");
+  EXPECT_EQ(text->Config().File.FileSize, "0 Bytes (1 Lines)");
+  EXPECT_EQ(text->Config().File.FileStatus, "Initial");
+  edit(*text, [&] { text->Text().head->InsertNative(0, "hello"); });
+  text->FillFileRecord();
+  EXPECT_EQ(text->Config().File.FileStatus, "Modified");
+  EXPECT_EQ(text->Config().File.FileSize, "5 Bytes (1 Lines)");
+  text->OnAutoSave();
+  text->FillFileRecord();
+  EXPECT_EQ(text->Config().File.FileStatus.rfind("Modified, Auto-Saved: 20", 0), 0u) << text->Config().File.FileStatus;
+  ASSERT_TRUE(text->Save(dir.file("info.txt")));
+  text->FillFileRecord();
+  EXPECT_EQ(text->Config().File.FileName, dir.file("info.txt"));
+  EXPECT_EQ(text->Config().File.FileStatus.rfind("Saved: 20", 0), 0u) << text->Config().File.FileStatus;
+}
+
 }  // namespace
