@@ -1,7 +1,9 @@
 #include "workbench/debugger/variableview.h"
 
 #include <QHeaderView>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -33,6 +35,13 @@ class CVariableView::Canvas : public QAbstractScrollArea {
   }
   void mouseDoubleClickEvent(QMouseEvent* event) override {
     if (event->button() == Qt::LeftButton) view_->ClickAt(event->position().toPoint(), true);
+  }
+  void contextMenuEvent(QContextMenuEvent* event) override {
+    view_->setFocus();
+    const int row = view_->RowAt(event->pos().y());
+    if (row >= 0) view_->rows_.SetSelectedRow(row);
+    viewport()->update();
+    view_->OpenContextMenu(row, event->pos());
   }
   void scrollContentsBy(int dx, int dy) override {
     view_->CancelEdit();
@@ -344,7 +353,53 @@ bool CVariableView::HandleKey(QKeyEvent* event) {
   return true;
 }
 
+std::unique_ptr<QMenu> CVariableView::ContextMenu(int row) {
+  auto menu = std::make_unique<QMenu>(this);
+  Variable* var = row >= 0 && row < rows_.GetItemCount() ? rows_.GetRowVariable(row) : nullptr;
+  QAction* edit = menu->addAction("&Edit\tEnter");
+  edit->setEnabled(var && !var->IsContainer());
+  const bool expanded = var && var->TestFlag(Variable_EXPANDED);
+  QAction* expand = menu->addAction(expanded ? "Collaps&e\tSpace" : "&Expand\tSpace");
+  expand->setEnabled(var && var->IsContainer());
+  // The row is looked up again when the action runs: the menu's own event
+  // loop may have changed the rows.
+  const Variable* chosen = var;
+  connect(edit, &QAction::triggered, this, [this, chosen] {
+    const int at = rows_.FindRow(chosen);
+    if (at >= 0) BeginEdit(at);
+  });
+  connect(expand, &QAction::triggered, this, [this, chosen] {
+    const int at = rows_.FindRow(chosen);
+    if (at >= 0) rows_.ToggleRow(at);
+  });
+  return menu;
+}
+
+void CVariableView::OpenContextMenu(int row, const QPoint& pos) {
+  rows_.CancelEdit();
+  std::unique_ptr<QMenu> menu = ContextMenu(row);
+  menu->exec(canvas_->viewport()->mapToGlobal(pos));
+}
+
+void CVariableView::OpenContextMenuByKey() {
+  const int row = rows_.SelectedRow();
+  QPoint pos(5, 5);
+  if (row >= 0) {
+    const QRect bounds = RowRect(row);
+    const int depth = rows_.GetRowVariable(row)->CountChildren();
+    const int name_left = bounds.left() + VARVIEW_LEVEL_INDENT * depth + VARVIEW_BOX_MARGIN;
+    pos = QPoint((name_left + bounds.left() + VARVIEW_NAME_WIDTH) / 2, bounds.center().y());
+  }
+  OpenContextMenu(row, pos);
+}
+
 void CVariableView::keyPressEvent(QKeyEvent* event) {
+  const auto mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  if ((event->key() == Qt::Key_F10 && mods == Qt::ShiftModifier) || event->key() == Qt::Key_Menu) {
+    keys_.OtherKey();
+    OpenContextMenuByKey();
+    return;
+  }
   if (!HandleKey(event)) CItemListView::keyPressEvent(event);
 }
 

@@ -11,11 +11,14 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 
+#include <memory>
+
 #include "workbench/debugger/itemlistview.h"
 #include "workbench/debugger/variables/variablerows.h"
 #include "workbench/shell/controls/keyrepeatguard.h"
 
 class QHeaderView;
+class QMenu;
 class QPushButton;
 class QStandardItemModel;
 
@@ -64,6 +67,15 @@ class CVariableView : public CItemListView, public VariableListHost {
   void PaintRows(QPainter& painter, const QRect& exposed);
   void ClickAt(const QPoint& pos, bool double_click);
   bool HandleKey(QKeyEvent* event);
+
+  // The context menu of a row (-1: none): "&Edit" for a scalar, "&Expand"
+  // or "Collaps&e" for a container. Its actions act on that row.
+  std::unique_ptr<QMenu> ContextMenu(int row);
+  // Opens it at a point of the rows' widget and runs the chosen action.
+  void OpenContextMenu(int row, const QPoint& pos);
+  // Shift+F10 and the menu key: at the centre of the selected row's name,
+  // or 5 pixels inside the top-left corner when no row is selected.
+  void OpenContextMenuByKey();
 
  protected:
   void OnUpdateTimer() override;

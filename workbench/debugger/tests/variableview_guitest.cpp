@@ -3,6 +3,8 @@
 #include "workbench/debugger/variableview.h"
 
 #include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -184,6 +186,41 @@ TEST_F(VariableViewTest, ValueColumnFollowsTheWidestValue) {
       },
       5000))
       << view->Rows().ValueWidth();
+}
+
+TEST_F(VariableViewTest, ContextMenuEditsScalarsAndTogglesContainers) {
+  ASSERT_TRUE(Stop());
+  auto texts = [](QMenu& menu) {
+    std::vector<std::string> out;
+    for (QAction* a : menu.actions()) out.push_back(a->text().toStdString() + (a->isEnabled() ? "" : " (off)"));
+    return out;
+  };
+  std::unique_ptr<QMenu> scalar = view->ContextMenu(0);
+  EXPECT_EQ(texts(*scalar), (std::vector<std::string>{"&Edit\tEnter", "&Expand\tSpace (off)"}));
+  std::unique_ptr<QMenu> none = view->ContextMenu(-1);
+  EXPECT_EQ(texts(*none), (std::vector<std::string>{"&Edit\tEnter (off)", "&Expand\tSpace (off)"}));
+  std::unique_ptr<QMenu> record = view->ContextMenu(1);
+  EXPECT_EQ(texts(*record), (std::vector<std::string>{"&Edit\tEnter (off)", "&Expand\tSpace"}));
+  record->actions()[1]->trigger();
+  EXPECT_EQ(view->Rows().GetItemCount(), 5);
+  std::unique_ptr<QMenu> expanded = view->ContextMenu(1);
+  EXPECT_EQ(expanded->actions()[1]->text(), "Collaps&e\tSpace");
+  scalar->actions()[0]->trigger();
+  EXPECT_NE(CInPlaceEdit::m_CurrInstance, nullptr);
+  view->CancelEdit();
+
+  // Shift+F10 opens the menu; Escape closes it without a command.
+  bool shown = false;
+  QTimer::singleShot(0, [&shown] {
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+      shown = true;
+      popup->close();
+    }
+  });
+  view->setFocus();
+  QTest::keyClick(view.get(), Qt::Key_F10, Qt::ShiftModifier);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(view->Rows().GetItemCount(), 5);
 }
 
 }  // namespace
