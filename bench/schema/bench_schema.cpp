@@ -10,6 +10,11 @@
 //     frame over TCP, measured here too. The ratio says how much the writer
 //     and the protocol add to what the loopback costs anyway.
 //
+// Then `schema -n` on schemas far above the limit of items (4,000 to 64,000
+// items and half as many index items, rejected at the end with "Number of
+// items exceeds maximum"): the time at 2N over the time at N must stay near
+// 2, every name being found by hash.
+//
 // Usage: bench_schema [--write file]   (--write keeps the generated source)
 #include <signal.h>
 #include <unistd.h>
@@ -112,6 +117,18 @@ Generated generate() {
   return g;
 }
 
+// `items` items, half as many index items over them and one set that holds
+// the first ones.
+std::string generate_many(int items) {
+  std::ostringstream out;
+  out << "BEGIN DATA BASE MANY;\n\nPASSWORDS:\n    1 ALL;\n\nITEMS:\n";
+  for (int i = 0; i < items; ++i) out << "    ITEM" << i << ", " << (i % 2 ? "I" : "X8") << ";\n";
+  out << "\nINDEX ITEMS:\n";
+  for (int i = 0; i < items / 2; ++i) out << "    IX" << i << " = ITEM" << items - 1 - 2 * i << ";\n";
+  out << "\nSETS:\nN: ONE, M (1/1);\nE: ITEM0, ITEM1, ITEM" << items - 1 << ";\nC: 100;\nEND.\n";
+  return out.str();
+}
+
 // Catalog requests in a stand-in log: received frames of class 4.
 int catalog_requests(const std::string& log) {
   std::ifstream in(log);
@@ -190,6 +207,19 @@ int main(int argc, char** argv) {
               write * 1000, (write - check) * 1000, requests / (write - check));
   std::printf("loopback:    %.1f us per bare round trip, %.0f round trips/s\n", round_trip * 1e6, 1 / round_trip);
   std::printf("ratio:       %.2f (time per catalog request / bare round trip)\n", per_request / round_trip);
+
+  std::printf("schema -n above the limit of items (best of 3):\n%8s %10s %8s\n", "items", "ms", "2N/N");
+  double previous = 0;
+  for (int items = 4000; items <= 64000; items *= 2) {
+    const std::string many = std::string(folder) + "/many.schema";
+    std::ofstream(many) << generate_many(items);
+    const double t = best_of(3, [&] { return bench_run({tool, "-n", many}) >= 0; });
+    if (previous > 0)
+      std::printf("%8d %10.1f %8.2f\n", items, t * 1000, t / previous);
+    else
+      std::printf("%8d %10.1f %8s\n", items, t * 1000, "-");
+    previous = t;
+  }
   bench_run({"/bin/rm", "-rf", folder});
   return 0;
 }

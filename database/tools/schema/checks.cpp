@@ -70,23 +70,14 @@ std::string kept_name(const char* name) {
   return kept;
 }
 
-int find_item(const std::string& name) {
-  for (size_t i = 0; i < sch.items.size(); ++i)
-    if (sch.items[i].name == name) return static_cast<int>(i);
-  return -1;
+int find_in(const std::unordered_map<std::string, int>& at, const std::string& name) {
+  auto it = at.find(name);
+  return it == at.end() ? -1 : it->second;
 }
 
-int find_iitem(const std::string& name) {
-  for (size_t i = 0; i < sch.iitems.size(); ++i)
-    if (sch.iitems[i].name == name) return static_cast<int>(i);
-  return -1;
-}
-
-int find_set(const std::string& name) {
-  for (size_t i = 0; i < sch.sets.size(); ++i)
-    if (sch.sets[i].name == name) return static_cast<int>(i);
-  return -1;
-}
+int find_item(const std::string& name) { return find_in(sch.item_at, name); }
+int find_iitem(const std::string& name) { return find_in(sch.iitem_at, name); }
+int find_set(const std::string& name) { return find_in(sch.set_at, name); }
 
 bool is_master(const SchSet& set) { return set.type == SCH_SET_AUTOMATIC || set.type == SCH_SET_MANUAL; }
 
@@ -356,6 +347,7 @@ void sch_item(const char* name, long count, const char* type_word, long format) 
   item.count = static_cast<int>(count);
   item.size = ok ? static_cast<int>(bytes) : 0;
   item.format = format_word;
+  sch.item_at.emplace(item.name, static_cast<int>(sch.items.size()));
   sch.items.push_back(item);
 }
 
@@ -372,6 +364,7 @@ void sch_iitem_begin(const char* name) {
     g_cur_iitem = SCRATCH;
   } else {
     g_scratch_iitem.number = static_cast<int>(sch.items.size() + sch.iitems.size());
+    sch.iitem_at.emplace(kept, static_cast<int>(sch.iitems.size()));
     sch.iitems.push_back(g_scratch_iitem);
     g_cur_iitem = static_cast<int>(sch.iitems.size()) - 1;
   }
@@ -443,6 +436,7 @@ void sch_set_begin(const char* name, const char* type) {
     sch_error("Duplicate set name");
   } else {
     g_scratch_set.number = static_cast<int>(sch.sets.size());
+    sch.set_at.emplace(kept, static_cast<int>(sch.sets.size()));
     sch.sets.push_back(g_scratch_set);
     g_cur_set = static_cast<int>(sch.sets.size()) - 1;
   }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Limits of a database and of its parts.
@@ -119,6 +120,10 @@ struct Schema {
   std::vector<SchIItem> iitems;
   std::vector<SchSet> sets;
   std::vector<SchCollate> collates;
+  // Positions in items, iitems and sets by name, kept as each is appended.
+  std::unordered_map<std::string, int> item_at;
+  std::unordered_map<std::string, int> iitem_at;
+  std::unordered_map<std::string, int> set_at;
 };
 
 // Settings of one run (command line and control lines).
