@@ -5,7 +5,9 @@
 #include <openssl/evp.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <cassert>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -148,6 +150,7 @@ bool CatCopies::load_users() {
                        });
   if (!ok) return false;
   users = std::move(copy);
+  user_at_.valid = false;
   if (dump) {
     std::fprintf(stderr, "-- user --\n");
     for (size_t i = 0; i < users.size(); ++i) {
@@ -177,6 +180,7 @@ bool CatCopies::load_groups() {
                        });
   if (!ok) return false;
   groups = std::move(copy);
+  group_at_.valid = false;
   if (dump) {
     std::fprintf(stderr, "-- group --\n");
     for (size_t i = 0; i < groups.size(); ++i)
@@ -194,6 +198,7 @@ bool CatCopies::load_members() {
                        });
   if (!ok) return false;
   members = std::move(copy);
+  member_at_.valid = false;
   if (dump) {
     std::fprintf(stderr, "-- member --\n");
     for (size_t i = 0; i < members.size(); ++i)
@@ -215,6 +220,7 @@ bool CatCopies::load_tables() {
                        });
   if (!ok) return false;
   tables = std::move(copy);
+  table_at_.valid = false;
   if (dump) {
     std::fprintf(stderr, "-- tables --\n");
     for (size_t i = 0; i < tables.size(); ++i)
@@ -228,30 +234,87 @@ void CatCopies::clear_database() {
   groups.clear();
   members.clear();
   tables.clear();
+  group_at_.valid = member_at_.valid = table_at_.valid = false;
 }
 
-int CatCopies::find_user(const std::string& name) const {
-  for (size_t i = 0; i < users.size(); ++i)
-    if (strcasecmp(users[i].name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
-  return -1;
+namespace {
+
+// Names compare without regard to case, as strcasecmp does.
+std::string folded(const std::string& name) {
+  std::string key = name;
+  for (char& ch : key) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  return key;
 }
 
-int CatCopies::find_group(const std::string& name) const {
-  for (size_t i = 0; i < groups.size(); ++i)
-    if (strcasecmp(groups[i].name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
-  return -1;
+std::string name_key(const CatUser& u) { return folded(u.name); }
+std::string group_key(const CatGroup& g) { return folded(g.name); }
+std::string table_key(const CatTable& t) { return folded(t.name); }
+uint64_t member_key(uint32_t uid, uint32_t gid) { return static_cast<uint64_t>(uid) << 32 | gid; }
+uint64_t row_member_key(const CatMember& m) { return member_key(m.uid, m.gid); }
+
+}  // namespace
+
+template <typename Key>
+void CatCopies::Index<Key>::add(size_t ordinal, int delta) {
+  for (size_t i = ordinal + 1; i < tree.size(); i += i & (~i + 1)) tree[i] += delta;
 }
 
-int CatCopies::find_table(const std::string& name) const {
-  for (size_t i = 0; i < tables.size(); ++i)
-    if (strcasecmp(tables[i].name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
-  return -1;
+template <typename Key>
+size_t CatCopies::Index<Key>::position(size_t ordinal) const {
+  int n = 0;
+  for (size_t i = ordinal; i > 0; i -= i & (~i + 1)) n += tree[i];
+  return static_cast<size_t>(n);
 }
+
+template <typename Key, typename Row, typename KeyOf>
+int CatCopies::find_in(Index<Key>& index, const std::vector<Row>& rows, const Key& key, KeyOf key_of) {
+  if (!index.valid || index.count != rows.size()) {
+    index.at.clear();
+    index.duplicates = false;
+    index.tree.assign(std::max<size_t>(2 * rows.size(), 64) + 1, 0);
+    for (size_t i = 0; i < rows.size(); ++i) {
+      if (!index.at.emplace(key_of(rows[i]), i).second) index.duplicates = true;
+      index.add(i, 1);
+    }
+    index.valid = true;
+    index.count = index.ordinals = rows.size();
+  }
+  auto it = index.at.find(key);
+  return it == index.at.end() ? -1 : static_cast<int>(index.position(it->second));
+}
+
+template <typename Key, typename Row, typename KeyOf>
+void CatCopies::note_append(Index<Key>& index, const std::vector<Row>& rows, KeyOf key_of) {
+  if (!index.valid || index.count + 1 != rows.size() || index.ordinals + 1 >= index.tree.size()) {
+    index.valid = false;
+    return;
+  }
+  if (!index.at.emplace(key_of(rows.back()), index.ordinals).second) index.duplicates = true;
+  index.add(index.ordinals++, 1);
+  ++index.count;
+}
+
+template <typename Key>
+void CatCopies::note_erase(Index<Key>& index, const Key& key, size_t position) {
+  // With keys on several rows a later one may take the place: index again.
+  auto it = index.at.find(key);
+  if (!index.valid || index.duplicates || it == index.at.end() || index.position(it->second) != position) {
+    index.valid = false;
+    return;
+  }
+  index.add(it->second, -1);
+  index.at.erase(it);
+  --index.count;
+}
+
+int CatCopies::find_user(const std::string& name) const { return find_in(user_at_, users, folded(name), name_key); }
+
+int CatCopies::find_group(const std::string& name) const { return find_in(group_at_, groups, folded(name), group_key); }
+
+int CatCopies::find_table(const std::string& name) const { return find_in(table_at_, tables, folded(name), table_key); }
 
 int CatCopies::find_member(uint32_t uid, uint32_t gid) const {
-  for (size_t i = 0; i < members.size(); ++i)
-    if (members[i].uid == uid && members[i].gid == gid) return static_cast<int>(i);
-  return -1;
+  return find_in(member_at_, members, member_key(uid, gid), row_member_key);
 }
 
 namespace {
@@ -311,6 +374,7 @@ bool CatCopies::add_user(const std::string& name, const std::string& password) {
   }
   u.uid = r.rec.uid;
   users.push_back(u);
+  note_append(user_at_, users, name_key);
   return true;
 }
 
@@ -320,7 +384,9 @@ bool CatCopies::del_user(size_t index) {
     status_error("Unable to delete user \"%s\".", users[index].name.c_str());
     return false;
   }
+  const std::string key = name_key(users[index]);
   users.erase(users.begin() + static_cast<std::ptrdiff_t>(index));
+  note_erase(user_at_, key, index);
   return true;
 }
 
@@ -354,6 +420,7 @@ bool CatCopies::add_group(const std::string& name) {
     return false;
   }
   groups.push_back({g.gid, name, 0});
+  note_append(group_at_, groups, group_key);
   return true;
 }
 
@@ -364,7 +431,9 @@ bool CatCopies::del_group(size_t index) {
     status_error("Unable to delete group \"%s\".", c.name.c_str());
     return false;
   }
+  const std::string key = group_key(groups[index]);
   groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(index));
+  note_erase(group_at_, key, index);
   return true;
 }
 
@@ -398,6 +467,7 @@ bool CatCopies::add_member(uint32_t uid, uint32_t gid) {
     return false;
   }
   members.push_back({uid, gid});
+  note_append(member_at_, members, row_member_key);
   return true;
 }
 
@@ -407,7 +477,9 @@ bool CatCopies::del_member(size_t index) {
     status_error_ids("Unable to delete user %d member from group %d.", m.uid, m.gid);
     return false;
   }
+  const uint64_t key = row_member_key(members[index]);
   members.erase(members.begin() + static_cast<std::ptrdiff_t>(index));
+  note_erase(member_at_, key, index);
   return true;
 }
 

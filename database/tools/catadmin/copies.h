@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Privilege bits of users, groups and table privileges.
@@ -86,4 +87,34 @@ class CatCopies {
   bool add_member(uint32_t uid, uint32_t gid);
   bool del_member(size_t index);
   bool table_priv(uint32_t gid, uint32_t tableid, uint32_t bits, bool grant);
+
+ private:
+  // Positions in a copy by key (a name folded to lower case, or uid and gid
+  // of a membership), the first of equal keys. Built on the first look-up
+  // after a load, kept by appends and removals; a copy whose size differs
+  // from what the index saw is indexed again. Keys lead to the ordinal of
+  // their row (in the order rows came); a Fenwick tree counts the rows still
+  // there, so that a removal costs no walk over the later rows.
+  template <typename Key>
+  struct Index {
+    bool valid = false;
+    bool duplicates = false;  // some key stands on more than one row
+    size_t count = 0;         // rows there
+    size_t ordinals = 0;      // ordinals given
+    std::unordered_map<Key, size_t> at;
+    std::vector<int> tree;  // 1-based; size - 1 ordinals at most
+    void add(size_t ordinal, int delta);
+    size_t position(size_t ordinal) const;  // rows there before `ordinal`
+  };
+  template <typename Key, typename Row, typename KeyOf>
+  static int find_in(Index<Key>& index, const std::vector<Row>& rows, const Key& key, KeyOf key_of);
+  template <typename Key, typename Row, typename KeyOf>
+  static void note_append(Index<Key>& index, const std::vector<Row>& rows, KeyOf key_of);
+  template <typename Key>
+  static void note_erase(Index<Key>& index, const Key& key, size_t position);
+
+  mutable Index<std::string> user_at_;
+  mutable Index<std::string> group_at_;
+  mutable Index<std::string> table_at_;
+  mutable Index<uint64_t> member_at_;
 };

@@ -72,6 +72,30 @@ TEST_F(Copies, DeletingTheFirstOfThreeUsersKeepsTheOrder) {
   EXPECT_EQ(hex, refcrypto::md5_hex("cy-pw"));
 }
 
+// Look-ups by name follow every change of the copy: appends, removals in
+// the middle, a name back in other case, and rows of one name (the first
+// is found, the next one once it is gone).
+TEST_F(Copies, LookUpsFollowTheCopyThroughEveryChange) {
+  open();
+  ASSERT_TRUE(copies_.load_users());
+  for (const char* name : {"ann", "bob", "cy", "dee"}) ASSERT_TRUE(copies_.add_user(name, ""));
+  EXPECT_EQ(copies_.find_user("DEE"), 3);
+  ASSERT_TRUE(copies_.del_user(1));
+  EXPECT_EQ(copies_.find_user("bob"), -1);
+  EXPECT_EQ(copies_.find_user("Cy"), 1);
+  EXPECT_EQ(copies_.find_user("dee"), 2);
+  ASSERT_TRUE(copies_.add_user("BOB", ""));
+  EXPECT_EQ(copies_.find_user("bob"), 3);
+  copies_.users.push_back(copies_.users[0]);  // a second "ann", as a load may bring
+  copies_.users.back().uid = 99;
+  EXPECT_EQ(copies_.find_user("ANN"), 0);
+  copies_.users.erase(copies_.users.begin());
+  EXPECT_EQ(copies_.users[static_cast<size_t>(copies_.find_user("ann"))].uid, 99u);
+  ASSERT_TRUE(copies_.load_users());
+  EXPECT_EQ(copies_.find_user("ann"), 0);
+  EXPECT_EQ(copies_.find_user("bob"), 3);
+}
+
 // A refused change leaves the copy as it was and prints one error line.
 TEST_F(Copies, RefusedChangesLeaveTheCopy) {
   open({"--refuse", "4/45", "--refuse", "4/44", "--refuse", "4/8@3"});
