@@ -94,7 +94,24 @@ struct Run {
   Input single;
   long open_in_transaction = 0;
   bool transaction_open = false;
+  // Of the set being imported: records put, of them those committed (put
+  // outside a transaction or in one that was committed), and the number of
+  // the last batch committed. -v shows, and a fatal error names, these.
+  const char* set_name = nullptr;
+  long put = 0;
+  long committed = 0;
+  long batches = 0;
 };
+
+// A fatal error while a set is imported: first what is safely in the
+// database, so that a resumed import starts after it.
+void fatal_in_set(const Run& run, const int32_t* status, long step, const char* what) {
+  if (status[0] == 0) return;
+  if (run.set_name)
+    std::fprintf(stderr, "%.16s: %ld records committed, the last in batch %ld; %ld records put were lost\n",
+                 run.set_name, run.committed, run.batches, run.put - run.committed);
+  fatal_error(status, step, what);
+}
 
 [[noreturn]] void format_error(const char* line, const char* message) {
   if (line) std::fprintf(stderr, "%s\n", line);
@@ -459,9 +476,11 @@ void commit_open(Run& run) {
   if (!run.transaction_open) return;
   StatusArray status = {};
   idb_commit(1, status);
-  fatal_error(status, 4060, "commit transaction");
+  fatal_in_set(run, status, 4060, "commit transaction");
   run.transaction_open = false;
   run.open_in_transaction = 0;
+  run.committed = run.put;
+  ++run.batches;
 }
 
 // Imports one set; false when it counts as an error.
@@ -532,6 +551,8 @@ bool import_set(Run& run, int32_t number) {
   std::vector<Element> elements;
   std::vector<Source> sources;
   bool ok = build_translation(run, *in, items, entry, elements, sources);
+  run.set_name = info.name;
+  run.put = run.committed = run.batches = 0;
   long count = 0, errors = 0;
   std::vector<unsigned char> record(static_cast<size_t>(info.record_length) + 8);
   ExpValues values;
@@ -567,7 +588,7 @@ bool import_set(Run& run, int32_t number) {
     }
     if (run.opt.per_transaction && !run.transaction_open) {
       idb_begin(nullptr, 1, status);
-      fatal_error(status, 4030, "begin transaction");
+      fatal_in_set(run, status, 4030, "begin transaction");
       run.transaction_open = true;
     }
     idb_put(run.dbid, &set, 1, status, "@", record.data());
@@ -577,14 +598,17 @@ bool import_set(Run& run, int32_t number) {
       ++errors;
       if (run.opt.verbose) std::printf("%8ld (%8ld)\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b", count, errors);
     } else {
-      fatal_error(status, 4040, "putting record");
+      fatal_in_set(run, status, 4040, "putting record");
       ++count;
-      if (run.opt.verbose && count % 100 == 0) std::printf("%8ld\b\b\b\b\b\b\b\b", count);
+      ++run.put;
+      if (!run.transaction_open) run.committed = run.put;
     }
     if (run.transaction_open && ++run.open_in_transaction >= run.opt.per_transaction) commit_open(run);
+    if (run.opt.verbose && count % 100 == 0) std::printf("%8ld\b\b\b\b\b\b\b\b", run.committed);
   }
-  if (run.opt.verbose) std::printf("%8ld\n", count);
   commit_open(run);
+  if (run.opt.verbose) std::printf("%8ld\n", run.committed);
+  run.set_name = nullptr;
   idb_unlock(run.dbid, nullptr, 1, status);
   fatal_error(status, 4050, "unlocking database");
   if (file) std::fclose(file);

@@ -147,3 +147,30 @@ TEST(ExportFiles, SeparatorsThatCanBeInANumberAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ImportBatches, ARefusedPutLeavesTheCommittedBatchesAndNamesThem) {
+  // Batches of 150; the 250th put is refused: batch 1 stays, the open
+  // second batch is rolled back, and the message says so.
+  Shop shop({"--refuse", "3/6@250"});
+  vtest::TempDir in;
+  std::string text;
+  for (int i = 1; i <= 300; ++i) text += "\"C" + std::to_string(10000 + i) + "\",\"N\",\"X\"\n";
+  vtest::write_file(in.file("SHOP.001.exp"), text);
+  vtest::RunResult r = run_tool("fillbase", {"-v", "-c", "150", "-i", in.path(), shop.db, "CUSTOMERS"});
+  EXPECT_EQ(r.exit_code, 1) << r.err;
+  EXPECT_NE(r.err.find("CUSTOMERS       : 150 records committed, the last in batch 1; 99 records put were lost"),
+            std::string::npos)
+      << r.err;
+  // -v shows committed records: 150 at the 200th record put, never 200.
+  EXPECT_NE(r.out.find("     150\b"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("     200"), std::string::npos) << r.out;
+  r = run_tool("drainbase", {"-s", "-", shop.db, "CUSTOMERS"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  size_t lines = 0;
+  for (char ch : r.out) lines += ch == '\n';
+  EXPECT_EQ(lines, 3u + 150u) << r.out.substr(0, 200);  // database line, blank line, set header
+}
+
+}  // namespace
