@@ -9,6 +9,8 @@
 #include <QApplication>
 
 #include "workbench/debugger/debuggerplug.h"
+#include "workbench/debugger/callstackdoc.h"
+#include "workbench/debugger/debugplug.h"
 #include "workbench/editor/view/editorplug.h"
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/framework/fwdesktopsink.h"
@@ -24,6 +26,7 @@ int main(int argc, char** argv) {
     CYqApp app;
     Editor_Install();
     std::unique_ptr<DebuggerWindows> debugger_windows = Debugger_InstallWindows(app);
+    Debugger_Install();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (app.InitInstance(args)) {
       // For pictures of the environment: text for the output pane's Build
@@ -34,6 +37,7 @@ int main(int argc, char** argv) {
         COutputDoc::Show(true);
       }
       QApplication::exec();
+      CCallstackDoc::Shutdown();
       COutputDoc::Shutdown();
       code = app.ExitInstance();
     }

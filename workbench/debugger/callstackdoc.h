@@ -1,0 +1,52 @@
+// The call-stack window: one read-only text view listing the chain of active
+// program locations of a stopped debug session, one line per entry ("third
+// text (second text): first text"); a double click shows that location in
+// its source. The text and its locations live in one process-wide record,
+// so the list survives while the window is closed. Only one document exists
+// at a time.
+#pragma once
+
+#include "workbench/base/settings/config.h"
+#include "workbench/editor/view/editdoc.h"
+#include "workbench/shell/frames/childframe.h"
+
+struct DebugLocation;
+class OutputLocList;
+class TextObj;
+
+class CCallstackDoc : public CEditorDoc {
+ public:
+  CCallstackDoc();
+  ~CCallstackDoc() override;
+
+  // Opens the window (and, when it was closed and a session runs, fills it
+  // at once) or closes it.
+  static void Show(bool show);
+  static bool IsOpen() { return instance_ != nullptr; }
+  // Empties the list (one empty line stays).
+  static void Clear();
+  // Appends the line of an entry and its location.
+  static void AddEntry(const DebugLocation& entry);
+  // The record's text and locations (tests, the view).
+  static TextObj* Text();
+  static OutputLocList* Locations();
+  // Drops the record and the window (the end of the application).
+  static void Shutdown();
+
+  bool OnNewDocument() override;
+  int GetContextMenu() override { return 209; }
+  CfgSettings* GetDocConfig() override { return &config_; }
+  TextObj* GetTextObj() override { return Text(); }
+  bool GoToLocation(EditorModel* view, uint32_t line_idx, int* flag) override;
+
+ private:
+  static void Setup();
+  static CCallstackDoc* instance_;
+  CfgSettings config_;
+};
+
+// The call-stack window's frame (no splitting: the child frame offers none).
+class CCallstackFrame : public CChildFrame {
+ public:
+  explicit CCallstackFrame(FwDocument* doc) : CChildFrame(doc) {}
+};

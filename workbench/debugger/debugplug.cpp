@@ -1,0 +1,93 @@
+#include "workbench/debugger/debugplug.h"
+
+#include "workbench/debugger/callstackdoc.h"
+#include "workbench/debugger/session/debugcore.h"
+#include "workbench/debugger/variables/variablelink.h"
+#include "workbench/editor/view/outputdoc.h"
+#include "workbench/framework/fwmessage.h"
+#include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/frames/yqstatusbar.h"
+#include "workbench/shell/neighbours.h"
+#include "workbench/shell/statusmodel.h"
+
+namespace {
+
+// The shell's debugger link: the main frame's debug commands.
+class ShellDebugLink : public DebugLink {
+ public:
+  bool Plugged() const override { return true; }
+  bool SessionExists() const override { return DebugQueue != nullptr; }
+  bool SessionWaiting() const override { return Debug_SessionWaiting(); }
+  bool StartSession(int run_mode) override {
+    Debug_SetBusy(true);
+    bool ok = Debug_StartSession(run_mode != 0) != nullptr;
+    Debug_SetBusy(false);
+    return ok;
+  }
+  bool Continue(int kind, bool trace) override {
+    Debug_SetBusy(true);
+    bool ok = Debug_Cmd_CONT(kind, trace);
+    Debug_SetBusy(false);
+    return ok;
+  }
+  bool Break() override { return Debug_Cmd_BREAK(); }
+  void CheckSession() override { Debug_CheckSession(); }
+  void EndSession() override { Debug_EndSession(); }
+  void CancelPending() override { Debug_CancelPending(); }
+};
+
+// The environment's windows as the core sees them.
+class ShellDebugHost : public DebugHost {
+ public:
+  void PostOutput(std::string text) override {
+    if (CMainFrame::m_pMainFrame) Fw_PostBlock(CMainFrame::m_pMainFrame, FW_MSG_OUTPUT_LINE, std::move(text));
+  }
+  void PostEnded() override {
+    if (CMainFrame::m_pMainFrame) Fw_PostMessage(CMainFrame::m_pMainFrame, FW_MSG_DEBUG_ENDED);
+  }
+  void QueueOutputLine(const std::string& line) override { COutputDoc::QueueText(line); }
+  void ShowDebugTabOnIdle() override {
+    if (!COutputDoc::IsShown()) COutputDoc::ShowTabOnIdle(OUTPUT_TAB_DEBUG);
+  }
+  void ClearDebugTab() override { COutputDoc::ClearTab(OUTPUT_TAB_DEBUG); }
+  void BringMainFrameForward() override {
+    if (CMainFrame::m_pMainFrame) {
+      CMainFrame::m_pMainFrame->raise();
+      CMainFrame::m_pMainFrame->activateWindow();
+    }
+  }
+  void UpdateBreakpointList() override { Shell_Neighbours().program->UpdateBreakpointList(); }
+  void RefreshBreakpointMarks() override { Shell_Neighbours().program->RefreshBreakpointMarks(); }
+  bool CallStackOpen() const override { return CCallstackDoc::IsOpen(); }
+  void ClearCallStack() override { CCallstackDoc::Clear(); }
+  void AddCallStackEntry(const DebugLocation& entry) override { CCallstackDoc::AddEntry(entry); }
+  void ShowCallStack() override { CCallstackDoc::Show(true); }
+  // The Variables window plugged behind the Variables command, when it is one.
+  VariablesPane* Variables() override { return dynamic_cast<VariablesPane*>(Shell_Neighbours().variables); }
+  CfgDebug& DebugSettings() override { return YqApp()->m_Config.Debug; }
+  CfgBreakpoints& Breakpoints() override { return YqApp()->m_Breakpoints; }
+  void StatusWarning(const char* text) override { Status(SK_WARNING, text); }
+  void Status(int kind, const std::string& text) override {
+    if (CYqStatusBar* bar = CMainFrame::GetStatusBar()) bar->SetMessage(kind, text.c_str());
+  }
+};
+
+class CallStackPane : public PaneLink {
+ public:
+  bool Plugged() const override { return true; }
+  bool IsOpen() const override { return CCallstackDoc::IsOpen(); }
+  void Toggle() override { CCallstackDoc::Show(!CCallstackDoc::IsOpen()); }
+};
+
+}  // namespace
+
+void Debugger_Install() {
+  static ShellDebugLink link;
+  static ShellDebugHost host;
+  static CallStackPane call_stack;
+  ShellNeighbours& n = Shell_Neighbours();
+  n.debug = &link;
+  n.call_stack = &call_stack;
+  Debug_SetHost(&host);
+}

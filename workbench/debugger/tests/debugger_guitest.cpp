@@ -1,0 +1,161 @@
+// The debugger in the environment started in-process, against the stand-in
+// run-time: the main frame's debug commands, the call-stack window and the
+// Debug tab of the output pane.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+#include <sys/stat.h>
+
+#include "platform/registry.h"
+#include "tests/support/testsupport.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/sysutil.h"
+#include "workbench/base/tests/shelltest.h"
+#include "workbench/debugger/callstackdoc.h"
+#include "workbench/debugger/debugplug.h"
+#include "workbench/debugger/session/debugcore.h"
+#include "workbench/debugger/session/debuglocal.h"
+#include "workbench/editor/outputloclist.h"
+#include "workbench/editor/txtline.h"
+#include "workbench/editor/txtobj.h"
+#include "workbench/editor/view/editorplug.h"
+#include "workbench/editor/view/outputdoc.h"
+#include "workbench/framework/fwmessage.h"
+#include "workbench/framework/tests/fwtest.h"
+#include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/neighbours.h"
+
+namespace {
+
+std::string TextOf(TextObj* t) {
+  std::string all;
+  for (uint32_t i = 0; i < t->num_lines; ++i) all += t->Line(i)->data + "\n";
+  return all;
+}
+
+class DebuggerWindows : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static std::string dir = [] {
+      char templ[] = "/tmp/debugger-guitest-XXXXXX";
+      return std::string(mkdtemp(templ));
+    }();
+    setenv("VARNICA_REGISTRY", dir.c_str(), 1);
+    reg_reset_default_store();
+    Fw_TestQApp();
+  }
+
+  void SetUp() override {
+    app = std::make_unique<CYqApp>();
+    Editor_Install();
+    Debugger_Install();
+    ASSERT_TRUE(app->InitInstance({"-nologo"}));
+    main = app->MainWnd();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    Sys_RegSet("Directories", "bin", vtest::bin_dir().c_str());
+    vtest::write_file(dir.file("s.txt"),
+                      "stop main.PROG 1 10 0 LET A = 1||MAIN\n"
+                      "output one|two\n"
+                      "stop main.PROG 1 11 0 GOSUB SUB1||MAIN\n"
+                      "stop main.PROG 2 1 1 X = 2|lib|SUB1\n"
+                      "stop main.PROG 1 12 0 PRINT A||MAIN\n"
+                      "exit 3\n");
+    Cfg_ListClear("Debug");
+    std::string entry = Cfg_ListAppend("Debug", "local");
+    std::string command = "--script " + dir.file("s.txt") + " --log " + dir.file("log") + " main";
+    Cfg_PutString(entry.c_str(), "Command", command.c_str());
+    app->m_Config.Debug.CurrentSession = 0;
+  }
+
+  void TearDown() override {
+    if (DebugQueue) Debug_EndSession();
+    EXPECT_TRUE(DebugLocal_WaitAll(10000));
+
+    CCallstackDoc::Shutdown();
+    COutputDoc::Shutdown();
+    if (main->isVisible()) main->close();
+    app->ExitInstance();
+    app.reset();
+    Debug_SetHost(nullptr);
+    Shell_ResetNeighbours();
+  }
+
+  // Runs the events and idle time until `done`, at most 8 s.
+  template <typename F>
+  bool WaitFor(F done) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+      if (timer.elapsed() > 8000) return false;
+      QTest::qWait(20);
+      app->RunIdle();
+    }
+    return true;
+  }
+
+  vtest::TempDir dir;
+  RecordingSink sink;
+  std::unique_ptr<CYqApp> app;
+  CMainFrame* main = nullptr;
+};
+
+TEST_F(DebuggerWindows, StepsFromTheMainFrameFillTheCallStackAndTheDebugTab) {
+  // The Call Stack command opens the window; without a session it shows the
+  // last list (empty).
+  Shell_Neighbours().call_stack->Toggle();
+  ASSERT_TRUE(CCallstackDoc::IsOpen());
+  // F10 with no session starts one and stops at the first statement.
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_OVER);
+  ASSERT_NE(DebugQueue, nullptr);
+  EXPECT_EQ(TextOf(CCallstackDoc::Text()), "MAIN: LET A = 1\n\n");
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_OVER);
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
+  EXPECT_EQ(TextOf(CCallstackDoc::Text()), "SUB1 (lib): X = 2\nMAIN: GOSUB SUB1\n\n");
+  OutputLoc* inner = CCallstackDoc::Locations()->head;
+  ASSERT_NE(inner, nullptr);
+  EXPECT_EQ(inner->segment, 2);
+  EXPECT_EQ(inner->line, 1);
+  // F5 runs to the end: the session ends and the Debug tab gets the
+  // program's output and its exit line.
+  Fw_SendMessage(main, FW_MSG_DEBUG_RUN);
+  EXPECT_EQ(DebugQueue, nullptr);
+  ASSERT_TRUE(WaitFor([] {
+    return TextOf(COutputDoc::TabText(OUTPUT_TAB_DEBUG)).find("exit code 3 (0x3).") != std::string::npos;
+  })) << TextOf(COutputDoc::TabText(OUTPUT_TAB_DEBUG));
+
+  std::string tab = TextOf(COutputDoc::TabText(OUTPUT_TAB_DEBUG));
+  EXPECT_NE(tab.find("one\ntwo\n"), std::string::npos) << tab;
+  EXPECT_NE(tab.find("Process terminated with exit code 3 (0x3)."), std::string::npos) << tab;
+  // The list stays after the session; the window closes with the command.
+  Shell_Neighbours().call_stack->Toggle();
+  EXPECT_FALSE(CCallstackDoc::IsOpen());
+  EXPECT_EQ(TextOf(CCallstackDoc::Text()), "SUB1 (lib): X = 2\nMAIN: GOSUB SUB1\n\n");
+}
+
+TEST_F(DebuggerWindows, TerminateWhileRunningEndsTheSession) {
+  vtest::write_file(dir.file("s.txt"), "stop m.PROG 1 1 0 A||M\nspin 20000\nstop m.PROG 1 2 0 B||M\n");
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
+  ASSERT_NE(DebugQueue, nullptr);
+  QTimer::singleShot(200, main, [this] { Fw_PostMessage(main, FW_MSG_DEBUG_STOP); });
+  Fw_SendMessage(main, FW_MSG_DEBUG_RUN);
+  EXPECT_EQ(DebugQueue, nullptr);
+  // A call-stack line without a session does nothing on a double click.
+  DebugLocation e;
+  e.file = "m.PROG";
+  e.text3 = "M";
+  CCallstackDoc::Clear();
+  CCallstackDoc::AddEntry(e);
+  CCallstackDoc doc;
+  int flag = 0;
+  EXPECT_TRUE(doc.GoToLocation(nullptr, 0, &flag));
+  EXPECT_EQ(flag, 1);
+}
+
+}  // namespace
