@@ -14,6 +14,8 @@
 #include "workbench/editor/view/editorplug.h"
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/framework/fwdesktopsink.h"
+#include "workbench/shell/browse/browseplug.h"
+#include "workbench/shell/frames/browsebar.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/base/shellsink.h"
 
@@ -29,6 +31,7 @@ int main(int argc, char** argv) {
     Debugger_Install();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (app.InitInstance(args)) {
+      Browse_Install(CBrowseBar::Instance());
       // For pictures of the environment: text for the output pane's Build
       // tab, shown before the first paint.
       const char* shot_output = std::getenv("VARNICA_SNAPSHOT_OUTPUT");

@@ -36,6 +36,17 @@ void CBrowseBar::ActivateTab(int index) {
   if (index >= 0 && index < the_bar_->tabs_->count()) the_bar_->tabs_->setCurrentIndex(index);
 }
 
+void CBrowseBar::SetPane(int index, QWidget* pane) {
+  if (index < 0 || index >= tabs_->count()) return;
+  QString text = tabs_->tabText(index);
+  QWidget* old = tabs_->widget(index);
+  bool current = tabs_->currentIndex() == index;
+  tabs_->removeTab(index);
+  tabs_->insertTab(index, pane, text);
+  if (current) tabs_->setCurrentIndex(index);
+  delete old;
+}
+
 void CBrowseBar::ReloadHelp() {
   if (the_bar_ != nullptr) Shell_Neighbours().help_pane->Toggle();
 }

@@ -17,6 +17,9 @@ class CBrowseBar : public QDockWidget {
   // Reloads the help contents pane (when the help settings were applied).
   static void ReloadHelp();
   QTabWidget* Tabs() const { return tabs_; }
+  // Puts a pane in place of tab n's placeholder (or its earlier pane, which
+  // is deleted); the tab keeps its text. The bar takes the pane.
+  void SetPane(int index, QWidget* pane);
 
  private:
   QTabWidget* tabs_;

@@ -1,0 +1,156 @@
+#include "workbench/shell/browse/xrefwnd.h"
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+// Images by item kind: documents, then the segment kinds.
+QIcon kind_icon(int image) {
+  QStyle* style = QApplication::style();
+  switch (image) {
+    case XrefDoc::Text: return style->standardIcon(QStyle::SP_FileIcon);
+    case XrefDoc::Program: return style->standardIcon(QStyle::SP_FileDialogDetailedView);
+    case XrefDoc::Main: return style->standardIcon(QStyle::SP_ArrowRight);
+    default: return style->standardIcon(QStyle::SP_FileDialogListView);
+  }
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ item model
+
+XrefItemModel::XrefItemModel(XrefTree* tree, QObject* parent) : QAbstractItemModel(parent), tree_(tree) {
+  tree_->SetListener(this);
+}
+
+QModelIndex XrefItemModel::IndexOf(XrefNode* node) const {
+  if (node == nullptr) return QModelIndex();
+  return createIndex(node->Row(), 0, node);
+}
+
+XrefNode* XrefItemModel::NodeOf(const QModelIndex& index) const {
+  return index.isValid() ? static_cast<XrefNode*>(index.internalPointer()) : nullptr;
+}
+
+QModelIndex XrefItemModel::index(int row, int column, const QModelIndex& parent) const {
+  XrefNode* p = NodeOf(parent);
+  const auto& list = p ? p->Children() : tree_->Roots();
+  if (column != 0 || row < 0 || row >= static_cast<int>(list.size())) return QModelIndex();
+  return createIndex(row, 0, list[static_cast<size_t>(row)].get());
+}
+
+QModelIndex XrefItemModel::parent(const QModelIndex& child) const {
+  XrefNode* node = NodeOf(child);
+  return node ? IndexOf(node->Parent()) : QModelIndex();
+}
+
+int XrefItemModel::rowCount(const QModelIndex& parent) const {
+  if (parent.column() > 0) return 0;
+  XrefNode* p = NodeOf(parent);
+  return static_cast<int>(p ? p->Children().size() : tree_->Roots().size());
+}
+
+int XrefItemModel::columnCount(const QModelIndex&) const { return 1; }
+
+QVariant XrefItemModel::data(const QModelIndex& index, int role) const {
+  XrefNode* node = NodeOf(index);
+  if (node == nullptr) return QVariant();
+  if (role == Qt::DisplayRole) return QString::fromStdString(node->Item()->GetLabel());
+  if (role == Qt::DecorationRole)
+    return kind_icon(node == tree_->Selected() ? node->Item()->GetSelectedImage() : node->Item()->GetImage());
+  if (role == Qt::UserRole) return node->Item()->GetImage();
+  return QVariant();
+}
+
+void XrefItemModel::BeginInsert(XrefNode* parent, int first, int last) {
+  beginInsertRows(IndexOf(parent), first, last);
+}
+void XrefItemModel::EndInsert() { endInsertRows(); }
+void XrefItemModel::BeginRemove(XrefNode* parent, int first, int last) {
+  beginRemoveRows(IndexOf(parent), first, last);
+}
+void XrefItemModel::EndRemove() { endRemoveRows(); }
+void XrefItemModel::Changed(XrefNode* node) {
+  QModelIndex i = IndexOf(node);
+  emit dataChanged(i, i);
+}
+void XrefItemModel::ExpansionChanged(XrefNode* node) {
+  if (on_expansion) on_expansion(node);
+}
+void XrefItemModel::SelectionChanged(XrefNode* node) {
+  if (on_selection) on_selection(node);
+}
+
+// ------------------------------------------------------------ window
+
+CXrefWnd::CXrefWnd(ShowHelp show_help, QWidget* parent)
+    : QWidget(parent),
+      model_(new XrefItemModel(&tree_, this)),
+      view_(new QTreeView(this)),
+      show_help_(std::move(show_help)) {
+  view_->setObjectName("59340");
+  view_->setHeaderHidden(true);
+  view_->setRootIsDecorated(true);
+  view_->setModel(model_);
+  view_->setSelectionMode(QAbstractItemView::SingleSelection);
+  view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view_->setExpandsOnDoubleClick(false);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(view_);
+  view_->installEventFilter(this);
+
+  model_->on_expansion = [this](XrefNode* node) { view_->setExpanded(model_->IndexOf(node), node->Expanded()); };
+  model_->on_selection = [this](XrefNode* node) {
+    QModelIndex i = model_->IndexOf(node);
+    if (view_->currentIndex() != i) view_->setCurrentIndex(i);
+  };
+  connect(view_, &QTreeView::expanded, this,
+          [this](const QModelIndex& i) { tree_.SetExpanded(model_->NodeOf(i), true); });
+  connect(view_, &QTreeView::collapsed, this,
+          [this](const QModelIndex& i) { tree_.SetExpanded(model_->NodeOf(i), false); });
+  connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current, const QModelIndex&) { tree_.Select(model_->NodeOf(current)); });
+  connect(view_, &QTreeView::doubleClicked, this,
+          [this](const QModelIndex& i) { tree_.DefaultAction(model_->NodeOf(i)); });
+}
+
+CXrefWnd::~CXrefWnd() { tree_.SetListener(nullptr); }
+
+bool CXrefWnd::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != view_) return QWidget::eventFilter(watched, event);
+  if (event->type() == QEvent::FocusOut) keys_.FocusLost();
+  if (event->type() == QEvent::KeyRelease) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (!key->isAutoRepeat()) keys_.KeyUp(key->key());
+  }
+  if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  auto* key = static_cast<QKeyEvent*>(event);
+  bool plain = (key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0;
+  switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (keys_.Accept(Qt::Key_Return)) tree_.DefaultAction(tree_.Selected());
+      return true;
+    case Qt::Key_Space:
+      if (keys_.Accept(Qt::Key_Space)) {
+        XrefNode* node = tree_.Selected();
+        if (node != nullptr && !node->Children().empty()) tree_.SetExpanded(node, !node->Expanded());
+      }
+      return true;
+    case Qt::Key_F1:
+      if (plain) {
+        if (show_help_) show_help_("HIDW_XREF_PANE");
+        return true;
+      }
+      break;
+    default: break;
+  }
+  keys_.OtherKey();
+  return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,68 @@
+// The "Files" tab of the browse bar: the cross-reference tree of open
+// documents and their segments. The window paints the tree model (shell's
+// XrefTree) and turns its clicks and keys into model calls: a double click
+// or Enter runs the item's default action, Space expands or collapses, and
+// a held Enter or Space acts once per press. F1 shows the pane's topic.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <QAbstractItemModel>
+#include <QWidget>
+
+#include "workbench/shell/controls/keyrepeatguard.h"
+#include "workbench/shell/xrefmodel.h"
+
+class QTreeView;
+
+// The tree model as Qt's item model; rows follow the tree's listener calls.
+class XrefItemModel : public QAbstractItemModel, public XrefListener {
+ public:
+  explicit XrefItemModel(XrefTree* tree, QObject* parent = nullptr);
+
+  QModelIndex IndexOf(XrefNode* node) const;
+  XrefNode* NodeOf(const QModelIndex& index) const;
+
+  QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+  QModelIndex parent(const QModelIndex& child) const override;
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+
+  void BeginInsert(XrefNode* parent, int first, int last) override;
+  void EndInsert() override;
+  void BeginRemove(XrefNode* parent, int first, int last) override;
+  void EndRemove() override;
+  void Changed(XrefNode* node) override;
+  void ExpansionChanged(XrefNode* node) override;
+  void SelectionChanged(XrefNode* node) override;
+
+  // The view follows expansion and selection through these.
+  std::function<void(XrefNode*)> on_expansion;
+  std::function<void(XrefNode*)> on_selection;
+
+ private:
+  XrefTree* tree_;
+};
+
+class CXrefWnd : public QWidget {
+ public:
+  using ShowHelp = std::function<void(const std::string&)>;
+  explicit CXrefWnd(ShowHelp show_help, QWidget* parent = nullptr);
+  ~CXrefWnd() override;
+
+  XrefTree& Tree() { return tree_; }
+  QTreeView* View() const { return view_; }
+  XrefItemModel* Model() const { return model_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  XrefTree tree_;
+  XrefItemModel* model_;
+  QTreeView* view_;
+  KeyRepeatGuard keys_;
+  ShowHelp show_help_;
+};
