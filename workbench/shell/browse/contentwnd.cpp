@@ -8,6 +8,7 @@
 
 #include "workbench/base/diag.h"
 #include "workbench/base/settings/config.h"
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/programs/dirutil.h"
 
 namespace {
@@ -30,7 +31,7 @@ QIcon image_icon(int image) {
 
 ContentWnd::ContentWnd(CfgHelp* help, ShowHelp show_help, QWidget* parent)
     : QWidget(parent), help_(help), show_help_(std::move(show_help)), tree_(new QTreeWidget(this)) {
-  tree_->setObjectName("59400");
+  tree_->setObjectName(QString::number(ID_BROWSE_HELP));
   tree_->setHeaderHidden(true);
   tree_->setRootIsDecorated(true);
   tree_->setIconSize(QSize(16, 16));
@@ -72,11 +73,14 @@ void ContentWnd::Reload() {
   if (path.empty() || !DirUtil_FileExists(path.c_str())) return;
   std::unique_ptr<FileBuffer> file = DirUtil_OpenFile(path.c_str());
   if (!file) return;
-  HelpReadResult result = HelpContent_Read(file->Data().data(), file->Data().size(), help_, &contents_);
+  const char* text = nullptr;
+  uint32_t size = 0;
+  file->GetData(&text, &size);
+  HelpReadResult result = HelpContent_Read(text, size, help_, &contents_);
   for (const auto& item : contents_.Top()) AddRows(nullptr, *item);
   if (result.error_line != 0) {
-    std::string text = HelpContent_SyntaxMessage(path.c_str(), result.error_line);
-    Diag_GeneralFailure("%s", text.c_str());
+    std::string message = HelpContent_SyntaxMessage(path.c_str(), result.error_line);
+    Diag_GeneralFailure("%s", message.c_str());
   }
 }
 

@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include "workbench/framework/fwcommandids.h"
 
 namespace {
 
@@ -93,7 +96,7 @@ CXrefWnd::CXrefWnd(ShowHelp show_help, QWidget* parent)
       model_(new XrefItemModel(&tree_, this)),
       view_(new QTreeView(this)),
       show_help_(std::move(show_help)) {
-  view_->setObjectName("59340");
+  view_->setObjectName(QString::number(ID_BROWSE_FILES));
   view_->setHeaderHidden(true);
   view_->setRootIsDecorated(true);
   view_->setModel(model_);
@@ -116,8 +119,35 @@ CXrefWnd::CXrefWnd(ShowHelp show_help, QWidget* parent)
           [this](const QModelIndex& i) { tree_.SetExpanded(model_->NodeOf(i), false); });
   connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current, const QModelIndex&) { tree_.Select(model_->NodeOf(current)); });
+  view_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(view_, &QTreeView::customContextMenuRequested, this, [this](const QPoint& at) {
+    XrefNode* node = model_->NodeOf(view_->indexAt(at));
+    if (node == nullptr) return;
+    tree_.Select(node);
+    QMenu* menu = BuildContextMenu(node, this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(view_->viewport()->mapToGlobal(at));
+  });
   connect(view_, &QTreeView::doubleClicked, this,
           [this](const QModelIndex& i) { tree_.DefaultAction(model_->NodeOf(i)); });
+}
+
+QMenu* CXrefWnd::BuildContextMenu(XrefNode* node, QWidget* parent) {
+  if (node == nullptr) return nullptr;
+  auto* menu = new QMenu(parent);
+  for (const XrefMenuEntry& entry :
+       node->Item()->BuildMenu(!node->Children().empty(), node->Expanded(), node->Parent() == nullptr)) {
+    if (entry.offset < 0) {
+      menu->addSeparator();
+      continue;
+    }
+    QAction* action = menu->addAction(QString::fromStdString(entry.text));
+    action->setData(ID_XREF_ITEM_FIRST + entry.offset);
+    action->setEnabled(entry.enabled);
+    int offset = entry.offset;
+    connect(action, &QAction::triggered, this, [this, node, offset] { tree_.ContextCommand(node, offset); });
+  }
+  return menu;
 }
 
 CXrefWnd::~CXrefWnd() { tree_.SetListener(nullptr); }

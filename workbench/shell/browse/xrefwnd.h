@@ -14,6 +14,7 @@
 #include "workbench/shell/controls/keyrepeatguard.h"
 #include "workbench/shell/xrefmodel.h"
 
+class QMenu;
 class QTreeView;
 
 // The tree model as Qt's item model; rows follow the tree's listener calls.
@@ -55,6 +56,10 @@ class CXrefWnd : public QWidget {
   XrefTree& Tree() { return tree_; }
   QTreeView* View() const { return view_; }
   XrefItemModel* Model() const { return model_; }
+  // The context menu of a node: its entries as actions whose data is the
+  // command id (counted from ID_XREF_ITEM_FIRST); choosing one runs the
+  // command on the node. Null node: no menu.
+  QMenu* BuildContextMenu(XrefNode* node, QWidget* parent);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QKeyEvent>
+#include <QMenu>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -14,6 +15,7 @@
 #include "tests/support/testsupport.h"
 #include "workbench/base/settings/config.h"
 #include "workbench/base/tests/shelltest.h"
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/shell/browse/contentwnd.h"
 #include "workbench/shell/browse/xrefwnd.h"
@@ -146,6 +148,18 @@ TEST_F(BrowsePanes, XrefWindowFollowsTheTreeAndActsOncePerPress) {
   EXPECT_EQ(orders.lines, (std::vector<int>{30}));
   QTest::keyClick(view, Qt::Key_F1);
   EXPECT_EQ(shown, (std::vector<std::string>{"HIDW_XREF_PANE"}));
+
+  // The context menu of a document: its commands count from the first
+  // cross-reference id; Collapse acts on the node.
+  QMenu* menu = wnd.BuildContextMenu(tree.FindDocument(&orders), &wnd);
+  QList<QAction*> actions = menu->actions();
+  ASSERT_EQ(actions.size(), 4);
+  EXPECT_EQ(actions[0]->text(), "Ac&tivate");
+  EXPECT_EQ(actions[1]->data().toInt(), ID_XREF_ITEM_FIRST + 1);
+  EXPECT_EQ(actions[3]->text(), "Close");
+  actions[1]->trigger();
+  EXPECT_FALSE(view->isExpanded(moved));
+  delete menu;
 
   tree.RemoveDocument(&orders);
   EXPECT_EQ(model->rowCount(), 1);
