@@ -93,8 +93,13 @@ CVariableView::CVariableView(FwDocument* doc, VariableTarget& target, VariableCh
 }
 
 CVariableView::~CVariableView() {
+  if (!rows_saved_) rows_.SaveRows(saved_);
+}
+
+void CVariableView::OnLeaveDocument() {
   // Closing ends editing; the rows wait in the saved chain, expansion and all.
   rows_.SaveRows(saved_);
+  rows_saved_ = true;
 }
 
 QWidget* CVariableView::RowsWidget() const { return canvas_->viewport(); }

@@ -35,6 +35,7 @@ class CVariableView : public CItemListView, public VariableListHost {
   // `saved` holds the rows while no view shows them.
   CVariableView(FwDocument* doc, VariableTarget& target, VariableChain& saved, QWidget* parent = nullptr);
   ~CVariableView() override;
+  void OnLeaveDocument() override;
 
   VariableRowList& Rows() { return rows_; }
   // The refresh of the Refresh command: the rows go first; without a
@@ -100,5 +101,6 @@ class CVariableView : public CItemListView, public VariableListHost {
   KeyRepeatGuard keys_;
   int row_height_ = 16;
   int avg_char_width_ = 7;
+  bool rows_saved_ = false;    // the frame closed: the rows went to the saved chain
   bool edit_pending_ = false;  // Enter in the edit control, taken when the control's handler returned
 };

@@ -7,6 +7,7 @@
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/fwdocument.h"
+#include "workbench/framework/fwlifetime.h"
 #include "workbench/framework/fwmainframe.h"
 #include "workbench/framework/fwmessage.h"
 #include "workbench/framework/fwview.h"
@@ -67,6 +68,7 @@ std::vector<FwCmdTarget*> FwApp::RouteChain() const {
 }
 
 bool FwApp::RouteCommand(int id) {
+  FwBusyScope busy;  // what the command closes is freed after the route
   for (FwCmdTarget* t : RouteChain())
     if (t->OnCommand(id)) return true;
   return false;

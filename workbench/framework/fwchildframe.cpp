@@ -1,14 +1,15 @@
 #include "workbench/framework/fwchildframe.h"
 
 #include <QCloseEvent>
+#include <QPointer>
 #include <QSplitter>
 
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/fwdocument.h"
+#include "workbench/framework/fwlifetime.h"
 #include "workbench/framework/fwview.h"
 
 FwChildFrame::FwChildFrame(FwDocument* doc) : doc_(doc) {
-  setAttribute(Qt::WA_DeleteOnClose);
   splitter_ = new QSplitter(Qt::Vertical);
   splitter_->setChildrenCollapsible(false);
   setWidget(splitter_);
@@ -71,15 +72,22 @@ void FwChildFrame::closeEvent(QCloseEvent* event) {
   }
   FwDocument* doc = doc_;
   QMdiSubWindow::closeEvent(event);
-  // The other windows renumber once this one is gone.
-  if (doc != nullptr && event->isAccepted()) {
+  if (!event->isAccepted()) return;
+  // The views leave the document now (the last one closes it) and go with
+  // the frame once no route or nested wait above them is running: a view
+  // that closed its own frame from a command is still there when the
+  // command returns.
+  active_ = nullptr;
+  doc_ = nullptr;
+  if (doc != nullptr) {
     bool survives = doc->Frames().size() > 1;
     for (int r = RowCount() - 1; r >= 0; --r)
-      if (FwView* v = View(r)) {
-        if (active_ == v) active_ = nullptr;
-        delete v;  // leaves the document; the last view deletes it
-      }
-    doc_ = nullptr;
+      if (FwView* v = View(r)) v->LeaveDocument();
+    // The other windows renumber once this one is gone.
     if (survives) doc->UpdateFrameTitles();
   }
+  hide();
+  Fw_WhenSafe([frame = QPointer<FwChildFrame>(this)] {
+    if (frame) frame->deleteLater();
+  });
 }

@@ -5,6 +5,7 @@
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdocument.h"
+#include "workbench/framework/fwlifetime.h"
 #include "workbench/framework/fwmainframe.h"
 #include "workbench/framework/fwview.h"
 
@@ -54,5 +55,10 @@ std::vector<FwDocument*> FwDocTemplate::Documents() const {
 
 void FwDocTemplate::DocumentClosed(FwDocument* doc) {
   auto it = std::find_if(docs_.begin(), docs_.end(), [doc](const auto& d) { return d.get() == doc; });
-  if (it != docs_.end()) docs_.erase(it);
+  if (it == docs_.end()) return;
+  // The document leaves the list now and is freed once no route or wait
+  // above may still use it.
+  std::shared_ptr<FwDocument> closing(std::move(*it));
+  docs_.erase(it);
+  Fw_WhenSafe([closing]() mutable { closing.reset(); });
 }

@@ -35,7 +35,8 @@ class FwDocTemplate {
   FwView* CreateView(FwDocument* doc, QWidget* parent) const { return view_(doc, parent); }
 
   std::vector<FwDocument*> Documents() const;
-  // Called by a document whose last view went: the document is deleted.
+  // Called by a document whose last view went: the document leaves the list
+  // and is deleted when safe (fwlifetime.h).
   void DocumentClosed(FwDocument* doc);
 
  private:

@@ -29,7 +29,7 @@ void FwDocument::AddView(FwView* view) {
 
 void FwDocument::RemoveView(FwView* view) {
   views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
-  if (views_.empty() && template_ != nullptr) template_->DocumentClosed(this);  // may delete this
+  if (views_.empty() && template_ != nullptr) template_->DocumentClosed(this);  // freed when safe
 }
 
 std::vector<FwChildFrame*> FwDocument::Frames() const {

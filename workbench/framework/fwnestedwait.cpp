@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include "workbench/framework/fwlifetime.h"
+
 namespace {
 int g_depth = 0;
 }
@@ -15,6 +17,7 @@ int FwNestedWait::Run(int timeout_ms) {
     QObject::connect(&deadline, &QTimer::timeout, &loop_, [this] { loop_.exit(-1); });
     deadline.start(timeout_ms);
   }
+  FwBusyScope busy;
   ++g_depth;
   int code = loop_.exec();
   --g_depth;

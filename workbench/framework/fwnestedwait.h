@@ -1,8 +1,9 @@
 // A nested wait: runs a QEventLoop until Exit is called (a reply arrived, a
 // modal box closed) or a deadline passes. Every event is dispatched inside,
 // and idle time runs whenever the loop is about to block. Code that may run
-// inside a wait must not delete what an outer frame uses: deleteLater and
-// QPointer across waits.
+// inside a wait must not delete what an outer frame uses: a wait is a busy
+// scope (fwlifetime.h), so windows and documents closed inside it are freed
+// after it.
 #pragma once
 
 #include <QEventLoop>

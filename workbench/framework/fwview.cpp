@@ -14,6 +14,14 @@ FwView::~FwView() {
   if (doc != nullptr) doc->RemoveView(this);
 }
 
+void FwView::LeaveDocument() {
+  OnLeaveDocument();
+  FwDocument* doc = doc_;
+  doc_ = nullptr;
+  hide();
+  if (doc != nullptr) doc->RemoveView(this);
+}
+
 FwChildFrame* FwView::Frame() const {
   for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget())
     if (auto* f = dynamic_cast<FwChildFrame*>(w)) return f;

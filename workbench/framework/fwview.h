@@ -16,12 +16,18 @@ class FwView : public QWidget, public FwCmdTarget {
   ~FwView() override;
 
   FwDocument* Document() const { return doc_; }
+  // The view's frame closed: it leaves its document (which may close) and
+  // waits, hidden, to be freed with the frame.
+  void LeaveDocument();
   // The child frame that holds the view (null when none).
   FwChildFrame* Frame() const;
 
   // A document change: `hint` and `object` are the document's to define.
   virtual void OnUpdate(FwView* sender, long hint, void* object);
   virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
+  // The frame closed: the view gives back what it holds of shared state
+  // before it leaves its document (it is freed later).
+  virtual void OnLeaveDocument() {}
 
  protected:
   void focusInEvent(QFocusEvent* event) override;

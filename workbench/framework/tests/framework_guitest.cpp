@@ -15,6 +15,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTest>
@@ -47,6 +48,7 @@ enum {
   ID_CHECKED = 106,
   ID_ROWLESS = 107,  // handled, but no row: the row check names it
   ID_GUARDED = 109,  // a shortcut whose update may disable it
+  ID_WAIT = 110,     // the view waits, and its frame is closed meanwhile
 };
 
 std::vector<std::string> g_trail;
@@ -77,11 +79,26 @@ class TestView : public FwView {
  public:
   using FwView::FwView;
   bool OnCommand(int id) override {
+    if (id == ID_WAIT) {
+      // A nested wait (a server reply, a box) during which the user closes
+      // the window; the view goes on with its own members afterwards.
+      FwNestedWait wait;
+      QTimer::singleShot(0, [this, &wait] {
+        Frame()->close();
+        QTimer::singleShot(0, [&wait] { wait.Exit(0); });
+      });
+      wait.Run(5000);
+      after_wait.push_back("after the wait");
+      alive_after_wait = QPointer<QWidget>(this) != nullptr && !Frame()->isVisible();
+      return true;
+    }
     if (id != ID_VIEW) return false;
     g_trail.push_back("view");
     return true;
   }
-  bool HasCommand(int id) const override { return id == ID_VIEW; }
+  bool HasCommand(int id) const override { return id == ID_VIEW || id == ID_WAIT; }
+  std::vector<std::string> after_wait;
+  bool alive_after_wait = false;
   void OnUpdate(FwView* sender, long hint, void* object) override { updates.push_back({sender, hint, object}); }
   struct Update {
     FwView* sender;
@@ -136,6 +153,7 @@ const FwCommandRow kRows[] = {
     fw_command(ID_NOBODY, "Nobody", "by nobody"),
     fw_toggle(ID_CHECKED, "Checked", "checked by the document"),
     fw_command(ID_GUARDED, "Guarded", "by the document while it allows", "Ctrl+K"),
+    fw_command(ID_WAIT, "Wait", "by the view, with a nested wait"),
 };
 
 // A docking bar's content that handles commands of its own.
@@ -275,6 +293,24 @@ TEST_F(FrameworkTest, AShortcutRunsOnlyWhatItsUpdateEnables) {
   doc->allow_guarded = true;
   QTest::keyClick(main->ActiveChild()->ActiveView(), Qt::Key_K, Qt::ControlModifier);
   EXPECT_EQ(g_trail, std::vector<std::string>{"guarded"});
+}
+
+// The sanitizer build sees a use after free here when the frame deletes its
+// views while the view's command is still inside the wait.
+TEST_F(FrameworkTest, AViewClosedDuringItsOwnNestedWaitIsFreedAfterTheRoute) {
+  FwDocument* doc = tmpl->OpenDocument(nullptr);
+  auto* view = dynamic_cast<TestView*>(doc->Views()[0]);
+  QPointer<FwView> guard(view);
+  QPointer<FwChildFrame> frame(main->ActiveChild());
+  EXPECT_TRUE(app->RouteCommand(ID_WAIT));
+  ASSERT_FALSE(guard.isNull());
+  EXPECT_TRUE(view->alive_after_wait);
+  EXPECT_EQ(view->after_wait, std::vector<std::string>{"after the wait"});
+  // The document left the list at once; the window goes at the next turn of
+  // the event loop.
+  EXPECT_TRUE(tmpl->Documents().empty());
+  QTRY_VERIFY(guard.isNull() && frame.isNull());
+  EXPECT_EQ(main->ActiveChild(), nullptr);
 }
 
 TEST_F(FrameworkTest, DocumentsTellEveryViewButTheSender) {
