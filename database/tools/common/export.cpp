@@ -37,24 +37,29 @@ void append_int(std::string& out, long v) {
   out.append(buf, r.ptr);
 }
 
-void append_printf_g(std::string& out, int precision, double v) {
-  char buf[40];
-  int n = std::snprintf(buf, sizeof buf, "%1.*g", precision, v);
-  out.append(buf, static_cast<size_t>(n));
-}
-
 // "%1.<base>g", or the fewest digits up to `most` whose text reads back as
-// the same value (as a float when `single`).
+// the same value (as a float when `single`). std::to_chars with a precision
+// writes what "%1.*g" writes; a double cannot read back from fewer digits
+// than its shortest text has, so those are not tried.
 void append_real(std::string& out, double v, int base, int most, bool single) {
   char buf[40];
   int precision = base;
-  for (; precision < most; ++precision) {
-    std::snprintf(buf, sizeof buf, "%1.*g", precision, v);
-    double back = std::strtod(buf, nullptr);
-    bool same = single ? static_cast<float>(back) == static_cast<float>(v) : back == v;
-    if (same || std::isnan(v)) break;
+  if (!single && std::isfinite(v) && v != 0) {
+    auto shortest = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
+    int digits = 0;
+    for (const char* p = buf; p < shortest.ptr && *p != 'e'; ++p) digits += *p >= '0' && *p <= '9';
+    precision = std::min(std::max(base, digits), most);
   }
-  append_printf_g(out, precision, v);
+  std::to_chars_result r{};
+  for (;; ++precision) {
+    r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, precision);
+    if (precision >= most || std::isnan(v)) break;
+    double back = 0;
+    std::from_chars(buf, r.ptr, back);
+    bool same = single ? static_cast<float>(back) == static_cast<float>(v) : back == v;
+    if (same) break;
+  }
+  out.append(buf, r.ptr);
 }
 
 void append_text(std::string& out, const unsigned char* p, size_t n) {

@@ -8,8 +8,12 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "testsupport.h"
 
@@ -150,6 +154,78 @@ TEST(ExportFields, FloatingValuesReadBackExactly) {
   }
   double third = 1.0 / 3.0;
   EXPECT_EQ(element('L', &third, 8), "0.3333333333333333");
+}
+
+// The text of S and L values is the one "%1.*g" gives at the first
+// precision from 6 (S) or 12 (L) up to 9 or 17 whose text reads back (by
+// strtod) as the same value: special values, ties, the ends of the ranges,
+// values that need every precision, and random bit patterns.
+TEST(ExportFields, FloatingTextIsThePrintfTextOfTheFewestDigits) {
+  auto printf_text = [](double v, int base, int most, bool single) {
+    char buf[40];
+    int precision = base;
+    for (; precision < most; ++precision) {
+      std::snprintf(buf, sizeof buf, "%1.*g", precision, v);
+      double back = std::strtod(buf, nullptr);
+      if ((single ? static_cast<float>(back) == static_cast<float>(v) : back == v) || std::isnan(v)) break;
+    }
+    std::snprintf(buf, sizeof buf, "%1.*g", precision, v);
+    return std::string(buf);
+  };
+  std::vector<double> doubles = {0.0,
+                                 -0.0,
+                                 0.125,
+                                 2.5,
+                                 0.5,
+                                 1e22,
+                                 1e23,
+                                 DBL_MAX,
+                                 -DBL_MAX,
+                                 DBL_MIN,
+                                 4.9e-324,
+                                 2.2250738585072009e-308,
+                                 0.1 + 0.2,
+                                 1.0 / 3.0,
+                                 HUGE_VAL,
+                                 -HUGE_VAL,
+                                 std::nan(""),
+                                 -std::nan(""),
+                                 123456789012.5,
+                                 9007199254740993.0,
+                                 1.7976931348623157e308 / 3,
+                                 5e-324 * 3,
+                                 1e-5,
+                                 1e-4,
+                                 100000.0,
+                                 1e17,
+                                 999999999999.5};
+  std::vector<float> singles = {0.0f,   -0.0f,       0.125f,      2.5f,      FLT_MAX, -FLT_MAX, FLT_MIN,
+                                1e-45f, 1.0f / 3.0f, 16777215.0f, 123456.7f, 0.1f,    3.4e38f,  1e-38f};
+  uint64_t seed = 0x9e3779b97f4a7c15u;
+  for (int i = 0; i < 20000; ++i) {
+    seed ^= seed << 13;
+    seed ^= seed >> 7;
+    seed ^= seed << 17;
+    double l;
+    std::memcpy(&l, &seed, sizeof l);
+    doubles.push_back(l);
+    uint32_t bits = static_cast<uint32_t>(seed >> 32);
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    singles.push_back(f);
+    singles.push_back(static_cast<float>(seed % 1000000) / 100.0f);
+  }
+  int shown = 0;
+  for (double l : doubles) {
+    const std::string want = printf_text(l, 12, 17, false);
+    EXPECT_EQ(element('L', &l, 8), want);
+    if (element('L', &l, 8) != want && ++shown > 5) break;
+  }
+  for (float f : singles) {
+    const std::string want = printf_text(f, 6, 9, true);
+    EXPECT_EQ(element('S', &f, 4), want);
+    if (element('S', &f, 4) != want && ++shown > 10) break;
+  }
 }
 
 TEST(ExportFields, RecordOfAllTypes) {
