@@ -1,6 +1,7 @@
 // Initialisation and lookups of the keyword tables.
 #include "language/keywords.h"
 
+#include <atomic>
 #include <mutex>
 
 namespace {
@@ -19,6 +20,9 @@ pkeywd_index p_index;
 skeywd_index s_index;
 std::once_flag p_once;
 std::once_flag s_once;
+// Set when an index is built: a look-up then costs one load, not a call_once.
+std::atomic<bool> p_ready{false};
+std::atomic<bool> s_ready{false};
 
 skeywd_row* const s_tables[SKEYWD_TABLES] = {
     skeywd_functions, skeywd_t1, skeywd_t2,  skeywd_t3,  skeywd_t4,  skeywd_t5,  skeywd_t6,  skeywd_t7,
@@ -101,8 +105,21 @@ void s_build() {
 
 }  // namespace
 
-void pkeywd_init() { std::call_once(p_once, p_build); }
-void skeywd_init() { std::call_once(s_once, s_build); }
+void pkeywd_init() {
+  if (p_ready.load(std::memory_order_acquire)) return;
+  std::call_once(p_once, [] {
+    p_build();
+    p_ready.store(true, std::memory_order_release);
+  });
+}
+
+void skeywd_init() {
+  if (s_ready.load(std::memory_order_acquire)) return;
+  std::call_once(s_once, [] {
+    s_build();
+    s_ready.store(true, std::memory_order_release);
+  });
+}
 
 const pkeywd_row* pkeywd_lookup(uint32_t code) {
   pkeywd_init();

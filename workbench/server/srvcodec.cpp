@@ -38,7 +38,10 @@ uint8_t* SrvEncoder::grow(size_t n) {
   size_t need_words = (old + n + 3) / 4;
   if (need_words > capacity_words_) {
     capacity_words_ = static_cast<uint32_t>(need_words + 256);
-    buf_.reserve(size_t{capacity_words_} * 4);
+    // The buffer itself grows by doubling, so that a long message costs
+    // linear time to build.
+    if (buf_.capacity() < size_t{capacity_words_} * 4)
+      buf_.reserve(std::max(size_t{capacity_words_} * 4, 2 * buf_.capacity()));
   }
   buf_.resize(old + n);
   return buf_.data() + old;
