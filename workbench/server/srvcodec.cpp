@@ -30,11 +30,26 @@ void SrvEncoder::Clear() {
   buf_.shrink_to_fit();
   container_at_ = 0;
   capacity_words_ = 0;
+  failure_.clear();
+  scratch_.clear();
+  scratch_.shrink_to_fit();
+}
+
+uint8_t* SrvEncoder::refuse(size_t n, const std::string& why) {
+  if (failure_.empty()) failure_ = why;
+  scratch_.resize(std::max<size_t>(n, 1));
+  return scratch_.data();
 }
 
 uint8_t* SrvEncoder::grow(size_t n) {
   size_t old = buf_.size();
-  SYS_ASSERT(n <= SRV_MESSAGE_MAX && old - 4 + n <= SRV_MESSAGE_MAX);
+  if (!failure_.empty()) return refuse(n, failure_);
+  if (n > SRV_MESSAGE_MAX || old - 4 + n > SRV_MESSAGE_MAX) {
+    char text[160];
+    std::snprintf(text, sizeof text, "The request would be larger than %u bytes (%zu more after %zu).",
+                  static_cast<unsigned>(SRV_MESSAGE_MAX), n, old - 4);
+    return refuse(n, text);
+  }
   size_t need_words = (old + n + 3) / 4;
   if (need_words > capacity_words_) {
     capacity_words_ = static_cast<uint32_t>(need_words + 256);
@@ -59,8 +74,11 @@ void SrvEncoder::PutString(const char* text, bool convert) {
   uint8_t* at;
   if (InContainer()) {
     at = grow(n);
+  } else if (n >= 0xFFFF) {
+    char why[160];
+    std::snprintf(why, sizeof why, "A text of %zu bytes is longer than a request can carry (65534 bytes).", n);
+    at = refuse(n + 3, why);
   } else {
-    SYS_ASSERT(n < 0xFFFF);
     at = grow(n + 3);
     Srv_Put16(at, static_cast<uint32_t>(n + 1));
     at += 2;
@@ -83,14 +101,15 @@ uint8_t* SrvEncoder::PutRaw(uint32_t n) { return grow(n); }
 void SrvEncoder::BeginContainer() {
   SYS_ASSERT(!InContainer());
   grow(4);
-  container_at_ = buf_.size() - 4;
+  // After a failure the container stays open on paper only.
+  container_at_ = Failed() ? buf_.size() : buf_.size() - 4;
 }
 
 void SrvEncoder::EndContainer() {
   SYS_ASSERT(InContainer());
   PutByte(0);
   size_t at = container_at_;
-  Srv_Put32(buf_.data() + at, static_cast<uint32_t>(buf_.size() - at - 4));
+  if (!Failed()) Srv_Put32(buf_.data() + at, static_cast<uint32_t>(buf_.size() - at - 4));
   container_at_ = 0;
 }
 

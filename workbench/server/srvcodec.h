@@ -65,6 +65,12 @@ class SrvEncoder {
   uint32_t Length() const { return static_cast<uint32_t>(buf_.size() - 4); }
   // Capacity in 4-byte words: grown to what is needed plus 256 words.
   uint32_t CapacityWords() const { return capacity_words_; }
+  // A request that cannot be encoded (over SRV_MESSAGE_MAX bytes, or a
+  // string of 65,535 bytes or more outside a container) is not a programming
+  // error: the encoder keeps its first failure, the text saying why, and
+  // takes further puts into scratch space; the request must not be sent.
+  bool Failed() const { return !failure_.empty(); }
+  const std::string& FailureText() const { return failure_; }
   // Writes N into the first four bytes and returns the whole frame.
   const uint8_t* Frame();
   size_t FrameSize() const { return buf_.size(); }
@@ -76,9 +82,13 @@ class SrvEncoder {
  private:
   uint8_t* grow(size_t n);
 
+  uint8_t* refuse(size_t n, const std::string& why);
+
   std::vector<uint8_t> buf_;
   size_t container_at_ = 0;  // offset of the open container's int32, 0 when none
   uint32_t capacity_words_ = 0;
+  std::string failure_;
+  std::vector<uint8_t> scratch_;  // where puts go after a failure
 };
 
 // Reads the items of one payload. Each Get returns false (and names the

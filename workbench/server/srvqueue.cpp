@@ -84,6 +84,11 @@ bool SrvQueue::Send(bool one_way) {
                         "SrvQueue::Send()");
     return false;
   }
+  if (send_buf.Failed()) {
+    Diag_GeneralFailure("The request cannot be sent:\n%s\n%s", send_buf.FailureText().c_str(), Describe().c_str());
+    send_buf.Clear();
+    return false;
+  }
   if (!(conn->flags & SrvConn::SrvConn_ACTIVE) && !conn->Reconnect()) return false;
   bool was_async = (conn->flags & SrvConn::SrvConn_ASYNC) != 0;
   if (!conn->AsyncSelect(false)) return false;

@@ -94,6 +94,37 @@ TEST(SrvEncoder, GrowsByWholeWordsWithRoomToSpare) {
   EXPECT_EQ(e.Length(), 0u);
 }
 
+TEST(SrvEncoder, RequestsThatCannotBeEncodedFailWithoutStopping) {
+  // A string of 65,535 bytes, and a file's bytes above the frame limit, make
+  // the request fail with its text; nothing aborts and later puts are safe.
+  struct Case {
+    const char* name;
+    void (*fill)(SrvEncoder&);
+    const char* text;
+  } cases[] = {
+      {"long string", [](SrvEncoder& e) { e.PutString(std::string(65535, 'p').c_str()); }, "65535 bytes"},
+      {"big file",
+       [](SrvEncoder& e) {
+         e.PutString("/a/path");
+         e.BeginContainer();
+         std::memset(e.PutBlock(SRV_MESSAGE_MAX), 'x', SRV_MESSAGE_MAX);
+         e.EndContainer();
+       },
+       "larger than 67108864 bytes"},
+  };
+  for (const Case& c : cases) {
+    SrvEncoder e;
+    c.fill(e);
+    EXPECT_TRUE(e.Failed()) << c.name;
+    EXPECT_NE(e.FailureText().find(c.text), std::string::npos) << e.FailureText();
+    e.PutLong(7);
+    e.Clear();
+    EXPECT_FALSE(e.Failed());
+    e.PutString(std::string(65534, 'p').c_str());  // the longest that fits
+    EXPECT_FALSE(e.Failed()) << c.name;
+  }
+}
+
 TEST(SrvEncoder, NestedContainerAndStrayEndAreFailedChecks) {
   SysAssertHandler old = Sys_SetAssertHandler(Sys_ThrowAssertHandler);
   SrvEncoder e;
