@@ -17,6 +17,7 @@ function(varnica_add_gtest name label)
     set(T_TIMEOUT 120)
   endif()
   add_executable(${name} ${T_SOURCES})
+  set_property(TARGET ${name} PROPERTY VARNICA_TEST_PROGRAM ON)
   target_link_libraries(${name} PRIVATE varnica_testsupport ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Configures and builds the tree out of source.
 #   scripts/build.sh [BUILD_DIR] [extra cmake arguments...]
+# VARNICA_BUILD_TARGET names one target to build in place of everything
+# ("demo": the programs the demo runs, without the tests).
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$top/build}"
@@ -13,4 +15,4 @@ if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S "$top" -B "$build" -G Ninja "${launcher[@]}" "$@" >/dev/null
-cmake --build "$build" -j "$jobs"
+cmake --build "$build" -j "$jobs" ${VARNICA_BUILD_TARGET:+--target "$VARNICA_BUILD_TARGET"}
