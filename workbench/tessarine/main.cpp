@@ -1,6 +1,8 @@
 // tessarine: the development environment. Starts the application object on
 // the desktop (message boxes and beeps through the desktop sink), runs the
-// event loop and saves what changed at exit.
+// event loop and saves what changed at exit. "-help" and "-version" as the
+// first argument answer without a display, as the other tools do.
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -18,8 +20,21 @@
 #include "workbench/shell/frames/browsebar.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/base/shellsink.h"
+#include "language/toolframe.h"
+
+// The usage that "-help" prints.
+const char* const usage_table[] = {
+    "Usage: tessarine [file] [-nologo]",
+    " file    = a source or text file to open in an editor window",
+    " -nologo = no splash window at the start",
+    "<$END>",
+};
 
 int main(int argc, char** argv) {
+  if (tool_early_request(argc, argv, TOOL_EARLY_LEADING) != TOOL_REQUEST_NONE) {
+    banner_tool("TESSARINE");
+    tool_early_options(argc, argv, TOOL_EARLY_LEADING, [](int status) { std::exit(status); });
+  }
   QApplication qt(argc, argv);
   FwDesktopSink sink;
   Shell_SetSink(&sink);
