@@ -68,8 +68,8 @@ bool FwMainFrame::HasCommand(int id) const { return Bar(id) != nullptr; }
 void FwMainFrame::OnIdleUpdate() {
   FwApp* app = Fw_App();
   if (app == nullptr) return;
+  // Hidden bars too: an update may be what shows a button.
   for (QToolBar* bar : findChildren<QToolBar*>()) {
-    if (!bar->isVisible()) continue;
     for (QAction* a : bar->actions())
       if (!a->isSeparator()) app->UpdateAction(a);
   }

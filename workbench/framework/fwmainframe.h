@@ -39,7 +39,8 @@ class FwMainFrame : public QMainWindow, public FwCmdTarget {
   QByteArray SaveLayout() const { return saveState(); }
   bool RestoreLayout(const QByteArray& layout) { return restoreState(layout); }
 
-  // Idle: the actions of the visible tool bars and the status panes.
+  // Idle: the actions of every tool bar, shown or hidden, and the status
+  // panes.
   virtual void OnIdleUpdate();
 
   bool OnCommand(int id) override;

@@ -44,10 +44,12 @@ void FwStatusBar::SetActivePanes(const std::vector<bool>& active) {
 void FwStatusBar::UpdatePanes() {
   FwApp* app = Fw_App();
   if (app == nullptr) return;
-  for (size_t i = 0; i < panes_.size(); ++i) {
-    if (!active_[i] || panes_[i]->Id() == 0) continue;
-    FwCmdUI ui = app->RouteUpdate(panes_[i]->Id());
-    if (panes_[i]->isEnabled() != ui.enabled) panes_[i]->setEnabled(ui.enabled);
-    if (ui.text) panes_[i]->SetText(QString::fromStdString(*ui.text));
-  }
+  for (size_t i = 0; i < panes_.size(); ++i)
+    if (panes_[i]->Id() != 0) ApplyPaneUpdate(static_cast<int>(i), app->RouteUpdate(panes_[i]->Id()));
+}
+
+void FwStatusBar::ApplyPaneUpdate(int index, const FwCmdUI& ui) {
+  FwStatusPane* pane = Pane(index);
+  if (pane->isEnabled() != ui.enabled) pane->setEnabled(ui.enabled);
+  if (ui.text) pane->SetText(QString::fromStdString(*ui.text));
 }

@@ -8,6 +8,8 @@
 
 #include <QStatusBar>
 
+#include "workbench/framework/fwcmdui.h"
+
 class FwStatusPane;
 
 class FwStatusBar : public QStatusBar {
@@ -22,8 +24,14 @@ class FwStatusBar : public QStatusBar {
   // Shows exactly the panes whose indexes are listed, in table order.
   void SetActivePanes(const std::vector<bool>& active);
   bool IsActive(int index) const;
-  // Routes the update handlers of the active panes that have an id.
+  // Routes the update handlers of every pane that has an id, active or not,
+  // so that an update can make a pane appear.
   virtual void UpdatePanes();
+
+ protected:
+  // What an update record does to a pane: enabled state and text. A bar
+  // with pane groups shows and hides them here by the record's `shown`.
+  virtual void ApplyPaneUpdate(int index, const FwCmdUI& ui);
 
  private:
   std::vector<FwStatusPane*> panes_;

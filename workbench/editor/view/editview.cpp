@@ -92,8 +92,8 @@ const FwCmdEntry<CEditorView> CEditorView::kMap[] = {
     {ID_AUTO_SCROLL, ID_CLEAR_OUTPUT, &CEditorView::OnViewCommand, &CEditorView::OnUpdateViewCommand},
     {ID_FILE_PROPERTIES, ID_FILE_PROPERTIES, &CEditorView::OnViewCommand, &CEditorView::OnUpdateViewCommand},
     {ID_FILE_SAVE, ID_FILE_SAVE_AS, &CEditorView::OnViewCommand, &CEditorView::OnUpdateViewCommand},
-    {ID_PANE_LINE, ID_PANE_COLUMN, nullptr, &CEditorView::OnUpdatePanes},
-    {ID_PANE_LINENUMBER, ID_PANE_LINENUMBER, nullptr, &CEditorView::OnUpdatePanes},
+    {ID_PANE_LINE_LABEL, ID_PANE_COLUMN, nullptr, &CEditorView::OnUpdatePanes},
+    {ID_PANE_LINENUMBER_LABEL, ID_PANE_LINENUMBER, nullptr, &CEditorView::OnUpdatePanes},
     {ID_PANE_OVR, ID_PANE_OVR, nullptr, &CEditorView::OnUpdatePanes},
     {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, &CEditorView::OnPrintCommand, nullptr},
 };
@@ -791,28 +791,27 @@ void CEditorView::OnUpdateViewCommand(FwCmdUI& ui) {
   }
 }
 
+// The status bar shows the groups and writes the fields from these records.
 void CEditorView::OnUpdatePanes(FwCmdUI& ui) {
-  CYqStatusBar* bar = CMainFrame::GetStatusBar();
   switch (ui.id) {
+    case ID_PANE_LINE_LABEL:
+    case ID_PANE_COLUMN_LABEL: ui.Enable(true); break;
     case ID_PANE_LINE:
+      ui.Enable(true);
+      ui.SetText(model_.LineField());
+      break;
     case ID_PANE_COLUMN:
       ui.Enable(true);
-      if (bar) {
-        bar->ShowLineColumn(true);
-        if (CIndicatorEdit* f = bar->Field(SP_LINE)) f->UpdateText(QString::fromStdString(model_.LineField()));
-        if (CIndicatorEdit* f = bar->Field(SP_COLUMN)) f->UpdateText(QString::fromStdString(model_.ColField()));
-      }
+      ui.SetText(model_.ColField());
       break;
+    case ID_PANE_LINENUMBER_LABEL:
     case ID_PANE_LINENUMBER: {
       FwCmdUI state;
       state.id = ui.id;
       slots_->UpdateStateC(state);
       ui.Enable(state.enabled);
-      if (bar) {
-        bar->ShowLineNumber(state.enabled);
-        if (CIndicatorEdit* f = bar->Field(SP_LINENUMBER); f && state.enabled)
-          f->UpdateText(QString::fromStdString(model_.LineNumberField()));
-      }
+      ui.Show(state.enabled);
+      if (state.enabled && ui.id == ID_PANE_LINENUMBER) ui.SetText(model_.LineNumberField());
       break;
     }
     case ID_PANE_OVR: ui.Enable(model_.Flag(EV_OVERWRITE) && model_.Writable()); break;

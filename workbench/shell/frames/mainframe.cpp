@@ -243,6 +243,7 @@ void CMainFrame::DebugRun(int kind) {
     if (!d->Continue(kind, trace_)) d->CheckSession();
   }
   busy_ = false;
+  halt_requested_ = false;
 }
 
 void CMainFrame::OnMessage(FwMessage& m) {
@@ -296,9 +297,9 @@ const FwCmdEntry<CMainFrame> CMainFrame::kMap[] = {
      &CMainFrame::OnUpdateRemoveBreakpoints},
     {ID_DEBUG_TRACE, ID_DEBUG_TRACE, &CMainFrame::OnTrace, &CMainFrame::OnUpdateTrace},
     {ID_FILE_NEW_FIRST, ID_FILE_NEW_LAST, &CMainFrame::OnNewKind, nullptr},
-    {ID_PANE_LINE, ID_PANE_COLUMN, nullptr, &CMainFrame::OnUpdateLineColumn},
-    {ID_PANE_LINENUMBER, ID_PANE_LINENUMBER, nullptr, &CMainFrame::OnUpdateLineNumber},
-    {ID_PANE_X, ID_PANE_HEIGHT, nullptr, &CMainFrame::OnUpdateObjectField},
+    {ID_PANE_LINE_LABEL, ID_PANE_COLUMN, nullptr, &CMainFrame::OnUpdateViewPaneGroup},
+    {ID_PANE_LINENUMBER_LABEL, ID_PANE_LINENUMBER, nullptr, &CMainFrame::OnUpdateViewPaneGroup},
+    {ID_PANE_X_LABEL, ID_PANE_HEIGHT, nullptr, &CMainFrame::OnUpdateViewPaneGroup},
     {ID_PANE_NETWORK, ID_PANE_NETWORK, nullptr, &CMainFrame::OnUpdateNetwork},
     {ID_PANE_RUN, ID_PANE_RUN, nullptr, &CMainFrame::OnUpdateRun},
     {ID_PANE_CAP, ID_PANE_NUM, nullptr, &CMainFrame::OnUpdateKeyIndicator},
@@ -358,9 +359,9 @@ void CMainFrame::OnUpdateDebugCommand(FwCmdUI& ui) {
 void CMainFrame::OnUpdateStop(FwCmdUI& ui) { ui.Enable(Shell_Neighbours().debug->SessionExists()); }
 
 void CMainFrame::OnUpdateHalt(FwCmdUI& ui) {
-  if (!busy_) halt_requested_ = false;
   ui.Enable(Shell_Neighbours().debug->SessionExists());
-  ui.SetCheck(halt_requested_);
+  // A request is dropped once no debug command is busy.
+  ui.SetCheck(busy_ && halt_requested_);
 }
 
 void CMainFrame::OnBreakpoints(int) { Shell_Neighbours().breakpoints->Run(); }
@@ -372,25 +373,15 @@ void CMainFrame::OnUpdateRemoveBreakpoints(FwCmdUI& ui) { ui.Enable(Shell_Neighb
 void CMainFrame::OnTrace(int) { trace_ = !trace_; }
 void CMainFrame::OnUpdateTrace(FwCmdUI& ui) { ui.SetCheck(trace_); }
 
-void CMainFrame::OnUpdateLineColumn(FwCmdUI& ui) {
+// The pane groups of a view (line and column, line number, the designer
+// object) are hidden while no active view serves their ids.
+void CMainFrame::OnUpdateViewPaneGroup(FwCmdUI& ui) {
   ui.Enable(false);
-  if (status_ != nullptr) status_->ShowLineColumn(false);
+  ui.Show(false);
 }
 
-void CMainFrame::OnUpdateLineNumber(FwCmdUI& ui) {
-  ui.Enable(false);
-  if (status_ != nullptr) status_->ShowLineNumber(false);
-}
-
-void CMainFrame::OnUpdateObjectField(FwCmdUI& ui) {
-  ui.Enable(false);
-  if (status_ != nullptr) status_->SetCurrentObject(nullptr);
-}
-
-void CMainFrame::OnUpdateNetwork(FwCmdUI& ui) {
-  ui.Enable(false);
-  if (status_ != nullptr) status_->UpdateServerPane();
-}
+// The status bar reads the network state at its idle update.
+void CMainFrame::OnUpdateNetwork(FwCmdUI& ui) { ui.Enable(false); }
 
 void CMainFrame::OnUpdateRun(FwCmdUI& ui) { ui.Enable(Shell_Neighbours().debug->SessionExists()); }
 

@@ -88,9 +88,7 @@ class CMainFrame : public FwHandlers<CMainFrame, FwMainFrame>, public CfgWindow 
   void OnTrace(int id);
   void OnUpdateTrace(FwCmdUI& ui);
   void OnNewKind(int id);
-  void OnUpdateLineColumn(FwCmdUI& ui);
-  void OnUpdateLineNumber(FwCmdUI& ui);
-  void OnUpdateObjectField(FwCmdUI& ui);
+  void OnUpdateViewPaneGroup(FwCmdUI& ui);
   void OnUpdateNetwork(FwCmdUI& ui);
   void OnUpdateRun(FwCmdUI& ui);
   void OnUpdateKeyIndicator(FwCmdUI& ui);

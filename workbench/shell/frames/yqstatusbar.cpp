@@ -285,6 +285,29 @@ void CYqStatusBar::UpdatePaneInfo() {
 }
 
 void CYqStatusBar::UpdatePanes() {
-  UpdatePaneInfo();
+  UpdateServerPane();
   FwStatusBar::UpdatePanes();
+  UpdatePaneInfo();
+}
+
+// The field of a group says whether the group is shown; a field shows the
+// record's text (not while the user types in it).
+void CYqStatusBar::ApplyPaneUpdate(int index, const FwCmdUI& ui) {
+  switch (index) {
+    case SP_LINE: ShowLineColumn(ui.shown); break;
+    case SP_LINENUMBER: ShowLineNumber(ui.shown); break;
+    case SP_X:
+      if (!ui.shown) SetCurrentObject(nullptr);
+      break;
+    default: break;
+  }
+  CIndicatorEdit* field = Field(index);
+  if (field == nullptr) {
+    FwStatusBar::ApplyPaneUpdate(index, ui);
+    return;
+  }
+  FwCmdUI pane_ui = ui;
+  pane_ui.text.reset();
+  FwStatusBar::ApplyPaneUpdate(index, pane_ui);
+  if (ui.text && ui.shown) field->UpdateText(QString::fromStdString(*ui.text));
 }

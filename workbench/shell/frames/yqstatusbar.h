@@ -50,6 +50,9 @@ class CYqStatusBar : public FwStatusBar {
 
   void UpdatePanes() override;
 
+ protected:
+  void ApplyPaneUpdate(int index, const FwCmdUI& ui) override;
+
  private:
   StatusModel model_;
   QProgressBar* progress_ = nullptr;

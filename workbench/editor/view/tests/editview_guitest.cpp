@@ -39,6 +39,7 @@
 #include "workbench/framework/fwcmdtarget.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
+#include "workbench/framework/fwstatuspane.h"
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/shell/controls/indicator.h"
 #include "workbench/shell/frames/editbar.h"
@@ -137,6 +138,28 @@ TEST_F(EditorWindows, EveryHandledIdHasARow) {
   for (const char* owner : {"CYqApp", "CMainFrame", "CEditorView"})
     EXPECT_NE(std::find(owners.begin(), owners.end(), owner), owners.end()) << owner;
   EXPECT_EQ(app->Commands().MissingRows(), std::vector<std::string>{});
+}
+
+// The Line/Col group appears through the idle update of its panes while an
+// editor is active (the frame's update hides it otherwise), and its fields
+// show the caret's place.
+TEST_F(EditorWindows, TheLineAndColumnGroupFollowsTheActiveEditor) {
+  CYqStatusBar* bar = CMainFrame::GetStatusBar();
+  app->RunIdle();
+  EXPECT_FALSE(bar->IsActive(SP_LINE));
+  EXPECT_FALSE(bar->IsActive(SP_LINE_LABEL));
+  CTextDoc* doc = OpenText("one\ntwo\nthree");
+  ViewOf(doc)->Model().GoToLine(2);
+  app->RunIdle();
+  for (int pane : {SP_LINE_LABEL, SP_LINE, SP_COLUMN_LABEL, SP_COLUMN}) EXPECT_TRUE(bar->IsActive(pane)) << pane;
+  EXPECT_TRUE(bar->PaneAt(SP_LINE_LABEL)->isEnabled());
+  EXPECT_EQ(bar->Field(SP_LINE)->text(), "3");
+  EXPECT_EQ(bar->Field(SP_COLUMN)->text(), "1");
+  EXPECT_FALSE(bar->IsActive(SP_LINENUMBER));  // a text file has no program line numbers
+
+  for (FwChildFrame* f : doc->Frames()) f->close();
+  app->RunIdle();
+  EXPECT_FALSE(bar->IsActive(SP_LINE));
 }
 
 QColor CellPixel(const QImage& img, const QRect& cell, int dx, int dy) {
