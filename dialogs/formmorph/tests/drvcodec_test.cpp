@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "testsupport.h"
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;
@@ -203,5 +205,23 @@ INSTANTIATE_TEST_SUITE_P(
         Hostile{"string offset at the area's end", response({0, 0, DMDRV_GET, 0, DRV_WIRE_STRING, 5}, "abcd")},
         Hostile{"string without its NUL", response({0, 0, DMDRV_GET, 0, DRV_WIRE_STRING, 1}, "abcd")},
         Hostile{"string word 0xffffffff", response({0, 0, DMDRV_DO, 0, 0, 0xffffffffu}, "ab")}));
+
+}  // namespace
+
+namespace {
+
+// The decoder's fuzzing seeds are responses as servers send them: each
+// decodes, so the fuzzer starts from inside the format.
+TEST(DrvCodec, EveryFuzzingSeedIsAResponse) {
+  std::string folder = vtest::source_dir() + "/dialogs/formmorph/fuzz/seeds";
+  std::vector<std::string> names = vtest::files_with_suffix(folder, "");
+  ASSERT_GE(names.size(), 10u);
+  for (const std::string& name : names) {
+    if (name[0] == '.') continue;
+    std::string bytes = vtest::read_file(folder + "/" + name);
+    DrvResponse r;
+    EXPECT_EQ(drv_ntoh(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &r), 0) << name;
+  }
+}
 
 }  // namespace
