@@ -162,7 +162,7 @@ TEST(ExportFields, FloatingValuesReadBackExactly) {
 // values that need every precision, and random bit patterns.
 TEST(ExportFields, FloatingTextIsThePrintfTextOfTheFewestDigits) {
   auto printf_text = [](double v, int base, int most, bool single) {
-    char buf[40];
+    char buf[512];  // room for "%1.*g" of any double
     int precision = base;
     for (; precision < most; ++precision) {
       std::snprintf(buf, sizeof buf, "%1.*g", precision, v);
