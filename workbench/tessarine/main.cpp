@@ -16,6 +16,7 @@
 #include "workbench/editor/view/editorplug.h"
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/framework/fwdesktopsink.h"
+#include "workbench/programs/view/programsplug.h"
 #include "workbench/shell/browse/browseplug.h"
 #include "workbench/shell/frames/browsebar.h"
 #include "workbench/shell/frames/yqapp.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
   int code = 1;
   {
     CYqApp app;
+    Programs_Install();  // program and text files open as program documents
     Editor_Install();
     std::unique_ptr<DebuggerWindows> debugger_windows = Debugger_InstallWindows(app);
     Debugger_Install();

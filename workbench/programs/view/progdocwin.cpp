@@ -1,0 +1,116 @@
+#include "workbench/programs/view/progdocwin.h"
+
+#include "workbench/base/shellsink.h"
+#include "workbench/editor/view/outputdoc.h"
+#include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/frames/yqstatusbar.h"
+
+namespace {
+
+// The program document's context menu.
+constexpr int kProgDocContextMenu = 110;
+
+const CfgSettings& global_config() {
+  static const CfgSettings defaults;
+  return YqApp() ? YqApp()->m_Config : defaults;
+}
+
+}  // namespace
+
+CProgDoc::CProgDoc() : model_(this, global_config()) {}
+
+CProgDoc::~CProgDoc() = default;
+
+void CProgDoc::TakeNames() {
+  SetTitle(model_.Title());
+  if (!model_.PathName().empty()) FwDocument::SetPathName(model_.PathName());
+  SetModifiedFlag(model_.IsModified());
+}
+
+bool CProgDoc::OnNewDocument() {
+  model_.NewDocument(CfgFileMode_Auto);
+  TakeNames();
+  return true;
+}
+
+bool CProgDoc::OnOpenDocument(const std::string& path) {
+  if (!model_.Open(path.c_str(), CfgFileMode_Auto)) return false;
+  CEditorDoc::SetPathName(model_.PathName(), true);
+  TakeNames();
+  if (YqApp()) model_.MarkBreakpoints(&YqApp()->m_Breakpoints);
+  return true;
+}
+
+void CProgDoc::SetModified(bool flag) {
+  model_.Text().SetModified(flag);
+  SetModifiedFlag(flag);
+}
+
+bool CProgDoc::Save(const std::string& path) {
+  if (!model_.Save(path)) {
+    SetModifiedFlag(true);
+    return false;
+  }
+  TakeNames();
+  UpdateFrameTitles();
+  return true;
+}
+
+void CProgDoc::SaveDocument(int as_new) { Save(as_new ? std::string() : model_.PathName()); }
+
+bool CProgDoc::SaveModified() {
+  if (!model_.IsModified()) return true;
+  const std::string name = model_.PathName().empty() ? model_.Title() : model_.PathName();
+  const std::string question = "Save changes to " + name + "?";
+  switch (Shell_Sink().message_box(Shell_OwnerWindow(), Shell_AppName(), question.c_str(),
+                                   SHELL_MB_YESNOCANCEL | SHELL_MB_ICONQUESTION)) {
+    case SHELL_IDYES: return Save(model_.PathName());
+    case SHELL_IDNO: SetModified(false); return true;
+    default: return false;
+  }
+}
+
+int CProgDoc::OnAutoSave() {
+  model_.OnAutoSave();
+  return model_.AutoSaveName().empty() ? 0 : 1;
+}
+
+int CProgDoc::GetContextMenu() { return kProgDocContextMenu; }
+
+bool CProgDoc::Compile() {
+  if (!model_.IsProgramFile()) return false;
+  model_.Compile();
+  SetModifiedFlag(model_.IsModified());
+  return true;
+}
+
+int CProgDoc::LineEditEnd(TextLine* line) {
+  if (!line) return 0;
+  model_.CheckLine(model_.Text().IndexOf(line));
+  return 1;
+}
+
+bool CProgDoc::GetStopLine(uint32_t* line_number) const {
+  *line_number = model_.StopLine();
+  return *line_number != 0;
+}
+
+void CProgDoc::StatusText(const std::string& text) {
+  if (CYqStatusBar* bar = CMainFrame::GetStatusBar()) bar->Message("%s", text.c_str());
+}
+
+void CProgDoc::StatusError(const std::string& text) {
+  if (CYqStatusBar* bar = CMainFrame::GetStatusBar()) bar->Error("%s", text.c_str());
+}
+
+void CProgDoc::BuildClear(const std::string& file_name) {
+  COutputDoc::ClearTab(OUTPUT_TAB_BUILD);
+  COutputDoc::SetTabFileName(OUTPUT_TAB_BUILD, file_name.c_str());
+}
+
+void CProgDoc::BuildAppend(const std::string& text, uint32_t line_ident) {
+  COutputDoc::AppendText(OUTPUT_TAB_BUILD, text, line_ident);
+}
+
+void CProgDoc::BuildShow() { COutputDoc::ShowTabOnIdle(OUTPUT_TAB_BUILD); }

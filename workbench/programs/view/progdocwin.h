@@ -1,0 +1,57 @@
+// The program document in the environment's windows: the document of every
+// program and text file, shown in the editor view. Its text, loading,
+// saving, compiling, breakpoints and auto-save are the program document
+// model's (workbench/programs/progdoc.h); this class answers the editor's
+// document operations with it and takes the model's reports to the status
+// bar and the output pane's Build tab.
+#pragma once
+
+#include <string>
+
+#include "workbench/editor/view/editdoc.h"
+#include "workbench/programs/progdoc.h"
+
+class CProgDoc : public CEditorDoc, private ProgDocHost {
+ public:
+  CProgDoc();
+  ~CProgDoc() override;
+
+  ProgDoc& Model() { return model_; }
+
+  bool OnNewDocument() override;
+  bool OnOpenDocument(const std::string& path) override;
+  bool SaveModified() override;
+  // Saves under the genuine file name (Save As asks through the explorer).
+  bool Save(const std::string& path);
+
+  // Editor document operations.
+  TextObj* GetTextObj() override { return &model_.Text(); }
+  CfgSettings* GetDocConfig() override { return &model_.Config(); }
+  void SetModified(bool flag) override;
+  int GetFileMode() const override { return model_.FileMode(); }
+  void SetFileMode(int mode) override { model_.SetFileMode(mode); }
+  void SaveDocument(int as_new) override;
+  bool NeedsAutoSave() override { return model_.IsModified(); }
+  int OnAutoSave() override;
+  int GetContextMenu() override;
+  bool IsProgramDocument() const override { return model_.IsProgramFile(); }
+  bool Compile() override;
+  int LineEditEnd(TextLine* line) override;
+  void SetStopLine(uint32_t line_number) override { model_.SetStopLine(line_number); }
+  bool GetStopLine(uint32_t* line_number) const override;
+
+  // The frame caption: the title and " *" while modified.
+  std::string GetFrameTitle() const { return model_.FrameTitle(); }
+
+ private:
+  // ProgDocHost
+  void StatusText(const std::string& text) override;
+  void StatusError(const std::string& text) override;
+  void BuildClear(const std::string& file_name) override;
+  void BuildAppend(const std::string& text, uint32_t line_ident) override;
+  void BuildShow() override;
+
+  void TakeNames();
+
+  ProgDoc model_;
+};

@@ -1,0 +1,110 @@
+#include "workbench/programs/view/programsplug.h"
+
+#include <memory>
+
+#include <QMdiArea>
+
+#include "platform/dirpath.h"
+#include "workbench/editor/view/editview.h"
+#include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwdoctemplate.h"
+#include "workbench/programs/view/progdocwin.h"
+#include "workbench/shell/frames/childframe.h"
+#include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/neighbours.h"
+
+namespace {
+
+// The resource of the program documents (their context menu).
+constexpr int kProgDocResource = 110;
+
+FwDocTemplate* g_template = nullptr;
+
+std::vector<CProgDoc*> documents() {
+  std::vector<CProgDoc*> out;
+  if (g_template)
+    for (FwDocument* d : g_template->Documents())
+      if (auto* p = dynamic_cast<CProgDoc*>(d)) out.push_back(p);
+  return out;
+}
+
+class ProgDocLink : public ProgramLink {
+ public:
+  bool Plugged() const override { return true; }
+  bool OpenFile(const char* path, int) override {
+    if (g_template == nullptr) return false;
+    if (path != nullptr) {
+      std::string name = path;
+      DirUtil_NormalizePath(name);
+      for (CProgDoc* d : documents())
+        if (DirUtil_SamePath(d->Model().PathName().c_str(), name.c_str())) {
+          for (FwChildFrame* f : d->Frames())
+            if (f->mdiArea()) f->mdiArea()->setActiveSubWindow(f);
+          return true;
+        }
+    }
+    return g_template->OpenDocument(path) != nullptr;
+  }
+  bool SaveAllModified() override {
+    bool ok = true;
+    for (CProgDoc* d : documents())
+      if (d->Model().IsModified() && !d->Model().PathName().empty()) ok = d->Save(d->Model().PathName()) && ok;
+    return ok;
+  }
+  void RemoveAllBreakpoints() override {
+    for (CProgDoc* d : documents())
+      for (TextLine* l = d->Model().Text().head; l; l = l->next) l->line_flags &= ~TextLine_BREAKPOINT;
+    if (YqApp()) YqApp()->m_Breakpoints.Clear();
+  }
+  bool AnyBreakpoint() const override {
+    for (CProgDoc* d : documents())
+      for (TextLine* l = d->Model().Text().head; l; l = l->next)
+        if (l->line_flags & TextLine_BREAKPOINT) return true;
+    return false;
+  }
+  void UpdateBreakpointList() override {
+    if (!YqApp()) return;
+    CfgBreakpoints& list = YqApp()->m_Breakpoints;
+    for (CProgDoc* d : documents()) {
+      const std::string& path = d->Model().PathName();
+      for (CfgBreakpoint* bp = list.head; bp;) {
+        CfgBreakpoint* next = bp->next;
+        if (DirUtil_SamePath(bp->FileName.c_str(), path.c_str())) delete bp;
+        bp = next;
+      }
+      d->Model().CollectBreakpoints(&list);
+    }
+  }
+  void DropBreakpointMark(const CfgBreakpoint& bp) override {
+    for (CProgDoc* d : documents())
+      if (DirUtil_SamePath(bp.FileName.c_str(), d->Model().PathName().c_str()))
+        if (TextLine* l = d->Model().FindLine(bp.Segment, bp.Line)) l->line_flags &= ~TextLine_BREAKPOINT;
+  }
+  void RefreshBreakpointMarks() override {
+    if (!YqApp()) return;
+    for (CProgDoc* d : documents()) {
+      for (TextLine* l = d->Model().Text().head; l; l = l->next) l->line_flags &= ~TextLine_BREAKPOINT;
+      d->Model().MarkBreakpoints(&YqApp()->m_Breakpoints);
+    }
+  }
+};
+
+}  // namespace
+
+FwDocTemplate* Programs_Template() { return g_template; }
+
+void Programs_Install() {
+  FwApp* app = Fw_App();
+  if (app == nullptr) return;
+  for (const auto& t : app->DocTemplates())
+    if (t.get() == g_template) return;
+  auto tmpl = std::make_unique<FwDocTemplate>(
+      kProgDocResource, [] { return std::make_unique<CProgDoc>(); },
+      [](FwDocument* doc) -> FwChildFrame* { return new CChildFrame(doc); },
+      [](FwDocument* doc, QWidget* parent) -> FwView* { return new CEditorView(doc, parent); });
+  g_template = app->AddDocTemplate(std::move(tmpl));
+  static ProgDocLink program;
+  ShellNeighbours& n = Shell_Neighbours();
+  if (!n.program->Plugged()) n.program = &program;
+}
