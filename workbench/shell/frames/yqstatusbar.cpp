@@ -155,8 +155,10 @@ bool CYqStatusBar::Create(QWidget* parent, int id) {
   for (auto& f : fields) {
     SYS_ASSERT(!Pane(f.pane)->Child());
     f.field->Create(QRect(0, 0, 0, 16), Pane(f.pane), kStatusPanes[f.pane].id);
-    Pane(f.pane)->SetChild(f.field);
+    // The pane takes the field's own width before the field is fitted into
+    // the pane, which has no size of its own yet.
     Pane(f.pane)->SetPaneWidth(f.field->width() + 2);
+    Pane(f.pane)->SetChild(f.field);
     fields_[f.pane] = f.field;
   }
   for (int p : {SP_MESSAGE, SP_OVR, SP_CAP, SP_NUM, SP_NETWORK, SP_RUN}) model_.Activate(p, true);

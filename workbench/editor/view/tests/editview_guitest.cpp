@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <QFontMetrics>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFontMetricsF>
@@ -156,6 +157,11 @@ TEST_F(EditorWindows, TheLineAndColumnGroupFollowsTheActiveEditor) {
   EXPECT_EQ(bar->Field(SP_LINE)->text(), "3");
   EXPECT_EQ(bar->Field(SP_COLUMN)->text(), "1");
   EXPECT_FALSE(bar->IsActive(SP_LINENUMBER));  // a text file has no program line numbers
+  // Each field's pane is as wide as the field's digits, so the message pane
+  // keeps the room that is left.
+  const QFontMetrics digits(bar->Field(SP_LINE)->font());
+  EXPECT_LT(bar->PaneAt(SP_LINE)->sizeHint().width(), digits.horizontalAdvance("000000") + 40);
+  EXPECT_LT(bar->PaneAt(SP_COLUMN)->sizeHint().width(), digits.horizontalAdvance("0000") + 40);
 
   for (FwChildFrame* f : doc->Frames()) f->close();
   app->RunIdle();
