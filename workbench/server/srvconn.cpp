@@ -257,8 +257,17 @@ bool SrvConn::Reconnect() {
     Report("Communication software has not been setup.\n%s\nContext: %s", Describe().c_str(), "SrvConn::Reconnect()");
     return false;
   }
-  SYS_ASSERT(!host.empty());
-  SYS_ASSERT(!service.empty());
+  // Host and service come from paths in files and from the server list, so
+  // a missing one is the user's to mend, not a broken invariant.
+  if (host.empty()) {
+    Report("Unable to connect to server:\nThe path names no server.\n%s", Describe().c_str());
+    return false;
+  }
+  if (service.empty()) {
+    Report("Unable to connect to server:\nNo service is set for server \"%s\" in the server list.\n%s", host.c_str(),
+           Describe().c_str());
+    return false;
+  }
   if (flags & SrvConn_ACTIVE) return true;
   if ((flags & SrvConn_DEBUG) && (flags & SrvConn_LOGGED_IN)) {
     Report("The network connection has been closed unexpectedly.\n%s", Describe().c_str());

@@ -332,6 +332,26 @@ TEST_F(SrvLink, StatusTextsAndTheNetworkPaneFollowTheLink) {
   SrvConn::SetStatusHook(nullptr);
 }
 
+// A server path from a file may name no host, or a host without a service
+// in the server list: the link reports it and the environment goes on.
+TEST_F(SrvLink, NoHostOrNoServiceIsReportedNotFatal) {
+  struct Case {
+    const char* host;
+    const char* service;
+    const char* text;
+  } cases[] = {
+      {"", "1", "Unable to connect to server:\nThe path names no server.\n"},
+      {"nowhere", "", "Unable to connect to server:\nNo service is set for server \"nowhere\" in the server list.\n"},
+  };
+  for (const Case& c : cases) {
+    sink.boxes.clear();
+    EXPECT_EQ(SrvConn::Connect(c.host, c.service, "alice", "secret"), nullptr) << c.host;
+    EXPECT_EQ(SrvConn::DebugConnect(c.host, c.service, "alice", "secret"), nullptr) << c.host;
+    ASSERT_EQ(sink.boxes.size(), 2u) << boxes();
+    EXPECT_EQ(sink.boxes[0].text.rfind(c.text, 0), 0u) << boxes();
+  }
+}
+
 TEST_F(SrvLink, DebugConnectionGoesWithItsExchange) {
   start();
   std::string service = server->service();
