@@ -11,6 +11,7 @@
 #include "database/client/database.h"
 #include "database/client/status.h"
 #include "database/client/trace.h"
+#include "database/tools/common/export.h"
 #include "language/toolframe.h"
 
 const char* dbtool_program = "";
@@ -163,6 +164,15 @@ int dbtool_charset(const char* name) {
     std::exit(EXIT_TOOL_USAGE);
   }
   return id;
+}
+
+char dbtool_separator(const char* text) {
+  char sep = *text ? *text : ',';
+  if (!exp_separator_ok(sep)) {
+    std::fprintf(stderr, "%s: Bad field separator \"%s\"\n", dbtool_program, text);
+    std::exit(EXIT_TOOL_USAGE);
+  }
+  return sep;
 }
 
 void dbtool_apply_charset(int id, FILE* verbose) {

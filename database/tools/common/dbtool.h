@@ -74,6 +74,9 @@ int dbtool_open_description(const char* database, const char* user, const char* 
 // Looks a code-set name up; an unknown one prints "Invalid code set" and ends
 // with 2.
 int dbtool_charset(const char* name);
+// The field separator of -f ("," when empty); one that can be part of a
+// number prints "Bad field separator" and ends with 2.
+char dbtool_separator(const char* text);
 // Makes `id` the client's code set after initialisation, first printing its
 // name on `verbose` unless that is null (drainbase passes standard error: its
 // standard output may carry an export); a refusal ends through tool_exit

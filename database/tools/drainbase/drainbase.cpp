@@ -226,13 +226,7 @@ int main(int argc, char** argv) {
       case 'r': run.opt.restructure = true; break;
       case 's': run.opt.single = optarg; break;
       case 'a': run.opt.automatic = true; break;
-      case 'f':
-        run.opt.separator = *optarg ? *optarg : ',';
-        if (!exp_separator_ok(run.opt.separator)) {
-          std::fprintf(stderr, "%s: Bad field separator \"%s\"\n", dbtool_program, optarg);
-          return EXIT_TOOL_USAGE;
-        }
-        break;
+      case 'f': run.opt.separator = dbtool_separator(optarg); break;
       case 'd': flags = optarg; break;
       case 'z': charset = dbtool_charset(optarg); break;
       case 'w':

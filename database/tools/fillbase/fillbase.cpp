@@ -651,13 +651,7 @@ int main(int argc, char** argv) {
       case 'r': run.opt.restructure = optarg; break;
       case 's': run.opt.single = optarg; break;
       case 'e': run.opt.error_log = optarg; break;
-      case 'f':
-        run.opt.separator = *optarg ? *optarg : ',';
-        if (!exp_separator_ok(run.opt.separator)) {
-          std::fprintf(stderr, "%s: Bad field separator \"%s\"\n", dbtool_program, optarg);
-          return EXIT_TOOL_USAGE;
-        }
-        break;
+      case 'f': run.opt.separator = dbtool_separator(optarg); break;
       case 'd': flags = optarg; break;
       case 'z': charset = dbtool_charset(optarg); break;
       case 'c':
