@@ -12,6 +12,9 @@ launcher=()
 if command -v ccache >/dev/null 2>&1; then
   # Several checkouts of the tree share one cache when it is there.
   export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$top}"
+  # Objects with debug information would otherwise be keyed on the build
+  # folder too, and no two checkouts would ever share one.
+  export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S "$top" -B "$build" -G Ninja "${launcher[@]}" "$@" >/dev/null
