@@ -38,18 +38,29 @@ void FwPropertySheet::AddPage(FwPropertyPage* page) {
 }
 
 void FwPropertySheet::RemovePage(FwPropertyPage* page) {
-  int index = tabs_->indexOf(page);
-  if (index < 0) return;
+  if (TakePage(page)) delete page;
+}
+
+bool FwPropertySheet::TakePage(FwPropertyPage* page) {
+  int index = IndexOf(page);
+  if (index < 0) return false;
   bool was_current = index == current_;
   {
     QSignalBlocker block(tabs_);
     tabs_->removeTab(index);
   }
-  delete page;
+  page->hide();
+  page->setParent(this);
+  page->hide();
   if (was_current || index < current_) current_ = tabs_->currentIndex();
   if (was_current)
     if (FwPropertyPage* p = Page(current_)) p->OnSetActive();
   UpdateApply();
+  return true;
+}
+
+int FwPropertySheet::IndexOf(const FwPropertyPage* page) const {
+  return page == nullptr ? -1 : tabs_->indexOf(const_cast<FwPropertyPage*>(page));
 }
 
 int FwPropertySheet::PageCount() const { return tabs_->count(); }

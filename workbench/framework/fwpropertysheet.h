@@ -20,6 +20,12 @@ class FwPropertySheet : public QDialog {
   void AddPage(FwPropertyPage* page);
   // Removes (and deletes) a page; the active one passes to a neighbour.
   void RemovePage(FwPropertyPage* page);
+  // Removes a page without deleting it: the caller owns it again (hidden,
+  // a child of the sheet until then) and may add it later. False when the
+  // page is not in the sheet.
+  bool TakePage(FwPropertyPage* page);
+  // The tab index of a page, -1 when it is not in the sheet.
+  int IndexOf(const FwPropertyPage* page) const;
   int PageCount() const;
   FwPropertyPage* Page(int index) const;
   FwPropertyPage* ActivePage() const;

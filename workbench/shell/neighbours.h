@@ -8,6 +8,7 @@
 #include <string>
 
 class CfgBreakpoint;
+class CfgSettings;
 
 class DebugLink {
  public:
@@ -78,6 +79,9 @@ class ProgramLink {
   virtual void DropBreakpointMark(const CfgBreakpoint& breakpoint) { (void)breakpoint; }
   // The documents mark their lines again from the stored list.
   virtual void RefreshBreakpointMarks() {}
+  // Every open program document takes over the application's settings
+  // (after the Application Properties closed).
+  virtual void ApplySettings() {}
 };
 
 class OutputLink {
@@ -106,6 +110,60 @@ class PaneLink {
   virtual int Run() { return 0; }
 };
 
+// The pages of the Application Properties sheet, one bit each; a sheet shows
+// the pages of its mask.
+enum SettingsPage : unsigned {
+  SettingsPage_General = 1,
+  SettingsPage_Server = 2,
+  SettingsPage_Debug = 4,
+  SettingsPage_Edit = 8,
+  SettingsPage_Colors = 16,
+  SettingsPage_File = 32,  // a program document's file
+  SettingsPage_Help = 64,
+  SettingsPage_Program = 128,
+  SettingsPage_Passwords = 256,
+  SettingsPage_Environment = 512,
+  SettingsPage_PlugIn = 1024,
+  SettingsPage_OtherFile = 2048,  // the file of any other document
+};
+
+// The Application Properties sheet and the program password dialogs, for
+// the documents that use them.
+class SettingsLink {
+ public:
+  virtual ~SettingsLink() = default;
+  virtual bool Plugged() const { return false; }
+  // Runs the sheet modally on `config` (a document's own copy) with the
+  // pages of `mask`, captioned "<title> Properties"; true after OK.
+  virtual bool RunSheet(const std::string& title, CfgSettings* config, unsigned mask) {
+    (void)title;
+    (void)config;
+    (void)mask;
+    return false;
+  }
+  // The sheet of a document's settings, its pages chosen by the file mode
+  // of config->File: File and Edit, and Program for a program file mode.
+  virtual bool RunDocumentSheet(const std::string& title, CfgSettings* config) {
+    (void)title;
+    (void)config;
+    return false;
+  }
+  // Asks for the password of a protected program: false when cancelled,
+  // else the password's digest text and whether to add it to the list.
+  virtual bool AskPassword(const char* file_name, std::string* digest, bool* add_to_list) {
+    (void)file_name;
+    digest->clear();
+    *add_to_list = false;
+    return false;
+  }
+  // Asks a description and adds the digest to the password list; false when
+  // cancelled.
+  virtual bool AddToPasswordList(const std::string& digest) {
+    (void)digest;
+    return false;
+  }
+};
+
 struct ShellNeighbours {
   DebugLink* debug;
   ServerLink* server;
@@ -119,6 +177,7 @@ struct ShellNeighbours {
   PaneLink* page_setup;
   PaneLink* xref;
   PaneLink* help_pane;
+  SettingsLink* settings;
 };
 
 // The neighbours in force; every pointer is set (defaults until plugged).

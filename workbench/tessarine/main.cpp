@@ -20,6 +20,7 @@
 #include "workbench/shell/browse/browseplug.h"
 #include "workbench/shell/frames/browsebar.h"
 #include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/settings/appsheet.h"
 #include "workbench/base/shellsink.h"
 #include "language/toolframe.h"
 
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     Editor_Install();
     std::unique_ptr<DebuggerWindows> debugger_windows = Debugger_InstallWindows(app);
     Debugger_Install();
+    Settings_Install();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (app.InitInstance(args)) {
       Browse_Install(CBrowseBar::Instance());

@@ -462,6 +462,32 @@ TEST_F(FrameworkTest, PropertySheetAppliesModifiedPagesAndChangesWhileOpen) {
   EXPECT_FALSE(sheet.ApplyButton()->isEnabled());
 }
 
+TEST_F(FrameworkTest, PropertySheetPageTakenOutKeepsItsStateAndComesBack) {
+  FwPropertySheet sheet("Properties", main);
+  auto* general = new TestPage("General");
+  QPointer<TestPage> program = new TestPage("Program");
+  sheet.AddPage(general);
+  sheet.AddPage(program);
+  sheet.show();
+  sheet.SetActivePage(1);
+  program->SetModified();
+  ASSERT_TRUE(sheet.TakePage(program));
+  EXPECT_FALSE(sheet.TakePage(program));  // not in the sheet any more
+  EXPECT_EQ(sheet.IndexOf(program), -1);
+  ASSERT_FALSE(program.isNull());
+  EXPECT_FALSE(program->isVisible());
+  EXPECT_EQ(sheet.ActivePage(), general);  // the neighbour became active
+  EXPECT_EQ(general->log.back(), "active");
+  EXPECT_FALSE(sheet.ApplyButton()->isEnabled());  // a page outside does not count
+
+  sheet.AddPage(program);
+  EXPECT_EQ(sheet.IndexOf(program), 1);
+  EXPECT_TRUE(program->IsModified());
+  EXPECT_TRUE(sheet.ApplyButton()->isEnabled());
+  EXPECT_TRUE(sheet.SetActivePage(1));
+  EXPECT_TRUE(program->isVisible());
+}
+
 TEST_F(FrameworkTest, StatusPanesFollowTheirUpdateHandlersAtIdleTime) {
   auto* bar = new FwStatusBar;
   main->SetFwStatusBar(bar);

@@ -81,15 +81,3 @@ class CChangePasswdDlg : public QDialog {
   QLineEdit* new_password_;
   QLineEdit* confirm_;
 };
-
-// Where the program document's password questions go: the real dialogs
-// above by default; tests may answer them.
-class ProgramPasswords {
- public:
-  virtual ~ProgramPasswords() = default;
-  virtual bool AskPassword(const char* file_name, std::string* digest, bool* add_to_list) {
-    return CPasswdDlg::AskPassword(file_name, digest, add_to_list);
-  }
-  virtual bool AddToPasswordList(const std::string& digest) { return CPasswdDescDlg::AddToPasswordList(digest); }
-  virtual bool ChangePassword(std::string* digest) { return CChangePasswdDlg::Run(digest); }
-};

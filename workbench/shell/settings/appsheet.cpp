@@ -1,0 +1,132 @@
+#include "workbench/shell/settings/appsheet.h"
+
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/neighbours.h"
+#include "workbench/shell/settings/apppages.h"
+#include "workbench/shell/settings/passwddlgs.h"
+
+namespace {
+
+CAppPropertyPage* checked_page(CAppPropertyPage* pPage) {
+  if (pPage == nullptr) Sys_AssertFailed("pPage", __FILE__, __LINE__);
+  return pPage;
+}
+
+}  // namespace
+
+CAppPropertySheet::CAppPropertySheet(const std::string& title, CfgSettings* config, unsigned mask, QWidget* parent)
+    : FwPropertySheet(QString::fromStdString(title + " Properties"), parent), mask_(mask & SettingsPage_All) {
+  setObjectName("AppPropertySheet");
+  CAppPropertyPage* built[SettingsPage_Count] = {
+      new CAppPropertyPage1(config), new CAppPropertyPage2(),       new CAppPropertyPage3(config),
+      new CAppPropertyPage4(config), new CAppPropertyPage5(config), new CAppPropertyPage6(config),
+      new CAppPropertyPage7(config), new CAppPropertyPage8(config), new CAppPropertyPage9(),
+      new CAppPropertyPage10(),      new CAppPropertyPage11(),      new CAppPropertyPage12(config),
+  };
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    pages_[i] = built[i];
+    pages_[i]->setParent(this);
+    pages_[i]->hide();
+  }
+  // Adding the first page makes it active: the page to open at is chosen
+  // before that.
+  int start = AppSheet_StartIndex(mask_);
+  for (SettingsPage page : AppSheet_Pages(mask_)) FwPropertySheet::AddPage(GetPage(page));
+  SetActivePage(start);
+}
+
+CAppPropertySheet::~CAppPropertySheet() {
+  // Taking pages out activates their neighbours: out of the sheet first,
+  // so that closing it records no page as the last one looked at.
+  for (CAppPropertyPage* page : pages_) page->SetSheet(nullptr);
+  for (auto it = pages_.rbegin(); it != pages_.rend(); ++it) {
+    TakePage(*it);
+    delete *it;
+  }
+}
+
+CAppPropertyPage* CAppPropertySheet::GetPage(unsigned page) const {
+  int number = AppSheet_PageNumber(page);
+  return number == 0 ? nullptr : pages_[static_cast<size_t>(number - 1)];
+}
+
+bool CAppPropertySheet::IsShown(unsigned page) const { return IndexOf(GetPage(page)) >= 0; }
+
+CAppPropertySheet* CAppPropertySheet::SheetOf(CAppPropertyPage* pPage) {
+  for (QWidget* w = checked_page(pPage)->parentWidget(); w != nullptr; w = w->parentWidget())
+    if (auto* sheet = dynamic_cast<CAppPropertySheet*>(w)) return sheet;
+  return nullptr;
+}
+
+CAppPropertyPage* CAppPropertySheet::GetSheetPage(CAppPropertyPage* pPage, unsigned page) {
+  CAppPropertySheet* sheet = SheetOf(pPage);
+  return sheet != nullptr && sheet->IsShown(page) ? sheet->GetPage(page) : nullptr;
+}
+
+void CAppPropertySheet::AddPage(CAppPropertyPage* pPage, unsigned page) {
+  CAppPropertySheet* sheet = SheetOf(pPage);
+  if (sheet == nullptr || sheet->IsShown(page) || sheet->GetPage(page) == nullptr) return;
+  sheet->FwPropertySheet::AddPage(sheet->GetPage(page));
+}
+
+void CAppPropertySheet::RemovePage(CAppPropertyPage* pPage, unsigned page) {
+  CAppPropertySheet* sheet = SheetOf(pPage);
+  if (sheet != nullptr) sheet->TakePage(sheet->GetPage(page));
+}
+
+// ------------------------------------------------------------ in the environment
+
+namespace {
+
+QWidget* owner() { return static_cast<QWidget*>(Shell_OwnerWindow()); }
+
+std::string application_title() {
+  QWidget* main = owner();
+  return main != nullptr && !main->windowTitle().isEmpty() ? main->windowTitle().toStdString() : Shell_AppName();
+}
+
+// The main frame's Application Properties: the application's settings;
+// afterwards the program documents take them over.
+class AppPropertiesLink : public PaneLink {
+ public:
+  bool Plugged() const override { return YqApp() != nullptr; }
+  int Run() override {
+    CYqApp* app = YqApp();
+    if (app == nullptr) return 0;
+    int result = 0;
+    {
+      CAppPropertySheet sheet(application_title(), &app->m_Config, SettingsPages_Application, owner());
+      result = sheet.exec();
+    }
+    Shell_Neighbours().program->ApplySettings();
+    return result;
+  }
+};
+
+class DocumentSettingsLink : public SettingsLink {
+ public:
+  bool Plugged() const override { return true; }
+  bool RunSheet(const std::string& title, CfgSettings* config, unsigned mask) override {
+    CAppPropertySheet sheet(title, config, mask, owner());
+    return sheet.exec() == QDialog::Accepted;
+  }
+  bool RunDocumentSheet(const std::string& title, CfgSettings* config) override {
+    return RunSheet(title, config, AppSheet_DocumentPages(config ? config->File.FileMode : CfgFileMode_Text_CRLF));
+  }
+  bool AskPassword(const char* file_name, std::string* digest, bool* add_to_list) override {
+    return CPasswdDlg::AskPassword(file_name, digest, add_to_list);
+  }
+  bool AddToPasswordList(const std::string& digest) override { return CPasswdDescDlg::AddToPasswordList(digest); }
+};
+
+}  // namespace
+
+void Settings_Install() {
+  static AppPropertiesLink properties;
+  static DocumentSettingsLink settings;
+  ShellNeighbours& n = Shell_Neighbours();
+  n.properties = &properties;
+  n.settings = &settings;
+}
