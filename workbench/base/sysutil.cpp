@@ -71,7 +71,10 @@ int Sys_RegSet(const char* subkey, const char* name, const char* text) {
   std::string key = install_key(subkey);
   int status = reg_set_string(store, REG_HIVE_MACHINE, key.c_str(), name, text);
   if (status == REG_OK) {
-    // The user's own copy would hide the machine's new value.
+    // A user copy exists only because an earlier write found the machine's
+    // hive read-only. Reads take the user's hive first, so that copy would
+    // hide this and every later machine write (the Help page's Apply would
+    // succeed and change nothing): it goes.
     reg_delete_value(store, REG_HIVE_USER, key.c_str(), name);
   } else if (status == REG_ACCESS) {
     status = reg_set_string(store, REG_HIVE_USER, key.c_str(), name, text);

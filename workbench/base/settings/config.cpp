@@ -676,7 +676,9 @@ void migrate_old_layout() {
 
   // Help settings moved from the profile to the installation key. Only a
   // configured file counts: the lookup's html-directory fallback is not a
-  // setting of the user.
+  // setting of the user. Were the fallback taken for one, an installation
+  // with an html directory would drop the user's own file with the section
+  // below.
   char probe[1024];
   if (Sys_RegQuery("Manuals", "ConfigFile", probe, sizeof probe) <= 0) {
     std::string location = Cfg_GetString("Settings\\Help", "ConfigLocation");

@@ -87,6 +87,40 @@ TEST_F(SysUtil, HelpSettingsGoToTheMachineElseTheUser) {
   EXPECT_EQ(Sys_RegSet("Manuals", "URL", nullptr), -1);
 }
 
+TEST_F(SysUtil, HelpFileWrittenInEitherOrderReadsBackTheLastWrite) {
+  // Each write goes to the machine's hive, or to the user's while the
+  // machine's is read-only; a later machine write must not stay hidden
+  // behind an older user copy.
+  struct Write {
+    bool machine_writable;
+    const char* path;
+  };
+  struct Case {
+    Write first, second;
+    bool user_copy_left;
+  };
+  const Case cases[] = {
+      {{true, "/m/first.cfg"}, {false, "/u/second.cfg"}, true},
+      {{false, "/u/first.cfg"}, {true, "/m/second.cfg"}, false},
+      {{true, "/m/first.cfg"}, {true, "/m/second.cfg"}, false},
+      {{false, "/u/first.cfg"}, {false, "/u/second.cfg"}, true},
+  };
+  for (const Case& c : cases) {
+    reg_set_writable(store, REG_HIVE_MACHINE, true);
+    reg_delete_value(store, REG_HIVE_MACHINE, kManuals, "ConfigFile");
+    reg_delete_value(store, REG_HIVE_USER, kManuals, "ConfigFile");
+    for (const Write& w : {c.first, c.second}) {
+      reg_set_writable(store, REG_HIVE_MACHINE, w.machine_writable);
+      Sys_SetHelpConfigFile(w.path);
+    }
+    reg_set_writable(store, REG_HIVE_MACHINE, true);
+    EXPECT_EQ(text(Sys_GetHelpConfigFile()), c.second.path) << c.first.path << " then " << c.second.path;
+    std::string value;
+    EXPECT_EQ(reg_get_string(store, REG_HIVE_USER, kManuals, "ConfigFile", &value) == REG_OK, c.user_copy_left)
+        << c.first.path << " then " << c.second.path;
+  }
+}
+
 TEST_F(SysUtil, CodepageConversion) {
   Sys_InitCodepages();
   struct Case {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 #include <strings.h>
+#include <sys/stat.h>
 
 #include "platform/installdir.h"
 #include "workbench/base/settings/cfglists.h"
@@ -108,6 +109,32 @@ TEST_F(Config, OldProfileMigratesToVersion11WithEverySettingReadBack) {
   EXPECT_EQ(Cfg_ListTotal("Recent File List"), 1);
   EXPECT_FALSE(again.General.differs(cfg.General));
   EXPECT_FALSE(again.Edit.differs(cfg.Edit));
+}
+
+TEST_F(Config, MigrationKeepsTheUsersHelpFileOverAnInstalledHtmlDirectory) {
+  // The installation has an html directory, so the help file lookup finds
+  // a file there before anything is configured.
+  vtest::TempDir install;
+  ASSERT_EQ(mkdir(install.file("html").c_str(), 0755), 0);
+  vtest::write_file(install.file("html/yqhelp.cfg"), "");
+  ASSERT_EQ(
+      reg_set_string(store(), REG_HIVE_MACHINE, INSTALL_KEY "\\Directories", "BaseDirectory", install.path().c_str()),
+      REG_OK);
+  ASSERT_EQ(std::string(Sys_GetHelpConfigFile()), install.file("html/yqhelp.cfg"));
+
+  use_fixture("profile-v9.reg");
+  CfgSettings cfg;
+  cfg.Load(1280, 1024);
+  EXPECT_EQ(cfg.Help.ConfigLocation, "C:/Varnica/html/yqhelp.cfg");
+  EXPECT_EQ(std::string(Sys_GetHelpConfigFile()), "C:/Varnica/html/yqhelp.cfg");
+  EXPECT_FALSE(has_key("Settings\\Help"));
+
+  // A help file configured already stays as it is.
+  Cfg_PutInt("Configuration", "Version", 9);
+  Cfg_PutString("Settings\\Help", "ConfigLocation", "/old/yqhelp.cfg");
+  CfgSettings again;
+  again.Load(1280, 1024);
+  EXPECT_EQ(again.Help.ConfigLocation, "C:/Varnica/html/yqhelp.cfg");
 }
 
 TEST_F(Config, DamagedProfileKeepsDefaultsAndIsNeverOverwritten) {

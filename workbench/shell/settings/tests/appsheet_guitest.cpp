@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -23,6 +24,7 @@
 
 #include "workbench/base/settings/cfglists.h"
 #include "workbench/base/settings/tests/settingstest.h"
+#include "workbench/base/sysutil.h"
 #include "workbench/base/tests/shelltest.h"
 #include "workbench/debugger/debuglist.h"
 #include "workbench/framework/tests/fwtest.h"
@@ -388,6 +390,79 @@ TEST_F(AppSheetTest, LockedFileOffersNeitherReadOnlyNorPassword) {
   EXPECT_FALSE(page->PasswordButton()->isEnabled());
   EXPECT_FALSE(page->findChild<QCheckBox*>("ReadOnly")->isEnabled());
   EXPECT_TRUE(page->findChild<QCheckBox*>("AutoSave")->isEnabled());
+}
+
+}  // namespace
+
+namespace {
+
+class CountingPane : public PaneLink {
+ public:
+  bool Plugged() const override { return true; }
+  void Toggle() override { ++toggles; }
+  int toggles = 0;
+};
+
+TEST_F(AppSheetTest, ColorsSampleAndSyntaxColoringReachTheirRecords) {
+  CAppPropertySheet sheet("QX", &config, SettingsPages_Application);
+  sheet.resize(640, 480);
+  sheet.show();
+  Activate(sheet, SettingsPage_Colors);
+  auto* page = static_cast<CAppPropertyPage5*>(sheet.GetPage(SettingsPage_Colors));
+  auto sample_at = [&](int x, int y) {
+    QImage picture = page->Sample()->grab().toImage();
+    return picture.pixelColor(static_cast<int>(x * picture.devicePixelRatio()),
+                              static_cast<int>(y * picture.devicePixelRatio()));
+  };
+  EXPECT_EQ(sample_at(2, 2), QColor(Qt::white));  // nothing selected
+  page->SetSelectedColor(true, Cfg_RGB(255, 0, 0));
+  EXPECT_FALSE(sheet.ApplyButton()->isEnabled());  // no entry to colour
+
+  page->List()->setCurrentItem(page->List()->topLevelItem(3));
+  page->SetSelectedColor(true, Cfg_RGB(255, 0, 0));
+  EXPECT_EQ(sample_at(2, 2), QColor(255, 0, 0));
+  EXPECT_TRUE(sheet.ApplyButton()->isEnabled());
+
+  ASSERT_TRUE(page->SyntaxCheck()->isChecked());
+  click_check(page->SyntaxCheck());
+  QTest::mouseClick(sheet.ApplyButton(), Qt::LeftButton);
+  EXPECT_EQ(config.Colors.entries[3].bg, Cfg_RGB(255, 0, 0));
+  EXPECT_FALSE(config.Program.options & CfgProgram::SyntaxColor);
+  CfgColor stored = 0;
+  EXPECT_TRUE(
+      Cfg_GetColor("Settings\\Colors", (std::string("Bg") + config.Colors.entries[3].regname).c_str(), &stored));
+  EXPECT_EQ(stored, Cfg_RGB(255, 0, 0));
+  Activate(sheet, SettingsPage_Program);
+  auto* program_check = sheet.GetPage(SettingsPage_Program)->findChild<QCheckBox*>("Syntax-coloring");
+  ASSERT_NE(program_check, nullptr);
+  EXPECT_FALSE(program_check->isChecked());
+}
+
+TEST_F(AppSheetTest, HelpApplyStoresTheNormalFormAndReloadsThePane) {
+  CountingPane pane;
+  Shell_Neighbours().help_pane = &pane;
+  CAppPropertySheet sheet("QX", &config, SettingsPage_Help | SettingsPage_General);
+  sheet.show();
+  // General: the interval and folder follow the auto-save check.
+  auto* autosave = sheet.findChild<QCheckBox*>("AutoSave");
+  auto* interval = sheet.findChild<QSpinBox*>("Interval");
+  ASSERT_TRUE(autosave->isChecked());
+  EXPECT_TRUE(interval->isEnabled());
+  click_check(autosave);
+  EXPECT_FALSE(interval->isEnabled());
+  EXPECT_FALSE(edit_named(&sheet, "AutoSaveLocation")->isEnabled());
+
+  Activate(sheet, SettingsPage_Help);
+  type_into(&sheet, "ConfigLocation", "/doc//manuals/yqhelp.cfg");
+  QTest::mouseClick(sheet.ApplyButton(), Qt::LeftButton);
+  EXPECT_EQ(config.Help.ConfigLocation, "/doc/manuals/yqhelp.cfg");
+  EXPECT_EQ(std::string(Sys_GetHelpConfigFile()), "/doc/manuals/yqhelp.cfg");
+  EXPECT_EQ(pane.toggles, 1);
+  EXPECT_FALSE(config.General.flags & CfgGeneral::AutoSave);
+  EXPECT_EQ(edit_named(&sheet, "ConfigLocation")->text(), "/doc/manuals/yqhelp.cfg");
+  sheet.accept();
+  EXPECT_EQ(pane.toggles, 1);
+  Shell_ResetNeighbours();
 }
 
 }  // namespace

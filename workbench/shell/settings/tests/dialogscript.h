@@ -8,9 +8,11 @@
 #include <functional>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -59,4 +61,10 @@ inline QPushButton* button_named(QWidget* w, const QString& text) {
   for (QPushButton* b : w->findChildren<QPushButton*>())
     if (b->text() == text) return b;
   return nullptr;
+}
+
+// A click on a check box's indicator, where a user clicks.
+inline void click_check(QCheckBox* box) {
+  ASSERT_NE(box, nullptr);
+  QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->iconSize().width() / 2 + 2, box->height() / 2));
 }
