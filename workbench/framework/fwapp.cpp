@@ -18,7 +18,7 @@ FwApp* g_app = nullptr;
 
 FwApp* Fw_App() { return g_app; }
 
-FwApp::FwApp() : commands_(this, this) {
+FwApp::FwApp() : commands_(this, this), windows_(*this) {
   g_app = this;
   Fw_RegisterMessages();
   if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread()))

@@ -14,6 +14,7 @@
 #include "workbench/framework/fwcmdtarget.h"
 #include "workbench/framework/fwcommandrouter.h"
 #include "workbench/framework/fwcommandtable.h"
+#include "workbench/framework/fwwindows.h"
 
 class FwDocTemplate;
 class FwMainFrame;
@@ -27,6 +28,9 @@ class FwApp : public QObject, public FwCmdTarget, public FwCommandRouter {
   FwApp& operator=(const FwApp&) = delete;
 
   FwCommandTable& Commands() { return commands_; }
+  // The registry of window kinds (fwwindows.h).
+  FwWindows& Windows() { return windows_; }
+  const FwWindows& Windows() const { return windows_; }
 
   // The main frame also takes the shortcuts of the command table.
   void SetMainFrame(FwMainFrame* frame);
@@ -54,8 +58,14 @@ class FwApp : public QObject, public FwCmdTarget, public FwCommandRouter {
   // The idle handler: count 0 updates the bars and panes of the main frame.
   virtual bool OnIdle(int count);
 
+  // The application's own commands: the toggles of the window kinds.
+  bool OnCommand(int id) override { return windows_.OnCommand(id); }
+  bool OnUpdateCommand(FwCmdUI& ui) override { return windows_.OnUpdateCommand(ui); }
+  bool HasCommand(int id) const override { return windows_.HasCommand(id); }
+
  private:
   FwCommandTable commands_;
+  FwWindows windows_;
   FwMainFrame* main_frame_ = nullptr;
   std::vector<std::unique_ptr<FwDocTemplate>> templates_;
   bool in_idle_ = false;

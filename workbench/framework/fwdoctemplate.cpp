@@ -41,8 +41,11 @@ FwChildFrame* FwDocTemplate::CreateFrame(FwDocument* doc) {
   FwChildFrame* frame = frame_ ? frame_(doc) : new FwChildFrame(doc);
   if (frame == nullptr) return nullptr;
   frame->CreateClient(this);
-  if (FwApp* app = Fw_App())
+  if (FwApp* app = Fw_App()) {
+    // A registered kind knows its windows before they first show.
+    app->Windows().Track(resource_id_, frame);
     if (FwMainFrame* main = app->MainFrame()) main->AddChild(frame);
+  }
   doc->UpdateFrameTitles();
   return frame;
 }

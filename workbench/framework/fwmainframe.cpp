@@ -116,5 +116,7 @@ void FwMainFrame::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // Dialogs are windows of their own and are not hidden with this one.
+  if (FwApp* app = Fw_App()) app->Windows().SavePlacements();
   QMainWindow::closeEvent(event);
 }

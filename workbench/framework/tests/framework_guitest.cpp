@@ -2,6 +2,7 @@
 // update handlers, documents, views and templates, child frames with their
 // splitter, private messages, timers, idle time inside nested waits, the
 // property sheet and the status panes.
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -34,7 +36,10 @@
 #include "workbench/framework/fwstatusbar.h"
 #include "workbench/framework/fwstatuspane.h"
 #include "workbench/framework/fwview.h"
+#include "workbench/framework/fwwindows.h"
 #include "workbench/framework/tests/fwtest.h"
+#include "workbench/base/settings/config.h"
+#include "platform/registry.h"
 
 namespace {
 
@@ -49,6 +54,14 @@ enum {
   ID_ROWLESS = 107,  // handled, but no row: the row check names it
   ID_GUARDED = 109,  // a shortcut whose update may disable it
   ID_WAIT = 110,     // the view waits, and its frame is closed meanwhile
+  // Window kinds and their toggles.
+  ID_KIND_PANE = 120,      // a single-instance child frame
+  ID_KIND_DIALOG = 121,    // a single-instance modeless dialog
+  ID_KIND_DOCK = 122,      // a single-instance docking bar
+  ID_KIND_DOCUMENT = 123,  // child frames of documents
+  ID_TOGGLE_PANE = 130,
+  ID_TOGGLE_DIALOG = 131,
+  ID_TOGGLE_DOCK = 132,
 };
 
 std::vector<std::string> g_trail;
@@ -131,11 +144,11 @@ class TestMain : public FwMainFrame {
 class TestApp : public FwApp {
  public:
   bool OnCommand(int id) override {
-    if (id != ID_APP) return false;
+    if (id != ID_APP) return FwApp::OnCommand(id);
     g_trail.push_back("app");
     return true;
   }
-  bool HasCommand(int id) const override { return id == ID_APP; }
+  bool HasCommand(int id) const override { return id == ID_APP || FwApp::HasCommand(id); }
   bool OnIdle(int count) override {
     counts.push_back(count);
     FwApp::OnIdle(count);
@@ -569,6 +582,202 @@ TEST(DesktopSink, BoxesShowEveryButtonSetWithItsDefaultAndAnswer) {
       EXPECT_EQ(answer, c.answers[pick]);
     }
   }
+}
+
+// ------------------------------------------------------------ window kinds
+
+class PaneDialog : public QDialog {
+ public:
+  using QDialog::QDialog;
+};
+class PaneDock : public QDockWidget {
+ public:
+  using QDockWidget::QDockWidget;
+};
+class PaneFrame : public FwChildFrame {
+ public:
+  using FwChildFrame::FwChildFrame;
+};
+
+const FwCommandRow kToggleRows[] = {
+    fw_toggle(ID_TOGGLE_PANE, "&Pane", "Shows or hides the pane"),
+    fw_toggle(ID_TOGGLE_DIALOG, "&Dialog", "Shows or hides the dialog"),
+    fw_toggle(ID_TOGGLE_DOCK, "D&ock", "Shows or hides the docking bar"),
+};
+const FwPlaceRow kTogglePlaces[] = {
+    {FwPlace::MenuView, 10, ID_TOGGLE_PANE},
+    {FwPlace::MenuView, 20, ID_TOGGLE_DIALOG},
+    {FwPlace::MenuView, 30, ID_TOGGLE_DOCK},
+};
+
+// An application with the three single-instance kinds and one kind of
+// document windows, made again for each "run" on the same profile.
+class WindowKindsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static std::string dir = [] {
+      char name[] = "/tmp/fwwindows-guitest-XXXXXX";
+      return std::string(mkdtemp(name));
+    }();
+    setenv("VARNICA_REGISTRY", dir.c_str(), 1);
+    reg_reset_default_store();
+    Fw_TestQApp();
+  }
+  void SetUp() override { Start(); }
+  void TearDown() override { Stop(); }
+
+  void Start() {
+    positions = std::make_unique<CfgWindowPositions>();
+    positions->Load();
+    app = std::make_unique<TestApp>();
+    main = new TestMain;
+    app->SetMainFrame(main);
+    FwWindows& w = app->Windows();
+    w.SetPositions(positions.get());
+    doc_tmpl = app->AddDocTemplate(std::make_unique<FwDocTemplate>(
+        ID_KIND_DOCUMENT, [] { return std::make_unique<TestDoc>(); }, nullptr,
+        [](FwDocument* d, QWidget* parent) { return new TestView(d, parent); }));
+    pane_tmpl = app->AddDocTemplate(std::make_unique<FwDocTemplate>(
+        ID_KIND_PANE, [] { return std::make_unique<TestDoc>(); },
+        [](FwDocument* d) -> FwChildFrame* { return new PaneFrame(d); },
+        [](FwDocument* d, QWidget* parent) { return new TestView(d, parent); }));
+    // The pane's placement goes straight to the profile, the dialog's
+    // through the application's window positions (one of their keys).
+    w.Register({ID_KIND_PANE, ID_TOGGLE_PANE, "TestPane", FwKindScope::Single, FwKindHost::MdiChild,
+                [this]() -> QWidget* {
+                  FwDocument* d = pane_tmpl->OpenDocument(nullptr);
+                  return d != nullptr ? d->Frames().front() : nullptr;
+                }},
+               kToggleRows, kTogglePlaces);
+    w.Register({ID_KIND_DIALOG, ID_TOGGLE_DIALOG, CfgWindowKeys[CfgWnd_FindDialog], FwKindScope::Single,
+                FwKindHost::Dialog, [this] { return new PaneDialog(main); }});
+    w.Register({ID_KIND_DOCK, ID_TOGGLE_DOCK, nullptr, FwKindScope::Single, FwKindHost::Dock,
+                [this] { return new PaneDock("Dock", main); }});
+    w.Register({ID_KIND_DOCUMENT, ID_NONE, nullptr, FwKindScope::PerDocument, FwKindHost::MdiChild, nullptr});
+    main->resize(800, 600);
+    main->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+  }
+  void Stop() {
+    if (main != nullptr) main->close();
+    delete main;
+    main = nullptr;
+    app.reset();
+    if (positions) positions->Save();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  // Toggles through the View menu's action, as a user does.
+  void Toggle(int id) {
+    QAction* a = app->Commands().Action(id);
+    ASSERT_NE(a, nullptr);
+    app->UpdateAction(a);
+    ASSERT_TRUE(a->isEnabled());
+    a->trigger();
+    QCoreApplication::processEvents();
+  }
+  bool Checked(int id) {
+    QAction* a = app->Commands().Action(id);
+    app->UpdateAction(a);
+    return a->isChecked();
+  }
+
+  std::unique_ptr<CfgWindowPositions> positions;
+  std::unique_ptr<TestApp> app;
+  TestMain* main = nullptr;
+  FwDocTemplate* doc_tmpl = nullptr;
+  FwDocTemplate* pane_tmpl = nullptr;
+};
+
+TEST_F(WindowKindsTest, AToggleOpensClosesAndChecksItsKind) {
+  struct Case {
+    int kind;
+    int toggle;
+    std::function<QWidget*()> found;
+    bool found_while_hidden;  // a hidden docking bar still exists
+  };
+  FwWindows& w = app->Windows();
+  const Case cases[] = {
+      {ID_KIND_PANE, ID_TOGGLE_PANE, [&] { return w.Window<PaneFrame>().data(); }, false},
+      {ID_KIND_DIALOG, ID_TOGGLE_DIALOG, [&] { return w.Window<PaneDialog>().data(); }, false},
+      {ID_KIND_DOCK, ID_TOGGLE_DOCK, [&] { return w.Window<PaneDock>().data(); }, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    EXPECT_EQ(c.found(), nullptr);
+    EXPECT_FALSE(Checked(c.toggle));
+
+    Toggle(c.toggle);
+    QWidget* first = c.found();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_TRUE(Checked(c.toggle));
+    EXPECT_EQ(w.Find(c.kind), first);
+
+    Toggle(c.toggle);
+    EXPECT_FALSE(Checked(c.toggle));
+    EXPECT_FALSE(first->isVisible());
+    EXPECT_EQ(c.found() != nullptr, c.found_while_hidden);
+
+    // Open again: one window of the kind, checked.
+    Toggle(c.toggle);
+    ASSERT_NE(c.found(), nullptr);
+    EXPECT_TRUE(c.found()->isVisible());
+    EXPECT_TRUE(Checked(c.toggle));
+    EXPECT_EQ(w.All(c.kind).size(), 1u);
+  }
+  // The closed pane's frame is freed later; the registry lets go of it.
+  QPointer<QWidget> pane = w.Find(ID_KIND_PANE);
+  Toggle(ID_TOGGLE_PANE);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return pane.isNull(); }, 5000));
+  EXPECT_EQ(w.Find(ID_KIND_PANE), nullptr);
+  EXPECT_EQ(w.Window<PaneFrame>(), nullptr);
+}
+
+TEST_F(WindowKindsTest, DocumentWindowsAreFoundActiveFirst) {
+  FwDocument* a = doc_tmpl->OpenDocument(nullptr);
+  FwDocument* b = doc_tmpl->OpenDocument(nullptr);
+  ASSERT_TRUE(a != nullptr && b != nullptr);
+  FwWindows& w = app->Windows();
+  EXPECT_EQ(w.All(ID_KIND_DOCUMENT).size(), 2u);
+  EXPECT_EQ(w.Find(ID_KIND_DOCUMENT), b->Frames().front());
+  main->MdiArea()->setActiveSubWindow(a->Frames().front());
+  EXPECT_EQ(w.Window<FwChildFrame>(), a->Frames().front());
+  // A document kind has no toggle; its frames do not make it one.
+  EXPECT_FALSE(app->HasCommand(ID_NONE));
+  a->Frames().front()->close();
+  EXPECT_EQ(w.All(ID_KIND_DOCUMENT).size(), 1u);
+}
+
+TEST_F(WindowKindsTest, PlacementsSurviveARestart) {
+  Toggle(ID_TOGGLE_PANE);
+  Toggle(ID_TOGGLE_DIALOG);
+  QWidget* pane = app->Windows().Find(ID_KIND_PANE);
+  QWidget* dialog = app->Windows().Find(ID_KIND_DIALOG);
+  ASSERT_TRUE(pane != nullptr && dialog != nullptr);
+  const QRect pane_at(37, 41, 300, 200);
+  const QRect dialog_at(120, 90, 260, 180);
+  pane->setGeometry(pane_at);
+  dialog->setGeometry(dialog_at);
+  // Both stay open while the environment closes.
+  Stop();
+  EXPECT_TRUE(positions->entries[CfgWnd_FindDialog].valid);
+
+  Start();
+  Toggle(ID_TOGGLE_PANE);
+  Toggle(ID_TOGGLE_DIALOG);
+  pane = app->Windows().Find(ID_KIND_PANE);
+  dialog = app->Windows().Find(ID_KIND_DIALOG);
+  ASSERT_TRUE(pane != nullptr && dialog != nullptr);
+  EXPECT_EQ(pane->geometry(), pane_at);
+  EXPECT_EQ(dialog->geometry(), dialog_at);
+
+  // A pane closed elsewhere keeps where it was when it opens again.
+  const QRect moved(60, 70, 280, 190);
+  pane->setGeometry(moved);
+  pane->close();
+  Toggle(ID_TOGGLE_PANE);
+  ASSERT_NE(app->Windows().Find(ID_KIND_PANE), nullptr);
+  EXPECT_EQ(app->Windows().Find(ID_KIND_PANE)->geometry(), moved);
 }
 
 }  // namespace
