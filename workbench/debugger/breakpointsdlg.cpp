@@ -12,7 +12,7 @@ CBreakpointsDlg::CBreakpointsDlg(CfgBreakpoints& breakpoints, ProgramLink& progr
                                  std::function<void(const std::string&)> help, QWidget* parent)
     : QDialog(parent), list_(breakpoints, program, this), help_(std::move(help)) {
   setWindowTitle("Breakpoints");
-  list_.setObjectName(QString::number(IDC_LIST));
+  list_.setObjectName(QString::number(IDC_BREAKPOINT_LIST));
   list_.installEventFilter(this);
   auto* buttons = new QVBoxLayout;
   struct ButtonDef {
@@ -21,10 +21,10 @@ CBreakpointsDlg::CBreakpointsDlg(CfgBreakpoints& breakpoints, ProgramLink& progr
     void (CBreakpointsDlg::*handler)();
   };
   const ButtonDef defs[] = {
-      {IDC_GOTO, "&Go To", &CBreakpointsDlg::OnGoTo},
-      {IDC_REMOVE, "&Remove", &CBreakpointsDlg::OnRemove},
-      {IDC_REMOVE_ALL, "Remove &all", &CBreakpointsDlg::OnRemoveAll},
-      {IDC_HELP, "&Help", &CBreakpointsDlg::OnHelp},
+      {IDC_BREAKPOINT_GOTO, "&Go To", &CBreakpointsDlg::OnGoTo},
+      {IDC_BREAKPOINT_REMOVE, "&Remove", &CBreakpointsDlg::OnRemove},
+      {IDC_BREAKPOINT_REMOVE_ALL, "Remove &all", &CBreakpointsDlg::OnRemoveAll},
+      {IDC_DIALOG_HELP, "&Help", &CBreakpointsDlg::OnHelp},
   };
   auto* close = new QPushButton("Close", this);
   close->setObjectName("close");
@@ -81,7 +81,7 @@ void CBreakpointsDlg::OnGoTo() {
   m_FileName = bp->FileName;
   m_Segment = bp->Segment;
   m_Line = bp->Line;
-  done(IDC_GOTO);
+  done(IDC_BREAKPOINT_GOTO);
 }
 
 void CBreakpointsDlg::OnHelp() {

@@ -1,6 +1,6 @@
 // "Breakpoints": the stored breakpoints in a list that the user thins out
 // (Remove, Remove all, the Delete key) or picks one from (Go To, a double
-// click): the dialog then ends with IDC_GOTO and holds the breakpoint's
+// click): the dialog then ends with IDC_BREAKPOINT_GOTO and holds the breakpoint's
 // file name, segment and line for the caller to show.
 #pragma once
 
@@ -11,15 +11,15 @@
 #include <QDialog>
 
 #include "workbench/debugger/breakpointlist.h"
+#include "workbench/framework/fwcommandids.h"
 
 class QPushButton;
 
 class CBreakpointsDlg : public QDialog {
  public:
-  enum { IDD = 234 };
-  // Control ids (also the controls' object names). IDC_GOTO is the result
-  // of a Go To.
-  enum { IDC_LIST = 1075, IDC_REMOVE = 1076, IDC_REMOVE_ALL = 1077, IDC_GOTO = 1078, IDC_HELP = 9 };
+  // The dialog is IDD_BREAKPOINTS; its controls are the IDC_BREAKPOINT_
+  // ids (also the controls' object names), and IDC_BREAKPOINT_GOTO is the
+  // result of a Go To.
 
   // `help` shows a help topic through the application.
   CBreakpointsDlg(CfgBreakpoints& breakpoints, ProgramLink& program, std::function<void(const std::string&)> help,
@@ -32,7 +32,7 @@ class CBreakpointsDlg : public QDialog {
   void OnRemove();
   void OnRemoveAll();
   // With exactly one row selected: keeps its breakpoint and ends with
-  // IDC_GOTO; otherwise a beep.
+  // IDC_BREAKPOINT_GOTO; otherwise a beep.
   void OnGoTo();
   void OnHelp();
 

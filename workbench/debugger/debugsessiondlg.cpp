@@ -12,7 +12,7 @@ CDebugSessionDlg::CDebugSessionDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Debug Session Setup");
   auto* form = new QFormLayout;
   auto* combo = new QComboBox(this);
-  combo->setObjectName(QString::number(IDC_SERVER));
+  combo->setObjectName(QString::number(IDC_DEBUG_SERVER));
   auto* server_label = new QLabel("&Server:", this);
   server_label->setBuddy(combo);
   form->addRow(server_label, combo);
@@ -21,8 +21,11 @@ CDebugSessionDlg::CDebugSessionDlg(QWidget* parent) : QDialog(parent) {
     const char* label;
   };
   const Field fields[] = {
-      {IDC_COMMAND, "&Command:"},         {IDC_ENVIRONMENT, "&Environment:"},         {IDC_TTY_DEVICE, "&TTY Device:"},
-      {IDC_DESCRIPTION, "&Description:"}, {IDC_START_DIRECTORY, "St&art Directory:"},
+      {IDC_DEBUG_COMMAND, "&Command:"},
+      {IDC_DEBUG_ENVIRONMENT, "&Environment:"},
+      {IDC_DEBUG_TTY_DEVICE, "&TTY Device:"},
+      {IDC_DEBUG_DESCRIPTION, "&Description:"},
+      {IDC_DEBUG_START_DIRECTORY, "St&art Directory:"},
   };
   for (const Field& f : fields) {
     auto* edit = new QLineEdit(this);
@@ -32,8 +35,8 @@ CDebugSessionDlg::CDebugSessionDlg(QWidget* parent) : QDialog(parent) {
     form->addRow(label, edit);
   }
   const Field checks[] = {
-      {IDC_APPEND_FILE, "E&xecute current window"},
-      {IDC_HIDE_CONSOLE, "&Hide local ZazoVADI console window"},
+      {IDC_DEBUG_APPEND_FILE, "E&xecute current window"},
+      {IDC_DEBUG_HIDE_CONSOLE, "&Hide local ZazoVADI console window"},
   };
   for (const Field& f : checks) {
     auto* check = new QCheckBox(f.label, this);
@@ -49,7 +52,7 @@ CDebugSessionDlg::CDebugSessionDlg(QWidget* parent) : QDialog(parent) {
 }
 
 QLineEdit* CDebugSessionDlg::Edit(int id) const { return findChild<QLineEdit*>(QString::number(id)); }
-QComboBox* CDebugSessionDlg::ServerCombo() const { return findChild<QComboBox*>(QString::number(IDC_SERVER)); }
+QComboBox* CDebugSessionDlg::ServerCombo() const { return findChild<QComboBox*>(QString::number(IDC_DEBUG_SERVER)); }
 QCheckBox* CDebugSessionDlg::Check(int id) const { return findChild<QCheckBox*>(QString::number(id)); }
 
 void CDebugSessionDlg::OnInitDialog() {
@@ -61,10 +64,14 @@ void CDebugSessionDlg::OnInitDialog() {
 
 void CDebugSessionDlg::UpdateData(bool save) {
   std::pair<int, std::string*> texts[] = {
-      {IDC_COMMAND, &m_Command},         {IDC_ENVIRONMENT, &m_Environment},        {IDC_TTY_DEVICE, &m_TtyDevice},
-      {IDC_DESCRIPTION, &m_Description}, {IDC_START_DIRECTORY, &m_StartDirectory},
+      {IDC_DEBUG_COMMAND, &m_Command},
+      {IDC_DEBUG_ENVIRONMENT, &m_Environment},
+      {IDC_DEBUG_TTY_DEVICE, &m_TtyDevice},
+      {IDC_DEBUG_DESCRIPTION, &m_Description},
+      {IDC_DEBUG_START_DIRECTORY, &m_StartDirectory},
   };
-  std::pair<int, bool*> checks[] = {{IDC_APPEND_FILE, &m_AppendCurrentFile}, {IDC_HIDE_CONSOLE, &m_HideLocalZazoVADI}};
+  std::pair<int, bool*> checks[] = {{IDC_DEBUG_APPEND_FILE, &m_AppendCurrentFile},
+                                    {IDC_DEBUG_HIDE_CONSOLE, &m_HideLocalZazoVADI}};
   QComboBox* combo = ServerCombo();
   if (save) {
     m_ServerIndex = combo->currentIndex() < 0 ? 0 : combo->currentIndex();

@@ -9,6 +9,7 @@
 #include <QDialog>
 
 #include "workbench/debugger/debuginfo.h"
+#include "workbench/framework/fwcommandids.h"
 
 class QCheckBox;
 class QComboBox;
@@ -16,18 +17,8 @@ class QLineEdit;
 
 class CDebugSessionDlg : public QDialog {
  public:
-  enum { IDD = 215 };
-  // Control ids (also the controls' object names).
-  enum {
-    IDC_SERVER = 1005,
-    IDC_COMMAND = 1057,
-    IDC_ENVIRONMENT = 1058,
-    IDC_TTY_DEVICE = 1059,
-    IDC_DESCRIPTION = 1060,
-    IDC_START_DIRECTORY = 1061,
-    IDC_APPEND_FILE = 1084,
-    IDC_HIDE_CONSOLE = 1085,
-  };
+  // The dialog is IDD_DEBUG_SESSION; its controls are the IDC_DEBUG_ ids
+  // (also the controls' object names).
 
   explicit CDebugSessionDlg(QWidget* parent = nullptr);
 

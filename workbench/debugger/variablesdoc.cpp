@@ -1,11 +1,12 @@
 #include "workbench/debugger/variablesdoc.h"
 
-#include <cstring>
-
 #include <QMdiArea>
 
 #include "workbench/base/sysassert.h"
 #include "workbench/debugger/variableview.h"
+#include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwcommandrows.h"
+#include "workbench/framework/fwcommandtable.h"
 #include "workbench/framework/fwdoctemplate.h"
 
 namespace {
@@ -14,7 +15,16 @@ constexpr int kResourceId = 203;
 constexpr int kFrameWidth = 476;
 constexpr int kFrameHeight = 240;
 
+const FwCommandRow kCommandRows[] = {
+    fw_command(ID_VARIABLES_REFRESH, "Refresh", "Fetch every variable of the stopped program again"),
+};
+
 }  // namespace
+
+void Variables_AddCommandRows() {
+  FwApp* app = Fw_App();
+  if (app && !app->Commands().Row(ID_VARIABLES_REFRESH)) app->Commands().AddRows(kResourceId, kCommandRows, {});
+}
 
 // ---- CVariableDoc ----
 
@@ -31,42 +41,30 @@ CVariableView* CVariableDoc::View() const {
 
 // ---- CVariableFrame ----
 
-CVariableFrame::CVariableFrame(FwDocument* doc, CfgWindowPositions* positions)
-    : FwChildFrame(doc), positions_(positions) {
+CVariableFrame::CVariableFrame(FwDocument* doc, VariableTarget& target, CfgWindowPositions* positions)
+    : FwHandlers(doc), target_(target), place_(this, positions, CfgWnd_VariableWindow) {
   resize(kFrameWidth, kFrameHeight);
-  if (positions_) positions_->entries[CfgWnd_VariableWindow].Restore(this, false);
+  place_.Restore();
 }
 
 void CVariableFrame::closeEvent(QCloseEvent* event) {
-  if (positions_) {
-    CfgWindowPos& pos = positions_->entries[CfgWnd_VariableWindow];
-    const CfgWindowPos before = pos;
-    pos.Save(this);
-    if (pos.valid != before.valid || std::memcmp(&pos.placement, &before.placement, sizeof pos.placement) != 0)
-      positions_->modified = 1;
-  }
+  place_.Save();
   FwChildFrame::closeEvent(event);
 }
 
-bool CVariableFrame::GetPlacement(CfgPlacement* p) {
-  const QRect r = geometry();
-  if (r.width() <= 0 || r.height() <= 0) return false;
-  p->length = sizeof(CfgPlacement);
-  p->flags = 0;
-  p->showCmd = isMaximized() ? CFG_SW_SHOWMAXIMIZED : CFG_SW_SHOW;
-  p->rcNormalPosition.left = r.left();
-  p->rcNormalPosition.top = r.top();
-  p->rcNormalPosition.right = r.right() + 1;
-  p->rcNormalPosition.bottom = r.bottom() + 1;
-  return true;
+std::span<const FwCmdEntry<CVariableFrame>> CVariableFrame::Handlers() {
+  static const FwCmdEntry<CVariableFrame> table[] = {
+      {ID_VARIABLES_REFRESH, ID_VARIABLES_REFRESH, &CVariableFrame::OnRefresh, &CVariableFrame::OnUpdateRefresh},
+  };
+  return table;
 }
 
-bool CVariableFrame::SetPlacement(const CfgPlacement& p) {
-  const CfgRect& r = p.rcNormalPosition;
-  if (r.right - r.left <= 0 || r.bottom - r.top <= 0) return false;
-  setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
-  return true;
+void CVariableFrame::OnRefresh(int) {
+  auto* doc = dynamic_cast<CVariableDoc*>(Document());
+  if (CVariableView* view = doc ? doc->View() : nullptr) view->RefreshAll();
 }
+
+void CVariableFrame::OnUpdateRefresh(FwCmdUI& ui) { ui.Enable(target_.IsStopped()); }
 
 // ---- VariablesWindow ----
 
@@ -120,9 +118,10 @@ void VariablesWindow::Show(bool show) {
     return;
   }
   if (!template_) {
+    Variables_AddCommandRows();
     template_ = std::make_unique<FwDocTemplate>(
         kResourceId, [] { return std::make_unique<CVariableDoc>(); },
-        [this](FwDocument* doc) -> FwChildFrame* { return new CVariableFrame(doc, positions_); },
+        [this](FwDocument* doc) -> FwChildFrame* { return new CVariableFrame(doc, target_, positions_); },
         [this](FwDocument* doc, QWidget* parent) -> FwView* {
           return new CVariableView(doc, target_, saved_, parent);
         });

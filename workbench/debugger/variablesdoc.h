@@ -7,11 +7,14 @@
 #pragma once
 
 #include <memory>
+#include <span>
 
 #include "workbench/base/settings/config.h"
+#include "workbench/debugger/frameplace.h"
 #include "workbench/debugger/variables/variablechain.h"
 #include "workbench/debugger/variables/variablelink.h"
 #include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwcmdtarget.h"
 #include "workbench/framework/fwdocument.h"
 #include "workbench/shell/neighbours.h"
 
@@ -25,21 +28,27 @@ class CVariableDoc : public FwDocument {
   CVariableView* View() const;
 };
 
-class CVariableFrame : public FwChildFrame, public CfgWindow {
+// The frame handles the bar's Refresh command (ID_VARIABLES_REFRESH),
+// enabled only while the target is stopped.
+class CVariableFrame : public FwHandlers<CVariableFrame, FwChildFrame> {
  public:
   // `positions` keeps the frame's place (may be null).
-  CVariableFrame(FwDocument* doc, CfgWindowPositions* positions);
+  CVariableFrame(FwDocument* doc, VariableTarget& target, CfgWindowPositions* positions);
 
-  bool GetPlacement(CfgPlacement* placement) override;
-  bool IsMaximized() override { return isMaximized(); }
-  bool SetPlacement(const CfgPlacement& placement) override;
+  static std::span<const FwCmdEntry<CVariableFrame>> Handlers();
+  void OnRefresh(int id);
+  void OnUpdateRefresh(FwCmdUI& ui);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  CfgWindowPositions* positions_;
+  VariableTarget& target_;
+  FramePlace place_;
 };
+
+// Adds the window kind's command rows to the application's table (once).
+void Variables_AddCommandRows();
 
 class VariablesWindow : public VariablesPane, public PaneLink {
  public:

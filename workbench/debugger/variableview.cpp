@@ -5,12 +5,17 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
-#include <QPushButton>
+#include <QToolBar>
+#include <QToolButton>
 #include <QScrollBar>
 #include <QStandardItemModel>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "workbench/debugger/variablesdoc.h"
+#include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwcommandids.h"
+#include "workbench/framework/fwcommandtable.h"
 #include "workbench/framework/fwmessage.h"
 #include "workbench/shell/controls/guiutil.h"
 #include "workbench/shell/controls/indicator.h"
@@ -69,20 +74,36 @@ CVariableView::CVariableView(FwDocument* doc, VariableTarget& target, VariableCh
   const QFontMetrics metrics(font);
   row_height_ = metrics.height() + metrics.leading() + 4;
   avg_char_width_ = metrics.averageCharWidth();
-  // The bar above the list.
-  refresh_ = new QPushButton("Refresh", this);
-  refresh_->setObjectName(QString::number(VARVIEW_CMD_REFRESH));
+  // The bar above the list: its Refresh button is the application's action
+  // of the command, routed to the frame and enabled by its update handler.
+  auto* bar = new QToolBar(this);
+  bar->setFocusPolicy(Qt::NoFocus);
+  bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  QAction* refresh = nullptr;
+  if (FwApp* app = Fw_App()) {
+    Variables_AddCommandRows();
+    refresh = app->Commands().Action(ID_VARIABLES_REFRESH);
+  }
+  if (refresh == nullptr) {
+    // A view without the application (its own tests): the frame's update
+    // and command are asked directly.
+    refresh = new QAction("Refresh", this);
+    connect(refresh, &QAction::triggered, this, [this] {
+      FwChildFrame* frame = nullptr;
+      for (QWidget* w = parentWidget(); w && !frame; w = w->parentWidget()) frame = dynamic_cast<FwChildFrame*>(w);
+      FwCmdUI ui;
+      ui.id = ID_VARIABLES_REFRESH;
+      if (frame && frame->OnUpdateCommand(ui) && ui.enabled) frame->OnCommand(ID_VARIABLES_REFRESH);
+    });
+  }
+  bar->addAction(refresh);
+  refresh_ = qobject_cast<QToolButton*>(bar->widgetForAction(refresh));
+  refresh_->setObjectName(QString::number(ID_VARIABLES_REFRESH));
   refresh_->setFocusPolicy(Qt::NoFocus);
-  refresh_->setToolTip("Refresh");
-  connect(refresh_, &QPushButton::clicked, this, [this] { RefreshAll(); });
-  auto* bar = new QHBoxLayout;
-  bar->setContentsMargins(4, 2, 4, 2);
-  bar->addWidget(refresh_);
-  bar->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->addLayout(bar);
+  layout->addWidget(bar);
   layout->addWidget(header_);
   layout->addWidget(canvas_, 1);
   setFocusPolicy(Qt::StrongFocus);

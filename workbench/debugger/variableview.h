@@ -19,7 +19,7 @@
 
 class QHeaderView;
 class QMenu;
-class QPushButton;
+class QToolButton;
 class QStandardItemModel;
 
 // Colours of the rows.
@@ -28,7 +28,6 @@ constexpr QRgb VARVIEW_TREE = 0x808080;         // tree lines, RGB(128,128,128)
 constexpr QRgb VARVIEW_CHANGED = 0xFF0000;      // a changed value, RGB(255,0,0)
 constexpr QRgb VARVIEW_CHANGED_SEL = 0x008080;  // the same on a selected row, RGB(0,128,128)
 constexpr int VARVIEW_BOX_SIZE = 9;             // the expand box, 9 by 9
-constexpr int VARVIEW_CMD_REFRESH = 1070;       // the bar's Refresh button
 
 class CVariableView : public CItemListView, public VariableListHost {
  public:
@@ -48,7 +47,7 @@ class CVariableView : public CItemListView, public VariableListHost {
   // The left edge of the box column of a depth.
   static int BoxLeft(int depth) { return VARVIEW_LEVEL_INDENT * depth + 2; }
   QWidget* RowsWidget() const;
-  QPushButton* RefreshButton() const { return refresh_; }
+  QToolButton* RefreshButton() const { return refresh_; }
   int RowAt(int y) const;
 
   void BeginEdit(int row);
@@ -97,7 +96,7 @@ class CVariableView : public CItemListView, public VariableListHost {
   QStandardItemModel* header_model_;
   QHeaderView* header_;
   Canvas* canvas_;
-  QPushButton* refresh_;
+  QToolButton* refresh_;
   KeyRepeatGuard keys_;
   int row_height_ = 16;
   int avg_char_width_ = 7;

@@ -132,6 +132,24 @@ enum FwCommandId : int {
   ID_PANE_HEIGHT_LABEL = 59168,      // "Height:"
   ID_PANE_HEIGHT = 59169,            // object height field
 
+  // Debugger windows and dialogs.
+  ID_VARIABLES_REFRESH = 1070,       // Variables window bar: refresh every row
+  IDD_DEBUG_SESSION = 215,           // "Debug Session Setup" dialog
+  IDC_DEBUG_SERVER = 1005,           // its server combo
+  IDC_DEBUG_COMMAND = 1057,          // its command
+  IDC_DEBUG_ENVIRONMENT = 1058,      // its environment words
+  IDC_DEBUG_TTY_DEVICE = 1059,       // its terminal device
+  IDC_DEBUG_DESCRIPTION = 1060,      // its description
+  IDC_DEBUG_START_DIRECTORY = 1061,  // its start directory
+  IDC_DEBUG_APPEND_FILE = 1084,      // "Execute current window"
+  IDC_DEBUG_HIDE_CONSOLE = 1085,     // "Hide local ZazoVADI console window"
+  IDD_BREAKPOINTS = 234,             // "Breakpoints" dialog
+  IDC_BREAKPOINT_LIST = 1075,        // its list
+  IDC_BREAKPOINT_REMOVE = 1076,      // "Remove"
+  IDC_BREAKPOINT_REMOVE_ALL = 1077,  // "Remove all"
+  IDC_BREAKPOINT_GOTO = 1078,        // "Go To", also the dialog's result
+  IDC_DIALOG_HELP = 9,               // a dialog's "Help" button
+
   // Controls and child windows named by id.
   ID_INPLACE_CONTROL = 59156,  // the in-place edit or combo of a list cell
   ID_BROWSE_TABS = 59648,      // the browse bar's tab window

@@ -183,13 +183,13 @@ TEST_F(DebugLists, SessionDialogListsTheServersAndMovesTheMembers) {
   EXPECT_EQ(combo->itemText(1), "prod (Production)");
   EXPECT_EQ(combo->itemText(2), "srv ()");
   EXPECT_EQ(combo->currentIndex(), 2);
-  EXPECT_EQ(dlg.Edit(CDebugSessionDlg::IDC_COMMAND)->text(), "prog");
-  EXPECT_TRUE(dlg.Check(CDebugSessionDlg::IDC_APPEND_FILE)->isChecked());
-  EXPECT_FALSE(dlg.Check(CDebugSessionDlg::IDC_HIDE_CONSOLE)->isChecked());
+  EXPECT_EQ(dlg.Edit(IDC_DEBUG_COMMAND)->text(), "prog");
+  EXPECT_TRUE(dlg.Check(IDC_DEBUG_APPEND_FILE)->isChecked());
+  EXPECT_FALSE(dlg.Check(IDC_DEBUG_HIDE_CONSOLE)->isChecked());
 
-  dlg.Edit(CDebugSessionDlg::IDC_DESCRIPTION)->setText("Nightly 2");
+  dlg.Edit(IDC_DEBUG_DESCRIPTION)->setText("Nightly 2");
   combo->setCurrentIndex(0);
-  dlg.Check(CDebugSessionDlg::IDC_HIDE_CONSOLE)->setChecked(true);
+  dlg.Check(IDC_DEBUG_HIDE_CONSOLE)->setChecked(true);
   dlg.UpdateData(true);
   const DebugINFO info = dlg.GetInfo();
   EXPECT_EQ(info.Description, "Nightly 2");
@@ -201,7 +201,7 @@ TEST_F(DebugLists, SessionDialogListsTheServersAndMovesTheMembers) {
   CDebugSessionDlg blank;
   blank.OnInitDialog();
   EXPECT_EQ(blank.ServerCombo()->currentIndex(), 0);
-  EXPECT_TRUE(blank.Check(CDebugSessionDlg::IDC_HIDE_CONSOLE)->isChecked());
+  EXPECT_TRUE(blank.Check(IDC_DEBUG_HIDE_CONSOLE)->isChecked());
 }
 
 // Program documents as the Breakpoints dialog sees them.
@@ -254,13 +254,13 @@ TEST_F(BreakpointsDialog, GoToNeedsExactlyOneRow) {
   dlg.show();
   ASSERT_TRUE(dlg.OnInitDialog());
   Select(dlg, {0, 2});
-  QTest::mouseClick(dlg.Button(CBreakpointsDlg::IDC_GOTO), Qt::LeftButton);
+  QTest::mouseClick(dlg.Button(IDC_BREAKPOINT_GOTO), Qt::LeftButton);
   EXPECT_EQ(sink.beeps, (std::vector<unsigned>{SHELL_MB_ICONEXCLAMATION}));
   EXPECT_TRUE(dlg.isVisible());
   Select(dlg, {2});
-  QTest::mouseClick(dlg.Button(CBreakpointsDlg::IDC_GOTO), Qt::LeftButton);
+  QTest::mouseClick(dlg.Button(IDC_BREAKPOINT_GOTO), Qt::LeftButton);
   EXPECT_FALSE(dlg.isVisible());
-  EXPECT_EQ(dlg.result(), CBreakpointsDlg::IDC_GOTO);
+  EXPECT_EQ(dlg.result(), IDC_BREAKPOINT_GOTO);
   EXPECT_EQ(dlg.m_FileName, "/work/c.PROG");
   EXPECT_EQ(dlg.m_Segment, 2);
   EXPECT_EQ(dlg.m_Line, 30);
@@ -276,14 +276,14 @@ TEST_F(BreakpointsDialog, RemovingEmptiesTheStoredListAndTheMarks) {
     EXPECT_EQ(program.dropped, (std::vector<int>{10, 30}));
     ASSERT_EQ(dlg.List()->GetItemCount(), 1);
     EXPECT_EQ(breakpoints.head->Line, 20);
-    QTest::mouseClick(dlg.Button(CBreakpointsDlg::IDC_REMOVE_ALL), Qt::LeftButton);
+    QTest::mouseClick(dlg.Button(IDC_BREAKPOINT_REMOVE_ALL), Qt::LeftButton);
     EXPECT_EQ(dlg.List()->GetItemCount(), 0);
     EXPECT_EQ(breakpoints.head, nullptr);
     EXPECT_EQ(breakpoints.num_items, 0);
     EXPECT_TRUE(breakpoints.changed);
     EXPECT_EQ(program.dropped.size(), 3u);
     QTest::keyClick(&dlg, Qt::Key_F1);
-    QTest::mouseClick(dlg.Button(CBreakpointsDlg::IDC_HELP), Qt::LeftButton);
+    QTest::mouseClick(dlg.Button(IDC_DIALOG_HELP), Qt::LeftButton);
     EXPECT_EQ(topics, (std::vector<std::string>{"HIDD_BREAKPOINTS", "HIDD_BREAKPOINTS"}));
     EXPECT_EQ(program.refreshes, 0);
   }

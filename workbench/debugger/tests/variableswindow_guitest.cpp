@@ -3,7 +3,7 @@
 // its rows kept over closing, emptied on a reset.
 #include "workbench/debugger/variablesdoc.h"
 
-#include <QPushButton>
+#include <QToolButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include "workbench/debugger/variables/tests/faketarget.h"
 #include "workbench/debugger/variableview.h"
 #include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwmessage.h"
 #include "workbench/framework/tests/fwtest.h"
 
@@ -89,13 +90,26 @@ TEST_F(VariablesWindowTest, ClosingKeepsRowsAndExpansionUntilReset) {
   EXPECT_TRUE(positions.modified);
 }
 
-TEST_F(VariablesWindowTest, RefreshButtonWithoutASessionBeeps) {
+TEST_F(VariablesWindowTest, RefreshIsEnabledOnlyWhileStoppedAndBeepsWithoutASession) {
   window.Show(true);
+  auto* frame = dynamic_cast<CVariableFrame*>(window.Document()->Frames().front());
+  ASSERT_NE(frame, nullptr);
+  auto update = [&] {
+    FwCmdUI ui;
+    ui.id = ID_VARIABLES_REFRESH;
+    EXPECT_TRUE(frame->OnUpdateCommand(ui));
+    return ui.enabled;
+  };
   target.stopped = false;
-  QTest::mouseClick(window.View()->RefreshButton(), Qt::LeftButton);
+  EXPECT_FALSE(update());
+  QTest::mouseClick(window.View()->RefreshButton(), Qt::LeftButton);  // disabled: nothing
+  EXPECT_TRUE(target.beeps.empty());
+  EXPECT_TRUE(frame->OnCommand(ID_VARIABLES_REFRESH));  // routed anyway
   EXPECT_EQ(target.beeps, (std::vector<unsigned>{SHELL_MB_ICONEXCLAMATION}));
   EXPECT_EQ(window.View()->Rows().GetItemCount(), 2);  // left as it was
+
   target.stopped = true;
+  EXPECT_TRUE(update());
   target.top.pop_back();
   QTest::mouseClick(window.View()->RefreshButton(), Qt::LeftButton);
   EXPECT_EQ(window.View()->Rows().GetItemCount(), 1);
