@@ -50,6 +50,16 @@ CEditorView* FirstView(CCallstackDoc* doc) {
 
 CCallstackDoc* CCallstackDoc::instance_ = nullptr;
 
+CCallstackFrame::CCallstackFrame(FwDocument* doc, CfgWindowPositions* positions)
+    : CChildFrame(doc), place_(this, positions, CfgWnd_CallstackWindow) {
+  place_.Restore();
+}
+
+void CCallstackFrame::closeEvent(QCloseEvent* event) {
+  place_.Save();
+  CChildFrame::closeEvent(event);
+}
+
 void CCallstackDoc::Setup() {
   auto& record = Record();
   if (!record) {
@@ -62,7 +72,9 @@ void CCallstackDoc::Setup() {
     if (t.get() == record->tmpl) return;
   auto tmpl = std::make_unique<FwDocTemplate>(
       205, [] { return std::make_unique<CCallstackDoc>(); },
-      [](FwDocument* doc) -> FwChildFrame* { return new CCallstackFrame(doc); },
+      [](FwDocument* doc) -> FwChildFrame* {
+        return new CCallstackFrame(doc, YqApp() ? &YqApp()->m_Config.WindowPositions : nullptr);
+      },
       [](FwDocument* doc, QWidget* parent) -> FwView* { return new CEditorView(doc, parent); });
   record->tmpl = app->AddDocTemplate(std::move(tmpl));
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "workbench/base/settings/config.h"
+#include "workbench/debugger/frameplace.h"
 #include "workbench/editor/view/editdoc.h"
 #include "workbench/shell/frames/childframe.h"
 
@@ -45,8 +46,16 @@ class CCallstackDoc : public CEditorDoc {
   CfgSettings config_;
 };
 
-// The call-stack window's frame (no splitting: the child frame offers none).
+// The call-stack window's frame (no splitting: the child frame offers
+// none); its place is kept in the window positions.
 class CCallstackFrame : public CChildFrame {
  public:
-  explicit CCallstackFrame(FwDocument* doc) : CChildFrame(doc) {}
+  // `positions` may be null: no place is kept.
+  CCallstackFrame(FwDocument* doc, CfgWindowPositions* positions);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  FramePlace place_;
 };

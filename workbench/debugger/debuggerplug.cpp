@@ -11,7 +11,8 @@ int BreakpointsLink::Run() {
   ProgramLink& program = *Shell_Neighbours().program;
   CBreakpointsDlg dlg(breakpoints_, program, help_, CMainFrame::m_pMainFrame);
   const int result = dlg.DoModal();
-  if (result == CBreakpointsDlg::IDC_GOTO) program.OpenFile(dlg.m_FileName.c_str(), 0);
+  // A document or line that is not there ends the command silently.
+  if (result == IDC_BREAKPOINT_GOTO) program.GoToLine(dlg.m_FileName.c_str(), dlg.m_Segment, dlg.m_Line);
   return result;
 }
 

@@ -18,7 +18,8 @@ class BreakpointsLink : public PaneLink {
  public:
   BreakpointsLink(CfgBreakpoints& breakpoints, std::function<void(const std::string&)> help);
   bool Plugged() const override { return true; }
-  // Runs the dialog; after a Go To the breakpoint's file is opened.
+  // Runs the dialog; after a Go To the breakpoint's line is shown in its
+  // program document.
   int Run() override;
 
  private:

@@ -4,7 +4,12 @@
 #include "workbench/debugger/session/debugcore.h"
 #include "workbench/debugger/variables/variablelink.h"
 #include "workbench/editor/view/outputdoc.h"
+#include "platform/dirpath.h"
+#include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/fwmessage.h"
+#include "workbench/programs/view/progdocwin.h"
+#include "workbench/programs/view/programsplug.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/frames/yqstatusbar.h"
@@ -56,6 +61,48 @@ class ShellDebugHost : public DebugHost {
       CMainFrame::m_pMainFrame->raise();
       CMainFrame::m_pMainFrame->activateWindow();
     }
+  }
+  void ClearStatementMarks() override {
+    for (CProgDoc* doc : Programs_Documents()) doc->ClearStopLine();
+  }
+  DebugShown ShowStop(const DebugLocation& location, bool look_up, const std::string& open_name, bool activate,
+                      bool file_changed) override {
+    (void)file_changed;  // the view scrolls to the line either way
+    CProgDoc* doc = Programs_FindByDebugName(location.file);
+    if (doc == nullptr && look_up) {
+      if (!open_name.empty() && DirUtil_IsAbsolute(open_name.c_str())) {
+        doc = Programs_Open(open_name);
+      } else if (FwDocTemplate* tmpl = Programs_Template()) {
+        // Read through the debug connection; a file that cannot be read
+        // takes its new window with it.
+        doc = dynamic_cast<CProgDoc*>(tmpl->OpenDocument(nullptr));
+        if (doc != nullptr && !doc->OpenDebugFile(DebugQueue, location.file)) {
+          for (FwChildFrame* frame : doc->Frames()) frame->close();
+          doc = nullptr;
+        }
+      }
+      if (doc != nullptr) doc->Model().SetDebugName(location.file);
+    }
+    if (doc == nullptr) return DebugShown::NO_DOCUMENT;
+    return doc->ShowLocation(location.segment, location.line, true, activate) ? DebugShown::SHOWN
+                                                                              : DebugShown::NO_SEGMENT;
+  }
+  DebugForeground ForegroundProgram(std::string* path) override {
+    FwChildFrame* child = CMainFrame::m_pMainFrame ? CMainFrame::m_pMainFrame->ActiveChild() : nullptr;
+    auto* doc = child ? dynamic_cast<CProgDoc*>(child->Document()) : nullptr;
+    if (doc == nullptr || !doc->Model().IsProgramFile()) return DebugForeground::NONE;
+    if (doc->Model().IsModified() && !doc->Save(doc->Model().PathName())) return DebugForeground::SAVE_FAILED;
+    if (!doc->Model().IsProgramFile()) return DebugForeground::NOT_PROGRAM;
+    *path = doc->Model().PathName();
+    return DebugForeground::READY;
+  }
+  bool DebugTabUsesEnhancements() const override {
+    const CfgSettings* config = nullptr;
+    if (COutputDoc* output = COutputDoc::Instance()) config = output->GetDocConfig();
+    if (config == nullptr && YqApp()) config = &YqApp()->m_Config;
+    // The Debug tab shows program files' text: its edit item is theirs.
+    const CfgEditItem* item = config ? config->Edit.GetItem(0) : nullptr;
+    return item != nullptr && (item->flags & CfgEditItem::UseEnhancements);
   }
   void UpdateBreakpointList() override { Shell_Neighbours().program->UpdateBreakpointList(); }
   void RefreshBreakpointMarks() override { Shell_Neighbours().program->RefreshBreakpointMarks(); }

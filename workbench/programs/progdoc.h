@@ -130,6 +130,8 @@ class ProgDoc {
   bool IsProgramFile() const { return Cfg_IsBinaryFileMode(config_.File.FileMode); }
   const std::string& PathName() const { return path_; }
   const std::string& DebugName() const { return debug_name_; }
+  // How the debug target names this document's file (a stop in it).
+  void SetDebugName(const std::string& name) { debug_name_ = name; }
   const std::string& Title() const { return title_; }
   // The title, and " *" while modified.
   std::string FrameTitle() const;

@@ -5,6 +5,7 @@
 // answers Plugged() with true, which enables its commands.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class CfgBreakpoint;
@@ -69,6 +70,15 @@ class ProgramLink {
     return false;
   }
   virtual bool SaveAllModified() { return true; }
+  // Finds the file's document (opened when needed) and puts its caret on a
+  // segment's program line (the Breakpoints dialog's Go To); false when
+  // the document or the line is not there.
+  virtual bool GoToLine(const char* path, uint16_t segment, uint16_t line) {
+    (void)path;
+    (void)segment;
+    (void)line;
+    return false;
+  }
   virtual void RemoveAllBreakpoints() {}
   virtual bool AnyBreakpoint() const { return false; }
   // The stored breakpoint list takes the marks of the open documents

@@ -17,6 +17,7 @@
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -41,6 +42,8 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 const uint32_t kMaxRequest = 64u * 1024u * 1024u;
+// The descriptor of the connection in a run-time started by request 51.
+const int kRunTimeFd = 3;
 
 struct Config {
   std::string root;  // real path, no trailing "/"
@@ -516,8 +519,73 @@ class Session {
         w.i16(0);
         return answer(w);
       }
+      case 51: return remote_debug(r);
+      case 63:
+      case 64: {
+        // Locate a stop's file, or translate a path on this server into the
+        // name the run-time knows: both are the path under the root.
+        std::string path = r.str();
+        if (!r.ok) return answer(error(9, "Malformed request"));
+        log_line((code == 63 ? "# locate \"" : "# translate \"") + path + "\"");
+        std::string real = resolve(path, true);
+        struct stat st;
+        if (real.empty() || stat(real.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+          return answer(error(1, "File \"" + path + "\" not found"));
+        w.i16(0);
+        w.str(real.size() > g.root.size() ? real.substr(g.root.size() + 1) : std::string());
+        return answer(w);
+      }
       default: return answer(error(9, "Unknown request " + std::to_string(code)));
     }
+  }
+
+  // Request 51: the stand-in run-time (zazovadi beside this program) takes
+  // the connection over, in the start directory under the root, with the
+  // command's words as its arguments and the environment's words added to
+  // its environment. Its first stop is the reply. False: this session ends.
+  bool remote_debug(Reader& r) {
+    std::string dir = r.str();
+    std::string tty = r.str();
+    std::vector<std::string> words, env;
+    for (int i = 0, n = r.i16(); r.ok && i < n; ++i) words.push_back(r.str());
+    for (int i = 0, n = r.i16(); r.ok && i < n; ++i) env.push_back(r.str());
+    if (!r.ok) return answer(error(9, "Malformed request"));
+    std::string line = "# remote-debug dir=\"" + dir + "\" tty=\"" + tty + "\" command=";
+    for (const auto& word : words) line += "[" + word + "]";
+    line += " environment=";
+    for (const auto& word : env) line += "[" + word + "]";
+    log_line(line);
+    std::string cwd = resolve(dir, true);
+    if (cwd.empty()) return answer(error(2, "Start directory \"" + dir + "\" not found"));
+    char self[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string exe = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
+    exe = exe.substr(0, exe.rfind('/') + 1) + "zazovadi";
+    // Everything the child needs is built before the fork.
+    const std::string fd_text = std::to_string(kRunTimeFd);
+    std::vector<char*> argv{const_cast<char*>(exe.c_str()), const_cast<char*>("-rfd"),
+                            const_cast<char*>(fd_text.c_str())};
+    for (auto& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (char** e = environ; *e; ++e) envp.push_back(*e);
+    for (auto& word : env) envp.push_back(word.data());
+    envp.push_back(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+      if (dup2(fd_, kRunTimeFd) < 0 || chdir(cwd.c_str()) != 0) _exit(127);
+      execve(exe.c_str(), argv.data(), envp.data());
+      _exit(127);
+    }
+    if (pid < 0) return answer(error(2, std::string("The run-time cannot be started: ") + std::strerror(errno)));
+    log_line("# run-time started");
+    std::thread([pid] {
+      int status = 0;
+      while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+      log_line("# run-time ended " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : 128));
+    }).detach();
+    return false;
   }
 
   static Writer error(int code, const std::string& message) {
@@ -540,7 +608,9 @@ const char kUsage[] =
     "  --fault NAME   refuse-greeting, greeting-size=N, wrong-login, delay=MS,\n"
     "                 cut, stall=MS, huge-length, no-nul, bad-kind, odd-names\n"
     "                 (each once)\n"
-    "  --stdin        end when standard input ends\n";
+    "  --stdin        end when standard input ends\n"
+    "Request 51 hands the connection to the stand-in run-time zazovadi of this\n"
+    "program's folder.\n";
 
 bool load_users(const char* path) {
   std::ifstream in(path);

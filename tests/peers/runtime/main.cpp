@@ -3,6 +3,8 @@
 // script under the environment's requests.
 //
 //   zazovadi [-f] -rconnect HOST:PORT [--script F] [--log F] [--fault NAME] [PROGRAM...]
+//   zazovadi -rfd FD ...        the same on a connection that is open already
+//                               (the stand-in program server's remote start)
 //
 // Script (one directive a line, '#' starts a comment):
 //   stop FILE SEG LINE DEPTH TEXT1|TEXT2|TEXT3   a statement where the program may stop
@@ -484,15 +486,37 @@ void serve(const std::string& program) {
   finish_run();
 }
 
+// Connects to HOST:PORT; false after a message.
+bool connect_back(const std::string& target) {
+  size_t colon = target.rfind(':');
+  if (colon == std::string::npos) {
+    std::fprintf(stderr, "zazovadi: -rconnect HOST:PORT expected\n");
+    return false;
+  }
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(std::atoi(target.c_str() + colon + 1)));
+  if (inet_pton(AF_INET, target.substr(0, colon).c_str(), &a.sin_addr) != 1) return false;
+  g_sock = socket(AF_INET, SOCK_STREAM, 0);
+  if (connect(g_sock, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    std::fprintf(stderr, "zazovadi: cannot connect to %s\n", target.c_str());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string target, script, log_path, program;
+  int open_fd = -1;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "-f") continue;
     if (a == "-rconnect" && i + 1 < argc)
       target = argv[++i];
+    else if (a == "-rfd" && i + 1 < argc)
+      open_fd = std::atoi(argv[++i]);
     else if (a == "--script" && i + 1 < argc)
       script = argv[++i];
     else if (a == "--log" && i + 1 < argc)
@@ -503,23 +527,15 @@ int main(int argc, char** argv) {
       program = a;
   }
   if (!log_path.empty()) g_log = std::fopen(log_path.c_str(), "a");
-  logf("started: connect %s, script %s, program %s", target.c_str(), script.c_str(), program.c_str());
+  logf("started: connect %s, script %s, program %s", open_fd >= 0 ? "(open)" : target.c_str(), script.c_str(),
+       program.c_str());
   if (g_faults.count("ignoreterm")) signal(SIGTERM, SIG_IGN);
   if (g_faults.count("exit3")) return 3;
   if (g_faults.count("noconnect")) return 0;
   if (!script.empty()) load_script(script);
-  size_t colon = target.rfind(':');
-  if (colon == std::string::npos) {
-    std::fprintf(stderr, "zazovadi: -rconnect HOST:PORT expected\n");
-    return 2;
-  }
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(std::atoi(target.c_str() + colon + 1)));
-  if (inet_pton(AF_INET, target.substr(0, colon).c_str(), &a.sin_addr) != 1) return 2;
-  g_sock = socket(AF_INET, SOCK_STREAM, 0);
-  if (connect(g_sock, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-    std::fprintf(stderr, "zazovadi: cannot connect to %s\n", target.c_str());
+  if (open_fd >= 0) {
+    g_sock = open_fd;
+  } else if (!connect_back(target)) {
     return 2;
   }
   logf("connected");

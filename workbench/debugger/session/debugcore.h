@@ -47,6 +47,11 @@ enum : uint16_t { DEBUG_QUEUE_TAB_SHOWN = 0x40 };
 // before SIGKILL (ms).
 enum : int { DEBUG_REAP_GRACE_MS = 2000 };
 
+// Bytes that program output may not bring into the Debug tab: ESC starts
+// the text object's colour switches, and 0x80-0x9F are its attribute
+// switches while the tab shows enhancement characters.
+enum : unsigned char { DEBUG_BYTE_ESC = 0x1B, DEBUG_C1_FIRST = 0x80, DEBUG_C1_LAST = 0x9F };
+
 // The largest piece of a line without line feed that the output reader posts
 // at once.
 enum : size_t { DEBUG_OUTPUT_PIECE_MAX = 64 * 1024 };

@@ -49,18 +49,24 @@ class DebugHost {
   virtual void ClearStatementMarks() {}
   // Brings the main frame to the foreground.
   virtual void BringMainFrameForward() {}
-  // Shows a stop in the document whose debug name is the location's file;
-  // when none has it and `open_name` is not empty, in the document of that
-  // path (opened when needed; the document then takes the file as its debug
-  // name); `file_changed` says whether the view jumps to another file.
-  virtual DebugShown ShowStop(const DebugLocation& location, const std::string& open_name, bool activate,
+  // Shows a stop in the document whose debug name is the location's file.
+  // When none has it and `look_up` is set (the file was not given up on
+  // before), a document is found for it: by `open_name` when that is an
+  // absolute path (found open, or opened), otherwise a new document read
+  // through the debug connection; the document takes the file as its debug
+  // name. `file_changed` says whether the view jumps to another file.
+  virtual DebugShown ShowStop(const DebugLocation& location, bool look_up, const std::string& open_name, bool activate,
                               bool file_changed) {
     (void)location;
+    (void)look_up;
     (void)open_name;
     (void)activate;
     (void)file_changed;
     return DebugShown::NO_DOCUMENT;
   }
+  // True while the output pane's Debug tab shows enhancement characters:
+  // program output then loses the bytes 0x80-0x9F as well.
+  virtual bool DebugTabUsesEnhancements() const { return false; }
   // The foreground program document's path for "Execute current window",
   // saved first when modified.
   virtual DebugForeground ForegroundProgram(std::string* path) {

@@ -24,10 +24,12 @@ namespace {
 
 enum : size_t { READ_PIECE = 1024 };
 
+}  // namespace
+
 // One run-time process and its threads. The process is reaped only after
 // `exited` is set under the lock, so a signal sent under the lock while
 // `exited` is false never reaches another process that got its id.
-struct LocalRun {
+struct DebugLocalRun {
   pid_t pid = -1;
   int out_fd = -1;
   int stop_pipe[2] = {-1, -1};
@@ -37,15 +39,18 @@ struct LocalRun {
   bool reader_done = false;
   bool watcher_done = false;
   bool stopping = false;
+  bool drop_c1 = false;
   std::thread reader, watcher, stopper;
 };
 
-// Owned by the GUI thread; kept for the life of the process, so that the
-// threads never outlive their record.
-std::vector<std::unique_ptr<LocalRun>>& runs() {
-  static auto* list = new std::vector<std::unique_ptr<LocalRun>>;
-  return *list;
-}
+DebugContext::DebugContext() = default;
+DebugContext::~DebugContext() = default;
+
+namespace {
+
+using LocalRun = DebugLocalRun;
+
+std::vector<std::unique_ptr<LocalRun>>& runs() { return Debug_Context().runs; }
 
 void post(const std::string& text) {
   Debug_MarkTabText();
@@ -53,7 +58,7 @@ void post(const std::string& text) {
 }
 
 void read_output(LocalRun* run) {
-  DebugLineSplitter splitter;
+  DebugLineSplitter splitter(run->drop_c1);
   char buffer[READ_PIECE];
   for (;;) {
     pollfd fds[2] = {{run->out_fd, POLLIN, 0}, {run->stop_pipe[0], POLLIN, 0}};
@@ -134,10 +139,35 @@ void close_fd(int* fd) {
   *fd = -1;
 }
 
+// Joins the threads of a run whose threads have all finished, closes what
+// it holds and says so; a run still going is left alone.
+bool drop_if_finished(LocalRun* r, std::unique_lock<std::mutex>& lock) {
+  if (!r->reader_done || !r->watcher_done) return false;
+  lock.unlock();
+  r->reader.join();
+  r->watcher.join();
+  if (r->stopper.joinable()) r->stopper.join();
+  close_fd(&r->stop_pipe[0]);
+  close_fd(&r->stop_pipe[1]);
+  return true;
+}
+
+void drop_finished_runs() {
+  auto& list = runs();
+  for (auto it = list.begin(); it != list.end();) {
+    std::unique_lock<std::mutex> lock((*it)->m);
+    if (drop_if_finished(it->get(), lock))
+      it = list.erase(it);
+    else
+      ++it;
+  }
+}
+
 }  // namespace
 
 bool DebugLocal_Start(const std::string& executable, const std::vector<std::string>& args,
-                      const std::string& environment, const std::string& start_dir) {
+                      const std::string& environment, const std::string& start_dir, bool drop_c1) {
+  drop_finished_runs();
   int in_pipe[2] = {-1, -1}, out_pipe[2] = {-1, -1}, err_pipe[2] = {-1, -1};
   if (pipe2(in_pipe, O_CLOEXEC) != 0 || pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0) {
     int err = errno;
@@ -196,6 +226,7 @@ bool DebugLocal_Start(const std::string& executable, const std::vector<std::stri
   auto run = std::make_unique<LocalRun>();
   run->pid = pid;
   run->out_fd = out_pipe[0];
+  run->drop_c1 = drop_c1;
   if (pipe2(run->stop_pipe, O_CLOEXEC) != 0) run->stop_pipe[0] = run->stop_pipe[1] = -1;
   LocalRun* r = run.get();
   run->reader = std::thread(read_output, r);
@@ -219,16 +250,15 @@ bool DebugLocal_WaitAll(int ms) {
   auto& list = runs();
   for (auto it = list.begin(); it != list.end();) {
     LocalRun* r = it->get();
-    {
-      std::unique_lock<std::mutex> lock(r->m);
-      if (!r->cv.wait_until(lock, deadline, [r] { return r->reader_done && r->watcher_done; })) return false;
-    }
-    r->reader.join();
-    r->watcher.join();
-    if (r->stopper.joinable()) r->stopper.join();
-    close_fd(&r->stop_pipe[0]);
-    close_fd(&r->stop_pipe[1]);
+    std::unique_lock<std::mutex> lock(r->m);
+    if (!r->cv.wait_until(lock, deadline, [r] { return r->reader_done && r->watcher_done; })) return false;
+    drop_if_finished(r, lock);
     it = list.erase(it);
   }
   return true;
+}
+
+size_t DebugLocal_DropFinished() {
+  drop_finished_runs();
+  return runs().size();
 }

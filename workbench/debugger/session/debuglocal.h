@@ -14,9 +14,15 @@
 // Starts `executable` with `args` (args[0] included), the environment block
 // (NAME=value words, each ended by a NUL, then a NUL) and the working
 // directory (empty: ours). Its standard input is at end of file; output and
-// error share one pipe. False after a box ([14] or [15]).
+// error share one pipe, whose lines lose 0x80-0x9F as well with `drop_c1`.
+// False after a box ([14] or [15]). Runs that have finished are dropped
+// first.
 bool DebugLocal_Start(const std::string& executable, const std::vector<std::string>& args,
-                      const std::string& environment, const std::string& start_dir);
+                      const std::string& environment, const std::string& start_dir, bool drop_c1 = false);
+
+// Drops the runs whose process and threads have finished; the number of
+// runs left.
+size_t DebugLocal_DropFinished();
 
 // The session ended: the run-time, when still alive, is stopped as above.
 void DebugLocal_SessionEnded();

@@ -138,7 +138,8 @@ bool Debug_ShowLocation(const DebugLocation& location, bool activate, bool force
   DebugHost* h = Debug_Host();
   DebugStopState& s = Debug_StopState();
   std::string open_name;
-  if (location.file != s.unshown_file) {
+  const bool look_up = location.file != s.unshown_file;
+  if (look_up) {
     s.unshown_file.clear();
     if (is_remote_session()) {
       std::string path;
@@ -153,7 +154,8 @@ bool Debug_ShowLocation(const DebugLocation& location, bool activate, bool force
   if (activate && h) h->ClearStatementMarks();
   if ((file_changed || segment_changed) && h)
     if (VariablesPane* pane = h->Variables()) pane->ResetContents();
-  DebugShown shown = h ? h->ShowStop(location, open_name, activate, file_changed || force) : DebugShown::NO_DOCUMENT;
+  DebugShown shown =
+      h ? h->ShowStop(location, look_up, open_name, activate, file_changed || force) : DebugShown::NO_DOCUMENT;
   if (shown == DebugShown::NO_SEGMENT) return false;
   if (shown == DebugShown::SHOWN) {
     s.unshown_file.clear();

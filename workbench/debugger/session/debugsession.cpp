@@ -29,20 +29,20 @@
 
 SrvQueue* DebugQueue = nullptr;
 
-namespace {
+DebugContext& Debug_Context() {
+  static auto* context = new DebugContext;
+  return *context;
+}
 
-DebugHost* g_host = nullptr;
-DebugStopState g_stop;
-std::atomic<bool> g_tab_has_text{false};
-bool g_busy = false;
+namespace {
 
 void box(const char* caption, const char* text, unsigned icon) {
   Shell_Sink().message_box(Shell_OwnerWindow(), caption, text, SHELL_MB_OK | icon);
 }
 
 DebugHost& host() {
-  SYS_ASSERT(g_host);
-  return *g_host;
+  SYS_ASSERT(Debug_Context().host);
+  return *Debug_Context().host;
 }
 
 // Receives the start's first message and waits for the first stop, or only
@@ -57,30 +57,43 @@ void finish_start(bool wait_stop) {
 
 }  // namespace
 
-void Debug_SetHost(DebugHost* h) { g_host = h; }
-DebugHost* Debug_Host() { return g_host; }
-DebugStopState& Debug_StopState() { return g_stop; }
-const std::string& Debug_UnshownFile() { return g_stop.unshown_file; }
-const std::string& Debug_LastFile() { return g_stop.last_file; }
-uint16_t Debug_LastSegment() { return g_stop.last_segment; }
-bool Debug_TabHasText() { return g_tab_has_text.load(); }
-void Debug_MarkTabText() { g_tab_has_text = true; }
-bool Debug_Busy() { return g_busy; }
+void Debug_SetHost(DebugHost* h) { Debug_Context().host = h; }
+DebugHost* Debug_Host() { return Debug_Context().host; }
+DebugStopState& Debug_StopState() { return Debug_Context().stop; }
+const std::string& Debug_UnshownFile() { return Debug_Context().stop.unshown_file; }
+const std::string& Debug_LastFile() { return Debug_Context().stop.last_file; }
+uint16_t Debug_LastSegment() { return Debug_Context().stop.last_segment; }
+bool Debug_TabHasText() { return Debug_Context().tab_has_text.load(); }
+void Debug_MarkTabText() { Debug_Context().tab_has_text = true; }
+bool Debug_Busy() { return Debug_Context().busy; }
 void Debug_SetBusy(bool busy) {
-  g_busy = busy;
-  if (g_host) g_host->SetBusy(busy);
+  Debug_Context().busy = busy;
+  if (DebugHost* h = Debug_Host()) h->SetBusy(busy);
 }
 
 void Debug_QueueOutputLine(const std::string& line) {
-  g_tab_has_text = true;
-  if (g_host) g_host->QueueOutputLine(line);
+  DebugContext& c = Debug_Context();
+  c.tab_has_text = true;
+  if (c.host) c.host->QueueOutputLine(Debug_CleanOutputLine(line, c.host->DebugTabUsesEnhancements()));
 }
 
 void Debug_OnOutputText(const std::string& text) {
-  g_tab_has_text = true;
-  if (!g_host) return;
-  g_host->ShowDebugTabOnIdle();
-  g_host->QueueOutputLine(text);
+  DebugContext& c = Debug_Context();
+  c.tab_has_text = true;
+  if (!c.host) return;
+  c.host->ShowDebugTabOnIdle();
+  c.host->QueueOutputLine(text);
+}
+
+std::string Debug_CleanOutputLine(const std::string& line, bool drop_c1) {
+  std::string out;
+  out.reserve(line.size());
+  for (char ch : line) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == 0 || c == DEBUG_BYTE_ESC || (drop_c1 && c >= DEBUG_C1_FIRST && c <= DEBUG_C1_LAST)) continue;
+    out += ch;
+  }
+  return out;
 }
 
 // ------------------------------------------------------------ session control
@@ -92,20 +105,21 @@ void Debug_ReportNoSetup() {
 }
 
 bool Debug_ResetState() {
-  if (g_host) {
-    g_host->ClearDebugTab();
-    if (VariablesPane* pane = g_host->Variables()) pane->ResetContents();
-    g_host->ClearCallStack();
+  DebugContext& c = Debug_Context();
+  if (c.host) {
+    c.host->ClearDebugTab();
+    if (VariablesPane* pane = c.host->Variables()) pane->ResetContents();
+    c.host->ClearCallStack();
   }
-  g_tab_has_text = false;
-  g_stop = DebugStopState();
+  c.tab_has_text = false;
+  c.stop = DebugStopState();
   return true;
 }
 
 bool Debug_ClearStopDisplay() {
-  if (g_host) {
-    g_host->ClearStatementMarks();
-    g_host->BringMainFrameForward();
+  if (DebugHost* h = Debug_Host()) {
+    h->ClearStatementMarks();
+    h->BringMainFrameForward();
   }
   return true;
 }
@@ -134,7 +148,7 @@ void Debug_CheckSession() {
   bool active = DebugQueue->conn_link && (DebugQueue->conn_link->flags & SrvConn::SrvConn_ACTIVE);
   if (!cancelled && active) return;
   Debug_EndSession();
-  if (g_host) g_host->StatusWarning("The current debug session has been terminated.");
+  if (DebugHost* h = Debug_Host()) h->StatusWarning("The current debug session has been terminated.");
 }
 
 bool Debug_FlushBreakpoints() {
@@ -303,7 +317,7 @@ SrvQueue* Debug_StartLocal(const std::string& entry, bool wait_stop) {
   words.BuildEnvironment(Debug_ExpandMacros(environment.c_str(), nullptr, nullptr).c_str());
   std::string block = words.words.empty() ? std::string(2, '\0') : words.words[0];
   words.FreeWords();
-  if (!DebugLocal_Start(executable, args, block, start_dir)) {
+  if (!DebugLocal_Start(executable, args, block, start_dir, host().DebugTabUsesEnhancements())) {
     Debug_DropQueue();
     return nullptr;
   }
@@ -353,7 +367,7 @@ std::vector<std::string> DebugLineSplitter::Feed(const char* data, size_t n) {
   std::vector<std::string> lines;
   for (size_t i = 0; i < n; ++i) {
     unsigned char c = static_cast<unsigned char>(data[i]);
-    if (c == '\r' || c == 0 || c == 0x1B || (drop_c1_ && c >= 0x80 && c <= 0x9F)) continue;
+    if (c == '\r' || c == 0 || c == DEBUG_BYTE_ESC || (drop_c1_ && c >= DEBUG_C1_FIRST && c <= DEBUG_C1_LAST)) continue;
     if (c == '\n') {
       lines.push_back(std::move(line_));
       line_.clear();

@@ -25,11 +25,14 @@
 #include "workbench/editor/txtline.h"
 #include "workbench/editor/txtobj.h"
 #include "workbench/editor/view/editorplug.h"
+#include "workbench/editor/view/editview.h"
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/framework/fwmessage.h"
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
+#include "workbench/programs/view/progdocwin.h"
+#include "workbench/programs/view/programsplug.h"
 #include "workbench/shell/neighbours.h"
 
 namespace {
@@ -54,6 +57,7 @@ class DebuggerWindows : public ::testing::Test {
 
   void SetUp() override {
     app = std::make_unique<CYqApp>();
+    Programs_Install();
     Editor_Install();
     Debugger_Install();
     ASSERT_TRUE(app->InitInstance({"-nologo"}));
@@ -100,6 +104,20 @@ class DebuggerWindows : public ::testing::Test {
     return true;
   }
 
+  // A program file of `source` (its lines numbered 1, 2, ...).
+  std::string Store(const std::string& source) {
+    vtest::write_file(dir.file("p.txt"), source);
+    vtest::RunResult r = vtest::run("store", {"-o", dir.file("p"), dir.file("p.txt")});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    return dir.file("p.PROG");
+  }
+
+  std::string Boxes() const {
+    std::string all;
+    for (const auto& b : sink.boxes) all += "[" + b.caption + "] " + b.text + "\n";
+    return all;
+  }
+
   vtest::TempDir dir;
   RecordingSink sink;
   std::unique_ptr<CYqApp> app;
@@ -136,6 +154,7 @@ TEST_F(DebuggerWindows, StepsFromTheMainFrameFillTheCallStackAndTheDebugTab) {
   // The list stays after the session; the window closes with the command.
   Shell_Neighbours().call_stack->Toggle();
   EXPECT_FALSE(CCallstackDoc::IsOpen());
+  EXPECT_TRUE(app->m_Config.WindowPositions.entries[CfgWnd_CallstackWindow].valid);  // its place is kept
   EXPECT_EQ(TextOf(CCallstackDoc::Text()), "SUB1 (lib): X = 2\nMAIN: GOSUB SUB1\n\n");
 }
 
@@ -156,6 +175,65 @@ TEST_F(DebuggerWindows, TerminateWhileRunningEndsTheSession) {
   int flag = 0;
   EXPECT_TRUE(doc.GoToLocation(nullptr, 0, &flag));
   EXPECT_EQ(flag, 1);
+}
+
+// The yellow stop arrow in the margin of a view's row.
+bool ArrowAt(CEditorView* view, int row_top, int row_height) {
+  const QImage image = view->grab().toImage();
+  for (int y = row_top; y < row_top + row_height && y < image.height(); ++y)
+    for (int x = 0; x < 16 && x < image.width(); ++x)
+      if (image.pixelColor(x, y) == QColor(255, 255, 0)) return true;
+  return false;
+}
+
+TEST_F(DebuggerWindows, AStopIsMarkedWithTheArrowInItsProgramWindow) {
+  const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");
+  vtest::write_file(dir.file("s.txt"),
+                    "stop " + prog + " 0 1 0 PRINT 1||MAIN\nstop " + prog + " 0 3 0 PRINT A||MAIN\n");
+  Shell_Neighbours().call_stack->Toggle();
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
+  ASSERT_NE(DebugQueue, nullptr) << Boxes();
+  // The stop's file was opened by its path and took the target's name.
+  CProgDoc* doc = Programs_FindByDebugName(prog);
+  ASSERT_NE(doc, nullptr) << Boxes();
+  EXPECT_EQ(doc, Programs_FindByPath(prog));
+  uint32_t stop = 0;
+  ASSERT_TRUE(doc->GetStopLine(&stop));
+  EXPECT_EQ(stop, 1u);
+  auto* view = dynamic_cast<CEditorView*>(doc->Views().front());
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->Model().caret_line, 0u);
+  const int row_height = view->LineHeight();
+  app->RunIdle();
+  EXPECT_TRUE(ArrowAt(view, 0, row_height));
+
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_OVER);
+  ASSERT_TRUE(doc->GetStopLine(&stop));
+  EXPECT_EQ(stop, 3u);
+  EXPECT_EQ(view->Model().caret_line, 2u);
+  EXPECT_FALSE(ArrowAt(view, 0, row_height));
+  // A double click on the call stack's line shows its source line again.
+  view->Model().GoToLine(0);
+  CCallstackDoc stack;
+  int flag = 1;
+  EXPECT_TRUE(stack.GoToLocation(nullptr, 0, &flag));
+  EXPECT_EQ(flag, 0);
+  EXPECT_EQ(view->Model().caret_line, 2u);
+
+  // The session's end takes the mark away.
+  Fw_SendMessage(main, FW_MSG_DEBUG_STOP);
+  EXPECT_EQ(DebugQueue, nullptr);
+  EXPECT_FALSE(doc->GetStopLine(&stop));
+  EXPECT_TRUE(sink.boxes.empty()) << Boxes();
+
+  // The Breakpoints dialog's Go To: the caret on the breakpoint's line of
+  // its document; a line that is not there does nothing.
+  ProgramLink& link = *Shell_Neighbours().program;
+  EXPECT_TRUE(link.GoToLine(prog.c_str(), 0, 2));
+  EXPECT_EQ(view->Model().caret_line, 1u);
+  EXPECT_FALSE(link.GoToLine(prog.c_str(), 0, 7));
+  EXPECT_FALSE(link.GoToLine(dir.file("none.PROG").c_str(), 0, 1));
+  EXPECT_EQ(view->Model().caret_line, 1u);
 }
 
 }  // namespace

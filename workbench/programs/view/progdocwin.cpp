@@ -1,6 +1,11 @@
 #include "workbench/programs/view/progdocwin.h"
 
+#include <QMdiArea>
+
 #include "workbench/base/shellsink.h"
+#include "workbench/editor/txtline.h"
+#include "workbench/editor/view/editview.h"
+#include "workbench/framework/fwchildframe.h"
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
@@ -89,6 +94,43 @@ int CProgDoc::LineEditEnd(TextLine* line) {
   if (!line) return 0;
   model_.CheckLine(model_.Text().IndexOf(line));
   return 1;
+}
+
+bool CProgDoc::ShowLocation(uint16_t segment, uint16_t line_number, bool stop, bool activate) {
+  TextLine* line = model_.FindLine(segment, line_number);
+  CEditorView* view = nullptr;
+  for (FwView* v : Views())
+    if ((view = dynamic_cast<CEditorView*>(v)) != nullptr) break;
+  if (line == nullptr || view == nullptr) return false;
+  if (activate)
+    for (FwChildFrame* frame : Frames()) {
+      if (frame->isMinimized()) frame->showNormal();
+      if (frame->mdiArea()) frame->mdiArea()->setActiveSubWindow(frame);
+      break;
+    }
+  // The editor finds a program line by its number and the count of numbered
+  // lines after the number's first line: the line's place among them.
+  TextObj& text = model_.Text();
+  uint32_t nth = 0;
+  for (TextLine* l = text.LineByNumber(line_number, 0); l && l != line; l = l->next)
+    if (l->line_number) ++nth;
+  if (!view->Model().GoToLineNumber(line_number, nth, stop)) return false;
+  UpdateAllViews(nullptr);
+  return true;
+}
+
+bool CProgDoc::OpenDebugFile(SrvQueue* debug, const std::string& name) {
+  if (!model_.OpenDebugFile(debug, name.c_str())) return false;
+  TakeNames();
+  UpdateFrameTitles();
+  UpdateAllViews(nullptr);
+  return true;
+}
+
+void CProgDoc::ClearStopLine() {
+  if (model_.StopLine() == 0) return;
+  model_.SetStopLine(0);
+  UpdateAllViews(nullptr);
 }
 
 bool CProgDoc::GetStopLine(uint32_t* line_number) const {

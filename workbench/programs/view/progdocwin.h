@@ -40,6 +40,18 @@ class CProgDoc : public CEditorDoc, private ProgDocHost {
   void SetStopLine(uint32_t line_number) override { model_.SetStopLine(line_number); }
   bool GetStopLine(uint32_t* line_number) const override;
 
+  // Brings the document's view forward (`activate`) and puts the caret on
+  // a segment's program line. A debug stop (`stop`) makes it the stop line,
+  // drawn with the arrow; otherwise the line is marked as the place gone
+  // to. False when the document has no such line or no view.
+  bool ShowLocation(uint16_t segment, uint16_t line_number, bool stop, bool activate);
+  // Fills this (new) document with the debugged program's file read
+  // through the debug session's exchange; `name` is how the target names
+  // it. False when it could not be read (the reason was shown).
+  bool OpenDebugFile(class SrvQueue* debug, const std::string& name);
+  // Drops the debug stop line (none shown).
+  void ClearStopLine();
+
   // The frame caption: the title and " *" while modified.
   std::string GetFrameTitle() const { return model_.FrameTitle(); }
 

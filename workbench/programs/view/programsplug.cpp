@@ -21,30 +21,19 @@ constexpr int kProgDocResource = 110;
 
 FwDocTemplate* g_template = nullptr;
 
-std::vector<CProgDoc*> documents() {
-  std::vector<CProgDoc*> out;
-  if (g_template)
-    for (FwDocument* d : g_template->Documents())
-      if (auto* p = dynamic_cast<CProgDoc*>(d)) out.push_back(p);
-  return out;
-}
+std::vector<CProgDoc*> documents() { return Programs_Documents(); }
 
 class ProgDocLink : public ProgramLink {
  public:
   bool Plugged() const override { return true; }
   bool OpenFile(const char* path, int) override {
     if (g_template == nullptr) return false;
-    if (path != nullptr) {
-      std::string name = path;
-      DirUtil_NormalizePath(name);
-      for (CProgDoc* d : documents())
-        if (DirUtil_SamePath(d->Model().PathName().c_str(), name.c_str())) {
-          for (FwChildFrame* f : d->Frames())
-            if (f->mdiArea()) f->mdiArea()->setActiveSubWindow(f);
-          return true;
-        }
-    }
+    if (path != nullptr) return Programs_Open(path) != nullptr;
     return g_template->OpenDocument(path) != nullptr;
+  }
+  bool GoToLine(const char* path, uint16_t segment, uint16_t line) override {
+    CProgDoc* doc = path ? Programs_Open(path) : nullptr;
+    return doc != nullptr && doc->ShowLocation(segment, line, false, true);
   }
   bool SaveAllModified() override {
     bool ok = true;
@@ -93,6 +82,38 @@ class ProgDocLink : public ProgramLink {
 }  // namespace
 
 FwDocTemplate* Programs_Template() { return g_template; }
+
+std::vector<CProgDoc*> Programs_Documents() {
+  std::vector<CProgDoc*> out;
+  if (g_template)
+    for (FwDocument* d : g_template->Documents())
+      if (auto* p = dynamic_cast<CProgDoc*>(d)) out.push_back(p);
+  return out;
+}
+
+CProgDoc* Programs_FindByPath(const std::string& path) {
+  std::string name = path;
+  DirUtil_NormalizePath(name);
+  for (CProgDoc* d : Programs_Documents())
+    if (!d->Model().PathName().empty() && DirUtil_SamePath(d->Model().PathName().c_str(), name.c_str())) return d;
+  return nullptr;
+}
+
+CProgDoc* Programs_FindByDebugName(const std::string& name) {
+  for (CProgDoc* d : Programs_Documents())
+    if (d->Model().DebugName() == name) return d;
+  return nullptr;
+}
+
+CProgDoc* Programs_Open(const std::string& path) {
+  if (CProgDoc* d = Programs_FindByPath(path)) {
+    for (FwChildFrame* f : d->Frames())
+      if (f->mdiArea()) f->mdiArea()->setActiveSubWindow(f);
+    return d;
+  }
+  if (g_template == nullptr) return nullptr;
+  return dynamic_cast<CProgDoc*>(g_template->OpenDocument(path.c_str()));
+}
 
 void Programs_Install() {
   FwApp* app = Fw_App();

@@ -24,6 +24,8 @@
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/server/srvconn.h"
 #include "workbench/server/srvqueue.h"
+#include "workbench/shell/pswdcrypt.h"
+#include "tests/support/standin.h"
 
 namespace {
 
@@ -56,11 +58,12 @@ class RecordingHost : public DebugHost {
     if (!from_pipe) lines.push_back(line);
   }
   void ClearDebugTab() override { lines.clear(); }
-  DebugShown ShowStop(const DebugLocation& location, const std::string& open_name, bool, bool) override {
+  DebugShown ShowStop(const DebugLocation& location, bool look_up, const std::string& open_name, bool, bool) override {
     stops.push_back(location.file + ":" + std::to_string(location.segment) + ":" + std::to_string(location.line));
-    open_names.push_back(open_name);
+    open_names.push_back(look_up ? open_name : "(not looked up)");
     return show_result;
   }
+  bool DebugTabUsesEnhancements() const override { return enhancements; }
   bool CallStackOpen() const override { return stack_open; }
   void ClearCallStack() override { stack.clear(); }
   void AddCallStackEntry(const DebugLocation& entry) override { stack.push_back(Debug_StackLine(entry)); }
@@ -74,6 +77,7 @@ class RecordingHost : public DebugHost {
   int ended = 0, stack_shown = 0;
   bool stack_open = true;
   bool from_pipe = false;
+  bool enhancements = false;
   DebugShown show_result = DebugShown::SHOWN;
   CfgDebug debug;
   CfgBreakpoints breakpoints;
@@ -318,6 +322,13 @@ TEST_F(DebugSession, FaultsEndInTheirTextWithoutHanging) {
     }
     EXPECT_TRUE(DebugLocal_WaitAll(8000));
   }
+  // A run-time that never answers: Terminate ends the wait and the session.
+  Cfg_ListClear("Debug");
+  configure(kScript, {"stall"});
+  ASSERT_NE(Debug_StartSession(true), nullptr) << boxes();
+  QTimer::singleShot(300, [] { Debug_CancelPending(); });
+  EXPECT_FALSE(cont(DEBUG_MODE_STEP_OVER));
+  EXPECT_EQ(DebugQueue, nullptr);
 }
 
 TEST_F(DebugSession, StartFailuresShowTheirBoxes) {
@@ -347,7 +358,82 @@ TEST_F(DebugSession, AStopNoDocumentShowsIsLookedUpOnce) {
   EXPECT_EQ(Debug_UnshownFile(), "main.PROG");
   EXPECT_EQ(host.stack_shown, 1);
   ASSERT_TRUE(cont(DEBUG_MODE_STEP_OVER));
-  EXPECT_EQ(host.open_names, (std::vector<std::string>{"main.PROG", ""}));
+  EXPECT_EQ(host.open_names, (std::vector<std::string>{"main.PROG", "(not looked up)"}));
+}
+
+TEST_F(DebugSession, OutputLosesControlBytesAndFinishedRunsAreDropped) {
+  // ESC and NUL never reach the Debug tab; 0x80-0x9F only while the tab
+  // shows enhancement characters.
+  const std::string script =
+      "stop m.PROG 1 1 0 A||M\noutput a\x1b[1mb\x85\x9f"
+      "c\nstop m.PROG 1 2 0 B||M\n";
+  for (bool enhancements : {false, true}) {
+    SCOPED_TRACE(enhancements);
+    host.enhancements = enhancements;
+    host.lines.clear();
+    host.posted.clear();
+    host.ended = 0;
+    Cfg_ListClear("Debug");
+    configure(script);
+    ASSERT_NE(Debug_StartSession(true), nullptr) << boxes();
+    ASSERT_TRUE(cont(DEBUG_MODE_STEP_OVER)) << boxes();
+    // Reply lines pass the code-set conversion first, which turns the C1
+    // bytes into blanks; the pipe's bytes arrive as they are.
+    EXPECT_EQ(joined(host.lines), "a[1mb  c\n");
+    const std::string expected = enhancements ? "a[1mbc"
+                                              : "a[1mb\x85\x9f"
+                                                "c";
+    Debug_EndSession();
+    ASSERT_TRUE(wait_for([&] { return host.ended > 0; }));
+    // The same line came through the run-time's standard output.
+    EXPECT_NE(joined(host.posted).find(expected + "\n"), std::string::npos) << joined(host.posted);
+    // A run whose process and threads are done is dropped without waiting
+    // for every run.
+    EXPECT_TRUE(wait_for([] { return DebugLocal_DropFinished() == 0; }));
+  }
+}
+
+TEST_F(DebugSession, ARemoteSessionRunsThroughTheProgramServer) {
+  vtest::TempDir tree;
+  vtest::write_file(tree.file("main.PROG"), "program");
+  vtest::StandIn server("progserver", {"--root", tree.path()});
+  Cfg_ListClear("Server");
+  std::string srv = Cfg_ListAppendUnique("Server", "localhost");
+  Cfg_PutString(srv.c_str(), "Service", server.service().c_str());
+  Cfg_PutString(srv.c_str(), "Login", "alice");
+  Cfg_PutString(srv.c_str(), "SecurePswd", EncryptString("secret", "localhost").c_str());
+  configure(kScript);
+  std::string entry = Cfg_ListGet("Debug", 0);
+  Cfg_PutInt(entry.c_str(), "ServerIndex", 1);
+  Cfg_PutString(entry.c_str(), "Environment", "WHO=$L HOST=$H");
+  Cfg_PutString(entry.c_str(), "TtyDevice", "/dev/null");
+  // Two breakpoints in one server file cost one translation.
+  new CfgBreakpoint(&host.breakpoints, "localhost://main.PROG", 2, 2);
+  new CfgBreakpoint(&host.breakpoints, "localhost://main.PROG", 1, 12);
+  ASSERT_NE(Debug_StartSession(true), nullptr) << boxes() << server.log();
+
+  const std::string slog = server.log();
+  EXPECT_NE(slog.find("# remote-debug dir=\"\" tty=\"/dev/null\" command=[--script][" + dir.file("s.txt") +
+                      "][--log][" + dir.file("log") + "][main] environment=[WHO=alice][HOST=localhost]"),
+            std::string::npos)
+      << slog;
+  size_t translations = 0;
+  for (size_t at = slog.find("# translate \"main.PROG\""); at != std::string::npos;
+       at = slog.find("# translate", at + 1))
+    ++translations;
+  EXPECT_EQ(translations, 1u) << slog;
+  EXPECT_NE(log().find("SET_BREAKPT 2 main.PROG:1:12 main.PROG:2:2"), std::string::npos) << log();
+  // The stop's file is located on the server and named by its server path.
+  EXPECT_NE(slog.find("# locate \"main.PROG\""), std::string::npos) << slog;
+  EXPECT_EQ(host.open_names.back(), "localhost://main.PROG");
+  EXPECT_EQ(joined(host.stack), "MAIN: LET A = 1\n");
+
+  ASSERT_TRUE(cont(DEBUG_MODE_RUN)) << boxes();
+  EXPECT_EQ(host.stops.back(), "main.PROG:2:2");
+  // Output of a remote run arrives as reply lines only.
+  EXPECT_EQ(joined(host.lines), "one\ntwo\nthree\n");
+  Debug_EndSession();
+  EXPECT_TRUE(sink.boxes.empty()) << boxes();
 }
 
 }  // namespace
