@@ -128,12 +128,18 @@ enum {
   // Only attributes of the configuration are taken: any other is "Attribute
   // not recognized".
   VAR_ASSIGN_CONFIG_ONLY = 1,
+  // An index past the end of a fixed-size array attribute is refused with VAR_ASSIGN_BAD_INDEX, nothing reported: the
+  // reader names
+  // it with its own message.
+  VAR_ASSIGN_INDEX_IN_ARRAY = 2,
 };
+const int VAR_ASSIGN_BAD_INDEX = -2;
 // Assigns `value` to the attribute `path` (object path, ".", attribute, and
 // "[]" behind it when an index was written; `element` is that index or -1).
 // A symbolic value comes as text (kind VAL_TEXT) with `symbolic` set, and is
 // resolved in the definition's group; a value the caller resolved itself
-// comes with its constant's handle in `serial` (-1 for a literal). 0 or -1.
+// comes with its constant's handle in `serial` (-1 for a literal). 0, -1 or
+// VAR_ASSIGN_BAD_INDEX.
 int var_assign_attr(pload* ctx, const char* path, const prop_val* value, bool symbolic, int element, int mode = 0,
                     int serial = -1);
 

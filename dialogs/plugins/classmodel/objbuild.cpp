@@ -329,6 +329,9 @@ int var_assign_attr(pload* ctx, const char* path, const prop_val* value, bool sy
     def.index = -1;
     made_up = true;
   }
+  if ((mode & VAR_ASSIGN_INDEX_IN_ARRAY) != 0 && (def.flags & PROP_F_ARRAY) != 0 && def.count > 0 &&
+      element >= def.count)
+    return VAR_ASSIGN_BAD_INDEX;
   std::string name_copy = key;
   if (made_up) def.name = name_copy.c_str();
   def.index = element;

@@ -247,6 +247,8 @@ struct Lexer {
         ++pos;
         break;
       }
+      // The host keeps lines and values as C strings: a NUL would cut them.
+      if (c == '\0') return fail("Unexpected token 0x%02x", 0);
       if (c == '\\' && pos + 3 < size + 0 && isdigit(static_cast<unsigned char>(at(pos + 1))) &&
           isdigit(static_cast<unsigned char>(at(pos + 2))) && isdigit(static_cast<unsigned char>(at(pos + 3)))) {
         int v = (at(pos + 1) - '0') * 64 + (at(pos + 2) - '0') * 8 + (at(pos + 3) - '0');

@@ -117,7 +117,7 @@ class TextRead : public DlgReaderUser {
     return var_set_default_attrs(ctx_, path.c_str()) == 0 ? 0 : kReported;
   }
 
-  int attribute(const DlgAttribute& a, std::string& /*message*/) override {
+  int attribute(const DlgAttribute& a, std::string& message) override {
     std::string path = a.object->path + "." + a.name;
     if (!text_from_file(ctx_, path)) return kReported;
     if (a.has_index) path += "[]";
@@ -132,8 +132,16 @@ class TextRead : public DlgReaderUser {
       v.type = VAL_INT;
       v.data.num = a.value.number;
     }
-    int rc = var_assign_attr(ctx_, path.c_str(), &v, false, a.has_index ? a.index : -1, VAR_ASSIGN_CONFIG_ONLY,
-                             symbolic ? a.value.handle : -1);
+    if (a.has_index && a.index < 0) {
+      message = kMessages.index_expected;
+      return DLG_ERR_SYNTAX;
+    }
+    int rc = var_assign_attr(ctx_, path.c_str(), &v, false, a.has_index ? a.index : -1,
+                             VAR_ASSIGN_CONFIG_ONLY | VAR_ASSIGN_INDEX_IN_ARRAY, symbolic ? a.value.handle : -1);
+    if (rc == VAR_ASSIGN_BAD_INDEX) {
+      message = kMessages.index_expected;
+      return DLG_ERR_SYNTAX;
+    }
     return rc == 0 ? 0 : kReported;
   }
 

@@ -275,6 +275,9 @@ TEST_F(Plugpane, HostileSources) {
       {"window W {\n .tabs[99999999999] 1;\n}\n", "Unexpected character 0x39 in array index", 2},
       {std::string("window W {\n .xleft 1;\n", 22) + std::string(1, '\0') + " .ytop 2; }\n", "Unexpected token 0x00",
        3},
+      // A NUL inside a kept definition's quoted text would cut the kept line.
+      {std::string("color C\n\"red", 11) + std::string(1, '\0') + "blue\";\n", "Unexpected token 0x00", 2},
+      {std::string("font F \"Sans", 12) + std::string(1, '\0') + "x\", 10;\n", "Unexpected token 0x00", 1},
       {"window W {\n", "'}' expected, level = 1", 2},
       {"}\n", "'}' not expected", 1},
       {".xleft 1;\n", "Attribute not expected outside object", 1},

@@ -273,6 +273,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"Window w {\n}\n", 1, "Unable to locate object:\nPath=\"w\""},
         Refusal{"Dialog d {\n .colour = 1\n}\n", 2, "Attribute not recognized:\nPath=\"d.colour\""},
         Refusal{"Dialog d {\n .w = \"wide\"\n}\n", 2, "Attribute data type mismatch:\nPath=\"d.w\""},
+        // tabs is an int[4]: its elements are 0 to 3.
+        Refusal{"Dialog d {\n .tabs[0] = 1\n .tabs[-1] = 2\n}\n", 3, "Attribute index expected"},
+        Refusal{"Dialog d {\n .tabs[4] = 2\n}\n", 2, "Attribute index expected"},
+        Refusal{"Dialog d {\n .tabs[1000000] = 2\n}\n", 2, "Attribute index expected"},
         Refusal{"Dialog d {\n}\nDialog d {\n}\n", 3, "Object with same name does already exist:\nPath=\"d\""},
         Refusal{"StaticText s {\n}\n", 1, "Invalid root object:\nPath=\"s\""}));
 
