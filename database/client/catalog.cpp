@@ -86,6 +86,9 @@ Buffer* begin_call(const char* name, int server_id, int op, ServerEntry** entry)
   return b;
 }
 
+// Set by SysCat_quiet_refusals.
+bool g_quiet_refusals = false;
+
 // Sends the request and reads the catalog status; 0 when the call's data
 // follows, else -1 with the last status set.
 int exchange(ServerEntry* e) {
@@ -102,7 +105,7 @@ int exchange(ServerEntry* e) {
   }
   if (status != 0) {
     const char* message = nullptr;
-    if (Buffer_Get_counted_str(b, &message) == 0 && message[0] != '\0')
+    if (Buffer_Get_counted_str(b, &message) == 0 && message[0] != '\0' && !g_quiet_refusals)
       debug_printf('P', 0, "System catalog failure: %s", message);
     IDB_FAIL(S_SYSCAT, status);
     return -1;
@@ -1204,3 +1207,5 @@ int SysCat_close_query(SysCatResultSet* resultset) {
   std::free(resultset);
   return rc;
 }
+
+void SysCat_quiet_refusals(int on) { g_quiet_refusals = on != 0; }

@@ -273,6 +273,12 @@ void print_iitems(const RootCache* root) {
 }
 
 void print_sets(const RootCache* root, const char* default_collate) {
+  // "SETS:" takes at least one set: a database without sets is written
+  // without the section, which compiles back into the same database.
+  if (root->set_count == 0) {
+    std::printf("\n");
+    return;
+  }
   std::printf("\nSETS:\n\n");
   for (int32_t i = 0; i < root->set_count; ++i) {
     const RootSet& s = root->sets[i];

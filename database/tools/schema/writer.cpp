@@ -36,6 +36,16 @@ struct Writer {
   WriterIds ids;
 };
 
+// A look-up whose "not found" is an answer: the catalog's refusal is not
+// reported (a failure on the way to the catalog still is).
+template <class Call>
+auto look_up(Call call) {
+  SysCat_quiet_refusals(1);
+  auto* found = call();
+  SysCat_quiet_refusals(0);
+  return found;
+}
+
 void fatal_line(const char* text) {
   sch_printf("*** %s\n", text);
   std::fflush(stdout);
@@ -105,7 +115,7 @@ bool create_groups(Writer* w) {
     w->ids.groups[cls] = group.gid;
     w->ids.has_group[cls] = true;
   }
-  SysCatUser* user = SysCat_get_user_by_name(w->server_id, "public");
+  SysCatUser* user = look_up([w] { return SysCat_get_user_by_name(w->server_id, "public"); });
   if (!user) return true;  // no such user: no memberships
   const uint32_t uid = user->uid;
   std::free(user);
@@ -125,7 +135,7 @@ bool create_collate(Writer* w) {
     uint32_t first_id = 0;
     for (const SchCollateMap& map : collate.maps) {
       uint32_t id = 0;
-      SysCatCollate* found = SysCat_get_collate_by_name(w->server_id, map.name.c_str());
+      SysCatCollate* found = look_up([w, &map] { return SysCat_get_collate_by_name(w->server_id, map.name.c_str()); });
       if (found && found->type == SysCollate_BYTEMAP) {
         id = found->id;
         std::free(found);

@@ -112,6 +112,22 @@ TEST_F(Layoutdump, OrderEntryDumpCompilesBackToTheSameText) {
   EXPECT_EQ(dump(second, "ORDERS"), text);
 }
 
+TEST_F(Layoutdump, DatabaseWithoutSetsDumpsWhatCompilesBack) {
+  StandIn first, second;
+  const std::string source = dir_.file("nosets.schema");
+  vtest::write_file(source, "BEGIN DATA BASE NOSETS;\nPASSWORDS:\nITEMS:\n CODE, X4;\n");
+  ASSERT_EQ(compile(first, source).exit_code, 0);
+  const std::string text = dump(first, "NOSETS");
+  EXPECT_EQ(text,
+            "# Schema definition for data base NOSETS\n\nBEGIN DATA BASE NOSETS;\n\nPASSWORDS:\n\nITEMS:\n"
+            "        CODE,                X4;\n\nEND.\n");
+  const std::string file = dir_.file("nosets-dump.schema");
+  vtest::write_file(file, text);
+  vtest::RunResult r = compile(second, file);
+  ASSERT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_EQ(dump(second, "NOSETS"), text);
+}
+
 TEST_F(Layoutdump, CompiledDumpGrantsWhatTheCatalogGranted) {
   // layoutdump, schema, layoutdump: the same text, and the same privilege
   // rows, on sets that the group "public" reads, writes, and neither.

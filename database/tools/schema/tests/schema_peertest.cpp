@@ -96,6 +96,9 @@ TEST_F(SchemaCatalog, OrderEntryRowsReadBack) {
   StandIn server;
   vtest::RunResult r = schema(server, {"-l", "-t"}, examples() + "/orders.schema");
   ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
+  // No user "public" and no collating sequences yet: look-ups that the
+  // catalog answers with "not found" are no failures to report.
+  EXPECT_EQ(r.err.find("System catalog failure"), std::string::npos) << r.err;
   const std::string done = "*** Database catalog created\n";
   ASSERT_GE(r.out.size(), done.size());
   EXPECT_EQ(r.out.substr(r.out.size() - done.size()), done);
