@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "database/client/buffer.h"
 #include "database/client/client.h"
 #include "database/client/database.h"
 #include "database/client/status.h"
@@ -103,6 +104,23 @@ const char* dbtool_database(int argc, char** argv, const char* const* usage) {
   const char* database = dbtool_operand(argc, argv, usage);
   if (!*database) {
     dbtool_error("illegal database name");
+    return nullptr;
+  }
+  // The form and the lengths that the client library and the wire take,
+  // checked before a session exists.
+  const char* slash = std::strchr(database, '/');
+  const char* name = slash ? slash + 1 : database;
+  char problem[80] = "";
+  if (slash && static_cast<size_t>(slash - database) > IDB_MAX_HOST_PART)
+    std::snprintf(problem, sizeof problem, "illegal database name: server part longer than %d characters",
+                  static_cast<int>(IDB_MAX_HOST_PART));
+  else if (!*name)
+    std::snprintf(problem, sizeof problem, "illegal database name: no name after \"/\"");
+  else if (std::strlen(name) > BUFFER_MAX_STR)
+    std::snprintf(problem, sizeof problem, "illegal database name: longer than %d characters",
+                  static_cast<int>(BUFFER_MAX_STR));
+  if (*problem) {
+    dbtool_error(problem);
     return nullptr;
   }
   return database;

@@ -95,6 +95,10 @@ TEST_F(Probebase, UsageAndOperandErrors) {
       {{"-help"}, 2, usage},
       {{}, 2, prog + ": No database specified\n" + usage},
       {{""}, 1, prog + ": illegal database name\n"},
+      // The operand's form and lengths are checked before anything is sent.
+      {{"127.0.0.1:1/"}, 1, prog + ": illegal database name: no name after \"/\"\n"},
+      {{std::string(80, 'h') + "/DB"}, 1, prog + ": illegal database name: server part longer than 79 characters\n"},
+      {{"h:1/" + std::string(70000, 'D')}, 1, prog + ": illegal database name: longer than 65534 characters\n"},
       {{"-n", "-help"}, 2, usage},
   };
   for (const Case& c : cases) {
