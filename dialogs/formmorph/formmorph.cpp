@@ -2,7 +2,13 @@
 // a dialog server. Every object and attribute of the input files is replayed
 // to the server as a request; the server then saves the dialog with its rule
 // "YqSaveDialog".
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +23,7 @@
 #include "dialogs/formmorph/zellini.h"
 #include "dialogs/language/dlgread.h"
 #include "language/toolframe.h"
+#include "platform/uniquefd.h"
 
 const char* const usage_table[] = {
     "usage: %s [options] outfile infile [...]",
@@ -43,6 +50,9 @@ namespace {
 const char kDriverName[] = "VUZ";
 const char kSaveRule[] = "YqSaveDialog";
 enum { BUFFER_LENGTH = 1024, ENV_NAME_MAX = 79 };
+// A source or include file of this size or more is refused, as the
+// environment's dialog reader refuses it.
+constexpr unsigned long long kMaxSourceBytes = UINT32_MAX;
 // Longest dialog line; lines are read whole up to it.
 constexpr size_t kMaxLine = 1024 * 1024;
 
@@ -94,17 +104,24 @@ void cleanup() {
   tcp_cleanup(1);
 }
 
-// Reads a whole file; false when it cannot be opened or read.
+// Reads a whole regular file below the size the environment's dialog reader
+// takes; false when it cannot be opened or read, is no regular file (a FIFO
+// or a device could block or never end) or is larger.
 bool read_whole(const std::string& path, std::string& text) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
+  UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat st {};
+  if (!fd.valid() || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (static_cast<unsigned long long>(st.st_size) >= kMaxSourceBytes) return false;
   text.clear();
   char piece[65536];
-  size_t n;
-  while ((n = std::fread(piece, 1, sizeof piece, f)) > 0) text.append(piece, n);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
+  for (;;) {
+    ssize_t n = read(fd.get(), piece, sizeof piece);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (text.size() + static_cast<size_t>(n) >= kMaxSourceBytes) return false;  // grew while read
+    text.append(piece, static_cast<size_t>(n));
+  }
 }
 
 // The conversion run's side of the dialog reader: objects and attributes go

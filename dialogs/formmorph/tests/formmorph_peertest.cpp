@@ -206,6 +206,29 @@ TEST_F(Formmorph, ReaderFailuresEndWithTheirCodes) {
       << r.err;
 }
 
+// Only regular files are read: a FIFO nobody writes to would block, a device
+// like /dev/zero never ends, a folder is no source.
+TEST_F(Formmorph, SourcesAndIncludesAreRegularFilesOnly) {
+  const std::string fifo = dir.file("fifo.dlg");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& source : {fifo, std::string("/dev/zero"), dir.path()}) {
+    StandIn server("dlgserver");
+    vtest::RunResult r = convert(server, {source});
+    EXPECT_EQ(r.exit_code, 1) << source;
+    EXPECT_NE(r.err.find("line 0: " + source + ": Unable to open dialog file\nformmorph: error code is 2\n"),
+              std::string::npos)
+        << r.err;
+  }
+  for (const std::string& include : {fifo, std::string("/dev/zero")}) {
+    vtest::write_file(dir.file("includes.dlg"), "include \"" + include + "\"\n");
+    StandIn server("dlgserver");
+    vtest::RunResult r = convert(server, {dir.file("includes.dlg")});
+    EXPECT_EQ(r.exit_code, 1) << include;
+    EXPECT_NE(r.err.find(include + ": Unable to open include file\nformmorph: error code is 2\n"), std::string::npos)
+        << r.err;
+  }
+}
+
 TEST_F(Formmorph, SynchronousServerStatusesEndTheRunOrAreAccepted) {
   vtest::write_file(dir.file("classes"), "Dialog .title .width\nPushButton .text\n");
   vtest::write_file(dir.file("unknown.dlg"), "Dialog d {\n  .colour = 3\n  .title = \"t\"\n}\n");
