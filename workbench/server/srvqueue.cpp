@@ -1,6 +1,7 @@
 #include "workbench/server/srvqueue.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
@@ -173,7 +174,9 @@ SrvQueue::RecvResult SrvQueue::Receive() {
     return RECV_FAILED;
   }
   bool sync = (conn->flags & SrvConn::SrvConn_STARTUP) != 0;
-  int left_ms = SrvConn::startup_wait_ms;
+  // The limit runs from the start of the wait: a server that drips its reply
+  // a byte at a time does not restart it.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(SrvConn::startup_wait_ms);
   for (;;) {
     size_t room = 0;
     uint8_t* at = reader.Room(&room);
@@ -184,7 +187,9 @@ SrvQueue::RecvResult SrvQueue::Receive() {
     long got = room == 0 ? 0 : Net_RecvSome(conn->sock, at, room);
     if (room != 0 && got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       if (!sync) return RECV_MORE;
-      int rc = Net_WaitReadable(conn->sock, left_ms);
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      int rc = left.count() <= 0 ? 0 : Net_WaitReadable(conn->sock, static_cast<int>(left.count()));
       if (rc == 0) {
         Diag_GeneralFailure("Unable to receive server message (9):\nNo reply within %d seconds.\n%s",
                             SrvConn::startup_wait_ms / 1000, Describe().c_str());

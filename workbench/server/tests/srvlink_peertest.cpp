@@ -9,10 +9,12 @@
 
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <set>
 #include <thread>
 
 #include "srvtest.h"
+#include "tests/support/scriptpeer.h"
 #include "workbench/server/srvrequests.h"
 #include "workbench/server/srvwnd.h"
 #include "workbench/shell/neighbours.h"
@@ -278,6 +280,43 @@ TEST_F(SrvLink, EveryFaultEndsInItsReportAndTheNextRequestReconnects) {
     SrvConn::CloseAll();
     server.reset();
   }
+}
+
+// A server that stalls the start-up in front of the link: every wait ends
+// within the start-up limit, counted from the wait's start, with its report.
+TEST_F(SrvLink, StallingStartUpEndsWithinItsLimit) {
+  struct Case {
+    const char* name;
+    std::string script;  // after the link's greeting was read
+    const char* report;
+  };
+  // A greeting reply of 200 bytes dripped over 4 s: each byte comes well
+  // within the limit, the whole reply does not.
+  const std::string dripped = vtest::hex_u32(200) + std::string(2 * 40, '5');
+  const Case cases[] = {
+      {"silence", "silence\n", "Unable to receive server message (9):\nNo reply within"},
+      {"drip", "drip 100 " + dripped + "\nsilence\n", "Unable to receive server message (9):\nNo reply within"},
+      {"bad length", "send 7fffffff\nsilence\n", "Unable to receive server message (4):\nMaximum startup message"},
+      {"flood", "flood 41\n", "Unable to receive server message (4):\nMaximum startup message"},
+      {"half a reply", "send " + vtest::hex_u32(40) + "0102\nclose\n",
+       "Unable to receive server message (7):\nConnection closed by remote host."},
+  };
+  const int saved = SrvConn::startup_wait_ms;
+  SrvConn::startup_wait_ms = 1000;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sink.boxes.clear();
+    vtest::ScriptPeer peer("frame\n" + c.script);
+    const auto start = std::chrono::steady_clock::now();
+    SrvQueue* q = SrvConn::Connect("127.0.0.1", peer.service().c_str(), "alice", "secret");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500));
+    EXPECT_EQ(q, nullptr);
+    delete q;
+    ASSERT_FALSE(sink.boxes.empty());
+    EXPECT_EQ(sink.boxes[0].text.rfind(c.report, 0), 0u) << boxes();
+    SrvConn::CloseAll();
+  }
+  SrvConn::startup_wait_ms = saved;
 }
 
 TEST_F(SrvLink, AnotherLoginOnAnIdleConnectionLogsInAsThatUser) {
