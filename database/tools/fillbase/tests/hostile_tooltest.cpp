@@ -3,10 +3,14 @@
 // numbers that name no set.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/peers/dbserver/compiled.h"
@@ -171,6 +175,61 @@ TEST(ImportBatches, ARefusedPutLeavesTheCommittedBatchesAndNamesThem) {
   size_t lines = 0;
   for (char ch : r.out) lines += ch == '\n';
   EXPECT_EQ(lines, 3u + 150u) << r.out.substr(0, 200);  // database line, blank line, set header
+}
+
+size_t count_of(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// fillbase killed in the middle of a batch: the server rolls the open batch
+// back, so the set holds exactly the batches committed before the kill.
+TEST(ImportBatches, AKilledRunLeavesExactlyTheCommittedBatches) {
+  const long kBatch = 100, kRecords = 200000;
+  Shop shop({});
+  vtest::TempDir in;
+  std::string text;
+  for (long i = 1; i <= kRecords; ++i) text += "\"C" + std::to_string(1000000 + i) + "\",\"N\",\"X\"\n";
+  vtest::write_file(in.file("SHOP.001.exp"), text);
+  const char kCommit[] = "pre-commit mode=12 levels=1 status=0";
+  const size_t before = count_of(shop.server.log(), kCommit);  // the schema's own
+
+  const std::string tool = vtest::tool_path("fillbase");
+  const std::string batch = std::to_string(kBatch);
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+    setenv("LOGNAME", "tester", 1);
+    execl(tool.c_str(), tool.c_str(), "-c", batch.c_str(), "-i", in.path().c_str(), shop.db.c_str(), "CUSTOMERS",
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Kill it once three batches are in, while it puts the next.
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (count_of(shop.server.log(), kCommit) - before < 3 && std::chrono::steady_clock::now() < give_up)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  kill(pid, SIGKILL);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "fillbase ended before it was killed";
+
+  // The stand-in notices the closed connection on its own time.
+  vtest::RunResult r;
+  long entries = -1;
+  for (int tries = 0; tries < 100; ++tries) {
+    r = run_tool("probebase", {"-n", shop.db, "CUSTOMERS"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    entries = std::stol(r.out.substr(r.out.find_last_of(' ') + 1));
+    if (entries % kBatch == 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  const size_t committed = count_of(shop.server.log(), kCommit) - before;
+  EXPECT_GE(committed, 3u);
+  EXPECT_EQ(entries, static_cast<long>(committed) * kBatch) << r.out;
 }
 
 }  // namespace
