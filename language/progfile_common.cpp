@@ -1,11 +1,11 @@
 // Program files: options, password digests and the file form of constants.
-#include <openssl/evp.h>
 
 #include <cstdio>
 #include <cstring>
 
 #include "language/decimal.h"
 #include "language/progfile.h"
+#include "platform/md5.h"
 
 const unsigned char prog_signature[PROG_SIGNATURE_SIZE] = {'Y', 'Q', '.', 'P', 'R', 'O', 'G', 0x00, 0x0D, 0x0A};
 
@@ -41,10 +41,9 @@ void yq__prog_set_release(prog_options* opt, const char* text) {
 }
 
 const uint8_t* prog_pswd_digest(const char* text, size_t length) {
+  static_assert(static_cast<int>(PROG_DIGEST_SIZE) == static_cast<int>(MD5_DIGEST_SIZE));
   static uint8_t digest[PROG_DIGEST_SIZE];
-  unsigned int size = 0;
-  if (EVP_Digest(text, length, digest, &size, EVP_md5(), nullptr) != 1 || size != PROG_DIGEST_SIZE)
-    std::memset(digest, 0, sizeof digest);
+  md5_digest(text, length, digest);
   return digest;
 }
 

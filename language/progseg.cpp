@@ -48,9 +48,8 @@ int line_number_at(const ProgSegment* seg, uint32_t offset) {
 
 // The lookup key of a symbol: a group letter for the classes that match each
 // other, the sub-type or the scalar/array distinction, then the data bytes.
-void key_append_word(std::string* key, uint16_t w) {
-  key->push_back(static_cast<char>(w >> 8));
-  key->push_back(static_cast<char>(w & 0xFF));
+bool key_append_word(ProgSymbolKey* key, uint16_t w) {
+  return key->push_back(static_cast<char>(w >> 8)) && key->push_back(static_cast<char>(w & 0xFF));
 }
 
 char class_group(int cls) {
@@ -64,7 +63,7 @@ char class_group(int cls) {
 
 // Key of the table entry at offset off; false for an entry that never
 // matches a lookup (unknown class, too short for its data).
-bool entry_key(const uint16_t* words, size_t size, size_t off, std::string* key) {
+bool entry_key(const uint16_t* words, size_t size, size_t off, ProgSymbolKey* key) {
   uint16_t type = words[off + 1];
   int cls = sym_type_class(type);
   int sub = sym_type_subtype(type);
@@ -83,14 +82,15 @@ bool entry_key(const uint16_t* words, size_t size, size_t off, std::string* key)
     key->push_back(static_cast<char>('0' + sub));
     if (sub == SYM_SUB_LINE) {
       if (len < 3) return false;
-      key_append_word(key, words[off + 2]);
-      return true;
+      return key_append_word(key, words[off + 2]);
     }
   } else {
     key->push_back(sub == 0 ? 's' : 'a');
   }
-  key->push_back(static_cast<char>('0' + (len - 2)));
-  for (size_t i = 2; i < len; ++i) key_append_word(key, words[off + i]);
+  // A name longer than any lookup's leaves the key's room: it never matches.
+  if (!key->push_back(static_cast<char>('0' + (len - 2)))) return false;
+  for (size_t i = 2; i < len; ++i)
+    if (!key_append_word(key, words[off + i])) return false;
   return true;
 }
 
@@ -103,22 +103,19 @@ void name_words(const char* name, int len, uint16_t* out) {
 }
 
 // Key of a lookup; false for a symbol that no entry can match.
-bool ref_key(const ProgSymbolRef& sym, std::string* key) {
+bool ref_key(const ProgSymbolRef& sym, ProgSymbolKey* key) {
   char group = class_group(sym.cls);
   if (group == 0) return false;
   key->clear();
   key->push_back(group);
   if (sym.cls == SYM_CLASS_CONST) {
     if (sym.packed == nullptr) return false;
-    key->append(reinterpret_cast<const char*>(sym.packed), PROG_PACKED_SIZE);
+    for (int i = 0; i < PROG_PACKED_SIZE; ++i) key->push_back(static_cast<char>(sym.packed[i]));
     return true;
   }
   if (sym.cls == SYM_CLASS_LINE) {
     key->push_back(static_cast<char>('0' + (sym.subtype & 7)));
-    if (sym.subtype == SYM_SUB_LINE) {
-      key_append_word(key, static_cast<uint16_t>(sym.lineno));
-      return true;
-    }
+    if (sym.subtype == SYM_SUB_LINE) return key_append_word(key, static_cast<uint16_t>(sym.lineno));
   } else {
     key->push_back(sym.subtype == 0 ? 's' : 'a');
   }
@@ -127,7 +124,8 @@ bool ref_key(const ProgSymbolRef& sym, std::string* key) {
   int n = sym_name_words(sym.name_len);
   name_words(sym.name, sym.name_len, words);
   key->push_back(static_cast<char>('0' + n));
-  for (int i = 0; i < n; ++i) key_append_word(key, words[i]);
+  for (int i = 0; i < n; ++i)
+    if (!key_append_word(key, words[i])) return false;
   return true;
 }
 
@@ -138,7 +136,7 @@ void ensure_symbol_index(ProgSegment* seg) {
     seg->symbol_index_size = 0;
   }
   size_t off = seg->symbol_index_size;
-  std::string key;
+  ProgSymbolKey key;
   while (off + 2 <= size) {
     size_t len = sym_type_length(seg->symbols[off + 1]);
     if (len < 2 || off + len > size) break;
@@ -433,7 +431,7 @@ bool prog_symbol_entry(const ProgSymbolRef& sym, std::vector<uint16_t>* out) {
 
 long progseg_find_symbol(ProgSegment* seg, const ProgSymbolRef& sym) {
   check_magic(seg);
-  std::string key;
+  ProgSymbolKey key;
   if (!ref_key(sym, &key)) return -1;
   ensure_symbol_index(seg);
   auto it = seg->symbol_index.find(key);
@@ -441,9 +439,9 @@ long progseg_find_symbol(ProgSegment* seg, const ProgSymbolRef& sym) {
 }
 
 long prog_find_symbol_words(const uint16_t* words, size_t size, const ProgSymbolRef& sym) {
-  std::string want;
+  ProgSymbolKey want;
   if (!ref_key(sym, &want)) return -1;
-  std::string key;
+  ProgSymbolKey key;
   size_t off = 0;
   while (off + 2 <= size) {
     size_t len = sym_type_length(words[off + 1]);

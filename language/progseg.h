@@ -28,6 +28,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -94,6 +95,34 @@ inline bool sym_class_is_numeric(int cls) { return cls == 3 || cls == 5 || cls =
 // Words taken by a name of n characters: (n + 1) / 2.
 inline int sym_name_words(int chars) { return (chars + 1) / 2; }
 
+// A symbol-index key: a group letter, the sub-type or scalar/array mark, the
+// word count and the data bytes, held in place (no heap string per lookup).
+// The longest key is that of a 15-character name: 3 + 16 bytes.
+struct ProgSymbolKey {
+  static constexpr size_t kCapacity = 20;
+  uint8_t size = 0;
+  char bytes[kCapacity] = {};
+
+  void clear() { size = 0; }
+  // False when the key would outgrow its room (no lookup key is that long).
+  bool push_back(char c) {
+    if (size == kCapacity) return false;
+    bytes[size++] = c;
+    return true;
+  }
+  bool operator==(const ProgSymbolKey& other) const {
+    return size == other.size && std::memcmp(bytes, other.bytes, size) == 0;
+  }
+};
+
+struct ProgSymbolKeyHash {
+  size_t operator()(const ProgSymbolKey& key) const {
+    uint64_t h = 1469598103934665603ull;  // FNV-1a
+    for (uint8_t i = 0; i < key.size; ++i) h = (h ^ static_cast<uint8_t>(key.bytes[i])) * 1099511628211ull;
+    return static_cast<size_t>(h);
+  }
+};
+
 struct ProgSegment {
   uint32_t magic = 0;
   std::vector<uint16_t> code;     // code words in use (size) and allocated (capacity)
@@ -108,7 +137,7 @@ struct ProgSegment {
   size_t line_index_size = SIZE_MAX;
   // Symbol index: lookup key -> offset of the first matching entry. Covers
   // the entries in symbols[0, symbol_index_size).
-  std::unordered_map<std::string, uint32_t> symbol_index;
+  std::unordered_map<ProgSymbolKey, uint32_t, ProgSymbolKeyHash> symbol_index;
   size_t symbol_index_size = 0;
 };
 

@@ -2,7 +2,6 @@
 // the dumps, and the change operations.
 #include "database/tools/catadmin/copies.h"
 
-#include <openssl/evp.h>
 #include <strings.h>
 
 #include <algorithm>
@@ -16,6 +15,7 @@
 #include "database/client/catalog.h"
 #include "database/client/status.h"
 #include "database/tools/catadmin/catadmin.h"
+#include "platform/md5.h"
 
 namespace {
 
@@ -124,10 +124,9 @@ bool load_table(int server_id, int db_hndl, uint32_t table, const char* label, c
 
 std::string cat_password_digest(const std::string& text) {
   if (text.empty()) return "";
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int n = 0;
-  if (EVP_Digest(text.data(), text.size(), digest, &n, EVP_md5(), nullptr) != 1 || n != 16) cat_memory_panic();
-  return std::string(reinterpret_cast<const char*>(digest), n);
+  uint8_t digest[MD5_DIGEST_SIZE];
+  md5_digest(text.data(), text.size(), digest);
+  return std::string(reinterpret_cast<const char*>(digest), sizeof digest);
 }
 
 uint32_t cat_map_value(const unsigned char* bytes, uint32_t length) {
