@@ -52,23 +52,30 @@ enum FwCommandId : int {
   ID_APP_PROPERTIES = 32780,   // the Application Properties sheet
 
   // View.
-  ID_VIEW_OUTPUT = 32771,        // show or hide the output pane
-  ID_VIEW_VARIABLES = 32773,     // open or close the Variables window
-  ID_VIEW_BROWSE = 32914,        // show or hide the browse bar
-  ID_VIEW_CALLSTACK = 59397,     // open or close the Call Stack window
-  ID_AUTO_SCROLL = 32920,        // output follows its end
-  ID_LINE_WRAP = 32921,          // wrap long lines
-  ID_CLEAR_OUTPUT = 32922,       // empty the output tab
-  ID_DOCKING_VIEW = 45099,       // a docking bar docks or becomes an MDI child
-  ID_VARIABLE_EDIT = 33048,      // Variables: edit the selected row
-  ID_VARIABLE_EXPAND = 33049,    // Variables: expand or collapse the row
-  ID_EXPLORE_LARGE_ICONS = 150,  // explorer list: large icons
-  ID_EXPLORE_SMALL_ICONS = 151,  // explorer list: small icons
-  ID_EXPLORE_LIST = 152,         // explorer list: list
-  ID_EXPLORE_DETAILS = 153,      // explorer list: details
-  ID_EXPLORE_UP = 32912,         // explorer: up one level
-  ID_XREF_ITEM_FIRST = 59424,    // cross-reference item menu, first ...
-  ID_XREF_ITEM_LAST = 59439,     // ... and last
+  ID_VIEW_OUTPUT = 32771,          // show or hide the output pane
+  ID_VIEW_VARIABLES = 32773,       // open or close the Variables window
+  ID_VIEW_BROWSE = 32914,          // show or hide the browse bar
+  ID_VIEW_CALLSTACK = 59397,       // open or close the Call Stack window
+  ID_AUTO_SCROLL = 32920,          // output follows its end
+  ID_LINE_WRAP = 32921,            // wrap long lines
+  ID_CLEAR_OUTPUT = 32922,         // empty the output tab
+  ID_DOCKING_VIEW = 45099,         // a docking bar docks or becomes an MDI child
+  ID_VARIABLE_EDIT = 33048,        // Variables: edit the selected row
+  ID_VARIABLE_EXPAND = 33049,      // Variables: expand or collapse the row
+  ID_EXPLORE_LARGE_ICONS = 150,    // explorer list: large icons
+  ID_EXPLORE_SMALL_ICONS = 151,    // explorer list: small icons
+  ID_EXPLORE_LIST = 152,           // explorer list: list
+  ID_EXPLORE_DETAILS = 153,        // explorer list: details
+  ID_EXPLORE_UP = 32912,           // explorer: up one level
+  ID_DLG_DESELECT_ALL = 33040,     // designer: clear the selection (Esc)
+  ID_DLG_TOGGLE_VISIBLE = 33041,   // designer: show or hide the object
+  ID_DLG_EDIT_PROPERTIES = 33042,  // designer: the object in the property grid
+  ID_DLG_PALETTE = 33043,          // designer: the object palette
+  ID_PROP_EDIT = 33045,            // property grid: edit the row
+  ID_PROP_RESTORE = 33046,         // property grid: restore the default value
+  ID_PROP_EXPAND = 33047,          // property grid: expand or collapse the group
+  ID_XREF_ITEM_FIRST = 59424,      // cross-reference item menu, first ...
+  ID_XREF_ITEM_LAST = 59439,       // ... and last
 
   // Program.
   ID_COMPILE = 32915,             // compile the program

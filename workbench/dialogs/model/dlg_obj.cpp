@@ -696,7 +696,27 @@ int32_t DlgObject::DefaultWidth() const {
   return Clamp(w);
 }
 
-void DlgObject::DestroyCtrlWnd() { ctrl_wnd_ = nullptr; }
+namespace {
+DlgCtrlWndDestroyer ctrl_wnd_destroyer = nullptr;
+}  // namespace
+
+DlgCtrlWndDestroyer DlgObject_SetCtrlWndDestroyer(DlgCtrlWndDestroyer destroyer) {
+  DlgCtrlWndDestroyer previous = ctrl_wnd_destroyer;
+  ctrl_wnd_destroyer = destroyer;
+  return previous;
+}
+
+void DlgObject::SetCtrlWnd(void* wnd) {
+  if (wnd == ctrl_wnd_) return;
+  DestroyCtrlWnd();
+  ctrl_wnd_ = wnd;
+}
+
+void DlgObject::DestroyCtrlWnd() {
+  void* wnd = ctrl_wnd_;
+  ctrl_wnd_ = nullptr;
+  if (wnd && ctrl_wnd_destroyer) ctrl_wnd_destroyer(wnd);
+}
 
 void DlgObject::Draw(DlgPainter& painter, const DlgRect& canvas, const DlgRect& clip, bool paint) {
   painter.DrawObject(this, canvas, clip, paint);

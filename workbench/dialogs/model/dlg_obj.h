@@ -135,6 +135,11 @@ class DlgObject {
   uint32_t FontId() const { return font_id_; }
   const char* Text() const { return text_; }
   void* GuiData() const { return gui_data_; }
+  // The live control window the windowed layer made for the object (null:
+  // none); the object owns it and gives it to the control-window destroyer
+  // when it goes.
+  void* CtrlWnd() const { return ctrl_wnd_; }
+  void SetCtrlWnd(void* wnd);
   uint32_t Flags() const { return flags_; }
   bool HasFlag(uint32_t mask) const { return (flags_ & mask) != 0; }
   // Source lines of the opening and the closing (0: none).
@@ -212,6 +217,11 @@ class DlgObject {
   int32_t first_line_ = 0;
   int32_t last_line_ = 0;
 };
+
+// Installs what destroys a control window (null: none; the windowed layer
+// installs one); returns the previous.
+using DlgCtrlWndDestroyer = void (*)(void* wnd);
+DlgCtrlWndDestroyer DlgObject_SetCtrlWndDestroyer(DlgCtrlWndDestroyer destroyer);
 
 // Takes the object handle of the plug-in interface apart (a null `data` is
 // fatal).

@@ -333,7 +333,7 @@ void DlgEditCanvas::MouseMove(DlgPoint point) {
   last_ = point;
 }
 
-void DlgEditCanvas::Release(DlgPoint point) {
+void DlgEditCanvas::Release(DlgPoint point, unsigned keys) {
   if (!captured_) return;
   MouseMove(point);
   captured_ = false;
@@ -344,7 +344,7 @@ void DlgEditCanvas::Release(DlgPoint point) {
       CancelDrag();
     }
   } else {
-    ClickSelect(drag_obj_, 0, drag_dbl_);
+    ClickSelect(drag_obj_, keys, drag_dbl_);
   }
   drag_obj_ = nullptr;
   drag_started_ = false;

@@ -66,7 +66,8 @@ class DlgEditCanvas : public DlgView {
   // a band.
   int Press(DlgPoint point, unsigned keys, bool dbl);
   void MouseMove(DlgPoint point);
-  void Release(DlgPoint point);
+  // A release without a drag is a click selection with the keys held then.
+  void Release(DlgPoint point, unsigned keys = 0);
   // The object under a point (with Alt its parent).
   DlgObject* ObjectAt(DlgPoint point, unsigned keys);
 

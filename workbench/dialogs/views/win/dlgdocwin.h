@@ -1,0 +1,63 @@
+// The dialog document in the environment's windows: the window layer's
+// document around one dialog document model (CDlgEditDoc). Each designer
+// frame shows one dialog (one anchor) of it; this class finds, opens and
+// closes those frames, numbers them per dialog, and decides whether a frame
+// may close (recording the removal of a deleted dialog when its last frame
+// goes).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "workbench/framework/fwdocument.h"
+
+class CDlgEditDoc;
+class CDlgEditFrame;
+class CDlgEditView;
+class DlgAnchor;
+class FwChildFrame;
+class PluginID;
+struct PluginFileType;
+
+class CDlgDocWin : public FwDocument {
+ public:
+  CDlgDocWin();
+  ~CDlgDocWin() override;
+
+  // The model (null until opened or made).
+  CDlgEditDoc* Model() const { return model_; }
+  // The window document of a model, or null.
+  static CDlgDocWin* Of(const CDlgEditDoc* model);
+
+  // FwDocument: the model is read through the pending plug-in, or made
+  // from its template file; the first designer frame shows the first
+  // dialog of the file.
+  bool OnOpenDocument(const std::string& path) override;
+  bool OnNewDocument() override;
+  bool SaveModified() override;
+
+  // The designer view that shows the anchor, brought to the front (with
+  // `other`: a view of another anchor); with `create` a new frame when
+  // there is none. Null when none.
+  CDlgEditView* ActivateAnchorView(DlgAnchor* pAnchor, bool create, bool other = false);
+  // Asks the frame of every view that shows the anchor to close; with
+  // `detach` the views forget the anchor first.
+  void CloseAnchorViews(DlgAnchor* anchor, bool detach = false);
+  // Whether a frame may close (recording the removal of a deleted dialog,
+  // asking about unsaved changes when it is the document's last frame).
+  bool CanCloseFrame(FwChildFrame* frame);
+  // Numbers the frames per dialog and updates their captions.
+  void UpdateFrameCounts();
+  // The title and modified flag follow the model.
+  void SyncFromModel();
+
+  // The anchor the next designer view shows (taken by the view).
+  static DlgAnchor* TakeInitialAnchor();
+  static void SetInitialAnchor(DlgAnchor* anchor);
+
+ private:
+  void TakeModel(CDlgEditDoc* model);
+
+  CDlgEditDoc* model_ = nullptr;
+  bool question_asked_ = false;
+};

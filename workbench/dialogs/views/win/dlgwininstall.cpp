@@ -1,0 +1,99 @@
+#include "workbench/dialogs/views/win/dlgwininstall.h"
+
+#include <strings.h>
+
+#include <cstring>
+#include <string>
+
+#include "workbench/dialogs/document/dlgeditdoc.h"
+#include "workbench/dialogs/document/pluginid.h"
+#include "workbench/dialogs/views/win/dlgctrlwnd.h"
+#include "workbench/dialogs/views/win/dlgdocwin.h"
+#include "workbench/dialogs/views/win/dlgeditframe.h"
+#include "workbench/dialogs/views/win/dlgeditview.h"
+#include "workbench/dialogs/views/win/dlgtracker.h"
+#include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwdoctemplate.h"
+
+namespace {
+
+const FwCommandRow kCommands[] = {
+    fw_command(ID_DLG_DESELECT_ALL, "Deselect A&ll", "Deselect the entire window contents\nDeselect All (Esc)"),
+    fw_toggle(ID_DLG_TOGGLE_VISIBLE, "&Visible", "Toggle this object's visibility\nToggle Visibility"),
+    fw_command(ID_DLG_EDIT_PROPERTIES, "&Object Properties...", "Edit this object's properties\nEdit Properties"),
+    fw_command(ID_DLG_PALETTE, "&Object Palette...",
+               "Open the dialog object palette where new objects can be created\nDialog Object Palette"),
+    fw_command(ID_PROP_EDIT, "&Edit", "Edit the value of this property"),
+    fw_command(ID_PROP_RESTORE, "&Restore Default Value", "Restore the default value of this property"),
+    fw_command(ID_PROP_EXPAND, "&Expand", "Expand or collapse this group"),
+};
+
+const FwPlaceRow kPlaces[] = {
+    {FwPlace::MenuEdit, 75, ID_NONE},
+    {FwPlace::MenuEdit, 76, ID_DLG_DESELECT_ALL},
+    {FwPlace::MenuEdit, 77, ID_DLG_TOGGLE_VISIBLE},
+    {FwPlace::MenuEdit, 78, ID_DLG_EDIT_PROPERTIES},
+    {FwPlace::MenuEdit, 79, ID_DLG_PALETTE},
+};
+
+// Whether a path ends with a file type's extension (case does not matter).
+bool HasExtension(const char* path, const PluginFileType* type) {
+  if (!type || !type->Ext) return false;
+  const size_t n = std::strlen(path), e = std::strlen(type->Ext);
+  return e > 0 && n >= e && strcasecmp(path + n - e, type->Ext) == 0;
+}
+
+}  // namespace
+
+std::span<const FwCommandRow> Dlg_CommandRows() { return kCommands; }
+std::span<const FwPlaceRow> Dlg_PlaceRows() { return kPlaces; }
+
+DlgWindows::DlgWindows(FwApp* app, DlgWinNotify* notify) {
+  DlgCtrl_Install();
+  DlgTracker::Install();
+  if (!notify) {
+    owned_notify_ = std::make_unique<DlgWinNotify>();
+    notify = owned_notify_.get();
+  }
+  notify_ = notify;
+  if (!app) return;
+  auto tmpl = std::make_unique<FwDocTemplate>(
+      kDlgDocTemplate, [] { return std::make_unique<CDlgDocWin>(); },
+      [](FwDocument* doc) -> FwChildFrame* { return new CDlgEditFrame(doc); },
+      [](FwDocument* doc, QWidget* parent) -> FwView* { return new CDlgEditView(doc, parent); });
+  template_ = app->AddDocTemplate(std::move(tmpl));
+  notify_->SetTemplate(template_);
+  app->Commands().AddRows(0, kCommands, kPlaces);
+}
+
+DlgWindows::~DlgWindows() = default;
+
+bool DlgWindows::OpenFile(const char* path, PluginID* plugin, PluginFileType* type) {
+  if (!path || !template_) return false;
+  if (CDlgEditDoc::IsOpen(path, false)) {
+    for (CDlgEditDoc* d : CDlgEditDoc::Documents())
+      if (d->GetPathName() == path)
+        if (CDlgDocWin* w = CDlgDocWin::Of(d))
+          if (DlgObject* first = d->FirstRootObject()) w->ActivateAnchorView(first->Anchor(), true);
+    return true;
+  }
+  if (!plugin) {
+    for (PluginID* p = PluginID::GetHead(); p && !plugin; p = p->Next())
+      for (PluginFileType* t = p->FirstFileType(); t; t = p->NextFileType())
+        if (HasExtension(path, t)) {
+          plugin = p;
+          type = t;
+          break;
+        }
+  }
+  if (!plugin) return false;
+  if (!type) type = plugin->FirstType();
+  PluginID::SetPending(plugin, type);
+  return template_->OpenDocument(path) != nullptr;
+}
+
+bool DlgWindows::NewFile(PluginID* plugin) {
+  if (!plugin || !template_) return false;
+  PluginID::SetPending(plugin, plugin->FirstType());
+  return template_->OpenDocument(nullptr) != nullptr;
+}

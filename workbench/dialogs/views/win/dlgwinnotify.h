@@ -1,0 +1,73 @@
+// What the dialog documents tell the designer's windows, and how the
+// windows reach the environment around them: new designer frames, captions,
+// views to repaint, the wait cursor, and the neighbours of the designer (the
+// property grid, the palette, the status bar, the file properties sheet).
+// One is installed for the life of the designer's windows; the environment
+// may derive from it to take the status texts to its status bar.
+#pragma once
+
+#include <string>
+
+#include <QPointer>
+
+#include "workbench/dialogs/document/dlgnotify.h"
+
+class CDlgEditView;
+class CDlgPaletteView;
+class CDlgPropView;
+class FwDocTemplate;
+
+class DlgWinNotify : public DlgDocNotify {
+ public:
+  DlgWinNotify();
+  ~DlgWinNotify() override;
+  DlgWinNotify(const DlgWinNotify&) = delete;
+  DlgWinNotify& operator=(const DlgWinNotify&) = delete;
+
+  // The one installed, or a silent one when none is.
+  static DlgWinNotify& Instance();
+
+  // The template of the dialog documents.
+  void SetTemplate(FwDocTemplate* t) { template_ = t; }
+  FwDocTemplate* Template() const { return template_; }
+  // The palette and the property grid while they exist.
+  void SetPalette(CDlgPaletteView* palette);
+  void SetGrid(CDlgPropView* grid);
+  CDlgPaletteView* Palette() const;
+  CDlgPropView* Grid() const;
+
+  // DlgDocNotify.
+  void StatusText(const char* text) override;
+  void StatusError(const char* text) override;
+  void WaitCursor(bool on) override;
+  void UpdateViews(CDlgEditDoc* doc) override;
+  void TitleChanged(CDlgEditDoc* doc) override;
+  void XrefModified(CDlgEditDoc* doc) override;
+  void DocumentRemoved(CDlgEditDoc* doc) override;
+  DlgView* OpenAnchorView(CDlgEditDoc* doc, DlgAnchor* anchor) override;
+  void ShowProperties(CDlgEditDoc* doc, DlgObject* obj, const prop_def* def) override;
+
+  // The designer's requests.
+  void ViewFocused(CDlgEditView* view);
+  void PrimaryChanged(CDlgEditView* view, DlgObject* obj);
+  void EditProperties(CDlgEditDoc* doc, DlgObject* obj);
+  void OpenPalette(CDlgEditDoc* doc, DlgAnchor* anchor);
+  virtual void FileProperties(CDlgEditDoc* doc);
+
+  // The last status text and whether it was an error (tests read them).
+  const std::string& LastStatus() const { return last_status_; }
+  bool LastWasError() const { return last_error_; }
+
+ protected:
+  // Where the status texts go (the environment's status bar).
+  virtual void ShowStatus(const char* text, bool error);
+
+ private:
+  FwDocTemplate* template_ = nullptr;
+  QPointer<CDlgPaletteView> palette_;
+  QPointer<CDlgPropView> grid_;
+  DlgDocNotify* previous_ = nullptr;
+  std::string last_status_;
+  bool last_error_ = false;
+  int wait_depth_ = 0;
+};

@@ -1,0 +1,581 @@
+// The designer's windows driven as a user drives them, offscreen: a dialog
+// loaded through the VUZ plug-in in a designer frame of the window layer,
+// selected, dragged, resized and changed with the mouse and the keys, its
+// palette and property grid, and the pictures checked against the model.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+#include <QTimer>
+
+#include "workbench/dialogs/document/tests/dlgdoc_fixture.h"
+#include "workbench/dialogs/model/dlg_anchor.h"
+#include "workbench/dialogs/model/dlg_obj.h"
+#include "workbench/dialogs/model/dlg_rootanchor.h"
+#include "workbench/dialogs/views/win/bitmapsaver.h"
+#include "workbench/dialogs/views/win/dlgctrlwnd.h"
+#include "workbench/dialogs/views/win/dlgdocwin.h"
+#include "workbench/dialogs/views/win/dlgdragdata.h"
+#include "workbench/dialogs/views/win/dlgeditframe.h"
+#include "workbench/dialogs/views/win/dlgeditview.h"
+#include "workbench/dialogs/views/win/dlgpalette.h"
+#include "workbench/dialogs/views/win/dlgpropview.h"
+#include "workbench/dialogs/views/win/dlgtracker.h"
+#include "workbench/dialogs/views/win/dlgwininstall.h"
+#include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwcommandids.h"
+#include "workbench/framework/fwmainframe.h"
+#include "workbench/framework/tests/fwtest.h"
+
+namespace {
+
+// A dialog in pixels with two buttons, a group with a label and an entry
+// field; the tests put it on an 8 x 16 grid.
+const char* const kDialog =
+    "window Main\n"
+    "{\n"
+    "  .xleft 2;\n"
+    "  .ytop 1;\n"
+    "  .width 400;\n"
+    "  .height 260;\n"
+    "  .title \"Orders\";\n"
+    "  child pushbutton Ok { .text \"OK\"; .xleft 16; .ytop 16; .width 64; .height 16; }\n"
+    "  child pushbutton Cancel { .text \"Cancel\"; .xleft 96; .ytop 16; .width 64; .height 16; }\n"
+    "  child groupbox Box\n"
+    "  {\n"
+    "    .xleft 16; .ytop 64; .width 200; .height 120;\n"
+    "    child statictext Label { .text \"Hi\"; .xleft 8; .ytop 24; .width 64; .height 16; }\n"
+    "  }\n"
+    "  child edittext Entry { .xleft 240; .ytop 64; .width 120; .height 16; .maxchars 12; }\n"
+    "}\n"
+    "window Other { .xleft 2; .ytop 1; .width 200; .height 100; .title \"Other\"; }\n"
+    "default pushbutton { .width 64; }\n";
+
+// The grid of the dialog's children.
+constexpr int kGridX = 8;
+constexpr int kGridY = 16;
+
+// Records statuses and beeps as the status bar and the speaker would.
+class RecordingWinNotify : public DlgWinNotify {
+ public:
+  std::vector<std::string> statuses;
+  bool Has(const std::string& s) const {
+    for (const std::string& x : statuses)
+      if (x == s) return true;
+    return false;
+  }
+
+ protected:
+  void ShowStatus(const char* text, bool error) override {
+    statuses.push_back(std::string(error ? "error: " : "status: ") + (text ? text : ""));
+  }
+};
+
+class BeepingSink : public RecordingSink {
+ public:
+  void beep(unsigned) override { ++beeps; }
+  int beeps = 0;
+};
+
+class DlgWinTest : public DlgDocTest {
+ protected:
+  void SetUp() override {
+    DlgDocTest::SetUp();
+    DlgDoc_SetNotify(&win_notify);
+    Fw_TestQApp();
+    Shell_SetSink(&beeping);
+    app = std::make_unique<FwApp>();
+    main = new FwMainFrame;
+    app->SetMainFrame(main);
+    main->resize(1100, 800);
+    main->show();
+    windows = std::make_unique<DlgWindows>(app.get(), &win_notify);
+    const std::string dir = tmp.file("plugins");
+    Place(PLUGPANE_MODULE, dir, "ide-plugpane.so");
+    std::filesystem::copy_file(PLUGPANE_CFG, dir + "/ide-plugpane.cfg");
+    PluginID::InitializeFrom(dir.c_str());
+    ASSERT_EQ(PluginID::Sync(), 1);
+    plugin = PluginID::Find("ide-plugpane");
+    ASSERT_NE(plugin, nullptr) << sink.all();
+    path = Write("dlg/orders.idm", kDialog);
+    ASSERT_TRUE(windows->OpenFile(path.c_str())) << beeping.all();
+    view = ActiveView();
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(view->Anchor(), nullptr);
+    ASSERT_NE(view->Anchor()->RootObject(), nullptr);
+    model = view->Model();
+    view->Frame()->resize(700, 500);
+    // Positions on the dialog's 8 x 16 grid.
+    DlgObject* dialog = view->Anchor()->RootObject();
+    ASSERT_EQ(dialog->SetUnit(kGridX, kGridY), 1);
+    for (DlgObject* c = dialog->GetHead(); c; c = c->next) c->SetFlags(c->Flags() | DLG_F_POS_UNITS);
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    delete main;
+    QApplication::processEvents();
+    app.reset();
+    windows.reset();
+    Shell_SetSink(&sink);
+    DlgDocTest::TearDown();
+  }
+
+  CDlgEditView* ActiveView() {
+    auto* f = dynamic_cast<FwChildFrame*>(main->MdiArea()->activeSubWindow());
+    if (!f) {
+      const auto list = main->MdiArea()->subWindowList();
+      if (list.isEmpty()) return nullptr;
+      f = dynamic_cast<FwChildFrame*>(list.last());
+    }
+    return f ? dynamic_cast<CDlgEditView*>(f->View(0)) : nullptr;
+  }
+  CDlgEditDoc* Model() { return model; }
+  DlgObject* Find(const char* p) { return Model()->FindObject(p); }
+  // An object's rectangle on the canvas of a view.
+  QRect RectOf(DlgObject* obj, CDlgEditView* v = nullptr) {
+    v = v ? v : view;
+    DlgContextBracket bracket(v->Anchor(), v->Canvas());
+    return DlgQt_Rect(obj->GetCanvasRect());
+  }
+  QPoint Inside(DlgObject* obj) { return RectOf(obj).topLeft() + QPoint(3, 3); }
+  bool Selected(DlgObject* obj) { return obj->Tracker() != nullptr; }
+  DlgObject* Primary() { return view->Canvas()->Primary(); }
+  void Click(QPoint at, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+    QTest::mouseClick(view, Qt::LeftButton, keys, at);
+  }
+  // A press, moves in steps to `to`, and the release.
+  void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+    QTest::mousePress(view, Qt::LeftButton, keys, from);
+    const int steps = 4;
+    for (int i = 1; i <= steps; ++i) QTest::mouseMove(view, from + (to - from) * i / steps);
+    QTest::mouseRelease(view, Qt::LeftButton, keys, to);
+  }
+  QImage Grab() {
+    QApplication::processEvents();
+    return view->grab().toImage();
+  }
+  bool Route(int id) { return app->RouteCommand(id); }
+
+  BeepingSink beeping;
+  RecordingWinNotify win_notify;
+  std::unique_ptr<FwApp> app;
+  FwMainFrame* main = nullptr;
+  std::unique_ptr<DlgWindows> windows;
+  PluginID* plugin = nullptr;
+  std::string path;
+  CDlgEditView* view = nullptr;
+  CDlgEditDoc* model = nullptr;
+};
+
+// ----------------------------------------------------------------- selection
+
+TEST_F(DlgWinTest, ClicksSelectWithShiftCtrlAndAlt) {
+  DlgObject* ok = Find("Main.Ok");
+  DlgObject* cancel = Find("Main.Cancel");
+  DlgObject* box = Find("Main.Box");
+  DlgObject* label = Find("Main.Box.Label");
+  Click(Inside(ok));
+  EXPECT_TRUE(Selected(ok));
+  EXPECT_EQ(Primary(), ok);
+  Click(Inside(cancel));
+  EXPECT_FALSE(Selected(ok));
+  EXPECT_EQ(Primary(), cancel);
+  // Shift selects everything between the first selected and the clicked.
+  Click(Inside(ok), Qt::ShiftModifier);
+  EXPECT_TRUE(Selected(ok));
+  EXPECT_TRUE(Selected(cancel));
+  // Ctrl on a selected object deselects only it.
+  Click(Inside(ok), Qt::ControlModifier);
+  EXPECT_FALSE(Selected(ok));
+  EXPECT_TRUE(Selected(cancel));
+  // Alt takes the parent.
+  Click(Inside(label), Qt::AltModifier);
+  EXPECT_TRUE(Selected(box));
+  EXPECT_FALSE(Selected(label));
+  EXPECT_FALSE(Selected(cancel));
+  // Esc clears the selection.
+  QTest::keyClick(view, Qt::Key_Escape);
+  EXPECT_EQ(Primary(), nullptr);
+}
+
+TEST_F(DlgWinTest, ABandSelectsWhatLiesInsideAndAOnePixelBandIsAClick) {
+  DlgObject* ok = Find("Main.Ok");
+  DlgObject* cancel = Find("Main.Cancel");
+  const QRect both = RectOf(ok).united(RectOf(cancel)).adjusted(-2, -2, 2, 2);
+  Drag(both.topLeft(), both.bottomRight());
+  EXPECT_TRUE(Selected(ok));
+  EXPECT_TRUE(Selected(cancel));
+  EXPECT_FALSE(Selected(Find("Main.Box")));
+  // A band of one pixel on the label acts as a click on it.
+  DlgObject* label = Find("Main.Box.Label");
+  Drag(Inside(label), Inside(label) + QPoint(1, 1));
+  EXPECT_TRUE(Selected(label));
+  EXPECT_FALSE(Selected(ok));
+}
+
+// --------------------------------------------------------------------- drags
+
+TEST_F(DlgWinTest, SmallMovesAreClicksADragSnapsAndUndoesInOneStep) {
+  DlgObject* ok = Find("Main.Ok");
+  DlgObject* main_obj = Find("Main");
+  Click(Inside(ok));
+  const QRect before = RectOf(ok);
+  const bool could_undo = Model()->Root().CanUndo();
+  // Two pixels: a click.
+  Drag(Inside(ok), Inside(ok) + QPoint(2, 2));
+  EXPECT_EQ(RectOf(ok), before);
+  EXPECT_EQ(Model()->Root().CanUndo(), could_undo);
+  EXPECT_FALSE(Model()->IsModified());
+  // A real drag lands on the parent's grid.
+  Drag(Inside(ok), Inside(ok) + QPoint(21, 35));
+  const QRect after = RectOf(ok);
+  EXPECT_NE(after, before);
+  const QRect parent = RectOf(main_obj);
+  EXPECT_EQ((after.left() - parent.left()) % kGridX, 0);
+  EXPECT_EQ((after.top() - parent.top()) % kGridY, 0);
+  EXPECT_EQ(after.size(), before.size());
+  EXPECT_TRUE(Model()->IsModified());
+  EXPECT_FALSE(view->DragLayersShown());
+  // One undo puts it back.
+  ASSERT_TRUE(Route(ID_EDIT_UNDO));
+  EXPECT_EQ(RectOf(ok), before);
+  EXPECT_TRUE(win_notify.Has("status: Undo completed."));
+}
+
+TEST_F(DlgWinTest, ADragStopsAtTheDialogsLimit) {
+  DlgObject* ok = Find("Main.Ok");
+  const QRect limit = RectOf(Find("Main"));
+  Click(Inside(ok));
+  Drag(Inside(ok), Inside(ok) - QPoint(400, 400));
+  EXPECT_EQ(RectOf(ok).topLeft(), limit.topLeft());
+}
+
+TEST_F(DlgWinTest, ADragShowsLayersWhileTheMouseMoves) {
+  DlgObject* ok = Find("Main.Ok");
+  Click(Inside(ok));
+  QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, Inside(ok));
+  QTest::mouseMove(view, Inside(ok) + QPoint(20, 20));
+  EXPECT_TRUE(view->DragLayersShown());
+  QTest::mouseMove(view, Inside(ok) + QPoint(40, 20));
+  EXPECT_TRUE(view->DragLayersShown());
+  QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, Inside(ok) + QPoint(40, 20));
+  EXPECT_FALSE(view->DragLayersShown());
+}
+
+// -------------------------------------------------------------------- resize
+
+TEST_F(DlgWinTest, AHandleResizeSnapsAndEscRecordsNothing) {
+  DlgObject* entry = Find("Main.Entry");
+  Click(Inside(entry));
+  auto* t = dynamic_cast<DlgTracker*>(entry->Tracker());
+  ASSERT_NE(t, nullptr);
+  const QRect before = RectOf(entry);
+  const QPoint handle = t->HandleBox(DLG_HANDLE_LEFT).center();
+  // Escape during the drag of a handle cancels it.
+  QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, handle);
+  QTest::mouseMove(view, handle - QPoint(30, 0));
+  EXPECT_EQ(view->MouseMode(), DlgMouseMode::Resize);
+  QTest::keyClick(view, Qt::Key_Escape);
+  QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, handle - QPoint(30, 0));
+  EXPECT_EQ(RectOf(entry), before);
+  EXPECT_FALSE(Model()->IsModified());
+  // A resize by the left handle puts the left edge on the parent's grid and
+  // keeps the right edge.
+  Drag(handle, handle - QPoint(29, 0));
+  const QRect after = RectOf(entry);
+  EXPECT_EQ(after.right(), before.right());
+  EXPECT_GT(after.width(), before.width());
+  EXPECT_EQ((after.left() - RectOf(Find("Main")).left()) % kGridX, 0);
+  EXPECT_TRUE(Model()->IsModified());
+  ASSERT_TRUE(Route(ID_EDIT_UNDO));
+  EXPECT_EQ(RectOf(entry), before);
+}
+
+// ------------------------------------------------------------------ pictures
+
+TEST_F(DlgWinTest, ThePictureFollowsTheModel) {
+  DlgObject* main_obj = Find("Main");
+  DlgObject* ok = Find("Main.Ok");
+  Click(Inside(ok));
+  const QImage img = Grab();
+  const QRect r = RectOf(main_obj);
+  // The caption bar above the dialog is grey.
+  const QPoint caption(r.center().x() + r.width() / 4, r.top() - CDlgEditView::CaptionHeight() / 2);
+  EXPECT_EQ(img.pixelColor(caption), QColor(128, 128, 128));
+  // White around the dialog's frame.
+  EXPECT_EQ(img.pixelColor(r.right() + 20, r.center().y()), QColor(Qt::white));
+  // Handles only on the primary selection: the box right of it is black.
+  auto* t = dynamic_cast<DlgTracker*>(ok->Tracker());
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(img.pixelColor(t->HandleBox(DLG_HANDLE_RIGHT).center()), QColor(Qt::black));
+  // Shift-select Cancel: Ok keeps only its border.
+  Click(Inside(Find("Main.Cancel")), Qt::ShiftModifier);
+  const QImage img2 = Grab();
+  EXPECT_NE(img2.pixelColor(t->HandleBox(DLG_HANDLE_RIGHT).center()), QColor(Qt::black));
+  // No control window is ever visible.
+  for (QWidget* w : DlgCtrl_Parent()->findChildren<QWidget*>()) EXPECT_FALSE(w->isVisible());
+  EXPECT_GT(DlgCtrl_Count(), 0);
+}
+
+TEST_F(DlgWinTest, APlaceholderIsALightGreyBoxAndAttachmentsShowTriangles) {
+  DlgObject* label = Find("Main.Box.Label");
+  label->SetText("");
+  label->SetFlags(label->Flags() | DLG_F_PLACEHOLDER | 0x2u);  // attached at both sides
+  Click(Inside(label));
+  const QImage img = Grab();
+  const QRect r = RectOf(label);
+  EXPECT_EQ(img.pixelColor(r.center()), QColor(192, 192, 192));
+  auto* t = dynamic_cast<DlgTracker*>(label->Tracker());
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(img.pixelColor(t->HandleBox(DLG_HANDLE_LEFT).center()), QColor(0, 0, 192));
+  EXPECT_EQ(img.pixelColor(t->HandleBox(DLG_HANDLE_RIGHT).center()), QColor(0, 0, 192));
+}
+
+// ----------------------------------------------------- keys and context menu
+
+TEST_F(DlgWinTest, DeleteRemovesTheSelectionOrBeeps) {
+  Click(Inside(Find("Main.Cancel")));
+  QTest::keyClick(view, Qt::Key_Delete);
+  EXPECT_EQ(Find("Main.Cancel"), nullptr);
+  const int beeps = beeping.beeps;
+  QTest::keyClick(view, Qt::Key_Delete);  // nothing selected
+  EXPECT_EQ(beeping.beeps, beeps + 1);
+  ASSERT_TRUE(Route(ID_EDIT_UNDO));
+  EXPECT_NE(Find("Main.Cancel"), nullptr);
+}
+
+TEST_F(DlgWinTest, TheContextMenuHoldsTheDesignersEntries) {
+  Click(Inside(Find("Main.Ok")));
+  QStringList texts;
+  QTimer::singleShot(0, [&] {
+    if (QMenu* m = view->OpenMenu()) {
+      for (QAction* a : m->actions()) texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+      m->close();
+    }
+  });
+  QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
+  const QStringList expected = {"&Undo\tCtrl+Z",
+                                "&Redo\tCtrl+Y",
+                                "-",
+                                "Cu&t\tCtrl+X",
+                                "&Copy\tCtrl+C",
+                                "&Paste\tCtrl+V",
+                                "&Delete\tDel",
+                                "Select A&ll\tCtrl+A",
+                                "Deselect A&ll\tEsc",
+                                "-",
+                                "&Visible\tAlt+V",
+                                "-",
+                                "&Object Properties...\tEnter",
+                                "Dialog Proper&ties...\tAlt+Enter",
+                                "-",
+                                "&Object Palette...\tAlt+P"};
+  EXPECT_EQ(texts, expected);
+}
+
+// ------------------------------------------------------ frames and captions
+
+TEST_F(DlgWinTest, CaptionsNumberWindowsPerDialogAndMarkChanges) {
+  FwChildFrame* first = view->Frame();
+  EXPECT_EQ(first->windowTitle().toStdString(), "orders.idm [Main]");
+  ASSERT_TRUE(Route(ID_WINDOW_NEW));
+  QApplication::processEvents();
+  CDlgEditView* second = ActiveView();
+  ASSERT_NE(second, view);
+  EXPECT_EQ(second->Anchor(), view->Anchor());
+  EXPECT_EQ(second->Frame()->windowTitle().toStdString(), "orders.idm [Main]:2");
+  EXPECT_EQ(first->windowTitle().toStdString(), "orders.idm [Main]:1");
+  view->setFocus();
+  Click(Inside(Find("Main.Cancel")));
+  QTest::keyClick(view, Qt::Key_Delete);
+  EXPECT_EQ(first->windowTitle().toStdString(), "orders.idm [Main]:1 *");
+  EXPECT_EQ(second->Frame()->windowTitle().toStdString(), "orders.idm [Main]:2 *");
+  EXPECT_EQ(CDlgEditFrame::Caption("Dialog1", nullptr, 0, false), "Dialog1 [Untitled]");
+}
+
+TEST_F(DlgWinTest, ClosingAModifiedDialogAsksYesNoCancel) {
+  Click(Inside(Find("Main.Cancel")));
+  QTest::keyClick(view, Qt::Key_Delete);
+  FwChildFrame* frame = view->Frame();
+  beeping.answer = SHELL_IDCANCEL;
+  frame->close();
+  QApplication::processEvents();
+  EXPECT_TRUE(frame->isVisible());
+  ASSERT_FALSE(beeping.boxes.empty());
+  EXPECT_NE(beeping.boxes.back().find("Save changes to"), std::string::npos);
+  // Yes saves, and the window goes.
+  beeping.answer = SHELL_IDYES;
+  frame->close();
+  QApplication::processEvents();
+  EXPECT_EQ(ActiveView(), nullptr);
+  EXPECT_EQ(Slurp(path).find("Cancel"), std::string::npos);
+}
+
+TEST_F(DlgWinTest, DeletingTheRootAsksClosesItsViewsAndUndoBringsThemBack) {
+  CDlgDocWin* doc = view->DocWin();
+  CDlgEditView* other = doc->ActivateAnchorView(Find("Other")->Anchor(), true);
+  ASSERT_NE(other, nullptr);
+  ASSERT_NE(other, view);
+  view->setFocus();
+  ASSERT_TRUE(Route(ID_WINDOW_NEW));  // two frames show Main
+  QApplication::processEvents();
+  view->setFocus();
+  DlgObject* dialog = Find("Main");
+  const QRect r = RectOf(dialog);
+  Click(QPoint(r.right() - 4, r.bottom() - 4));
+  ASSERT_EQ(Primary(), dialog);
+  // No keeps the dialog.
+  beeping.answer = SHELL_IDNO;
+  QTest::keyClick(view, Qt::Key_Delete);
+  EXPECT_NE(beeping.all().find("You are about to delete the dialog Main\nand all its children."), std::string::npos);
+  EXPECT_EQ(Find("Main"), dialog);
+  beeping.answer = SHELL_IDYES;
+  QTest::keyClick(view, Qt::Key_Delete);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return main->MdiArea()->subWindowList().size() == 1; }, 2000));
+  EXPECT_EQ(Find("Main"), nullptr);
+  EXPECT_TRUE(Model()->IsModified());
+  // One undo brings the dialog back in a window of its own.
+  other->setFocus();
+  view = other;
+  ASSERT_TRUE(Route(ID_EDIT_UNDO));
+  QApplication::processEvents();
+  ASSERT_NE(Find("Main"), nullptr);
+  EXPECT_EQ(main->MdiArea()->subWindowList().size(), 2);
+}
+
+// ------------------------------------------------------------------- palette
+
+TEST_F(DlgWinTest, TwoDropsMakeUntitled1AndUntitled2AndAForeignDropIsRefused) {
+  ASSERT_TRUE(Route(ID_DLG_PALETTE));
+  CDlgPaletteView* palette = windows->Notify().Palette();
+  ASSERT_NE(palette, nullptr);
+  EXPECT_EQ(palette->ShownRoot(), &Model()->Root());
+  DlgObject* tmpl = Model()->FindObject("~pushbutton");
+  ASSERT_NE(tmpl, nullptr);
+  // A pick from the palette, then a press into the dialog, twice.
+  for (int i = 0; i < 2; ++i) {
+    DlgPick_Set(tmpl);
+    Click(RectOf(Find("Main")).topLeft() + QPoint(300, 150 + 30 * i));
+  }
+  EXPECT_NE(Find("Main.Untitled1"), nullptr);
+  EXPECT_NE(Find("Main.Untitled2"), nullptr);
+  // Data of another process (another token) is refused.
+  QMimeData foreign;
+  foreign.setData(kDlgDragMime, QByteArray(8, '\1'));
+  EXPECT_EQ(DlgDragData_Decode(&foreign, Model()), nullptr);
+  std::unique_ptr<QMimeData> ours(DlgDragData_Encode(tmpl));
+  EXPECT_EQ(DlgDragData_Decode(ours.get(), Model()), tmpl);
+  // Another document's template is not found in this one.
+  const std::string other_path = Write("dlg/other.idm", kDialog);
+  ASSERT_TRUE(windows->OpenFile(other_path.c_str()));
+  CDlgEditView* other = ActiveView();
+  ASSERT_NE(other->Model(), model);
+  EXPECT_EQ(DlgDragData_Decode(ours.get(), other->Model()), nullptr);
+  // Palette entries show class defaults without their "~".
+  bool listed = false;
+  for (QTreeWidgetItemIterator it(palette); *it; ++it) listed = listed || (*it)->text(0) == "pushbutton";
+  EXPECT_TRUE(listed);
+}
+
+// ---------------------------------------------------------------------- grid
+
+TEST_F(DlgWinTest, GridEditsUndoAndRefusalsBeepAndKeepTheOldValue) {
+  DlgObject* entry = Find("Main.Entry");
+  Click(Inside(entry));
+  ASSERT_TRUE(Route(ID_DLG_EDIT_PROPERTIES));
+  CDlgPropView* grid = windows->Notify().Grid();
+  ASSERT_NE(grid, nullptr);
+  EXPECT_EQ(grid->Object(), entry);
+  EXPECT_EQ(grid->Title().toStdString(), "Main.Entry Properties");
+  // Expand every category so that maxchars shows.
+  for (int r = 0; r < grid->Rows().Count(); ++r)
+    if (grid->Rows().IsGroupRow(r) && !grid->Rows().IsExpanded(r)) grid->Rows().Expand(r, true);
+  const int row = grid->Rows().FindRow("maxchars");
+  ASSERT_GE(row, 0);
+  auto edit_to = [&](const char* text) {
+    grid->SelectRow(grid->Rows().FindRow("maxchars"));
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Return);
+    QLineEdit* e = grid->EditBox();
+    if (!e) return false;
+    e->setText(QString::fromLatin1(text));
+    QTest::keyClick(e, Qt::Key_Return);
+    QApplication::processEvents();
+    return true;
+  };
+  const int beeps = beeping.beeps;
+  ASSERT_TRUE(edit_to("12a"));
+  EXPECT_TRUE(win_notify.Has("error: Failed to convert 12a to integer."));
+  EXPECT_EQ(beeping.beeps, beeps + 1);
+  ASSERT_TRUE(edit_to(""));
+  EXPECT_TRUE(win_notify.Has("error: A value is required"));
+  ASSERT_TRUE(edit_to("7"));
+  int mark = 0;
+  const prop_def* def = grid->Rows().Row(grid->Rows().FindRow("maxchars"))->PropDef();
+  EXPECT_EQ(std::string(CDlgEditDoc::GetPropText(entry, def, &mark)), "7");
+  EXPECT_TRUE(win_notify.Has("status: Property maxchars set with new value [7]"));
+  ASSERT_TRUE(Route(ID_EDIT_UNDO));
+  EXPECT_EQ(std::string(CDlgEditDoc::GetPropText(entry, def, &mark)), "12");
+  // A string of 256 characters is too long.
+  const int text_row = grid->Rows().FindRow("content");
+  ASSERT_GE(text_row, 0);
+  grid->SelectRow(text_row);
+  QTest::keyClick(grid, Qt::Key_Return);
+  ASSERT_NE(grid->EditBox(), nullptr);
+  grid->EditBox()->setText(QString(256, 'x'));
+  QTest::keyClick(grid->EditBox(), Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_TRUE(win_notify.Has("error: Property string is too long."));
+}
+
+// ------------------------------------------------------------- small pieces
+
+TEST(DlgWinPieces, BitmapSaversShareOneCountedContext) {
+  Fw_TestQApp();
+  const unsigned made = CBitmapSaver::SharedMade();
+  {
+    CBitmapSaver a(10, 10), b(4, 4);
+    EXPECT_EQ(CBitmapSaver::SharedUsers(), 2u);
+    EXPECT_EQ(CBitmapSaver::SharedMade(), made + 1);
+    QPixmap src(20, 20);
+    src.fill(Qt::red);
+    a.Save(src, QPoint(5, 5));
+    EXPECT_EQ(a.Pixmap().toImage().pixelColor(9, 9), QColor(Qt::red));
+  }
+  EXPECT_EQ(CBitmapSaver::SharedUsers(), 0u);
+  CBitmapSaver c(0, 3);
+  EXPECT_EQ(CBitmapSaver::SharedMade(), made + 2);
+  EXPECT_TRUE(c.Pixmap().isNull());
+}
+
+TEST(DlgWinPieces, WindowClassesMapToControlKinds) {
+  struct Case {
+    const char* wc;
+    uint32_t style;
+    DlgCtrlKind kind;
+  };
+  const Case cases[] = {
+      {"Button", 0, DlgCtrlKind::PushButton}, {"BUTTON", 1, DlgCtrlKind::PushButton},
+      {"Button", 3, DlgCtrlKind::CheckBox},   {"Button", 9, DlgCtrlKind::RadioButton},
+      {"Button", 7, DlgCtrlKind::GroupBox},   {"Edit", 0, DlgCtrlKind::LineEdit},
+      {"Edit", 4, DlgCtrlKind::TextEdit},     {"Static", 1, DlgCtrlKind::Label},
+      {"ListBox", 0, DlgCtrlKind::List},      {"ComboBox", 0, DlgCtrlKind::Combo},
+      {"GroupBox", 0, DlgCtrlKind::GroupBox}, {"Window", 0, DlgCtrlKind::None},
+      {"NoSuchClass", 0, DlgCtrlKind::None},  {nullptr, 0, DlgCtrlKind::None},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DlgCtrl_KindOf(c.wc, c.style), c.kind) << (c.wc ? c.wc : "null");
+}
+
+}  // namespace
