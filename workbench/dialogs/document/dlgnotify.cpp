@@ -1,5 +1,8 @@
 #include "workbench/dialogs/document/dlgnotify.h"
 
+#include "workbench/dialogs/document/dlgeditdoc.h"
+#include "workbench/dialogs/document/pluginid.h"
+
 namespace {
 
 DlgDocNotify silent;
@@ -13,4 +16,8 @@ DlgDocNotify* DlgDoc_SetNotify(DlgDocNotify* notify) {
   DlgDocNotify* previous = current == &silent ? nullptr : current;
   current = notify != nullptr ? notify : &silent;
   return previous;
+}
+
+CDlgEditDoc* DlgDocNotify::OpenDocument(const char* path) {
+  return path ? CDlgEditDoc::OpenFile(path) : CDlgEditDoc::NewFile(PluginID::Pending());
 }

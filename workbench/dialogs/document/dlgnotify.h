@@ -48,6 +48,11 @@ class DlgDocNotify {
   // The Save As window for a document, proposing `proposed`; its result
   // (false when there is none).
   virtual bool SaveAs(CDlgEditDoc*, const char* /*proposed*/) { return false; }
+  // Opens a dialog document of the pending plug-in (PluginID::SetPending)
+  // from `path`, or a new one from its template file when `path` is null,
+  // with whatever windows show it; null when that failed. The default makes
+  // the document alone.
+  virtual CDlgEditDoc* OpenDocument(const char* path);
   // A new designer frame for the anchor; its view (null when none could be
   // made).
   virtual DlgView* OpenAnchorView(CDlgEditDoc*, DlgAnchor*) { return nullptr; }

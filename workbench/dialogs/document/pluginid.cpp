@@ -16,6 +16,7 @@
 
 #include "platform/profile.h"
 #include "workbench/dialogs/document/dlgeditdoc.h"
+#include "workbench/dialogs/document/dlgnotify.h"
 #include "workbench/dialogs/model/dlg_obj.h"
 #include "workbench/dialogs/model/dlg_rootanchor.h"
 #include "workbench/programs/dirutil.h"
@@ -223,7 +224,7 @@ int PluginID::IsOpen(const char* path, int activate) { return CDlgEditDoc::IsOpe
 int PluginID::OpenDocument(const char* path, PluginFileType* type) {
   if (!type) SYS_ASSERT(!"type");
   SetPending(this, type);
-  CDlgEditDoc* doc = CDlgEditDoc::OpenFile(path);
+  CDlgEditDoc* doc = DlgDoc_Notify().OpenDocument(path);
   return doc ? 1 : 0;
 }
 

@@ -5,6 +5,8 @@
 // drags.
 #include "workbench/dialogs/views/dlg_editcanvas.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,6 +20,7 @@
 #include "workbench/dialogs/model/dlg_prop.h"
 #include "workbench/dialogs/model/dlg_rootanchor.h"
 #include "workbench/dialogs/model/dlg_selection.h"
+#include "workbench/dialogs/views/dlg_proprows.h"
 
 namespace {
 
@@ -433,6 +436,92 @@ TEST_F(EditTest, DropsTakeOnlyTemplatesOfTheSameDocument) {
   DlgObject* foreign = other->Root().FindRootObject("~pushbutton");
   EXPECT_EQ(view->DropTarget(foreign, {lr.left + 1, lr.top + 1}, 0), nullptr);
   EXPECT_EQ(view->Drop(foreign, {lr.left + 1, lr.top + 1}, 0), 0);
+}
+
+// ------------------------------------------------------------ property rows
+
+TEST_F(EditTest, PropertyRowsListTheClassRowPlainPropertiesThenCategories) {
+  DlgPropRows rows;
+  rows.Fill(doc, main);
+  ASSERT_GT(rows.Count(), 1);
+  EXPECT_EQ(rows.Row(0)->GetName(), "class");
+  EXPECT_EQ(rows.Row(0)->GetStrValue(doc, main, nullptr), "window");
+  // Every top-level row after the class row is a collapsed category group
+  // (the window's properties all have categories).
+  std::vector<std::string> groups;
+  for (int r = 1; r < rows.Count(); ++r) {
+    EXPECT_EQ(rows.Row(r)->Depth(), 0);
+    groups.push_back(rows.Row(r)->GetName());
+  }
+  EXPECT_NE(std::find(groups.begin(), groups.end(), "Geometry"), groups.end());
+  EXPECT_NE(std::find(groups.begin(), groups.end(), "Layout"), groups.end());
+  // A bounded array of four starts at the dialog's lowest index.
+  const int layout = rows.FindRow("Layout");
+  ASSERT_TRUE(rows.Expand(layout, false));
+  const int tabs = rows.FindRow("tabs[4]");
+  ASSERT_GE(tabs, 0);
+  ASSERT_TRUE(rows.Expand(tabs, false));
+  const int32_t low = rows.Lowest();
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(rows.Row(tabs + 1 + i)->GetName(), "[" + std::to_string(low + i) + "]");
+  // New members below the lowest index or on an existing one are refused.
+  auto* group = static_cast<DlgPropContainer*>(rows.Row(tabs));
+  EXPECT_EQ(rows.ProposedIndex(group), low + 4);
+  EXPECT_EQ(rows.AddArrayMember(group, low - 1), -2);
+  EXPECT_TRUE(canvases.has("error: Array index " + std::to_string(low - 1) + " out of range, must be at least " +
+                           std::to_string(low)));
+  EXPECT_EQ(rows.AddArrayMember(group, low), -2);
+  EXPECT_TRUE(canvases.has("error: Array index " + std::to_string(low) + " does already exist"));
+  EXPECT_EQ(rows.AddArrayMember(group, low + 4), tabs + 5);
+  // Collapsing takes the rows away, not the items.
+  const int before = rows.Count();
+  ASSERT_TRUE(rows.Collapse(tabs, false));
+  EXPECT_EQ(rows.Count(), before - 5);
+  ASSERT_TRUE(rows.Expand(tabs, false));
+  EXPECT_EQ(rows.Count(), before);
+}
+
+TEST_F(EditTest, PropertyRowsKeepTheGroupsTheUserExpanded) {
+  DlgPropRows::ExpandedGroups().clear();
+  DlgPropRows rows;
+  rows.Fill(doc, Find("Main.Ok"));
+  ASSERT_TRUE(rows.Expand(rows.FindRow("Geometry"), true));
+  rows.Fill(doc, Find("Main.Cancel"));
+  EXPECT_TRUE(rows.IsExpanded(rows.FindRow("Geometry")));
+  EXPECT_FALSE(rows.IsExpanded(rows.FindRow("State")));
+  ASSERT_TRUE(rows.Collapse(rows.FindRow("Geometry"), true));
+  EXPECT_TRUE(DlgPropRows::ExpandedGroups().empty());
+}
+
+TEST_F(EditTest, PropertyRowsCommitThroughTheItemsAndRefuseBadText) {
+  DlgObject* ok = Find("Main.Ok");
+  DlgPropRows rows;
+  rows.Fill(doc, ok);
+  rows.Expand(rows.FindRow("Geometry"), true);
+  const int xleft = rows.FindRow("xleft");
+  ASSERT_GE(xleft, 0);
+  struct Case {
+    const char* text;
+    int result;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"12a", 0, "error: Failed to convert 12a to integer."},
+      {"", 0, "error: A value is required"},
+      {"20", 1, "status: Property xleft set with new value [20]"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(rows.BeginEdit(xleft).kind, DlgEditKind::Edit) << c.text;
+    EXPECT_EQ(rows.Commit(xleft, c.text, -1), c.result) << c.text;
+    EXPECT_TRUE(canvases.has(c.message)) << c.text;
+    EXPECT_EQ(rows.EditingRow(), -1);
+  }
+  EXPECT_EQ(ok->GetX(), 20);
+  Root().Undo();
+  EXPECT_EQ(ok->GetX(), 10);
+  // A read-only dialog only beeps.
+  Root().SetFlags(Root().Flags() | F_READ_ONLY);
+  EXPECT_EQ(rows.BeginEdit(xleft).kind, DlgEditKind::Refused);
+  Root().SetFlags(Root().Flags() & ~F_READ_ONLY);
 }
 
 }  // namespace

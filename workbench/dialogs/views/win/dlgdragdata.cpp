@@ -75,6 +75,14 @@ DlgObject* DlgDragData_Decode(const QMimeData* data, CDlgEditDoc* doc) {
   return DlgDoc_FindObjectById(doc, GetU32(bytes.constData() + 4));
 }
 
+DlgDropDecision DlgDropSource_Query(bool escape, unsigned buttons, unsigned cancel_mask, unsigned drop_mask,
+                                    bool started) {
+  if (escape || (buttons & cancel_mask)) return DlgDropDecision::Cancel;
+  const bool ends = drop_mask ? !(buttons & drop_mask) : (buttons & (DLG_BUTTON_LEFT | DLG_BUTTON_RIGHT)) != 0;
+  if (!ends) return DlgDropDecision::Continue;
+  return started ? DlgDropDecision::Drop : DlgDropDecision::Cancel;
+}
+
 void DlgPick_Set(const DlgObject* obj) {
   ThePick().pending = obj != nullptr;
   ThePick().id = obj ? obj->Id() : 0;

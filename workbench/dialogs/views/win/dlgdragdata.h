@@ -32,6 +32,16 @@ DlgObject* DlgDragData_Decode(const QMimeData* data, CDlgEditDoc* doc);
 // The object of an id in a document, or null.
 DlgObject* DlgDoc_FindObjectById(CDlgEditDoc* doc, uint32_t id);
 
+// What a drag source decides at each turn of a drag: go on, drop or
+// cancel. `buttons` are the mouse buttons down now; `drop_mask` the buttons
+// whose release drops (0 when the drag began with no button held: then the
+// next press of the left or right button ends it); a drag that has not
+// started yet is cancelled where it would drop.
+enum class DlgDropDecision { Continue, Drop, Cancel };
+enum : unsigned { DLG_BUTTON_LEFT = 0x1, DLG_BUTTON_RIGHT = 0x2, DLG_BUTTON_MIDDLE = 0x10 };
+DlgDropDecision DlgDropSource_Query(bool escape, unsigned buttons, unsigned cancel_mask, unsigned drop_mask,
+                                    bool started);
+
 // The pending pick: set by a click on a palette entry, taken (and cleared)
 // by the next press on a canvas of the same document. Escape or a press
 // elsewhere clears it.

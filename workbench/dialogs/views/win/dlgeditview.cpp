@@ -374,15 +374,21 @@ void CDlgEditView::resizeEvent(QResizeEvent* event) {
 // --------------------------------------------------------------------- mouse
 
 void CDlgEditView::Press(QMouseEvent* event, bool dbl) {
-  if (event->button() != Qt::LeftButton || !Anchor() || !Anchor()->RootObject()) return;
-  setFocus(Qt::MouseFocusReason);
+  if (!Anchor() || !Anchor()->RootObject()) return;
   const QPoint pt = event->position().toPoint();
   press_keys_ = KeysOf(event->modifiers());
-  // A pick from the palette is dropped by this press.
-  if (DlgObject* tmpl = DlgPick_Take(Model())) {
-    canvas_->Drop(tmpl, PointOf(pt), press_keys_);
+  // A pick from the palette (a drag begun with no button held) ends with
+  // this press of either button.
+  if (DlgPick_Pending()) {
+    const unsigned buttons = event->button() == Qt::LeftButton ? DLG_BUTTON_LEFT : DLG_BUTTON_RIGHT;
+    DlgObject* tmpl = DlgPick_Take(Model());
+    if (tmpl && DlgDropSource_Query(false, buttons, 0, 0, true) == DlgDropDecision::Drop)
+      canvas_->Drop(tmpl, PointOf(pt), press_keys_);
+    update();
     return;
   }
+  if (event->button() != Qt::LeftButton) return;
+  setFocus(Qt::MouseFocusReason);
   if (!ReadOnly()) {
     if (DlgTracker* t = PrimaryTracker()) {
       const int h = t->HitHandle(pt);

@@ -88,12 +88,11 @@ bool DlgWindows::OpenFile(const char* path, PluginID* plugin, PluginFileType* ty
   }
   if (!plugin) return false;
   if (!type) type = plugin->FirstType();
-  PluginID::SetPending(plugin, type);
-  return template_->OpenDocument(path) != nullptr;
+  return type && plugin->OpenDocument(path, type) != 0;
 }
 
 bool DlgWindows::NewFile(PluginID* plugin) {
-  if (!plugin || !template_) return false;
+  if (!plugin || !template_ || !plugin->FirstType()) return false;
   PluginID::SetPending(plugin, plugin->FirstType());
-  return template_->OpenDocument(nullptr) != nullptr;
+  return notify_->OpenDocument(nullptr) != nullptr;
 }

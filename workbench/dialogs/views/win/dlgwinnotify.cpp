@@ -8,6 +8,7 @@
 #include "workbench/dialogs/views/win/dlgeditview.h"
 #include "workbench/dialogs/views/win/dlgpalette.h"
 #include "workbench/dialogs/views/win/dlgpropview.h"
+#include "workbench/framework/fwdoctemplate.h"
 
 namespace {
 DlgWinNotify* installed = nullptr;
@@ -83,6 +84,12 @@ DlgView* DlgWinNotify::OpenAnchorView(CDlgEditDoc* doc, DlgAnchor* anchor) {
   CDlgDocWin* d = CDlgDocWin::Of(doc);
   CDlgEditView* v = d ? d->ActivateAnchorView(anchor, true) : nullptr;
   return v ? v->Canvas() : nullptr;
+}
+
+CDlgEditDoc* DlgWinNotify::OpenDocument(const char* path) {
+  if (!template_) return DlgDocNotify::OpenDocument(path);
+  auto* d = dynamic_cast<CDlgDocWin*>(template_->OpenDocument(path));
+  return d ? d->Model() : nullptr;
 }
 
 void DlgWinNotify::ShowProperties(CDlgEditDoc* doc, DlgObject* obj, const prop_def* def) {

@@ -45,6 +45,8 @@ class DlgWinNotify : public DlgDocNotify {
   void XrefModified(CDlgEditDoc* doc) override;
   void DocumentRemoved(CDlgEditDoc* doc) override;
   DlgView* OpenAnchorView(CDlgEditDoc* doc, DlgAnchor* anchor) override;
+  // Documents open through the template, in a designer frame.
+  CDlgEditDoc* OpenDocument(const char* path) override;
   void ShowProperties(CDlgEditDoc* doc, DlgObject* obj, const prop_def* def) override;
 
   // The designer's requests.

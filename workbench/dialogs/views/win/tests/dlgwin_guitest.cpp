@@ -455,6 +455,25 @@ TEST_F(DlgWinTest, DeletingTheRootAsksClosesItsViewsAndUndoBringsThemBack) {
   EXPECT_EQ(main->MdiArea()->subWindowList().size(), 2);
 }
 
+TEST_F(DlgWinTest, HostileFilesShowTheirMessageAndLeaveNoDocument) {
+  const int frames = static_cast<int>(main->MdiArea()->subWindowList().size());
+  const size_t docs = CDlgEditDoc::Documents().size();
+  const std::string cases[] = {
+      std::string("window W\n{\n  .width 99999999999999999999;\n"),
+      std::string("window W { child pushbutton B { .xleft \"\x01\x02"),
+      std::string("\xff\xfe\x00\x00window", 10),
+  };
+  int n = 0;
+  for (const std::string& text : cases) {
+    const std::string bad = Write("dlg/bad" + std::to_string(n++) + ".idm", text);
+    const size_t boxes = beeping.boxes.size();
+    EXPECT_FALSE(windows->OpenFile(bad.c_str())) << text;
+    EXPECT_GT(beeping.boxes.size(), boxes) << text;
+    EXPECT_EQ(static_cast<int>(main->MdiArea()->subWindowList().size()), frames);
+    EXPECT_EQ(CDlgEditDoc::Documents().size(), docs);
+  }
+}
+
 // ------------------------------------------------------------------- palette
 
 TEST_F(DlgWinTest, TwoDropsMakeUntitled1AndUntitled2AndAForeignDropIsRefused) {
@@ -576,6 +595,35 @@ TEST(DlgWinPieces, WindowClassesMapToControlKinds) {
       {"NoSuchClass", 0, DlgCtrlKind::None},  {nullptr, 0, DlgCtrlKind::None},
   };
   for (const Case& c : cases) EXPECT_EQ(DlgCtrl_KindOf(c.wc, c.style), c.kind) << (c.wc ? c.wc : "null");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DlgWinPieces, TheDropSourceDecidesByButtonsAndStart) {
+  using D = DlgDropDecision;
+  constexpr unsigned L = DLG_BUTTON_LEFT, R = DLG_BUTTON_RIGHT, M = DLG_BUTTON_MIDDLE;
+  struct Case {
+    bool escape;
+    unsigned buttons, cancel, drop;
+    bool started;
+    D expected;
+  };
+  const Case cases[] = {
+      {true, L, 0, L, true, D::Cancel},       // Escape
+      {false, L | R, R, L, true, D::Cancel},  // a cancel button
+      {false, L, R, L, true, D::Continue},    // the drop button still held
+      {false, 0, R, L, true, D::Drop},        // released after the start
+      {false, 0, R, L, false, D::Cancel},     // released before the start
+      {false, 0, 0, 0, true, D::Continue},    // no button held: waits
+      {false, M, 0, 0, true, D::Continue},    // the middle button does not end it
+      {false, R, 0, 0, true, D::Drop},        // the next press ends it
+      {false, L, 0, 0, false, D::Cancel},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(DlgDropSource_Query(c.escape, c.buttons, c.cancel, c.drop, c.started), c.expected)
+        << c.buttons << " " << c.drop;
 }
 
 }  // namespace
