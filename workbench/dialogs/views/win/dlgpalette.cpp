@@ -16,6 +16,7 @@
 #include "workbench/dialogs/views/win/dlgdocwin.h"
 #include "workbench/dialogs/views/win/dlgdragdata.h"
 #include "workbench/dialogs/views/win/dlgeditview.h"
+#include "workbench/dialogs/views/win/dlgwininstall.h"
 #include "workbench/dialogs/views/win/dlgwinnotify.h"
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwcommandids.h"
@@ -95,37 +96,33 @@ CDlgPaletteView::CDlgPaletteView(QWidget* parent) : QTreeWidget(parent) {
   connect(this, &QTreeWidget::itemCollapsed, this, [](QTreeWidgetItem* item) {
     if (DlgObject* o = ObjectOf(item)) o->SetFlags(o->Flags() & ~DLG_TMPL_EXPANDED);
   });
-  DlgWinNotify::Instance().SetPalette(this);
 }
 
 CDlgPaletteView::~CDlgPaletteView() {
   root_ = nullptr;
   anchor_ = nullptr;
-  if (DlgWinNotify::Instance().Palette() == this) DlgWinNotify::Instance().SetPalette(nullptr);
+}
+
+CDlgPaletteFrame::CDlgPaletteFrame(QWidget* parent)
+    : QDockWidget(QStringLiteral("Object Palette"), parent), view_(new CDlgPaletteView(this)) {
+  setObjectName(QStringLiteral("DlgPaletteDock"));
+  setWidget(view_);
+  resize(CDlgPaletteView::kWidth, height());
 }
 
 CDlgPaletteView* CDlgPaletteView::Open() {
-  if (CDlgPaletteView* p = DlgWinNotify::Instance().Palette()) {
-    if (QDockWidget* d = p->Dock()) {
-      d->show();
-      d->raise();
-    }
-    return p;
-  }
   FwApp* app = Fw_App();
-  FwMainFrame* main = app ? app->MainFrame() : nullptr;
-  auto* dock = new QDockWidget(QStringLiteral("Object Palette"), main);
-  dock->setObjectName(QStringLiteral("DlgPaletteDock"));
-  dock->setAttribute(Qt::WA_DeleteOnClose);
-  auto* view = new CDlgPaletteView(dock);
-  dock->setWidget(view);
-  dock->resize(kWidth, dock->height());
-  if (main) {
-    main->addDockWidget(Qt::LeftDockWidgetArea, dock);
-    main->resizeDocks({dock}, {kWidth}, Qt::Horizontal);
-  }
-  dock->show();
-  return view;
+  auto* frame = app ? dynamic_cast<CDlgPaletteFrame*>(app->Windows().Open(kDlgPaletteKind)) : nullptr;
+  if (!frame) return nullptr;
+  if (FwMainFrame* main = app->MainFrame()) main->resizeDocks({frame}, {kWidth}, Qt::Horizontal);
+  return frame->View();
+}
+
+CDlgPaletteView* CDlgPaletteView::Find() {
+  FwApp* app = Fw_App();
+  if (!app) return nullptr;
+  QPointer<CDlgPaletteFrame> frame = app->Windows().Window<CDlgPaletteFrame>();
+  return frame && !frame->isHidden() ? frame->View() : nullptr;
 }
 
 QDockWidget* CDlgPaletteView::Dock() const { return qobject_cast<QDockWidget*>(parentWidget()); }
@@ -202,7 +199,7 @@ void CDlgPaletteView::AddObject(DlgObject* obj, QTreeWidgetItem* parent) {
 
 bool CDlgPaletteView::DragObject(const DlgObject* obj) {
   if (!obj) return false;
-  auto* drag = new QDrag(DlgWinNotify::Instance().Palette());
+  auto* drag = new QDrag(Find());
   drag->setMimeData(DlgDragData_Encode(obj));
   return drag->exec(Qt::CopyAction) != Qt::IgnoreAction;
 }

@@ -8,6 +8,7 @@
 
 #include <span>
 
+#include <QDockWidget>
 #include <QPoint>
 #include <QPointer>
 #include <QTreeWidget>
@@ -18,7 +19,6 @@ class CDlgEditDoc;
 class DlgAnchor;
 class DlgObject;
 class DlgRootAnchor;
-class QDockWidget;
 
 class CDlgPaletteView : public QTreeWidget, public FwHandlers<CDlgPaletteView, FwCmdTarget> {
  public:
@@ -27,9 +27,11 @@ class CDlgPaletteView : public QTreeWidget, public FwHandlers<CDlgPaletteView, F
 
   static std::span<const FwCmdEntry<CDlgPaletteView>> Handlers();
 
-  // Opens the palette's docking window on the main frame (or a window of
-  // its own without one); the palette.
+  // Opens the palette's docking window through the application's registry
+  // of windows; the palette (null without an application).
   static CDlgPaletteView* Open();
+  // The palette while its window is open, else null.
+  static CDlgPaletteView* Find();
   // The docking window around the palette (null when none).
   QDockWidget* Dock() const;
   // The initial width of the palette's window.
@@ -79,4 +81,14 @@ class CDlgPaletteView : public QTreeWidget, public FwHandlers<CDlgPaletteView, F
   QPoint press_;
   QTreeWidgetItem* press_item_ = nullptr;
   bool captured_ = false;
+};
+
+// The palette's docking window (the kind the registry of windows opens).
+class CDlgPaletteFrame : public QDockWidget {
+ public:
+  explicit CDlgPaletteFrame(QWidget* parent = nullptr);
+  CDlgPaletteView* View() const { return view_; }
+
+ private:
+  CDlgPaletteView* view_;
 };

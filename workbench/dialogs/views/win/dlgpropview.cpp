@@ -24,6 +24,7 @@
 #include "workbench/dialogs/model/dlg_obj.h"
 #include "workbench/dialogs/model/dlg_rootanchor.h"
 #include "workbench/dialogs/views/win/dlgpalette.h"
+#include "workbench/dialogs/views/win/dlgwininstall.h"
 #include "workbench/dialogs/views/win/dlgwinnotify.h"
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwcommandids.h"
@@ -124,37 +125,33 @@ CDlgPropView::CDlgPropView(QWidget* parent) : FwHandlers<CDlgPropView, CItemList
   char_width_ = fm.averageCharWidth();
   row_height_ = fm.height() + std::max(0, fm.leading()) + kRowExtra;
   setMinimumHeight(row_height_ * 2);
-  DlgWinNotify::Instance().SetGrid(this);
 }
 
 CDlgPropView::~CDlgPropView() {
   EndEdit();
   rows_.Clear();
-  if (DlgWinNotify::Instance().Grid() == this) DlgWinNotify::Instance().SetGrid(nullptr);
+}
+
+CDlgPropFrame::CDlgPropFrame(QWidget* parent)
+    : QDockWidget(QStringLiteral("Dialog Object Properties"), parent), view_(new CDlgPropView(this)) {
+  setObjectName(QStringLiteral("DlgPropertyDock"));
+  setWidget(view_);
+  resize(CDlgPropView::kWidth, height());
 }
 
 CDlgPropView* CDlgPropView::Open() {
-  if (CDlgPropView* g = DlgWinNotify::Instance().Grid()) {
-    if (QDockWidget* d = g->Dock()) {
-      d->show();
-      d->raise();
-    }
-    return g;
-  }
   FwApp* app = Fw_App();
-  FwMainFrame* main = app ? app->MainFrame() : nullptr;
-  auto* dock = new QDockWidget(QStringLiteral("Dialog Object Properties"), main);
-  dock->setObjectName(QStringLiteral("DlgPropertyDock"));
-  dock->setAttribute(Qt::WA_DeleteOnClose);
-  auto* view = new CDlgPropView(dock);
-  dock->setWidget(view);
-  dock->resize(kWidth, dock->height());
-  if (main) {
-    main->addDockWidget(Qt::RightDockWidgetArea, dock);
-    main->resizeDocks({dock}, {kWidth}, Qt::Horizontal);
-  }
-  dock->show();
-  return view;
+  auto* frame = app ? dynamic_cast<CDlgPropFrame*>(app->Windows().Open(kDlgPropKind)) : nullptr;
+  if (!frame) return nullptr;
+  if (FwMainFrame* main = app->MainFrame()) main->resizeDocks({frame}, {kWidth}, Qt::Horizontal);
+  return frame->View();
+}
+
+CDlgPropView* CDlgPropView::Find() {
+  FwApp* app = Fw_App();
+  if (!app) return nullptr;
+  QPointer<CDlgPropFrame> frame = app->Windows().Window<CDlgPropFrame>();
+  return frame && !frame->isHidden() ? frame->View() : nullptr;
 }
 
 QDockWidget* CDlgPropView::Dock() const { return qobject_cast<QDockWidget*>(parentWidget()); }

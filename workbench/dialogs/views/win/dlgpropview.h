@@ -11,6 +11,7 @@
 #include <span>
 
 #include <QComboBox>
+#include <QDockWidget>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
@@ -19,7 +20,6 @@
 #include "workbench/dialogs/views/dlg_proprows.h"
 
 class CDlgEditDoc;
-class QDockWidget;
 
 class CDlgPropView : public FwHandlers<CDlgPropView, CItemListView> {
  public:
@@ -28,9 +28,11 @@ class CDlgPropView : public FwHandlers<CDlgPropView, CItemListView> {
 
   static std::span<const FwCmdEntry<CDlgPropView>> Handlers();
 
-  // Opens the grid's docking window (or a window of its own without a
-  // main frame); the grid.
+  // Opens the grid's docking window through the application's registry of
+  // windows; the grid (null without an application).
   static CDlgPropView* Open();
+  // The grid while its window is open, else null.
+  static CDlgPropView* Find();
   QDockWidget* Dock() const;
   static constexpr int kWidth = 476;
   static constexpr int kPropertyColumn = 160;
@@ -112,4 +114,14 @@ class CDlgPropView : public FwHandlers<CDlgPropView, CItemListView> {
   QPointer<QLineEdit> edit_;
   QPointer<QComboBox> combo_;
   QPointer<QMenu> menu_;
+};
+
+// The grid's docking window (the kind the registry of windows opens).
+class CDlgPropFrame : public QDockWidget {
+ public:
+  explicit CDlgPropFrame(QWidget* parent = nullptr);
+  CDlgPropView* View() const { return view_; }
+
+ private:
+  CDlgPropView* view_;
 };

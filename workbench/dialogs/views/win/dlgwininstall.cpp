@@ -11,9 +11,12 @@
 #include "workbench/dialogs/views/win/dlgdocwin.h"
 #include "workbench/dialogs/views/win/dlgeditframe.h"
 #include "workbench/dialogs/views/win/dlgeditview.h"
+#include "workbench/dialogs/views/win/dlgpalette.h"
+#include "workbench/dialogs/views/win/dlgpropview.h"
 #include "workbench/dialogs/views/win/dlgtracker.h"
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwdoctemplate.h"
+#include "workbench/framework/fwmainframe.h"
 
 namespace {
 
@@ -23,6 +26,9 @@ const FwCommandRow kCommands[] = {
     fw_command(ID_DLG_EDIT_PROPERTIES, "&Object Properties...", "Edit this object's properties\nEdit Properties"),
     fw_command(ID_DLG_PALETTE, "&Object Palette...",
                "Open the dialog object palette where new objects can be created\nDialog Object Palette"),
+};
+
+const FwCommandRow kGridCommands[] = {
     fw_command(ID_PROP_EDIT, "&Edit", "Edit the value of this property"),
     fw_command(ID_PROP_RESTORE, "&Restore Default Value", "Restore the default value of this property"),
     fw_command(ID_PROP_EXPAND, "&Expand", "Expand or collapse this group"),
@@ -47,6 +53,7 @@ bool HasExtension(const char* path, const PluginFileType* type) {
 
 std::span<const FwCommandRow> Dlg_CommandRows() { return kCommands; }
 std::span<const FwPlaceRow> Dlg_PlaceRows() { return kPlaces; }
+std::span<const FwCommandRow> Dlg_GridRows() { return kGridCommands; }
 
 DlgWindows::DlgWindows(FwApp* app, DlgWinNotify* notify) {
   DlgCtrl_Install();
@@ -63,7 +70,14 @@ DlgWindows::DlgWindows(FwApp* app, DlgWinNotify* notify) {
       [](FwDocument* doc, QWidget* parent) -> FwView* { return new CDlgEditView(doc, parent); });
   template_ = app->AddDocTemplate(std::move(tmpl));
   notify_->SetTemplate(template_);
-  app->Commands().AddRows(0, kCommands, kPlaces);
+  FwWindows& w = app->Windows();
+  w.Register({kDlgDocTemplate, ID_NONE, nullptr, FwKindScope::PerDocument, FwKindHost::MdiChild, nullptr}, kCommands,
+             kPlaces);
+  w.Register({kDlgPaletteKind, ID_NONE, "DialogPaletteWindow", FwKindScope::Single, FwKindHost::Dock,
+              [] { return new CDlgPaletteFrame(Fw_App() ? Fw_App()->MainFrame() : nullptr); }});
+  w.Register({kDlgPropKind, ID_NONE, "DialogPropertyWindow", FwKindScope::Single, FwKindHost::Dock,
+              [] { return new CDlgPropFrame(Fw_App() ? Fw_App()->MainFrame() : nullptr); }},
+             kGridCommands);
 }
 
 DlgWindows::~DlgWindows() = default;

@@ -15,8 +15,11 @@ class FwDocTemplate;
 class PluginID;
 struct PluginFileType;
 
-// The resource id of the dialog documents' template.
+// The kinds of the designer's windows: the dialog documents' template (its
+// designer frames), the palette and the property grid.
 constexpr int kDlgDocTemplate = 212;
+constexpr int kDlgPaletteKind = 214;
+constexpr int kDlgPropKind = 204;
 
 class DlgWindows {
  public:
@@ -46,7 +49,8 @@ class DlgWindows {
   FwDocTemplate* template_ = nullptr;
 };
 
-// The designer's command rows (kind 0: the palette and the grid take
-// commands wherever they are) and place rows.
+// The command and place rows of the designer frames, and those of the
+// property grid.
 std::span<const FwCommandRow> Dlg_CommandRows();
 std::span<const FwPlaceRow> Dlg_PlaceRows();
+std::span<const FwCommandRow> Dlg_GridRows();

@@ -35,10 +35,8 @@ DlgWinNotify& DlgWinNotify::Instance() {
   return *silent;
 }
 
-void DlgWinNotify::SetPalette(CDlgPaletteView* palette) { palette_ = palette; }
-void DlgWinNotify::SetGrid(CDlgPropView* grid) { grid_ = grid; }
-CDlgPaletteView* DlgWinNotify::Palette() const { return palette_.data(); }
-CDlgPropView* DlgWinNotify::Grid() const { return grid_.data(); }
+CDlgPaletteView* DlgWinNotify::Palette() const { return CDlgPaletteView::Find(); }
+CDlgPropView* DlgWinNotify::Grid() const { return CDlgPropView::Find(); }
 
 void DlgWinNotify::ShowStatus(const char*, bool) {}
 

@@ -8,8 +8,6 @@
 
 #include <string>
 
-#include <QPointer>
-
 #include "workbench/dialogs/document/dlgnotify.h"
 
 class CDlgEditView;
@@ -30,9 +28,7 @@ class DlgWinNotify : public DlgDocNotify {
   // The template of the dialog documents.
   void SetTemplate(FwDocTemplate* t) { template_ = t; }
   FwDocTemplate* Template() const { return template_; }
-  // The palette and the property grid while they exist.
-  void SetPalette(CDlgPaletteView* palette);
-  void SetGrid(CDlgPropView* grid);
+  // The palette and the property grid while their windows are open.
   CDlgPaletteView* Palette() const;
   CDlgPropView* Grid() const;
 
@@ -66,8 +62,6 @@ class DlgWinNotify : public DlgDocNotify {
 
  private:
   FwDocTemplate* template_ = nullptr;
-  QPointer<CDlgPaletteView> palette_;
-  QPointer<CDlgPropView> grid_;
   DlgDocNotify* previous_ = nullptr;
   std::string last_status_;
   bool last_error_ = false;

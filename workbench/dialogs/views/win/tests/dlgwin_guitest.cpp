@@ -389,6 +389,7 @@ TEST_F(DlgWinTest, TheContextMenuHoldsTheDesignersEntries) {
 
 TEST_F(DlgWinTest, CaptionsNumberWindowsPerDialogAndMarkChanges) {
   FwChildFrame* first = view->Frame();
+  EXPECT_EQ(app->Windows().Window<CDlgEditFrame>().data(), first);
   EXPECT_EQ(first->windowTitle().toStdString(), "orders.idm [Main]");
   ASSERT_TRUE(Route(ID_WINDOW_NEW));
   QApplication::processEvents();
@@ -514,6 +515,7 @@ TEST_F(DlgWinTest, GridEditsUndoAndRefusalsBeepAndKeepTheOldValue) {
   DlgObject* entry = Find("Main.Entry");
   Click(Inside(entry));
   ASSERT_TRUE(Route(ID_DLG_EDIT_PROPERTIES));
+  QApplication::processEvents();  // the grid's window takes its place
   CDlgPropView* grid = windows->Notify().Grid();
   ASSERT_NE(grid, nullptr);
   EXPECT_EQ(grid->Object(), entry);
