@@ -183,6 +183,17 @@ void CDlgEditView::OnLeaveDocument() {
   canvas_.reset();
 }
 
+void CDlgEditView::OnInitialUpdate() {
+  RecalcLayout();
+  FwChildFrame* frame = Frame();
+  const QSize area = DialogArea();
+  if (!frame || area.isEmpty()) return;
+  QSize size = area + (frame->size() - this->size());
+  if (QWidget* mdi = frame->parentWidget()) size = size.boundedTo(mdi->size());
+  frame->resize(size.expandedTo(frame->minimumSize()));
+  RecalcLayout();
+}
+
 void CDlgEditView::Detach() {
   if (canvas_) canvas_->DlgEditCanvas::Close();
   update();

@@ -44,6 +44,9 @@ class CDlgEditView : public FwHandlers<CDlgEditView, FwView> {
   void Detach();
   // The frame closed: the editing operations leave the document now.
   void OnLeaveDocument() override;
+  // First display: the frame takes the size that shows the whole dialog
+  // area (within the main frame's MDI area), without moving.
+  void OnInitialUpdate() override;
 
   // Metrics: the edge, the dialog's frame border (three edges) and the
   // caption bar's height.
@@ -67,6 +70,7 @@ class CDlgEditView : public FwHandlers<CDlgEditView, FwView> {
   QMenu* OpenMenu() const { return menu_; }
   // The drag layers are alive (a drag is being shown).
   bool DragLayersShown() const { return !drag_bg_.isNull(); }
+  QSize DragLayersSize() const { return drag_bg_.size().expandedTo(drag_layer_.size()); }
 
   // Commands.
   void OnWindowNew(int);

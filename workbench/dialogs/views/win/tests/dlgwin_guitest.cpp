@@ -59,6 +59,7 @@ const char* const kDialog =
     "    child statictext Label { .text \"Hi\"; .xleft 8; .ytop 24; .width 64; .height 16; }\n"
     "  }\n"
     "  child edittext Entry { .xleft 240; .ytop 64; .width 120; .height 16; .maxchars 12; }\n"
+    "  child checkbox Check { .text \"Paid\"; .xleft 240; .ytop 112; .width 100; .height 16; }\n"
     "}\n"
     "window Other { .xleft 2; .ytop 1; .width 200; .height 100; .title \"Other\"; }\n"
     "default pushbutton { .width 64; }\n";
@@ -473,6 +474,56 @@ TEST_F(DlgWinTest, HostileFilesShowTheirMessageAndLeaveNoDocument) {
     EXPECT_EQ(static_cast<int>(main->MdiArea()->subWindowList().size()), frames);
     EXPECT_EQ(CDlgEditDoc::Documents().size(), docs);
   }
+}
+
+TEST_F(DlgWinTest, HostileGeometryIsClampedAndLayersStayWithinTheCanvas) {
+  DlgObject* dialog = Find("Main");
+  {
+    DlgContextBracket bracket(view->Anchor(), view->Canvas());
+    dialog->SetGeometry(0, 0, DLG_COORD_MAX, DLG_COORD_MAX);
+  }
+  view->RecalcLayout();
+  const QSize area = view->DialogArea();
+  EXPECT_GT(area.width(), 0);
+  EXPECT_GT(area.height(), 0);
+  EXPECT_FALSE(Grab().isNull());
+  DlgObject* ok = Find("Main.Ok");
+  Click(Inside(ok));
+  QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, Inside(ok));
+  QTest::mouseMove(view, Inside(ok) + QPoint(40, 40));
+  ASSERT_TRUE(view->DragLayersShown());
+  EXPECT_LE(view->DragLayersSize().width(), view->width());
+  EXPECT_LE(view->DragLayersSize().height(), view->height());
+  QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, Inside(ok) + QPoint(40, 40));
+}
+
+TEST_F(DlgWinTest, ANamedConstantIsChosenInAComboAndUndone) {
+  DlgObject* check = Find("Main.Check");
+  Click(Inside(check));
+  ASSERT_TRUE(Route(ID_DLG_EDIT_PROPERTIES));
+  QApplication::processEvents();
+  CDlgPropView* grid = windows->Notify().Grid();
+  ASSERT_NE(grid, nullptr);
+  for (int r = 0; r < grid->Rows().Count(); ++r)
+    if (grid->Rows().IsGroupRow(r) && !grid->Rows().IsExpanded(r)) grid->Rows().Expand(r, true);
+  const int row = grid->Rows().FindRow("active");
+  ASSERT_GE(row, 0);
+  const prop_def* def = grid->Rows().Row(row)->PropDef();
+  int mark = 0;
+  const std::string before = CDlgEditDoc::GetPropText(check, def, &mark);
+  grid->BeginEdit(row);
+  QComboBox* combo = grid->ComboBox();
+  ASSERT_NE(combo, nullptr);
+  const std::string after = before == "true" ? "false" : "true";
+  const int other = combo->findText(QString::fromStdString(after));
+  ASSERT_GE(other, 0);
+  combo->setCurrentIndex(other);
+  QTest::keyClick(combo, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(grid->ComboBox(), nullptr);
+  EXPECT_EQ(std::string(CDlgEditDoc::GetPropText(check, def, &mark)), after);
+  ASSERT_TRUE(Route(ID_EDIT_UNDO));
+  EXPECT_EQ(std::string(CDlgEditDoc::GetPropText(check, def, &mark)), before);
 }
 
 // ------------------------------------------------------------------- palette
