@@ -196,6 +196,9 @@ class CDlgEditDoc : public DlgDocument, public AutoSaveDoc {
   void Beep() override;
   void ShowProperty(DlgObject* obj, const prop_def* def) override;
   void PropertiesDrop(DlgObject* obj) override;
+  void ObjectGoing(DlgObject* obj) override;
+  void PropertiesChanged(DlgObject* obj) override;
+  void PropertyChanged(int native) override;
 
   // The document being loaded or saved by a plug-in (only around the
   // plug-in's Load call and the save walk).

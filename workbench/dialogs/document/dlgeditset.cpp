@@ -79,7 +79,13 @@ void CDlgEditDoc::StatusText(const char* text) { DlgDoc_Notify().StatusText(text
 void CDlgEditDoc::StatusError(const char* text) { DlgDoc_Notify().StatusError(text); }
 void CDlgEditDoc::Beep() { Shell_Sink().beep(SHELL_MB_ICONEXCLAMATION); }
 void CDlgEditDoc::ShowProperty(DlgObject* obj, const prop_def* def) { DlgDoc_Notify().ShowProperties(this, obj, def); }
-void CDlgEditDoc::PropertiesDrop(DlgObject*) { DlgDoc_Notify().ShowProperties(this, nullptr, nullptr); }
+void CDlgEditDoc::PropertiesDrop(DlgObject* obj) {
+  DlgDoc_Notify().ObjectRemoved(this, obj);
+  DlgDoc_Notify().ShowProperties(this, nullptr, nullptr);
+}
+void CDlgEditDoc::ObjectGoing(DlgObject* obj) { DlgDoc_Notify().ObjectRemoved(this, obj); }
+void CDlgEditDoc::PropertiesChanged(DlgObject* obj) { DlgDoc_Notify().PropertiesChanged(this, obj, 0); }
+void CDlgEditDoc::PropertyChanged(int native) { DlgDoc_Notify().PropertiesChanged(this, nullptr, native); }
 
 int CDlgEditDoc::SetPropValue(DlgObject* obj, const prop_def* def, const prop_val* val, int32_t serial) {
   SYS_ASSERT(obj);

@@ -59,6 +59,12 @@ class DlgDocNotify {
   // The property window shows the object (null: none) and refreshes the
   // row of a property (null: all rows).
   virtual void ShowProperties(CDlgEditDoc*, DlgObject*, const prop_def* /*def*/) {}
+  // An object leaves the document (deleted, or its creation undone): the
+  // property window forgets it.
+  virtual void ObjectRemoved(CDlgEditDoc*, DlgObject*) {}
+  // An object's property values changed (`native` the native number of the
+  // one that did, 0 for any): the property window redraws them.
+  virtual void PropertiesChanged(CDlgEditDoc*, DlgObject*, int /*native*/) {}
 };
 
 // The notifier in force (one that does nothing until another is installed).

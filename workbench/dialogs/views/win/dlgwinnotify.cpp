@@ -101,6 +101,15 @@ void DlgWinNotify::ShowProperties(CDlgEditDoc* doc, DlgObject* obj, const prop_d
   if (def) g->ShowProperty(obj, def, true);
 }
 
+void DlgWinNotify::ObjectRemoved(CDlgEditDoc*, DlgObject* obj) {
+  if (CDlgPropView* g = Grid()) g->ObjectRemoved(obj);
+}
+
+void DlgWinNotify::PropertiesChanged(CDlgEditDoc*, DlgObject* obj, int) {
+  CDlgPropView* g = Grid();
+  if (g && (!obj || obj == g->Object())) g->Refresh();
+}
+
 void DlgWinNotify::ViewFocused(CDlgEditView* view) {
   CDlgPaletteView* p = Palette();
   if (p && view->Model() && view->Anchor()) p->SetDialog(&view->Model()->Root(), view->Anchor());

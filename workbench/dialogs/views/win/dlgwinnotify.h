@@ -44,6 +44,8 @@ class DlgWinNotify : public DlgDocNotify {
   // Documents open through the template, in a designer frame.
   CDlgEditDoc* OpenDocument(const char* path) override;
   void ShowProperties(CDlgEditDoc* doc, DlgObject* obj, const prop_def* def) override;
+  void ObjectRemoved(CDlgEditDoc* doc, DlgObject* obj) override;
+  void PropertiesChanged(CDlgEditDoc* doc, DlgObject* obj, int native) override;
 
   // The designer's requests.
   void ViewFocused(CDlgEditView* view);

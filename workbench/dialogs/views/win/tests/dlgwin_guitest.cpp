@@ -524,6 +524,11 @@ TEST_F(DlgWinTest, ANamedConstantIsChosenInAComboAndUndone) {
   EXPECT_EQ(std::string(CDlgEditDoc::GetPropText(check, def, &mark)), after);
   ASSERT_TRUE(Route(ID_EDIT_UNDO));
   EXPECT_EQ(std::string(CDlgEditDoc::GetPropText(check, def, &mark)), before);
+  // Deleting the object the grid shows closes the grid.
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_Delete);
+  QApplication::processEvents();
+  EXPECT_EQ(windows->Notify().Grid(), nullptr);
 }
 
 // ------------------------------------------------------------------- palette
