@@ -61,6 +61,8 @@ class CDlgEditView : public FwHandlers<CDlgEditView, FwView> {
   // Recomputes the scroll bars and the origin.
   void RecalcLayout();
   DlgMouseMode MouseMode() const { return mode_; }
+  QScrollBar* HorizontalBar() const { return hbar_; }
+  QScrollBar* VerticalBar() const { return vbar_; }
   // The object under a canvas point as a click would take it.
   DlgObject* ObjectAt(QPoint p, unsigned keys) const;
   // The window's menu at a point (the context menu; its entries route

@@ -16,6 +16,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -529,6 +530,29 @@ TEST_F(DlgWinTest, ANamedConstantIsChosenInAComboAndUndone) {
   QTest::keyClick(view, Qt::Key_Delete);
   QApplication::processEvents();
   EXPECT_EQ(windows->Notify().Grid(), nullptr);
+}
+
+TEST_F(DlgWinTest, AScrolledCanvasMovesTheOriginAndClicksFollowIt) {
+  view->Frame()->resize(260, 200);
+  QApplication::processEvents();
+  QScrollBar* h = view->HorizontalBar();
+  QScrollBar* v = view->VerticalBar();
+  ASSERT_TRUE(h->isVisible());
+  ASSERT_TRUE(v->isVisible());
+  // The ranges run to the dialog area less the page.
+  EXPECT_EQ(h->maximum(), view->DialogArea().width() - view->CanvasRect().width());
+  EXPECT_EQ(v->maximum(), view->DialogArea().height() - view->CanvasRect().height());
+  DlgObject* entry = Find("Main.Entry");
+  const QRect before = RectOf(entry);
+  h->setValue(h->maximum());
+  v->setValue(std::min(40, v->maximum()));
+  ASSERT_GT(h->value(), 0);
+  EXPECT_EQ(RectOf(entry), before.translated(-h->value(), -v->value()));
+  Click(Inside(entry));
+  EXPECT_EQ(Primary(), entry);
+  // Scrolling to the end stops at the range.
+  h->setValue(h->maximum() + 1000);
+  EXPECT_EQ(h->value(), h->maximum());
 }
 
 // ------------------------------------------------------------------- palette
