@@ -417,6 +417,7 @@ void CDlgEditView::Press(QMouseEvent* event, bool dbl) {
     return;
   }
   mode_ = DlgMouseMode::Band;
+  press_dbl_ = dbl;
   band_start_ = pt;
   band_ = QRect(pt, pt);
   setCursor(Qt::CrossCursor);
@@ -481,7 +482,12 @@ void CDlgEditView::mouseReleaseEvent(QMouseEvent* event) {
     case DlgMouseMode::Band: {
       const QRect b = QRect(band_start_, pt).normalized();
       unsetCursor();
-      canvas_->BandSelect({b.left(), b.top(), b.left() + b.width() - 1, b.top() + b.height() - 1}, press_keys_);
+      const DlgRect band{b.left(), b.top(), b.left() + b.width() - 1, b.top() + b.height() - 1};
+      // A band of a pixel or less is a click (a double click keeps its flag).
+      if (band.Width() > 1 && band.Height() > 1)
+        canvas_->BandSelect(band, press_keys_);
+      else
+        canvas_->ClickSelect(ObjectAt(band_start_, press_keys_), press_keys_, press_dbl_);
       if (canvas_->PropertiesRequested()) OnEditProperties(ID_DLG_EDIT_PROPERTIES);
       update();
       ShowPrimary();

@@ -133,6 +133,7 @@ class CDlgEditView : public FwHandlers<CDlgEditView, FwView> {
   QScrollBar* vbar_ = nullptr;
   DlgMouseMode mode_ = DlgMouseMode::None;
   unsigned press_keys_ = 0;
+  bool press_dbl_ = false;
   // Rubber band.
   QPoint band_start_;
   QRect band_;

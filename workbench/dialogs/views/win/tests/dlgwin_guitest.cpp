@@ -589,6 +589,39 @@ TEST_F(DlgWinTest, TwoDropsMakeUntitled1AndUntitled2AndAForeignDropIsRefused) {
   EXPECT_TRUE(listed);
 }
 
+TEST_F(DlgWinTest, ThePaletteListsEveryDialogOfAFileThatAsksForIt) {
+  ASSERT_TRUE(Route(ID_DLG_PALETTE));
+  CDlgPaletteView* palette = windows->Notify().Palette();
+  ASSERT_NE(palette, nullptr);
+  EXPECT_EQ(palette->ShownRoot(), &Model()->Root());
+  // The VUZ plug-in's files list every dialog: no anchor is remembered, and
+  // the dialogs and the class defaults (without their "~") are all there.
+  ASSERT_TRUE(Model()->Root().Flags() & 0x10u);
+  EXPECT_EQ(palette->ShownAnchor(), nullptr);
+  QStringList names;
+  for (QTreeWidgetItemIterator it(palette); *it; ++it) names << (*it)->text(0);
+  EXPECT_TRUE(names.contains("window"));
+  EXPECT_TRUE(names.contains("pushbutton"));
+  EXPECT_FALSE(names.contains("~pushbutton"));
+  // Another view of the same file leaves the tree as it is.
+  QTreeWidgetItem* first = palette->topLevelItem(0);
+  CDlgEditView* other = view->DocWin()->ActivateAnchorView(Find("Other")->Anchor(), true);
+  ASSERT_NE(other, nullptr);
+  palette->SetDialog(&Model()->Root(), other->Anchor());
+  EXPECT_EQ(palette->topLevelItem(0), first);
+}
+
+TEST_F(DlgWinTest, ADoubleClickShowsTheObjectInTheGrid) {
+  DlgObject* cancel = Find("Main.Cancel");
+  QTest::mouseDClick(view, Qt::LeftButton, Qt::NoModifier, Inside(cancel));
+  QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, Inside(cancel));
+  QApplication::processEvents();
+  CDlgPropView* grid = windows->Notify().Grid();
+  ASSERT_NE(grid, nullptr);
+  EXPECT_EQ(grid->Object(), cancel);
+  EXPECT_EQ(grid->Title().toStdString(), "Main.Cancel Properties");
+}
+
 // ---------------------------------------------------------------------- grid
 
 TEST_F(DlgWinTest, GridEditsUndoAndRefusalsBeepAndKeepTheOldValue) {
