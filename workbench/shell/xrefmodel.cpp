@@ -9,7 +9,7 @@
 
 XrefDoc::XrefDoc(XrefSubject* document) : document_(document), kind_(Text) {
   SYS_ASSERT(document);
-  kind_ = document->XrefIsProgram() ? Program : Text;
+  kind_ = document->XrefIsDialog() ? Dialog : document->XrefIsProgram() ? Program : Text;
 }
 
 std::string XrefDoc::GetLabel() const {
@@ -68,6 +68,47 @@ std::string XrefSegment::GetLabel() const {
 
 void XrefSegment::DefaultAction() { Document()->XrefShowLocation(line_); }
 
+// ------------------------------------------------------------ dialog items
+
+XrefDlgItem::XrefDlgItem(XrefSubject* document, XrefDlgObject* object) : XrefDoc(document, Dialog), object_(object) {
+  if (object == nullptr) Sys_AssertFailed("anchor", __FILE__, __LINE__);
+}
+
+std::string XrefDlgItem::GetLabel() const {
+  std::string name = object_->XrefDisplayName();
+  return name.empty() ? "Untitled" : name;
+}
+
+int XrefDlgItem::GetImage() const {
+  int children = object_->XrefHasChildren() ? 1 : 0;
+  if (IsDialog()) return DialogImage + children;
+  return ObjectImage + children + (object_->XrefClassFlag() ? 2 : 0);
+}
+
+std::vector<XrefMenuEntry> XrefDlgItem::BuildMenu(bool has_children, bool expanded, bool at_root) const {
+  std::vector<XrefMenuEntry> menu = XrefDoc::BuildMenu(has_children, expanded, at_root);
+  menu.front().enabled = object_->XrefVisible();
+  bool editable = object_->XrefEditable();
+  menu.push_back({-1, ""});
+  menu.push_back({CmdDelete, "&Delete", editable && object_->XrefDeletable()});
+  menu.push_back({-1, ""});
+  menu.push_back({CmdVisible, "&Visible", editable, object_->XrefVisible(), true});
+  menu.push_back({-1, ""});
+  menu.push_back({CmdProperties, "&Properties..."});
+  menu.push_back({CmdPalette, "&Object Palette..."});
+  return menu;
+}
+
+void XrefDlgItem::ContextCommand(int offset) {
+  switch (offset) {
+    case CmdDelete: object_->XrefDelete(); break;
+    case CmdVisible: object_->XrefToggleVisible(); break;
+    case CmdProperties: object_->XrefShowProperties(); break;
+    case CmdPalette: object_->XrefShowPalette(); break;
+    default: break;
+  }
+}
+
 // ------------------------------------------------------------ tree
 
 XrefTree::~XrefTree() {
@@ -111,6 +152,7 @@ void XrefTree::Remove(XrefNode* node) {
     selected_ = nullptr;
     if (listener_) listener_->SelectionChanged(nullptr);
   }
+  Forget(node);
   if (listener_) listener_->BeginRemove(node->parent_, node->row_, node->row_);
   list.erase(list.begin() + static_cast<std::ptrdiff_t>(row));
   Renumber(list, row);
@@ -247,6 +289,104 @@ void XrefTree::ContextCommand(XrefNode* node, int offset) {
     case XrefDoc::CmdClose:
       if (node->parent_ == nullptr) node->item_->Document()->XrefClose();
       break;
-    default: break;
+    default:
+      // The command may remove the node: the selection is what is repainted.
+      node->item_->ContextCommand(offset);
+      if (selected_ != nullptr && listener_) listener_->Changed(selected_);
+      break;
   }
+}
+
+void XrefTree::Forget(const XrefNode* node) {
+  if (const XrefDlgObject* object = node->item_->Object()) objects_.erase(object);
+  for (const auto& child : node->children_) Forget(child.get());
+}
+
+// ------------------------------------------------------------ dialog documents
+
+XrefNode* XrefTree::FindDlgObject(XrefSubject* document, const XrefDlgObject* object) const {
+  auto it = objects_.find(object);
+  if (it == objects_.end() || it->second->item_->Document() != document) return nullptr;
+  return it->second;
+}
+
+XrefDlgObject* XrefTree::GetRootObject(XrefSubject* document) const {
+  XrefNode* node = FindDocument(document);
+  if (node == nullptr || node->children_.empty()) return nullptr;
+  return node->children_.front()->item_->Object();
+}
+
+XrefNode* XrefTree::SelectRootObject(XrefSubject* document, XrefDlgObject* object) {
+  XrefNode* node = FindDlgObject(document, object);
+  if (node == nullptr || node->parent_ == nullptr || node->parent_->parent_ != nullptr) return nullptr;
+  SetExpanded(node->parent_, true);
+  Select(node);
+  return node;
+}
+
+XrefNode* XrefTree::AddDlgObject(XrefSubject* document, XrefDlgObject* object) {
+  if (object == nullptr) return nullptr;
+  XrefDlgObject* parent_object = object->XrefParent();
+  XrefNode* parent = parent_object ? FindDlgObject(document, parent_object) : FindDocument(document);
+  if (parent == nullptr || objects_.count(object)) return nullptr;
+  const auto& siblings = parent->children_;
+  size_t row = 0;
+  XrefNode* before = FindDlgObject(document, object->XrefPrevSibling());
+  if (before != nullptr && before->parent_ == parent) {
+    row = static_cast<size_t>(before->row_) + 1;
+  } else if (object->XrefInsertAtEnd()) {
+    row = siblings.size();
+  } else {
+    for (size_t i = 0; i < siblings.size(); ++i) {
+      const XrefDlgObject* sibling = siblings[i]->item_->Object();
+      if (sibling != nullptr && sibling->XrefKeepsPlace()) row = i + 1;
+    }
+  }
+  XrefNode* node = Insert(parent, row, std::make_unique<XrefDlgItem>(document, object));
+  objects_[object] = node;
+  if (parent_object != nullptr && listener_) listener_->Changed(parent);  // its image shows children now
+  return node;
+}
+
+XrefNode* XrefTree::SelectDlgObject(XrefDlgObject* object) {
+  if (object == nullptr) return nullptr;
+  XrefNode* node = FindDlgObject(object->XrefDocument(), object);
+  if (node == nullptr) return nullptr;
+  for (XrefNode* up = node->parent_; up != nullptr; up = up->parent_) SetExpanded(up, true);
+  Select(node);
+  return node;
+}
+
+void XrefTree::RedrawDlgObject(XrefSubject* document, XrefDlgObject* object) {
+  if (XrefNode* node = FindDlgObject(document, object))
+    if (listener_) listener_->Changed(node);
+}
+
+void XrefTree::RemoveDlgObject(XrefSubject* document, XrefDlgObject* object) {
+  if (XrefNode* node = FindDlgObject(document, object)) Remove(node);
+}
+
+// ------------------------------------------------------------ dragging
+
+const XrefNode* XrefTree::DialogOf(const XrefNode* node) {
+  while (node != nullptr && node->parent_ != nullptr && node->parent_->parent_ != nullptr) node = node->parent_;
+  return node;
+}
+
+bool XrefTree::CanDrag(const XrefNode* node) const {
+  const XrefDlgObject* object = node ? node->item_->Object() : nullptr;
+  return object != nullptr && object->XrefParent() != nullptr && !object->XrefParent()->XrefLocked();
+}
+
+bool XrefTree::AcceptsDrop(const XrefNode* target, const XrefNode* dragged) const {
+  if (target == nullptr || dragged == nullptr || target == dragged || !CanDrag(dragged)) return false;
+  const XrefDlgObject* object = target->item_->Object();
+  if (object == nullptr || object->XrefParent() == nullptr || object->XrefParent()->XrefKeepsOrder()) return false;
+  return DialogOf(target) == DialogOf(dragged);
+}
+
+bool XrefTree::Drop(XrefNode* target, XrefNode* dragged, bool after) {
+  if (!AcceptsDrop(target, dragged)) return false;
+  dragged->item_->Object()->XrefReorder(target->item_->Object(), after);
+  return true;
 }

@@ -4,6 +4,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -19,6 +20,13 @@ QIcon kind_icon(int image) {
     case XrefDoc::Text: return style->standardIcon(QStyle::SP_FileIcon);
     case XrefDoc::Program: return style->standardIcon(QStyle::SP_FileDialogDetailedView);
     case XrefDoc::Main: return style->standardIcon(QStyle::SP_ArrowRight);
+    case XrefDoc::Dialog: return style->standardIcon(QStyle::SP_FileDialogInfoView);
+    case XrefDoc::DialogImage:
+    case XrefDoc::DialogImage + 1: return style->standardIcon(QStyle::SP_TitleBarNormalButton);
+    case XrefDoc::ObjectImage:
+    case XrefDoc::ObjectImage + 2: return style->standardIcon(QStyle::SP_FileDialogContentsView);
+    case XrefDoc::ObjectImage + 1:
+    case XrefDoc::ObjectImage + 3: return style->standardIcon(QStyle::SP_DirIcon);
     default: return style->standardIcon(QStyle::SP_FileDialogListView);
   }
 }
@@ -67,7 +75,18 @@ QVariant XrefItemModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::DecorationRole)
     return kind_icon(node == tree_->Selected() ? node->Item()->GetSelectedImage() : node->Item()->GetImage());
   if (role == Qt::UserRole) return node->Item()->GetImage();
+  if (role == Qt::BackgroundRole && index == drop_target_) return QApplication::palette().highlight();
+  if (role == Qt::ForegroundRole && index == drop_target_) return QApplication::palette().highlightedText();
   return QVariant();
+}
+
+void XrefItemModel::SetDropTarget(XrefNode* node) {
+  QModelIndex old = drop_target_;
+  QModelIndex now = IndexOf(node);
+  if (old == now) return;
+  drop_target_ = now;
+  if (old.isValid()) emit dataChanged(old, old);
+  if (now.isValid()) emit dataChanged(now, now);
 }
 
 void XrefItemModel::BeginInsert(XrefNode* parent, int first, int last) {
@@ -107,6 +126,7 @@ CXrefWnd::CXrefWnd(ShowHelp show_help, QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(view_);
   view_->installEventFilter(this);
+  view_->viewport()->installEventFilter(this);
 
   model_->on_expansion = [this](XrefNode* node) { view_->setExpanded(model_->IndexOf(node), node->Expanded()); };
   model_->on_selection = [this](XrefNode* node) {
@@ -144,6 +164,8 @@ QMenu* CXrefWnd::BuildContextMenu(XrefNode* node, QWidget* parent) {
     QAction* action = menu->addAction(QString::fromStdString(entry.text));
     action->setData(ID_XREF_ITEM_FIRST + entry.offset);
     action->setEnabled(entry.enabled);
+    action->setCheckable(entry.checkable);
+    action->setChecked(entry.checked);
     int offset = entry.offset;
     connect(action, &QAction::triggered, this, [this, node, offset] { tree_.ContextCommand(node, offset); });
   }
@@ -153,6 +175,7 @@ QMenu* CXrefWnd::BuildContextMenu(XrefNode* node, QWidget* parent) {
 CXrefWnd::~CXrefWnd() { tree_.SetListener(nullptr); }
 
 bool CXrefWnd::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == view_->viewport()) return DragEvent(event) || QWidget::eventFilter(watched, event);
   if (watched != view_) return QWidget::eventFilter(watched, event);
   if (event->type() == QEvent::FocusOut) keys_.FocusLost();
   if (event->type() == QEvent::KeyRelease) {
@@ -183,4 +206,54 @@ bool CXrefWnd::eventFilter(QObject* watched, QEvent* event) {
   }
   keys_.OtherKey();
   return QWidget::eventFilter(watched, event);
+}
+
+// ------------------------------------------------------------ dragging
+
+bool CXrefWnd::DragEvent(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      EndDrag();
+      QModelIndex at = view_->indexAt(mouse->position().toPoint());
+      if (mouse->button() == Qt::LeftButton && tree_.CanDrag(model_->NodeOf(at))) {
+        drag_.item = at;
+        drag_.start = mouse->position().toPoint();
+      }
+      return false;
+    }
+    case QEvent::MouseMove: {
+      if (!drag_.item.isValid()) return false;
+      QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+      if (!drag_.active) {
+        if ((at - drag_.start).manhattanLength() < QApplication::startDragDistance()) return false;
+        drag_.active = true;
+        tree_.Select(model_->NodeOf(drag_.item));
+        view_->viewport()->setCursor(Qt::DragMoveCursor);
+      }
+      XrefNode* target = model_->NodeOf(view_->indexAt(at));
+      model_->SetDropTarget(tree_.AcceptsDrop(target, model_->NodeOf(drag_.item)) ? target : nullptr);
+      return true;
+    }
+    case QEvent::MouseButtonRelease: {
+      if (!drag_.active) {
+        EndDrag();
+        return false;
+      }
+      QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+      QModelIndex target = view_->indexAt(at);
+      XrefNode* dragged = model_->NodeOf(drag_.item);
+      EndDrag();
+      if (dragged != nullptr && target.isValid())
+        tree_.Drop(model_->NodeOf(target), dragged, at.y() > view_->visualRect(target).center().y());
+      return true;
+    }
+    default: return false;
+  }
+}
+
+void CXrefWnd::EndDrag() {
+  if (drag_.active) view_->viewport()->unsetCursor();
+  drag_ = DragState();
+  model_->SetDropTarget(nullptr);
 }

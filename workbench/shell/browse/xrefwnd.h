@@ -3,12 +3,18 @@
 // XrefTree) and turns its clicks and keys into model calls: a double click
 // or Enter runs the item's default action, Space expands or collapses, and
 // a held Enter or Space acts once per press. F1 shows the pane's topic.
+// A dialog object is dragged with the left button onto another object of
+// its dialog: the item under the pointer is highlighted while it takes the
+// drop, and releasing over it moves the object before it (upper half) or
+// after it (lower half).
 #pragma once
 
 #include <functional>
 #include <string>
 
 #include <QAbstractItemModel>
+#include <QPersistentModelIndex>
+#include <QPoint>
 #include <QWidget>
 
 #include "workbench/shell/controls/keyrepeatguard.h"
@@ -39,12 +45,17 @@ class XrefItemModel : public QAbstractItemModel, public XrefListener {
   void ExpansionChanged(XrefNode* node) override;
   void SelectionChanged(XrefNode* node) override;
 
+  // The item highlighted as the target of a drag (null: none).
+  void SetDropTarget(XrefNode* node);
+  XrefNode* DropTarget() const { return NodeOf(drop_target_); }
+
   // The view follows expansion and selection through these.
   std::function<void(XrefNode*)> on_expansion;
   std::function<void(XrefNode*)> on_selection;
 
  private:
   XrefTree* tree_;
+  QPersistentModelIndex drop_target_;
 };
 
 class CXrefWnd : public QWidget {
@@ -65,6 +76,15 @@ class CXrefWnd : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The mouse on the tree's viewport: dragging dialog objects.
+  bool DragEvent(QEvent* event);
+  void EndDrag();
+
+  struct DragState {
+    QPersistentModelIndex item;  // pressed on a draggable item
+    QPoint start;
+    bool active = false;
+  } drag_;
   XrefTree tree_;
   XrefItemModel* model_;
   QTreeView* view_;

@@ -6,25 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include "workbench/shell/tests/xreffakes.h"
 #include "workbench/shell/xrefmodel.h"
 
 namespace {
 
-class FakeDocument : public XrefSubject {
- public:
-  FakeDocument(std::string new_title, bool is_program) : title(std::move(new_title)), program(is_program) {}
-  std::string XrefTitle() const override { return title; }
-  bool XrefModified() const override { return modified; }
-  bool XrefIsProgram() const override { return program; }
-  void XrefActivate() override { calls.push_back("activate"); }
-  void XrefShowLocation(int line) override { calls.push_back("line " + std::to_string(line)); }
-  void XrefClose() override { calls.push_back("close"); }
-
-  std::string title;
-  bool program;
-  bool modified = false;
-  std::vector<std::string> calls;
-};
+using xreftest::FakeDocument;
 
 // Counts listener calls and checks that they come in pairs.
 class CountingListener : public XrefListener {

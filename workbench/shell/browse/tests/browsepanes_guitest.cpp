@@ -1,6 +1,6 @@
 // The browse bar's panes on the offscreen platform: the help contents pane
 // reading its project file, and the cross-reference window's keys, clicks
-// and expansion.
+// and expansion, and dragging a dialog object onto another.
 #include <string>
 #include <vector>
 
@@ -19,6 +19,7 @@
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/shell/browse/contentwnd.h"
 #include "workbench/shell/browse/xrefwnd.h"
+#include "workbench/shell/tests/xreffakes.h"
 
 namespace {
 
@@ -163,6 +164,61 @@ TEST_F(BrowsePanes, XrefWindowFollowsTheTreeAndActsOncePerPress) {
 
   tree.RemoveDocument(&orders);
   EXPECT_EQ(model->rowCount(), 1);
+}
+
+TEST_F(BrowsePanes, XrefWindowDragsADialogObjectOntoAnother) {
+  CXrefWnd wnd(Recorder());
+  wnd.resize(240, 300);
+  wnd.show();
+  XrefTree& tree = wnd.Tree();
+  xreftest::FakeDocument doc("orders.dlg", false, true);
+  xreftest::FakeDlgObject dialog("Main [Dialog]", nullptr, &doc), a("A [Button]", &dialog, &doc),
+      b("B [Button]", &dialog, &doc), c("C [Button]", &dialog, &doc);
+  tree.AddDocument(&doc);
+  tree.AddDlgObject(&doc, &dialog);
+  for (xreftest::FakeDlgObject* o : {&c, &b, &a}) tree.AddDlgObject(&doc, o);  // each first: A, B, C
+  tree.SelectDlgObject(&a);
+  QTreeView* view = wnd.View();
+  XrefItemModel* model = wnd.Model();
+  auto rect_of = [&](xreftest::FakeDlgObject* o) {
+    return view->visualRect(model->IndexOf(tree.FindDlgObject(&doc, o)));
+  };
+  ASSERT_TRUE(rect_of(&c).isValid());
+
+  // A onto the lower half of C: C is highlighted on the way, A goes after C.
+  QWidget* port = view->viewport();
+  QTest::mousePress(port, Qt::LeftButton, {}, rect_of(&a).center());
+  QTest::mouseMove(port, rect_of(&b).center());
+  QTest::mouseMove(port, rect_of(&c).center() + QPoint(0, rect_of(&c).height() / 4));
+  EXPECT_EQ(model->DropTarget(), tree.FindDlgObject(&doc, &c));
+  QTest::mouseRelease(port, Qt::LeftButton, {}, rect_of(&c).center() + QPoint(0, rect_of(&c).height() / 4));
+  EXPECT_EQ(a.calls, std::vector<std::string>{"reorder after C [Button]"});
+  EXPECT_EQ(model->DropTarget(), nullptr);
+  EXPECT_EQ(tree.Selected(), tree.FindDlgObject(&doc, &a));
+
+  // The dialog is not a drop target: the highlight goes and a release there
+  // does nothing; a dialog itself is not dragged.
+  QTest::mousePress(port, Qt::LeftButton, {}, rect_of(&b).center());
+  QTest::mouseMove(port, rect_of(&c).center());
+  QTest::mouseMove(port, rect_of(&dialog).center());
+  EXPECT_EQ(model->DropTarget(), nullptr);
+  QTest::mouseRelease(port, Qt::LeftButton, {}, rect_of(&dialog).center());
+  EXPECT_TRUE(b.calls.empty());
+  QTest::mousePress(port, Qt::LeftButton, {}, rect_of(&dialog).center());
+  QTest::mouseMove(port, rect_of(&a).center());
+  QTest::mouseRelease(port, Qt::LeftButton, {}, rect_of(&a).center());
+  EXPECT_TRUE(dialog.calls.empty());
+
+  // The object's menu shows its visibility as a check mark.
+  QMenu* menu = wnd.BuildContextMenu(tree.FindDlgObject(&doc, &b), &wnd);
+  QList<QAction*> actions = menu->actions();
+  ASSERT_EQ(actions.size(), 8);
+  EXPECT_EQ(actions[4]->text(), "&Visible");
+  EXPECT_TRUE(actions[4]->isCheckable() && actions[4]->isChecked());
+  EXPECT_EQ(actions[4]->data().toInt(), ID_XREF_ITEM_FIRST + static_cast<int>(XrefDoc::CmdVisible));
+  actions[4]->trigger();
+  EXPECT_EQ(b.calls, std::vector<std::string>{"visible"});
+  delete menu;
 }
 
 }  // namespace
