@@ -1,5 +1,13 @@
 #include "workbench/shell/settings/appsheet.h"
 
+#include <cstdio>
+#include <cstdlib>
+
+#include <QApplication>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTimer>
+
 #include "workbench/base/shellsink.h"
 #include "workbench/base/sysassert.h"
 #include "workbench/shell/frames/yqapp.h"
@@ -19,6 +27,8 @@ CAppPropertyPage* checked_page(CAppPropertyPage* pPage) {
 CAppPropertySheet::CAppPropertySheet(const std::string& title, CfgSettings* config, unsigned mask, QWidget* parent)
     : FwPropertySheet(QString::fromStdString(title + " Properties"), parent), mask_(mask & SettingsPage_All) {
   setObjectName("AppPropertySheet");
+  // Every tab in sight: the sheet is as wide as its tabs.
+  if (auto* tabs = findChild<QTabWidget*>()) tabs->setUsesScrollButtons(false);
   CAppPropertyPage* built[SettingsPage_Count] = {
       new CAppPropertyPage1(config), new CAppPropertyPage2(),       new CAppPropertyPage3(config),
       new CAppPropertyPage4(config), new CAppPropertyPage5(config), new CAppPropertyPage6(config),
@@ -121,6 +131,18 @@ class DocumentSettingsLink : public SettingsLink {
   bool AddToPasswordList(const std::string& digest) override { return CPasswdDescDlg::AddToPasswordList(digest); }
 };
 
+// VARNICA_SNAPSHOT_PROPERTIES=file.png: once the environment runs, the
+// application's sheet is shown and its picture saved, for pictures of the
+// environment.
+void snapshot_sheet(const QString& path) {
+  CYqApp* app = YqApp();
+  if (app == nullptr) return;
+  CAppPropertySheet sheet(application_title(), &app->m_Config, SettingsPages_Application, owner());
+  sheet.show();
+  QApplication::processEvents();
+  if (!sheet.grab().save(path, "PNG")) fprintf(stderr, "tessarine: cannot write %s\n", path.toLocal8Bit().constData());
+}
+
 }  // namespace
 
 void Settings_Install() {
@@ -129,4 +151,9 @@ void Settings_Install() {
   ShellNeighbours& n = Shell_Neighbours();
   n.properties = &properties;
   n.settings = &settings;
+  const char* shot = std::getenv("VARNICA_SNAPSHOT_PROPERTIES");
+  if (shot != nullptr && *shot != '\0' && QApplication::instance() != nullptr) {
+    QString path = QString::fromLocal8Bit(shot);
+    QTimer::singleShot(0, QApplication::instance(), [path] { snapshot_sheet(path); });
+  }
 }

@@ -52,7 +52,7 @@ bool ColorList::Setup(CfgColors* color) {
   if (columns_set_up) return true;
   if (color == nullptr) Sys_AssertFailed("color", __FILE__, __LINE__);
   show_selection_always(this);
-  header()->setStretchLastSection(false);
+  header()->setStretchLastSection(true);
   InsertFittedColumn(this, 0, "Category");
   GUI_FitListColumn(this, 0, nullptr);
   columns_set_up = true;
@@ -83,7 +83,7 @@ EnvList::~EnvList() {
 bool EnvList::Setup() {
   if (columns_set_up) return true;
   show_selection_always(this);
-  header()->setStretchLastSection(false);
+  header()->setStretchLastSection(true);
   InsertFittedColumn(this, 0, "Variable");
   InsertFittedColumn(this, 1, "Value");
   header()->resizeSection(0, VariableColumnWidth);
@@ -139,7 +139,7 @@ PasswdList::~PasswdList() {
 bool PasswdList::Setup() {
   if (columns_set_up) return true;
   show_selection_always(this);
-  header()->setStretchLastSection(false);
+  header()->setStretchLastSection(true);
   InsertFittedColumn(this, 0, "Description");
   GUI_FitListColumn(this, 0, nullptr);
   columns_set_up = true;
