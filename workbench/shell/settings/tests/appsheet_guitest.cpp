@@ -26,6 +26,7 @@
 #include "workbench/base/settings/tests/settingstest.h"
 #include "workbench/base/sysutil.h"
 #include "workbench/base/tests/shelltest.h"
+#include "workbench/debugger/debuginfo.h"
 #include "workbench/debugger/debuglist.h"
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/server/serverdlg.h"
@@ -463,6 +464,56 @@ TEST_F(AppSheetTest, HelpApplyStoresTheNormalFormAndReloadsThePane) {
   sheet.accept();
   EXPECT_EQ(pane.toggles, 1);
   Shell_ResetNeighbours();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AppSheetTest, DebugPageKeepsTitlesApartAndTheSelectedSessionIsTheCurrentOne) {
+  DebugINFO local, remote;
+  local.Description = "Local run";
+  remote.Description = "Remote";
+  ASSERT_TRUE(DebugInfo_Save({&local, &remote}));
+  config.Debug.CurrentSession = 1;
+  CAppPropertySheet sheet("QX", &config, SettingsPage_Debug);
+  sheet.show();
+  auto* page = static_cast<CAppPropertyPage3*>(sheet.GetPage(SettingsPage_Debug));
+  ASSERT_EQ(page->List()->GetItemCount(), 2);
+  EXPECT_EQ(page->List()->GetSelectedIdx(), 1);
+  EXPECT_FALSE(sheet.ApplyButton()->isEnabled());
+
+  for (const char* description : {"", "LOCAL RUN", "Nightly"})
+    script.Then([description](QDialog* d) {
+      type_into(d, "1060", description);
+      d->accept();
+    });
+  QTest::mouseClick(button_named(page, "&New Session..."), Qt::LeftButton);
+  ASSERT_EQ(sink.boxes.size(), 2u);
+  EXPECT_EQ(sink.boxes[0].text, "An entry in the field named \"Description\" is required.");
+  EXPECT_EQ(sink.boxes[1].caption, "Duplicate Session Title");
+  EXPECT_EQ(sink.boxes[1].text,
+            "The session titled \"LOCAL RUN\" is already in use.\nPlease choose a different session title.");
+  EXPECT_EQ(page->List()->GetSelectedIdx(), 2);  // the new session is the current one
+  QTest::mouseClick(sheet.ApplyButton(), Qt::LeftButton);
+  EXPECT_EQ(Cfg_ListNames("Debug"), (std::vector<std::string>{"Local run", "Remote", "Nightly"}));
+  EXPECT_EQ(config.Debug.CurrentSession, 2);
+  EXPECT_EQ(Cfg_GetInt("Debug", "CurrentSession"), 2);
+
+  // Picking another session is a change of its own.
+  page->List()->SelectItem(0);
+  EXPECT_TRUE(sheet.ApplyButton()->isEnabled());
+  sink.boxes.clear();
+  sink.answer = SHELL_IDYES;
+  page->List()->SelectItem(2);
+  QTest::keyClick(page->List(), Qt::Key_Delete);
+  ASSERT_EQ(sink.boxes.size(), 1u);
+  EXPECT_EQ(sink.boxes[0].caption, "Remove Session");
+  EXPECT_EQ(sink.boxes[0].text, "Are you sure you want to remove the session named \"Nightly\"?");
+  sheet.accept();
+  EXPECT_EQ(Cfg_ListNames("Debug"), (std::vector<std::string>{"Local run", "Remote"}));
+  EXPECT_EQ(config.Debug.CurrentSession, page->List()->GetSelectedIdx());
+  EXPECT_EQ(script.unexpected, 0);
 }
 
 }  // namespace
