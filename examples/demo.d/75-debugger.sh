@@ -44,9 +44,9 @@ stop $prog 0 50 0 END||MAIN
 exit 0
 EOF
 shot="$WORK/debugger.png"
-echo "\$ dbgprobe setup \"--script hello.script hello\" into over over over vars ADDRESS set TOTAL 1,5 stack shot debugger.png run"
+echo "\$ dbgprobe setup \"--script hello.script hello\" into over over over vars ADDRESS set TOTAL 1,5 stack shot debugger.png terminate"
 "$BIN/dbgprobe" setup "--script $script hello" into over over over vars ADDRESS set TOTAL 1,5 stack \
-  shot "$shot" run 2>/dev/null | sed "s|$WORK/||g"
+  shot "$shot" terminate 2>/dev/null | sed "s|$WORK/||g"
 # The picture outlives the demo's work folder.
 keep="${TMPDIR:-/tmp}/tessarine-debugger-demo.png"
 cp "$shot" "$keep"

@@ -13,10 +13,15 @@
 #include "workbench/editor/txtsuspend.h"
 #include "workbench/editor/view/editview.h"
 #include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwdoctemplate.h"
+#include "workbench/framework/fwwindows.h"
 #include "workbench/shell/frames/yqapp.h"
 
 namespace {
+
+// The resource of the call-stack window (its template and icon).
+constexpr int kCallstackResource = 205;
 
 struct CallstackRecord {
   TextObj text;
@@ -39,8 +44,9 @@ void ResetText(TextObj& text) {
   text.SetModified(false);
 }
 
+// The view of the open window, null while it is closed.
 CEditorView* FirstView(CCallstackDoc* doc) {
-  if (!doc) return nullptr;
+  if (!doc || !CCallstackDoc::IsOpen()) return nullptr;
   for (FwView* v : doc->Views())
     if (auto* ev = dynamic_cast<CEditorView*>(v)) return ev;
   return nullptr;
@@ -70,13 +76,24 @@ void CCallstackDoc::Setup() {
   if (app == nullptr) return;
   for (const auto& t : app->DocTemplates())
     if (t.get() == record->tmpl) return;
+  // The application's registry owns the window kind: its toggle, its place
+  // and finding it.
+  FwWindows& windows = app->Windows();
+  const bool registered = windows.Kind(ID_VIEW_CALLSTACK) != nullptr;
   auto tmpl = std::make_unique<FwDocTemplate>(
-      205, [] { return std::make_unique<CCallstackDoc>(); },
-      [](FwDocument* doc) -> FwChildFrame* {
-        return new CCallstackFrame(doc, YqApp() ? &YqApp()->m_Config.WindowPositions : nullptr);
+      kCallstackResource, [] { return std::make_unique<CCallstackDoc>(); },
+      [registered](FwDocument* doc) -> FwChildFrame* {
+        return new CCallstackFrame(doc, registered || !YqApp() ? nullptr : &YqApp()->m_Config.WindowPositions);
       },
       [](FwDocument* doc, QWidget* parent) -> FwView* { return new CEditorView(doc, parent); });
   record->tmpl = app->AddDocTemplate(std::move(tmpl));
+  if (!registered)
+    windows.Register({ID_VIEW_CALLSTACK, ID_VIEW_CALLSTACK, CfgWindowKeys[CfgWnd_CallstackWindow], FwKindScope::Single,
+                      FwKindHost::MdiChild, [] {
+                        FwDocTemplate* t = Record() ? Record()->tmpl : nullptr;
+                        FwDocument* doc = t ? t->OpenDocument(nullptr) : nullptr;
+                        return doc && !doc->Frames().empty() ? static_cast<QWidget*>(doc->Frames().front()) : nullptr;
+                      }});
 }
 
 void CCallstackDoc::Shutdown() {
@@ -116,26 +133,23 @@ bool CCallstackDoc::OnNewDocument() {
   return true;
 }
 
+bool CCallstackDoc::IsOpen() {
+  if (FwApp* app = Fw_App(); app && app->Windows().Kind(ID_VIEW_CALLSTACK))
+    return app->Windows().IsShown(ID_VIEW_CALLSTACK);
+  return instance_ != nullptr;
+}
+
 void CCallstackDoc::Show(bool show) {
   Setup();
+  FwApp* app = Fw_App();
+  if (app == nullptr) return;
+  const bool was_open = IsOpen();
   if (!show) {
-    if (instance_ == nullptr) return;
-    FwChildFrame* frame = instance_->Frames().empty() ? nullptr : instance_->Frames().front();
-    SYS_ASSERT(frame);
-    frame->close();
+    app->Windows().Close(ID_VIEW_CALLSTACK);
     return;
   }
-  if (instance_ != nullptr) {
-    for (FwChildFrame* f : instance_->Frames()) {
-      f->raise();
-      f->showNormal();
-      if (f->mdiArea()) f->mdiArea()->setActiveSubWindow(f);
-      break;
-    }
-    return;
-  }
-  if (Record()->tmpl) Record()->tmpl->OpenDocument(nullptr);
-  if (instance_ != nullptr && DebugQueue && !Debug_SessionWaiting() && !Debug_Busy()) {
+  app->Windows().Open(ID_VIEW_CALLSTACK);
+  if (!was_open && instance_ != nullptr && DebugQueue && !Debug_SessionWaiting() && !Debug_Busy()) {
     Debug_SetBusy(true);
     if (!Debug_Cmd_CALLSTACK()) Debug_CheckSession();
     Debug_SetBusy(false);

@@ -23,7 +23,7 @@ class CCallstackDoc : public CEditorDoc {
   // Opens the window (and, when it was closed and a session runs, fills it
   // at once) or closes it.
   static void Show(bool show);
-  static bool IsOpen() { return instance_ != nullptr; }
+  static bool IsOpen();
   // Empties the list (one empty line stays).
   static void Clear();
   // Appends the line of an entry and its location.

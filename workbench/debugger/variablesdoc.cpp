@@ -8,6 +8,7 @@
 #include "workbench/framework/fwcommandrows.h"
 #include "workbench/framework/fwcommandtable.h"
 #include "workbench/framework/fwdoctemplate.h"
+#include "workbench/framework/fwwindows.h"
 
 namespace {
 
@@ -69,7 +70,17 @@ void CVariableFrame::OnUpdateRefresh(FwCmdUI& ui) { ui.Enable(target_.IsStopped(
 // ---- VariablesWindow ----
 
 VariablesWindow::VariablesWindow(VariableTarget& target, CfgWindowPositions* positions)
-    : target_(target), positions_(positions) {}
+    : target_(target), positions_(positions) {
+  // In the environment the application's registry owns the window kind:
+  // its toggle, its place and finding it. The frame then keeps no place of
+  // its own.
+  FwApp* app = Fw_App();
+  if (app == nullptr || app->Windows().Kind(ID_VIEW_VARIABLES) != nullptr) return;
+  app->Windows().Register({ID_VIEW_VARIABLES, ID_VIEW_VARIABLES, CfgWindowKeys[CfgWnd_VariableWindow],
+                           FwKindScope::Single, FwKindHost::MdiChild, [this] { return MakeFrame(); }});
+  registry_ = &app->Windows();
+  positions_ = nullptr;
+}
 
 VariablesWindow::~VariablesWindow() {
   // The view gives its rows back to the chain as it goes; the chain then
@@ -81,8 +92,9 @@ VariablesWindow::~VariablesWindow() {
 
 CVariableDoc* VariablesWindow::Document() const {
   if (!template_) return nullptr;
+  // A document whose window closed has no views left and is on its way out.
   for (FwDocument* doc : template_->Documents())
-    if (auto* d = dynamic_cast<CVariableDoc*>(doc)) return d;
+    if (auto* d = dynamic_cast<CVariableDoc*>(doc); d && !d->Views().empty()) return d;
   return nullptr;
 }
 
@@ -92,6 +104,7 @@ CVariableView* VariablesWindow::View() const {
 }
 
 bool VariablesWindow::IsOpen() const {
+  if (registry_) return registry_->IsShown(ID_VIEW_VARIABLES);
   CVariableDoc* doc = Document();
   if (!doc) return false;
   for (FwChildFrame* frame : doc->Frames())
@@ -112,11 +125,30 @@ void VariablesWindow::ResetContents() {
 }
 
 void VariablesWindow::Show(bool show) {
+  if (registry_) {
+    if (show)
+      registry_->Open(ID_VIEW_VARIABLES);
+    else
+      registry_->Close(ID_VIEW_VARIABLES);
+    return;
+  }
   if (!show) {
     if (CVariableDoc* doc = Document())
       for (FwChildFrame* frame : doc->Frames()) frame->close();
     return;
   }
+  if (IsOpen()) {
+    for (FwChildFrame* frame : Document()->Frames()) {
+      frame->show();
+      frame->raise();
+      if (frame->mdiArea()) frame->mdiArea()->setActiveSubWindow(frame);
+    }
+    return;
+  }
+  if (FwChildFrame* frame = MakeFrame()) frame->show();
+}
+
+FwChildFrame* VariablesWindow::MakeFrame() {
   if (!template_) {
     Variables_AddCommandRows();
     template_ = std::make_unique<FwDocTemplate>(
@@ -126,19 +158,10 @@ void VariablesWindow::Show(bool show) {
           return new CVariableView(doc, target_, saved_, parent);
         });
   }
-  const bool was_open = IsOpen();
-  if (CVariableDoc* doc = Document()) {
-    for (FwChildFrame* frame : doc->Frames()) {
-      frame->show();
-      frame->raise();
-      if (frame->mdiArea()) frame->mdiArea()->setActiveSubWindow(frame);
-    }
-  } else if (!template_->OpenDocument(nullptr)) {
-    return;
-  }
-  if (was_open) return;
   CVariableDoc* doc = Document();
-  if (!doc) return;
-  for (FwChildFrame* frame : doc->Frames()) frame->show();
+  if (doc == nullptr) doc = dynamic_cast<CVariableDoc*>(template_->OpenDocument(nullptr));
+  if (doc == nullptr || doc->Frames().empty()) return nullptr;
+  // A window that was not open: filled at once while a session is stopped.
   if (CVariableView* view = doc->View(); view && target_.IsStopped()) view->Rows().Refresh(false);
+  return doc->Frames().front();
 }

@@ -20,6 +20,7 @@
 
 class CVariableView;
 class FwDocTemplate;
+class FwWindows;
 
 class CVariableDoc : public FwDocument {
  public:
@@ -74,8 +75,13 @@ class VariablesWindow : public VariablesPane, public PaneLink {
   VariableChain& Saved() { return saved_; }
 
  private:
+  // The document and its frame (the window kind's factory); a window that
+  // was not open is refreshed while a session is stopped.
+  FwChildFrame* MakeFrame();
+
   VariableTarget& target_;
   CfgWindowPositions* positions_;
   VariableChain saved_;
   std::unique_ptr<FwDocTemplate> template_;
+  FwWindows* registry_ = nullptr;  // the application's, when it registered the kind
 };

@@ -18,7 +18,11 @@
 #include "workbench/base/sysutil.h"
 #include "workbench/base/tests/shelltest.h"
 #include "workbench/debugger/callstackdoc.h"
+#include "workbench/debugger/debuggerplug.h"
 #include "workbench/debugger/debugplug.h"
+#include "workbench/debugger/variablesdoc.h"
+#include "workbench/framework/fwcommandtable.h"
+#include "workbench/framework/fwwindows.h"
 #include "workbench/debugger/session/debugcore.h"
 #include "workbench/debugger/session/debuglocal.h"
 #include "workbench/editor/outputloclist.h"
@@ -234,6 +238,40 @@ TEST_F(DebuggerWindows, AStopIsMarkedWithTheArrowInItsProgramWindow) {
   EXPECT_FALSE(link.GoToLine(prog.c_str(), 0, 7));
   EXPECT_FALSE(link.GoToLine(dir.file("none.PROG").c_str(), 0, 1));
   EXPECT_EQ(view->Model().caret_line, 1u);
+}
+
+TEST_F(DebuggerWindows, TheWindowsAreKindsOfTheApplicationsRegistry) {
+  std::unique_ptr<::DebuggerWindows> windows = Debugger_InstallWindows(*app);
+  FwCommandTable& commands = app->Commands();
+  // The View menu's commands open the windows; the registry finds them and
+  // checks their commands.
+  for (int id : {ID_VIEW_VARIABLES, ID_VIEW_CALLSTACK}) {
+    SCOPED_TRACE(id);
+    EXPECT_TRUE(commands.Trigger(id));
+    EXPECT_TRUE(app->RouteUpdate(id).checked.value_or(false));
+  }
+  QPointer<CVariableFrame> variables = app->Windows().Window<CVariableFrame>();
+  ASSERT_NE(variables, nullptr);
+  EXPECT_EQ(variables->width(), 476);
+  EXPECT_TRUE(windows->variables.IsOpen());
+  ASSERT_NE(app->Windows().Window<CCallstackFrame>(), nullptr);
+  EXPECT_TRUE(CCallstackDoc::IsOpen());
+  variables->move(30, 40);
+  for (int id : {ID_VIEW_VARIABLES, ID_VIEW_CALLSTACK}) EXPECT_TRUE(commands.Trigger(id));
+  EXPECT_FALSE(windows->variables.IsOpen());
+  EXPECT_FALSE(CCallstackDoc::IsOpen());
+  EXPECT_EQ(app->Windows().Window<CVariableFrame>(), nullptr);
+  // Their places are kept in the configuration's window positions.
+  const CfgWindowPos& kept = app->m_Config.WindowPositions.entries[CfgWnd_VariableWindow];
+  ASSERT_TRUE(kept.valid);
+  EXPECT_EQ(kept.placement.rcNormalPosition.left, 30);
+  EXPECT_TRUE(app->m_Config.WindowPositions.entries[CfgWnd_CallstackWindow].valid);
+  // Opened again, the Variables window takes its place.
+  EXPECT_TRUE(commands.Trigger(ID_VIEW_VARIABLES));
+  variables = app->Windows().Window<CVariableFrame>();
+  ASSERT_NE(variables, nullptr);
+  EXPECT_EQ(variables->x(), 30);
+  windows->variables.Show(false);
 }
 
 }  // namespace

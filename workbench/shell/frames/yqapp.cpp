@@ -18,6 +18,7 @@
 #include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwmessage.h"
 #include "workbench/framework/fwsnapshot.h"
+#include "workbench/framework/fwwindows.h"
 #include "workbench/base/diag.h"
 #include "workbench/shell/dlgservices.h"
 #include "workbench/shell/filenew.h"
@@ -50,6 +51,8 @@ CYqApp::CYqApp() {
   // them.
   m_Config.SetModified(true);
   InitCommands();
+  // Registered windows keep their places in the configuration's record.
+  Windows().SetPositions(&m_Config.WindowPositions);
 }
 
 CYqApp::~CYqApp() {
