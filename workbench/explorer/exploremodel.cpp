@@ -11,6 +11,10 @@ namespace {
 
 // Widths beyond this come from a damaged profile.
 constexpr long long max_column_width = 4096;
+constexpr int default_tree_width = 192;
+// The list styles: large icons, details, small icons, list.
+constexpr long long max_list_style = 3;
+constexpr uint32_t default_list_style = 1;
 
 // File systems of remote volumes.
 constexpr std::string_view remote_types[] = {"nfs", "nfs4", "cifs", "fuse.sshfs"};
@@ -254,6 +258,16 @@ int Explore_ColumnWidth(int column, std::optional<long long> stored) {
   return static_cast<int>(*stored);
 }
 
+int Explore_TreeWidth(std::optional<long long> stored) {
+  if (!stored || *stored <= 0 || *stored > max_column_width) return default_tree_width;
+  return static_cast<int>(*stored);
+}
+
+uint32_t Explore_ListStyle(std::optional<long long> stored) {
+  if (!stored || *stored < 0 || *stored > max_list_style) return default_list_style;
+  return static_cast<uint32_t>(*stored);
+}
+
 ExploreRow Explore_RowFromEntry(const DirEntry& entry) {
   ExploreRow row;
   row.name = entry.name;
@@ -393,7 +407,7 @@ std::string Explore_ResolveName(const std::string& folder, const std::string& na
 }
 
 std::vector<ExploreAction> Explore_DocAction(const ExploreActionInput& input) {
-  const std::vector<std::string> names = Explore_SplitNames(input.field);
+  const std::vector<std::string> names = input.names.empty() ? Explore_SplitNames(input.field) : input.names;
   if (names.empty()) return {};
   if (names.size() == 1) {
     const std::string& name = names[0];

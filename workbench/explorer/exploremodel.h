@@ -147,6 +147,11 @@ inline constexpr const char* EXPLORE_COLUMNS_SECTION = "Explore\\Columns\\";
 // none or it is zero, negative or beyond any screen.
 int Explore_ColumnWidth(int column, std::optional<long long> stored);
 
+// The tree's width and the list style (0 to 3) to use for stored values:
+// the defaults when they are missing, zero, negative or beyond any screen.
+int Explore_TreeWidth(std::optional<long long> stored);
+uint32_t Explore_ListStyle(std::optional<long long> stored);
+
 struct ExploreRow {
   std::string name, owner, group;
   uint32_t size = 0, time = 0, mode = 0;
@@ -189,7 +194,10 @@ inline constexpr const char* EXPLORE_ASK_CREATE = "\nThis file does not exist.\n
 // What the window knows when OK is pressed.
 struct ExploreActionInput {
   ExploreMode mode = ExploreMode::open;
-  std::string field;   // the file-name field
+  std::string field;  // the file-name field
+  // The names when they came from the list's selection (kept as bytes, not
+  // split again); empty: the field is split.
+  std::vector<std::string> names;
   std::string folder;  // the current folder's path
   // The completion of a missing name: the plug-in file type's default
   // extension ("x" or ".x"); else ".PROG" when `binary_program` is set.

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "workbench/shell/saveas.h"
+
 class CfgBreakpoint;
 class CfgSettings;
 
@@ -57,6 +59,15 @@ class ExplorerLink {
   virtual void FileOpen() {}
   virtual void NewExplorer() {}
   virtual void Activate(int index) { (void)index; }
+  // The modal Save As window for `doc` proposing `path` (a folder and a
+  // name); `plugin` is null for documents that belong to no plug-in. 1 when
+  // the document was saved (it saves itself through SaveAsPath), else 0.
+  virtual int DoSaveAs(SaveAsDocument* doc, const std::string& path, const SaveAsPlugin* plugin) {
+    (void)doc;
+    (void)path;
+    (void)plugin;
+    return 0;
+  }
 };
 
 class ProgramLink {
@@ -67,6 +78,22 @@ class ProgramLink {
   virtual bool OpenFile(const char* path, int mode) {
     (void)path;
     (void)mode;
+    return false;
+  }
+  // The explorer's open of `path` in file mode `mode` (0: by its name),
+  // read-only when asked; with `create` a new empty document that will be
+  // saved under `path`. A document of that path already open comes forward
+  // instead. False when no document came of it.
+  virtual bool OpenRequest(const char* path, int mode, bool read_only, bool create) {
+    (void)path;
+    (void)mode;
+    (void)read_only;
+    (void)create;
+    return false;
+  }
+  // Whether a document of `path` is open.
+  virtual bool IsOpen(const char* path) const {
+    (void)path;
     return false;
   }
   virtual bool SaveAllModified() { return true; }

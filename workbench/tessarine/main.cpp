@@ -15,6 +15,8 @@
 #include "workbench/debugger/debugplug.h"
 #include "workbench/editor/view/editorplug.h"
 #include "workbench/editor/view/outputdoc.h"
+#include "workbench/explorer/view/driveview.h"
+#include "workbench/explorer/view/exploredoc.h"
 #include "workbench/framework/fwdesktopsink.h"
 #include "workbench/programs/view/programsplug.h"
 #include "workbench/shell/browse/browseplug.h"
@@ -48,6 +50,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<DebuggerWindows> debugger_windows = Debugger_InstallWindows(app);
     Debugger_Install();
     Settings_Install();
+    std::unique_ptr<ExplorerWindows> explorer = Explorer_Install(app.m_Explore, app.m_Config, &app.m_MruFiles);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (app.InitInstance(args)) {
       Browse_Install(CBrowseBar::Instance());
@@ -57,6 +60,13 @@ int main(int argc, char** argv) {
       if (std::getenv("VARNICA_SNAPSHOT") != nullptr && shot_output != nullptr) {
         COutputDoc::AppendText(OUTPUT_TAB_BUILD, shot_output);
         COutputDoc::Show(true);
+      }
+      // And an explore window on a folder.
+      const char* shot_folder = std::getenv("VARNICA_SNAPSHOT_EXPLORE");
+      if (std::getenv("VARNICA_SNAPSHOT") != nullptr && shot_folder != nullptr) {
+        explorer->NewExplorer();
+        if (!explorer->Documents().empty())
+          explorer->Documents().back()->GetDriveView()->SelectPath(shot_folder, false);
       }
       QApplication::exec();
       CCallstackDoc::Shutdown();

@@ -315,6 +315,16 @@ TEST(ExploreColumns, StoredWidthsFallBackWhenDamaged) {
   for (const auto& [column, stored, width] : cases) EXPECT_EQ(Explore_ColumnWidth(column, stored), width) << column;
 }
 
+TEST(ExploreColumns, TreeWidthAndListStyleFallBackWhenDamaged) {
+  const std::tuple<std::optional<long long>, int, uint32_t> cases[] = {
+      {std::nullopt, 192, 1}, {0, 192, 0}, {-1, 192, 1}, {3, 3, 3}, {4, 4, 1}, {300, 300, 1}, {1LL << 33, 192, 1},
+  };
+  for (const auto& [stored, width, style] : cases) {
+    EXPECT_EQ(Explore_TreeWidth(stored), width) << stored.value_or(-99);
+    EXPECT_EQ(Explore_ListStyle(stored), style) << stored.value_or(-99);
+  }
+}
+
 // ------------------------------------------------------------ file-name field
 
 TEST(ExploreNames, SplitOnBlanksOutsideQuotes) {

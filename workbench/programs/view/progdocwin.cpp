@@ -33,14 +33,21 @@ void CProgDoc::TakeNames() {
   SetModifiedFlag(model_.IsModified());
 }
 
+void CProgDoc::SetOpenRequest(int mode, const std::string& new_path, bool read_only) {
+  request_mode_ = mode;
+  request_path_ = new_path;
+  request_read_only_ = read_only;
+}
+
 bool CProgDoc::OnNewDocument() {
-  model_.NewDocument(CfgFileMode_Auto);
+  model_.NewDocument(request_mode_, request_path_.empty() ? nullptr : request_path_.c_str());
   TakeNames();
   return true;
 }
 
 bool CProgDoc::OnOpenDocument(const std::string& path) {
-  if (!model_.Open(path.c_str(), CfgFileMode_Auto)) return false;
+  if (!model_.Open(path.c_str(), request_mode_)) return false;
+  if (request_read_only_) model_.Text().SetFlag(TextObj_READ_ONLY);
   CEditorDoc::SetPathName(model_.PathName(), true);
   TakeNames();
   if (YqApp()) model_.MarkBreakpoints(&YqApp()->m_Breakpoints);

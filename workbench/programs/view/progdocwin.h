@@ -18,6 +18,11 @@ class CProgDoc : public CEditorDoc, private ProgDocHost {
 
   ProgDoc& Model() { return model_; }
 
+  // How the next OnNewDocument or OnOpenDocument reads or makes the
+  // document: the file mode (0 by the name), the path a new document will
+  // be saved under, read-only.
+  void SetOpenRequest(int mode, const std::string& new_path, bool read_only);
+
   bool OnNewDocument() override;
   bool OnOpenDocument(const std::string& path) override;
   bool SaveModified() override;
@@ -66,4 +71,7 @@ class CProgDoc : public CEditorDoc, private ProgDocHost {
   void TakeNames();
 
   ProgDoc model_;
+  int request_mode_ = 0;
+  std::string request_path_;
+  bool request_read_only_ = false;
 };

@@ -1,6 +1,8 @@
 #include "workbench/programs/view/programsplug.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include <QMdiArea>
 
@@ -21,10 +23,19 @@ constexpr int kProgDocResource = 110;
 
 FwDocTemplate* g_template = nullptr;
 
+// The explorer's request for the document made next.
+struct OpenRequest {
+  int mode = 0;
+  std::string new_path;
+  bool read_only = false;
+};
+std::optional<OpenRequest> g_request;
+
 std::vector<CProgDoc*> documents() { return Programs_Documents(); }
 
 class ProgDocLink : public ProgramLink {
  public:
+  static CProgDoc* Find(const char* path) { return path != nullptr ? Programs_FindByPath(path) : nullptr; }
   bool Plugged() const override { return true; }
   bool OpenFile(const char* path, int) override {
     if (g_template == nullptr) return false;
@@ -34,6 +45,21 @@ class ProgDocLink : public ProgramLink {
   bool GoToLine(const char* path, uint16_t segment, uint16_t line) override {
     CProgDoc* doc = path ? Programs_Open(path) : nullptr;
     return doc != nullptr && doc->ShowLocation(segment, line, false, true);
+  }
+  bool IsOpen(const char* path) const override { return Find(path) != nullptr; }
+  bool OpenRequest(const char* path, int mode, bool read_only, bool create) override {
+    if (g_template == nullptr || path == nullptr) return false;
+    if (CProgDoc* d = Find(path)) {
+      for (FwChildFrame* f : d->Frames())
+        if (f->mdiArea()) f->mdiArea()->setActiveSubWindow(f);
+      return true;
+    }
+    std::string name = path;
+    DirUtil_NormalizePath(name);
+    g_request = ::OpenRequest{mode, create ? name : std::string(), read_only};
+    FwDocument* doc = g_template->OpenDocument(create ? nullptr : name.c_str());
+    g_request.reset();
+    return doc != nullptr;
   }
   bool SaveAllModified() override {
     bool ok = true;
@@ -121,7 +147,12 @@ void Programs_Install() {
   for (const auto& t : app->DocTemplates())
     if (t.get() == g_template) return;
   auto tmpl = std::make_unique<FwDocTemplate>(
-      kProgDocResource, [] { return std::make_unique<CProgDoc>(); },
+      kProgDocResource,
+      [] {
+        auto doc = std::make_unique<CProgDoc>();
+        if (g_request) doc->SetOpenRequest(g_request->mode, g_request->new_path, g_request->read_only);
+        return doc;
+      },
       [](FwDocument* doc) -> FwChildFrame* { return new CChildFrame(doc); },
       [](FwDocument* doc, QWidget* parent) -> FwView* { return new CEditorView(doc, parent); });
   g_template = app->AddDocTemplate(std::move(tmpl));

@@ -1,9 +1,56 @@
 #include "workbench/shell/controls/filecombos.h"
 
+#include <cctype>
+#include <iterator>
+
+#include "platform/dirpath.h"
+#include "workbench/base/settings/config.h"
 #include "workbench/shell/controls/guiutil.h"
+#include "workbench/shell/saveas.h"
 #include "workbench/shell/dlgservices.h"
 #include "workbench/base/settings/cfglists.h"
 #include "workbench/base/sysassert.h"
+
+namespace {
+
+// The entries of the filter before the plug-ins', and of "open as".
+enum : int { FILTER_PROGRAMS = 0, FILTER_TEXTS = 1, FILTER_FIRST_PLUGIN = 2 };
+enum : int { OPEN_AS_AUTO = 0, OPEN_AS_PROGRAM = 1, OPEN_AS_TEXT = 2, OPEN_AS_FIRST_PLUGIN = 3 };
+
+// The six fixed save formats, by file mode - 1.
+const char* const save_formats[] = {
+    "Varnica Compatible Program File",   "Varnica A.05.01 Program File",   "Varnica A.06.00 Program File",
+    "Text File (CR-LF line separators)", "Text File (LF line separators)", "Text File (CR line separators)",
+};
+constexpr int save_format_count = static_cast<int>(std::size(save_formats));
+
+bool EndsWithNoCase(const std::string& text, const char* tail) {
+  if (tail == nullptr) return false;
+  const std::string t = tail;
+  if (t.empty() || t.size() > text.size()) return false;
+  for (size_t i = 0; i < t.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(text[text.size() - t.size() + i])) !=
+        std::tolower(static_cast<unsigned char>(t[i])))
+      return false;
+  return true;
+}
+
+PluginRecord* PluginAt(int index) {
+  PluginRecord* p = PluginID::GetHead();
+  for (int i = 0; p != nullptr && i < index; ++i) p = p->next;
+  return p;
+}
+
+// The file type of `plugin` whose extension ends `path`, or null.
+PluginFileType* MatchingType(PluginRecord* plugin, const std::string& path) {
+  for (PluginFileType* t = PluginID::FirstFileType(plugin); t != nullptr; t = PluginID::NextFileType(plugin))
+    if (EndsWithNoCase(path, t->extension)) return t;
+  return nullptr;
+}
+
+bool g_read_only = false;
+
+}  // namespace
 
 int FileCombo_Clamp(int remembered, int count) {
   if (count <= 0) return -1;
@@ -29,6 +76,16 @@ void CFileTypeCB::SetType(int index) {
     setCurrentIndex(index);
 }
 
+bool CFileTypeCB::Matches(const std::string& path) const {
+  const int index = currentIndex();
+  if (index < 0) return false;
+  if (index == count() - 1) return true;
+  if (index == FILTER_PROGRAMS) return DirUtil_IsProgFile(path.c_str());
+  if (index == FILTER_TEXTS) return DirUtil_IsTextFile(path.c_str());
+  PluginRecord* plugin = PluginAt(index - FILTER_FIRST_PLUGIN);
+  return plugin != nullptr && MatchingType(plugin, path) != nullptr;
+}
+
 CFileOpenAsCB::CFileOpenAsCB(CfgExplore* explore, QWidget* parent) : QComboBox(parent), explore_(explore) {
   GUI_SetStandardFont(this);
   addItem("Auto");
@@ -50,3 +107,77 @@ int CFileOpenAsCB::GetMode() const {
     default: return 100;
   }
 }
+
+PluginRecord* CFileOpenAsCB::GetPluginFileType(std::string* path, PluginFileType** type, bool add_extension) const {
+  *type = nullptr;
+  const int index = currentIndex();
+  if (index < OPEN_AS_FIRST_PLUGIN) return nullptr;
+  PluginRecord* plugin = PluginAt(index - OPEN_AS_FIRST_PLUGIN);
+  if (plugin == nullptr) return nullptr;
+  if ((*type = MatchingType(plugin, *path)) != nullptr) return plugin;
+  *type = PluginID::FirstFileType(plugin);
+  if (*type != nullptr && add_extension && (*type)->extension != nullptr) {
+    const char* ext = (*type)->extension;
+    if (*ext == '.') ++ext;
+    if (path->empty() || path->back() != '.') *path += '.';
+    *path += ext;
+  }
+  return plugin;
+}
+
+PluginRecord* CFileOpenAsCB::FindPluginFileType(const std::string& path, PluginFileType** type) {
+  *type = nullptr;
+  for (PluginRecord* p = PluginID::GetHead(); p != nullptr; p = p->next)
+    if ((*type = MatchingType(p, path)) != nullptr) return p;
+  return nullptr;
+}
+
+// ------------------------------------------------------------ save format
+
+CFileSaveAsCB::CFileSaveAsCB(const SaveAsPlugin* plugin, int file_mode, QWidget* parent)
+    : QComboBox(parent), has_plugin_(plugin != nullptr) {
+  GUI_SetStandardFont(this);
+  if (plugin == nullptr) {
+    for (const char* text : save_formats) addItem(text);
+    SetMode(file_mode);
+    return;
+  }
+  for (const SaveAsFileType& type : plugin->types) addItem(QString::fromStdString(type.description));
+  setCurrentIndex(FileCombo_Clamp(plugin->selected, count()));
+}
+
+int CFileSaveAsCB::GetMode() const {
+  if (has_plugin_) Sys_AssertFailed("!m_pCurrPlugin", __FILE__, __LINE__);
+  const int index = currentIndex();
+  SYS_ASSERT(index >= 0 && index < save_format_count);
+  return index + CfgFileMode_BinaryPROG;
+}
+
+void CFileSaveAsCB::SetMode(int mode) {
+  const int index = mode - CfgFileMode_BinaryPROG;
+  if (has_plugin_ || index < 0 || index >= save_format_count)
+    Sys_AssertFailed("!\"CFileSaveAsCB::SetMode() invalid mode\"", __FILE__, __LINE__);
+  setCurrentIndex(index);
+}
+
+int CFileSaveAsCB::GetPluginFileType() const {
+  if (!has_plugin_) Sys_AssertFailed("m_pCurrPlugin", __FILE__, __LINE__);
+  const int index = currentIndex();
+  SYS_ASSERT(index >= 0 && index < count());
+  return index;
+}
+
+// ------------------------------------------------------------ buttons
+
+CIndicatorButton::CIndicatorButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {
+  GUI_SetStandardFont(this);
+}
+
+CReadOnlyBN::CReadOnlyBN(QWidget* parent) : QCheckBox("Read-only", parent) {
+  GUI_SetStandardFont(this);
+  setChecked(g_read_only);
+  connect(this, &QPushButton::clicked, this, [](bool checked) { g_read_only = checked; });
+}
+
+bool CReadOnlyBN::Remembered() { return g_read_only; }
+void CReadOnlyBN::SetRemembered(bool checked) { g_read_only = checked; }

@@ -1,0 +1,245 @@
+#include "workbench/explorer/view/exploreframe.h"
+
+#include <cstring>
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/shellsink.h"
+#include "workbench/base/sysassert.h"
+#include "workbench/explorer/view/driveview.h"
+#include "workbench/explorer/view/exploredoc.h"
+#include "workbench/explorer/view/explorerows.h"
+#include "workbench/explorer/view/fileview.h"
+#include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwcommandtable.h"
+#include "workbench/shell/controls/filecombos.h"
+
+namespace {
+
+constexpr int kFrameWidth = 640;
+constexpr int kFrameHeight = 400;
+
+// The list style of each style command.
+uint32_t StyleOf(int id) {
+  switch (id) {
+    case ID_EXPLORE_LARGE_ICONS: return EXPLORE_STYLE_LARGE_ICONS;
+    case ID_EXPLORE_SMALL_ICONS: return EXPLORE_STYLE_SMALL_ICONS;
+    case ID_EXPLORE_LIST: return EXPLORE_STYLE_LIST;
+    default: return EXPLORE_STYLE_DETAILS;
+  }
+}
+
+QLabel* Label(const char* text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setContentsMargins(6, 0, 3, 0);
+  return label;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ top bar
+
+CExploreTopBar::CExploreTopBar(CExploreDoc* doc, QWidget* parent) : QToolBar(parent) {
+  setIconSize(QSize(16, 16));
+  if (FwApp* app = Fw_App())
+    for (int id : Explore_BarIds()) {
+      if (id == ID_NONE)
+        addSeparator();
+      else if (QAction* action = app->Commands().Action(id))
+        addAction(action);
+    }
+  addSeparator();
+  CfgExplore& explore = doc->Windows().Explore();
+  addWidget(Label("Filter:", this));
+  switch (doc->Mode()) {
+    case ExploreMode::open:
+      filter_ = new CFileTypeCB(&explore, true, this);
+      filter_->setObjectName("filter");
+      addWidget(filter_);
+      addWidget(Label("Open as:", this));
+      open_as_ = new CFileOpenAsCB(&explore, this);
+      open_as_->setObjectName("openAs");
+      addWidget(open_as_);
+      read_only_ = new CReadOnlyBN(this);
+      read_only_->setObjectName("readOnly");
+      read_only_->setContentsMargins(6, 0, 0, 0);
+      addWidget(read_only_);
+      break;
+    case ExploreMode::save_as: {
+      // The save window's filter follows the format but is not remembered.
+      filter_ = new CFileTypeCB(&explore, false, this);
+      filter_->setObjectName("filter");
+      addWidget(filter_);
+      addWidget(Label("Save as:", this));
+      int mode = CfgFileMode_BinaryPROG;
+      if (doc->Plugin() == nullptr && doc->Attached() != nullptr) {
+        const int current = doc->Attached()->SaveAsFileMode();
+        if (current >= CfgFileMode_BinaryPROG && current <= CfgFileMode_Text_CR) mode = current;
+      }
+      save_as_ = new CFileSaveAsCB(doc->Plugin(), mode, this);
+      save_as_->setObjectName("saveAs");
+      addWidget(save_as_);
+      break;
+    }
+    default: Sys_AssertFailed("!\"CExploreTopBar::Init() invalid ExploreMode\"", __FILE__, __LINE__);
+  }
+  connect(filter_, &QComboBox::currentIndexChanged, this, [doc] { doc->FilterChanged(); });
+}
+
+// ------------------------------------------------------------ bottom bar
+
+CExploreBottomBar::CExploreBottomBar(CExploreDoc* doc, QWidget* parent)
+    : QWidget(parent),
+      doc_(doc),
+      name_(new QLineEdit(this)),
+      ok_(new QPushButton(this)),
+      cancel_(new QPushButton("Cancel", this)) {
+  switch (doc->Mode()) {
+    case ExploreMode::open: ok_->setText("Open"); break;
+    case ExploreMode::save_as: ok_->setText("Save"); break;
+    default: Sys_AssertFailed("!\"CExploreBottomBar::Init() invalid ExploreMode\"", __FILE__, __LINE__);
+  }
+  name_->setObjectName("fileName");
+  ok_->setObjectName("ok");
+  cancel_->setObjectName("cancel");
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(6, 4, 6, 4);
+  layout->addWidget(new QLabel("File name:", this));
+  layout->addWidget(name_, 1);
+  layout->addWidget(ok_);
+  layout->addWidget(cancel_);
+  ok_->setDefault(true);
+  ok_->setEnabled(false);
+  name_->installEventFilter(this);
+  connect(name_, &QLineEdit::textChanged, this, [this](const QString& text) { ok_->setEnabled(!text.isEmpty()); });
+  connect(ok_, &QPushButton::clicked, this, [this] { doc_->DocAction(); });
+  connect(cancel_, &QPushButton::clicked, this, [this] {
+    if (CExploreFrame* frame = doc_->Frame()) frame->close();
+  });
+}
+
+bool CExploreBottomBar::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == name_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      doc_->DocAction();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+// ------------------------------------------------------------ frame
+
+CExploreFrame::CExploreFrame(CExploreDoc* doc, CfgWindowPositions* positions)
+    : FwHandlers<CExploreFrame, FwChildFrame>(doc), doc_(doc), mode_(doc->Mode()), positions_(positions) {
+  switch (mode_) {
+    case ExploreMode::open: setWindowIcon(style()->standardIcon(QStyle::SP_DirOpenIcon)); break;
+    case ExploreMode::save_as: setWindowIcon(style()->standardIcon(QStyle::SP_DialogSaveButton)); break;
+    default: Sys_AssertFailed("!\"CExploreFrame::OnCreate() invalid ExploreMode\"", __FILE__, __LINE__);
+  }
+  resize(kFrameWidth, kFrameHeight);
+  if (positions_ != nullptr) positions_->entries[CfgWnd_ExploreWindow].Restore(this, false);
+}
+
+std::span<const FwCmdEntry<CExploreFrame>> CExploreFrame::Handlers() {
+  static const FwCmdEntry<CExploreFrame> table[] = {
+      {ID_EXPLORE_LARGE_ICONS, ID_EXPLORE_DETAILS, &CExploreFrame::OnListStyle, &CExploreFrame::OnUpdateListStyle},
+      {ID_EXPLORE_UP, ID_EXPLORE_UP, &CExploreFrame::OnUp, &CExploreFrame::OnUpdateUp},
+  };
+  return table;
+}
+
+void CExploreFrame::CreateClient(FwDocTemplate* tmpl) {
+  FwChildFrame::CreateClient(tmpl);  // the tree, the template's view
+  QSplitter* splitter = Splitter();
+  splitter->setOrientation(Qt::Horizontal);
+  auto* list = new CFileView(doc_, splitter);
+  list->setMinimumSize(10, 10);
+  splitter->addWidget(list);
+
+  auto* client = new QWidget;
+  setWidget(client);
+  auto* layout = new QVBoxLayout(client);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  top_ = new CExploreTopBar(doc_, client);
+  bottom_ = new CExploreBottomBar(doc_, client);
+  layout->addWidget(top_);
+  layout->addWidget(splitter, 1);
+  layout->addWidget(bottom_);
+  const int tree = Explore_TreeWidth(doc_->Windows().Explore().TreeWidth);
+  splitter->setSizes({tree, std::max(kFrameWidth - tree, tree)});
+  splitter->setStretchFactor(1, 1);
+  list->OnInitialUpdate();
+}
+
+CDriveView* CExploreFrame::DriveView() const { return dynamic_cast<CDriveView*>(View(0)); }
+CFileView* CExploreFrame::FileView() const { return dynamic_cast<CFileView*>(View(1)); }
+
+void CExploreFrame::UpdateTitle() {
+  if (Document() != nullptr) setWindowTitle(QString::fromUtf8(Document()->Title().c_str()));
+}
+
+void CExploreFrame::OnListStyle(int id) {
+  const uint32_t style = StyleOf(id);
+  doc_->Windows().Explore().SetListStyle(style);
+  if (CFileView* list = FileView()) list->SetStyle(style);
+}
+
+void CExploreFrame::OnUpdateListStyle(FwCmdUI& ui) {
+  CFileView* list = FileView();
+  ui.Enable(list != nullptr);
+  ui.SetCheck(list != nullptr && list->Style() == StyleOf(ui.id));
+}
+
+void CExploreFrame::OnUp(int) {
+  if (CDriveView* tree = DriveView()) tree->Up();
+}
+
+void CExploreFrame::OnUpdateUp(FwCmdUI& ui) {
+  CDriveView* tree = DriveView();
+  ui.Enable(tree != nullptr && tree->CanGoUp());
+}
+
+void CExploreFrame::closeEvent(QCloseEvent* event) {
+  if (positions_ != nullptr) {
+    CfgWindowPos& pos = positions_->entries[CfgWnd_ExploreWindow];
+    const CfgWindowPos before = pos;
+    pos.Save(this);
+    if (pos.valid != before.valid || std::memcmp(&pos.placement, &before.placement, sizeof pos.placement) != 0)
+      positions_->modified = 1;
+  }
+  // The document hands its Save As result over before it may go.
+  if (doc_ != nullptr && Document() != nullptr) doc_->Finish();
+  FwChildFrame::closeEvent(event);
+}
+
+bool CExploreFrame::GetPlacement(CfgPlacement* p) {
+  const QRect r = geometry();
+  if (r.width() <= 0 || r.height() <= 0) return false;
+  p->length = sizeof(CfgPlacement);
+  p->flags = 0;
+  p->showCmd = isMaximized() ? CFG_SW_SHOWMAXIMIZED : CFG_SW_SHOW;
+  p->rcNormalPosition.left = r.left();
+  p->rcNormalPosition.top = r.top();
+  p->rcNormalPosition.right = r.right() + 1;
+  p->rcNormalPosition.bottom = r.bottom() + 1;
+  return true;
+}
+
+bool CExploreFrame::SetPlacement(const CfgPlacement& p) {
+  const CfgRect& r = p.rcNormalPosition;
+  if (r.right - r.left <= 0 || r.bottom - r.top <= 0) return false;
+  setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  return true;
+}

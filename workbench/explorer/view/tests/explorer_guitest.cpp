@@ -1,0 +1,462 @@
+// The explore windows driven as a user drives them, on a temporary registry
+// and a folder fixture: the tree's places and servers, opening by double
+// click, Enter and typed names, the Save As window's questions and refusals,
+// and what the windows keep for the next one.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListView>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include "platform/registry.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/tests/shelltest.h"
+#include "workbench/explorer/view/driveview.h"
+#include "workbench/explorer/view/exploredoc.h"
+#include "workbench/explorer/view/exploreframe.h"
+#include "workbench/explorer/view/fileview.h"
+#include "workbench/framework/fwcommandtable.h"
+#include "workbench/framework/tests/fwtest.h"
+#include "workbench/shell/controls/filecombos.h"
+#include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/neighbours.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Answers boxes from a queue (then with the default answer).
+class AnsweringSink : public RecordingSink {
+ public:
+  int message_box(void* owner, const char* caption, const char* text, unsigned style) override {
+    RecordingSink::message_box(owner, caption, text, style);
+    if (answers.empty()) return answer;
+    const int a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::deque<int> answers;
+};
+
+struct OpenCall {
+  std::string path;
+  int mode;
+  bool read_only, create;
+  bool operator==(const OpenCall&) const = default;
+};
+
+class FakeProgram : public ProgramLink {
+ public:
+  bool Plugged() const override { return true; }
+  bool OpenRequest(const char* path, int mode, bool read_only, bool create) override {
+    calls.push_back({path, mode, read_only, create});
+    return true;
+  }
+  bool IsOpen(const char* path) const override { return open.count(path) != 0; }
+  std::vector<OpenCall> calls;
+  std::set<std::string> open;
+};
+
+// A document that saves its text to a file.
+class FakeDocument : public SaveAsDocument {
+ public:
+  std::string SaveAsTitle() const override { return "Prog1"; }
+  int SaveAsFileMode() const override { return format; }
+  void SetSaveAsFormat(int f) override { format = f; }
+  bool SaveAsPath(const std::string& path) override {
+    std::ofstream out(path, std::ios::binary);
+    if (!out || !(out << "saved")) return false;
+    saved.push_back(path);
+    return true;
+  }
+  int format = CfgFileMode_Text_LF;
+  std::vector<std::string> saved;
+};
+
+class Explorer : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static std::string dir = [] {
+      char templ[] = "/tmp/explorer-guitest-XXXXXX";
+      return std::string(mkdtemp(templ));
+    }();
+    setenv("VARNICA_REGISTRY", dir.c_str(), 1);
+    reg_reset_default_store();
+    Fw_TestQApp();
+  }
+
+  void SetUp() override {
+    char templ[] = "/tmp/explorer-files-XXXXXX";
+    root = mkdtemp(templ);
+    fs::create_directories(root + "/sub/deeper");
+    fs::create_directories(root + "/Another");
+    Write("b.txt", "bb");
+    Write("a.txt", "aaaa");
+    Write("with blank.txt", "x");
+    Write(std::string("bad\xff.txt"), "x");
+    Write("quote\"d.txt", "x");
+    ShellNeighbours& n = Shell_Neighbours();
+    n.program = &program;
+    app = std::make_unique<CYqApp>();
+    ASSERT_TRUE(app->InitInstance({"-nologo"}));
+    main = app->MainWnd();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    windows = Explorer_Install(app->m_Explore, app->m_Config, &app->m_MruFiles);
+  }
+
+  void TearDown() override {
+    for (CExploreDoc* d : windows->Documents())
+      if (CExploreFrame* f = d->Frame()) f->close();
+    QCoreApplication::processEvents();
+    windows.reset();
+    if (main->isVisible()) main->close();
+    app->ExitInstance();
+    app.reset();
+    Shell_ResetNeighbours();
+    fs::permissions(root + "/", fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(root);
+  }
+
+  void Write(const std::string& name, const std::string& text) { std::ofstream(root + "/" + name) << text; }
+
+  // A new Open window showing the fixture folder.
+  CExploreDoc* OpenWindow() {
+    windows->NewExplorer();
+    CExploreDoc* doc = windows->Documents().back();
+    EXPECT_TRUE(doc->GetDriveView()->SelectPath(root, true));
+    doc->Frame()->TopBar()->Filter()->SetType(2);  // "All Files"
+    return doc;
+  }
+  static CFileView* List(CExploreDoc* d) { return d->GetFileView(); }
+  static QLineEdit* Field(CExploreDoc* d) { return d->Frame()->BottomBar()->GetWndFileName(); }
+  static std::vector<std::string> Names(CExploreDoc* d) {
+    std::vector<std::string> names;
+    for (const ExploreRow& r : List(d)->Rows()) names.push_back(r.name);
+    return names;
+  }
+  // The details row of a name.
+  static QModelIndex IndexOf(CExploreDoc* d, const std::string& name) {
+    QAbstractItemModel* m = List(d)->Details()->model();
+    for (int r = 0; r < m->rowCount(); ++r)
+      if (List(d)->Rows()[static_cast<size_t>(m->index(r, 0).data(Qt::UserRole).toULongLong())].name == name)
+        return m->index(r, 0);
+    return {};
+  }
+  static void DoubleClick(CExploreDoc* d, const std::string& name) {
+    QTreeView* v = List(d)->Details();
+    const QModelIndex index = IndexOf(d, name);
+    ASSERT_TRUE(index.isValid()) << name;
+    const QPoint at = v->visualRect(index).center();
+    QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(v->viewport(), Qt::LeftButton, {}, at);
+  }
+  static void Type(CExploreDoc* d, const QString& text) {
+    QLineEdit* field = Field(d);
+    field->clear();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+  }
+
+  // Runs `inside` once the Save As window is up, then DoSaveAs's result.
+  int SaveAs(FakeDocument& doc, const std::string& proposed, std::function<void(CExploreDoc*)> inside) {
+    QTimer::singleShot(0, [this, inside] {
+      CExploreDoc* d = windows->SaveAsDoc();
+      ASSERT_NE(d, nullptr);
+      inside(d);
+      // A window still open after the steps fails the test instead of waiting.
+      QTimer::singleShot(0, [this] { windows->CloseSaveAs(); });
+    });
+    return CExploreDoc::DoSaveAs(&doc, proposed, nullptr);
+  }
+
+  std::string root;
+  AnsweringSink sink;
+  FakeProgram program;
+  std::unique_ptr<CYqApp> app;
+  CMainFrame* main = nullptr;
+  std::unique_ptr<ExplorerWindows> windows;
+};
+
+TEST_F(Explorer, TreeShowsThePlacesAndTheConfiguredServer) {
+  const std::string entry = Cfg_ListAppendUnique("Server", "progsrv");
+  Cfg_PutString(entry.c_str(), "Title", "Program Server");
+  windows->NewExplorer();
+  CExploreDoc* doc = windows->Documents().back();
+  ExploreNode& computer = doc->GetDriveView()->Tree().Root();
+  EXPECT_EQ(computer.text, "My Computer");
+  ASSERT_GE(computer.children.size(), 2u);
+  EXPECT_EQ(computer.children.front()->path, "/");
+  EXPECT_EQ(computer.children.back()->path, "progsrv://");
+  QTreeWidgetItem* server = doc->GetDriveView()->ItemOf(computer.children.back().get());
+  ASSERT_NE(server, nullptr);
+  EXPECT_EQ(server->text(0), "Program Server");
+  EXPECT_EQ(doc->Frame()->windowTitle(), "Open");
+  Cfg_ListClear("Server");
+
+  // A folder lists; "My Computer" empties the list.
+  ASSERT_TRUE(doc->GetDriveView()->SelectPath(root, true));
+  EXPECT_EQ(doc->Frame()->windowTitle().toStdString(), "Open [" + root + "]");
+  EXPECT_FALSE(List(doc)->Rows().empty());
+  ASSERT_TRUE(doc->GetDriveView()->SelectPath("", true));
+  EXPECT_TRUE(List(doc)->Rows().empty());
+  EXPECT_EQ(List(doc)->Details()->model()->rowCount(), 0);
+
+  // A path that is not there is reported, one of no known form too.
+  EXPECT_FALSE(doc->GetDriveView()->SelectPath(root + "/missing", true));
+  ASSERT_EQ(sink.boxes.size(), 1u);
+  EXPECT_EQ(sink.boxes[0].caption, "Cannot Change Directory");
+  EXPECT_EQ(sink.boxes[0].text, "The directory \"" + root + "/missing\"\ndoes not exist or cannot be accessed.");
+  EXPECT_EQ(sink.boxes[0].style, unsigned{SHELL_MB_OK | SHELL_MB_ICONSTOP});
+  EXPECT_FALSE(doc->GetDriveView()->SelectPath("nosuch://x", true));
+  EXPECT_EQ(sink.boxes.back().text, "Path prefix not handled:\nnosuch://x");
+}
+
+TEST_F(Explorer, ListShowsTheRowsInTheModelsOrderAndSortsByHeader) {
+  CExploreDoc* doc = OpenWindow();
+  const std::vector<std::string> expected = {"Another",     "sub",          "a.txt",         "b.txt",
+                                             "bad\xff.txt", "quote\"d.txt", "with blank.txt"};
+  EXPECT_EQ(Names(doc), expected);
+  // On screen: the rows top to bottom in that order, their names shown.
+  QTreeView* v = List(doc)->Details();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(v));
+  int last_y = -1;
+  for (const std::string& name : expected) {
+    const QModelIndex index = IndexOf(doc, name);
+    const QRect r = v->visualRect(index);
+    EXPECT_GT(r.top(), last_y) << name;
+    last_y = r.top();
+    EXPECT_EQ(v->indexAt(r.center()), index) << name;
+  }
+  // The filter: folders always, files of the chosen kind.
+  doc->Frame()->TopBar()->Filter()->SetType(0);  // program files
+  EXPECT_EQ(Names(doc), (std::vector<std::string>{"Another", "sub"}));
+  Write("x.PROG", "");
+  doc->Frame()->TopBar()->Filter()->SetType(1);  // text files
+  EXPECT_EQ(Names(doc).size(), expected.size());
+  doc->Frame()->TopBar()->Filter()->SetType(0);
+  EXPECT_EQ(Names(doc), (std::vector<std::string>{"Another", "sub", "x.PROG"}));
+  std::remove((root + "/x.PROG").c_str());
+  doc->Frame()->TopBar()->Filter()->SetType(2);
+
+  // Size: folders stay first, then the files by size.
+  QTest::mouseClick(v->header()->viewport(), Qt::LeftButton, {},
+                    QPoint(v->header()->sectionViewportPosition(EXPLORE_COLUMN_SIZE) + 5, 5));
+  EXPECT_EQ(List(doc)->SortColumn(), EXPLORE_COLUMN_SIZE);
+  const std::vector<std::string> names = Names(doc);
+  EXPECT_EQ(names[0], "Another");
+  EXPECT_EQ(names[1], "sub");
+  EXPECT_EQ(names.back(), "a.txt");  // the largest
+  EXPECT_EQ(names[names.size() - 2], "b.txt");
+}
+
+TEST_F(Explorer, FilesOpenByDoubleClickByEnterAndByTypedNames) {
+  CExploreDoc* doc = OpenWindow();
+  DoubleClick(doc, "b.txt");
+  ASSERT_EQ(program.calls.size(), 1u);
+  EXPECT_EQ(program.calls[0], (OpenCall{root + "/b.txt", CfgFileMode_Auto, false, false}));
+
+  // Enter on the selected row; the read-only check and the open mode go along.
+  doc->Frame()->TopBar()->ReadOnly()->click();
+  doc->Frame()->TopBar()->OpenAs()->setCurrentIndex(2);  // "Text File"
+  QTreeView* v = List(doc)->Details();
+  v->setFocus();
+  v->setCurrentIndex(IndexOf(doc, "a.txt"));
+  QTest::keyClick(v, Qt::Key_Return);
+  ASSERT_EQ(program.calls.size(), 2u);
+  EXPECT_EQ(program.calls[1], (OpenCall{root + "/a.txt", CfgFileMode_Text_CRLF, true, false}));
+  doc->Frame()->TopBar()->ReadOnly()->click();
+  doc->Frame()->TopBar()->OpenAs()->setCurrentIndex(0);
+
+  // Names kept as bytes: blanks, quotes and bytes that are not UTF-8.
+  program.calls.clear();
+  for (const std::string name : {"with blank.txt", "quote\"d.txt", "bad\xff.txt"}) DoubleClick(doc, name);
+  ASSERT_EQ(program.calls.size(), 3u);
+  EXPECT_EQ(program.calls[0].path, root + "/with blank.txt");
+  EXPECT_EQ(program.calls[1].path, root + "/quote\"d.txt");
+  EXPECT_EQ(program.calls[2].path, root + "/bad\xff.txt");
+
+  // Several typed names, one quoted with a blank; a relative path.
+  program.calls.clear();
+  Type(doc, "a.txt \"with blank.txt\" sub/../b.txt");
+  ASSERT_EQ(program.calls.size(), 3u);
+  EXPECT_EQ(program.calls[1].path, root + "/with blank.txt");
+  EXPECT_EQ(program.calls[2].path, root + "/b.txt");
+  EXPECT_TRUE(sink.boxes.empty());
+}
+
+TEST_F(Explorer, TypedFolderNamesNavigateAndUpGoesBack) {
+  CExploreDoc* doc = OpenWindow();
+  Type(doc, "sub");
+  EXPECT_EQ(doc->CurrentPath(), root + "/sub");
+  EXPECT_TRUE(Field(doc)->text().isEmpty());
+  EXPECT_EQ(Names(doc), std::vector<std::string>{"deeper"});
+  Type(doc, ".");
+  EXPECT_EQ(doc->CurrentPath(), root + "/sub");
+  Type(doc, "..");
+  EXPECT_EQ(doc->CurrentPath(), root);
+  // A double click on a folder row, then Backspace in the tree.
+  DoubleClick(doc, "Another");
+  EXPECT_EQ(doc->CurrentPath(), root + "/Another");
+  QTreeWidget* tree = doc->GetDriveView()->Widget();
+  tree->setFocus();
+  QTest::keyClick(tree, Qt::Key_Backspace);
+  EXPECT_EQ(doc->CurrentPath(), root);
+  EXPECT_TRUE(program.calls.empty());
+}
+
+TEST_F(Explorer, OpeningAMissingNameAsksToCreateIt) {
+  CExploreDoc* doc = OpenWindow();
+  doc->Frame()->TopBar()->OpenAs()->setCurrentIndex(2);  // "Text File": the name stays
+  sink.answers = {SHELL_IDNO, SHELL_IDYES};
+  Type(doc, "new.txt");
+  ASSERT_EQ(sink.boxes.size(), 1u);
+  EXPECT_EQ(sink.boxes[0].caption, "Open");
+  EXPECT_EQ(sink.boxes[0].text, root + "/new.txt\nThis file does not exist.\nDo you want to create a new file?");
+  EXPECT_EQ(sink.boxes[0].style, unsigned{SHELL_MB_YESNO | SHELL_MB_ICONQUESTION});
+  EXPECT_TRUE(program.calls.empty());
+  Type(doc, "new.txt");
+  ASSERT_EQ(program.calls.size(), 1u);
+  EXPECT_EQ(program.calls[0], (OpenCall{root + "/new.txt", CfgFileMode_Text_CRLF, false, true}));
+
+  // "Auto" while new files are programs completes the name with ".PROG"; an
+  // open document of that name comes forward without a question.
+  doc->Frame()->TopBar()->OpenAs()->setCurrentIndex(0);
+  app->m_Config.General.NewFileMode = CfgFileMode_BinaryPROG;
+  program.open.insert(root + "/fresh.PROG");
+  Type(doc, "fresh");
+  EXPECT_EQ(sink.boxes.size(), 2u);
+  ASSERT_EQ(program.calls.size(), 2u);
+  EXPECT_EQ(program.calls[1], (OpenCall{root + "/fresh.PROG", CfgFileMode_Auto, false, false}));
+  // Without them the name stays.
+  app->m_Config.General.NewFileMode = CfgFileMode_Text_LF;
+  sink.answers = {SHELL_IDNO};
+  Type(doc, "fresh");
+  EXPECT_EQ(sink.boxes.back().text, root + "/fresh\nThis file does not exist.\nDo you want to create a new file?");
+  // An empty field beeps.
+  Field(doc)->clear();
+  QTest::keyClick(Field(doc), Qt::Key_Return);
+  EXPECT_EQ(sink.beeps, std::vector<unsigned>{SHELL_MB_ICONEXCLAMATION});
+  EXPECT_FALSE(doc->Frame()->BottomBar()->GetWndOkBN()->isEnabled());
+}
+
+TEST_F(Explorer, SaveAsUnderANewNameSavesAndRemembersTheFile) {
+  FakeDocument document;
+  const int result = SaveAs(document, root + "/b.txt", [&](CExploreDoc* d) {
+    EXPECT_EQ(d->Frame()->windowTitle().toStdString(), "Save Prog1 [" + root + "]");
+    EXPECT_EQ(Field(d)->text(), "b.txt");  // the proposed name
+    EXPECT_EQ(d->Frame()->TopBar()->SaveAs()->GetMode(), CfgFileMode_Text_LF);
+    d->Frame()->TopBar()->SaveAs()->setCurrentIndex(3);  // CR-LF text
+    Type(d, "\"copy of b.txt\"");
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(document.saved, std::vector<std::string>{root + "/copy of b.txt"});
+  EXPECT_EQ(document.format, CfgFileMode_Text_CRLF);
+  EXPECT_EQ(app->m_MruFiles.GetFile(0), root + "/copy of b.txt");
+  EXPECT_EQ(windows->SaveAsDoc(), nullptr);
+  EXPECT_TRUE(sink.boxes.empty());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return windows->Count() == 0; }, 5000));
+}
+
+TEST_F(Explorer, SaveAsRefusalsKeepTheWindowOpen) {
+  FakeDocument document;
+  std::vector<std::string> titles;
+  const int result = SaveAs(document, root + "/b.txt", [&](CExploreDoc* d) {
+    // A second Save As is refused at once.
+    FakeDocument other;
+    EXPECT_EQ(CExploreDoc::DoSaveAs(&other, root + "/x.txt", nullptr), 0);
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0].text,
+              "You have already opened a \"Save As\" window.\nPlease close it first before trying another \"Save "
+              "As\".");
+    EXPECT_EQ(sink.boxes[0].caption, "Save As");
+    // Several names.
+    Type(d, "one two");
+    ASSERT_EQ(sink.boxes.size(), 2u);
+    EXPECT_EQ(sink.boxes[1].text, EXPLORE_SEVERAL_NAMES);
+    // A folder that does not exist: the save fails, the window stays.
+    Type(d, "nowhere/x.txt");
+    EXPECT_TRUE(document.saved.empty());
+    // Replacing an existing file answered No.
+    sink.answers = {SHELL_IDNO};
+    Type(d, "a.txt");
+    ASSERT_EQ(sink.boxes.size(), 3u);
+    EXPECT_EQ(sink.boxes[2].text,
+              root + "/a.txt\nThis file already exists.\nDo you want to replace the existing file?");
+    EXPECT_EQ(sink.boxes[2].style, unsigned{SHELL_MB_YESNO | SHELL_MB_ICONQUESTION | SHELL_MB_DEFBUTTON2});
+    EXPECT_TRUE(document.saved.empty());
+    EXPECT_TRUE(d->Frame()->isVisible());
+    // A read-only file: replacing it fails in the document's own save.
+    fs::permissions(root + "/b.txt", fs::perms::owner_read);
+    if (access((root + "/b.txt").c_str(), W_OK) != 0) {
+      sink.answers = {SHELL_IDYES};
+      Type(d, "b.txt");
+      EXPECT_TRUE(document.saved.empty());
+      EXPECT_TRUE(d->Frame()->isVisible());
+    }
+    // Yes saves and closes.
+    sink.answers = {SHELL_IDYES};
+    Type(d, "a.txt");
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(document.saved, std::vector<std::string>{root + "/a.txt"});
+}
+
+TEST_F(Explorer, CancelAndTheMainWindowsCloseEndTheSaveAsWithNothingSaved) {
+  FakeDocument document;
+  int result =
+      SaveAs(document, root + "/b.txt", [&](CExploreDoc* d) { d->Frame()->BottomBar()->CancelButton()->click(); });
+  EXPECT_EQ(result, 0);
+  result = SaveAs(document, root + "/b.txt", [&](CExploreDoc*) {
+    EXPECT_TRUE(windows->SaveAsOpen());
+    main->close();  // refused: the Save As window is asked to close instead
+    EXPECT_TRUE(main->isVisible());
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(main->isVisible());
+  EXPECT_TRUE(document.saved.empty());
+  EXPECT_FALSE(windows->SaveAsOpen());
+}
+
+TEST_F(Explorer, WindowsKeepColumnWidthsStyleAndTreeWidthForTheNextOne) {
+  CExploreDoc* first = OpenWindow();
+  List(first)->Details()->header()->resizeSection(EXPLORE_COLUMN_OWNER, 111);
+  ASSERT_TRUE(app->Commands().Trigger(ID_EXPLORE_LIST));
+  EXPECT_EQ(List(first)->Style(), EXPLORE_STYLE_LIST);
+  EXPECT_EQ(List(first)->Current(), static_cast<QWidget*>(List(first)->Icons()));
+  CExploreDoc* second = OpenWindow();
+  EXPECT_EQ(List(second)->Details()->columnWidth(EXPLORE_COLUMN_OWNER), 111);
+  EXPECT_EQ(List(second)->Style(), EXPLORE_STYLE_LIST);
+  EXPECT_EQ(windows->Count(), 2);
+  EXPECT_EQ(windows->FileOpenMenuTexts(),
+            (std::vector<std::string>{"&Open New Explore Window", "&1 Open [" + root + "]", "&2 Open [" + root + "]"}));
+
+  // Damaged widths fall back to the defaults.
+  for (const int stored : {-5, 0, 999999}) {
+    Cfg_PutInt("Explore\\Columns", "4", stored);
+    CExploreDoc* next = OpenWindow();
+    EXPECT_EQ(List(next)->Details()->columnWidth(EXPLORE_COLUMN_OWNER), 64) << stored;
+  }
+}
+
+}  // namespace
