@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 
 #include "platform/registry.h"
@@ -441,7 +443,12 @@ TEST_F(Explorer, CancelAndTheMainWindowsCloseEndTheSaveAsWithNothingSaved) {
 TEST_F(Explorer, WindowsKeepColumnWidthsStyleAndTreeWidthForTheNextOne) {
   CExploreDoc* first = OpenWindow();
   List(first)->Details()->header()->resizeSection(EXPLORE_COLUMN_OWNER, 111);
-  ASSERT_TRUE(app->Commands().Trigger(ID_EXPLORE_LIST));
+  // The List button of the window's own tool bar.
+  app->RunIdle();
+  auto* button =
+      qobject_cast<QToolButton*>(first->Frame()->TopBar()->widgetForAction(app->Commands().Action(ID_EXPLORE_LIST)));
+  ASSERT_NE(button, nullptr);
+  QTest::mouseClick(button, Qt::LeftButton);
   EXPECT_EQ(List(first)->Style(), EXPLORE_STYLE_LIST);
   EXPECT_EQ(List(first)->Current(), static_cast<QWidget*>(List(first)->Icons()));
   CExploreDoc* second = OpenWindow();
@@ -457,6 +464,22 @@ TEST_F(Explorer, WindowsKeepColumnWidthsStyleAndTreeWidthForTheNextOne) {
     CExploreDoc* next = OpenWindow();
     EXPECT_EQ(List(next)->Details()->columnWidth(EXPLORE_COLUMN_OWNER), 64) << stored;
   }
+}
+
+TEST_F(Explorer, CommandsHaveRowsAndShowInTheViewMenuOfExploreWindows) {
+  std::vector<std::string> missing;
+  for (const std::string& m : app->Commands().MissingRows())
+    if (m.rfind("CExploreFrame", 0) == 0) missing.push_back(m);
+  EXPECT_EQ(missing, std::vector<std::string>{});
+  CExploreDoc* doc = OpenWindow();
+  const std::vector<int> view = app->Commands().PlacedIds(FwPlace::MenuView, doc->Frame()->Kind());
+  for (int id : {ID_EXPLORE_LARGE_ICONS, ID_EXPLORE_SMALL_ICONS, ID_EXPLORE_LIST, ID_EXPLORE_DETAILS, ID_EXPLORE_UP})
+    EXPECT_NE(std::find(view.begin(), view.end(), id), view.end()) << id;
+  const std::vector<int> plain = app->Commands().PlacedIds(FwPlace::MenuView, 0);
+  EXPECT_EQ(std::find(plain.begin(), plain.end(), ID_EXPLORE_UP), plain.end());
+  // Up is off at the top of the tree.
+  ASSERT_TRUE(doc->GetDriveView()->SelectPath("", true));
+  EXPECT_FALSE(app->RouteUpdate(ID_EXPLORE_UP).enabled);
 }
 
 }  // namespace
