@@ -142,8 +142,12 @@ void FwCommandTable::UpdateAction(QAction* action) const {
   FwCmdUI ui = router_->RouteUpdate(id);
   if (action->isEnabled() != ui.enabled) action->setEnabled(ui.enabled);
   if (ui.checked) {
-    if (!action->isCheckable()) action->setCheckable(true);
-    if (action->isChecked() != *ui.checked) action->setChecked(*ui.checked);
+    // A plain command that its update marks shows the mark only while it is
+    // marked; unmarked it looks like any other item, not like an empty box.
+    const FwCommandRow* row = Row(id);
+    const bool checkable = (row != nullptr && row->checkable) || *ui.checked;
+    if (action->isCheckable() != checkable) action->setCheckable(checkable);
+    if (checkable && action->isChecked() != *ui.checked) action->setChecked(*ui.checked);
   }
   if (ui.text) {
     QString t = QString::fromStdString(*ui.text);

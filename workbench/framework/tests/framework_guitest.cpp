@@ -164,7 +164,7 @@ const FwCommandRow kRows[] = {
     fw_command(ID_MAIN, "Main", "by the main frame"),
     fw_command(ID_APP, "App", "by the application"),
     fw_command(ID_NOBODY, "Nobody", "by nobody"),
-    fw_toggle(ID_CHECKED, "Checked", "checked by the document"),
+    fw_command(ID_CHECKED, "Checked", "marked by the document's update"),
     fw_command(ID_GUARDED, "Guarded", "by the document while it allows", "Ctrl+K"),
     fw_command(ID_WAIT, "Wait", "by the view, with a nested wait"),
 };
@@ -240,7 +240,8 @@ TEST_F(FrameworkTest, CommandsRouteFromTheViewToTheApplication) {
 }
 
 TEST_F(FrameworkTest, UpdateHandlersEnableCheckAndRenameBeforeAMenuOpens) {
-  tmpl->OpenDocument(nullptr);
+  auto* doc = dynamic_cast<TestDoc*>(tmpl->OpenDocument(nullptr));
+  ASSERT_NE(doc, nullptr);
   EXPECT_TRUE(app->RouteUpdate(ID_DOC).enabled);
   EXPECT_FALSE(app->RouteUpdate(ID_NOBODY).enabled);
 
@@ -253,6 +254,11 @@ TEST_F(FrameworkTest, UpdateHandlersEnableCheckAndRenameBeforeAMenuOpens) {
   EXPECT_FALSE(nobody->isEnabled());
   EXPECT_TRUE(checked->isChecked());
   EXPECT_EQ(checked->text(), "Checked by doc");
+  // Its row is a plain command: unmarked, it shows no empty check box.
+  doc->checked = false;
+  emit menu.aboutToShow();
+  EXPECT_FALSE(checked->isCheckable());
+  EXPECT_FALSE(checked->isChecked());
   EXPECT_TRUE(app->Commands().Action(ID_VIEW)->isEnabled());
 
   // Triggering the action routes its id.
