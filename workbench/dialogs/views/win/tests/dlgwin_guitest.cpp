@@ -611,6 +611,29 @@ TEST_F(DlgWinTest, ThePaletteListsEveryDialogOfAFileThatAsksForIt) {
   EXPECT_EQ(palette->topLevelItem(0), first);
 }
 
+TEST_F(DlgWinTest, ADoubleClickOnADialogTemplateMakesANewDialogInItsOwnWindow) {
+  ASSERT_TRUE(Route(ID_DLG_PALETTE));
+  CDlgPaletteView* palette = windows->Notify().Palette();
+  ASSERT_NE(palette, nullptr);
+  QTreeWidgetItem* window_item = nullptr;
+  for (QTreeWidgetItemIterator it(palette); *it && !window_item; ++it)
+    if ((*it)->text(0) == "window") window_item = *it;
+  ASSERT_NE(window_item, nullptr);
+  DlgObject* tmpl = CDlgPaletteView::ObjectOf(window_item);
+  ASSERT_NE(tmpl, nullptr);
+  // As a plug-in marks a class that makes only dialogs.
+  tmpl->SetFlags(tmpl->Flags() | DLG_TMPL_ALWAYS_ROOT);
+  const int frames = static_cast<int>(main->MdiArea()->subWindowList().size());
+  const QPoint at = palette->visualItemRect(window_item).center();
+  QTest::mouseDClick(palette->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  QApplication::processEvents();
+  EXPECT_EQ(static_cast<int>(main->MdiArea()->subWindowList().size()), frames + 1);
+  EXPECT_NE(Find("Untitled1"), nullptr);
+  ASSERT_TRUE(Route(ID_EDIT_UNDO));
+  QApplication::processEvents();
+  EXPECT_EQ(Find("Untitled1"), nullptr);
+}
+
 TEST_F(DlgWinTest, ADoubleClickShowsTheObjectInTheGrid) {
   DlgObject* cancel = Find("Main.Cancel");
   QTest::mouseDClick(view, Qt::LeftButton, Qt::NoModifier, Inside(cancel));
