@@ -75,8 +75,15 @@ DlgWindows::DlgWindows(FwApp* app, DlgWinNotify* notify) {
              kPlaces);
   w.Register({kDlgPaletteKind, ID_NONE, "DialogPaletteWindow", FwKindScope::Single, FwKindHost::Dock,
               [] { return new CDlgPaletteFrame(Fw_App() ? Fw_App()->MainFrame() : nullptr); }});
+  // The grid docks on the right, the palette (as every docking bar) on the
+  // left.
   w.Register({kDlgPropKind, ID_NONE, "DialogPropertyWindow", FwKindScope::Single, FwKindHost::Dock,
-              [] { return new CDlgPropFrame(Fw_App() ? Fw_App()->MainFrame() : nullptr); }},
+              [] {
+                FwMainFrame* main = Fw_App() ? Fw_App()->MainFrame() : nullptr;
+                auto* frame = new CDlgPropFrame(main);
+                if (main) main->addDockWidget(Qt::RightDockWidgetArea, frame);
+                return frame;
+              }},
              kGridCommands);
 }
 
