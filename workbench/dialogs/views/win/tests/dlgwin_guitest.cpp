@@ -418,11 +418,15 @@ TEST_F(DlgWinTest, ClosingAModifiedDialogAsksYesNoCancel) {
   EXPECT_TRUE(frame->isVisible());
   ASSERT_FALSE(beeping.boxes.empty());
   EXPECT_NE(beeping.boxes.back().find("Save changes to"), std::string::npos);
-  // Yes saves, and the window goes.
+  // Yes saves, and the window goes; so does the palette that showed the
+  // document.
+  ASSERT_TRUE(Route(ID_DLG_PALETTE));
+  ASSERT_NE(windows->Notify().Palette(), nullptr);
   beeping.answer = SHELL_IDYES;
   frame->close();
   QApplication::processEvents();
   EXPECT_EQ(ActiveView(), nullptr);
+  EXPECT_EQ(windows->Notify().Palette(), nullptr);
   EXPECT_EQ(Slurp(path).find("Cancel"), std::string::npos);
 }
 
