@@ -11,6 +11,7 @@ packages=(
   libssl-dev
   python3
   qt6-base-dev xvfb xauth fonts-dejavu-core
+  libx11-dev adwaita-icon-theme
 )
 # Not here on purpose: lua5.4, which only the store benchmark's comparison
 # (bench/store/compare.sh, never run in CI) needs; that script installs it.

@@ -92,14 +92,20 @@ enum FwCommandId : int {
   ID_EDIT_BREAKPOINTS = 32784,    // the Breakpoints dialog
 
   // Window.
-  ID_WINDOW_NEW = 57648,      // another window on the active document
-  ID_WINDOW_ARRANGE = 57649,  // arrange the icons
-  ID_WINDOW_CASCADE = 57650,  // cascade the child frames
-  ID_WINDOW_TILE = 57651,     // tile the child frames
-  ID_WINDOW_SPLIT = 57653,    // split the active child frame
-  ID_NEW_EXPLORER = 33037,    // a new explore window
-  ID_EXPLORER_FIRST = 59402,  // activate explore window 1 ...
-  ID_EXPLORER_LAST = 59409,   // ... to 8
+  ID_WINDOW_NEW = 57648,          // another window on the active document
+  ID_WINDOW_ARRANGE = 57649,      // arrange the icons
+  ID_WINDOW_CASCADE = 57650,      // cascade the child frames
+  ID_WINDOW_TILE = 57651,         // tile the child frames
+  ID_WINDOW_SPLIT = 57653,        // split the active child frame
+  ID_WINDOW_NEXT = 57680,         // activate the next child frame (Ctrl+F6)
+  ID_WINDOW_PREV = 57681,         // activate the previous one (Ctrl+Shift+F6)
+  ID_WINDOW_CLOSE = 61536,        // close the active child frame (Ctrl+F4)
+  ID_WINDOW_CHILD_FIRST = 65280,  // Window menu: activate child frame 1 ...
+  ID_WINDOW_CHILD_LAST = 65288,   // ... to 9
+  ID_WINDOW_MORE = 65289,         // the list of all child frames
+  ID_NEW_EXPLORER = 33037,        // a new explore window
+  ID_EXPLORER_FIRST = 59402,      // activate explore window 1 ...
+  ID_EXPLORER_LAST = 59409,       // ... to 8
 
   // Help.
   ID_APP_ABOUT = 57664,     // the About box

@@ -49,7 +49,10 @@ enum class FwPlace {
   BarView,
   BarProgram,
   BarWindow,
-  ContextEditor,  // the editor view's context menu
+  ContextEditor,    // the editor view's context menu
+  ContextOutput,    // the output pane's context menu
+  ContextToolbars,  // the tool bars' context menu: the bars to show
+  ContextBrowse,    // the browse bar's context menu
 };
 
 struct FwPlaceRow {

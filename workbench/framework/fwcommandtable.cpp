@@ -3,9 +3,13 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
+#include <QStyle>
 #include <QToolBar>
 #include <QWidget>
 
@@ -20,6 +24,52 @@ const char kPlaceProperty[] = "fwPlace";
 const char kKindProperty[] = "fwKind";
 const char kRowSeparatorProperty[] = "fwRowSeparator";
 
+// A theme icon; where the theme lacks the name, Qt's own icon of the same
+// meaning, else none.
+QIcon RowIcon(const char* name) {
+  const QString n = QString::fromUtf8(name);
+  QIcon icon = QIcon::fromTheme(n);
+  if (!icon.isNull()) return icon;
+  static const struct {
+    const char* name;
+    QStyle::StandardPixmap pixmap;
+  } kStandard[] = {
+      {"document-new", QStyle::SP_FileIcon},
+      {"document-open", QStyle::SP_DialogOpenButton},
+      {"document-save", QStyle::SP_DialogSaveButton},
+      {"media-playback-start", QStyle::SP_MediaPlay},
+      {"media-playback-pause", QStyle::SP_MediaPause},
+      {"media-playback-stop", QStyle::SP_MediaStop},
+      {"go-down", QStyle::SP_ArrowDown},
+      {"go-up", QStyle::SP_ArrowUp},
+      {"go-jump", QStyle::SP_ArrowForward},
+      {"help-browser", QStyle::SP_DialogHelpButton},
+      {"system-file-manager", QStyle::SP_DirIcon},
+      {"folder-new", QStyle::SP_FileDialogNewFolder},
+      {"window-close", QStyle::SP_TitleBarCloseButton},
+  };
+  for (const auto& s : kStandard)
+    if (n == QLatin1String(s.name) && QApplication::style() != nullptr)
+      return QApplication::style()->standardIcon(s.pixmap);
+  return icon;
+}
+
+// Brings the actions that a key press would trigger up to date before Qt's
+// shortcut map looks at them: the map passes over a disabled action, so a
+// key greyed at the last update would stay dead after its command became
+// possible.
+class ShortcutUpdater : public QObject {
+ public:
+  ShortcutUpdater(const FwCommandTable* table, QObject* parent) : QObject(parent), table_(table) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::ShortcutOverride) table_->UpdateShortcut(*static_cast<QKeyEvent*>(event));
+    return false;
+  }
+
+ private:
+  const FwCommandTable* table_;
+};
+
 }  // namespace
 
 FwCommandTable::FwCommandTable(QObject* owner, FwCommandRouter* router) : owner_(owner), router_(router) {}
@@ -32,7 +82,7 @@ void FwCommandTable::AddRows(int kind, std::span<const FwCommandRow> commands, s
     action->setData(row.id);
     action->setStatusTip(QString::fromUtf8(row.prompt));
     if (row.shortcut[0] != '\0') action->setShortcut(QKeySequence(QString::fromUtf8(row.shortcut)));
-    if (row.icon[0] != '\0') action->setIcon(QIcon::fromTheme(QString::fromUtf8(row.icon)));
+    if (row.icon[0] != '\0') action->setIcon(RowIcon(row.icon));
     action->setCheckable(row.checkable);
     const int id = row.id;
     QObject::connect(action, &QAction::triggered, owner_, [this, id] { Trigger(id); });
@@ -122,6 +172,10 @@ QAction* FwCommandTable::MakeRangeItem(int id, const QString& text, QObject* par
 
 void FwCommandTable::SetShortcutWindow(QWidget* window) {
   shortcut_window_ = window;
+  if (shortcut_updater_ == nullptr && QCoreApplication::instance() != nullptr) {
+    shortcut_updater_ = new ShortcutUpdater(this, owner_);
+    QCoreApplication::instance()->installEventFilter(shortcut_updater_);
+  }
   if (window == nullptr) return;
   for (const auto& [id, action] : actions_)
     if (!action->shortcut().isEmpty()) window->addAction(action);
@@ -154,6 +208,12 @@ void FwCommandTable::UpdateAction(QAction* action) const {
     if (action->text() != t) action->setText(t);
   }
   if (action->isVisible() != ui.shown) action->setVisible(ui.shown);
+}
+
+void FwCommandTable::UpdateShortcut(const QKeyEvent& key) const {
+  const QKeySequence pressed(QKeyCombination(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key())));
+  for (const auto& [id, action] : actions_)
+    if (!action->shortcut().isEmpty() && action->shortcut() == pressed) UpdateAction(action);
 }
 
 bool FwCommandTable::Trigger(int id) const {

@@ -14,6 +14,7 @@
 
 class FwCommandRouter;
 class QAction;
+class QKeyEvent;
 class QMenu;
 class QObject;
 class QString;
@@ -52,6 +53,9 @@ class FwCommandTable {
 
   // The update record applied to an action.
   void UpdateAction(QAction* action) const;
+  // Updates the actions whose shortcut is the pressed key (before the
+  // shortcut runs, so that its enabled state is the current one).
+  void UpdateShortcut(const QKeyEvent& key) const;
   // Runs the update of `id`, then the command when enabled; false when
   // disabled or not handled.
   bool Trigger(int id) const;
@@ -66,7 +70,8 @@ class FwCommandTable {
   QObject* owner_;
   FwCommandRouter* router_;
   QWidget* shortcut_window_ = nullptr;
-  std::map<int, FwCommandRow> rows_;  // by first id
+  QObject* shortcut_updater_ = nullptr;  // owned by owner_
+  std::map<int, FwCommandRow> rows_;     // by first id
   std::map<int, QAction*> actions_;
   std::vector<Placed> places_;
 };

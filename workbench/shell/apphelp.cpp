@@ -103,6 +103,13 @@ const char* Help_TopicForId(unsigned long help_id) {
   return "TOPIC_NOT_FOUND";
 }
 
+unsigned long Help_IdForWindow(int resource) {
+  // The framework numbers the help of resource n as this base plus n.
+  constexpr unsigned long kResourceHelpBase = 0x20000;
+  constexpr int kMainFrameResource = 168;
+  return kResourceHelpBase + static_cast<unsigned long>(resource > 0 ? resource : kMainFrameResource);
+}
+
 std::string Help_KeywordTopic(const char* text) {
   std::string topic = "Key__";
   if (text == nullptr) return topic + "NULL";

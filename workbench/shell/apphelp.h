@@ -9,6 +9,14 @@
 
 // The topic of a help id ("TOPIC_NOT_FOUND" for an id not in the table).
 const char* Help_TopicForId(unsigned long help_id);
+// The help requests of the framework (`WinHelp` commands).
+enum HelpCommand : unsigned {
+  HELP_CONTEXT = 1,   // the topic of a help id
+  HELP_CONTENTS = 3,  // the contents
+};
+// The help id of a window: the help base of resources plus the resource of
+// its kind, the main frame's (168) for kind 0.
+unsigned long Help_IdForWindow(int resource);
 // The topic of a keyword: "Key__", the text with blanks turned into "_" and
 // "#" dropped, in upper case; "Key__NULL" for a null text.
 std::string Help_KeywordTopic(const char* text);

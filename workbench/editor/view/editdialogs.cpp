@@ -169,6 +169,19 @@ bool CSearchDialog::FindNextIn(CEditorView* view) {
   return found;
 }
 
+bool CSearchDialog::event(QEvent* event) {
+  // F3 is the dialog's Find Next while it has the focus, before the
+  // main window's.
+  if (event->type() == QEvent::ShortcutOverride) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F3 && key->modifiers() == Qt::NoModifier) {
+      event->accept();
+      return true;
+    }
+  }
+  return CEditorDialog::event(event);
+}
+
 void CSearchDialog::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_F3 && event->modifiers() == Qt::NoModifier) {
     OnFindNext();

@@ -55,6 +55,7 @@ class CSearchDialog : public CEditorDialog {
 
  protected:
   QWidget* FirstInput() override;
+  bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   // The "Direction" group holding the Up and Down buttons.
   QGroupBox* MakeDirectionGroup();

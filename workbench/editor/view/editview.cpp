@@ -21,6 +21,7 @@
 
 #include "workbench/editor/txtline.h"
 #include "workbench/editor/view/editdoc.h"
+#include "workbench/editor/view/editorrows.h"
 #include "workbench/editor/view/editprint.h"
 #include "workbench/editor/view/editdialogs.h"
 #include "workbench/editor/view/linedraw.h"
@@ -428,6 +429,19 @@ void CEditorView::paintEvent(QPaintEvent* event) {
 
 bool CEditorView::focusNextPrevChild(bool) { return false; }
 
+bool CEditorView::event(QEvent* event) {
+  // F1 on a word is the view's keyword help, before the window's Help.
+  if (event->type() == QEvent::ShortcutOverride) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if (key->key() == Qt::Key_F1 && mods == Qt::NoModifier && !model_.GetWordAtCaret().empty()) {
+      event->accept();
+      return true;
+    }
+  }
+  return FwView::event(event);
+}
+
 void CEditorView::keyPressEvent(QKeyEvent* event) {
   const Qt::KeyboardModifiers mods = event->modifiers();
   if (mods & Qt::AltModifier) {
@@ -600,7 +614,7 @@ void CEditorView::ShowContextMenu(QPoint global) {
   if (!menu_id || Fw_App() == nullptr) return;
   QMenu menu(this);
   FwCommandTable& c = Fw_App()->Commands();
-  c.FillMenu(&menu, FwPlace::ContextEditor);
+  c.FillMenu(&menu, Editor_ContextPlace(menu_id));
   menu.exec(global);
 }
 

@@ -85,6 +85,7 @@ class CEditorView : public FwHandlers<CEditorView, FwView>, public EditorHost, p
   void contextMenuEvent(QContextMenuEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
   bool focusNextPrevChild(bool next) override;
+  bool event(QEvent* event) override;
 
  private:
   static const FwCmdEntry<CEditorView> kMap[];

@@ -91,10 +91,11 @@ void COutputDoc::Setup() {
   for (const auto& t : app->DocTemplates())
     if (t.get() == state->tmpl) return;
   auto tmpl = std::make_unique<FwDocTemplate>(
-      201, [] { return std::make_unique<COutputDoc>(); },
+      OUTPUT_RESOURCE, [] { return std::make_unique<COutputDoc>(); },
       [](FwDocument* doc) -> FwChildFrame* { return new COutputFrame(doc); },
       [](FwDocument*, QWidget*) -> FwView* { return nullptr; });
   state->tmpl = app->AddDocTemplate(std::move(tmpl));
+  app->Commands().AddRows(OUTPUT_RESOURCE, {}, Editor_OutputKindPlaceRows());
 }
 
 void COutputDoc::Shutdown() {

@@ -14,10 +14,15 @@
 #include "workbench/editor/outputloclist.h"
 #include "workbench/editor/txtobj.h"
 #include "workbench/editor/view/editdoc.h"
+#include "workbench/editor/view/editorrows.h"
 #include "workbench/base/settings/config.h"
 
 class CEditorView;
 class COutputFrame;
+
+// The output pane's window kind (its template's resource: its menus, its
+// icon).
+enum { OUTPUT_RESOURCE = 201 };
 
 enum { OUTPUT_TAB_BUILD = 0, OUTPUT_TAB_DEBUG = 1, OUTPUT_TAB_FIND = 2, OUTPUT_TABS = 3 };
 
@@ -54,7 +59,7 @@ class COutputDoc : public CEditorDoc {
   CfgSettings* GetDocConfig() override { return &config_; }
   void RestoreViewState(EditorModel* view) override;
   void RestoreViewStateAgain(EditorModel* view) override { RestoreViewState(view); }
-  int GetContextMenu() override { return 208; }
+  int GetContextMenu() override { return EDITOR_MENU_OUTPUT; }
   void UpdateStateD(FwCmdUI& ui) override;
   void UpdateStateE(FwCmdUI& ui) override { ui.Enable(true); }
   bool GoToLocation(EditorModel* view, uint32_t line_idx, int* flag) override;

@@ -54,7 +54,7 @@ COutputFrame::~COutputFrame() {
   }
 }
 
-void COutputFrame::CreateClient(FwDocTemplate*) {
+void COutputFrame::CreateClient(FwDocTemplate* tmpl) {
   SYS_ASSERT(!"COutputFrame::OnCreateClient() illegally called twice" || tabs_ == nullptr);
   auto* doc = dynamic_cast<COutputDoc*>(Document());
   SYS_ASSERT(doc);
@@ -76,6 +76,8 @@ void COutputFrame::CreateClient(FwDocTemplate*) {
     if (i >= 0 && i < OUTPUT_TABS) SetActiveView(views_[i]);
   });
   doc->RestoreTabState(g_last_active_tab);
+  // The frame's kind and icon: the tabs are its client already.
+  CChildFrame::CreateClient(tmpl);
   // Wide and low, at the bottom of the main frame's area.
   const QSize one = views_[0]->sizeHint();
   resize(one.width(), one.height() * 2 / 5 + tabs_->tabBar()->sizeHint().height());

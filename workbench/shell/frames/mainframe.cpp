@@ -3,10 +3,13 @@
 #include <cstring>
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QInputDialog>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -20,6 +23,7 @@
 #include "workbench/shell/filenew.h"
 #include "workbench/shell/frames/browsebar.h"
 #include "workbench/shell/frames/editbar.h"
+#include "workbench/shell/frames/keylamps.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/frames/yqstatusbar.h"
 #include "workbench/shell/neighbours.h"
@@ -117,7 +121,10 @@ void CMainFrame::BuildMenus() {
   c.FillMenu(view->addMenu("&Toolbars"), FwPlace::MenuToolbars);
   c.FillMenu(view, FwPlace::MenuView);
   c.FillMenu(bar->addMenu("&Program"), FwPlace::MenuProgram);
-  c.FillMenu(bar->addMenu("&Window"), FwPlace::MenuWindow);
+  window_menu_ = bar->addMenu("&Window");
+  c.FillMenu(window_menu_, FwPlace::MenuWindow);
+  // After the rows: the list of open windows.
+  connect(window_menu_, &QMenu::aboutToShow, this, [this] { RefreshWindowList(); });
   c.FillMenu(bar->addMenu("&Help"), FwPlace::MenuHelp);
 }
 
@@ -212,7 +219,7 @@ bool CMainFrame::OnClose() {
     n.server->CancelAll();
     return false;
   }
-  Cfg_PutBool(kWindowPositions, "BrowseBarVisible", browse_ != nullptr && browse_->isVisible());
+  Cfg_PutBool(kWindowPositions, "BrowseBarVisible", browse_ != nullptr && browse_->Shown());
   if (!FwMainFrame::OnClose()) return false;
   // The window goes: the timer stops and the placement is kept.
   Timers().KillTimer(ID_AUTOSAVE_TIMER);
@@ -303,6 +310,13 @@ const FwCmdEntry<CMainFrame> CMainFrame::kMap[] = {
     {ID_PANE_NETWORK, ID_PANE_NETWORK, nullptr, &CMainFrame::OnUpdateNetwork},
     {ID_PANE_RUN, ID_PANE_RUN, nullptr, &CMainFrame::OnUpdateRun},
     {ID_PANE_CAP, ID_PANE_NUM, nullptr, &CMainFrame::OnUpdateKeyIndicator},
+    {ID_WINDOW_ARRANGE, ID_WINDOW_TILE, &CMainFrame::OnWindowArrange, &CMainFrame::OnUpdateAnyChild},
+    {ID_WINDOW_NEXT, ID_WINDOW_PREV, &CMainFrame::OnWindowNext, &CMainFrame::OnUpdateWindowNext},
+    {ID_WINDOW_CLOSE, ID_WINDOW_CLOSE, &CMainFrame::OnWindowClose, &CMainFrame::OnUpdateAnyChild},
+    {ID_WINDOW_CHILD_FIRST, ID_WINDOW_CHILD_LAST, &CMainFrame::OnActivateChild, nullptr},
+    {ID_WINDOW_MORE, ID_WINDOW_MORE, &CMainFrame::OnMoreWindows, nullptr},
+    {ID_VIEW_BROWSE, ID_VIEW_BROWSE, &CMainFrame::OnBrowse, &CMainFrame::OnUpdateBrowse},
+    {ID_DOCKING_VIEW, ID_DOCKING_VIEW, &CMainFrame::OnDockingView, &CMainFrame::OnUpdateDockingView},
 };
 
 std::span<const FwCmdEntry<CMainFrame>> CMainFrame::Handlers() { return kMap; }
@@ -385,9 +399,12 @@ void CMainFrame::OnUpdateNetwork(FwCmdUI& ui) { ui.Enable(false); }
 
 void CMainFrame::OnUpdateRun(FwCmdUI& ui) { ui.Enable(Shell_Neighbours().debug->SessionExists()); }
 
-// The keyboard lamps are not readable through the window system here; the
-// indicators stay off.
-void CMainFrame::OnUpdateKeyIndicator(FwCmdUI& ui) { ui.Enable(false); }
+// The keyboard lamps as the display server keeps them (off where it does
+// not tell).
+void CMainFrame::OnUpdateKeyIndicator(FwCmdUI& ui) {
+  const KeyLamps lamps = KeyLamps_Read();
+  ui.Enable(ui.id == ID_PANE_CAP ? lamps.caps : lamps.num);
+}
 
 // ------------------------------------------------------------ File menu
 
@@ -458,6 +475,130 @@ void CMainFrame::RefreshRecentFiles() {
 }
 
 void CMainFrame::RefreshMenu() { menuBar()->update(); }
+
+// ------------------------------------------------------------ Window menu
+
+std::vector<QMdiSubWindow*> CMainFrame::OpenChildren() const {
+  std::vector<QMdiSubWindow*> children;
+  // A closing frame is hidden until it is freed.
+  for (QMdiSubWindow* w : MdiArea()->subWindowList(QMdiArea::CreationOrder))
+    if (!w->isHidden()) children.push_back(w);
+  return children;
+}
+
+void CMainFrame::RefreshWindowList() {
+  for (QAction* a : window_actions_) delete a;
+  window_actions_.clear();
+  const std::vector<QMdiSubWindow*> children = OpenChildren();
+  if (children.empty()) return;
+  window_actions_.push_back(window_menu_->addSeparator());
+  const int listed = ID_WINDOW_CHILD_LAST - ID_WINDOW_CHILD_FIRST + 1;
+  QMdiSubWindow* active = MdiArea()->activeSubWindow();
+  FwCommandTable& c = Fw_App()->Commands();
+  for (int i = 0; i < listed && i < static_cast<int>(children.size()); ++i) {
+    QAction* a = c.MakeRangeItem(ID_WINDOW_CHILD_FIRST + i,
+                                 QString("&%1 %2").arg(i + 1).arg(children[static_cast<size_t>(i)]->windowTitle()),
+                                 window_menu_);
+    a->setCheckable(true);
+    a->setChecked(children[static_cast<size_t>(i)] == active);
+    window_menu_->addAction(a);
+    window_actions_.push_back(a);
+  }
+  if (static_cast<int>(children.size()) > listed) {
+    QAction* more = c.Action(ID_WINDOW_MORE);
+    window_menu_->addAction(more);
+  }
+}
+
+void CMainFrame::OnWindowArrange(int id) {
+  QMdiArea* area = MdiArea();
+  switch (id) {
+    case ID_WINDOW_CASCADE: area->cascadeSubWindows(); break;
+    case ID_WINDOW_TILE: area->tileSubWindows(); break;
+    default: {
+      // The minimized windows in a row along the bottom.
+      int x = 0;
+      const int bottom = area->viewport()->height();
+      for (QMdiSubWindow* w : OpenChildren())
+        if (w->isMinimized()) {
+          w->move(x, bottom - w->height());
+          x += w->width();
+        }
+      break;
+    }
+  }
+}
+
+void CMainFrame::OnUpdateAnyChild(FwCmdUI& ui) { ui.Enable(!OpenChildren().empty()); }
+
+void CMainFrame::OnWindowNext(int id) {
+  if (id == ID_WINDOW_NEXT)
+    MdiArea()->activateNextSubWindow();
+  else
+    MdiArea()->activatePreviousSubWindow();
+}
+
+void CMainFrame::OnUpdateWindowNext(FwCmdUI& ui) { ui.Enable(OpenChildren().size() >= 2); }
+
+void CMainFrame::OnWindowClose(int) {
+  if (QMdiSubWindow* w = MdiArea()->activeSubWindow()) w->close();
+}
+
+void CMainFrame::OnActivateChild(int id) {
+  const std::vector<QMdiSubWindow*> children = OpenChildren();
+  const size_t n = static_cast<size_t>(id - ID_WINDOW_CHILD_FIRST);
+  if (n < children.size()) MdiArea()->setActiveSubWindow(children[n]);
+}
+
+void CMainFrame::OnMoreWindows(int) {
+  const std::vector<QMdiSubWindow*> children = OpenChildren();
+  QStringList titles;
+  for (QMdiSubWindow* w : children) titles << w->windowTitle();
+  QInputDialog dlg(this);
+  dlg.setWindowTitle("Select Window");
+  dlg.setLabelText("&Select Window:");
+  dlg.setComboBoxItems(titles);
+  dlg.setOption(QInputDialog::UseListViewForComboBoxItems);
+  if (QMdiSubWindow* active = MdiArea()->activeSubWindow()) dlg.setTextValue(active->windowTitle());
+  if (dlg.exec() != QDialog::Accepted) return;
+  const qsizetype at = titles.indexOf(dlg.textValue());
+  if (at >= 0) MdiArea()->setActiveSubWindow(children[static_cast<size_t>(at)]);
+}
+
+// ------------------------------------------------------------ bar menus
+
+QMenu* CMainFrame::createPopupMenu() {
+  auto* menu = new QMenu(this);
+  Fw_App()->Commands().FillMenu(menu, FwPlace::ContextToolbars);
+  return menu;
+}
+
+void CMainFrame::contextMenuEvent(QContextMenuEvent* event) {
+  // The browse bar has its own menu; the other bars show which bars are
+  // shown.
+  for (QWidget* w = childAt(event->pos()); w != nullptr && w != this; w = w->parentWidget())
+    if (w == browse_) {
+      browse_->ShowContextMenu(event->globalPos());
+      event->accept();
+      return;
+    }
+  FwMainFrame::contextMenuEvent(event);
+}
+
+void CMainFrame::OnBrowse(int) {
+  if (browse_ != nullptr) browse_->SetShown(!browse_->Shown());
+}
+
+void CMainFrame::OnUpdateBrowse(FwCmdUI& ui) { ui.SetCheck(browse_ != nullptr && browse_->Shown()); }
+
+void CMainFrame::OnDockingView(int) {
+  if (browse_ != nullptr) browse_->SetInWindow(!browse_->InWindow(), MdiArea());
+}
+
+void CMainFrame::OnUpdateDockingView(FwCmdUI& ui) {
+  ui.Enable(browse_ != nullptr);
+  ui.SetCheck(browse_ != nullptr && !browse_->InWindow());
+}
 
 // ------------------------------------------------------------ dropped files
 

@@ -18,6 +18,7 @@ class CBrowseBar;
 class QMenu;
 class QToolBar;
 class QAction;
+class QMdiSubWindow;
 
 class CMainFrame : public FwHandlers<CMainFrame, FwMainFrame>, public CfgWindow {
  public:
@@ -44,6 +45,11 @@ class CMainFrame : public FwHandlers<CMainFrame, FwMainFrame>, public CfgWindow 
   // The File menu's recent files (before it opens).
   void RefreshRecentFiles();
   void RefreshMenu();
+  QMenu* WindowMenu() const { return window_menu_; }
+  // The child windows of the MDI area that are open, in creation order.
+  std::vector<QMdiSubWindow*> OpenChildren() const;
+  // The Window menu's list of open windows, the active one checked.
+  void RefreshWindowList();
 
   bool ShowMaximizedAtStart() const { return show_maximized_; }
   bool Trace() const { return trace_; }
@@ -60,6 +66,8 @@ class CMainFrame : public FwHandlers<CMainFrame, FwMainFrame>, public CfgWindow 
   void OnMessage(FwMessage& message) override;
   void OnTimer(int id) override;
   bool OnClose() override;
+  QMenu* createPopupMenu() override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -92,6 +100,17 @@ class CMainFrame : public FwHandlers<CMainFrame, FwMainFrame>, public CfgWindow 
   void OnUpdateNetwork(FwCmdUI& ui);
   void OnUpdateRun(FwCmdUI& ui);
   void OnUpdateKeyIndicator(FwCmdUI& ui);
+  void OnWindowArrange(int id);
+  void OnUpdateAnyChild(FwCmdUI& ui);
+  void OnWindowNext(int id);
+  void OnUpdateWindowNext(FwCmdUI& ui);
+  void OnWindowClose(int id);
+  void OnActivateChild(int id);
+  void OnMoreWindows(int id);
+  void OnBrowse(int id);
+  void OnUpdateBrowse(FwCmdUI& ui);
+  void OnDockingView(int id);
+  void OnUpdateDockingView(FwCmdUI& ui);
   void BuildMenus();
   bool BuildToolBars();
   QToolBar* MakeBar(int id, const char* title, FwPlace place);
@@ -103,6 +122,8 @@ class CMainFrame : public FwHandlers<CMainFrame, FwMainFrame>, public CfgWindow 
   QMenu* file_menu_ = nullptr;
   QMenu* new_menu_ = nullptr;
   std::vector<QAction*> mru_actions_;
+  QMenu* window_menu_ = nullptr;
+  std::vector<QAction*> window_actions_;
   DocIdList docs_;
   int auto_save_timer_ = 0;
   bool trace_ = false;

@@ -4,7 +4,8 @@
 #include <QTimer>
 
 CSplashWnd::CSplashWnd(int display_ms, std::function<void()> on_gone)
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), on_gone_(std::move(on_gone)) {
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      on_gone_(std::move(on_gone)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle("QX Varnica IDE");
   resize(360, 160);

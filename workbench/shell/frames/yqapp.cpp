@@ -15,6 +15,7 @@
 #include <QSessionManager>
 #include <QWidget>
 
+#include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwmessage.h"
 #include "workbench/framework/fwsnapshot.h"
@@ -22,6 +23,7 @@
 #include "workbench/base/diag.h"
 #include "workbench/shell/dlgservices.h"
 #include "workbench/shell/filenew.h"
+#include "workbench/shell/frames/kindicons.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/shellrows.h"
 #include "workbench/shell/frames/splashwnd.h"
@@ -57,6 +59,7 @@ CYqApp::CYqApp() {
 
 CYqApp::~CYqApp() {
   if (qApp != nullptr) qApp->removeEventFilter(this);
+  EndContextHelp();
   delete splash_;  // clears splash_ on its way out
   delete main_;
   main_ = nullptr;
@@ -84,6 +87,9 @@ bool CYqApp::InitInstance(const std::vector<std::string>& args) {
     }
     if (file.empty()) file = a;
   }
+  // The icons come from the desktop's theme, else from the free one.
+  Shell_SetIconFallback();
+  QApplication::setWindowIcon(Shell_AppIcon());
   // 5. The splash only for a plain start.
   if (file.empty() && !embedded && splash && std::getenv("VARNICA_SNAPSHOT") == nullptr) {
     splash_ = new CSplashWnd(2500, [this] { splash_ = nullptr; });
@@ -130,6 +136,8 @@ bool CYqApp::InitInstance(const std::vector<std::string>& args) {
     main_->showMaximized();
   else
     main_->show();
+  // The splash stays above the main window for the rest of its time.
+  if (splash_ != nullptr) splash_->raise();
   started_ = 1;
   return true;
 }
@@ -174,6 +182,7 @@ void CYqApp::QueueText(const std::string& text) {
 
 bool CYqApp::eventFilter(QObject* watched, QEvent* event) {
   QEvent::Type t = event->type();
+  if (context_help_ && ContextHelpEvent(watched, event)) return true;
   if (t != QEvent::KeyPress && t != QEvent::KeyRelease && t != QEvent::ShortcutOverride) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   switch (key->key()) {
@@ -291,10 +300,46 @@ void CYqApp::OnAppExit(int) {
 }
 
 void CYqApp::OnHelpCommand(int id) {
-  // Help Topics and Help show the contents; context help the main frame's
-  // topic.
-  if (id == ID_CONTEXT_HELP)
-    WinHelp(131240, 1);
-  else
-    WinHelp(0, 3);
+  switch (id) {
+    // Help on the active window's kind.
+    case ID_HELP: WinHelp(Help_IdForWindow(ActiveKind()), HELP_CONTEXT); break;
+    // The next click names the window to help on.
+    case ID_CONTEXT_HELP:
+      if (!context_help_) {
+        context_help_ = true;
+        QApplication::setOverrideCursor(Qt::WhatsThisCursor);
+      }
+      break;
+    // Help Topics and Default Help: the contents.
+    default: WinHelp(0, HELP_CONTENTS); break;
+  }
+}
+
+void CYqApp::EndContextHelp() {
+  if (!context_help_) return;
+  context_help_ = false;
+  QApplication::restoreOverrideCursor();
+}
+
+bool CYqApp::ContextHelpEvent(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+      EndContextHelp();
+      int kind = 0;
+      for (auto* w = qobject_cast<QWidget*>(watched); w != nullptr; w = w->parentWidget())
+        if (auto* frame = dynamic_cast<FwChildFrame*>(w)) {
+          kind = frame->Kind();
+          break;
+        }
+      WinHelp(Help_IdForWindow(kind), HELP_CONTEXT);
+      return true;
+    }
+    case QEvent::MouseButtonRelease: return true;
+    case QEvent::KeyPress:
+      // Escape ends the mode; any other key ends it and goes on.
+      EndContextHelp();
+      return static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+    default: return false;
+  }
 }

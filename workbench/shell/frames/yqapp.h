@@ -47,6 +47,7 @@ class CYqApp : public FwHandlers<CYqApp, FwApp> {
 
   bool Started() const { return started_ != 0; }
   bool SplashShown() const { return splash_ != nullptr; }
+  bool InContextHelp() const { return context_help_; }
   CMainFrame* MainWnd() const { return main_; }
 
   CfgSettings m_Config;
@@ -74,6 +75,9 @@ class CYqApp : public FwHandlers<CYqApp, FwApp> {
   void OnUpdatePlugged(FwCmdUI& ui);
   void OnAppExit(int id);
   void OnHelpCommand(int id);
+  // What's This: the mode that waits for the click on a window.
+  bool ContextHelpEvent(QObject* watched, QEvent* event);
+  void EndContextHelp();
 
   std::string pending_output_;
   int32_t pending_count_ = 0;
@@ -82,6 +86,7 @@ class CYqApp : public FwHandlers<CYqApp, FwApp> {
   int32_t started_ = 0;
   std::string default_app_name_;
   AppHelp help_;
+  bool context_help_ = false;
   CMainFrame* main_ = nullptr;
 };
 

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,7 +23,12 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPointer>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPrinter>
+#include <QTimer>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
@@ -38,10 +45,12 @@
 #include "workbench/editor/view/outputframe.h"
 #include "workbench/editor/view/textdoc.h"
 #include "workbench/framework/fwcmdtarget.h"
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/fwstatuspane.h"
 #include "workbench/framework/tests/fwtest.h"
+#include "workbench/shell/apphelp.h"
 #include "workbench/shell/controls/indicator.h"
 #include "workbench/shell/frames/editbar.h"
 #include "workbench/shell/frames/mainframe.h"
@@ -460,6 +469,7 @@ TEST_F(EditorWindows, ReplaceTakesBothTextsAndF3FindsNext) {
   dlg->FindCombo()->setCurrentText("me");
   dlg->ReplaceCombo()->setCurrentText("found");
   dlg->SetOptions(true, true, true);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dlg));
   QTest::keyClick(dlg, Qt::Key_F3);
   EXPECT_EQ(view->Model().sel_anchor_col, 5u);
   EXPECT_EQ(app->m_FindHistory.Texts().at(0), "me");
@@ -615,16 +625,24 @@ class TempFile {
 };
 
 TEST_F(EditorWindows, ClosingAModifiedDocumentAsksYesSavesNoDiscardsCancelKeeps) {
+  enum How { WINDOW, EXIT, FILE_CLOSE };  // the window's own close, Exit, File Close
   struct Case {
     const char* name;
-    bool exit;  // Exit of the environment, else the window's own close
+    How how;
     int answer;
     bool saved;
     bool stays_open;
   } cases[] = {
-      {"window Yes", false, SHELL_IDYES, true, false},       {"window No", false, SHELL_IDNO, false, false},
-      {"window Cancel", false, SHELL_IDCANCEL, false, true}, {"Exit Cancel", true, SHELL_IDCANCEL, false, true},
-      {"Exit No", true, SHELL_IDNO, false, false},           {"Exit Yes", true, SHELL_IDYES, true, false},
+      {"window Yes", WINDOW, SHELL_IDYES, true, false},
+      {"window No", WINDOW, SHELL_IDNO, false, false},
+      {"window Cancel", WINDOW, SHELL_IDCANCEL, false, true},
+      {"Exit Cancel", EXIT, SHELL_IDCANCEL, false, true},
+      {"Exit No", EXIT, SHELL_IDNO, false, false},
+      {"Exit Yes", EXIT, SHELL_IDYES, true, false},
+      // File Close of a document in two windows: one question for both.
+      {"File Close Cancel", FILE_CLOSE, SHELL_IDCANCEL, false, true},
+      {"File Close No", FILE_CLOSE, SHELL_IDNO, false, false},
+      {"File Close Yes", FILE_CLOSE, SHELL_IDYES, true, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -642,23 +660,35 @@ TEST_F(EditorWindows, ClosingAModifiedDocumentAsksYesSavesNoDiscardsCancelKeeps)
     QTest::keyClicks(view, "x");
     app->RouteUpdate(57603);  // the idle update marks the document
     ASSERT_TRUE(QTest::qWaitFor([&] { return frame->windowTitle().endsWith(" *"); }));
+    QPointer<FwChildFrame> second;
+    if (c.how == FILE_CLOSE) {
+      ASSERT_TRUE(app->RouteCommand(ID_WINDOW_NEW));
+      ASSERT_EQ(doc->Frames().size(), 2u);
+      second = doc->Frames().at(1);
+    }
     sink.boxes.clear();
     sink.answer = c.answer;
-    if (c.exit)
+    if (c.how == EXIT)
       app->RouteCommand(57665);
+    else if (c.how == FILE_CLOSE)
+      EXPECT_TRUE(app->Commands().Trigger(ID_FILE_CLOSE));
     else
       frame->close();
     QCoreApplication::processEvents();
+    if (c.how == FILE_CLOSE) {
+      EXPECT_EQ(!second.isNull() && second->isVisible(), c.stays_open);
+    }
     ASSERT_EQ(sink.boxes.size(), 1u);
     EXPECT_EQ(sink.boxes[0].caption, Shell_AppName());
     EXPECT_EQ(sink.boxes[0].text, "Save changes to " + file.path + "?");
     EXPECT_EQ(sink.boxes[0].style, SHELL_MB_YESNOCANCEL | SHELL_MB_ICONQUESTION);
     EXPECT_EQ(file.Read(), c.saved ? "xline\n" : "line\n");
     EXPECT_EQ(!frame.isNull() && frame->isVisible(), c.stays_open);
-    EXPECT_EQ(main->isVisible(), !c.exit || c.stays_open);
+    EXPECT_EQ(main->isVisible(), c.how != EXIT || c.stays_open);
     if (c.stays_open) {
       EXPECT_TRUE(frame->windowTitle().endsWith(" *"));
       sink.answer = SHELL_IDNO;
+      if (second) second->close();
       frame->close();
     }
   }
@@ -887,3 +917,265 @@ TEST(EditorDoc, PathTitlesAndSaveAll) {
 }
 
 }  // namespace
+
+namespace {
+
+// The state of a menu as the user sees it when it opens: id and enabled of
+// each item that is not hidden.
+std::map<int, bool> OpenMenu(QMenu* menu) {
+  emit menu->aboutToShow();
+  std::map<int, bool> items;
+  for (QAction* a : menu->actions())
+    if (!a->isSeparator() && a->isVisible() && a->data().isValid()) items[a->data().toInt()] = a->isEnabled();
+  return items;
+}
+
+QMenu* TopMenu(CMainFrame* main, const QString& title) {
+  for (QAction* a : main->menuBar()->actions())
+    if (a->text() == title) return a->menu();
+  return nullptr;
+}
+
+class RecordingHelp : public HelpSink {
+ public:
+  RecordingHelp() { previous_ = Help_SetSink(this); }
+  ~RecordingHelp() override { Help_SetSink(previous_); }
+  void show(const std::string&, const std::string& topic) override { topics.push_back(topic); }
+  std::vector<std::string> topics;
+
+ private:
+  HelpSink* previous_;
+};
+
+// Runs `check` on the pop-up menu that `open` opens (and blocks in), then
+// closes it.
+void WithPopup(const std::function<void()>& open, const std::function<void(QMenu*)>& check) {
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    seen = menu != nullptr;
+    if (menu != nullptr) {
+      check(menu);
+      if (menu->isVisible()) menu->close();
+    }
+  });
+  open();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(seen);
+}
+
+std::vector<QString> Texts(QMenu* menu) {
+  std::vector<QString> texts;
+  for (QAction* a : menu->actions())
+    if (!a->isSeparator() && a->isVisible()) texts.push_back(a->text());
+  return texts;
+}
+
+}  // namespace
+
+// Every menu item is enabled or greyed by its update, with and without an
+// editor; the editor's commands sit in the menus, and their keys follow the
+// same rule: greyed, the key does nothing; enabled, it runs.
+TEST_F(EditorWindows, EditorCommandsAreInTheMenusAndTheirKeysFollowTheirUpdates) {
+  QMenu* edit = TopMenu(main, "&Edit");
+  ASSERT_NE(edit, nullptr);
+  auto every_item_follows_its_update = [&] {
+    for (QAction* top : main->menuBar()->actions()) {
+      if (top->menu() == nullptr) continue;
+      for (const auto& [id, enabled] : OpenMenu(top->menu()))
+        EXPECT_EQ(enabled, app->RouteUpdate(id).enabled) << top->text().toStdString() << " " << id;
+    }
+  };
+  std::map<int, bool> items = OpenMenu(edit);
+  for (int id : {ID_FIND_NEXT, ID_GOTO_LINE, ID_LINE_DRAW, ID_EDIT_INDENT, ID_EDIT_OUTDENT, ID_ATTR_INVERSE,
+                 ID_ATTR_HALFBRIGHT}) {
+    ASSERT_TRUE(items.count(id)) << id;
+    EXPECT_FALSE(items[id]) << id;
+  }
+  every_item_follows_its_update();
+  CYqStatusBar* bar = CMainFrame::GetStatusBar();
+  main->activateWindow();
+  QTest::keyClick(main, Qt::Key_G, Qt::ControlModifier);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(bar->Field(SP_LINE) != nullptr && bar->Field(SP_LINE)->hasFocus());
+
+  std::string text;
+  for (int i = 1; i <= 50; ++i) text += "line " + std::to_string(i) + "\n";
+  CTextDoc* doc = OpenText(text, true);
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  app->RunIdle();
+  every_item_follows_its_update();
+  items = OpenMenu(edit);
+  EXPECT_TRUE(items[ID_FIND_NEXT]);
+  EXPECT_TRUE(items[ID_GOTO_LINE]);
+  EXPECT_TRUE(items[ID_LINE_DRAW]);
+  EXPECT_FALSE(items[ID_EDIT_INDENT]);  // no selection yet
+
+  // Ctrl+G, 40, Enter: line 40, and nothing typed into the text.
+  QTest::keyClick(view, Qt::Key_G, Qt::ControlModifier);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bar->Field(SP_LINE)->hasSelectedText(); }));
+  ASSERT_TRUE(bar->Field(SP_LINE)->hasFocus());
+  QTest::keyClicks(QApplication::focusWidget(), "40");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(view->Model().caret_line, 39u);
+  EXPECT_EQ(doc->GetTextObj()->num_lines, 51u);
+  EXPECT_EQ(doc->GetTextObj()->Line(39)->data, "line 40");
+  EXPECT_FALSE(doc->GetTextObj()->IsModified());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+
+  // F3 searches on from the caret for the Edit bar's text.
+  CMainFrame::GetEditBar()->FindBox()->setCurrentText("line 45");
+  QTest::keyClick(view, Qt::Key_F3);
+  EXPECT_TRUE(view->Model().SelectionActive());
+  EXPECT_EQ(view->Model().sel_anchor_line, 44u);
+
+  // Ctrl+1 on the selection: inverse (its action was greyed when the Edit
+  // menu last opened, without a selection); the menu item is checked after.
+  ASSERT_FALSE(app->Commands().Action(ID_ATTR_INVERSE)->isEnabled());
+  QTest::keyClick(view, Qt::Key_1, Qt::ControlModifier);
+  EXPECT_TRUE(view->Model().AttributeChecked(1));
+  emit edit->aboutToShow();
+  EXPECT_TRUE(app->Commands().Action(ID_ATTR_INVERSE)->isChecked());
+  every_item_follows_its_update();
+
+  // A text without enhancements greys the attributes; their keys do nothing.
+  CTextDoc* plain = OpenText("plain\n", false);
+  CEditorView* plain_view = ViewOf(plain);
+  plain_view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return plain_view->hasFocus(); }));
+  plain_view->Model().SelectAll();
+  EXPECT_FALSE(OpenMenu(edit)[ID_ATTR_INVERSE]);
+  QTest::keyClick(plain_view, Qt::Key_1, Qt::ControlModifier);
+  EXPECT_EQ(plain->GetTextObj()->Line(0)->data, "plain");
+}
+
+// F1 on a word is the keyword's help; elsewhere, and through What's This,
+// the help of the window's kind.
+TEST_F(EditorWindows, HelpKeysAskForTheWordOrTheWindowKind) {
+  RecordingHelp help;
+  app->m_Config.Help.ConfigURL = "http://manuals/";
+  CTextDoc* doc = OpenText("print x\n\n");
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  QTest::keyClick(view, Qt::Key_F1);
+  app->RunIdle();
+
+  COutputDoc::Show(true);
+  CEditorView* out = COutputDoc::Instance()->Frame()->TabView(COutputDoc::Instance()->ActiveTab());
+  out->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return out->hasFocus(); }));
+  QTest::keyClick(out, Qt::Key_F1);  // an empty tab: no word
+  app->RunIdle();
+
+  // What's This, then a click on the text window.
+  QTest::keyClick(out, Qt::Key_F1, Qt::ShiftModifier);
+  EXPECT_TRUE(app->InContextHelp());
+  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(40, 5));
+  EXPECT_FALSE(app->InContextHelp());
+  app->RunIdle();
+  // Escape leaves the mode without help.
+  QTest::keyClick(out, Qt::Key_F1, Qt::ShiftModifier);
+  QTest::keyClick(out, Qt::Key_Escape);
+  EXPECT_FALSE(app->InContextHelp());
+
+  // The last one: the text window's kind has no topic of its own yet.
+  EXPECT_EQ(help.topics, (std::vector<std::string>{"Key__PRINT", "HIDR_OUTPUTTYPE", "TOPIC_NOT_FOUND"}));
+}
+
+// The output pane's menus: its commands join the View menu while it is the
+// active window, and its context menu (Shift+F10) has them too.
+TEST_F(EditorWindows, OutputPaneMenusCarryItsCommands) {
+  CTextDoc* doc = OpenText("text\n");
+  QMenu* view_menu = TopMenu(main, "&View");
+  ASSERT_NE(view_menu, nullptr);
+  EXPECT_FALSE(OpenMenu(view_menu).count(ID_CLEAR_OUTPUT));
+  EXPECT_TRUE(OpenMenu(view_menu).count(ID_LINE_WRAP));
+
+  COutputDoc::AppendText(OUTPUT_TAB_BUILD, "one\ntwo");
+  COutputDoc::Show(true);
+  COutputFrame* frame = COutputDoc::Instance()->Frame();
+  frame->Tabs()->setCurrentIndex(OUTPUT_TAB_BUILD);
+  CEditorView* out = frame->TabView(OUTPUT_TAB_BUILD);
+  main->MdiArea()->setActiveSubWindow(frame);
+  out->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return out->hasFocus(); }));
+  std::map<int, bool> items = OpenMenu(view_menu);
+  EXPECT_TRUE(items[ID_CLEAR_OUTPUT]);
+  EXPECT_TRUE(items[ID_AUTO_SCROLL]);
+
+  WithPopup([&] { QTest::keyClick(out, Qt::Key_F10, Qt::ShiftModifier); },
+            [&](QMenu* menu) {
+              EXPECT_EQ(Texts(menu), (std::vector<QString>{"&Copy", "Select A&ll", "&Auto-Scroll", "Line &Wrap",
+                                                           "C&lear Output Window"}));
+              for (QAction* a : menu->actions())
+                if (a->text() == "C&lear Output Window") {
+                  menu->close();
+                  a->trigger();
+                }
+            });
+  EXPECT_EQ(COutputDoc::TabText(OUTPUT_TAB_BUILD)->num_lines, 1u);
+  EXPECT_EQ(COutputDoc::TabText(OUTPUT_TAB_BUILD)->Line(0)->data, "");
+
+  main->MdiArea()->setActiveSubWindow(doc->Frames().at(0));
+  EXPECT_FALSE(OpenMenu(view_menu).count(ID_CLEAR_OUTPUT));
+}
+
+// The Window menu and its keys with two documents.
+TEST_F(EditorWindows, WindowMenuArrangesListsAndMovesBetweenWindows) {
+  CTextDoc* first = OpenText("first\n");
+  CTextDoc* second = OpenText("second\n");
+  FwChildFrame* a = first->Frames().at(0);
+  FwChildFrame* b = second->Frames().at(0);
+  main->resize(1000, 700);
+  QCoreApplication::processEvents();
+
+  ASSERT_TRUE(app->Commands().Trigger(ID_WINDOW_TILE));
+  QCoreApplication::processEvents();
+  const QRect ra = a->geometry(), rb = b->geometry();
+  EXPECT_FALSE(ra.intersects(rb)) << "tiled windows overlap";
+  EXPECT_EQ(ra.top(), rb.top());  // side by side
+  EXPECT_GT(ra.width(), 200);
+
+  ASSERT_TRUE(app->Commands().Trigger(ID_WINDOW_CASCADE));
+  QCoreApplication::processEvents();
+  const QRect ca = a->geometry(), cb = b->geometry();
+  EXPECT_TRUE(ca.intersects(cb));
+  EXPECT_NE(ca.topLeft(), cb.topLeft());
+
+  // The list: both titles, the active one checked; choosing the first
+  // activates it.
+  main->MdiArea()->setActiveSubWindow(b);
+  QMenu* window = main->WindowMenu();
+  emit window->aboutToShow();
+  std::vector<std::pair<QString, bool>> listed;
+  QAction* first_item = nullptr;
+  for (QAction* act : window->actions()) {
+    const int id = act->data().toInt();
+    if (id < ID_WINDOW_CHILD_FIRST || id > ID_WINDOW_CHILD_LAST) continue;
+    listed.push_back({act->text(), act->isChecked()});
+    if (id == ID_WINDOW_CHILD_FIRST) first_item = act;
+  }
+  EXPECT_EQ(listed, (std::vector<std::pair<QString, bool>>{{"&1 " + a->windowTitle(), false},
+                                                           {"&2 " + b->windowTitle(), true}}));
+  ASSERT_NE(first_item, nullptr);
+  first_item->trigger();
+  EXPECT_EQ(main->MdiArea()->activeSubWindow(), a);
+
+  // Ctrl+F6 and Ctrl+Shift+F6 go round; Ctrl+F4 closes the active one.
+  main->activateWindow();
+  QTest::keyClick(main, Qt::Key_F6, Qt::ControlModifier);
+  EXPECT_EQ(main->MdiArea()->activeSubWindow(), b);
+  QTest::keyClick(main, Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(main->MdiArea()->activeSubWindow(), a);
+  CEditorView* in_a = ViewOf(first);
+  in_a->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return in_a->hasFocus(); }));
+  QTest::keyClick(in_a, Qt::Key_F4, Qt::ControlModifier);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(main->OpenChildren(), std::vector<QMdiSubWindow*>{b});
+  EXPECT_FALSE(app->RouteUpdate(ID_WINDOW_NEXT).enabled);  // one window left
+}

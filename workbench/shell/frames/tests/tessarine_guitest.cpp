@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,8 +14,11 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPointer>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
@@ -24,6 +28,7 @@
 #include <QToolBar>
 
 #include "platform/registry.h"
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwmessage.h"
 #include "workbench/framework/fwstatuspane.h"
 #include "workbench/framework/tests/fwtest.h"
@@ -445,3 +450,103 @@ TEST_F(Tessarine, APlainStartShowsTheSplashAndAFileStartOpensTheFile) {
 }
 
 }  // namespace
+
+// Runs `check` on the pop-up menu that is open, then closes it.
+void CheckOpenPopup(const std::function<void(QMenu*)>& check) {
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr);
+  check(menu);
+  menu->close();
+  QCoreApplication::processEvents();
+}
+
+QAction* ItemOf(QMenu* menu, const QString& text) {
+  for (QAction* a : menu->actions())
+    if (a->text() == text) return a;
+  return nullptr;
+}
+
+// The browse bar's menu by Shift+F10 and by the right button: Docking View
+// moves it between docking and a window of its own and back; closing that
+// window hides the bar. The tool bars' menu lists the bars to show.
+TEST_F(Tessarine, BarMenusSwitchTheBrowseBarAndListTheBars) {
+  CBrowseBar* browse = CBrowseBar::Instance();
+  app->RouteCommand(ID_VIEW_BROWSE);
+  ASSERT_TRUE(browse->isVisible());
+  browse->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return browse->hasFocus(); }));
+  QTest::keyClick(browse, Qt::Key_F10, Qt::ShiftModifier);
+  QAction* docking = nullptr;
+  CheckOpenPopup([&](QMenu* menu) {
+    docking = ItemOf(menu, "&Docking View");
+    ASSERT_NE(docking, nullptr);
+    EXPECT_TRUE(docking->isChecked());
+    ASSERT_NE(ItemOf(menu, "&Browse"), nullptr);
+  });
+  ASSERT_TRUE(app->Commands().Trigger(ID_DOCKING_VIEW));
+  ASSERT_TRUE(browse->InWindow());
+  EXPECT_FALSE(browse->isVisible());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return browse->Window()->isVisible(); }));
+  EXPECT_EQ(browse->Window()->widget(), browse->Tabs());
+  EXPECT_TRUE(*app->RouteUpdate(ID_VIEW_BROWSE).checked);
+  EXPECT_FALSE(*app->RouteUpdate(ID_DOCKING_VIEW).checked);
+
+  // The right button on the window gives the same menu; docked again.
+  QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20), browse->Window()->mapToGlobal(QPoint(20, 20)));
+  QCoreApplication::sendEvent(browse->Window(), &click);
+  CheckOpenPopup([&](QMenu* menu) { EXPECT_FALSE(ItemOf(menu, "&Docking View")->isChecked()); });
+  ASSERT_TRUE(app->Commands().Trigger(ID_DOCKING_VIEW));
+  EXPECT_FALSE(browse->InWindow());
+  EXPECT_TRUE(browse->isVisible());
+  EXPECT_EQ(browse->widget(), browse->Tabs());
+
+  // Closing the window hides the bar with its tabs back in place.
+  ASSERT_TRUE(app->Commands().Trigger(ID_DOCKING_VIEW));
+  QPointer<QMdiSubWindow> window = browse->Window();
+  window->close();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }));
+  EXPECT_FALSE(browse->InWindow());
+  EXPECT_FALSE(browse->Shown());
+  EXPECT_FALSE(*app->RouteUpdate(ID_VIEW_BROWSE).checked);
+  EXPECT_EQ(browse->widget(), browse->Tabs());
+
+  // The right button on a tool bar: the bars, checked while shown.
+  QToolBar* file = qobject_cast<QToolBar*>(main->Bar(ID_BAR_FILE));
+  QContextMenuEvent on_bar(QContextMenuEvent::Mouse, QPoint(5, 5), file->mapToGlobal(QPoint(5, 5)));
+  QCoreApplication::sendEvent(file, &on_bar);
+  CheckOpenPopup([&](QMenu* menu) {
+    ASSERT_NE(ItemOf(menu, "&File"), nullptr);
+    EXPECT_TRUE(ItemOf(menu, "&File")->isChecked());
+    EXPECT_NE(ItemOf(menu, "&Attributes"), nullptr);
+    EXPECT_FALSE(ItemOf(menu, "&Browse")->isChecked());
+  });
+}
+
+// Run, Halt and the steps are commands: no check box until one is in
+// progress; the help menu reaches What's This and Default Help.
+TEST_F(Tessarine, DebugCommandsAreNoCheckBoxesAndHelpCommandsHaveItems) {
+  std::vector<int> help_ids;
+  for (QAction* top : main->menuBar()->actions()) {
+    if (top->text() == "&Program") {
+      emit top->menu()->aboutToShow();
+      for (QAction* a : top->menu()->actions()) {
+        const int id = app->Commands().IdOf(a);
+        const bool command =
+            id == ID_DEBUG_RUN || id == ID_DEBUG_HALT || (id >= ID_DEBUG_STEP_INTO && id <= ID_DEBUG_STEP_OUT);
+        if (command || id == ID_DEBUG_TRACE) {
+          EXPECT_EQ(a->isCheckable(), id == ID_DEBUG_TRACE) << id;
+        }
+      }
+    }
+    if (top->text() == "&Help")
+      for (QAction* a : top->menu()->actions()) help_ids.push_back(app->Commands().IdOf(a));
+  }
+  for (int id : {ID_HELP_FINDER, ID_HELP, ID_CONTEXT_HELP, ID_DEFAULT_HELP, ID_APP_ABOUT})
+    EXPECT_NE(std::find(help_ids.begin(), help_ids.end(), id), help_ids.end()) << id;
+  RecordingHelp help;
+  app->m_Config.Help.ConfigURL = "http://manuals/";
+  ASSERT_TRUE(app->Commands().Trigger(ID_HELP));  // no window: the main frame's topic
+  app->RunIdle();
+  ASSERT_TRUE(app->Commands().Trigger(ID_DEFAULT_HELP));
+  EXPECT_EQ(help.topics, (std::vector<std::string>{"HIDR_MAINFRAME", "CONTENTS"}));
+}

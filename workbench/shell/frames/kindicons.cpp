@@ -1,0 +1,35 @@
+#include "workbench/shell/frames/kindicons.h"
+
+namespace {
+
+struct KindIcon {
+  int kind;
+  const char* name;
+};
+
+// Window kinds by their resources: program and text documents, explore
+// windows, the output pane, the variables and the call stack.
+const KindIcon kKindIcons[] = {
+    {110, "accessories-text-editor"}, {169, "accessories-text-editor"}, {173, "system-file-manager"},
+    {201, "utilities-terminal"},      {203, "format-justify-left"},     {205, "format-indent-more"},
+};
+
+const char kAppIcon[] = "accessories-text-editor";
+const char kFallbackTheme[] = "Adwaita";
+
+}  // namespace
+
+QIcon Shell_AppIcon() { return QIcon::fromTheme(kAppIcon); }
+
+QIcon Shell_KindIcon(int kind) {
+  for (const KindIcon& k : kKindIcons)
+    if (k.kind == kind) return QIcon::fromTheme(k.name, Shell_AppIcon());
+  return Shell_AppIcon();
+}
+
+void Shell_SetIconFallback() {
+  if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == "hicolor")
+    QIcon::setFallbackThemeName(kFallbackTheme);
+  // A desktop without a theme of its own takes the free one outright.
+  if (QIcon::themeName().isEmpty() || QIcon::themeName() == "hicolor") QIcon::setThemeName(kFallbackTheme);
+}
