@@ -1,5 +1,9 @@
 #include "workbench/shell/frames/kindicons.h"
 
+#include <QDir>
+#include <QStandardPaths>
+#include <QStringList>
+
 namespace {
 
 struct KindIcon {
@@ -28,6 +32,14 @@ QIcon Shell_KindIcon(int kind) {
 }
 
 void Shell_SetIconFallback() {
+  // Platforms without a desktop theme of their own (offscreen) look only in
+  // the resources; the desktop's icon folders are where the themes live.
+  QStringList paths = QIcon::themeSearchPaths();
+  for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+    const QString icons = data + "/icons";
+    if (!paths.contains(icons) && QDir(icons).exists()) paths << icons;
+  }
+  if (paths != QIcon::themeSearchPaths()) QIcon::setThemeSearchPaths(paths);
   if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == "hicolor")
     QIcon::setFallbackThemeName(kFallbackTheme);
   // A desktop without a theme of its own takes the free one outright.

@@ -52,6 +52,9 @@ CYqApp::CYqApp() {
   // The section records count as changed until the start-up load settles
   // them.
   m_Config.SetModified(true);
+  // The icons of the command rows come from the desktop's theme, else from
+  // the free one.
+  Shell_SetIconFallback();
   InitCommands();
   // Registered windows keep their places in the configuration's record.
   Windows().SetPositions(&m_Config.WindowPositions);
@@ -87,8 +90,6 @@ bool CYqApp::InitInstance(const std::vector<std::string>& args) {
     }
     if (file.empty()) file = a;
   }
-  // The icons come from the desktop's theme, else from the free one.
-  Shell_SetIconFallback();
   QApplication::setWindowIcon(Shell_AppIcon());
   // 5. The splash only for a plain start.
   if (file.empty() && !embedded && splash && std::getenv("VARNICA_SNAPSHOT") == nullptr) {

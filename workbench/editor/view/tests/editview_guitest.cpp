@@ -1106,6 +1106,7 @@ TEST_F(EditorWindows, OutputPaneMenusCarryItsCommands) {
   std::map<int, bool> items = OpenMenu(view_menu);
   EXPECT_TRUE(items[ID_CLEAR_OUTPUT]);
   EXPECT_TRUE(items[ID_AUTO_SCROLL]);
+  EXPECT_EQ(frame->windowIcon().name(), "utilities-terminal");
 
   WithPopup([&] { QTest::keyClick(out, Qt::Key_F10, Qt::ShiftModifier); },
             [&](QMenu* menu) {
@@ -1130,6 +1131,8 @@ TEST_F(EditorWindows, WindowMenuArrangesListsAndMovesBetweenWindows) {
   CTextDoc* second = OpenText("second\n");
   FwChildFrame* a = first->Frames().at(0);
   FwChildFrame* b = second->Frames().at(0);
+  // Each window shows its kind's icon, not the toolkit's.
+  EXPECT_EQ(a->windowIcon().name(), "accessories-text-editor");
   main->resize(1000, 700);
   QCoreApplication::processEvents();
 

@@ -550,3 +550,22 @@ TEST_F(Tessarine, DebugCommandsAreNoCheckBoxesAndHelpCommandsHaveItems) {
   ASSERT_TRUE(app->Commands().Trigger(ID_DEFAULT_HELP));
   EXPECT_EQ(help.topics, (std::vector<std::string>{"HIDR_MAINFRAME", "CONTENTS"}));
 }
+
+// The tool bars show icons (theme icons, Qt's own where the theme lacks a
+// name), and their two rows fit a window 1000 pixels wide.
+TEST_F(Tessarine, ToolBarsCarryIconsAndTheirTwoRowsFitAThousandPixels) {
+  for (QToolBar* bar : main->findChildren<QToolBar*>())
+    for (QAction* a : bar->actions()) {
+      const FwCommandRow* row = app->Commands().Row(app->Commands().IdOf(a));
+      if (row != nullptr && row->icon[0] != '\0') {
+        EXPECT_FALSE(a->icon().isNull()) << row->icon;
+      }
+    }
+  auto row_width = [&](std::initializer_list<int> ids) {
+    int width = 0;
+    for (int id : ids) width += main->Bar(id)->sizeHint().width();
+    return width;
+  };
+  EXPECT_LE(row_width({ID_BAR_FILE, ID_BAR_EDIT, ID_BAR_ATTRIBUTES}), 1000);
+  EXPECT_LE(row_width({ID_BAR_VIEW, ID_BAR_PROGRAM, ID_BAR_WINDOW}), 1000);
+}
