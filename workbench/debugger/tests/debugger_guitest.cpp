@@ -38,6 +38,8 @@
 #include "workbench/programs/view/progdocwin.h"
 #include "workbench/programs/view/programsplug.h"
 #include "workbench/shell/neighbours.h"
+#include "workbench/shell/pswdcrypt.h"
+#include "tests/support/standin.h"
 
 namespace {
 
@@ -238,6 +240,34 @@ TEST_F(DebuggerWindows, AStopIsMarkedWithTheArrowInItsProgramWindow) {
   EXPECT_FALSE(link.GoToLine(prog.c_str(), 0, 7));
   EXPECT_FALSE(link.GoToLine(dir.file("none.PROG").c_str(), 0, 1));
   EXPECT_EQ(view->Model().caret_line, 1u);
+}
+
+TEST_F(DebuggerWindows, ARemoteStopOpensItsFileFromTheProgramServer) {
+  vtest::TempDir tree;
+  const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");
+  vtest::write_file(tree.file("p.PROG"), vtest::read_file(prog));
+  vtest::StandIn server("progserver", {"--root", tree.path()});
+  Cfg_ListClear("Server");
+  std::string srv = Cfg_ListAppendUnique("Server", "localhost");
+  Cfg_PutString(srv.c_str(), "Service", server.service().c_str());
+  Cfg_PutString(srv.c_str(), "Login", "alice");
+  Cfg_PutString(srv.c_str(), "SecurePswd", EncryptString("secret", "localhost").c_str());
+  vtest::write_file(dir.file("s.txt"), "stop p.PROG 0 2 0 LET A=2||MAIN\n");
+  Cfg_PutInt(Cfg_ListGet("Debug", 0).c_str(), "ServerIndex", 1);
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
+  ASSERT_NE(DebugQueue, nullptr) << Boxes() << server.log();
+  // The target's name is located on the server (request 63) and the file
+  // opens from there.
+  CProgDoc* doc = Programs_FindByDebugName("p.PROG");
+  ASSERT_NE(doc, nullptr) << Boxes() << server.log();
+  EXPECT_EQ(doc->Model().PathName(), "localhost://p.PROG");
+  uint32_t stop = 0;
+  ASSERT_TRUE(doc->GetStopLine(&stop));
+  EXPECT_EQ(stop, 2u);
+  EXPECT_NE(server.log().find("# locate \"p.PROG\""), std::string::npos) << server.log();
+  Fw_SendMessage(main, FW_MSG_DEBUG_STOP);
+  EXPECT_EQ(DebugQueue, nullptr);
+  EXPECT_TRUE(sink.boxes.empty()) << Boxes();
 }
 
 TEST_F(DebuggerWindows, TheWindowsAreKindsOfTheApplicationsRegistry) {
