@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 
 namespace dbserver {
 
@@ -86,23 +87,42 @@ void database_tables(std::map<uint32_t, Table>& d) {
 bool same_name(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
 Row* Table::find(uint64_t serial) {
-  for (Row& r : rows)
-    if (r.serial == serial) return &r;
-  return nullptr;
+  auto it = std::lower_bound(rows.begin(), rows.end(), serial, [](const Row& r, uint64_t s) { return r.serial < s; });
+  return it != rows.end() && it->serial == serial ? &*it : nullptr;
 }
 
 Row* Table::find_id(int64_t wanted) {
   if (id_column < 0) return nullptr;
-  for (Row& r : rows)
-    if (r.values[static_cast<size_t>(id_column)].num == wanted) return &r;
-  return nullptr;
+  auto it = ids.find(wanted);
+  return it == ids.end() ? nullptr : find(it->second);
+}
+
+std::string Table::name_key(const std::string& name) {
+  std::string key = name.substr(0, name.find('\0'));  // compared as C strings
+  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return key;
+}
+
+void Table::index_name(const Row& row) {
+  if (name_column >= 0) names.emplace(name_key(row.values[static_cast<size_t>(name_column)].bytes), row.serial);
+  if (id_column >= 0) ids.emplace(row.values[static_cast<size_t>(id_column)].num, row.serial);
+}
+
+void Table::unindex_name(const Row& row) {
+  if (name_column >= 0) {
+    auto it = names.find(name_key(row.values[static_cast<size_t>(name_column)].bytes));
+    if (it != names.end() && it->second == row.serial) names.erase(it);
+  }
+  if (id_column >= 0) {
+    auto it = ids.find(row.values[static_cast<size_t>(id_column)].num);
+    if (it != ids.end() && it->second == row.serial) ids.erase(it);
+  }
 }
 
 Row* Table::find_name(const std::string& wanted) {
   if (name_column < 0) return nullptr;
-  for (Row& r : rows)
-    if (same_name(r.values[static_cast<size_t>(name_column)].bytes, wanted)) return &r;
-  return nullptr;
+  auto it = names.find(name_key(wanted));
+  return it == names.end() ? nullptr : find(it->second);
 }
 
 Catalog::Catalog(bool big) : big_(big) { node_tables(node_); }
@@ -142,8 +162,10 @@ int32_t Catalog::insert(Table& t, std::vector<Value> values, uint32_t* id, Undo*
   row.values = std::move(values);
   uint64_t serial = row.serial;
   t.rows.push_back(std::move(row));
+  t.index_name(t.rows.back());
   Table* tp = &t;
   *undo = [tp, serial, assigned]() {
+    if (const Row* r = tp->find(serial)) tp->unindex_name(*r);
     std::erase_if(tp->rows, [serial](const Row& r) { return r.serial == serial; });
     // An id nobody took after this one is handed out again.
     if (assigned != 0 && tp->next_id == assigned + 1) tp->next_id = assigned;
@@ -159,23 +181,32 @@ int32_t Catalog::update(Table& t, uint64_t serial, std::vector<Value> values, Un
     if (other && other->serial != serial) return CAT_DUPLICATE;
   }
   std::vector<Value> old = row->values;
+  t.unindex_name(*row);
   row->values = std::move(values);
+  t.index_name(*row);
   Table* tp = &t;
   *undo = [tp, serial, old]() {
-    if (Row* r = tp->find(serial)) r->values = old;
+    if (Row* r = tp->find(serial)) {
+      tp->unindex_name(*r);
+      r->values = old;
+      tp->index_name(*r);
+    }
   };
   return 0;
 }
 
 int32_t Catalog::erase(Table& t, uint64_t serial, Undo* undo) {
-  auto it = std::find_if(t.rows.begin(), t.rows.end(), [serial](const Row& r) { return r.serial == serial; });
-  if (it == t.rows.end()) return CAT_NOT_FOUND;
+  Row* found = t.find(serial);
+  if (!found) return CAT_NOT_FOUND;
+  auto it = t.rows.begin() + (found - t.rows.data());
   size_t at = static_cast<size_t>(it - t.rows.begin());
   Row old = *it;
+  t.unindex_name(old);
   t.rows.erase(it);
   Table* tp = &t;
   *undo = [tp, at, old]() {
     tp->rows.insert(tp->rows.begin() + static_cast<long>(std::min(at, tp->rows.size())), old);
+    tp->index_name(old);
   };
   return 0;
 }

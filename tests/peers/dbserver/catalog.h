@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace dbserver {
@@ -54,9 +55,18 @@ struct Table {
   int id_column = -1;    // column that takes the assigned id, or -1
   int name_column = -1;  // column whose values are unique without case, or -1
   uint32_t next_id = 1;
+  // Rows stay in serial order (inserts append, an undone erase puts the row
+  // back in its place), so a serial is found by halving; names are found
+  // through an index without case, kept by the catalog's changes.
+  std::unordered_map<std::string, uint64_t> names;
+  std::unordered_map<int64_t, uint64_t> ids;  // the same for the id column
   Row* find(uint64_t serial);
   Row* find_id(int64_t wanted);
   Row* find_name(const std::string& wanted);
+  // The index's key of a row's name, and the upkeep of both indexes.
+  static std::string name_key(const std::string& name);
+  void index_name(const Row& row);
+  void unindex_name(const Row& row);
 };
 
 struct Database {
