@@ -1,6 +1,9 @@
 #include "workbench/debugger/infolistctrl.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
+
+#include "workbench/base/sysassert.h"
 
 namespace {
 
@@ -18,6 +21,15 @@ class InfoRow : public QTreeWidgetItem {
 };
 
 }  // namespace
+
+int InsertFittedColumn(QTreeWidget* list, int column, const char* heading, Qt::Alignment format) {
+  SYS_ASSERT(list);
+  if (list->columnCount() <= column) list->setColumnCount(column + 1);
+  list->headerItem()->setText(column, heading);
+  list->headerItem()->setTextAlignment(column, format);
+  list->header()->resizeSection(column, QFontMetrics(list->font()).horizontalAdvance(heading) + FittedColumnMargin);
+  return column;
+}
 
 CInfoListCtrl::CInfoListCtrl(QWidget* parent) : QTreeWidget(parent) {
   setRootIsDecorated(false);

@@ -9,6 +9,11 @@
 
 #include <QTreeWidget>
 
+// Puts `heading` on `column` and makes the column as wide as the heading in
+// the list's font plus a margin. The column's index.
+int InsertFittedColumn(QTreeWidget* list, int column, const char* heading, Qt::Alignment format = Qt::AlignLeft);
+enum { FittedColumnMargin = 15 };
+
 class CInfoListCtrl : public QTreeWidget {
  public:
   explicit CInfoListCtrl(QWidget* parent = nullptr);

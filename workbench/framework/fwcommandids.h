@@ -163,6 +163,16 @@ enum FwCommandId : int {
   IDC_BREAKPOINT_GOTO = 1078,        // "Go To", also the dialog's result
   IDC_DIALOG_HELP = 9,               // a dialog's "Help" button
 
+  // Plug-in information.
+  IDD_PLUGIN_INFO = 252,          // "Plug-In Info" dialog
+  IDC_PLUGIN_DESCRIPTION = 1117,  // its description
+  IDC_PLUGIN_MODULE = 1118,       // its module file
+  IDC_PLUGIN_IDENT = 1119,        // its identification
+  IDC_PLUGIN_CATEGORY = 1120,     // its category
+  IDC_PLUGIN_REVISION = 1121,     // its revision
+  IDC_PLUGIN_DATE = 1122,         // its date
+  IDC_PLUGIN_FILETYPES = 1123,    // its file types
+
   // Controls and child windows named by id.
   ID_INPLACE_CONTROL = 59156,  // the in-place edit or combo of a list cell
   ID_BROWSE_TABS = 59648,      // the browse bar's tab window

@@ -35,15 +35,6 @@ std::vector<const Record*> records_of(const CInfoListCtrl& list) {
 
 }  // namespace
 
-int InsertFittedColumn(QTreeWidget* list, int column, const char* heading, Qt::Alignment format) {
-  SYS_ASSERT(list);
-  if (list->columnCount() <= column) list->setColumnCount(column + 1);
-  list->headerItem()->setText(column, heading);
-  list->headerItem()->setTextAlignment(column, format);
-  list->header()->resizeSection(column, QFontMetrics(list->font()).horizontalAdvance(heading) + FittedColumnMargin);
-  return column;
-}
-
 // ------------------------------------------------------------ colours
 
 ColorList::ColorList(QWidget* parent) : CInfoListCtrl(parent) {}

@@ -15,11 +15,6 @@
 class QLineEdit;
 class QTreeWidget;
 
-// Puts `heading` on `column` and makes the column as wide as the heading in
-// the list's font plus a margin. The column's index.
-int InsertFittedColumn(QTreeWidget* list, int column, const char* heading, Qt::Alignment format = Qt::AlignLeft);
-enum { FittedColumnMargin = 15 };
-
 // The fourteen colour entries of a Colors record; each row points at its
 // entry, which the record owns.
 class ColorList : public CInfoListCtrl {
