@@ -419,6 +419,11 @@ void var_module_names(std::string& module, std::string& ident) {
   ident = dot == std::string::npos ? base : base.substr(0, dot);
 }
 
+void var_profile_write_int(const char* key, int value) {
+  PluginDesc* d = st().desc;
+  if (d != nullptr && d->Host.WriteProfileInt != nullptr) d->Host.WriteProfileInt(d, "", key, value);
+}
+
 int var_profile_int(const char* key, int def) {
   PluginDesc* d = st().desc;
   if (d == nullptr || d->Host.GetProfileInt == nullptr) return def;

@@ -154,6 +154,8 @@ void var_module_names(std::string& module, std::string& ident);
 // An integer setting in the plug-in's own profile section; negative or
 // absent gives `def`.
 int var_profile_int(const char* key, int def);
+// Stores an integer setting in the plug-in's own profile section.
+void var_profile_write_int(const char* key, int value);
 
 // The reader context's Error with the "%s:\nPath=\"%.80s\"" form.
 void var_path_error(pload* ctx, const char* text, const char* path);

@@ -4,8 +4,13 @@
 
 #include "dialogs/plugins/classmodel/classmodel.h"
 #include "dialogs/plugins/plugpane/plugpane.h"
+#include "dialogs/plugins/setup/plugsetup.h"
 
 namespace {
+
+constexpr const char* kFontVariantKey = "FontVariant";
+constexpr const char* kColorVariantKey = "ColorVariant";
+constexpr int kDefaultVariant = 1;
 
 std::string g_module;
 std::string g_ident;
@@ -65,7 +70,21 @@ extern "C" __attribute__((visibility("default"))) PluginDesc* GetPlugin(void) {
 extern "C" __attribute__((visibility("default"))) int InitPlugin(void) {
   if (var_init(&g_desc) != 0) return -1;
   var_cfg_find("SecondaryRootObjects", nullptr);
-  pane_font_variant = var_profile_int("FontVariant", 1);
-  pane_color_variant = var_profile_int("ColorVariant", 1);
+  pane_font_variant = var_profile_int(kFontVariantKey, kDefaultVariant);
+  pane_color_variant = var_profile_int(kColorVariantKey, kDefaultVariant);
   return 0;
+}
+
+// Shows the setup dialog over the application's window (nothing in a host
+// without one); OK stores both variants and the next load uses them.
+extern "C" __attribute__((visibility("default"))) void SetupPlugin(void) {
+  if (!PlugSetup_HasApplication()) return;
+  PaneSetupDlg dlg(PlugSetup_Parent());
+  dlg.m_FontVariant = var_profile_int(kFontVariantKey, kDefaultVariant);
+  dlg.m_ColorVariant = var_profile_int(kColorVariantKey, kDefaultVariant);
+  if (dlg.DoModal() != QDialog::Accepted) return;
+  var_profile_write_int(kFontVariantKey, dlg.m_FontVariant);
+  var_profile_write_int(kColorVariantKey, dlg.m_ColorVariant);
+  pane_font_variant = dlg.m_FontVariant;
+  pane_color_variant = dlg.m_ColorVariant;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dialogs/plugins/classmodel/classmodel.h"
+#include "dialogs/plugins/setup/plugsetup.h"
 
 int text_indent = 1;
 int text_blank_lines = 1;
@@ -16,6 +17,9 @@ int32_t text_ref_font_id = 0;
 namespace {
 
 const char kTemplateSection[] = "TemplateFiles";
+constexpr const char* kIndentKey = "Indent";
+constexpr const char* kBlankLinesKey = "BlankLines";
+constexpr int kDefaultSaveOption = 1;
 
 std::string g_module;
 std::string g_ident;
@@ -83,8 +87,8 @@ const uint32_t kNatives =
 }  // namespace
 
 void text_read_settings() {
-  text_indent = var_profile_int("Indent", 1);
-  text_blank_lines = var_profile_int("BlankLines", 1);
+  text_indent = var_profile_int(kIndentKey, kDefaultSaveOption);
+  text_blank_lines = var_profile_int(kBlankLinesKey, kDefaultSaveOption);
 }
 
 int text_template_count() {
@@ -111,6 +115,20 @@ void text_template_append(const char* name) {
   g_desc.Host.WriteProfileInt(&g_desc, kTemplateSection, "Total", n);
 }
 
+void text_template_replace(const std::vector<std::string>& names) {
+  if (g_desc.Host.WriteProfileString == nullptr || g_desc.Host.WriteProfileInt == nullptr) return;
+  const int old_count = text_template_count();
+  const int count = static_cast<int>(names.size());
+  // The new entries and their count first, the stale entries after: a write
+  // that fails on the way leaves a list that can still be read.
+  for (int i = 0; i < count; ++i)
+    g_desc.Host.WriteProfileString(&g_desc, kTemplateSection, std::to_string(i + 1).c_str(),
+                                   names[static_cast<size_t>(i)].c_str());
+  g_desc.Host.WriteProfileInt(&g_desc, kTemplateSection, "Total", count);
+  for (int i = count + 1; i <= old_count; ++i)
+    g_desc.Host.WriteProfileString(&g_desc, kTemplateSection, std::to_string(i).c_str(), nullptr);
+}
+
 void text_template_clear() {
   if (g_desc.Host.WriteProfileString == nullptr || g_desc.Host.WriteProfileInt == nullptr) return;
   int n = text_template_count();
@@ -131,4 +149,21 @@ extern "C" __attribute__((visibility("default"))) int InitPlugin(void) {
   var_set_natives(kNatives);
   text_read_settings();
   return 0;
+}
+
+// Shows the setup dialog over the application's window (nothing in a host
+// without one); OK stores the template list, then Indent and BlankLines, and
+// the next save uses them.
+extern "C" __attribute__((visibility("default"))) void SetupPlugin(void) {
+  if (!PlugSetup_HasApplication()) return;
+  TextSetupDlg dlg(PlugSetup_Parent());
+  dlg.m_Indent = var_profile_int(kIndentKey, kDefaultSaveOption);
+  dlg.m_BlankLines = var_profile_int(kBlankLinesKey, kDefaultSaveOption);
+  const int count = text_template_count();
+  for (int i = 0; i < count; ++i) dlg.m_Templates.push_back(text_template_name(i));
+  if (dlg.DoModal() != QDialog::Accepted) return;
+  text_template_replace(dlg.m_Templates);
+  var_profile_write_int(kIndentKey, dlg.m_Indent);
+  var_profile_write_int(kBlankLinesKey, dlg.m_BlankLines);
+  text_read_settings();
 }

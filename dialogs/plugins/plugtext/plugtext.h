@@ -5,6 +5,7 @@
 #define VARNICA_PLUGINS_PLUGTEXT_H
 
 #include <string>
+#include <vector>
 
 #include "workbench/dialogs/document/dlgplugin.h"
 
@@ -27,6 +28,9 @@ int text_template_count();
 // The name of entry `i`, counted from 0 (empty when there is none).
 std::string text_template_name(int i);
 void text_template_append(const char* name);
+// Writes `names` as the list: the entries and "Total" first, then deletes
+// the entries left over from a longer list.
+void text_template_replace(const std::vector<std::string>& names);
 // Deletes the entries and sets "Total" to 0.
 void text_template_clear();
 

@@ -1,0 +1,253 @@
+// The setup dialogs of the two dialog plug-ins, driven as a user would
+// through each module's SetupPlugin: values kept through the host's profile
+// and used by the next load or save, range refusals, the template list's
+// questions, and Cancel storing nothing.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "platform/dynlib.h"
+#include "workbench/dialogs/document/tests/dlgdoc_fixture.h"
+#include "workbench/framework/tests/fwtest.h"
+
+namespace {
+
+using Step = std::function<void(QWidget*)>;
+
+class PlugSetup : public DlgDocTest {
+ protected:
+  void SetUp() override {
+    Fw_TestQApp();
+    DlgDocTest::SetUp();
+    const std::string lib = tmp.file("lib");
+    for (const char* module : {PLUGTEXT_MODULE, PLUGPANE_MODULE}) {
+      const std::filesystem::path from(module);
+      Place(module, lib, from.filename().string());
+      std::filesystem::copy_file(std::filesystem::path(from).replace_extension(".cfg"),
+                                 std::filesystem::path(lib) / from.filename().replace_extension(".cfg"));
+    }
+    PluginID::InitializeFrom(lib.c_str());
+    ASSERT_EQ(PluginID::Sync(), 1) << sink.all();
+    text = PluginID::Find("ide-plugtext");
+    pane = PluginID::Find("ide-plugpane");
+    ASSERT_NE(text, nullptr);
+    ASSERT_NE(pane, nullptr);
+  }
+
+  // Runs the plug-in's SetupPlugin while `steps` act, one each, on the
+  // modal windows as they come up; every step must have run.
+  void Setup(PluginID* plugin, std::vector<Step> steps) {
+    auto setup = reinterpret_cast<SetupPluginFn>(dynlib_symbol(plugin->Module(), "SetupPlugin"));
+    ASSERT_NE(setup, nullptr);
+    size_t next = 0;
+    QWidget* last = nullptr;
+    QTimer timer;
+    timer.setInterval(5);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+      QWidget* w = QApplication::activeModalWidget();
+      if (w == nullptr || w == last || next >= steps.size()) return;
+      last = w;
+      // A step of its own timer: a step that opens a nested modal window
+      // leaves this timer free to drive it.
+      QTimer::singleShot(0, w, [&steps, w, i = next] { steps[i](w); });
+      ++next;
+    });
+    timer.start();
+    setup();
+    timer.stop();
+    EXPECT_EQ(next, steps.size());
+  }
+
+  int Profile(PluginID* plugin, const char* section, const char* key) {
+    PluginDesc* d = plugin->Desc();
+    return d->Host.GetProfileInt(d, section, key, -1);
+  }
+  std::vector<std::string> Templates() {
+    PluginDesc* d = text->Desc();
+    std::vector<std::string> names;
+    const int n = d->Host.GetProfileInt(d, "TemplateFiles", "Total", 0);
+    for (int i = 1; i <= n; ++i) {
+      char buffer[256] = "";
+      d->Host.GetProfileString(d, "TemplateFiles", std::to_string(i).c_str(), "", buffer, sizeof buffer);
+      names.push_back(buffer);
+    }
+    return names;
+  }
+  // Every file of the registry with its bytes.
+  std::map<std::string, std::string> Registry() {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(tmp.file("registry")))
+      if (e.is_regular_file()) files[e.path().string()] = Slurp(e.path().string());
+    return files;
+  }
+
+  PluginID* text = nullptr;
+  PluginID* pane = nullptr;
+};
+
+QLineEdit* Field(QWidget* w, const char* name) {
+  auto* edit = w->findChild<QLineEdit*>(name);
+  EXPECT_NE(edit, nullptr) << name;
+  return edit;
+}
+void Set(QWidget* w, const char* name, const char* value) { Field(w, name)->setText(value); }
+std::string Get(QWidget* w, const char* name) { return Field(w, name)->text().toStdString(); }
+void Press(QWidget* w, const char* name) { w->findChild<QPushButton*>(name)->click(); }
+void Ok(QWidget* w) { w->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click(); }
+void Cancel(QWidget* w) { static_cast<QDialog*>(w)->reject(); }
+
+// A step that expects a message box with `title` and `text`, checks that
+// No is its default when it asks, and presses `button`.
+Step Box(const char* title, std::string text, QMessageBox::StandardButton button) {
+  return [=](QWidget* w) {
+    auto* box = qobject_cast<QMessageBox*>(w);
+    ASSERT_NE(box, nullptr) << w->windowTitle().toStdString();
+    EXPECT_EQ(box->windowTitle().toStdString(), title);
+    EXPECT_EQ(box->text().toStdString(), text);
+    if (box->button(QMessageBox::No) != nullptr) {
+      EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+    }
+    box->button(button)->click();
+  };
+}
+
+TEST_F(PlugSetup, VariantsAreStoredAndShownWhenReopened) {
+  Setup(pane, {[](QWidget* w) {
+          EXPECT_EQ(w->windowTitle(), "Setup VUZ Dialog Plug-In");
+          EXPECT_EQ(Get(w, "FontVariant"), "1");  // absent: the default
+          EXPECT_EQ(Get(w, "ColorVariant"), "1");
+          Set(w, "FontVariant", "7");
+          Set(w, "ColorVariant", "99");
+          Ok(w);
+        }});
+  EXPECT_EQ(Profile(pane, "", "FontVariant"), 7);
+  EXPECT_EQ(Profile(pane, "", "ColorVariant"), 99);
+  Setup(pane, {[](QWidget* w) {
+          EXPECT_EQ(Get(w, "FontVariant"), "7");
+          EXPECT_EQ(Get(w, "ColorVariant"), "99");
+          Cancel(w);
+        }});
+}
+
+TEST_F(PlugSetup, OutOfRangeValuesKeepTheDialogOpen) {
+  const char* range99 = "Please enter an integer between 0 and 99.";
+  Setup(pane, {[](QWidget* w) {
+                 Set(w, "FontVariant", "100");
+                 Ok(w);
+               },
+               Box("Setup VUZ Dialog Plug-In", range99, QMessageBox::Ok),
+               [](QWidget* w) {
+                 EXPECT_EQ(w->focusWidget(), Field(w, "FontVariant"));
+                 Set(w, "FontVariant", "2");
+                 Set(w, "ColorVariant", "-1");
+                 Ok(w);
+               },
+               Box("Setup VUZ Dialog Plug-In", range99, QMessageBox::Ok),
+               [](QWidget* w) {
+                 EXPECT_EQ(w->focusWidget(), Field(w, "ColorVariant"));
+                 Cancel(w);
+               }});
+  EXPECT_EQ(Profile(pane, "", "FontVariant"), -1);
+  Setup(text, {[](QWidget* w) {
+                 Set(w, "BlankLines", "10");
+                 Ok(w);
+               },
+               Box("Setup ASCII DLG Plug-In", "Please enter an integer between 0 and 9.", QMessageBox::Ok), Cancel});
+}
+
+TEST_F(PlugSetup, CancelLeavesTheProfileUntouched) {
+  PluginDesc* d = text->Desc();
+  d->Host.WriteProfileInt(d, "", "Indent", -3);
+  d->Host.WriteProfileInt(d, "", "BlankLines", 4);
+  const auto before = Registry();
+  Setup(text, {[](QWidget* w) {
+          EXPECT_EQ(Get(w, "Indent"), "1");  // negative: the default
+          EXPECT_EQ(Get(w, "BlankLines"), "4");
+          Set(w, "Indent", "5");
+          Cancel(w);
+        }});
+  EXPECT_EQ(Registry(), before);
+}
+
+TEST_F(PlugSetup, TemplateListIsEditedWithItsQuestions) {
+  auto add = [](const char* name) {
+    return [=](QWidget* w) {
+      EXPECT_EQ(w->windowTitle(), "Add Template File");
+      Set(w, "FileName", name);
+      Ok(w);
+    };
+  };
+  auto list = [](QWidget* w) { return w->findChild<QTreeWidget*>("Templates"); };
+  const std::string duplicate =
+      "This file name seems to be already in the list:\n\"a.tdlg\"\n\nDo you want to add it anyway?";
+  Setup(text,
+        {[&](QWidget* w) { Press(w, "Add"); }, add(""),
+         Box("Missing Entry", "An entry in the field named \"File Name\" is required.", QMessageBox::Ok), add("a.tdlg"),
+         [&](QWidget* w) {
+           ASSERT_EQ(list(w)->topLevelItemCount(), 1);
+           Press(w, "Add");
+         },
+         add("a.tdlg"), Box("Duplicate Template File Name", duplicate, QMessageBox::No),
+         add("A.tdlg"),  // compared exactly: no question
+         [&](QWidget* w) { Press(w, "Add"); }, add("a.tdlg"),
+         Box("Duplicate Template File Name", duplicate, QMessageBox::Yes),
+         [&](QWidget* w) {
+           ASSERT_EQ(list(w)->topLevelItemCount(), 3);
+           list(w)->setCurrentItem(list(w)->topLevelItem(0));
+           Press(w, "Remove");
+         },
+         Box("Remove Template File", "Are you sure you want to remove template file\n\"a.tdlg\"?", QMessageBox::No),
+         [&](QWidget* w) {
+           ASSERT_EQ(list(w)->topLevelItemCount(), 3);
+           Press(w, "Remove");
+         },
+         Box("Remove Template File", "Are you sure you want to remove template file\n\"a.tdlg\"?", QMessageBox::Yes),
+         [&](QWidget* w) {
+           ASSERT_EQ(list(w)->topLevelItemCount(), 2);
+           Ok(w);
+         }});
+  EXPECT_EQ(Templates(), (std::vector<std::string>{"A.tdlg", "a.tdlg"}));
+  // A shorter list leaves no stale entry behind and reads back in order.
+  PluginDesc* d = text->Desc();
+  char stale[16] = "";
+  Setup(text,
+        {[&](QWidget* w) {
+           ASSERT_EQ(list(w)->topLevelItemCount(), 2);
+           list(w)->setCurrentItem(list(w)->topLevelItem(0));
+           Press(w, "Remove");
+         },
+         Box("Remove Template File", "Are you sure you want to remove template file\n\"A.tdlg\"?", QMessageBox::Yes),
+         Ok});
+  EXPECT_EQ(Templates(), (std::vector<std::string>{"a.tdlg"}));
+  d->Host.GetProfileString(d, "TemplateFiles", "2", "none", stale, sizeof stale);
+  EXPECT_STREQ(stale, "none");
+}
+
+TEST_F(PlugSetup, SaveOptionsChangeTheNextSave) {
+  const std::string fixtures = PLUGTEXT_FIXTURES;
+  std::filesystem::create_directories(tmp.file("in"));
+  for (const char* f : {"basic.dlg", "common.dlg"})
+    std::filesystem::copy_file(fixtures + "/" + f, tmp.file(std::string("in/") + f).c_str());
+  Setup(text, {[](QWidget* w) {
+          Set(w, "Indent", "3");
+          Set(w, "BlankLines", "0");
+          Ok(w);
+        }});
+  EXPECT_EQ(Profile(text, "", "Indent"), 3);
+  EXPECT_EQ(Profile(text, "", "BlankLines"), 0);
+  CDlgEditDoc* doc = Open(text, tmp.file("in/basic.dlg"));
+  ASSERT_NE(doc, nullptr) << sink.all();
+  const std::string out = tmp.file("out.dlg");
+  ASSERT_EQ(doc->OnSaveDocument(out.c_str()), 1) << sink.all();
+  EXPECT_EQ(Slurp(out), Slurp(fixtures + "/basic-3-0.golden"));
+}
+
+}  // namespace
