@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "workbench/shell/saveas.h"
 
@@ -201,6 +202,61 @@ class SettingsLink {
   }
 };
 
+// One file type of a dialog plug-in.
+struct DesignerFileType {
+  std::string description;
+  std::string extension;  // "x" or ".x"
+  bool writable = false;
+};
+
+// One loaded dialog plug-in as the environment lists it.
+struct DesignerPlugin {
+  std::string type_name;           // the File/New menu text
+  std::string filter;              // the explorer's file-type entry
+  std::string open_as;             // the explorer's open-as entry
+  std::vector<std::string> texts;  // its information; the first names it in lists
+  std::vector<DesignerFileType> file_types;
+};
+
+// The dialog designer and its plug-in manager. Plug-ins are named by their
+// place in Plugins(), file types by their place in the plug-in's list.
+class DesignerLink {
+ public:
+  virtual ~DesignerLink() = default;
+  virtual bool Plugged() const { return false; }
+  // Starts the plug-in manager (once, as the environment starts).
+  virtual void Start() {}
+  virtual std::vector<DesignerPlugin> Plugins() const { return {}; }
+  // A new dialog document of a plug-in; false when none came of it.
+  virtual bool NewDocument(int plugin) {
+    (void)plugin;
+    return false;
+  }
+  // Opens a dialog file through a plug-in and one of its file types (-1 for
+  // both: the plug-in whose extension ends the path); false when no
+  // document came of it.
+  virtual bool OpenFile(const char* path, int plugin, int file_type) {
+    (void)path;
+    (void)plugin;
+    (void)file_type;
+    return false;
+  }
+  // Saves every modified dialog document; false when one failed.
+  virtual bool SaveAll() { return true; }
+  // A coordinate typed into the status bar (0 x, 1 y, 2 width, 3 height)
+  // for the active designer view's selection.
+  virtual void SetCoord(int value, int index) {
+    (void)value;
+    (void)index;
+  }
+  // The object the status bar shows became current (null: none); the
+  // property grid follows it when open.
+  virtual void CurrentObject(const void* object) { (void)object; }
+  // The plug-in's information dialog and its own set-up.
+  virtual void ShowInfo(int plugin) { (void)plugin; }
+  virtual void Setup(int plugin) { (void)plugin; }
+};
+
 struct ShellNeighbours {
   DebugLink* debug;
   ServerLink* server;
@@ -215,6 +271,7 @@ struct ShellNeighbours {
   PaneLink* xref;
   PaneLink* help_pane;
   SettingsLink* settings;
+  DesignerLink* designer;
 };
 
 // The neighbours in force; every pointer is set (defaults until plugged).

@@ -13,6 +13,7 @@
 #include "workbench/debugger/debuggerplug.h"
 #include "workbench/debugger/callstackdoc.h"
 #include "workbench/debugger/debugplug.h"
+#include "workbench/dialogs/views/win/dlgshellplug.h"
 #include "workbench/editor/view/editorplug.h"
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/explorer/view/driveview.h"
@@ -50,6 +51,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<DebuggerWindows> debugger_windows = Debugger_InstallWindows(app);
     Debugger_Install();
     Settings_Install();
+    // Dialog files open in the designer; plug-ins load as the application starts.
+    std::unique_ptr<DlgShellPlug> designer = Designer_Install(app);
     std::unique_ptr<ExplorerWindows> explorer = Explorer_Install(app.m_Explore, app.m_Config, &app.m_MruFiles);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (app.InitInstance(args)) {

@@ -22,7 +22,7 @@
 #include "workbench/framework/fwnestedwait.h"
 #include "workbench/programs/dirutil.h"
 #include "workbench/shell/controls/filecombos.h"
-#include "workbench/shell/dlgservices.h"
+#include "workbench/shell/neighbours.h"
 
 namespace {
 
@@ -149,10 +149,9 @@ void CExploreDoc::DocAction() {
       if (open_as != nullptr) {
         open_mode = open_as->GetMode();
         std::string probe = input.field;
-        PluginFileType* type = nullptr;
-        if (open_as->GetPluginFileType(&probe, &type, false) != nullptr && type != nullptr &&
-            type->default_extension != nullptr)
-          input.default_extension = type->default_extension;
+        DesignerFileType type;
+        if (open_as->GetPluginFileType(&probe, &type, false) >= 0 && !type.extension.empty())
+          input.default_extension = type.extension;
       }
       if (frame->TopBar() != nullptr && frame->TopBar()->ReadOnly() != nullptr)
         read_only = frame->TopBar()->ReadOnly()->isChecked();

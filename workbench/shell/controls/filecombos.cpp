@@ -2,12 +2,13 @@
 
 #include <cctype>
 #include <iterator>
+#include <vector>
 
 #include "platform/dirpath.h"
 #include "workbench/base/settings/config.h"
 #include "workbench/shell/controls/guiutil.h"
 #include "workbench/shell/saveas.h"
-#include "workbench/shell/dlgservices.h"
+#include "workbench/shell/neighbours.h"
 #include "workbench/base/settings/cfglists.h"
 #include "workbench/base/sysassert.h"
 
@@ -35,16 +36,12 @@ bool EndsWithNoCase(const std::string& text, const char* tail) {
   return true;
 }
 
-PluginRecord* PluginAt(int index) {
-  PluginRecord* p = PluginID::GetHead();
-  for (int i = 0; p != nullptr && i < index; ++i) p = p->next;
-  return p;
-}
+std::vector<DesignerPlugin> Plugins() { return Shell_Neighbours().designer->Plugins(); }
 
 // The file type of `plugin` whose extension ends `path`, or null.
-PluginFileType* MatchingType(PluginRecord* plugin, const std::string& path) {
-  for (PluginFileType* t = PluginID::FirstFileType(plugin); t != nullptr; t = PluginID::NextFileType(plugin))
-    if (EndsWithNoCase(path, t->extension)) return t;
+const DesignerFileType* MatchingType(const DesignerPlugin& plugin, const std::string& path) {
+  for (const DesignerFileType& t : plugin.file_types)
+    if (EndsWithNoCase(path, t.extension.c_str())) return &t;
   return nullptr;
 }
 
@@ -62,8 +59,7 @@ CFileTypeCB::CFileTypeCB(CfgExplore* explore, bool remember, QWidget* parent) : 
   GUI_SetStandardFont(this);
   addItem("Varnica Program Files");
   addItem("Text Files");
-  for (PluginRecord* p = PluginID::GetHead(); p != nullptr; p = p->next)
-    addItem(QString::fromUtf8(p->descriptor != nullptr && p->descriptor->filter ? p->descriptor->filter : ""));
+  for (const DesignerPlugin& p : Plugins()) addItem(QString::fromStdString(p.filter));
   addItem("All Files");
   setCurrentIndex(FileCombo_Clamp(explore_->FileFilter, count()));
   if (remember) connect(this, &QComboBox::activated, this, [this](int index) { explore_->SetFileFilter(index); });
@@ -82,8 +78,9 @@ bool CFileTypeCB::Matches(const std::string& path) const {
   if (index == count() - 1) return true;
   if (index == FILTER_PROGRAMS) return DirUtil_IsProgFile(path.c_str());
   if (index == FILTER_TEXTS) return DirUtil_IsTextFile(path.c_str());
-  PluginRecord* plugin = PluginAt(index - FILTER_FIRST_PLUGIN);
-  return plugin != nullptr && MatchingType(plugin, path) != nullptr;
+  const std::vector<DesignerPlugin> plugins = Plugins();
+  const size_t plugin = static_cast<size_t>(index - FILTER_FIRST_PLUGIN);
+  return plugin < plugins.size() && MatchingType(plugins[plugin], path) != nullptr;
 }
 
 CFileOpenAsCB::CFileOpenAsCB(CfgExplore* explore, QWidget* parent) : QComboBox(parent), explore_(explore) {
@@ -91,8 +88,7 @@ CFileOpenAsCB::CFileOpenAsCB(CfgExplore* explore, QWidget* parent) : QComboBox(p
   addItem("Auto");
   addItem("Varnica Program File");
   addItem("Text File");
-  for (PluginRecord* p = PluginID::GetHead(); p != nullptr; p = p->next)
-    addItem(QString::fromUtf8(p->descriptor != nullptr && p->descriptor->open_as ? p->descriptor->open_as : ""));
+  for (const DesignerPlugin& p : Plugins()) addItem(QString::fromStdString(p.open_as));
   setCurrentIndex(FileCombo_Clamp(explore_->FileMode, count()));
   connect(this, &QComboBox::activated, this, [this](int index) { explore_->SetFileMode(index); });
 }
@@ -108,16 +104,21 @@ int CFileOpenAsCB::GetMode() const {
   }
 }
 
-PluginRecord* CFileOpenAsCB::GetPluginFileType(std::string* path, PluginFileType** type, bool add_extension) const {
-  *type = nullptr;
+int CFileOpenAsCB::GetPluginFileType(std::string* path, DesignerFileType* type, bool add_extension) const {
   const int index = currentIndex();
-  if (index < OPEN_AS_FIRST_PLUGIN) return nullptr;
-  PluginRecord* plugin = PluginAt(index - OPEN_AS_FIRST_PLUGIN);
-  if (plugin == nullptr) return nullptr;
-  if ((*type = MatchingType(plugin, *path)) != nullptr) return plugin;
-  *type = PluginID::FirstFileType(plugin);
-  if (*type != nullptr && add_extension && (*type)->extension != nullptr) {
-    const char* ext = (*type)->extension;
+  if (index < OPEN_AS_FIRST_PLUGIN) return -1;
+  const std::vector<DesignerPlugin> plugins = Plugins();
+  const int plugin = index - OPEN_AS_FIRST_PLUGIN;
+  if (static_cast<size_t>(plugin) >= plugins.size()) return -1;
+  const DesignerPlugin& p = plugins[static_cast<size_t>(plugin)];
+  if (const DesignerFileType* t = MatchingType(p, *path)) {
+    *type = *t;
+    return plugin;
+  }
+  if (p.file_types.empty()) return plugin;
+  *type = p.file_types.front();
+  if (add_extension && !type->extension.empty()) {
+    const char* ext = type->extension.c_str();
     if (*ext == '.') ++ext;
     if (path->empty() || path->back() != '.') *path += '.';
     *path += ext;
@@ -125,11 +126,14 @@ PluginRecord* CFileOpenAsCB::GetPluginFileType(std::string* path, PluginFileType
   return plugin;
 }
 
-PluginRecord* CFileOpenAsCB::FindPluginFileType(const std::string& path, PluginFileType** type) {
-  *type = nullptr;
-  for (PluginRecord* p = PluginID::GetHead(); p != nullptr; p = p->next)
-    if ((*type = MatchingType(p, path)) != nullptr) return p;
-  return nullptr;
+int CFileOpenAsCB::FindPluginFileType(const std::string& path, DesignerFileType* type) {
+  const std::vector<DesignerPlugin> plugins = Plugins();
+  for (size_t i = 0; i < plugins.size(); ++i)
+    if (const DesignerFileType* t = MatchingType(plugins[i], path)) {
+      *type = *t;
+      return static_cast<int>(i);
+    }
+  return -1;
 }
 
 // ------------------------------------------------------------ save format

@@ -11,8 +11,7 @@
 #include <QPushButton>
 
 class CfgExplore;
-struct PluginRecord;
-struct PluginFileType;
+struct DesignerFileType;
 struct SaveAsPlugin;
 
 class CFileTypeCB : public QComboBox {
@@ -35,14 +34,15 @@ class CFileOpenAsCB : public QComboBox {
   explicit CFileOpenAsCB(CfgExplore* explore, QWidget* parent = nullptr);
   // The file mode of the entry: Auto 0, program 1, text 4, plug-in 100.
   int GetMode() const;
-  // For a plug-in entry: the plug-in, and in `type` its file type whose
-  // extension ends `path`. When none does, the first type; with
+  // For a plug-in entry: the plug-in's index, and in `type` its file type
+  // whose extension ends `path`. When none does, the first type; with
   // `add_extension` the path then gets "." (unless it ends in one) and that
-  // type's extension. Null for the other entries.
-  PluginRecord* GetPluginFileType(std::string* path, PluginFileType** type, bool add_extension) const;
-  // The plug-in and file type of any loaded plug-in whose extension ends
-  // `path`; null when none.
-  static PluginRecord* FindPluginFileType(const std::string& path, PluginFileType** type);
+  // type's extension. -1 for the other entries; `type` is left alone when
+  // the plug-in has no file type.
+  int GetPluginFileType(std::string* path, DesignerFileType* type, bool add_extension) const;
+  // The index and file type of any loaded plug-in whose extension ends
+  // `path`; -1 when none.
+  static int FindPluginFileType(const std::string& path, DesignerFileType* type);
 
  private:
   CfgExplore* explore_;

@@ -12,7 +12,7 @@
 
 #include "workbench/framework/fwmessage.h"
 #include "workbench/shell/controls/guiutil.h"
-#include "workbench/shell/dlgservices.h"
+#include "workbench/shell/neighbours.h"
 #include "workbench/base/settings/findutil.h"
 #include "workbench/base/shellsink.h"
 #include "workbench/base/sysassert.h"
@@ -20,7 +20,7 @@
 namespace {
 
 IndicatorEditorView* g_editor_view = nullptr;
-CDlgEditView* g_designer_view = nullptr;
+bool g_designer_active = false;
 
 void WarningBeep() { Shell_Sink().beep(SHELL_MB_ICONEXCLAMATION); }
 
@@ -40,8 +40,8 @@ void BackToParent(QWidget* parent) {
 
 void Indicator_SetEditorView(IndicatorEditorView* view) { g_editor_view = view; }
 IndicatorEditorView* Indicator_EditorView() { return g_editor_view; }
-void Indicator_SetDesignerView(CDlgEditView* view) { g_designer_view = view; }
-CDlgEditView* Indicator_DesignerView() { return g_designer_view; }
+void Indicator_SetDesignerActive(bool active) { g_designer_active = active; }
+bool Indicator_DesignerActive() { return g_designer_active; }
 
 // ------------------------------------------------------------ label
 
@@ -134,7 +134,7 @@ void CNumericIndicator::OnEnter(const QString& t) {
     ok = ok && errno == 0 && *end == '\0' && u <= UINT_MAX;
     number = static_cast<long long>(u);
   }
-  bool have_view = ForDesigner() ? g_designer_view != nullptr : g_editor_view != nullptr;
+  bool have_view = ForDesigner() ? g_designer_active : g_editor_view != nullptr;
   if (!ok || (!ZeroAllowed() && number == 0) || !have_view || !Act(number)) {
     WarningBeep();
     return;
@@ -166,7 +166,7 @@ bool CColumnIndicator::Act(long long number) {
 }
 
 bool CCoordIndicator::Act(long long number) {
-  CDlgEditView::SetCoord(g_designer_view, static_cast<int>(number), index_);
+  Shell_Neighbours().designer->SetCoord(static_cast<int>(number), index_);
   return true;
 }
 

@@ -14,7 +14,6 @@
 
 #include "workbench/framework/fwcommandids.h"
 
-class CDlgEditView;
 class FindHistory;
 
 // What the numeric and history controls need of the current editor view.
@@ -31,8 +30,10 @@ class IndicatorEditorView {
 // The current views, set by those views when they are activated.
 void Indicator_SetEditorView(IndicatorEditorView* view);
 IndicatorEditorView* Indicator_EditorView();
-void Indicator_SetDesignerView(CDlgEditView* view);
-CDlgEditView* Indicator_DesignerView();
+// Whether a designer view is active: the coordinate fields then act on its
+// selection through the designer neighbour.
+void Indicator_SetDesignerActive(bool active);
+bool Indicator_DesignerActive();
 
 class CIndicatorLabel : public QLabel {
  public:

@@ -19,7 +19,6 @@
 #include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwmessage.h"
 #include "platform/profile.h"
-#include "workbench/shell/dlgservices.h"
 #include "workbench/shell/filenew.h"
 #include "workbench/shell/frames/browsebar.h"
 #include "workbench/shell/frames/editbar.h"
@@ -322,7 +321,7 @@ const FwCmdEntry<CMainFrame> CMainFrame::kMap[] = {
 std::span<const FwCmdEntry<CMainFrame>> CMainFrame::Handlers() { return kMap; }
 
 void CMainFrame::OnSaveAll(int) {
-  if (Shell_Neighbours().program->SaveAllModified()) CDlgEditDoc::SaveAll();
+  if (Shell_Neighbours().program->SaveAllModified()) Shell_Neighbours().designer->SaveAll();
 }
 
 void CMainFrame::OnFind(int) {
@@ -410,8 +409,7 @@ void CMainFrame::OnUpdateKeyIndicator(FwCmdUI& ui) {
 
 void CMainFrame::FillFileNewMenu(QMenu* menu) {
   std::vector<std::string> plugins;
-  for (PluginRecord* p = PluginID::GetHead(); p != nullptr; p = p->next)
-    plugins.push_back(p->type_name != nullptr ? p->type_name : "");
+  for (const DesignerPlugin& p : Shell_Neighbours().designer->Plugins()) plugins.push_back(p.type_name);
   for (const FileNewItem& item : FileNew_MenuItems(YqApp()->m_Config.General.NewFileMode, plugins)) {
     if (item.id == 0) {
       menu->addSeparator();
@@ -432,16 +430,11 @@ void CMainFrame::OnFileNew() {
 void CMainFrame::OnNewKind(int id) {
   CYqApp* app = YqApp();
   std::vector<std::string> plugins;
-  std::vector<PluginRecord*> records;
-  for (PluginRecord* p = PluginID::GetHead(); p != nullptr; p = p->next) {
-    plugins.push_back(p->type_name != nullptr ? p->type_name : "");
-    records.push_back(p);
-  }
+  for (const DesignerPlugin& p : Shell_Neighbours().designer->Plugins()) plugins.push_back(p.type_name);
   for (const FileNewItem& item : FileNew_MenuItems(app->m_Config.General.NewFileMode, plugins)) {
     if (item.id != id) continue;
     if (item.plugin >= 0) {
-      PluginRecord* p = records[static_cast<size_t>(item.plugin)];
-      if (p->new_document != nullptr) p->new_document(0, 0);
+      Shell_Neighbours().designer->NewDocument(item.plugin);
       return;
     }
     // Another kind is the default for this one new document only.

@@ -21,7 +21,6 @@
 #include "workbench/framework/fwsnapshot.h"
 #include "workbench/framework/fwwindows.h"
 #include "workbench/base/diag.h"
-#include "workbench/shell/dlgservices.h"
 #include "workbench/shell/filenew.h"
 #include "workbench/shell/frames/kindicons.h"
 #include "workbench/shell/frames/mainframe.h"
@@ -118,7 +117,7 @@ bool CYqApp::InitInstance(const std::vector<std::string>& args) {
   SetMainFrame(main_);
   if (!main_->Create()) return false;
   // 12. Plug-ins.
-  PluginID::Initialize();
+  Shell_Neighbours().designer->Start();
   // 13. Keys pass through the application first.
   qApp->installEventFilter(this);
   // The desktop session ends: unsaved documents are asked about as at Exit,

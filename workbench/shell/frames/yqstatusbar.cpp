@@ -10,7 +10,6 @@
 #include "workbench/framework/fwstatuspane.h"
 #include "workbench/shell/controls/guiutil.h"
 #include "workbench/shell/controls/indicator.h"
-#include "workbench/shell/dlgservices.h"
 #include "workbench/shell/neighbours.h"
 #include "workbench/base/shellsink.h"
 #include "workbench/base/sysassert.h"
@@ -243,7 +242,7 @@ void CYqStatusBar::ShowLineNumber(bool show) {
   model_.Activate(SP_LINENUMBER, show, show);
 }
 
-void CYqStatusBar::SetCurrentObject(DlgObject* object, bool editable) {
+void CYqStatusBar::SetCurrentObject(const void* object, bool editable) {
   for (int p = SP_X_LABEL; p <= SP_HEIGHT; ++p)
     model_.Activate(p, object != nullptr, object != nullptr && editable && fields_[p] != nullptr);
   if (object == nullptr) {
@@ -252,7 +251,7 @@ void CYqStatusBar::SetCurrentObject(DlgObject* object, bool editable) {
   }
   if (object != object_) {
     object_ = object;
-    if (CDlgPropDoc::IsOpen()) CDlgPropDoc::SetObject(object);
+    Shell_Neighbours().designer->CurrentObject(object);
   }
 }
 

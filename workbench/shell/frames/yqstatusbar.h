@@ -14,7 +14,6 @@
 
 class QProgressBar;
 class CIndicatorEdit;
-class DlgObject;
 class FwStatusPane;
 
 class CYqStatusBar : public FwStatusBar {
@@ -34,7 +33,7 @@ class CYqStatusBar : public FwStatusBar {
   void StepProgress(int64_t position);
   void ShowLineColumn(bool show);
   void ShowLineNumber(bool show);
-  void SetCurrentObject(DlgObject* object, bool editable = true);
+  void SetCurrentObject(const void* object, bool editable = true);
   void UpdateServerPane();
   int PaneIdx(int pane) const { return model_.PaneIdx(pane); }
   void UpdatePaneInfo();
@@ -57,6 +56,6 @@ class CYqStatusBar : public FwStatusBar {
   StatusModel model_;
   QProgressBar* progress_ = nullptr;
   CIndicatorEdit* fields_[SP_COUNT] = {};
-  DlgObject* object_ = nullptr;
+  const void* object_ = nullptr;
   int progress_repaints_ = 0;
 };

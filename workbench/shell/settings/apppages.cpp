@@ -16,7 +16,6 @@
 #include <QVBoxLayout>
 
 #include "platform/dirpath.h"
-#include "platform/dynlib.h"
 #include "workbench/base/shellsink.h"
 #include "workbench/base/sysassert.h"
 #include "workbench/debugger/debuglist.h"
@@ -24,7 +23,7 @@
 #include "workbench/server/serverdlg.h"
 #include "workbench/server/serverlist.h"
 #include "workbench/shell/controls/guiutil.h"
-#include "workbench/shell/dlgservices.h"
+#include "workbench/shell/neighbours.h"
 #include "workbench/shell/pswdcrypt.h"
 #include "workbench/shell/settings/appsheet.h"
 #include "workbench/shell/settings/passwddlgs.h"
@@ -42,9 +41,6 @@ enum {
   kLineNumberMin = 1,
   kLineNumberMax = 32767,
 };
-
-// The name of the plug-in export that opens its set-up dialog.
-constexpr const char* kSetupPluginExport = "SetupPlugin";
 
 template <typename Record>
 Record* checked(Record* record) {
@@ -912,10 +908,11 @@ CAppPropertyPage11::CAppPropertyPage11() : CAppPropertyPage(SettingsPage_PlugIn)
 
 namespace {
 
-PluginRecord* selected_plugin(const QTreeWidget* list) {
+// The index of the selected plug-in, or -1.
+int selected_plugin(const QTreeWidget* list) {
   QTreeWidgetItem* item = list->currentItem();
-  if (item == nullptr || !item->isSelected()) return nullptr;
-  return static_cast<PluginRecord*>(item->data(0, Qt::UserRole).value<void*>());
+  if (item == nullptr || !item->isSelected()) return -1;
+  return list->indexOfTopLevelItem(item);
 }
 
 }  // namespace
@@ -923,36 +920,20 @@ PluginRecord* selected_plugin(const QTreeWidget* list) {
 void CAppPropertyPage11::Activate() {
   if (filled_) return;
   filled_ = true;
-  for (PluginRecord* plugin = PluginID::GetHead(); plugin != nullptr; plugin = plugin->next) {
+  for (const DesignerPlugin& plugin : Shell_Neighbours().designer->Plugins()) {
     auto* item = new QTreeWidgetItem(list_);
-    item->setText(0, QString::fromStdString(CPluginList::OnGetDispInfo(plugin, 0)));
-    item->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<void*>(plugin)));
+    item->setText(0, QString::fromStdString(plugin.texts.empty() ? std::string() : plugin.texts.front()));
   }
 }
 
 void CAppPropertyPage11::OnInfo() {
-  PluginRecord* plugin = selected_plugin(list_);
-  if (plugin == nullptr) return;
-  CPluginInfoDlg dlg(this);
-  enum { kDescriptorTexts = 6, kFileTypesField = 6 };
-  if (plugin->descriptor != nullptr)
-    for (int i = 0; i < kDescriptorTexts; ++i)
-      dlg.fields[i] = plugin->descriptor->texts[i] ? plugin->descriptor->texts[i] : "";
-  std::string types;
-  for (PluginFileType* t = PluginID::FirstFileType(plugin); t != nullptr; t = PluginID::NextFileType(plugin)) {
-    if (!types.empty()) types += "; ";
-    types += std::string("*.") + (t->extension ? t->extension : "");
-  }
-  dlg.fields[kFileTypesField] = types;
-  dlg.DoModal();
+  const int plugin = selected_plugin(list_);
+  if (plugin >= 0) Shell_Neighbours().designer->ShowInfo(plugin);
 }
 
 void CAppPropertyPage11::OnSetup() {
-  PluginRecord* plugin = selected_plugin(list_);
-  if (plugin == nullptr || plugin->module == nullptr) return;
-  // Looked up each time: the module decides whether it has a set-up.
-  using SetupFn = void (*)();
-  if (auto setup = reinterpret_cast<SetupFn>(dynlib_symbol(plugin->module, kSetupPluginExport))) setup();
+  const int plugin = selected_plugin(list_);
+  if (plugin >= 0) Shell_Neighbours().designer->Setup(plugin);
 }
 
 // ------------------------------------------------------------ other File

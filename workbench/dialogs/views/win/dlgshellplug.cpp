@@ -1,0 +1,125 @@
+#include "workbench/dialogs/views/win/dlgshellplug.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "workbench/dialogs/document/dlgeditdoc.h"
+#include "workbench/dialogs/document/pluginid.h"
+#include "workbench/dialogs/views/win/dlgdocwin.h"
+#include "workbench/dialogs/views/win/dlgeditview.h"
+#include "workbench/dialogs/views/win/dlgpropview.h"
+#include "workbench/dialogs/views/win/dlgwininstall.h"
+#include "workbench/dialogs/views/win/dlgwinnotify.h"
+#include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwmainframe.h"
+#include "workbench/shell/neighbours.h"
+#include "platform/dynlib.h"
+
+namespace {
+
+std::string Text(const char* text) { return text != nullptr ? text : ""; }
+
+// The plug-in at a place of the list, or null.
+PluginID* PluginAt(int index) {
+  if (index < 0) return nullptr;
+  PluginID* p = PluginID::GetHead();
+  for (int i = 0; p != nullptr && i < index; ++i) p = p->Next();
+  return p;
+}
+
+// The file type at a place of a plug-in's list, or null.
+PluginFileType* TypeAt(PluginID* plugin, int index) {
+  if (plugin == nullptr || index < 0) return nullptr;
+  PluginFileType* t = plugin->FirstFileType();
+  for (int i = 0; t != nullptr && i < index; ++i) t = plugin->NextFileType();
+  return t;
+}
+
+class Plug final : public DlgShellPlug, public DesignerLink {
+ public:
+  Plug(FwApp& app, std::string plugin_dir)
+      : app_(app), windows_(&app), plugin_dir_(std::move(plugin_dir)), before_(Shell_Neighbours().designer) {
+    Shell_Neighbours().designer = this;
+  }
+  ~Plug() override {
+    if (Shell_Neighbours().designer == this) Shell_Neighbours().designer = before_;
+  }
+
+  DlgWindows& Windows() override { return windows_; }
+
+  bool Plugged() const override { return true; }
+  void Start() override {
+    if (started_) return;
+    started_ = true;
+    if (plugin_dir_.empty())
+      PluginID::Initialize();
+    else
+      PluginID::InitializeFrom(plugin_dir_.c_str());
+  }
+
+  std::vector<DesignerPlugin> Plugins() const override {
+    std::vector<DesignerPlugin> out;
+    for (PluginID* p = PluginID::GetHead(); p != nullptr; p = p->Next()) {
+      const PluginDesc* d = p->Desc();
+      DesignerPlugin& plugin = out.emplace_back();
+      plugin.type_name = Text(d->DefaultType);
+      plugin.filter = Text(d->FilterTitle);
+      plugin.open_as = Text(d->DefaultType);
+      plugin.texts = {Text(d->Description), Text(d->Category), Text(d->Ident),
+                      Text(d->Revision),    Text(d->Date),     Text(d->Module)};
+      for (PluginFileType* t = p->FirstFileType(); t != nullptr; t = p->NextFileType())
+        plugin.file_types.push_back({Text(t->Name), Text(t->Ext), t->BeginObj != nullptr});
+    }
+    return out;
+  }
+
+  bool NewDocument(int plugin) override { return windows_.NewFile(PluginAt(plugin)); }
+
+  bool OpenFile(const char* path, int plugin, int file_type) override {
+    PluginID* p = PluginAt(plugin);
+    return windows_.OpenFile(path, p, TypeAt(p, file_type));
+  }
+
+  bool SaveAll() override { return CDlgEditDoc::SaveAll() != 0; }
+
+  void SetCoord(int value, int index) override {
+    if (CDlgEditView* view = ActiveView()) view->Canvas()->SetCoord(value, index);
+  }
+
+  void CurrentObject(const void* object) override {
+    CDlgPropView* grid = windows_.Notify().Grid();
+    CDlgEditView* view = ActiveView();
+    if (grid == nullptr || view == nullptr || object == nullptr) return;
+    auto* doc = dynamic_cast<CDlgDocWin*>(view->Document());
+    // The status bar holds the designer's own objects.
+    if (doc != nullptr) grid->SetObject(doc->Model(), static_cast<DlgObject*>(const_cast<void*>(object)));
+  }
+
+  void Setup(int plugin) override {
+    PluginID* p = PluginAt(plugin);
+    if (p == nullptr || p->Module() == nullptr) return;
+    // Looked up each time: the module decides whether it has a set-up.
+    if (auto setup = reinterpret_cast<SetupPluginFn>(dynlib_symbol(p->Module(), "SetupPlugin"))) setup();
+  }
+
+ private:
+  CDlgEditView* ActiveView() const {
+    FwMainFrame* main = app_.MainFrame();
+    FwChildFrame* child = main != nullptr ? main->ActiveChild() : nullptr;
+    return child != nullptr ? dynamic_cast<CDlgEditView*>(child->ActiveView()) : nullptr;
+  }
+
+  FwApp& app_;
+  DlgWindows windows_;
+  std::string plugin_dir_;
+  DesignerLink* before_;
+  bool started_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<DlgShellPlug> Designer_Install(FwApp& app, std::string plugin_dir) {
+  return std::make_unique<Plug>(app, std::move(plugin_dir));
+}

@@ -1,0 +1,23 @@
+// The designer joining the environment's shell: its windows (template and
+// window kinds) are added to the application and the shell's designer
+// neighbour answers through the plug-in manager and the dialog documents.
+// Alive while the environment runs.
+#pragma once
+
+#include <memory>
+#include <string>
+
+class FwApp;
+class DlgWindows;
+
+class DlgShellPlug {
+ public:
+  virtual ~DlgShellPlug() = default;
+  virtual DlgWindows& Windows() = 0;
+};
+
+// Installs the designer for `app`; the shell's neighbour goes back to what
+// it was when the result is destroyed. The plug-ins load, when the shell
+// starts the designer, from `plugin_dir` (empty: the installation's lib
+// directory).
+std::unique_ptr<DlgShellPlug> Designer_Install(FwApp& app, std::string plugin_dir = {});

