@@ -20,6 +20,7 @@
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/fwmainframe.h"
 #include "workbench/framework/fwnestedwait.h"
+#include "workbench/framework/fwwindows.h"
 #include "workbench/programs/dirutil.h"
 #include "workbench/shell/controls/filecombos.h"
 #include "workbench/shell/neighbours.h"
@@ -374,8 +375,12 @@ int ExplorerWindows::DoSaveAs(SaveAsDocument* doc, const std::string& path, cons
 }
 
 std::unique_ptr<ExplorerWindows> Explorer_Install(CfgExplore& explore, CfgSettings& config, CfgMruFiles* mru) {
-  if (FwApp* app = Fw_App(); app != nullptr && app->Commands().Row(ID_EXPLORE_UP) == nullptr)
-    app->Commands().AddRows(kExploreResource, Explore_CommandRows(), Explore_PlaceRows());
+  // One frame per explore document, tracked by the template; the frames
+  // keep their own place.
+  if (FwApp* app = Fw_App(); app != nullptr && app->Windows().Kind(kExploreResource) == nullptr)
+    app->Windows().Register(
+        {kExploreResource, ID_NONE, nullptr, FwKindScope::PerDocument, FwKindHost::MdiChild, nullptr},
+        Explore_CommandRows(), Explore_PlaceRows());
   auto windows = std::make_unique<ExplorerWindows>(explore, config, mru);
   windows->previous_ = Shell_Neighbours().explorer;
   Shell_Neighbours().explorer = windows.get();

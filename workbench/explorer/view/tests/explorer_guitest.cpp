@@ -38,6 +38,7 @@
 #include "workbench/explorer/view/exploreframe.h"
 #include "workbench/explorer/view/fileview.h"
 #include "workbench/framework/fwcommandtable.h"
+#include "workbench/framework/fwwindows.h"
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/shell/controls/filecombos.h"
 #include "workbench/shell/frames/mainframe.h"
@@ -477,6 +478,9 @@ TEST_F(Explorer, CommandsHaveRowsAndShowInTheViewMenuOfExploreWindows) {
     EXPECT_NE(std::find(view.begin(), view.end(), id), view.end()) << id;
   const std::vector<int> plain = app->Commands().PlacedIds(FwPlace::MenuView, 0);
   EXPECT_EQ(std::find(plain.begin(), plain.end(), ID_EXPLORE_UP), plain.end());
+  // The registry of windows finds the explore frames.
+  EXPECT_EQ(app->Windows().Window<CExploreFrame>().data(), doc->Frame());
+  EXPECT_EQ(app->Windows().All(doc->Frame()->Kind()).size(), 1u);
   // Up is off at the top of the tree.
   ASSERT_TRUE(doc->GetDriveView()->SelectPath("", true));
   EXPECT_FALSE(app->RouteUpdate(ID_EXPLORE_UP).enabled);
