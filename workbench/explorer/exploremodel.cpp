@@ -415,6 +415,10 @@ std::vector<ExploreAction> Explore_DocAction(const ExploreActionInput& input) {
     if (name == "..") return {{ExploreStep::up, {}, {}}};
     if (name.find('/') == std::string::npos && input.is_subfolder && input.is_subfolder(name))
       return {{ExploreStep::navigate, Explore_ResolveName(input.folder, name), {}}};
+    if (name.find('/') != std::string::npos && input.is_folder) {
+      const std::string path = Explore_ResolveName(input.folder, name);
+      if (input.is_folder(path)) return {{ExploreStep::navigate, path, {}}};
+    }
   }
   auto exists = [&input](const std::string& path) { return input.file_exists && input.file_exists(path); };
 

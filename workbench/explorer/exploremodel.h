@@ -204,6 +204,7 @@ struct ExploreActionInput {
   std::string default_extension;
   bool binary_program = false;
   std::function<bool(const std::string& name)> is_subfolder;  // a folder item under the selection
+  std::function<bool(const std::string& path)> is_folder;     // a folder path typed in full
   std::function<bool(const std::string& path)> file_exists;
   std::function<bool(const std::string& path)> is_open;  // a document of that path is open
 };

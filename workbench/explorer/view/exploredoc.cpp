@@ -1,5 +1,7 @@
 #include "workbench/explorer/view/exploredoc.h"
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QLineEdit>
@@ -139,6 +141,10 @@ void CExploreDoc::DocAction() {
   if (field->text() == list_field_) input.names = list_names_;
   input.folder = path_;
   input.is_subfolder = [tree](const std::string& name) { return tree->IsFolder(name, false); };
+  input.is_folder = [](const std::string& path) {
+    struct stat st;
+    return DirUtil_SkipServerPrefix(path.c_str()) == nullptr && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  };
   input.file_exists = [](const std::string& path) { return DirUtil_FileExists(path.c_str()); };
   input.is_open = [](const std::string& path) { return Shell_Neighbours().program->IsOpen(path.c_str()); };
 
@@ -271,6 +277,7 @@ void ExplorerWindows::NewExplorer() {
   if (CExploreFrame* frame = doc->Frame()) {
     frame->show();
     if (frame->mdiArea() != nullptr) frame->mdiArea()->setActiveSubWindow(frame);
+    if (frame->BottomBar() != nullptr) frame->BottomBar()->GetWndFileName()->setFocus();
   }
   doc->UpdateTitle(doc->CurrentPath());
 }

@@ -48,38 +48,44 @@ QLabel* Label(const char* text, QWidget* parent) {
 
 // ------------------------------------------------------------ top bar
 
-CExploreTopBar::CExploreTopBar(CExploreDoc* doc, QWidget* parent) : QToolBar(parent) {
-  setIconSize(QSize(16, 16));
+CExploreTopBar::CExploreTopBar(CExploreDoc* doc, QWidget* parent) : QWidget(parent), bar_(new QToolBar(this)) {
+  bar_->setIconSize(QSize(16, 16));
   if (FwApp* app = Fw_App())
     for (int id : Explore_BarIds()) {
       if (id == ID_NONE)
-        addSeparator();
+        bar_->addSeparator();
       else if (QAction* action = app->Commands().Action(id))
-        addAction(action);
+        bar_->addAction(action);
     }
-  addSeparator();
+  auto* row = new QHBoxLayout;
+  row->setContentsMargins(0, 0, 6, 2);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(bar_);
+  layout->addLayout(row);
   CfgExplore& explore = doc->Windows().Explore();
-  addWidget(Label("Filter:", this));
+  row->addWidget(Label("Filter:", this));
   switch (doc->Mode()) {
     case ExploreMode::open:
       filter_ = new CFileTypeCB(&explore, true, this);
       filter_->setObjectName("filter");
-      addWidget(filter_);
-      addWidget(Label("Open as:", this));
+      row->addWidget(filter_);
+      row->addWidget(Label("Open as:", this));
       open_as_ = new CFileOpenAsCB(&explore, this);
       open_as_->setObjectName("openAs");
-      addWidget(open_as_);
+      row->addWidget(open_as_);
       read_only_ = new CReadOnlyBN(this);
       read_only_->setObjectName("readOnly");
-      read_only_->setContentsMargins(6, 0, 0, 0);
-      addWidget(read_only_);
+      row->addSpacing(6);
+      row->addWidget(read_only_);
       break;
     case ExploreMode::save_as: {
       // The save window's filter follows the format but is not remembered.
       filter_ = new CFileTypeCB(&explore, false, this);
       filter_->setObjectName("filter");
-      addWidget(filter_);
-      addWidget(Label("Save as:", this));
+      row->addWidget(filter_);
+      row->addWidget(Label("Save as:", this));
       int mode = CfgFileMode_BinaryPROG;
       if (doc->Plugin() == nullptr && doc->Attached() != nullptr) {
         const int current = doc->Attached()->SaveAsFileMode();
@@ -87,11 +93,12 @@ CExploreTopBar::CExploreTopBar(CExploreDoc* doc, QWidget* parent) : QToolBar(par
       }
       save_as_ = new CFileSaveAsCB(doc->Plugin(), mode, this);
       save_as_->setObjectName("saveAs");
-      addWidget(save_as_);
+      row->addWidget(save_as_);
       break;
     }
     default: Sys_AssertFailed("!\"CExploreTopBar::Init() invalid ExploreMode\"", __FILE__, __LINE__);
   }
+  row->addStretch(1);
   connect(filter_, &QComboBox::currentIndexChanged, this, [doc] { doc->FilterChanged(); });
 }
 

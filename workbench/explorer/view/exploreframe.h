@@ -22,15 +22,19 @@ class CReadOnlyBN;
 class QLineEdit;
 class QPushButton;
 
-class CExploreTopBar : public QToolBar {
+// The tool bar's buttons on one line, the filter and open-as or save-format
+// controls on the next.
+class CExploreTopBar : public QWidget {
  public:
   CExploreTopBar(CExploreDoc* doc, QWidget* parent);
+  QToolBar* Bar() const { return bar_; }
   CFileTypeCB* Filter() const { return filter_; }
   CFileOpenAsCB* OpenAs() const { return open_as_; }    // Open mode
   CReadOnlyBN* ReadOnly() const { return read_only_; }  // Open mode
   CFileSaveAsCB* SaveAs() const { return save_as_; }    // Save As mode
 
  private:
+  QToolBar* bar_;
   CFileTypeCB* filter_ = nullptr;
   CFileOpenAsCB* open_as_ = nullptr;
   CReadOnlyBN* read_only_ = nullptr;

@@ -206,6 +206,8 @@ TEST_F(Explorer, TreeShowsThePlacesAndTheConfiguredServer) {
   Cfg_PutString(entry.c_str(), "Title", "Program Server");
   windows->NewExplorer();
   CExploreDoc* doc = windows->Documents().back();
+  // The file-name field takes what is typed first.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Field(doc)->hasFocus(); }, 2000));
   ExploreNode& computer = doc->GetDriveView()->Tree().Root();
   EXPECT_EQ(computer.text, "My Computer");
   ASSERT_GE(computer.children.size(), 2u);
@@ -318,6 +320,12 @@ TEST_F(Explorer, TypedFolderNamesNavigateAndUpGoesBack) {
   EXPECT_EQ(doc->CurrentPath(), root + "/sub");
   Type(doc, "..");
   EXPECT_EQ(doc->CurrentPath(), root);
+  // A folder path typed in full, absolute or relative.
+  Type(doc, QString::fromStdString(root + "/sub/deeper"));
+  EXPECT_EQ(doc->CurrentPath(), root + "/sub/deeper");
+  Type(doc, "../../Another");
+  EXPECT_EQ(doc->CurrentPath(), root + "/Another");
+  Type(doc, "..");
   // A double click on a folder row, then Backspace in the tree.
   DoubleClick(doc, "Another");
   EXPECT_EQ(doc->CurrentPath(), root + "/Another");
@@ -446,8 +454,8 @@ TEST_F(Explorer, WindowsKeepColumnWidthsStyleAndTreeWidthForTheNextOne) {
   List(first)->Details()->header()->resizeSection(EXPLORE_COLUMN_OWNER, 111);
   // The List button of the window's own tool bar.
   app->RunIdle();
-  auto* button =
-      qobject_cast<QToolButton*>(first->Frame()->TopBar()->widgetForAction(app->Commands().Action(ID_EXPLORE_LIST)));
+  auto* button = qobject_cast<QToolButton*>(
+      first->Frame()->TopBar()->Bar()->widgetForAction(app->Commands().Action(ID_EXPLORE_LIST)));
   ASSERT_NE(button, nullptr);
   QTest::mouseClick(button, Qt::LeftButton);
   EXPECT_EQ(List(first)->Style(), EXPLORE_STYLE_LIST);
