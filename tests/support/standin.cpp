@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 namespace vtest {
 
@@ -69,5 +71,14 @@ void StandIn::stop() {
 }
 
 std::string StandIn::log() const { return file_exists(log_path_) ? read_file(log_path_) : ""; }
+
+bool StandIn::wait_for_log(const std::string& text, int timeout_ms) const {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  for (;;) {
+    if (log().find(text) != std::string::npos) return true;
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
 
 }  // namespace vtest

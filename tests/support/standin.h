@@ -28,6 +28,9 @@ class StandIn {
   const std::string& log_path() const { return log_path_; }
   // What the peer has logged so far ("" before its first line).
   std::string log() const;
+  // Waits until the log holds `text` (a peer notes what happens on its own
+  // threads, after the client has moved on); false after `timeout_ms`.
+  bool wait_for_log(const std::string& text, int timeout_ms = 5000) const;
   const TempDir& dir() const { return dir_; }
 
  private:

@@ -520,6 +520,9 @@ TEST_F(CatalogPeer, ConnectionClosedInsideTransactionTakesItsChangesBack) {
   ASSERT_EQ(0, idb_begin(nullptr, 1, st));
   ASSERT_EQ(0, add_user(s, "gone"));
   idb__exit();
+  // The server sees the close on the connection's own thread; the next
+  // connection may be served before it.
+  ASSERT_TRUE(server.wait_for_log("open levels at close"));
   s = open(server);
   ASSERT_GT(s, 0);
   EXPECT_EQ(0, rows(s, 0, SysUser_NODEID));
