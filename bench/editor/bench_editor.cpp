@@ -10,7 +10,7 @@
 #include <string>
 
 #include "store/program_text.h"
-#include "workbench/editor/view/editbench.h"
+#include "workbench/programs/view/editbench.h"
 
 int main(int argc, char** argv) {
   const int lines = argc > 1 ? std::atoi(argv[1]) : bench_program::kMaxLines;

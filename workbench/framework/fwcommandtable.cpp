@@ -154,6 +154,15 @@ void FwCommandTable::FillMenu(QMenu* menu, FwPlace place) {
   });
 }
 
+void FwCommandTable::FillContextMenu(QMenu* menu, FwPlace place, int kind) {
+  menu->setProperty(kPlaceProperty, static_cast<int>(place));
+  RefillMenu(menu, kind);
+  QObject::connect(menu, &QMenu::aboutToShow, owner_, [this, menu] {
+    for (QAction* a : menu->actions())
+      if (!a->isSeparator() && a->menu() == nullptr) UpdateAction(a);
+  });
+}
+
 void FwCommandTable::FillToolBar(QToolBar* bar, FwPlace place) {
   for (int id : PlacedIds(place, 0)) {
     if (id == ID_NONE)

@@ -40,6 +40,10 @@ class FwCommandTable {
   // Fills a menu from its place rows; before it opens it is refilled when
   // the active kind changed, and its actions are updated.
   void FillMenu(QMenu* menu, FwPlace place);
+  // Fills a context menu once from the place rows of kind 0 and of `kind`
+  // (the kind of the window that shows it, whichever child frame is
+  // active); its actions are updated before it opens.
+  void FillContextMenu(QMenu* menu, FwPlace place, int kind);
   void FillToolBar(QToolBar* bar, FwPlace place);
   // A menu item made at run time for an id of a range row.
   QAction* MakeRangeItem(int id, const QString& text, QObject* parent);

@@ -129,6 +129,20 @@ void ProgDoc::SetTextLines(const std::vector<std::string>& lines) {
   text_.SetModified(false);
 }
 
+void ProgDoc::SetText(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  for (;;) {
+    size_t nl = text.find('\n', pos);
+    std::string piece = text.substr(pos, nl == std::string::npos ? std::string::npos : nl - pos);
+    if (!piece.empty() && piece.back() == '\r') piece.pop_back();
+    lines.push_back(std::move(piece));
+    if (nl == std::string::npos) break;
+    pos = nl + 1;
+  }
+  SetTextLines(lines);
+}
+
 bool ProgDoc::Open(const char* path, int mode) {
   SYS_ASSERT(path);
   std::string name = path;
@@ -151,7 +165,7 @@ bool ProgDoc::Read(std::unique_ptr<FileBuffer> file, const std::string& path, in
   config_.File.Codepage = config_.General.Codepage;
   SetFileMode(mode);
   text_.Clear();
-  bool loaded = IsProgramFile() ? LoadProgram(*file) : LoadText(*file);
+  bool loaded = IsProgramFile() ? LoadProgram(*file, path) : LoadText(*file);
   if (!loaded) {
     SetTextLines({""});
     program_.reset();
@@ -166,7 +180,7 @@ bool ProgDoc::Read(std::unique_ptr<FileBuffer> file, const std::string& path, in
   return true;
 }
 
-bool ProgDoc::UnlockProgram() {
+bool ProgDoc::UnlockProgram(const std::string& path) {
   for (const std::string& name : Cfg_ListNames(kPasswordList)) {
     std::string digest = Cfg_GetString(Cfg_ListFind(kPasswordList, name.c_str()).c_str(), kPasswordValue);
     if (!digest.empty() && program_->CheckPassword(digest.c_str()) == 1) {
@@ -177,7 +191,7 @@ bool ProgDoc::UnlockProgram() {
   for (int attempt = 1;; ++attempt) {
     std::string digest;
     bool remember = false;
-    if (!host_->AskPassword(&digest, &remember)) return false;
+    if (!host_->AskPassword(path, &digest, &remember)) return false;
     if (program_->CheckPassword(digest.c_str()) == 1) {
       if (remember) host_->RememberPassword(digest);
       config_.File.PasswordDigest = digest;
@@ -191,14 +205,14 @@ bool ProgDoc::UnlockProgram() {
   }
 }
 
-bool ProgDoc::LoadProgram(FileBuffer& file) {
+bool ProgDoc::LoadProgram(FileBuffer& file, const std::string& path) {
   const char* data = nullptr;
   uint32_t size = 0;
   file.GetData(&data, &size);
   program_ = std::make_unique<YqApiProgram>();
   config_.File.PasswordDigest.clear();
   if (program_->ReadHeader(data, size) != 0) return false;
-  if (program_->IsSecured() && !UnlockProgram()) return false;
+  if (program_->IsSecured() && !UnlockProgram(path)) return false;
   if (program_->ReadSegments() != 0) return false;
   int format_revision = program_->GetFormat();
   SetFileMode(format_revision == 1   ? CfgFileMode_BinaryPROGv5

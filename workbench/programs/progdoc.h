@@ -37,9 +37,11 @@ class ProgDocHost {
     (void)line_ident;
   }
   virtual void BuildShow() {}
-  // Asks for a program's password: false when cancelled, else its digest
-  // text and whether to keep it in the password list.
-  virtual bool AskPassword(std::string* digest, bool* remember) {
+  // Asks for the password of the program in `file_name`: false when
+  // cancelled, else its digest text and whether to keep it in the password
+  // list.
+  virtual bool AskPassword(const std::string& file_name, std::string* digest, bool* remember) {
+    (void)file_name;
     (void)digest;
     (void)remember;
     return false;
@@ -83,6 +85,10 @@ class ProgDoc {
   // Reads the debugged program's file through the debug session's exchange
   // as a program file; `debug_name` is how the target names it.
   bool OpenDebugFile(class SrvQueue* debug, const char* debug_name);
+  // Puts the lines of a text (LF separated, a CR before the LF dropped) in
+  // place of the document's, clean and without undo: the text a test or a
+  // benchmark works on.
+  void SetText(const std::string& text);
   // Saves under `path` (empty: asks through Save As); false when it failed
   // or was cancelled, the document then stays modified.
   bool Save(const std::string& path);
@@ -143,10 +149,10 @@ class ProgDoc {
   time_t SaveTime() const { return save_time_; }
 
  private:
-  bool LoadProgram(FileBuffer& file);
+  bool LoadProgram(FileBuffer& file, const std::string& path);
   bool LoadText(FileBuffer& file);
   bool Read(std::unique_ptr<FileBuffer> file, const std::string& path, int mode);
-  bool UnlockProgram();
+  bool UnlockProgram(const std::string& path);
   void SetTextLines(const std::vector<std::string>& lines);
   void RebuildSegments();
   std::string PlainLine(const TextLine* line, bool trim) const;

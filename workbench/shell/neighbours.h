@@ -257,6 +257,16 @@ class DesignerLink {
   virtual void Setup(int plugin) { (void)plugin; }
 };
 
+class XrefTree;
+
+// The cross-reference pane of the browse bar: documents announce themselves
+// and their segments in its tree.
+class XrefLink : public PaneLink {
+ public:
+  // The pane's tree, or null while there is no pane.
+  virtual XrefTree* Tree() { return nullptr; }
+};
+
 struct ShellNeighbours {
   DebugLink* debug;
   ServerLink* server;
@@ -268,7 +278,7 @@ struct ShellNeighbours {
   PaneLink* breakpoints;
   PaneLink* properties;
   PaneLink* page_setup;
-  PaneLink* xref;
+  XrefLink* xref;
   PaneLink* help_pane;
   SettingsLink* settings;
   DesignerLink* designer;

@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (app.InitInstance(args)) {
       Browse_Install(CBrowseBar::Instance());
+      Programs_ShowInXref();  // the files given on the command line
       // For pictures of the environment: text for the output pane's Build
       // tab, shown before the first paint.
       const char* shot_output = std::getenv("VARNICA_SNAPSHOT_OUTPUT");

@@ -33,6 +33,6 @@ class CEditorDoc : public FwDocument, public EditDocSlots {
   static CEditorDoc* From(FwDocument* doc) { return dynamic_cast<CEditorDoc*>(doc); }
 };
 
-// The title of a path: the part behind the last '/', or the whole path when
-// it has none or nothing follows it.
+// The title of a path: its last component, or the whole path when it has
+// none.
 std::string EditDoc_TitleOf(const std::string& path);

@@ -614,7 +614,7 @@ void CEditorView::ShowContextMenu(QPoint global) {
   if (!menu_id || Fw_App() == nullptr) return;
   QMenu menu(this);
   FwCommandTable& c = Fw_App()->Commands();
-  c.FillMenu(&menu, Editor_ContextPlace(menu_id));
+  c.FillContextMenu(&menu, Editor_ContextPlace(menu_id), menu_id);
   menu.exec(global);
 }
 

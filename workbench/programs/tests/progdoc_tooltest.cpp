@@ -41,8 +41,9 @@ class RecordingHost : public ProgDocHost {
     idents.push_back(ident);
   }
   void BuildShow() override { shown = true; }
-  bool AskPassword(std::string* digest, bool* remember) override {
+  bool AskPassword(const std::string& file_name, std::string* digest, bool* remember) override {
     ++asked;
+    asked_for = file_name;
     if (passwords.empty()) return false;
     *digest = YqApi_PasswordDigest(passwords.front().c_str());
     passwords.pop_front();
@@ -58,6 +59,7 @@ class RecordingHost : public ProgDocHost {
   bool remember_next = false;
   bool shown = false;
   int asked = 0;
+  std::string asked_for;
 };
 
 class ProgDocTest : public ::testing::Test {
@@ -218,6 +220,7 @@ TEST_F(ProgDocTest, PasswordsAreTriedFromTheListThenAskedThreeTimes) {
   auto doc = make();
   ASSERT_TRUE(doc->Open(prog.c_str(), CfgFileMode_Auto));
   EXPECT_EQ(host.asked, 3);
+  EXPECT_EQ(host.asked_for, prog);
   ASSERT_EQ(sink.boxes.size(), 2u);
   EXPECT_EQ(sink.boxes[0].caption, "Invalid Password");
   EXPECT_EQ(sink.boxes[0].text, "The password you entered is invalid.\nPlease try again.");

@@ -1,31 +1,89 @@
 #include "workbench/programs/view/progdocwin.h"
 
+#include <utility>
+
 #include <QMdiArea>
 
 #include "workbench/base/shellsink.h"
+#include "workbench/debugger/session/debugcore.h"
 #include "workbench/editor/txtline.h"
 #include "workbench/editor/view/editview.h"
-#include "workbench/framework/fwchildframe.h"
+#include "workbench/programs/dirutil.h"
 #include "workbench/editor/view/outputdoc.h"
+#include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwdoctemplate.h"
+#include "workbench/programs/view/programsplug.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/frames/yqstatusbar.h"
+#include "workbench/shell/neighbours.h"
 
 namespace {
-
-// The program document's context menu.
-constexpr int kProgDocContextMenu = 110;
 
 const CfgSettings& global_config() {
   static const CfgSettings defaults;
   return YqApp() ? YqApp()->m_Config : defaults;
 }
 
+// The file mode the document made next is opened in (0: by its name).
+int g_requested_mode = CfgFileMode_Auto;
+
+CProgDoc::PluginOpener& plugin_opener() {
+  static CProgDoc::PluginOpener opener;
+  return opener;
+}
+
+std::vector<CProgDoc*> documents() { return Programs_Documents(); }
+
+XrefTree* xref_tree() { return Shell_Neighbours().xref->Tree(); }
+
 }  // namespace
 
-CProgDoc::CProgDoc() : model_(this, global_config()) {}
+CProgDoc::CProgDoc() : model_(this, global_config()), request_mode_(g_requested_mode) {}
 
-CProgDoc::~CProgDoc() = default;
+CProgDoc::~CProgDoc() {
+  if (XrefTree* tree = xref_tree()) tree->RemoveDocument(this);
+}
+
+// ------------------------------------------------------------ opening
+
+void CProgDoc::SetPluginOpener(PluginOpener opener) { plugin_opener() = std::move(opener); }
+
+CProgDoc* CProgDoc::OpenFile(const char* path, bool allow_plugins, int mode) {
+  FwDocTemplate* tmpl = Programs_Template();
+  if (tmpl == nullptr) return nullptr;
+  if (path != nullptr) {
+    std::string name = path;
+    DirUtil_NormalizePath(name);
+    if (CProgDoc* open = FindOpen(name, true)) return open;
+    if (allow_plugins && plugin_opener() && plugin_opener()(name)) return nullptr;
+  }
+  const int previous = std::exchange(g_requested_mode, mode);
+  FwDocument* doc = tmpl->OpenDocument(path);
+  g_requested_mode = previous;
+  return dynamic_cast<CProgDoc*>(doc);
+}
+
+CProgDoc* CProgDoc::FindOpen(const std::string& path, bool activate, const CProgDoc* other) {
+  std::string name = path;
+  DirUtil_NormalizePath(name);
+  for (CProgDoc* d : documents()) {
+    if (d == other || d->model_.PathName().empty() || !DirUtil_SamePath(d->model_.PathName().c_str(), name.c_str()))
+      continue;
+    if (activate) {
+      if (YqApp()) YqApp()->m_MruFiles.AddFile(d->model_.PathName().c_str());
+      d->ActivateView();
+    }
+    return d;
+  }
+  return nullptr;
+}
+
+CProgDoc* CProgDoc::FindByDebugName(const std::string& debug_name) {
+  for (CProgDoc* d : documents())
+    if (!d->model_.DebugName().empty() && d->model_.DebugName() == debug_name) return d;
+  return nullptr;
+}
 
 void CProgDoc::TakeNames() {
   SetTitle(model_.Title());
@@ -42,31 +100,91 @@ void CProgDoc::SetOpenRequest(int mode, const std::string& new_path, bool read_o
 bool CProgDoc::OnNewDocument() {
   model_.NewDocument(request_mode_, request_path_.empty() ? nullptr : request_path_.c_str());
   TakeNames();
+  ShowInXref();
   return true;
 }
 
 bool CProgDoc::OnOpenDocument(const std::string& path) {
-  if (!model_.Open(path.c_str(), request_mode_)) return false;
+  std::string name = path;
+  DirUtil_ExactName(name);
+  // Open already: that one comes forward and this open ends without a word.
+  if (FindOpen(name, true, this) != nullptr) return false;
+  if (!model_.Open(name.c_str(), request_mode_)) return false;
   if (request_read_only_) model_.Text().SetFlag(TextObj_READ_ONLY);
   CEditorDoc::SetPathName(model_.PathName(), true);
   TakeNames();
   if (YqApp()) model_.MarkBreakpoints(&YqApp()->m_Breakpoints);
+  ShowInXref();
   return true;
 }
 
+// ------------------------------------------------------------ views
+
+void CProgDoc::ActivateView() {
+  for (FwChildFrame* f : Frames()) {
+    if (f->isMinimized()) f->showNormal();
+    if (f->mdiArea()) f->mdiArea()->setActiveSubWindow(f);
+  }
+  if (!Views().empty()) Views().front()->setFocus();
+}
+
+void CProgDoc::GotoLine(uint32_t index, bool activate) {
+  if (activate) ActivateView();
+  for (FwView* v : Views())
+    if (auto* ev = dynamic_cast<CEditorView*>(v)) {
+      ev->GoToLine(index);
+      break;
+    }
+}
+
+void CProgDoc::XrefShowLocation(int line) { GotoLine(line < 0 ? 0 : static_cast<uint32_t>(line), true); }
+
+void CProgDoc::XrefClose() {
+  for (FwChildFrame* f : Frames()) f->close();
+}
+
+void CProgDoc::ShowInXref() {
+  XrefTree* tree = xref_tree();
+  if (tree == nullptr) return;
+  tree->AddDocument(this);
+  tree->RemoveChildren(this);
+  for (const ProgDocSegment& seg : model_.Segments())
+    tree->AddSegment(this, seg.name.c_str(), seg.number, static_cast<int>(seg.start_line));
+}
+
+void CProgDoc::SegmentsChanged() { ShowInXref(); }
+
+// ------------------------------------------------------------ saving
+
 void CProgDoc::SetModified(bool flag) {
+  const bool was = model_.IsModified();
   model_.Text().SetModified(flag);
   SetModifiedFlag(flag);
+  if (was != flag)
+    if (XrefTree* tree = xref_tree()) tree->RedrawDocument(this);
 }
 
 bool CProgDoc::Save(const std::string& path) {
+  const std::string old_title = model_.Title();
   if (!model_.Save(path)) {
     SetModifiedFlag(true);
     return false;
   }
   TakeNames();
   UpdateFrameTitles();
+  if (model_.Title() != old_title)
+    ShowInXref();
+  else if (XrefTree* tree = xref_tree())
+    tree->RedrawDocument(this);
   return true;
+}
+
+std::string CProgDoc::SaveAs(const std::string& directory, const std::string& title) {
+  // The explorer's Save As window chooses the path here once the explorer
+  // offers it through its neighbour; until then there is no path to take.
+  (void)directory;
+  (void)title;
+  return std::string();
 }
 
 void CProgDoc::SaveDocument(int as_new) { Save(as_new ? std::string() : model_.PathName()); }
@@ -88,7 +206,7 @@ int CProgDoc::OnAutoSave() {
   return model_.AutoSaveName().empty() ? 0 : 1;
 }
 
-int CProgDoc::GetContextMenu() { return kProgDocContextMenu; }
+int CProgDoc::GetContextMenu() { return kResource; }
 
 bool CProgDoc::Compile() {
   if (!model_.IsProgramFile()) return false;
@@ -131,6 +249,7 @@ bool CProgDoc::OpenDebugFile(SrvQueue* debug, const std::string& name) {
   TakeNames();
   UpdateFrameTitles();
   UpdateAllViews(nullptr);
+  ShowInXref();
   return true;
 }
 
@@ -144,6 +263,20 @@ bool CProgDoc::GetStopLine(uint32_t* line_number) const {
   *line_number = model_.StopLine();
   return *line_number != 0;
 }
+
+const void* CProgDoc::BreakpointQuery(uint32_t line_idx) {
+  return model_.CanToggleBreakpoint(line_idx) ? model_.Text().Line(line_idx) : nullptr;
+}
+
+void* CProgDoc::LocationQuery(uint32_t line_idx) {
+  return model_.CanToggleBreakpoint(line_idx) ? model_.Text().Line(line_idx) : nullptr;
+}
+
+int CProgDoc::ToggleBreakpoint(uint32_t line_idx) {
+  return model_.ToggleBreakpoint(line_idx, YqApp() ? &YqApp()->m_Breakpoints : nullptr) ? 1 : 0;
+}
+
+// ------------------------------------------------------------ host
 
 void CProgDoc::StatusText(const std::string& text) {
   if (CYqStatusBar* bar = CMainFrame::GetStatusBar()) bar->Message("%s", text.c_str());
@@ -163,3 +296,14 @@ void CProgDoc::BuildAppend(const std::string& text, uint32_t line_ident) {
 }
 
 void CProgDoc::BuildShow() { COutputDoc::ShowTabOnIdle(OUTPUT_TAB_BUILD); }
+
+bool CProgDoc::AskPassword(const std::string& file_name, std::string* digest, bool* remember) {
+  return Shell_Neighbours().settings->AskPassword(file_name.c_str(), digest, remember);
+}
+
+std::string CProgDoc::TranslatePath(const std::string& path) {
+  std::string target;
+  return Debug_TranslatePath(path, &target) ? target : path;
+}
+
+void CProgDoc::RememberPassword(const std::string& digest) { Shell_Neighbours().settings->AddToPasswordList(digest); }

@@ -2,31 +2,73 @@
 // program and text file, shown in the editor view. Its text, loading,
 // saving, compiling, breakpoints and auto-save are the program document
 // model's (workbench/programs/progdoc.h); this class answers the editor's
-// document operations with it and takes the model's reports to the status
-// bar and the output pane's Build tab.
+// document operations with it, takes the model's reports to the status bar
+// and the output pane's Build tab, asks for passwords through the settings
+// neighbour (the password dialogs), and shows itself and its segments in the cross-reference pane.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "workbench/editor/view/editdoc.h"
 #include "workbench/programs/progdoc.h"
+#include "workbench/shell/xrefmodel.h"
 
-class CProgDoc : public CEditorDoc, private ProgDocHost {
+class XrefTree;
+
+class CProgDoc : public CEditorDoc, public XrefSubject, private ProgDocHost {
  public:
+  // The resource of the program documents: their template's id (the kind of
+  // their frames and rows) and their context menu.
+  static constexpr int kResource = 110;
+
   CProgDoc();
   ~CProgDoc() override;
 
   ProgDoc& Model() { return model_; }
+  const ProgDoc& Model() const { return model_; }
 
   // How the next OnNewDocument or OnOpenDocument reads or makes the
   // document: the file mode (0 by the name), the path a new document will
   // be saved under, read-only.
   void SetOpenRequest(int mode, const std::string& new_path, bool read_only);
 
+  // ---- opening and finding ----
+  // Opens `path` (null: a new document) through the program documents'
+  // template in a file mode (0: by name). A document that has the path open
+  // already is activated and given instead. When `allow_plugins` is set a
+  // plug-in file type may take the path over (null then); the dialog
+  // designer reopens a dialog source it failed to load with plug-ins not
+  // allowed, so that the file cannot come back to it. Null when the open
+  // failed (the reason was shown).
+  static CProgDoc* OpenFile(const char* path, bool allow_plugins = true, int mode = CfgFileMode_Auto);
+  // An open program document other than `other` whose file is `path`; with
+  // `activate` it goes first on the recent-file list and its view comes
+  // forward.
+  static CProgDoc* FindOpen(const std::string& path, bool activate, const CProgDoc* other = nullptr);
+  static CProgDoc* FindByPath(const std::string& path) { return FindOpen(path, false); }
+  // The document opened for the debug target's name of its file (exact).
+  static CProgDoc* FindByDebugName(const std::string& debug_name);
+  // Whether a plug-in file type takes a path over: opens it and answers
+  // true. Null: no plug-ins (the default).
+  using PluginOpener = std::function<bool(const std::string& path)>;
+  static void SetPluginOpener(PluginOpener opener);
+
+  // ---- views ----
+  // Brings the first view forward and gives it the focus.
+  void ActivateView();
+  // Moves the caret of the first view to a line (an index from 0); with
+  // `activate` the view comes forward first.
+  void GotoLine(uint32_t index, bool activate);
+
+  // ---- document life ----
   bool OnNewDocument() override;
   bool OnOpenDocument(const std::string& path) override;
   bool SaveModified() override;
-  // Saves under the genuine file name (Save As asks through the explorer).
+  // Saves under `path`. Without one the explorer's Save As window chooses
+  // the path (SaveAs below); until the explorer offers that window the save
+  // is cancelled.
   bool Save(const std::string& path);
 
   // Editor document operations.
@@ -44,6 +86,12 @@ class CProgDoc : public CEditorDoc, private ProgDocHost {
   int LineEditEnd(TextLine* line) override;
   void SetStopLine(uint32_t line_number) override { model_.SetStopLine(line_number); }
   bool GetStopLine(uint32_t* line_number) const override;
+  // A line may hold a breakpoint, and the debugger may run to it, when it
+  // holds a stored line of a program file: the answer is the text line.
+  const void* BreakpointQuery(uint32_t line_idx) override;
+  void* LocationQuery(uint32_t line_idx) override;
+  // Flips the line's breakpoint mark; 0 when it may hold none.
+  int ToggleBreakpoint(uint32_t line_idx) override;
 
   // Brings the document's view forward (`activate`) and puts the caret on
   // a segment's program line. A debug stop (`stop`) makes it the stop line,
@@ -60,6 +108,16 @@ class CProgDoc : public CEditorDoc, private ProgDocHost {
   // The frame caption: the title and " *" while modified.
   std::string GetFrameTitle() const { return model_.FrameTitle(); }
 
+  // The cross-reference pane's view of the document.
+  std::string XrefTitle() const override { return model_.Title(); }
+  bool XrefModified() const override { return model_.IsModified(); }
+  bool XrefIsProgram() const override { return model_.IsProgramFile(); }
+  void XrefActivate() override { ActivateView(); }
+  void XrefShowLocation(int line) override;
+  void XrefClose() override;
+  // Announces the document and its segments to the cross-reference pane.
+  void ShowInXref();
+
  private:
   // ProgDocHost
   void StatusText(const std::string& text) override;
@@ -67,6 +125,12 @@ class CProgDoc : public CEditorDoc, private ProgDocHost {
   void BuildClear(const std::string& file_name) override;
   void BuildAppend(const std::string& text, uint32_t line_ident) override;
   void BuildShow() override;
+  bool AskPassword(const std::string& file_name, std::string* digest, bool* remember) override;
+  void RememberPassword(const std::string& digest) override;
+  void SegmentsChanged() override;
+  std::string SaveAs(const std::string& directory, const std::string& title) override;
+
+  std::string TranslatePath(const std::string& path) override;
 
   void TakeNames();
 

@@ -6,20 +6,20 @@
 
 #include <QMdiArea>
 
-#include "platform/dirpath.h"
 #include "workbench/editor/view/editview.h"
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
+#include "workbench/programs/dirutil.h"
 #include "workbench/programs/view/progdocwin.h"
+#include "workbench/programs/view/programsrows.h"
 #include "workbench/shell/frames/childframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/neighbours.h"
 
 namespace {
 
-// The resource of the program documents (their context menu).
-constexpr int kProgDocResource = 110;
+constexpr int kProgDocResource = CProgDoc::kResource;
 
 FwDocTemplate* g_template = nullptr;
 
@@ -37,11 +37,7 @@ class ProgDocLink : public ProgramLink {
  public:
   static CProgDoc* Find(const char* path) { return path != nullptr ? Programs_FindByPath(path) : nullptr; }
   bool Plugged() const override { return true; }
-  bool OpenFile(const char* path, int) override {
-    if (g_template == nullptr) return false;
-    if (path != nullptr) return Programs_Open(path) != nullptr;
-    return g_template->OpenDocument(path) != nullptr;
-  }
+  bool OpenFile(const char* path, int mode) override { return CProgDoc::OpenFile(path, true, mode) != nullptr; }
   bool GoToLine(const char* path, uint16_t segment, uint16_t line) override {
     CProgDoc* doc = path ? Programs_Open(path) : nullptr;
     return doc != nullptr && doc->ShowLocation(segment, line, false, true);
@@ -117,28 +113,14 @@ std::vector<CProgDoc*> Programs_Documents() {
   return out;
 }
 
-CProgDoc* Programs_FindByPath(const std::string& path) {
-  std::string name = path;
-  DirUtil_NormalizePath(name);
-  for (CProgDoc* d : Programs_Documents())
-    if (!d->Model().PathName().empty() && DirUtil_SamePath(d->Model().PathName().c_str(), name.c_str())) return d;
-  return nullptr;
-}
+CProgDoc* Programs_FindByPath(const std::string& path) { return CProgDoc::FindByPath(path); }
 
-CProgDoc* Programs_FindByDebugName(const std::string& name) {
-  for (CProgDoc* d : Programs_Documents())
-    if (d->Model().DebugName() == name) return d;
-  return nullptr;
-}
+CProgDoc* Programs_FindByDebugName(const std::string& name) { return CProgDoc::FindByDebugName(name); }
 
-CProgDoc* Programs_Open(const std::string& path) {
-  if (CProgDoc* d = Programs_FindByPath(path)) {
-    for (FwChildFrame* f : d->Frames())
-      if (f->mdiArea()) f->mdiArea()->setActiveSubWindow(f);
-    return d;
-  }
-  if (g_template == nullptr) return nullptr;
-  return dynamic_cast<CProgDoc*>(g_template->OpenDocument(path.c_str()));
+CProgDoc* Programs_Open(const std::string& path) { return CProgDoc::OpenFile(path.c_str()); }
+
+void Programs_ShowInXref() {
+  for (CProgDoc* d : documents()) d->ShowInXref();
 }
 
 void Programs_Install() {
@@ -156,6 +138,7 @@ void Programs_Install() {
       [](FwDocument* doc) -> FwChildFrame* { return new CChildFrame(doc); },
       [](FwDocument* doc, QWidget* parent) -> FwView* { return new CEditorView(doc, parent); });
   g_template = app->AddDocTemplate(std::move(tmpl));
+  app->Commands().AddRows(kProgDocResource, Programs_CommandRows(), Programs_PlaceRows());
   static ProgDocLink program;
   ShellNeighbours& n = Shell_Neighbours();
   if (!n.program->Plugged()) n.program = &program;

@@ -21,3 +21,6 @@ CProgDoc* Programs_FindByDebugName(const std::string& name);
 CProgDoc* Programs_Open(const std::string& path);
 // Every open program document.
 std::vector<CProgDoc*> Programs_Documents();
+// Shows every open program document in the cross-reference pane (once the
+// browse bar's panes are there).
+void Programs_ShowInXref();

@@ -30,6 +30,18 @@ class HelpPaneLink : public PaneLink {
 
 HelpPaneLink g_help_link;
 
+// The cross-reference pane as the shell's neighbour: the documents reach
+// its tree through it.
+class XrefPaneLink : public XrefLink {
+ public:
+  bool Plugged() const override { return pane != nullptr; }
+  bool IsOpen() const override { return pane != nullptr; }
+  XrefTree* Tree() override { return pane ? &pane->Tree() : nullptr; }
+  QPointer<CXrefWnd> pane;
+};
+
+XrefPaneLink g_xref_link;
+
 }  // namespace
 
 BrowsePanes Browse_Install(CBrowseBar* bar) {
@@ -42,5 +54,7 @@ BrowsePanes Browse_Install(CBrowseBar* bar) {
   bar->SetPane(kHelpTab, panes.contents);
   g_help_link.pane = panes.contents;
   Shell_Neighbours().help_pane = &g_help_link;
+  g_xref_link.pane = panes.xref;
+  Shell_Neighbours().xref = &g_xref_link;
   return panes;
 }

@@ -43,13 +43,14 @@
 #include "workbench/editor/view/linedraw.h"
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/editor/view/outputframe.h"
-#include "workbench/editor/view/textdoc.h"
 #include "workbench/framework/fwcmdtarget.h"
 #include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/fwstatuspane.h"
 #include "workbench/framework/tests/fwtest.h"
+#include "workbench/programs/view/progdocwin.h"
+#include "workbench/programs/view/programsplug.h"
 #include "workbench/shell/apphelp.h"
 #include "workbench/shell/controls/indicator.h"
 #include "workbench/shell/frames/editbar.h"
@@ -64,7 +65,7 @@
 namespace {
 
 // A text document whose program stops at line number 5.
-class StopDoc : public CTextDoc {
+class StopDoc : public CProgDoc {
  public:
   bool GetStopLine(uint32_t* n) const override {
     *n = 5;
@@ -72,13 +73,13 @@ class StopDoc : public CTextDoc {
   }
 };
 
-// Opens files through the editor's text template and records the calls.
+// Opens files through the program documents' template and records the calls.
 class TestOpener : public ProgramLink {
  public:
   bool Plugged() const override { return true; }
   bool OpenFile(const char* path, int) override {
     opened.push_back(path ? path : "");
-    return Editor_TextTemplate()->OpenDocument(path) != nullptr;
+    return Programs_Template()->OpenDocument(path) != nullptr;
   }
   std::vector<std::string> opened;
 };
@@ -103,8 +104,12 @@ class EditorWindows : public ::testing::Test {
 
   void SetUp() override {
     app = std::make_unique<CYqApp>();
+    Programs_Install();
     Editor_Install();
     ASSERT_TRUE(app->InitInstance({"-nologo"}));
+    // New documents are text files with LF line ends in ISO 8859-1.
+    app->m_Config.General.NewFileMode = CfgFileMode_Text_LF;
+    app->m_Config.General.Codepage = 1;
     main = app->MainWnd();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
   }
@@ -118,11 +123,11 @@ class EditorWindows : public ::testing::Test {
   }
 
   // A text document in a window of the main frame.
-  CTextDoc* OpenText(const std::string& text, bool enhancements = false) {
-    auto* doc = dynamic_cast<CTextDoc*>(Editor_TextTemplate()->OpenDocument(nullptr));
+  CProgDoc* OpenText(const std::string& text, bool enhancements = false) {
+    auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->OpenDocument(nullptr));
     EXPECT_NE(doc, nullptr);
     doc->GetTextObj()->SetUseEnhancements(enhancements);
-    doc->SetText(text);
+    doc->Model().SetText(text);
     for (FwView* v : doc->Views()) {
       auto* ev = dynamic_cast<CEditorView*>(v);
       ev->Model().UpdateScrollRanges();
@@ -158,7 +163,7 @@ TEST_F(EditorWindows, TheLineAndColumnGroupFollowsTheActiveEditor) {
   app->RunIdle();
   EXPECT_FALSE(bar->IsActive(SP_LINE));
   EXPECT_FALSE(bar->IsActive(SP_LINE_LABEL));
-  CTextDoc* doc = OpenText("one\ntwo\nthree");
+  CProgDoc* doc = OpenText("one\ntwo\nthree");
   ViewOf(doc)->Model().GoToLine(2);
   app->RunIdle();
   for (int pane : {SP_LINE_LABEL, SP_LINE, SP_COLUMN_LABEL, SP_COLUMN}) EXPECT_TRUE(bar->IsActive(pane)) << pane;
@@ -184,8 +189,8 @@ QColor CellPixel(const QImage& img, const QRect& cell, int dx, int dy) {
 TEST_F(EditorWindows, PictureMatchesTheModel) {
   StopDoc doc;
   doc.GetTextObj()->SetUseEnhancements(true);
-  doc.SetText(S({'a', 'b', 0x81, ' ', ' ', ' ', 0x80, 'x'}) + "\n" + S({0x89, ' ', ' ', ' '}) + "\n" +
-              S({0x84, ' ', ' ', ' ', ' '}) + "\n" + S({0x93, 0xAC, 0xAC}) + "\nstop here");
+  doc.Model().SetText(S({'a', 'b', 0x81, ' ', ' ', ' ', 0x80, 'x'}) + "\n" + S({0x89, ' ', ' ', ' '}) + "\n" +
+                      S({0x84, ' ', ' ', ' ', ' '}) + "\n" + S({0x93, 0xAC, 0xAC}) + "\nstop here");
   doc.GetTextObj()->Line(4)->line_number = 5;
   CEditorView view(&doc);
   view.resize(400, 300);
@@ -257,7 +262,7 @@ bool AllPixels(const QImage& img, const QRect& r, const QColor& c) {
 }
 
 TEST_F(EditorWindows, CaretSelectionClicksAndGlyphsAgreeAtColumn100WithAFractionalAdvance) {
-  CTextDoc* doc = OpenText(std::string(100, 'M') + "\nnext");
+  CProgDoc* doc = OpenText(std::string(100, 'M') + "\nnext");
   CEditorView* view = ViewOf(doc);
   ASSERT_NE(view, nullptr);
   const QFont font = FractionalFont();
@@ -298,7 +303,7 @@ TEST_F(EditorWindows, CaretSelectionClicksAndGlyphsAgreeAtColumn100WithAFraction
   m.ExtendSelection(0, 0);
   m.ExtendSelection(1, 0);
   img = view->grab().toImage();
-  const CfgColorEntry& sel = doc->Config().Colors.entries[2];
+  const CfgColorEntry& sel = doc->Model().Config().Colors.entries[2];
   const QColor sel_fg(static_cast<int>(Cfg_Red(sel.fg)), static_cast<int>(Cfg_Green(sel.fg)),
                       static_cast<int>(Cfg_Blue(sel.fg)));
   const QColor sel_bg(static_cast<int>(Cfg_Red(sel.bg)), static_cast<int>(Cfg_Green(sel.bg)),
@@ -309,7 +314,7 @@ TEST_F(EditorWindows, CaretSelectionClicksAndGlyphsAgreeAtColumn100WithAFraction
 }
 
 TEST_F(EditorWindows, LineDrawGlyphsJoinAtTheCellEdges) {
-  CTextDoc* doc = OpenText(S({0x93, 0xAC, 0xAC, 0xAC, 0xAE}) + "\n" + S({0x93, ' ', ' ', ' ', 0xAE}), true);
+  CProgDoc* doc = OpenText(S({0x93, 0xAC, 0xAC, 0xAC, 0xAE}) + "\n" + S({0x93, ' ', ' ', ' ', 0xAE}), true);
   CEditorView* view = ViewOf(doc);
   ASSERT_NE(view, nullptr);
   view->Model().PlaceCaret(1, 1);  // the caret away from the lines looked at
@@ -328,21 +333,21 @@ TEST_F(EditorWindows, LineDrawGlyphsJoinAtTheCellEdges) {
 }
 
 TEST_F(EditorWindows, SelectedCellsUseTheSelectionColours) {
-  CTextDoc* doc = OpenText("abcdef");
+  CProgDoc* doc = OpenText("abcdef");
   CEditorView* view = ViewOf(doc);
   ASSERT_NE(view, nullptr);
   view->Model().PlaceCaret(0, 1);
   view->Model().KeyDown(EditKey::Right, true, false);
   view->Model().KeyDown(EditKey::Right, true, false);
   QImage img = view->grab().toImage();
-  const CfgColorEntry& sel = doc->Config().Colors.entries[2];
+  const CfgColorEntry& sel = doc->Model().Config().Colors.entries[2];
   QColor bg(static_cast<int>(Cfg_Red(sel.bg)), static_cast<int>(Cfg_Green(sel.bg)), static_cast<int>(Cfg_Blue(sel.bg)));
   EXPECT_EQ(CellPixel(img, view->CellRect(0, 1), 0, 1), bg);
   EXPECT_EQ(CellPixel(img, view->CellRect(0, 3), 0, 1), QColor(255, 255, 255));
 }
 
 TEST_F(EditorWindows, TwoPanesStayCurrentWhileTyping) {
-  CTextDoc* doc = OpenText(std::string(200, 'y') + "\nsecond");
+  CProgDoc* doc = OpenText(std::string(200, 'y') + "\nsecond");
   FwChildFrame* frame = doc->Frames().at(0);
   ASSERT_TRUE(frame->SplitRows());
   CEditorView* a = ViewOf(doc, 0);
@@ -369,7 +374,7 @@ TEST_F(EditorWindows, TwoPanesStayCurrentWhileTyping) {
 }
 
 TEST_F(EditorWindows, SecondFindOnlyFocusesTheFirst) {
-  CTextDoc* doc = OpenText("find me\nand find me");
+  CProgDoc* doc = OpenText("find me\nand find me");
   CEditorView* view = ViewOf(doc);
   view->setFocus();
   QCoreApplication::processEvents();
@@ -400,7 +405,7 @@ void Type(QWidget* widget, const QString& text) {
 
 TEST_F(EditorWindows, FindTakesTheKeyboardAndTheEditBarBoxSearchesRecordsAndReturns) {
   const std::string cafe = "caf\xe9";  // one ISO 8859-1 text everywhere
-  CTextDoc* doc = OpenText("one " + cafe + "\ntwo " + cafe + "\nthree " + cafe);
+  CProgDoc* doc = OpenText("one " + cafe + "\ntwo " + cafe + "\nthree " + cafe);
   CEditorView* view = ViewOf(doc);
   view->setFocus();
   ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
@@ -453,7 +458,7 @@ TEST_F(EditorWindows, FindTakesTheKeyboardAndTheEditBarBoxSearchesRecordsAndRetu
 }
 
 TEST_F(EditorWindows, ReplaceTakesBothTextsAndF3FindsNext) {
-  CTextDoc* doc = OpenText("find me\nand find me");
+  CProgDoc* doc = OpenText("find me\nand find me");
   CEditorView* view = ViewOf(doc);
   view->setFocus();
   QCoreApplication::processEvents();
@@ -485,7 +490,7 @@ TEST_F(EditorWindows, ReplaceTakesBothTextsAndF3FindsNext) {
 }
 
 TEST_F(EditorWindows, LineDrawInsertsTheClickedCode) {
-  CTextDoc* doc = OpenText("", true);
+  CProgDoc* doc = OpenText("", true);
   CEditorView* view = ViewOf(doc);
   view->setFocus();
   QCoreApplication::processEvents();
@@ -512,7 +517,7 @@ TEST_F(EditorWindows, LineDrawFollowsTheTextFilesUseOfEnhancements) {
     text_file.FileMode = CfgFileMode_Text_LF;
     CfgEditItem* item = app->m_Config.Edit.GetItemFor(text_file);
     item->flags = on ? item->flags | CfgEditItem::UseEnhancements : item->flags & ~CfgEditItem::UseEnhancements;
-    auto* doc = dynamic_cast<CTextDoc*>(Editor_TextTemplate()->OpenDocument(nullptr));
+    auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->OpenDocument(nullptr));
     ASSERT_NE(doc, nullptr);
     ViewOf(doc)->setFocus();
     EXPECT_EQ(app->RouteUpdate(33016).enabled, on);
@@ -577,9 +582,9 @@ TEST_F(EditorWindows, BuildMessageJumpsToItsLineAfterLinesAboveWereInserted) {
     out << "first\nsecond\ntarget\nlast\n";
   }
   ASSERT_TRUE(opener.OpenFile(path.c_str(), 0));
-  FwDocument* doc = Editor_TextTemplate()->Documents().back();
+  FwDocument* doc = Programs_Template()->Documents().back();
   CEditorView* src = ViewOf(doc);
-  const uint32_t ident = dynamic_cast<CTextDoc*>(doc)->GetTextObj()->Line(2)->ident;
+  const uint32_t ident = dynamic_cast<CProgDoc*>(doc)->GetTextObj()->Line(2)->ident;
   COutputDoc::SetTabFileName(OUTPUT_TAB_BUILD, path.c_str());
   COutputDoc::AppendText(OUTPUT_TAB_BUILD, "error in target\n", ident);
   // Two lines above the target.
@@ -652,7 +657,7 @@ TEST_F(EditorWindows, ClosingAModifiedDocumentAsksYesSavesNoDiscardsCancelKeeps)
     }
     TempFile file("line\n");
     ASSERT_TRUE(Shell_Neighbours().program->OpenFile(file.path.c_str(), 0));
-    auto* doc = dynamic_cast<CTextDoc*>(Editor_TextTemplate()->Documents().back());
+    auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
     ASSERT_NE(doc, nullptr);
     QPointer<FwChildFrame> frame = doc->Frames().at(0);
     CEditorView* view = ViewOf(doc);
@@ -698,10 +703,10 @@ TEST_F(EditorWindows, AFailedSaveIsReportedAndKeepsTheChangesMarked) {
   TempFile file("one\ttwo\n");
   ASSERT_EQ(chmod(file.path.c_str(), 0640), 0);
   ASSERT_TRUE(Shell_Neighbours().program->OpenFile(file.path.c_str(), 0));
-  auto* doc = dynamic_cast<CTextDoc*>(Editor_TextTemplate()->Documents().back());
+  auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
   ASSERT_NE(doc, nullptr);
   // A tab reaches the next tab position of the edit settings.
-  const CfgEditItem* item = doc->Config().Edit.GetItemFor(doc->Config().File);
+  const CfgEditItem* item = doc->Model().Config().Edit.GetItemFor(doc->Model().Config().File);
   EXPECT_EQ(doc->GetTextObj()->Line(0)->data, "one" + std::string(item->NextStop(3) - 3, ' ') + "two");
   FwChildFrame* frame = doc->Frames().at(0);
   CEditorView* view = ViewOf(doc);
@@ -720,7 +725,7 @@ TEST_F(EditorWindows, AFailedSaveIsReportedAndKeepsTheChangesMarked) {
   EXPECT_EQ(CMainFrame::GetStatusBar()->Model().Message(), "\"" + file.path + "\": Failed to save file.");
   EXPECT_EQ(CMainFrame::GetStatusBar()->Model().Kind(), SK_ERROR);
   EXPECT_TRUE(frame->windowTitle().endsWith(" *"));
-  EXPECT_TRUE(doc->IsDirty());
+  EXPECT_TRUE(doc->Model().IsModified());
 
   // Back again: the save goes through, the mark goes, the permissions stay.
   ASSERT_EQ(mkdir(file.dir.c_str(), 0700), 0);
@@ -735,12 +740,12 @@ TEST_F(EditorWindows, AFailedSaveIsReportedAndKeepsTheChangesMarked) {
 }
 
 TEST_F(EditorWindows, SaveOfAnUntitledDocumentIsGrey) {
-  CTextDoc* doc = OpenText("text");
+  CProgDoc* doc = OpenText("text");
   CEditorView* view = ViewOf(doc);
   view->setFocus();
   QTest::keyClicks(view, "x");
   EXPECT_FALSE(app->RouteUpdate(57603).enabled);
-  EXPECT_TRUE(doc->IsDirty());
+  EXPECT_TRUE(doc->Model().IsModified());
 }
 
 TEST_F(EditorWindows, AFileThatCannotBeOpenedIsReportedAndAGoneRecentFileLeavesTheList) {
@@ -790,9 +795,9 @@ int PdfPages(const std::string& path) {
 TEST_F(EditorWindows, PrintingToPdfGivesThePagesTheLayoutPredicts) {
   std::string text;
   for (int i = 0; i < 200; ++i) text += "line " + std::to_string(i) + "\n";
-  CTextDoc* doc = OpenText(text);
+  CProgDoc* doc = OpenText(text);
   CEditorView* view = ViewOf(doc);
-  CfgPageSetup& setup = doc->Config().PageSetup;
+  CfgPageSetup& setup = doc->Model().Config().PageSetup;
   setup.LeftMargin = setup.RightMargin = setup.TopMargin = setup.BottomMargin = 200;
   char templ[] = "/tmp/editview-guitest-pdf-XXXXXX";
   int fd = mkstemp(templ);
@@ -889,11 +894,15 @@ class FailingPrograms : public ProgramLink {
 };
 
 TEST(EditorDoc, PathTitlesAndSaveAll) {
-  CTextDoc doc;
+  CProgDoc doc;
   struct Case {
     const char* path;
     const char* title;
-  } cases[] = {{"one/two/three.src", "three.src"}, {"plain", "plain"}, {"dir/", "dir/"}, {"a//b", "b"}};
+  } cases[] = {{"one/two/three.src", "three.src"},
+               {"plain", "plain"},
+               {"dir/", "dir"},
+               {"c:\\x", "c:\\x"},  // a backslash is a name character
+               {"a//b", "b"}};
   for (const Case& c : cases) {
     doc.SetPathName(c.path, false);
     EXPECT_EQ(doc.GetDocTitle(), c.title) << c.path;
@@ -1001,7 +1010,7 @@ TEST_F(EditorWindows, EditorCommandsAreInTheMenusAndTheirKeysFollowTheirUpdates)
 
   std::string text;
   for (int i = 1; i <= 50; ++i) text += "line " + std::to_string(i) + "\n";
-  CTextDoc* doc = OpenText(text, true);
+  CProgDoc* doc = OpenText(text, true);
   CEditorView* view = ViewOf(doc);
   view->setFocus();
   ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
@@ -1042,7 +1051,7 @@ TEST_F(EditorWindows, EditorCommandsAreInTheMenusAndTheirKeysFollowTheirUpdates)
   every_item_follows_its_update();
 
   // A text without enhancements greys the attributes; their keys do nothing.
-  CTextDoc* plain = OpenText("plain\n", false);
+  CProgDoc* plain = OpenText("plain\n", false);
   CEditorView* plain_view = ViewOf(plain);
   plain_view->setFocus();
   ASSERT_TRUE(QTest::qWaitFor([&] { return plain_view->hasFocus(); }));
@@ -1057,7 +1066,7 @@ TEST_F(EditorWindows, EditorCommandsAreInTheMenusAndTheirKeysFollowTheirUpdates)
 TEST_F(EditorWindows, HelpKeysAskForTheWordOrTheWindowKind) {
   RecordingHelp help;
   app->m_Config.Help.ConfigURL = "http://manuals/";
-  CTextDoc* doc = OpenText("print x\n\n");
+  CProgDoc* doc = OpenText("print x\n\n");
   CEditorView* view = ViewOf(doc);
   view->setFocus();
   ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
@@ -1089,7 +1098,7 @@ TEST_F(EditorWindows, HelpKeysAskForTheWordOrTheWindowKind) {
 // The output pane's menus: its commands join the View menu while it is the
 // active window, and its context menu (Shift+F10) has them too.
 TEST_F(EditorWindows, OutputPaneMenusCarryItsCommands) {
-  CTextDoc* doc = OpenText("text\n");
+  CProgDoc* doc = OpenText("text\n");
   QMenu* view_menu = TopMenu(main, "&View");
   ASSERT_NE(view_menu, nullptr);
   EXPECT_FALSE(OpenMenu(view_menu).count(ID_CLEAR_OUTPUT));
@@ -1127,8 +1136,8 @@ TEST_F(EditorWindows, OutputPaneMenusCarryItsCommands) {
 
 // The Window menu and its keys with two documents.
 TEST_F(EditorWindows, WindowMenuArrangesListsAndMovesBetweenWindows) {
-  CTextDoc* first = OpenText("first\n");
-  CTextDoc* second = OpenText("second\n");
+  CProgDoc* first = OpenText("first\n");
+  CProgDoc* second = OpenText("second\n");
   FwChildFrame* a = first->Frames().at(0);
   FwChildFrame* b = second->Frames().at(0);
   // Each window shows its kind's icon, not the toolkit's.

@@ -1,27 +1,46 @@
 // Program documents in the environment's windows: opened through the
 // shell's program neighbour, shown in the editor view with their title,
-// compiled into the Build tab with locations, and found again instead of
-// being opened twice.
+// compiled into the Build tab with locations, found again instead of being
+// opened twice; the program commands by key, menu and context menu; the
+// password dialogs; the cross-reference pane.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 #include "testsupport.h"
 #include "workbench/base/tests/shelltest.h"
 #include "workbench/editor/txtsuspend.h"
 #include "workbench/editor/view/editorplug.h"
+#include "workbench/editor/view/editview.h"
 #include "workbench/editor/view/outputdoc.h"
+#include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/programs/view/progdocwin.h"
 #include "workbench/programs/view/programsplug.h"
+#include "workbench/shell/browse/browseplug.h"
+#include "workbench/shell/browse/xrefwnd.h"
+#include "workbench/shell/frames/browsebar.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/neighbours.h"
+#include "workbench/shell/settings/appsheet.h"
+#include "workbench/shell/settings/passwddlgs.h"
 
 namespace {
 
@@ -39,6 +58,7 @@ class ProgDocWindows : public ::testing::Test {
 
   void SetUp() override {
     app = std::make_unique<CYqApp>();
+    Settings_Install();  // the password dialogs
     Programs_Install();
     Editor_Install();
     ASSERT_TRUE(app->InitInstance({"-nologo"}));
@@ -54,11 +74,34 @@ class ProgDocWindows : public ::testing::Test {
     Shell_ResetNeighbours();
   }
 
-  std::string store(const std::string& source) {
+  std::string store(const std::string& source, const std::vector<std::string>& options = {}) {
     vtest::write_file(dir.file("p.txt"), source);
-    vtest::RunResult r = vtest::run("store", {"-o", dir.file("p"), dir.file("p.txt")});
+    std::vector<std::string> args = options;
+    for (const std::string& a : {std::string("-o"), dir.file("p"), dir.file("p.txt")}) args.push_back(a);
+    vtest::RunResult r = vtest::run("store", args);
     EXPECT_EQ(r.exit_code, 0) << r.err;
     return dir.file("p.PROG");
+  }
+
+  static CEditorView* ViewOf(FwDocument* doc) {
+    return doc->Views().empty() ? nullptr : dynamic_cast<CEditorView*>(doc->Views()[0]);
+  }
+
+  static QMenu* MenuTitled(QMenuBar* bar, const QString& title) {
+    for (QAction* a : bar->actions())
+      if (a->menu() && a->text() == title) return a->menu();
+    return nullptr;
+  }
+
+  // The texts of a menu's items as shown after its update ("-" for a
+  // separator, "(off)" after a disabled item).
+  static std::vector<std::string> Items(QMenu* menu) {
+    std::vector<std::string> out;
+    for (QAction* a : menu->actions()) {
+      if (!a->isVisible()) continue;
+      out.push_back(a->isSeparator() ? "-" : a->text().toStdString() + (a->isEnabled() ? "" : " (off)"));
+    }
+    return out;
   }
 
   static std::string tab_text(int tab) {
@@ -107,6 +150,204 @@ TEST_F(ProgDocWindows, AProgramOpensOnceCompilesIntoTheBuildTabAndShowsItsTitle)
   ASSERT_NE(fresh, nullptr);
   EXPECT_EQ(fresh->Title().substr(0, 4), fresh->IsProgramDocument() ? "Prog" : "Text");
   EXPECT_TRUE(sink.boxes.empty());
+}
+
+// F7 compiles, F9 sets and clears a breakpoint on the caret line; the
+// Program menu holds the program commands while a program document is
+// active, and the view's context menu (Shift+F10) holds them after the
+// clipboard commands. Run to Cursor stays grey without a debug session.
+TEST_F(ProgDocWindows, ProgramCommandsAreReachedByTheirKeysTheProgramMenuAndTheContextMenu) {
+  std::string prog = store("PRINT 1\nLET A=2\nPRINT A\n");
+  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(prog.c_str(), 0));
+  auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+  ASSERT_NE(doc, nullptr);
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+
+  QMenu* program = MenuTitled(main->menuBar(), "&Program");
+  ASSERT_NE(program, nullptr);
+  emit program->aboutToShow();
+  std::vector<std::string> items = Items(program);
+  ASSERT_GE(items.size(), 2u);
+  EXPECT_EQ(items[0], "&Compile");
+  EXPECT_EQ(items[1], "-");
+  EXPECT_NE(std::find(items.begin(), items.end(), "Run to &Cursor (off)"), items.end());
+  EXPECT_NE(std::find_if(items.begin(), items.end(),
+                         [](const std::string& i) { return i.rfind("Insert/Remove &Breakpoint", 0) == 0; }),
+            items.end());
+
+  QTest::keyClick(view, Qt::Key_F7);
+  EXPECT_NE(tab_text(OUTPUT_TAB_BUILD).find("3 lines, 0 errors, 0 warnings."), std::string::npos)
+      << tab_text(OUTPUT_TAB_BUILD);
+  const uint32_t line = view->Model().caret_line;
+  TextLine* caret_line = doc->GetTextObj()->Line(line);
+  QTest::keyClick(view, Qt::Key_F9);
+  EXPECT_TRUE(caret_line->line_flags & TextLine_BREAKPOINT);
+  QTest::keyClick(view, Qt::Key_F9);
+  EXPECT_FALSE(caret_line->line_flags & TextLine_BREAKPOINT);
+
+  std::vector<std::string> context;
+  QTimer::singleShot(0, [&context] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      context = Items(menu);
+      menu->close();
+    }
+  });
+  QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
+  // Without a selection the clipboard commands are grey.
+  EXPECT_EQ(context, (std::vector<std::string>{"Cu&t (off)", "&Copy (off)", "&Paste (off)", "-", "Select A&ll", "-",
+                                               "&Compile", "Insert/Remove &Breakpoint", "Run to &Cursor (off)", "-",
+                                               "File P&roperties (off)"}));
+
+  // A text document: Compile is grey and F7 leaves the Build tab alone.
+  COutputDoc::ClearTab(OUTPUT_TAB_BUILD);
+  vtest::write_file(dir.file("notes.txt"), "PRINT 1\n");
+  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(dir.file("notes.txt").c_str(), 0));
+  auto* text_doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+  main->activateWindow();  // the closed popup leaves no active window offscreen
+  text_doc->ActivateView();
+  CEditorView* text_view = ViewOf(text_doc);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return text_view->hasFocus(); }));
+  emit program->aboutToShow();
+  EXPECT_EQ(Items(program).at(0), "&Compile (off)");
+  QTest::keyClick(text_view, Qt::Key_F7);
+  EXPECT_EQ(tab_text(OUTPUT_TAB_BUILD).find("lines,"), std::string::npos);
+}
+
+// Answers the password dialogs that open, one entry each: a password, or
+// an empty text to cancel.
+class PasswordAnswers {
+ public:
+  explicit PasswordAnswers(std::deque<std::string> answers) : answers_(std::move(answers)) {
+    timer_.setInterval(10);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      auto* ask = dynamic_cast<CPasswdDlg*>(dlg);
+      if (ask == nullptr) return;
+      ++asked;
+      file_name = ask->file_name_->text().toStdString();
+      if (answers_.empty() || answers_.front().empty()) {
+        if (!answers_.empty()) answers_.pop_front();
+        ask->reject();
+        return;
+      }
+      ask->password_->setText(QString::fromStdString(answers_.front()));
+      answers_.pop_front();
+      QTest::keyClick(ask->password_, Qt::Key_Return);
+    });
+    timer_.start();
+  }
+  int asked = 0;
+  std::string file_name;
+
+ private:
+  std::deque<std::string> answers_;
+  QTimer timer_;
+};
+
+TEST_F(ProgDocWindows, AProtectedProgramAsksThroughThePasswordDialogUntilRightOrCancelled) {
+  std::string prog = store("PRINT 1\n", {"-r", "2", "-p", "opensesame"});
+  {
+    PasswordAnswers answers({"wrong", "opensesame"});
+    ASSERT_TRUE(Shell_Neighbours().program->OpenFile(prog.c_str(), 0));
+    EXPECT_EQ(answers.asked, 2);
+    EXPECT_EQ(answers.file_name, prog);
+  }
+  ASSERT_EQ(sink.boxes.size(), 1u);
+  EXPECT_EQ(sink.boxes[0].caption, "Invalid Password");
+  auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+  ASSERT_NE(doc, nullptr);
+  EXPECT_NE(doc->GetTextObj()->Line(0)->data.find("PRINT"), std::string::npos);
+  doc->XrefClose();
+  QCoreApplication::processEvents();
+
+  // Cancel: no document, no box.
+  sink.boxes.clear();
+  const size_t before = Programs_Template()->Documents().size();
+  {
+    PasswordAnswers answers({""});
+    EXPECT_FALSE(Shell_Neighbours().program->OpenFile(prog.c_str(), 0));
+    EXPECT_EQ(answers.asked, 1);
+  }
+  EXPECT_TRUE(sink.boxes.empty());
+  EXPECT_EQ(Programs_Template()->Documents().size(), before);
+}
+
+// The designer's calls: OpenFile gives the document (the open one again for
+// the same path), GotoLine puts the caret on a line, and a plug-in takes a
+// file over only while plug-ins are allowed. A missing file is reported.
+TEST_F(ProgDocWindows, OpenFileGivesTheDocumentGotoLineMovesTheCaretAndPluginsTakeFilesOnlyWhenAllowed) {
+  vtest::write_file(dir.file("form.txt"), "one\ntwo\nthree\nfour\n");
+  const std::string path = dir.file("form.txt");
+  std::vector<std::string> offered;
+  CProgDoc::SetPluginOpener([&offered](const std::string& p) {
+    offered.push_back(p);
+    return true;
+  });
+  EXPECT_EQ(CProgDoc::OpenFile(path.c_str()), nullptr);  // the plug-in took it
+  EXPECT_EQ(offered, std::vector<std::string>{path});
+  EXPECT_TRUE(Programs_Template()->Documents().empty());
+
+  CProgDoc* doc = CProgDoc::OpenFile(path.c_str(), false);
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(offered.size(), 1u);
+  EXPECT_EQ(doc->Model().FileMode(), CfgFileMode_Text_LF);
+  EXPECT_EQ(CProgDoc::OpenFile(path.c_str(), false), doc);
+  EXPECT_EQ(CProgDoc::OpenFile((dir.path() + "//form.txt").c_str()), doc);  // open: the plug-in is not asked
+  EXPECT_EQ(offered.size(), 1u);
+  EXPECT_EQ(CProgDoc::FindByPath(path), doc);
+  EXPECT_EQ(Programs_Template()->Documents().size(), 1u);
+  doc->GotoLine(2, true);
+  EXPECT_EQ(ViewOf(doc)->Model().caret_line, 2u);
+  CProgDoc::SetPluginOpener(nullptr);
+
+  sink.boxes.clear();
+  EXPECT_EQ(CProgDoc::OpenFile(dir.file("gone.txt").c_str(), false), nullptr);
+  ASSERT_EQ(sink.boxes.size(), 1u);
+  EXPECT_EQ(sink.boxes[0].caption, "Open File [1]");
+  EXPECT_EQ(Programs_Template()->Documents().size(), 1u);
+
+  // File/New of a kind: the mode asked for.
+  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(nullptr, CfgFileMode_Text_CR));
+  auto* fresh = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+  EXPECT_EQ(fresh->Model().FileMode(), CfgFileMode_Text_CR);
+  EXPECT_EQ(fresh->Title().substr(0, 4), "Text");
+}
+
+// The Files tab of the browse bar: a program document with its segments,
+// the segment's default action goes to its first line, and the document's
+// label follows its modified state.
+TEST_F(ProgDocWindows, TheCrossReferencePaneShowsTheDocumentAndItsSegments) {
+  BrowsePanes panes = Browse_Install(CBrowseBar::Instance());
+  ASSERT_NE(panes.xref, nullptr);
+  XrefTree& tree = panes.xref->Tree();
+  std::string prog = store("PRINT 1\nCALL Tidy\nEND\nSUB Tidy\nPRINT 2\nSUBEND\n");
+  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(prog.c_str(), 0));
+  auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+  ASSERT_NE(doc, nullptr);
+  ASSERT_EQ(tree.Roots().size(), 1u);
+  XrefNode* node = tree.Roots()[0].get();
+  EXPECT_EQ(node->Item()->GetLabel(), "p.PROG");
+  ASSERT_EQ(node->Children().size(), 2u);
+  auto* sub = dynamic_cast<XrefSegment*>(node->Children()[1]->Item());
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(sub->GetKind(), XrefDoc::Sub);
+  EXPECT_EQ(sub->StartLine(), 3);
+  tree.DefaultAction(node->Children()[1].get());
+  EXPECT_EQ(ViewOf(doc)->Model().caret_line, 3u);
+
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  QTest::keyClicks(view, "x");
+  app->RouteUpdate(ID_FILE_SAVE);  // the idle update marks the document
+  EXPECT_EQ(tree.Roots()[0]->Item()->GetLabel(), "p.PROG *");
+
+  // Closed: the document leaves the tree.
+  sink.answer = SHELL_IDNO;
+  doc->XrefClose();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tree.Roots().empty(); }));
 }
 
 }  // namespace

@@ -43,11 +43,10 @@ class ProtectedProgram : public SettingsTest {
 // password questions go to the settings neighbour.
 class NeighbourHost : public ProgDocHost {
  public:
-  bool AskPassword(std::string* digest, bool* remember) override {
-    return Shell_Neighbours().settings->AskPassword(path.c_str(), digest, remember);
+  bool AskPassword(const std::string& file_name, std::string* digest, bool* remember) override {
+    return Shell_Neighbours().settings->AskPassword(file_name.c_str(), digest, remember);
   }
   void RememberPassword(const std::string& digest) override { Shell_Neighbours().settings->AddToPasswordList(digest); }
-  std::string path;
 };
 
 TEST_F(ProtectedProgram, ProtectedProgramOpensThroughTheRealDialogAndJoinsTheList) {
@@ -56,7 +55,6 @@ TEST_F(ProtectedProgram, ProtectedProgramOpensThroughTheRealDialogAndJoinsTheLis
   const std::string program = store_protected("secret");
   Cfg_ListAppendUnique("Passwords", "Shop");  // taken, in another case
 
-  host.path = program;
   script.Then([&](QDialog* d) {
     EXPECT_EQ(d->windowTitle(), "Program is password-protected, please enter password");
     EXPECT_EQ(edit_named(d, "FileName")->text().toStdString(), program);

@@ -1,4 +1,4 @@
-#include "workbench/editor/view/editbench.h"
+#include "workbench/programs/view/editbench.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -10,7 +10,7 @@
 #include <QScrollBar>
 
 #include "workbench/editor/view/editview.h"
-#include "workbench/editor/view/textdoc.h"
+#include "workbench/programs/view/progdocwin.h"
 
 namespace {
 
@@ -32,8 +32,8 @@ double Since(Clock::time_point t0) { return std::chrono::duration<double>(Clock:
 EditorBenchResult RunEditor(const std::string& text) {
   EditorBenchResult r;
   auto t0 = Clock::now();
-  CTextDoc doc;
-  doc.SetText(text);
+  CProgDoc doc;
+  doc.Model().SetText(text);
   CEditorView view(&doc);
   PaintCounter counter;
   view.installEventFilter(&counter);
