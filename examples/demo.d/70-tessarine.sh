@@ -1,24 +1,43 @@
 # tessarine starts as a user would (under a virtual X display when xvfb-run is
-# there, else offscreen) with a source file in an editor window, text in the
-# output pane and an explore window on the demo's work folder, saves the
-# main window's picture after its first paint and closes; the step prints
+# there, else offscreen), opens a program from the stand-in program server,
+# compiles the program with the Compile command and shows the output pane,
+# with an explore window on the demo's work folder, so that the picture
+# shows the program and the Build tab with the compile's own summary; it
+# saves the main window's picture and closes. The step prints
 # where the picture is.
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 shot="$WORK/tessarine.png"
-export VARNICA_REGISTRY="$WORK/registry"
+export VARNICA_REGISTRY="$WORK/tessarine-registry"
 mkdir -p "$VARNICA_REGISTRY"
-export VARNICA_SNAPSHOT="$shot"
+
+# The program, stored on the server's disk.
+tree="$WORK/tessarine-tree"
+mkdir -p "$tree/progs"
 src="$WORK/hello.src"
 printf '%s\n' '! A first program' 'DIM Name$[20]' 'Name$="World"' 'FOR I=1 TO 3' '   PRINT "Hello ";Name$;I' 'NEXT I' 'END' >"$src"
-export VARNICA_SNAPSHOT_OUTPUT=$'Checking hello.src ...\nhello.src: 7 lines, no errors.\n'
+"$BIN/store" -o "$tree/progs/hello" "$src" >/dev/null 2>&1
+demo_start port tessarine-progserver progserver --root "$tree" --log "$WORK/tessarine-progserver.log"
+
+# The environment knows the server as "localhost" at that port.
+key='HKEY_CURRENT_USER\Software\Orvantis\QX Varnica Development Environment'
+printf 'REGEDIT4\n\n[%s\\Server]\n"Total"=dword:00000001\n"1"="localhost"\n\n' "$key" >"$VARNICA_REGISTRY/user.reg"
+printf '[%s\\Server\\localhost]\n"Title"="stand-in program server"\n"Service"="%s"\n"Login"="demo"\n' \
+  "$key" "$port" >>"$VARNICA_REGISTRY/user.reg"
+
+export VARNICA_SNAPSHOT="$shot"
+export VARNICA_SNAPSHOT_COMMANDS="Compile,Output"
+prog="localhost://progs/hello.PROG"
 export VARNICA_SNAPSHOT_EXPLORE="$WORK"
 if command -v xvfb-run >/dev/null 2>&1; then
-  echo "\$ VARNICA_SNAPSHOT=$shot xvfb-run -a tessarine hello.src"
-  xvfb-run -a "$BIN/tessarine" -nologo "$src" 2>/dev/null
+  echo "\$ VARNICA_SNAPSHOT=$shot VARNICA_SNAPSHOT_COMMANDS=$VARNICA_SNAPSHOT_COMMANDS xvfb-run -a tessarine $prog"
+  xvfb-run -a "$BIN/tessarine" -nologo "$prog" 2>/dev/null
 else
-  echo "\$ VARNICA_SNAPSHOT=$shot QT_QPA_PLATFORM=offscreen tessarine hello.src"
-  QT_QPA_PLATFORM=offscreen "$BIN/tessarine" -nologo "$src" 2>/dev/null
+  echo "\$ VARNICA_SNAPSHOT=$shot VARNICA_SNAPSHOT_COMMANDS=$VARNICA_SNAPSHOT_COMMANDS QT_QPA_PLATFORM=offscreen tessarine $prog"
+  QT_QPA_PLATFORM=offscreen "$BIN/tessarine" -nologo "$prog" 2>/dev/null
 fi
+echo "--- what the server logged (events):"
+grep '^#' "$WORK/tessarine-progserver.log" || true
 # The picture outlives the demo's work folder.
 keep="${TMPDIR:-/tmp}/tessarine-demo.png"
 cp "$shot" "$keep"

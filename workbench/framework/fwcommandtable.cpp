@@ -101,6 +101,16 @@ const FwCommandRow* FwCommandTable::Row(int id) const {
   return id <= it->second.last ? &it->second : nullptr;
 }
 
+int FwCommandTable::IdOfText(const std::string& text) const {
+  for (const auto& [id, row] : rows_) {
+    std::string plain;
+    for (const char* c = row.text; *c != '\0'; ++c)
+      if (*c != '&') plain.push_back(*c);
+    if (plain == text) return id;
+  }
+  return 0;
+}
+
 QAction* FwCommandTable::Action(int id) const {
   auto it = actions_.find(id);
   return it == actions_.end() ? nullptr : it->second;

@@ -30,6 +30,9 @@ class FwCommandTable {
   void AddRows(int kind, std::span<const FwCommandRow> commands, std::span<const FwPlaceRow> places);
   // The row whose id or range holds `id`, or null.
   const FwCommandRow* Row(int id) const;
+  // The id of the row whose menu text, without its "&", is `text`; 0 when
+  // there is none.
+  int IdOfText(const std::string& text) const;
   // The action of a row's first id, or null.
   QAction* Action(int id) const;
   int IdOf(const QAction* action) const;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <QEvent>
 #include <QObject>
@@ -9,6 +10,9 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+
+#include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwcommandtable.h"
 
 namespace {
 
@@ -28,14 +32,49 @@ class SnapshotFilter : public QObject {
  private:
   void Take() {
     if (!window_) return;
+    if (!commands_run_) {
+      commands_run_ = true;
+      if (RunCommands()) {
+        // Let what the commands showed lay itself out and paint first.
+        QTimer::singleShot(kSettleMs, this, [this] { Take(); });
+        return;
+      }
+    }
     QPixmap shot = window_->grab();
     if (!shot.save(path_, "PNG")) fprintf(stderr, "tessarine: cannot write %s\n", path_.toLocal8Bit().constData());
     window_->close();
   }
 
+  // Runs the commands of VARNICA_SNAPSHOT_COMMANDS; false when none ran.
+  static bool RunCommands() {
+    const char* list = std::getenv("VARNICA_SNAPSHOT_COMMANDS");
+    FwApp* app = Fw_App();
+    if (list == nullptr || *list == '\0' || app == nullptr) return false;
+    bool ran = false;
+    std::string names = list;
+    size_t pos = 0;
+    while (pos <= names.size()) {
+      size_t comma = names.find(',', pos);
+      if (comma == std::string::npos) comma = names.size();
+      const std::string name = names.substr(pos, comma - pos);
+      pos = comma + 1;
+      if (name.empty()) continue;
+      const int id = app->Commands().IdOfText(name);
+      if (id != 0 && app->Commands().Trigger(id))
+        ran = true;
+      else
+        fprintf(stderr, "tessarine: snapshot command \"%s\" %s\n", name.c_str(), id ? "is disabled" : "is unknown");
+    }
+    return ran;
+  }
+
+  // Time for a command's windows to settle before the grab.
+  static constexpr int kSettleMs = 300;
+
   QPointer<QWidget> window_;
   QString path_;
   bool armed_ = false;
+  bool commands_run_ = false;
 };
 
 }  // namespace

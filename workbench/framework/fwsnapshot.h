@@ -1,5 +1,9 @@
 // VARNICA_SNAPSHOT=file.png: after the main window's first paint, its grab
 // is saved as PNG and the window is closed the normal way.
+// VARNICA_SNAPSHOT_COMMANDS="Compile,Output": before the grab, the commands
+// of these menu texts (without their "&") run one after the other, each as
+// its menu item would run it (a disabled one is skipped with a word on
+// standard error), so that the picture shows what they did.
 #pragma once
 
 class QWidget;

@@ -58,14 +58,7 @@ int main(int argc, char** argv) {
     if (app.InitInstance(args)) {
       Browse_Install(CBrowseBar::Instance());
       Programs_ShowInXref();  // the files given on the command line
-      // For pictures of the environment: text for the output pane's Build
-      // tab, shown before the first paint.
-      const char* shot_output = std::getenv("VARNICA_SNAPSHOT_OUTPUT");
-      if (std::getenv("VARNICA_SNAPSHOT") != nullptr && shot_output != nullptr) {
-        COutputDoc::AppendText(OUTPUT_TAB_BUILD, shot_output);
-        COutputDoc::Show(true);
-      }
-      // And an explore window on a folder.
+      // For pictures of the environment: an explore window on a folder.
       const char* shot_folder = std::getenv("VARNICA_SNAPSHOT_EXPLORE");
       if (std::getenv("VARNICA_SNAPSHOT") != nullptr && shot_folder != nullptr) {
         explorer->NewExplorer();

@@ -2,6 +2,10 @@
 // update handlers, documents, views and templates, child frames with their
 // splitter, private messages, timers, idle time inside nested waits, the
 // property sheet and the status panes.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <span>
@@ -33,6 +37,7 @@
 #include "workbench/framework/fwnestedwait.h"
 #include "workbench/framework/fwpropertypage.h"
 #include "workbench/framework/fwpropertysheet.h"
+#include "workbench/framework/fwsnapshot.h"
 #include "workbench/framework/fwstatusbar.h"
 #include "workbench/framework/fwstatuspane.h"
 #include "workbench/framework/fwview.h"
@@ -265,6 +270,54 @@ TEST_F(FrameworkTest, UpdateHandlersEnableCheckAndRenameBeforeAMenuOpens) {
   g_trail.clear();
   app->Commands().Action(ID_VIEW)->trigger();
   EXPECT_EQ(g_trail, std::vector<std::string>{"view"});
+}
+
+// A context menu shows the rows of its window's kind whatever kind of child
+// frame is active; a menu of the menu bar shows the active kind's.
+TEST_F(FrameworkTest, AContextMenuShowsTheRowsOfItsWindowsKind) {
+  const int kOtherKind = 7;
+  const FwPlaceRow kind_places[] = {
+      {FwPlace::ContextEditor, 20, ID_NONE},
+      {FwPlace::ContextEditor, 30, ID_DOC},
+  };
+  const FwPlaceRow common[] = {{FwPlace::ContextEditor, 10, ID_VIEW}};
+  app->Commands().AddRows(0, {}, common);
+  app->Commands().AddRows(kOtherKind, {}, kind_places);
+  tmpl->OpenDocument(nullptr);  // a child frame of kind 1 is active
+  QMenu context, bar_menu;
+  app->Commands().FillContextMenu(&context, FwPlace::ContextEditor, kOtherKind);
+  app->Commands().FillMenu(&bar_menu, FwPlace::ContextEditor);
+  auto ids = [this](QMenu& m) {
+    std::vector<int> out;
+    for (QAction* a : m.actions()) out.push_back(a->isSeparator() ? ID_NONE : app->Commands().IdOf(a));
+    return out;
+  };
+  EXPECT_EQ(ids(context), (std::vector<int>{ID_VIEW, ID_NONE, ID_DOC}));
+  EXPECT_EQ(ids(bar_menu), std::vector<int>{ID_VIEW});
+  EXPECT_EQ(app->Commands().IdOfText("Checked"), ID_CHECKED);
+  EXPECT_EQ(app->Commands().IdOfText("Unknown"), 0);
+}
+
+// The picture of the main window is taken after the named commands ran as
+// their menu items would run them; an unknown or disabled one is skipped.
+TEST_F(FrameworkTest, TheSnapshotRunsTheNamedCommandsFirst) {
+  char templ[] = "/tmp/fwsnapshot-XXXXXX";
+  const std::string dir = mkdtemp(templ);
+  const std::string shot = dir + "/shot.png";
+  setenv("VARNICA_SNAPSHOT", shot.c_str(), 1);
+  setenv("VARNICA_SNAPSHOT_COMMANDS", "View,Guarded,Unknown,Doc", 1);
+  tmpl->OpenDocument(nullptr);
+  QWidget window;  // a window that has not painted yet
+  window.resize(200, 100);
+  ASSERT_TRUE(Fw_WatchForSnapshot(&window));
+  window.show();
+  ASSERT_TRUE(QTest::qWaitFor([&window] { return !window.isVisible(); }, 5000));
+  unsetenv("VARNICA_SNAPSHOT");
+  unsetenv("VARNICA_SNAPSHOT_COMMANDS");
+  EXPECT_EQ(g_trail, (std::vector<std::string>{"view", "doc"}));
+  EXPECT_EQ(access(shot.c_str(), R_OK), 0);
+  std::remove(shot.c_str());
+  rmdir(dir.c_str());
 }
 
 TEST_F(FrameworkTest, EveryHandledIdWithoutARowIsNamed) {
