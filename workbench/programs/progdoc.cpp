@@ -159,7 +159,10 @@ bool ProgDoc::OpenDebugFile(SrvQueue* debug, const char* debug_name) {
 }
 
 bool ProgDoc::Read(std::unique_ptr<FileBuffer> file, const std::string& path, int mode) {
-  if (!file) return false;  // shown by the file access layer
+  if (!file) {
+    host_->StatusText("");  // the reason was shown by the file access layer
+    return false;
+  }
   if (mode == CfgFileMode_Auto)
     mode = DirUtil_IsProgFile(path.c_str()) ? CfgFileMode_BinaryPROG : CfgFileMode_Text_CRLF;
   config_.File.Codepage = config_.General.Codepage;
@@ -177,6 +180,7 @@ bool ProgDoc::Read(std::unique_ptr<FileBuffer> file, const std::string& path, in
   text_.ClearUndo();
   text_.SetModified(false);
   RebuildSegments();
+  host_->StatusText("");  // the "Opening" message ends with the open
   return true;
 }
 

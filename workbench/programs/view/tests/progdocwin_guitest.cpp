@@ -38,6 +38,7 @@
 #include "workbench/shell/frames/browsebar.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/frames/yqstatusbar.h"
 #include "workbench/shell/neighbours.h"
 #include "workbench/shell/settings/appsheet.h"
 #include "workbench/shell/settings/passwddlgs.h"
@@ -129,7 +130,8 @@ TEST_F(ProgDocWindows, AProgramOpensOnceCompilesIntoTheBuildTabAndShowsItsTitle)
   EXPECT_EQ(doc->GetTextObj()->num_lines, 3u);
   EXPECT_TRUE(doc->IsProgramDocument());
   EXPECT_EQ(doc->GetContextMenu(), 110);
-  ASSERT_TRUE(link.OpenFile(prog.c_str(), 0));  // found, not opened again
+  EXPECT_EQ(CMainFrame::GetStatusBar()->Model().Message(), "");  // "Opening ..." went with the open
+  ASSERT_TRUE(link.OpenFile(prog.c_str(), 0));                   // found, not opened again
   EXPECT_EQ(Programs_Template()->Documents().size(), 1u);
 
   // an injected error: its line in the Build tab and the summary
@@ -306,6 +308,7 @@ TEST_F(ProgDocWindows, OpenFileGivesTheDocumentGotoLineMovesTheCaretAndPluginsTa
   EXPECT_EQ(CProgDoc::OpenFile(dir.file("gone.txt").c_str(), false), nullptr);
   ASSERT_EQ(sink.boxes.size(), 1u);
   EXPECT_EQ(sink.boxes[0].caption, "Open File [1]");
+  EXPECT_EQ(CMainFrame::GetStatusBar()->Model().Message(), "");  // no "Opening ..." left behind
   EXPECT_EQ(Programs_Template()->Documents().size(), 1u);
 
   // File/New of a kind: the mode asked for.
