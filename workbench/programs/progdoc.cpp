@@ -9,6 +9,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "language/charset.h"
 #include "workbench/base/diag.h"
 #include "workbench/base/settings/cfglists.h"
 #include "workbench/base/settings/cfgprofile.h"
@@ -46,6 +47,18 @@ int question(const char* text) {
 
 void exclamation(const char* caption, const char* text) {
   Shell_Sink().message_box(Shell_OwnerWindow(), caption, text, SHELL_MB_OK | SHELL_MB_ICONEXCLAMATION);
+}
+
+// Converts the text bytes of a line between code sets in place; the byte
+// after an attribute escape is a code, not text.
+void convert_text(std::string& line, int from, int to) {
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == kEsc) {
+      ++i;
+      continue;
+    }
+    yq__charset_map(from, to, &line[i], 1);
+  }
 }
 
 int separator_kind(int mode) {
@@ -290,6 +303,17 @@ std::string ProgDoc::PlainLine(const TextLine* line, bool trim) const {
   return out;
 }
 
+std::string ProgDoc::CompileText(const TextLine* line) const {
+  std::string text = PlainLine(line, false);
+  if (config_.File.Codepage == CHARSET_ISO8859_1)
+    yq__charset_map(CHARSET_ISO8859_1, CHARSET_ROMAN8, text.data(), text.size());
+  return text;
+}
+
+void ProgDoc::ListedText(std::string& listed) const {
+  if (config_.File.Codepage == CHARSET_ISO8859_1) convert_text(listed, CHARSET_ROMAN8, CHARSET_ISO8859_1);
+}
+
 int ProgDoc::Compile() {
   if (!IsProgramFile()) Sys_AssertFailed("!\"invalid file mode\"", __FILE__, __LINE__);
   host_->StatusText("Compiling " + title_);
@@ -310,7 +334,7 @@ int ProgDoc::Compile() {
       ++position;
       unsigned number = program_->CurrentLine();
       std::string listed;
-      int rc = program_->CompileLine(PlainLine(line, false).c_str(), &listed, nullptr);
+      int rc = program_->CompileLine(CompileText(line).c_str(), &listed, nullptr);
       if (rc < 0) {
         host_->BuildAppend(format("line %lu: %s", static_cast<unsigned long>(position), program_->ErrorText().c_str()),
                            line->ident);
@@ -323,6 +347,7 @@ int ProgDoc::Compile() {
       line->line_number = rc == 1 ? static_cast<uint16_t>(number) : 0;
       if (rc == 1) {
         ++stored;
+        ListedText(listed);
         if (listed != line->data) {
           TextSuspend suspend(&text_);
           line->RemoveBytes(0, line->Size());
@@ -476,7 +501,7 @@ bool ProgDoc::CheckLine(uint32_t line_idx) {
   if (!program_) program_ = std::make_unique<YqApiProgram>();
   std::string listed;
   int mode = (config_.Program.options & CfgProgram::SpaceDepend) ? 1 : 0;
-  int rc = program_->ParseLine(PlainLine(line, false).c_str(), mode, -1, &listed, nullptr);
+  int rc = program_->ParseLine(CompileText(line).c_str(), mode, -1, &listed, nullptr);
   if (rc < 0) {
     host_->StatusError(format("line %lu: %s", static_cast<unsigned long>(line_idx + 1), program_->ErrorText().c_str()));
     line->line_flags |= TextLine_ERROR_MARK;
@@ -486,6 +511,7 @@ bool ProgDoc::CheckLine(uint32_t line_idx) {
     line->line_flags &= ~TextLine_ERROR_MARK;
     host_->StatusError("");
   }
+  if (rc == 1) ListedText(listed);
   if (rc == 1 && listed != line->data) {
     text_.BeginAction(line_idx, 0);
     if (line->Columns()) line->Delete(0, 0);  // to the end of the line

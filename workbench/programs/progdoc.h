@@ -156,6 +156,10 @@ class ProgDoc {
   void SetTextLines(const std::vector<std::string>& lines);
   void RebuildSegments();
   std::string PlainLine(const TextLine* line, bool trim) const;
+  // The text the compiler takes of a line (in QX Roman-8), and a listed
+  // line in the document's code page.
+  std::string CompileText(const TextLine* line) const;
+  void ListedText(std::string& listed) const;
 
   ProgDocHost* host_;
   CfgSettings config_;

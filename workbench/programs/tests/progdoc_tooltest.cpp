@@ -210,6 +210,24 @@ TEST_F(ProgDocTest, CompileReportsEachErrorWithItsLineAndASummary) {
   EXPECT_TRUE(sink.boxes.empty());
 }
 
+// A document in ISO 8859-1 compiles its text as QX Roman-8 and shows the
+// listed line in its own code page; the program is stored in Roman-8.
+TEST_F(ProgDocTest, ALatin1DocumentCompilesInRoman8AndKeepsItsOwnText) {
+  config.General.Codepage = 1;
+  auto doc = make();
+  doc->NewDocument(CfgFileMode_BinaryPROG);
+  doc->SetText("PRINT \"caf\xe9\"");
+  ASSERT_EQ(doc->Compile(), 0) << host.build.front();
+  EXPECT_EQ(lines_of(*doc).front(), "PRINT \"caf\xe9\"");
+  ASSERT_TRUE(doc->Save(dir.file("cafe.PROG")));
+
+  config.General.Codepage = 0;
+  auto again = make();
+  ASSERT_TRUE(again->Open(dir.file("cafe.PROG").c_str(), CfgFileMode_Auto));
+  EXPECT_EQ(again->Config().File.Codepage, 0);
+  EXPECT_EQ(lines_of(*again).front(), "PRINT \"caf\xc5\"");  // e acute in Roman-8
+}
+
 TEST_F(ProgDocTest, PasswordsAreTriedFromTheListThenAskedThreeTimes) {
   std::string prog = store("secret", kSource, {"-r", "2", "-p", "opensesame"});
   const std::string digest = YqApi_PasswordDigest("opensesame");
