@@ -10,6 +10,7 @@
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
+#include "workbench/framework/fwwindows.h"
 #include "workbench/programs/dirutil.h"
 #include "workbench/programs/view/progdocwin.h"
 #include "workbench/programs/view/programsrows.h"
@@ -138,7 +139,14 @@ void Programs_Install() {
       [](FwDocument* doc) -> FwChildFrame* { return new CChildFrame(doc); },
       [](FwDocument* doc, QWidget* parent) -> FwView* { return new CEditorView(doc, parent); });
   g_template = app->AddDocTemplate(std::move(tmpl));
-  app->Commands().AddRows(kProgDocResource, Programs_CommandRows(), Programs_PlaceRows());
+  // The kind of the program documents' frames, with the rows shown while
+  // one is active; its frames are tracked by the template.
+  app->Windows().Register({kProgDocResource, ID_NONE, nullptr, FwKindScope::PerDocument, FwKindHost::MdiChild,
+                           []() -> QWidget* {
+                             CProgDoc* doc = CProgDoc::OpenFile(nullptr);
+                             return doc != nullptr && !doc->Frames().empty() ? doc->Frames().front() : nullptr;
+                           }},
+                          Programs_CommandRows(), Programs_PlaceRows());
   static ProgDocLink program;
   ShellNeighbours& n = Shell_Neighbours();
   if (!n.program->Plugged()) n.program = &program;

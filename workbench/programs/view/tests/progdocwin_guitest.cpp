@@ -30,6 +30,7 @@
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
+#include "workbench/framework/fwwindows.h"
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/programs/view/progdocwin.h"
 #include "workbench/programs/view/programsplug.h"
@@ -131,7 +132,10 @@ TEST_F(ProgDocWindows, AProgramOpensOnceCompilesIntoTheBuildTabAndShowsItsTitle)
   EXPECT_TRUE(doc->IsProgramDocument());
   EXPECT_EQ(doc->GetContextMenu(), 110);
   EXPECT_EQ(CMainFrame::GetStatusBar()->Model().Message(), "");  // "Opening ..." went with the open
-  ASSERT_TRUE(link.OpenFile(prog.c_str(), 0));                   // found, not opened again
+  // The registry of window kinds finds the document's frame.
+  ASSERT_NE(app->Windows().Kind(CProgDoc::kResource), nullptr);
+  EXPECT_EQ(app->Windows().Find(CProgDoc::kResource), doc->Frames().at(0));
+  ASSERT_TRUE(link.OpenFile(prog.c_str(), 0));  // found, not opened again
   EXPECT_EQ(Programs_Template()->Documents().size(), 1u);
 
   // an injected error: its line in the Build tab and the summary
