@@ -9,6 +9,8 @@
 #include <vector>
 
 #include <QApplication>
+#include <QMdiArea>
+#include <QPointer>
 
 #include "workbench/debugger/debuggerplug.h"
 #include "workbench/debugger/callstackdoc.h"
@@ -18,7 +20,9 @@
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/explorer/view/driveview.h"
 #include "workbench/explorer/view/exploredoc.h"
+#include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdesktopsink.h"
+#include "workbench/framework/fwmainframe.h"
 #include "workbench/programs/view/programsplug.h"
 #include "workbench/shell/browse/browseplug.h"
 #include "workbench/shell/frames/browsebar.h"
@@ -61,9 +65,13 @@ int main(int argc, char** argv) {
       // For pictures of the environment: an explore window on a folder.
       const char* shot_folder = std::getenv("VARNICA_SNAPSHOT_EXPLORE");
       if (std::getenv("VARNICA_SNAPSHOT") != nullptr && shot_folder != nullptr) {
+        // The document window active before stays active (the picture's
+        // commands go to it).
+        QPointer<FwChildFrame> active = app.MainFrame() ? app.MainFrame()->ActiveChild() : nullptr;
         explorer->NewExplorer();
         if (!explorer->Documents().empty())
           explorer->Documents().back()->GetDriveView()->SelectPath(shot_folder, false);
+        if (active && active->mdiArea()) active->mdiArea()->setActiveSubWindow(active);
       }
       QApplication::exec();
       CCallstackDoc::Shutdown();
