@@ -12,14 +12,18 @@
 
 #include <gtest/gtest.h>
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 #include "platform/registry.h"
 #include "workbench/base/settings/cfglists.h"
 #include "workbench/base/tests/shelltest.h"
 #include "workbench/dialogs/document/dlgeditdoc.h"
 #include "workbench/dialogs/document/pluginid.h"
+#include "workbench/dialogs/views/pluginui/plugininfodlg.h"
 #include "workbench/dialogs/views/win/dlgshellplug.h"
 #include "workbench/dialogs/views/win/dlgwininstall.h"
 #include "workbench/framework/fwcommandids.h"
@@ -116,6 +120,25 @@ TEST_F(Designer, AnOpenedDialogFileIsSavedBySaveAll) {
   ASSERT_TRUE(app->RouteCommand(ID_FILE_SAVE_ALL));
   EXPECT_TRUE(std::ifstream(path).good());
   EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(Designer, ThePlugInPagesInfoShowsTheLoadedModule) {
+  std::string title, ident, types;
+  QTimer::singleShot(0, [&] {
+    auto* info = dynamic_cast<CPluginInfoDlg*>(QApplication::activeModalWidget());
+    ASSERT_NE(info, nullptr);
+    title = info->windowTitle().toStdString();
+    ident = info->Field(IDC_PLUGIN_IDENT)->text().toStdString();
+    types = info->Field(IDC_PLUGIN_FILETYPES)->text().toStdString();
+    info->accept();
+  });
+  Shell_Neighbours().designer->ShowInfo(0);
+  EXPECT_EQ(title, "Plug-In Info");
+  EXPECT_EQ(ident, "ide-testplug");
+  EXPECT_NE(types.find("*.tsd"), std::string::npos);
+  // A place without a plug-in shows nothing.
+  Shell_Neighbours().designer->ShowInfo(5);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "workbench/dialogs/views/win/dlgpropview.h"
 #include "workbench/dialogs/views/win/dlgwininstall.h"
 #include "workbench/dialogs/views/win/dlgwinnotify.h"
+#include "workbench/dialogs/views/pluginui/plugininfodlg.h"
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwmainframe.h"
@@ -95,6 +96,14 @@ class Plug final : public DlgShellPlug, public DesignerLink {
     auto* doc = dynamic_cast<CDlgDocWin*>(view->Document());
     // The status bar holds the designer's own objects.
     if (doc != nullptr) grid->SetObject(doc->Model(), static_cast<DlgObject*>(const_cast<void*>(object)));
+  }
+
+  void ShowInfo(int plugin) override {
+    PluginID* p = PluginAt(plugin);
+    if (p == nullptr) return;
+    CPluginInfoDlg info(app_.MainFrame());
+    info.Fill(p);
+    info.DoModal();
   }
 
   void Setup(int plugin) override {
