@@ -24,6 +24,7 @@
 #include "workbench/framework/fwdesktopsink.h"
 #include "workbench/framework/fwmainframe.h"
 #include "workbench/programs/view/programsplug.h"
+#include "workbench/programs/view/progdocwin.h"
 #include "workbench/shell/browse/browseplug.h"
 #include "workbench/shell/frames/browsebar.h"
 #include "workbench/shell/frames/yqapp.h"
@@ -57,6 +58,8 @@ int main(int argc, char** argv) {
     Settings_Install();
     // Dialog files open in the designer; plug-ins load as the application starts.
     std::unique_ptr<DlgShellPlug> designer = Designer_Install(app);
+    // From the command line, the recent files and the explorer alike.
+    CProgDoc::SetPluginOpener([&designer](const std::string& path) { return designer->OpenClaimedFile(path); });
     std::unique_ptr<ExplorerWindows> explorer = Explorer_Install(app.m_Explore, app.m_Config, &app.m_MruFiles);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (app.InitInstance(args)) {
@@ -78,6 +81,7 @@ int main(int argc, char** argv) {
       COutputDoc::Shutdown();
       code = app.ExitInstance();
     }
+    CProgDoc::SetPluginOpener(nullptr);
   }
   Shell_SetSink(nullptr);
   return code;

@@ -122,6 +122,19 @@ TEST_F(Designer, AnOpenedDialogFileIsSavedBySaveAll) {
   EXPECT_FALSE(doc->IsModified());
 }
 
+TEST_F(Designer, AClaimedFileOpensInTheDesignerAndOthersAreLeft) {
+  const std::string dialog = Write("claimed.TSD", "begin dlg Dialog\nend\n");
+  EXPECT_TRUE(designer->OpenClaimedFile(dialog));
+  ASSERT_EQ(CDlgEditDoc::Documents().size(), 1u);
+  EXPECT_EQ(CDlgEditDoc::Documents().front()->GetPathName(), dialog);
+  // A claimed file that does not load is still the designer's.
+  const std::string broken = Write("broken.tsd", "begin nothing\n");
+  EXPECT_TRUE(designer->OpenClaimedFile(broken));
+  EXPECT_EQ(CDlgEditDoc::Documents().size(), 1u);
+  EXPECT_FALSE(designer->OpenClaimedFile(Write("program.txt", "PRINT 1\n")));
+  EXPECT_EQ(CDlgEditDoc::Documents().size(), 1u);
+}
+
 TEST_F(Designer, ThePlugInPagesInfoShowsTheLoadedModule) {
   std::string title, ident, types;
   QTimer::singleShot(0, [&] {

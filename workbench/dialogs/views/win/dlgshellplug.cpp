@@ -50,6 +50,14 @@ class Plug final : public DlgShellPlug, public DesignerLink {
 
   DlgWindows& Windows() override { return windows_; }
 
+  bool OpenClaimedFile(const std::string& path) override {
+    PluginID* plugin = nullptr;
+    PluginFileType* type = nullptr;
+    if (!DlgWindows::ClaimingType(path.c_str(), &plugin, &type)) return false;
+    windows_.OpenFile(path.c_str(), plugin, type);
+    return true;
+  }
+
   bool Plugged() const override { return true; }
   void Start() override {
     if (started_) return;

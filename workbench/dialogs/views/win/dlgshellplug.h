@@ -14,6 +14,10 @@ class DlgShellPlug {
  public:
   virtual ~DlgShellPlug() = default;
   virtual DlgWindows& Windows() = 0;
+  // A file that a plug-in's file type claims opens in the designer (its
+  // failures are the designer's to show) and the answer is true; any other
+  // file is left to the caller.
+  virtual bool OpenClaimedFile(const std::string& path) = 0;
 };
 
 // Installs the designer for `app`; the shell's neighbour goes back to what

@@ -98,18 +98,20 @@ bool DlgWindows::OpenFile(const char* path, PluginID* plugin, PluginFileType* ty
           if (DlgObject* first = d->FirstRootObject()) w->ActivateAnchorView(first->Anchor(), true);
     return true;
   }
-  if (!plugin) {
-    for (PluginID* p = PluginID::GetHead(); p && !plugin; p = p->Next())
-      for (PluginFileType* t = p->FirstFileType(); t; t = p->NextFileType())
-        if (HasExtension(path, t)) {
-          plugin = p;
-          type = t;
-          break;
-        }
-  }
-  if (!plugin) return false;
+  if (!plugin && !ClaimingType(path, &plugin, &type)) return false;
   if (!type) type = plugin->FirstType();
   return type && plugin->OpenDocument(path, type) != 0;
+}
+
+bool DlgWindows::ClaimingType(const char* path, PluginID** plugin, PluginFileType** type) {
+  for (PluginID* p = PluginID::GetHead(); p; p = p->Next())
+    for (PluginFileType* t = p->FirstFileType(); t; t = p->NextFileType())
+      if (HasExtension(path, t)) {
+        *plugin = p;
+        *type = t;
+        return true;
+      }
+  return false;
 }
 
 bool DlgWindows::NewFile(PluginID* plugin) {

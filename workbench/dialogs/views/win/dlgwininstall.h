@@ -39,6 +39,9 @@ class DlgWindows {
   // the front. False when no plug-in takes it or its load failed (the load
   // has shown why).
   bool OpenFile(const char* path, PluginID* plugin = nullptr, PluginFileType* type = nullptr);
+  // Whether a plug-in's file type claims `path` by its extension; fills the
+  // first that does.
+  static bool ClaimingType(const char* path, PluginID** plugin, PluginFileType** type);
   // A new dialog document of a plug-in from its template file.
   bool NewFile(PluginID* plugin);
 
