@@ -793,10 +793,7 @@ void CEditorView::OnUpdateViewCommand(FwCmdUI& ui) {
     case ID_FILE_PROPERTIES: slots_->UpdateStateB(ui); break;
     case ID_FILE_SAVE: {
       const bool on = model_.Writable() && (tobj->IsModified() || (model_.Config()->File.flags & 8));
-      // A document without a file name has nowhere to go until Save As is
-      // there: Save stays grey rather than pretend.
-      const bool titled = EditorDoc() == nullptr || !EditorDoc()->PathName().empty();
-      ui.Enable(on && titled);
+      ui.Enable(on);
       slots_->SetModified(on);
       break;
     }

@@ -165,6 +165,12 @@ void CProgDoc::SetModified(bool flag) {
 }
 
 bool CProgDoc::Save(const std::string& path) {
+  if (path.empty()) {
+    const std::string folder = YqApp() ? YqApp()->m_Explore.GetSaveDirectory() : CfgExplore().GetSaveDirectory();
+    const std::string proposed =
+        folder.empty() || folder.back() == '/' ? folder + model_.Title() : folder + "/" + model_.Title();
+    return Shell_Neighbours().explorer->DoSaveAs(this, proposed, nullptr) == 1;
+  }
   const std::string old_title = model_.Title();
   if (!model_.Save(path)) {
     SetModifiedFlag(true);
@@ -177,14 +183,6 @@ bool CProgDoc::Save(const std::string& path) {
   else if (XrefTree* tree = xref_tree())
     tree->RedrawDocument(this);
   return true;
-}
-
-std::string CProgDoc::SaveAs(const std::string& directory, const std::string& title) {
-  // The explorer's Save As window chooses the path here once the explorer
-  // offers it through its neighbour; until then there is no path to take.
-  (void)directory;
-  (void)title;
-  return std::string();
 }
 
 void CProgDoc::SaveDocument(int as_new) { Save(as_new ? std::string() : model_.PathName()); }

@@ -13,11 +13,12 @@
 
 #include "workbench/editor/view/editdoc.h"
 #include "workbench/programs/progdoc.h"
+#include "workbench/shell/saveas.h"
 #include "workbench/shell/xrefmodel.h"
 
 class XrefTree;
 
-class CProgDoc : public CEditorDoc, public XrefSubject, private ProgDocHost {
+class CProgDoc : public CEditorDoc, public XrefSubject, public SaveAsDocument, private ProgDocHost {
  public:
   // The resource of the program documents: their template's id (the kind of
   // their frames and rows) and their context menu.
@@ -67,9 +68,16 @@ class CProgDoc : public CEditorDoc, public XrefSubject, private ProgDocHost {
   bool OnOpenDocument(const std::string& path) override;
   bool SaveModified() override;
   // Saves under `path`. Without one the explorer's Save As window chooses
-  // the path (SaveAs below); until the explorer offers that window the save
-  // is cancelled.
+  // the path, starting in the save folder with the title, and the document
+  // saves itself from there (SaveAsPath); false when cancelled or failed.
   bool Save(const std::string& path);
+
+  // The explorer's Save As window.
+  std::string SaveAsTitle() const override { return model_.Title(); }
+  FwDocument* SaveAsFrames() override { return this; }
+  int SaveAsFileMode() const override { return model_.FileMode(); }
+  void SetSaveAsFormat(int format) override { model_.SetFileMode(format); }
+  bool SaveAsPath(const std::string& path) override { return Save(path); }
 
   // Editor document operations.
   TextObj* GetTextObj() override { return &model_.Text(); }
@@ -128,8 +136,6 @@ class CProgDoc : public CEditorDoc, public XrefSubject, private ProgDocHost {
   bool AskPassword(const std::string& file_name, std::string* digest, bool* remember) override;
   void RememberPassword(const std::string& digest) override;
   void SegmentsChanged() override;
-  std::string SaveAs(const std::string& directory, const std::string& title) override;
-
   std::string TranslatePath(const std::string& path) override;
 
   void TakeNames();

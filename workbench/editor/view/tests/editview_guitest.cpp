@@ -739,13 +739,17 @@ TEST_F(EditorWindows, AFailedSaveIsReportedAndKeepsTheChangesMarked) {
   EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
-TEST_F(EditorWindows, SaveOfAnUntitledDocumentIsGrey) {
+// Save of a document without a file name asks for one: with no explorer
+// to ask, nothing is saved and the document stays modified.
+TEST_F(EditorWindows, SaveOfAnUntitledDocumentAsksForAName) {
   CProgDoc* doc = OpenText("text");
   CEditorView* view = ViewOf(doc);
   view->setFocus();
   QTest::keyClicks(view, "x");
-  EXPECT_FALSE(app->RouteUpdate(57603).enabled);
+  EXPECT_TRUE(app->RouteUpdate(57603).enabled);
+  ASSERT_TRUE(app->RouteCommand(57603));
   EXPECT_TRUE(doc->Model().IsModified());
+  EXPECT_TRUE(doc->PathName().empty());
 }
 
 TEST_F(EditorWindows, AFileThatCannotBeOpenedIsReportedAndAGoneRecentFileLeavesTheList) {

@@ -2,7 +2,7 @@
 // shell's program neighbour, shown in the editor view with their title,
 // compiled into the Build tab with locations, found again instead of being
 // opened twice; the program commands by key, menu and context menu; the
-// password dialogs; the cross-reference pane.
+// password dialogs; the cross-reference pane; Save As through the explorer.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,10 +12,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,6 +32,8 @@
 #include "workbench/editor/view/editorplug.h"
 #include "workbench/editor/view/editview.h"
 #include "workbench/editor/view/outputdoc.h"
+#include "workbench/explorer/view/exploredoc.h"
+#include "workbench/explorer/view/exploreframe.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/fwwindows.h"
@@ -355,6 +361,115 @@ TEST_F(ProgDocWindows, TheCrossReferencePaneShowsTheDocumentAndItsSegments) {
   sink.answer = SHELL_IDNO;
   doc->XrefClose();
   ASSERT_TRUE(QTest::qWaitFor([&] { return tree.Roots().empty(); }));
+}
+
+// With the explorer installed, Save As of a program document (and Save of
+// one without a file name) opens the explorer's Save As window in the save
+// folder with the title as the proposed name.
+class ProgDocSaveAs : public ProgDocWindows {
+ protected:
+  void SetUp() override {
+    ProgDocWindows::SetUp();
+    if (HasFatalFailure()) return;
+    app->m_Explore.SaveDirectory = dir.path();
+    windows = Explorer_Install(app->m_Explore, app->m_Config, &app->m_MruFiles);
+  }
+
+  void TearDown() override {
+    if (windows)
+      for (CExploreDoc* d : windows->Documents())
+        if (CExploreFrame* f = d->Frame()) f->close();
+    QCoreApplication::processEvents();
+    windows.reset();
+    ProgDocWindows::TearDown();
+  }
+
+  // File New in a text mode, then `text` typed into its view.
+  CProgDoc* NewTyped(const QString& text) {
+    EXPECT_TRUE(Shell_Neighbours().program->OpenFile(nullptr, CfgFileMode_Text_LF));
+    auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+    if (doc == nullptr) return nullptr;
+    CEditorView* view = ViewOf(doc);
+    view->setFocus();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+    QTest::keyClicks(view, text);
+    return doc;
+  }
+
+  // Routes `command` and runs `inside` in the Save As window it opens;
+  // false when no window opened.
+  bool RunSaveAs(int command, const std::function<void(CExploreDoc*)>& inside) {
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+      CExploreDoc* d = windows->SaveAsDoc();
+      if (d == nullptr) return;
+      opened = true;
+      inside(d);
+      // A window still open after the steps fails the test instead of waiting.
+      QTimer::singleShot(0, [this] { windows->CloseSaveAs(); });
+    });
+    app->RouteCommand(command);
+    QCoreApplication::processEvents();
+    return opened;
+  }
+
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+  }
+
+  std::unique_ptr<ExplorerWindows> windows;
+};
+
+TEST_F(ProgDocSaveAs, SaveAsWritesTheFileUnderTheTypedNameAndTheDocumentTakesIt) {
+  CProgDoc* doc = NewTyped("hello world");
+  ASSERT_NE(doc, nullptr);
+  const std::string title = doc->Title();
+  FwChildFrame* frame = doc->Frames().front();
+  const bool opened = RunSaveAs(ID_FILE_SAVE_AS, [&](CExploreDoc* d) {
+    EXPECT_EQ(d->Frame()->windowTitle().toStdString(), "Save " + title + " [" + dir.path() + "]");
+    QLineEdit* field = d->Frame()->BottomBar()->GetWndFileName();
+    EXPECT_EQ(field->text().toStdString(), title);
+    EXPECT_FALSE(frame->isEnabled());  // modal for its document
+    field->clear();
+    QTest::keyClicks(field, "kept.txt");
+    QTest::keyClick(field, Qt::Key_Return);
+  });
+  ASSERT_TRUE(opened);
+  const std::string path = dir.file("kept.txt");
+  EXPECT_EQ(Read(path), "hello world\n");
+  EXPECT_EQ(doc->PathName(), path);
+  EXPECT_EQ(doc->Title(), "kept.txt");
+  EXPECT_FALSE(doc->Model().IsModified());
+  EXPECT_FALSE(doc->IsModified());
+  EXPECT_EQ(frame->windowTitle().toStdString(), "kept.txt");
+  EXPECT_TRUE(frame->isEnabled());
+  EXPECT_EQ(app->m_MruFiles.GetFile(0), path);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return windows->Count() == 0; }, 5000));
+
+  // Saved once, Save writes the file again without asking for a name.
+  ViewOf(doc)->setFocus();
+  QTest::keyClicks(ViewOf(doc), "!");
+  EXPECT_FALSE(RunSaveAs(ID_FILE_SAVE, [](CExploreDoc*) {}));
+  EXPECT_EQ(Read(path), "hello world!\n");
+  EXPECT_FALSE(doc->Model().IsModified());
+}
+
+TEST_F(ProgDocSaveAs, SaveOfAnUntitledDocumentAsksForANameAndCancelKeepsItModified) {
+  CProgDoc* doc = NewTyped("draft");
+  ASSERT_NE(doc, nullptr);
+  const std::string title = doc->Title();
+  EXPECT_TRUE(app->RouteUpdate(ID_FILE_SAVE).enabled);
+  const bool opened = RunSaveAs(ID_FILE_SAVE, [](CExploreDoc* d) { d->Frame()->BottomBar()->CancelButton()->click(); });
+  ASSERT_TRUE(opened);
+  EXPECT_TRUE(doc->Model().IsModified());
+  EXPECT_TRUE(doc->PathName().empty());
+  EXPECT_EQ(doc->Title(), title);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  EXPECT_TRUE(doc->Frames().front()->isEnabled());
+  EXPECT_TRUE(sink.boxes.empty());
 }
 
 }  // namespace
