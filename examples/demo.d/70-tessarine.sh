@@ -1,6 +1,7 @@
 # tessarine starts as a user would (under a virtual X display when xvfb-run is
 # there, else offscreen), opens a program from the stand-in program server,
-# compiles the program with the Compile command and shows the output pane,
+# compiles the program with the Compile command, shows the output pane and
+# the browse bar with the program in its Files tree,
 # with an explore window on the demo's work folder, so that the picture
 # shows the program and the Build tab with the compile's own summary; it
 # saves the main window's picture and closes. The step prints
@@ -26,7 +27,7 @@ printf '[%s\\Server\\localhost]\n"Title"="stand-in program server"\n"Service"="%
   "$key" "$port" >>"$VARNICA_REGISTRY/user.reg"
 
 export VARNICA_SNAPSHOT="$shot"
-export VARNICA_SNAPSHOT_COMMANDS="Compile,Output"
+export VARNICA_SNAPSHOT_COMMANDS="Compile,Output,Browse"
 prog="localhost://progs/hello.PROG"
 export VARNICA_SNAPSHOT_EXPLORE="$WORK"
 if command -v xvfb-run >/dev/null 2>&1; then
