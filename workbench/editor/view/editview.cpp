@@ -25,6 +25,7 @@
 #include "workbench/editor/view/editprint.h"
 #include "workbench/editor/view/editdialogs.h"
 #include "workbench/editor/view/linedraw.h"
+#include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwchildframe.h"
@@ -614,7 +615,10 @@ void CEditorView::ShowContextMenu(QPoint global) {
   if (!menu_id || Fw_App() == nullptr) return;
   QMenu menu(this);
   FwCommandTable& c = Fw_App()->Commands();
-  c.FillContextMenu(&menu, Editor_ContextPlace(menu_id), menu_id);
+  // The rows of the document's own kind join the menu's.
+  FwDocument* doc = Document();
+  const int kind = doc != nullptr && doc->Template() != nullptr ? doc->Template()->ResourceId() : menu_id;
+  c.FillContextMenu(&menu, Editor_ContextPlace(menu_id), kind);
   menu.exec(global);
 }
 

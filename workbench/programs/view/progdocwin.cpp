@@ -7,6 +7,7 @@
 #include "workbench/base/shellsink.h"
 #include "workbench/debugger/session/debugcore.h"
 #include "workbench/editor/txtline.h"
+#include "workbench/editor/view/editorrows.h"
 #include "workbench/editor/view/editview.h"
 #include "workbench/programs/dirutil.h"
 #include "workbench/editor/view/outputdoc.h"
@@ -204,7 +205,7 @@ int CProgDoc::OnAutoSave() {
   return model_.AutoSaveName().empty() ? 0 : 1;
 }
 
-int CProgDoc::GetContextMenu() { return kResource; }
+int CProgDoc::GetContextMenu() { return EDITOR_MENU_PROGRAM; }
 
 bool CProgDoc::Compile() {
   if (!model_.IsProgramFile()) return false;

@@ -20,9 +20,9 @@ class XrefTree;
 
 class CProgDoc : public CEditorDoc, public XrefSubject, public SaveAsDocument, private ProgDocHost {
  public:
-  // The resource of the program documents: their template's id (the kind of
-  // their frames and rows) and their context menu.
-  static constexpr int kResource = 110;
+  // The resource of the program documents: their template's id, the kind
+  // of their frames, rows and menus, and the base of their help topic.
+  static constexpr int kResource = 169;
 
   CProgDoc();
   ~CProgDoc() override;

@@ -1095,8 +1095,8 @@ TEST_F(EditorWindows, HelpKeysAskForTheWordOrTheWindowKind) {
   QTest::keyClick(out, Qt::Key_Escape);
   EXPECT_FALSE(app->InContextHelp());
 
-  // The last one: the text window's kind has no topic of its own yet.
-  EXPECT_EQ(help.topics, (std::vector<std::string>{"Key__PRINT", "HIDR_OUTPUTTYPE", "TOPIC_NOT_FOUND"}));
+  // The last one: the program window's kind.
+  EXPECT_EQ(help.topics, (std::vector<std::string>{"Key__PRINT", "HIDR_OUTPUTTYPE", "HIDR_EDITTYPE"}));
 }
 
 // The output pane's menus: its commands join the View menu while it is the
