@@ -140,16 +140,18 @@ CXrefWnd::CXrefWnd(ShowHelp show_help, QWidget* parent)
   connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current, const QModelIndex&) { tree_.Select(model_->NodeOf(current)); });
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(view_, &QTreeView::customContextMenuRequested, this, [this](const QPoint& at) {
-    XrefNode* node = model_->NodeOf(view_->indexAt(at));
-    if (node == nullptr) return;
-    tree_.Select(node);
-    QMenu* menu = BuildContextMenu(node, this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->popup(view_->viewport()->mapToGlobal(at));
-  });
+  connect(view_, &QTreeView::customContextMenuRequested, this,
+          [this](const QPoint& at) { PopupMenu(model_->NodeOf(view_->indexAt(at)), at); });
   connect(view_, &QTreeView::doubleClicked, this,
           [this](const QModelIndex& i) { tree_.DefaultAction(model_->NodeOf(i)); });
+}
+
+void CXrefWnd::PopupMenu(XrefNode* node, QPoint at) {
+  if (node == nullptr) return;
+  tree_.Select(node);
+  QMenu* menu = BuildContextMenu(node, this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(view_->viewport()->mapToGlobal(at));
 }
 
 QMenu* CXrefWnd::BuildContextMenu(XrefNode* node, QWidget* parent) {
@@ -196,6 +198,15 @@ bool CXrefWnd::eventFilter(QObject* watched, QEvent* event) {
         if (node != nullptr && !node->Children().empty()) tree_.SetExpanded(node, !node->Expanded());
       }
       return true;
+    case Qt::Key_F10:
+    case Qt::Key_Menu:
+      // From the keyboard the menu is the selected item's, below it.
+      if (key->key() == Qt::Key_Menu || key->modifiers() == Qt::ShiftModifier) {
+        XrefNode* node = tree_.Selected();
+        if (node != nullptr) PopupMenu(node, view_->visualRect(model_->IndexOf(node)).bottomLeft());
+        return true;
+      }
+      break;
     case Qt::Key_F1:
       if (plain) {
         if (show_help_) show_help_("HIDW_XREF_PANE");

@@ -71,6 +71,9 @@ class CXrefWnd : public QWidget {
   // command id (counted from ID_XREF_ITEM_FIRST); choosing one runs the
   // command on the node. Null node: no menu.
   QMenu* BuildContextMenu(XrefNode* node, QWidget* parent);
+  // Pops up a node's menu (it becomes the selection) at a point of the
+  // tree's viewport; nothing for no node.
+  void PopupMenu(XrefNode* node, QPoint at);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -2,8 +2,10 @@
 // reading its project file, and the cross-reference window's keys, clicks
 // and expansion, and dragging a dialog object onto another.
 #include <string>
+#include <utility>
 #include <vector>
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTest>
@@ -161,6 +163,19 @@ TEST_F(BrowsePanes, XrefWindowFollowsTheTreeAndActsOncePerPress) {
   actions[1]->trigger();
   EXPECT_FALSE(view->isExpanded(moved));
   delete menu;
+
+  // Shift+F10 and the menu key give the selected item's menu.
+  view->setCurrentIndex(moved);
+  for (const auto& [key, modifiers] :
+       {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+    QTest::keyClick(view, key, modifiers);
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr) << key;
+    EXPECT_EQ(popup->actions().at(0)->text(), "Ac&tivate");
+    popup->close();
+  }
+  QTest::keyClick(view, Qt::Key_F10);  // plain F10 is the menu bar's
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 
   tree.RemoveDocument(&orders);
   EXPECT_EQ(model->rowCount(), 1);
