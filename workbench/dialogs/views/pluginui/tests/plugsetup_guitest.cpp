@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -48,12 +49,22 @@ class PlugSetup : public DlgDocTest {
     auto setup = reinterpret_cast<SetupPluginFn>(dynlib_symbol(plugin->Module(), "SetupPlugin"));
     ASSERT_NE(setup, nullptr);
     size_t next = 0;
-    QWidget* last = nullptr;
+    // Guarded: a new window may come up at a freed one's address.
+    QPointer<QWidget> last, seen;
+    int ticks = 0;
     QTimer timer;
     timer.setInterval(5);
     QObject::connect(&timer, &QTimer::timeout, [&] {
       QWidget* w = QApplication::activeModalWidget();
-      if (w == nullptr || w == last || next >= steps.size()) return;
+      // A window is handed its step once it has stayed on top for two ticks:
+      // between one window closing and the next coming up, the one beneath
+      // is on top for a moment and must not take the next window's step.
+      if (w != seen) {
+        seen = w;
+        ticks = 0;
+        return;
+      }
+      if (++ticks < 2 || w == nullptr || w == last || next >= steps.size()) return;
       last = w;
       // A step of its own timer: a step that opens a nested modal window
       // leaves this timer free to drive it.
