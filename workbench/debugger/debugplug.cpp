@@ -14,6 +14,7 @@
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/frames/yqstatusbar.h"
 #include "workbench/shell/neighbours.h"
+#include "workbench/shell/xrefmodel.h"
 #include "workbench/shell/statusmodel.h"
 
 namespace {
@@ -84,6 +85,9 @@ class ShellDebugHost : public DebugHost {
       if (doc != nullptr) doc->Model().SetDebugName(location.file);
     }
     if (doc == nullptr) return DebugShown::NO_DOCUMENT;
+    // The stop's segment is selected in the cross-reference pane, its path
+    // expanded.
+    if (XrefTree* tree = Shell_Neighbours().xref->Tree()) tree->SelectSegment(doc, location.segment);
     return doc->ShowLocation(location.segment, location.line, true, activate) ? DebugShown::SHOWN
                                                                               : DebugShown::NO_SEGMENT;
   }

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -38,6 +39,7 @@
 #include "workbench/programs/view/progdocwin.h"
 #include "workbench/programs/view/programsplug.h"
 #include "workbench/shell/neighbours.h"
+#include "workbench/shell/xrefmodel.h"
 #include "workbench/shell/pswdcrypt.h"
 #include "tests/support/standin.h"
 
@@ -196,12 +198,28 @@ TEST_F(DebuggerWindows, AStopIsMarkedWithTheArrowInItsProgramWindow) {
   const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");
   vtest::write_file(dir.file("s.txt"),
                     "stop " + prog + " 0 1 0 PRINT 1||MAIN\nstop " + prog + " 0 3 0 PRINT A||MAIN\n");
+  // The cross-reference pane's tree, without its window.
+  struct TreeLink : XrefLink {
+    XrefTree tree;
+    XrefTree* Tree() override { return &tree; }
+  } xref;
+  XrefLink* const previous_xref = std::exchange(Shell_Neighbours().xref, &xref);
   Shell_Neighbours().call_stack->Toggle();
   Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
   ASSERT_NE(DebugQueue, nullptr) << Boxes();
   // The stop's file was opened by its path and took the target's name.
   CProgDoc* doc = Programs_FindByDebugName(prog);
   ASSERT_NE(doc, nullptr) << Boxes();
+  // Its segment is selected in the pane, the path to it expanded.
+  XrefNode* selected = xref.tree.Selected();
+  ASSERT_NE(selected, nullptr);
+  auto* segment = dynamic_cast<XrefSegment*>(selected->Item());
+  ASSERT_NE(segment, nullptr);
+  EXPECT_EQ(segment->Segment(), 0);
+  ASSERT_NE(selected->Parent(), nullptr);
+  EXPECT_TRUE(selected->Parent()->Expanded());
+  xref.tree.RemoveDocument(doc);
+  Shell_Neighbours().xref = previous_xref;
   EXPECT_EQ(doc, Programs_FindByPath(prog));
   uint32_t stop = 0;
   ASSERT_TRUE(doc->GetStopLine(&stop));
