@@ -4,6 +4,8 @@
 
 #include <QMdiSubWindow>
 
+#include "workbench/framework/fwplacement.h"
+
 FramePlace::FramePlace(QMdiSubWindow* frame, CfgWindowPositions* positions, CfgWindowIndex entry)
     : frame_(frame), positions_(positions), entry_(entry) {}
 
@@ -20,24 +22,13 @@ void FramePlace::Save() {
     positions_->modified = 1;
 }
 
-bool FramePlace::GetPlacement(CfgPlacement* p) {
-  const QRect r = frame_->geometry();
-  if (r.width() <= 0 || r.height() <= 0) return false;
-  p->length = sizeof(CfgPlacement);
-  p->flags = 0;
-  p->showCmd = frame_->isMaximized() ? CFG_SW_SHOWMAXIMIZED : CFG_SW_SHOW;
-  p->rcNormalPosition.left = r.left();
-  p->rcNormalPosition.top = r.top();
-  p->rcNormalPosition.right = r.right() + 1;
-  p->rcNormalPosition.bottom = r.bottom() + 1;
-  return true;
-}
+bool FramePlace::GetPlacement(CfgPlacement* p) { return Fw_PlacementOf(frame_->geometry(), frame_->isMaximized(), p); }
 
 bool FramePlace::IsMaximized() { return frame_->isMaximized(); }
 
 bool FramePlace::SetPlacement(const CfgPlacement& p) {
-  const CfgRect& r = p.rcNormalPosition;
-  if (r.right - r.left <= 0 || r.bottom - r.top <= 0) return false;
-  frame_->setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  const QRect r = Fw_RectOf(p);
+  if (r.isEmpty()) return false;
+  frame_->setGeometry(r);
   return true;
 }

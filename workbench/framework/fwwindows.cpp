@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include "workbench/framework/fwplacement.h"
 #include "workbench/base/settings/cfgprofile.h"
 #include "workbench/base/settings/config.h"
 #include "workbench/base/sysassert.h"
@@ -211,12 +212,8 @@ void FwWindows::SavePlacements() {
 void FwWindows::SavePlacement(const Entry& e, QWidget* w) {
   const char* key = e.kind.placement_key;
   if (key == nullptr || e.kind.host == FwKindHost::Dock) return;
-  const QRect r = w->geometry();
-  if (r.width() <= 0 || r.height() <= 0) return;
   CfgPlacement p;
-  p.length = sizeof(CfgPlacement);
-  p.showCmd = w->isMaximized() ? CFG_SW_SHOWMAXIMIZED : CFG_SW_SHOW;
-  p.rcNormalPosition = {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+  if (!Fw_PlacementOf(w->geometry(), w->isMaximized(), &p)) return;
   int index = positions_ != nullptr ? PositionIndex(key) : -1;
   if (index < 0) {
     Cfg_PutPlacement(kWindowPositions, key, p);

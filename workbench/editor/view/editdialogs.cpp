@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "workbench/framework/fwplacement.h"
 #include "workbench/editor/view/editview.h"
 #include "workbench/editor/view/linedraw.h"
 #include "workbench/shell/controls/indicator.h"
@@ -93,18 +94,7 @@ void CEditorDialog::RestorePosition() {
   YqApp()->m_Config.WindowPositions.entries[position_index_].Restore(this, false);
 }
 
-bool CEditorDialog::GetPlacement(CfgPlacement* p) {
-  QRect r = geometry();
-  if (r.width() <= 0 || r.height() <= 0) return false;
-  p->length = sizeof(CfgPlacement);
-  p->flags = 0;
-  p->showCmd = CFG_SW_SHOW;
-  p->rcNormalPosition.left = r.left();
-  p->rcNormalPosition.top = r.top();
-  p->rcNormalPosition.right = r.right() + 1;
-  p->rcNormalPosition.bottom = r.bottom() + 1;
-  return true;
-}
+bool CEditorDialog::GetPlacement(CfgPlacement* p) { return Fw_PlacementOf(geometry(), false, p); }
 
 bool CEditorDialog::SetPlacement(const CfgPlacement& p) {
   const CfgRect& r = p.rcNormalPosition;

@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "workbench/framework/fwplacement.h"
 #include "workbench/base/settings/cfglists.h"
 #include "workbench/base/shellsink.h"
 #include "workbench/base/sysassert.h"
@@ -231,22 +232,11 @@ void CExploreFrame::closeEvent(QCloseEvent* event) {
   FwChildFrame::closeEvent(event);
 }
 
-bool CExploreFrame::GetPlacement(CfgPlacement* p) {
-  const QRect r = geometry();
-  if (r.width() <= 0 || r.height() <= 0) return false;
-  p->length = sizeof(CfgPlacement);
-  p->flags = 0;
-  p->showCmd = isMaximized() ? CFG_SW_SHOWMAXIMIZED : CFG_SW_SHOW;
-  p->rcNormalPosition.left = r.left();
-  p->rcNormalPosition.top = r.top();
-  p->rcNormalPosition.right = r.right() + 1;
-  p->rcNormalPosition.bottom = r.bottom() + 1;
-  return true;
-}
+bool CExploreFrame::GetPlacement(CfgPlacement* p) { return Fw_PlacementOf(geometry(), isMaximized(), p); }
 
 bool CExploreFrame::SetPlacement(const CfgPlacement& p) {
-  const CfgRect& r = p.rcNormalPosition;
-  if (r.right - r.left <= 0 || r.bottom - r.top <= 0) return false;
-  setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  const QRect r = Fw_RectOf(p);
+  if (r.isEmpty()) return false;
+  setGeometry(r);
   return true;
 }

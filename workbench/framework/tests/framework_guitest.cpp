@@ -35,6 +35,7 @@
 #include "workbench/framework/fwmainframe.h"
 #include "workbench/framework/fwmessage.h"
 #include "workbench/framework/fwnestedwait.h"
+#include "workbench/framework/fwplacement.h"
 #include "workbench/framework/fwpropertypage.h"
 #include "workbench/framework/fwpropertysheet.h"
 #include "workbench/framework/fwsnapshot.h"
@@ -593,6 +594,30 @@ namespace {
 
 // Each button set of the boxes: its buttons first to last, the default one,
 // and the answer of every button.
+TEST(Placement, RectanglesGoAndComeBackWithTheirMaximizedFlag) {
+  struct Case {
+    QRect normal;
+    bool maximized;
+    bool kept;
+  };
+  for (const Case& c : {Case{QRect(10, 20, 300, 200), false, true}, Case{QRect(-5, 0, 1, 1), true, true},
+                        Case{QRect(10, 20, 0, 200), false, false}, Case{QRect(10, 20, 300, -1), true, false}}) {
+    CfgPlacement p;
+    ASSERT_EQ(Fw_PlacementOf(c.normal, c.maximized, &p), c.kept) << c.normal.x();
+    if (!c.kept) {
+      EXPECT_EQ(p.length, 0u);  // nothing filled
+      continue;
+    }
+    EXPECT_EQ(p.length, sizeof(CfgPlacement));
+    EXPECT_EQ(p.showCmd, c.maximized ? CFG_SW_SHOWMAXIMIZED : CFG_SW_SHOW);
+    // Right and bottom lie one past the last pixel.
+    EXPECT_EQ(p.rcNormalPosition.right, c.normal.x() + c.normal.width());
+    EXPECT_EQ(Fw_RectOf(p), c.normal);
+  }
+  CfgPlacement none;
+  EXPECT_TRUE(Fw_RectOf(none).isEmpty());
+}
+
 TEST(DesktopSink, BoxesShowEveryButtonSetWithItsDefaultAndAnswer) {
   Fw_TestQApp();
   struct Case {

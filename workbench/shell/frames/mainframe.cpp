@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include "workbench/framework/fwplacement.h"
 #include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwmessage.h"
 #include "platform/profile.h"
@@ -155,16 +156,7 @@ bool CMainFrame::BuildToolBars() {
 // ------------------------------------------------------------ placement
 
 bool CMainFrame::GetPlacement(CfgPlacement* p) {
-  QRect r = isMaximized() ? normalGeometry() : geometry();
-  if (r.width() <= 0 || r.height() <= 0) return false;
-  p->length = sizeof(CfgPlacement);
-  p->flags = 0;
-  p->showCmd = isMaximized() ? CFG_SW_SHOWMAXIMIZED : CFG_SW_SHOW;
-  p->rcNormalPosition.left = r.left();
-  p->rcNormalPosition.top = r.top();
-  p->rcNormalPosition.right = r.right() + 1;
-  p->rcNormalPosition.bottom = r.bottom() + 1;
-  return true;
+  return Fw_PlacementOf(isMaximized() ? normalGeometry() : geometry(), isMaximized(), p);
 }
 
 bool CMainFrame::IsMaximized() { return isMaximized(); }
