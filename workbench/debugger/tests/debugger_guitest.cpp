@@ -41,6 +41,7 @@
 #include "workbench/shell/neighbours.h"
 #include "workbench/shell/xrefmodel.h"
 #include "workbench/shell/pswdcrypt.h"
+#include "workbench/server/tests/serverentry.h"
 #include "tests/support/standin.h"
 
 namespace {
@@ -266,10 +267,7 @@ TEST_F(DebuggerWindows, ARemoteStopOpensItsFileFromTheProgramServer) {
   vtest::write_file(tree.file("p.PROG"), vtest::read_file(prog));
   vtest::StandIn server("progserver", {"--root", tree.path()});
   Cfg_ListClear("Server");
-  std::string srv = Cfg_ListAppendUnique("Server", "localhost");
-  Cfg_PutString(srv.c_str(), "Service", server.service().c_str());
-  Cfg_PutString(srv.c_str(), "Login", "alice");
-  Cfg_PutString(srv.c_str(), "SecurePswd", EncryptString("secret", "localhost").c_str());
+  Test_ListServer("localhost", server.service());
   vtest::write_file(dir.file("s.txt"), "stop p.PROG 0 2 0 LET A=2||MAIN\n");
   Cfg_PutInt(Cfg_ListGet("Debug", 0).c_str(), "ServerIndex", 1);
   Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);

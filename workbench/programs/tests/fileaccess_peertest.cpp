@@ -8,6 +8,7 @@
 #include "workbench/server/tests/srvtest.h"
 #include "workbench/shell/pswdcrypt.h"
 #include "workbench/base/settings/cfglists.h"
+#include "workbench/server/tests/serverentry.h"
 
 namespace {
 
@@ -23,10 +24,7 @@ class FileAccess : public SrvTest {
     SrvConn::CloseAll();
     start(faults);
     Cfg_ListClear("Server");
-    std::string entry = Cfg_ListAppendUnique("Server", "localhost");
-    Cfg_PutString(entry.c_str(), "Service", server->service().c_str());
-    Cfg_PutString(entry.c_str(), "Login", "alice");
-    Cfg_PutString(entry.c_str(), "SecurePswd", EncryptString("secret", "localhost").c_str());
+    Test_ListServer("localhost", server->service());
   }
 
   std::vector<std::string> list(const char* dir, const char* pattern = "", int mode = DIRLIST_ALL) {

@@ -25,6 +25,7 @@
 #include "workbench/server/srvconn.h"
 #include "workbench/server/srvqueue.h"
 #include "workbench/shell/pswdcrypt.h"
+#include "workbench/server/tests/serverentry.h"
 #include "tests/support/standin.h"
 
 namespace {
@@ -398,10 +399,7 @@ TEST_F(DebugSession, ARemoteSessionRunsThroughTheProgramServer) {
   vtest::write_file(tree.file("main.PROG"), "program");
   vtest::StandIn server("progserver", {"--root", tree.path()});
   Cfg_ListClear("Server");
-  std::string srv = Cfg_ListAppendUnique("Server", "localhost");
-  Cfg_PutString(srv.c_str(), "Service", server.service().c_str());
-  Cfg_PutString(srv.c_str(), "Login", "alice");
-  Cfg_PutString(srv.c_str(), "SecurePswd", EncryptString("secret", "localhost").c_str());
+  Test_ListServer("localhost", server.service());
   configure(kScript);
   std::string entry = Cfg_ListGet("Debug", 0);
   Cfg_PutInt(entry.c_str(), "ServerIndex", 1);
