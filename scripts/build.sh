@@ -2,12 +2,13 @@
 # Configures and builds the tree out of source.
 #   scripts/build.sh [BUILD_DIR] [extra cmake arguments...]
 # VARNICA_BUILD_TARGET names one target to build in place of everything
-# ("demo": the programs the demo runs, without the tests).
+# ("demo": the programs the demo runs, without the tests); VARNICA_JOBS sets
+# how many compilers run at once (all cores when unset).
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$top/build}"
 shift || true
-jobs="$(nproc 2>/dev/null || echo 2)"
+jobs="${VARNICA_JOBS:-$(nproc 2>/dev/null || echo 2)}"
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
   # Several checkouts of the tree share one cache when it is there.
