@@ -1,8 +1,9 @@
 # The debugger of the environment, driven from the command line by dbgprobe
 # (the environment offscreen): a local debug session of hello.PROG against
 # the stand-in run-time zazovadi and its script, stepping, the call stack,
-# the Variables window with an expanded record and an edited value, and the
-# program's output in the Debug tab. The picture, taken at a stop, shows the
+# the Variables window with an expanded record and an edited value, then a
+# run to the program's end, which ends the session, and the program's output
+# with its exit line in the Debug tab. The picture, taken at a stop, shows the
 # stop line in the program window, the Call Stack and Variables windows and
 # the Debug tab; the step prints where it is.
 set -euo pipefail
@@ -44,9 +45,9 @@ stop $prog 0 50 0 END||MAIN
 exit 0
 EOF
 shot="$WORK/debugger.png"
-echo "\$ dbgprobe setup \"--script hello.script hello\" into over over over vars ADDRESS set TOTAL 1,5 stack shot debugger.png terminate"
+echo "\$ dbgprobe setup \"--script hello.script hello\" into over over over vars ADDRESS set TOTAL 1,5 stack shot debugger.png run"
 "$BIN/dbgprobe" setup "--script $script hello" into over over over vars ADDRESS set TOTAL 1,5 stack \
-  shot "$shot" terminate 2>/dev/null | sed "s|$WORK/||g"
+  shot "$shot" run 2>/dev/null | sed "s|$WORK/||g"
 # The picture outlives the demo's work folder.
 keep="${TMPDIR:-/tmp}/tessarine-debugger-demo.png"
 cp "$shot" "$keep"

@@ -574,6 +574,8 @@ void SrvConn::ClosedByPeer() {
     if (q->reader.HaveLength())
       Report("Unable to receive server message (7):\nConnection closed by remote host.\n%s, size=%u, received=%u",
              q->Describe().c_str(), q->reader.Length(), q->reader.Received());
+    else if (EndsWithProgram())
+      Diag_Trace('N', 1, "Debug target ended the connection (%s)", q->Describe().c_str());
     else
       Report("Unable to receive server message (3):\nConnection closed by remote host.\n%s", q->Describe().c_str());
     break;

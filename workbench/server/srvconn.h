@@ -67,8 +67,12 @@ class SrvConn {
   void Shutdown();
   bool StartupTransaction();
   // A peer that closed: waiting exchanges fail with a report, the
-  // connection is closed.
+  // connection is closed. A debug session's target that closes between two
+  // messages has ended its program: that is traced, not reported.
   void ClosedByPeer();
+  // True for a debug session's connection past its start-up (greeting and
+  // login): its target closes it when the program ends.
+  bool EndsWithProgram() const { return (flags & SrvConn_DEBUG) && !(flags & SrvConn_STARTUP); }
   // "host=\"%s\", service=\"%s\"" (or only the part that is set).
   std::string Describe() const;
   bool CreateWindow();

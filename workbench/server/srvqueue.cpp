@@ -202,7 +202,9 @@ SrvQueue::RecvResult SrvQueue::Receive() {
       if (err == ECONNRESET) {
         Diag_Trace('N', 1, "Connection reset while receiving (%s)", Describe().c_str());
       } else if (!reader.HaveLength()) {
-        if (err)
+        if (!err && conn->EndsWithProgram())
+          Diag_Trace('N', 1, "Debug target ended the connection (%s)", Describe().c_str());
+        else if (err)
           Diag_GeneralFailure("Unable to receive server message (2):\n%s\n%s", Net_ErrorText(err).c_str(),
                               Describe().c_str());
         else

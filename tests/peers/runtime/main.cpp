@@ -26,7 +26,9 @@
 // name without its NUL), hugelen (a message length of 0x7FFFFFFF), noconnect
 // (exits 0 without connecting), exit3 (exits 3 before connecting), stall (no
 // reply to the first CONT), ignoreterm (ignores SIGTERM), setrefused (SET_ELEMENT
-// answered with an error).
+// answered with an error), lateexit (at the end the connection closes well
+// before the process exits), latesock (the process exits well before the
+// connection closes).
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -258,6 +260,9 @@ void put_location(Out& o, const Stmt& s) {
 size_t g_pc = 0;  // the current statement (a stop)
 std::string g_pending_error;
 bool g_break = false;
+// How long the faults latesock and lateexit keep the connection's close and
+// the process's end apart.
+constexpr int kEndGapMs = 700;
 
 bool is_breakpoint(const Stmt& s) {
   for (auto& b : g_breakpoints)
@@ -285,10 +290,25 @@ void poll_break(int ms) {
   }
 }
 
+// The end of the program. Normally the connection closes as the process
+// exits; two faults pull the two apart, so that a test decides which the
+// environment hears of first.
 void finish_run() {
   logf("exit %d", g_exit_code);
   std::fflush(stdout);
+  if (g_faults.count("latesock")) {
+    // A child holds the connection (and only the connection) open a while
+    // after the process ended.
+    pid_t child = fork();
+    if (child == 0) {
+      close(STDOUT_FILENO);
+      close(STDERR_FILENO);
+      std::this_thread::sleep_for(std::chrono::milliseconds(kEndGapMs));
+      _exit(0);
+    }
+  }
   close(g_sock);
+  if (g_faults.count("lateexit")) std::this_thread::sleep_for(std::chrono::milliseconds(kEndGapMs));
   std::exit(g_exit_code);
 }
 

@@ -204,6 +204,33 @@ TEST_F(DebugSession, StepModesLandAsScriptedWithOutputAndStack) {
   EXPECT_NE(log().find("CONT mode=2 trace=0"), std::string::npos);
 }
 
+// A program that runs to its end closes the connection and exits; the
+// environment hears of the two in either order and ends the session without
+// a box either way.
+TEST_F(DebugSession, AProgramEndIsQuietWhicheverNewsComesFirst) {
+  for (const char* fault : {"lateexit", "latesock"}) {
+    SCOPED_TRACE(fault);
+    sink.boxes.clear();
+    host.posted.clear();
+    host.warnings.clear();
+    host.ended = 0;
+    Cfg_ListClear("Debug");
+    configure("stop m.PROG 1 1 0 A||M\noutput bye\nexit 2\n", {fault});
+    ASSERT_NE(Debug_StartSession(true), nullptr) << boxes();
+    EXPECT_FALSE(cont(DEBUG_MODE_RUN));
+    EXPECT_EQ(DebugQueue, nullptr);
+    EXPECT_EQ(joined(host.warnings), "The current debug session has been terminated.\n");
+    ASSERT_TRUE(wait_for([&] { return host.ended > 0; }));
+    ASSERT_TRUE(wait_for([&] { return joined(host.posted).find("exit code") != std::string::npos; }));
+    EXPECT_NE(joined(host.posted).find("\nProcess terminated with exit code 2 (0x2)."), std::string::npos)
+        << joined(host.posted);
+    // Late news of the ended session finds nothing to do.
+    ASSERT_TRUE(DebugLocal_WaitAll(8000));
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(sink.boxes.empty()) << boxes();
+  }
+}
+
 TEST_F(DebugSession, BreakpointsAreUploadedOncePerFileAndStopARun) {
   configure(kScript);
   new CfgBreakpoint(&host.breakpoints, "main.PROG", 2, 2);
