@@ -24,49 +24,51 @@ std::once_flag s_once;
 std::atomic<bool> p_ready{false};
 std::atomic<bool> s_ready{false};
 
-skeywd_row* const s_tables[SKEYWD_TABLES] = {
+const skeywd_row* const s_tables[SKEYWD_TABLES] = {
     skeywd_functions, skeywd_t1, skeywd_t2,  skeywd_t3,  skeywd_t4,  skeywd_t5,  skeywd_t6,  skeywd_t7,
     skeywd_t8,        skeywd_t9, skeywd_t10, skeywd_t11, skeywd_t12, skeywd_t13, skeywd_t14, skeywd_emitted,
 };
 
 unsigned letter_of(const char* text) { return static_cast<unsigned char>(text ? text[0] : 0) & 0x1F; }
 
-// Appends a row to a chain whose links live in the rows; `tail` keeps the
-// chain's last row so that chains keep table order.
+// Appends a row to a chain whose links live in the rows (hash_next or
+// letter_next); `tail` keeps the chain's last row so that chains keep table
+// order.
+enum Chain { kHashChain, kLetterChain };
 template <typename Row>
-void append(const Row** head, Row** tail, Row* row, const Row* Row::*link) {
+void append(const Row** head, const Row** tail, const Row* row, Chain chain) {
   if (*tail)
-    (*tail)->*link = row;
+    (chain == kHashChain ? (*tail)->hash_next : (*tail)->letter_next) = row;
   else
     *head = row;
   *tail = row;
 }
 
 void p_build() {
-  pkeywd_row* bucket_tail[PKEYWD_BUCKETS] = {};
-  pkeywd_row* letter_tail[KEYWD_LETTER_LISTS] = {};
+  const pkeywd_row* bucket_tail[PKEYWD_BUCKETS] = {};
+  const pkeywd_row* letter_tail[KEYWD_LETTER_LISTS] = {};
   for (auto& b : p_index.bucket) b = nullptr;
   for (auto& l : p_index.letter) l = nullptr;
-  pkeywd_row* implied = nullptr;
-  for (pkeywd_row* r = pkeywd_table; r->code != 0; ++r) {
+  const pkeywd_row* implied = nullptr;
+  for (const pkeywd_row* r = pkeywd_table; r->code != 0; ++r) {
     r->reserved = nullptr;
     r->hash_next = nullptr;
     r->letter_next = nullptr;
     if (r->code == CW_IMPLIED_LET) implied = r;
   }
-  for (pkeywd_row* r = pkeywd_table; r->code != 0; ++r) {
+  for (const pkeywd_row* r = pkeywd_table; r->code != 0; ++r) {
     unsigned b = (r->code & 0x07FC) / 4;
-    append(&p_index.bucket[b], &bucket_tail[b], r, &pkeywd_row::hash_next);
+    append(&p_index.bucket[b], &bucket_tail[b], r, kHashChain);
   }
   // Extension rows first, so that they are tried before the rest. The
   // implied assignment is held back: it ends every list, and since it is one
   // row with one link, every list's last link points at it.
   for (int pass = 0; pass < 2; ++pass) {
-    for (pkeywd_row* r = pkeywd_table; r->code != 0; ++r) {
+    for (const pkeywd_row* r = pkeywd_table; r->code != 0; ++r) {
       bool ext = (r->code & CW_EXTENSION_BIT) != 0;
       if (ext != (pass == 0) || r->name[0] == '\0' || r == implied) continue;
       unsigned l = letter_of(r->name);
-      append(&p_index.letter[l], &letter_tail[l], r, &pkeywd_row::letter_next);
+      append(&p_index.letter[l], &letter_tail[l], r, kLetterChain);
     }
   }
   for (unsigned l = 0; l < KEYWD_LETTER_LISTS; ++l) {
@@ -78,27 +80,27 @@ void p_build() {
 }
 
 void s_build() {
-  skeywd_row* bucket_tail[SKEYWD_BUCKETS] = {};
-  skeywd_row* letter_tail[KEYWD_LETTER_LISTS] = {};
+  const skeywd_row* bucket_tail[SKEYWD_BUCKETS] = {};
+  const skeywd_row* letter_tail[KEYWD_LETTER_LISTS] = {};
   for (auto& b : s_index.bucket) b = nullptr;
   for (auto& l : s_index.letter) l = nullptr;
-  for (skeywd_row* t : s_tables)
-    for (skeywd_row* r = t; r->code != 0; ++r) {
+  for (const skeywd_row* t : s_tables)
+    for (const skeywd_row* r = t; r->code != 0; ++r) {
       r->reserved = nullptr;
       r->hash_next = nullptr;
       r->letter_next = nullptr;
     }
-  for (skeywd_row* t : s_tables)
-    for (skeywd_row* r = t; r->code != 0; ++r) {
+  for (const skeywd_row* t : s_tables)
+    for (const skeywd_row* r = t; r->code != 0; ++r) {
       unsigned b = r->code & 0xFF;
-      append(&s_index.bucket[b], &bucket_tail[b], r, &skeywd_row::hash_next);
+      append(&s_index.bucket[b], &bucket_tail[b], r, kHashChain);
     }
   for (int pass = 0; pass < 2; ++pass) {
-    for (skeywd_row* r = skeywd_functions; r->code != 0; ++r) {
+    for (const skeywd_row* r = skeywd_functions; r->code != 0; ++r) {
       bool ext = (r->code & CW_EXTENSION_BIT) != 0;
       if (ext != (pass == 0) || r->name[0] == '\0') continue;
       unsigned l = letter_of(r->name);
-      append(&s_index.letter[l], &letter_tail[l], r, &skeywd_row::letter_next);
+      append(&s_index.letter[l], &letter_tail[l], r, kLetterChain);
     }
   }
 }

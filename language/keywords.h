@@ -6,7 +6,8 @@
 // of single statements (T1 to T14) and the words that only the code generator
 // emits. The tables are constant apart from their link fields, which
 // pkeywd_init and skeywd_init fill once per process; every lookup after that
-// only reads.
+// only reads. The scanner's lists by first character (pkeywd_lead,
+// skeywd_lead) are built from the tables by the compiler.
 #pragma once
 
 #include <cstdint>
@@ -108,9 +109,9 @@ struct pkeywd_row {
   int token;  // parser token of the statement's syntax
   list_handler handler;
   // Links, filled by pkeywd_init.
-  const pkeywd_row* reserved = nullptr;
-  const pkeywd_row* hash_next = nullptr;
-  const pkeywd_row* letter_next = nullptr;
+  mutable const pkeywd_row* reserved = nullptr;
+  mutable const pkeywd_row* hash_next = nullptr;
+  mutable const pkeywd_row* letter_next = nullptr;
 };
 
 struct skeywd_row {
@@ -119,9 +120,9 @@ struct skeywd_row {
   int32_t token;     // signature or selector token; -1 unsupported; 0 emitted only
   list_handler handler;
   // Links, filled by skeywd_init.
-  const skeywd_row* reserved = nullptr;
-  const skeywd_row* hash_next = nullptr;
-  const skeywd_row* letter_next = nullptr;
+  mutable const skeywd_row* reserved = nullptr;
+  mutable const skeywd_row* hash_next = nullptr;
+  mutable const skeywd_row* letter_next = nullptr;
 };
 
 // The secondary tables, in the order in which they are chained.
@@ -145,11 +146,42 @@ enum skeywd_table_id {
 };
 
 // The tables themselves (each ends with a row of code 0).
-extern pkeywd_row pkeywd_table[PKEYWD_ROWS + 1];
-extern skeywd_row skeywd_functions[SKEYWD_FUNCTION_ROWS + 1];
-extern skeywd_row skeywd_t1[], skeywd_t2[], skeywd_t3[], skeywd_t4[], skeywd_t5[], skeywd_t6[], skeywd_t7[],
+extern const pkeywd_row pkeywd_table[PKEYWD_ROWS + 1];
+extern const skeywd_row skeywd_functions[SKEYWD_FUNCTION_ROWS + 1];
+extern const skeywd_row skeywd_t1[], skeywd_t2[], skeywd_t3[], skeywd_t4[], skeywd_t5[], skeywd_t6[], skeywd_t7[],
     skeywd_t8[], skeywd_t9[], skeywd_t10[], skeywd_t11[], skeywd_t12[], skeywd_t13[], skeywd_t14[];
-extern skeywd_row skeywd_emitted[SKEYWD_EMITTED_ROWS + 1];
+extern const skeywd_row skeywd_emitted[SKEYWD_EMITTED_ROWS + 1];
+
+// The rows that a word can match, by the word's first character: the rows
+// whose name begins with that character, in the order of their first-letter
+// list (extension rows first, then table order; the implied assignment,
+// which every statement list ends with, is not among them). Each entry holds
+// the row's index in its table and its name without blanks, which is how
+// the space-independent spelling compares a name: its letters in order with
+// any blanks between them in the input.
+enum { KEYWD_TEXT_MAX = 24 };
+struct keywd_lead_entry {
+  uint16_t row;
+  uint8_t length;
+  char text[KEYWD_TEXT_MAX];
+};
+struct keywd_lead_list {
+  const keywd_lead_entry* from;
+  const keywd_lead_entry* to;
+  const keywd_lead_entry* begin() const { return from; }
+  const keywd_lead_entry* end() const { return to; }
+};
+template <int N>
+struct keywd_lead_index {
+  uint16_t first[257] = {};  // entries of lead L: first[L] up to first[L + 1]
+  keywd_lead_entry entries[N] = {};
+  keywd_lead_list operator[](unsigned char lead) const { return {entries + first[lead], entries + first[lead + 1]}; }
+};
+// Statement rows (pkeywd_table; all but the two without a name) and function
+// rows (skeywd_functions) by first character, in upper case for the
+// space-dependent spelling.
+extern const keywd_lead_index<PKEYWD_ROWS - 2> pkeywd_lead;
+extern const keywd_lead_index<SKEYWD_FUNCTION_ROWS> skeywd_lead;
 
 // First row of a secondary table (null for an id out of range) and its row
 // count.

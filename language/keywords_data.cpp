@@ -9,7 +9,7 @@
 using namespace ptok;
 
 // Statement keywords, in recognition order within names that begin alike.
-pkeywd_row pkeywd_table[PKEYWD_ROWS + 1] = {
+constexpr pkeywd_row pkeywd_table[PKEYWD_ROWS + 1] = {
     {0x04DF, "PAUSE ", 0x90, Rx7ffb, LH_NOTHING},
     {0x04E8, "PRINT #", 0x80, Rxd18c, LH_EXPRESSION_LIST},
     {0x04F4, "PRINT ALL IS ", 0x80, Rxc7ea, LH_EXPRESSION_LIST},
@@ -358,7 +358,7 @@ pkeywd_row pkeywd_table[PKEYWD_ROWS + 1] = {
 };
 
 // Built-in functions; the token is the argument signature, -1 unsupported.
-skeywd_row skeywd_functions[SKEYWD_FUNCTION_ROWS + 1] = {
+constexpr skeywd_row skeywd_functions[SKEYWD_FUNCTION_ROWS + 1] = {
     {0x07AE, "PI", Rn__, LE_CONSTANT_WORD},
     {0x07B5, "POS", Rnss, LE_TWO_ARG_FUNCTION},
     {0x07BD, "PROUND", Rnnn, LE_COUNTED_FUNCTION},
@@ -484,7 +484,7 @@ skeywd_row skeywd_functions[SKEYWD_FUNCTION_ROWS + 1] = {
 };
 
 // T1: ON ... branch words, looked up by code only.
-skeywd_row skeywd_t1[4] = {
+constexpr skeywd_row skeywd_t1[4] = {
     {0x072A, " GOSUB ", R0, LE_JUMP_LIST},
     {0x0737, " GOTO ", R0, LE_JUMP_LIST},
     {0x09F8, " CALL ", R1, LE_JUMP_LIST},
@@ -492,14 +492,14 @@ skeywd_row skeywd_t1[4] = {
 };
 
 // T2: interrupt branch words, looked up by code only.
-skeywd_row skeywd_t2[3] = {
+constexpr skeywd_row skeywd_t2[3] = {
     {0x09E9, " GOTO ", R0, LE_JUMP_LIST},
     {0x09F1, " GOSUB ", R0, LE_JUMP_LIST},
     {0, nullptr, 0, LE_NONE},
 };
 
 // T3: DISP and PRINT items.
-skeywd_row skeywd_t3[5] = {
+constexpr skeywd_row skeywd_t3[5] = {
     {0x0941, "TAB", R1, LE_PRINT_FUNCTION},
     {0x0948, "PAGE", R0, LE_CONSTANT_WORD},
     {0x094F, "LIN", R1, LE_PRINT_FUNCTION},
@@ -508,7 +508,7 @@ skeywd_row skeywd_t3[5] = {
 };
 
 // T4: PRINTER IS options.
-skeywd_row skeywd_t4[8] = {
+constexpr skeywd_row skeywd_t4[8] = {
     {0x095E, "WIDTH", R1, LE_PRINT_FUNCTION},      {0x0965, "SIZE", R2, LE_PRINT_FUNCTION},
     {0x0B90, "TRANSPARENT", R0, LE_CONSTANT_WORD}, {0x9FE0, "STDOUT", R3, LE_CONSTANT_WORD},
     {0x9FE1, "STDERR", R3, LE_CONSTANT_WORD},      {0x9FE2, "TTY", R3, LE_CONSTANT_WORD},
@@ -516,7 +516,7 @@ skeywd_row skeywd_t4[8] = {
 };
 
 // T5: CURSOR items.
-skeywd_row skeywd_t5[19] = {
+constexpr skeywd_row skeywd_t5[19] = {
     {0x099A, "PALL", R0, LE_CONSTANT_WORD},
     {0x048A, "UPALL", R0, LE_CONSTANT_WORD},
     {0x09B6, "IF*", R0, LE_CONSTANT_WORD},
@@ -539,7 +539,7 @@ skeywd_row skeywd_t5[19] = {
 };
 
 // T6: file types of CATALOG, CREATE and XASSIGN.
-skeywd_row skeywd_t6[18] = {
+constexpr skeywd_row skeywd_t6[18] = {
     {0x0A22, "BKUP", R0, LE_CONSTANT_WORD}, {0x0A27, "CHAR", R0, LE_CONSTANT_WORD},
     {0x0A2C, "DATA", R0, LE_CONSTANT_WORD}, {0x0A31, "FVOL", R0, LE_CONSTANT_WORD},
     {0x0A36, "PROG", R0, LE_CONSTANT_WORD}, {0x0A3B, "*T5*", R0, LE_CONSTANT_WORD},
@@ -552,7 +552,7 @@ skeywd_row skeywd_t6[18] = {
 };
 
 // T7: ASSIGN and XASSIGN options.
-skeywd_row skeywd_t7[9] = {
+constexpr skeywd_row skeywd_t7[9] = {
     {0x0A81, "BUFFERED", R0, LE_CONSTANT_WORD},
     {0x0A8A, "CHECKREAD", R1, LE_CONSTANT_WORD},
     {0x0A91, "UPDATE", R2, LE_CONSTANT_WORD},
@@ -565,7 +565,7 @@ skeywd_row skeywd_t7[9] = {
 };
 
 // T8: WORKFILE IS and SORT BY.
-skeywd_row skeywd_t8[4] = {
+constexpr skeywd_row skeywd_t8[4] = {
     {0x8C32, " DES", R0, LE_DELIMITER},
     {0x8C39, " LINK ", R1, LE_DELIMITER},
     {0x8C49, "THREAD IS ", R2, LE_DELIMITER},
@@ -573,7 +573,7 @@ skeywd_row skeywd_t8[4] = {
 };
 
 // T9: report statements.
-skeywd_row skeywd_t9[8] = {
+constexpr skeywd_row skeywd_t9[8] = {
     {0x9116, " CHANGES", R0, LE_DELIMITER}, {0x911F, " WITH ", R1, LE_DELIMITER},
     {0x9127, " WHEN ", R2, LE_DELIMITER},   {0x912F, " LINES", R3, LE_DELIMITER},
     {0x913A, " USING ", R4, LE_DELIMITER},  {0x9147, " BY ", R5, LE_DELIMITER},
@@ -581,7 +581,7 @@ skeywd_row skeywd_t9[8] = {
 };
 
 // T10: IN DATA SET, IN DATA SET LIST and PREDICATE.
-skeywd_row skeywd_t10[12] = {
+constexpr skeywd_row skeywd_t10[12] = {
     {0x889D, "SKP ", R0, LE_TYPE_WORD},
     {0x88A4, " FREE", R1, LE_DELIMITER},
     {0x88AD, " USE ALL", R2, LE_DELIMITER},
@@ -597,7 +597,7 @@ skeywd_row skeywd_t10[12] = {
 };
 
 // T11: MAT functions.
-skeywd_row skeywd_t11[8] = {
+constexpr skeywd_row skeywd_t11[8] = {
     {0xB44A, "CSUM", R0, LE_CONSTANT_WORD}, {0xB451, "RSUM", R0, LE_CONSTANT_WORD},
     {0xB458, "TRN", R0, LE_CONSTANT_WORD},  {0xB45F, "INV", R0, LE_CONSTANT_WORD},
     {0xB466, "CON", R1, LE_CONSTANT_WORD},  {0xB46D, "ZER", R1, LE_CONSTANT_WORD},
@@ -605,7 +605,7 @@ skeywd_row skeywd_t11[8] = {
 };
 
 // T12: XPACK and XUNPACK.
-skeywd_row skeywd_t12[4] = {
+constexpr skeywd_row skeywd_t12[4] = {
     {0x9FE7, " USING ", R1, LE_DELIMITER},
     {0x9FE8, " FROM ", R2, LE_DELIMITER},
     {0x9FE9, "REMOTE LISTS ", R3, LE_DELIMITER},
@@ -613,7 +613,7 @@ skeywd_row skeywd_t12[4] = {
 };
 
 // T13: DLG CALL.
-skeywd_row skeywd_t13[4] = {
+constexpr skeywd_row skeywd_t13[4] = {
     {0x9FEA, "FUNCTION ", R1, LE_DELIMITER},
     {0x9FEB, "RULE ", R2, LE_DELIMITER},
     {0x9FEC, "METHOD ", R2, LE_DELIMITER},
@@ -621,13 +621,13 @@ skeywd_row skeywd_t13[4] = {
 };
 
 // T14: TYPE.
-skeywd_row skeywd_t14[2] = {
+constexpr skeywd_row skeywd_t14[2] = {
     {0x2002, " EXTENDS ", R0, LE_DELIMITER},
     {0, nullptr, 0, LE_NONE},
 };
 
 // Words that only the code generator emits, with their listing texts.
-skeywd_row skeywd_emitted[SKEYWD_EMITTED_ROWS + 1] = {
+constexpr skeywd_row skeywd_emitted[SKEYWD_EMITTED_ROWS + 1] = {
     {0x093A, "", 0, LE_NONE},
     {0x09DC, "(", 0, LE_SUBSCRIPT},
     {0x8430, "X", 0, LE_TYPE_WORD},
@@ -727,3 +727,72 @@ skeywd_row skeywd_emitted[SKEYWD_EMITTED_ROWS + 1] = {
     {0xB49B, ".", 0, LE_BINARY_5},
     {0, nullptr, 0, LE_NONE},
 };
+
+// The lists by first character, built by the compiler from the tables above.
+namespace {
+
+template <typename Row>
+constexpr bool in_lead_list(const Row& row, unsigned lead, bool extension_pass) {
+  if (row.name[0] == '\0' || row.code == CW_IMPLIED_LET) return false;
+  if (((row.code & CW_EXTENSION_BIT) != 0) != extension_pass) return false;
+  return static_cast<unsigned char>(row.name[0]) == lead;
+}
+
+template <typename Row>
+constexpr int lead_rows(const Row* table) {
+  int n = 0;
+  for (int i = 0; table[i].code != 0; ++i)
+    for (int pass = 0; pass < 2; ++pass)
+      if (in_lead_list(table[i], static_cast<unsigned char>(table[i].name[0]), pass == 0)) ++n;
+  return n;
+}
+
+template <int N, typename Row>
+constexpr keywd_lead_index<N> build_lead_index(const Row* table) {
+  keywd_lead_index<N> index;
+  int n = 0;
+  for (unsigned lead = 0; lead < 256; ++lead) {
+    index.first[lead] = static_cast<uint16_t>(n);
+    for (int pass = 0; pass < 2; ++pass)
+      for (int i = 0; table[i].code != 0; ++i) {
+        if (!in_lead_list(table[i], lead, pass == 0)) continue;
+        keywd_lead_entry& e = index.entries[n++];
+        e.row = static_cast<uint16_t>(i);
+        int length = 0;
+        for (const char* c = table[i].name; *c; ++c) {
+          if (*c == ' ') continue;
+          if (length >= KEYWD_TEXT_MAX) throw "keyword too long for KEYWD_TEXT_MAX";
+          e.text[length++] = *c;
+        }
+        e.length = static_cast<uint8_t>(length);
+      }
+  }
+  index.first[256] = static_cast<uint16_t>(n);
+  return index;
+}
+
+constexpr int kStatementLeadRows = lead_rows(pkeywd_table);
+constexpr int kFunctionLeadRows = lead_rows(skeywd_functions);
+static_assert(kStatementLeadRows == PKEYWD_ROWS - 2, "every statement but the two without a name");
+static_assert(kFunctionLeadRows == SKEYWD_FUNCTION_ROWS, "every function has a name");
+template <int N, typename Row>
+constexpr bool leads_sound(const keywd_lead_index<N>& index, const Row* table) {
+  if (index.first[256] != N) return false;
+  for (unsigned lead = 0; lead < 256; ++lead)
+    for (int i = index.first[lead]; i < index.first[lead + 1]; ++i) {
+      const keywd_lead_entry& e = index.entries[i];
+      const char* name = table[e.row].name;
+      if (static_cast<unsigned char>(name[0]) != lead || name[0] == ' ' || e.length == 0 || e.text[0] != name[0])
+        return false;
+    }
+  return true;
+}
+
+}  // namespace
+
+constexpr keywd_lead_index<PKEYWD_ROWS - 2> pkeywd_lead = build_lead_index<PKEYWD_ROWS - 2>(pkeywd_table);
+constexpr keywd_lead_index<SKEYWD_FUNCTION_ROWS> skeywd_lead = build_lead_index<SKEYWD_FUNCTION_ROWS>(skeywd_functions);
+// Every listed name starts with the character it is listed under, which is
+// not a blank.
+static_assert(leads_sound(pkeywd_lead, pkeywd_table));
+static_assert(leads_sound(skeywd_lead, skeywd_functions));

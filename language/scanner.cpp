@@ -27,21 +27,44 @@ struct ScanWord {
   int token;
 };
 
-const ScanWord operator_words[] = {
+constexpr ScanWord operator_words[] = {
     {">=", GE},     {">", GT},    {"<>", NE},   {"<=", LE},   {"<", LT},    {"**", '^'},
     {"+", '+'},     {"-", '-'},   {"*", '*'},   {"/", '/'},   {"^", '^'},   {"OR", OR},
     {"EXOR", EXOR}, {"AND", AND}, {"NOT", NOT}, {"DIV", DIV}, {"MOD", MOD},
 };
 
-const ScanWord type_words[] = {
+constexpr ScanWord type_words[] = {
     {"REAL", REAL},         {"INTEGER", INTEGER}, {"SHORT", SHORT},
     {"DINTEGER", DINTEGER}, {"NUMERIC", NUMERIC}, {"STRUCT", STRUCT},
 };
 
-const ScanWord delimiter_words[] = {
+constexpr ScanWord delimiter_words[] = {
     {"END", END},   {"TO", TO},       {"OF", OF},     {"ON", ON}, {"THEN", THEN}, {"STEP", STEP},
     {"GOTO", GOTO}, {"GOSUB", GOSUB}, {"CALL", CALL}, {"AS", AS}, {"IS A", IS_A},
 };
+
+// The first characters of a word list, so that a word whose first
+// character is none of them passes the list by. Every word starts with a
+// character other than a blank.
+struct LeadSet {
+  uint64_t bits[4] = {};
+  constexpr bool has(int lead) const { return lead >= 0 && lead < 256 && (bits[lead >> 6] >> (lead & 63) & 1) != 0; }
+};
+
+template <size_t N>
+constexpr LeadSet leads_of(const ScanWord (&words)[N]) {
+  LeadSet set;
+  for (const ScanWord& w : words) {
+    const auto c = static_cast<unsigned char>(w.text[0]);
+    if (c == ' ' || c == '\0') throw "a scanner word starts with a blank";
+    set.bits[c >> 6] |= uint64_t{1} << (c & 63);
+  }
+  return set;
+}
+
+constexpr LeadSet operator_leads = leads_of(operator_words);
+constexpr LeadSet type_leads = leads_of(type_words);
+constexpr LeadSet delimiter_leads = leads_of(delimiter_words);
 
 void release_state(void* p) { delete static_cast<ScanState*>(p); }
 
@@ -208,25 +231,92 @@ const char* name_ahead(CompileContext* cc, const ScanState* s) {
   return stop;
 }
 
+// The character that the first letter of a word at the cursor must be, as
+// scan_match_keyword compares it (blanks skipped, or upper case in the
+// space-dependent spelling); kNoLead when no such word can stand there.
+constexpr int kNoLead = 256;
+int lead_at(const CompileContext* cc, const ScanState* s) {
+  const char* p = s->cur;
+  const char* end = p + (s->remaining > 0 ? s->remaining : 0);
+  if (cc->space_dependent) {
+    if (p >= end || *p == ' ') return kNoLead;
+    return static_cast<unsigned char>(is_lower(*p) ? static_cast<char>(*p - 'a' + 'A') : *p);
+  }
+  while (p < end && *p == ' ') ++p;
+  return p < end ? static_cast<unsigned char>(*p) : kNoLead;
+}
+
+// Matches a row of a first-character list at the cursor, which holds a
+// word that starts with that character (blanks passed, in upper case in the
+// space-dependent spelling). The space-independent spelling compares the
+// row's name without blanks, one letter at a time over the input's blanks.
+bool match_listed(const CompileContext* cc, const ScanState* s, const keywd_lead_entry& e, const char* name,
+                  const char** stop) {
+  const char* p = s->cur;
+  if (cc->space_dependent) {
+    int rem = s->remaining;
+    if (!scan_match_keyword(name, &p, &rem, true)) return false;
+    *stop = p;
+    return true;
+  }
+  const char* end = line_end(s);
+  while (p < end && *p == ' ') ++p;
+  ++p;  // the first letter, equal to the lead
+  for (int i = 1; i < e.length; ++i) {
+    while (p < end && *p == ' ') ++p;
+    if (p >= end || *p != e.text[i]) return false;
+    ++p;
+  }
+  *stop = p;
+  return true;
+}
+
+// The input's character after the lead, blanks passed, as the
+// space-independent spelling compares it with a listed row's second letter;
+// kNoLead at the end. In the space-dependent spelling kAnySecond: every row
+// goes to match_listed.
+constexpr int kAnySecond = -1;
+int second_at(const CompileContext* cc, const ScanState* s) {
+  if (cc->space_dependent) return kAnySecond;
+  const char* p = s->cur;
+  const char* end = line_end(s);
+  while (p < end && *p == ' ') ++p;
+  if (p < end) ++p;
+  while (p < end && *p == ' ') ++p;
+  return p < end ? static_cast<unsigned char>(*p) : kNoLead;
+}
+
+// False for a row that cannot match since its second letter is not the
+// input's.
+inline bool second_may_match(const keywd_lead_entry& e, int second) {
+  return second == kAnySecond || e.length < 2 || static_cast<unsigned char>(e.text[1]) == second;
+}
+
 // Statement keyword at the cursor; the cursor moves past it. The implied
-// assignment matches without moving the cursor.
+// assignment, tried after every named row, matches without moving the
+// cursor.
 const pkeywd_row* recognise_statement(CompileContext* cc, ScanState* s) {
   const char* ahead = name_ahead(cc, s);
-  char first[2] = {at_end(s) ? '\0' : *s->cur, '\0'};
-  const pkeywd_row* row = pkeywd_first(first);
+  const pkeywd_row* row = nullptr;
   const char* p = s->cur;
-  int rem = s->remaining;
-  for (; row; row = pkeywd_next(row)) {
-    p = s->cur;
-    rem = s->remaining;
-    if (scan_match_keyword(row->name, &p, &rem, cc->space_dependent)) break;
+  const int lead = lead_at(cc, s);
+  if (lead != kNoLead) {
+    const int second = second_at(cc, s);
+    for (const keywd_lead_entry& e : pkeywd_lead[static_cast<unsigned char>(lead)]) {
+      if (!second_may_match(e, second)) continue;
+      const pkeywd_row* r = &pkeywd_table[e.row];
+      if (match_listed(cc, s, e, r->name, &p)) {
+        row = r;
+        break;
+      }
+    }
   }
-  SCAN_ASSERT(row != nullptr);
   // A keyword that is only the beginning of a longer name is a name.
-  if (ahead && p < ahead && p > s->cur) {
+  if (!row || (ahead && p < ahead && p > s->cur)) {
     row = pkeywd_lookup(CW_IMPLIED_LET);
     p = s->cur;
   }
+  SCAN_ASSERT(row != nullptr);
   set_cursor(s, p);
   debug_keyword(cc, "Primary token = ", row->code, row->name, row->code == CW_IMPLIED_LET);
   return row;
@@ -418,21 +508,6 @@ int lex_format(CompileContext* cc, ScanState* s) {
   }
 }
 
-// The character that the first letter of a word at the cursor must be, as
-// scan_match_keyword compares it (blanks skipped, or upper case in the
-// space-dependent spelling); kNoLead when no such word can stand there.
-constexpr int kNoLead = 256;
-int lead_at(const CompileContext* cc, const ScanState* s) {
-  const char* p = s->cur;
-  const char* end = p + (s->remaining > 0 ? s->remaining : 0);
-  if (cc->space_dependent) {
-    if (p >= end || *p == ' ') return kNoLead;
-    return static_cast<unsigned char>(is_lower(*p) ? static_cast<char>(*p - 'a' + 'A') : *p);
-  }
-  while (p < end && *p == ' ') ++p;
-  return p < end ? static_cast<unsigned char>(*p) : kNoLead;
-}
-
 // Tries one word at the cursor; on a match gives the position after it. A
 // word whose first letter is not the lead fails at once.
 bool try_word(CompileContext* cc, const ScanState* s, int lead, const char* text, const char** stop) {
@@ -467,18 +542,20 @@ int lex_word(CompileContext* cc, ScanState* s) {
   auto inside_name = [&]() { return ahead && stop < ahead; };
   const int lead = lead_at(cc, s);
 
-  for (const ScanWord& w : operator_words)
-    if (try_word(cc, s, lead, w.text, &stop)) {
-      if (inside_name()) return lex_name(cc, s);
-      set_cursor(s, stop);
-      return w.token;
-    }
-  for (const ScanWord& w : type_words)
-    if (try_word(cc, s, lead, w.text, &stop)) {
-      if (inside_name()) return lex_name(cc, s);
-      set_cursor(s, stop);
-      return w.token;
-    }
+  if (operator_leads.has(lead))
+    for (const ScanWord& w : operator_words)
+      if (try_word(cc, s, lead, w.text, &stop)) {
+        if (inside_name()) return lex_name(cc, s);
+        set_cursor(s, stop);
+        return w.token;
+      }
+  if (type_leads.has(lead))
+    for (const ScanWord& w : type_words)
+      if (try_word(cc, s, lead, w.text, &stop)) {
+        if (inside_name()) return lex_name(cc, s);
+        set_cursor(s, stop);
+        return w.token;
+      }
   if (s->context_table) {
     for (int pass = 0; pass < 2; ++pass)
       for (const skeywd_row* r = s->context_table; r->code; ++r) {
@@ -491,9 +568,13 @@ int lex_word(CompileContext* cc, ScanState* s) {
         return r->token;
       }
   }
-  char first[2] = {*s->cur, '\0'};
-  for (const skeywd_row* r = skeywd_first(first); r; r = skeywd_next(r)) {
-    if (!try_word(cc, s, lead, r->name, &stop)) continue;
+  const keywd_lead_list functions =
+      lead != kNoLead ? skeywd_lead[static_cast<unsigned char>(lead)] : keywd_lead_list{nullptr, nullptr};
+  const int second = functions.from != functions.to ? second_at(cc, s) : kAnySecond;
+  for (const keywd_lead_entry& e : functions) {
+    if (!second_may_match(e, second)) continue;
+    const skeywd_row* r = &skeywd_functions[e.row];
+    if (!match_listed(cc, s, e, r->name, &stop)) continue;
     if (inside_name()) return lex_name(cc, s);
     if (r->token == -1) scan_unsupported(cc, r->name);
     set_secondary_value(s, r);
@@ -502,12 +583,13 @@ int lex_word(CompileContext* cc, ScanState* s) {
     scan_pushback(cc, r->token);
     return T_SEC;
   }
-  for (const ScanWord& w : delimiter_words)
-    if (try_word(cc, s, lead, w.text, &stop)) {
-      if (inside_name()) return lex_name(cc, s);
-      set_cursor(s, stop);
-      return w.token;
-    }
+  if (delimiter_leads.has(lead))
+    for (const ScanWord& w : delimiter_words)
+      if (try_word(cc, s, lead, w.text, &stop)) {
+        if (inside_name()) return lex_name(cc, s);
+        set_cursor(s, stop);
+        return w.token;
+      }
   char c = *s->cur;
   if (cc->space_dependent ? is_letter(c) : is_upper(c)) return lex_name(cc, s);
   set_cursor(s, s->cur + 1);
@@ -586,8 +668,6 @@ void scan_select_table(CompileContext* cc, int table_id) {
 
 int scan_line_start(CompileContext* cc, int mode, const char* text, int length) {
   ScanState* s = scan_state(cc);
-  pkeywd_init();
-  skeywd_init();
   s->line = text;
   s->cur = text;
   s->remaining = length > 0 ? length : 0;

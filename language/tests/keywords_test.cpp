@@ -218,6 +218,48 @@ TEST(KeywordTables, FunctionLetterLists) {
   EXPECT_STREQ(skeywd_first("L")->name, "LEX");
 }
 
+TEST(KeywordTables, LeadListsAreTheLetterListsByFirstCharacter) {
+  // The scanner tries the rows of the list of a word's first character: the
+  // first-letter list without the rows of other first characters, in the
+  // same order, each with its name without blanks.
+  auto stripped = [](const char* name) {
+    std::string s;
+    for (const char* c = name; *c; ++c)
+      if (*c != ' ') s += *c;
+    return s;
+  };
+  int statements = 0, functions = 0;
+  for (unsigned lead = 1; lead < 256; ++lead) {
+    const char text[2] = {static_cast<char>(lead), '\0'};
+    std::vector<const pkeywd_row*> want;
+    for (const pkeywd_row* r = pkeywd_first(text); r; r = pkeywd_next(r))
+      if (static_cast<unsigned char>(r->name[0]) == lead) want.push_back(r);
+    std::vector<const pkeywd_row*> got;
+    for (const keywd_lead_entry& e : pkeywd_lead[static_cast<unsigned char>(lead)]) {
+      got.push_back(&pkeywd_table[e.row]);
+      EXPECT_EQ(std::string(e.text, e.length), stripped(pkeywd_table[e.row].name));
+    }
+    EXPECT_EQ(got, want) << "lead " << lead;
+    statements += static_cast<int>(got.size());
+
+    std::vector<const skeywd_row*> fwant, fgot;
+    for (const skeywd_row* r = skeywd_first(text); r; r = skeywd_next(r))
+      if (static_cast<unsigned char>(r->name[0]) == lead) fwant.push_back(r);
+    for (const keywd_lead_entry& e : skeywd_lead[static_cast<unsigned char>(lead)]) {
+      fgot.push_back(&skeywd_functions[e.row]);
+      EXPECT_EQ(std::string(e.text, e.length), stripped(skeywd_functions[e.row].name));
+    }
+    EXPECT_EQ(fgot, fwant) << "lead " << lead;
+    functions += static_cast<int>(fgot.size());
+  }
+  EXPECT_EQ(statements, PKEYWD_ROWS - 2);
+  EXPECT_EQ(functions, SKEYWD_FUNCTION_ROWS);
+  // "RE-STORE " is listed under R as "RE-STORE", "PRINT #" under P as "PRINT#".
+  bool restore = false;
+  for (const keywd_lead_entry& e : pkeywd_lead['R']) restore |= std::string(e.text, e.length) == "RE-STORE";
+  EXPECT_TRUE(restore);
+}
+
 TEST(KeywordTables, InitIsRepeatable) {
   const pkeywd_row* before = pkeywd_first("P");
   pkeywd_init();
