@@ -60,10 +60,15 @@ const char* const kConfiguration = "Configuration";
 
 // ------------------------------------------------------------ General
 
+// The temporary directory: TMP, else TEMP, else this system's own TMPDIR,
+// else /tmp, so that auto-save has a folder on a fresh profile.
 CfgGeneral::CfgGeneral() {
-  const char* tmp = getenv("TMP");
-  if (!tmp || !*tmp) tmp = getenv("TEMP");
-  AutoSaveLocation = tmp ? tmp : "";
+  const char* tmp = nullptr;
+  for (const char* name : {"TMP", "TEMP", "TMPDIR"}) {
+    tmp = getenv(name);
+    if (tmp && *tmp) break;
+  }
+  AutoSaveLocation = tmp && *tmp ? tmp : P_tmpdir;
   DirUtil_NormalizePath(AutoSaveLocation);
 }
 

@@ -303,13 +303,25 @@ TEST_F(Config, AutoSaveFileNames) {
 }
 
 TEST_F(Config, TemporaryDirectoryDefault) {
+  const char* const kept = getenv("TMPDIR");
+  const std::string tmpdir = kept ? kept : "";
+  setenv("TMPDIR", "/scratch", 1);
   setenv("TMP", "/tmp//auto/", 1);  // in the normal form of the file access layer
   EXPECT_EQ(CfgGeneral().AutoSaveLocation, "/tmp/auto");
   unsetenv("TMP");
   setenv("TEMP", "/var/tmp", 1);
   EXPECT_EQ(CfgGeneral().AutoSaveLocation, "/var/tmp");
   unsetenv("TEMP");
-  EXPECT_EQ(CfgGeneral().AutoSaveLocation, "");
+  EXPECT_EQ(CfgGeneral().AutoSaveLocation, "/scratch");
+  // With none of them the system's temporary folder: never empty, so a
+  // fresh profile auto-saves.
+  unsetenv("TMPDIR");
+  EXPECT_EQ(CfgGeneral().AutoSaveLocation, "/tmp");
+  CfgSettings fresh;
+  fresh.Load(1280, 1024);
+  EXPECT_EQ(fresh.General.AutoSaveLocation, "/tmp");
+  EXPECT_NE(fresh.General.flags & CfgGeneral::AutoSave, 0u);
+  if (kept) setenv("TMPDIR", tmpdir.c_str(), 1);
 }
 
 TEST_F(Config, SplitWordsAndEnvironmentBlock) {
