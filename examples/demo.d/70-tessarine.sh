@@ -1,7 +1,8 @@
 # tessarine starts as a user would (under a virtual X display when xvfb-run is
 # there, else offscreen), opens a program from the stand-in program server,
 # compiles the program with the Compile command, shows the output pane and
-# the browse bar with the program in its Files tree,
+# the browse bar with the program and its segments (the main program and a
+# SUB) in its Files tree,
 # with an explore window on the demo's work folder, so that the picture
 # shows the program and the Build tab with the compile's own summary; it
 # saves the main window's picture and closes. The step prints
@@ -16,7 +17,8 @@ mkdir -p "$VARNICA_REGISTRY"
 tree="$WORK/tessarine-tree"
 mkdir -p "$tree/progs"
 src="$WORK/hello.src"
-printf '%s\n' '! A first program' 'DIM Name$[20]' 'Name$="World"' 'FOR I=1 TO 3' '   PRINT "Hello ";Name$;I' 'NEXT I' 'END' >"$src"
+printf '%s\n' '! A first program' 'DIM Name$[20]' 'Name$="World"' 'FOR I=1 TO 3' '   CALL Greet(Name$,I)' 'NEXT I' 'END' \
+  'SUB Greet(N$,K)' '   PRINT "Hello ";N$;K' 'SUBEND' >"$src"
 "$BIN/store" -o "$tree/progs/hello" "$src" >/dev/null 2>&1
 demo_start port tessarine-progserver progserver --root "$tree" --log "$WORK/tessarine-progserver.log"
 

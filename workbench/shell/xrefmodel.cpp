@@ -136,6 +136,9 @@ XrefNode* XrefTree::Insert(XrefNode* parent, size_t row, std::unique_ptr<XrefDoc
   list.insert(list.begin() + static_cast<std::ptrdiff_t>(row), std::move(node));
   Renumber(list, row);
   if (listener_) listener_->EndInsert();
+  // A node that was opened before it had children opens in the view with
+  // its first one.
+  if (parent != nullptr && parent->expanded_ && list.size() == 1 && listener_) listener_->ExpansionChanged(parent);
   return raw;
 }
 
@@ -187,6 +190,10 @@ XrefNode* XrefTree::AddDocument(XrefSubject* document) {
     bool expanded = old->expanded_;
     Remove(old);
     if (expanded) SetExpanded(node, true);
+  } else {
+    // A new document opens, so its segments or dialogs are in sight as
+    // they arrive.
+    node->expanded_ = true;
   }
   Select(node);
   return node;

@@ -228,7 +228,8 @@ class XrefTree {
 
   // Adds (or re-announces) a document at its sorted place: a node of the
   // same document hands over its children and expansion and goes; the new
-  // node is selected. A document whose label is empty is not added.
+  // node is selected. A document that was not in the tree comes expanded.
+  // A document whose label is empty is not added.
   XrefNode* AddDocument(XrefSubject* document);
   void RemoveDocument(XrefSubject* document);
   // Selects the document's node unless one of its children is selected.

@@ -27,10 +27,11 @@ class CountingListener : public XrefListener {
   }
   void EndRemove() override { --open; }
   void Changed(XrefNode*) override { ++changed; }
-  void ExpansionChanged(XrefNode*) override {}
+  void ExpansionChanged(XrefNode* node) override { expansions.push_back(node); }
   void SelectionChanged(XrefNode*) override {}
   int open = 0;
   int changed = 0;
+  std::vector<XrefNode*> expansions;
 };
 
 std::vector<std::string> RootLabels(const XrefTree& tree) {
@@ -73,6 +74,31 @@ TEST(XrefTree, DocumentsAreSortedByLabelAndReannouncingKeepsSegments) {
   EXPECT_EQ(tree.AddDocument(&untitled), nullptr);
   tree.RemoveDocument(&notes);
   EXPECT_EQ(RootLabels(tree), (std::vector<std::string>{"archive.prog *", "Billing.prog"}));
+  tree.SetListener(nullptr);
+}
+
+// A new document's segments are in sight as they arrive; once the user
+// closed the node, a new set of segments (after a compile) leaves it closed.
+TEST(XrefTree, ANewDocumentComesOpenAndACollapseOutlivesNewSegments) {
+  XrefTree tree;
+  CountingListener listener;
+  tree.SetListener(&listener);
+  FakeDocument doc("p.prog", true);
+  XrefNode* node = tree.AddDocument(&doc);
+  ASSERT_NE(node, nullptr);
+  EXPECT_TRUE(node->Expanded());
+  EXPECT_TRUE(listener.expansions.empty());  // nothing to open yet
+  tree.AddSegment(&doc, "MAIN", 0, 1);
+  tree.AddSegment(&doc, "SUB A", 1, 9);
+  // The view hears once, with the first child.
+  EXPECT_EQ(listener.expansions, (std::vector<XrefNode*>{node}));
+  tree.SetExpanded(node, false);
+  tree.RemoveChildren(&doc);
+  tree.AddSegment(&doc, "MAIN", 0, 1);
+  EXPECT_FALSE(node->Expanded());
+  // Announced again it stays closed too.
+  EXPECT_FALSE(tree.AddDocument(&doc)->Expanded());
+  EXPECT_EQ(listener.open, 0);
   tree.SetListener(nullptr);
 }
 
@@ -157,8 +183,9 @@ TEST(XrefTree, MenuAndContextCommandsReachTheDocument) {
   EXPECT_EQ(menu[0].text, "Go &To");
   EXPECT_EQ(root->Item()->BuildMenu(true, true, true)[1].text, "Collaps&e\tSpace");
 
+  EXPECT_TRUE(root->Expanded());  // a new document comes open
   tree.ContextCommand(root, XrefDoc::CmdExpand);
-  EXPECT_TRUE(root->Expanded());
+  EXPECT_FALSE(root->Expanded());
   tree.ContextCommand(seg, XrefDoc::CmdDefault);
   tree.ContextCommand(seg, XrefDoc::CmdClose);  // not a root: nothing
   tree.ContextCommand(root, XrefDoc::CmdDefault);

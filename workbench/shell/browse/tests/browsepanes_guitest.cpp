@@ -119,7 +119,11 @@ TEST_F(BrowsePanes, XrefWindowFollowsTheTreeAndActsOncePerPress) {
   EXPECT_EQ(model->index(1, 0, orders_row).data().toString(), "FN$ NAME");
   EXPECT_EQ(model->index(1, 0, orders_row).data(Qt::UserRole).toInt(), 5);
 
-  // Expanded in the view; re-announcing keeps segments and expansion.
+  // A new document's segments are in sight; collapsed and expanded in the
+  // view; re-announcing keeps segments and expansion.
+  EXPECT_TRUE(view->isExpanded(orders_row));
+  view->collapse(orders_row);
+  EXPECT_FALSE(tree.FindDocument(&orders)->Expanded());
   view->expand(orders_row);
   EXPECT_TRUE(tree.FindDocument(&orders)->Expanded());
   orders.title = "archive.prog";
