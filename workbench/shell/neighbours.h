@@ -252,6 +252,16 @@ class DesignerLink {
   // The object the status bar shows became current (null: none); the
   // property grid follows it when open.
   virtual void CurrentObject(const void* object) { (void)object; }
+  // A designer view is the active view: the coordinate fields act on it.
+  virtual bool HasView() const { return false; }
+  // The primary selected object of the active designer view (null: none),
+  // and whether its dialog may be edited.
+  virtual const void* PrimaryObject(bool* editable) const {
+    *editable = false;
+    return nullptr;
+  }
+  // The active designer view takes the focus.
+  virtual void FocusView() {}
   // The plug-in's information dialog and its own set-up.
   virtual void ShowInfo(int plugin) { (void)plugin; }
   virtual void Setup(int plugin) { (void)plugin; }

@@ -3,6 +3,7 @@
 // other piece of source to the host as text lines.
 #include <cctype>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -373,7 +374,9 @@ class Reader {
     toplx_.text = top_->Text;
     toplx_.size = top_->Size > 0 ? static_cast<size_t>(top_->Size) : 0;
     lx_ = &toplx_;
-    int rc = var_load_prologue(top_);
+    current_ = this;
+    int rc = var_load_prologue(top_, 0, &Reader::prologue_made);
+    current_ = nullptr;
     if (rc == 0) rc = loop();
     while (!levels_.empty()) pop();
     top_->Close(top_);
@@ -395,6 +398,61 @@ class Reader {
   int emitted_line_ = 1;
   int capture_ = 0;
   int unnamed_ = 0;
+  // Positions and sizes count in the dialog's raster (its character cell):
+  // every object takes them in units, and every container made so far
+  // takes the raster that the dialog block sets.
+  struct Container {
+    obj_hndl obj;
+    std::string path;
+  };
+  std::vector<Container> containers_;
+  int raster_x_ = 0;  // 0: not set by the file
+  int raster_y_ = 0;
+  inline static Reader* current_ = nullptr;  // while the prologue makes the class defaults
+
+  static int prologue_made(pload* ctx, obj_hndl obj, classrec* cls, const char* path) {
+    return current_->object_made(ctx, obj, cls, path);
+  }
+
+  static bool container_class(const classrec* cls) {
+    if (cls == nullptr || cls->class_section == nullptr) return false;
+    const VarEntry* e = var_cfg_find_entry(&static_cast<const VarSection*>(cls->class_section)->entries, "container");
+    return e != nullptr && std::atol(e->value.c_str()) != 0;
+  }
+
+  // Units for a new object; a container also takes the raster when the
+  // file has set one.
+  int object_made(pload* ctx, obj_hndl obj, const classrec* cls, const char* path) {
+    if (obj.data == nullptr) return 0;
+    int one = 1;
+    prop_set ps{};
+    ps.obj = obj;
+    ps.path = path;
+    ps.flag27 = &one;
+    ps.flag28 = &one;
+    if (container_class(cls)) {
+      containers_.push_back({obj, path});
+      if (raster_x_ > 0) ps.rasterX = &raster_x_;
+      if (raster_y_ > 0) ps.rasterY = &raster_y_;
+    }
+    return ctx->SetProp(ctx, &ps) == 0 ? 0 : -1;
+  }
+
+  // The dialog block set the raster: every container made so far takes it.
+  int raster_changed(pload* ctx, const int* x, const int* y) {
+    if (x != nullptr) raster_x_ = *x;
+    if (y != nullptr) raster_y_ = *y;
+    for (const Container& c : containers_) {
+      int rx = raster_x_, ry = raster_y_;
+      prop_set ps{};
+      ps.obj = c.obj;
+      ps.path = c.path.c_str();
+      if (x != nullptr && rx > 0) ps.rasterX = &rx;
+      if (y != nullptr && ry > 0) ps.rasterY = &ry;
+      if ((ps.rasterX != nullptr || ps.rasterY != nullptr) && ctx->SetProp(ctx, &ps) != 0) return -1;
+    }
+    return 0;
+  }
 
   // ---- tokens ----
   Tok next(Token& t) {
@@ -682,8 +740,11 @@ class Reader {
     int rc = 1;
     if (!oname.empty()) {
       cur_->Line = cls.line;
-      rc = var_create_object(cur_, opath.c_str(), cls.text.c_str(), mode);
+      obj_hndl made{};
+      rc = var_create_object(cur_, opath.c_str(), cls.text.c_str(), mode, &made);
       if (rc < 0) return -1;
+      if (rc == 0 && made.data != nullptr && object_made(cur_, made, cur_->GetClassRec(cur_, made), opath.c_str()) != 0)
+        return -1;
     } else if (var_find_class(cls.text.c_str()) != nullptr) {
       return error(name, "'{' expected");
     }
@@ -882,8 +943,11 @@ class Reader {
       }
       int n32 = num;
       cur_->Line = a.line;
-      if (cur_->RefFont(cur_, 0, def.native == 4 ? &n32 : nullptr, def.native == 5 ? &n32 : nullptr) != 0)
+      const int* rx = def.native == 4 ? &n32 : nullptr;
+      const int* ry = def.native == 5 ? &n32 : nullptr;
+      if (cur_->RefFont(cur_, 0, const_cast<int*>(rx), const_cast<int*>(ry)) != 0)
         return error(a, "Unable to set reference raster");
+      if (raster_changed(cur_, rx, ry) != 0) return -1;
     }
   }
 

@@ -20,7 +20,6 @@
 namespace {
 
 IndicatorEditorView* g_editor_view = nullptr;
-bool g_designer_active = false;
 
 void WarningBeep() { Shell_Sink().beep(SHELL_MB_ICONEXCLAMATION); }
 
@@ -40,8 +39,6 @@ void BackToParent(QWidget* parent) {
 
 void Indicator_SetEditorView(IndicatorEditorView* view) { g_editor_view = view; }
 IndicatorEditorView* Indicator_EditorView() { return g_editor_view; }
-void Indicator_SetDesignerActive(bool active) { g_designer_active = active; }
-bool Indicator_DesignerActive() { return g_designer_active; }
 
 // ------------------------------------------------------------ label
 
@@ -134,7 +131,7 @@ void CNumericIndicator::OnEnter(const QString& t) {
     ok = ok && errno == 0 && *end == '\0' && u <= UINT_MAX;
     number = static_cast<long long>(u);
   }
-  bool have_view = ForDesigner() ? g_designer_active : g_editor_view != nullptr;
+  bool have_view = ForDesigner() ? Shell_Neighbours().designer->HasView() : g_editor_view != nullptr;
   if (!ok || (!ZeroAllowed() && number == 0) || !have_view || !Act(number)) {
     WarningBeep();
     return;
@@ -143,7 +140,12 @@ void CNumericIndicator::OnEnter(const QString& t) {
 }
 
 void CNumericIndicator::OnEscape() {
-  if (ForDesigner()) return;  // the designer view takes the focus itself
+  if (ForDesigner()) {
+    // Back to the canvas unchanged: the field shows the object's value
+    // again once it has lost the focus.
+    Shell_Neighbours().designer->FocusView();
+    return;
+  }
   if (g_editor_view != nullptr)
     g_editor_view->TakeFocus();
   else

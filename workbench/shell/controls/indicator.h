@@ -30,10 +30,6 @@ class IndicatorEditorView {
 // The current views, set by those views when they are activated.
 void Indicator_SetEditorView(IndicatorEditorView* view);
 IndicatorEditorView* Indicator_EditorView();
-// Whether a designer view is active: the coordinate fields then act on its
-// selection through the designer neighbour.
-void Indicator_SetDesignerActive(bool active);
-bool Indicator_DesignerActive();
 
 class CIndicatorLabel : public QLabel {
  public:

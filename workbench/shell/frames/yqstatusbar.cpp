@@ -297,9 +297,12 @@ void CYqStatusBar::ApplyPaneUpdate(int index, const FwCmdUI& ui) {
   switch (index) {
     case SP_LINE: ShowLineColumn(ui.shown); break;
     case SP_LINENUMBER: ShowLineNumber(ui.shown); break;
-    case SP_X:
-      if (!ui.shown) SetCurrentObject(nullptr);
+    case SP_X: {
+      bool editable = false;
+      const void* object = ui.shown ? Shell_Neighbours().designer->PrimaryObject(&editable) : nullptr;
+      SetCurrentObject(object, editable);
       break;
+    }
     default: break;
   }
   CIndicatorEdit* field = Field(index);

@@ -24,12 +24,17 @@
 #include "workbench/dialogs/document/dlgeditdoc.h"
 #include "workbench/dialogs/document/pluginid.h"
 #include "workbench/dialogs/views/pluginui/plugininfodlg.h"
+#include "workbench/dialogs/model/dlg_obj.h"
+#include "workbench/dialogs/views/win/dlgeditview.h"
 #include "workbench/dialogs/views/win/dlgshellplug.h"
 #include "workbench/dialogs/views/win/dlgwininstall.h"
 #include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/shell/controls/filecombos.h"
+#include "workbench/framework/fwchildframe.h"
 #include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/controls/indicator.h"
+#include "workbench/shell/frames/yqstatusbar.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/neighbours.h"
 
@@ -70,6 +75,12 @@ class Designer : public ::testing::Test {
     const std::string path = dir + "/" + name;
     std::ofstream(path) << text;
     return path;
+  }
+
+  // The designer view of the active frame, or null.
+  CDlgEditView* ActiveDesigner() const {
+    FwChildFrame* child = main->ActiveChild();
+    return child != nullptr ? dynamic_cast<CDlgEditView*>(child->ActiveView()) : nullptr;
   }
 
   RecordingSink sink;
@@ -155,3 +166,65 @@ TEST_F(Designer, ThePlugInPagesInfoShowsTheLoadedModule) {
 }
 
 }  // namespace
+
+// The status bar's coordinate fields follow the designer's selection: a
+// number typed into one moves or sizes the primary object (one undo step,
+// a status text); a negative size is refused with an error and a beep;
+// Escape goes back to the canvas unchanged and the field shows the
+// object's value again; without a selection the fields go.
+TEST_F(Designer, CoordinateFieldsSetTheSelectionAndEscapeReturnsToTheCanvas) {
+  Shell_SetSink(&sink);
+  const std::string path = Write("coords.tsd",
+                                 "begin dlg Dialog\n  prop width = 300\n  prop height = 200\n"
+                                 "  begin ok Button\n    prop width = 40\n    prop height = 12\n  end\nend\n");
+  ASSERT_TRUE(designer->OpenClaimedFile(path));
+  CDlgEditView* view = ActiveDesigner();
+  ASSERT_NE(view, nullptr);
+  CDlgEditDoc* doc = view->Model();
+  DlgObject* ok = doc->FindObject("dlg.ok");
+  ASSERT_NE(ok, nullptr);
+  CYqStatusBar* bar = CMainFrame::GetStatusBar();
+  ASSERT_NE(bar, nullptr);
+  main->OnIdleUpdate();
+  EXPECT_FALSE(bar->Model().IsActive(SP_X)) << "nothing selected";
+
+  view->Canvas()->SelectObject(ok);
+  main->OnIdleUpdate();
+  ASSERT_TRUE(bar->Model().IsActive(SP_X));
+  ASSERT_TRUE(bar->Model().IsActive(SP_HEIGHT));
+  QLineEdit* x = bar->Field(SP_X);
+  QLineEdit* width = bar->Field(SP_WIDTH);
+  ASSERT_NE(x, nullptr);
+  ASSERT_NE(width, nullptr);
+  EXPECT_TRUE(x->isEnabled());
+  EXPECT_EQ(width->text(), "40");
+
+  x->setFocus();
+  x->setText("24");
+  QTest::keyClick(x, Qt::Key_Return);
+  EXPECT_EQ(ok->GetX(), 24);
+  EXPECT_EQ(bar->Model().Message(), "dlg.ok: X set to 24.");
+  EXPECT_TRUE(doc->IsModified());
+
+  const int beeps = static_cast<int>(sink.beeps.size());
+  width->setFocus();
+  width->setText("-5");
+  QTest::keyClick(width, Qt::Key_Return);
+  EXPECT_EQ(ok->GetWidth(), 40);
+  EXPECT_EQ(bar->Model().Message(), "Unable to set negative object dimension.");
+  EXPECT_EQ(bar->Model().Kind(), SK_ERROR);
+  EXPECT_GT(static_cast<int>(sink.beeps.size()), beeps);
+
+  x->setFocus();
+  x->setText("99");
+  QTest::keyClick(x, Qt::Key_Escape);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == view; }));
+  main->OnIdleUpdate();
+  EXPECT_EQ(ok->GetX(), 24);
+  EXPECT_EQ(x->text(), "24");
+
+  view->Canvas()->DeselectAll();
+  main->OnIdleUpdate();
+  EXPECT_FALSE(bar->Model().IsActive(SP_X));
+  Shell_SetSink(nullptr);
+}

@@ -56,8 +56,9 @@ struct Obj {
   std::vector<Attr> attrs;
   std::vector<gui_info> gui;
   std::vector<int> gui_values;
-  int flag27 = -1, flag28 = -1;  // designer flags set without a definition
-  int32_t font = 0;              // reference font given without a definition
+  int flag27 = -1, flag28 = -1;    // designer flags set without a definition
+  int32_t font = 0;                // reference font given without a definition
+  int raster_x = 0, raster_y = 0;  // a container's raster, 0 until given
 };
 
 struct Const {
@@ -377,6 +378,8 @@ class Host {
       if (ps->flag27 != nullptr) o->flag27 = *ps->flag27;
       if (ps->flag28 != nullptr) o->flag28 = *ps->flag28;
       if (ps->font != 0) o->font = ps->font;
+      if (ps->rasterX != nullptr) o->raster_x = *ps->rasterX;
+      if (ps->rasterY != nullptr) o->raster_y = *ps->rasterY;
       return 0;
     }
     std::string name = ps->def->name;

@@ -154,6 +154,37 @@ TEST_F(Plugpane, BasicLoadBuildsObjects) {
   EXPECT_TRUE(seen);
 }
 
+// Positions and sizes count in the dialog's raster: every object is made
+// in units, and every container takes the raster of the dialog block,
+// also the ones made before the block (the class defaults among them).
+TEST_F(Plugpane, ObjectsCountInTheDialogRaster) {
+  struct Case {
+    const char* text;
+    int raster_x, raster_y;
+  } cases[] = {
+      {"dialog D { .xraster 8; .yraster 16; }\nwindow W { child groupbox G { } }\n", 8, 16},
+      {"window W { child groupbox G { } }\ndialog D { .yraster 14; .xraster 7; }\n", 7, 14},
+      {"window W { child groupbox G { } }\n", 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    init();
+    ASSERT_EQ(load_text(c.text), 0) << host_->last_error();
+    for (const char* path : {"W", "W.G", "~window", "~groupbox"}) {
+      testhost::Obj* o = host_->find(path);
+      ASSERT_NE(o, nullptr) << path;
+      EXPECT_EQ(o->flag27, 1) << path;
+      EXPECT_EQ(o->flag28, 1) << path;
+      EXPECT_EQ(o->raster_x, c.raster_x) << path;
+      EXPECT_EQ(o->raster_y, c.raster_y) << path;
+    }
+    testhost::Obj* button = host_->find("~pushbutton");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->flag28, 1);
+    EXPECT_EQ(button->raster_x, 0) << "only containers take the raster";
+  }
+}
+
 // Statements that only define symbolic values are kept as text and define
 // their names in their groups, also inside an application block.
 TEST_F(Plugpane, SymbolicStatementsDefineGroups) {

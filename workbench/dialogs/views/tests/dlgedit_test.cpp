@@ -117,6 +117,52 @@ class EditTest : public DlgDocTest {
   DlgEditCanvas* view = nullptr;
 };
 
+// The dialog block's raster is the unit of every position and size: a
+// window, a group in it and a label in the group land on character cells,
+// and the geometry reads back in units.
+TEST_F(EditTest, TheDialogRasterPlacesObjectsOnCharacterCells) {
+  const std::string p = Write("dlg/raster.idm",
+                              "dialog D { .xraster 8; .yraster 16; }\n"
+                              "window W\n"
+                              "{\n"
+                              "  .xleft 4; .ytop 2; .width 40; .height 12;\n"
+                              "  child groupbox G\n"
+                              "  {\n"
+                              "    .xleft 2; .ytop 3; .width 20; .height 5;\n"
+                              "    child statictext L { .text \"Hi\"; .xleft 1; .ytop 1; .width 6; .height 1; }\n"
+                              "  }\n"
+                              "}\n");
+  CDlgEditDoc* d = Open(plugin, p);
+  ASSERT_NE(d, nullptr) << sink.all();
+  DlgObject* window = d->Root().FindRootObject("W");
+  ASSERT_NE(window, nullptr);
+  canvases.OpenAnchorView(d, window->Anchor());  // a view takes the geometry from the properties
+  struct Case {
+    const char* path;
+    DlgRect rect;  // pixels, relative to the parent
+    int32_t x, y, w, h;
+  } cases[] = {
+      {"W", {32, 32, 352, 224}, 4, 2, 40, 12},
+      {"W.G", {16, 48, 176, 128}, 2, 3, 20, 5},
+      {"W.G.L", {8, 16, 56, 32}, 1, 1, 6, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    DlgObject* obj = d->FindObject(c.path);
+    ASSERT_NE(obj, nullptr);
+    EXPECT_EQ(obj->Rect().left, c.rect.left);
+    EXPECT_EQ(obj->Rect().top, c.rect.top);
+    EXPECT_EQ(obj->Rect().right, c.rect.right);
+    EXPECT_EQ(obj->Rect().bottom, c.rect.bottom);
+    int32_t x, y, w, h;
+    obj->GetGeometry(&x, &y, &w, &h);
+    EXPECT_EQ(x, c.x);
+    EXPECT_EQ(y, c.y);
+    EXPECT_EQ(w, c.w);
+    EXPECT_EQ(h, c.h);
+  }
+}
+
 TEST_F(EditTest, UndoAndRedoAroundASaveKeepTheModifiedFlagExact) {
   Coord(Find("Main.Ok"), 0, 3);  // edit A
   EXPECT_TRUE(doc->IsModified());

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -238,8 +239,13 @@ void DlgQtPainter::DrawObject(DlgObject* obj, const DlgRect& canvas, const DlgRe
   QWidget* w = DlgCtrl_Window(obj);
   if (!w || r.isEmpty()) return;
   w->setGeometry(0, 0, r.width(), r.height());
+  // Rendered into an image of its own first: a widget that is painting
+  // cannot take another widget's rendering directly on every platform.
+  QPixmap image(r.size());
+  image.fill(QColor::fromRgb(kDlgFaceColour));
+  w->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
   p.save();
   p.setClipRect(DlgQt_Rect(clip), Qt::IntersectClip);
-  w->render(&p, r.topLeft(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+  p.drawPixmap(r.topLeft(), image);
   p.restore();
 }

@@ -752,7 +752,9 @@ void CDlgEditView::OnUpdateRedo(FwCmdUI& ui) { ui.Enable(Anchor() && Anchor()->R
 
 void CDlgEditView::OnUpdateCoord(FwCmdUI& ui) {
   DlgObject* p = canvas_ ? canvas_->Primary() : nullptr;
+  // Without a selection the group goes and the status bar shows no object.
   ui.Enable(p != nullptr);
+  ui.Show(p != nullptr);
   const int idx = CoordIndex(ui.id);
   if (!p || idx < 0) return;
   int32_t v[4];

@@ -15,6 +15,8 @@
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwmainframe.h"
+#include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/yqstatusbar.h"
 #include "workbench/shell/neighbours.h"
 #include "platform/dynlib.h"
 
@@ -38,10 +40,39 @@ PluginFileType* TypeAt(PluginID* plugin, int index) {
   return t;
 }
 
+// The documents' status texts and progress on the main frame's status bar.
+class StatusBarNotify final : public DlgWinNotify {
+ public:
+  // The text before the bar ("Opening ...", "Saving ...") goes with it.
+  void ProgressShow(int max) override {
+    CYqStatusBar* bar = CMainFrame::GetStatusBar();
+    if (bar == nullptr) return;
+    const std::string text = LastStatus();
+    bar->Message("%s", "");
+    bar->ShowProgress(text.c_str(), 0, max);
+  }
+  void ProgressSet(int position) override {
+    if (CYqStatusBar* bar = CMainFrame::GetStatusBar()) bar->StepProgress(position);
+  }
+  void ProgressHide() override {
+    if (CYqStatusBar* bar = CMainFrame::GetStatusBar()) bar->ShowProgress(nullptr, 0, 0);
+  }
+
+ protected:
+  void ShowStatus(const char* text, bool error) override {
+    CYqStatusBar* bar = CMainFrame::GetStatusBar();
+    if (bar == nullptr) return;
+    if (error)
+      bar->Error("%s", text != nullptr ? text : "");
+    else
+      bar->Message("%s", text != nullptr ? text : "");
+  }
+};
+
 class Plug final : public DlgShellPlug, public DesignerLink {
  public:
   Plug(FwApp& app, std::string plugin_dir)
-      : app_(app), windows_(&app), plugin_dir_(std::move(plugin_dir)), before_(Shell_Neighbours().designer) {
+      : app_(app), windows_(&app, &status_), plugin_dir_(std::move(plugin_dir)), before_(Shell_Neighbours().designer) {
     Shell_Neighbours().designer = this;
   }
   ~Plug() override {
@@ -106,6 +137,19 @@ class Plug final : public DlgShellPlug, public DesignerLink {
     if (doc != nullptr) grid->SetObject(doc->Model(), static_cast<DlgObject*>(const_cast<void*>(object)));
   }
 
+  bool HasView() const override { return ActiveView() != nullptr; }
+
+  const void* PrimaryObject(bool* editable) const override {
+    CDlgEditView* view = ActiveView();
+    DlgObject* obj = view != nullptr && view->Canvas() != nullptr ? view->Canvas()->Primary() : nullptr;
+    *editable = obj != nullptr && (view->Model()->Root().Flags() & F_READ_ONLY) == 0;
+    return obj;
+  }
+
+  void FocusView() override {
+    if (CDlgEditView* view = ActiveView()) view->setFocus();
+  }
+
   void ShowInfo(int plugin) override {
     PluginID* p = PluginAt(plugin);
     if (p == nullptr) return;
@@ -129,6 +173,7 @@ class Plug final : public DlgShellPlug, public DesignerLink {
   }
 
   FwApp& app_;
+  StatusBarNotify status_;
   DlgWindows windows_;
   std::string plugin_dir_;
   DesignerLink* before_;

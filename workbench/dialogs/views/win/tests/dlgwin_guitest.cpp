@@ -16,6 +16,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -329,6 +330,26 @@ TEST_F(DlgWinTest, ThePictureFollowsTheModel) {
   // No control window is ever visible.
   for (QWidget* w : DlgCtrl_Parent()->findChildren<QWidget*>()) EXPECT_FALSE(w->isVisible());
   EXPECT_GT(DlgCtrl_Count(), 0);
+}
+
+// The controls show on the screen as in a grab: the text of a button is
+// there in the window the screen shows, not only in a picture taken apart.
+TEST_F(DlgWinTest, ControlsShowOnTheScreen) {
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+  view->repaint();
+  QApplication::processEvents();
+  const QImage screen = main->screen()->grabWindow(0).toImage();
+  ASSERT_FALSE(screen.isNull());
+  for (const char* object : {"Main.Ok", "Main.Box.Label"}) {
+    SCOPED_TRACE(object);
+    const QRect r = RectOf(Find(object)).translated(view->mapToGlobal(QPoint(0, 0)));
+    int dark = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      for (int x = r.left(); x <= r.right(); ++x)
+        if (qGray(screen.pixel(x - main->screen()->geometry().left(), y - main->screen()->geometry().top())) < 100)
+          ++dark;
+    EXPECT_GT(dark, 5) << "the control's text is drawn";
+  }
 }
 
 TEST_F(DlgWinTest, APlaceholderIsALightGreyBoxAndAttachmentsShowTriangles) {
