@@ -548,6 +548,23 @@ void ProgDoc::FillFileRecord() {
     file.flags &= ~CfgFile::ReadOnly;
 }
 
+int ProgDoc::ApplySettings() {
+  SetFileMode(config_.File.FileMode);
+  if (config_.File.flags & CfgFile::ReadOnly)
+    text_.SetFlag(TextObj_READ_ONLY);
+  else
+    text_.ClearFlag(TextObj_READ_ONLY);
+  const bool auto_save = (config_.General.flags & CfgGeneral::AutoSave) && (config_.File.flags & CfgFile::AutoSave);
+  return auto_save ? config_.General.AutoSaveTimeout : 0;
+}
+
+void ProgDoc::TakeAutoSaveSettings(const CfgGeneral& general) {
+  CfgGeneral& own = config_.General;
+  own.flags = (own.flags & ~CfgGeneral::AutoSave) | (general.flags & CfgGeneral::AutoSave);
+  own.AutoSaveLocation = general.AutoSaveLocation;
+  own.AutoSaveTimeout = general.AutoSaveTimeout;
+}
+
 // ------------------------------------------------------------ breakpoints
 
 bool ProgDoc::CanToggleBreakpoint(uint32_t line_idx) const {

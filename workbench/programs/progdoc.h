@@ -112,6 +112,15 @@ class ProgDoc {
   // ("Initial", "Read-only", "Saved: time", "Modified" with ", Auto-Saved:
   // time") and the read-only flag of the text.
   void FillFileRecord();
+  // Takes the document's settings again (after the document information or
+  // the Application Properties): the edit settings of the mode, and the
+  // file record's read-only flag on the text. Gives the auto-save interval
+  // in minutes: the configured time-out when auto-save is on in both the
+  // General and the file record, else 0.
+  int ApplySettings();
+  // Follows the application's auto-save settings (on or off, folder and
+  // time-out) after the Application Properties changed them.
+  void TakeAutoSaveSettings(const CfgGeneral& general);
   // The segment table of the last load or compile.
   const std::vector<ProgDocSegment>& Segments() const { return segments_; }
 

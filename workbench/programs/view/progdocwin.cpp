@@ -38,11 +38,14 @@ std::vector<CProgDoc*> documents() { return Programs_Documents(); }
 
 XrefTree* xref_tree() { return Shell_Neighbours().xref->Tree(); }
 
+CMainFrame* main_frame() { return YqApp() ? YqApp()->MainWnd() : nullptr; }
+
 }  // namespace
 
 CProgDoc::CProgDoc() : model_(this, global_config()), request_mode_(g_requested_mode) {}
 
 CProgDoc::~CProgDoc() {
+  if (CMainFrame* main = main_frame()) main->Docs().Remove(&auto_saver_);
   if (XrefTree* tree = xref_tree()) tree->RemoveDocument(this);
 }
 
@@ -101,6 +104,7 @@ void CProgDoc::SetOpenRequest(int mode, const std::string& new_path, bool read_o
 bool CProgDoc::OnNewDocument() {
   model_.NewDocument(request_mode_, request_path_.empty() ? nullptr : request_path_.c_str());
   TakeNames();
+  ApplySettings();
   ShowInXref();
   return true;
 }
@@ -114,6 +118,8 @@ bool CProgDoc::OnOpenDocument(const std::string& path) {
   if (request_read_only_) model_.Text().SetFlag(TextObj_READ_ONLY);
   CEditorDoc::SetPathName(model_.PathName(), true);
   TakeNames();
+  if (request_read_only_) model_.Config().File.flags |= CfgFile::ReadOnly;
+  ApplySettings();
   if (YqApp()) model_.MarkBreakpoints(&YqApp()->m_Breakpoints);
   ShowInXref();
   return true;
@@ -250,6 +256,23 @@ bool CProgDoc::OpenDebugFile(SrvQueue* debug, const std::string& name) {
   UpdateAllViews(nullptr);
   ShowInXref();
   return true;
+}
+
+void CProgDoc::ShowInfo() {
+  model_.FillFileRecord();
+  Shell_Neighbours().settings->RunDocumentSheet(model_.Title(), &model_.Config());
+  ApplySettings();
+}
+
+void CProgDoc::ApplySettings() {
+  const int interval = model_.ApplySettings();
+  if (CMainFrame* main = main_frame()) main->GetDocID(&auto_saver_)->SetAutoSaveInterval(interval);
+  UpdateAllViews(nullptr);
+}
+
+int CProgDoc::UpdateStateC(FwCmdUI& ui) {
+  ui.Enable(model_.IsProgramFile());
+  return model_.IsProgramFile() ? 1 : 0;
 }
 
 void CProgDoc::ClearStopLine() {

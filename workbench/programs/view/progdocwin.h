@@ -13,6 +13,7 @@
 
 #include "workbench/editor/view/editdoc.h"
 #include "workbench/programs/progdoc.h"
+#include "workbench/shell/docid.h"
 #include "workbench/shell/saveas.h"
 #include "workbench/shell/xrefmodel.h"
 
@@ -86,6 +87,12 @@ class CProgDoc : public CEditorDoc, public XrefSubject, public SaveAsDocument, p
   int GetFileMode() const override { return model_.FileMode(); }
   void SetFileMode(int mode) override { model_.SetFileMode(mode); }
   void SaveDocument(int as_new) override;
+  // Save As and File Properties are always there; the "Line Number:"
+  // status field only for program files.
+  void UpdateStateA(FwCmdUI& ui) override { ui.Enable(true); }
+  void UpdateStateB(FwCmdUI& ui) override { ui.Enable(true); }
+  int UpdateStateC(FwCmdUI& ui) override;
+  void ShowProperties() override { ShowInfo(); }
   bool NeedsAutoSave() override { return model_.IsModified(); }
   int OnAutoSave() override;
   int GetContextMenu() override;
@@ -112,6 +119,15 @@ class CProgDoc : public CEditorDoc, public XrefSubject, public SaveAsDocument, p
   bool OpenDebugFile(class SrvQueue* debug, const std::string& name);
   // Drops the debug stop line (none shown).
   void ClearStopLine();
+
+  // The document information: the Application Properties on the
+  // document's own settings with its file record filled in; the settings
+  // are applied afterwards.
+  void ShowInfo();
+  // Takes the document's settings again: the edit settings of the mode,
+  // the read-only flag and the auto-save interval of its record in the
+  // main frame; the views are repainted.
+  void ApplySettings();
 
   // The frame caption: the title and " *" while modified.
   std::string GetFrameTitle() const { return model_.FrameTitle(); }
@@ -140,7 +156,19 @@ class CProgDoc : public CEditorDoc, public XrefSubject, public SaveAsDocument, p
 
   void TakeNames();
 
+  // The main frame's auto-save timer reaches the document through this.
+  class AutoSaver : public AutoSaveDoc {
+   public:
+    explicit AutoSaver(CProgDoc* doc) : doc_(doc) {}
+    bool NeedsAutoSave() override { return doc_->NeedsAutoSave(); }
+    void OnAutoSave() override { doc_->OnAutoSave(); }
+
+   private:
+    CProgDoc* doc_;
+  };
+
   ProgDoc model_;
+  AutoSaver auto_saver_{this};
   int request_mode_ = 0;
   std::string request_path_;
   bool request_read_only_ = false;

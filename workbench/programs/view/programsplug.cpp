@@ -93,6 +93,12 @@ class ProgDocLink : public ProgramLink {
       if (DirUtil_SamePath(bp.FileName.c_str(), d->Model().PathName().c_str()))
         if (TextLine* l = d->Model().FindLine(bp.Segment, bp.Line)) l->line_flags &= ~TextLine_BREAKPOINT;
   }
+  void ApplySettings() override {
+    for (CProgDoc* d : documents()) {
+      if (YqApp()) d->Model().TakeAutoSaveSettings(YqApp()->m_Config.General);
+      d->ApplySettings();
+    }
+  }
   void RefreshBreakpointMarks() override {
     if (!YqApp()) return;
     for (CProgDoc* d : documents()) {

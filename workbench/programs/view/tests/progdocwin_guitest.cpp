@@ -210,7 +210,7 @@ TEST_F(ProgDocWindows, ProgramCommandsAreReachedByTheirKeysTheProgramMenuAndTheC
   // Without a selection the clipboard commands are grey.
   EXPECT_EQ(context, (std::vector<std::string>{"Cu&t (off)", "&Copy (off)", "&Paste (off)", "-", "Select A&ll", "-",
                                                "&Compile", "Insert/Remove &Breakpoint", "Run to &Cursor (off)", "-",
-                                               "File P&roperties (off)"}));
+                                               "File P&roperties"}));
 
   // A text document: Compile is grey and F7 leaves the Build tab alone.
   COutputDoc::ClearTab(OUTPUT_TAB_BUILD);
@@ -473,3 +473,83 @@ TEST_F(ProgDocSaveAs, SaveOfAnUntitledDocumentAsksForANameAndCancelKeepsItModifi
 }
 
 }  // namespace
+
+// The document's sheet, as the File Properties command runs it: the file
+// record it was given, and a change made on its File page.
+class RecordingDocumentSheet : public SettingsLink {
+ public:
+  bool Plugged() const override { return true; }
+  bool RunDocumentSheet(const std::string& title, CfgSettings* config) override {
+    titles.push_back(title);
+    shown = config->File;
+    config->File.flags |= CfgFile::ReadOnly;
+    return true;
+  }
+  std::vector<std::string> titles;
+  CfgFile shown;
+};
+
+// A file's window offers Save As and File Properties; Alt+Enter shows the
+// document information in its sheet, and what the sheet changed (here
+// read-only) takes effect on the text at once.
+TEST_F(ProgDocWindows, FilePropertiesShowsTheDocumentInformationAndAppliesTheSheet) {
+  vtest::write_file(dir.file("notes.txt"), "first\nsecond\n");
+  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(dir.file("notes.txt").c_str(), 0));
+  auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+  ASSERT_NE(doc, nullptr);
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+
+  QMenu* file = MenuTitled(main->menuBar(), "&File");
+  ASSERT_NE(file, nullptr);
+  emit file->aboutToShow();
+  std::vector<std::string> items = Items(file);
+  EXPECT_NE(std::find(items.begin(), items.end(), "Save &As..."), items.end());
+  EXPECT_NE(std::find(items.begin(), items.end(), "File P&roperties"), items.end());
+  // Only program files have program line numbers for the status bar.
+  EXPECT_FALSE(app->RouteUpdate(ID_PANE_LINENUMBER).enabled);
+
+  RecordingDocumentSheet sheet;
+  SettingsLink* previous = std::exchange(Shell_Neighbours().settings, &sheet);
+  QTest::keyClick(view, Qt::Key_Return, Qt::AltModifier);
+  Shell_Neighbours().settings = previous;
+  ASSERT_EQ(sheet.titles, std::vector<std::string>{"notes.txt"});
+  EXPECT_EQ(sheet.shown.FileName, dir.file("notes.txt"));
+  EXPECT_EQ(sheet.shown.FileSize, "11 Bytes (3 Lines)");  // and the empty last line
+  EXPECT_EQ(sheet.shown.FileStatus, "Initial");
+  EXPECT_TRUE(doc->GetTextObj()->TestFlag(TextObj_READ_ONLY));
+  QTest::keyClicks(view, "x");
+  EXPECT_FALSE(doc->Model().IsModified());
+}
+
+// A changed document is copied to the auto-save folder when its interval
+// has passed; the Application Properties' auto-save settings reach the
+// documents already open.
+TEST_F(ProgDocWindows, AChangedDocumentIsAutoSavedWithTheApplicationsSettings) {
+  vtest::write_file(dir.file("draft.txt"), "one\n");
+  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(dir.file("draft.txt").c_str(), 0));
+  auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+  ASSERT_NE(doc, nullptr);
+  const std::string folder = dir.file("autosave");
+  std::filesystem::create_directories(folder);
+  app->m_Config.General.flags |= CfgGeneral::AutoSave;
+  app->m_Config.General.AutoSaveLocation = folder;
+  app->m_Config.General.AutoSaveTimeout = 1;  // six ticks of the main frame's timer
+  Shell_Neighbours().program->ApplySettings();
+
+  for (int tick = 0; tick < 10; ++tick) main->Docs().Tick();
+  EXPECT_TRUE(std::filesystem::is_empty(folder));  // nothing changed yet
+
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  QTest::keyClicks(view, "!");
+  ASSERT_TRUE(doc->Model().IsModified());
+  for (int tick = 0; tick < 7; ++tick) main->Docs().Tick();
+  ASSERT_FALSE(doc->Model().AutoSaveName().empty());
+  EXPECT_EQ(vtest::read_file(doc->Model().AutoSaveName()), "!one\r\n\r\n");  // every line
+  EXPECT_TRUE(doc->Model().IsModified());  // the copy does not save the document
+
+  ASSERT_TRUE(doc->Save(doc->Model().PathName()));
+  EXPECT_TRUE(std::filesystem::is_empty(folder));  // the copy goes with the save
+}
