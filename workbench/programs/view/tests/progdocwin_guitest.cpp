@@ -208,9 +208,9 @@ TEST_F(ProgDocWindows, ProgramCommandsAreReachedByTheirKeysTheProgramMenuAndTheC
   });
   QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
   // Without a selection the clipboard commands are grey.
-  EXPECT_EQ(context, (std::vector<std::string>{"Cu&t (off)", "&Copy (off)", "&Paste (off)", "-", "Select A&ll", "-",
-                                               "&Compile", "Insert/Remove &Breakpoint", "Run to &Cursor (off)", "-",
-                                               "File P&roperties"}));
+  EXPECT_EQ(context,
+            (std::vector<std::string>{"Cu&t (off)", "&Copy (off)", "&Paste (off)", "-", "Select A&ll", "-", "&Compile",
+                                      "Insert/Remove &Breakpoint", "Run to &Cursor (off)", "-", "File P&roperties"}));
 
   // A text document: Compile is grey and F7 leaves the Build tab alone.
   COutputDoc::ClearTab(OUTPUT_TAB_BUILD);
@@ -548,7 +548,7 @@ TEST_F(ProgDocWindows, AChangedDocumentIsAutoSavedWithTheApplicationsSettings) {
   for (int tick = 0; tick < 7; ++tick) main->Docs().Tick();
   ASSERT_FALSE(doc->Model().AutoSaveName().empty());
   EXPECT_EQ(vtest::read_file(doc->Model().AutoSaveName()), "!one\r\n\r\n");  // every line
-  EXPECT_TRUE(doc->Model().IsModified());  // the copy does not save the document
+  EXPECT_TRUE(doc->Model().IsModified());                                    // the copy does not save the document
 
   ASSERT_TRUE(doc->Save(doc->Model().PathName()));
   EXPECT_TRUE(std::filesystem::is_empty(folder));  // the copy goes with the save
