@@ -3,7 +3,7 @@
 // 8,000, 16,000 and 32,000 users, each against a fresh stand-in server.
 // Every statement looks its users up by name: catadmin's processor time at
 // 2N over its time at N must stay near 2. The wall-clock time includes the
-// stand-in server, which finds its rows by scanning.
+// stand-in server.
 //
 // Usage: bench_catadmin [users]   (default 32000, the largest size)
 #include <sys/resource.h>

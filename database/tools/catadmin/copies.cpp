@@ -148,7 +148,7 @@ bool CatCopies::load_users() {
                          copy.push_back(u);
                        });
   if (!ok) return false;
-  users = std::move(copy);
+  users.assign(std::move(copy));
   user_at_.valid = false;
   if (dump) {
     std::fprintf(stderr, "-- user --\n");
@@ -178,7 +178,7 @@ bool CatCopies::load_groups() {
                          copy.push_back(g);
                        });
   if (!ok) return false;
-  groups = std::move(copy);
+  groups.assign(std::move(copy));
   group_at_.valid = false;
   if (dump) {
     std::fprintf(stderr, "-- group --\n");
@@ -196,7 +196,7 @@ bool CatCopies::load_members() {
                          copy.push_back({Cell{row.values[pos[0]]}.integer(), Cell{row.values[pos[1]]}.integer()});
                        });
   if (!ok) return false;
-  members = std::move(copy);
+  members.assign(std::move(copy));
   member_at_.valid = false;
   if (dump) {
     std::fprintf(stderr, "-- member --\n");
@@ -218,7 +218,7 @@ bool CatCopies::load_tables() {
                          copy.push_back(t);
                        });
   if (!ok) return false;
-  tables = std::move(copy);
+  tables.assign(std::move(copy));
   table_at_.valid = false;
   if (dump) {
     std::fprintf(stderr, "-- tables --\n");
@@ -253,55 +253,129 @@ uint64_t row_member_key(const CatMember& m) { return member_key(m.uid, m.gid); }
 
 }  // namespace
 
-template <typename Key>
-void CatCopies::Index<Key>::add(size_t ordinal, int delta) {
-  for (size_t i = ordinal + 1; i < tree.size(); i += i & (~i + 1)) tree[i] += delta;
+template <typename Row>
+void CatRows<Row>::add(size_t ordinal, int delta) {
+  for (size_t i = ordinal + 1; i < tree_.size(); i += i & (~i + 1)) tree_[i] += delta;
 }
 
-template <typename Key>
-size_t CatCopies::Index<Key>::position(size_t ordinal) const {
+template <typename Row>
+void CatRows<Row>::rebuild_tree() {
+  size_t room = 64;
+  while (room < rows_.size()) room *= 2;
+  tree_.assign(room + 1, 0);
+  // Each node takes its own row, then passes its sum to its parent.
+  for (size_t i = 1; i <= room; ++i) {
+    if (i <= rows_.size() && !removed_[i - 1]) tree_[i] += 1;
+    size_t parent = i + (i & (~i + 1));
+    if (parent <= room) tree_[parent] += tree_[i];
+  }
+}
+
+template <typename Row>
+void CatRows<Row>::assign(std::vector<Row>&& rows) {
+  rows_ = std::move(rows);
+  removed_.assign(rows_.size(), 0);
+  live_ = rows_.size();
+  ++layout_;
+  rebuild_tree();
+}
+
+template <typename Row>
+void CatRows<Row>::push_back(Row row) {
+  rows_.push_back(std::move(row));
+  removed_.push_back(0);
+  ++live_;
+  if (rows_.size() + 1 > tree_.size())
+    rebuild_tree();
+  else
+    add(rows_.size() - 1, 1);
+}
+
+template <typename Row>
+void CatRows<Row>::erase(size_t position) {
+  const size_t ordinal = ordinal_at(position);
+  removed_[ordinal] = 1;
+  --live_;
+  add(ordinal, -1);
+  if (rows_.size() - live_ > live_ && rows_.size() > 64) {
+    std::vector<Row> kept;
+    kept.reserve(live_);
+    for (size_t i = 0; i < rows_.size(); ++i)
+      if (!removed_[i]) kept.push_back(std::move(rows_[i]));
+    assign(std::move(kept));
+  }
+}
+
+template <typename Row>
+size_t CatRows<Row>::position_of(size_t ordinal) const {
   int n = 0;
-  for (size_t i = ordinal; i > 0; i -= i & (~i + 1)) n += tree[i];
+  for (size_t i = ordinal; i > 0; i -= i & (~i + 1)) n += tree_[i];
   return static_cast<size_t>(n);
 }
 
+template <typename Row>
+size_t CatRows<Row>::ordinal_at(size_t position) const {
+  assert(position < live_);
+  // Descends the tree: the largest ordinal with `position` rows there
+  // before it and its own row there.
+  size_t at = 0;
+  size_t left = position;
+  for (size_t step = (tree_.size() - 1); step > 0; step /= 2) {
+    const size_t next = at + step;
+    if (next < tree_.size() && static_cast<size_t>(tree_[next]) <= left) {
+      at = next;
+      left -= static_cast<size_t>(tree_[next]);
+    }
+  }
+  return at;  // the row at 1-based at + 1
+}
+
+template class CatRows<CatUser>;
+template class CatRows<CatGroup>;
+template class CatRows<CatMember>;
+template class CatRows<CatTable>;
+
 template <typename Key, typename Row, typename KeyOf>
-int CatCopies::find_in(Index<Key>& index, const std::vector<Row>& rows, const Key& key, KeyOf key_of) {
-  if (!index.valid || index.count != rows.size()) {
+int CatCopies::find_in(Index<Key>& index, const CatRows<Row>& rows, const Key& key, KeyOf key_of) {
+  if (!index.valid || index.layout != rows.layout() || index.count != rows.size() ||
+      index.ordinals != rows.ordinals()) {
     index.at.clear();
     index.duplicates = false;
-    index.tree.assign(std::max<size_t>(2 * rows.size(), 64) + 1, 0);
-    for (size_t i = 0; i < rows.size(); ++i) {
-      if (!index.at.emplace(key_of(rows[i]), i).second) index.duplicates = true;
-      index.add(i, 1);
-    }
+    for (size_t i = 0; i < rows.ordinals(); ++i)
+      if (rows.is_live(i) && !index.at.emplace(key_of(rows.at_ordinal(i)), i).second) index.duplicates = true;
     index.valid = true;
-    index.count = index.ordinals = rows.size();
+    index.layout = rows.layout();
+    index.count = rows.size();
+    index.ordinals = rows.ordinals();
   }
   auto it = index.at.find(key);
-  return it == index.at.end() ? -1 : static_cast<int>(index.position(it->second));
+  return it == index.at.end() ? -1 : static_cast<int>(rows.position_of(it->second));
 }
 
 template <typename Key, typename Row, typename KeyOf>
-void CatCopies::note_append(Index<Key>& index, const std::vector<Row>& rows, KeyOf key_of) {
-  if (!index.valid || index.count + 1 != rows.size() || index.ordinals + 1 >= index.tree.size()) {
+void CatCopies::note_append(Index<Key>& index, const CatRows<Row>& rows, KeyOf key_of) {
+  if (!index.valid || index.layout != rows.layout() || index.count + 1 != rows.size() ||
+      index.ordinals + 1 != rows.ordinals()) {
     index.valid = false;
     return;
   }
-  if (!index.at.emplace(key_of(rows.back()), index.ordinals).second) index.duplicates = true;
-  index.add(index.ordinals++, 1);
+  if (!index.at.emplace(key_of(rows.at_ordinal(index.ordinals)), index.ordinals).second) index.duplicates = true;
+  ++index.ordinals;
   ++index.count;
 }
 
-template <typename Key>
-void CatCopies::note_erase(Index<Key>& index, const Key& key, size_t position) {
+template <typename Key, typename Row>
+void CatCopies::erase_row(Index<Key>& index, CatRows<Row>& rows, const Key& key, size_t position) {
+  const size_t ordinal = rows.ordinal_at(position);
+  const bool current =
+      index.valid && index.layout == rows.layout() && index.count == rows.size() && index.ordinals == rows.ordinals();
+  rows.erase(position);
   // With keys on several rows a later one may take the place: index again.
   auto it = index.at.find(key);
-  if (!index.valid || index.duplicates || it == index.at.end() || index.position(it->second) != position) {
+  if (!current || index.duplicates || rows.layout() != index.layout || it == index.at.end() || it->second != ordinal) {
     index.valid = false;
     return;
   }
-  index.add(it->second, -1);
   index.at.erase(it);
   --index.count;
 }
@@ -383,9 +457,7 @@ bool CatCopies::del_user(size_t index) {
     status_error("Unable to delete user \"%s\".", users[index].name.c_str());
     return false;
   }
-  const std::string key = name_key(users[index]);
-  users.erase(users.begin() + static_cast<std::ptrdiff_t>(index));
-  note_erase(user_at_, key, index);
+  erase_row(user_at_, users, name_key(users[index]), index);
   return true;
 }
 
@@ -430,9 +502,7 @@ bool CatCopies::del_group(size_t index) {
     status_error("Unable to delete group \"%s\".", c.name.c_str());
     return false;
   }
-  const std::string key = group_key(groups[index]);
-  groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(index));
-  note_erase(group_at_, key, index);
+  erase_row(group_at_, groups, group_key(groups[index]), index);
   return true;
 }
 
@@ -476,9 +546,7 @@ bool CatCopies::del_member(size_t index) {
     status_error_ids("Unable to delete user %d member from group %d.", m.uid, m.gid);
     return false;
   }
-  const uint64_t key = row_member_key(members[index]);
-  members.erase(members.begin() + static_cast<std::ptrdiff_t>(index));
-  note_erase(member_at_, key, index);
+  erase_row(member_at_, members, row_member_key(members[index]), index);
   return true;
 }
 

@@ -7,8 +7,11 @@
 // "Status = <code>/<secondary>" of the catalog's last status.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -42,6 +45,76 @@ struct CatTable {
   int32_t type = 0;
 };
 
+// The rows of a copy in their order. A removal marks its row instead of
+// moving the rows after it; a Fenwick tree over the rows still there turns a
+// position (among those rows) into the row's ordinal (its place in the order
+// rows came) and back, each in a number of steps that grows with the
+// logarithm of the rows. Once more rows are marked than kept, the marked
+// ones are dropped and the ordinals given again (`layout` changes).
+template <typename Row>
+class CatRows {
+ public:
+  template <bool Const>
+  class basic_iterator {
+   public:
+    using Rows = std::conditional_t<Const, const CatRows, CatRows>;
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Row;
+    using difference_type = std::ptrdiff_t;
+    using pointer = std::conditional_t<Const, const Row*, Row*>;
+    using reference = std::conditional_t<Const, const Row&, Row&>;
+    basic_iterator(Rows* rows, size_t ordinal) : rows_(rows), ordinal_(ordinal) { skip(); }
+    reference operator*() const { return rows_->rows_[ordinal_]; }
+    pointer operator->() const { return &rows_->rows_[ordinal_]; }
+    basic_iterator& operator++() {
+      ++ordinal_;
+      skip();
+      return *this;
+    }
+    bool operator==(const basic_iterator& other) const { return ordinal_ == other.ordinal_; }
+
+   private:
+    void skip() {
+      while (ordinal_ < rows_->rows_.size() && rows_->removed_[ordinal_]) ++ordinal_;
+    }
+    Rows* rows_;
+    size_t ordinal_;
+  };
+  using iterator = basic_iterator<false>;
+  using const_iterator = basic_iterator<true>;
+
+  size_t size() const { return live_; }
+  bool empty() const { return live_ == 0; }
+  iterator begin() { return iterator(this, 0); }
+  iterator end() { return iterator(this, rows_.size()); }
+  const_iterator begin() const { return const_iterator(this, 0); }
+  const_iterator end() const { return const_iterator(this, rows_.size()); }
+  Row& operator[](size_t position) { return rows_[ordinal_at(position)]; }
+  const Row& operator[](size_t position) const { return rows_[ordinal_at(position)]; }
+  Row& back() { return (*this)[live_ - 1]; }
+  void push_back(Row row);
+  void erase(size_t position);
+  void clear() { assign({}); }
+  void assign(std::vector<Row>&& rows);
+
+  // Ordinals: rows_[ordinal] holds each row that came, marked or not.
+  size_t ordinals() const { return rows_.size(); }
+  bool is_live(size_t ordinal) const { return ordinal < rows_.size() && !removed_[ordinal]; }
+  const Row& at_ordinal(size_t ordinal) const { return rows_[ordinal]; }
+  size_t position_of(size_t ordinal) const;  // rows there before it
+  size_t ordinal_at(size_t position) const;
+  uint64_t layout() const { return layout_; }
+
+ private:
+  void add(size_t ordinal, int delta);
+  void rebuild_tree();
+  std::vector<Row> rows_;
+  std::vector<uint8_t> removed_;
+  std::vector<int> tree_;  // 1-based, a power of two long (plus one)
+  size_t live_ = 0;
+  uint64_t layout_ = 0;
+};
+
 // The 16-byte MD5 digest of a password; empty for an empty one.
 std::string cat_password_digest(const std::string& text);
 
@@ -56,10 +129,10 @@ class CatCopies {
   int db_hndl = 0;
   bool dump = false;  // "-d": each load is dumped on standard error
 
-  std::vector<CatUser> users;
-  std::vector<CatGroup> groups;
-  std::vector<CatMember> members;
-  std::vector<CatTable> tables;
+  CatRows<CatUser> users;
+  CatRows<CatGroup> groups;
+  CatRows<CatMember> members;
+  CatRows<CatTable> tables;
 
   // Each load replaces its copy; false (with error lines) when the select
   // failed, the columns do not match, or a row could not be read.
@@ -89,29 +162,26 @@ class CatCopies {
   bool table_priv(uint32_t gid, uint32_t tableid, uint32_t bits, bool grant);
 
  private:
-  // Positions in a copy by key (a name folded to lower case, or uid and gid
-  // of a membership), the first of equal keys. Built on the first look-up
-  // after a load, kept by appends and removals; a copy whose size differs
-  // from what the index saw is indexed again. Keys lead to the ordinal of
-  // their row (in the order rows came); a Fenwick tree counts the rows still
-  // there, so that a removal costs no walk over the later rows.
+  // Ordinals of the rows of a copy by key (a name folded to lower case, or
+  // uid and gid of a membership), the first of equal keys. Built on the first
+  // look-up after a load, kept by this class's appends and removals; a copy
+  // changed otherwise (or laid out again) is indexed again.
   template <typename Key>
   struct Index {
     bool valid = false;
     bool duplicates = false;  // some key stands on more than one row
     size_t count = 0;         // rows there
     size_t ordinals = 0;      // ordinals given
+    uint64_t layout = 0;
     std::unordered_map<Key, size_t> at;
-    std::vector<int> tree;  // 1-based; size - 1 ordinals at most
-    void add(size_t ordinal, int delta);
-    size_t position(size_t ordinal) const;  // rows there before `ordinal`
   };
   template <typename Key, typename Row, typename KeyOf>
-  static int find_in(Index<Key>& index, const std::vector<Row>& rows, const Key& key, KeyOf key_of);
+  static int find_in(Index<Key>& index, const CatRows<Row>& rows, const Key& key, KeyOf key_of);
   template <typename Key, typename Row, typename KeyOf>
-  static void note_append(Index<Key>& index, const std::vector<Row>& rows, KeyOf key_of);
-  template <typename Key>
-  static void note_erase(Index<Key>& index, const Key& key, size_t position);
+  static void note_append(Index<Key>& index, const CatRows<Row>& rows, KeyOf key_of);
+  // Removes the row at `position` from the copy and from its index.
+  template <typename Key, typename Row>
+  static void erase_row(Index<Key>& index, CatRows<Row>& rows, const Key& key, size_t position);
 
   mutable Index<std::string> user_at_;
   mutable Index<std::string> group_at_;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,7 +55,7 @@ TEST_F(Copies, DeletingTheFirstOfThreeUsersKeepsTheOrder) {
   EXPECT_EQ(copies_.find_user("CY"), 1);
   EXPECT_EQ(copies_.find_user("ann"), -1);
   // The reloaded copy agrees with the one kept.
-  const std::vector<CatUser> kept = copies_.users;
+  const std::vector<CatUser> kept(copies_.users.begin(), copies_.users.end());
   ASSERT_TRUE(copies_.load_users());
   ASSERT_EQ(copies_.users.size(), kept.size());
   for (size_t i = 0; i < kept.size(); ++i) {
@@ -89,7 +90,7 @@ TEST_F(Copies, LookUpsFollowTheCopyThroughEveryChange) {
   copies_.users.push_back(copies_.users[0]);  // a second "ann", as a load may bring
   copies_.users.back().uid = 99;
   EXPECT_EQ(copies_.find_user("ANN"), 0);
-  copies_.users.erase(copies_.users.begin());
+  copies_.users.erase(0);
   EXPECT_EQ(copies_.users[static_cast<size_t>(copies_.find_user("ann"))].uid, 99u);
   ASSERT_TRUE(copies_.load_users());
   EXPECT_EQ(copies_.find_user("ann"), 0);
@@ -154,6 +155,53 @@ TEST_F(Copies, RowWithTooFewColumns) {
             "*** SysCat_fetch(SysUser_NODEID) failed.\n"
             "*** REMOTE: Inconsistent buffer size detected [-700:-8]\n");
   EXPECT_EQ(names(), (std::vector<std::string>{"1:ann"}));
+}
+
+// The rows of a copy against a plain vector through appends, removals at
+// every kind of position, the layout that drops the marked rows, and a new
+// load: positions, ordinals and the order agree after each step.
+TEST(CatRowsTest, PositionsFollowAppendsAndRemovals) {
+  CatRows<CatMember> rows;
+  std::vector<CatMember> model;
+  std::srand(45);
+  uint32_t next = 0;
+  auto check = [&]() {
+    ASSERT_EQ(rows.size(), model.size());
+    size_t i = 0;
+    for (const CatMember& m : rows) {
+      ASSERT_LT(i, model.size());
+      EXPECT_EQ(m.uid, model[i].uid) << i;
+      EXPECT_EQ(rows[i].uid, model[i].uid) << i;
+      EXPECT_EQ(rows.position_of(rows.ordinal_at(i)), i);
+      ++i;
+    }
+    EXPECT_EQ(i, model.size());
+  };
+  const uint64_t first_layout = rows.layout();
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < 300; ++i) {
+      rows.push_back({next, 0});
+      model.push_back({next++, 0});
+    }
+    check();
+    // The last, the first and any in between, until a few are left.
+    while (model.size() > 20) {
+      const int kind = std::rand() % 3;
+      const size_t at = kind == 0 ? model.size() - 1 : kind == 1 ? 0 : static_cast<size_t>(std::rand()) % model.size();
+      rows.erase(at);
+      model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+      if (model.size() % 37 == 0) check();
+    }
+    check();
+  }
+  EXPECT_NE(rows.layout(), first_layout);  // the marked rows were dropped
+  rows.assign({{7, 1}, {8, 1}});
+  model = {{7, 1}, {8, 1}};
+  check();
+  EXPECT_EQ(rows.back().uid, 8u);
+  rows.clear();
+  EXPECT_TRUE(rows.empty());
+  EXPECT_EQ(rows.begin(), rows.end());
 }
 
 }  // namespace
