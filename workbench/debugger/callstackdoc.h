@@ -9,6 +9,7 @@
 #include "workbench/base/settings/config.h"
 #include "workbench/debugger/frameplace.h"
 #include "workbench/editor/view/editdoc.h"
+#include "workbench/editor/view/editorrows.h"
 #include "workbench/shell/frames/childframe.h"
 
 struct DebugLocation;
@@ -35,7 +36,7 @@ class CCallstackDoc : public CEditorDoc {
   static void Shutdown();
 
   bool OnNewDocument() override;
-  int GetContextMenu() override { return 209; }
+  int GetContextMenu() override { return EDITOR_MENU_CALLSTACK; }
   CfgSettings* GetDocConfig() override { return &config_; }
   TextObj* GetTextObj() override { return Text(); }
   bool GoToLocation(EditorModel* view, uint32_t line_idx, int* flag) override;

@@ -49,10 +49,11 @@ enum class FwPlace {
   BarView,
   BarProgram,
   BarWindow,
-  ContextEditor,    // the editor view's context menu
-  ContextOutput,    // the output pane's context menu
-  ContextToolbars,  // the tool bars' context menu: the bars to show
-  ContextBrowse,    // the browse bar's context menu
+  ContextEditor,     // the editor view's context menu
+  ContextOutput,     // the output pane's context menu
+  ContextCallstack,  // the call stack's context menu
+  ContextToolbars,   // the tool bars' context menu: the bars to show
+  ContextBrowse,     // the browse bar's context menu
 };
 
 struct FwPlaceRow {

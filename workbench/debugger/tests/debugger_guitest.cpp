@@ -7,7 +7,10 @@
 #include <string>
 #include <utility>
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QMenu>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <sys/stat.h>
@@ -165,6 +168,34 @@ TEST_F(DebuggerWindows, StepsFromTheMainFrameFillTheCallStackAndTheDebugTab) {
   EXPECT_FALSE(CCallstackDoc::IsOpen());
   EXPECT_TRUE(app->m_Config.WindowPositions.entries[CfgWnd_CallstackWindow].valid);  // its place is kept
   EXPECT_EQ(TextOf(CCallstackDoc::Text()), "SUB1 (lib): X = 2\nMAIN: GOSUB SUB1\n\n");
+}
+
+// The call stack's context menu is its own: its read-only lines can be
+// copied and selected, not cut or pasted as in an editor.
+TEST_F(DebuggerWindows, TheCallStacksContextMenuCopiesAndSelects) {
+  Shell_Neighbours().call_stack->Toggle();
+  QPointer<CCallstackFrame> frame = app->Windows().Window<CCallstackFrame>();
+  ASSERT_NE(frame, nullptr);
+  auto* view = dynamic_cast<CEditorView*>(frame->View(0));
+  ASSERT_NE(view, nullptr);
+  std::vector<QString> texts;
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    seen = menu != nullptr;
+    if (menu == nullptr) return;
+    for (QAction* a : menu->actions())
+      if (!a->isSeparator() && a->isVisible()) texts.push_back(a->text());
+    menu->close();
+  });
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(seen);
+  const std::vector<QString> expected = {app->Commands().Action(ID_EDIT_COPY)->text(),
+                                         app->Commands().Action(ID_EDIT_SELECT_ALL)->text()};
+  EXPECT_EQ(texts, expected);
 }
 
 TEST_F(DebuggerWindows, TerminateWhileRunningEndsTheSession) {

@@ -39,6 +39,10 @@ const FwPlaceRow kPlaces[] = {
     {FwPlace::ContextOutput, 60, ID_NONE},
     {FwPlace::ContextOutput, 70, ID_CLEAR_OUTPUT},
 
+    // The call stack is read-only: its lines can be copied, not changed.
+    {FwPlace::ContextCallstack, 10, ID_EDIT_COPY},
+    {FwPlace::ContextCallstack, 20, ID_EDIT_SELECT_ALL},
+
     {FwPlace::MenuFile, 95, ID_FILE_PRINT_PREVIEW},
     {FwPlace::MenuEdit, 125, ID_FIND_NEXT},
     {FwPlace::MenuEdit, 135, ID_GOTO_LINE},
@@ -78,5 +82,9 @@ std::span<const FwPlaceRow> Editor_PlaceRows() { return kPlaces; }
 std::span<const FwPlaceRow> Editor_OutputKindPlaceRows() { return kOutputKindPlaces; }
 
 FwPlace Editor_ContextPlace(int menu_resource) {
-  return menu_resource == EDITOR_MENU_OUTPUT ? FwPlace::ContextOutput : FwPlace::ContextEditor;
+  switch (menu_resource) {
+    case EDITOR_MENU_OUTPUT: return FwPlace::ContextOutput;
+    case EDITOR_MENU_CALLSTACK: return FwPlace::ContextCallstack;
+    default: return FwPlace::ContextEditor;
+  }
 }
