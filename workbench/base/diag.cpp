@@ -168,6 +168,7 @@ void Diag_WriteLog(const char* text) {
 }
 
 void Diag_SetQuiet(int quiet) { diag().quiet = quiet; }
+int Diag_GetQuiet() { return diag().quiet; }
 
 void Diag_GeneralFailure(const char* format, ...) {
   va_list args;

@@ -33,6 +33,7 @@ void Diag_WriteLog(const char* text);
 
 // While non-zero the error boxes are not shown (their log lines still are).
 void Diag_SetQuiet(int quiet);
+int Diag_GetQuiet();
 
 // Error box with the caption "General Failure", logged on one line.
 void Diag_GeneralFailure(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -190,7 +190,11 @@ class TextRead : public DlgReaderUser {
     std::string file_name = ctx_->FileName;
     int32_t line = ctx_->Line, depth = ctx_->IncludeDepth;
     ctx_->IncludeDepth = depth_ + level_ + 1;
+    // A file that may be missing is opened without the host's boxes.
+    const uint8_t options = ctx_->Options;
+    if (optional) ctx_->Options = static_cast<uint8_t>(options | PLOAD_OPTION_QUIET_OPEN);
     int rc = text_open(ctx_, name.c_str(), source.text);
+    ctx_->Options = options;
     if (rc == 0) source.name = ctx_->FileName;
     set_file_name(ctx_, file_name);
     ctx_->Line = line;

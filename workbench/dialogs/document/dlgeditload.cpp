@@ -27,6 +27,29 @@ bool g_last_was_text = false;
 int g_pending_blanks = 0;
 int g_progress = 0;
 bool g_offer_made = false;  // the offer to edit was made in this load
+bool g_quiet_open = false;  // an Open whose failure the plug-in handles itself
+
+// While it lives, the boxes of a quiet Open are not shown (the log keeps
+// their lines).
+class QuietOpen {
+ public:
+  explicit QuietOpen(bool quiet) : quiet_(quiet), diag_(Diag_GetQuiet()) {
+    if (!quiet_) return;
+    g_quiet_open = true;
+    Diag_SetQuiet(1);
+  }
+  ~QuietOpen() {
+    if (!quiet_) return;
+    g_quiet_open = false;
+    Diag_SetQuiet(diag_);
+  }
+  QuietOpen(const QuietOpen&) = delete;
+  QuietOpen& operator=(const QuietOpen&) = delete;
+
+ private:
+  bool quiet_;
+  int diag_;
+};
 
 constexpr unsigned kDefButton2 = 0x100;
 constexpr size_t kEnvNameMax = 80;
@@ -101,6 +124,12 @@ struct DlgReader {
       text = head;
     }
     text += msg;
+    if (g_quiet_open) {
+      for (char& c : text)
+        if (c == '\n') c = ' ';
+      Diag_Trace('P', 1, "%s", text.c_str());
+      return;
+    }
     if (!located || g_offer_made) {
       Diag_ErrorBox("Dialog Plug-In", "%s", text.c_str());
       return;
@@ -190,6 +219,7 @@ struct DlgReader {
   static int Open(pload* ctx, const char* filename) {
     CheckCtx(ctx);
     Doc();
+    QuietOpen quiet((ctx->Options & PLOAD_OPTION_QUIET_OPEN) != 0);
     if (!filename || !*filename) {
       Error(ctx, "File name expected");
       return -1;

@@ -217,6 +217,12 @@ struct PluginDesc;
 /* The reader context of a load, owned and zero-filled by the host. */
 enum { PLOAD_FILENAME_MAX = 1024 };
 
+/* Options bit 7, beside the format bits 0-5: set by a plug-in around an
+ * Open whose failure it handles itself (an optional include, "?name"). The
+ * host then shows nothing when the file cannot be opened or its name not
+ * resolved; Open only returns -1. The host does not keep this bit. */
+enum { PLOAD_OPTION_QUIET_OPEN = 0x80 };
+
 typedef struct pload {
   char FileName[PLOAD_FILENAME_MAX];
   char* Text;

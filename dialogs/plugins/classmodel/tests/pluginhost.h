@@ -116,7 +116,8 @@ class Host {
   int ref_width = 0, ref_height = 0;
   bool fail_gui = false;
   std::string base_dir;
-  std::map<std::string, std::string> files;  // in-memory files by name (tried first)
+  std::map<std::string, std::string> files;            // in-memory files by name (tried first)
+  std::vector<std::pair<std::string, uint8_t>> opens;  // each Open: the name and the Options
   int include_objects = 0;
   std::string last_error() const { return errors.empty() ? std::string() : errors.back(); }
   int last_error_line() const { return error_lines.empty() ? 0 : error_lines.back(); }
@@ -255,6 +256,7 @@ class Host {
     return 0;
   }
   static int open_file(pload* ctx, const char* name) {
+    h().opens.emplace_back(name, ctx->Options);
     std::string data;
     auto it = h().files.find(name);
     if (it != h().files.end()) {

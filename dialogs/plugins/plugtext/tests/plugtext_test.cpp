@@ -231,6 +231,25 @@ TEST_F(Plugtext, DefinesSurviveASaveAndIncludedOnesStayOut) {
   EXPECT_EQ(copy_text(src), src);
 }
 
+// "?name" opens a file that may be missing: the plug-in asks the host for a
+// quiet Open, skips the file when it cannot be opened, and its other Opens
+// stay ordinary.
+TEST_F(Plugtext, AnOptionalIncludeOpensQuietlyAndIsSkippedWhenMissing) {
+  init();
+  host_->files["inc.dlg"] = "BORDER = 2\n";
+  ASSERT_EQ(
+      load_text("include \"?none.dlg\"\ninclude \"?inc.dlg\"\ninclude \"inc.dlg\"\nDialog d {\n .w = BORDER\n}\n"), 0)
+      << error();
+  EXPECT_TRUE(host_->errors.empty());
+  std::vector<std::pair<std::string, bool>> quiet;
+  for (const auto& [name, options] : host_->opens)
+    if (name != "in.dlg") quiet.emplace_back(name, (options & PLOAD_OPTION_QUIET_OPEN) != 0);
+  const std::vector<std::pair<std::string, bool>> expected = {
+      {"none.dlg", true}, {"inc.dlg", true}, {"inc.dlg", false}};
+  EXPECT_EQ(quiet, expected);
+  EXPECT_EQ(host_->ctx()->Options & PLOAD_OPTION_QUIET_OPEN, 0);
+}
+
 struct Refusal {
   const char* text;
   int line;

@@ -6,6 +6,7 @@
 #include "workbench/dialogs/model/dlg_obj.h"
 #include "workbench/base/settings/cfglists.h"
 #include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/diag.h"
 
 namespace {
 
@@ -105,6 +106,27 @@ TEST_F(DlgLoad, SearchListErrors) {
   EXPECT_EQ(Open(plug, main), nullptr);
   ASSERT_FALSE(sink.boxes.empty());
   EXPECT_NE(sink.boxes[0].find("Environment variable name is too long:\n:x.tsd"), std::string::npos) << sink.boxes[0];
+}
+
+// An optional include ("?name" in the plug-in's language) opens quietly:
+// whatever keeps it from opening, the load goes on without a box; an
+// include that is there is read as usual.
+TEST_F(DlgLoad, AQuietOpenThatFailsShowsNoBox) {
+  Write("here.tsd", "begin inc Dialog\nend\n");
+  int n = 0;
+  for (const char* include : {"?missing.tsd", "?nodir/x.tsd", "?$NOPE9/x.tsd", "?LIB:x.tsd", "?here.tsd"}) {
+    SCOPED_TRACE(include);
+    sink.boxes.clear();
+    const std::string name = "q" + std::to_string(++n) + ".tsd";
+    CDlgEditDoc* doc = Open(plug, Write(name, std::string("include ") + include + "\nbegin main Dialog\nend\n"));
+    ASSERT_NE(doc, nullptr) << sink.all();
+    EXPECT_TRUE(sink.boxes.empty()) << sink.all();
+    EXPECT_EQ(doc->FindObject("inc") != nullptr, std::string(include) == "?here.tsd");
+    EXPECT_EQ(Diag_GetQuiet(), 0);
+  }
+  // without the "?" the same include is a failed load with its box
+  EXPECT_EQ(Open(plug, Write("q.tsd", "include missing.tsd\nbegin main Dialog\nend\n")), nullptr);
+  EXPECT_FALSE(sink.boxes.empty());
 }
 
 TEST_F(DlgLoad, IncludeNamesAreRelativeToTheFileReadLast) {

@@ -10,6 +10,8 @@
 //   font TEXT                  DefFont (kept as text too)
 //   raster W H                 RefFont with a width and a height
 //   include FILE               Open, read the file as included, Close
+//   include ?FILE              the same, a quiet Open; a file that cannot
+//                              be opened is skipped
 //   error TEXT                 Error, and the load fails
 //   drop                       DropTemporary
 //   reclass PATH               SetProp: the object PATH gives way to the open one
@@ -279,11 +281,17 @@ struct Parser {
     return ctx->DefConst(ctx, group, name, &val, -1, 1) == 0 ? 0 : Fail("constant refused", line);
   }
 
-  int Include(const std::string& file) {
+  int Include(const std::string& name) {
+    const bool optional = !name.empty() && name[0] == '?';
+    const std::string file = optional ? name.substr(1) : name;
     if (ctx->IncludeDepth >= 8) return Fail("includes nested too deep", file);
     std::string saved_name = ctx->FileName;
     int saved_line = ctx->Line;
-    if (ctx->Open(ctx, file.c_str()) != 0) return -1;
+    const uint8_t options = ctx->Options;
+    if (optional) ctx->Options = static_cast<uint8_t>(options | PLOAD_OPTION_QUIET_OPEN);
+    const int opened = ctx->Open(ctx, file.c_str());
+    ctx->Options = options;
+    if (opened != 0) return optional ? 0 : -1;
     std::string text(ctx->Text, static_cast<size_t>(ctx->Size));
     ++ctx->IncludeDepth;
     Parser inner{ctx, open};
