@@ -231,6 +231,8 @@ bool ProgDoc::LoadProgram(FileBuffer& file, const std::string& path) {
   if (program_->ReadHeader(data, size) != 0) return false;
   if (program_->IsSecured() && !UnlockProgram(path)) return false;
   if (program_->ReadSegments() != 0) return false;
+  SetUpIndentation();
+  program_->Reindent();
   int format_revision = program_->GetFormat();
   SetFileMode(format_revision == 1   ? CfgFileMode_BinaryPROGv5
               : format_revision == 2 ? CfgFileMode_BinaryPROGv6
@@ -314,6 +316,20 @@ void ProgDoc::ListedText(std::string& listed) const {
   if (config_.File.Codepage == CHARSET_ISO8859_1) convert_text(listed, CHARSET_ROMAN8, CHARSET_ISO8859_1);
 }
 
+// With "Re-indent lines" on, the statements stand on the program files'
+// indent stops, as Tab and Return put them: level 0 on the first stop
+// (column IndentSize - 1), each level one TabSize further. The compiler
+// counts columns from 1.
+void ProgDoc::SetUpIndentation() {
+  const CfgEditItem* edit = config_.Edit.GetItem(0);
+  SYS_ASSERT(edit);
+  indent_.enabled = (config_.Program.options & CfgProgram::ReIndent) ? 1 : 0;
+  indent_.level = 0;
+  indent_.base = static_cast<int>(std::max<uint32_t>(edit->IndentSize, 1));
+  indent_.per_level = static_cast<int>(edit->TabSize);
+  program_->SetIndentation(&indent_);
+}
+
 int ProgDoc::Compile() {
   if (!IsProgramFile()) Sys_AssertFailed("!\"invalid file mode\"", __FILE__, __LINE__);
   host_->StatusText("Compiling " + title_);
@@ -328,6 +344,7 @@ int ProgDoc::Compile() {
     program_->SetCharset(config_.File.Codepage);
     program_->SetNumbering(config_.Program.StartLine ? config_.Program.StartLine : 1,
                            config_.Program.LineIncrement ? config_.Program.LineIncrement : 1);
+    SetUpIndentation();
     bool changed = false;
     uint32_t position = 0;
     for (TextLine* line = text_.head; line; line = line->next) {

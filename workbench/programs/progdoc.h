@@ -169,12 +169,15 @@ class ProgDoc {
   // line in the document's code page.
   std::string CompileText(const TextLine* line) const;
   void ListedText(std::string& listed) const;
+  // Hands the program the indentation of the document's settings, at level 0.
+  void SetUpIndentation();
 
   ProgDocHost* host_;
   CfgSettings config_;
   std::string path_, debug_name_, title_;
   TextObj text_;
   std::unique_ptr<YqApiProgram> program_;
+  YqApiIndent indent_;
   std::vector<ProgDocSegment> segments_;
   unsigned long identity_;
   time_t save_time_ = 0, autosave_time_ = 0;

@@ -263,6 +263,17 @@ int YqApiProgram::CompileLine(const char* text, std::string* listed, int* kwflag
   return rc;
 }
 
+void YqApiProgram::Reindent() {
+  if (indent_ == nullptr || !indent_->enabled) return;
+  indent_->level = 0;
+  const std::string error = error_;
+  YqApiIter it;
+  if (it.First(*this))
+    while (it.NextLine())
+      Indent(it.seg, static_cast<uint32_t>(it.lp - it.seg->code.data()), const_cast<uint16_t*>(it.lp));
+  error_ = error;
+}
+
 int YqApiProgram::ParseLine(const char* text, int mode, int retry_mode, std::string* listed, int* kwflags) {
   ProgContext& ctx = Prog_Context();
   static ProgSegment one_line;

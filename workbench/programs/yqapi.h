@@ -108,6 +108,11 @@ class YqApiProgram {
   // the indentation rule is applied, *listed gets the listed line when
   // asked, *kwflags the statement's flags.
   int CompileLine(const char* text, std::string* listed, int* kwflags);
+  // Applies the indentation rule to every stored line in order, the level
+  // starting at 0 (a loaded program laid out as a compile would lay it out);
+  // a line without a statement row keeps its column. Nothing while the
+  // indentation is off.
+  void Reindent();
   // Compiles the line alone for checking in a spelling (0 space-independent,
   // 1 space-dependent); when that fails and retry_mode is not -1, once more in
   // that spelling. The same results.

@@ -168,6 +168,7 @@ TEST_F(FileAccess, AProgramOpensFromTheServerAndSavesBackByteForByte) {
   const std::string stored = vtest::read_file(tree.file("progs/hello.PROG"));
   ProgDocHost host;
   CfgSettings config;
+  config.Program.options &= ~CfgProgram::ReIndent;  // the columns as stored
   ProgDoc doc(&host, config);
   ASSERT_TRUE(doc.Open("localhost://progs/hello.PROG", CfgFileMode_Auto)) << boxes();
   EXPECT_EQ(doc.FileMode(), CfgFileMode_BinaryPROGv6);

@@ -70,6 +70,8 @@ class ProgDocTest : public ::testing::Test {
     Cfg_SetProfile(nullptr);
     previous_ = Sys_SetAssertHandler(Sys_ThrowAssertHandler);
     config.General.AutoSaveLocation = autosave.path();
+    // The texts below stand as typed; the indentation test turns this on.
+    config.Program.options &= ~CfgProgram::ReIndent;
   }
   void TearDown() override {
     Sys_SetAssertHandler(previous_);
@@ -207,6 +209,61 @@ TEST_F(ProgDocTest, CompileReportsEachErrorWithItsLineAndASummary) {
   empty->NewDocument(CfgFileMode_BinaryPROG);
   EXPECT_EQ(empty->Compile(), 1);
   EXPECT_EQ(host.build, (std::vector<std::string>{"Error: Program is empty.", "0 lines, 1 error, 0 warnings."}));
+  EXPECT_TRUE(sink.boxes.empty());
+}
+
+// With "Re-indent lines" on, a compile puts each statement on the program
+// files' indent stops (the first at column IndentSize - 1, then every
+// TabSize); a loaded program is laid out the same way, so compiling it
+// again changes nothing. Off, the columns stay as typed.
+TEST_F(ProgDocTest, IndentationFollowsTheSettingsOnLoadAndCompile) {
+  const char typed[] =
+      "PRINT \"Hello\"\n"
+      "  FOR I=1 TO 3\n"
+      "PRINT I\n"
+      "NEXT I\n"
+      "SUB Twice(X)\n"
+      "PRINT X*2\n"
+      "SUBEND\n";
+  const std::string prog = store("typed", typed);
+  struct Case {
+    bool reindent;
+    uint32_t tab, indent;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {true,
+       3,
+       10,
+       {"         PRINT \"Hello\"", "         FOR I=1 TO 3", "            PRINT I", "         NEXT I",
+        "         SUB Twice(X)", "            PRINT X*2", "         SUBEND", ""}},
+      {true,
+       2,
+       0,
+       {"PRINT \"Hello\"", "FOR I=1 TO 3", "  PRINT I", "NEXT I", "SUB Twice(X)", "  PRINT X*2", "SUBEND", ""}},
+      {false,
+       3,
+       10,
+       {"PRINT \"Hello\"", "  FOR I=1 TO 3", "PRINT I", "NEXT I", "SUB Twice(X)", "PRINT X*2", "SUBEND", ""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.reindent << " " << c.tab << " " << c.indent);
+    config.Program.options =
+        c.reindent ? (config.Program.options | CfgProgram::ReIndent) : (config.Program.options & ~CfgProgram::ReIndent);
+    config.Edit.GetItem(0)->TabSize = c.tab;
+    config.Edit.GetItem(0)->IndentSize = c.indent;
+    // typed in a new document and compiled
+    auto doc = make();
+    doc->NewDocument(CfgFileMode_BinaryPROG);
+    doc->SetText(typed);
+    ASSERT_EQ(doc->Compile(), 0) << host.build.front();
+    EXPECT_EQ(lines_of(*doc), c.lines);
+    // the stored program opens laid out alike, and its compile changes nothing
+    auto loaded = make();
+    ASSERT_TRUE(loaded->Open(prog.c_str(), CfgFileMode_Auto));
+    EXPECT_EQ(lines_of(*loaded), std::vector<std::string>(c.lines.begin(), c.lines.end() - 1));
+    ASSERT_EQ(loaded->Compile(), 0);
+    EXPECT_FALSE(loaded->IsModified());
+  }
   EXPECT_TRUE(sink.boxes.empty());
 }
 
