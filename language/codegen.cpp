@@ -225,12 +225,21 @@ void cg_push_string(CompileContext* cc, const char* text, size_t length) {
 }
 
 void cg_push_int(CompileContext* cc, long value) {
-  dec_number num;
   CG_ASSERT(value >= INT32_MIN && value <= INT32_MAX);
-  math_from_int(static_cast<int32_t>(value), &num);
+  // Small integers (subscripts, counts, line numbers) come again and again:
+  // each one's packed form is made once per thread.
+  constexpr long kKeptInts = 1024;
+  thread_local uint8_t kept[kKeptInts][PROG_PACKED_SIZE];
+  thread_local bool made[kKeptInts];
   uint8_t packed[PROG_PACKED_SIZE];
-  prog_pack_number(&num, packed);
-  cg_push_const(cc, packed);
+  uint8_t* form = value >= 0 && value < kKeptInts ? kept[value] : packed;
+  if (form == packed || !made[value]) {
+    dec_number num;
+    math_from_int(static_cast<int32_t>(value), &num);
+    prog_pack_number(&num, form);
+    if (form != packed) made[value] = true;
+  }
+  cg_push_const(cc, form);
 }
 
 void cg_push_const(CompileContext* cc, const uint8_t* packed) {

@@ -39,10 +39,10 @@ const char* parse_message(const char* message) {
 #define RESET() cg_reset(cc)
 #define DUMP(n, w, ...) cg_dump(cc, (n), (w), __VA_ARGS__)
 #define DUMP2(n, m, w, ...) cg_dump2(cc, (n), (m), (w), __VA_ARGS__)
-#define PUSH(kind, sub, tok) cg_push_symbol(cc, (kind), (sub), (tok).v.name)
-#define CODE(tok) static_cast<uint16_t>((tok).v.number)
-#define NUM(tok) static_cast<uint32_t>((tok).v.number)
-#define NAME(tok) ((tok).v.name)
+#define PUSH(kind, sub, tok) cg_push_symbol(cc, (kind), (sub), (tok).v->name)
+#define CODE(tok) static_cast<uint16_t>((tok).v->number)
+#define NUM(tok) static_cast<uint32_t>((tok).v->number)
+#define NAME(tok) ((tok).v->name)
 #define SYM4(tok, sub) static_cast<unsigned>(cg_tmpsym_class4(cc, (sub), NAME(tok)))
 #define SYM5(tok, sub) static_cast<unsigned>(cg_tmpsym_class5(cc, (sub), NAME(tok)))
 #define SYM8(tok) static_cast<unsigned>(cg_tmpsym_struct(cc, NAME(tok)))
@@ -51,7 +51,7 @@ const char* parse_message(const char* message) {
 #define SYMFN(tok) static_cast<unsigned>(cg_tmpsym_fn(cc, NAME(tok)))
 #define SYMFNSTR(tok) static_cast<unsigned>(cg_tmpsym_fn_str(cc, NAME(tok)))
 #define SYMLABEL(tok) static_cast<unsigned>(cg_tmpsym_label(cc, NAME(tok)))
-#define SYMLINE(tok) static_cast<unsigned>(cg_tmpsym_line(cc, static_cast<int>((tok).v.number)))
+#define SYMLINE(tok) static_cast<unsigned>(cg_tmpsym_line(cc, static_cast<int>((tok).v->number)))
 #define COUNT_POP() static_cast<unsigned>(cg_count_pop(cc))
 #define EXPECT(what) parse_expect_delim(cc, yychar, (what))
 
@@ -333,7 +333,7 @@ main
 
 eol
     : T_EOL
-    | '!' T_EOL                 { parse_comment(cc, $1.v); }
+    | '!' T_EOL                 { parse_comment(cc, *$1.v); }
     ;
 
 p_expr : _expr                  { cg_fix_pexpr(cc); } ;
@@ -432,15 +432,15 @@ __sexpr
     ;
 
 const
-    : T_CONST                   { cg_push_const(cc, $1.v.packed); }
-    | T_ICONST                  { cg_push_int(cc, $1.v.number); }
+    : T_CONST                   { cg_push_const(cc, $1.v->packed); }
+    | T_ICONST                  { cg_push_int(cc, $1.v->number); }
     ;
 
 simple_var : T_SYM              { PUSH(3, 0, $1); } ;
 
 simple_svar : T_SYM '$'         { PUSH(4, 0, $1); } ;
 
-sconst : T_STRING               { parse_string_element(cc, $1.v); } ;
+sconst : T_STRING               { parse_string_element(cc, *$1.v); } ;
 
 var
     : T_SYM                     { PUSH(3, 0, $1); }
@@ -685,8 +685,8 @@ syntax
     | Rx0d98 lref ',' lref      { EMIT(2); EMIT($2.word); EMIT($4.word); }
     | Rx0e05 list_norm
     | Rx0e05 T_STRING
-                                { if ($2.v.length == 0) parse_error(cc, "EMPTY STRING");
-                                  cg_string(cc, $2.v.text, static_cast<size_t>($2.v.length)); }
+                                { if ($2.v->length == 0) parse_error(cc, "EMPTY STRING");
+                                  cg_string(cc, $2.v->text, static_cast<size_t>($2.v->length)); }
       list_search
     | Rx0e18                    { EMIT(0); EMIT(0); }
     | Rx0e18 list_lref          { EMIT(0); EMIT($2.word); }
@@ -945,10 +945,10 @@ syntax
     | Rx9f10                    { parse_select(cc, SK_T12); }
       lval_str_expr xunpack     { EMIT(CW_END_STMT); }
     | Rx9f11 expr key_list onint
-    | Rx9f12 T_STRING           { cg_string(cc, $2.v.text, static_cast<size_t>($2.v.length)); }
+    | Rx9f12 T_STRING           { cg_string(cc, $2.v->text, static_cast<size_t>($2.v->length)); }
       rcs_ren
-    | Rx9f12 T_STRING           { cg_string(cc, $2.v.text, static_cast<size_t>($2.v.length)); }
-      ',' T_STRING              { cg_string(cc, $5.v.text, static_cast<size_t>($5.v.length)); }
+    | Rx9f12 T_STRING           { cg_string(cc, $2.v->text, static_cast<size_t>($2.v->length)); }
+      ',' T_STRING              { cg_string(cc, $5.v->text, static_cast<size_t>($5.v->length)); }
       rcs_ren
     | Rxa400 expr c_expr onint
     | Rxa400 expr               { EMIT(CW_END_STMT); }
@@ -998,7 +998,7 @@ any_param
     | T_SYM '(' '*' ')'         { EMIT(SYM5($1, 1)); }
     | T_SYM '$'                 { EMIT(SYM4($1, 0)); }
     | T_SYM '$' '(' '*' ')'     { EMIT(SYM4($1, 1)); }
-    | '#' T_ICONST              { parse_file_number(cc, $2.v.number, CW_FILE_PARAM); }
+    | '#' T_ICONST              { parse_file_number(cc, $2.v->number, CW_FILE_PARAM); }
     | T_SYM AS T_SYM            { parse_struct_decl(cc, CW_AS, NAME($1), NAME($3)); }
     | T_SYM ':' T_SYM           { parse_struct_decl(cc, CW_TYPE_COLON, NAME($1), NAME($3)); }
     | STRUCT T_SYM              { PUSH(7, 0, $2); DUMP(1, 1, CW_STRUCT); cg_drop(cc); }
@@ -1233,7 +1233,7 @@ com_one
     | T_SYM '$' '[' T_ICONST ']'
                                 { EMIT(SYM4($1, 0)); EMIT(CW_DECL_LENGTH); EMIT(NUM($4)); }
     | T_SYM '$'                 { EMIT(SYM4($1, 0)); cg_in_root(cc); EMIT(CW_COM_STRING); }
-    | '#' T_ICONST              { parse_file_number(cc, $2.v.number, CW_HASH); }
+    | '#' T_ICONST              { parse_file_number(cc, $2.v->number, CW_HASH); }
     ;
 
 com_ntype
@@ -1518,7 +1518,7 @@ linput
     | lval_str_expr
     ;
 
-prompt : T_STRING               { parse_string_element(cc, $1.v); } ;
+prompt : T_STRING               { parse_string_element(cc, *$1.v); } ;
 
 key_list
     : %empty
@@ -1785,8 +1785,8 @@ in_dset_list
     ;
 
 in_dset_item
-    : R0 T_ICONST               { parse_skip_item(cc, $2.v, nullptr, NUM($1)); }
-    | T_ICONST T_SYM            { parse_skip_item(cc, $1.v, &$2.v, CW_DSET_SKIP); }
+    : R0 T_ICONST               { parse_skip_item(cc, *$2.v, nullptr, NUM($1)); }
+    | T_ICONST T_SYM            { parse_skip_item(cc, *$1.v, $2.v, CW_DSET_SKIP); }
     | lval_str_expr2
     | lval_num_expr
     | array
@@ -2160,7 +2160,7 @@ int vqlex(ParseValue* lval, CompileContext* cc, ParseState* ps) {
     if (ps->line_ended) return 0;
     int token = scan_lex(cc);
     if (token == T_EOL) ps->line_ended = true;
-    lval->v = *scan_value(cc);
+    lval->v = ps->keep(*scan_value(cc));
     lval->word = 0;
     return token;
 }

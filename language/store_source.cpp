@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -136,30 +137,28 @@ StoreControl parse_dollar(Cursor c) {
 }  // namespace
 
 StoreReadStatus store_read_line(FILE* in, StoreSourceLine* line) {
-  std::size_t len = 0;
-  bool over = false;
-  bool any = false;
-  int ch;
-  // One reader per stream: the unlocked read saves a lock per character.
-  while ((ch = getc_unlocked(in)) != EOF) {
-    any = true;
-    if (ch == '\n') break;
-    // One place beyond the limit is kept for a CR that may precede LF.
-    if (len < STORE_LINE_MAX + 1)
-      line->text[len++] = static_cast<char>(ch);
-    else
-      over = true;
-  }
-  if (ch == EOF && std::ferror(in)) {
+  // The whole physical line at once (NUL bytes and all); the buffer is kept
+  // for the next line.
+  static char* buffer = nullptr;
+  static std::size_t room = 0;
+  const ssize_t got = getdelim(&buffer, &room, '\n', in);
+  std::size_t read = got > 0 ? static_cast<std::size_t>(got) : 0;
+  const bool ended = read > 0 && buffer[read - 1] == '\n';
+  if (!ended && std::ferror(in)) {
     line->length = 0;
     line->text[0] = '\0';
     return STORE_READ_ERROR;
   }
-  if (!any) {
+  if (read == 0) {
     line->length = 0;
     line->text[0] = '\0';
     return STORE_READ_END;
   }
+  if (ended) --read;
+  // One place beyond the limit is kept for a CR that may precede LF.
+  const bool over = read > STORE_LINE_MAX + 1;
+  std::size_t len = over ? STORE_LINE_MAX + 1 : read;
+  std::memcpy(line->text, buffer, len);
   if (!over && len > 0 && line->text[len - 1] == '\r') --len;
   if (over || len > STORE_LINE_MAX) {
     line->length = STORE_LINE_MAX;
