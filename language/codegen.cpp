@@ -41,10 +41,10 @@ void emit_element(CompileContext* cc, const CgElement& e) {
   switch (e.kind) {
     case CGE_OPERATION: cg_emit(cc, CW_OP_RESULT_BASE + 4u * static_cast<uint32_t>(e.op_number)); break;
     case CGE_NUMBER: cg_emit(cc, cg_tmpsym_const(cc, e.packed)); break;
-    case CGE_STRING: cg_string(cc, e.text.data(), e.text.size()); break;
-    case CGE_NUMVAR: cg_emit(cc, cg_add_tmpsym(cc, SYM_CLASS_NUMERIC, e.subtype, nullptr, 0, e.text.c_str())); break;
-    case CGE_STRVAR: cg_emit(cc, cg_add_tmpsym(cc, SYM_CLASS_STRING, e.subtype, nullptr, 0, e.text.c_str())); break;
-    case CGE_STRUCT: cg_emit(cc, cg_add_tmpsym(cc, SYM_CLASS_STRUCT, e.subtype, nullptr, 0, e.text.c_str())); break;
+    case CGE_STRING: cg_string(cc, e.text, e.length); break;
+    case CGE_NUMVAR: cg_emit(cc, cg_add_tmpsym(cc, SYM_CLASS_NUMERIC, e.subtype, nullptr, 0, e.name)); break;
+    case CGE_STRVAR: cg_emit(cc, cg_add_tmpsym(cc, SYM_CLASS_STRING, e.subtype, nullptr, 0, e.name)); break;
+    case CGE_STRUCT: cg_emit(cc, cg_add_tmpsym(cc, SYM_CLASS_STRUCT, e.subtype, nullptr, 0, e.name)); break;
     default: internal_check_failed("codegen", "illegal element kind", __LINE__);
   }
 }
@@ -209,10 +209,12 @@ void cg_push_symbol(CompileContext* cc, int kind, int subtype, const char* name)
   CG_ASSERT(name != nullptr);
   size_t len = std::strlen(name);
   if (len > static_cast<size_t>(MAX_SYMBOL_NAME)) fail(cc, "SYMBOL TOO LONG");
+  static_assert(MAX_SYMBOL_NAME < CG_NAME_ROOM, "a name fits an element");
   CgElement e;
   e.kind = kind;
   e.subtype = subtype;
-  e.text.assign(name, len);
+  std::memcpy(e.name, name, len);
+  e.name[len] = '\0';
   push_element(cc, std::move(e));
 }
 
@@ -220,7 +222,8 @@ void cg_push_string(CompileContext* cc, const char* text, size_t length) {
   if (length > CG_MAX_STRING) fail(cc, "STRING CONSTANT TOO LONG");
   CgElement e;
   e.kind = CGE_STRING;
-  e.text.assign(text, length);
+  e.text = text;
+  e.length = length;
   push_element(cc, std::move(e));
 }
 

@@ -26,6 +26,7 @@ inline constexpr int CG_MAX_ELEMENTS = 60;  // element stack
 inline constexpr int CG_MAX_COUNTS = 20;    // count stack
 inline constexpr int CG_MAX_DIMS = 6;       // array dimensions
 inline constexpr int CG_MAX_STRING = 255;   // string constant characters
+inline constexpr int CG_NAME_ROOM = 16;     // a symbol name and its NUL
 
 // A code word that stands for temporary symbol i.
 inline constexpr uint32_t CG_TMPSYM_BIT = 0x10000;
@@ -42,11 +43,13 @@ enum : int {
 
 struct CgElement {
   int kind = 0;
-  int subtype = 0;         // dimension count of variables
-  int op_number = 0;       // operation result: its number ...
-  int op_pos = 0;          // ... and the position of its operation word
-  uint8_t packed[8] = {};  // numeric constant
-  std::string text;        // string constant or name
+  int subtype = 0;               // dimension count of variables
+  int op_number = 0;             // operation result: its number ...
+  int op_pos = 0;                // ... and the position of its operation word
+  uint8_t packed[8] = {};        // numeric constant
+  const char* text = nullptr;    // string constant, where the caller keeps it
+  size_t length = 0;             // its length
+  char name[CG_NAME_ROOM] = {};  // variable name, NUL-terminated
 };
 
 struct CgTmpSym {
@@ -69,6 +72,7 @@ struct CgState {
   int mark = -1;                    // position of the marked word
   ProgSegment* seg = nullptr;       // segment that receives the line, or none
   bool new_segment = false;         // the statement opens a new segment
+  std::vector<uint16_t> words;      // the finished line (its room kept for the next one)
 };
 
 // ---- line state ---------------------------------------------------------
@@ -96,6 +100,8 @@ void cg_set_stmt(CompileContext* cc, uint16_t code);
 // ---- elements -----------------------------------------------------------
 
 void cg_push_symbol(CompileContext* cc, int kind, int subtype, const char* name);
+// The text stays where it is until the line is finished (the line's own
+// text, or a constant): the element refers to it.
 void cg_push_string(CompileContext* cc, const char* text, size_t length);
 void cg_push_int(CompileContext* cc, long value);
 void cg_push_const(CompileContext* cc, const uint8_t* packed);

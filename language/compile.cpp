@@ -95,7 +95,7 @@ int compile_line(CompileContext* cc, const char* text, size_t length) {
   parse(cc);
   check_line(cc);
 
-  std::vector<uint16_t> words;
+  std::vector<uint16_t>& words = s.words;
   if (s.new_segment) {
     if (seg == nullptr || seg->next != nullptr || pos != seg->code.size())
       cg_error(cc, 0, "SEGMENT CHANGE NOT ALLOWED HERE");

@@ -88,3 +88,8 @@ void cg_set_error(CompileContext* cc, int column, const std::string& message) {
   cc->error_message = message;
   cc->error_column = column;
 }
+
+void cg_set_error(CompileContext* cc, int column, const char* message) {
+  cc->error_message.assign(message);  // in the room the message had
+  cc->error_column = column;
+}

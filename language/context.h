@@ -125,3 +125,4 @@ void cc_debug(CompileContext* cc, const char* fmt, ...) __attribute__((format(pr
 // Records a message and column without leaving the line (the scanner presets
 // the message a failed parse reports).
 void cg_set_error(CompileContext* cc, int column, const std::string& message);
+void cg_set_error(CompileContext* cc, int column, const char* message);

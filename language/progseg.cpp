@@ -120,12 +120,14 @@ bool ref_key(const ProgSymbolRef& sym, ProgSymbolKey* key) {
     key->push_back(sym.subtype == 0 ? 's' : 'a');
   }
   if (sym.name_len < 0 || sym.name_len > MAX_SYMBOL_NAME) return false;
-  uint16_t words[8];
-  int n = sym_name_words(sym.name_len);
-  name_words(sym.name, sym.name_len, words);
+  // The name's words high byte first: its characters, then a NUL when their
+  // count is odd.
+  const int n = sym_name_words(sym.name_len);
   key->push_back(static_cast<char>('0' + n));
-  for (int i = 0; i < n; ++i)
-    if (!key_append_word(key, words[i])) return false;
+  static_assert(3 + 2 * ((MAX_SYMBOL_NAME + 1) / 2) <= ProgSymbolKey::kCapacity, "a name's key fits its room");
+  std::memcpy(key->bytes + key->size, sym.name, static_cast<size_t>(sym.name_len));
+  key->size = static_cast<uint8_t>(key->size + sym.name_len);
+  if (sym.name_len % 2 != 0) key->bytes[key->size++] = '\0';
   return true;
 }
 

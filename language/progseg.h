@@ -101,7 +101,9 @@ inline int sym_name_words(int chars) { return (chars + 1) / 2; }
 struct ProgSymbolKey {
   static constexpr size_t kCapacity = 20;
   uint8_t size = 0;
-  char bytes[kCapacity] = {};
+  // Room for whole 8-byte blocks, which the hash reads; bytes from `size` on
+  // are not part of the key.
+  char bytes[24] = {};
 
   void clear() { size = 0; }
   // False when the key would outgrow its room (no lookup key is that long).
@@ -117,8 +119,16 @@ struct ProgSymbolKey {
 
 struct ProgSymbolKeyHash {
   size_t operator()(const ProgSymbolKey& key) const {
-    uint64_t h = 1469598103934665603ull;  // FNV-1a
-    for (uint8_t i = 0; i < key.size; ++i) h = (h ^ static_cast<uint8_t>(key.bytes[i])) * 1099511628211ull;
+    // Eight bytes at a time, the bytes past the key masked off.
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ key.size;
+    for (size_t at = 0; at < key.size; at += 8) {
+      uint64_t block = 0;
+      std::memcpy(&block, key.bytes + at, 8);
+      const size_t left = key.size - at;
+      if (left < 8) block &= (uint64_t{1} << (8 * left)) - 1;
+      h = (h ^ block) * 0xBF58476D1CE4E5B9ull;
+      h ^= h >> 31;
+    }
     return static_cast<size_t>(h);
   }
 };

@@ -43,28 +43,34 @@ constexpr ScanWord delimiter_words[] = {
     {"GOTO", GOTO}, {"GOSUB", GOSUB}, {"CALL", CALL}, {"AS", AS}, {"IS A", IS_A},
 };
 
-// The first characters of a word list, so that a word whose first
-// character is none of them passes the list by. Every word starts with a
-// character other than a blank.
-struct LeadSet {
-  uint64_t bits[4] = {};
-  constexpr bool has(int lead) const { return lead >= 0 && lead < 256 && (bits[lead >> 6] >> (lead & 63) & 1) != 0; }
-};
-
+// A scanner word list by first character, as the keyword tables are
+// (keywords.h): the words of each first character in list order, each with
+// its text without blanks.
 template <size_t N>
-constexpr LeadSet leads_of(const ScanWord (&words)[N]) {
-  LeadSet set;
-  for (const ScanWord& w : words) {
-    const auto c = static_cast<unsigned char>(w.text[0]);
-    if (c == ' ' || c == '\0') throw "a scanner word starts with a blank";
-    set.bits[c >> 6] |= uint64_t{1} << (c & 63);
+constexpr keywd_lead_index<N> word_leads(const ScanWord (&words)[N]) {
+  keywd_lead_index<N> index;
+  int n = 0;
+  for (unsigned lead = 0; lead < 256; ++lead) {
+    index.first[lead] = static_cast<uint16_t>(n);
+    for (size_t i = 0; i < N; ++i) {
+      if (static_cast<unsigned char>(words[i].text[0]) != lead) continue;
+      if (lead == ' ' || lead == 0) throw "a scanner word starts with a blank";
+      keywd_lead_entry& e = index.entries[n++];
+      e.row = static_cast<uint16_t>(i);
+      int length = 0;
+      for (const char* c = words[i].text; *c; ++c)
+        if (*c != ' ') e.text[length++] = *c;
+      e.length = static_cast<uint8_t>(length);
+    }
   }
-  return set;
+  index.first[256] = static_cast<uint16_t>(n);
+  if (n != static_cast<int>(N)) throw "a scanner word is not listed";
+  return index;
 }
 
-constexpr LeadSet operator_leads = leads_of(operator_words);
-constexpr LeadSet type_leads = leads_of(type_words);
-constexpr LeadSet delimiter_leads = leads_of(delimiter_words);
+constexpr auto operator_leads = word_leads(operator_words);
+constexpr auto type_leads = word_leads(type_words);
+constexpr auto delimiter_leads = word_leads(delimiter_words);
 
 void release_state(void* p) { delete static_cast<ScanState*>(p); }
 
@@ -542,20 +548,20 @@ int lex_word(CompileContext* cc, ScanState* s) {
   auto inside_name = [&]() { return ahead && stop < ahead; };
   const int lead = lead_at(cc, s);
 
-  if (operator_leads.has(lead))
-    for (const ScanWord& w : operator_words)
-      if (try_word(cc, s, lead, w.text, &stop)) {
-        if (inside_name()) return lex_name(cc, s);
-        set_cursor(s, stop);
-        return w.token;
-      }
-  if (type_leads.has(lead))
-    for (const ScanWord& w : type_words)
-      if (try_word(cc, s, lead, w.text, &stop)) {
-        if (inside_name()) return lex_name(cc, s);
-        set_cursor(s, stop);
-        return w.token;
-      }
+  const int second = lead != kNoLead ? second_at(cc, s) : kAnySecond;
+  // The word of a scanner list that stands at the cursor, or null.
+  auto listed_word = [&](const auto& leads, const ScanWord* words) -> const ScanWord* {
+    if (lead == kNoLead) return nullptr;
+    for (const keywd_lead_entry& e : leads[static_cast<unsigned char>(lead)])
+      if (second_may_match(e, second) && match_listed(cc, s, e, words[e.row].text, &stop)) return &words[e.row];
+    return nullptr;
+  };
+
+  if (const ScanWord* w = listed_word(operator_leads, operator_words); w || (w = listed_word(type_leads, type_words))) {
+    if (inside_name()) return lex_name(cc, s);
+    set_cursor(s, stop);
+    return w->token;
+  }
   if (s->context_table) {
     for (int pass = 0; pass < 2; ++pass)
       for (const skeywd_row* r = s->context_table; r->code; ++r) {
@@ -570,7 +576,6 @@ int lex_word(CompileContext* cc, ScanState* s) {
   }
   const keywd_lead_list functions =
       lead != kNoLead ? skeywd_lead[static_cast<unsigned char>(lead)] : keywd_lead_list{nullptr, nullptr};
-  const int second = functions.from != functions.to ? second_at(cc, s) : kAnySecond;
   for (const keywd_lead_entry& e : functions) {
     if (!second_may_match(e, second)) continue;
     const skeywd_row* r = &skeywd_functions[e.row];
@@ -583,13 +588,11 @@ int lex_word(CompileContext* cc, ScanState* s) {
     scan_pushback(cc, r->token);
     return T_SEC;
   }
-  if (delimiter_leads.has(lead))
-    for (const ScanWord& w : delimiter_words)
-      if (try_word(cc, s, lead, w.text, &stop)) {
-        if (inside_name()) return lex_name(cc, s);
-        set_cursor(s, stop);
-        return w.token;
-      }
+  if (const ScanWord* w = listed_word(delimiter_leads, delimiter_words)) {
+    if (inside_name()) return lex_name(cc, s);
+    set_cursor(s, stop);
+    return w->token;
+  }
   char c = *s->cur;
   if (cc->space_dependent ? is_letter(c) : is_upper(c)) return lex_name(cc, s);
   set_cursor(s, s->cur + 1);

@@ -209,6 +209,7 @@ struct StoreRun {
   long errors = 0;
   CompileContext cc;
   StoreSegments segs;
+  std::string expanded;  // the line in work after Tab expansion (its room kept)
 };
 
 void report(StoreRun* run, const char* text, size_t length, const char* msg, int column, long long line_number) {
@@ -243,7 +244,7 @@ void print_hex(void*, const uint16_t* words, size_t count) {
 }
 
 void compile_source_line(StoreRun* run, const char* raw, size_t raw_length, long long number) {
-  std::string text;
+  std::string& text = run->expanded;
   if (!store_expand_tabs(raw, raw_length, run->settings.tab_width, &text)) {
     report(run, raw, raw_length, "Line too long (after Tab expansion)", -1, number);
     return;
