@@ -82,6 +82,10 @@ class SnapshotFilter : public QObject {
 bool Fw_WatchForSnapshot(QWidget* window) {
   const char* path = std::getenv("VARNICA_SNAPSHOT");
   if (path == nullptr || *path == '\0' || window == nullptr) return false;
+  int width = 0, height = 0;
+  const char* size = std::getenv("VARNICA_SNAPSHOT_SIZE");
+  if (size != nullptr && std::sscanf(size, "%dx%d", &width, &height) == 2 && width > 0 && height > 0)
+    window->resize(width, height);
   window->installEventFilter(new SnapshotFilter(window, QString::fromLocal8Bit(path)));
   return true;
 }

@@ -4,6 +4,7 @@
 // of these menu texts (without their "&") run one after the other, each as
 // its menu item would run it (a disabled one is skipped with a word on
 // standard error), so that the picture shows what they did.
+// VARNICA_SNAPSHOT_SIZE=1280x900: the window takes that size first.
 #pragma once
 
 class QWidget;

@@ -188,7 +188,12 @@ void CDlgEditView::OnInitialUpdate() {
   FwChildFrame* frame = Frame();
   const QSize area = DialogArea();
   if (!frame || area.isEmpty()) return;
-  QSize size = area + (frame->size() - this->size());
+  // The frame is not laid out yet: its title bar and borders come from the
+  // style, as the MDI area will lay them out.
+  QStyle* style = frame->style();
+  const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, frame);
+  const int title = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, frame);
+  QSize size = area + QSize(2 * border, title + border);
   if (QWidget* mdi = frame->parentWidget()) size = size.boundedTo(mdi->size());
   frame->resize(size.expandedTo(frame->minimumSize()));
   RecalcLayout();

@@ -114,7 +114,9 @@ CDlgPaletteView* CDlgPaletteView::Open() {
   FwApp* app = Fw_App();
   auto* frame = app ? dynamic_cast<CDlgPaletteFrame*>(app->Windows().Open(kDlgPaletteKind)) : nullptr;
   if (!frame) return nullptr;
-  if (FwMainFrame* main = app->MainFrame()) main->resizeDocks({frame}, {kWidth}, Qt::Horizontal);
+  FwMainFrame* main = app->MainFrame();
+  if (main && !frame->Placed()) main->resizeDocks({frame}, {kWidth}, Qt::Horizontal);
+  frame->SetPlaced();
   return frame->View();
 }
 

@@ -88,7 +88,12 @@ class CDlgPaletteFrame : public QDockWidget {
  public:
   explicit CDlgPaletteFrame(QWidget* parent = nullptr);
   CDlgPaletteView* View() const { return view_; }
+  // Whether the bar has its place: the main frame's kept bar layout gave
+  // it one, or it took its first width.
+  bool Placed() const { return placed_; }
+  void SetPlaced() { placed_ = true; }
 
  private:
   CDlgPaletteView* view_;
+  bool placed_ = false;
 };

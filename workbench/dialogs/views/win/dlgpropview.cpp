@@ -143,7 +143,9 @@ CDlgPropView* CDlgPropView::Open() {
   FwApp* app = Fw_App();
   auto* frame = app ? dynamic_cast<CDlgPropFrame*>(app->Windows().Open(kDlgPropKind)) : nullptr;
   if (!frame) return nullptr;
-  if (FwMainFrame* main = app->MainFrame()) main->resizeDocks({frame}, {kWidth}, Qt::Horizontal);
+  FwMainFrame* main = app->MainFrame();
+  if (main && !frame->Placed()) main->resizeDocks({frame}, {kWidth}, Qt::Horizontal);
+  frame->SetPlaced();
   return frame->View();
 }
 

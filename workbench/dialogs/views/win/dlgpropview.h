@@ -121,7 +121,12 @@ class CDlgPropFrame : public QDockWidget {
  public:
   explicit CDlgPropFrame(QWidget* parent = nullptr);
   CDlgPropView* View() const { return view_; }
+  // Whether the bar has its place: the main frame's kept bar layout gave
+  // it one, or it took its first width.
+  bool Placed() const { return placed_; }
+  void SetPlaced() { placed_ = true; }
 
  private:
   CDlgPropView* view_;
+  bool placed_ = false;
 };

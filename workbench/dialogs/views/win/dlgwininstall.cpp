@@ -73,15 +73,23 @@ DlgWindows::DlgWindows(FwApp* app, DlgWinNotify* notify) {
   FwWindows& w = app->Windows();
   w.Register({kDlgDocTemplate, ID_NONE, nullptr, FwKindScope::PerDocument, FwKindHost::MdiChild, nullptr}, kCommands,
              kPlaces);
-  w.Register({kDlgPaletteKind, ID_NONE, "DialogPaletteWindow", FwKindScope::Single, FwKindHost::Dock,
-              [] { return new CDlgPaletteFrame(Fw_App() ? Fw_App()->MainFrame() : nullptr); }});
-  // The grid docks on the right, the palette (as every docking bar) on the
-  // left.
+  // Both bars take the place the main frame's kept bar layout has for them;
+  // the first time the grid docks on the right, the palette (as every
+  // docking bar) on the left.
+  w.Register({kDlgPaletteKind, ID_NONE, "DialogPaletteWindow", FwKindScope::Single, FwKindHost::Dock, [] {
+                FwMainFrame* main = Fw_App() ? Fw_App()->MainFrame() : nullptr;
+                auto* frame = new CDlgPaletteFrame(main);
+                if (main && main->restoreDockWidget(frame)) frame->SetPlaced();
+                return frame;
+              }});
   w.Register({kDlgPropKind, ID_NONE, "DialogPropertyWindow", FwKindScope::Single, FwKindHost::Dock,
               [] {
                 FwMainFrame* main = Fw_App() ? Fw_App()->MainFrame() : nullptr;
                 auto* frame = new CDlgPropFrame(main);
-                if (main) main->addDockWidget(Qt::RightDockWidgetArea, frame);
+                if (main && main->restoreDockWidget(frame))
+                  frame->SetPlaced();
+                else if (main)
+                  main->addDockWidget(Qt::RightDockWidgetArea, frame);
                 return frame;
               }},
              kGridCommands);

@@ -523,6 +523,56 @@ TEST_F(DlgWinTest, HostileGeometryIsClampedAndLayersStayWithinTheCanvas) {
   QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, Inside(ok) + QPoint(40, 40));
 }
 
+// The palette and the grid keep their place in the main frame's bar
+// layout: the first time they take their own widths (the grid on the
+// right), and widths the user gave them come back in the next session.
+TEST_F(DlgWinTest, ThePaletteAndTheGridTakeTheirKeptPlace) {
+  Click(Inside(Find("Main.Ok")));
+  ASSERT_TRUE(Route(ID_DLG_PALETTE));
+  ASSERT_TRUE(Route(ID_DLG_EDIT_PROPERTIES));
+  QApplication::processEvents();
+  QPointer<CDlgPaletteFrame> palette = app->Windows().Window<CDlgPaletteFrame>();
+  QPointer<CDlgPropFrame> grid = app->Windows().Window<CDlgPropFrame>();
+  ASSERT_TRUE(palette && grid);
+  EXPECT_EQ(main->dockWidgetArea(palette), Qt::LeftDockWidgetArea);
+  EXPECT_EQ(main->dockWidgetArea(grid), Qt::RightDockWidgetArea);
+  EXPECT_NEAR(palette->width(), CDlgPaletteView::kWidth, 4);
+
+  main->resizeDocks({palette, grid}, {250, 300}, Qt::Horizontal);
+  QApplication::processEvents();
+  const int palette_width = palette->width(), grid_width = grid->width();
+  EXPECT_NEAR(palette_width, 250, 4);
+  const QByteArray layout = main->SaveLayout();
+  delete palette.data();
+  delete grid.data();
+  QApplication::processEvents();
+  ASSERT_TRUE(main->RestoreLayout(layout));
+
+  ASSERT_TRUE(Route(ID_DLG_PALETTE));
+  ASSERT_TRUE(Route(ID_DLG_EDIT_PROPERTIES));
+  QApplication::processEvents();
+  palette = app->Windows().Window<CDlgPaletteFrame>();
+  grid = app->Windows().Window<CDlgPropFrame>();
+  ASSERT_TRUE(palette && grid);
+  EXPECT_EQ(main->dockWidgetArea(grid), Qt::RightDockWidgetArea);
+  EXPECT_EQ(palette->width(), palette_width);
+  EXPECT_EQ(grid->width(), grid_width);
+}
+
+// A new designer window takes the size that shows its whole dialog, no
+// more: no scroll bars and no margin beyond the dialog area.
+TEST_F(DlgWinTest, ANewDesignerWindowFitsItsDialog) {
+  const std::string small = Write("dlg/small.idm", "window Small { .xleft 2; .ytop 1; .width 240; .height 120; }\n");
+  ASSERT_TRUE(windows->OpenFile(small.c_str()));
+  QApplication::processEvents();
+  CDlgEditView* v = ActiveView();
+  ASSERT_NE(v, nullptr);
+  ASSERT_NE(v, view);
+  EXPECT_FALSE(v->HorizontalBar()->isVisible());
+  EXPECT_FALSE(v->VerticalBar()->isVisible());
+  EXPECT_EQ(v->CanvasRect().size(), v->DialogArea());
+}
+
 TEST_F(DlgWinTest, ANamedConstantIsChosenInAComboAndUndone) {
   DlgObject* check = Find("Main.Check");
   Click(Inside(check));
