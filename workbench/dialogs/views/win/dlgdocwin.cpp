@@ -44,7 +44,7 @@ void Activate(FwChildFrame* frame, CDlgEditView* view) {
 
 }  // namespace
 
-CDlgDocWin::CDlgDocWin() { AllDocs().push_back(this); }
+CDlgDocWin::CDlgDocWin(DlgWinNotify* notify) : notify_(notify) { AllDocs().push_back(this); }
 
 CDlgDocWin::~CDlgDocWin() {
   std::erase(AllDocs(), this);
@@ -58,6 +58,11 @@ CDlgDocWin* CDlgDocWin::Of(const CDlgEditDoc* model) {
   for (CDlgDocWin* d : AllDocs())
     if (d->model_ == model) return d;
   return nullptr;
+}
+
+DlgWinNotify* CDlgDocWin::NotifyOf(const CDlgEditDoc* model) {
+  CDlgDocWin* d = Of(model);
+  return d ? d->Notify() : nullptr;
 }
 
 DlgAnchor* CDlgDocWin::TakeInitialAnchor() {

@@ -9,6 +9,9 @@
 #include <memory>
 #include <string>
 
+#include <QPointer>
+
+#include "workbench/dialogs/views/win/dlgwinnotify.h"
 #include "workbench/framework/fwdocument.h"
 
 class CDlgEditDoc;
@@ -21,8 +24,16 @@ struct PluginFileType;
 
 class CDlgDocWin : public FwDocument {
  public:
-  CDlgDocWin();
+  // `notify`: the notifier of the designer whose template made the
+  // document (may be null: its windows tell nobody).
+  explicit CDlgDocWin(DlgWinNotify* notify = nullptr);
   ~CDlgDocWin() override;
+
+  // The designer's notifier, through which the document's views reach the
+  // palette and the property grid; null when there is none (any more).
+  DlgWinNotify* Notify() const { return notify_.data(); }
+  // The notifier of a model's window document, or null.
+  static DlgWinNotify* NotifyOf(const CDlgEditDoc* model);
 
   // The model (null until opened or made).
   CDlgEditDoc* Model() const { return model_; }
@@ -59,5 +70,6 @@ class CDlgDocWin : public FwDocument {
   void TakeModel(CDlgEditDoc* model);
 
   CDlgEditDoc* model_ = nullptr;
+  QPointer<DlgWinNotify> notify_;
   bool question_asked_ = false;
 };

@@ -177,6 +177,11 @@ CDlgEditDoc* CDlgEditView::Model() const {
 
 CDlgDocWin* CDlgEditView::DocWin() const { return dynamic_cast<CDlgDocWin*>(Document()); }
 
+DlgWinNotify* CDlgEditView::Notifier() const {
+  CDlgDocWin* d = DocWin();
+  return d ? d->Notify() : nullptr;
+}
+
 void CDlgEditView::OnLeaveDocument() {
   mode_ = DlgMouseMode::None;
   EndDragLayers();
@@ -626,11 +631,11 @@ void CDlgEditView::focusInEvent(QFocusEvent* event) {
     update();
   }
   if (CDlgDocWin* d = DocWin()) d->UpdateFrameCounts();
-  DlgWinNotify::Instance().ViewFocused(this);
+  if (DlgWinNotify* n = Notifier()) n->ViewFocused(this);
 }
 
 void CDlgEditView::ShowPrimary() {
-  DlgWinNotify::Instance().PrimaryChanged(this, canvas_ ? canvas_->Primary() : nullptr);
+  if (DlgWinNotify* n = Notifier()) n->PrimaryChanged(this, canvas_ ? canvas_->Primary() : nullptr);
 }
 
 // --------------------------------------------------------------------- drops
@@ -726,15 +731,17 @@ void CDlgEditView::OnEditProperties(int) {
   DlgObject* p = canvas_ ? canvas_->Primary() : nullptr;
   if (!p) return;
   canvas_->SelectObject(p);
-  DlgWinNotify::Instance().EditProperties(Model(), p);
+  if (DlgWinNotify* n = Notifier()) n->EditProperties(Model(), p);
 }
 
 void CDlgEditView::OnPalette(int) {
-  if (Model() && Anchor()) DlgWinNotify::Instance().OpenPalette(Model(), Anchor());
+  DlgWinNotify* n = Notifier();
+  if (n && Model() && Anchor()) n->OpenPalette(Model(), Anchor());
 }
 
 void CDlgEditView::OnFileProperties(int) {
-  if (Model()) DlgWinNotify::Instance().FileProperties(Model());
+  DlgWinNotify* n = Notifier();
+  if (n && Model()) n->FileProperties(Model());
 }
 
 void CDlgEditView::OnUndo(int) {

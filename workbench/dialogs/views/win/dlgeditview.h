@@ -22,6 +22,7 @@
 
 class CDlgEditDoc;
 class CDlgDocWin;
+class DlgWinNotify;
 class DlgTracker;
 class QScrollBar;
 
@@ -40,6 +41,8 @@ class CDlgEditView : public FwHandlers<CDlgEditView, FwView> {
   DlgAnchor* Anchor() const;
   CDlgEditDoc* Model() const;
   CDlgDocWin* DocWin() const;
+  // The notifier of the designer that made the document (null: none).
+  DlgWinNotify* Notifier() const;
   // The view forgets its anchor (its frame is closing for good).
   void Detach();
   // The frame closed: the editing operations leave the document now.

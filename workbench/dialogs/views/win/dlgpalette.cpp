@@ -276,9 +276,10 @@ void CDlgPaletteView::OnUndo(int) {
   CDlgEditDoc* doc = Doc();
   if (!doc || !root_->CanUndo()) return;
   doc->StatusText("Undoing...");
-  DlgWinNotify::Instance().WaitCursor(true);
+  DlgWinNotify* n = CDlgDocWin::NotifyOf(doc);
+  if (n) n->WaitCursor(true);
   root_->Undo();
-  DlgWinNotify::Instance().WaitCursor(false);
+  if (n) n->WaitCursor(false);
   doc->StatusText("Undo completed.");
 }
 
@@ -286,9 +287,10 @@ void CDlgPaletteView::OnRedo(int) {
   CDlgEditDoc* doc = Doc();
   if (!doc || !root_->CanRedo()) return;
   doc->StatusText("Redoing...");
-  DlgWinNotify::Instance().WaitCursor(true);
+  DlgWinNotify* n = CDlgDocWin::NotifyOf(doc);
+  if (n) n->WaitCursor(true);
   root_->Redo();
-  DlgWinNotify::Instance().WaitCursor(false);
+  if (n) n->WaitCursor(false);
   doc->StatusText("Redo completed.");
 }
 
@@ -297,7 +299,8 @@ void CDlgPaletteView::OnUpdateUndo(FwCmdUI& ui) { ui.Enable(root_ && root_->CanU
 void CDlgPaletteView::OnUpdateRedo(FwCmdUI& ui) { ui.Enable(root_ && root_->CanRedo()); }
 
 void CDlgPaletteView::OnFileProperties(int) {
-  if (CDlgEditDoc* doc = Doc()) DlgWinNotify::Instance().FileProperties(doc);
+  CDlgEditDoc* doc = Doc();
+  if (DlgWinNotify* n = CDlgDocWin::NotifyOf(doc)) n->FileProperties(doc);
 }
 
 void CDlgPaletteView::OnUpdateFileProperties(FwCmdUI& ui) { ui.Enable(Doc() != nullptr); }

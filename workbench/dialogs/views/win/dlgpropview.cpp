@@ -25,6 +25,7 @@
 #include "workbench/dialogs/model/dlg_rootanchor.h"
 #include "workbench/dialogs/views/win/dlgpalette.h"
 #include "workbench/dialogs/views/win/dlgwininstall.h"
+#include "workbench/dialogs/views/win/dlgdocwin.h"
 #include "workbench/dialogs/views/win/dlgwinnotify.h"
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwcommandids.h"
@@ -545,12 +546,13 @@ void CDlgPropView::OnUndo(int id) {
   if (undo ? !root.CanUndo() : !root.CanRedo()) return;
   EndEdit();
   d->StatusText(undo ? "Undoing..." : "Redoing...");
-  DlgWinNotify::Instance().WaitCursor(true);
+  DlgWinNotify* n = CDlgDocWin::NotifyOf(d);
+  if (n) n->WaitCursor(true);
   if (undo)
     root.Undo();
   else
     root.Redo();
-  DlgWinNotify::Instance().WaitCursor(false);
+  if (n) n->WaitCursor(false);
   d->StatusText(undo ? "Undo completed." : "Redo completed.");
   update();
 }
@@ -561,14 +563,15 @@ void CDlgPropView::OnUpdateUndo(FwCmdUI& ui) {
 }
 
 void CDlgPropView::OnFileProperties(int) {
-  if (rows_.Doc()) DlgWinNotify::Instance().FileProperties(rows_.Doc());
+  if (DlgWinNotify* n = CDlgDocWin::NotifyOf(rows_.Doc())) n->FileProperties(rows_.Doc());
 }
 
 void CDlgPropView::OnUpdateShown(FwCmdUI& ui) { ui.Enable(rows_.Object() != nullptr); }
 
 void CDlgPropView::OnPalette(int) {
   DlgObject* obj = rows_.Object();
-  if (obj && rows_.Doc()) DlgWinNotify::Instance().OpenPalette(rows_.Doc(), obj->Anchor());
+  DlgWinNotify* n = CDlgDocWin::NotifyOf(rows_.Doc());
+  if (obj && n) n->OpenPalette(rows_.Doc(), obj->Anchor());
 }
 
 void CDlgPropView::OnEdit(int) { BeginEdit(context_row_ >= 0 ? context_row_ : selected_); }

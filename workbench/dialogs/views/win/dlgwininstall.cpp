@@ -65,7 +65,7 @@ DlgWindows::DlgWindows(FwApp* app, DlgWinNotify* notify) {
   notify_ = notify;
   if (!app) return;
   auto tmpl = std::make_unique<FwDocTemplate>(
-      kDlgDocTemplate, [] { return std::make_unique<CDlgDocWin>(); },
+      kDlgDocTemplate, [notify] { return std::make_unique<CDlgDocWin>(notify); },
       [](FwDocument* doc) -> FwChildFrame* { return new CDlgEditFrame(doc); },
       [](FwDocument* doc, QWidget* parent) -> FwView* { return new CDlgEditView(doc, parent); });
   template_ = app->AddDocTemplate(std::move(tmpl));

@@ -10,30 +10,9 @@
 #include "workbench/dialogs/views/win/dlgpropview.h"
 #include "workbench/framework/fwdoctemplate.h"
 
-namespace {
-DlgWinNotify* installed = nullptr;
-}  // namespace
+DlgWinNotify::DlgWinNotify() : previous_(DlgDoc_SetNotify(this)) {}
 
-DlgWinNotify::DlgWinNotify() : previous_(DlgDoc_SetNotify(this)) {
-  if (!installed) installed = this;
-}
-
-DlgWinNotify::~DlgWinNotify() {
-  DlgDoc_SetNotify(previous_ == this ? nullptr : previous_);
-  if (installed == this) installed = nullptr;
-}
-
-DlgWinNotify& DlgWinNotify::Instance() {
-  if (installed) return *installed;
-  // Without windows nothing is shown: a notifier that is not installed.
-  static DlgWinNotify* silent = [] {
-    auto* n = new DlgWinNotify;
-    DlgDoc_SetNotify(n->previous_);
-    installed = nullptr;
-    return n;
-  }();
-  return *silent;
-}
+DlgWinNotify::~DlgWinNotify() { DlgDoc_SetNotify(previous_ == this ? nullptr : previous_); }
 
 CDlgPaletteView* DlgWinNotify::Palette() const { return CDlgPaletteView::Find(); }
 CDlgPropView* DlgWinNotify::Grid() const { return CDlgPropView::Find(); }

@@ -2,11 +2,16 @@
 // windows reach the environment around them: new designer frames, captions,
 // views to repaint, the wait cursor, and the neighbours of the designer (the
 // property grid, the palette, the status bar, the file properties sheet).
-// One is installed for the life of the designer's windows; the environment
-// may derive from it to take the status texts to its status bar.
+// The designer (DlgWindows) owns or is given one for the life of its windows
+// and hands it to the documents its template makes: their views, the palette
+// and the property grid reach each other through their document's notifier.
+// The environment may derive from it to take the status texts to its status
+// bar.
 #pragma once
 
 #include <string>
+
+#include <QObject>
 
 #include "workbench/dialogs/document/dlgnotify.h"
 
@@ -15,15 +20,13 @@ class CDlgPaletteView;
 class CDlgPropView;
 class FwDocTemplate;
 
-class DlgWinNotify : public DlgDocNotify {
+// A QObject only so that the documents hold it through a QPointer.
+class DlgWinNotify : public QObject, public DlgDocNotify {
  public:
   DlgWinNotify();
   ~DlgWinNotify() override;
   DlgWinNotify(const DlgWinNotify&) = delete;
   DlgWinNotify& operator=(const DlgWinNotify&) = delete;
-
-  // The one installed, or a silent one when none is.
-  static DlgWinNotify& Instance();
 
   // The template of the dialog documents.
   void SetTemplate(FwDocTemplate* t) { template_ = t; }

@@ -664,6 +664,20 @@ TEST_F(DlgWinTest, TwoDropsMakeUntitled1AndUntitled2AndAForeignDropIsRefused) {
   EXPECT_TRUE(listed);
 }
 
+// A designer document holds the notifier of the designer that made it: its
+// views reach the palette and the grid through it, and nothing once that
+// notifier is gone.
+TEST_F(DlgWinTest, ADocumentReachesItsDesignersNotifierWhileItLives) {
+  EXPECT_EQ(CDlgDocWin::NotifyOf(model), &win_notify);
+  EXPECT_EQ(view->Notifier(), &win_notify);
+  auto other_notify = std::make_unique<DlgWinNotify>();
+  CDlgDocWin other(other_notify.get());
+  EXPECT_EQ(other.Notify(), other_notify.get());
+  other_notify.reset();
+  EXPECT_EQ(other.Notify(), nullptr);
+  EXPECT_EQ(view->Notifier(), &win_notify);
+}
+
 TEST_F(DlgWinTest, ThePaletteListsEveryDialogOfAFileThatAsksForIt) {
   ASSERT_TRUE(Route(ID_DLG_PALETTE));
   CDlgPaletteView* palette = windows->Notify().Palette();
