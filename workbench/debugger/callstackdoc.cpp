@@ -54,7 +54,15 @@ CEditorView* FirstView(CCallstackDoc* doc) {
 
 }  // namespace
 
-CCallstackDoc* CCallstackDoc::instance_ = nullptr;
+CCallstackDoc* CCallstackDoc::Find() {
+  FwApp* app = Fw_App();
+  if (app == nullptr) return nullptr;
+  for (const auto& t : app->DocTemplates())
+    if (t->ResourceId() == kCallstackResource)
+      for (FwDocument* d : t->Documents())
+        if (auto* doc = dynamic_cast<CCallstackDoc*>(d)) return doc;
+  return nullptr;
+}
 
 CCallstackFrame::CCallstackFrame(FwDocument* doc, CfgWindowPositions* positions)
     : CChildFrame(doc), place_(this, positions, CfgWnd_CallstackWindow) {
@@ -97,7 +105,7 @@ void CCallstackDoc::Setup() {
 }
 
 void CCallstackDoc::Shutdown() {
-  if (instance_ != nullptr) Show(false);
+  if (Find() != nullptr) Show(false);
   Record().reset();
 }
 
@@ -121,14 +129,13 @@ CCallstackDoc::CCallstackDoc() {
   edit_item->flags &= ~CfgEditItem::LineWrap;
 }
 
-CCallstackDoc::~CCallstackDoc() {
-  if (instance_ == this) instance_ = nullptr;
-}
+CCallstackDoc::~CCallstackDoc() = default;
 
 bool CCallstackDoc::OnNewDocument() {
-  SYS_ASSERT(!"CCallstackDoc::OnNewDocument() illegally called twice" || instance_ == nullptr);
-  if (instance_ != nullptr) return false;
-  instance_ = this;
+  // One call-stack document: the template holds no other.
+  CCallstackDoc* open = Find();
+  SYS_ASSERT(!"CCallstackDoc::OnNewDocument() illegally called twice" || open == nullptr);
+  if (open != nullptr) return false;
   SetTitle("Call Stack");
   return true;
 }
@@ -136,7 +143,7 @@ bool CCallstackDoc::OnNewDocument() {
 bool CCallstackDoc::IsOpen() {
   if (FwApp* app = Fw_App(); app && app->Windows().Kind(ID_VIEW_CALLSTACK))
     return app->Windows().IsShown(ID_VIEW_CALLSTACK);
-  return instance_ != nullptr;
+  return Find() != nullptr;
 }
 
 void CCallstackDoc::Show(bool show) {
@@ -149,7 +156,7 @@ void CCallstackDoc::Show(bool show) {
     return;
   }
   app->Windows().Open(ID_VIEW_CALLSTACK);
-  if (!was_open && instance_ != nullptr && DebugQueue && !Debug_SessionWaiting() && !Debug_Busy()) {
+  if (!was_open && Find() != nullptr && DebugQueue && !Debug_SessionWaiting() && !Debug_Busy()) {
     Debug_SetBusy(true);
     if (!Debug_Cmd_CALLSTACK()) Debug_CheckSession();
     Debug_SetBusy(false);
@@ -160,7 +167,7 @@ void CCallstackDoc::Clear() {
   Setup();
   QWidget* focus = QApplication::focusWidget();
   TextObj& text = Record()->text;
-  if (CEditorView* view = FirstView(instance_)) {
+  if (CEditorView* view = FirstView(Find())) {
     view->Model().ClearText();
     text.SetFlag(TextObj_READ_ONLY | TextObj_SUSPENDED);
     view->update();
@@ -177,7 +184,7 @@ void CCallstackDoc::AddEntry(const DebugLocation& entry) {
   TextObj& text = Record()->text;
   std::string line = Debug_StackLine(entry);
   TextLine* added = nullptr;
-  if (CEditorView* view = FirstView(instance_)) {
+  if (CEditorView* view = FirstView(Find())) {
     added = view->Model().AppendText(line);
     view->update();
   } else {

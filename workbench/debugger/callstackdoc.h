@@ -2,8 +2,8 @@
 // program locations of a stopped debug session, one line per entry ("third
 // text (second text): first text"); a double click shows that location in
 // its source. The text and its locations live in one process-wide record,
-// so the list survives while the window is closed. Only one document exists
-// at a time.
+// so the list survives while the window is closed. Only one document is
+// open at a time (the application's template holds it).
 #pragma once
 
 #include "workbench/base/settings/config.h"
@@ -25,6 +25,9 @@ class CCallstackDoc : public CEditorDoc {
   // at once) or closes it.
   static void Show(bool show);
   static bool IsOpen();
+  // The call-stack document open in the application (its template's one
+  // document), or null.
+  static CCallstackDoc* Find();
   // Empties the list (one empty line stays).
   static void Clear();
   // Appends the line of an entry and its location.
@@ -43,7 +46,6 @@ class CCallstackDoc : public CEditorDoc {
 
  private:
   static void Setup();
-  static CCallstackDoc* instance_;
   CfgSettings config_;
 };
 

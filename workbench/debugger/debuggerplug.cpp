@@ -9,7 +9,7 @@ BreakpointsLink::BreakpointsLink(CfgBreakpoints& breakpoints, std::function<void
 
 int BreakpointsLink::Run() {
   ProgramLink& program = *Shell_Neighbours().program;
-  CBreakpointsDlg dlg(breakpoints_, program, help_, CMainFrame::m_pMainFrame);
+  CBreakpointsDlg dlg(breakpoints_, program, help_, Shell_MainFrame());
   const int result = dlg.DoModal();
   // A document or line that is not there ends the command silently.
   if (result == IDC_BREAKPOINT_GOTO) program.GoToLine(dlg.m_FileName.c_str(), dlg.m_Segment, dlg.m_Line);

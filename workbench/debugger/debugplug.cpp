@@ -6,7 +6,9 @@
 #include "workbench/editor/view/outputdoc.h"
 #include "platform/dirpath.h"
 #include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwdoctemplate.h"
+#include "workbench/framework/fwmainframe.h"
 #include "workbench/framework/fwmessage.h"
 #include "workbench/programs/view/progdocwin.h"
 #include "workbench/programs/view/programsplug.h"
@@ -45,12 +47,16 @@ class ShellDebugLink : public DebugLink {
 
 // The environment's windows as the core sees them.
 class ShellDebugHost : public DebugHost {
+  static FwMainFrame* MainFrame() { return Fw_App() != nullptr ? Fw_App()->MainFrame() : nullptr; }
+
  public:
+  // From the session's reader and watcher threads: the messages go to the
+  // main frame's event queue.
   void PostOutput(std::string text) override {
-    if (CMainFrame::m_pMainFrame) Fw_PostBlock(CMainFrame::m_pMainFrame, FW_MSG_OUTPUT_LINE, std::move(text));
+    if (FwMainFrame* main = MainFrame()) Fw_PostBlock(main, FW_MSG_OUTPUT_LINE, std::move(text));
   }
   void PostEnded() override {
-    if (CMainFrame::m_pMainFrame) Fw_PostMessage(CMainFrame::m_pMainFrame, FW_MSG_DEBUG_ENDED);
+    if (FwMainFrame* main = MainFrame()) Fw_PostMessage(main, FW_MSG_DEBUG_ENDED);
   }
   void QueueOutputLine(const std::string& line) override { COutputDoc::QueueText(line); }
   void ShowDebugTabOnIdle() override {
@@ -58,9 +64,9 @@ class ShellDebugHost : public DebugHost {
   }
   void ClearDebugTab() override { COutputDoc::ClearTab(OUTPUT_TAB_DEBUG); }
   void BringMainFrameForward() override {
-    if (CMainFrame::m_pMainFrame) {
-      CMainFrame::m_pMainFrame->raise();
-      CMainFrame::m_pMainFrame->activateWindow();
+    if (FwMainFrame* main = MainFrame()) {
+      main->raise();
+      main->activateWindow();
     }
   }
   void ClearStatementMarks() override {
@@ -92,7 +98,8 @@ class ShellDebugHost : public DebugHost {
                                                                               : DebugShown::NO_SEGMENT;
   }
   DebugForeground ForegroundProgram(std::string* path) override {
-    FwChildFrame* child = CMainFrame::m_pMainFrame ? CMainFrame::m_pMainFrame->ActiveChild() : nullptr;
+    FwMainFrame* main = MainFrame();
+    FwChildFrame* child = main != nullptr ? main->ActiveChild() : nullptr;
     auto* doc = child ? dynamic_cast<CProgDoc*>(child->Document()) : nullptr;
     if (doc == nullptr || !doc->Model().IsProgramFile()) return DebugForeground::NONE;
     if (doc->Model().IsModified() && !doc->Save(doc->Model().PathName())) return DebugForeground::SAVE_FAILED;
@@ -102,7 +109,7 @@ class ShellDebugHost : public DebugHost {
   }
   bool DebugTabUsesEnhancements() const override {
     const CfgSettings* config = nullptr;
-    if (COutputDoc* output = COutputDoc::Instance()) config = output->GetDocConfig();
+    if (COutputDoc* output = COutputDoc::Find()) config = output->GetDocConfig();
     if (config == nullptr && YqApp()) config = &YqApp()->m_Config;
     // The Debug tab shows program files' text: its edit item is theirs.
     const CfgEditItem* item = config ? config->Edit.GetItem(0) : nullptr;
@@ -120,7 +127,7 @@ class ShellDebugHost : public DebugHost {
   CfgBreakpoints& Breakpoints() override { return YqApp()->m_Breakpoints; }
   void StatusWarning(const char* text) override { Status(SK_WARNING, text); }
   void Status(int kind, const std::string& text) override {
-    if (CYqStatusBar* bar = CMainFrame::GetStatusBar()) bar->SetMessage(kind, text.c_str());
+    if (CYqStatusBar* bar = Shell_StatusBar()) bar->SetMessage(kind, text.c_str());
   }
 };
 

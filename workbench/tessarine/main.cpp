@@ -26,7 +26,7 @@
 #include "workbench/programs/view/programsplug.h"
 #include "workbench/programs/view/progdocwin.h"
 #include "workbench/shell/browse/browseplug.h"
-#include "workbench/shell/frames/browsebar.h"
+#include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/settings/appsheet.h"
 #include "workbench/base/shellsink.h"
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<ExplorerWindows> explorer = Explorer_Install(app.m_Explore, app.m_Config, &app.m_MruFiles);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (app.InitInstance(args)) {
-      Browse_Install(CBrowseBar::Instance());
+      Browse_Install(app.MainWnd()->BrowseBar());
       Programs_ShowInXref();  // the files given on the command line
       // For pictures of the environment: an explore window on a folder.
       const char* shot_folder = std::getenv("VARNICA_SNAPSHOT_EXPLORE");

@@ -19,6 +19,7 @@
 #include "tests/support/testsupport.h"
 #include "workbench/base/settings/cfglists.h"
 #include "workbench/base/settings/cfgprofile.h"
+#include "workbench/base/sysassert.h"
 #include "workbench/base/sysutil.h"
 #include "workbench/base/tests/shelltest.h"
 #include "workbench/debugger/callstackdoc.h"
@@ -26,6 +27,8 @@
 #include "workbench/debugger/debugplug.h"
 #include "workbench/debugger/variablesdoc.h"
 #include "workbench/framework/fwcommandtable.h"
+#include "workbench/framework/fwdoctemplate.h"
+#include "workbench/framework/fwdocument.h"
 #include "workbench/framework/fwwindows.h"
 #include "workbench/debugger/session/debugcore.h"
 #include "workbench/debugger/session/debuglocal.h"
@@ -196,6 +199,27 @@ TEST_F(DebuggerWindows, TheCallStacksContextMenuCopiesAndSelects) {
   const std::vector<QString> expected = {app->Commands().Action(ID_EDIT_COPY)->text(),
                                          app->Commands().Action(ID_EDIT_SELECT_ALL)->text()};
   EXPECT_EQ(texts, expected);
+}
+
+// One call-stack document at a time: its template makes no second one while
+// the window is open, and a new one as soon as the window closed.
+TEST_F(DebuggerWindows, TheCallStackHasOneDocumentAtATime) {
+  Shell_Neighbours().call_stack->Toggle();
+  CCallstackDoc* first = CCallstackDoc::Find();
+  ASSERT_NE(first, nullptr);
+  FwDocTemplate* tmpl = first->Template();
+  ASSERT_NE(tmpl, nullptr);
+  SysAssertHandler previous = Sys_SetAssertHandler(Sys_ThrowAssertHandler);
+  EXPECT_THROW(tmpl->OpenDocument(nullptr), SysAssertError);
+  Sys_SetAssertHandler(previous);
+  EXPECT_EQ(tmpl->Documents(), std::vector<FwDocument*>{first});
+  Shell_Neighbours().call_stack->Toggle();
+  EXPECT_FALSE(CCallstackDoc::IsOpen());
+  EXPECT_EQ(CCallstackDoc::Find(), nullptr);
+  Shell_Neighbours().call_stack->Toggle();
+  EXPECT_TRUE(CCallstackDoc::IsOpen());
+  ASSERT_NE(CCallstackDoc::Find(), nullptr);
+  EXPECT_EQ(tmpl->Documents().size(), 1u);
 }
 
 TEST_F(DebuggerWindows, TerminateWhileRunningEndsTheSession) {

@@ -14,6 +14,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwplacement.h"
 #include "workbench/editor/view/editview.h"
 #include "workbench/editor/view/linedraw.h"
@@ -24,10 +26,6 @@
 #include "workbench/base/shellsink.h"
 
 namespace {
-
-CFindDlg* g_find = nullptr;
-CReplaceDlg* g_replace = nullptr;
-CLineDrawDlg* g_linedraw = nullptr;
 
 void Beep() { Shell_Sink().beep(SHELL_MB_ICONEXCLAMATION); }
 
@@ -47,7 +45,7 @@ void TakeText(FindHistory* history, QComboBox* combo, const std::string& text, b
     combo->setCurrentIndex(0);
   }
   if (!find) return;
-  if (CEditBar* bar = CMainFrame::GetEditBar(); bar && bar->FindBox()) {
+  if (CEditBar* bar = Shell_EditBar(); bar && bar->FindBox()) {
     if (changed) bar->FindBox()->Refill();
     bar->FindBox()->setCurrentIndex(0);
     bar->FindBox()->setCurrentText(QString::fromLatin1(text.c_str()));
@@ -199,15 +197,10 @@ CFindDlg::CFindDlg(QWidget* parent) : CSearchDialog(CfgWnd_FindDialog, parent) {
   grid->addWidget(MakeDirectionGroup(), 2, 1);
   connect(next, &QPushButton::clicked, this, [this] { OnFindNext(); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::close);
-  g_find = this;
   RestorePosition();
 }
 
-CFindDlg::~CFindDlg() {
-  if (g_find == this) g_find = nullptr;
-}
-
-CFindDlg* CFindDlg::Instance() { return g_find; }
+CFindDlg::~CFindDlg() = default;
 
 bool CFindDlg::OnFindNext() {
   std::string text;
@@ -253,15 +246,10 @@ CReplaceDlg::CReplaceDlg(QWidget* parent) : CSearchDialog(CfgWnd_ReplaceDialog, 
   connect(cancel, &QPushButton::clicked, this, &QDialog::close);
   if (ReplaceHist()) FillCombo(replace_, *ReplaceHist());
   replace_->setCurrentIndex(replace_->count() ? 0 : -1);
-  g_replace = this;
   RestorePosition();
 }
 
-CReplaceDlg::~CReplaceDlg() {
-  if (g_replace == this) g_replace = nullptr;
-}
-
-CReplaceDlg* CReplaceDlg::Instance() { return g_replace; }
+CReplaceDlg::~CReplaceDlg() = default;
 
 bool CReplaceDlg::TakeTexts(bool with_replace) {
   std::string text;
@@ -347,38 +335,52 @@ CLineDrawDlg::CLineDrawDlg(QWidget* parent) : CEditorDialog(CfgWnd_LinedrawDialo
   fl->addWidget(table_);
   auto* l = new QVBoxLayout(this);
   l->addWidget(frame);
-  g_linedraw = this;
   RestorePosition();
 }
 
-CLineDrawDlg::~CLineDrawDlg() {
-  if (g_linedraw == this) g_linedraw = nullptr;
-}
-
-CLineDrawDlg* CLineDrawDlg::Instance() { return g_linedraw; }
+CLineDrawDlg::~CLineDrawDlg() = default;
 
 // ------------------------------------------------------------ Commands
 
 namespace {
 
 QWidget* DialogParent(CEditorView* view) {
-  if (CMainFrame::m_pMainFrame) return CMainFrame::m_pMainFrame;
+  if (CMainFrame* main = Shell_MainFrame()) return main;
   return view ? view->window() : nullptr;
 }
 
 template <class Dlg>
-Dlg* OpenOnce(Dlg* existing, CEditorView* view) {
-  if (existing) {
-    existing->Present();
-    return existing;
+void RegisterKind(FwWindows& windows, int kind) {
+  if (windows.Kind(kind) != nullptr) return;
+  // The command is the view's (it ends the typing action first); the
+  // dialogs keep their own places in the window positions.
+  windows.Register({kind, ID_NONE, nullptr, FwKindScope::Single, FwKindHost::Dialog,
+                    [] { return new Dlg(DialogParent(CEditorView::LastFocused())); }});
+}
+
+// The open dialog of a kind comes forward with the keyboard; else a new one.
+template <class Dlg>
+Dlg* OpenOnce(int kind, CEditorView* view) {
+  FwApp* app = Fw_App();
+  if (app == nullptr) return nullptr;
+  EditorDialogs_Register(app->Windows());
+  Dlg* dlg = app->Windows().Window<Dlg>();
+  if (dlg == nullptr) {
+    dlg = new Dlg(DialogParent(view));
+    app->Windows().Track(kind, dlg);
   }
-  auto* dlg = new Dlg(DialogParent(view));
   dlg->Present();
   return dlg;
 }
 
 }  // namespace
 
-CFindDlg* EditorDialogs_OpenFind(CEditorView* view) { return OpenOnce(g_find, view); }
-CReplaceDlg* EditorDialogs_OpenReplace(CEditorView* view) { return OpenOnce(g_replace, view); }
-CLineDrawDlg* EditorDialogs_OpenLineDraw(CEditorView* view) { return OpenOnce(g_linedraw, view); }
+void EditorDialogs_Register(FwWindows& windows) {
+  RegisterKind<CFindDlg>(windows, ID_EDIT_FIND);
+  RegisterKind<CReplaceDlg>(windows, ID_EDIT_REPLACE);
+  RegisterKind<CLineDrawDlg>(windows, ID_LINE_DRAW);
+}
+
+CFindDlg* EditorDialogs_OpenFind(CEditorView* view) { return OpenOnce<CFindDlg>(ID_EDIT_FIND, view); }
+CReplaceDlg* EditorDialogs_OpenReplace(CEditorView* view) { return OpenOnce<CReplaceDlg>(ID_EDIT_REPLACE, view); }
+CLineDrawDlg* EditorDialogs_OpenLineDraw(CEditorView* view) { return OpenOnce<CLineDrawDlg>(ID_LINE_DRAW, view); }

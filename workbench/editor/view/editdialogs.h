@@ -12,6 +12,7 @@
 #include <string>
 
 class CEditorView;
+class FwWindows;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -76,7 +77,6 @@ class CFindDlg : public CSearchDialog {
  public:
   explicit CFindDlg(QWidget* parent);
   ~CFindDlg() override;
-  static CFindDlg* Instance();
 
   bool OnFindNext() override;
 };
@@ -85,7 +85,6 @@ class CReplaceDlg : public CSearchDialog {
  public:
   explicit CReplaceDlg(QWidget* parent);
   ~CReplaceDlg() override;
-  static CReplaceDlg* Instance();
 
   QComboBox* ReplaceCombo() const { return replace_; }
   bool OnFindNext() override;
@@ -120,13 +119,16 @@ class CLineDrawDlg : public CEditorDialog {
  public:
   explicit CLineDrawDlg(QWidget* parent);
   ~CLineDrawDlg() override;
-  static CLineDrawDlg* Instance();
   CLineDrawTable* Table() const { return table_; }
 
  private:
   CLineDrawTable* table_;
 };
 
+// The three dialogs are single-window kinds of the application's registry
+// (kind ids ID_EDIT_FIND, ID_EDIT_REPLACE, ID_LINE_DRAW): Window<CFindDlg>()
+// finds the open one. Registers them once.
+void EditorDialogs_Register(FwWindows& windows);
 // The commands: open the dialog, or focus the open one. Return the dialog.
 CFindDlg* EditorDialogs_OpenFind(CEditorView* view);
 CReplaceDlg* EditorDialogs_OpenReplace(CEditorView* view);

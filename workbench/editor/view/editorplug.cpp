@@ -1,5 +1,6 @@
 #include "workbench/editor/view/editorplug.h"
 
+#include "workbench/editor/view/editdialogs.h"
 #include "workbench/editor/view/editorrows.h"
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/editor/view/pagesetupdlg.h"
@@ -24,7 +25,7 @@ class PageSetupLink : public PaneLink {
   bool Plugged() const override { return YqApp() != nullptr; }
   int Run() override {
     if (YqApp() == nullptr) return 0;
-    CPageSetupDlg dlg(&YqApp()->m_Config.PageSetup, CMainFrame::m_pMainFrame);
+    CPageSetupDlg dlg(&YqApp()->m_Config.PageSetup, Shell_MainFrame());
     return dlg.exec();
   }
 };
@@ -37,6 +38,7 @@ void Editor_Install() {
   // Once per application object: its command table has the rows then.
   if (app->Commands().Row(Editor_CommandRows().front().id) != nullptr) return;
   app->Commands().AddRows(0, Editor_CommandRows(), Editor_PlaceRows());
+  EditorDialogs_Register(app->Windows());
   static PaneOutputLink output;
   static PageSetupLink page_setup;
   ShellNeighbours& n = Shell_Neighbours();

@@ -275,11 +275,11 @@ void CEditorView::Scrolled() {
 void CEditorView::Beep() { Shell_Sink().beep(SHELL_MB_ICONEXCLAMATION); }
 
 void CEditorView::Status(int kind, const std::string& text) {
-  if (CYqStatusBar* bar = CMainFrame::GetStatusBar()) bar->SetMessage(kind, text.c_str());
+  if (CYqStatusBar* bar = Shell_StatusBar()) bar->SetMessage(kind, text.c_str());
 }
 
 std::string CEditorView::FindText() {
-  if (CEditBar* bar = CMainFrame::GetEditBar(); bar && bar->FindBox())
+  if (CEditBar* bar = Shell_EditBar(); bar && bar->FindBox())
     return bar->FindBox()->currentText().toLatin1().toStdString();
   return g_fallback_find;
 }
@@ -287,7 +287,7 @@ std::string CEditorView::FindText() {
 void CEditorView::AddFindHistory(const std::string& text) {
   if (YqApp() == nullptr) return;
   YqApp()->m_FindHistory.AddText(text.c_str());
-  if (CEditBar* bar = CMainFrame::GetEditBar(); bar && bar->FindBox()) {
+  if (CEditBar* bar = Shell_EditBar(); bar && bar->FindBox()) {
     QString current = bar->FindBox()->currentText();
     bar->FindBox()->Refill();
     bar->FindBox()->setCurrentText(current);
@@ -707,7 +707,7 @@ void CEditorView::OnViewCommand(int id) {
       model_.FindNext(true);
       break;
     case ID_GOTO_LINE:
-      if (CYqStatusBar* bar = CMainFrame::GetStatusBar(); bar && bar->Field(SP_LINE)) bar->Field(SP_LINE)->setFocus();
+      if (CYqStatusBar* bar = Shell_StatusBar(); bar && bar->Field(SP_LINE)) bar->Field(SP_LINE)->setFocus();
       break;
     case ID_COMPILE:
       model_.EndLineEdit();

@@ -77,7 +77,15 @@ TextLine* AppendLines(TextObj* tobj, const std::string& text) {
 
 }  // namespace
 
-COutputDoc* COutputDoc::instance_ = nullptr;
+COutputDoc* COutputDoc::Find() {
+  FwApp* app = Fw_App();
+  if (app == nullptr) return nullptr;
+  for (const auto& t : app->DocTemplates())
+    if (t->ResourceId() == OUTPUT_RESOURCE)
+      for (FwDocument* d : t->Documents())
+        if (auto* doc = dynamic_cast<COutputDoc*>(d)) return doc;
+  return nullptr;
+}
 
 void COutputDoc::Setup() {
   auto& state = State();
@@ -99,7 +107,7 @@ void COutputDoc::Setup() {
 }
 
 void COutputDoc::Shutdown() {
-  if (instance_ != nullptr) Show(false);
+  if (Find() != nullptr) Show(false);
   State().reset();
 }
 
@@ -113,14 +121,13 @@ COutputDoc::COutputDoc() {
   edit_item->flags &= ~CfgEditItem::LineWrap;
 }
 
-COutputDoc::~COutputDoc() {
-  if (instance_ == this) instance_ = nullptr;
-}
+COutputDoc::~COutputDoc() = default;
 
 bool COutputDoc::OnNewDocument() {
-  SYS_ASSERT(!"COutputDoc::OnNewDocument() illegally called twice" || instance_ == nullptr);
-  if (instance_ != nullptr) return false;
-  instance_ = this;
+  // One output document: the template holds no other.
+  COutputDoc* open = Find();
+  SYS_ASSERT(!"COutputDoc::OnNewDocument() illegally called twice" || open == nullptr);
+  if (open != nullptr) return false;
   SetTitle("Output");
   return true;
 }
@@ -214,7 +221,8 @@ void COutputDoc::AppendText(int tab, const std::string& text, uint32_t value) {
   if (!ValidTab(tab)) return;
   QWidget* focus = QApplication::focusWidget();
   TabRecord& r = State()->tabs[tab];
-  COutputFrame* frame = instance_ ? instance_->Frame() : nullptr;
+  COutputDoc* doc = Find();
+  COutputFrame* frame = doc ? doc->Frame() : nullptr;
   CEditorView* view = nullptr;
   if (frame && frame->Painted()) {
     view = frame->TabView(tab);
@@ -222,7 +230,7 @@ void COutputDoc::AppendText(int tab, const std::string& text, uint32_t value) {
   }
   if (view) {
     frame->ActivateTab(tab);
-    instance_->tab_in_use = tab;
+    doc->tab_in_use = tab;
   }
   TextLine* first = AppendLines(&r.text, text);
   if (value != 0)
@@ -235,7 +243,7 @@ void COutputDoc::AppendText(int tab, const std::string& text, uint32_t value) {
     m.PlaceCaret(r.text.num_lines - 1, 0);
     if (r.text.TestFlag(TextObj_FOLLOW_END)) m.EnsureCaretVisible();
     view->update();
-    instance_->tab_in_use = -1;
+    doc->tab_in_use = -1;
   } else if (r.text.TestFlag(TextObj_FOLLOW_END)) {
     const uint32_t rows = r.text.CountRows(0);
     r.view_state[0] = r.view_state[2] = rows;
@@ -257,7 +265,8 @@ void COutputDoc::ClearTab(int tab) {
   if (!ValidTab(tab)) return;
   QWidget* focus = QApplication::focusWidget();
   TabRecord& r = State()->tabs[tab];
-  COutputFrame* frame = instance_ ? instance_->Frame() : nullptr;
+  COutputDoc* doc = Find();
+  COutputFrame* frame = doc ? doc->Frame() : nullptr;
   CEditorView* view = frame ? frame->TabView(tab) : nullptr;
   if (view && frame->ActiveTab() == tab) {
     view->Model().ClearText();
@@ -293,30 +302,32 @@ void COutputDoc::ShowTabOnIdle(int tab) {
 
 void COutputDoc::Show(bool show) {
   Setup();
+  COutputDoc* doc = Find();
   if (show) {
-    if (instance_ == nullptr) {
+    if (doc == nullptr) {
       if (State()->tmpl) State()->tmpl->OpenDocument(nullptr);
-    } else if (COutputFrame* f = instance_->Frame()) {
+    } else if (COutputFrame* f = doc->Frame()) {
       f->raise();
       f->showNormal();
       if (f->mdiArea()) f->mdiArea()->setActiveSubWindow(f);
     }
-  } else if (instance_ != nullptr) {
-    if (COutputFrame* f = instance_->Frame()) f->close();
+  } else if (doc != nullptr) {
+    if (COutputFrame* f = doc->Frame()) f->close();
   }
 }
 
 CEditorView* COutputDoc::ActivateTab(int tab) {
   Setup();
   if (!ValidTab(tab)) return nullptr;
-  if (instance_ == nullptr) Show(true);
-  if (instance_ == nullptr) return nullptr;
-  COutputFrame* f = instance_->Frame();
+  if (Find() == nullptr) Show(true);
+  COutputDoc* doc = Find();
+  if (doc == nullptr) return nullptr;
+  COutputFrame* f = doc->Frame();
   if (!f) return nullptr;
   if (f->ActiveTab() != tab) {
-    instance_->SaveTabState(f->ActiveTab());
+    doc->SaveTabState(f->ActiveTab());
     f->ActivateTab(tab);
-    instance_->RestoreTabState(tab);
+    doc->RestoreTabState(tab);
   }
   return f->TabView(tab);
 }

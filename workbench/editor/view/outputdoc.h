@@ -2,7 +2,7 @@
 // in Files"), each a read-only text object with its saved view state and its
 // locations. The tab texts live for the whole run, so that text written
 // while the pane is closed is there when it opens. Only one output document
-// exists at a time; it shows its tabs in a COutputFrame. A double click on a
+// is open at a time (the application's template holds it); it shows its tabs in a COutputFrame. A double click on a
 // Build message with a location opens the program it is about (through the
 // shell's program-document link) and moves to the line the message names,
 // which is found by its ident and so survives edits above it.
@@ -39,9 +39,11 @@ class COutputDoc : public CEditorDoc {
   static void SetTabFileName(int tab, const char* name);
   static void ShowTabOnIdle(int tab);
   static void Show(bool show);
-  static bool IsShown() { return instance_ != nullptr; }
+  static bool IsShown() { return Find() != nullptr; }
   static CEditorView* ActivateTab(int tab);
-  static COutputDoc* Instance() { return instance_; }
+  // The output document open in the application (its template's one
+  // document), or null.
+  static COutputDoc* Find();
   // A tab's text and locations (null outside 0 to 2).
   static TextObj* TabText(int tab);
   static OutputLocList* TabLocations(int tab);
@@ -75,5 +77,4 @@ class COutputDoc : public CEditorDoc {
  private:
   static void Setup();
   CfgSettings config_;
-  static COutputDoc* instance_;
 };

@@ -301,11 +301,11 @@ int CProgDoc::ToggleBreakpoint(uint32_t line_idx) {
 // ------------------------------------------------------------ host
 
 void CProgDoc::StatusText(const std::string& text) {
-  if (CYqStatusBar* bar = CMainFrame::GetStatusBar()) bar->Message("%s", text.c_str());
+  if (CYqStatusBar* bar = Shell_StatusBar()) bar->Message("%s", text.c_str());
 }
 
 void CProgDoc::StatusError(const std::string& text) {
-  if (CYqStatusBar* bar = CMainFrame::GetStatusBar()) bar->Error("%s", text.c_str());
+  if (CYqStatusBar* bar = Shell_StatusBar()) bar->Error("%s", text.c_str());
 }
 
 void CProgDoc::BuildClear(const std::string& file_name) {

@@ -14,7 +14,6 @@
 
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwcommandids.h"
-#include "workbench/shell/neighbours.h"
 
 namespace {
 
@@ -48,8 +47,6 @@ constexpr int kKeyMenuOffset = 5;
 
 }  // namespace
 
-CBrowseBar* CBrowseBar::the_bar_ = nullptr;
-
 CBrowseBar::CBrowseBar(QWidget* parent) : QDockWidget("Browse", parent), tabs_(new QTabWidget(this)) {
   setObjectName(QString::number(ID_VIEW_BROWSE));
   tabs_->setObjectName(QString::number(ID_BROWSE_TABS));
@@ -68,17 +65,9 @@ CBrowseBar::CBrowseBar(QWidget* parent) : QDockWidget("Browse", parent), tabs_(n
   setWidget(tabs_);
   // A click anywhere on the bar gives it the keyboard (Shift+F10).
   setFocusPolicy(Qt::ClickFocus);
-  the_bar_ = this;
 }
 
-CBrowseBar::~CBrowseBar() {
-  if (the_bar_ == this) the_bar_ = nullptr;
-}
-
-void CBrowseBar::ActivateTab(int index) {
-  if (the_bar_ == nullptr || the_bar_->tabs_ == nullptr) return;
-  if (index >= 0 && index < the_bar_->tabs_->count()) the_bar_->tabs_->setCurrentIndex(index);
-}
+CBrowseBar::~CBrowseBar() = default;
 
 void CBrowseBar::SetPane(int index, QWidget* pane) {
   if (index < 0 || index >= tabs_->count()) return;
@@ -89,10 +78,6 @@ void CBrowseBar::SetPane(int index, QWidget* pane) {
   tabs_->insertTab(index, pane, text);
   if (current) tabs_->setCurrentIndex(index);
   delete old;
-}
-
-void CBrowseBar::ReloadHelp() {
-  if (the_bar_ != nullptr) Shell_Neighbours().help_pane->Toggle();
 }
 
 bool CBrowseBar::Shown() const { return window_ != nullptr || isVisible(); }

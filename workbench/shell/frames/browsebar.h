@@ -1,7 +1,8 @@
 // The docking browse bar with the tabs "Files" (the cross-reference window)
 // and "Help" (the help contents pane). There is at most one. "Docking View"
 // switches it between docking and a window of the MDI area; Shift+F10, the
-// menu key and the right button give its context menu.
+// menu key and the right button give its context menu. The main frame owns
+// it (CMainFrame::BrowseBar()).
 #pragma once
 
 #include <QDockWidget>
@@ -16,11 +17,6 @@ class CBrowseBar : public QDockWidget {
   explicit CBrowseBar(QWidget* parent);
   ~CBrowseBar() override;
 
-  // Brings tab n forward when the bar exists and n is a tab's index.
-  static void ActivateTab(int index);
-  static CBrowseBar* Instance() { return the_bar_; }
-  // Reloads the help contents pane (when the help settings were applied).
-  static void ReloadHelp();
   QTabWidget* Tabs() const { return tabs_; }
   // Puts a pane in place of tab n's placeholder (or its earlier pane, which
   // is deleted); the tab keeps its text. The bar takes the pane.
@@ -48,5 +44,4 @@ class CBrowseBar : public QDockWidget {
 
   QTabWidget* tabs_;
   QMdiSubWindow* window_ = nullptr;
-  static CBrowseBar* the_bar_;
 };

@@ -53,27 +53,37 @@ int StepKindOf(int id) {
 
 }  // namespace
 
-CMainFrame* CMainFrame::m_pMainFrame = nullptr;
-
 CMainFrame::CMainFrame() { setAcceptDrops(true); }
 
 CMainFrame::~CMainFrame() {
   Timers().KillAll();
-  if (m_pMainFrame == this) {
-    m_pMainFrame = nullptr;
+  // The application no longer routes through this frame, and boxes lose
+  // their owner.
+  if (FwApp* app = Fw_App(); app != nullptr && app->MainFrame() == this) {
+    app->SetMainFrame(nullptr);
     Sys_ClearMainWindow();
   }
 }
 
-CYqStatusBar* CMainFrame::GetStatusBar() { return m_pMainFrame != nullptr ? m_pMainFrame->status_ : nullptr; }
-CEditBar* CMainFrame::GetEditBar() { return m_pMainFrame != nullptr ? m_pMainFrame->edit_bar_ : nullptr; }
+CMainFrame* Shell_MainFrame() {
+  FwApp* app = Fw_App();
+  return app != nullptr ? dynamic_cast<CMainFrame*>(app->MainFrame()) : nullptr;
+}
+
+CYqStatusBar* Shell_StatusBar() {
+  CMainFrame* main = Shell_MainFrame();
+  return main != nullptr ? main->StatusBar() : nullptr;
+}
+
+CEditBar* Shell_EditBar() {
+  CMainFrame* main = Shell_MainFrame();
+  return main != nullptr ? main->EditBar() : nullptr;
+}
 
 bool CMainFrame::Create() {
   setWindowTitle("QX Varnica Development Environment");
   setObjectName("168");
   Sys_SetMainWindow(this);
-  SYS_ASSERT(!m_pMainFrame);
-  m_pMainFrame = this;
   resize(1000, 700);
   CYqApp* app = YqApp();
   app->m_Config.WindowPositions.entries[CfgWnd_MainFrame].Restore(this, true);

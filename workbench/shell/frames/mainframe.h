@@ -28,9 +28,8 @@ class CMainFrame : public FwHandlers<CMainFrame, FwMainFrame>, public CfgWindow 
   // Window creation: false when a part could not be made.
   bool Create();
 
-  static CMainFrame* m_pMainFrame;
-  static CYqStatusBar* GetStatusBar();
-  static CEditBar* GetEditBar();
+  CYqStatusBar* StatusBar() const { return status_; }
+  CEditBar* EditBar() const { return edit_bar_; }
   CBrowseBar* BrowseBar() const { return browse_; }
   QMenu* FileMenu() const { return file_menu_; }
   QMenu* NewMenu() const { return new_menu_; }
@@ -134,3 +133,10 @@ class CMainFrame : public FwHandlers<CMainFrame, FwMainFrame>, public CfgWindow 
   bool show_maximized_ = false;
   bool closed_ = false;
 };
+
+// The application's main frame: null when there is no application object,
+// before its frame is made and once the frame is gone.
+CMainFrame* Shell_MainFrame();
+// Its status bar and edit bar, or null (no main frame).
+CYqStatusBar* Shell_StatusBar();
+CEditBar* Shell_EditBar();

@@ -63,10 +63,11 @@ CYqApp::~CYqApp() {
   if (qApp != nullptr) qApp->removeEventFilter(this);
   EndContextHelp();
   delete splash_;  // clears splash_ on its way out
-  delete main_;
-  main_ = nullptr;
+  delete main_.data();
   if (g_yqapp == this) g_yqapp = nullptr;
 }
+
+CMainFrame* CYqApp::MainWnd() const { return main_.data(); }
 
 void CYqApp::InitCommands() { Commands().AddRows(0, Shell_CommandRows(), Shell_PlaceRows()); }
 

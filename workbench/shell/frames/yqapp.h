@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <QPointer>
+
 #include "workbench/framework/fwapp.h"
 #include "workbench/shell/apphelp.h"
 #include "workbench/base/settings/cfglists.h"
@@ -48,7 +50,8 @@ class CYqApp : public FwHandlers<CYqApp, FwApp> {
   bool Started() const { return started_ != 0; }
   bool SplashShown() const { return splash_ != nullptr; }
   bool InContextHelp() const { return context_help_; }
-  CMainFrame* MainWnd() const { return main_; }
+  // The main frame; null before it is made and once it is gone.
+  CMainFrame* MainWnd() const;
 
   CfgSettings m_Config;
   CfgMruFiles m_MruFiles;
@@ -87,7 +90,7 @@ class CYqApp : public FwHandlers<CYqApp, FwApp> {
   std::string default_app_name_;
   AppHelp help_;
   bool context_help_ = false;
-  CMainFrame* main_ = nullptr;
+  QPointer<CMainFrame> main_;
 };
 
 CYqApp* YqApp();

@@ -159,7 +159,7 @@ TEST_F(EditorWindows, EveryHandledIdHasARow) {
 // editor is active (the frame's update hides it otherwise), and its fields
 // show the caret's place.
 TEST_F(EditorWindows, TheLineAndColumnGroupFollowsTheActiveEditor) {
-  CYqStatusBar* bar = CMainFrame::GetStatusBar();
+  CYqStatusBar* bar = Shell_StatusBar();
   app->RunIdle();
   EXPECT_FALSE(bar->IsActive(SP_LINE));
   EXPECT_FALSE(bar->IsActive(SP_LINE_LABEL));
@@ -379,10 +379,10 @@ TEST_F(EditorWindows, SecondFindOnlyFocusesTheFirst) {
   view->setFocus();
   QCoreApplication::processEvents();
   ASSERT_TRUE(view->OnCommand(57636));
-  CFindDlg* first = CFindDlg::Instance();
+  CFindDlg* first = app->Windows().Window<CFindDlg>();
   ASSERT_NE(first, nullptr);
   ASSERT_TRUE(view->OnCommand(57636));
-  EXPECT_EQ(CFindDlg::Instance(), first);
+  EXPECT_EQ(app->Windows().Window<CFindDlg>(), first);
   EXPECT_EQ(main->findChildren<CFindDlg*>().size(), 1);
   first->FindCombo()->setCurrentText("find");
   first->SetOptions(true, false, true);
@@ -391,7 +391,7 @@ TEST_F(EditorWindows, SecondFindOnlyFocusesTheFirst) {
   EXPECT_EQ(app->m_FindHistory.Texts().at(0), "find");
   first->close();
   QCoreApplication::processEvents();
-  EXPECT_EQ(CFindDlg::Instance(), nullptr);
+  EXPECT_EQ(app->Windows().Window<CFindDlg>(), nullptr);
 }
 
 // Types a text into a widget key by key, letters beyond ASCII too.
@@ -411,11 +411,11 @@ TEST_F(EditorWindows, FindTakesTheKeyboardAndTheEditBarBoxSearchesRecordsAndRetu
   ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
   const QString typed = QString::fromLatin1(cafe.c_str());
   app->m_FindHistory.entries.Clear();
-  CMainFrame::GetEditBar()->FindBox()->Refill();
+  Shell_EditBar()->FindBox()->Refill();
 
   // Ctrl+F, then typing: the text lands in the Find box.
   QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
-  CFindDlg* find = CFindDlg::Instance();
+  CFindDlg* find = app->Windows().Window<CFindDlg>();
   ASSERT_NE(find, nullptr);
   ASSERT_TRUE(QTest::qWaitFor([&] { return find->FindCombo()->hasFocus(); }));
   Type(QApplication::focusWidget(), typed);
@@ -427,7 +427,7 @@ TEST_F(EditorWindows, FindTakesTheKeyboardAndTheEditBarBoxSearchesRecordsAndRetu
   main->activateWindow();
   view->setFocus();
   ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
-  CFindCombo* box = CMainFrame::GetEditBar()->FindBox();
+  CFindCombo* box = Shell_EditBar()->FindBox();
   ASSERT_TRUE(app->RouteCommand(102));  // Ctrl+D
   ASSERT_TRUE(QTest::qWaitFor([&] { return box->hasFocus(); }));
   box->lineEdit()->clear();
@@ -445,7 +445,7 @@ TEST_F(EditorWindows, FindTakesTheKeyboardAndTheEditBarBoxSearchesRecordsAndRetu
 
   // The same text typed in the dialog is the same history entry and is found.
   ASSERT_TRUE(view->OnCommand(57636));
-  find = CFindDlg::Instance();
+  find = app->Windows().Window<CFindDlg>();
   ASSERT_TRUE(QTest::qWaitFor([&] { return find->FindCombo()->hasFocus(); }));
   find->FindCombo()->lineEdit()->clear();
   Type(QApplication::focusWidget(), typed);
@@ -463,7 +463,7 @@ TEST_F(EditorWindows, ReplaceTakesBothTextsAndF3FindsNext) {
   view->setFocus();
   QCoreApplication::processEvents();
   ASSERT_TRUE(view->OnCommand(57641));
-  CReplaceDlg* dlg = CReplaceDlg::Instance();
+  CReplaceDlg* dlg = app->Windows().Window<CReplaceDlg>();
   ASSERT_NE(dlg, nullptr);
   // An empty find-what text searches nothing and keeps the histories.
   const size_t finds = app->m_FindHistory.Texts().size();
@@ -486,7 +486,7 @@ TEST_F(EditorWindows, ReplaceTakesBothTextsAndF3FindsNext) {
   EXPECT_EQ(app->m_ReplaceHistory.Texts().at(0), "found");
   dlg->close();
   QCoreApplication::processEvents();
-  EXPECT_EQ(CReplaceDlg::Instance(), nullptr);
+  EXPECT_EQ(app->Windows().Window<CReplaceDlg>(), nullptr);
 }
 
 TEST_F(EditorWindows, LineDrawInsertsTheClickedCode) {
@@ -495,7 +495,7 @@ TEST_F(EditorWindows, LineDrawInsertsTheClickedCode) {
   view->setFocus();
   QCoreApplication::processEvents();
   ASSERT_TRUE(view->OnCommand(33016));
-  CLineDrawDlg* dlg = CLineDrawDlg::Instance();
+  CLineDrawDlg* dlg = app->Windows().Window<CLineDrawDlg>();
   ASSERT_NE(dlg, nullptr);
   CLineDrawTable* table = dlg->Table();
   const QRect cell = linedraw::CellRect(165, table->CellWidth(), table->CellHeight());
@@ -546,7 +546,7 @@ TEST_F(EditorWindows, OutputAppendedWhileClosedIsThereWithTheCaretAtTheEnd) {
   EXPECT_FALSE(COutputDoc::IsShown());
   COutputDoc::Show(true);
   ASSERT_TRUE(COutputDoc::IsShown());
-  COutputFrame* frame = COutputDoc::Instance()->Frame();
+  COutputFrame* frame = COutputDoc::Find()->Frame();
   ASSERT_NE(frame, nullptr);
   EXPECT_EQ(frame->Tabs()->tabText(0), "Build");
   EXPECT_EQ(frame->Tabs()->tabText(1), "Debug");
@@ -722,8 +722,8 @@ TEST_F(EditorWindows, AFailedSaveIsReportedAndKeepsTheChangesMarked) {
   ASSERT_EQ(sink.boxes.size(), 1u);
   EXPECT_EQ(sink.boxes[0].caption, "Save File [1]");
   EXPECT_NE(sink.boxes[0].text.find(file.path), std::string::npos);
-  EXPECT_EQ(CMainFrame::GetStatusBar()->Model().Message(), "\"" + file.path + "\": Failed to save file.");
-  EXPECT_EQ(CMainFrame::GetStatusBar()->Model().Kind(), SK_ERROR);
+  EXPECT_EQ(Shell_StatusBar()->Model().Message(), "\"" + file.path + "\": Failed to save file.");
+  EXPECT_EQ(Shell_StatusBar()->Model().Kind(), SK_ERROR);
   EXPECT_TRUE(frame->windowTitle().endsWith(" *"));
   EXPECT_TRUE(doc->Model().IsModified());
 
@@ -776,7 +776,7 @@ TEST_F(EditorWindows, AFileThatCannotBeOpenedIsReportedAndAGoneRecentFileLeavesT
 
 TEST_F(EditorWindows, SecondOutputDocumentIsRefused) {
   COutputDoc::Show(true);
-  ASSERT_NE(COutputDoc::Instance(), nullptr);
+  ASSERT_NE(COutputDoc::Find(), nullptr);
   SysAssertHandler previous = Sys_SetAssertHandler(Sys_ThrowAssertHandler);
   COutputDoc second;
   EXPECT_THROW(second.OnNewDocument(), SysAssertError);
@@ -1006,7 +1006,7 @@ TEST_F(EditorWindows, EditorCommandsAreInTheMenusAndTheirKeysFollowTheirUpdates)
     EXPECT_FALSE(items[id]) << id;
   }
   every_item_follows_its_update();
-  CYqStatusBar* bar = CMainFrame::GetStatusBar();
+  CYqStatusBar* bar = Shell_StatusBar();
   main->activateWindow();
   QTest::keyClick(main, Qt::Key_G, Qt::ControlModifier);
   QCoreApplication::processEvents();
@@ -1040,7 +1040,7 @@ TEST_F(EditorWindows, EditorCommandsAreInTheMenusAndTheirKeysFollowTheirUpdates)
   ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
 
   // F3 searches on from the caret for the Edit bar's text.
-  CMainFrame::GetEditBar()->FindBox()->setCurrentText("line 45");
+  Shell_EditBar()->FindBox()->setCurrentText("line 45");
   QTest::keyClick(view, Qt::Key_F3);
   EXPECT_TRUE(view->Model().SelectionActive());
   EXPECT_EQ(view->Model().sel_anchor_line, 44u);
@@ -1078,7 +1078,7 @@ TEST_F(EditorWindows, HelpKeysAskForTheWordOrTheWindowKind) {
   app->RunIdle();
 
   COutputDoc::Show(true);
-  CEditorView* out = COutputDoc::Instance()->Frame()->TabView(COutputDoc::Instance()->ActiveTab());
+  CEditorView* out = COutputDoc::Find()->Frame()->TabView(COutputDoc::Find()->ActiveTab());
   out->setFocus();
   ASSERT_TRUE(QTest::qWaitFor([&] { return out->hasFocus(); }));
   QTest::keyClick(out, Qt::Key_F1);  // an empty tab: no word
@@ -1110,7 +1110,7 @@ TEST_F(EditorWindows, OutputPaneMenusCarryItsCommands) {
 
   COutputDoc::AppendText(OUTPUT_TAB_BUILD, "one\ntwo");
   COutputDoc::Show(true);
-  COutputFrame* frame = COutputDoc::Instance()->Frame();
+  COutputFrame* frame = COutputDoc::Find()->Frame();
   frame->Tabs()->setCurrentIndex(OUTPUT_TAB_BUILD);
   CEditorView* out = frame->TabView(OUTPUT_TAB_BUILD);
   main->MdiArea()->setActiveSubWindow(frame);

@@ -137,7 +137,7 @@ TEST_F(ProgDocWindows, AProgramOpensOnceCompilesIntoTheBuildTabAndShowsItsTitle)
   EXPECT_EQ(doc->GetTextObj()->num_lines, 3u);
   EXPECT_TRUE(doc->IsProgramDocument());
   EXPECT_EQ(doc->GetContextMenu(), 110);
-  EXPECT_EQ(CMainFrame::GetStatusBar()->Model().Message(), "");  // "Opening ..." went with the open
+  EXPECT_EQ(Shell_StatusBar()->Model().Message(), "");  // "Opening ..." went with the open
   // The registry of window kinds finds the document's frame.
   ASSERT_NE(app->Windows().Kind(CProgDoc::kResource), nullptr);
   EXPECT_EQ(app->Windows().Find(CProgDoc::kResource), doc->Frames().at(0));
@@ -318,7 +318,7 @@ TEST_F(ProgDocWindows, OpenFileGivesTheDocumentGotoLineMovesTheCaretAndPluginsTa
   EXPECT_EQ(CProgDoc::OpenFile(dir.file("gone.txt").c_str(), false), nullptr);
   ASSERT_EQ(sink.boxes.size(), 1u);
   EXPECT_EQ(sink.boxes[0].caption, "Open File [1]");
-  EXPECT_EQ(CMainFrame::GetStatusBar()->Model().Message(), "");  // no "Opening ..." left behind
+  EXPECT_EQ(Shell_StatusBar()->Model().Message(), "");  // no "Opening ..." left behind
   EXPECT_EQ(Programs_Template()->Documents().size(), 1u);
 
   // File/New of a kind: the mode asked for.
@@ -332,7 +332,7 @@ TEST_F(ProgDocWindows, OpenFileGivesTheDocumentGotoLineMovesTheCaretAndPluginsTa
 // the segment's default action goes to its first line, and the document's
 // label follows its modified state.
 TEST_F(ProgDocWindows, TheCrossReferencePaneShowsTheDocumentAndItsSegments) {
-  BrowsePanes panes = Browse_Install(CBrowseBar::Instance());
+  BrowsePanes panes = Browse_Install(main->BrowseBar());
   ASSERT_NE(panes.xref, nullptr);
   XrefTree& tree = panes.xref->Tree();
   std::string prog = store("PRINT 1\nCALL Tidy\nEND\nSUB Tidy\nPRINT 2\nSUBEND\n");

@@ -151,7 +151,7 @@ class Tessarine : public ::testing::Test {
 
   void Stop() {
     if (!app) return;
-    if (main->isVisible()) main->close();
+    if (main != nullptr && main->isVisible()) main->close();
     app->ExitInstance();
     app.reset();
     main = nullptr;
@@ -160,7 +160,7 @@ class Tessarine : public ::testing::Test {
   QColor PanePixel(int pane, int x, int y) {
     QCoreApplication::processEvents();
     app->RunIdle();
-    FwStatusPane* p = CMainFrame::GetStatusBar()->PaneAt(pane);
+    FwStatusPane* p = Shell_StatusBar()->PaneAt(pane);
     QImage image = p->grab().toImage();
     return image.pixelColor(x < 0 ? image.width() / 2 : x, y < 0 ? image.height() / 2 : y);
   }
@@ -179,16 +179,16 @@ TEST_F(Tessarine, MenusAndBarsCarryTheirIds) {
   for (QToolBar* bar : main->findChildren<QToolBar*>()) bars.push_back(bar->objectName().toStdString());
   for (const char* id : {"59394", "59399", "59401", "59395", "59398", "59396"})
     EXPECT_NE(std::find(bars.begin(), bars.end(), id), bars.end()) << id;
-  EXPECT_EQ(dynamic_cast<CEditBar*>(main->Bar(59399)), CMainFrame::GetEditBar());
-  ASSERT_NE(CBrowseBar::Instance(), nullptr);
-  EXPECT_EQ(CBrowseBar::Instance()->Tabs()->tabText(0), "Files");
-  EXPECT_EQ(CBrowseBar::Instance()->Tabs()->tabText(1), "Help");
+  EXPECT_EQ(dynamic_cast<CEditBar*>(main->Bar(59399)), Shell_EditBar());
+  ASSERT_NE(main->BrowseBar(), nullptr);
+  EXPECT_EQ(main->BrowseBar()->Tabs()->tabText(0), "Files");
+  EXPECT_EQ(main->BrowseBar()->Tabs()->tabText(1), "Help");
   std::vector<int> menu_ids;
   for (QAction* top : main->menuBar()->actions())
     for (QAction* a : top->menu()->actions()) menu_ids.push_back(app->Commands().IdOf(a));
   for (int id : {57601, 32939, 57616, 32780, 32914, 32916, 32928, 32917, 32923, 32924, 32925, 32929, 33037, 57664})
     EXPECT_NE(std::find(menu_ids.begin(), menu_ids.end(), id), menu_ids.end()) << id;
-  CYqStatusBar* status = CMainFrame::GetStatusBar();
+  CYqStatusBar* status = Shell_StatusBar();
   ASSERT_EQ(status->PaneCount(), 22);
   EXPECT_EQ(status->PaneAt(20)->Id(), 59150);
   EXPECT_EQ(status->PaneIdx(SP_NETWORK), 4);
@@ -201,7 +201,7 @@ TEST_F(Tessarine, MenusAndBarsCarryTheirIds) {
 }
 
 TEST_F(Tessarine, MessagePaneColoursFollowTheKindAndTheNetworkCircleIsGrey) {
-  CYqStatusBar* status = CMainFrame::GetStatusBar();
+  CYqStatusBar* status = Shell_StatusBar();
   struct Case {
     void (CYqStatusBar::*show)(const char*, ...);
     QColor colour;
@@ -220,7 +220,7 @@ TEST_F(Tessarine, MessagePaneColoursFollowTheKindAndTheNetworkCircleIsGrey) {
 }
 
 TEST_F(Tessarine, ProgressShowsWholePercentsAndRepaintsOnlyOnChange) {
-  CYqStatusBar* status = CMainFrame::GetStatusBar();
+  CYqStatusBar* status = Shell_StatusBar();
   status->ShowProgress("Saving", 0, 100);
   app->RunIdle();
   EXPECT_TRUE(status->Model().IsActive(SP_PROGRESS_BAR));
@@ -288,6 +288,28 @@ TEST_F(Tessarine, F10PostsStepOver) {
   app->Commands().Action(32916)->trigger();
   QTRY_COMPARE(debug.starts.size(), 2u);
   EXPECT_EQ(debug.starts[1], 0);
+}
+
+TEST_F(Tessarine, AMainFrameThatIsGoneLeavesNoPointerBehind) {
+  EXPECT_EQ(Shell_MainFrame(), main);
+  EXPECT_EQ(Shell_StatusBar(), main->StatusBar());
+  EXPECT_EQ(Shell_EditBar(), main->EditBar());
+  delete main;
+  main = nullptr;
+  EXPECT_EQ(app->MainWnd(), nullptr);
+  EXPECT_EQ(app->MainFrame(), nullptr);
+  EXPECT_EQ(Shell_MainFrame(), nullptr);
+  EXPECT_EQ(Shell_StatusBar(), nullptr);
+  EXPECT_EQ(Shell_EditBar(), nullptr);
+  // What reached the frame before finds none now: idle time, F10, File New,
+  // the route of a command.
+  app->RunIdle();
+  QWidget field;
+  QTest::keyClick(&field, Qt::Key_F10);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(debug.starts.empty());
+  EXPECT_TRUE(app->RouteCommand(ID_FILE_NEW));  // the application's, with no frame to fill
+  EXPECT_EQ(app->RouteChain(), std::vector<FwCmdTarget*>{app.get()});
 }
 
 TEST_F(Tessarine, FileNewOffersTheDefaultKindFirst) {
@@ -366,7 +388,7 @@ TEST_F(Tessarine, OutputLinesAreQueuedForIdleTimeAsLinesOfTheirOwn) {
 TEST_F(Tessarine, PlacementAndBrowseBarAreKeptForTheNextStart) {
   main->setGeometry(120, 140, 720, 520);
   app->RouteCommand(32914);  // show the browse bar
-  EXPECT_TRUE(CBrowseBar::Instance()->isVisible());
+  EXPECT_TRUE(main->BrowseBar()->isVisible());
   EXPECT_EQ(app->RouteUpdate(32914).checked, std::optional<bool>(true));
   Stop();
   EXPECT_EQ(Cfg_GetString("WindowPositions", "BrowseBarVisible"), "True");
@@ -374,11 +396,11 @@ TEST_F(Tessarine, PlacementAndBrowseBarAreKeptForTheNextStart) {
   Start();
   EXPECT_EQ(main->geometry().size(), QSize(720, 520));
   EXPECT_EQ(main->geometry().topLeft(), QPoint(120, 140));
-  EXPECT_TRUE(CBrowseBar::Instance()->isVisible());
+  EXPECT_TRUE(main->BrowseBar()->isVisible());
   app->RouteCommand(32914);
   Stop();
   Start();
-  EXPECT_FALSE(CBrowseBar::Instance()->isVisible());
+  EXPECT_FALSE(main->BrowseBar()->isVisible());
 }
 
 }  // namespace
@@ -386,7 +408,7 @@ TEST_F(Tessarine, PlacementAndBrowseBarAreKeptForTheNextStart) {
 namespace {
 
 TEST_F(Tessarine, EditBarTurnsItsFindBoxIntoAButtonWhenDockedAtTheSide) {
-  CEditBar* bar = CMainFrame::GetEditBar();
+  CEditBar* bar = Shell_EditBar();
   main->addToolBar(Qt::LeftToolBarArea, bar);
   EXPECT_TRUE(bar->ButtonMode());
   main->addToolBar(Qt::TopToolBarArea, bar);
@@ -470,7 +492,7 @@ QAction* ItemOf(QMenu* menu, const QString& text) {
 // moves it between docking and a window of its own and back; closing that
 // window hides the bar. The tool bars' menu lists the bars to show.
 TEST_F(Tessarine, BarMenusSwitchTheBrowseBarAndListTheBars) {
-  CBrowseBar* browse = CBrowseBar::Instance();
+  CBrowseBar* browse = main->BrowseBar();
   app->RouteCommand(ID_VIEW_BROWSE);
   ASSERT_TRUE(browse->isVisible());
   browse->setFocus();
