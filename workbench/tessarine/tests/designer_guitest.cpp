@@ -183,7 +183,7 @@ TEST_F(Designer, CoordinateFieldsSetTheSelectionAndEscapeReturnsToTheCanvas) {
   CDlgEditDoc* doc = view->Model();
   DlgObject* ok = doc->FindObject("dlg.ok");
   ASSERT_NE(ok, nullptr);
-  CYqStatusBar* bar = CMainFrame::GetStatusBar();
+  CYqStatusBar* bar = Shell_StatusBar();
   ASSERT_NE(bar, nullptr);
   main->OnIdleUpdate();
   EXPECT_FALSE(bar->Model().IsActive(SP_X)) << "nothing selected";

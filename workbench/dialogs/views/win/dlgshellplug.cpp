@@ -45,22 +45,22 @@ class StatusBarNotify final : public DlgWinNotify {
  public:
   // The text before the bar ("Opening ...", "Saving ...") goes with it.
   void ProgressShow(int max) override {
-    CYqStatusBar* bar = CMainFrame::GetStatusBar();
+    CYqStatusBar* bar = Shell_StatusBar();
     if (bar == nullptr) return;
     const std::string text = LastStatus();
     bar->Message("%s", "");
     bar->ShowProgress(text.c_str(), 0, max);
   }
   void ProgressSet(int position) override {
-    if (CYqStatusBar* bar = CMainFrame::GetStatusBar()) bar->StepProgress(position);
+    if (CYqStatusBar* bar = Shell_StatusBar()) bar->StepProgress(position);
   }
   void ProgressHide() override {
-    if (CYqStatusBar* bar = CMainFrame::GetStatusBar()) bar->ShowProgress(nullptr, 0, 0);
+    if (CYqStatusBar* bar = Shell_StatusBar()) bar->ShowProgress(nullptr, 0, 0);
   }
 
  protected:
   void ShowStatus(const char* text, bool error) override {
-    CYqStatusBar* bar = CMainFrame::GetStatusBar();
+    CYqStatusBar* bar = Shell_StatusBar();
     if (bar == nullptr) return;
     if (error)
       bar->Error("%s", text != nullptr ? text : "");
