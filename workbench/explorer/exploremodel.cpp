@@ -159,15 +159,21 @@ void ExploreTree::Build(const std::string& home, const std::vector<ExploreVolume
 void ExploreTree::AddChildren(ExploreNode& node) {
   if (!node.has_dummy_folder) return;
   node.has_dummy_folder = false;
-  if (!lister_) return;
-  std::unique_ptr<DirList> list = lister_(GetPathFromNode(node), DIRLIST_FOLDERS);
-  if (!list) return;
   std::vector<std::unique_ptr<ExploreNode>> folders;
-  while (std::unique_ptr<DirEntry> entry = list->Next()) {
-    if ((entry->mode & DIRENTRY_FOLDER) == 0) continue;
-    auto child = MakeNode(ExploreNodeKind::folder, entry->name, "", EXPLORE_IMAGE_FOLDER);
-    child->has_dummy_folder = (entry->mode & DIRENTRY_HAS_SUBFOLDERS) != 0;
+  auto add = [&folders](const std::string& name, uint32_t mode) {
+    if ((mode & DIRENTRY_FOLDER) == 0) return;
+    auto child = MakeNode(ExploreNodeKind::folder, name, "", EXPLORE_IMAGE_FOLDER);
+    child->has_dummy_folder = (mode & DIRENTRY_HAS_SUBFOLDERS) != 0;
     folders.push_back(std::move(child));
+  };
+  const std::string path = GetPathFromNode(node);
+  if (const std::vector<ExploreRow>* rows = shown_ ? shown_(path) : nullptr) {
+    for (const ExploreRow& row : *rows) add(row.name, row.mode);
+  } else {
+    if (!lister_) return;
+    std::unique_ptr<DirList> list = lister_(path, DIRLIST_FOLDERS);
+    if (!list) return;
+    while (std::unique_ptr<DirEntry> entry = list->Next()) add(entry->name, entry->mode);
   }
   std::stable_sort(folders.begin(), folders.end(),
                    [](const auto& a, const auto& b) { return CompareNoCase(a->text, b->text) < 0; });

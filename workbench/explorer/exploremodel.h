@@ -82,6 +82,11 @@ bool Explore_IsRemovableDevice(std::string_view major_minor);
 // dirutil.h. Null when it cannot be listed.
 using ExploreLister = std::function<std::unique_ptr<DirList>(const std::string& path, int mode)>;
 
+struct ExploreRow;
+// The rows the file list shows for a folder (a path as `GetPathFromNode`
+// gives it), or null when the list shows another folder.
+using ExploreShownRows = std::function<const std::vector<ExploreRow>*(const std::string& path)>;
+
 // Texts and caption of what the tree cannot map (shown with an exclamation).
 inline constexpr const char* EXPLORE_NODE_NOT_HANDLED = "Node type not handled.";
 inline constexpr const char* EXPLORE_PREFIX_NOT_HANDLED = "Path prefix not handled:\n";
@@ -93,6 +98,10 @@ class ExploreTree {
  public:
   explicit ExploreTree(ExploreLister lister);
 
+  // Where the file list's rows come from: a folder the list shows takes its
+  // subfolders from those rows, without a listing of its own.
+  void SetShownRows(ExploreShownRows shown) { shown_ = std::move(shown); }
+
   // Builds "My Computer" with "/" and `home` (when not empty and not "/"),
   // the volumes, then one node per server, replacing what was there.
   void Build(const std::string& home, const std::vector<ExploreVolume>& volumes,
@@ -100,9 +109,10 @@ class ExploreTree {
 
   ExploreNode& Root() { return *root_; }
 
-  // Replaces a container's placeholder by its folders (listing mode 2); a
-  // folder that has subfolders gets a placeholder in turn. Children already
-  // there stay.
+  // Replaces a container's placeholder by its folders: the folder rows of
+  // the file list when it shows the same folder, else a listing of mode 2.
+  // A folder that has subfolders gets a placeholder in turn. Children
+  // already there stay.
   void AddChildren(ExploreNode& node);
   // Takes the children off again, leaving a placeholder.
   static void RemoveChildren(ExploreNode& node);
@@ -119,6 +129,7 @@ class ExploreTree {
 
  private:
   ExploreLister lister_;
+  ExploreShownRows shown_;
   std::unique_ptr<ExploreNode> root_;
 };
 

@@ -217,6 +217,40 @@ TEST_F(ExploreTreeTest, ChildrenAreListedOnceAndOnlyFoldersWithSubfoldersExpand)
   EXPECT_FALSE(plain.has_dummy_folder);
 }
 
+TEST_F(ExploreTreeTest, AFolderTheListShowsTakesItsSubfoldersFromTheListsRows) {
+  // The list shows "srv://dir" with a filter that left only some files; its
+  // folders are there whatever the filter.
+  std::vector<ExploreRow> rows(4);
+  rows[0] = {"Zeta", "", "", 0, 0, kFolderDeep};
+  rows[1] = {"alpha", "", "", 0, 0, kFolder};
+  rows[2] = {"main.PROG", "", "", 10, 0, DIRENTRY_FILE | 0644};
+  rows[3] = {"beta", "", "", 0, 0, kFolder};
+  std::vector<std::string> asked;
+  tree.SetShownRows([&](const std::string& path) -> const std::vector<ExploreRow>* {
+    asked.push_back(path);
+    return path == "srv://dir" ? &rows : nullptr;
+  });
+  ExploreNode* dir = tree.GetNodeFromPath("srv://dir");
+  ASSERT_NE(dir, nullptr);
+  EXPECT_EQ(disk.listings, 1);  // "srv://" itself, which the list does not show
+  tree.AddChildren(*dir);
+  EXPECT_EQ(disk.listings, 1) << "the list's rows are the one listing";
+  EXPECT_EQ(asked, (std::vector<std::string>{"srv://", "srv://dir"}));
+  std::vector<std::string> names;
+  for (const auto& child : dir->children) names.push_back(child->text + (child->has_dummy_folder ? "+" : ""));
+  EXPECT_EQ(names, (std::vector<std::string>{"alpha", "beta", "Zeta+"}));  // the file is left out
+  EXPECT_EQ(ExploreTree::GetPathFromNode(*dir->children[2]), "srv://dir/Zeta");
+
+  // Once the list shows another folder the tree lists for itself again.
+  ExploreTree::RemoveChildren(*dir);
+  rows.clear();
+  tree.SetShownRows([](const std::string&) { return nullptr; });
+  tree.AddChildren(*dir);
+  EXPECT_EQ(disk.listings, 2);
+  ASSERT_EQ(dir->children.size(), 1u);
+  EXPECT_EQ(dir->children[0]->text, "sub");
+}
+
 // ------------------------------------------------------------ file list
 
 TEST(ExploreRows, ImagesAndModeTexts) {

@@ -88,6 +88,12 @@ CDriveView::CDriveView(FwDocument* doc, QWidget* parent)
   widget_->setHeaderHidden(true);
   widget_->setIconSize(QSize(16, 16));
   widget_->installEventFilter(this);
+  // A folder the file list shows takes its subfolders from the list's rows.
+  tree_.SetShownRows([this](const std::string& path) -> const std::vector<ExploreRow>* {
+    CExploreDoc* explore = Doc();
+    CFileView* list = explore != nullptr ? explore->GetFileView() : nullptr;
+    return list != nullptr ? list->RowsOf(path) : nullptr;
+  });
   {
     BusyCursor busy;
     const char* home = std::getenv("HOME");

@@ -114,11 +114,17 @@ void CFileView::SaveColumnWidth(int column, int width) {
   Cfg_PutInt(ColumnSection().c_str(), std::to_string(column).c_str(), width);
 }
 
+const std::vector<ExploreRow>* CFileView::RowsOf(const std::string& path) const {
+  return listed_path_ == path ? &rows_ : nullptr;
+}
+
 void CFileView::FillList() {
   rows_.clear();
+  listed_path_.reset();
   CExploreDoc* doc = Doc();
   const std::string path = doc != nullptr ? doc->CurrentPath() : std::string();
   if (!path.empty()) {
+    listed_path_ = path;
     CExploreFrame* frame = doc->Frame();
     CFileTypeCB* filter = frame != nullptr && frame->TopBar() != nullptr ? frame->TopBar()->Filter() : nullptr;
     if (filter != nullptr) filter->setEnabled(false);

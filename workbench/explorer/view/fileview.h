@@ -6,6 +6,7 @@
 // on the file as the field's OK does.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,8 @@ class CFileView : public FwView {
   int SortColumn() const { return sort_column_; }
 
   const std::vector<ExploreRow>& Rows() const { return rows_; }
+  // The rows of `path` when the list shows that folder, else null.
+  const std::vector<ExploreRow>* RowsOf(const std::string& path) const;
   // Selects the row of that name (bytes); false when there is none.
   bool SelectName(const std::string& name);
   // The names of the selected rows, in list order.
@@ -63,6 +66,7 @@ class CFileView : public FwView {
   void SaveColumnWidth(int column, int width);
 
   std::vector<ExploreRow> rows_;
+  std::optional<std::string> listed_path_;  // the folder of `rows_`
   int sort_column_ = EXPLORE_COLUMN_NAME;
   uint32_t style_ = EXPLORE_STYLE_DETAILS;
   QStandardItemModel* model_;
