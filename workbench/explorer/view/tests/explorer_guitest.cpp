@@ -44,6 +44,11 @@
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/neighbours.h"
+#include "workbench/server/srvconn.h"
+#include "workbench/server/tests/serverentry.h"
+#include "tests/support/readonly.h"
+#include "tests/support/standin.h"
+#include "tests/support/testsupport.h"
 
 namespace fs = std::filesystem;
 
@@ -237,6 +242,80 @@ TEST_F(Explorer, TreeShowsThePlacesAndTheConfiguredServer) {
   EXPECT_EQ(sink.boxes.back().text, "Path prefix not handled:\nnosuch://x");
 }
 
+TEST_F(Explorer, AProgramServerOfTheListShowsItsFoldersAndOpensItsFiles) {
+  vtest::TempDir files;
+  fs::create_directories(files.file("progs/lib/old"));
+  fs::create_directories(files.file("empty"));
+  vtest::write_file(files.file("progs/main.PROG"), "YQ.PROG");
+  vtest::write_file(files.file("progs/notes.txt"), "notes\n");
+  vtest::write_file(files.file("progs/lib/util.PROG"), "YQ.PROG");
+  vtest::StandIn server("progserver", {"--root", files.path()});
+  Cfg_ListClear("Server");
+  const std::string entry = Test_ListServer("localhost", server.service());
+  Cfg_PutString(entry.c_str(), "Title", "Stand-in");
+  auto listings = [&server] {
+    const std::string log = server.log();
+    int n = 0;
+    for (size_t at = log.find("# list "); at != std::string::npos; at = log.find("# list ", at + 1)) ++n;
+    return n;
+  };
+
+  windows->NewExplorer();
+  CExploreDoc* doc = windows->Documents().back();
+  doc->Frame()->TopBar()->Filter()->SetType(2);  // "All Files"
+  CDriveView* drives = doc->GetDriveView();
+  ExploreNode& computer = drives->Tree().Root();
+  ASSERT_GE(computer.children.size(), 2u);
+  EXPECT_EQ(computer.children.front()->path, "/");
+  ExploreNode& node = *computer.children.back();
+  EXPECT_EQ(node.path, "localhost://");
+  EXPECT_EQ(node.image, EXPLORE_IMAGE_REMOTE);
+  QTreeWidgetItem* item = drives->ItemOf(&node);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->text(0), "Stand-in");
+  EXPECT_EQ(listings(), 0) << "the server is asked only when it is opened";
+
+  // The server's top level, then one of its folders.
+  ASSERT_TRUE(drives->SelectPath("localhost://", true)) << server.log();
+  EXPECT_EQ(doc->CurrentPath(), "localhost://");
+  EXPECT_EQ(Names(doc), (std::vector<std::string>{"empty", "progs"}));
+  ASSERT_TRUE(drives->SelectPath("localhost://progs", true));
+  EXPECT_EQ(Names(doc), (std::vector<std::string>{"lib", "main.PROG", "notes.txt"}));
+  EXPECT_EQ(Explore_RowImage(List(doc)->Rows()[1]), EXPLORE_IMAGE_PROGRAM);
+
+  // Expanding the folder the list shows takes its subfolders from the list:
+  // the server is not asked again.
+  const int before = listings();
+  QTreeWidgetItem* progs = drives->Widget()->currentItem();
+  progs->setExpanded(true);
+  ASSERT_EQ(progs->childCount(), 1);
+  EXPECT_EQ(progs->child(0)->text(0), "lib");
+  EXPECT_GT(progs->child(0)->childCount(), 0) << "lib has a subfolder: it shows an expand button";
+  EXPECT_EQ(listings(), before) << server.log();
+
+  // A typed folder name navigates on the server; a file opens under its
+  // server path. ".." up to "My Computer" empties the list.
+  Type(doc, "lib");
+  EXPECT_EQ(doc->CurrentPath(), "localhost://progs/lib");
+  EXPECT_EQ(Names(doc), (std::vector<std::string>{"old", "util.PROG"}));
+  DoubleClick(doc, "util.PROG");
+  ASSERT_EQ(program.calls.size(), 1u);
+  EXPECT_EQ(program.calls[0], (OpenCall{"localhost://progs/lib/util.PROG", CfgFileMode_Auto, false, false}));
+  // ".." goes up to the server's top, then to the computer.
+  Type(doc, "..");
+  EXPECT_EQ(doc->CurrentPath(), "localhost://progs");
+  Type(doc, "..");
+  EXPECT_EQ(doc->CurrentPath(), "localhost://");
+  Type(doc, "..");
+  EXPECT_EQ(doc->CurrentPath(), "");
+  EXPECT_TRUE(List(doc)->Rows().empty());
+
+  EXPECT_EQ(List(doc)->Details()->model()->rowCount(), 0);
+  EXPECT_TRUE(sink.boxes.empty()) << sink.boxes.front().caption << ": " << sink.boxes.front().text;
+  SrvConn::CloseAll();
+  Cfg_ListClear("Server");
+}
+
 TEST_F(Explorer, ListShowsTheRowsInTheModelsOrderAndSortsByHeader) {
   CExploreDoc* doc = OpenWindow();
   const std::vector<std::string> expected = {"Another",     "sub",          "a.txt",         "b.txt",
@@ -417,13 +496,17 @@ TEST_F(Explorer, SaveAsRefusalsKeepTheWindowOpen) {
     EXPECT_EQ(sink.boxes[2].style, unsigned{SHELL_MB_YESNO | SHELL_MB_ICONQUESTION | SHELL_MB_DEFBUTTON2});
     EXPECT_TRUE(document.saved.empty());
     EXPECT_TRUE(d->Frame()->isVisible());
-    // A read-only file: replacing it fails in the document's own save.
-    fs::permissions(root + "/b.txt", fs::perms::owner_read);
-    if (access((root + "/b.txt").c_str(), W_OK) != 0) {
+    // A read-only file (for root too): replacing it fails in the document's
+    // own save. Only root without the right to mount cannot have one.
+    if (vtest::make_read_only(root + "/b.txt")) {
       sink.answers = {SHELL_IDYES};
       Type(d, "b.txt");
       EXPECT_TRUE(document.saved.empty());
       EXPECT_TRUE(d->Frame()->isVisible());
+      EXPECT_EQ(vtest::read_file(root + "/b.txt"), "bb");
+      vtest::undo_read_only(root + "/b.txt");
+    } else {
+      ::testing::Test::RecordProperty("skipped", "no read-only file for root without the right to mount");
     }
     // Yes saves and closes.
     sink.answers = {SHELL_IDYES};
