@@ -16,6 +16,9 @@ if command -v ccache >/dev/null 2>&1; then
   # Objects with debug information would otherwise be keyed on the build
   # folder too, and no two checkouts would ever share one.
   export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
+  # The test programs reuse precompiled headers (cmake/VarnicaTesting.cmake),
+  # which the cache takes only with these.
+  export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}"
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S "$top" -B "$build" -G Ninja "${launcher[@]}" "$@" >/dev/null
