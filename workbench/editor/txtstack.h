@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 class TextUndoRecord;
 
@@ -30,5 +31,7 @@ class TextStack {
   bool EndAction();
   void Append(TextUndoRecord* item);
   void MoveHere(TextUndoRecord* item);
+  // Takes the newest record off the stack (null when empty): the caller owns it.
+  std::unique_ptr<TextUndoRecord> TakeTail();
   uint32_t Count() const;
 };

@@ -102,6 +102,14 @@ void TextStack::MoveHere(TextUndoRecord* item) {
   Append(item);
 }
 
+std::unique_ptr<TextUndoRecord> TextStack::TakeTail() {
+  TextUndoRecord* item = tail;
+  if (!item) return nullptr;
+  chain_unlink(head, tail, item);
+  item->tstack_link = nullptr;
+  return std::unique_ptr<TextUndoRecord>(item);
+}
+
 uint32_t TextStack::Count() const {
   uint32_t n = 0;
   for (TextUndoRecord* r = head; r; r = r->next) ++n;
@@ -139,8 +147,10 @@ void TextActionRecord::UndoAction(TextObj* tobj, uint32_t* p_line, uint32_t* p_c
   if (p_line) *p_line = line;
   if (p_col) *p_col = col;
   const uint32_t n = count;
+  // The stack has handed this record to the caller already, which frees it
+  // once the group is replayed.
+  SYS_ASSERT(!tstack_link);
   tobj->redo.BeginAction(line, col);
-  delete this;
   for (uint32_t i = 0; i < n; ++i) {
     TextUndoRecord* item = tobj->undo.tail;
     SYS_ASSERT(item);
@@ -154,8 +164,10 @@ void TextActionRecord::RedoAction(TextObj* tobj, uint32_t* p_line, uint32_t* p_c
   if (p_line) *p_line = line;
   if (p_col) *p_col = col;
   const uint32_t n = count;
+  // The stack has handed this record to the caller already, which frees it
+  // once the group is replayed.
+  SYS_ASSERT(!tstack_link);
   tobj->undo.BeginAction(line, col);
-  delete this;
   for (uint32_t i = 0; i < n; ++i) {
     TextUndoRecord* item = tobj->redo.tail;
     SYS_ASSERT(item);
@@ -361,7 +373,10 @@ void TextObj::Undo(uint32_t* line, uint32_t* col) {
   }
   {
     TextSuspend suspend(this);
-    item->UndoAction(this, line, col);
+    // The ACTION record that closes the group leaves the stack before its
+    // records are replayed.
+    std::unique_ptr<TextUndoRecord> group = undo.TakeTail();
+    group->UndoAction(this, line, col);
   }
   undo_actions--;
   if (!was_modified) {
@@ -401,7 +416,10 @@ void TextObj::Redo(uint32_t* line, uint32_t* col) {
   }
   {
     TextSuspend suspend(this);
-    item->RedoAction(this, line, col);
+    // The ACTION record that closes the group leaves the stack before its
+    // records are replayed.
+    std::unique_ptr<TextUndoRecord> group = redo.TakeTail();
+    group->RedoAction(this, line, col);
   }
   DropOldGroups();
   undo_actions++;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <cstdio>
 #include <string>
 #include <unordered_map>
@@ -73,7 +74,12 @@ void DlgRootAnchor::Undo() {
   const bool was_modified = doc->IsModified() != 0;
   if (!was_modified) undo_.MarkAllModified();
   flags_ |= F_UNDO_BUSY;
-  undo_.tail->UndoAction();
+  {
+    // The ACTION record that closes the group leaves the list before its
+    // records are replayed, and goes when they are.
+    std::unique_ptr<DlgUndoItem> group = undo_.TakeTail();
+    group->UndoAction();
+  }
   flags_ &= ~F_UNDO_BUSY;
   --action_count_;
   if (!was_modified) redo_.MarkCleanAfterTailGroup();
@@ -88,7 +94,12 @@ void DlgRootAnchor::Redo() {
   const bool was_modified = doc->IsModified() != 0;
   if (!was_modified) redo_.MarkAllModified();
   flags_ |= F_UNDO_BUSY;
-  redo_.tail->RedoAction();
+  {
+    // The ACTION record that closes the group leaves the list before its
+    // records are replayed, and goes when they are.
+    std::unique_ptr<DlgUndoItem> group = redo_.TakeTail();
+    group->RedoAction();
+  }
   flags_ &= ~F_UNDO_BUSY;
   TrimUndo();
   ++action_count_;

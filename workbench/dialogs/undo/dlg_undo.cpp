@@ -114,6 +114,20 @@ void DlgUndoAnchor::Adopt(DlgUndoItem* item) {
   if (Test(F_IN_ACTION)) ++count;
 }
 
+std::unique_ptr<DlgUndoItem> DlgUndoAnchor::TakeTail() {
+  DlgUndoItem* item = tail;
+  if (!item) return nullptr;
+  tail = item->prev;
+  if (tail) {
+    tail->next = nullptr;
+  } else {
+    head = nullptr;
+  }
+  item->prev = item->next = nullptr;
+  item->anchor = nullptr;
+  return std::unique_ptr<DlgUndoItem>(item);
+}
+
 void DlgUndoAnchor::MarkAllModified() {
   flags |= F_MODIFIED_BEFORE;
   for (DlgUndoItem* i = head; i; i = i->next) {
@@ -183,6 +197,7 @@ DlgUndoItem::DlgUndoItem(DlgUndoAnchor* anch) {
 }
 
 DlgUndoItem::~DlgUndoItem() {
+  if (!anchor) return;  // taken off its list (DlgUndoAnchor::TakeTail)
   if (!prev) {
     SYS_ASSERT(anchor->head == this);
     anchor->head = next;
@@ -232,14 +247,16 @@ void DlgUndoItem::FinishRedo() {
 // ACTION
 
 void DlgUndoItem_ACTION::UndoAction() {
-  DlgRootAnchor* root = anchor->root;
+  // The list has handed this record to the caller already, which frees it
+  // once the group is replayed.
+  SYS_ASSERT(!anchor);
+  DlgRootAnchor* root = root_;
   SYS_ASSERT(root);
   Log("UndoAction");
   DlgUndoAnchor& undo = root->UndoList();
   DlgUndoAnchor& redo = root->RedoList();
   const int32_t n = count;
   redo.BeginAction();
-  delete this;
   for (int32_t k = 0; k < n; ++k) {
     DlgUndoItem* item = undo.tail;
     SYS_ASSERT(item);
@@ -249,14 +266,16 @@ void DlgUndoItem_ACTION::UndoAction() {
 }
 
 void DlgUndoItem_ACTION::RedoAction() {
-  DlgRootAnchor* root = anchor->root;
+  // The list has handed this record to the caller already, which frees it
+  // once the group is replayed.
+  SYS_ASSERT(!anchor);
+  DlgRootAnchor* root = root_;
   SYS_ASSERT(root);
   Log("RedoAction");
   DlgUndoAnchor& undo = root->UndoList();
   DlgUndoAnchor& redo = root->RedoList();
   const int32_t n = count;
   undo.BeginAction();
-  delete this;
   for (int32_t k = 0; k < n; ++k) {
     DlgUndoItem* item = redo.tail;
     SYS_ASSERT(item);

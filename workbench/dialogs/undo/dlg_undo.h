@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "workbench/dialogs/document/dlgplugin.h"
 #include "workbench/dialogs/model/dlg_defcopy.h"
@@ -46,6 +47,8 @@ class DlgUndoAnchor {
   void Clear();
   // Moves a record from its list to the tail of this one.
   void Adopt(DlgUndoItem* item);
+  // Takes the last record off the list (null when empty): the caller owns it.
+  std::unique_ptr<DlgUndoItem> TakeTail();
   // The marking steps that keep the saved state known (see dlg_undo.cpp).
   void MarkAllModified();
   void MarkCleanAtTailGroup();
@@ -65,7 +68,7 @@ class DlgUndoItem {
   enum : uint32_t { F_MODIFIED_BEFORE = 0x1, F_OBJECT_UNLINKED = 0x2, F_AFTER_SIBLING = 0x4 };
 
   explicit DlgUndoItem(DlgUndoAnchor* anch);
-  // Unlinks the record from its list.
+  // Unlinks the record from its list, if it is still on one.
   virtual ~DlgUndoItem();
   DlgUndoItem(const DlgUndoItem&) = delete;
   DlgUndoItem& operator=(const DlgUndoItem&) = delete;
@@ -95,7 +98,9 @@ class DlgUndoItem {
 
 class DlgUndoItem_ACTION : public DlgUndoItem {
  public:
-  explicit DlgUndoItem_ACTION(DlgUndoAnchor* anch) : DlgUndoItem(anch) {}
+  explicit DlgUndoItem_ACTION(DlgUndoAnchor* anch) : DlgUndoItem(anch), root_(anch->root) {}
+  // Replays the group this record closes; the record must have been taken
+  // off its list first (DlgUndoAnchor::TakeTail).
   void UndoAction() override;
   void RedoAction() override;
   void Log(const char* prefix) override;
@@ -104,6 +109,9 @@ class DlgUndoItem_ACTION : public DlgUndoItem {
 
  protected:
   void Step(bool) override {}
+
+ private:
+  DlgRootAnchor* root_;
 };
 
 // A whole dialog added or removed. The step toggles: it removes the anchor
