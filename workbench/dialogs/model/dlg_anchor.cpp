@@ -1,6 +1,7 @@
 #include "workbench/dialogs/model/dlg_anchor.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "workbench/dialogs/model/dlg_obj.h"
 #include "workbench/dialogs/model/dlg_rootanchor.h"
@@ -133,9 +134,23 @@ void DlgAnchor::SelectInRect(const DlgRect* rect) {
   if (root_obj_) root_obj_->SelectInRect(rect);
 }
 
-int DlgAnchor::DeleteTemporary() { return root_obj_ ? root_obj_->DeleteTemporary() : 0; }
+int DlgAnchor::DeleteTemporary() {
+  if (!root_obj_) return 0;
+  if (root_obj_->HasFlag(DLG_F_TEMPORARY)) {
+    delete root_obj_;  // leaving, it clears root_obj_
+    return 1;
+  }
+  root_obj_->DeleteTemporaryChildren();
+  return 0;
+}
 
-int DlgAnchor::DeleteSelected() { return root_obj_ ? root_obj_->DeleteSelected() : 0; }
+int DlgAnchor::DeleteSelected() {
+  if (!root_obj_) return 0;
+  std::unique_ptr<DlgObject> doomed;
+  if (root_obj_->TakeIfSelected(&doomed)) return 1;
+  root_obj_->DeleteSelectedChildren();
+  return 0;
+}
 
 void DlgAnchor::ClearSelection() {
   while (sel_head) delete sel_head;

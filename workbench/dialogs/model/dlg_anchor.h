@@ -61,6 +61,8 @@ class DlgAnchor {
   DlgObject* FindByPath(const char* path);
   DlgObject* FindDropTarget(const DlgObject* moved, const DlgRect& rect);
   void SelectInRect(const DlgRect* rect);
+  // Delete the temporary (selected) objects; 1 when the root object itself
+  // went. The anchor deletes its root object, each container its children.
   int DeleteTemporary();
   int DeleteSelected();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "workbench/dialogs/model/dlg_anchor.h"
@@ -229,14 +230,13 @@ void DlgContainer::Deselect() {
   for (DlgObject* c = head_; c; c = c->next) c->Deselect();
 }
 
-int DlgContainer::DeleteSelected() {
-  if (DlgObject::DeleteSelected()) return 1;
+void DlgContainer::DeleteSelectedChildren() {
   for (DlgObject* c = head_; c;) {
     DlgObject* n = c->next;
-    c->DeleteSelected();
+    std::unique_ptr<DlgObject> doomed;
+    if (!c->TakeIfSelected(&doomed)) c->DeleteSelectedChildren();
     c = n;
   }
-  return 0;
 }
 
 int DlgContainer::SyncSelection() {
@@ -284,68 +284,15 @@ int DlgContainer::ApplyTrackerResize() {
   return 0;
 }
 
-int DlgContainer::DeleteTemporary() {
-  if (DlgObject::DeleteTemporary()) return 1;
+void DlgContainer::DeleteTemporaryChildren() {
   for (DlgObject* c = head_; c;) {
     DlgObject* n = c->next;
-    c->DeleteTemporary();
+    if (c->HasFlag(DLG_F_TEMPORARY))
+      delete c;
+    else
+      c->DeleteTemporaryChildren();
     c = n;
   }
-  return 0;
-}
-
-void DlgContainer::TrackerOp28(DlgDC* dc) {
-  DlgObject::TrackerOp28(dc);
-  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp28(dc);
-}
-
-int DlgContainer::TrackerOp29(DlgDC* dc) {
-  if (DlgObject::TrackerOp29(dc)) {
-    for (DlgObject* c = head_; c; c = c->next) c->TrackerOp28(dc);
-    return 1;
-  }
-  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp29(dc);
-  return 0;
-}
-
-int DlgContainer::TrackerOp30(DlgDC* dc) {
-  if (DlgObject::TrackerOp30(dc)) return 1;
-  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp30(dc);
-  return 0;
-}
-
-void DlgContainer::TrackerOp31(DlgDC* dc, DlgTrackerResult* result) {
-  DlgObject::TrackerOp31(dc, result);
-  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp31(dc, result);
-}
-
-int DlgContainer::TrackerOp32(DlgDC* dc, void* arg, DlgTrackerResult* result) {
-  if (DlgObject::TrackerOp32(dc, arg, result)) {
-    for (DlgObject* c = head_; c; c = c->next) c->TrackerOp31(dc, result);
-  } else {
-    for (DlgObject* c = head_; c; c = c->next) c->TrackerOp32(dc, arg, nullptr);
-  }
-  return 0;
-}
-
-void DlgContainer::TrackerOp33(DlgDC* dc) {
-  DlgObject::TrackerOp33(dc);
-  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp33(dc);
-}
-
-void DlgContainer::TrackerOp34(DlgDC* dc) {
-  DlgObject::TrackerOp34(dc);
-  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp34(dc);
-}
-
-void DlgContainer::TrackerOp35(DlgDC* dc) {
-  DlgObject::TrackerOp35(dc);
-  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp35(dc);
-}
-
-void DlgContainer::TrackerOp36() {
-  DlgObject::TrackerOp36();
-  for (DlgObject* c = head_; c; c = c->next) c->TrackerOp36();
 }
 
 void DlgContainer::ListInXref() {

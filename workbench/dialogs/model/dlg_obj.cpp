@@ -752,7 +752,8 @@ void DlgObject::SelectInRect(const DlgRect* rect) {
 
 void DlgObject::Deselect() { delete tracker_; }
 
-int DlgObject::DeleteSelected() {
+int DlgObject::TakeIfSelected(std::unique_ptr<DlgObject>* doomed) {
+  SYS_ASSERT(doomed);
   if (!tracker_ || (flags_ & DLG_F_TEMPLATE_CHILD)) return 0;
   DlgRootAnchor* root = RootAnchor();
   DlgDocument* doc = root ? root->Document() : nullptr;
@@ -767,9 +768,11 @@ int DlgObject::DeleteSelected() {
     doc->XrefRemove(this);
     doc->SetModified();
   }
-  delete this;
+  doomed->reset(this);
   return 1;
 }
+
+void DlgObject::DeleteSelectedChildren() {}
 
 int DlgObject::SyncSelection() {
   if (!tracker_) return 0;
@@ -790,35 +793,7 @@ int DlgObject::ApplyTrackerResize() {
   return 1;
 }
 
-int DlgObject::DeleteTemporary() {
-  if (!(flags_ & DLG_F_TEMPORARY)) return 0;
-  delete this;
-  return 1;
-}
-
-void DlgObject::TrackerOp28(DlgDC* dc) {
-  if (tracker_) tracker_->Op28(dc);
-}
-int DlgObject::TrackerOp29(DlgDC* dc) { return tracker_ ? tracker_->Op29(dc) : 0; }
-int DlgObject::TrackerOp30(DlgDC* dc) { return tracker_ ? tracker_->Op30(dc) : 0; }
-void DlgObject::TrackerOp31(DlgDC* dc, DlgTrackerResult* result) {
-  if (tracker_) tracker_->Op31(dc, result);
-}
-int DlgObject::TrackerOp32(DlgDC* dc, void* arg, DlgTrackerResult* result) {
-  return tracker_ ? tracker_->Op32(dc, arg, result) : 0;
-}
-void DlgObject::TrackerOp33(DlgDC* dc) {
-  if (tracker_) tracker_->Op33(dc);
-}
-void DlgObject::TrackerOp34(DlgDC* dc) {
-  if (tracker_) tracker_->Op34(dc);
-}
-void DlgObject::TrackerOp35(DlgDC* dc) {
-  if (tracker_) tracker_->Op35(dc);
-}
-void DlgObject::TrackerOp36() {
-  if (tracker_) tracker_->Op36();
-}
+void DlgObject::DeleteTemporaryChildren() {}
 
 void DlgObject::ListInXref() {
   if (!(flags_ & DLG_F_SELECTABLE)) return;

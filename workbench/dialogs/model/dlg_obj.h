@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "workbench/dialogs/document/dlgplugin.h"
@@ -40,49 +41,43 @@ class DlgObject {
   DlgObject(const DlgObject&) = delete;
   DlgObject& operator=(const DlgObject&) = delete;
 
-  // The operations, in their declared order.
-  virtual void SetAnchor(DlgAnchor* anchor);                                                      // 0
-  virtual ~DlgObject();                                                                           // 1
-  virtual DlgObject* Clone(DlgAnchor* anchor, DlgObject* ref, int mode, const char* name) const;  // 2
-  virtual void InstantiateChildren(DlgAnchor* anchor, DlgObject* new_parent);                     // 3
-  virtual DlgObject* GetHead() const { return nullptr; }                                          // 4
-  virtual DlgObject* GetTail() const { return nullptr; }                                          // 5
-  virtual void SetHead(DlgObject* obj);                                                           // 6
-  virtual void SetTail(DlgObject* obj);                                                           // 7
-  virtual int IsContainer() const { return 0; }                                                   // 8
-  virtual void MoveTo(const DlgRect& canvas);                                                     // 9
-  virtual int32_t GetUnitX() const { return 1; }                                                  // 10
-  virtual int32_t GetUnitY() const { return 1; }                                                  // 11
+  // The operations a kind of object overrides.
+  virtual void SetAnchor(DlgAnchor* anchor);
+  virtual ~DlgObject();
+  virtual DlgObject* Clone(DlgAnchor* anchor, DlgObject* ref, int mode, const char* name) const;
+  virtual void InstantiateChildren(DlgAnchor* anchor, DlgObject* new_parent);
+  virtual DlgObject* GetHead() const { return nullptr; }
+  virtual DlgObject* GetTail() const { return nullptr; }
+  virtual void SetHead(DlgObject* obj);
+  virtual void SetTail(DlgObject* obj);
+  virtual int IsContainer() const { return 0; }
+  virtual void MoveTo(const DlgRect& canvas);
+  virtual int32_t GetUnitX() const { return 1; }
+  virtual int32_t GetUnitY() const { return 1; }
   // Stores the units for the children; 1, or 0 for a unit below 1.
-  virtual int SetUnit(int32_t x, int32_t y);                                                       // 12
-  virtual void ApplyGeometryProps(int recurse);                                                    // 13
-  virtual void DestroyCtrlWnd();                                                                   // 14
-  virtual void Draw(DlgPainter& painter, const DlgRect& canvas, const DlgRect& clip, bool paint);  // 15
-  virtual void DrawTracker(DlgDC* dc);                                                             // 16
+  virtual int SetUnit(int32_t x, int32_t y);
+  virtual void ApplyGeometryProps(int recurse);
+  virtual void DestroyCtrlWnd();
+  virtual void Draw(DlgPainter& painter, const DlgRect& canvas, const DlgRect& clip, bool paint);
+  virtual void DrawTracker(DlgDC* dc);
   // The object a dotted path names, starting at this object's name.
-  virtual DlgObject* FindByPath(const char* path);                                                        // 17
-  virtual DlgObject* HitTest(const DlgRect& canvas, DlgPoint point);                                      // 18
-  virtual DlgObject* FindById(uint32_t id);                                                               // 19
-  virtual DlgObject* FindDropTarget(const DlgRect& canvas, const DlgObject* moved, const DlgRect& rect);  // 20
-  virtual void SelectInRect(const DlgRect* rect);                                                         // 21
-  virtual void Deselect();                                                                                // 22
-  virtual int DeleteSelected();                                                                           // 23
-  virtual int SyncSelection();                                                                            // 24
-  virtual void SyncTracker();                                                                             // 25
-  virtual int ApplyTrackerResize();                                                                       // 26
-  virtual int DeleteTemporary();                                                                          // 27
-  virtual void TrackerOp28(DlgDC* dc);                                                                    // 28
-  virtual int TrackerOp29(DlgDC* dc);                                                                     // 29
-  virtual int TrackerOp30(DlgDC* dc);                                                                     // 30
-  virtual void TrackerOp31(DlgDC* dc, DlgTrackerResult* result);                                          // 31
-  virtual int TrackerOp32(DlgDC* dc, void* arg, DlgTrackerResult* result);                                // 32
-  virtual void TrackerOp33(DlgDC* dc);                                                                    // 33
-  virtual void TrackerOp34(DlgDC* dc);                                                                    // 34
-  virtual void TrackerOp35(DlgDC* dc);                                                                    // 35
-  virtual void TrackerOp36();                                                                             // 36
-  virtual void ListInXref();                                                                              // 37
-  virtual void SetFlag(int bit);                                                                          // 38
-  virtual void ClearFlag(int bit);                                                                        // 39
+  virtual DlgObject* FindByPath(const char* path);
+  virtual DlgObject* HitTest(const DlgRect& canvas, DlgPoint point);
+  virtual DlgObject* FindById(uint32_t id);
+  virtual DlgObject* FindDropTarget(const DlgRect& canvas, const DlgObject* moved, const DlgRect& rect);
+  virtual void SelectInRect(const DlgRect* rect);
+  virtual void Deselect();
+  // Deletes the selected objects below this one (see TakeIfSelected).
+  virtual void DeleteSelectedChildren();
+  virtual int SyncSelection();
+  virtual void SyncTracker();
+  virtual int ApplyTrackerResize();
+  // Deletes the temporary objects below this one (DLG_F_TEMPORARY): each
+  // owner deletes its own children.
+  virtual void DeleteTemporaryChildren();
+  virtual void ListInXref();
+  virtual void SetFlag(int bit);
+  virtual void ClearFlag(int bit);
 
   // Links.
   void Link(DlgObject* ref, int mode);
@@ -116,6 +111,11 @@ class DlgObject {
   void SetGuiInfo(const gui_info* info);
   int IsShown() const;
   int Select();
+  // The selection takes the object out of the tree: 0 when it is not
+  // selected or is a template's child; 1 when it went, either into the undo
+  // record that keeps it, or into `doomed`, for the caller (the object's
+  // owner: its parent container or its anchor) to delete.
+  int TakeIfSelected(std::unique_ptr<DlgObject>* doomed);
 
   uint32_t Id() const { return id_; }
   DlgAnchor* Anchor() const { return anchor_; }

@@ -10,8 +10,6 @@
 
 // A device context of the painting layer, opaque to the model.
 struct DlgDC;
-// What a tracker operation hands back (filled by the editing layer).
-struct DlgTrackerResult;
 
 // Tracker styles (as the framework's rectangle tracker numbers them).
 enum : uint32_t {
@@ -111,18 +109,6 @@ class DlgSelection {
 
   // Draws the tracker.
   virtual void Draw(DlgDC*) {}
-
-  // The tracker operations, by their position in the object's operation
-  // list (28 to 36). 29, 30 and 32 return 1 when they took the call.
-  virtual void Op28(DlgDC*) {}
-  virtual int Op29(DlgDC*) { return 1; }
-  virtual int Op30(DlgDC*) { return 1; }
-  virtual void Op31(DlgDC*, DlgTrackerResult*) {}
-  virtual int Op32(DlgDC*, void*, DlgTrackerResult*) { return 1; }
-  virtual void Op33(DlgDC*) {}
-  virtual void Op34(DlgDC*) {}
-  virtual void Op35(DlgDC*) {}
-  virtual void Op36() {}
 
   DlgSelection* prev = nullptr;
   DlgSelection* next = nullptr;

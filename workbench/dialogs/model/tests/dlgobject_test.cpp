@@ -413,6 +413,23 @@ TEST_F(ObjectTest, DeletingAContainerDeletesItsChildren) {
   EXPECT_EQ(r->FindById(r->Id()), r);
 }
 
+TEST_F(ObjectTest, TheAnchorDeletesItsRootWhenSelectedOrTemporary) {
+  DlgContainer* r = MakeRoot(300, 300);
+  MakeChild(r, "a", {0, 0, 10, 10});
+  ASSERT_EQ(r->Select(), 1);
+  EXPECT_EQ(anchor->DeleteSelected(), 1);
+  EXPECT_EQ(anchor->RootObject(), nullptr);
+  EXPECT_EQ(anchor->sel_head, nullptr);
+  EXPECT_EQ(anchor->DeleteSelected(), 0);
+
+  DlgContainer* t = MakeRoot(300, 300, "temp");
+  MakeChild(t, "b", {0, 0, 10, 10}, DLG_F_TEMPORARY);
+  t->SetFlags(t->Flags() | DLG_F_TEMPORARY);
+  EXPECT_EQ(anchor->DeleteTemporary(), 1);
+  EXPECT_EQ(anchor->RootObject(), nullptr);
+  EXPECT_EQ(anchor->DeleteTemporary(), 0);
+}
+
 TEST_F(ObjectTest, ReorderMovesBetweenParentsAndRefusesWhatWouldBreakTheTree) {
   DlgContainer* r = MakeRoot(300, 300);
   ASSERT_EQ(r->SetUnit(2, 2), 1);
