@@ -24,34 +24,30 @@ class EditDocSlots {
   virtual std::string GetDocTitle() const { return std::string(); }
   virtual void RestoreViewState(EditorModel* view) { (void)view; }
   virtual void RestoreViewStateAgain(EditorModel* view) { (void)view; }
-  virtual void ProgramDocOperation() {}
   virtual void SetModified(bool flag) { (void)flag; }
   virtual void SetFileMode(int mode) { (void)mode; }
-  virtual void DialogDocOperation() {}
   virtual int GetFileMode() const { return 4; }
-  virtual void DocOperation9() {}
   // Save (as_new 0) or Save As (as_new 1).
   virtual void SaveDocument(int as_new) { (void)as_new; }
-  // Command state A: Save As.
-  virtual void UpdateStateA(FwCmdUI& ui) { ui.Enable(false); }
+  // The update of Save As.
+  virtual void UpdateSaveAs(FwCmdUI& ui) { ui.Enable(false); }
   virtual bool NeedsAutoSave() { return false; }
   virtual int OnAutoSave() { return 0; }
   // Names the document's context menu resource; 0 when it has none.
   virtual int GetContextMenu() { return 0; }
   virtual CfgSettings* GetDocConfig();
   virtual void ShowProperties() {}
-  virtual void DocOperation17() {}
-  // Command state B: File Properties.
-  virtual void UpdateStateB(FwCmdUI& ui) { ui.Enable(false); }
-  // Command state C: the "Line Number:" status fields.
-  virtual int UpdateStateC(FwCmdUI& ui) {
+  // The update of File Properties.
+  virtual void UpdateFileProperties(FwCmdUI& ui) { ui.Enable(false); }
+  // The update of the "Line Number:" status fields.
+  virtual int UpdateLineNumberPanes(FwCmdUI& ui) {
     ui.Enable(false);
     return 0;
   }
-  // Command state D: Auto-Scroll.
-  virtual void UpdateStateD(FwCmdUI& ui) { ui.Enable(false); }
-  // Command state E: Clear Output Window.
-  virtual void UpdateStateE(FwCmdUI& ui) { ui.Enable(false); }
+  // The update of Auto-Scroll.
+  virtual void UpdateAutoScroll(FwCmdUI& ui) { ui.Enable(false); }
+  // The update of Clear Output Window.
+  virtual void UpdateClearOutput(FwCmdUI& ui) { ui.Enable(false); }
   virtual TextObj* GetTextObj();
   // The caret moved onto a line (true: repaint it), and left it.
   virtual int LineEditBegin(TextLine* line) {

@@ -269,7 +269,7 @@ TEST_F(Fixture, FindWrapsPastTheEnd) {
   EXPECT_EQ(model->sel_anchor_col, 4u);
   EXPECT_EQ(model->sel_col, 7u);
   EXPECT_EQ(host.LastStatus(), "Passed the end of the file.");
-  EXPECT_EQ(host.LastKind(), EV_STATUS_NOTICE);
+  EXPECT_EQ(host.LastKind(), SK_NOTICE);
   EXPECT_TRUE(model->FindNext());
   EXPECT_EQ(model->sel_anchor_line, 1u);
   EXPECT_EQ(host.history, (std::vector<std::string>{"two", "two"}));
@@ -436,7 +436,7 @@ TEST(EditDocSlots, BaseAnswers) {
   EXPECT_FALSE(slots.GetStopLine(&line));
   EXPECT_EQ(line, 0u);
   FwCmdUI ui;
-  slots.UpdateStateA(ui);
+  slots.UpdateSaveAs(ui);
   EXPECT_FALSE(ui.enabled);
 }
 

@@ -788,20 +788,20 @@ void CEditorView::OnUpdateViewCommand(FwCmdUI& ui) {
                 slots_->LocationQuery(line) != nullptr);
       break;
     }
-    case ID_AUTO_SCROLL: slots_->UpdateStateD(ui); break;
+    case ID_AUTO_SCROLL: slots_->UpdateAutoScroll(ui); break;
     case ID_LINE_WRAP:
       ui.Enable(true);
       ui.SetCheck(model_.IsLineWrap());
       break;
-    case ID_CLEAR_OUTPUT: slots_->UpdateStateE(ui); break;
-    case ID_FILE_PROPERTIES: slots_->UpdateStateB(ui); break;
+    case ID_CLEAR_OUTPUT: slots_->UpdateClearOutput(ui); break;
+    case ID_FILE_PROPERTIES: slots_->UpdateFileProperties(ui); break;
     case ID_FILE_SAVE: {
       const bool on = model_.Writable() && (tobj->IsModified() || (model_.Config()->File.flags & 8));
       ui.Enable(on);
       slots_->SetModified(on);
       break;
     }
-    case ID_FILE_SAVE_AS: slots_->UpdateStateA(ui); break;
+    case ID_FILE_SAVE_AS: slots_->UpdateSaveAs(ui); break;
     default: ui.Enable(true); break;
   }
 }
@@ -823,7 +823,7 @@ void CEditorView::OnUpdatePanes(FwCmdUI& ui) {
     case ID_PANE_LINENUMBER: {
       FwCmdUI state;
       state.id = ui.id;
-      slots_->UpdateStateC(state);
+      slots_->UpdateLineNumberPanes(state);
       ui.Enable(state.enabled);
       ui.Show(state.enabled);
       if (state.enabled && ui.id == ID_PANE_LINENUMBER) ui.SetText(model_.LineNumberField());

@@ -210,7 +210,7 @@ void COutputDoc::RestoreViewState(EditorModel* view) {
   if (CEditorView* v = f->TabView(tab); v && &v->Model() == view) RestoreTabState(tab);
 }
 
-void COutputDoc::UpdateStateD(FwCmdUI& ui) {
+void COutputDoc::UpdateAutoScroll(FwCmdUI& ui) {
   ui.Enable(true);
   int tab = ActiveTab();
   ui.SetCheck(ValidTab(tab) && TabText(tab)->TestFlag(TextObj_FOLLOW_END));

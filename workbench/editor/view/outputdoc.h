@@ -62,8 +62,8 @@ class COutputDoc : public CEditorDoc {
   void RestoreViewState(EditorModel* view) override;
   void RestoreViewStateAgain(EditorModel* view) override { RestoreViewState(view); }
   int GetContextMenu() override { return EDITOR_MENU_OUTPUT; }
-  void UpdateStateD(FwCmdUI& ui) override;
-  void UpdateStateE(FwCmdUI& ui) override { ui.Enable(true); }
+  void UpdateAutoScroll(FwCmdUI& ui) override;
+  void UpdateClearOutput(FwCmdUI& ui) override { ui.Enable(true); }
   bool GoToLocation(EditorModel* view, uint32_t line_idx, int* flag) override;
 
   bool OnNewDocument() override;

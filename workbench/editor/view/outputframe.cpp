@@ -24,8 +24,8 @@ class OutputTabSlots : public EditDocSlots {
   void RestoreViewState(EditorModel* view) override { doc_->RestoreViewState(view); }
   void RestoreViewStateAgain(EditorModel* view) override { doc_->RestoreViewStateAgain(view); }
   int GetContextMenu() override { return doc_->GetContextMenu(); }
-  void UpdateStateD(FwCmdUI& ui) override { doc_->UpdateStateD(ui); }
-  void UpdateStateE(FwCmdUI& ui) override { doc_->UpdateStateE(ui); }
+  void UpdateAutoScroll(FwCmdUI& ui) override { doc_->UpdateAutoScroll(ui); }
+  void UpdateClearOutput(FwCmdUI& ui) override { doc_->UpdateClearOutput(ui); }
   bool GoToLocation(EditorModel* view, uint32_t line_idx, int* flag) override {
     return doc_->GoToLocation(view, line_idx, flag);
   }
