@@ -163,6 +163,19 @@ enum FwCommandId : int {
   IDC_BREAKPOINT_GOTO = 1078,        // "Go To", also the dialog's result
   IDC_DIALOG_HELP = 9,               // a dialog's "Help" button
 
+  // Explore windows: the controls of the top and bottom bars. Control ids
+  // count within their own dialog or window, so 1060 and 1061 name other
+  // controls in the "Debug Session Setup" dialog.
+  IDC_EXPLORE_FILTER = 1060,     // the filter combo
+  IDC_EXPLORE_OPEN_AS = 1061,    // Open: the open-as combo
+  IDC_EXPLORE_READ_ONLY = 1062,  // Open: "Read-only"
+  IDC_EXPLORE_SAVE_NAME = 1063,  // Save As: the file name
+  IDC_EXPLORE_SAVE_AS = 1064,    // Save As: the save-format combo
+  IDC_EXPLORE_SAVE = 1065,       // Save As: "Save"
+  IDC_EXPLORE_CANCEL = 1066,     // "Cancel"
+  IDC_EXPLORE_OPEN_NAME = 1067,  // Open: the file name
+  IDC_EXPLORE_OPEN = 1068,       // Open: "Open"
+
   // Plug-in information.
   IDD_PLUGIN_INFO = 252,          // "Plug-In Info" dialog
   IDC_PLUGIN_DESCRIPTION = 1117,  // its description

@@ -70,21 +70,21 @@ CExploreTopBar::CExploreTopBar(CExploreDoc* doc, QWidget* parent) : QWidget(pare
   switch (doc->Mode()) {
     case ExploreMode::open:
       filter_ = new CFileTypeCB(&explore, true, this);
-      filter_->setObjectName("filter");
+      filter_->setObjectName(QString::number(IDC_EXPLORE_FILTER));
       row->addWidget(filter_);
       row->addWidget(Label("Open as:", this));
       open_as_ = new CFileOpenAsCB(&explore, this);
-      open_as_->setObjectName("openAs");
+      open_as_->setObjectName(QString::number(IDC_EXPLORE_OPEN_AS));
       row->addWidget(open_as_);
       read_only_ = new CReadOnlyBN(this);
-      read_only_->setObjectName("readOnly");
+      read_only_->setObjectName(QString::number(IDC_EXPLORE_READ_ONLY));
       row->addSpacing(6);
       row->addWidget(read_only_);
       break;
     case ExploreMode::save_as: {
       // The save window's filter follows the format but is not remembered.
       filter_ = new CFileTypeCB(&explore, false, this);
-      filter_->setObjectName("filter");
+      filter_->setObjectName(QString::number(IDC_EXPLORE_FILTER));
       row->addWidget(filter_);
       row->addWidget(Label("Save as:", this));
       int mode = CfgFileMode_BinaryPROG;
@@ -93,7 +93,7 @@ CExploreTopBar::CExploreTopBar(CExploreDoc* doc, QWidget* parent) : QWidget(pare
         if (current >= CfgFileMode_BinaryPROG && current <= CfgFileMode_Text_CR) mode = current;
       }
       save_as_ = new CFileSaveAsCB(doc->Plugin(), mode, this);
-      save_as_->setObjectName("saveAs");
+      save_as_->setObjectName(QString::number(IDC_EXPLORE_SAVE_AS));
       row->addWidget(save_as_);
       break;
     }
@@ -105,38 +105,48 @@ CExploreTopBar::CExploreTopBar(CExploreDoc* doc, QWidget* parent) : QWidget(pare
 
 // ------------------------------------------------------------ bottom bar
 
-CExploreBottomBar::CExploreBottomBar(CExploreDoc* doc, QWidget* parent)
-    : QWidget(parent),
-      doc_(doc),
-      name_(new QLineEdit(this)),
-      ok_(new QPushButton(this)),
-      cancel_(new QPushButton("Cancel", this)) {
-  switch (doc->Mode()) {
-    case ExploreMode::open: ok_->setText("Open"); break;
-    case ExploreMode::save_as: ok_->setText("Save"); break;
-    default: Sys_AssertFailed("!\"CExploreBottomBar::Init() invalid ExploreMode\"", __FILE__, __LINE__);
-  }
-  name_->setObjectName("fileName");
-  ok_->setObjectName("ok");
-  cancel_->setObjectName("cancel");
+CExploreBottomBar::CExploreBottomBar(CExploreDoc* doc, QWidget* parent) : QWidget(parent), doc_(doc) {
+  const bool open = doc->Mode() == ExploreMode::open;
+  if (!open && doc->Mode() != ExploreMode::save_as)
+    Sys_AssertFailed("!\"CExploreBottomBar::Init() invalid ExploreMode\"", __FILE__, __LINE__);
+  auto* name = new QLineEdit(this);
+  name->setObjectName(QString::number(open ? IDC_EXPLORE_OPEN_NAME : IDC_EXPLORE_SAVE_NAME));
+  auto* ok = new QPushButton(open ? "Open" : "Save", this);
+  ok->setObjectName(QString::number(open ? IDC_EXPLORE_OPEN : IDC_EXPLORE_SAVE));
+  auto* cancel = new QPushButton("Cancel", this);
+  cancel->setObjectName(QString::number(IDC_EXPLORE_CANCEL));
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(6, 4, 6, 4);
   layout->addWidget(new QLabel("File name:", this));
-  layout->addWidget(name_, 1);
-  layout->addWidget(ok_);
-  layout->addWidget(cancel_);
-  ok_->setDefault(true);
-  ok_->setEnabled(false);
-  name_->installEventFilter(this);
-  connect(name_, &QLineEdit::textChanged, this, [this](const QString& text) { ok_->setEnabled(!text.isEmpty()); });
-  connect(ok_, &QPushButton::clicked, this, [this] { doc_->DocAction(); });
-  connect(cancel_, &QPushButton::clicked, this, [this] {
+  layout->addWidget(name, 1);
+  layout->addWidget(ok);
+  layout->addWidget(cancel);
+  ok->setDefault(true);
+  ok->setEnabled(false);
+  name->installEventFilter(this);
+  connect(name, &QLineEdit::textChanged, this, [ok](const QString& text) { ok->setEnabled(!text.isEmpty()); });
+  connect(ok, &QPushButton::clicked, this, [this] { doc_->DocAction(); });
+  connect(cancel, &QPushButton::clicked, this, [this] {
     if (CExploreFrame* frame = doc_->Frame()) frame->close();
   });
 }
 
+QLineEdit* CExploreBottomBar::GetWndFileName() const {
+  const int id = doc_->Mode() == ExploreMode::open ? IDC_EXPLORE_OPEN_NAME : IDC_EXPLORE_SAVE_NAME;
+  return findChild<QLineEdit*>(QString::number(id));
+}
+
+QPushButton* CExploreBottomBar::GetWndOkBN() const {
+  const int id = doc_->Mode() == ExploreMode::open ? IDC_EXPLORE_OPEN : IDC_EXPLORE_SAVE;
+  return findChild<QPushButton*>(QString::number(id));
+}
+
+QPushButton* CExploreBottomBar::CancelButton() const {
+  return findChild<QPushButton*>(QString::number(IDC_EXPLORE_CANCEL));
+}
+
 bool CExploreBottomBar::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == name_ && event->type() == QEvent::KeyPress) {
+  if (watched == GetWndFileName() && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
       doc_->DocAction();

@@ -44,18 +44,17 @@ class CExploreTopBar : public QWidget {
 class CExploreBottomBar : public QWidget {
  public:
   CExploreBottomBar(CExploreDoc* doc, QWidget* parent);
-  QLineEdit* GetWndFileName() const { return name_; }
-  QPushButton* GetWndOkBN() const { return ok_; }
-  QPushButton* CancelButton() const { return cancel_; }
+  // The file-name field and the default button of the window's mode, and
+  // Cancel, found by their ids.
+  QLineEdit* GetWndFileName() const;
+  QPushButton* GetWndOkBN() const;
+  QPushButton* CancelButton() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   CExploreDoc* doc_;
-  QLineEdit* name_;
-  QPushButton* ok_;
-  QPushButton* cancel_;
 };
 
 class CExploreFrame : public FwHandlers<CExploreFrame, FwChildFrame>, public CfgWindow {
