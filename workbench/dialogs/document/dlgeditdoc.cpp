@@ -35,8 +35,6 @@ bool g_new_read_only = false;
 // The line counter of a save (-1: leave the status bar alone).
 int g_save_lines = 0;
 
-constexpr unsigned kDefButton2 = 0x100;
-
 bool EndsWithNoCase(const std::string& s, const char* tail) {
   size_t n = std::strlen(tail);
   return n <= s.size() && strcasecmp(s.c_str() + s.size() - n, tail) == 0;
@@ -303,7 +301,7 @@ int CDlgEditDoc::LoadFile(const char* lpszPathName, int set_path) {
     std::string q = Printf(
         "This dialog file does not contain any objects:\n\"%s\"\n\nDo you want to edit the source code?", path.c_str());
     if (Shell_Sink().message_box(Shell_OwnerWindow(), "Dialog Plug-In", q.c_str(),
-                                 SHELL_MB_YESNO | SHELL_MB_ICONSTOP | kDefButton2) == SHELL_IDYES)
+                                 SHELL_MB_YESNO | SHELL_MB_ICONSTOP | SHELL_MB_DEFBUTTON2) == SHELL_IDYES)
       DlgLoad_SetSource(path, 0);
     ok = false;
   }

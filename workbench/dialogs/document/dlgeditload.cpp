@@ -51,7 +51,6 @@ class QuietOpen {
   int diag_;
 };
 
-constexpr unsigned kDefButton2 = 0x100;
 constexpr size_t kEnvNameMax = 80;
 
 CDlgEditDoc& Doc() {
@@ -141,7 +140,7 @@ struct DlgReader {
     text += "\n\nDo you want to edit the source code?";
     g_offer_made = true;
     if (Shell_Sink().message_box(Shell_OwnerWindow(), "Dialog Plug-In", text.c_str(),
-                                 SHELL_MB_YESNO | SHELL_MB_ICONSTOP | kDefButton2) == SHELL_IDYES)
+                                 SHELL_MB_YESNO | SHELL_MB_ICONSTOP | SHELL_MB_DEFBUTTON2) == SHELL_IDYES)
       DlgLoad_SetSource(ctx->FileName, ctx->Line);
   }
 

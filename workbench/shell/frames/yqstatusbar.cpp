@@ -270,7 +270,8 @@ void CYqStatusBar::UpdatePaneInfo() {
     if (!model_.IsActive(i)) continue;
     FwStatusPane* pane = Pane(i);
     unsigned style = model_.Style(i);
-    if (kStatusPanes[i].style == 0 && (pane->Child() != nullptr || kStatusPanes[i].id == 0)) style = FW_PANE_NOBORDERS;
+    if (kStatusPanes[i].style == FW_PANE_NORMAL && (pane->Child() != nullptr || kStatusPanes[i].id == ID_NONE))
+      style = FW_PANE_NOBORDERS;
     pane->SetStyle(style);
     if (i == SP_MESSAGE)
       pane->SetText(QString::fromStdString(model_.Message()));
