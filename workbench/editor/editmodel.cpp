@@ -69,7 +69,7 @@ bool EditorModel::BeginKeyAction() {
   return true;
 }
 
-void EditorModel::Notify(int hint, bool local) { host_->Repaint(hint, local); }
+void EditorModel::Notify(FwUpdateKind kind, bool local) { host_->Repaint(kind, local); }
 
 // ------------------------------------------------------------ Layout
 
@@ -112,7 +112,7 @@ void EditorModel::SetLineWrap(bool on) {
   flags &= ~(EV_SCROLL_SETUP | EV_ROWS_VALID);
   UpdateScrollRanges();
   SetGoalCol();
-  Notify(EV_HINT_ALL, true);
+  Notify(FwUpdateKind::All, true);
 }
 
 uint32_t EditorModel::TotalRows() {
@@ -334,7 +334,7 @@ void EditorModel::ExtendSelection(uint32_t line, uint32_t col) {
     sel_anchor_line = sel_line = line;
     sel_anchor_col = sel_col = col;
     flags |= EV_SEL_ANCHOR;
-    Notify(EV_HINT_DROP_SELECTION, false);
+    Notify(FwUpdateKind::DropSelection, false);
     return;
   }
   sel_line = line;
@@ -348,7 +348,7 @@ void EditorModel::ExtendSelection(uint32_t line, uint32_t col) {
     flags &= ~EV_SEL_ACTIVE;
     if (Flag(EV_FOCUS)) flags |= EV_CARET_SHOWN;
   }
-  Notify(EV_HINT_RANGE, true);
+  Notify(FwUpdateKind::TextRange, true);
 }
 
 bool EditorModel::GetSelection(uint32_t* first_line, uint32_t* last_line, uint32_t* first_col,
@@ -375,13 +375,13 @@ void EditorModel::EndSelection() {
   const bool had = SelectionActive();
   flags &= ~(EV_SEL_ANCHOR | EV_SEL_ACTIVE | EV_SEL_SHRUNK);
   if (Flag(EV_FOCUS)) flags |= EV_CARET_SHOWN;
-  if (had) Notify(EV_HINT_RANGE, true);
+  if (had) Notify(FwUpdateKind::TextRange, true);
 }
 
 bool EditorModel::DeleteSelection() {
   TextObj* tobj = Text();
   if (!Writable() || !SelectionActive()) return false;
-  Notify(EV_HINT_DROP_SELECTION, false);
+  Notify(FwUpdateKind::DropSelection, false);
   uint32_t fl, ll, fc, lc;
   GetSelection(&fl, &ll, &fc, &lc);
   tobj->EndAction();
@@ -440,17 +440,17 @@ void EditorModel::InvalidateRange(uint32_t first_line, uint32_t last_line, uint3
   range_last_line = last_line;
   range_first_col = first_col;
   range_last_col = last_col;
-  NotifyChange(EV_HINT_RANGE);
+  NotifyChange(FwUpdateKind::TextRange);
 }
 
-void EditorModel::NotifyTextChanged() { NotifyChange(EV_HINT_MARGIN); }
+void EditorModel::NotifyTextChanged() { NotifyChange(FwUpdateKind::TextMargin); }
 
-void EditorModel::NotifyChange(int hint) {
+void EditorModel::NotifyChange(FwUpdateKind kind) {
   const bool local = Flag(EV_LOCAL_REPAINT);
   flags &= ~EV_LOCAL_REPAINT;
   flags &= ~EV_ROWS_VALID;
   UpdateScrollRanges();
-  Notify(hint, local);
+  Notify(kind, local);
 }
 
 void EditorModel::ClearMarkedLine() {
@@ -973,8 +973,8 @@ void EditorModel::Redo() { UndoOrRedo(true); }
 void EditorModel::UndoOrRedo(bool redo) {
   TextObj* tobj = Text();
   if (!Writable() || !(redo ? tobj->CanRedo() : tobj->CanUndo())) return;
-  host_->Status(EV_STATUS_PLAIN, redo ? "Redoing..." : "Undoing...");
-  Notify(EV_HINT_DROP_SELECTION, false);
+  host_->Status(SK_PLAIN, redo ? "Redoing..." : "Undoing...");
+  Notify(FwUpdateKind::DropSelection, false);
   EndSelection();
   EndLineEdit();
   uint32_t line = caret_line, col = caret_col;
@@ -986,11 +986,11 @@ void EditorModel::UndoOrRedo(bool redo) {
   flags &= ~EV_ROWS_VALID;
   UpdateScrollRanges();
   PlaceCaret(line, col);
-  Notify(EV_HINT_ALL, false);
+  Notify(FwUpdateKind::All, false);
   EnsureCaretVisible();
   SetGoalCol();
   MarkEditLine(caret_line);
-  host_->Status(EV_STATUS_PLAIN, redo ? "Redo completed." : "Undo completed.");
+  host_->Status(SK_PLAIN, redo ? "Redo completed." : "Undo completed.");
 }
 
 std::string EditorModel::CopyText() const {
@@ -1157,15 +1157,15 @@ bool EditorModel::SearchOnce(const std::string& find, bool continues_replace) {
   bool wrapped = false;
   if (!tobj->Find(pattern.c_str(), &line, &col, down, !Flag(EV_SEARCH_CASE), Flag(EV_SEARCH_WORD), &wrapped)) {
     if (continues_replace)
-      host_->Status(EV_STATUS_NOTICE, Printf("Finished searching for \"%s\".", find));
+      host_->Status(SK_NOTICE, Printf("Finished searching for \"%s\".", find));
     else
-      host_->Status(EV_STATUS_WARNING, Printf("Cannot find the string \"%s\".", find));
+      host_->Status(SK_WARNING, Printf("Cannot find the string \"%s\".", find));
     return false;
   }
   if (wrapped)
-    host_->Status(EV_STATUS_NOTICE, "Passed the end of the file.");
+    host_->Status(SK_NOTICE, "Passed the end of the file.");
   else
-    host_->Status(EV_STATUS_PLAIN, continues_replace ? "Replace (Ctrl+H)" : "Find next (F3)");
+    host_->Status(SK_PLAIN, continues_replace ? "Replace (Ctrl+H)" : "Find next (F3)");
   PlaceCaret(line, col);
   MarkEditLine(line);
   SetGoalCol();
@@ -1226,8 +1226,8 @@ uint32_t EditorModel::ReplaceAll(const std::string& replacement, bool match_case
     host_->Beep();
     return 0;
   }
-  host_->Status(EV_STATUS_PLAIN, "Replacing...");
-  Notify(EV_HINT_DROP_SELECTION, false);
+  host_->Status(SK_PLAIN, "Replacing...");
+  Notify(FwUpdateKind::DropSelection, false);
   EndSelection();
   EndLineEdit();
   std::string f = ToFileCodepage(match_case ? find : Lowered(find));
@@ -1236,16 +1236,16 @@ uint32_t EditorModel::ReplaceAll(const std::string& replacement, bool match_case
   flags &= ~EV_ROWS_VALID;
   UpdateScrollRanges();
   PlaceCaret(caret_line, caret_col);
-  Notify(EV_HINT_ALL, false);
+  Notify(FwUpdateKind::All, false);
   EnsureCaretVisible();
   MarkEditLine(caret_line);
   if (count == 0) {
-    host_->Status(EV_STATUS_WARNING, Printf("Cannot find the string \"%s\".", find));
+    host_->Status(SK_WARNING, Printf("Cannot find the string \"%s\".", find));
   } else {
     char buf[1024];
     std::snprintf(buf, sizeof buf, "Replaced \"%s\" %lu times with \"%s\".", find.c_str(),
                   static_cast<unsigned long>(count), replacement.c_str());
-    host_->Status(EV_STATUS_PLAIN, buf);
+    host_->Status(SK_PLAIN, buf);
   }
   return count;
 }
@@ -1372,7 +1372,7 @@ void EditorModel::ClearText() {
   flags &= ~(EV_ROWS_VALID | EV_MARKED_LINE);
   UpdateScrollRanges();
   ScrollTo(0, 0);
-  Notify(EV_HINT_ALL, false);
+  Notify(FwUpdateKind::All, false);
   host_->CaretChanged();
 }
 

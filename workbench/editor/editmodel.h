@@ -20,6 +20,8 @@
 #include "workbench/editor/editdocslots.h"
 #include "workbench/editor/txtobj.h"
 #include "workbench/base/settings/config.h"
+#include "workbench/framework/fwcommandids.h"
+#include "workbench/framework/fwupdate.h"
 
 // View flags.
 enum : uint32_t {
@@ -46,12 +48,6 @@ enum : uint32_t {
   EV_SEARCH_REPLACE = 0x100000,
 };
 
-// Update hints between the views of one document.
-enum : int { EV_HINT_RANGE = 0, EV_HINT_ALL = 1, EV_HINT_MARGIN = 2, EV_HINT_DROP_SELECTION = 3 };
-
-// Status texts: the kinds of the status bar's message pane.
-enum : int { EV_STATUS_PLAIN = 0, EV_STATUS_NOTICE = 1, EV_STATUS_WARNING = 2 };
-
 enum class EditKey { Insert, Return, Back, Delete, Tab, Left, Right, Up, Down, PageUp, PageDown, Home, End, Other };
 
 // The margin left of the text, in pixels.
@@ -66,9 +62,9 @@ class EditorHost {
     (void)text;
   }
   // A repaint of this view and, unless `local`, the document's other views
-  // with the hint. EV_HINT_RANGE: the model's last range.
-  virtual void Repaint(int hint, bool local) {
-    (void)hint;
+  // with the kind of change. TextRange: the model's last range.
+  virtual void Repaint(FwUpdateKind kind, bool local) {
+    (void)kind;
     (void)local;
   }
   // The text of the Find combo, and adding a text to its history.
@@ -280,13 +276,14 @@ class EditorModel {
   bool SearchOnce(const std::string& find, bool continues_replace);
   std::string ToFileCodepage(const std::string& s) const;
   std::string ToDisplayCodepage(const std::string& s) const;
-  void Notify(int hint, bool local);
+  void Notify(FwUpdateKind kind, bool local);
   // A key that changes the text starts an undo action of its own at the
   // caret; false (with a beep) when the text is read-only.
   bool BeginKeyAction();
   // After a change of the text: rows recounted, scroll ranges set, the
-  // views told with the hint (locally when a local repaint was asked for).
-  void NotifyChange(int hint);
+  // views told of the kind of change (locally when a local repaint was asked
+  // for).
+  void NotifyChange(FwUpdateKind kind);
 
   EditDocSlots* doc_;
   EditorHost* host_;

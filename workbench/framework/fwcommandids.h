@@ -1,5 +1,5 @@
-// Every command id, status-pane id, bar id, control id and private-message
-// number of the environment, once.
+// Every command id, status-pane id, bar id, control id, status-message kind
+// and private-message number of the environment, once.
 //
 // Menu items, tool buttons and status panes share one id space: a pane is
 // updated through the same routed update handlers as a menu item. A window
@@ -191,6 +191,14 @@ enum FwCommandId : int {
   ID_BROWSE_TABS = 59648,      // the browse bar's tab window
   ID_BROWSE_FILES = 59340,     // its "Files" tab: the cross-reference window
   ID_BROWSE_HELP = 59400,      // its "Help" tab: the help contents pane
+};
+
+// The kinds of a status-bar message: its colours in the message pane.
+enum FwStatusKind : int {
+  SK_PLAIN = 0,    // the pane's own colours
+  SK_NOTICE = 1,   // white on dark blue
+  SK_WARNING = 2,  // black on yellow
+  SK_ERROR = 3,    // white on red
 };
 
 // Private messages: Qt event types with the environment's numbers.

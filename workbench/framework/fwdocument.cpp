@@ -41,10 +41,11 @@ std::vector<FwChildFrame*> FwDocument::Frames() const {
   return frames;
 }
 
-void FwDocument::UpdateAllViews(FwView* sender, long hint, void* object) {
+void FwDocument::UpdateAllViews(FwView* sender, FwUpdateKind kind) {
+  const FwUpdate update{kind, sender};
   std::vector<FwView*> copy = views_;
   for (FwView* v : copy)
-    if (v != sender) v->OnUpdate(sender, hint, object);
+    if (v != sender) v->OnUpdate(update);
 }
 
 void FwDocument::UpdateFrameTitles() {

@@ -1,12 +1,15 @@
 // A document: the data behind one or more views. It keeps its views, tells
-// them of changes through UpdateAllViews(sender, hint, object), and is a
-// command target between its views and their child frame.
+// them of changes through UpdateAllViews(sender, kind), and is a command
+// target between its views and their child frame. A document with a model
+// answers its title, path and modified flag from the model (it overrides
+// Title, PathName and IsModified); the others keep them here.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "workbench/framework/fwcmdtarget.h"
+#include "workbench/framework/fwupdate.h"
 
 class FwDocTemplate;
 class FwView;
@@ -22,11 +25,11 @@ class FwDocument : public FwCmdTarget {
   FwDocTemplate* Template() const { return template_; }
   void SetTemplate(FwDocTemplate* t) { template_ = t; }
 
-  const std::string& Title() const { return title_; }
+  virtual std::string Title() const { return title_; }
   virtual void SetTitle(const std::string& title);
-  const std::string& PathName() const { return path_; }
+  virtual std::string PathName() const { return path_; }
   void SetPathName(const std::string& path);
-  bool IsModified() const { return modified_; }
+  virtual bool IsModified() const { return modified_; }
   void SetModifiedFlag(bool modified = true);
 
   void AddView(FwView* view);
@@ -34,9 +37,10 @@ class FwDocument : public FwCmdTarget {
   const std::vector<FwView*>& Views() const { return views_; }
   // The child frames showing this document, in the order of their views.
   std::vector<FwChildFrame*> Frames() const;
-  // Calls OnUpdate(sender, hint, object) of every view but the sender.
-  void UpdateAllViews(FwView* sender, long hint = 0, void* object = nullptr);
-  // Refreshes the titles of the frames showing the document.
+  // Calls OnUpdate of every view but the sender.
+  void UpdateAllViews(FwView* sender, FwUpdateKind kind = FwUpdateKind::All);
+  // Refreshes the titles of the frames showing the document (the main frame
+  // does it at idle time too, so a model's modified flag shows).
   void UpdateFrameTitles();
 
   virtual bool OnNewDocument() { return true; }

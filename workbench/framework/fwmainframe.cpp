@@ -74,6 +74,9 @@ void FwMainFrame::OnIdleUpdate() {
       if (!a->isSeparator()) app->UpdateAction(a);
   }
   if (status_ != nullptr) status_->UpdatePanes();
+  // A document's model may have changed its modified flag or its name.
+  for (auto* sub : mdi_->subWindowList())
+    if (auto* child = dynamic_cast<FwChildFrame*>(sub)) child->UpdateTitle();
 }
 
 void FwMainFrame::OnMessage(FwMessage&) {}

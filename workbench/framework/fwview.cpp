@@ -28,7 +28,7 @@ FwChildFrame* FwView::Frame() const {
   return nullptr;
 }
 
-void FwView::OnUpdate(FwView*, long, void*) { update(); }
+void FwView::OnUpdate(const FwUpdate&) { update(); }
 
 void FwView::focusInEvent(QFocusEvent* event) {
   if (FwChildFrame* f = Frame()) f->SetActiveView(this);

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "workbench/framework/fwcmdtarget.h"
+#include "workbench/framework/fwupdate.h"
 
 class FwDocument;
 class FwChildFrame;
@@ -22,9 +23,9 @@ class FwView : public QWidget, public FwCmdTarget {
   // The child frame that holds the view (null when none).
   FwChildFrame* Frame() const;
 
-  // A document change: `hint` and `object` are the document's to define.
-  virtual void OnUpdate(FwView* sender, long hint, void* object);
-  virtual void OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
+  // A document change (the base repaints).
+  virtual void OnUpdate(const FwUpdate& change);
+  virtual void OnInitialUpdate() { OnUpdate(FwUpdate{}); }
   // The frame closed: the view gives back what it holds of shared state
   // before it leaves its document (it is freed later).
   virtual void OnLeaveDocument() {}

@@ -37,7 +37,6 @@ enum StatusPane {
   SP_COUNT = 22
 };
 
-enum StatusKind { SK_PLAIN = 0, SK_NOTICE = 1, SK_WARNING = 2, SK_ERROR = 3 };
 enum NetState { NET_INACTIVE = 1, NET_CONNECTED = 2, NET_BUSY = 3 };
 
 struct StatusPaneDef {

@@ -42,7 +42,7 @@ class RecordingHost : public EditorHost {
 
   void Beep() override { ++beeps; }
   void Status(int kind, const std::string& text) override { statuses.emplace_back(kind, text); }
-  void Repaint(int, bool) override { ++repaints; }
+  void Repaint(FwUpdateKind, bool) override { ++repaints; }
   std::string FindText() override { return find; }
   void AddFindHistory(const std::string& text) override { history.push_back(text); }
   std::string LastStatus() const { return statuses.empty() ? std::string() : statuses.back().second; }

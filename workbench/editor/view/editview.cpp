@@ -237,9 +237,9 @@ QRect CEditorView::CellRect(uint32_t screen_row, uint32_t screen_col) const {
 
 // ------------------------------------------------------------ Hints
 
-void CEditorView::OnUpdate(FwView* sender, long hint, void* object) {
-  if (sender == this) return;
-  if (object != nullptr && hint == EV_HINT_DROP_SELECTION) {
+void CEditorView::OnUpdate(const FwUpdate& change) {
+  if (change.sender == this) return;
+  if (change.sender != nullptr && change.kind == FwUpdateKind::DropSelection) {
     model_.EndSelection();
     update();
     return;
@@ -249,10 +249,10 @@ void CEditorView::OnUpdate(FwView* sender, long hint, void* object) {
   update();
 }
 
-void CEditorView::Repaint(int hint, bool local) {
+void CEditorView::Repaint(FwUpdateKind kind, bool local) {
   SyncScrollBars();
   update();
-  if (!local && Document()) Document()->UpdateAllViews(this, hint, this);
+  if (!local && Document()) Document()->UpdateAllViews(this, kind);
 }
 
 void CEditorView::CaretChanged() { update(); }
@@ -711,11 +711,11 @@ void CEditorView::OnViewCommand(int id) {
       break;
     case ID_COMPILE:
       model_.EndLineEdit();
-      Repaint(EV_HINT_DROP_SELECTION, false);
+      Repaint(FwUpdateKind::DropSelection, false);
       model_.EndSelection();
       slots_->Compile();
       model_.MarkEditLine(model_.caret_line);
-      Repaint(EV_HINT_ALL, false);
+      Repaint(FwUpdateKind::All, false);
       break;
     case ID_BREAKPOINT: {
       uint32_t line = 0;

@@ -47,14 +47,14 @@ class CEditorView : public FwHandlers<CEditorView, FwView>, public EditorHost, p
   // 80 columns by 25 rows of the editor font.
   QSize sizeHint() const override;
 
-  void OnUpdate(FwView* sender, long hint, void* object) override;
+  void OnUpdate(const FwUpdate& change) override;
   void OnInitialUpdate() override;
   static std::span<const FwCmdEntry<CEditorView>> Handlers();
 
   // EditorHost.
   void Beep() override;
   void Status(int kind, const std::string& text) override;
-  void Repaint(int hint, bool local) override;
+  void Repaint(FwUpdateKind kind, bool local) override;
   std::string FindText() override;
   void AddFindHistory(const std::string& text) override;
   void CaretChanged() override;

@@ -96,10 +96,10 @@ CFileView* CExploreDoc::GetFileView() const {
 void CExploreDoc::SetCurrentPath(const std::string& path) {
   path_ = path;
   UpdateTitle(path);
-  UpdateAllViews(nullptr, EXPLORE_HINT_PATH);
+  UpdateAllViews(nullptr, FwUpdateKind::FolderChanged);
 }
 
-void CExploreDoc::FilterChanged() { UpdateAllViews(nullptr, EXPLORE_HINT_FILTER); }
+void CExploreDoc::FilterChanged() { UpdateAllViews(nullptr, FwUpdateKind::FilterChanged); }
 
 void CExploreDoc::UpdateTitle(const std::string& text) {
   std::string title;

@@ -27,12 +27,6 @@ class ExplorerWindows;
 class FwDocTemplate;
 class FwNestedWait;
 
-// UpdateAllViews hints.
-enum : long {
-  EXPLORE_HINT_PATH = 1,    // the current folder changed: the list refills
-  EXPLORE_HINT_FILTER = 2,  // the filter changed: the list refills
-};
-
 class CExploreDoc : public FwDocument {
  public:
   CExploreDoc(ExplorerWindows& windows, ExploreMode mode, SaveAsDocument* attached, std::optional<SaveAsPlugin> plugin);

@@ -105,8 +105,8 @@ CExploreDoc* CFileView::Doc() const { return dynamic_cast<CExploreDoc*>(Document
 
 QWidget* CFileView::Current() const { return stack_->currentWidget(); }
 
-void CFileView::OnUpdate(FwView*, long hint, void*) {
-  if (hint == EXPLORE_HINT_PATH || hint == EXPLORE_HINT_FILTER) FillList();
+void CFileView::OnUpdate(const FwUpdate& change) {
+  if (change.kind == FwUpdateKind::FolderChanged || change.kind == FwUpdateKind::FilterChanged) FillList();
 }
 
 void CFileView::SaveColumnWidth(int column, int width) {

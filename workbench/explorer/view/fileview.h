@@ -34,7 +34,7 @@ class CFileView : public FwView {
  public:
   CFileView(FwDocument* doc, QWidget* parent);
 
-  void OnUpdate(FwView* sender, long hint, void* object) override;
+  void OnUpdate(const FwUpdate& change) override;
   // Refills the list from the document's folder.
   void FillList();
   void SetStyle(uint32_t style);

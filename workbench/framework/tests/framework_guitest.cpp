@@ -118,13 +118,8 @@ class TestView : public FwView {
   bool HasCommand(int id) const override { return id == ID_VIEW || id == ID_WAIT; }
   std::vector<std::string> after_wait;
   bool alive_after_wait = false;
-  void OnUpdate(FwView* sender, long hint, void* object) override { updates.push_back({sender, hint, object}); }
-  struct Update {
-    FwView* sender;
-    long hint;
-    void* object;
-  };
-  std::vector<Update> updates;
+  void OnUpdate(const FwUpdate& change) override { updates.push_back(change); }
+  std::vector<FwUpdate> updates;
 };
 
 class TestMain : public FwMainFrame {
@@ -398,13 +393,16 @@ TEST_F(FrameworkTest, DocumentsTellEveryViewButTheSender) {
   auto* second = dynamic_cast<TestView*>(doc->Views()[1]);
   first->updates.clear();
   second->updates.clear();
-  int object = 0;
-  doc->UpdateAllViews(first, 2, &object);
+  doc->UpdateAllViews(first, FwUpdateKind::TextMargin);
   EXPECT_TRUE(first->updates.empty());
   ASSERT_EQ(second->updates.size(), 1u);
   EXPECT_EQ(second->updates[0].sender, first);
-  EXPECT_EQ(second->updates[0].hint, 2);
-  EXPECT_EQ(second->updates[0].object, &object);
+  EXPECT_EQ(second->updates[0].kind, FwUpdateKind::TextMargin);
+  doc->UpdateAllViews(nullptr);
+  ASSERT_EQ(first->updates.size(), 1u);
+  EXPECT_EQ(first->updates[0].sender, nullptr);
+  EXPECT_EQ(first->updates[0].kind, FwUpdateKind::All);
+  EXPECT_EQ(second->updates.size(), 2u);
 }
 
 TEST_F(FrameworkTest, TwoWindowsOnAModifiedDocumentAreNumbered) {
@@ -428,6 +426,32 @@ TEST_F(FrameworkTest, TwoWindowsOnAModifiedDocumentAreNumbered) {
   dynamic_cast<TestDoc*>(doc)->refuse_close = false;
   first->close();
   EXPECT_TRUE(tmpl->Documents().empty());
+}
+
+// A document whose model holds its name and modified flag.
+class ModelDoc : public FwDocument {
+ public:
+  struct Model {
+    std::string title = "model.q";
+    bool modified = false;
+  } model;
+  std::string Title() const override { return model.title; }
+  bool IsModified() const override { return model.modified; }
+};
+
+TEST_F(FrameworkTest, AFrameTitleFollowsTheDocumentsModelAtIdleTime) {
+  FwDocTemplate* model_tmpl = app->AddDocTemplate(std::make_unique<FwDocTemplate>(
+      2, [] { return std::make_unique<ModelDoc>(); }, nullptr,
+      [](FwDocument* d, QWidget* parent) { return new TestView(d, parent); }));
+  auto* doc = dynamic_cast<ModelDoc*>(model_tmpl->OpenDocument(nullptr));
+  ASSERT_NE(doc, nullptr);
+  FwChildFrame* frame = main->ActiveChild();
+  EXPECT_EQ(frame->windowTitle(), "model.q");
+  doc->model.modified = true;
+  doc->model.title = "renamed.q";
+  EXPECT_EQ(frame->windowTitle(), "model.q");
+  app->RunIdle();
+  EXPECT_EQ(frame->windowTitle(), "renamed.q *");
 }
 
 TEST_F(FrameworkTest, PrivateMessagesKeepTheirNumbersAndOwnTheirBlocks) {

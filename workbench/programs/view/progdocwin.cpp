@@ -89,12 +89,6 @@ CProgDoc* CProgDoc::FindByDebugName(const std::string& debug_name) {
   return nullptr;
 }
 
-void CProgDoc::TakeNames() {
-  SetTitle(model_.Title());
-  if (!model_.PathName().empty()) FwDocument::SetPathName(model_.PathName());
-  SetModifiedFlag(model_.IsModified());
-}
-
 void CProgDoc::SetOpenRequest(int mode, const std::string& new_path, bool read_only) {
   request_mode_ = mode;
   request_path_ = new_path;
@@ -103,7 +97,6 @@ void CProgDoc::SetOpenRequest(int mode, const std::string& new_path, bool read_o
 
 bool CProgDoc::OnNewDocument() {
   model_.NewDocument(request_mode_, request_path_.empty() ? nullptr : request_path_.c_str());
-  TakeNames();
   ApplySettings();
   ShowInXref();
   return true;
@@ -117,7 +110,6 @@ bool CProgDoc::OnOpenDocument(const std::string& path) {
   if (!model_.Open(name.c_str(), request_mode_)) return false;
   if (request_read_only_) model_.Text().SetFlag(TextObj_READ_ONLY);
   CEditorDoc::SetPathName(model_.PathName(), true);
-  TakeNames();
   if (request_read_only_) model_.Config().File.flags |= CfgFile::ReadOnly;
   ApplySettings();
   if (YqApp()) model_.MarkBreakpoints(&YqApp()->m_Breakpoints);
@@ -166,7 +158,7 @@ void CProgDoc::SegmentsChanged() { ShowInXref(); }
 void CProgDoc::SetModified(bool flag) {
   const bool was = model_.IsModified();
   model_.Text().SetModified(flag);
-  SetModifiedFlag(flag);
+  UpdateFrameTitles();
   if (was != flag)
     if (XrefTree* tree = xref_tree()) tree->RedrawDocument(this);
 }
@@ -180,10 +172,9 @@ bool CProgDoc::Save(const std::string& path) {
   }
   const std::string old_title = model_.Title();
   if (!model_.Save(path)) {
-    SetModifiedFlag(true);
+    SetModified(true);
     return false;
   }
-  TakeNames();
   UpdateFrameTitles();
   if (model_.Title() != old_title)
     ShowInXref();
@@ -216,7 +207,7 @@ int CProgDoc::GetContextMenu() { return EDITOR_MENU_PROGRAM; }
 bool CProgDoc::Compile() {
   if (!model_.IsProgramFile()) return false;
   model_.Compile();
-  SetModifiedFlag(model_.IsModified());
+  UpdateFrameTitles();
   return true;
 }
 
@@ -251,7 +242,6 @@ bool CProgDoc::ShowLocation(uint16_t segment, uint16_t line_number, bool stop, b
 
 bool CProgDoc::OpenDebugFile(SrvQueue* debug, const std::string& name) {
   if (!model_.OpenDebugFile(debug, name.c_str())) return false;
-  TakeNames();
   UpdateFrameTitles();
   UpdateAllViews(nullptr);
   ShowInXref();

@@ -65,6 +65,10 @@ class CProgDoc : public CEditorDoc, public XrefSubject, public SaveAsDocument, p
   void GotoLine(uint32_t index, bool activate);
 
   // ---- document life ----
+  // The title, path and modified flag are the model's.
+  std::string Title() const override { return model_.Title(); }
+  std::string PathName() const override { return model_.PathName(); }
+  bool IsModified() const override { return model_.IsModified(); }
   bool OnNewDocument() override;
   bool OnOpenDocument(const std::string& path) override;
   bool SaveModified() override;
@@ -153,8 +157,6 @@ class CProgDoc : public CEditorDoc, public XrefSubject, public SaveAsDocument, p
   void RememberPassword(const std::string& digest) override;
   void SegmentsChanged() override;
   std::string TranslatePath(const std::string& path) override;
-
-  void TakeNames();
 
   // The main frame's auto-save timer reaches the document through this.
   class AutoSaver : public AutoSaveDoc {

@@ -99,13 +99,13 @@ bool CDlgDocWin::OnNewDocument() {
   return true;
 }
 
-void CDlgDocWin::SyncFromModel() {
-  if (!model_) return;
-  SetTitle(model_->GetTitle());
-  if (!model_->GetPathName().empty()) SetPathName(model_->GetPathName());
-  SetModifiedFlag(model_->IsModified());
-  UpdateFrameTitles();
-}
+std::string CDlgDocWin::Title() const { return model_ ? model_->GetTitle() : FwDocument::Title(); }
+
+std::string CDlgDocWin::PathName() const { return model_ ? model_->GetPathName() : FwDocument::PathName(); }
+
+bool CDlgDocWin::IsModified() const { return model_ ? model_->IsModified() : FwDocument::IsModified(); }
+
+void CDlgDocWin::SyncFromModel() { UpdateFrameTitles(); }
 
 bool CDlgDocWin::SaveModified() {
   if (question_asked_) {

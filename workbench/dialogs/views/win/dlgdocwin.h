@@ -45,6 +45,10 @@ class CDlgDocWin : public FwDocument {
   // dialog of the file.
   bool OnOpenDocument(const std::string& path) override;
   bool OnNewDocument() override;
+  // The title, path and modified flag are the model's, once there is one.
+  std::string Title() const override;
+  std::string PathName() const override;
+  bool IsModified() const override;
   bool SaveModified() override;
 
   // The designer view that shows the anchor, brought to the front (with
@@ -59,7 +63,7 @@ class CDlgDocWin : public FwDocument {
   bool CanCloseFrame(FwChildFrame* frame);
   // Numbers the frames per dialog and updates their captions.
   void UpdateFrameCounts();
-  // The title and modified flag follow the model.
+  // The model's title or modified flag changed: the captions follow.
   void SyncFromModel();
 
   // The anchor the next designer view shows (taken by the view).

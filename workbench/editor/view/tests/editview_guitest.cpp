@@ -898,7 +898,7 @@ class FailingPrograms : public ProgramLink {
 };
 
 TEST(EditorDoc, PathTitlesAndSaveAll) {
-  CProgDoc doc;
+  CEditorDoc doc;  // a document without a model keeps its own path and title
   struct Case {
     const char* path;
     const char* title;
