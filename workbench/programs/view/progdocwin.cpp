@@ -260,7 +260,7 @@ void CProgDoc::ApplySettings() {
   UpdateAllViews(nullptr);
 }
 
-int CProgDoc::UpdateStateC(FwCmdUI& ui) {
+int CProgDoc::UpdateLineNumberPanes(FwCmdUI& ui) {
   ui.Enable(model_.IsProgramFile());
   return model_.IsProgramFile() ? 1 : 0;
 }

@@ -93,9 +93,9 @@ class CProgDoc : public CEditorDoc, public XrefSubject, public SaveAsDocument, p
   void SaveDocument(int as_new) override;
   // Save As and File Properties are always there; the "Line Number:"
   // status field only for program files.
-  void UpdateStateA(FwCmdUI& ui) override { ui.Enable(true); }
-  void UpdateStateB(FwCmdUI& ui) override { ui.Enable(true); }
-  int UpdateStateC(FwCmdUI& ui) override;
+  void UpdateSaveAs(FwCmdUI& ui) override { ui.Enable(true); }
+  void UpdateFileProperties(FwCmdUI& ui) override { ui.Enable(true); }
+  int UpdateLineNumberPanes(FwCmdUI& ui) override;
   void ShowProperties() override { ShowInfo(); }
   bool NeedsAutoSave() override { return model_.IsModified(); }
   int OnAutoSave() override;
