@@ -92,8 +92,9 @@ class ShellDebugHost : public DebugHost {
     }
     if (doc == nullptr) return DebugShown::NO_DOCUMENT;
     // The stop's segment is selected in the cross-reference pane, its path
-    // expanded.
-    if (XrefTree* tree = Shell_Neighbours().xref->Tree()) tree->SelectSegment(doc, location.segment);
+    // expanded; a segment the pane does not list fails the stop.
+    if (XrefTree* tree = Shell_Neighbours().xref->Tree())
+      if (tree->SelectSegment(doc, location.segment) == nullptr) return DebugShown::NO_SEGMENT;
     return doc->ShowLocation(location.segment, location.line, true, activate) ? DebugShown::SHOWN
                                                                               : DebugShown::NO_SEGMENT;
   }

@@ -316,6 +316,45 @@ TEST_F(DebuggerWindows, AStopIsMarkedWithTheArrowInItsProgramWindow) {
   EXPECT_EQ(view->Model().caret_line, 1u);
 }
 
+// A stop whose segment the cross-reference pane does not list is not shown:
+// the step fails, the session goes on, and the next stop in a listed
+// segment shows again.
+TEST_F(DebuggerWindows, AStopInASegmentThePaneDoesNotListFailsTheStep) {
+  const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");
+  vtest::write_file(dir.file("s.txt"), "stop " + prog + " 0 1 0 PRINT 1||MAIN\nstop " + prog +
+                                           " 0 2 0 LET A=2||MAIN\nstop " + prog + " 0 3 0 PRINT A||MAIN\n");
+  struct TreeLink : XrefLink {
+    XrefTree tree;
+    XrefTree* Tree() override { return &tree; }
+  } xref;
+  XrefLink* const previous_xref = std::exchange(Shell_Neighbours().xref, &xref);
+  Shell_Neighbours().call_stack->Toggle();
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
+  ASSERT_NE(DebugQueue, nullptr) << Boxes();
+  CProgDoc* doc = Programs_FindByDebugName(prog);
+  ASSERT_NE(doc, nullptr) << Boxes();
+  uint32_t stop = 0;
+  ASSERT_TRUE(doc->GetStopLine(&stop));
+  EXPECT_EQ(stop, 1u);
+
+  // The document's own table knows segment 0; the pane no longer does.
+  xref.tree.RemoveChildren(doc);
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_OVER);
+  EXPECT_NE(DebugQueue, nullptr);
+  EXPECT_FALSE(doc->GetStopLine(&stop));
+  EXPECT_EQ(TextOf(CCallstackDoc::Text()), "MAIN: PRINT 1\n\n");  // not asked for
+
+  xref.tree.AddSegment(doc, "MAIN", 0, 0);
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_OVER);
+  ASSERT_TRUE(doc->GetStopLine(&stop));
+  EXPECT_EQ(stop, 3u);
+  EXPECT_EQ(TextOf(CCallstackDoc::Text()), "MAIN: PRINT A\n\n");
+  Fw_SendMessage(main, FW_MSG_DEBUG_STOP);
+  xref.tree.RemoveDocument(doc);
+  Shell_Neighbours().xref = previous_xref;
+  EXPECT_TRUE(sink.boxes.empty()) << Boxes();
+}
+
 TEST_F(DebuggerWindows, ARemoteStopOpensItsFileFromTheProgramServer) {
   vtest::TempDir tree;
   const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");
