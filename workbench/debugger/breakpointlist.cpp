@@ -47,7 +47,7 @@ bool CBreakpointList::Setup() {
   columns_set_up = true;
   program_.UpdateBreakpointList();
   for (CfgBreakpoint* bp = breakpoints_.head; bp; bp = bp->next)
-    if (AddItem(bp) < 0) return false;
+    if (!bp->temporary && AddItem(bp) < 0) return false;
   return true;
 }
 

@@ -26,6 +26,7 @@ constexpr uint32_t TextLine_EDITING = 1;
 constexpr uint32_t TextLine_ERROR_MARK = 2;
 constexpr uint32_t TextLine_MARK = 4;
 constexpr uint32_t TextLine_BREAKPOINT = 8;
+constexpr uint32_t TextLine_RUN_TO = 16;  // Run to Cursor's temporary breakpoint
 constexpr uint32_t TextLine_IDENTITY = 4 | 8 | 16;
 
 class TextLine {

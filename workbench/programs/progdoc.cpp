@@ -597,6 +597,18 @@ bool ProgDoc::ToggleBreakpoint(uint32_t line_idx, CfgBreakpoints* stored) {
   return true;
 }
 
+TextLine* ProgDoc::RunToLine(uint32_t line_idx) {
+  if (!IsProgramFile() || line_idx >= text_.num_lines) return nullptr;
+  TextLine* line = text_.Line(line_idx);
+  if (line == nullptr || line->line_number != 0) return line;
+  TextLine* before = line->prev;
+  while (before != nullptr && before->line_number == 0) before = before->prev;
+  TextLine* after = line->next;
+  while (after != nullptr && after->line_number == 0) after = after->next;
+  if (after == nullptr || (before != nullptr && before->line_aux != after->line_aux)) return nullptr;
+  return after;
+}
+
 TextLine* ProgDoc::FindLine(uint16_t segment, uint16_t line_number) {
   for (TextLine* line = text_.head; line; line = line->next)
     if (line->line_number == line_number && line->line_aux == segment) return line;
@@ -607,7 +619,7 @@ void ProgDoc::MarkBreakpoints(CfgBreakpoints* stored) {
   if (!stored || !IsProgramFile() || path_.empty()) return;
   for (CfgBreakpoint* bp = stored->head; bp;) {
     CfgBreakpoint* next = bp->next;
-    if (DirUtil_SamePath(bp->FileName.c_str(), path_.c_str())) {
+    if (!bp->temporary && DirUtil_SamePath(bp->FileName.c_str(), path_.c_str())) {
       if (TextLine* line = FindLine(bp->Segment, bp->Line)) {
         line->line_flags |= TextLine_BREAKPOINT;
       } else {
@@ -623,8 +635,9 @@ void ProgDoc::CollectBreakpoints(CfgBreakpoints* list) {
   if (!list || !IsProgramFile() || path_.empty()) return;
   std::string target = host_->TranslatePath(path_);
   for (TextLine* line = text_.head; line; line = line->next) {
-    if (!(line->line_flags & TextLine_BREAKPOINT) || line->line_number == 0) continue;
+    if (!(line->line_flags & (TextLine_BREAKPOINT | TextLine_RUN_TO)) || line->line_number == 0) continue;
     auto* bp = new CfgBreakpoint(list, path_.c_str(), line->line_aux, line->line_number);
+    bp->temporary = !(line->line_flags & TextLine_BREAKPOINT);
     bp->SetTargetName(target.c_str());
     if (line->line_aux < segments_.size()) bp->SetText(segments_[line->line_aux].name.c_str());
   }

@@ -130,11 +130,17 @@ class ProgDoc {
   bool CanToggleBreakpoint(uint32_t line_idx) const;
   // Flips the line's mark and marks the stored list changed.
   bool ToggleBreakpoint(uint32_t line_idx, CfgBreakpoints* stored);
+  // Where Run to Cursor stops for a line: the line itself when it holds a
+  // stored program line; for a line typed since (not stored yet) the next
+  // stored line, when the stored lines around it are of one segment (or
+  // none comes before it). Null when there is no such place.
+  TextLine* RunToLine(uint32_t line_idx);
   // Marks the lines of the stored breakpoints of this file; breakpoints
   // whose line no longer exists leave the list.
   void MarkBreakpoints(CfgBreakpoints* stored);
   // Adds one breakpoint per marked line to the list (program files with a
-  // name only), with the debug target's name and the segment's name.
+  // name only), with the debug target's name and the segment's name; a
+  // line marked for Run to Cursor alone gives a temporary one.
   void CollectBreakpoints(CfgBreakpoints* list);
   // The text line of a segment's program line, or null.
   TextLine* FindLine(uint16_t segment, uint16_t line_number);

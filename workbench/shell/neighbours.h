@@ -117,6 +117,12 @@ class ProgramLink {
   virtual void DropBreakpointMark(const CfgBreakpoint& breakpoint) { (void)breakpoint; }
   // The documents mark their lines again from the stored list.
   virtual void RefreshBreakpointMarks() {}
+  // A line was marked for Run to Cursor (TextLine_RUN_TO): the stored list
+  // is marked changed, so the next run sends it.
+  virtual void RunToMarked() {}
+  // Run to Cursor is over: its marks leave every document and the stored
+  // list, which is sent again with the next run.
+  virtual void ClearRunToMarks() {}
   // Every open program document takes over the application's settings
   // (after the Application Properties closed).
   virtual void ApplySettings() {}

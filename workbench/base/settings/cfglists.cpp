@@ -243,7 +243,8 @@ void CfgBreakpoints::Save() {
   if (!changed) return;
   CfgProfileBatch batch;
   Cfg_ListClear(kBreakpoints);
-  for (CfgBreakpoint* bp = head; bp; bp = bp->next) Cfg_ListAppend(kBreakpoints, bp->EntryText().c_str());
+  for (CfgBreakpoint* bp = head; bp; bp = bp->next)
+    if (!bp->temporary) Cfg_ListAppend(kBreakpoints, bp->EntryText().c_str());
   changed = 0;
 }
 

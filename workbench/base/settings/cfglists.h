@@ -86,6 +86,9 @@ class CfgBreakpoint {
   std::string Text;
   uint16_t Segment = 0;
   uint16_t Line = 0;
+  // Run to Cursor's breakpoint: sent to the target once, never stored in
+  // the profile nor marked on its line.
+  bool temporary = false;
 
   // The profile entry: FileName, ";", Text and ";" (when there is a text,
   // or when the name holds a ";"), then "0x<segment>,0x<line>".

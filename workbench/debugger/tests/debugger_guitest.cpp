@@ -355,6 +355,62 @@ TEST_F(DebuggerWindows, AStopInASegmentThePaneDoesNotListFailsTheStep) {
   EXPECT_TRUE(sink.boxes.empty()) << Boxes();
 }
 
+// Ctrl+F10 runs to the caret's line through a breakpoint that lasts one
+// run; a line typed since the program was stored runs to the next stored
+// line.
+TEST_F(DebuggerWindows, RunToCursorStopsAtTheCaretsLineAlsoOnALineTypedSince) {
+  const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\nPRINT 4\nPRINT 5\n");
+  std::string script;
+  for (int n = 1; n <= 5; ++n)
+    script += "stop " + prog + " 0 " + std::to_string(n) + " 0 S" + std::to_string(n) + "||MAIN\n";
+  vtest::write_file(dir.file("s.txt"), script);
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
+  ASSERT_NE(DebugQueue, nullptr) << Boxes();
+  CProgDoc* doc = Programs_FindByDebugName(prog);
+  ASSERT_NE(doc, nullptr) << Boxes();
+  auto* view = dynamic_cast<CEditorView*>(doc->Views().front());
+  ASSERT_NE(view, nullptr);
+  view->setFocus();
+  uint32_t stop = 0;
+  auto stopped_at = [&](uint32_t line) { return doc->GetStopLine(&stop) && stop == line; };
+  TextObj* text = doc->GetTextObj();
+  auto marks = [&] {
+    std::string all;
+    for (uint32_t i = 0; i < text->num_lines; ++i)
+      if (text->Line(i)->line_flags & (TextLine_RUN_TO | TextLine_BREAKPOINT)) all += std::to_string(i) + " ";
+    return all;
+  };
+
+  // A stored line: the run passes line 2 and stops at 3.
+  view->Model().GoToLine(2);
+  QTest::keyClick(view, Qt::Key_F10, Qt::ControlModifier);
+  ASSERT_TRUE(WaitFor([&] { return stopped_at(3); })) << stop << Boxes();
+  EXPECT_NE(vtest::read_file(dir.file("log")).find("SET_BREAKPT 1 " + prog + ":0:3"), std::string::npos)
+      << vtest::read_file(dir.file("log"));
+  // The breakpoint lasted one run: no mark, nothing stored.
+  EXPECT_EQ(marks(), "");
+  EXPECT_EQ(app->m_Breakpoints.head, nullptr);
+
+  // A blank line typed before "PRINT 4" is not stored: the run stops at
+  // the next stored line.
+  view->Model().GoToLine(3);
+  QTest::keyClick(view, Qt::Key_Return);
+  ASSERT_EQ(text->num_lines, 6u);
+  ASSERT_EQ(text->Line(3)->line_number, 0);
+  view->Model().GoToLine(3);
+  QTest::keyClick(view, Qt::Key_F10, Qt::ControlModifier);
+  ASSERT_TRUE(WaitFor([&] { return stopped_at(4); })) << stop << Boxes();
+  EXPECT_NE(vtest::read_file(dir.file("log")).find("SET_BREAKPT 1 " + prog + ":0:4"), std::string::npos)
+      << vtest::read_file(dir.file("log"));
+  EXPECT_EQ(marks(), "");
+  // The next run sends the list without it.
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_OVER);
+  EXPECT_TRUE(stopped_at(5));
+  EXPECT_NE(vtest::read_file(dir.file("log")).find("SET_BREAKPT 0"), std::string::npos);
+  Fw_SendMessage(main, FW_MSG_DEBUG_STOP);
+  EXPECT_TRUE(sink.boxes.empty()) << Boxes();
+}
+
 TEST_F(DebuggerWindows, ARemoteStopOpensItsFileFromTheProgramServer) {
   vtest::TempDir tree;
   const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");

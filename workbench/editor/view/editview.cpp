@@ -735,10 +735,16 @@ void CEditorView::OnViewCommand(int id) {
             EditorModel& m = guard->model_;
             uint32_t line = 0;
             DebugLink* debug = Shell_Neighbours().debug;
-            if (!m.IsBinaryProgram() || !debug->SessionExists() || !m.GetEditLineIdx(&line) ||
-                guard->slots_->LocationQuery(line) == nullptr)
-              return;
+            if (!m.IsBinaryProgram() || !debug->SessionExists() || !m.GetEditLineIdx(&line)) return;
+            auto* record = static_cast<TextLine*>(guard->slots_->LocationQuery(line));
+            if (record == nullptr) return;
+            // A temporary breakpoint on the line's place for this one run.
+            ProgramLink* program = Shell_Neighbours().program;
+            record->line_flags |= TextLine_RUN_TO;
+            program->RunToMarked();
             if (!debug->Continue(0, false)) debug->CheckSession();
+            // The view and its document may have gone meanwhile.
+            program->ClearRunToMarks();
           },
           Qt::QueuedConnection);
       break;

@@ -428,6 +428,46 @@ TEST_F(ProgDocTest, BreakpointsAreMarkedAgainOnReopenAndVanishedLinesDropped) {
   EXPECT_FALSE(text->ToggleBreakpoint(0, &stored));
 }
 
+// Run to Cursor's place for every kind of line: a stored line is its own
+// place; a line typed since runs to the next stored line of its segment;
+// between two segments and behind the last line there is none.
+TEST_F(ProgDocTest, RunToCursorFindsAStoredPlaceForLinesTypedSince) {
+  std::string prog = store("run", kSource);
+  auto doc = make();
+  ASSERT_TRUE(doc->Open(prog.c_str(), CfgFileMode_Auto));
+  edit(*doc, [&] {
+    TextObj& t = doc->Text();
+    new TextLine(t.Line(6), TextLine_AFTER);   // behind SUBEND
+    new TextLine(t.Line(3), TextLine_AFTER);   // between NEXT I and the SUB
+    new TextLine(t.Line(0), TextLine_AFTER);   // inside the main program
+    new TextLine(t.Line(0), TextLine_BEFORE);  // before everything
+  });
+  // 0 new, 1 PRINT "Hello", 2 new, 3 FOR, 4 PRINT I, 5 NEXT I, 6 new,
+  // 7 SUB Twice(X), 8 PRINT X*2, 9 SUBEND, 10 new
+  struct Case {
+    uint32_t line;
+    int place;  // the index of the line it runs to; -1: none
+  } cases[] = {{0, 1}, {1, 1}, {2, 3}, {4, 4}, {6, -1}, {8, 8}, {10, -1}, {99, -1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    TextLine* place = doc->RunToLine(c.line);
+    EXPECT_EQ(place, c.place < 0 ? nullptr : doc->Text().Line(static_cast<uint32_t>(c.place)));
+  }
+  // A line marked for Run to Cursor alone gives a temporary breakpoint,
+  // which is neither stored nor marked again on a line.
+  CfgBreakpoints stored;
+  doc->RunToLine(2)->line_flags |= TextLine_RUN_TO;
+  doc->CollectBreakpoints(&stored);
+  ASSERT_EQ(stored.num_items, 1);
+  EXPECT_TRUE(stored.head->temporary);
+  EXPECT_EQ(stored.head->Line, 2u);
+  doc->MarkBreakpoints(&stored);
+  EXPECT_FALSE(doc->Text().Line(3)->line_flags & TextLine_BREAKPOINT);
+  auto text = make();
+  text->NewDocument(CfgFileMode_Text_LF);
+  EXPECT_EQ(text->RunToLine(0), nullptr);
+}
+
 TEST_F(ProgDocTest, AnEditedLineIsCheckedAloneAndTheInformationFollowsTheState) {
   auto doc = make();
   doc->NewDocument(CfgFileMode_BinaryPROG);

@@ -280,9 +280,7 @@ const void* CProgDoc::BreakpointQuery(uint32_t line_idx) {
   return model_.CanToggleBreakpoint(line_idx) ? model_.Text().Line(line_idx) : nullptr;
 }
 
-void* CProgDoc::LocationQuery(uint32_t line_idx) {
-  return model_.CanToggleBreakpoint(line_idx) ? model_.Text().Line(line_idx) : nullptr;
-}
+void* CProgDoc::LocationQuery(uint32_t line_idx) { return model_.RunToLine(line_idx); }
 
 int CProgDoc::ToggleBreakpoint(uint32_t line_idx) {
   return model_.ToggleBreakpoint(line_idx, YqApp() ? &YqApp()->m_Breakpoints : nullptr) ? 1 : 0;

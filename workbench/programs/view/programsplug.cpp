@@ -99,6 +99,21 @@ class ProgDocLink : public ProgramLink {
       d->ApplySettings();
     }
   }
+  void RunToMarked() override {
+    if (YqApp()) YqApp()->m_Breakpoints.SetModified(true);
+  }
+  void ClearRunToMarks() override {
+    for (CProgDoc* d : documents())
+      for (TextLine* l = d->Model().Text().head; l; l = l->next) l->line_flags &= ~TextLine_RUN_TO;
+    if (!YqApp()) return;
+    CfgBreakpoints& list = YqApp()->m_Breakpoints;
+    for (CfgBreakpoint* bp = list.head; bp;) {
+      CfgBreakpoint* next = bp->next;
+      if (bp->temporary) delete bp;
+      bp = next;
+    }
+    list.SetModified(true);
+  }
   void RefreshBreakpointMarks() override {
     if (!YqApp()) return;
     for (CProgDoc* d : documents()) {
