@@ -175,7 +175,25 @@ template <int N>
 struct keywd_lead_index {
   uint16_t first[257] = {};  // entries of lead L: first[L] up to first[L + 1]
   keywd_lead_entry entries[N] = {};
+  // By lead: the second letters of its entries, and whether one of them has
+  // a single letter.
+  uint64_t seconds[256][4] = {};
+  bool single[256] = {};
   keywd_lead_list operator[](unsigned char lead) const { return {entries + first[lead], entries + first[lead + 1]}; }
+  // False when no entry of the lead can match an input whose next letter
+  // (blanks passed) is `second`, 256 when there is none.
+  bool may_match(unsigned char lead, unsigned second) const {
+    if (single[lead]) return true;
+    return second < 256 && (seconds[lead][second >> 6] >> (second & 63) & 1) != 0;
+  }
+  constexpr void note_second(unsigned char lead, const keywd_lead_entry& e) {
+    if (e.length < 2) {
+      single[lead] = true;
+      return;
+    }
+    const auto c = static_cast<unsigned char>(e.text[1]);
+    seconds[lead][c >> 6] |= uint64_t{1} << (c & 63);
+  }
 };
 // Statement rows (pkeywd_table; all but the two without a name) and function
 // rows (skeywd_functions) by first character, in upper case for the

@@ -765,6 +765,7 @@ constexpr keywd_lead_index<N> build_lead_index(const Row* table) {
           e.text[length++] = *c;
         }
         e.length = static_cast<uint8_t>(length);
+        index.note_second(static_cast<unsigned char>(lead), e);
       }
   }
   index.first[256] = static_cast<uint16_t>(n);

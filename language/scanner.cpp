@@ -61,6 +61,7 @@ constexpr keywd_lead_index<N> word_leads(const ScanWord (&words)[N]) {
       for (const char* c = words[i].text; *c; ++c)
         if (*c != ' ') e.text[length++] = *c;
       e.length = static_cast<uint8_t>(length);
+      index.note_second(static_cast<unsigned char>(lead), e);
     }
   }
   index.first[256] = static_cast<uint16_t>(n);
@@ -73,6 +74,9 @@ constexpr auto type_leads = word_leads(type_words);
 constexpr auto delimiter_leads = word_leads(delimiter_words);
 
 void release_state(void* p) { delete static_cast<ScanState*>(p); }
+
+// The context's scanner state; made by scan_state on first use.
+inline ScanState* state_of(CompileContext* cc) { return cc->scan ? static_cast<ScanState*>(cc->scan) : scan_state(cc); }
 
 bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
 bool is_lower(char c) { return c >= 'a' && c <= 'z'; }
@@ -298,6 +302,14 @@ inline bool second_may_match(const keywd_lead_entry& e, int second) {
   return second == kAnySecond || e.length < 2 || static_cast<unsigned char>(e.text[1]) == second;
 }
 
+// False when no entry of the lead's list can match: without a lead, or when
+// the input's second letter is none of the list's.
+template <typename Index>
+bool list_may_match(const Index& index, int lead, int second) {
+  if (lead == kNoLead) return false;
+  return second == kAnySecond || index.may_match(static_cast<unsigned char>(lead), static_cast<unsigned>(second));
+}
+
 // Statement keyword at the cursor; the cursor moves past it. The implied
 // assignment, tried after every named row, matches without moving the
 // cursor.
@@ -306,8 +318,8 @@ const pkeywd_row* recognise_statement(CompileContext* cc, ScanState* s) {
   const pkeywd_row* row = nullptr;
   const char* p = s->cur;
   const int lead = lead_at(cc, s);
-  if (lead != kNoLead) {
-    const int second = second_at(cc, s);
+  const int second = lead != kNoLead ? second_at(cc, s) : kAnySecond;
+  if (list_may_match(pkeywd_lead, lead, second)) {
     for (const keywd_lead_entry& e : pkeywd_lead[static_cast<unsigned char>(lead)]) {
       if (!second_may_match(e, second)) continue;
       const pkeywd_row* r = &pkeywd_table[e.row];
@@ -551,7 +563,7 @@ int lex_word(CompileContext* cc, ScanState* s) {
   const int second = lead != kNoLead ? second_at(cc, s) : kAnySecond;
   // The word of a scanner list that stands at the cursor, or null.
   auto listed_word = [&](const auto& leads, const ScanWord* words) -> const ScanWord* {
-    if (lead == kNoLead) return nullptr;
+    if (!list_may_match(leads, lead, second)) return nullptr;
     for (const keywd_lead_entry& e : leads[static_cast<unsigned char>(lead)])
       if (second_may_match(e, second) && match_listed(cc, s, e, words[e.row].text, &stop)) return &words[e.row];
     return nullptr;
@@ -574,8 +586,9 @@ int lex_word(CompileContext* cc, ScanState* s) {
         return r->token;
       }
   }
-  const keywd_lead_list functions =
-      lead != kNoLead ? skeywd_lead[static_cast<unsigned char>(lead)] : keywd_lead_list{nullptr, nullptr};
+  const keywd_lead_list functions = list_may_match(skeywd_lead, lead, second)
+                                        ? skeywd_lead[static_cast<unsigned char>(lead)]
+                                        : keywd_lead_list{nullptr, nullptr};
   for (const keywd_lead_entry& e : functions) {
     if (!second_may_match(e, second)) continue;
     const skeywd_row* r = &skeywd_functions[e.row];
@@ -610,7 +623,7 @@ ScanState* scan_state(CompileContext* cc) {
   return static_cast<ScanState*>(cc->scan);
 }
 
-const ScanValue* scan_value(CompileContext* cc) { return &scan_state(cc)->value; }
+const ScanValue* scan_value(CompileContext* cc) { return &state_of(cc)->value; }
 
 bool scan_match_keyword(const char* keyword, const char** cursor, int* remaining, bool space_dependent) {
   const char* p = *cursor;
@@ -638,7 +651,7 @@ bool scan_match_keyword(const char* keyword, const char** cursor, int* remaining
 }
 
 void scan_error(CompileContext* cc, const char* position, const char* message) {
-  ScanState* s = scan_state(cc);
+  ScanState* s = state_of(cc);
   const char* at = position ? position : s->token_start;
   cg_error(cc, at ? column_of(s, at) : 0, message);
 }
@@ -658,7 +671,7 @@ void scan_unsupported(CompileContext* cc, const char* keyword) {
 }
 
 void scan_pushback(CompileContext* cc, int token) {
-  ScanState* s = scan_state(cc);
+  ScanState* s = state_of(cc);
   if (s->pb_count >= SCAN_PUSHBACK_MAX) scan_error(cc, nullptr, "PB-Stack overflow");
   s->pb_token[s->pb_count] = token;
   s->pb_value[s->pb_count] = s->value;
@@ -666,11 +679,11 @@ void scan_pushback(CompileContext* cc, int token) {
 }
 
 void scan_select_table(CompileContext* cc, int table_id) {
-  scan_state(cc)->context_table = table_id < 0 ? nullptr : skeywd_table(table_id);
+  state_of(cc)->context_table = table_id < 0 ? nullptr : skeywd_table(table_id);
 }
 
 int scan_line_start(CompileContext* cc, int mode, const char* text, int length) {
-  ScanState* s = scan_state(cc);
+  ScanState* s = state_of(cc);
   s->line = text;
   s->cur = text;
   s->remaining = length > 0 ? length : 0;
@@ -758,7 +771,7 @@ int scan_line_start(CompileContext* cc, int mode, const char* text, int length) 
 }
 
 int scan_lex(CompileContext* cc) {
-  ScanState* s = scan_state(cc);
+  ScanState* s = state_of(cc);
   if (s->pb_count > 0) {
     --s->pb_count;
     s->value = s->pb_value[s->pb_count];
@@ -795,7 +808,7 @@ int scan_lex(CompileContext* cc) {
 
 int scan_rest(CompileContext* cc, int mode) {
   SCAN_ASSERT(mode == SCAN_LIST_ITEMS || mode == SCAN_FORMAT);
-  ScanState* s = scan_state(cc);
+  ScanState* s = state_of(cc);
   skip_blanks(s);
   start_token(cc, s);
   if (at_end(s) || *s->cur == '!') return 0;
@@ -811,7 +824,7 @@ int scan_rest(CompileContext* cc, int mode) {
 }
 
 int scan_then_statement(CompileContext* cc) {
-  ScanState* s = scan_state(cc);
+  ScanState* s = state_of(cc);
   skip_blanks(s);
   start_token(cc, s);
   if (at_end(s) || *s->cur == '!') return 0;
@@ -826,7 +839,7 @@ int scan_then_statement(CompileContext* cc) {
 }
 
 void scan_comment(CompileContext* cc) {
-  ScanState* s = scan_state(cc);
+  ScanState* s = state_of(cc);
   skip_blanks(s);
   start_token(cc, s);
   take_rest_of_line(s);

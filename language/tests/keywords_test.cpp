@@ -238,6 +238,9 @@ TEST(KeywordTables, LeadListsAreTheLetterListsByFirstCharacter) {
     for (const keywd_lead_entry& e : pkeywd_lead[static_cast<unsigned char>(lead)]) {
       got.push_back(&pkeywd_table[e.row]);
       EXPECT_EQ(std::string(e.text, e.length), stripped(pkeywd_table[e.row].name));
+      // The second-letter filter never drops a row that could match.
+      EXPECT_TRUE(pkeywd_lead.may_match(static_cast<unsigned char>(lead),
+                                        e.length < 2 ? 256u : static_cast<unsigned char>(e.text[1])));
     }
     EXPECT_EQ(got, want) << "lead " << lead;
     statements += static_cast<int>(got.size());
@@ -258,6 +261,11 @@ TEST(KeywordTables, LeadListsAreTheLetterListsByFirstCharacter) {
   bool restore = false;
   for (const keywd_lead_entry& e : pkeywd_lead['R']) restore |= std::string(e.text, e.length) == "RE-STORE";
   EXPECT_TRUE(restore);
+  // A name such as "Price" passes the P rows by: none has a second letter
+  // "r"; "PRINT" does not.
+  EXPECT_FALSE(pkeywd_lead.may_match('P', 'r'));
+  EXPECT_TRUE(pkeywd_lead.may_match('P', 'R'));
+  EXPECT_FALSE(skeywd_lead.may_match('P', 256));  // no one-letter function P
 }
 
 TEST(KeywordTables, InitIsRepeatable) {
