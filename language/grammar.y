@@ -18,8 +18,14 @@
 namespace {
 
 int vqlex(ParseValue* lval, CompileContext* cc, ParseState* ps);
+#ifndef VARNICA_PARSER_UNTRACED
 void parse_trace(FILE* stream, const char* format, ...) __attribute__((format(printf, 2, 3)));
+#endif
 void vqerror(CompileContext* cc, ParseState* ps, const char* message);
+// The parser built without its trace (grammar_untraced.cpp) takes its
+// tokens and reports its errors through the same functions.
+#define vq_untracedlex vqlex
+#define vq_untracederror vqerror
 
 // One line never needs more than the fixed stack: a deeper parse is the
 // line's "PARSER STACK OVERFLOW", and nothing is allocated.
@@ -2134,6 +2140,7 @@ static_assert(same(Rxb405, ptok::Rxb405) && same(Rxe9c5, ptok::Rxe9c5) && same(R
 
 namespace {
 
+#ifndef VARNICA_PARSER_UNTRACED
 // The context whose line is being parsed, for the parser's trace output.
 thread_local CompileContext* trace_context = nullptr;
 
@@ -2154,6 +2161,7 @@ void parse_trace(FILE*, const char* format, ...) {
     va_end(ap);
     cc_debug(cc, "%s", text);
 }
+#endif
 
 // The end of the line is one T_EOL; the parser's end of input follows it.
 int vqlex(ParseValue* lval, CompileContext* cc, ParseState* ps) {
@@ -2171,6 +2179,9 @@ void vqerror(CompileContext* cc, ParseState*, const char* message) {
 
 }  // namespace
 
+#ifndef VARNICA_PARSER_UNTRACED
+int vq_untracedparse(CompileContext* cc, ParseState* ps);
+
 int parse_line(CompileContext* cc) {
     if (!cc->debug_env_read) {
         cc->debug_env_read = true;
@@ -2183,8 +2194,11 @@ int parse_line(CompileContext* cc) {
 int parse_line_quiet(CompileContext* cc) {
     vqdebug = cc->debug;
     ParseState ps;
-    TraceScope trace(cc);
     // Bison tells an exhausted stack (2) from a syntax error (1); callers
-    // only need to know that the line failed.
+    // only need to know that the line failed. A line that is not debugged
+    // goes to the parser without the trace.
+    if (!cc->debug) return vq_untracedparse(cc, &ps) == 0 ? 0 : 1;
+    TraceScope trace(cc);
     return vqparse(cc, &ps) == 0 ? 0 : 1;
 }
+#endif

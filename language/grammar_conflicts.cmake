@@ -1,7 +1,8 @@
 # Runs bison over a grammar and fails unless its conflict counts are the ones
 # that the grammar declares in a comment line
 #   expected conflicts: <n> shift/reduce, <m> reduce/reduce
-# Variables: BISON, INPUT, OUTPUT, HEADER.
+# Variables: BISON, INPUT, OUTPUT, HEADER; UNTRACED_PREFIX (optional) makes
+# a second parser of the same grammar without its trace, under that prefix.
 file(READ "${INPUT}" grammar)
 string(REGEX MATCH "expected conflicts: ([0-9]+) shift/reduce, ([0-9]+) reduce/reduce" found "${grammar}")
 if(NOT found)
@@ -10,8 +11,12 @@ endif()
 set(want_sr ${CMAKE_MATCH_1})
 set(want_rr ${CMAKE_MATCH_2})
 
+set(extra)
+if(UNTRACED_PREFIX)
+  set(extra "-Fparse.trace=false" "-Fapi.prefix={${UNTRACED_PREFIX}}")
+endif()
 execute_process(
-  COMMAND "${BISON}" -Wno-other -o "${OUTPUT}" "--defines=${HEADER}" "${INPUT}"
+  COMMAND "${BISON}" -Wno-other ${extra} -o "${OUTPUT}" "--defines=${HEADER}" "${INPUT}"
   RESULT_VARIABLE rc
   ERROR_VARIABLE report)
 if(NOT rc EQUAL 0)
