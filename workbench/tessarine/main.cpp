@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
     if (app.InitInstance(args)) {
       Browse_Install(app.MainWnd()->BrowseBar());
       Programs_ShowInXref();  // the files given on the command line
+      designer->ShowInXref();
       // For pictures of the environment: an explore window on a folder.
       const char* shot_folder = std::getenv("VARNICA_SNAPSHOT_EXPLORE");
       if (std::getenv("VARNICA_SNAPSHOT") != nullptr && shot_folder != nullptr) {

@@ -197,6 +197,9 @@ class CDlgEditDoc : public DlgDocument, public AutoSaveDoc {
   void ShowProperty(DlgObject* obj, const prop_def* def) override;
   void PropertiesDrop(DlgObject* obj) override;
   void ObjectGoing(DlgObject* obj) override;
+  void XrefAdd(DlgObject* obj) override;
+  void XrefSelect(DlgObject* obj) override;
+  void XrefRemove(DlgObject* obj) override;
   void PropertiesChanged(DlgObject* obj) override;
   void PropertyChanged(int native) override;
 

@@ -83,7 +83,13 @@ void CDlgEditDoc::PropertiesDrop(DlgObject* obj) {
   DlgDoc_Notify().ObjectRemoved(this, obj);
   DlgDoc_Notify().ShowProperties(this, nullptr, nullptr);
 }
-void CDlgEditDoc::ObjectGoing(DlgObject* obj) { DlgDoc_Notify().ObjectRemoved(this, obj); }
+void CDlgEditDoc::ObjectGoing(DlgObject* obj) {
+  DlgDoc_Notify().ObjectRemoved(this, obj);
+  DlgDoc_Notify().ObjectDestroyed(this, obj);
+}
+void CDlgEditDoc::XrefAdd(DlgObject* obj) { DlgDoc_Notify().XrefAdd(this, obj); }
+void CDlgEditDoc::XrefSelect(DlgObject* obj) { DlgDoc_Notify().XrefSelect(this, obj); }
+void CDlgEditDoc::XrefRemove(DlgObject* obj) { DlgDoc_Notify().XrefRemove(this, obj); }
 void CDlgEditDoc::PropertiesChanged(DlgObject* obj) { DlgDoc_Notify().PropertiesChanged(this, obj, 0); }
 void CDlgEditDoc::PropertyChanged(int native) { DlgDoc_Notify().PropertiesChanged(this, nullptr, native); }
 

@@ -25,9 +25,12 @@ class DlgDocNotify {
   virtual void ProgressSet(int) {}
   virtual void ProgressHide() {}
   virtual void WaitCursor(bool /*on*/) {}
-  // The cross-reference window: select an object (null: the document), the
-  // document's modified state changed.
+  // The cross-reference window: add an object's item under its parent's
+  // (a moved object's item moves), select an object (null: the document),
+  // remove an object's item, the document's modified state changed.
+  virtual void XrefAdd(CDlgEditDoc*, DlgObject*) {}
   virtual void XrefSelect(CDlgEditDoc*, DlgObject*) {}
+  virtual void XrefRemove(CDlgEditDoc*, DlgObject*) {}
   virtual void XrefModified(CDlgEditDoc*) {}
   // The document's views should show its model again.
   virtual void UpdateViews(CDlgEditDoc*) {}
@@ -62,6 +65,8 @@ class DlgDocNotify {
   // An object leaves the document (deleted, or its creation undone): the
   // property window forgets it.
   virtual void ObjectRemoved(CDlgEditDoc*, DlgObject*) {}
+  // An object is being destroyed: nothing may keep it.
+  virtual void ObjectDestroyed(CDlgEditDoc*, DlgObject*) {}
   // An object's property values changed (`native` the native number of the
   // one that did, 0 for any): the property window redraws them.
   virtual void PropertiesChanged(CDlgEditDoc*, DlgObject*, int /*native*/) {}

@@ -14,6 +14,7 @@
 #include "workbench/dialogs/views/win/dlgctrlwnd.h"
 #include "workbench/dialogs/views/win/dlgeditframe.h"
 #include "workbench/dialogs/views/win/dlgeditview.h"
+#include "workbench/dialogs/views/win/dlgxref.h"
 #include "workbench/dialogs/views/win/dlgwinnotify.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
@@ -48,6 +49,7 @@ CDlgDocWin::CDlgDocWin(DlgWinNotify* notify) : notify_(notify) { AllDocs().push_
 
 CDlgDocWin::~CDlgDocWin() {
   std::erase(AllDocs(), this);
+  xref_.reset();
   CDlgEditDoc* model = model_;
   model_ = nullptr;
   delete model;
@@ -82,6 +84,8 @@ void CDlgDocWin::TakeModel(CDlgEditDoc* model) {
       if (a->RootObject() && a->RootObject()->HasFlag(DLG_F_SELECTABLE)) first = a->RootObject();
   SetInitialAnchor(first ? first->Anchor() : nullptr);
   SyncFromModel();
+  xref_ = std::make_unique<DlgXrefDoc>(this);
+  xref_->Show();
 }
 
 bool CDlgDocWin::OnOpenDocument(const std::string& path) {

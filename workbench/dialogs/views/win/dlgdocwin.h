@@ -18,6 +18,7 @@ class CDlgEditDoc;
 class CDlgEditFrame;
 class CDlgEditView;
 class DlgAnchor;
+class DlgXrefDoc;
 class FwChildFrame;
 class PluginID;
 struct PluginFileType;
@@ -37,6 +38,9 @@ class CDlgDocWin : public FwDocument {
 
   // The model (null until opened or made).
   CDlgEditDoc* Model() const { return model_; }
+  // The document's node in the cross-reference window (null until opened
+  // or made).
+  DlgXrefDoc* Xref() const { return xref_.get(); }
   // The window document of a model, or null.
   static CDlgDocWin* Of(const CDlgEditDoc* model);
 
@@ -75,5 +79,6 @@ class CDlgDocWin : public FwDocument {
 
   CDlgEditDoc* model_ = nullptr;
   QPointer<DlgWinNotify> notify_;
+  std::unique_ptr<DlgXrefDoc> xref_;
   bool question_asked_ = false;
 };

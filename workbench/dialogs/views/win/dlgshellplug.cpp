@@ -11,6 +11,7 @@
 #include "workbench/dialogs/views/win/dlgpropview.h"
 #include "workbench/dialogs/views/win/dlgwininstall.h"
 #include "workbench/dialogs/views/win/dlgwinnotify.h"
+#include "workbench/dialogs/views/win/dlgxref.h"
 #include "workbench/dialogs/views/pluginui/plugininfodlg.h"
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwchildframe.h"
@@ -89,6 +90,11 @@ class Plug final : public DlgShellPlug, public DesignerLink {
     return true;
   }
 
+  void ShowInXref() override {
+    for (CDlgEditDoc* d : CDlgEditDoc::Documents())
+      if (CDlgDocWin* w = CDlgDocWin::Of(d); w && w->Xref()) w->Xref()->Show();
+  }
+
   bool Plugged() const override { return true; }
   void Start() override {
     if (started_) return;
@@ -128,13 +134,17 @@ class Plug final : public DlgShellPlug, public DesignerLink {
     if (CDlgEditView* view = ActiveView()) view->Canvas()->SetCoord(value, index);
   }
 
+  // The grid and the cross-reference window follow the object.
   void CurrentObject(const void* object) override {
     CDlgPropView* grid = windows_.Notify().Grid();
     CDlgEditView* view = ActiveView();
-    if (grid == nullptr || view == nullptr || object == nullptr) return;
+    if (view == nullptr || object == nullptr) return;
     auto* doc = dynamic_cast<CDlgDocWin*>(view->Document());
+    if (doc == nullptr) return;
     // The status bar holds the designer's own objects.
-    if (doc != nullptr) grid->SetObject(doc->Model(), static_cast<DlgObject*>(const_cast<void*>(object)));
+    auto* obj = static_cast<DlgObject*>(const_cast<void*>(object));
+    if (grid != nullptr) grid->SetObject(doc->Model(), obj);
+    if (DlgXrefDoc* xref = doc->Xref()) xref->Select(obj);
   }
 
   bool HasView() const override { return ActiveView() != nullptr; }

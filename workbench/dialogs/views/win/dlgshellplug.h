@@ -18,6 +18,9 @@ class DlgShellPlug {
   // failures are the designer's to show) and the answer is true; any other
   // file is left to the caller.
   virtual bool OpenClaimedFile(const std::string& path) = 0;
+  // Lists every open dialog document in the cross-reference window (the
+  // files opened before the browse bar was there).
+  virtual void ShowInXref() = 0;
 };
 
 // Installs the designer for `app`; the shell's neighbour goes back to what

@@ -8,7 +8,17 @@
 #include "workbench/dialogs/views/win/dlgeditview.h"
 #include "workbench/dialogs/views/win/dlgpalette.h"
 #include "workbench/dialogs/views/win/dlgpropview.h"
+#include "workbench/dialogs/views/win/dlgxref.h"
 #include "workbench/framework/fwdoctemplate.h"
+
+namespace {
+
+DlgXrefDoc* XrefOf(CDlgEditDoc* doc) {
+  CDlgDocWin* d = CDlgDocWin::Of(doc);
+  return d ? d->Xref() : nullptr;
+}
+
+}  // namespace
 
 DlgWinNotify::DlgWinNotify() : previous_(DlgDoc_SetNotify(this)) {}
 
@@ -50,7 +60,26 @@ void DlgWinNotify::TitleChanged(CDlgEditDoc* doc) {
   if (CDlgDocWin* d = CDlgDocWin::Of(doc)) d->SyncFromModel();
 }
 
-void DlgWinNotify::XrefModified(CDlgEditDoc* doc) { TitleChanged(doc); }
+void DlgWinNotify::XrefModified(CDlgEditDoc* doc) {
+  TitleChanged(doc);
+  if (DlgXrefDoc* x = XrefOf(doc)) x->Redraw(nullptr);
+}
+
+void DlgWinNotify::XrefAdd(CDlgEditDoc* doc, DlgObject* obj) {
+  if (DlgXrefDoc* x = XrefOf(doc)) x->Add(obj);
+}
+
+void DlgWinNotify::XrefSelect(CDlgEditDoc* doc, DlgObject* obj) {
+  if (DlgXrefDoc* x = XrefOf(doc)) x->Select(obj);
+}
+
+void DlgWinNotify::XrefRemove(CDlgEditDoc* doc, DlgObject* obj) {
+  if (DlgXrefDoc* x = XrefOf(doc)) x->Remove(obj);
+}
+
+void DlgWinNotify::ObjectDestroyed(CDlgEditDoc* doc, DlgObject* obj) {
+  if (DlgXrefDoc* x = XrefOf(doc)) x->Gone(obj);
+}
 
 void DlgWinNotify::DocumentRemoved(CDlgEditDoc* doc) {
   if (CDlgPaletteView* p = Palette()) p->ForgetDialog(doc);

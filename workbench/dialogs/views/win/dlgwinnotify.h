@@ -42,6 +42,10 @@ class DlgWinNotify : public QObject, public DlgDocNotify {
   void UpdateViews(CDlgEditDoc* doc) override;
   void TitleChanged(CDlgEditDoc* doc) override;
   void XrefModified(CDlgEditDoc* doc) override;
+  void XrefAdd(CDlgEditDoc* doc, DlgObject* obj) override;
+  void XrefSelect(CDlgEditDoc* doc, DlgObject* obj) override;
+  void XrefRemove(CDlgEditDoc* doc, DlgObject* obj) override;
+  void ObjectDestroyed(CDlgEditDoc* doc, DlgObject* obj) override;
   void DocumentRemoved(CDlgEditDoc* doc) override;
   DlgView* OpenAnchorView(CDlgEditDoc* doc, DlgAnchor* anchor) override;
   // Documents open through the template, in a designer frame.

@@ -35,11 +35,14 @@
 #include "workbench/dialogs/views/win/dlgpropview.h"
 #include "workbench/dialogs/views/win/dlgtracker.h"
 #include "workbench/dialogs/views/win/dlgwininstall.h"
+#include "workbench/dialogs/views/win/dlgxref.h"
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwmainframe.h"
 #include "workbench/framework/tests/fwtest.h"
+#include "workbench/shell/neighbours.h"
+#include "workbench/shell/xrefmodel.h"
 
 namespace {
 
@@ -854,3 +857,78 @@ TEST(DlgWinPieces, TheDropSourceDecidesByButtonsAndStart) {
 }
 
 }  // namespace
+
+namespace {
+
+// The browse bar's Files tree as the designer sees it.
+class TreeLink : public XrefLink {
+ public:
+  XrefTree* Tree() override { return &tree; }
+  XrefTree tree;
+};
+
+// The labels of a node's children, in order.
+std::vector<std::string> Labels(const XrefNode* node) {
+  std::vector<std::string> out;
+  for (const auto& c : node->Children()) out.push_back(c->Item()->GetLabel());
+  return out;
+}
+
+}  // namespace
+
+// A dialog document is listed in the cross-reference window with its
+// dialogs and objects; an item's default action selects its object in the
+// designer, Delete removes it (undo brings the item back), a drop reorders
+// the objects, and the node goes with the document.
+TEST_F(DlgWinTest, TheCrossReferenceWindowListsAndEditsTheDialogs) {
+  TreeLink link;
+  XrefLink* before = Shell_Neighbours().xref;
+  Shell_Neighbours().xref = &link;
+  const std::string other = Write("dlg/listed.idm", kDialog);
+  ASSERT_TRUE(windows->OpenFile(other.c_str()));
+  QApplication::processEvents();
+  CDlgEditView* v = ActiveView();
+  ASSERT_NE(v, nullptr);
+  CDlgDocWin* doc = CDlgDocWin::Of(v->Model());
+  ASSERT_NE(doc, nullptr);
+  ASSERT_NE(doc->Xref(), nullptr);
+  XrefTree& tree = link.tree;
+  XrefNode* node = tree.FindDocument(doc->Xref());
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(node->Item()->GetLabel(), "listed.idm");
+  EXPECT_EQ(Labels(node), (std::vector<std::string>{"Main [window]", "Other [window]"}));
+  DlgObject* main_obj = v->Model()->FindObject("Main");
+  XrefNode* main_node = tree.FindDlgObject(doc->Xref(), doc->Xref()->ItemOf(main_obj));
+  ASSERT_NE(main_node, nullptr);
+  EXPECT_EQ(Labels(main_node), (std::vector<std::string>{"Ok [pushbutton]", "Cancel [pushbutton]", "Box [groupbox]",
+                                                         "Entry [edittext]", "Check [checkbox]"}));
+  EXPECT_EQ(Labels(main_node->Children()[2].get()), std::vector<std::string>{"Label [statictext]"});
+  EXPECT_EQ(tree.Selected(), main_node) << "the first dialog is selected after the load";
+
+  DlgObject* cancel = v->Model()->FindObject("Main.Cancel");
+  XrefNode* cancel_node = main_node->Children()[1].get();
+  tree.DefaultAction(cancel_node);
+  EXPECT_EQ(v->Canvas()->Primary(), cancel);
+
+  tree.ContextCommand(cancel_node, XrefDoc::CmdDelete);
+  EXPECT_EQ(v->Model()->FindObject("Main.Cancel"), nullptr);
+  EXPECT_EQ(Labels(main_node).size(), 4u);
+  ASSERT_TRUE(Route(ID_EDIT_UNDO));
+  EXPECT_EQ(Labels(main_node)[1], "Cancel [pushbutton]");
+
+  // Ok goes after Entry.
+  XrefNode* ok_node = main_node->Children()[0].get();
+  XrefNode* entry_node = main_node->Children()[3].get();
+  ASSERT_TRUE(tree.Drop(entry_node, ok_node, true));
+  EXPECT_EQ(Labels(main_node), (std::vector<std::string>{"Cancel [pushbutton]", "Box [groupbox]", "Entry [edittext]",
+                                                         "Ok [pushbutton]", "Check [checkbox]"}));
+  std::vector<std::string> order;
+  for (DlgObject* c = main_obj->GetHead(); c; c = c->next) order.push_back(c->Name());
+  EXPECT_EQ(order, (std::vector<std::string>{"Cancel", "Box", "Entry", "Ok", "Check"}));
+
+  v->Model()->SetModifiedFlag(false);
+  for (FwChildFrame* f : doc->Frames()) f->close();
+  QApplication::processEvents();
+  EXPECT_TRUE(tree.Roots().empty()) << "the node went with the document";
+  Shell_Neighbours().xref = before;
+}
