@@ -268,29 +268,18 @@ void CVariableView::PaintRows(QPainter& painter, const QRect& exposed) {
 
 void CVariableView::PaintNameCell(QPainter& painter, const QRect& cell, Variable* var, bool selected) {
   (void)selected;
-  const int depth = var->CountChildren();
-  const int mid = cell.top() + cell.height() / 2;
-  const int half = VARVIEW_BOX_SIZE / 2;
-  auto centre = [&cell](int level) { return cell.left() + BoxLeft(level) - 2 + half; };
-  painter.setPen(QColor(VARVIEW_TREE));
-  // Ancestors' lines go on where they have later siblings.
-  for (int level = 0; level < depth; ++level) {
-    const Variable* ancestor = var->GetChild(depth - level);
-    if (rows_.HasLaterSibling(ancestor))
-      painter.drawLine(centre(level), cell.top() - 2, centre(level), cell.bottom() + 2);
-  }
-  const int x = centre(depth);
-  painter.drawLine(x, cell.top() - 2, x, rows_.HasLaterSibling(var) ? cell.bottom() + 2 : mid);
-  painter.drawLine(x, mid, cell.left() + VARVIEW_LEVEL_INDENT * depth + VARVIEW_BOX_MARGIN - 4, mid);
-  if (!var->IsContainer()) return;
-  const bool expanded = var->TestFlag(Variable_EXPANDED);
-  if (expanded) painter.drawLine(centre(depth + 1), mid, centre(depth + 1), cell.bottom() + 2);
-  const QRect box(x - half, mid - half, VARVIEW_BOX_SIZE, VARVIEW_BOX_SIZE);
-  painter.fillRect(box, Qt::white);
+  static_assert(VARVIEW_LEVEL_INDENT == ITEMLIST_LEVEL_INDENT && VARVIEW_BOX_MARGIN == ITEMLIST_BOX_MARGIN &&
+                VARVIEW_BOX_SIZE == ITEMLIST_BOX_SIZE && VARVIEW_TREE == ITEMLIST_TREE);
+  ItemTreeRow row;
+  row.depth = var->CountChildren();
+  row.ancestor_goes_on = [this, var, depth = row.depth](int level) {
+    return rows_.HasLaterSibling(var->GetChild(depth - level));
+  };
+  row.later_sibling = rows_.HasLaterSibling(var);
+  row.has_children = var->IsContainer();
+  row.expanded = var->TestFlag(Variable_EXPANDED);
+  ItemList_PaintTree(painter, cell, row, 2);
   painter.setPen(Qt::black);
-  painter.drawRect(box.adjusted(0, 0, -1, -1));
-  painter.drawLine(x - 2, mid, x + 2, mid);
-  if (!expanded) painter.drawLine(x, mid - 2, x, mid + 2);
 }
 
 // ---- input ----

@@ -36,15 +36,10 @@ namespace {
 
 // Colours of the rows.
 constexpr unsigned kGridLine = 0xC0C0C0;   // cell edges
-constexpr unsigned kTreeLine = 0x808080;   // indentation lines
 constexpr unsigned kInherited = 0xC0C0C0;  // a value not set on the object
-// The tree: 4 pixels, then 9 per level; boxes of 9 pixels.
-constexpr int kTreeFirst = 4;
-constexpr int kTreeLevel = 9;
-constexpr int kBox = 9;
-// The glyph area: 13 pixels per level and 17 more.
-constexpr int kGlyphLevel = 13;
-constexpr int kGlyphExtra = 17;
+// The tree's cell inside the Property column's cell, as in the Variables
+// view.
+constexpr int kCellInset = 2;
 // The row height over the text height.
 constexpr int kRowExtra = 4;
 // The padding of a value in the column width: twice the average character
@@ -225,7 +220,7 @@ int CDlgPropView::RowAt(int y) const {
 
 bool CDlgPropView::OnGlyph(int row, int x) const {
   DlgPropItem* it = rows_.Row(row);
-  return it && x < kGlyphLevel * it->Depth() + kGlyphExtra;
+  return it && ItemList_OnBox(x - kCellInset, it->Depth());
 }
 
 void CDlgPropView::MeasureValues() {
@@ -266,34 +261,21 @@ void CDlgPropView::paintEvent(QPaintEvent* event) {
     p.setPen(QColor::fromRgb(kGridLine));
     p.drawLine(name.right(), name.top(), name.right(), name.bottom());
     p.drawLine(row.left(), row.bottom(), row.right(), row.bottom());
-    // The tree lines and the box.
-    const int depth = it->Depth();
-    const int mid = row.top() + row_height_ / 2;
-    p.setPen(QColor::fromRgb(kTreeLine));
-    for (int level = 0; level < depth; ++level) {
+    // The tree lines and the box, as the Variables view draws them.
+    ItemTreeRow tree;
+    tree.depth = it->Depth();
+    tree.ancestor_goes_on = [it, depth = tree.depth](int level) {
       const DlgPropItem* anc = it->Ancestor(depth - level);
-      const int x = kTreeFirst + kTreeLevel * level + kBox / 2;
-      if (anc && DlgPropRows::HasLaterSibling(anc)) p.drawLine(x, row.top(), x, row.bottom());
-    }
-    const int x = kTreeFirst + kTreeLevel * depth + kBox / 2;
-    if (depth > 0) {
-      const int px = kTreeFirst + kTreeLevel * (depth - 1) + kBox / 2;
-      p.drawLine(px, row.top(), px, DlgPropRows::HasLaterSibling(it) ? row.bottom() : mid);
-      p.drawLine(px, mid, x, mid);
-    }
-    const bool group = rows_.IsGroupRow(r);
-    if (group) {
-      const bool expanded = rows_.IsExpanded(r);
-      if (expanded) p.drawLine(x, mid, x, row.bottom());
-      const QRect box(x - kBox / 2, mid - kBox / 2, kBox, kBox);
-      p.fillRect(box, Qt::white);
-      p.setPen(Qt::black);
-      p.drawRect(box.adjusted(0, 0, -1, -1));
-      p.drawLine(box.left() + 2, mid, box.right() - 2, mid);
-      if (!expanded) p.drawLine(x, box.top() + 2, x, box.bottom() - 2);
-    }
+      return anc && DlgPropRows::HasLaterSibling(anc);
+    };
+    tree.later_sibling = DlgPropRows::HasLaterSibling(it);
+    tree.has_children = rows_.IsGroupRow(r);
+    tree.expanded = tree.has_children && rows_.IsExpanded(r);
+    const QRect inner = name.adjusted(kCellInset, kCellInset, -kCellInset, -kCellInset);
+    ItemList_PaintTree(p, inner, tree, kCellInset);
     p.setPen(Qt::black);
-    const QRect label = name.adjusted(x + kBox / 2 + kTextInset, 0, 0, 0);
+    const QRect label(inner.left() + ItemList_TextLeft(tree.depth), row.top(),
+                      std::max(0, name.right() - inner.left() - ItemList_TextLeft(tree.depth)), row_height_);
     p.drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, QString::fromStdString(it->GetName()));
     p.drawText(value.adjusted(kTextInset, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                QString::fromStdString(text));
