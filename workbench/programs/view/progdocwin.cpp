@@ -53,6 +53,8 @@ CProgDoc::~CProgDoc() {
 
 void CProgDoc::SetPluginOpener(PluginOpener opener) { plugin_opener() = std::move(opener); }
 
+bool CProgDoc::OfferToPlugins(const std::string& path) { return plugin_opener() && plugin_opener()(path); }
+
 CProgDoc* CProgDoc::OpenFile(const char* path, bool allow_plugins, int mode) {
   FwDocTemplate* tmpl = Programs_Template();
   if (tmpl == nullptr) return nullptr;
@@ -60,7 +62,7 @@ CProgDoc* CProgDoc::OpenFile(const char* path, bool allow_plugins, int mode) {
     std::string name = path;
     DirUtil_NormalizePath(name);
     if (CProgDoc* open = FindOpen(name, true)) return open;
-    if (allow_plugins && plugin_opener() && plugin_opener()(name)) return nullptr;
+    if (allow_plugins && OfferToPlugins(name)) return nullptr;
   }
   const int previous = std::exchange(g_requested_mode, mode);
   FwDocument* doc = tmpl->OpenDocument(path);

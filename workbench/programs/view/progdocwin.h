@@ -56,6 +56,9 @@ class CProgDoc : public CEditorDoc, public XrefSubject, public SaveAsDocument, p
   // true. Null: no plug-ins (the default).
   using PluginOpener = std::function<bool(const std::string& path)>;
   static void SetPluginOpener(PluginOpener opener);
+  // Hands `path` to the plug-in file type that claims it: true when one
+  // took it over.
+  static bool OfferToPlugins(const std::string& path);
 
   // ---- views ----
   // Brings the first view forward and gives it the focus.

@@ -53,6 +53,10 @@ class ProgDocLink : public ProgramLink {
     }
     std::string name = path;
     DirUtil_NormalizePath(name);
+    // "Auto" and the plug-ins' entries let a plug-in file type take an
+    // existing file over (a dialog file opens in the designer).
+    if (!create && (mode == CfgFileMode_Auto || mode == CfgFileMode_PlugIn) && CProgDoc::OfferToPlugins(name))
+      return true;
     g_request = ::OpenRequest{mode, create ? name : std::string(), read_only};
     FwDocument* doc = g_template->OpenDocument(create ? nullptr : name.c_str());
     g_request.reset();

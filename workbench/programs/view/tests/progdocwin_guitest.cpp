@@ -553,3 +553,30 @@ TEST_F(ProgDocWindows, AChangedDocumentIsAutoSavedWithTheApplicationsSettings) {
   ASSERT_TRUE(doc->Save(doc->Model().PathName()));
   EXPECT_TRUE(std::filesystem::is_empty(folder));  // the copy goes with the save
 }
+
+// A name typed into an explore window's Open field: with "Auto" a file that
+// a plug-in file type claims goes to the plug-in, any other file opens as a
+// document.
+TEST_F(ProgDocSaveAs, TheOpenWindowHandsAClaimedFileToItsPlugIn) {
+  std::vector<std::string> claimed;
+  CProgDoc::SetPluginOpener([&](const std::string& path) {
+    if (path.size() < 4 || path.compare(path.size() - 4, 4, ".idm") != 0) return false;
+    claimed.push_back(path);
+    return true;
+  });
+  vtest::write_file(dir.file("form.idm"), "dialog D\n{\n}\n");
+  vtest::write_file(dir.file("plain.txt"), "text\n");
+  app->RouteCommand(ID_FILE_OPEN);
+  ASSERT_EQ(windows->Count(), 1u);
+  CExploreDoc* open = windows->Documents().front();
+  QLineEdit* field = open->Frame()->BottomBar()->GetWndFileName();
+  for (const std::string& name : {dir.file("form.idm"), dir.file("plain.txt")}) {
+    field->setFocus();
+    field->setText(QString::fromStdString(name));
+    QTest::keyClick(field, Qt::Key_Return);
+  }
+  CProgDoc::SetPluginOpener(nullptr);
+  EXPECT_EQ(claimed, std::vector<std::string>{dir.file("form.idm")});
+  ASSERT_EQ(Programs_Documents().size(), 1u);
+  EXPECT_EQ(Programs_Documents().front()->PathName(), dir.file("plain.txt"));
+}
