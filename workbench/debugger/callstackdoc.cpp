@@ -21,7 +21,6 @@
 namespace {
 
 // The resource of the call-stack window (its template and icon).
-constexpr int kCallstackResource = 205;
 
 struct CallstackRecord {
   TextObj text;
@@ -58,7 +57,7 @@ CCallstackDoc* CCallstackDoc::Find() {
   FwApp* app = Fw_App();
   if (app == nullptr) return nullptr;
   for (const auto& t : app->DocTemplates())
-    if (t->ResourceId() == kCallstackResource)
+    if (t->ResourceId() == IDR_CALLSTACKTYPE)
       for (FwDocument* d : t->Documents())
         if (auto* doc = dynamic_cast<CCallstackDoc*>(d)) return doc;
   return nullptr;
@@ -89,7 +88,7 @@ void CCallstackDoc::Setup() {
   FwWindows& windows = app->Windows();
   const bool registered = windows.Kind(ID_VIEW_CALLSTACK) != nullptr;
   auto tmpl = std::make_unique<FwDocTemplate>(
-      kCallstackResource, [] { return std::make_unique<CCallstackDoc>(); },
+      IDR_CALLSTACKTYPE, [] { return std::make_unique<CCallstackDoc>(); },
       [registered](FwDocument* doc) -> FwChildFrame* {
         return new CCallstackFrame(doc, registered || !YqApp() ? nullptr : &YqApp()->m_Config.WindowPositions);
       },

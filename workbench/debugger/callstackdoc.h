@@ -39,7 +39,7 @@ class CCallstackDoc : public CEditorDoc {
   static void Shutdown();
 
   bool OnNewDocument() override;
-  int GetContextMenu() override { return EDITOR_MENU_CALLSTACK; }
+  int GetContextMenu() override { return IDR_CALLSTACK_CONTEXT; }
   CfgSettings* GetDocConfig() override { return &config_; }
   TextObj* GetTextObj() override { return Text(); }
   bool GoToLocation(EditorModel* view, uint32_t line_idx, int* flag) override;

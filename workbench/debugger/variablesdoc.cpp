@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int kResourceId = 203;
 constexpr int kFrameWidth = 476;
 constexpr int kFrameHeight = 240;
 
@@ -24,7 +23,7 @@ const FwCommandRow kCommandRows[] = {
 
 void Variables_AddCommandRows() {
   FwApp* app = Fw_App();
-  if (app && !app->Commands().Row(ID_VARIABLES_REFRESH)) app->Commands().AddRows(kResourceId, kCommandRows, {});
+  if (app && !app->Commands().Row(ID_VARIABLES_REFRESH)) app->Commands().AddRows(IDR_VARIABLETYPE, kCommandRows, {});
 }
 
 // ---- CVariableDoc ----
@@ -152,7 +151,7 @@ FwChildFrame* VariablesWindow::MakeFrame() {
   if (!template_) {
     Variables_AddCommandRows();
     template_ = std::make_unique<FwDocTemplate>(
-        kResourceId, [] { return std::make_unique<CVariableDoc>(); },
+        IDR_VARIABLETYPE, [] { return std::make_unique<CVariableDoc>(); },
         [this](FwDocument* doc) -> FwChildFrame* { return new CVariableFrame(doc, target_, positions_); },
         [this](FwDocument* doc, QWidget* parent) -> FwView* {
           return new CVariableView(doc, target_, saved_, parent);

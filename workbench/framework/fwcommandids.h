@@ -186,6 +186,21 @@ enum FwCommandId : int {
   IDC_PLUGIN_DATE = 1122,         // its date
   IDC_PLUGIN_FILETYPES = 1123,    // its file types
 
+  // Resources: a kind of window is named by its resource, which also names
+  // its menu and its help topic; and the documents' context menus.
+  IDR_MAINFRAME = 168,          // the main frame (no child window active)
+  IDR_EDITTYPE = 169,           // program and text documents
+  IDR_EXPLORETYPE = 173,        // explore windows
+  IDR_OUTPUTTYPE = 201,         // the output pane
+  IDR_VARIABLETYPE = 203,       // the Variables window
+  IDR_DLGPROPTYPE = 204,        // the designer's property grid
+  IDR_CALLSTACKTYPE = 205,      // the Call Stack window
+  IDR_DLGEDITTYPE = 212,        // dialog documents
+  IDR_DLGPALETTYPE = 214,       // the designer's palette
+  IDR_PROGRAM_CONTEXT = 110,    // context menu of program and text documents
+  IDR_OUTPUT_CONTEXT = 208,     // context menu of the output pane
+  IDR_CALLSTACK_CONTEXT = 209,  // context menu of the Call Stack
+
   // Controls and child windows named by id.
   ID_INPLACE_CONTROL = 59156,  // the in-place edit or combo of a list cell
   ID_BROWSE_TABS = 59648,      // the browse bar's tab window

@@ -11,6 +11,7 @@
 
 #include "workbench/base/diag.h"
 #include "workbench/base/shellsink.h"
+#include "workbench/framework/fwcommandids.h"
 
 extern char** environ;
 
@@ -106,8 +107,7 @@ const char* Help_TopicForId(unsigned long help_id) {
 unsigned long Help_IdForWindow(int resource) {
   // The framework numbers the help of resource n as this base plus n.
   constexpr unsigned long kResourceHelpBase = 0x20000;
-  constexpr int kMainFrameResource = 168;
-  return kResourceHelpBase + static_cast<unsigned long>(resource > 0 ? resource : kMainFrameResource);
+  return kResourceHelpBase + static_cast<unsigned long>(resource > 0 ? resource : IDR_MAINFRAME);
 }
 
 std::string Help_KeywordTopic(const char* text) {

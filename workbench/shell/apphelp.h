@@ -15,7 +15,7 @@ enum HelpCommand : unsigned {
   HELP_CONTENTS = 3,  // the contents
 };
 // The help id of a window: the help base of resources plus the resource of
-// its kind, the main frame's (168) for kind 0.
+// its kind, the main frame's (IDR_MAINFRAME) for kind 0.
 unsigned long Help_IdForWindow(int resource);
 // The topic of a keyword: "Key__", the text with blanks turned into "_" and
 // "#" dropped, in upper case; "Key__NULL" for a null text.

@@ -83,8 +83,8 @@ std::span<const FwPlaceRow> Editor_OutputKindPlaceRows() { return kOutputKindPla
 
 FwPlace Editor_ContextPlace(int menu_resource) {
   switch (menu_resource) {
-    case EDITOR_MENU_OUTPUT: return FwPlace::ContextOutput;
-    case EDITOR_MENU_CALLSTACK: return FwPlace::ContextCallstack;
+    case IDR_OUTPUT_CONTEXT: return FwPlace::ContextOutput;
+    case IDR_CALLSTACK_CONTEXT: return FwPlace::ContextCallstack;
     default: return FwPlace::ContextEditor;
   }
 }

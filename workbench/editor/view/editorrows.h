@@ -9,13 +9,6 @@
 
 #include "workbench/framework/fwcommandrows.h"
 
-// Menu resources of the documents' context menus (`GetContextMenu`).
-enum EditorMenuResource : int {
-  EDITOR_MENU_PROGRAM = 110,    // program and text documents
-  EDITOR_MENU_OUTPUT = 208,     // the output pane
-  EDITOR_MENU_CALLSTACK = 209,  // the call stack
-};
-
 // The command rows, and their places in the frame's menus and bars and in
 // the context menus (kind 0: greyed while no editor view is active).
 std::span<const FwCommandRow> Editor_CommandRows();

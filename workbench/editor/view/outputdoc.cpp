@@ -81,7 +81,7 @@ COutputDoc* COutputDoc::Find() {
   FwApp* app = Fw_App();
   if (app == nullptr) return nullptr;
   for (const auto& t : app->DocTemplates())
-    if (t->ResourceId() == OUTPUT_RESOURCE)
+    if (t->ResourceId() == IDR_OUTPUTTYPE)
       for (FwDocument* d : t->Documents())
         if (auto* doc = dynamic_cast<COutputDoc*>(d)) return doc;
   return nullptr;
@@ -99,11 +99,11 @@ void COutputDoc::Setup() {
   for (const auto& t : app->DocTemplates())
     if (t.get() == state->tmpl) return;
   auto tmpl = std::make_unique<FwDocTemplate>(
-      OUTPUT_RESOURCE, [] { return std::make_unique<COutputDoc>(); },
+      IDR_OUTPUTTYPE, [] { return std::make_unique<COutputDoc>(); },
       [](FwDocument* doc) -> FwChildFrame* { return new COutputFrame(doc); },
       [](FwDocument*, QWidget*) -> FwView* { return nullptr; });
   state->tmpl = app->AddDocTemplate(std::move(tmpl));
-  app->Commands().AddRows(OUTPUT_RESOURCE, {}, Editor_OutputKindPlaceRows());
+  app->Commands().AddRows(IDR_OUTPUTTYPE, {}, Editor_OutputKindPlaceRows());
 }
 
 void COutputDoc::Shutdown() {

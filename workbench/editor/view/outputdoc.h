@@ -22,7 +22,6 @@ class COutputFrame;
 
 // The output pane's window kind (its template's resource: its menus, its
 // icon).
-enum { OUTPUT_RESOURCE = 201 };
 
 enum { OUTPUT_TAB_BUILD = 0, OUTPUT_TAB_DEBUG = 1, OUTPUT_TAB_FIND = 2, OUTPUT_TABS = 3 };
 
@@ -61,7 +60,7 @@ class COutputDoc : public CEditorDoc {
   CfgSettings* GetDocConfig() override { return &config_; }
   void RestoreViewState(EditorModel* view) override;
   void RestoreViewStateAgain(EditorModel* view) override { RestoreViewState(view); }
-  int GetContextMenu() override { return EDITOR_MENU_OUTPUT; }
+  int GetContextMenu() override { return IDR_OUTPUT_CONTEXT; }
   void UpdateAutoScroll(FwCmdUI& ui) override;
   void UpdateClearOutput(FwCmdUI& ui) override { ui.Enable(true); }
   bool GoToLocation(EditorModel* view, uint32_t line_idx, int* flag) override;

@@ -30,7 +30,6 @@
 namespace {
 
 // The explore windows' resource: their kind, their rows' kind.
-constexpr int kExploreResource = 173;
 
 constexpr const char* kAlreadySaving =
     "You have already opened a \"Save As\" window.\nPlease close it first before trying another \"Save As\".";
@@ -240,7 +239,7 @@ ExplorerWindows::~ExplorerWindows() {
 FwDocTemplate* ExplorerWindows::Template() {
   if (!template_)
     template_ = std::make_unique<FwDocTemplate>(
-        kExploreResource,
+        IDR_EXPLORETYPE,
         [this] { return std::make_unique<CExploreDoc>(*this, next_mode_, next_attached_, next_plugin_); },
         [this](FwDocument* doc) -> FwChildFrame* {
           return new CExploreFrame(static_cast<CExploreDoc*>(doc), &config_.WindowPositions);
@@ -384,9 +383,9 @@ int ExplorerWindows::DoSaveAs(SaveAsDocument* doc, const std::string& path, cons
 std::unique_ptr<ExplorerWindows> Explorer_Install(CfgExplore& explore, CfgSettings& config, CfgMruFiles* mru) {
   // One frame per explore document, tracked by the template; the frames
   // keep their own place.
-  if (FwApp* app = Fw_App(); app != nullptr && app->Windows().Kind(kExploreResource) == nullptr)
+  if (FwApp* app = Fw_App(); app != nullptr && app->Windows().Kind(IDR_EXPLORETYPE) == nullptr)
     app->Windows().Register(
-        {kExploreResource, ID_NONE, nullptr, FwKindScope::PerDocument, FwKindHost::MdiChild, nullptr},
+        {IDR_EXPLORETYPE, ID_NONE, nullptr, FwKindScope::PerDocument, FwKindHost::MdiChild, nullptr},
         Explore_CommandRows(), Explore_PlaceRows());
   auto windows = std::make_unique<ExplorerWindows>(explore, config, mru);
   windows->previous_ = Shell_Neighbours().explorer;

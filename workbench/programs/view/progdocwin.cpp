@@ -204,7 +204,7 @@ int CProgDoc::OnAutoSave() {
   return model_.AutoSaveName().empty() ? 0 : 1;
 }
 
-int CProgDoc::GetContextMenu() { return EDITOR_MENU_PROGRAM; }
+int CProgDoc::GetContextMenu() { return IDR_PROGRAM_CONTEXT; }
 
 bool CProgDoc::Compile() {
   if (!model_.IsProgramFile()) return false;

@@ -23,7 +23,6 @@ class CProgDoc : public CEditorDoc, public XrefSubject, public SaveAsDocument, p
  public:
   // The resource of the program documents: their template's id, the kind
   // of their frames, rows and menus, and the base of their help topic.
-  static constexpr int kResource = 169;
 
   CProgDoc();
   ~CProgDoc() override;

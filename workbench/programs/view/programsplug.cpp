@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr int kProgDocResource = CProgDoc::kResource;
-
 FwDocTemplate* g_template = nullptr;
 
 // The explorer's request for the document made next.
@@ -155,7 +153,7 @@ void Programs_Install() {
   for (const auto& t : app->DocTemplates())
     if (t.get() == g_template) return;
   auto tmpl = std::make_unique<FwDocTemplate>(
-      kProgDocResource,
+      IDR_EDITTYPE,
       [] {
         auto doc = std::make_unique<CProgDoc>();
         if (g_request) doc->SetOpenRequest(g_request->mode, g_request->new_path, g_request->read_only);
@@ -166,7 +164,7 @@ void Programs_Install() {
   g_template = app->AddDocTemplate(std::move(tmpl));
   // The kind of the program documents' frames, with the rows shown while
   // one is active; its frames are tracked by the template.
-  app->Windows().Register({kProgDocResource, ID_NONE, nullptr, FwKindScope::PerDocument, FwKindHost::MdiChild,
+  app->Windows().Register({IDR_EDITTYPE, ID_NONE, nullptr, FwKindScope::PerDocument, FwKindHost::MdiChild,
                            []() -> QWidget* {
                              CProgDoc* doc = CProgDoc::OpenFile(nullptr);
                              return doc != nullptr && !doc->Frames().empty() ? doc->Frames().front() : nullptr;

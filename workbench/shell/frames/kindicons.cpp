@@ -4,6 +4,8 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include "workbench/framework/fwcommandids.h"
+
 namespace {
 
 struct KindIcon {
@@ -14,8 +16,9 @@ struct KindIcon {
 // Window kinds by their resources: program and text documents, explore
 // windows, the output pane, the variables and the call stack.
 const KindIcon kKindIcons[] = {
-    {110, "accessories-text-editor"}, {169, "accessories-text-editor"}, {173, "system-file-manager"},
-    {201, "utilities-terminal"},      {203, "format-justify-left"},     {205, "format-indent-more"},
+    {IDR_PROGRAM_CONTEXT, "accessories-text-editor"}, {IDR_EDITTYPE, "accessories-text-editor"},
+    {IDR_EXPLORETYPE, "system-file-manager"},         {IDR_OUTPUTTYPE, "utilities-terminal"},
+    {IDR_VARIABLETYPE, "format-justify-left"},        {IDR_CALLSTACKTYPE, "format-indent-more"},
 };
 
 const char kAppIcon[] = "accessories-text-editor";

@@ -82,7 +82,7 @@ CEditBar* Shell_EditBar() {
 
 bool CMainFrame::Create() {
   setWindowTitle("QX Varnica Development Environment");
-  setObjectName("168");
+  setObjectName(QString::number(IDR_MAINFRAME));
   Sys_SetMainWindow(this);
   resize(1000, 700);
   CYqApp* app = YqApp();

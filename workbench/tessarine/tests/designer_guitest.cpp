@@ -124,7 +124,7 @@ TEST_F(Designer, AnOpenedDialogFileIsSavedBySaveAll) {
   ASSERT_EQ(CDlgEditDoc::Documents().size(), 1u);
   CDlgEditDoc* doc = CDlgEditDoc::Documents().front();
   EXPECT_EQ(doc->GetPathName(), path);
-  EXPECT_TRUE(app->Windows().Kind(kDlgDocTemplate) != nullptr);
+  EXPECT_TRUE(app->Windows().Kind(IDR_DLGEDITTYPE) != nullptr);
 
   std::remove(path.c_str());
   doc->SetModifiedFlag(true);

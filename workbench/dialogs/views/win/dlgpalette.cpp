@@ -112,7 +112,7 @@ CDlgPaletteFrame::CDlgPaletteFrame(QWidget* parent)
 
 CDlgPaletteView* CDlgPaletteView::Open() {
   FwApp* app = Fw_App();
-  auto* frame = app ? dynamic_cast<CDlgPaletteFrame*>(app->Windows().Open(kDlgPaletteKind)) : nullptr;
+  auto* frame = app ? dynamic_cast<CDlgPaletteFrame*>(app->Windows().Open(IDR_DLGPALETTYPE)) : nullptr;
   if (!frame) return nullptr;
   FwMainFrame* main = app->MainFrame();
   if (main && !frame->Placed()) main->resizeDocks({frame}, {kWidth}, Qt::Horizontal);

@@ -137,7 +137,7 @@ CDlgPropFrame::CDlgPropFrame(QWidget* parent)
 
 CDlgPropView* CDlgPropView::Open() {
   FwApp* app = Fw_App();
-  auto* frame = app ? dynamic_cast<CDlgPropFrame*>(app->Windows().Open(kDlgPropKind)) : nullptr;
+  auto* frame = app ? dynamic_cast<CDlgPropFrame*>(app->Windows().Open(IDR_DLGPROPTYPE)) : nullptr;
   if (!frame) return nullptr;
   FwMainFrame* main = app->MainFrame();
   if (main && !frame->Placed()) main->resizeDocks({frame}, {kWidth}, Qt::Horizontal);

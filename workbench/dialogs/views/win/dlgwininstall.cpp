@@ -65,24 +65,24 @@ DlgWindows::DlgWindows(FwApp* app, DlgWinNotify* notify) {
   notify_ = notify;
   if (!app) return;
   auto tmpl = std::make_unique<FwDocTemplate>(
-      kDlgDocTemplate, [notify] { return std::make_unique<CDlgDocWin>(notify); },
+      IDR_DLGEDITTYPE, [notify] { return std::make_unique<CDlgDocWin>(notify); },
       [](FwDocument* doc) -> FwChildFrame* { return new CDlgEditFrame(doc); },
       [](FwDocument* doc, QWidget* parent) -> FwView* { return new CDlgEditView(doc, parent); });
   template_ = app->AddDocTemplate(std::move(tmpl));
   notify_->SetTemplate(template_);
   FwWindows& w = app->Windows();
-  w.Register({kDlgDocTemplate, ID_NONE, nullptr, FwKindScope::PerDocument, FwKindHost::MdiChild, nullptr}, kCommands,
+  w.Register({IDR_DLGEDITTYPE, ID_NONE, nullptr, FwKindScope::PerDocument, FwKindHost::MdiChild, nullptr}, kCommands,
              kPlaces);
   // Both bars take the place the main frame's kept bar layout has for them;
   // the first time the grid docks on the right, the palette (as every
   // docking bar) on the left.
-  w.Register({kDlgPaletteKind, ID_NONE, "DialogPaletteWindow", FwKindScope::Single, FwKindHost::Dock, [] {
+  w.Register({IDR_DLGPALETTYPE, ID_NONE, "DialogPaletteWindow", FwKindScope::Single, FwKindHost::Dock, [] {
                 FwMainFrame* main = Fw_App() ? Fw_App()->MainFrame() : nullptr;
                 auto* frame = new CDlgPaletteFrame(main);
                 if (main && main->restoreDockWidget(frame)) frame->SetPlaced();
                 return frame;
               }});
-  w.Register({kDlgPropKind, ID_NONE, "DialogPropertyWindow", FwKindScope::Single, FwKindHost::Dock,
+  w.Register({IDR_DLGPROPTYPE, ID_NONE, "DialogPropertyWindow", FwKindScope::Single, FwKindHost::Dock,
               [] {
                 FwMainFrame* main = Fw_App() ? Fw_App()->MainFrame() : nullptr;
                 auto* frame = new CDlgPropFrame(main);

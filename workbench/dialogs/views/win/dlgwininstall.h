@@ -1,5 +1,5 @@
 // The designer's windows joining the environment: the document template of
-// dialog files (212), the designer's command rows, the Qt font measurer and
+// dialog files (IDR_DLGEDITTYPE), the designer's command rows, the Qt font measurer and
 // the notifier of the dialog documents. Alive while the environment runs.
 #pragma once
 
@@ -8,18 +8,13 @@
 
 #include "workbench/dialogs/views/win/dlgqtmeasurer.h"
 #include "workbench/dialogs/views/win/dlgwinnotify.h"
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwcommandrows.h"
 
 class FwApp;
 class FwDocTemplate;
 class PluginID;
 struct PluginFileType;
-
-// The kinds of the designer's windows: the dialog documents' template (its
-// designer frames), the palette and the property grid.
-constexpr int kDlgDocTemplate = 212;
-constexpr int kDlgPaletteKind = 214;
-constexpr int kDlgPropKind = 204;
 
 class DlgWindows {
  public:

@@ -139,8 +139,8 @@ TEST_F(ProgDocWindows, AProgramOpensOnceCompilesIntoTheBuildTabAndShowsItsTitle)
   EXPECT_EQ(doc->GetContextMenu(), 110);
   EXPECT_EQ(Shell_StatusBar()->Model().Message(), "");  // "Opening ..." went with the open
   // The registry of window kinds finds the document's frame.
-  ASSERT_NE(app->Windows().Kind(CProgDoc::kResource), nullptr);
-  EXPECT_EQ(app->Windows().Find(CProgDoc::kResource), doc->Frames().at(0));
+  ASSERT_NE(app->Windows().Kind(IDR_EDITTYPE), nullptr);
+  EXPECT_EQ(app->Windows().Find(IDR_EDITTYPE), doc->Frames().at(0));
   ASSERT_TRUE(link.OpenFile(prog.c_str(), 0));  // found, not opened again
   EXPECT_EQ(Programs_Template()->Documents().size(), 1u);
 
