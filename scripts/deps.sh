@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   bison flex
-  clang-format clang libclang-rt-dev
+  clang-format clang libclang-rt-dev lld
   libgtest-dev libgmock-dev libbenchmark-dev
   libssl-dev
   python3
