@@ -31,6 +31,7 @@
 #include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwmainframe.h"
 #include "workbench/framework/fwmessage.h"
+#include "workbench/shell/controls/indicator.h"
 
 namespace {
 
@@ -379,21 +380,14 @@ void CDlgPropView::BeginEdit(int row) {
     case DlgEditKind::Refused: return;
     case DlgEditKind::ArrayMember: NewArrayMember(static_cast<DlgPropContainer*>(rows_.Row(row))); return;
     case DlgEditKind::Edit: {
-      auto* e = new QLineEdit(QString::fromStdString(start.text), this);
-      e->setObjectName(QStringLiteral("InPlaceEdit"));
+      CInPlaceEdit* e = CInPlaceEdit::Create(QString::fromStdString(start.text), ValueRect(row), this);
       e->installEventFilter(new InPlaceKeys(this));
-      e->setGeometry(ValueRect(row));
-      e->selectAll();
-      e->show();
-      e->setFocus();
       edit_ = e;
       break;
     }
     case DlgEditKind::Combo: {
-      auto* c = new QComboBox(this);
-      c->setObjectName(QStringLiteral("InPlaceCombo"));
-      c->setEditable(start.editable);
-      c->setMaxVisibleItems(DLG_COMBO_LINES);
+      CInPlaceEditCB* c = CInPlaceEditCB::Create(QString::fromStdString(start.text), ValueRect(row), this,
+                                                 start.editable, DLG_COMBO_LINES);
       for (const std::string& s : start.choices) c->addItem(QString::fromStdString(s));
       if (start.selected >= 0)
         c->setCurrentIndex(start.selected);
@@ -401,9 +395,6 @@ void CDlgPropView::BeginEdit(int row) {
         c->setEditText(QString::fromStdString(start.text));
       c->installEventFilter(new InPlaceKeys(this));
       if (c->lineEdit()) c->lineEdit()->installEventFilter(new InPlaceKeys(this));
-      c->setGeometry(ValueRect(row));
-      c->show();
-      c->setFocus();
       combo_ = c;
       break;
     }
@@ -413,16 +404,14 @@ void CDlgPropView::BeginEdit(int row) {
 
 void CDlgPropView::EndEdit() {
   rows_.EndEdit();
-  if (edit_) {
-    edit_->hide();
-    edit_->deleteLater();
-  }
-  if (combo_) {
-    combo_->hide();
-    combo_->deleteLater();
-  }
+  // The editors are the shared in-place ones; going, each tells the grid
+  // (which ends nothing more by then).
+  QPointer<QLineEdit> edit = edit_;
+  QPointer<QComboBox> combo = combo_;
   edit_ = nullptr;
   combo_ = nullptr;
+  if (edit && CInPlaceEdit::m_CurrInstance == edit) CInPlaceEdit::DestroyCurrent();
+  if (combo && CInPlaceEditCB::m_CurrInstance == combo) CInPlaceEditCB::DestroyCurrent();
   update();
 }
 

@@ -1,8 +1,9 @@
 // The property grid: the properties of one dialog object as an indented
 // two-column list ("Property", "Value") in a docking window that follows
-// the designer. Rows are the items of DlgPropRows; a value is edited in
-// place (an edit box, or a combo box of named constants) and committed by
-// Enter through the in-place message; Delete restores a default; groups
+// the designer. Rows are the items of DlgPropRows, drawn with the tree
+// lines of the list views; a value is edited in place with the
+// environment's in-place edit field or combo box (named constants) and
+// committed by Enter through the in-place message; Delete restores a default; groups
 // expand and collapse by their box, Space or the context menu; Enter on an
 // unbounded array asks for a new member. Values inherited from a template
 // or a default are drawn on light grey.

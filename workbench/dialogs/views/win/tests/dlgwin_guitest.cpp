@@ -41,6 +41,7 @@
 #include "workbench/framework/fwcommandids.h"
 #include "workbench/framework/fwmainframe.h"
 #include "workbench/framework/tests/fwtest.h"
+#include "workbench/shell/controls/indicator.h"
 #include "workbench/shell/neighbours.h"
 #include "workbench/shell/xrefmodel.h"
 
@@ -593,6 +594,7 @@ TEST_F(DlgWinTest, ANamedConstantIsChosenInAComboAndUndone) {
   grid->BeginEdit(row);
   QComboBox* combo = grid->ComboBox();
   ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo, CInPlaceEditCB::m_CurrInstance) << "the environment's in-place combo box";
   const std::string after = before == "true" ? "false" : "true";
   const int other = combo->findText(QString::fromStdString(after));
   ASSERT_GE(other, 0);
@@ -759,6 +761,7 @@ TEST_F(DlgWinTest, GridEditsUndoAndRefusalsBeepAndKeepTheOldValue) {
     QTest::keyClick(grid, Qt::Key_Return);
     QLineEdit* e = grid->EditBox();
     if (!e) return false;
+    EXPECT_EQ(e, CInPlaceEdit::m_CurrInstance) << "the environment's in-place edit field";
     e->setText(QString::fromLatin1(text));
     QTest::keyClick(e, Qt::Key_Return);
     QApplication::processEvents();
