@@ -577,6 +577,29 @@ TEST_F(DlgWinTest, ANewDesignerWindowFitsItsDialog) {
   EXPECT_EQ(v->CanvasRect().size(), v->DialogArea());
 }
 
+// The grid draws its groups' boxes where the Variables view puts them (the
+// list views' one tree painting), and a click on the box expands the
+// group.
+TEST_F(DlgWinTest, AGroupsBoxIsDrawnWhereAClickExpandsIt) {
+  Click(Inside(Find("Main.Ok")));
+  ASSERT_TRUE(Route(ID_DLG_EDIT_PROPERTIES));
+  QApplication::processEvents();
+  CDlgPropView* grid = windows->Notify().Grid();
+  ASSERT_NE(grid, nullptr);
+  int row = -1;
+  for (int r = 0; r < grid->Rows().Count() && row < 0; ++r)
+    if (grid->Rows().IsGroupRow(r) && !grid->Rows().IsExpanded(r)) row = r;
+  ASSERT_GE(row, 0);
+  const QRect cell = grid->RowRect(row).adjusted(2, 2, -2, -2);
+  const int mid = cell.top() + cell.height() / 2;
+  const int centre = cell.left() + ITEMLIST_BOX_SIZE / 2;
+  const QImage img = grid->grab().toImage();
+  EXPECT_EQ(img.pixelColor(centre - ITEMLIST_BOX_SIZE / 2, mid), QColor(Qt::black)) << "the box's left side";
+  EXPECT_EQ(img.pixelColor(centre, mid), QColor(Qt::black)) << "the box's minus stroke";
+  QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, QPoint(centre, mid));
+  EXPECT_TRUE(grid->Rows().IsExpanded(row));
+}
+
 TEST_F(DlgWinTest, ANamedConstantIsChosenInAComboAndUndone) {
   DlgObject* check = Find("Main.Check");
   Click(Inside(check));
