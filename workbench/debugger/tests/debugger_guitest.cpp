@@ -411,6 +411,36 @@ TEST_F(DebuggerWindows, RunToCursorStopsAtTheCaretsLineAlsoOnALineTypedSince) {
   EXPECT_TRUE(sink.boxes.empty()) << Boxes();
 }
 
+// While the program runs to the cursor the main frame is busy with the
+// run: closing the main window then cancels the run and keeps the window,
+// as during F5, instead of ending the session under the waiting run.
+TEST_F(DebuggerWindows, ClosingTheMainWindowDuringRunToCursorCancelsTheRun) {
+  const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");
+  vtest::write_file(dir.file("s.txt"), "stop " + prog + " 0 1 0 S1||MAIN\nspin 20000\nstop " + prog +
+                                           " 0 2 0 S2||MAIN\nstop " + prog + " 0 3 0 S3||MAIN\n");
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
+  ASSERT_NE(DebugQueue, nullptr) << Boxes();
+  CProgDoc* doc = Programs_FindByDebugName(prog);
+  ASSERT_NE(doc, nullptr) << Boxes();
+  auto* view = dynamic_cast<CEditorView*>(doc->Views().front());
+  ASSERT_NE(view, nullptr);
+  view->setFocus();
+  view->Model().GoToLine(2);
+  sink.answer = SHELL_IDYES;
+  bool asked = false, closed = true;
+  QTimer::singleShot(300, main, [&] {
+    asked = Debug_SessionWaiting();
+    closed = main->close();
+  });
+  QTest::keyClick(view, Qt::Key_F10, Qt::ControlModifier);
+  ASSERT_TRUE(WaitFor([] { return DebugQueue == nullptr; })) << Boxes();
+  EXPECT_TRUE(asked);
+  EXPECT_FALSE(closed);
+  EXPECT_TRUE(main->isVisible());
+  ASSERT_EQ(sink.boxes.size(), 1u) << Boxes();
+  EXPECT_EQ(sink.boxes[0].caption, "Debug Session Still Active");
+}
+
 TEST_F(DebuggerWindows, ARemoteStopOpensItsFileFromTheProgramServer) {
   vtest::TempDir tree;
   const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");

@@ -738,13 +738,20 @@ void CEditorView::OnViewCommand(int id) {
             if (!m.IsBinaryProgram() || !debug->SessionExists() || !m.GetEditLineIdx(&line)) return;
             auto* record = static_cast<TextLine*>(guard->slots_->LocationQuery(line));
             if (record == nullptr) return;
-            // A temporary breakpoint on the line's place for this one run.
-            ProgramLink* program = Shell_Neighbours().program;
-            record->line_flags |= TextLine_RUN_TO;
-            program->RunToMarked();
-            if (!debug->Continue(0, false)) debug->CheckSession();
-            // The view and its document may have gone meanwhile.
-            program->ClearRunToMarks();
+            // A temporary breakpoint on the line's place for this one run,
+            // which the main frame runs as its Run command.
+            auto run = [record, debug] {
+              ProgramLink* program = Shell_Neighbours().program;
+              record->line_flags |= TextLine_RUN_TO;
+              program->RunToMarked();
+              if (!debug->Continue(0, false)) debug->CheckSession();
+              // The view and its document may have gone meanwhile.
+              program->ClearRunToMarks();
+            };
+            if (CMainFrame* frame = Shell_MainFrame())
+              frame->RunViewDebugCommand(run);
+            else
+              run();
           },
           Qt::QueuedConnection);
       break;

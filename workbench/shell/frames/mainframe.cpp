@@ -254,6 +254,16 @@ void CMainFrame::DebugRun(int kind) {
   halt_requested_ = false;
 }
 
+void CMainFrame::RunViewDebugCommand(const std::function<void()>& command) {
+  if (!MayRunDebugCommand()) return;
+  busy_ = true;
+  step_state_ = 2;
+  step_kind_ = 0;
+  command();
+  busy_ = false;
+  halt_requested_ = false;
+}
+
 void CMainFrame::OnMessage(FwMessage& m) {
   DebugLink* d = Shell_Neighbours().debug;
   switch (m.Id()) {

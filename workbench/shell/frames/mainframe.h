@@ -5,6 +5,7 @@
 // File/New menu of new-file kinds and the recent files of the File menu.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "workbench/framework/fwcommandrows.h"
@@ -53,6 +54,10 @@ class CMainFrame : public FwHandlers<CMainFrame, FwMainFrame>, public CfgWindow 
   bool ShowMaximizedAtStart() const { return show_maximized_; }
   bool Trace() const { return trace_; }
   bool DebugBusy() const { return busy_; }
+  // Runs a debug command that a view started (Run to Cursor) with the
+  // frame's run state for its time, as Run has; nothing while another debug
+  // command is in progress or the program runs.
+  void RunViewDebugCommand(const std::function<void()>& command);
 
   // CfgWindow.
   bool GetPlacement(CfgPlacement* placement) override;
