@@ -12,6 +12,7 @@
 #include "workbench/dialogs/model/dlg_font.h"
 #include "workbench/dialogs/model/dlg_rootanchor.h"
 #include "workbench/dialogs/model/dlg_view.h"
+#include "workbench/dialogs/model/dlg_view.h"
 #include "workbench/base/diag.h"
 #include "workbench/base/sysassert.h"
 
@@ -415,6 +416,12 @@ void DlgObject::SetGeometry(int32_t x, int32_t y, int32_t w, int32_t h) {
   Invalidate();
   rect_ = r;
   Invalidate();
+  // A selected object's tracker takes the new place, where the object is
+  // on a canvas (a property set in the grid, an undo).
+  if (tracker_ && anchor_ && anchor_->View()) {
+    DlgContextBracket bracket(anchor_, anchor_->View());
+    tracker_->SyncFromObject();
+  }
   NotifyChanged();
 }
 

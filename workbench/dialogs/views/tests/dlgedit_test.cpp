@@ -540,6 +540,7 @@ TEST_F(EditTest, PropertyRowsKeepTheGroupsTheUserExpanded) {
 
 TEST_F(EditTest, PropertyRowsCommitThroughTheItemsAndRefuseBadText) {
   DlgObject* ok = Find("Main.Ok");
+  view->SelectObject(ok);  // its tracker follows every change below
   DlgPropRows rows;
   rows.Fill(doc, ok);
   rows.Expand(rows.FindRow("Geometry"), true);
@@ -561,9 +562,15 @@ TEST_F(EditTest, PropertyRowsCommitThroughTheItemsAndRefuseBadText) {
     EXPECT_TRUE(canvases.has(c.message)) << c.text;
     EXPECT_EQ(rows.EditingRow(), -1);
   }
+  auto tracker_on_object = [&] {
+    DlgContextBracket b(main->Anchor(), view);
+    return ok->Tracker() != nullptr && ok->Tracker()->Rect() == ok->GetCanvasRect();
+  };
   EXPECT_EQ(ok->GetX(), 20);
+  EXPECT_TRUE(tracker_on_object());
   Root().Undo();
   EXPECT_EQ(ok->GetX(), 10);
+  EXPECT_TRUE(tracker_on_object());
   // A read-only dialog only beeps.
   Root().SetFlags(Root().Flags() | F_READ_ONLY);
   EXPECT_EQ(rows.BeginEdit(xleft).kind, DlgEditKind::Refused);
