@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 
 #include "platform/dynlib.h"
+#include "workbench/dialogs/model/dlg_font.h"
 #include "workbench/dialogs/document/tests/dlgdoc_fixture.h"
 #include "workbench/framework/tests/fwtest.h"
 
@@ -146,6 +147,39 @@ TEST_F(PlugSetup, VariantsAreStoredAndShownWhenReopened) {
           EXPECT_EQ(Get(w, "ColorVariant"), "99");
           Cancel(w);
         }});
+}
+
+// The font variant chosen in the dialog picks the entry of a font block in
+// the next load; the document already open keeps its fonts.
+TEST_F(PlugSetup, FontVariantChoosesTheFontOfTheNextLoad) {
+  const std::string idm = Write("fonts.idm",
+                                "font Big\n{\n  1: \"Arial\", 8;\n  7: \"Arial\", 14;\n}\n"
+                                "window W\n{\n  .font Big;\n}\n");
+  auto sizes = [](CDlgEditDoc* doc) {
+    std::vector<int> out;
+    for (DlgFontEntry* f = doc->Root().Fonts().head; f != nullptr; f = f->next)
+      if (std::string(f->Text()).find("Arial") != std::string::npos) out.push_back(f->PointSize());
+    return out;
+  };
+  CDlgEditDoc* before = Open(pane, idm);
+  ASSERT_NE(before, nullptr) << sink.all();
+  EXPECT_EQ(sizes(before), std::vector<int>{8});
+  Setup(pane, {[](QWidget* w) {
+          Set(w, "FontVariant", "7");
+          Ok(w);
+        }});
+  delete before;
+  CDlgEditDoc* after = Open(pane, idm);
+  ASSERT_NE(after, nullptr) << sink.all();
+  EXPECT_EQ(sizes(after), std::vector<int>{14});
+  // A variant that no entry has: the system font stands in.
+  Setup(pane, {[](QWidget* w) {
+          Set(w, "FontVariant", "3");
+          Ok(w);
+        }});
+  CDlgEditDoc* none = Open(pane, Write("other.idm", Slurp(idm)));
+  ASSERT_NE(none, nullptr) << sink.all();
+  EXPECT_TRUE(sizes(none).empty());
 }
 
 TEST_F(PlugSetup, OutOfRangeValuesKeepTheDialogOpen) {
