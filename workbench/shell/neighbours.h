@@ -98,6 +98,14 @@ class ProgramLink {
     return false;
   }
   virtual bool SaveAllModified() { return true; }
+  // Opens `path` as a text document, never through a plug-in (the source of
+  // a dialog file that did not load), and with `line` above 0 puts the
+  // caret on that line (counted from 1); false when no document came of it.
+  virtual bool OpenSource(const char* path, int line) {
+    (void)path;
+    (void)line;
+    return false;
+  }
   // Finds the file's document (opened when needed) and puts its caret on a
   // segment's program line (the Breakpoints dialog's Go To); false when
   // the document or the line is not there.

@@ -20,6 +20,7 @@
 #include "workbench/base/sysassert.h"
 #include "workbench/base/sysutil.h"
 #include "workbench/server/cuserexception.h"
+#include "workbench/shell/neighbours.h"
 
 CDlgEditDoc* CDlgEditDoc::m_currDoc = nullptr;
 bool CDlgEditDoc::m_bIsLoading = false;
@@ -30,6 +31,8 @@ std::vector<CDlgEditDoc*> g_documents;
 int g_untitled = 0;
 CfgGeneral g_general;
 CfgFile g_file;
+const CfgSettings* g_settings = nullptr;
+const CfgExplore* g_explore = nullptr;
 std::string g_new_path;
 bool g_new_read_only = false;
 // The line counter of a save (-1: leave the status bar alone).
@@ -86,10 +89,16 @@ CDlgEditDoc::CDlgEditDoc()
     : m_Plugin(PluginID::Pending()),
       m_FileType(PluginID::PendingType()),
       m_pRoot(std::make_unique<DlgRootAnchor>()),
-      m_General(g_general),
+      m_General(g_settings ? g_settings->General : g_general),
       m_File(g_file),
       m_Identity(CfgGeneral::NewDocumentIdentity()) {
   SYS_ASSERT(m_Plugin);
+  if (g_settings) {
+    // As every new document of the environment: auto-saved when the
+    // environment auto-saves.
+    m_File = CfgFile();
+    if (m_General.flags & CfgGeneral::AutoSave) m_File.flags |= CfgFile::AutoSave;
+  }
   if (!m_FileType || !m_Plugin->OwnsType(m_FileType)) m_FileType = m_Plugin->FirstType();
   m_pRoot->SetDocument(this);
   PluginID::DocumentCreated();
@@ -111,6 +120,19 @@ CDlgEditDoc::~CDlgEditDoc() {
 void CDlgEditDoc::SetEnvironmentConfig(const CfgGeneral& general, const CfgFile& file) {
   g_general = general;
   g_file = file;
+}
+
+void CDlgEditDoc::SetEnvironment(const CfgSettings* settings, const CfgExplore* explore) {
+  g_settings = settings;
+  g_explore = explore;
+}
+
+void CDlgEditDoc::FileProperties() {
+  CfgSettings copy = g_settings ? *g_settings : CfgSettings();
+  copy.General = m_General;
+  copy.File = FilePropertiesRecord();
+  Shell_Neighbours().settings->RunSheet(m_strTitle, &copy, SettingsPage_OtherFile);
+  SetFileRecord(copy.File);
 }
 
 void CDlgEditDoc::ApplySettings() {
@@ -306,7 +328,12 @@ int CDlgEditDoc::LoadFile(const char* lpszPathName, int set_path) {
     ok = false;
   }
   if (ok) {
-    if (set_path) DlgDoc_Notify().TitleChanged(this);
+    if (set_path) {
+      DlgDoc_Notify().TitleChanged(this);
+      // The file read (an imported one under its own name) is the one to
+      // open again from the recent files.
+      DlgDoc_Notify().AddRecentFile(path.c_str());
+    }
     DlgDoc_Notify().ProgressSet(100);
     if (name != path) SetModifiedFlag(true);
     if (m_File.flags & CfgFile::ReadOnly) m_pRoot->SetFlags(m_pRoot->Flags() | F_READ_ONLY);
@@ -421,8 +448,7 @@ int CDlgEditDoc::OnSaveDocument(const char* lpszPathName) {
   if (!lpszPathName || !*lpszPathName) {
     std::string proposed = m_strPathName;
     if (proposed.empty()) {
-      char cwd[4096];
-      proposed = getcwd(cwd, sizeof cwd) ? cwd : ".";
+      proposed = g_explore ? g_explore->GetSaveDirectory() : CfgExplore().GetSaveDirectory();
       DirUtil_AppendPath(proposed, (m_strTitle + (type->Ext ? type->Ext : "")).c_str());
     }
     return DlgDoc_Notify().SaveAs(this, proposed.c_str()) ? 1 : 0;
@@ -453,6 +479,7 @@ int CDlgEditDoc::OnSaveDocument(const char* lpszPathName) {
   m_SaveTime = time(nullptr);
   m_State |= STATE_SAVE_TIME;
   SetPathAndTitle(path.c_str(), nullptr);
+  DlgDoc_Notify().AddRecentFile(path.c_str());
   DlgDoc_Notify().XrefSelect(this, nullptr);
   DeleteAutosaveFile();
   DlgDoc_Notify().StatusText(Printf("\"%s\" saved.", path.c_str()).c_str());

@@ -27,6 +27,7 @@
 #include "workbench/dialogs/model/dlg_rootanchor.h"
 #include "workbench/dialogs/model/dlg_view.h"
 #include "workbench/shell/docid.h"
+#include "workbench/base/settings/cfglists.h"
 #include "workbench/base/settings/config.h"
 
 class PluginID;
@@ -55,6 +56,12 @@ class CDlgEditDoc : public DlgDocument, public AutoSaveDoc {
   // The configuration every document copies at construction (the general
   // record for auto-save, the file record for read-only and auto-save).
   static void SetEnvironmentConfig(const CfgGeneral& general, const CfgFile& file);
+  // The environment's own settings and explorer settings, read when a
+  // document is made (its general record; a file record with auto-save as
+  // the environment has it), when its properties sheet runs, and for the
+  // save directory that Save As proposes. Null: the records given to
+  // SetEnvironmentConfig, and the current directory.
+  static void SetEnvironment(const CfgSettings* settings, const CfgExplore* explore);
 
   // --- Opening and new documents.
   // A new document of the pending plug-in opened from `path`; null (and no
@@ -123,6 +130,10 @@ class CDlgEditDoc : public DlgDocument, public AutoSaveDoc {
   CfgFile FilePropertiesRecord() const;
   // Takes a file record back from the sheet and applies the settings.
   void SetFileRecord(const CfgFile& file);
+  // The file properties sheet (the environment's settings sheet with the
+  // file page alone) over the document's configuration copy with the
+  // texts of FilePropertiesRecord; the settings are applied afterwards.
+  void FileProperties();
   // The read-only flag follows the configuration copy; the auto-save
   // interval is set when both the environment and the file allow it; the
   // views are updated.

@@ -42,6 +42,12 @@ class ProgDocLink : public ProgramLink {
     return doc != nullptr && doc->ShowLocation(segment, line, false, true);
   }
   bool IsOpen(const char* path) const override { return Find(path) != nullptr; }
+  bool OpenSource(const char* path, int line) override {
+    CProgDoc* doc = path != nullptr ? CProgDoc::OpenFile(path, false) : nullptr;
+    if (doc == nullptr) return false;
+    if (line > 0) doc->GotoLine(static_cast<uint32_t>(line - 1), true);
+    return true;
+  }
   bool OpenRequest(const char* path, int mode, bool read_only, bool create) override {
     if (g_template == nullptr || path == nullptr) return false;
     if (CProgDoc* d = Find(path)) {

@@ -6,19 +6,38 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
 
 #include "platform/registry.h"
+#include "workbench/base/sysutil.h"
+#include "workbench/dialogs/model/dlg_rootanchor.h"
+#include "workbench/dialogs/views/win/dlgdocwin.h"
+#include "workbench/dialogs/views/win/dlgeditframe.h"
+#include "workbench/editor/view/editorplug.h"
+#include "workbench/editor/view/editview.h"
+#include "workbench/editor/view/outputdoc.h"
+#include "workbench/explorer/view/exploredoc.h"
+#include "workbench/explorer/view/exploreframe.h"
+#include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwdoctemplate.h"
+#include "workbench/programs/view/progdocwin.h"
+#include "workbench/programs/view/programsplug.h"
+#include "workbench/shell/settings/appsheet.h"
+#include "workbench/shell/settings/tests/dialogscript.h"
 #include "workbench/base/settings/cfglists.h"
 #include "workbench/base/tests/shelltest.h"
 #include "workbench/dialogs/document/dlgeditdoc.h"
@@ -56,19 +75,70 @@ class Designer : public ::testing::Test {
 
   void SetUp() override {
     app = std::make_unique<CYqApp>();
+    // As the program puts it together: program documents, the settings
+    // sheet, the designer and the explorer.
+    Programs_Install();
+    Editor_Install();
+    Settings_Install();
     designer = Designer_Install(*app, TESTPLUG_DIR);
+    CProgDoc::SetPluginOpener([this](const std::string& path) { return designer->OpenClaimedFile(path); });
+    app->m_Explore.SaveDirectory = dir;
+    explorer = Explorer_Install(app->m_Explore, app->m_Config, &app->m_MruFiles);
     ASSERT_TRUE(app->InitInstance({"-nologo"}));
     main = app->MainWnd();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
   }
 
   void TearDown() override {
+    if (explorer)
+      for (CExploreDoc* d : explorer->Documents())
+        if (CExploreFrame* f = d->Frame()) f->close();
+    QCoreApplication::processEvents();
+    sink.answer = SHELL_IDNO;  // changes left are given up
+    COutputDoc::Shutdown();
     if (main != nullptr && main->isVisible()) main->close();
     if (app) app->ExitInstance();
+    explorer.reset();
+    CProgDoc::SetPluginOpener(nullptr);
     designer.reset();
     app.reset();
     PluginID::Shutdown();
     Shell_ResetNeighbours();
+  }
+
+  // The designer frame of the only dialog document, made active.
+  FwChildFrame* ActiveDialogFrame() {
+    if (CDlgEditDoc::Documents().size() != 1) return nullptr;
+    CDlgDocWin* doc = CDlgDocWin::Of(CDlgEditDoc::Documents().front());
+    if (doc == nullptr || doc->Frames().empty()) return nullptr;
+    FwChildFrame* frame = doc->Frames().front();
+    frame->mdiArea()->setActiveSubWindow(frame);
+    if (FwView* view = frame->ActiveView()) view->setFocus();
+    return frame;
+  }
+
+  // Routes `command` and runs `inside` in the Save As window it opens;
+  // false when none opened.
+  bool RunSaveAs(int command, const std::function<void(CExploreDoc*)>& inside) {
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+      CExploreDoc* d = explorer->SaveAsDoc();
+      if (d == nullptr) return;
+      opened = true;
+      inside(d);
+      // A window still open after the steps fails the test instead of waiting.
+      QTimer::singleShot(0, [this] { explorer->CloseSaveAs(); });
+    });
+    app->Commands().Trigger(command);
+    QCoreApplication::processEvents();
+    return opened;
+  }
+
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
   }
 
   std::string Write(const std::string& name, const std::string& text) {
@@ -87,6 +157,7 @@ class Designer : public ::testing::Test {
   std::string dir = TempDir();
   std::unique_ptr<CYqApp> app;
   std::unique_ptr<DlgShellPlug> designer;
+  std::unique_ptr<ExplorerWindows> explorer;
   CMainFrame* main = nullptr;
 };
 
@@ -163,6 +234,230 @@ TEST_F(Designer, ThePlugInPagesInfoShowsTheLoadedModule) {
   // A place without a plug-in shows nothing.
   Shell_Neighbours().designer->ShowInfo(5);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// File Close in a designer window closes every window of the dialog
+// document after one question: Cancel keeps them, No gives the changes up,
+// Yes saves first.
+TEST_F(Designer, FileCloseClosesTheDialogDocumentAfterOneQuestion) {
+  const std::string text = "begin dlg Dialog\nend\n";
+  struct Case {
+    const char* name;
+    int answer;
+    bool stays_open;
+    bool saved;
+  };
+  const Case cases[] = {
+      {"Cancel", SHELL_IDCANCEL, true, false},
+      {"No", SHELL_IDNO, false, false},
+      {"Yes", SHELL_IDYES, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Write("close.tsd", text);
+    ASSERT_TRUE(Shell_Neighbours().designer->OpenFile(path.c_str(), -1, -1));
+    QPointer<FwChildFrame> frame = ActiveDialogFrame();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(app->Commands().Trigger(ID_WINDOW_NEW));
+    CDlgEditDoc* doc = CDlgEditDoc::Documents().front();
+    ASSERT_EQ(CDlgDocWin::Of(doc)->Frames().size(), 2u);
+    QPointer<FwChildFrame> second = CDlgDocWin::Of(doc)->Frames().back();
+    EXPECT_TRUE(app->RouteUpdate(ID_FILE_CLOSE).enabled);
+    doc->SetModifiedFlag(true);
+    Write("close.tsd", "# changed outside\n" + text);
+    sink.boxes.clear();
+    sink.answer = c.answer;
+    EXPECT_TRUE(app->Commands().Trigger(ID_FILE_CLOSE));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0].text, "Save changes to " + path + "?");
+    EXPECT_EQ(sink.boxes[0].style, SHELL_MB_YESNOCANCEL | SHELL_MB_ICONQUESTION);
+    EXPECT_EQ(!frame.isNull() && frame->isVisible(), c.stays_open);
+    EXPECT_EQ(!second.isNull() && second->isVisible(), c.stays_open);
+    EXPECT_EQ(CDlgEditDoc::Documents().size(), c.stays_open ? 1u : 0u);
+    EXPECT_EQ(Read(path), c.saved ? text : "# changed outside\n" + text);
+    if (c.stays_open) {
+      sink.answer = SHELL_IDNO;
+      ASSERT_TRUE(app->Commands().Trigger(ID_FILE_CLOSE));
+      QCoreApplication::processEvents();
+      EXPECT_TRUE(CDlgEditDoc::Documents().empty());
+    }
+  }
+}
+
+// A dialog file opened in the designer joins the recent files, and the
+// File menu's entry opens it in the designer again.
+TEST_F(Designer, RecentFilesListDialogFilesAndReopenThemInTheDesigner) {
+  const std::string path = Write("recent.tsd", "begin dlg Dialog\nend\n");
+  const std::string program = Write("other.txt", "PRINT 1\n");
+  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(program.c_str(), 0));
+  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(path.c_str(), 0) || !CDlgEditDoc::Documents().empty());
+  ASSERT_EQ(CDlgEditDoc::Documents().size(), 1u);
+  ASSERT_GE(app->m_MruFiles.files.Count(), 2);
+  EXPECT_EQ(app->m_MruFiles.GetFile(0), path);
+  main->RefreshRecentFiles();
+  QAction* first = app->Commands().Action(ID_FILE_MRU_FILE1);
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(first->isVisible());
+  EXPECT_NE(first->text().toStdString().find("recent.tsd"), std::string::npos) << first->text().toStdString();
+
+  ASSERT_NE(ActiveDialogFrame(), nullptr);
+  ASSERT_TRUE(app->Commands().Trigger(ID_FILE_CLOSE));
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(CDlgEditDoc::Documents().empty());
+  // The text file went on top meanwhile; the dialog file is the second.
+  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(program.c_str(), 0));
+  EXPECT_EQ(app->m_MruFiles.GetFile(1), path);
+  main->RefreshRecentFiles();
+  ASSERT_TRUE(app->Commands().Trigger(ID_FILE_MRU_FILE1 + 1));
+  QCoreApplication::processEvents();
+  ASSERT_EQ(CDlgEditDoc::Documents().size(), 1u);
+  EXPECT_EQ(CDlgEditDoc::Documents().front()->GetPathName(), path);
+  EXPECT_NE(dynamic_cast<CDlgEditFrame*>(main->ActiveChild()), nullptr);
+  EXPECT_EQ(app->m_MruFiles.GetFile(0), path);
+}
+
+// Save As of an untitled dialog proposes the save directory with the title
+// and the plug-in's extension, and saves there in the plug-in's format.
+TEST_F(Designer, SaveAsOfAnUntitledDialogProposesTheSaveDirectory) {
+  const std::string etc = dir + "/etc";
+  ASSERT_EQ(mkdir(etc.c_str(), 0700), 0);
+  Write("etc/ide-testplug.tsd", "begin Dialog1 Dialog\nend\n");
+  ASSERT_GE(Sys_RegSet("Directories", "etc", etc.c_str()), 0);
+  const std::string saves = dir + "/saves";
+  ASSERT_EQ(mkdir(saves.c_str(), 0700), 0);
+  app->m_Explore.SaveDirectory = saves;
+  CDlgEditDoc::ResetUntitledCounter();
+  ASSERT_TRUE(Shell_Neighbours().designer->NewDocument(0));
+  FwChildFrame* frame = ActiveDialogFrame();
+  ASSERT_NE(frame, nullptr);
+  CDlgEditDoc* doc = CDlgEditDoc::Documents().front();
+  ASSERT_EQ(doc->GetTitle(), "Dialog1");
+  EXPECT_TRUE(app->RouteUpdate(ID_FILE_SAVE_AS).enabled);
+  const bool opened = RunSaveAs(ID_FILE_SAVE_AS, [&](CExploreDoc* d) {
+    EXPECT_EQ(d->Frame()->windowTitle().toStdString(), "Save Dialog1 [" + saves + "]");
+    EXPECT_EQ(d->Frame()->TopBar()->SaveAs()->currentText().toStdString(), "Test Script Dialog");
+    QLineEdit* field = d->Frame()->BottomBar()->GetWndFileName();
+    EXPECT_EQ(field->text().toStdString(), "Dialog1.tsd");
+    EXPECT_FALSE(frame->isEnabled());  // modal for its document
+    QTest::keyClick(field, Qt::Key_Return);
+  });
+  ASSERT_TRUE(opened);
+  const std::string saved = saves + "/Dialog1.tsd";
+  EXPECT_EQ(Read(saved), "begin Dialog1 Dialog\nend\n");
+  EXPECT_EQ(doc->GetPathName(), saved);
+  EXPECT_FALSE(doc->IsModified());
+  EXPECT_TRUE(frame->isEnabled());
+  EXPECT_EQ(frame->windowTitle().toStdString(), "Dialog1.tsd [Dialog1]");
+  EXPECT_EQ(app->m_MruFiles.GetFile(0), saved);
+}
+
+// A dialog file whose load reports an error on a line opens, when the user
+// asks to edit the source, as a text document with the caret on that line.
+TEST_F(Designer, AFailedLoadOpensTheSourceAsTextAtItsLine) {
+  const std::string path = Write("broken.tsd", "begin dlg Dialog\n\n\n\n\n\nerror Bad thing here\nend\n");
+  sink.answer = SHELL_IDYES;
+  EXPECT_TRUE(designer->OpenClaimedFile(path));
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(CDlgEditDoc::Documents().empty());
+  ASSERT_FALSE(sink.boxes.empty());
+  EXPECT_NE(sink.boxes[0].text.find("line 7:\nBad thing here\n\nDo you want to edit the source code?"),
+            std::string::npos)
+      << sink.boxes[0].text;
+  CProgDoc* text = Programs_FindByPath(path);
+  ASSERT_NE(text, nullptr);
+  auto* view = dynamic_cast<CEditorView*>(text->Views().front());
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->Model().caret_line, 6u);  // the seventh line
+  EXPECT_EQ(main->ActiveChild(), text->Frames().front());
+
+  // No: nothing opens.
+  const std::string other = Write("other.tsd", "error At once\n");
+  sink.answer = SHELL_IDNO;
+  EXPECT_TRUE(designer->OpenClaimedFile(other));
+  EXPECT_EQ(Programs_FindByPath(other), nullptr);
+}
+
+// File Properties (Alt+Enter) of a dialog document: the file page alone
+// with the document's file, size and status; read-only set there stops
+// editing, and auto-save follows the document's own option.
+TEST_F(Designer, FilePropertiesShowTheDocumentsStateAndApplyItsOptions) {
+  const std::string etc = dir + "/etc";
+  ASSERT_EQ(mkdir(etc.c_str(), 0700), 0);
+  Write("etc/ide-testplug.tsd", "begin Dialog1 Dialog\nend\n");
+  ASSERT_GE(Sys_RegSet("Directories", "etc", etc.c_str()), 0);
+  app->m_Config.General.flags |= CfgGeneral::AutoSave;
+  app->m_Config.General.AutoSaveTimeout = 7;
+  app->m_Config.General.AutoSaveLocation = dir;
+  CDlgEditDoc::ResetUntitledCounter();
+  ASSERT_TRUE(Shell_Neighbours().designer->NewDocument(0));
+  ASSERT_NE(ActiveDialogFrame(), nullptr);
+  CDlgEditDoc* doc = CDlgEditDoc::Documents().front();
+  ASSERT_NE(main->Docs().Find(doc), nullptr);
+  EXPECT_EQ(main->Docs().Find(doc)->interval, 7 * 6);  // ten-second ticks
+  EXPECT_TRUE(app->RouteUpdate(ID_FILE_PROPERTIES).enabled);
+
+  // Opens the sheet, reads the three facts and runs `then`
+  // on the sheet (OK when it does nothing else).
+  DialogScript script;
+  auto facts = [&](const std::function<void(QDialog*)>& then = nullptr) {
+    std::vector<std::string> out;
+    script.Then([&](QDialog* sheet) {
+      EXPECT_EQ(sheet->windowTitle().toStdString(), doc->GetTitle() + " Properties");
+      auto* settings = dynamic_cast<CAppPropertySheet*>(sheet);
+      EXPECT_NE(settings, nullptr);
+      if (settings != nullptr) {
+        EXPECT_EQ(settings->PageMask(), static_cast<unsigned>(SettingsPage_OtherFile));
+      }
+      for (const char* name : {"File name:", "Size:", "Status:"}) {
+        QLineEdit* edit = edit_named(sheet, name);
+        out.push_back(edit != nullptr ? edit->text().toStdString() : "(none)");
+      }
+      if (then)
+        then(sheet);
+      else
+        sheet->accept();
+    });
+    // The File menu's item, as the user picks it.
+    EXPECT_TRUE(app->Commands().Trigger(ID_FILE_PROPERTIES));
+    EXPECT_TRUE(script.Done());
+    return out;
+  };
+  auto starts = [](const std::string& text, const std::string& head) { return text.rfind(head, 0) == 0; };
+
+  EXPECT_EQ(facts(), (std::vector<std::string>{"(New File)", "1 Objects", "Initial"}));
+  doc->SetModifiedFlag(true);
+  EXPECT_EQ(facts()[2], "Modified");
+  doc->OnAutoSave();
+  EXPECT_TRUE(starts(facts()[2], "Modified, Auto-Saved: 20"));
+  const std::string path = dir + "/props.tsd";
+  ASSERT_EQ(doc->OnSaveDocument(path.c_str()), 1);
+  const std::vector<std::string> saved = facts();
+  EXPECT_EQ(saved[0], path);
+  EXPECT_TRUE(starts(saved[2], "Saved: 20")) << saved[2];
+
+  // Read-only and no auto-save, set in the sheet.
+  facts([&](QDialog* sheet) {
+    click_check(sheet->findChild<QCheckBox*>("ReadOnly"));
+    click_check(sheet->findChild<QCheckBox*>("AutoSave"));
+    sheet->accept();
+  });
+  EXPECT_TRUE(doc->Root().Flags() & F_READ_ONLY);
+  EXPECT_EQ(main->Docs().Find(doc)->interval, 0);
+  ASSERT_TRUE(app->Commands().Trigger(ID_EDIT_SELECT_ALL));
+  EXPECT_FALSE(app->RouteUpdate(ID_EDIT_CLEAR).enabled);
+  // Cancel changes nothing.
+  facts([](QDialog* sheet) {
+    click_check(sheet->findChild<QCheckBox*>("ReadOnly"));
+    sheet->reject();
+  });
+  EXPECT_TRUE(doc->Root().Flags() & F_READ_ONLY);
+  facts([](QDialog* sheet) {
+    click_check(sheet->findChild<QCheckBox*>("ReadOnly"));
+    sheet->accept();
+  });
+  EXPECT_FALSE(doc->Root().Flags() & F_READ_ONLY);
+  EXPECT_EQ(script.unexpected, 0);
 }
 
 }  // namespace

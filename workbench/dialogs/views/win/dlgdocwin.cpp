@@ -36,7 +36,7 @@ CDlgEditView* ViewOf(FwChildFrame* frame) {
   return nullptr;
 }
 
-void Activate(FwChildFrame* frame, CDlgEditView* view) {
+void ActivateFrame(FwChildFrame* frame, CDlgEditView* view) {
   if (frame->isMinimized()) frame->showNormal();
   if (QMdiArea* area = frame->mdiArea()) area->setActiveSubWindow(frame);
   frame->raise();
@@ -111,6 +111,46 @@ bool CDlgDocWin::IsModified() const { return model_ ? model_->IsModified() : FwD
 
 void CDlgDocWin::SyncFromModel() { UpdateFrameTitles(); }
 
+void CDlgDocWin::Activate() {
+  for (FwChildFrame* f : Frames())
+    if (CDlgEditView* v = ViewOf(f)) {
+      ActivateFrame(f, v);
+      return;
+    }
+}
+
+SaveAsPlugin CDlgDocWin::SaveAsTypes() const {
+  SaveAsPlugin out;
+  if (!model_) return out;
+  PluginID* plugin = model_->GetPlugin();
+  for (PluginFileType* t = plugin->FirstFileType(); t; t = plugin->NextFileType()) {
+    if (!t->BeginObj) continue;  // read only: imported, never written
+    if (t == model_->GetFileType()) out.selected = static_cast<int>(out.types.size());
+    out.types.push_back({t->Name ? t->Name : "", t->Ext ? t->Ext : ""});
+  }
+  return out;
+}
+
+std::string CDlgDocWin::SaveAsTitle() const { return model_ ? model_->GetTitle() : Title(); }
+
+void CDlgDocWin::SetSaveAsFormat(int format) {
+  if (!model_ || format < 0) return;
+  PluginID* plugin = model_->GetPlugin();
+  for (PluginFileType* t = plugin->FirstFileType(); t; t = plugin->NextFileType()) {
+    if (!t->BeginObj) continue;
+    if (format-- == 0) {
+      model_->SetFileType(t);
+      return;
+    }
+  }
+}
+
+bool CDlgDocWin::SaveAsPath(const std::string& path) {
+  const bool saved = model_ && model_->OnSaveDocument(path.c_str()) != 0;
+  SyncFromModel();
+  return saved;
+}
+
 bool CDlgDocWin::SaveModified() {
   if (question_asked_) {
     question_asked_ = false;
@@ -134,7 +174,7 @@ CDlgEditView* CDlgDocWin::ActivateAnchorView(DlgAnchor* pAnchor, bool create, bo
   for (FwChildFrame* f : frames) {
     CDlgEditView* v = ViewOf(f);
     if (!qualifies(v) || !f->isVisible()) continue;
-    Activate(f, v);
+    ActivateFrame(f, v);
     result = v;
   }
   if (result || !create || !Template()) return result;
@@ -151,7 +191,7 @@ CDlgEditView* CDlgDocWin::ActivateAnchorView(DlgAnchor* pAnchor, bool create, bo
   CDlgEditView* v = ViewOf(frame);
   if (v) {
     v->OnInitialUpdate();
-    Activate(frame, v);
+    ActivateFrame(frame, v);
   }
   UpdateFrameCounts();
   return v;

@@ -3,7 +3,7 @@
 // frame shows one dialog (one anchor) of it; this class finds, opens and
 // closes those frames, numbers them per dialog, and decides whether a frame
 // may close (recording the removal of a deleted dialog when its last frame
-// goes).
+// goes). The explorer's Save As window saves it through SaveAsDocument.
 #pragma once
 
 #include <memory>
@@ -13,6 +13,7 @@
 
 #include "workbench/dialogs/views/win/dlgwinnotify.h"
 #include "workbench/framework/fwdocument.h"
+#include "workbench/shell/saveas.h"
 
 class CDlgEditDoc;
 class CDlgEditFrame;
@@ -23,7 +24,7 @@ class FwChildFrame;
 class PluginID;
 struct PluginFileType;
 
-class CDlgDocWin : public FwDocument {
+class CDlgDocWin : public FwDocument, public SaveAsDocument {
  public:
   // `notify`: the notifier of the designer whose template made the
   // document (may be null: its windows tell nobody).
@@ -69,6 +70,18 @@ class CDlgDocWin : public FwDocument {
   void UpdateFrameCounts();
   // The model's title or modified flag changed: the captions follow.
   void SyncFromModel();
+  // Brings the document's first window to the front.
+  void Activate();
+
+  // The file types the Save As window offers: the plug-in's writable ones,
+  // the document's own selected.
+  SaveAsPlugin SaveAsTypes() const;
+  // SaveAsDocument: the format is an index into SaveAsTypes().
+  std::string SaveAsTitle() const override;
+  FwDocument* SaveAsFrames() override { return this; }
+  int SaveAsFileMode() const override { return 0; }
+  void SetSaveAsFormat(int format) override;
+  bool SaveAsPath(const std::string& path) override;
 
   // The anchor the next designer view shows (taken by the view).
   static DlgAnchor* TakeInitialAnchor();

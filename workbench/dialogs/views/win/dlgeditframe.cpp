@@ -10,7 +10,7 @@
 #include "workbench/dialogs/views/win/dlgdocwin.h"
 #include "workbench/dialogs/views/win/dlgeditview.h"
 
-CDlgEditFrame::CDlgEditFrame(FwDocument* doc) : FwChildFrame(doc) {
+CDlgEditFrame::CDlgEditFrame(FwDocument* doc) : CChildFrame(doc) {
   QStyle* style = QApplication::style();
   const int bar = style->pixelMetric(QStyle::PM_ScrollBarExtent);
   const int arrow = style->pixelMetric(QStyle::PM_ScrollBarSliderMin);
@@ -27,7 +27,7 @@ std::string CDlgEditFrame::Caption(const std::string& title, const char* root_na
 void CDlgEditFrame::UpdateTitle() {
   auto* doc = dynamic_cast<CDlgDocWin*>(Document());
   if (!doc || !doc->Model()) {
-    FwChildFrame::UpdateTitle();
+    CChildFrame::UpdateTitle();
     return;
   }
   const CDlgEditDoc* model = doc->Model();
@@ -47,6 +47,6 @@ void CDlgEditFrame::closeEvent(QCloseEvent* event) {
   }
   // The document goes with its last frame; the others renumber.
   const bool survives = doc && doc->Frames().size() > 1;
-  FwChildFrame::closeEvent(event);
+  CChildFrame::closeEvent(event);
   if (survives && event->isAccepted()) doc->UpdateFrameCounts();
 }

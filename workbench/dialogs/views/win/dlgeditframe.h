@@ -1,14 +1,15 @@
 // The designer's child frame: one designer view, a minimum height of a
 // scroll bar and two scroll arrows, and the caption "Title [Root]" with
 // ":n" when the dialog has several windows and " *" while the document is
-// modified.
+// modified. As every document window of the environment it takes File
+// Close, which closes every window of its document after one question.
 #pragma once
 
 #include <string>
 
-#include "workbench/framework/fwchildframe.h"
+#include "workbench/shell/frames/childframe.h"
 
-class CDlgEditFrame : public FwChildFrame {
+class CDlgEditFrame : public CChildFrame {
  public:
   explicit CDlgEditFrame(FwDocument* doc);
 

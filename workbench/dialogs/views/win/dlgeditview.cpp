@@ -128,7 +128,7 @@ std::span<const FwCmdEntry<CDlgEditView>> CDlgEditView::Handlers() {
   static const FwCmdEntry<V> table[] = {
       {ID_WINDOW_NEW, ID_WINDOW_NEW, &V::OnWindowNew, &V::OnAlways},
       {ID_FILE_SAVE, ID_FILE_SAVE, &V::OnFileSave, &V::OnUpdateFileSave},
-      {ID_FILE_SAVE_AS, ID_FILE_SAVE_AS, &V::OnFileSave, &V::OnUpdateFileSaveAs},
+      {ID_FILE_SAVE_AS, ID_FILE_SAVE_AS, &V::OnFileSave, &V::OnAlways},
       {ID_EDIT_CLEAR, ID_EDIT_CLEAR, &V::OnEditClear, &V::OnUpdateEditClear},
       {ID_EDIT_SELECT_ALL, ID_EDIT_SELECT_ALL, &V::OnSelectAll, &V::OnUpdateSelectAll},
       {ID_DLG_DESELECT_ALL, ID_DLG_DESELECT_ALL, &V::OnDeselectAll, &V::OnUpdateSelection},
@@ -687,8 +687,6 @@ void CDlgEditView::OnFileSave(int id) {
 }
 
 void CDlgEditView::OnUpdateFileSave(FwCmdUI& ui) { ui.Enable(Model() && Model()->IsModified()); }
-
-void CDlgEditView::OnUpdateFileSaveAs(FwCmdUI& ui) { ui.Enable(Model() != nullptr); }
 
 void CDlgEditView::OnEditClear(int) {
   if (!Anchor()) return;

@@ -81,7 +81,6 @@ class CDlgEditView : public FwHandlers<CDlgEditView, FwView> {
   void OnWindowNew(int);
   void OnFileSave(int id);
   void OnUpdateFileSave(FwCmdUI& ui);
-  void OnUpdateFileSaveAs(FwCmdUI& ui);
   void OnEditClear(int);
   void OnUpdateEditClear(FwCmdUI& ui);
   void OnSelectAll(int);

@@ -104,9 +104,9 @@ std::span<const FwCmdEntry<CDlgPropView>> CDlgPropView::Handlers() {
   using V = CDlgPropView;
   static const FwCmdEntry<V> table[] = {
       {ID_FILE_SAVE, ID_FILE_SAVE, &V::OnSave, &V::OnUpdateSave},
-      {ID_FILE_SAVE_AS, ID_FILE_SAVE_AS, &V::OnSave, &V::OnUpdateSaveAs},
+      {ID_FILE_SAVE_AS, ID_FILE_SAVE_AS, &V::OnSave, &V::OnUpdateFileCommand},
       {ID_EDIT_UNDO, ID_EDIT_REDO, &V::OnUndo, &V::OnUpdateUndo},
-      {ID_FILE_PROPERTIES, ID_FILE_PROPERTIES, &V::OnFileProperties, &V::OnUpdateShown},
+      {ID_FILE_PROPERTIES, ID_FILE_PROPERTIES, &V::OnFileProperties, &V::OnUpdateFileCommand},
       {ID_DLG_PALETTE, ID_DLG_PALETTE, &V::OnPalette, &V::OnUpdateShown},
       {ID_PROP_EDIT, ID_PROP_EDIT, &V::OnEdit, &V::OnUpdateEdit},
       {ID_PROP_RESTORE, ID_PROP_RESTORE, &V::OnRestore, &V::OnUpdateEdit},
@@ -507,7 +507,7 @@ void CDlgPropView::OnSave(int id) {
 
 void CDlgPropView::OnUpdateSave(FwCmdUI& ui) { ui.Enable(rows_.Doc() && rows_.Doc()->IsModified()); }
 
-void CDlgPropView::OnUpdateSaveAs(FwCmdUI& ui) { ui.Enable(rows_.Doc() != nullptr); }
+void CDlgPropView::OnUpdateFileCommand(FwCmdUI& ui) { ui.Enable(rows_.Doc() != nullptr); }
 
 void CDlgPropView::OnUndo(int id) {
   CDlgEditDoc* d = rows_.Doc();

@@ -73,7 +73,9 @@ class CDlgPropView : public FwHandlers<CDlgPropView, CItemListView> {
   // Commands.
   void OnSave(int id);
   void OnUpdateSave(FwCmdUI& ui);
-  void OnUpdateSaveAs(FwCmdUI& ui);
+  // Save As and File Properties of the shown document: enabled while one
+  // is shown.
+  void OnUpdateFileCommand(FwCmdUI& ui);
   void OnUndo(int id);
   void OnUpdateUndo(FwCmdUI& ui);
   void OnFileProperties(int);

@@ -17,6 +17,7 @@
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwmainframe.h"
 #include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/frames/yqstatusbar.h"
 #include "workbench/shell/neighbours.h"
 #include "platform/dynlib.h"
@@ -41,8 +42,11 @@ PluginFileType* TypeAt(PluginID* plugin, int index) {
   return t;
 }
 
-// The documents' status texts and progress on the main frame's status bar.
-class StatusBarNotify final : public DlgWinNotify {
+// What the dialog documents ask of the environment around the designer:
+// the status texts and progress on the main frame's status bar, the recent
+// files, the auto-save countdown of the main frame's document list, the
+// explorer's Save As window and the program documents.
+class ShellNotify final : public DlgWinNotify {
  public:
   // The text before the bar ("Opening ...", "Saving ...") goes with it.
   void ProgressShow(int max) override {
@@ -58,6 +62,25 @@ class StatusBarNotify final : public DlgWinNotify {
   void ProgressHide() override {
     if (CYqStatusBar* bar = Shell_StatusBar()) bar->ShowProgress(nullptr, 0, 0);
   }
+  void AddRecentFile(const char* path) override {
+    if (CYqApp* app = YqApp(); app != nullptr && path != nullptr && *path != '\0') app->m_MruFiles.AddFile(path);
+  }
+  void AutoSaveInterval(CDlgEditDoc* doc, int minutes) override {
+    if (CMainFrame* main = MainFrame()) main->GetDocID(doc)->SetAutoSaveInterval(minutes);
+  }
+  void DocumentRemoved(CDlgEditDoc* doc) override {
+    DlgWinNotify::DocumentRemoved(doc);
+    if (CMainFrame* main = MainFrame()) main->Docs().Remove(doc);
+  }
+  bool SaveAs(CDlgEditDoc* doc, const char* proposed) override {
+    CDlgDocWin* d = CDlgDocWin::Of(doc);
+    if (d == nullptr) return false;
+    const SaveAsPlugin types = d->SaveAsTypes();
+    return Shell_Neighbours().explorer->DoSaveAs(d, proposed != nullptr ? proposed : "", &types) == 1;
+  }
+  bool OpenSource(const char* path, int line) override {
+    return path != nullptr && Shell_Neighbours().program->OpenSource(path, line);
+  }
 
  protected:
   void ShowStatus(const char* text, bool error) override {
@@ -68,15 +91,20 @@ class StatusBarNotify final : public DlgWinNotify {
     else
       bar->Message("%s", text != nullptr ? text : "");
   }
+
+ private:
+  static CMainFrame* MainFrame() { return YqApp() != nullptr ? YqApp()->MainWnd() : nullptr; }
 };
 
 class Plug final : public DlgShellPlug, public DesignerLink {
  public:
   Plug(FwApp& app, std::string plugin_dir)
-      : app_(app), windows_(&app, &status_), plugin_dir_(std::move(plugin_dir)), before_(Shell_Neighbours().designer) {
+      : app_(app), windows_(&app, &notify_), plugin_dir_(std::move(plugin_dir)), before_(Shell_Neighbours().designer) {
     Shell_Neighbours().designer = this;
+    if (CYqApp* yq = dynamic_cast<CYqApp*>(&app)) CDlgEditDoc::SetEnvironment(&yq->m_Config, &yq->m_Explore);
   }
   ~Plug() override {
+    CDlgEditDoc::SetEnvironment(nullptr, nullptr);
     if (Shell_Neighbours().designer == this) Shell_Neighbours().designer = before_;
   }
 
@@ -183,7 +211,7 @@ class Plug final : public DlgShellPlug, public DesignerLink {
   }
 
   FwApp& app_;
-  StatusBarNotify status_;
+  ShellNotify notify_;
   DlgWindows windows_;
   std::string plugin_dir_;
   DesignerLink* before_;

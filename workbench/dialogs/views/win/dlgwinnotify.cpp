@@ -86,6 +86,10 @@ void DlgWinNotify::DocumentRemoved(CDlgEditDoc* doc) {
   if (CDlgPropView* g = Grid()) g->ForgetDocument(doc);
 }
 
+void DlgWinNotify::ActivateDocument(CDlgEditDoc* doc) {
+  if (CDlgDocWin* d = CDlgDocWin::Of(doc)) d->Activate();
+}
+
 DlgView* DlgWinNotify::OpenAnchorView(CDlgEditDoc* doc, DlgAnchor* anchor) {
   CDlgDocWin* d = CDlgDocWin::Of(doc);
   CDlgEditView* v = d ? d->ActivateAnchorView(anchor, true) : nullptr;
@@ -140,4 +144,7 @@ void DlgWinNotify::OpenPalette(CDlgEditDoc* doc, DlgAnchor* anchor) {
   if (p) p->SetDialog(&doc->Root(), anchor);
 }
 
-void DlgWinNotify::FileProperties(CDlgEditDoc*) {}
+void DlgWinNotify::FileProperties(CDlgEditDoc* doc) {
+  if (!doc) return;
+  doc->FileProperties();
+}

@@ -47,6 +47,7 @@ class DlgWinNotify : public QObject, public DlgDocNotify {
   void XrefRemove(CDlgEditDoc* doc, DlgObject* obj) override;
   void ObjectDestroyed(CDlgEditDoc* doc, DlgObject* obj) override;
   void DocumentRemoved(CDlgEditDoc* doc) override;
+  void ActivateDocument(CDlgEditDoc* doc) override;
   DlgView* OpenAnchorView(CDlgEditDoc* doc, DlgAnchor* anchor) override;
   // Documents open through the template, in a designer frame.
   CDlgEditDoc* OpenDocument(const char* path) override;
@@ -59,6 +60,7 @@ class DlgWinNotify : public QObject, public DlgDocNotify {
   void PrimaryChanged(CDlgEditView* view, DlgObject* obj);
   void EditProperties(CDlgEditDoc* doc, DlgObject* obj);
   void OpenPalette(CDlgEditDoc* doc, DlgAnchor* anchor);
+  // The document's file properties sheet.
   virtual void FileProperties(CDlgEditDoc* doc);
 
   // The last status text and whether it was an error (tests read them).
