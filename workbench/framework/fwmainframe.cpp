@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QTimerEvent>
 #include <QToolBar>
 
@@ -19,6 +21,17 @@ FwMainFrame::FwMainFrame() : mdi_(new QMdiArea(this)), timers_(this) {
   setCentralWidget(mdi_);
   mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // Ctrl+F4 is the frame's Close Window command, which works wherever the
+  // focus is; the key leaves each child's own system menu, where it would
+  // make the key ambiguous inside the child.
+  connect(mdi_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* w) {
+    if (w == nullptr || w->systemMenu() == nullptr) return;
+    const QKeySequence close_key(Qt::CTRL | Qt::Key_F4);
+    for (QAction* a : w->systemMenu()->actions()) {
+      QList<QKeySequence> keys = a->shortcuts();
+      if (keys.removeAll(close_key) > 0) a->setShortcuts(keys);
+    }
+  });
 }
 
 FwMainFrame::~FwMainFrame() {

@@ -546,7 +546,8 @@ void CMainFrame::OnWindowNext(int id) {
 void CMainFrame::OnUpdateWindowNext(FwCmdUI& ui) { ui.Enable(OpenChildren().size() >= 2); }
 
 void CMainFrame::OnWindowClose(int) {
-  if (QMdiSubWindow* w = MdiArea()->activeSubWindow()) w->close();
+  // The current window stays current while the focus is in a bar or pane.
+  if (QMdiSubWindow* w = MdiArea()->currentSubWindow()) w->close();
 }
 
 void CMainFrame::OnActivateChild(int id) {

@@ -62,9 +62,9 @@ const FwCommandRow kCommands[] = {
     fw_command(ID_WINDOW_SPLIT, "S&plit", "Split the active window into panes"),
     fw_command(ID_WINDOW_NEXT, "Ne&xt Window", "Activate the next window", "Ctrl+F6"),
     fw_command(ID_WINDOW_PREV, "P&revious Window", "Activate the previous window", "Ctrl+Shift+F6"),
-    // Ctrl+F4 is the key of every MDI window's own system menu; the menu
-    // names it without owning it twice.
-    fw_command(ID_WINDOW_CLOSE, "C&lose Window\tCtrl+F4", "Close the active window", "", "window-close"),
+    // Ctrl+F4 belongs to the main frame, so that it closes the active
+    // window wherever the focus is (the browse bar, the output pane).
+    fw_command(ID_WINDOW_CLOSE, "C&lose Window", "Close the active window", "Ctrl+F4", "window-close"),
     fw_range(ID_WINDOW_CHILD_FIRST, ID_WINDOW_CHILD_LAST, "Window", "Activate this window"),
     fw_command(ID_WINDOW_MORE, "&More Windows...", "Choose among all open windows"),
     fw_command(ID_NEW_EXPLORER, "New E&xplore Window", "Open a new explore window", "", "folder-new"),

@@ -25,6 +25,7 @@
 #include <QPointer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
@@ -1194,4 +1195,97 @@ TEST_F(EditorWindows, WindowMenuArrangesListsAndMovesBetweenWindows) {
   QCoreApplication::processEvents();
   EXPECT_EQ(main->OpenChildren(), std::vector<QMdiSubWindow*>{b});
   EXPECT_FALSE(app->RouteUpdate(ID_WINDOW_NEXT).enabled);  // one window left
+}
+
+// Ctrl+F4 belongs to the main frame: with the focus in the Edit bar's find
+// box it closes the active window, asking first when its document is
+// modified (Cancel keeps the window, No lets it go unsaved).
+TEST_F(EditorWindows, CtrlF4ClosesTheActiveWindowWhereverTheFocusIs) {
+  CProgDoc* kept = OpenText("kept\n");
+  CProgDoc* edited = OpenText("edited\n");
+  FwChildFrame* a = kept->Frames().at(0);
+  FwChildFrame* b = edited->Frames().at(0);
+  const std::string title = edited->Title();
+  CEditorView* view = ViewOf(edited);
+  main->activateWindow();
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  QTest::keyClicks(view, "x");
+  ASSERT_TRUE(edited->Model().IsModified());
+  CFindCombo* box = Shell_EditBar()->FindBox();
+  box->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return box->hasFocus(); }));
+  auto ctrl_f4 = [] {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+  };
+  sink.answer = SHELL_IDCANCEL;
+  ctrl_f4();
+  ASSERT_EQ(sink.boxes.size(), 1u);
+  EXPECT_NE(sink.boxes[0].text.find("Save changes to " + title), std::string::npos) << sink.boxes[0].text;
+  EXPECT_EQ(main->OpenChildren(), (std::vector<QMdiSubWindow*>{a, b}));
+  sink.answer = SHELL_IDNO;
+  ctrl_f4();
+  EXPECT_EQ(main->OpenChildren(), std::vector<QMdiSubWindow*>{a});
+  EXPECT_EQ(sink.boxes.size(), 2u);
+  // An unmodified document goes without a question.
+  box->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return box->hasFocus(); }));
+  ctrl_f4();
+  EXPECT_TRUE(main->OpenChildren().empty());
+  EXPECT_EQ(sink.boxes.size(), 2u);
+}
+
+// Arrange Icons lines the minimized windows up along the bottom and leaves
+// the others where they are; with more windows than the Window menu lists,
+// More Windows lists them all and activates the one chosen.
+TEST_F(EditorWindows, ArrangeIconsAndMoreWindows) {
+  main->resize(1000, 700);
+  std::vector<FwChildFrame*> frames;
+  for (int i = 0; i < 10; ++i) frames.push_back(OpenText("doc\n")->Frames().at(0));
+  QCoreApplication::processEvents();
+  frames[2]->showMinimized();
+  frames[5]->showMinimized();
+  QCoreApplication::processEvents();
+  frames[2]->move(300, 40);
+  frames[5]->move(20, 200);
+  frames[9]->showNormal();
+  const QRect normal = frames[9]->geometry();
+  ASSERT_TRUE(app->Commands().Trigger(ID_WINDOW_ARRANGE));
+  QCoreApplication::processEvents();
+  const int bottom = main->MdiArea()->viewport()->height();
+  const QRect first = frames[2]->geometry(), second = frames[5]->geometry();
+  EXPECT_EQ(first.left(), 0);
+  EXPECT_EQ(second.left(), first.right() + 1);
+  EXPECT_EQ(first.bottom() + 1, bottom);
+  EXPECT_EQ(second.bottom() + 1, bottom);
+  EXPECT_EQ(frames[9]->geometry(), normal);
+
+  // The menu lists nine windows and offers the rest through More Windows.
+  QMenu* window = main->WindowMenu();
+  emit window->aboutToShow();
+  int listed = 0;
+  bool more = false;
+  for (QAction* act : window->actions()) {
+    const int id = act->data().toInt();
+    if (id >= ID_WINDOW_CHILD_FIRST && id <= ID_WINDOW_CHILD_LAST) ++listed;
+    if (act == app->Commands().Action(ID_WINDOW_MORE)) more = true;
+  }
+  EXPECT_EQ(listed, 9);
+  EXPECT_TRUE(more);
+  QStringList offered;
+  const QString last = frames[9]->windowTitle();
+  main->MdiArea()->setActiveSubWindow(frames[0]);
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    if (dlg == nullptr) return;
+    offered = dlg->comboBoxItems();
+    dlg->setTextValue(last);
+    dlg->accept();
+  });
+  ASSERT_TRUE(app->Commands().Trigger(ID_WINDOW_MORE));
+  QStringList titles;
+  for (FwChildFrame* f : frames) titles << f->windowTitle();
+  EXPECT_EQ(offered, titles);
+  EXPECT_EQ(main->MdiArea()->activeSubWindow(), frames[9]);
 }
