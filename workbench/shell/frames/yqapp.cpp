@@ -11,6 +11,9 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
 #include <QScreen>
 #include <QSessionManager>
 #include <QWidget>
@@ -129,9 +132,9 @@ bool CYqApp::InitInstance(const std::vector<std::string>& args) {
     session.release();
     if (!close) session.cancel();
   });
-  // 14. Open the named file, show the window, started.
+  // 14. Show the window, open the named file, started. The window comes
+  // first so that a box about the file stands above it.
   if (embedded) return true;
-  if (!file.empty()) Shell_Neighbours().program->OpenFile(file.c_str(), CfgFileMode_Auto);
   Fw_WatchForSnapshot(main_);
   if (main_->ShowMaximizedAtStart())
     main_->showMaximized();
@@ -139,6 +142,7 @@ bool CYqApp::InitInstance(const std::vector<std::string>& args) {
     main_->show();
   // The splash stays above the main window for the rest of its time.
   if (splash_ != nullptr) splash_->raise();
+  if (!file.empty()) Shell_Neighbours().program->OpenFile(file.c_str(), CfgFileMode_Auto);
   started_ = 1;
   return true;
 }
@@ -166,7 +170,18 @@ bool CYqApp::OnIdle(int count) {
   if (show_tab_ >= 0) {
     int tab = show_tab_;
     show_tab_ = -1;
+    // The pane comes forward on that tab; the window the user works in
+    // (the editor after a compile) keeps the activation and the focus.
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    QMdiArea* area = main_ != nullptr ? main_->MdiArea() : nullptr;
+    QPointer<QMdiSubWindow> active = area != nullptr ? area->activeSubWindow() : nullptr;
     output->ShowTab(tab);
+    QMdiSubWindow* shown = area != nullptr ? area->activeSubWindow() : nullptr;
+    if (active && shown != nullptr && shown != active.data()) {
+      area->setActiveSubWindow(active);
+      if (!active->isMaximized()) shown->raise();
+    }
+    if (focus && QApplication::focusWidget() != focus.data()) focus->setFocus();
   }
   help_.OnIdle();
   return FwApp::OnIdle(count);

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -225,6 +226,70 @@ TEST_F(ProgDocWindows, ProgramCommandsAreReachedByTheirKeysTheProgramMenuAndTheC
   EXPECT_EQ(Items(program).at(0), "&Compile (off)");
   QTest::keyClick(text_view, Qt::Key_F7);
   EXPECT_EQ(tab_text(OUTPUT_TAB_BUILD).find("lines,"), std::string::npos);
+}
+
+// A file named on the command line that cannot be opened is told in a box
+// that stands above the main window: the window is up before the box.
+TEST_F(ProgDocWindows, AFileOnTheCommandLineThatCannotBeOpenedIsToldOverTheMainWindow) {
+  COutputDoc::Shutdown();
+  main->close();
+  app->ExitInstance();
+  app.reset();
+  Shell_ResetNeighbours();
+
+  class WindowWatch : public RecordingSink {
+   public:
+    int message_box(void* owner, const char* caption, const char* text, unsigned style) override {
+      main_shown.push_back(YqApp() != nullptr && YqApp()->MainWnd() != nullptr && YqApp()->MainWnd()->isVisible());
+      return RecordingSink::message_box(owner, caption, text, style);
+    }
+    std::vector<bool> main_shown;
+  } watch;
+  const std::string missing = dir.file("missing.txt");
+  app = std::make_unique<CYqApp>();
+  Settings_Install();
+  Programs_Install();
+  Editor_Install();
+  ASSERT_TRUE(app->InitInstance({"-nologo", missing}));
+  main = app->MainWnd();
+  ASSERT_EQ(watch.boxes.size(), 1u);
+  EXPECT_EQ(watch.boxes[0].caption, "Open File [1]");
+  EXPECT_NE(watch.boxes[0].text.find(missing), std::string::npos) << watch.boxes[0].text;
+  EXPECT_EQ(watch.main_shown, std::vector<bool>{true});
+  EXPECT_TRUE(Programs_Template()->Documents().empty());
+}
+
+// A compile with errors brings the Build tab forward at the next idle time;
+// the editor the user works in stays the active window with the focus.
+TEST_F(ProgDocWindows, ACompileWithErrorsShowsTheBuildTabAndTheEditorKeepsTheFocus) {
+  std::string prog = store("PRINT 1\nLET A=2\nPRINT A\n");
+  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(prog.c_str(), 0));
+  auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+  ASSERT_NE(doc, nullptr);
+  FwChildFrame* frame = doc->Frames().at(0);
+  CEditorView* view = ViewOf(doc);
+  for (bool output_open : {false, true}) {
+    SCOPED_TRACE(output_open ? "output open" : "output closed");
+    if (output_open) {
+      // opened before, behind the editor on another tab
+      COutputDoc::ActivateTab(OUTPUT_TAB_DEBUG);
+      main->MdiArea()->setActiveSubWindow(frame);
+    }
+    main->activateWindow();
+    view->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+    view->Model().GoToLineCol(1, 0);
+    QTest::keyClicks(view, "(((");
+    QTest::keyClick(view, Qt::Key_F7);
+    app->RunIdle();
+    QCoreApplication::processEvents();
+    EXPECT_NE(tab_text(OUTPUT_TAB_BUILD).find("1 error"), std::string::npos) << tab_text(OUTPUT_TAB_BUILD);
+    ASSERT_NE(COutputDoc::Find(), nullptr);
+    EXPECT_EQ(COutputDoc::Find()->ActiveTab(), OUTPUT_TAB_BUILD);
+    EXPECT_EQ(main->MdiArea()->activeSubWindow(), frame);
+    EXPECT_TRUE(view->hasFocus());
+    for (int i = 0; i < 3; ++i) QTest::keyClick(view, Qt::Key_Backspace);
+  }
 }
 
 // Answers the password dialogs that open, one entry each: a password, or
@@ -455,6 +520,61 @@ TEST_F(ProgDocSaveAs, SaveAsWritesTheFileUnderTheTypedNameAndTheDocumentTakesIt)
   EXPECT_FALSE(RunSaveAs(ID_FILE_SAVE, [](CExploreDoc*) {}));
   EXPECT_EQ(Read(path), "hello world!\n");
   EXPECT_FALSE(doc->Model().IsModified());
+}
+
+// A compiled program document saved under a new name: the file is a
+// program that `list` reads back as the document's text, the document takes
+// the name, and the file it came from stays as it was. A program with an
+// error is not saved.
+TEST_F(ProgDocSaveAs, SaveAsOfACompiledProgramWritesAProgramFileUnderTheNewName) {
+  const std::string prog = store("PRINT 1\nLET A=2\nPRINT A\n");
+  const std::string original = Read(prog);
+  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(prog.c_str(), 0));
+  auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+  ASSERT_NE(doc, nullptr);
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  QTest::keyClick(view, Qt::Key_F7);
+  ASSERT_NE(tab_text(OUTPUT_TAB_BUILD).find("3 lines, 0 errors"), std::string::npos) << tab_text(OUTPUT_TAB_BUILD);
+  auto save_as = [&](const char* name) {
+    return RunSaveAs(ID_FILE_SAVE_AS, [&](CExploreDoc* d) {
+      QLineEdit* field = d->Frame()->BottomBar()->GetWndFileName();
+      field->clear();
+      QTest::keyClicks(field, name);
+      QTest::keyClick(field, Qt::Key_Return);
+    });
+  };
+  ASSERT_TRUE(save_as("copy.PROG"));
+  const std::string copy = dir.file("copy.PROG");
+  EXPECT_EQ(doc->PathName(), copy);
+  EXPECT_EQ(doc->Title(), "copy.PROG");
+  EXPECT_TRUE(doc->IsProgramDocument());
+  EXPECT_FALSE(doc->Model().IsModified());
+  EXPECT_EQ(doc->Frames().front()->windowTitle().toStdString(), "copy.PROG");
+  EXPECT_EQ(Read(prog), original);
+  vtest::RunResult listed = vtest::run("list", {copy});
+  ASSERT_EQ(listed.exit_code, 0) << listed.err;
+  std::string text;  // the listing without its line numbers and blanks
+  for (size_t at = listed.out.find_first_of("0123456789"), nl; at < listed.out.size(); at = nl + 1) {
+    nl = listed.out.find('\n', at);
+    std::string line = listed.out.substr(at, nl - at);
+    text += line.substr(line.find(' ') + 1) + "\n";
+  }
+  std::erase(text, ' ');
+  EXPECT_EQ(text, "PRINT1\nLETA=2\nPRINTA\n");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return windows->Count() == 0; }, 5000));
+
+  // With an error the compile before the save refuses it: nothing written.
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  QTest::keyClicks(view, "(((");
+  ASSERT_TRUE(save_as("broken.PROG"));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("broken.PROG")));
+  EXPECT_NE(tab_text(OUTPUT_TAB_BUILD).find("Unable to save file."), std::string::npos) << tab_text(OUTPUT_TAB_BUILD);
+  EXPECT_EQ(doc->PathName(), copy);
+  EXPECT_TRUE(doc->Model().IsModified());
+  EXPECT_TRUE(sink.boxes.empty());
 }
 
 TEST_F(ProgDocSaveAs, SaveOfAnUntitledDocumentAsksForANameAndCancelKeepsItModified) {
