@@ -1,5 +1,6 @@
 #include "workbench/shell/frames/mainframe.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include <QAction>
@@ -558,14 +559,17 @@ void CMainFrame::OnActivateChild(int id) {
 
 void CMainFrame::OnMoreWindows(int) {
   const std::vector<QMdiSubWindow*> children = OpenChildren();
+  // Numbered as in the Window menu, so that two windows of one title stay
+  // apart.
   QStringList titles;
-  for (QMdiSubWindow* w : children) titles << w->windowTitle();
+  for (size_t i = 0; i < children.size(); ++i) titles << QString("%1 %2").arg(i + 1).arg(children[i]->windowTitle());
   QInputDialog dlg(this);
   dlg.setWindowTitle("Select Window");
   dlg.setLabelText("&Select Window:");
   dlg.setComboBoxItems(titles);
   dlg.setOption(QInputDialog::UseListViewForComboBoxItems);
-  if (QMdiSubWindow* active = MdiArea()->activeSubWindow()) dlg.setTextValue(active->windowTitle());
+  const auto active = std::find(children.begin(), children.end(), MdiArea()->activeSubWindow());
+  if (active != children.end()) dlg.setTextValue(titles[active - children.begin()]);
   if (dlg.exec() != QDialog::Accepted) return;
   const qsizetype at = titles.indexOf(dlg.textValue());
   if (at >= 0) MdiArea()->setActiveSubWindow(children[static_cast<size_t>(at)]);

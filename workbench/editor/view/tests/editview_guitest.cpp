@@ -1242,7 +1242,18 @@ TEST_F(EditorWindows, CtrlF4ClosesTheActiveWindowWhereverTheFocusIs) {
 TEST_F(EditorWindows, ArrangeIconsAndMoreWindows) {
   main->resize(1000, 700);
   std::vector<FwChildFrame*> frames;
-  for (int i = 0; i < 10; ++i) frames.push_back(OpenText("doc\n")->Frames().at(0));
+  for (int i = 0; i < 8; ++i) frames.push_back(OpenText("doc\n")->Frames().at(0));
+  // The last two: files of one name in two folders, so of one title.
+  char folder[] = "/tmp/editview-guitest-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  for (const char* sub : {"/a", "/b"}) {
+    const std::string dir = std::string(folder) + sub;
+    ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+    std::ofstream(dir + "/same.txt") << "same\n";
+    FwDocument* doc = Programs_Template()->OpenDocument((dir + "/same.txt").c_str());
+    ASSERT_NE(doc, nullptr);
+    frames.push_back(doc->Frames().at(0));
+  }
   QCoreApplication::processEvents();
   frames[2]->showMinimized();
   frames[5]->showMinimized();
@@ -1273,19 +1284,23 @@ TEST_F(EditorWindows, ArrangeIconsAndMoreWindows) {
   }
   EXPECT_EQ(listed, 9);
   EXPECT_TRUE(more);
-  QStringList offered;
-  const QString last = frames[9]->windowTitle();
+  // The two windows of one title stay apart.
+  QStringList offered, titles;
+  QString preset;
   main->MdiArea()->setActiveSubWindow(frames[0]);
   QTimer::singleShot(0, [&] {
     auto* dlg = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
     if (dlg == nullptr) return;
     offered = dlg->comboBoxItems();
-    dlg->setTextValue(last);
+    for (size_t i = 0; i < frames.size(); ++i) titles << QString("%1 %2").arg(i + 1).arg(frames[i]->windowTitle());
+    preset = dlg->textValue();
+    dlg->setTextValue(offered.value(9));
     dlg->accept();
   });
   ASSERT_TRUE(app->Commands().Trigger(ID_WINDOW_MORE));
-  QStringList titles;
-  for (FwChildFrame* f : frames) titles << f->windowTitle();
+  ASSERT_EQ(titles.size(), 10);
+  EXPECT_EQ(titles[9].mid(3), titles[8].mid(2));  // "same.txt" twice
   EXPECT_EQ(offered, titles);
+  EXPECT_EQ(preset, titles[0]);  // the active window
   EXPECT_EQ(main->MdiArea()->activeSubWindow(), frames[9]);
 }
