@@ -105,9 +105,10 @@ CExploreTopBar::CExploreTopBar(CExploreDoc* doc, QWidget* parent) : QWidget(pare
 
 // ------------------------------------------------------------ bottom bar
 
-CExploreBottomBar::CExploreBottomBar(CExploreDoc* doc, QWidget* parent) : QWidget(parent), doc_(doc) {
-  const bool open = doc->Mode() == ExploreMode::open;
-  if (!open && doc->Mode() != ExploreMode::save_as)
+CExploreBottomBar::CExploreBottomBar(CExploreDoc* doc, QWidget* parent)
+    : QWidget(parent), doc_(doc), mode_(doc->Mode()) {
+  const bool open = mode_ == ExploreMode::open;
+  if (!open && mode_ != ExploreMode::save_as)
     Sys_AssertFailed("!\"CExploreBottomBar::Init() invalid ExploreMode\"", __FILE__, __LINE__);
   auto* name = new QLineEdit(this);
   name->setObjectName(QString::number(open ? IDC_EXPLORE_OPEN_NAME : IDC_EXPLORE_SAVE_NAME));
@@ -132,12 +133,12 @@ CExploreBottomBar::CExploreBottomBar(CExploreDoc* doc, QWidget* parent) : QWidge
 }
 
 QLineEdit* CExploreBottomBar::GetWndFileName() const {
-  const int id = doc_->Mode() == ExploreMode::open ? IDC_EXPLORE_OPEN_NAME : IDC_EXPLORE_SAVE_NAME;
+  const int id = mode_ == ExploreMode::open ? IDC_EXPLORE_OPEN_NAME : IDC_EXPLORE_SAVE_NAME;
   return findChild<QLineEdit*>(QString::number(id));
 }
 
 QPushButton* CExploreBottomBar::GetWndOkBN() const {
-  const int id = doc_->Mode() == ExploreMode::open ? IDC_EXPLORE_OPEN : IDC_EXPLORE_SAVE;
+  const int id = mode_ == ExploreMode::open ? IDC_EXPLORE_OPEN : IDC_EXPLORE_SAVE;
   return findChild<QPushButton*>(QString::number(id));
 }
 
@@ -146,7 +147,9 @@ QPushButton* CExploreBottomBar::CancelButton() const {
 }
 
 bool CExploreBottomBar::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == GetWndFileName() && event->type() == QEvent::KeyPress) {
+  // The bar may outlive its document by a few events (it goes with its
+  // frame, later): only a key in the field reaches the document.
+  if (event->type() == QEvent::KeyPress && watched == GetWndFileName()) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
       doc_->DocAction();

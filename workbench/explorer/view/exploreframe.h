@@ -55,6 +55,7 @@ class CExploreBottomBar : public QWidget {
 
  private:
   CExploreDoc* doc_;
+  ExploreMode mode_;
 };
 
 class CExploreFrame : public FwHandlers<CExploreFrame, FwChildFrame>, public CfgWindow {
