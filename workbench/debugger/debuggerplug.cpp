@@ -1,35 +1,45 @@
 #include "workbench/debugger/debuggerplug.h"
 
 #include "workbench/debugger/breakpointsdlg.h"
+#include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 
-BreakpointsLink::BreakpointsLink(CfgBreakpoints& breakpoints, std::function<void(const std::string&)> help)
-    : breakpoints_(breakpoints), help_(std::move(help)) {}
+namespace {
 
-int BreakpointsLink::Run() {
-  ProgramLink& program = *Shell_Neighbours().program;
-  CBreakpointsDlg dlg(breakpoints_, program, help_, Shell_MainFrame());
-  const int result = dlg.DoModal();
-  // A document or line that is not there ends the command silently.
-  if (result == IDC_BREAKPOINT_GOTO) program.GoToLine(dlg.m_FileName.c_str(), dlg.m_Segment, dlg.m_Line);
-  return result;
+// The Breakpoints command's dialog on the stored list (the application's).
+void RegisterBreakpoints(FwWindows& windows, CfgBreakpoints& stored, std::function<void(const std::string&)> help) {
+  if (windows.Kind(ID_EDIT_BREAKPOINTS) != nullptr) return;
+  windows.Register({ID_EDIT_BREAKPOINTS, ID_EDIT_BREAKPOINTS, nullptr, FwKindScope::Single, FwKindHost::Modal,
+                    [&stored, help] {
+                      auto* dlg = new CBreakpointsDlg(stored, *Shell_Neighbours().program, help, Shell_MainFrame());
+                      dlg->OnInitDialog();
+                      return dlg;
+                    },
+                    [](QWidget* window, int result) {
+                      // A document or line that is not there ends the command
+                      // silently.
+                      auto* dlg = static_cast<CBreakpointsDlg*>(window);
+                      if (result == IDC_BREAKPOINT_GOTO)
+                        Shell_Neighbours().program->GoToLine(dlg->m_FileName.c_str(), dlg->m_Segment, dlg->m_Line);
+                    }});
 }
+
+}  // namespace
 
 DebuggerWindows::DebuggerWindows(CfgBreakpoints& stored, CfgWindowPositions* positions,
                                  std::function<void(const std::string&)> help)
-    : variables(target, positions), breakpoints(stored, std::move(help)) {
+    : variables(target, positions) {
   ShellNeighbours& n = Shell_Neighbours();
   previous_variables_ = n.variables;
-  previous_breakpoints_ = n.breakpoints;
   n.variables = &variables;
-  n.breakpoints = &breakpoints;
+  if (FwApp* app = Fw_App()) RegisterBreakpoints(app->Windows(), stored, std::move(help));
 }
 
 DebuggerWindows::~DebuggerWindows() {
   ShellNeighbours& n = Shell_Neighbours();
   if (n.variables == &variables) n.variables = previous_variables_;
-  if (n.breakpoints == &breakpoints) n.breakpoints = previous_breakpoints_;
 }
 
 std::unique_ptr<DebuggerWindows> Debugger_InstallWindows(CYqApp& app) {

@@ -1,8 +1,8 @@
 // A kind of window as the application's registry of windows knows it: its
 // id, the command that shows and hides it, the key its placement is kept
 // under, whether there is one window of the kind or one per document, where
-// it lives (an MDI child, a docking bar, a modeless dialog) and how one is
-// made.
+// it lives (an MDI child, a docking bar, a modeless dialog, a modal dialog
+// that its command runs) and how one is made.
 #pragma once
 
 #include <functional>
@@ -18,6 +18,7 @@ enum class FwKindHost {
   MdiChild,  // a child frame (QMdiSubWindow) of the main frame's MDI area
   Dock,      // a docking bar (QDockWidget) of the main frame
   Dialog,    // a modeless top-level dialog
+  Modal,     // a modal dialog (a QDialog): its command makes, runs and frees it
 };
 
 struct FwWindowKind {
@@ -31,4 +32,7 @@ struct FwWindowKind {
   // a docking bar may already be docked; the registry places it otherwise.
   // Null when none could be made.
   std::function<QWidget*()> make;
+  // A modal dialog's end: called with the dialog and its result once it
+  // ran, before it is freed. May be empty.
+  std::function<void(QWidget*, int)> done = {};
 };

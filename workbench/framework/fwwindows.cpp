@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include <QDialog>
 #include <QDockWidget>
 #include <QEvent>
 #include <QMdiArea>
@@ -84,6 +85,10 @@ bool FwWindows::IsLive(const Entry& e, const QWidget* w) const {
 QWidget* FwWindows::Open(int kind) {
   Entry* e = EntryOf(kind);
   if (e == nullptr || e->kind.scope != FwKindScope::Single) return nullptr;
+  if (e->kind.host == FwKindHost::Modal) {
+    RunModal(FwWindowKind(e->kind));  // a copy: kinds may register meanwhile
+    return nullptr;
+  }
   QWidget* w = e->windows.empty() ? nullptr : e->windows.front().data();
   // A closed child frame cannot come back: its views left their document.
   if (w != nullptr && e->kind.host == FwKindHost::MdiChild && w->isHidden()) w = nullptr;
@@ -95,6 +100,19 @@ QWidget* FwWindows::Open(int kind) {
   }
   Place(*e, w);
   return w;
+}
+
+void FwWindows::RunModal(const FwWindowKind& kind) {
+  if (!kind.make) return;
+  QWidget* made = kind.make();
+  QPointer<QDialog> dialog = qobject_cast<QDialog*>(made);
+  if (dialog == nullptr) {
+    delete made;
+    return;
+  }
+  const int result = dialog->exec();
+  if (dialog != nullptr && kind.done) kind.done(dialog, result);
+  delete dialog.data();
 }
 
 void FwWindows::Place(const Entry& e, QWidget* w) {
@@ -120,6 +138,7 @@ void FwWindows::Place(const Entry& e, QWidget* w) {
       w->raise();
       w->activateWindow();
       break;
+    case FwKindHost::Modal: break;
   }
 }
 
@@ -275,7 +294,8 @@ bool FwWindows::OnUpdateCommand(FwCmdUI& ui) const {
   const Entry* e = EntryOfToggle(ui.id);
   if (e == nullptr) return false;
   ui.Enable(true);
-  ui.SetCheck(IsShown(e->kind.id));
+  // A modal dialog is a plain command: no check mark.
+  if (e->kind.host != FwKindHost::Modal) ui.SetCheck(IsShown(e->kind.id));
   return true;
 }
 

@@ -34,7 +34,8 @@ class FwWindows : public QObject {
 
   // The window of a single-instance kind: made, placed and shown when there
   // is none, shown and brought forward otherwise. Null when the kind is not
-  // registered or could not make one.
+  // registered or could not make one. A modal kind's dialog runs to its end
+  // and is freed: null.
   QWidget* Open(int kind);
   // Closes the window of a single-instance kind (a docking bar hides).
   void Close(int kind);
@@ -84,6 +85,7 @@ class FwWindows : public QObject {
   const Entry* EntryOfToggle(int command) const;
   const Entry* EntryOfWindow(const QObject* window) const;
   bool IsLive(const Entry& e, const QWidget* w) const;
+  void RunModal(const FwWindowKind& kind);
   std::vector<QWidget*> Live() const;
   void Place(const Entry& e, QWidget* w);
   void SavePlacement(const Entry& e, QWidget* w);

@@ -150,16 +150,15 @@ class OutputLink {
 };
 
 // A single-instance window that a command opens and closes (Variables,
-// Call Stack), or a modal dialog that a command runs (Breakpoints,
-// Application Properties, Page Setup).
+// Call Stack). Modal dialogs that a command runs (Breakpoints, Application
+// Properties, Page Setup) are modal kinds of the application's registry of
+// windows.
 class PaneLink {
  public:
   virtual ~PaneLink() = default;
   virtual bool Plugged() const { return false; }
   virtual bool IsOpen() const { return false; }
   virtual void Toggle() {}
-  // Runs the modal dialog; its result.
-  virtual int Run() { return 0; }
 };
 
 // The pages of the Application Properties sheet, one bit each; a sheet shows
@@ -299,9 +298,6 @@ struct ShellNeighbours {
   OutputLink* output;
   PaneLink* variables;
   PaneLink* call_stack;
-  PaneLink* breakpoints;
-  PaneLink* properties;
-  PaneLink* page_setup;
   XrefLink* xref;
   PaneLink* help_pane;
   SettingsLink* settings;

@@ -22,6 +22,7 @@
 #include "workbench/base/sysassert.h"
 #include "workbench/base/sysutil.h"
 #include "workbench/base/tests/shelltest.h"
+#include "workbench/debugger/breakpointsdlg.h"
 #include "workbench/debugger/callstackdoc.h"
 #include "workbench/debugger/debuggerplug.h"
 #include "workbench/debugger/debugplug.h"
@@ -47,6 +48,7 @@
 #include "workbench/shell/neighbours.h"
 #include "workbench/shell/xrefmodel.h"
 #include "workbench/shell/pswdcrypt.h"
+#include "workbench/shell/settings/tests/dialogscript.h"
 #include "workbench/server/tests/serverentry.h"
 #include "tests/support/standin.h"
 
@@ -464,6 +466,47 @@ TEST_F(DebuggerWindows, ARemoteStopOpensItsFileFromTheProgramServer) {
   Fw_SendMessage(main, FW_MSG_DEBUG_STOP);
   EXPECT_EQ(DebugQueue, nullptr);
   EXPECT_TRUE(sink.boxes.empty()) << Boxes();
+}
+
+// The program documents as the Breakpoints command's Go To reaches them.
+class GoToRecorder : public ProgramLink {
+ public:
+  bool GoToLine(const char* path, uint16_t segment, uint16_t line) override {
+    lines.push_back(std::string(path) + " " + std::to_string(segment) + " " + std::to_string(line));
+    return true;
+  }
+  std::vector<std::string> lines;
+};
+
+// The Breakpoints command from its menu item runs the dialog on the stored
+// list; its Go To shows the chosen breakpoint's line once the dialog closed,
+// and the dialog is freed.
+TEST_F(DebuggerWindows, TheBreakpointsCommandGoesToTheChosenLine) {
+  EXPECT_FALSE(app->RouteUpdate(ID_EDIT_BREAKPOINTS).enabled);  // no debugger windows yet
+  std::unique_ptr<::DebuggerWindows> windows = Debugger_InstallWindows(*app);
+  GoToRecorder program;
+  ProgramLink* const previous = std::exchange(Shell_Neighbours().program, &program);
+  new CfgBreakpoint(&app->m_Breakpoints, "/work/a.PROG", 3, 10);
+  new CfgBreakpoint(&app->m_Breakpoints, "/work/c.PROG", 2, 30);
+  DialogScript script;
+  script.Then([](QDialog* d) {
+    auto* dlg = dynamic_cast<CBreakpointsDlg*>(d);
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_EQ(dlg->List()->topLevelItemCount(), 2);
+    dlg->List()->clearSelection();
+    dlg->List()->topLevelItem(1)->setSelected(true);
+    QTest::mouseClick(dlg->Button(IDC_BREAKPOINT_GOTO), Qt::LeftButton);
+  });
+  QAction* item = app->Commands().Action(ID_EDIT_BREAKPOINTS);
+  ASSERT_NE(item, nullptr);
+  app->UpdateAction(item);
+  ASSERT_TRUE(item->isEnabled());
+  item->trigger();
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(program.lines, std::vector<std::string>{"/work/c.PROG 2 30"});
+  EXPECT_TRUE(main->findChildren<CBreakpointsDlg*>().empty());
+  Shell_Neighbours().program = previous;
+  app->m_Breakpoints.Clear();  // the next start finds none
 }
 
 TEST_F(DebuggerWindows, TheWindowsAreKindsOfTheApplicationsRegistry) {

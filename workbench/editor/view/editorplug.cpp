@@ -20,16 +20,6 @@ class PaneOutputLink : public OutputLink {
   void ShowTab(int tab) override { COutputDoc::ActivateTab(tab); }
 };
 
-class PageSetupLink : public PaneLink {
- public:
-  bool Plugged() const override { return YqApp() != nullptr; }
-  int Run() override {
-    if (YqApp() == nullptr) return 0;
-    CPageSetupDlg dlg(&YqApp()->m_Config.PageSetup, Shell_MainFrame());
-    return dlg.exec();
-  }
-};
-
 }  // namespace
 
 void Editor_Install() {
@@ -39,9 +29,14 @@ void Editor_Install() {
   if (app->Commands().Row(Editor_CommandRows().front().id) != nullptr) return;
   app->Commands().AddRows(0, Editor_CommandRows(), Editor_PlaceRows());
   EditorDialogs_Register(app->Windows());
+  // File/Page Setup: the application's page settings.
+  if (YqApp() != nullptr)
+    app->Windows().Register(
+        {ID_FILE_PAGE_SETUP, ID_FILE_PAGE_SETUP, nullptr, FwKindScope::Single, FwKindHost::Modal, []() -> QWidget* {
+           CYqApp* yq = YqApp();
+           return yq ? new CPageSetupDlg(&yq->m_Config.PageSetup, Shell_MainFrame()) : nullptr;
+         }});
   static PaneOutputLink output;
-  static PageSetupLink page_setup;
   ShellNeighbours& n = Shell_Neighbours();
   if (!n.output->Plugged()) n.output = &output;
-  if (!n.page_setup->Plugged()) n.page_setup = &page_setup;
 }

@@ -68,6 +68,7 @@ enum {
   ID_TOGGLE_PANE = 130,
   ID_TOGGLE_DIALOG = 131,
   ID_TOGGLE_DOCK = 132,
+  ID_KIND_MODAL = 124,  // a modal dialog that its command runs
 };
 
 std::vector<std::string> g_trail;
@@ -839,6 +840,40 @@ TEST_F(WindowKindsTest, AToggleOpensClosesAndChecksItsKind) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return pane.isNull(); }, 5000));
   EXPECT_EQ(w.Find(ID_KIND_PANE), nullptr);
   EXPECT_EQ(w.Window<PaneFrame>(), nullptr);
+}
+
+// A modal kind's command runs its dialog to the end, hands its result on
+// and frees it; the command is on while the kind is registered and never
+// checked.
+TEST_F(WindowKindsTest, AModalKindRunsItsDialogAndFreesIt) {
+  FwWindows& w = app->Windows();
+  EXPECT_FALSE(app->RouteUpdate(ID_KIND_MODAL).enabled);  // no kind yet
+  QPointer<QDialog> shown;
+  std::vector<int> results;
+  bool alive_at_end = false;
+  w.Register({ID_KIND_MODAL, ID_KIND_MODAL, nullptr, FwKindScope::Single, FwKindHost::Modal,
+              [&] {
+                auto* dialog = new QDialog(main);
+                shown = dialog;
+                QTimer::singleShot(0, dialog, [dialog] { dialog->done(7); });
+                return dialog;
+              },
+              [&](QWidget* dialog, int result) {
+                alive_at_end = dialog == shown && dialog->isHidden();
+                results.push_back(result);
+              }});
+  const FwCmdUI ui = app->RouteUpdate(ID_KIND_MODAL);
+  EXPECT_TRUE(ui.enabled);
+  EXPECT_FALSE(ui.checked.has_value());
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    ASSERT_TRUE(app->RouteCommand(ID_KIND_MODAL));
+    EXPECT_EQ(results.size(), static_cast<size_t>(run));
+    EXPECT_EQ(results.back(), 7);
+    EXPECT_TRUE(alive_at_end);
+    EXPECT_TRUE(shown.isNull());  // freed, not left for later
+    EXPECT_FALSE(w.IsShown(ID_KIND_MODAL));
+  }
 }
 
 TEST_F(WindowKindsTest, DocumentWindowsAreFoundActiveFirst) {

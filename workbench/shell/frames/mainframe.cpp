@@ -303,7 +303,6 @@ void CMainFrame::OnMessage(FwMessage& m) {
 const FwCmdEntry<CMainFrame> CMainFrame::kMap[] = {
     {ID_FILE_SAVE_ALL, ID_FILE_SAVE_ALL, &CMainFrame::OnSaveAll, nullptr},
     {ID_FIND_BOX, ID_FIND_BOX, &CMainFrame::OnFind, nullptr},
-    {ID_APP_PROPERTIES, ID_APP_PROPERTIES, &CMainFrame::OnProperties, &CMainFrame::OnUpdateProperties},
     {ID_VIEW_OUTPUT, ID_VIEW_OUTPUT, &CMainFrame::OnOutput, &CMainFrame::OnUpdateOutput},
     {ID_VIEW_VARIABLES, ID_VIEW_VARIABLES, &CMainFrame::OnVariables, &CMainFrame::OnUpdateVariables},
     {ID_VIEW_CALLSTACK, ID_VIEW_CALLSTACK, &CMainFrame::OnCallStack, &CMainFrame::OnUpdateCallStack},
@@ -311,7 +310,6 @@ const FwCmdEntry<CMainFrame> CMainFrame::kMap[] = {
     {ID_DEBUG_HALT, ID_DEBUG_HALT, &CMainFrame::OnDebugCommand, &CMainFrame::OnUpdateHalt},
     {ID_DEBUG_STOP, ID_DEBUG_STOP, &CMainFrame::OnDebugCommand, &CMainFrame::OnUpdateStop},
     {ID_DEBUG_STEP_INTO, ID_DEBUG_STEP_OUT, &CMainFrame::OnDebugCommand, &CMainFrame::OnUpdateDebugCommand},
-    {ID_EDIT_BREAKPOINTS, ID_EDIT_BREAKPOINTS, &CMainFrame::OnBreakpoints, &CMainFrame::OnUpdateBreakpoints},
     {ID_REMOVE_BREAKPOINTS, ID_REMOVE_BREAKPOINTS, &CMainFrame::OnRemoveBreakpoints,
      &CMainFrame::OnUpdateRemoveBreakpoints},
     {ID_DEBUG_TRACE, ID_DEBUG_TRACE, &CMainFrame::OnTrace, &CMainFrame::OnUpdateTrace},
@@ -340,9 +338,6 @@ void CMainFrame::OnSaveAll(int) {
 void CMainFrame::OnFind(int) {
   if (edit_bar_ != nullptr) edit_bar_->FocusFindBox();
 }
-
-void CMainFrame::OnProperties(int) { Shell_Neighbours().properties->Run(); }
-void CMainFrame::OnUpdateProperties(FwCmdUI& ui) { ui.Enable(Shell_Neighbours().properties->Plugged()); }
 
 void CMainFrame::OnOutput(int) {
   OutputLink* o = Shell_Neighbours().output;
@@ -389,9 +384,6 @@ void CMainFrame::OnUpdateHalt(FwCmdUI& ui) {
   // A request is dropped once no debug command is busy.
   ui.SetCheck(busy_ && halt_requested_);
 }
-
-void CMainFrame::OnBreakpoints(int) { Shell_Neighbours().breakpoints->Run(); }
-void CMainFrame::OnUpdateBreakpoints(FwCmdUI& ui) { ui.Enable(Shell_Neighbours().breakpoints->Plugged()); }
 
 void CMainFrame::OnRemoveBreakpoints(int) { Shell_Neighbours().program->RemoveAllBreakpoints(); }
 void CMainFrame::OnUpdateRemoveBreakpoints(FwCmdUI& ui) { ui.Enable(Shell_Neighbours().program->AnyBreakpoint()); }

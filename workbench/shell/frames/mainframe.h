@@ -85,16 +85,12 @@ class CMainFrame : public FwHandlers<CMainFrame, FwMainFrame>, public CfgWindow 
   static const FwCmdEntry<CMainFrame> kMap[];
   void OnSaveAll(int id);
   void OnFind(int id);
-  void OnProperties(int id);
-  void OnUpdateProperties(FwCmdUI& ui);
   void OnOutput(int id);
   void OnUpdateOutput(FwCmdUI& ui);
   void OnVariables(int id);
   void OnUpdateVariables(FwCmdUI& ui);
   void OnCallStack(int id);
   void OnUpdateCallStack(FwCmdUI& ui);
-  void OnBreakpoints(int id);
-  void OnUpdateBreakpoints(FwCmdUI& ui);
   void OnRemoveBreakpoints(int id);
   void OnUpdateRemoveBreakpoints(FwCmdUI& ui);
   void OnTrace(int id);

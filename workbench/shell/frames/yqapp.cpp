@@ -257,9 +257,8 @@ bool CYqApp::WinHelp(unsigned long data, unsigned command) {
 
 const FwCmdEntry<CYqApp> CYqApp::kMap[] = {
     {ID_APP_ABOUT, ID_APP_ABOUT, &CYqApp::OnAppAbout, nullptr},
-    {ID_FILE_OPEN, ID_FILE_OPEN, &CYqApp::OnFileOpen, &CYqApp::OnUpdatePlugged},
+    {ID_FILE_OPEN, ID_FILE_OPEN, &CYqApp::OnFileOpen, &CYqApp::OnUpdateFileOpen},
     {ID_FILE_NEW, ID_FILE_NEW, &CYqApp::OnFileNew, nullptr},
-    {ID_FILE_PAGE_SETUP, ID_FILE_PAGE_SETUP, &CYqApp::OnPageSetup, &CYqApp::OnUpdatePlugged},
     {ID_FILE_MRU_FILE1, ID_FILE_MRU_LAST, &CYqApp::OnMruFile, &CYqApp::OnUpdateMruFile},
     {ID_NEW_EXPLORER, ID_NEW_EXPLORER, &CYqApp::OnNewExplorer, &CYqApp::OnUpdateNewExplorer},
     {ID_EXPLORER_FIRST, ID_EXPLORER_LAST, &CYqApp::OnActivateExplorer, nullptr},
@@ -282,12 +281,7 @@ void CYqApp::OnFileNew(int) {
   if (main_ != nullptr) main_->OnFileNew();
 }
 
-void CYqApp::OnPageSetup(int) { Shell_Neighbours().page_setup->Run(); }
-
-void CYqApp::OnUpdatePlugged(FwCmdUI& ui) {
-  ShellNeighbours& n = Shell_Neighbours();
-  ui.Enable(ui.id == ID_FILE_OPEN ? n.explorer->Plugged() : n.page_setup->Plugged());
-}
+void CYqApp::OnUpdateFileOpen(FwCmdUI& ui) { ui.Enable(Shell_Neighbours().explorer->Plugged()); }
 
 void CYqApp::OnMruFile(int id) {
   int n = id - ID_FILE_MRU_FILE1;

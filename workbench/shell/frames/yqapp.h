@@ -69,13 +69,12 @@ class CYqApp : public FwHandlers<CYqApp, FwApp> {
   void OnAppAbout(int id);
   void OnFileOpen(int id);
   void OnFileNew(int id);
-  void OnPageSetup(int id);
   void OnMruFile(int id);
   void OnUpdateMruFile(FwCmdUI& ui);
   void OnNewExplorer(int id);
   void OnUpdateNewExplorer(FwCmdUI& ui);
   void OnActivateExplorer(int id);
-  void OnUpdatePlugged(FwCmdUI& ui);
+  void OnUpdateFileOpen(FwCmdUI& ui);
   void OnAppExit(int id);
   void OnHelpCommand(int id);
   // What's This: the mode that waits for the click on a window.

@@ -10,6 +10,8 @@
 
 #include "workbench/base/shellsink.h"
 #include "workbench/base/sysassert.h"
+#include "workbench/framework/fwapp.h"
+#include "workbench/framework/fwcommandids.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/neighbours.h"
 #include "workbench/shell/settings/apppages.h"
@@ -97,23 +99,19 @@ std::string application_title() {
   return main != nullptr && !main->windowTitle().isEmpty() ? main->windowTitle().toStdString() : Shell_AppName();
 }
 
-// The main frame's Application Properties: the application's settings;
+// The Application Properties command: the application's settings;
 // afterwards the program documents take them over.
-class AppPropertiesLink : public PaneLink {
- public:
-  bool Plugged() const override { return YqApp() != nullptr; }
-  int Run() override {
-    CYqApp* app = YqApp();
-    if (app == nullptr) return 0;
-    int result = 0;
-    {
-      CAppPropertySheet sheet(application_title(), &app->m_Config, SettingsPages_Application, owner());
-      result = sheet.exec();
-    }
-    Shell_Neighbours().program->ApplySettings();
-    return result;
-  }
-};
+void RegisterAppProperties(FwWindows& windows) {
+  if (windows.Kind(ID_APP_PROPERTIES) != nullptr) return;
+  windows.Register({ID_APP_PROPERTIES, ID_APP_PROPERTIES, nullptr, FwKindScope::Single, FwKindHost::Modal,
+                    []() -> QWidget* {
+                      CYqApp* app = YqApp();
+                      if (app == nullptr) return nullptr;
+                      return new CAppPropertySheet(application_title(), &app->m_Config, SettingsPages_Application,
+                                                   owner());
+                    },
+                    [](QWidget*, int) { Shell_Neighbours().program->ApplySettings(); }});
+}
 
 class DocumentSettingsLink : public SettingsLink {
  public:
@@ -146,11 +144,9 @@ void snapshot_sheet(const QString& path) {
 }  // namespace
 
 void Settings_Install() {
-  static AppPropertiesLink properties;
   static DocumentSettingsLink settings;
-  ShellNeighbours& n = Shell_Neighbours();
-  n.properties = &properties;
-  n.settings = &settings;
+  Shell_Neighbours().settings = &settings;
+  if (FwApp* app = Fw_App(); app != nullptr && YqApp() != nullptr) RegisterAppProperties(app->Windows());
   const char* shot = std::getenv("VARNICA_SNAPSHOT_PROPERTIES");
   if (shot != nullptr && *shot != '\0' && QApplication::instance() != nullptr) {
     QString path = QString::fromLocal8Bit(shot);
