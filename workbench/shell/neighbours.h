@@ -1,6 +1,8 @@
 // The shell's view of its neighbours that come later: the debugger, the
 // server link, the explorer windows, program documents, the output pane and
-// the single-instance panes. Each is one small interface whose defaults say
+// the single-instance panes. (The browse bar's panes are the main frame's:
+// workbench/shell/browse/browseplug.h finds them, and plugs the
+// cross-reference tree in for the rooms that cannot see the bar.) Each is one small interface whose defaults say
 // "none open, nothing pending"; a neighbour plugs in its own object and
 // answers Plugged() with true, which enables its commands.
 #pragma once
@@ -282,10 +284,11 @@ class DesignerLink {
 
 class XrefTree;
 
-// The cross-reference pane of the browse bar: documents announce themselves
-// and their segments in its tree.
-class XrefLink : public PaneLink {
+// The cross-reference pane of the browse bar: documents (program and dialog
+// documents alike) announce themselves and their segments in its tree.
+class XrefLink {
  public:
+  virtual ~XrefLink() = default;
   // The pane's tree, or null while there is no pane.
   virtual XrefTree* Tree() { return nullptr; }
 };
@@ -299,7 +302,6 @@ struct ShellNeighbours {
   PaneLink* variables;
   PaneLink* call_stack;
   XrefLink* xref;
-  PaneLink* help_pane;
   SettingsLink* settings;
   DesignerLink* designer;
 };

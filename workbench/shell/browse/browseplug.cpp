@@ -1,10 +1,11 @@
 #include "workbench/shell/browse/browseplug.h"
 
-#include <QPointer>
+#include <QTabWidget>
 
 #include "workbench/shell/browse/contentwnd.h"
 #include "workbench/shell/browse/xrefwnd.h"
 #include "workbench/shell/frames/browsebar.h"
+#include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/neighbours.h"
 
@@ -16,31 +17,24 @@ void show_help(const std::string& topic) {
   if (CYqApp* app = YqApp()) app->ShowHelp(topic);
 }
 
-// The help pane as the shell's neighbour: applying the help settings
-// reloads it.
-class HelpPaneLink : public PaneLink {
- public:
-  bool Plugged() const override { return pane != nullptr; }
-  bool IsOpen() const override { return pane != nullptr; }
-  void Toggle() override {
-    if (pane) pane->Reload();
-  }
-  QPointer<ContentWnd> pane;
-};
+// The pane on a tab of the main frame's browse bar, when it is a Pane.
+template <class Pane>
+Pane* PaneAt(int tab) {
+  CMainFrame* main = Shell_MainFrame();
+  CBrowseBar* bar = main != nullptr ? main->BrowseBar() : nullptr;
+  QTabWidget* tabs = bar != nullptr ? bar->Tabs() : nullptr;
+  return tabs != nullptr ? dynamic_cast<Pane*>(tabs->widget(tab)) : nullptr;
+}
 
-HelpPaneLink g_help_link;
-
-// The cross-reference pane as the shell's neighbour: the documents reach
-// its tree through it.
+// The cross-reference tree as the documents' neighbour: the one in the
+// main frame's browse bar.
 class XrefPaneLink : public XrefLink {
  public:
-  bool Plugged() const override { return pane != nullptr; }
-  bool IsOpen() const override { return pane != nullptr; }
-  XrefTree* Tree() override { return pane ? &pane->Tree() : nullptr; }
-  QPointer<CXrefWnd> pane;
+  XrefTree* Tree() override {
+    CXrefWnd* pane = Browse_XrefPane();
+    return pane != nullptr ? &pane->Tree() : nullptr;
+  }
 };
-
-XrefPaneLink g_xref_link;
 
 }  // namespace
 
@@ -52,9 +46,10 @@ BrowsePanes Browse_Install(CBrowseBar* bar) {
   panes.contents = new ContentWnd(&app->m_Config.Help, show_help);
   bar->SetPane(kFilesTab, panes.xref);
   bar->SetPane(kHelpTab, panes.contents);
-  g_help_link.pane = panes.contents;
-  Shell_Neighbours().help_pane = &g_help_link;
-  g_xref_link.pane = panes.xref;
-  Shell_Neighbours().xref = &g_xref_link;
+  static XrefPaneLink xref;
+  Shell_Neighbours().xref = &xref;
   return panes;
 }
+
+CXrefWnd* Browse_XrefPane() { return PaneAt<CXrefWnd>(kFilesTab); }
+ContentWnd* Browse_HelpPane() { return PaneAt<ContentWnd>(kHelpTab); }

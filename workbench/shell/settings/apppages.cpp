@@ -22,6 +22,8 @@
 #include "workbench/debugger/debugsessiondlg.h"
 #include "workbench/server/serverdlg.h"
 #include "workbench/server/serverlist.h"
+#include "workbench/shell/browse/browseplug.h"
+#include "workbench/shell/browse/contentwnd.h"
 #include "workbench/shell/controls/guiutil.h"
 #include "workbench/shell/neighbours.h"
 #include "workbench/shell/pswdcrypt.h"
@@ -715,7 +717,7 @@ bool CAppPropertyPage7::OnApply() {
     *record_ = copy_;
     record_->modified = 1;
     record_->Save();
-    Shell_Neighbours().help_pane->Toggle();  // the pane reads the new file
+    if (ContentWnd* pane = Browse_HelpPane()) pane->Reload();  // the pane reads the new file
   }
   Reload();
   return true;

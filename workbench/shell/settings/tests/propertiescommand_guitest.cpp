@@ -9,12 +9,15 @@
 
 #include <QAction>
 #include <QSpinBox>
+#include <QTreeWidget>
 #include <QTest>
 
 #include "workbench/base/settings/cfgprofile.h"
 #include "workbench/base/settings/tests/settingstest.h"
 #include "workbench/base/tests/shelltest.h"
 #include "workbench/framework/fwcommandids.h"
+#include "workbench/shell/browse/browseplug.h"
+#include "workbench/shell/browse/contentwnd.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/neighbours.h"
@@ -85,6 +88,31 @@ TEST_F(PropertiesCommand, MenuItemOpensTheApplicationsSheetAndProgramsTakeItOver
   EXPECT_EQ(app->m_Config.Edit.items[0].TabSize, tab + 1);
   EXPECT_EQ(Cfg_GetInt("Settings\\Edit\\ProgramFiles", "TabSize"), static_cast<int>(tab + 1));
   EXPECT_EQ(program.applied, 1);
+}
+
+// Applying a new help project file on the Help page reloads the help pane
+// of the main frame's browse bar from it.
+TEST_F(PropertiesCommand, HelpApplyReloadsTheBrowseBarsHelpPane) {
+  Settings_Install();
+  BrowsePanes panes = Browse_Install(app->MainWnd()->BrowseBar());
+  ASSERT_NE(panes.contents, nullptr);
+  ASSERT_EQ(Browse_HelpPane(), panes.contents);
+  const std::string project = dir.file("manual.cfg");
+  vtest::write_file(project, "T 1 Orders\nD 2 Entering an order\n");
+  EXPECT_EQ(panes.contents->Tree()->topLevelItemCount(), 0);
+  script.Then([&](QDialog* d) {
+    auto* sheet = dynamic_cast<CAppPropertySheet*>(d);
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_TRUE(sheet->SetActivePage(sheet->IndexOf(sheet->GetPage(SettingsPage_Help))));
+    type_into(sheet, "ConfigLocation", project.c_str());
+    QTest::mouseClick(sheet->ApplyButton(), Qt::LeftButton);
+    EXPECT_EQ(panes.contents->Tree()->topLevelItemCount(), 1);  // before the sheet closes
+    sheet->accept();
+  });
+  ASSERT_TRUE(app->RouteCommand(ID_APP_PROPERTIES));
+  EXPECT_TRUE(script.Done());
+  ASSERT_EQ(panes.contents->Tree()->topLevelItemCount(), 1);
+  EXPECT_EQ(panes.contents->Tree()->topLevelItem(0)->text(0), "Orders");
 }
 
 }  // namespace
