@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 
 #include "platform/dynlib.h"
+#include "workbench/base/sysutil.h"
 #include "workbench/dialogs/model/dlg_font.h"
 #include "workbench/dialogs/document/tests/dlgdoc_fixture.h"
 #include "workbench/framework/tests/fwtest.h"
@@ -293,6 +294,30 @@ TEST_F(PlugSetup, SaveOptionsChangeTheNextSave) {
   const std::string out = tmp.file("out.dlg");
   ASSERT_EQ(doc->OnSaveDocument(out.c_str()), 1) << sink.all();
   EXPECT_EQ(Slurp(out), Slurp(fixtures + "/basic-3-0.golden"));
+}
+
+// File New of each plug-in starts from the template file built into the
+// etc folder beside lib: one dialog, untitled and unchanged, that saves and
+// opens again.
+TEST_F(PlugSetup, FileNewStartsFromTheShippedTemplates) {
+  ASSERT_GE(Sys_RegSet("Directories", "etc", PLUGIN_ETC), 0);
+  for (PluginID* plugin : {pane, text}) {
+    SCOPED_TRACE(plugin->Desc()->Ident);
+    CDlgEditDoc::ResetUntitledCounter();
+    CDlgEditDoc* doc = CDlgEditDoc::NewFile(plugin);
+    ASSERT_NE(doc, nullptr) << sink.all();
+    EXPECT_EQ(doc->GetTitle(), "Dialog1");
+    EXPECT_TRUE(doc->GetPathName().empty());
+    EXPECT_FALSE(doc->IsModified());
+    ASSERT_NE(doc->FirstRootObject(), nullptr);
+    const std::string saved = tmp.file(std::string("new") + plugin->FirstType()->Ext);
+    ASSERT_EQ(doc->OnSaveDocument(saved.c_str()), 1) << sink.all();
+    delete doc;
+    CDlgEditDoc* again = Open(plugin, saved);
+    ASSERT_NE(again, nullptr) << sink.all();
+    EXPECT_NE(again->FirstRootObject(), nullptr);
+  }
+  EXPECT_TRUE(sink.boxes.empty()) << sink.all();
 }
 
 }  // namespace
