@@ -100,6 +100,8 @@ DlgWindows::~DlgWindows() = default;
 bool DlgWindows::OpenFile(const char* path, PluginID* plugin, PluginFileType* type) {
   if (!path || !template_) return false;
   if (CDlgEditDoc::IsOpen(path, false)) {
+    // Open already: it comes forward and goes on top of the recent files.
+    notify_->AddRecentFile(path);
     for (CDlgEditDoc* d : CDlgEditDoc::Documents())
       if (d->GetPathName() == path)
         if (CDlgDocWin* w = CDlgDocWin::Of(d))
