@@ -70,7 +70,12 @@ CYqApp::~CYqApp() {
   if (g_yqapp == this) g_yqapp = nullptr;
 }
 
-CMainFrame* CYqApp::MainWnd() const { return main_.data(); }
+CMainFrame* CYqApp::MainWnd() const {
+  // Documents that the frame's children own ask for it from their
+  // destructors while the frame is being destroyed, when its own members are
+  // already gone: the frame's type tells, and they get null.
+  return dynamic_cast<CMainFrame*>(main_.data());
+}
 
 void CYqApp::InitCommands() { Commands().AddRows(0, Shell_CommandRows(), Shell_PlaceRows()); }
 
@@ -117,9 +122,10 @@ bool CYqApp::InitInstance(const std::vector<std::string>& args) {
   m_Explore.Load();
   // 10. Program documents come with the program-document neighbour.
   // 11. The main frame.
-  main_ = new CMainFrame;
-  SetMainFrame(main_);
-  if (!main_->Create()) return false;
+  auto* frame = new CMainFrame;
+  main_ = frame;
+  SetMainFrame(frame);
+  if (!frame->Create()) return false;
   // 12. Plug-ins.
   Shell_Neighbours().designer->Start();
   // 13. Keys pass through the application first.
@@ -127,19 +133,20 @@ bool CYqApp::InitInstance(const std::vector<std::string>& args) {
   // The desktop session ends: unsaved documents are asked about as at Exit,
   // and Cancel keeps the session.
   connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& session) {
-    if (main_ == nullptr || !session.allowsInteraction()) return;
-    const bool close = main_->SaveModifiedDocuments();
+    CMainFrame* main = MainWnd();
+    if (main == nullptr || !session.allowsInteraction()) return;
+    const bool close = main->SaveModifiedDocuments();
     session.release();
     if (!close) session.cancel();
   });
   // 14. Show the window, open the named file, started. The window comes
   // first so that a box about the file stands above it.
   if (embedded) return true;
-  Fw_WatchForSnapshot(main_);
-  if (main_->ShowMaximizedAtStart())
-    main_->showMaximized();
+  Fw_WatchForSnapshot(frame);
+  if (frame->ShowMaximizedAtStart())
+    frame->showMaximized();
   else
-    main_->show();
+    frame->show();
   // The splash stays above the main window for the rest of its time.
   if (splash_ != nullptr) splash_->raise();
   if (!file.empty()) Shell_Neighbours().program->OpenFile(file.c_str(), CfgFileMode_Auto);
@@ -173,7 +180,8 @@ bool CYqApp::OnIdle(int count) {
     // The pane comes forward on that tab; the window the user works in
     // (the editor after a compile) keeps the activation and the focus.
     QPointer<QWidget> focus = QApplication::focusWidget();
-    QMdiArea* area = main_ != nullptr ? main_->MdiArea() : nullptr;
+    CMainFrame* main = MainWnd();
+    QMdiArea* area = main != nullptr ? main->MdiArea() : nullptr;
     QPointer<QMdiSubWindow> active = area != nullptr ? area->activeSubWindow() : nullptr;
     output->ShowTab(tab);
     QMdiSubWindow* shown = area != nullptr ? area->activeSubWindow() : nullptr;
@@ -278,7 +286,7 @@ void CYqApp::OnAppAbout(int) {
 void CYqApp::OnFileOpen(int) { Shell_Neighbours().explorer->FileOpen(); }
 
 void CYqApp::OnFileNew(int) {
-  if (main_ != nullptr) main_->OnFileNew();
+  if (CMainFrame* main = MainWnd()) main->OnFileNew();
 }
 
 void CYqApp::OnUpdateFileOpen(FwCmdUI& ui) { ui.Enable(Shell_Neighbours().explorer->Plugged()); }

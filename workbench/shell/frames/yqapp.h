@@ -89,7 +89,9 @@ class CYqApp : public FwHandlers<CYqApp, FwApp> {
   std::string default_app_name_;
   AppHelp help_;
   bool context_help_ = false;
-  QPointer<CMainFrame> main_;
+  // Kept untyped: while the frame is being destroyed it is a frame no more,
+  // and MainWnd() gives null then (see there).
+  QPointer<QWidget> main_;
 };
 
 CYqApp* YqApp();
