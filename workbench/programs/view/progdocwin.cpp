@@ -38,7 +38,8 @@ std::vector<CProgDoc*> documents() { return Programs_Documents(); }
 
 XrefTree* xref_tree() { return Shell_Neighbours().xref->Tree(); }
 
-CMainFrame* main_frame() { return YqApp() ? YqApp()->MainWnd() : nullptr; }
+// The main frame's auto-save timer; null while the application ends.
+CMainFrame* main_frame() { return Shell_MainFrame(); }
 
 }  // namespace
 
