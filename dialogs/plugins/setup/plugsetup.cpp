@@ -68,6 +68,17 @@ int checked_number(QDialog* dlg, QLineEdit* edit, int max) {
   return -1;
 }
 
+// The title bar's caption in full: at least as wide as the caption in a
+// bold face, with room for the window's icon and its three buttons.
+void fit_caption(QDialog* dlg) {
+  QFont bold = dlg->font();
+  bold.setBold(true);
+  const QFontMetrics metrics(bold);
+  constexpr int kTitleBarGlyphs = 6;  // icon, three buttons and their spacing
+  dlg->setMinimumWidth(std::max(dlg->minimumWidth(),
+                                metrics.horizontalAdvance(dlg->windowTitle()) + kTitleBarGlyphs * metrics.height()));
+}
+
 QDialogButtonBox* ok_cancel(QDialog* dlg, QLayout* layout) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dlg);
   layout->addWidget(buttons);
@@ -85,6 +96,7 @@ QWidget* PlugSetup_Parent() { return PlugSetup_HasApplication() ? QApplication::
 
 PaneSetupDlg::PaneSetupDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(kPaneTitle);
+  fit_caption(this);
   auto* outer = new QVBoxLayout(this);
   auto* group = new QGroupBox("File-Load Options", this);
   auto* form = new QFormLayout(group);
@@ -116,6 +128,7 @@ int PaneSetupDlg::DoModal() {
 
 TextSetupDlg::TextSetupDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(kTextTitle);
+  fit_caption(this);
   auto* outer = new QVBoxLayout(this);
 
   auto* save = new QGroupBox("File-Save Options", this);
@@ -220,6 +233,7 @@ void TextSetupDlg::OnRemove() {
 
 AddTemplateDlg::AddTemplateDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(kAddTitle);
+  fit_caption(this);
   auto* outer = new QVBoxLayout(this);
   auto* form = new QFormLayout;
   name_ = new QLineEdit(this);

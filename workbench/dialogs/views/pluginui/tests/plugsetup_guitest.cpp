@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -135,6 +136,12 @@ Step Box(const char* title, std::string text, QMessageBox::StandardButton button
 TEST_F(PlugSetup, VariantsAreStoredAndShownWhenReopened) {
   Setup(pane, {[](QWidget* w) {
           EXPECT_EQ(w->windowTitle(), "Setup VUZ Dialog Plug-In");
+          // Wide enough that the title bar shows the caption whole beside
+          // the window's icon and its three buttons.
+          QFont bold = w->font();
+          bold.setBold(true);
+          const QFontMetrics metrics(bold);
+          EXPECT_GE(w->width(), metrics.horizontalAdvance(w->windowTitle()) + 4 * metrics.height());
           EXPECT_EQ(Get(w, "FontVariant"), "1");  // absent: the default
           EXPECT_EQ(Get(w, "ColorVariant"), "1");
           Set(w, "FontVariant", "7");
