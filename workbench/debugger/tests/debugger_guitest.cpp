@@ -42,6 +42,7 @@
 #include "workbench/framework/fwmessage.h"
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/tests/shellwindowtest.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/programs/view/progdocwin.h"
 #include "workbench/programs/view/programsplug.h"
@@ -60,26 +61,16 @@ std::string TextOf(TextObj* t) {
   return all;
 }
 
-class DebuggerWindows : public ::testing::Test {
+class DebuggerWindows : public ShellWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    static std::string dir = [] {
-      char templ[] = "/tmp/debugger-guitest-XXXXXX";
-      return std::string(mkdtemp(templ));
-    }();
-    setenv("VARNICA_REGISTRY", dir.c_str(), 1);
-    reg_reset_default_store();
-    Fw_TestQApp();
-  }
+  static void SetUpTestSuite() { UseTemporaryProfile("debugger-guitest"); }
 
   void SetUp() override {
-    app = std::make_unique<CYqApp>();
-    Programs_Install();
-    Editor_Install();
-    Debugger_Install();
-    ASSERT_TRUE(app->InitInstance({"-nologo"}));
-    main = app->MainWnd();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    ASSERT_NO_FATAL_FAILURE(StartShell([] {
+      Programs_Install();
+      Editor_Install();
+      Debugger_Install();
+    }));
     Sys_RegSet("Directories", "bin", vtest::bin_dir().c_str());
     vtest::write_file(dir.file("s.txt"),
                       "stop main.PROG 1 10 0 LET A = 1||MAIN\n"
@@ -101,9 +92,7 @@ class DebuggerWindows : public ::testing::Test {
 
     CCallstackDoc::Shutdown();
     COutputDoc::Shutdown();
-    if (main->isVisible()) main->close();
-    app->ExitInstance();
-    app.reset();
+    StopShell();
     Debug_SetHost(nullptr);
     Shell_ResetNeighbours();
   }
@@ -137,8 +126,6 @@ class DebuggerWindows : public ::testing::Test {
 
   vtest::TempDir dir;
   RecordingSink sink;
-  std::unique_ptr<CYqApp> app;
-  CMainFrame* main = nullptr;
 };
 
 TEST_F(DebuggerWindows, StepsFromTheMainFrameFillTheCallStackAndTheDebugTab) {

@@ -56,6 +56,7 @@
 #include "workbench/shell/controls/indicator.h"
 #include "workbench/shell/frames/editbar.h"
 #include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/tests/shellwindowtest.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/frames/yqstatusbar.h"
 #include "workbench/shell/neighbours.h"
@@ -91,35 +92,23 @@ std::string S(std::initializer_list<int> bytes) {
   return s;
 }
 
-class EditorWindows : public ::testing::Test {
+class EditorWindows : public ShellWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    static std::string dir = [] {
-      char templ[] = "/tmp/editview-guitest-XXXXXX";
-      return std::string(mkdtemp(templ));
-    }();
-    setenv("VARNICA_REGISTRY", dir.c_str(), 1);
-    reg_reset_default_store();
-    Fw_TestQApp();
-  }
+  static void SetUpTestSuite() { UseTemporaryProfile("editview-guitest"); }
 
   void SetUp() override {
-    app = std::make_unique<CYqApp>();
-    Programs_Install();
-    Editor_Install();
-    ASSERT_TRUE(app->InitInstance({"-nologo"}));
+    ASSERT_NO_FATAL_FAILURE(StartShell([] {
+      Programs_Install();
+      Editor_Install();
+    }));
     // New documents are text files with LF line ends in ISO 8859-1.
     app->m_Config.General.NewFileMode = CfgFileMode_Text_LF;
     app->m_Config.General.Codepage = 1;
-    main = app->MainWnd();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
   }
 
   void TearDown() override {
     COutputDoc::Shutdown();
-    if (main->isVisible()) main->close();
-    app->ExitInstance();
-    app.reset();
+    StopShell();
     Shell_ResetNeighbours();
   }
 
@@ -142,8 +131,6 @@ class EditorWindows : public ::testing::Test {
   }
 
   RecordingSink sink;
-  std::unique_ptr<CYqApp> app;
-  CMainFrame* main = nullptr;
 };
 
 // Every id that a window of the environment handles or updates has its row

@@ -45,6 +45,7 @@
 #include "workbench/shell/browse/xrefwnd.h"
 #include "workbench/shell/frames/browsebar.h"
 #include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/tests/shellwindowtest.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/frames/yqstatusbar.h"
 #include "workbench/shell/neighbours.h"
@@ -53,33 +54,21 @@
 
 namespace {
 
-class ProgDocWindows : public ::testing::Test {
+class ProgDocWindows : public ShellWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    static std::string dir = [] {
-      char templ[] = "/tmp/progdocwin-guitest-XXXXXX";
-      return std::string(mkdtemp(templ));
-    }();
-    setenv("VARNICA_REGISTRY", dir.c_str(), 1);
-    reg_reset_default_store();
-    Fw_TestQApp();
-  }
+  static void SetUpTestSuite() { UseTemporaryProfile("progdocwin-guitest"); }
 
   void SetUp() override {
-    app = std::make_unique<CYqApp>();
-    Settings_Install();  // the password dialogs
-    Programs_Install();
-    Editor_Install();
-    ASSERT_TRUE(app->InitInstance({"-nologo"}));
-    main = app->MainWnd();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    ASSERT_NO_FATAL_FAILURE(StartShell([] {
+      Settings_Install();  // the password dialogs
+      Programs_Install();
+      Editor_Install();
+    }));
   }
 
   void TearDown() override {
     COutputDoc::Shutdown();
-    if (main->isVisible()) main->close();
-    app->ExitInstance();
-    app.reset();
+    StopShell();
     Shell_ResetNeighbours();
   }
 
@@ -122,8 +111,6 @@ class ProgDocWindows : public ::testing::Test {
 
   vtest::TempDir dir;
   RecordingSink sink;
-  std::unique_ptr<CYqApp> app;
-  CMainFrame* main = nullptr;
 };
 
 TEST_F(ProgDocWindows, AProgramOpensOnceCompilesIntoTheBuildTabAndShowsItsTitle) {

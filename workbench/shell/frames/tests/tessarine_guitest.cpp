@@ -37,6 +37,7 @@
 #include "workbench/shell/frames/browsebar.h"
 #include "workbench/shell/frames/editbar.h"
 #include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/tests/shellwindowtest.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/frames/yqstatusbar.h"
 #include "workbench/shell/neighbours.h"
@@ -116,17 +117,9 @@ class FakeDoc : public AutoSaveDoc {
   int saves = 0;
 };
 
-class Tessarine : public ::testing::Test {
+class Tessarine : public ShellWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    static std::string dir = [] {
-      char templ[] = "/tmp/tessarine-guitest-XXXXXX";
-      return std::string(mkdtemp(templ));
-    }();
-    setenv("VARNICA_REGISTRY", dir.c_str(), 1);
-    reg_reset_default_store();
-    Fw_TestQApp();
-  }
+  static void SetUpTestSuite() { UseTemporaryProfile("tessarine-guitest"); }
 
   void SetUp() override {
     ShellNeighbours& n = Shell_Neighbours();
@@ -134,27 +127,12 @@ class Tessarine : public ::testing::Test {
     n.server = &server;
     n.explorer = &explorer;
     n.program = &program;
-    Start();
+    StartShell();
   }
 
   void TearDown() override {
-    Stop();
+    StopShell();
     Shell_ResetNeighbours();
-  }
-
-  void Start() {
-    app = std::make_unique<CYqApp>();
-    ASSERT_TRUE(app->InitInstance({"-nologo"}));
-    main = app->MainWnd();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
-  }
-
-  void Stop() {
-    if (!app) return;
-    if (main != nullptr && main->isVisible()) main->close();
-    app->ExitInstance();
-    app.reset();
-    main = nullptr;
   }
 
   QColor PanePixel(int pane, int x, int y) {
@@ -170,8 +148,6 @@ class Tessarine : public ::testing::Test {
   FakeServer server;
   FakeExplorer explorer;
   FakeProgram program;
-  std::unique_ptr<CYqApp> app;
-  CMainFrame* main = nullptr;
 };
 
 TEST_F(Tessarine, MenusAndBarsCarryTheirIds) {
@@ -390,16 +366,16 @@ TEST_F(Tessarine, PlacementAndBrowseBarAreKeptForTheNextStart) {
   app->RouteCommand(32914);  // show the browse bar
   EXPECT_TRUE(main->BrowseBar()->isVisible());
   EXPECT_EQ(app->RouteUpdate(32914).checked, std::optional<bool>(true));
-  Stop();
+  StopShell();
   EXPECT_EQ(Cfg_GetString("WindowPositions", "BrowseBarVisible"), "True");
 
-  Start();
+  StartShell();
   EXPECT_EQ(main->geometry().size(), QSize(720, 520));
   EXPECT_EQ(main->geometry().topLeft(), QPoint(120, 140));
   EXPECT_TRUE(main->BrowseBar()->isVisible());
   app->RouteCommand(32914);
-  Stop();
-  Start();
+  StopShell();
+  StartShell();
   EXPECT_FALSE(main->BrowseBar()->isVisible());
 }
 
@@ -431,7 +407,7 @@ TEST_F(Tessarine, KeysAreSwallowedUntilStartedAndClipboardKeysReachPlainFields) 
   delete field;
 
   // A second application object that has not started swallows keys.
-  Stop();
+  StopShell();
   app = std::make_unique<CYqApp>();
   QLineEdit lonely;
   qApp->installEventFilter(app.get());
@@ -449,20 +425,20 @@ namespace {
 TEST_F(Tessarine, APlainStartShowsTheSplashAndAFileStartOpensTheFile) {
   EXPECT_FALSE(app->SplashShown());  // -nologo
   EXPECT_TRUE(app->Started());
-  Stop();
+  StopShell();
   app = std::make_unique<CYqApp>();
   ASSERT_TRUE(app->InitInstance({}));
   main = app->MainWnd();
   EXPECT_TRUE(app->SplashShown());
   EXPECT_TRUE(program.opened.empty());
-  Stop();
+  StopShell();
   app = std::make_unique<CYqApp>();
   ASSERT_TRUE(app->InitInstance({"/tmp/sample.q"}));
   main = app->MainWnd();
   EXPECT_FALSE(app->SplashShown());
   ASSERT_EQ(program.opened.size(), 1u);
   EXPECT_EQ(program.opened[0].first, "/tmp/sample.q");
-  Stop();
+  StopShell();
   // An automated start shows no window and does not start.
   app = std::make_unique<CYqApp>();
   ASSERT_TRUE(app->InitInstance({"-Automation"}));

@@ -1,0 +1,58 @@
+// The base of window tests that run the whole environment: a profile of the
+// test program's own, the application object started as tessarine starts
+// it (-nologo) with its main window shown, and the same ending after each
+// test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/registry.h"
+#include "workbench/framework/tests/fwtest.h"
+#include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/neighbours.h"
+
+class ShellWindowTest : public ::testing::Test {
+ protected:
+  // Points the profile at a new folder under /tmp named after `name`, once
+  // for the test program, and makes its QApplication. From SetUpTestSuite.
+  static void UseTemporaryProfile(const char* name) {
+    static const std::string dir = [name] {
+      std::string templ = std::string("/tmp/") + name + "-XXXXXX";
+      return std::string(mkdtemp(templ.data()));
+    }();
+    setenv("VARNICA_REGISTRY", dir.c_str(), 1);
+    reg_reset_default_store();
+    Fw_TestQApp();
+  }
+
+  // Makes the application, lets `install` plug in what the test needs,
+  // starts it and waits for the main window. Fails the test (fatally) when
+  // it does not start; call through ASSERT_NO_FATAL_FAILURE.
+  void StartShell(const std::function<void()>& install = {}) {
+    app = std::make_unique<CYqApp>();
+    if (install) install();
+    ASSERT_TRUE(app->InitInstance({"-nologo"}));
+    main = app->MainWnd();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+  }
+
+  // Closes the main window and ends the application (nothing when it was
+  // not made). The neighbours are left to the caller.
+  void StopShell() {
+    if (!app) return;
+    if (main != nullptr && main->isVisible()) main->close();
+    app->ExitInstance();
+    app.reset();
+    main = nullptr;
+  }
+
+  std::unique_ptr<CYqApp> app;
+  CMainFrame* main = nullptr;
+};
