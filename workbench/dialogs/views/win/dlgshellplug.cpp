@@ -93,7 +93,8 @@ class ShellNotify final : public DlgWinNotify {
   }
 
  private:
-  static CMainFrame* MainFrame() { return YqApp() != nullptr ? YqApp()->MainWnd() : nullptr; }
+  // The main frame with the auto-save timer; null while the application ends.
+  static CMainFrame* MainFrame() { return Shell_MainFrame(); }
 };
 
 class Plug final : public DlgShellPlug, public DesignerLink {
