@@ -81,6 +81,26 @@ constexpr std::array<MenuRow, 17> kContextMenu = {{
     {0, nullptr},
 }};
 
+// The keys the context menu names for its commands, taken before the menu
+// bar's mnemonics (Alt+V would open the View menu).
+struct KeyRow {
+  int key;
+  Qt::KeyboardModifiers modifiers;
+  int id;
+};
+constexpr std::array<KeyRow, 4> kCommandKeys = {{
+    {Qt::Key_Return, Qt::NoModifier, ID_DLG_EDIT_PROPERTIES},
+    {Qt::Key_Enter, Qt::KeypadModifier, ID_DLG_EDIT_PROPERTIES},
+    {Qt::Key_V, Qt::AltModifier, ID_DLG_TOGGLE_VISIBLE},
+    {Qt::Key_P, Qt::AltModifier, ID_DLG_PALETTE},
+}};
+
+int CommandOfKey(const QKeyEvent* k) {
+  for (const KeyRow& row : kCommandKeys)
+    if (k->key() == row.key && k->modifiers() == row.modifiers) return row.id;
+  return ID_NONE;
+}
+
 // The coordinate panes and their index.
 int CoordIndex(int id) {
   switch (id) {
@@ -535,9 +555,21 @@ void CDlgEditView::CancelResize() {
 // ------------------------------------------------------------------ keyboard
 
 bool CDlgEditView::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride && CommandOfKey(static_cast<QKeyEvent*>(event)) != ID_NONE) {
+    event->accept();
+    return true;
+  }
   // Shift+F10 and the menu key open the context menu at the selection.
   if (event->type() == QEvent::KeyPress) {
     auto* k = static_cast<QKeyEvent*>(event);
+    // A command key runs its command when its update enables it.
+    if (const int id = CommandOfKey(k); id != ID_NONE) {
+      FwCmdUI ui;
+      ui.id = id;
+      OnUpdateCommand(ui);
+      if (ui.enabled) OnCommand(id);
+      return true;
+    }
     const bool shift_f10 = k->key() == Qt::Key_F10 && (k->modifiers() & Qt::ShiftModifier) &&
                            !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     if (shift_f10 || k->key() == Qt::Key_Menu) {

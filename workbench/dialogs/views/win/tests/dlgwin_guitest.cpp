@@ -412,6 +412,30 @@ TEST_F(DlgWinTest, TheContextMenuHoldsTheDesignersEntries) {
   EXPECT_EQ(texts, expected);
 }
 
+// The keys the context menu names work on the canvas: Enter opens the grid
+// on the selection, Alt+V toggles its visibility (not the View menu), Alt+P
+// opens the palette; without a selection Enter does nothing.
+TEST_F(DlgWinTest, TheKeysTheContextMenuNamesRunTheirCommands) {
+  QTest::keyClick(view, Qt::Key_Escape);
+  QTest::keyClick(view, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(windows->Notify().Grid(), nullptr);
+
+  DlgObject* ok = Find("Main.Ok");
+  Click(Inside(ok));
+  QTest::keyClick(view, Qt::Key_Return);
+  QApplication::processEvents();
+  ASSERT_NE(windows->Notify().Grid(), nullptr);
+  const bool shown = ok->HasFlag(DLG_F_SHOWN);
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_V, Qt::AltModifier);
+  EXPECT_NE(ok->HasFlag(DLG_F_SHOWN), shown);
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);  // no menu opened
+  QTest::keyClick(view, Qt::Key_P, Qt::AltModifier);
+  QApplication::processEvents();
+  EXPECT_NE(windows->Notify().Palette(), nullptr);
+}
+
 // ------------------------------------------------------ frames and captions
 
 TEST_F(DlgWinTest, CaptionsNumberWindowsPerDialogAndMarkChanges) {
