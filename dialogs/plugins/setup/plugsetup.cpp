@@ -68,15 +68,16 @@ int checked_number(QDialog* dlg, QLineEdit* edit, int max) {
   return -1;
 }
 
-// The title bar's caption in full: at least as wide as the caption in a
-// bold face, with room for the window's icon and its three buttons.
+// The title bar's caption in full: as wide as the caption in a bold face
+// half as large again (window managers often draw titles larger than the
+// dialog's own font), with room for the window's icon and its three buttons.
 void fit_caption(QDialog* dlg) {
   QFont bold = dlg->font();
   bold.setBold(true);
   const QFontMetrics metrics(bold);
   constexpr int kTitleBarGlyphs = 6;  // icon, three buttons and their spacing
-  dlg->setMinimumWidth(std::max(dlg->minimumWidth(),
-                                metrics.horizontalAdvance(dlg->windowTitle()) + kTitleBarGlyphs * metrics.height()));
+  const int caption = metrics.horizontalAdvance(dlg->windowTitle()) * 3 / 2;
+  dlg->setMinimumWidth(std::max(dlg->minimumWidth(), caption + kTitleBarGlyphs * metrics.height()));
 }
 
 QDialogButtonBox* ok_cancel(QDialog* dlg, QLayout* layout) {
