@@ -42,6 +42,7 @@
 #include "workbench/framework/tests/fwtest.h"
 #include "workbench/shell/controls/filecombos.h"
 #include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/tests/shellwindowtest.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/neighbours.h"
 #include "workbench/server/srvconn.h"
@@ -102,17 +103,9 @@ class FakeDocument : public SaveAsDocument {
   std::vector<std::string> saved;
 };
 
-class Explorer : public ::testing::Test {
+class Explorer : public ShellWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    static std::string dir = [] {
-      char templ[] = "/tmp/explorer-guitest-XXXXXX";
-      return std::string(mkdtemp(templ));
-    }();
-    setenv("VARNICA_REGISTRY", dir.c_str(), 1);
-    reg_reset_default_store();
-    Fw_TestQApp();
-  }
+  static void SetUpTestSuite() { UseTemporaryProfile("explorer-guitest"); }
 
   void SetUp() override {
     char templ[] = "/tmp/explorer-files-XXXXXX";
@@ -126,10 +119,7 @@ class Explorer : public ::testing::Test {
     Write("quote\"d.txt", "x");
     ShellNeighbours& n = Shell_Neighbours();
     n.program = &program;
-    app = std::make_unique<CYqApp>();
-    ASSERT_TRUE(app->InitInstance({"-nologo"}));
-    main = app->MainWnd();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    ASSERT_NO_FATAL_FAILURE(StartShell());
     windows = Explorer_Install(app->m_Explore, app->m_Config, &app->m_MruFiles);
   }
 
@@ -138,9 +128,7 @@ class Explorer : public ::testing::Test {
       if (CExploreFrame* f = d->Frame()) f->close();
     QCoreApplication::processEvents();
     windows.reset();
-    if (main->isVisible()) main->close();
-    app->ExitInstance();
-    app.reset();
+    StopShell();
     Shell_ResetNeighbours();
     fs::permissions(root + "/", fs::perms::owner_all, fs::perm_options::add);
     fs::remove_all(root);
@@ -201,8 +189,6 @@ class Explorer : public ::testing::Test {
   std::string root;
   AnsweringSink sink;
   FakeProgram program;
-  std::unique_ptr<CYqApp> app;
-  CMainFrame* main = nullptr;
   std::unique_ptr<ExplorerWindows> windows;
 };
 
