@@ -52,6 +52,7 @@
 #include "workbench/shell/controls/filecombos.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/shell/frames/mainframe.h"
+#include "workbench/shell/frames/tests/shellwindowtest.h"
 #include "workbench/shell/controls/indicator.h"
 #include "workbench/shell/frames/yqstatusbar.h"
 #include "workbench/shell/frames/yqapp.h"
@@ -64,29 +65,22 @@ std::string TempDir() {
   return std::string(mkdtemp(templ));
 }
 
-class Designer : public ::testing::Test {
+class Designer : public ShellWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    static const std::string dir = TempDir();
-    setenv("VARNICA_REGISTRY", dir.c_str(), 1);
-    reg_reset_default_store();
-    Fw_TestQApp();
-  }
+  static void SetUpTestSuite() { UseTemporaryProfile("tessarine-designer"); }
 
   void SetUp() override {
-    app = std::make_unique<CYqApp>();
     // As the program puts it together: program documents, the settings
     // sheet, the designer and the explorer.
-    Programs_Install();
-    Editor_Install();
-    Settings_Install();
-    designer = Designer_Install(*app, TESTPLUG_DIR);
-    CProgDoc::SetPluginOpener([this](const std::string& path) { return designer->OpenClaimedFile(path); });
-    app->m_Explore.SaveDirectory = dir;
-    explorer = Explorer_Install(app->m_Explore, app->m_Config, &app->m_MruFiles);
-    ASSERT_TRUE(app->InitInstance({"-nologo"}));
-    main = app->MainWnd();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    ASSERT_NO_FATAL_FAILURE(StartShell([this] {
+      Programs_Install();
+      Editor_Install();
+      Settings_Install();
+      designer = Designer_Install(*app, TESTPLUG_DIR);
+      CProgDoc::SetPluginOpener([this](const std::string& path) { return designer->OpenClaimedFile(path); });
+      app->m_Explore.SaveDirectory = dir;
+      explorer = Explorer_Install(app->m_Explore, app->m_Config, &app->m_MruFiles);
+    }));
   }
 
   void TearDown() override {
@@ -155,10 +149,8 @@ class Designer : public ::testing::Test {
 
   RecordingSink sink;
   std::string dir = TempDir();
-  std::unique_ptr<CYqApp> app;
   std::unique_ptr<DlgShellPlug> designer;
   std::unique_ptr<ExplorerWindows> explorer;
-  CMainFrame* main = nullptr;
 };
 
 TEST_F(Designer, TheStartedManagerListsThePlugInForTheShell) {
