@@ -239,15 +239,17 @@ bool ArrowAt(CEditorView* view, int row_top, int row_height) {
   return false;
 }
 
+// The cross-reference pane's tree, without its window.
+struct PaneTree : XrefLink {
+  XrefTree tree;
+  XrefTree* Tree() override { return &tree; }
+};
+
 TEST_F(DebuggerWindows, AStopIsMarkedWithTheArrowInItsProgramWindow) {
   const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");
   vtest::write_file(dir.file("s.txt"),
                     "stop " + prog + " 0 1 0 PRINT 1||MAIN\nstop " + prog + " 0 3 0 PRINT A||MAIN\n");
-  // The cross-reference pane's tree, without its window.
-  struct TreeLink : XrefLink {
-    XrefTree tree;
-    XrefTree* Tree() override { return &tree; }
-  } xref;
+  PaneTree xref;
   XrefLink* const previous_xref = std::exchange(Shell_Neighbours().xref, &xref);
   Shell_Neighbours().call_stack->Toggle();
   Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
@@ -312,10 +314,7 @@ TEST_F(DebuggerWindows, AStopInASegmentThePaneDoesNotListFailsTheStep) {
   const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");
   vtest::write_file(dir.file("s.txt"), "stop " + prog + " 0 1 0 PRINT 1||MAIN\nstop " + prog +
                                            " 0 2 0 LET A=2||MAIN\nstop " + prog + " 0 3 0 PRINT A||MAIN\n");
-  struct TreeLink : XrefLink {
-    XrefTree tree;
-    XrefTree* Tree() override { return &tree; }
-  } xref;
+  PaneTree xref;
   XrefLink* const previous_xref = std::exchange(Shell_Neighbours().xref, &xref);
   Shell_Neighbours().call_stack->Toggle();
   Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);

@@ -31,6 +31,7 @@
 #include "workbench/editor/view/editview.h"
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/explorer/view/exploredoc.h"
+#include "workbench/explorer/view/tests/saveasrun.h"
 #include "workbench/explorer/view/exploreframe.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
@@ -114,18 +115,8 @@ class Designer : public ShellWindowTest {
   // Routes `command` and runs `inside` in the Save As window it opens;
   // false when none opened.
   bool RunSaveAs(int command, const std::function<void(CExploreDoc*)>& inside) {
-    bool opened = false;
-    QTimer::singleShot(0, [&] {
-      CExploreDoc* d = explorer->SaveAsDoc();
-      if (d == nullptr) return;
-      opened = true;
-      inside(d);
-      // A window still open after the steps fails the test instead of waiting.
-      QTimer::singleShot(0, [this] { explorer->CloseSaveAs(); });
-    });
-    app->Commands().Trigger(command);
-    QCoreApplication::processEvents();
-    return opened;
+    return Explorer_RunSaveAs(
+        *explorer, [&] { app->Commands().Trigger(command); }, inside);
   }
 
   static std::string Read(const std::string& path) {

@@ -34,6 +34,7 @@
 #include "workbench/editor/view/editview.h"
 #include "workbench/editor/view/outputdoc.h"
 #include "workbench/explorer/view/exploredoc.h"
+#include "workbench/explorer/view/tests/saveasrun.h"
 #include "workbench/explorer/view/exploreframe.h"
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwdoctemplate.h"
@@ -83,6 +84,17 @@ class ProgDocWindows : public ShellWindowTest {
 
   static CEditorView* ViewOf(FwDocument* doc) {
     return doc->Views().empty() ? nullptr : dynamic_cast<CEditorView*>(doc->Views()[0]);
+  }
+
+  // Opens a file through the program neighbour and gives its view the
+  // focus; null when it did not open or the view took no focus.
+  CProgDoc* OpenFocused(const std::string& path) {
+    if (!Shell_Neighbours().program->OpenFile(path.c_str(), 0)) return nullptr;
+    auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+    CEditorView* view = doc != nullptr ? ViewOf(doc) : nullptr;
+    if (view == nullptr) return nullptr;
+    view->setFocus();
+    return QTest::qWaitFor([&] { return view->hasFocus(); }) ? doc : nullptr;
   }
 
   static QMenu* MenuTitled(QMenuBar* bar, const QString& title) {
@@ -158,12 +170,9 @@ TEST_F(ProgDocWindows, AProgramOpensOnceCompilesIntoTheBuildTabAndShowsItsTitle)
 // clipboard commands. Run to Cursor stays grey without a debug session.
 TEST_F(ProgDocWindows, ProgramCommandsAreReachedByTheirKeysTheProgramMenuAndTheContextMenu) {
   std::string prog = store("PRINT 1\nLET A=2\nPRINT A\n");
-  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(prog.c_str(), 0));
-  auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+  CProgDoc* doc = OpenFocused(prog);
   ASSERT_NE(doc, nullptr);
   CEditorView* view = ViewOf(doc);
-  view->setFocus();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
 
   QMenu* program = MenuTitled(main->menuBar(), "&Program");
   ASSERT_NE(program, nullptr);
@@ -451,18 +460,8 @@ class ProgDocSaveAs : public ProgDocWindows {
   // Routes `command` and runs `inside` in the Save As window it opens;
   // false when no window opened.
   bool RunSaveAs(int command, const std::function<void(CExploreDoc*)>& inside) {
-    bool opened = false;
-    QTimer::singleShot(0, [&] {
-      CExploreDoc* d = windows->SaveAsDoc();
-      if (d == nullptr) return;
-      opened = true;
-      inside(d);
-      // A window still open after the steps fails the test instead of waiting.
-      QTimer::singleShot(0, [this] { windows->CloseSaveAs(); });
-    });
-    app->RouteCommand(command);
-    QCoreApplication::processEvents();
-    return opened;
+    return Explorer_RunSaveAs(
+        *windows, [&] { app->RouteCommand(command); }, inside);
   }
 
   static std::string Read(const std::string& path) {
@@ -601,12 +600,9 @@ class RecordingDocumentSheet : public SettingsLink {
 // read-only) takes effect on the text at once.
 TEST_F(ProgDocWindows, FilePropertiesShowsTheDocumentInformationAndAppliesTheSheet) {
   vtest::write_file(dir.file("notes.txt"), "first\nsecond\n");
-  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(dir.file("notes.txt").c_str(), 0));
-  auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+  CProgDoc* doc = OpenFocused(dir.file("notes.txt"));
   ASSERT_NE(doc, nullptr);
   CEditorView* view = ViewOf(doc);
-  view->setFocus();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
 
   QMenu* file = MenuTitled(main->menuBar(), "&File");
   ASSERT_NE(file, nullptr);
