@@ -51,6 +51,15 @@ CEditorView* FirstView(CCallstackDoc* doc) {
   return nullptr;
 }
 
+// A window that was not open: filled at once from a session that is not
+// busy or waiting (the kind's toggle and Show alike).
+void FillFromSession() {
+  if (CCallstackDoc::Find() == nullptr || !DebugQueue || Debug_SessionWaiting() || Debug_Busy()) return;
+  Debug_SetBusy(true);
+  if (!Debug_Cmd_CALLSTACK()) Debug_CheckSession();
+  Debug_SetBusy(false);
+}
+
 }  // namespace
 
 CCallstackDoc* CCallstackDoc::Find() {
@@ -94,13 +103,26 @@ void CCallstackDoc::Setup() {
       },
       [](FwDocument* doc, QWidget* parent) -> FwView* { return new CEditorView(doc, parent); });
   record->tmpl = app->AddDocTemplate(std::move(tmpl));
-  if (!registered)
-    windows.Register({ID_VIEW_CALLSTACK, ID_VIEW_CALLSTACK, CfgWindowKeys[CfgWnd_CallstackWindow], FwKindScope::Single,
-                      FwKindHost::MdiChild, [] {
-                        FwDocTemplate* t = Record() ? Record()->tmpl : nullptr;
-                        FwDocument* doc = t ? t->OpenDocument(nullptr) : nullptr;
-                        return doc && !doc->Frames().empty() ? static_cast<QWidget*>(doc->Frames().front()) : nullptr;
-                      }});
+  RegisterKind();
+}
+
+void CCallstackDoc::RegisterKind() {
+  FwApp* app = Fw_App();
+  if (app == nullptr || app->Windows().Kind(ID_VIEW_CALLSTACK) != nullptr) return;
+  app->Windows().Register({ID_VIEW_CALLSTACK,
+                           ID_VIEW_CALLSTACK,
+                           CfgWindowKeys[CfgWnd_CallstackWindow],
+                           FwKindScope::Single,
+                           FwKindHost::MdiChild,
+                           [] {
+                             Setup();  // the record and the template, again after a Shutdown
+                             FwDocTemplate* t = Record() ? Record()->tmpl : nullptr;
+                             FwDocument* doc = t ? t->OpenDocument(nullptr) : nullptr;
+                             return doc && !doc->Frames().empty() ? static_cast<QWidget*>(doc->Frames().front())
+                                                                  : nullptr;
+                           },
+                           {},
+                           [](QWidget*) { FillFromSession(); }});
 }
 
 void CCallstackDoc::Shutdown() {
@@ -149,17 +171,10 @@ void CCallstackDoc::Show(bool show) {
   Setup();
   FwApp* app = Fw_App();
   if (app == nullptr) return;
-  const bool was_open = IsOpen();
-  if (!show) {
+  if (show)
+    app->Windows().Open(ID_VIEW_CALLSTACK);
+  else
     app->Windows().Close(ID_VIEW_CALLSTACK);
-    return;
-  }
-  app->Windows().Open(ID_VIEW_CALLSTACK);
-  if (!was_open && Find() != nullptr && DebugQueue && !Debug_SessionWaiting() && !Debug_Busy()) {
-    Debug_SetBusy(true);
-    if (!Debug_Cmd_CALLSTACK()) Debug_CheckSession();
-    Debug_SetBusy(false);
-  }
 }
 
 void CCallstackDoc::Clear() {

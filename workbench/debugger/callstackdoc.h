@@ -22,9 +22,12 @@ class CCallstackDoc : public CEditorDoc {
   ~CCallstackDoc() override;
 
   // Opens the window (and, when it was closed and a session runs, fills it
-  // at once) or closes it.
+  // at once) or closes it, as the kind's toggle does.
   static void Show(bool show);
   static bool IsOpen();
+  // Registers the window kind with the application's registry: the View
+  // menu's Call Stack command opens and closes it. Safe to call again.
+  static void RegisterKind();
   // The call-stack document open in the application (its template's one
   // document), or null.
   static CCallstackDoc* Find();

@@ -1,10 +1,14 @@
 #include "workbench/debugger/debuggerplug.h"
 
 #include "workbench/debugger/breakpointsdlg.h"
+#include "workbench/debugger/debugplug.h"
+#include "workbench/debugger/session/debugcore.h"
+#include "workbench/debugger/session/debughost.h"
 #include "workbench/framework/fwapp.h"
 #include "workbench/framework/fwcommandids.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/neighbours.h"
 
 namespace {
 
@@ -31,15 +35,12 @@ void RegisterBreakpoints(FwWindows& windows, CfgBreakpoints& stored, std::functi
 DebuggerWindows::DebuggerWindows(CfgBreakpoints& stored, CfgWindowPositions* positions,
                                  std::function<void(const std::string&)> help)
     : variables(target, positions) {
-  ShellNeighbours& n = Shell_Neighbours();
-  previous_variables_ = n.variables;
-  n.variables = &variables;
   if (FwApp* app = Fw_App()) RegisterBreakpoints(app->Windows(), stored, std::move(help));
 }
 
 DebuggerWindows::~DebuggerWindows() {
-  ShellNeighbours& n = Shell_Neighbours();
-  if (n.variables == &variables) n.variables = previous_variables_;
+  // The core stops reading the window that goes.
+  if (DebugHost* host = Debug_Host(); host != nullptr && host->Variables() == &variables) Debugger_Install();
 }
 
 std::unique_ptr<DebuggerWindows> Debugger_InstallWindows(CYqApp& app) {

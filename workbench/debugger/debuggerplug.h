@@ -1,6 +1,7 @@
-// The debugger's windows plugged into the shell's neighbours: the Variables
-// window, with the debugger core as its target, behind the main frame's
-// Variables command; and the Breakpoints dialog, a modal kind of the
+// The debugger's windows: the Variables window, with the debugger core as
+// its target, a kind of the application's registry of windows behind the
+// View menu's Variables command (Debugger_Install hands it to the core);
+// and the Breakpoints dialog, a modal kind of the
 // application's registry of windows behind the Breakpoints command (after
 // a Go To the breakpoint's line is shown in its program document). The
 // application keeps the returned object for its whole run.
@@ -21,9 +22,6 @@ struct DebuggerWindows {
   ~DebuggerWindows();
   DebugVariableTarget target;
   VariablesWindow variables;
-
- private:
-  PaneLink* previous_variables_ = nullptr;
 };
 
 // Makes the windows for the application and plugs them in.

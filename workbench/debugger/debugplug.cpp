@@ -122,31 +122,25 @@ class ShellDebugHost : public DebugHost {
   void ClearCallStack() override { CCallstackDoc::Clear(); }
   void AddCallStackEntry(const DebugLocation& entry) override { CCallstackDoc::AddEntry(entry); }
   void ShowCallStack() override { CCallstackDoc::Show(true); }
-  // The Variables window plugged behind the Variables command, when it is one.
-  VariablesPane* Variables() override { return dynamic_cast<VariablesPane*>(Shell_Neighbours().variables); }
+  // The application's Variables window, when it has one.
+  VariablesPane* Variables() override { return variables; }
   CfgDebug& DebugSettings() override { return YqApp()->m_Config.Debug; }
   CfgBreakpoints& Breakpoints() override { return YqApp()->m_Breakpoints; }
   void StatusWarning(const char* text) override { Status(SK_WARNING, text); }
   void Status(int kind, const std::string& text) override {
     if (CYqStatusBar* bar = Shell_StatusBar()) bar->SetMessage(kind, text.c_str());
   }
-};
 
-class CallStackPane : public PaneLink {
- public:
-  bool Plugged() const override { return true; }
-  bool IsOpen() const override { return CCallstackDoc::IsOpen(); }
-  void Toggle() override { CCallstackDoc::Show(!CCallstackDoc::IsOpen()); }
+  VariablesPane* variables = nullptr;
 };
 
 }  // namespace
 
-void Debugger_Install() {
+void Debugger_Install(VariablesPane* variables) {
   static ShellDebugLink link;
   static ShellDebugHost host;
-  static CallStackPane call_stack;
-  ShellNeighbours& n = Shell_Neighbours();
-  n.debug = &link;
-  n.call_stack = &call_stack;
+  host.variables = variables;
+  Shell_Neighbours().debug = &link;
+  CCallstackDoc::RegisterKind();
   Debug_SetHost(&host);
 }

@@ -1,7 +1,11 @@
 // Plugs the debugger into the environment: the main frame's debug commands
 // (the shell's debugger link), the core's view of the windows (output pane,
-// call-stack window, breakpoint list, settings) and the Call Stack command.
-// Called once after the application object exists; safe to call again.
+// call-stack window, breakpoint list, settings, the Variables window) and
+// the Call Stack window's kind. Called once after the application object
+// exists; safe to call again. `variables` is the application's Variables
+// window (DebuggerWindows), or null; it forgets itself as it goes.
 #pragma once
 
-void Debugger_Install();
+class VariablesPane;
+
+void Debugger_Install(VariablesPane* variables = nullptr);

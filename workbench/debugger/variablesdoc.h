@@ -16,7 +16,6 @@
 #include "workbench/framework/fwchildframe.h"
 #include "workbench/framework/fwcmdtarget.h"
 #include "workbench/framework/fwdocument.h"
-#include "workbench/shell/neighbours.h"
 
 class CVariableView;
 class FwDocTemplate;
@@ -51,7 +50,7 @@ class CVariableFrame : public FwHandlers<CVariableFrame, FwChildFrame> {
 // Adds the window kind's command rows to the application's table (once).
 void Variables_AddCommandRows();
 
-class VariablesWindow : public VariablesPane, public PaneLink {
+class VariablesWindow : public VariablesPane {
  public:
   // `positions` keeps the frame's place (may be null).
   VariablesWindow(VariableTarget& target, CfgWindowPositions* positions);
@@ -65,10 +64,6 @@ class VariablesWindow : public VariablesPane, public PaneLink {
   bool IsOpen() const override;
   VariableRows* Rows() override;
   void ResetContents() override;
-
-  // PaneLink: the main frame's Variables command.
-  bool Plugged() const override { return true; }
-  void Toggle() override { Show(!IsOpen()); }
 
   CVariableDoc* Document() const;
   CVariableView* View() const;

@@ -35,4 +35,7 @@ struct FwWindowKind {
   // A modal dialog's end: called with the dialog and its result once it
   // ran, before it is freed. May be empty.
   std::function<void(QWidget*, int)> done = {};
+  // Called once a window that Open made is placed and shown (not when Open
+  // brings one that was open forward). May be empty.
+  std::function<void(QWidget*)> opened = {};
 };

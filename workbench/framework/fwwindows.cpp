@@ -92,13 +92,17 @@ QWidget* FwWindows::Open(int kind) {
   QWidget* w = e->windows.empty() ? nullptr : e->windows.front().data();
   // A closed child frame cannot come back: its views left their document.
   if (w != nullptr && e->kind.host == FwKindHost::MdiChild && w->isHidden()) w = nullptr;
-  if (w == nullptr) {
+  const bool made = w == nullptr;
+  if (made) {
     if (!e->kind.make) return nullptr;
     w = e->kind.make();
     if (w == nullptr) return nullptr;
     Track(kind, w);
   }
+  // A copy: the hook may register kinds.
+  const std::function<void(QWidget*)> opened = made ? e->kind.opened : nullptr;
   Place(*e, w);
+  if (opened) opened(w);
   return w;
 }
 

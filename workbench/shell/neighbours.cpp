@@ -8,12 +8,10 @@ ProgramLink g_program;
 OutputLink g_output;
 SettingsLink g_settings;
 DesignerLink g_designer;
-PaneLink g_variables, g_call_stack;
 XrefLink g_xref;
 
 ShellNeighbours Defaults() {
-  return {&g_debug,     &g_server,     &g_explorer, &g_program,  &g_output,
-          &g_variables, &g_call_stack, &g_xref,     &g_settings, &g_designer};
+  return {&g_debug, &g_server, &g_explorer, &g_program, &g_output, &g_xref, &g_settings, &g_designer};
 }
 ShellNeighbours g_neighbours = Defaults();
 }  // namespace

@@ -151,18 +151,6 @@ class OutputLink {
   virtual void ShowTab(int tab) { (void)tab; }
 };
 
-// A single-instance window that a command opens and closes (Variables,
-// Call Stack). Modal dialogs that a command runs (Breakpoints, Application
-// Properties, Page Setup) are modal kinds of the application's registry of
-// windows.
-class PaneLink {
- public:
-  virtual ~PaneLink() = default;
-  virtual bool Plugged() const { return false; }
-  virtual bool IsOpen() const { return false; }
-  virtual void Toggle() {}
-};
-
 // The pages of the Application Properties sheet, one bit each; a sheet shows
 // the pages of its mask.
 enum SettingsPage : unsigned {
@@ -299,8 +287,6 @@ struct ShellNeighbours {
   ExplorerLink* explorer;
   ProgramLink* program;
   OutputLink* output;
-  PaneLink* variables;
-  PaneLink* call_stack;
   XrefLink* xref;
   SettingsLink* settings;
   DesignerLink* designer;

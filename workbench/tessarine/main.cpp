@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     Programs_Install();  // program and text files open as program documents
     Editor_Install();
     std::unique_ptr<DebuggerWindows> debugger_windows = Debugger_InstallWindows(app);
-    Debugger_Install();
+    Debugger_Install(&debugger_windows->variables);
     Settings_Install();
     // Dialog files open in the designer; plug-ins load as the application starts.
     std::unique_ptr<DlgShellPlug> designer = Designer_Install(app);

@@ -293,7 +293,7 @@ int DebugProbe_Main(int argc, char** argv) {
     Programs_Install();
     Editor_Install();
     std::unique_ptr<DebuggerWindows> windows = Debugger_InstallWindows(app);
-    Debugger_Install();
+    Debugger_Install(&windows->variables);
     if (app.InitInstance({"-nologo"})) {
       app.MainWnd()->show();
       // The call stack is fetched at each stop while its window is open.

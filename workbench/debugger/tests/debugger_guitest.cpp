@@ -118,6 +118,9 @@ class DebuggerWindows : public ShellWindowTest {
     return dir.file("p.PROG");
   }
 
+  // The View menu's Call Stack command.
+  void ToggleCallStack() { ASSERT_TRUE(app->Commands().Trigger(ID_VIEW_CALLSTACK)); }
+
   std::string Boxes() const {
     std::string all;
     for (const auto& b : sink.boxes) all += "[" + b.caption + "] " + b.text + "\n";
@@ -131,7 +134,7 @@ class DebuggerWindows : public ShellWindowTest {
 TEST_F(DebuggerWindows, StepsFromTheMainFrameFillTheCallStackAndTheDebugTab) {
   // The Call Stack command opens the window; without a session it shows the
   // last list (empty).
-  Shell_Neighbours().call_stack->Toggle();
+  ToggleCallStack();
   ASSERT_TRUE(CCallstackDoc::IsOpen());
   // F10 with no session starts one and stops at the first statement.
   Fw_SendMessage(main, FW_MSG_DEBUG_STEP_OVER);
@@ -156,16 +159,34 @@ TEST_F(DebuggerWindows, StepsFromTheMainFrameFillTheCallStackAndTheDebugTab) {
   EXPECT_NE(tab.find("one\ntwo\n"), std::string::npos) << tab;
   EXPECT_NE(tab.find("Process terminated with exit code 3 (0x3)."), std::string::npos) << tab;
   // The list stays after the session; the window closes with the command.
-  Shell_Neighbours().call_stack->Toggle();
+  ToggleCallStack();
   EXPECT_FALSE(CCallstackDoc::IsOpen());
   EXPECT_TRUE(app->m_Config.WindowPositions.entries[CfgWnd_CallstackWindow].valid);  // its place is kept
   EXPECT_EQ(TextOf(CCallstackDoc::Text()), "SUB1 (lib): X = 2\nMAIN: GOSUB SUB1\n\n");
 }
 
+// The Call Stack command that opens the window during a stop fetches its
+// list at once.
+TEST_F(DebuggerWindows, OpeningTheCallStackDuringAStopFillsIt) {
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_OVER);  // no program window: the stop shows the call stack
+  ASSERT_NE(DebugQueue, nullptr) << Boxes();
+  ASSERT_TRUE(CCallstackDoc::IsOpen());
+  ToggleCallStack();
+  ASSERT_FALSE(CCallstackDoc::IsOpen());
+  CCallstackDoc::Clear();
+  ToggleCallStack();
+  ASSERT_TRUE(CCallstackDoc::IsOpen());
+  EXPECT_EQ(TextOf(CCallstackDoc::Text()), "MAIN: LET A = 1\n\n");
+  // Brought forward while open, it fetches nothing.
+  CCallstackDoc::Clear();
+  CCallstackDoc::Show(true);
+  EXPECT_EQ(TextOf(CCallstackDoc::Text()), "\n");
+}
+
 // The call stack's context menu is its own: its read-only lines can be
 // copied and selected, not cut or pasted as in an editor.
 TEST_F(DebuggerWindows, TheCallStacksContextMenuCopiesAndSelects) {
-  Shell_Neighbours().call_stack->Toggle();
+  ToggleCallStack();
   QPointer<CCallstackFrame> frame = app->Windows().Window<CCallstackFrame>();
   ASSERT_NE(frame, nullptr);
   auto* view = dynamic_cast<CEditorView*>(frame->View(0));
@@ -193,7 +214,7 @@ TEST_F(DebuggerWindows, TheCallStacksContextMenuCopiesAndSelects) {
 // One call-stack document at a time: its template makes no second one while
 // the window is open, and a new one as soon as the window closed.
 TEST_F(DebuggerWindows, TheCallStackHasOneDocumentAtATime) {
-  Shell_Neighbours().call_stack->Toggle();
+  ToggleCallStack();
   CCallstackDoc* first = CCallstackDoc::Find();
   ASSERT_NE(first, nullptr);
   FwDocTemplate* tmpl = first->Template();
@@ -202,10 +223,10 @@ TEST_F(DebuggerWindows, TheCallStackHasOneDocumentAtATime) {
   EXPECT_THROW(tmpl->OpenDocument(nullptr), SysAssertError);
   Sys_SetAssertHandler(previous);
   EXPECT_EQ(tmpl->Documents(), std::vector<FwDocument*>{first});
-  Shell_Neighbours().call_stack->Toggle();
+  ToggleCallStack();
   EXPECT_FALSE(CCallstackDoc::IsOpen());
   EXPECT_EQ(CCallstackDoc::Find(), nullptr);
-  Shell_Neighbours().call_stack->Toggle();
+  ToggleCallStack();
   EXPECT_TRUE(CCallstackDoc::IsOpen());
   ASSERT_NE(CCallstackDoc::Find(), nullptr);
   EXPECT_EQ(tmpl->Documents().size(), 1u);
@@ -251,7 +272,7 @@ TEST_F(DebuggerWindows, AStopIsMarkedWithTheArrowInItsProgramWindow) {
                     "stop " + prog + " 0 1 0 PRINT 1||MAIN\nstop " + prog + " 0 3 0 PRINT A||MAIN\n");
   PaneTree xref;
   XrefLink* const previous_xref = std::exchange(Shell_Neighbours().xref, &xref);
-  Shell_Neighbours().call_stack->Toggle();
+  ToggleCallStack();
   Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
   ASSERT_NE(DebugQueue, nullptr) << Boxes();
   // The stop's file was opened by its path and took the target's name.
@@ -316,7 +337,7 @@ TEST_F(DebuggerWindows, AStopInASegmentThePaneDoesNotListFailsTheStep) {
                                            " 0 2 0 LET A=2||MAIN\nstop " + prog + " 0 3 0 PRINT A||MAIN\n");
   PaneTree xref;
   XrefLink* const previous_xref = std::exchange(Shell_Neighbours().xref, &xref);
-  Shell_Neighbours().call_stack->Toggle();
+  ToggleCallStack();
   Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
   ASSERT_NE(DebugQueue, nullptr) << Boxes();
   CProgDoc* doc = Programs_FindByDebugName(prog);

@@ -1,6 +1,6 @@
-// The Variables window as the main frame and the debugger core meet it:
-// opened through the Variables command, filled when a session is stopped,
-// its rows kept over closing, emptied on a reset.
+// The Variables window as the debugger core meets it (its kind's toggle
+// with the environment is in debugger_guitest): opened, filled when a
+// session is stopped, its rows kept over closing, emptied on a reset.
 #include "workbench/debugger/variablesdoc.h"
 
 #include <QToolButton>
@@ -27,13 +27,8 @@ class VariablesWindowTest : public ::testing::Test {
     previous_ = Sys_SetAssertHandler(Sys_ThrowAssertHandler);
     FakeNode rec{1, "rec", VARKIND_TYPE, "CUSTOMER", {{0, "a", VARKIND_INTEGER, "10", {}}}};
     target.top = {{0, "I", VARKIND_INTEGER, "1", {}}, rec};
-    previous_link_ = Shell_Neighbours().variables;
-    Shell_Neighbours().variables = &window;
   }
-  void TearDown() override {
-    Shell_Neighbours().variables = previous_link_;
-    Sys_SetAssertHandler(previous_);
-  }
+  void TearDown() override { Sys_SetAssertHandler(previous_); }
   // Closes the window and lets the closing finish.
   void Close() {
     window.Show(false);
@@ -43,14 +38,13 @@ class VariablesWindowTest : public ::testing::Test {
   FakeTarget target;
   CfgWindowPositions positions;
   VariablesWindow window{target, &positions};
-  PaneLink* previous_link_ = nullptr;
   SysAssertHandler previous_ = nullptr;
 };
 
 TEST_F(VariablesWindowTest, OpeningWhileStoppedFillsTheWindow) {
   EXPECT_FALSE(window.IsOpen());
   EXPECT_EQ(window.Rows(), nullptr);
-  Shell_Neighbours().variables->Toggle();  // the main frame's Variables command
+  window.Show(true);
   ASSERT_TRUE(window.IsOpen());
   ASSERT_NE(window.View(), nullptr);
   EXPECT_EQ(window.Document()->Title(), "Variables");
@@ -74,7 +68,7 @@ TEST_F(VariablesWindowTest, ClosingKeepsRowsAndExpansionUntilReset) {
   EXPECT_EQ(window.Rows(), nullptr);
   EXPECT_FALSE(window.Saved().IsEmpty());
 
-  Shell_Neighbours().variables->Toggle();
+  window.Show(true);
   ASSERT_TRUE(window.IsOpen());
   EXPECT_EQ(window.View()->Rows().GetItemCount(), 3);  // rec is still expanded
   EXPECT_EQ(target.requests, 4);                       // reopened while stopped: refreshed once, rec with it

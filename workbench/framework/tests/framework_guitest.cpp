@@ -752,11 +752,17 @@ class WindowKindsTest : public ::testing::Test {
         [](FwDocument* d, QWidget* parent) { return new TestView(d, parent); }));
     // The pane's placement goes straight to the profile, the dialog's
     // through the application's window positions (one of their keys).
-    w.Register({ID_KIND_PANE, ID_TOGGLE_PANE, "TestPane", FwKindScope::Single, FwKindHost::MdiChild,
+    w.Register({ID_KIND_PANE,
+                ID_TOGGLE_PANE,
+                "TestPane",
+                FwKindScope::Single,
+                FwKindHost::MdiChild,
                 [this]() -> QWidget* {
                   FwDocument* d = pane_tmpl->OpenDocument(nullptr);
                   return d != nullptr ? d->Frames().front() : nullptr;
-                }},
+                },
+                {},
+                [this](QWidget* made) { pane_opened.push_back(made->isVisible()); }},
                kToggleRows, kTogglePlaces);
     w.Register({ID_KIND_DIALOG, ID_TOGGLE_DIALOG, CfgWindowKeys[CfgWnd_FindDialog], FwKindScope::Single,
                 FwKindHost::Dialog, [this] { return new PaneDialog(main); }});
@@ -795,6 +801,7 @@ class WindowKindsTest : public ::testing::Test {
   TestMain* main = nullptr;
   FwDocTemplate* doc_tmpl = nullptr;
   FwDocTemplate* pane_tmpl = nullptr;
+  std::vector<bool> pane_opened;  // the pane kind's hook: shown when told
 };
 
 TEST_F(WindowKindsTest, AToggleOpensClosesAndChecksItsKind) {
@@ -840,6 +847,19 @@ TEST_F(WindowKindsTest, AToggleOpensClosesAndChecksItsKind) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return pane.isNull(); }, 5000));
   EXPECT_EQ(w.Find(ID_KIND_PANE), nullptr);
   EXPECT_EQ(w.Window<PaneFrame>(), nullptr);
+}
+
+// A kind is told when Open made a window and showed it, not when Open
+// brought the open one forward.
+TEST_F(WindowKindsTest, AKindIsToldOnceOpenShowedAWindowItMade) {
+  FwWindows& w = app->Windows();
+  Toggle(ID_TOGGLE_PANE);
+  EXPECT_EQ(pane_opened, std::vector<bool>{true});
+  w.Open(ID_KIND_PANE);
+  EXPECT_EQ(pane_opened.size(), 1u);
+  Toggle(ID_TOGGLE_PANE);
+  Toggle(ID_TOGGLE_PANE);
+  EXPECT_EQ(pane_opened, (std::vector<bool>{true, true}));
 }
 
 // A modal kind's command runs its dialog to the end, hands its result on

@@ -304,8 +304,6 @@ const FwCmdEntry<CMainFrame> CMainFrame::kMap[] = {
     {ID_FILE_SAVE_ALL, ID_FILE_SAVE_ALL, &CMainFrame::OnSaveAll, nullptr},
     {ID_FIND_BOX, ID_FIND_BOX, &CMainFrame::OnFind, nullptr},
     {ID_VIEW_OUTPUT, ID_VIEW_OUTPUT, &CMainFrame::OnOutput, &CMainFrame::OnUpdateOutput},
-    {ID_VIEW_VARIABLES, ID_VIEW_VARIABLES, &CMainFrame::OnVariables, &CMainFrame::OnUpdateVariables},
-    {ID_VIEW_CALLSTACK, ID_VIEW_CALLSTACK, &CMainFrame::OnCallStack, &CMainFrame::OnUpdateCallStack},
     {ID_DEBUG_RUN, ID_DEBUG_RUN, &CMainFrame::OnDebugCommand, &CMainFrame::OnUpdateDebugCommand},
     {ID_DEBUG_HALT, ID_DEBUG_HALT, &CMainFrame::OnDebugCommand, &CMainFrame::OnUpdateHalt},
     {ID_DEBUG_STOP, ID_DEBUG_STOP, &CMainFrame::OnDebugCommand, &CMainFrame::OnUpdateStop},
@@ -346,18 +344,6 @@ void CMainFrame::OnOutput(int) {
 void CMainFrame::OnUpdateOutput(FwCmdUI& ui) {
   ui.Enable(Shell_Neighbours().output->Plugged());
   ui.SetCheck(Shell_Neighbours().output->IsShown());
-}
-
-void CMainFrame::OnVariables(int) { Shell_Neighbours().variables->Toggle(); }
-void CMainFrame::OnUpdateVariables(FwCmdUI& ui) {
-  ui.Enable(Shell_Neighbours().variables->Plugged());
-  ui.SetCheck(Shell_Neighbours().variables->IsOpen());
-}
-
-void CMainFrame::OnCallStack(int) { Shell_Neighbours().call_stack->Toggle(); }
-void CMainFrame::OnUpdateCallStack(FwCmdUI& ui) {
-  ui.Enable(Shell_Neighbours().call_stack->Plugged());
-  ui.SetCheck(Shell_Neighbours().call_stack->IsOpen());
 }
 
 void CMainFrame::OnDebugCommand(int id) {

@@ -87,10 +87,6 @@ class CMainFrame : public FwHandlers<CMainFrame, FwMainFrame>, public CfgWindow 
   void OnFind(int id);
   void OnOutput(int id);
   void OnUpdateOutput(FwCmdUI& ui);
-  void OnVariables(int id);
-  void OnUpdateVariables(FwCmdUI& ui);
-  void OnCallStack(int id);
-  void OnUpdateCallStack(FwCmdUI& ui);
   void OnRemoveBreakpoints(int id);
   void OnUpdateRemoveBreakpoints(FwCmdUI& ui);
   void OnTrace(int id);
