@@ -69,6 +69,9 @@ CVariableView::CVariableView(FwDocument* doc, VariableTarget& target, VariableCh
   header_->resizeSection(0, VARVIEW_NAME_WIDTH);
   header_->resizeSection(1, VARVIEW_TYPE_WIDTH);
   header_->setFocusPolicy(Qt::NoFocus);
+  // One line of text high: as a scroll area of its own a header view would
+  // ask a layout for room for two scroll bars.
+  header_->setFixedHeight(header_->sizeHint().height());
   canvas_ = new Canvas(this);
   const QFont font = GUI_SetEditFont(canvas_);
   const QFontMetrics metrics(font);

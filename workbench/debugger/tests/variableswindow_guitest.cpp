@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
+
 #include "workbench/base/shellsink.h"
 #include "workbench/base/sysassert.h"
 #include "workbench/debugger/variables/tests/faketarget.h"
@@ -51,6 +53,10 @@ TEST_F(VariablesWindowTest, OpeningWhileStoppedFillsTheWindow) {
   EXPECT_EQ(window.Document()->Frames().front()->width(), 476);
   EXPECT_EQ(window.View()->Rows().GetItemCount(), 2);
   EXPECT_EQ(target.busy_changes, (std::vector<bool>{true, false}));
+  // The column header is one line of text high, the rest is the list's.
+  QHeaderView* header = window.View()->findChild<QHeaderView*>();
+  ASSERT_NE(header, nullptr);
+  EXPECT_EQ(header->height(), header->sizeHint().height());
 
   // Open already: brought to the top, not refreshed again.
   window.Show(true);
