@@ -530,10 +530,13 @@ bool ProgDoc::CheckLine(uint32_t line_idx) {
   }
   if (rc == 1) ListedText(listed);
   if (rc == 1 && listed != line->data) {
-    text_.BeginAction(line_idx, 0);
+    // A line left by a key (Return, a caret move) is relisted inside that
+    // key's action, so one undo takes back both; on its own it is an
+    // action of its own.
+    const bool own_action = text_.BeginAction(line_idx, 0);
     if (line->Columns()) line->Delete(0, 0);  // to the end of the line
     if (!listed.empty()) line->InsertNative(0, listed.c_str());
-    text_.EndAction();
+    if (own_action) text_.EndAction();
     text_.SetModified(true);
   }
   return true;

@@ -504,4 +504,24 @@ TEST_F(ProgDocTest, AnEditedLineIsCheckedAloneAndTheInformationFollowsTheState) 
   EXPECT_EQ(text->Config().File.FileStatus.rfind("Saved: 20", 0), 0u) << text->Config().File.FileStatus;
 }
 
+// Return on a line that lists differently: the check relists the line
+// while the key's action is open, and the split that follows still belongs
+// to that action, so one undo takes back both.
+TEST_F(ProgDocTest, ALineRelistedInsideAKeysActionLeavesTheActionOpen) {
+  auto doc = make();
+  doc->NewDocument(CfgFileMode_BinaryPROG);
+  edit(*doc, [&] { doc->Text().head->InsertNative(0, "PRINT   2"); });
+  TextObj& text = doc->Text();
+  ASSERT_TRUE(text.BeginAction(0, 9));
+  ASSERT_TRUE(doc->CheckLine(0)) << host.status.back();
+  EXPECT_EQ(lines_of(*doc)[0], "PRINT 2");
+  EXPECT_TRUE(text.undo.TestFlag(TextStack_IN_ACTION));
+  new TextLine(text.head, TextLine_AFTER);  // records itself in the open action
+  text.EndAction();
+  ASSERT_EQ(text.num_lines, 2u);
+  uint32_t line = 0, col = 0;
+  text.Undo(&line, &col);
+  EXPECT_EQ(lines_of(*doc), (std::vector<std::string>{"PRINT   2"}));
+}
+
 }  // namespace

@@ -288,6 +288,36 @@ TEST_F(ProgDocWindows, ACompileWithErrorsShowsTheBuildTabAndTheEditorKeepsTheFoc
   }
 }
 
+// Typing a line and pressing Return: the line is checked and relisted as
+// the caret leaves it, the new line opens below, and one Ctrl+Z takes back
+// the Return with the relisting.
+TEST_F(ProgDocWindows, ReturnAfterATypedLineRelistsItAndOneUndoTakesBothBack) {
+  CProgDoc* doc = OpenFocused(store("PRINT 1\n"));
+  ASSERT_NE(doc, nullptr);
+  CEditorView* view = ViewOf(doc);
+  auto lines = [doc] {  // as shown: no colour switches, no indentation
+    std::vector<std::string> out;
+    for (TextLine* l = doc->GetTextObj()->head; l; l = l->next) {
+      std::string shown;
+      for (size_t i = 0; i < l->data.size(); ++i)
+        if (l->data[i] == '\x1b')
+          ++i;
+        else if (l->data[i] != ' ' || !shown.empty())
+          shown += l->data[i];
+      out.push_back(shown);
+    }
+    return out;
+  };
+  QTest::keyClick(view, Qt::Key_End);
+  QTest::keyClick(view, Qt::Key_Return);
+  QTest::keyClicks(view, "PRINT   \"hi\"");
+  QTest::keyClick(view, Qt::Key_Return);
+  EXPECT_EQ(lines(), (std::vector<std::string>{"PRINT 1", "PRINT \"hi\"", ""}));
+  EXPECT_EQ(view->Model().caret_line, 2u);
+  QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(lines(), (std::vector<std::string>{"PRINT 1", "PRINT   \"hi\""}));
+}
+
 // Answers the password dialogs that open, one entry each: a password, or
 // an empty text to cancel.
 class PasswordAnswers {
