@@ -316,6 +316,13 @@ void ProgDoc::ListedText(std::string& listed) const {
   if (config_.File.Codepage == CHARSET_ISO8859_1) convert_text(listed, CHARSET_ROMAN8, CHARSET_ISO8859_1);
 }
 
+void ProgDoc::PutListed(TextLine* line, const std::string& listed) {
+  // Deleting from column 0 to the end takes the switches in front of the
+  // first character too.
+  if (line->Size()) line->Delete(0, 0);
+  if (!listed.empty()) line->InsertNative(0, listed.c_str());
+}
+
 // With "Re-indent lines" on, the statements stand on the program files'
 // indent stops, as Tab and Return put them: level 0 on the first stop
 // (column IndentSize - 1), each level one TabSize further. The compiler
@@ -367,8 +374,7 @@ int ProgDoc::Compile() {
         ListedText(listed);
         if (listed != line->data) {
           TextSuspend suspend(&text_);
-          line->RemoveBytes(0, line->Size());
-          if (!listed.empty()) line->InsertNative(0, listed.c_str());
+          PutListed(line, listed);
           changed = true;
         }
       }
@@ -534,8 +540,7 @@ bool ProgDoc::CheckLine(uint32_t line_idx) {
     // key's action, so one undo takes back both; on its own it is an
     // action of its own.
     const bool own_action = text_.BeginAction(line_idx, 0);
-    if (line->Columns()) line->Delete(0, 0);  // to the end of the line
-    if (!listed.empty()) line->InsertNative(0, listed.c_str());
+    PutListed(line, listed);
     if (own_action) text_.EndAction();
     text_.SetModified(true);
   }

@@ -175,6 +175,8 @@ class ProgDoc {
   // line in the document's code page.
   std::string CompileText(const TextLine* line) const;
   void ListedText(std::string& listed) const;
+  // The whole line, colour switches included, gives way to its listed form.
+  static void PutListed(TextLine* line, const std::string& listed);
   // Hands the program the indentation of the document's settings, at level 0.
   void SetUpIndentation();
 

@@ -524,4 +524,18 @@ TEST_F(ProgDocTest, ALineRelistedInsideAKeysActionLeavesTheActionOpen) {
   EXPECT_EQ(lines_of(*doc), (std::vector<std::string>{"PRINT   2"}));
 }
 
+// A line the check relisted begins with a colour switch; the compile lists
+// it again in the program's columns, switches and all.
+TEST_F(ProgDocTest, ACheckedLineThatBeginsWithAColourSwitchCompiles) {
+  auto doc = make();
+  doc->NewDocument(CfgFileMode_BinaryPROG);
+  edit(*doc, [&] { doc->Text().head->InsertNative(0, "PRINT   2"); });
+  ASSERT_TRUE(doc->CheckLine(0)) << host.status.back();
+  ASSERT_EQ(doc->Text().head->data.at(0), '\x1b');
+  EXPECT_EQ(doc->Compile(), 0);
+  const std::string shown = lines_of(*doc).at(0);
+  EXPECT_EQ(shown.substr(shown.find_first_not_of(' ')), "PRINT 2");
+  EXPECT_EQ(doc->Text().head->data.find("\x1b\x1b"), std::string::npos);  // no switch left behind
+}
+
 }  // namespace
