@@ -342,11 +342,12 @@ bool COutputDoc::GoToLocation(EditorModel* view, uint32_t line_idx, int* flag) {
   OutputLoc* loc = line ? r.locations.Find(line->ident) : nullptr;
   if (!loc || !loc->File()) return true;
   const std::string path = loc->File();
+  // A document without a file was compiled under its title.
   auto find_doc = [&path]() -> CEditorDoc* {
     if (Fw_App() == nullptr) return nullptr;
     for (const auto& t : Fw_App()->DocTemplates())
       for (FwDocument* d : t->Documents())
-        if (d->PathName() == path)
+        if (d->PathName() == path || (d->PathName().empty() && d->Title() == path))
           if (auto* ed = CEditorDoc::From(d)) return ed;
     return nullptr;
   };

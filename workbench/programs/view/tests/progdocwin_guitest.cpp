@@ -318,6 +318,34 @@ TEST_F(ProgDocWindows, ReturnAfterATypedLineRelistsItAndOneUndoTakesBothBack) {
   EXPECT_EQ(lines(), (std::vector<std::string>{"PRINT 1", "PRINT   \"hi\""}));
 }
 
+// A new program that was never saved, compiled with an error: a double
+// click on the message goes to the line in its window; nothing is opened.
+TEST_F(ProgDocWindows, ABuildMessageOfAnUnsavedProgramGoesToItsLine) {
+  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(nullptr, CfgFileMode_BinaryPROG));
+  auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+  ASSERT_NE(doc, nullptr);
+  ASSERT_TRUE(doc->PathName().empty());
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  for (const char* line : {"PRINT 1", "X=1+", "PRINT 2"}) {
+    QTest::keyClicks(view, line);
+    QTest::keyClick(view, Qt::Key_Return);
+  }
+  QTest::keyClick(view, Qt::Key_F7);
+  ASSERT_NE(tab_text(OUTPUT_TAB_BUILD).find("1 error"), std::string::npos) << tab_text(OUTPUT_TAB_BUILD);
+  view->Model().GoToLineCol(4, 0);
+  const size_t documents = Programs_Template()->Documents().size();
+  sink.boxes.clear();
+
+  CEditorView* out = COutputDoc::ActivateTab(OUTPUT_TAB_BUILD);
+  ASSERT_NE(out, nullptr);
+  out->Model().DoubleClick(0, 0, false);
+  EXPECT_TRUE(sink.boxes.empty()) << sink.boxes.front().text;
+  EXPECT_EQ(Programs_Template()->Documents().size(), documents);
+  EXPECT_EQ(view->Model().caret_line, 1u);
+}
+
 // Answers the password dialogs that open, one entry each: a password, or
 // an empty text to cancel.
 class PasswordAnswers {
