@@ -7,7 +7,9 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -87,6 +89,10 @@ CDriveView::CDriveView(FwDocument* doc, QWidget* parent)
   setFocusProxy(widget_);
   widget_->setHeaderHidden(true);
   widget_->setIconSize(QSize(16, 16));
+  // Deep folders keep their whole names: the column grows with them and the
+  // tree scrolls sideways.
+  widget_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  widget_->header()->setStretchLastSection(false);
   widget_->installEventFilter(this);
   // A folder the file list shows takes its subfolders from the list's rows.
   tree_.SetShownRows([this](const std::string& path) -> const std::vector<ExploreRow>* {
@@ -214,7 +220,15 @@ bool CDriveView::SelectPath(const std::string& path, bool report) {
   }
   for (QTreeWidgetItem* up = item->parent(); up != nullptr; up = up->parent()) up->setExpanded(true);
   widget_->setCurrentItem(item);
+  widget_->resizeColumnToContents(0);
   widget_->scrollToItem(item);
+  // The tree scrolls sideways only to its column's edge: bring a deep
+  // folder's name into view, with one step of its indentation.
+  const QRect at = widget_->visualItemRect(item);
+  if (at.left() < 0 || at.right() > widget_->viewport()->width()) {
+    QScrollBar* bar = widget_->horizontalScrollBar();
+    bar->setValue(bar->value() + at.left() - widget_->indentation());
+  }
   return true;
 }
 
@@ -249,7 +263,15 @@ bool CDriveView::Up() {
   QTreeWidgetItem* item = ItemOf(node->parent);
   if (item == nullptr) return false;
   widget_->setCurrentItem(item);
+  widget_->resizeColumnToContents(0);
   widget_->scrollToItem(item);
+  // The tree scrolls sideways only to its column's edge: bring a deep
+  // folder's name into view, with one step of its indentation.
+  const QRect at = widget_->visualItemRect(item);
+  if (at.left() < 0 || at.right() > widget_->viewport()->width()) {
+    QScrollBar* bar = widget_->horizontalScrollBar();
+    bar->setValue(bar->value() + at.left() - widget_->indentation());
+  }
   return true;
 }
 

@@ -28,6 +28,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include "platform/registry.h"
 #include "workbench/base/settings/cfglists.h"
@@ -217,6 +218,19 @@ TEST_F(Explorer, TreeShowsThePlacesAndTheConfiguredServer) {
   ASSERT_TRUE(doc->GetDriveView()->SelectPath("", true));
   EXPECT_TRUE(List(doc)->Rows().empty());
   EXPECT_EQ(List(doc)->Details()->model()->rowCount(), 0);
+
+  // A deep folder shows its whole name where the tree scrolls to it.
+  const std::string deep = root + "/one/two/three/four/five/six/a folder with a rather long name";
+  fs::create_directories(deep);
+  ASSERT_TRUE(doc->GetDriveView()->SelectPath(deep, true));
+  QTreeWidget* tree = doc->GetDriveView()->Widget();
+  QTreeWidgetItem* shown = tree->currentItem();
+  ASSERT_NE(shown, nullptr);
+  ASSERT_EQ(shown->text(0).toStdString(), "a folder with a rather long name");
+  QCoreApplication::processEvents();
+  const QRect at = tree->visualItemRect(shown);
+  EXPECT_GE(at.width(), tree->fontMetrics().horizontalAdvance(shown->text(0)) + tree->iconSize().width());
+  EXPECT_TRUE(tree->viewport()->rect().intersects(at));
 
   // A path that is not there is reported, one of no known form too.
   EXPECT_FALSE(doc->GetDriveView()->SelectPath(root + "/missing", true));
