@@ -283,6 +283,12 @@ void CDlgEditDoc::SyncGeometryProps(DlgObject* obj) {
         continue;
       }
     }
+    // A value the object holds already stays as it is written: the named
+    // constant of a source file keeps its name when the rectangle did not
+    // change that side.
+    if (const DlgPropValue* own = obj->Props().FindNative(native, false);
+        own && own->Val().type == VAL_INT && own->Val().data.num == values[i])
+      continue;
     if (def.type != PROP_TYPE_INT) {
       Diag_GeneralFailure("Invalid datatype for property definition of \"%s\".", kGeometryNames[i]);
       return;

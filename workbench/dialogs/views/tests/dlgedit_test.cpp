@@ -577,4 +577,85 @@ TEST_F(EditTest, PropertyRowsCommitThroughTheItemsAndRefuseBadText) {
   Root().SetFlags(Root().Flags() & ~F_READ_ONLY);
 }
 
+
+// A dialog source of the ASCII plug-in whose places are named constants,
+// one of them from an included file.
+class NamedPlaces : public DlgDocTest {
+ protected:
+  void SetUp() override {
+    DlgDocTest::SetUp();
+    DlgDoc_SetNotify(&canvases);
+    const std::string dir = tmp.file("plugins");
+    Place(PLUGTEXT_MODULE, dir, "ide-plugtext.so");
+    std::filesystem::copy_file(PLUGTEXT_CFG, dir + "/ide-plugtext.cfg");
+    PluginID::InitializeFrom(dir.c_str());
+    ASSERT_EQ(PluginID::Sync(), 1);
+    plugin = PluginID::Find("ide-plugtext");
+    ASSERT_NE(plugin, nullptr) << sink.all();
+    Write("dlg/sizes.dlg", "MARGIN = 2\n");
+    path = Write("dlg/orders.dlg",
+                 "include \"sizes.dlg\"\n"
+                 "TOP = 1\n"
+                 "Dialog orders {\n"
+                 "  .width = 40\n"
+                 "  .height = 12\n"
+                 "  StaticText label {\n"
+                 "    .x = MARGIN\n"
+                 "    .y = TOP\n"
+                 "    .text = \"Customer #:\"\n"
+                 "  }\n"
+                 "  PushButton ok {\n"
+                 "    .x = MARGIN\n"
+                 "    .y = 10\n"
+                 "    .text = \"OK\"\n"
+                 "  }\n"
+                 "}\n");
+    doc = Open(plugin, path);
+    ASSERT_NE(doc, nullptr) << sink.all();
+    DlgObject* dialog = doc->Root().FindRootObject("orders");
+    ASSERT_NE(dialog, nullptr);
+    view = static_cast<DlgEditCanvas*>(canvases.OpenAnchorView(doc, dialog->Anchor()));
+  }
+  void TearDown() override {
+    canvases.canvases.clear();
+    DlgDocTest::TearDown();
+  }
+  std::string Saved() {
+    const std::string out = tmp.file("dlg/out.dlg");
+    EXPECT_EQ(doc->OnSaveDocument(out.c_str()), 1) << sink.all();
+    return Slurp(out);
+  }
+
+  CanvasNotify canvases;
+  PluginID* plugin = nullptr;
+  std::string path;
+  CDlgEditDoc* doc = nullptr;
+  DlgEditCanvas* view = nullptr;
+};
+
+// Showing the dialog and dragging the label down two rows: the label's new
+// row is written as a number, every place the drag left alone keeps its
+// constant's name.
+TEST_F(NamedPlaces, ADragKeepsTheNamesOfThePlacesItDidNotChange) {
+  EXPECT_FALSE(doc->IsModified());
+  DlgObject* label = doc->FindObject("orders.label");
+  ASSERT_NE(label, nullptr);
+  const int32_t row = label->SizeToPixelY(1);
+  DlgRect r;
+  {
+    DlgContextBracket b(label->Anchor(), view);
+    r = label->GetCanvasRect();
+  }
+  const DlgPoint p{r.left + 2, r.top + 2};
+  view->ClickSelect(label, 0, false);
+  ASSERT_EQ(view->Press(p, 0, false), 1);
+  view->MouseMove({p.x, p.y + row});
+  view->MouseMove({p.x, p.y + 2 * row});
+  view->Release({p.x, p.y + 2 * row});
+  ASSERT_EQ(label->GetY(), 3);
+  const std::string saved = Saved();
+  EXPECT_NE(saved.find("StaticText label {\n  .x = MARGIN\n  .y = 3\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("PushButton ok {\n  .x = MARGIN\n  .y = 10\n"), std::string::npos) << saved;
+}
+
 }  // namespace
