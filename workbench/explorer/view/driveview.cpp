@@ -89,9 +89,8 @@ CDriveView::CDriveView(FwDocument* doc, QWidget* parent)
   setFocusProxy(widget_);
   widget_->setHeaderHidden(true);
   widget_->setIconSize(QSize(16, 16));
-  // Deep folders keep their whole names: the column grows with them and the
-  // tree scrolls sideways.
-  widget_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  // Deep folders keep their whole names: the column is as wide as the
+  // widest shown name (FitColumn) and the tree scrolls sideways.
   widget_->header()->setStretchLastSection(false);
   widget_->installEventFilter(this);
   // A folder the file list shows takes its subfolders from the list's rows.
@@ -154,7 +153,15 @@ QTreeWidgetItem* CDriveView::ItemOf(ExploreNode* node) {
 }
 
 void CDriveView::OnExpanded(QTreeWidgetItem* item) {
-  if (!filling_) Populate(item);
+  if (filling_) return;
+  Populate(item);
+  FitColumn();
+}
+
+void CDriveView::FitColumn() {
+  widget_->resizeColumnToContents(0);
+  const int least = widget_->viewport()->width();
+  if (widget_->columnWidth(0) < least) widget_->setColumnWidth(0, least);
 }
 
 void CDriveView::OnCollapsed(QTreeWidgetItem* item) {
@@ -220,7 +227,7 @@ bool CDriveView::SelectPath(const std::string& path, bool report) {
   }
   for (QTreeWidgetItem* up = item->parent(); up != nullptr; up = up->parent()) up->setExpanded(true);
   widget_->setCurrentItem(item);
-  widget_->resizeColumnToContents(0);
+  FitColumn();
   widget_->scrollToItem(item);
   // The tree scrolls sideways only to its column's edge: bring a deep
   // folder's name into view, with one step of its indentation.
@@ -263,7 +270,7 @@ bool CDriveView::Up() {
   QTreeWidgetItem* item = ItemOf(node->parent);
   if (item == nullptr) return false;
   widget_->setCurrentItem(item);
-  widget_->resizeColumnToContents(0);
+  FitColumn();
   widget_->scrollToItem(item);
   // The tree scrolls sideways only to its column's edge: bring a deep
   // folder's name into view, with one step of its indentation.
@@ -289,6 +296,7 @@ bool CDriveView::eventFilter(QObject* watched, QEvent* event) {
 
 void CDriveView::resizeEvent(QResizeEvent* event) {
   FwView::resizeEvent(event);
+  FitColumn();
   if (CExploreDoc* doc = Doc(); doc != nullptr && isVisible() && width() > 0)
     doc->Windows().Explore().SetTreeWidth(width());
 }

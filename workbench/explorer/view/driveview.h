@@ -44,6 +44,9 @@ class CDriveView : public FwView {
   void Populate(QTreeWidgetItem* item);
   QTreeWidgetItem* MakeItem(ExploreNode* node);
   void OnExpanded(QTreeWidgetItem* item);
+  // The name column as wide as its widest shown name, at least the width
+  // of the tree.
+  void FitColumn();
   void OnCollapsed(QTreeWidgetItem* item);
   void OnSelectionChanged();
 

@@ -577,7 +577,6 @@ TEST_F(EditTest, PropertyRowsCommitThroughTheItemsAndRefuseBadText) {
   Root().SetFlags(Root().Flags() & ~F_READ_ONLY);
 }
 
-
 // A dialog source of the ASCII plug-in whose places are named constants,
 // one of them from an included file.
 class NamedPlaces : public DlgDocTest {
