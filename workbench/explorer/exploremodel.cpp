@@ -430,7 +430,12 @@ std::vector<ExploreAction> Explore_DocAction(const ExploreActionInput& input) {
 
   if (input.mode == ExploreMode::save_as) {
     if (names.size() > 1) return {{ExploreStep::refuse, {}, EXPLORE_SEVERAL_NAMES}};
-    const std::string path = Explore_ResolveName(input.folder, names[0]);
+    std::string path = Explore_ResolveName(input.folder, names[0]);
+    // A program saved under a name without an extension is given ".PROG":
+    // the Open window and the tools know a program file by it.
+    const size_t last = path.rfind('/');
+    if (input.binary_program && path.find('.', last == std::string::npos ? 0 : last + 1) == std::string::npos)
+      DirUtil_AddProgExt(path);
     return {{ExploreStep::save, path, exists(path) ? path + EXPLORE_ASK_REPLACE : std::string()}};
   }
 

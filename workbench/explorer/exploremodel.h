@@ -212,6 +212,7 @@ struct ExploreActionInput {
   std::string folder;  // the current folder's path
   // The completion of a missing name: the plug-in file type's default
   // extension ("x" or ".x"); else ".PROG" when `binary_program` is set.
+  // Save As: ".PROG" for a program saved under a name without extension.
   std::string default_extension;
   bool binary_program = false;
   std::function<bool(const std::string& name)> is_subfolder;  // a folder item under the selection

@@ -165,7 +165,10 @@ void CExploreDoc::DocAction() {
           Cfg_IsBinaryFileMode(open_mode) ||
           (open_mode == CfgFileMode_Auto && Cfg_IsBinaryFileMode(windows_.Config().General.NewFileMode));
       break;
-    case ExploreMode::save_as: break;
+    case ExploreMode::save_as:
+      if (CFileSaveAsCB* format = frame->TopBar() != nullptr ? frame->TopBar()->SaveAs() : nullptr)
+        input.binary_program = !format->HasPlugin() && Cfg_IsBinaryFileMode(format->GetMode());
+      break;
     default: Sys_AssertFailed("!\"CExploreDoc::DocAction() invalid ExploreMode\"", __FILE__, __LINE__);
   }
 

@@ -589,7 +589,7 @@ TEST_F(ProgDocSaveAs, SaveAsOfACompiledProgramWritesAProgramFileUnderTheNewName)
       QTest::keyClick(field, Qt::Key_Return);
     });
   };
-  ASSERT_TRUE(save_as("copy.PROG"));
+  ASSERT_TRUE(save_as("copy"));  // a program's name is completed with ".PROG"
   const std::string copy = dir.file("copy.PROG");
   EXPECT_EQ(doc->PathName(), copy);
   EXPECT_EQ(doc->Title(), "copy.PROG");
