@@ -101,6 +101,18 @@ class DlgDocTest : public ::testing::Test {
     EXPECT_NE(p, nullptr) << sink.all();
     return p;
   }
+  // Loads one built plug-in with its settings file (`ide-NAME.so` and
+  // `ide-NAME.cfg` in a folder of their own); null when it did not load.
+  PluginID* LoadPlugin(const char* module, const char* cfg, const std::string& name) {
+    const std::string dir = tmp.file("plugins" + std::to_string(++loads));
+    Place(module, dir, "ide-" + name + ".so");
+    std::filesystem::copy_file(cfg, dir + "/ide-" + name + ".cfg");
+    PluginID::InitializeFrom(dir.c_str());
+    EXPECT_EQ(PluginID::Sync(), 1);
+    PluginID* p = PluginID::Find(("ide-" + name).c_str());
+    EXPECT_NE(p, nullptr) << sink.all();
+    return p;
+  }
   std::string Write(const std::string& rel, const std::string& text) {
     std::string path = tmp.file(rel);
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());

@@ -59,13 +59,8 @@ class EditTest : public DlgDocTest {
   void SetUp() override {
     DlgDocTest::SetUp();
     DlgDoc_SetNotify(&canvases);
-    const std::string dir = tmp.file("plugins");
-    Place(PLUGPANE_MODULE, dir, "ide-plugpane.so");
-    std::filesystem::copy_file(PLUGPANE_CFG, dir + "/ide-plugpane.cfg");
-    PluginID::InitializeFrom(dir.c_str());
-    ASSERT_EQ(PluginID::Sync(), 1);
-    plugin = PluginID::Find("ide-plugpane");
-    ASSERT_NE(plugin, nullptr) << sink.all();
+    plugin = LoadPlugin(PLUGPANE_MODULE, PLUGPANE_CFG, "plugpane");
+    ASSERT_NE(plugin, nullptr);
     path = Write("dlg/orders.idm", kDialog);
     doc = Open(plugin, path);
     ASSERT_NE(doc, nullptr) << sink.all();
@@ -584,13 +579,8 @@ class NamedPlaces : public DlgDocTest {
   void SetUp() override {
     DlgDocTest::SetUp();
     DlgDoc_SetNotify(&canvases);
-    const std::string dir = tmp.file("plugins");
-    Place(PLUGTEXT_MODULE, dir, "ide-plugtext.so");
-    std::filesystem::copy_file(PLUGTEXT_CFG, dir + "/ide-plugtext.cfg");
-    PluginID::InitializeFrom(dir.c_str());
-    ASSERT_EQ(PluginID::Sync(), 1);
-    plugin = PluginID::Find("ide-plugtext");
-    ASSERT_NE(plugin, nullptr) << sink.all();
+    plugin = LoadPlugin(PLUGTEXT_MODULE, PLUGTEXT_CFG, "plugtext");
+    ASSERT_NE(plugin, nullptr);
     Write("dlg/sizes.dlg", "MARGIN = 2\n");
     path = Write("dlg/orders.dlg",
                  "include \"sizes.dlg\"\n"

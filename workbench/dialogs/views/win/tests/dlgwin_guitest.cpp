@@ -109,13 +109,8 @@ class DlgWinTest : public DlgDocTest {
     main->resize(1100, 800);
     main->show();
     windows = std::make_unique<DlgWindows>(app.get(), &win_notify);
-    const std::string dir = tmp.file("plugins");
-    Place(PLUGPANE_MODULE, dir, "ide-plugpane.so");
-    std::filesystem::copy_file(PLUGPANE_CFG, dir + "/ide-plugpane.cfg");
-    PluginID::InitializeFrom(dir.c_str());
-    ASSERT_EQ(PluginID::Sync(), 1);
-    plugin = PluginID::Find("ide-plugpane");
-    ASSERT_NE(plugin, nullptr) << sink.all();
+    plugin = LoadPlugin(PLUGPANE_MODULE, PLUGPANE_CFG, "plugpane");
+    ASSERT_NE(plugin, nullptr);
     path = Write("dlg/orders.idm", kDialog);
     ASSERT_TRUE(windows->OpenFile(path.c_str())) << beeping.all();
     view = ActiveView();
