@@ -209,7 +209,26 @@ int CProgDoc::GetContextMenu() { return IDR_PROGRAM_CONTEXT; }
 
 bool CProgDoc::Compile() {
   if (!model_.IsProgramFile()) return false;
+  // The compile lists every line in the program's columns; a caret in the
+  // text of its line stays on its character when the indentation changes.
+  struct Caret {
+    CEditorView* view;
+    TextLine* line;
+    uint32_t indent;
+  };
+  std::vector<Caret> carets;
+  TextObj& text = model_.Text();
+  for (FwView* v : Views())
+    if (auto* view = dynamic_cast<CEditorView*>(v); view && !view->Model().HasAnchor())
+      if (TextLine* line = text.Line(view->Model().caret_line))
+        carets.push_back({view, line, line->NextNonBlankColumn(0)});
   model_.Compile();
+  for (const Caret& c : carets) {
+    EditorModel& m = c.view->Model();
+    const uint32_t indent = c.line->NextNonBlankColumn(0);
+    if (indent != c.indent && m.caret_col >= c.indent && text.IndexOf(c.line) == m.caret_line)
+      m.GoToLineCol(m.caret_line, m.caret_col - c.indent + indent);
+  }
   UpdateFrameTitles();
   return true;
 }

@@ -346,6 +346,26 @@ TEST_F(ProgDocWindows, ABuildMessageOfAnUnsavedProgramGoesToItsLine) {
   EXPECT_EQ(view->Model().caret_line, 1u);
 }
 
+// The compile lists a typed line in the program's columns: the caret at
+// the end of the typed text stays at its end.
+TEST_F(ProgDocWindows, ACompileKeepsTheCaretOnItsCharacter) {
+  ASSERT_TRUE(Shell_Neighbours().program->OpenFile(nullptr, CfgFileMode_BinaryPROG));
+  auto* doc = dynamic_cast<CProgDoc*>(Programs_Template()->Documents().back());
+  ASSERT_NE(doc, nullptr);
+  CEditorView* view = ViewOf(doc);
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  QTest::keyClicks(view, "X=1+2");
+  ASSERT_EQ(view->Model().caret_col, 5u);
+  QTest::keyClick(view, Qt::Key_F7);
+  ASSERT_NE(tab_text(OUTPUT_TAB_BUILD).find("1 line, 0 errors"), std::string::npos) << tab_text(OUTPUT_TAB_BUILD);
+  TextLine* line = doc->GetTextObj()->Line(0);
+  const uint32_t indent = line->NextNonBlankColumn(0);
+  ASSERT_GT(indent, 0u);  // listed in the program's columns
+  EXPECT_EQ(view->Model().caret_line, 0u);
+  EXPECT_EQ(view->Model().caret_col, indent + 5);
+}
+
 // Answers the password dialogs that open, one entry each: a password, or
 // an empty text to cancel.
 class PasswordAnswers {
