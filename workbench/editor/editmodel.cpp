@@ -423,6 +423,13 @@ void EditorModel::EndLineEdit() {
   if (repaint) InvalidateRange(tobj->edit_line, tobj->edit_line, 0, 0);
 }
 
+void EditorModel::DropLineEdit() {
+  TextObj* tobj = Text();
+  if (!tobj->TestFlag(TextObj_EDIT_LINE)) return;
+  tobj->ClearFlag(TextObj_EDIT_LINE);
+  if (tobj->edit_line < tobj->num_lines) tobj->Line(tobj->edit_line)->line_flags &= ~TextLine_EDITING;
+}
+
 void EditorModel::MarkEditLine(uint32_t line) {
   TextObj* tobj = Text();
   if (!Writable() || tobj->TestFlag(TextObj_EDIT_LINE)) return;
@@ -976,7 +983,10 @@ void EditorModel::UndoOrRedo(bool redo) {
   host_->Status(SK_PLAIN, redo ? "Redoing..." : "Undoing...");
   Notify(FwUpdateKind::DropSelection, false);
   EndSelection();
-  EndLineEdit();
+  // The line being edited is left unchecked: the undo or redo changes it,
+  // and a check that lists it anew would be a change of its own, taking the
+  // place of the one to be undone and emptying the redo list.
+  DropLineEdit();
   uint32_t line = caret_line, col = caret_col;
   tobj->EndAction();
   if (redo)

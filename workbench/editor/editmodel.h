@@ -197,6 +197,8 @@ class EditorModel {
   // Edit line.
   void BeginLineEdit(uint32_t line);
   void EndLineEdit();
+  // Leaves the line being edited without the document's check of it.
+  void DropLineEdit();
   void MarkEditLine(uint32_t line);
 
   // Keys, characters, mouse. KeyDown answers false for the default handling.

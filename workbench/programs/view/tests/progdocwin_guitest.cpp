@@ -316,6 +316,14 @@ TEST_F(ProgDocWindows, ReturnAfterATypedLineRelistsItAndOneUndoTakesBothBack) {
   EXPECT_EQ(view->Model().caret_line, 2u);
   QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(lines(), (std::vector<std::string>{"PRINT 1", "PRINT   \"hi\""}));
+  // The next undo is not taken by a new listing of the line: the first
+  // Return goes with the typing after it; the redos bring both back.
+  QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(lines(), (std::vector<std::string>{"PRINT 1"}));
+  QTest::keyClick(view, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(lines(), (std::vector<std::string>{"PRINT 1", "PRINT   \"hi\""}));
+  QTest::keyClick(view, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(lines(), (std::vector<std::string>{"PRINT 1", "PRINT \"hi\"", ""}));
 }
 
 // A new program that was never saved, compiled with an error: a double
