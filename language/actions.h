@@ -55,14 +55,13 @@ struct ParseState {
       fixed_[kept_] = value;
       return &fixed_[kept_++];
     }
-    const size_t more = kept_++ - kFixedValues;
-    if (more % kFixedValues == 0) more_.emplace_back(new ScanFields[kFixedValues]);
-    ScanFields* slot = &more_.back()[more % kFixedValues];
-    *slot = value;
-    return slot;
+    return keep_more(value);
   }
 
  private:
+  // keep() past the fixed room: values in blocks of the same size.
+  const ScanFields* keep_more(const ScanFields& value);
+
   static constexpr size_t kFixedValues = 64;
   size_t kept_ = 0;
   ScanFields fixed_[kFixedValues];  // not cleared: each is written before it is read

@@ -70,7 +70,7 @@ void dump(CompileContext* cc, int n, int m, bool split, uint16_t op, const uint3
   } else {
     for (size_t i = top; i < s.elements.size(); ++i) emit_element(cc, s.elements[i]);
   }
-  s.elements.resize(below);
+  s.elements.shrink(below);
   CgElement r;
   r.kind = CGE_OPERATION;
   r.op_number = s.op_count;
@@ -547,13 +547,10 @@ void cg_finish_line(CompileContext* cc, std::vector<uint16_t>* out) {
     text += "\n";
     cc_debug(cc, "%s", text.c_str());
   }
-  out->clear();
-  out->reserve(s.code.size());
-  for (uint32_t w : s.code) {
-    if (w & CG_TMPSYM_BIT)
-      out->push_back(cg_addsymbol(cc, static_cast<int>(w & CW_WORD_MASK)));
-    else
-      out->push_back(static_cast<uint16_t>(w));
+  out->resize(s.code.size());
+  for (size_t i = 0; i < s.code.size(); ++i) {
+    const uint32_t w = s.code[i];
+    (*out)[i] = w & CG_TMPSYM_BIT ? cg_addsymbol(cc, static_cast<int>(w & CW_WORD_MASK)) : static_cast<uint16_t>(w);
   }
   uint16_t count = static_cast<uint16_t>(out->size());
   (*out)[1] = static_cast<uint16_t>(((*out)[1] & ~CW_LINE_WORDS_MASK) | (((*out)[1] + count) & CW_LINE_WORDS_MASK));

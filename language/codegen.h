@@ -61,18 +61,43 @@ struct CgTmpSym {
   int name_len = 0;
 };
 
+// A list of the line in work with a fixed limit (code words, elements,
+// symbols, counts), held in place, so that adding an item never allocates:
+// the code generator checks the limit before it adds one.
+template <typename T, size_t N>
+class CgList {
+ public:
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void clear() { size_ = 0; }
+  void push_back(const T& item) { items_[size_++] = item; }
+  void pop_back() { --size_; }
+  // Drops the items from n on.
+  void shrink(size_t n) { size_ = n; }
+  T& back() { return items_[size_ - 1]; }
+  T& operator[](size_t i) { return items_[i]; }
+  const T& operator[](size_t i) const { return items_[i]; }
+  const T* begin() const { return items_; }
+  const T* end() const { return items_ + size_; }
+  std::vector<T> to_vector() const { return {begin(), end()}; }
+
+ private:
+  T items_[N];  // items from size_ on are unused
+  size_t size_ = 0;
+};
+
 // Working state of the line in work (reset per line).
 struct CgState {
-  std::vector<uint32_t> code;       // code buffer
-  std::vector<CgTmpSym> tmpsyms;    // temporary symbols
-  std::vector<uint16_t> newsyms;    // entries this line adds to the segment
-  std::vector<CgElement> elements;  // element stack
-  int op_count = 0;                 // operations of the current statement
-  std::vector<int> counts;          // count stack
-  int mark = -1;                    // position of the marked word
-  ProgSegment* seg = nullptr;       // segment that receives the line, or none
-  bool new_segment = false;         // the statement opens a new segment
-  std::vector<uint16_t> words;      // the finished line (its room kept for the next one)
+  CgList<uint32_t, CG_MAX_CODE> code;           // code buffer
+  CgList<CgTmpSym, CG_MAX_TMPSYMS> tmpsyms;     // temporary symbols
+  std::vector<uint16_t> newsyms;                // entries this line adds to the segment
+  CgList<CgElement, CG_MAX_ELEMENTS> elements;  // element stack
+  int op_count = 0;                             // operations of the current statement
+  CgList<int, CG_MAX_COUNTS> counts;            // count stack
+  int mark = -1;                                // position of the marked word
+  ProgSegment* seg = nullptr;                   // segment that receives the line, or none
+  bool new_segment = false;                     // the statement opens a new segment
+  std::vector<uint16_t> words;                  // the finished line (its room kept for the next one)
 };
 
 // ---- line state ---------------------------------------------------------

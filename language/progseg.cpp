@@ -102,32 +102,42 @@ void name_words(const char* name, int len, uint16_t* out) {
   }
 }
 
-// Key of a lookup; false for a symbol that no entry can match.
+// Key of a lookup; false for a symbol that no entry can match. The key is
+// written in place: every form fits its room.
 bool ref_key(const ProgSymbolRef& sym, ProgSymbolKey* key) {
-  char group = class_group(sym.cls);
+  const char group = class_group(sym.cls);
   if (group == 0) return false;
-  key->clear();
-  key->push_back(group);
+  char* out = key->bytes;
+  *out++ = group;
   if (sym.cls == SYM_CLASS_CONST) {
     if (sym.packed == nullptr) return false;
-    for (int i = 0; i < PROG_PACKED_SIZE; ++i) key->push_back(static_cast<char>(sym.packed[i]));
+    static_assert(1 + PROG_PACKED_SIZE <= ProgSymbolKey::kCapacity, "a constant's key fits its room");
+    std::memcpy(out, sym.packed, PROG_PACKED_SIZE);
+    key->size = 1 + PROG_PACKED_SIZE;
     return true;
   }
   if (sym.cls == SYM_CLASS_LINE) {
-    key->push_back(static_cast<char>('0' + (sym.subtype & 7)));
-    if (sym.subtype == SYM_SUB_LINE) return key_append_word(key, static_cast<uint16_t>(sym.lineno));
+    *out++ = static_cast<char>('0' + (sym.subtype & 7));
+    if (sym.subtype == SYM_SUB_LINE) {
+      const uint16_t word = static_cast<uint16_t>(sym.lineno);
+      *out++ = static_cast<char>(word >> 8);
+      *out++ = static_cast<char>(word & 0xFF);
+      key->size = 4;
+      return true;
+    }
   } else {
-    key->push_back(sym.subtype == 0 ? 's' : 'a');
+    *out++ = sym.subtype == 0 ? 's' : 'a';
   }
   if (sym.name_len < 0 || sym.name_len > MAX_SYMBOL_NAME) return false;
   // The name's words high byte first: its characters, then a NUL when their
   // count is odd.
   const int n = sym_name_words(sym.name_len);
-  key->push_back(static_cast<char>('0' + n));
+  *out++ = static_cast<char>('0' + n);
   static_assert(3 + 2 * ((MAX_SYMBOL_NAME + 1) / 2) <= ProgSymbolKey::kCapacity, "a name's key fits its room");
-  std::memcpy(key->bytes + key->size, sym.name, static_cast<size_t>(sym.name_len));
-  key->size = static_cast<uint8_t>(key->size + sym.name_len);
-  if (sym.name_len % 2 != 0) key->bytes[key->size++] = '\0';
+  std::memcpy(out, sym.name, static_cast<size_t>(sym.name_len));
+  out += sym.name_len;
+  if (sym.name_len % 2 != 0) *out++ = '\0';
+  key->size = static_cast<uint8_t>(out - key->bytes);
   return true;
 }
 
@@ -142,7 +152,7 @@ void ensure_symbol_index(ProgSegment* seg) {
   while (off + 2 <= size) {
     size_t len = sym_type_length(seg->symbols[off + 1]);
     if (len < 2 || off + len > size) break;
-    if (entry_key(seg->symbols.data(), size, off, &key)) seg->symbol_index.emplace(key, static_cast<uint32_t>(off));
+    if (entry_key(seg->symbols.data(), size, off, &key)) seg->symbol_index.add(key, static_cast<uint32_t>(off));
     off += len;
   }
   seg->symbol_index_size = off;
@@ -152,6 +162,38 @@ char g_segname[64];
 dec_number g_unpacked;
 
 }  // namespace
+
+// ---- symbol index -------------------------------------------------------
+
+size_t ProgSymbolIndex::slot_of(const ProgSymbolKey& key, uint64_t hash) const {
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.offset == kEmpty || (slot.hash == hash && slot.key == key)) return i;
+  }
+}
+
+void ProgSymbolIndex::add(const ProgSymbolKey& key, uint32_t offset) {
+  if (2 * (used_ + 1) > slots_.size()) {
+    std::vector<Slot> old(slots_.size() < 16 ? 32 : 2 * slots_.size());
+    old.swap(slots_);
+    for (const Slot& slot : old)
+      if (slot.offset != kEmpty) slots_[slot_of(slot.key, slot.hash)] = slot;
+  }
+  const uint64_t hash = ProgSymbolKeyHash{}(key);
+  Slot& slot = slots_[slot_of(key, hash)];
+  if (slot.offset != kEmpty) return;
+  slot.hash = hash;
+  slot.offset = offset;
+  slot.key = key;
+  ++used_;
+}
+
+long ProgSymbolIndex::find(const ProgSymbolKey& key) const {
+  if (slots_.empty()) return -1;
+  const Slot& slot = slots_[slot_of(key, ProgSymbolKeyHash{}(key))];
+  return slot.offset == kEmpty ? -1 : static_cast<long>(slot.offset);
+}
 
 // ---- the list -----------------------------------------------------------
 
@@ -436,8 +478,7 @@ long progseg_find_symbol(ProgSegment* seg, const ProgSymbolRef& sym) {
   ProgSymbolKey key;
   if (!ref_key(sym, &key)) return -1;
   ensure_symbol_index(seg);
-  auto it = seg->symbol_index.find(key);
-  return it == seg->symbol_index.end() ? -1 : static_cast<long>(it->second);
+  return seg->symbol_index.find(key);
 }
 
 long prog_find_symbol_words(const uint16_t* words, size_t size, const ProgSymbolRef& sym) {

@@ -30,7 +30,6 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "language/codewords.h"
@@ -133,6 +132,33 @@ struct ProgSymbolKeyHash {
   }
 };
 
+// The symbol index of a segment: lookup key -> offset of the first entry
+// with that key. Open addressing in a table of a power of two slots that is
+// at most half full, so that a lookup hashes once and mostly reads one slot.
+class ProgSymbolIndex {
+ public:
+  void clear() {
+    slots_.clear();
+    used_ = 0;
+  }
+  // Adds a key that is not there yet; a key already there keeps its offset.
+  void add(const ProgSymbolKey& key, uint32_t offset);
+  // The offset of the key's entry, or -1.
+  long find(const ProgSymbolKey& key) const;
+
+ private:
+  static constexpr uint32_t kEmpty = UINT32_MAX;
+  struct Slot {
+    uint64_t hash = 0;
+    uint32_t offset = kEmpty;
+    ProgSymbolKey key;
+  };
+  // The slot of the key, or the empty slot where it would go.
+  size_t slot_of(const ProgSymbolKey& key, uint64_t hash) const;
+  std::vector<Slot> slots_;
+  size_t used_ = 0;
+};
+
 struct ProgSegment {
   uint32_t magic = 0;
   std::vector<uint16_t> code;     // code words in use (size) and allocated (capacity)
@@ -147,7 +173,7 @@ struct ProgSegment {
   size_t line_index_size = SIZE_MAX;
   // Symbol index: lookup key -> offset of the first matching entry. Covers
   // the entries in symbols[0, symbol_index_size).
-  std::unordered_map<ProgSymbolKey, uint32_t, ProgSymbolKeyHash> symbol_index;
+  ProgSymbolIndex symbol_index;
   size_t symbol_index_size = 0;
 };
 

@@ -78,10 +78,10 @@ void release_state(void* p) { delete static_cast<ScanState*>(p); }
 // The context's scanner state; made by scan_state on first use.
 inline ScanState* state_of(CompileContext* cc) { return cc->scan ? static_cast<ScanState*>(cc->scan) : scan_state(cc); }
 
-bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
-bool is_lower(char c) { return c >= 'a' && c <= 'z'; }
-bool is_letter(char c) { return is_upper(c) || is_lower(c); }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
+constexpr bool is_lower(char c) { return c >= 'a' && c <= 'z'; }
+constexpr bool is_letter(char c) { return is_upper(c) || is_lower(c); }
+constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 const char* line_end(const ScanState* s) { return s->cur + s->remaining; }
 
@@ -141,44 +141,67 @@ const char* scan_spaced_integer(const char* p, const char* end, long* value) {
   return q;
 }
 
+constexpr char to_upper(char c) { return is_lower(c) ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char to_lower(char c) { return is_upper(c) ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// A character after a name's first letter: in the space-dependent spelling a
+// letter of either case, else a lower-case letter; or a digit or "_".
+template <bool SpaceDependent>
+constexpr bool name_char(char c) {
+  return (SpaceDependent ? is_letter(c) : is_lower(c)) || is_digit(c) || c == '_';
+}
+
+// name_char as a table: each character after a name's first letter in the
+// form the name keeps it (lower case), 0 for one that ends the name.
+struct NameChars {
+  char kept[256] = {};
+};
+template <bool SpaceDependent>
+constexpr NameChars name_chars() {
+  NameChars t;
+  for (int c = 1; c < 256; ++c)
+    if (name_char<SpaceDependent>(static_cast<char>(c))) t.kept[c] = to_lower(static_cast<char>(c));
+  return t;
+}
+template <bool SpaceDependent>
+constexpr NameChars kNameChars = name_chars<SpaceDependent>();
+
+// scan_name_at for one spelling.
+template <bool SpaceDependent>
+bool scan_name_in(const char* p, const char* end, const char** stop, int* count, char* out) {
+  if (p >= end || !(SpaceDependent ? is_letter(*p) : is_upper(*p))) return false;
+  char name[SCAN_NAME_MAX + 1];
+  name[0] = to_upper(*p);
+  int n = 1;
+  const char* q = p + 1;
+  for (;;) {
+    for (; q < end; ++q, ++n) {
+      const char kept = kNameChars<SpaceDependent>.kept[static_cast<unsigned char>(*q)];
+      if (kept == 0) break;
+      if (n < SCAN_NAME_MAX) name[n] = kept;
+    }
+    // In space-independent mode blanks inside a name are passed over.
+    if (SpaceDependent || q >= end || *q != ' ') break;
+    const char* r = blanks_then(q, end, name_char<false>);
+    if (!r) break;
+    q = r;
+  }
+  if (out) {
+    const int kept = n < SCAN_NAME_MAX ? n : SCAN_NAME_MAX;
+    std::memcpy(out, name, static_cast<size_t>(kept));
+    out[kept] = '\0';
+  }
+  *stop = q;
+  *count = n;
+  return true;
+}
+
 // Scans a name at p. Gives false when no name starts there. Otherwise *stop
 // is the position after the name's last character and *count its number of
 // characters; up to SCAN_NAME_MAX of them go to out (when given), the first
 // letter in upper case and the others in lower case.
 bool scan_name_at(bool sd, const char* p, const char* end, const char** stop, int* count, char* out) {
-  if (p >= end || !(sd ? is_letter(*p) : is_upper(*p))) return false;
-  auto more = [sd](char c) {
-    return sd ? (is_letter(c) || is_digit(c) || c == '_') : (is_lower(c) || is_digit(c) || c == '_');
-  };
-  int n = 0;
-  const char* q = p;
-  while (q < end) {
-    char c = *q;
-    if (n == 0 || more(c)) {
-      if (out && n < SCAN_NAME_MAX) {
-        if (n == 0)
-          out[n] = is_lower(c) ? static_cast<char>(c - 'a' + 'A') : c;
-        else
-          out[n] = is_upper(c) ? static_cast<char>(c - 'A' + 'a') : c;
-      }
-      ++n;
-      ++q;
-      continue;
-    }
-    // In space-independent mode blanks inside a name are passed over.
-    if (!sd && c == ' ') {
-      const char* r = blanks_then(q, end, more);
-      if (r) {
-        q = r;
-        continue;
-      }
-    }
-    break;
-  }
-  if (out) out[n < SCAN_NAME_MAX ? n : SCAN_NAME_MAX] = '\0';
-  *stop = q;
-  *count = n;
-  return true;
+  return sd ? scan_name_in<true>(p, end, stop, count, out) : scan_name_in<false>(p, end, stop, count, out);
 }
 
 void debug(CompileContext* cc, const char* fmt, const char* a) {
@@ -204,25 +227,30 @@ void debug_keyword(CompileContext* cc, const char* what, uint32_t code, const ch
   cc_debug(cc, "%s", text.c_str());
 }
 
+// The value of the token in work, every field cleared; the scanner fills it
+// in place.
+ScanValue& new_value(ScanState* s) {
+  s->value = ScanValue();
+  return s->value;
+}
+
 void set_statement_value(ScanState* s, const pkeywd_row* row) {
-  ScanValue v;
+  ScanValue& v = new_value(s);
   v.number = static_cast<long>(row->code);
   v.text = row->name;
   v.length = static_cast<int>(std::strlen(row->name));
   v.flags = row->flags;
   v.module = (row->code & CW_EXTENSION_BIT) ? kw_module(row->code) : 0;
   v.statement = row;
-  s->value = v;
 }
 
 void set_secondary_value(ScanState* s, const skeywd_row* row) {
-  ScanValue v;
+  ScanValue& v = new_value(s);
   v.number = static_cast<long>(row->code);
   v.text = row->name;
   v.length = static_cast<int>(std::strlen(row->name));
   v.module = (row->code & CW_EXTENSION_BIT) ? kw_module(row->code) : 0;
   v.secondary = row;
-  s->value = v;
 }
 
 // In space-dependent mode: where a name starting at the cursor would end, or
@@ -239,21 +267,6 @@ const char* name_ahead(CompileContext* cc, const ScanState* s) {
   int count = 0;
   if (!scan_name_at(true, s->cur, line_end(s), &stop, &count, nullptr)) return nullptr;
   return stop;
-}
-
-// The character that the first letter of a word at the cursor must be, as
-// scan_match_keyword compares it (blanks skipped, or upper case in the
-// space-dependent spelling); kNoLead when no such word can stand there.
-constexpr int kNoLead = 256;
-int lead_at(const CompileContext* cc, const ScanState* s) {
-  const char* p = s->cur;
-  const char* end = p + (s->remaining > 0 ? s->remaining : 0);
-  if (cc->space_dependent) {
-    if (p >= end || *p == ' ') return kNoLead;
-    return static_cast<unsigned char>(is_lower(*p) ? static_cast<char>(*p - 'a' + 'A') : *p);
-  }
-  while (p < end && *p == ' ') ++p;
-  return p < end ? static_cast<unsigned char>(*p) : kNoLead;
 }
 
 // Matches a row of a first-character list at the cursor, which holds a
@@ -281,19 +294,35 @@ bool match_listed(const CompileContext* cc, const ScanState* s, const keywd_lead
   return true;
 }
 
-// The input's character after the lead, blanks passed, as the
-// space-independent spelling compares it with a listed row's second letter;
-// kNoLead at the end. In the space-dependent spelling kAnySecond: every row
-// goes to match_listed.
+constexpr int kNoLead = 256;
 constexpr int kAnySecond = -1;
-int second_at(const CompileContext* cc, const ScanState* s) {
-  if (cc->space_dependent) return kAnySecond;
+
+// The first two characters of a word at the cursor, as the keyword lists
+// compare them. The lead is the character that the word's first letter
+// must be, as scan_match_keyword compares it (blanks skipped, or upper case
+// in the space-dependent spelling); kNoLead when no word can stand there.
+// The second is the input's character after the lead, blanks passed, as the
+// space-independent spelling compares it with a listed row's second letter
+// (kNoLead at the end); in the space-dependent spelling, and without a lead,
+// kAnySecond: every row goes to match_listed.
+struct WordStart {
+  int lead = kNoLead;
+  int second = kAnySecond;
+};
+WordStart word_start(const CompileContext* cc, const ScanState* s) {
   const char* p = s->cur;
-  const char* end = line_end(s);
+  const char* end = p + (s->remaining > 0 ? s->remaining : 0);
+  WordStart w;
+  if (cc->space_dependent) {
+    if (p < end && *p != ' ') w.lead = static_cast<unsigned char>(to_upper(*p));
+    return w;
+  }
   while (p < end && *p == ' ') ++p;
-  if (p < end) ++p;
+  if (p >= end) return w;
+  w.lead = static_cast<unsigned char>(*p++);
   while (p < end && *p == ' ') ++p;
-  return p < end ? static_cast<unsigned char>(*p) : kNoLead;
+  w.second = p < end ? static_cast<unsigned char>(*p) : kNoLead;
+  return w;
 }
 
 // False for a row that cannot match since its second letter is not the
@@ -317,8 +346,8 @@ const pkeywd_row* recognise_statement(CompileContext* cc, ScanState* s) {
   const char* ahead = name_ahead(cc, s);
   const pkeywd_row* row = nullptr;
   const char* p = s->cur;
-  const int lead = lead_at(cc, s);
-  const int second = lead != kNoLead ? second_at(cc, s) : kAnySecond;
+  const WordStart start = word_start(cc, s);
+  const int lead = start.lead, second = start.second;
   if (list_may_match(pkeywd_lead, lead, second)) {
     for (const keywd_lead_entry& e : pkeywd_lead[static_cast<unsigned char>(lead)]) {
       if (!second_may_match(e, second)) continue;
@@ -367,12 +396,11 @@ const char* raw_text_end(CompileContext* cc, ScanState* s, const char* stops) {
 // Takes the rest of the line, without trailing blanks, as the token's text
 // (its column counted from 1) and moves the cursor to the line end.
 void take_rest_of_line(ScanState* s) {
-  ScanValue v;
+  ScanValue& v = new_value(s);
   v.text = s->cur;
   v.number = column_of(s, s->cur) + 1;
   v.length = s->remaining;
   trim_trailing(v.text, &v.length);
-  s->value = v;
   set_cursor(s, line_end(s));
 }
 
@@ -395,11 +423,10 @@ bool lex_number(CompileContext* cc, ScanState* s, int* token) {
     char next = q < end ? *q : '\0';
     if (value <= 32767 && next != '.' && next != 'E' && next != 'e') {
       set_cursor(s, q);
-      ScanValue v;
+      ScanValue& v = new_value(s);
       v.number = value;
       v.text = p;
       v.length = static_cast<int>(q - p);
-      s->value = v;
       if (cc->debug) cc_debug(cc, "iconst: %ld\n", value);
       *token = T_ICONST;
       return true;
@@ -452,11 +479,10 @@ bool lex_number(CompileContext* cc, ScanState* s, int* token) {
   if (math_from_text(buf, static_cast<size_t>(n), &number) != 0 || dec_is_null(&number) ||
       math_round_sig(&number, 12) != 0)
     scan_error(cc, nullptr, "IMPROPER NUMBER");
-  ScanValue v;
+  ScanValue& v = new_value(s);
   math_pack(&number, v.packed, sizeof v.packed);
   v.text = p;
   v.length = static_cast<int>(q - p);
-  s->value = v;
   set_cursor(s, q);
   if (cc->debug) cc_debug(cc, "const: %s\n", buf);
   *token = T_CONST;
@@ -470,11 +496,10 @@ int lex_list_item(CompileContext* cc, ScanState* s) {
     return ',';
   }
   const char* stop = raw_text_end(cc, s, "!,");
-  ScanValue v;
+  ScanValue& v = new_value(s);
   v.text = s->cur;
   v.length = static_cast<int>(stop - s->cur);
   trim_trailing(v.text, &v.length);
-  s->value = v;
   set_cursor(s, stop);
   if (cc->debug) cc_debug(cc, "any: (%d) '%.*s'\n", v.length, v.length, v.text);
   return T_ANY;
@@ -511,11 +536,10 @@ int lex_format(CompileContext* cc, ScanState* s) {
         set_cursor(s, q);
         continue;
       }
-      ScanValue v;
+      ScanValue& v = new_value(s);
       v.number = value;
       v.text = s->cur;
       v.length = static_cast<int>(q - s->cur);
-      s->value = v;
       set_cursor(s, q);
       return T_ICONST;
     }
@@ -540,12 +564,11 @@ bool try_word(CompileContext* cc, const ScanState* s, int lead, const char* text
 int lex_name(CompileContext* cc, ScanState* s) {
   const char* stop = nullptr;
   int count = 0;
-  ScanValue v;
+  ScanValue& v = new_value(s);
   scan_name_at(cc->space_dependent, s->cur, line_end(s), &stop, &count, v.name);
   if (count > SCAN_NAME_MAX) scan_error(cc, nullptr, "SYMBOL TOO LONG");
   v.text = s->cur;
   v.length = static_cast<int>(stop - s->cur);
-  s->value = v;
   set_cursor(s, stop);
   if (cc->debug) cc_debug(cc, "symbol: '%s'\n", v.name);
   return T_SYM;
@@ -558,9 +581,8 @@ int lex_word(CompileContext* cc, ScanState* s) {
   // A word that ends inside the name scanned ahead is taken back: the
   // whole name is the token.
   auto inside_name = [&]() { return ahead && stop < ahead; };
-  const int lead = lead_at(cc, s);
-
-  const int second = lead != kNoLead ? second_at(cc, s) : kAnySecond;
+  const WordStart start = word_start(cc, s);
+  const int lead = start.lead, second = start.second;
   // The word of a scanner list that stands at the cursor, or null.
   auto listed_word = [&](const auto& leads, const ScanWord* words) -> const ScanWord* {
     if (!list_may_match(leads, lead, second)) return nullptr;
@@ -793,10 +815,9 @@ int scan_lex(CompileContext* cc) {
     const char* end = line_end(s);
     const char* q = static_cast<const char*>(std::memchr(s->cur + 1, '"', static_cast<size_t>(end - s->cur - 1)));
     if (!q) scan_error(cc, nullptr, "MISSING QUOTE");
-    ScanValue v;
+    ScanValue& v = new_value(s);
     v.text = s->cur + 1;
     v.length = static_cast<int>(q - s->cur - 1);
-    s->value = v;
     set_cursor(s, q + 1);
     if (cc->debug) cc_debug(cc, "string: (%d) '%.*s'\n", v.length, v.length, v.text);
     return T_STRING;
@@ -813,12 +834,11 @@ int scan_rest(CompileContext* cc, int mode) {
   start_token(cc, s);
   if (at_end(s) || *s->cur == '!') return 0;
   const char* stop = raw_text_end(cc, s, "!");
-  ScanValue v;
+  ScanValue& v = new_value(s);
   v.text = s->cur;
   v.number = column_of(s, s->cur) + 1;
   v.length = static_cast<int>(stop - s->cur);
   trim_trailing(v.text, &v.length);
-  s->value = v;
   s->mode = mode;
   return 1;
 }

@@ -106,7 +106,7 @@ struct CodegenFixture : ::testing::Test {
     } catch (const CgLineError&) {
       return ctx.error_message;
     }
-    if (out != nullptr) *out = ctx.cg.code;
+    if (out != nullptr) *out = ctx.cg.code.to_vector();
     return "";
   }
 

@@ -264,7 +264,7 @@ TEST(ParserWords, ExpressionAndVariableListModes) {
     }
     EXPECT_EQ(rc, c.rc) << c.text;
     if (c.rc == 0) {
-      EXPECT_EQ(p.cc()->cg.code, c.code) << c.text;
+      EXPECT_EQ(p.cc()->cg.code.to_vector(), c.code) << c.text;
     }
   }
 }

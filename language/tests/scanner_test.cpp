@@ -132,7 +132,7 @@ class Scanner {
     return err.empty() ? seen : (seen.empty() ? err : seen + " " + err);
   }
 
-  std::vector<uint32_t> code() const { return cc.cg.code; }
+  std::vector<uint32_t> code() const { return cc.cg.code.to_vector(); }
 
   CompileContext cc;
   int result = -9;
