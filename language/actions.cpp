@@ -19,14 +19,6 @@ uint32_t option_bit(int selector) { return 1u << selector; }
 
 }  // namespace
 
-const ScanFields* ParseState::keep_more(const ScanFields& value) {
-  const size_t more = kept_++ - kFixedValues;
-  if (more % kFixedValues == 0) more_.emplace_back(new ScanFields[kFixedValues]);
-  ScanFields* slot = &more_.back()[more % kFixedValues];
-  *slot = value;
-  return slot;
-}
-
 CgFrontEnd parse_front_end() {
   CgFrontEnd f;
   f.line_start = scan_line_start;

@@ -13,17 +13,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <vector>
 
 #include "language/context.h"
 #include "language/scanner.h"
 
-// Semantic value of a grammar symbol: the scanner's value for tokens (kept
-// in the line's ParseState, so that the parser's stack moves a pointer and
-// not the fields), and a code word or count for the nonterminals that give
-// one. Trivially constructible, so that setting up the parser's stack for a
-// line costs nothing.
+// Semantic value of a grammar symbol: the scanner's value for tokens (which
+// the scanner keeps in place for the rest of the line, so that the parser's
+// stack moves a pointer and not the fields), and a code word or count for
+// the nonterminals that give one. Trivially constructible, so that setting
+// up the parser's stack for a line costs nothing.
 struct ParseValue {
   const ScanFields* v;
   uint32_t word;
@@ -47,25 +45,6 @@ enum {
 struct ParseState {
   uint32_t counter = 0;
   bool line_ended = false;  // the scanner has given the end of the line
-
-  // Keeps a token's value for the rest of the line; the place stays where it
-  // is while the line is parsed.
-  const ScanFields* keep(const ScanFields& value) {
-    if (kept_ < kFixedValues) {
-      fixed_[kept_] = value;
-      return &fixed_[kept_++];
-    }
-    return keep_more(value);
-  }
-
- private:
-  // keep() past the fixed room: values in blocks of the same size.
-  const ScanFields* keep_more(const ScanFields& value);
-
-  static constexpr size_t kFixedValues = 64;
-  size_t kept_ = 0;
-  ScanFields fixed_[kFixedValues];  // not cleared: each is written before it is read
-  std::vector<std::unique_ptr<ScanFields[]>> more_;
 };
 
 // Runs the statement parser over the line that scan_line_start has opened:

@@ -32,9 +32,10 @@ void set_op_word(CompileContext* cc, const CgElement& e, uint16_t word) {
   st(cc).code[e.op_pos] = word;
 }
 
-void push_element(CompileContext* cc, CgElement&& e) {
+// A new element on the stack, to be filled in place.
+CgElement& new_element(CompileContext* cc) {
   if (st(cc).elements.size() >= CG_MAX_ELEMENTS) fail(cc, "CGE-STACK OVERFLOW");
-  st(cc).elements.push_back(std::move(e));
+  return st(cc).elements.add();
 }
 
 void emit_element(CompileContext* cc, const CgElement& e) {
@@ -71,11 +72,10 @@ void dump(CompileContext* cc, int n, int m, bool split, uint16_t op, const uint3
     for (size_t i = top; i < s.elements.size(); ++i) emit_element(cc, s.elements[i]);
   }
   s.elements.shrink(below);
-  CgElement r;
+  CgElement& r = s.elements.add();  // the operands were popped: room is there
   r.kind = CGE_OPERATION;
   r.op_number = s.op_count;
   r.op_pos = op_pos;
-  s.elements.push_back(std::move(r));  // the operands were popped: room is there
   ++s.op_count;
 }
 
@@ -210,21 +210,19 @@ void cg_push_symbol(CompileContext* cc, int kind, int subtype, const char* name)
   size_t len = std::strlen(name);
   if (len > static_cast<size_t>(MAX_SYMBOL_NAME)) fail(cc, "SYMBOL TOO LONG");
   static_assert(MAX_SYMBOL_NAME < CG_NAME_ROOM, "a name fits an element");
-  CgElement e;
+  CgElement& e = new_element(cc);
   e.kind = kind;
   e.subtype = subtype;
   std::memcpy(e.name, name, len);
   e.name[len] = '\0';
-  push_element(cc, std::move(e));
 }
 
 void cg_push_string(CompileContext* cc, const char* text, size_t length) {
   if (length > CG_MAX_STRING) fail(cc, "STRING CONSTANT TOO LONG");
-  CgElement e;
+  CgElement& e = new_element(cc);
   e.kind = CGE_STRING;
   e.text = text;
   e.length = length;
-  push_element(cc, std::move(e));
 }
 
 void cg_push_int(CompileContext* cc, long value) {
@@ -246,10 +244,9 @@ void cg_push_int(CompileContext* cc, long value) {
 }
 
 void cg_push_const(CompileContext* cc, const uint8_t* packed) {
-  CgElement e;
+  CgElement& e = new_element(cc);
   e.kind = CGE_NUMBER;
   std::memcpy(e.packed, packed, PROG_PACKED_SIZE);
-  push_element(cc, std::move(e));
 }
 
 void cg_dump(CompileContext* cc, int n, int w, unsigned op, ...) {
@@ -395,24 +392,27 @@ uint32_t cg_add_tmpsym(CompileContext* cc, int cls, int subtype, const uint8_t* 
   CG_ASSERT(tmpsym_class_ok(cls, subtype));
   CgState& s = st(cc);
   if (s.tmpsyms.size() >= CG_MAX_TMPSYMS) fail(cc, "TOO MUCH SYMBOLS");
-  CgTmpSym t;
+  const bool named = cls != SYM_CLASS_CONST && !(cls == SYM_CLASS_LINE && subtype == SYM_SUB_LINE);
+  size_t len = 0;
+  if (named) {
+    CG_ASSERT(name != nullptr);
+    len = std::strlen(name);
+    if (len > static_cast<size_t>(MAX_SYMBOL_NAME)) fail(cc, "SYMBOL TOO LONG");
+  }
+  CgTmpSym& t = s.tmpsyms.add();
   t.cls = cls;
   t.subtype = subtype;
   if (cls == SYM_CLASS_CONST) {
     CG_ASSERT(packed != nullptr);
     std::memcpy(t.packed, packed, PROG_PACKED_SIZE);
-  } else if (cls == SYM_CLASS_LINE && subtype == SYM_SUB_LINE) {
+  } else if (!named) {
     CG_ASSERT(lineno >= 0 && lineno <= PROG_MAX_LINE);
     t.lineno = lineno;
   } else {
-    CG_ASSERT(name != nullptr);
-    size_t len = std::strlen(name);
-    if (len > static_cast<size_t>(MAX_SYMBOL_NAME)) fail(cc, "SYMBOL TOO LONG");
     std::memcpy(t.name, name, len);
     t.name[len] = '\0';
     t.name_len = static_cast<int>(len);
   }
-  s.tmpsyms.push_back(t);
   return CG_TMPSYM_BIT | static_cast<uint32_t>(s.tmpsyms.size() - 1);
 }
 

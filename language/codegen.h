@@ -71,6 +71,11 @@ class CgList {
   bool empty() const { return size_ == 0; }
   void clear() { size_ = 0; }
   void push_back(const T& item) { items_[size_++] = item; }
+  // Adds an item with its default value, to be filled in place.
+  T& add() {
+    items_[size_] = T{};
+    return items_[size_++];
+  }
   void pop_back() { --size_; }
   // Drops the items from n on.
   void shrink(size_t n) { size_ = n; }

@@ -2168,7 +2168,7 @@ int vqlex(ParseValue* lval, CompileContext* cc, ParseState* ps) {
     if (ps->line_ended) return 0;
     int token = scan_lex(cc);
     if (token == T_EOL) ps->line_ended = true;
-    lval->v = ps->keep(*scan_value(cc));
+    lval->v = scan_value(cc);
     lval->word = 0;
     return token;
 }

@@ -230,8 +230,9 @@ void debug_keyword(CompileContext* cc, const char* what, uint32_t code, const ch
 // The value of the token in work, every field cleared; the scanner fills it
 // in place.
 ScanValue& new_value(ScanState* s) {
-  s->value = ScanValue();
-  return s->value;
+  ScanValue& v = s->values.add();
+  s->value = &v;
+  return v;
 }
 
 void set_statement_value(ScanState* s, const pkeywd_row* row) {
@@ -406,7 +407,7 @@ void take_rest_of_line(ScanState* s) {
 
 int lex_comment(CompileContext* cc, ScanState* s) {
   take_rest_of_line(s);
-  const ScanValue& v = s->value;
+  const ScanValue& v = *s->value;
   if (cc->debug) cc_debug(cc, "comment: '%.*s'\n", v.length, v.text);
   return '!';
 }
@@ -637,6 +638,12 @@ int lex_word(CompileContext* cc, ScanState* s) {
 
 }  // namespace
 
+ScanValue* ScanValues::more_slot(size_t index) {
+  const size_t block = index / kBlock;
+  while (more_.size() <= block) more_.emplace_back(new ScanValue[kBlock]);
+  return &more_[block][index % kBlock];
+}
+
 ScanState* scan_state(CompileContext* cc) {
   if (!cc->scan) {
     cc->scan = new ScanState();
@@ -645,7 +652,7 @@ ScanState* scan_state(CompileContext* cc) {
   return static_cast<ScanState*>(cc->scan);
 }
 
-const ScanValue* scan_value(CompileContext* cc) { return &state_of(cc)->value; }
+const ScanValue* scan_value(CompileContext* cc) { return state_of(cc)->value; }
 
 bool scan_match_keyword(const char* keyword, const char** cursor, int* remaining, bool space_dependent) {
   const char* p = *cursor;
@@ -713,7 +720,8 @@ int scan_line_start(CompileContext* cc, int mode, const char* text, int length) 
   s->pb_count = 0;
   s->mode = SCAN_NORMAL;
   s->context_table = nullptr;
-  s->value = ScanValue();
+  s->values.clear();
+  s->value = &s->values.add();
   cg_set_error(cc, 0, "PARSER STACK OVERFLOW");
 
   skip_blanks(s);

@@ -17,7 +17,10 @@
 // counted from 1.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "language/keywords.h"
 #include "language/tokens.h"
@@ -64,18 +67,46 @@ struct ScanValue : ScanFields {
   ScanValue() : ScanFields{} {}
 };
 
+// The values of a line's tokens. Each stays where it is until the next line
+// starts, so that the parser holds a pointer to a token's value rather than
+// a copy of it.
+class ScanValues {
+ public:
+  // Forgets the values of the line before; their room is used again.
+  void clear() { count_ = 0; }
+  // A new value with every field zero.
+  ScanValue& add() {
+    ScanValue* slot = count_ < kFirst ? &first_[count_] : more_slot(count_ - kFirst);
+    ++count_;
+    *slot = ScanValue();
+    return *slot;
+  }
+
+ private:
+  static constexpr size_t kFirst = 64;
+  static constexpr size_t kBlock = 64;
+  // The place of the value past the first ones, in blocks of kBlock.
+  ScanValue* more_slot(size_t index);
+  size_t count_ = 0;
+  ScanValue first_[kFirst];
+  std::vector<std::unique_ptr<ScanValue[]>> more_;
+};
+
 // Scanner state of the line in work; the compile context holds it.
 struct ScanState {
+  ScanState() : value(&values.add()) {}
+
   const char* line = nullptr;  // start of the line (columns count from here)
   const char* cur = nullptr;   // cursor
   int remaining = 0;           // bytes from the cursor to the end of the line
   const char* token_start = nullptr;
   int pb_count = 0;
   int pb_token[SCAN_PUSHBACK_MAX] = {};
-  ScanValue pb_value[SCAN_PUSHBACK_MAX];
+  const ScanValue* pb_value[SCAN_PUSHBACK_MAX] = {};
   int mode = SCAN_NORMAL;
   const skeywd_row* context_table = nullptr;
-  ScanValue value;
+  ScanValues values;
+  const ScanValue* value;  // the last token's value, one of `values`
 };
 
 // The scanner state of a context, made on first use and freed with the
