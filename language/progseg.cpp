@@ -107,6 +107,7 @@ void name_words(const char* name, int len, uint16_t* out) {
 bool ref_key(const ProgSymbolRef& sym, ProgSymbolKey* key) {
   const char group = class_group(sym.cls);
   if (group == 0) return false;
+  key->clear();
   char* out = key->bytes;
   *out++ = group;
   if (sym.cls == SYM_CLASS_CONST) {

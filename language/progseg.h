@@ -101,10 +101,10 @@ struct ProgSymbolKey {
   static constexpr size_t kCapacity = 20;
   uint8_t size = 0;
   // Room for whole 8-byte blocks, which the hash reads; bytes from `size` on
-  // are not part of the key.
+  // are not part of the key and stay zero, so that keys compare whole.
   char bytes[24] = {};
 
-  void clear() { size = 0; }
+  void clear() { *this = ProgSymbolKey(); }
   // False when the key would outgrow its room (no lookup key is that long).
   bool push_back(char c) {
     if (size == kCapacity) return false;
@@ -112,7 +112,7 @@ struct ProgSymbolKey {
     return true;
   }
   bool operator==(const ProgSymbolKey& other) const {
-    return size == other.size && std::memcmp(bytes, other.bytes, size) == 0;
+    return size == other.size && std::memcmp(bytes, other.bytes, sizeof bytes) == 0;
   }
 };
 

@@ -575,6 +575,37 @@ int lex_name(CompileContext* cc, ScanState* s) {
   return T_SYM;
 }
 
+// The first two characters of any word of the scanner's lists and of any
+// function, as keywd_lead_index keeps them for one list: a word at the
+// cursor that this passes by is none of them, and the lists are not tried.
+struct WordFilter {
+  uint64_t seconds[256][4] = {};
+  bool single[256] = {};
+  template <typename Index>
+  void add(const Index& index) {
+    for (int lead = 0; lead < 256; ++lead) {
+      single[lead] = single[lead] || index.single[lead];
+      for (int part = 0; part < 4; ++part) seconds[lead][part] |= index.seconds[lead][part];
+    }
+  }
+  bool may_match(unsigned char lead, unsigned second) const {
+    if (single[lead]) return true;
+    return second < 256 && (seconds[lead][second >> 6] >> (second & 63) & 1) != 0;
+  }
+};
+
+const WordFilter& word_filter() {
+  static const WordFilter filter = [] {
+    WordFilter f;
+    f.add(operator_leads);
+    f.add(type_leads);
+    f.add(skeywd_lead);
+    f.add(delimiter_leads);
+    return f;
+  }();
+  return filter;
+}
+
 // Words, names and single characters in scan mode 0.
 int lex_word(CompileContext* cc, ScanState* s) {
   const char* ahead = name_ahead(cc, s);
@@ -584,9 +615,10 @@ int lex_word(CompileContext* cc, ScanState* s) {
   auto inside_name = [&]() { return ahead && stop < ahead; };
   const WordStart start = word_start(cc, s);
   const int lead = start.lead, second = start.second;
+  const bool listed = list_may_match(word_filter(), lead, second);
   // The word of a scanner list that stands at the cursor, or null.
   auto listed_word = [&](const auto& leads, const ScanWord* words) -> const ScanWord* {
-    if (!list_may_match(leads, lead, second)) return nullptr;
+    if (!listed || !list_may_match(leads, lead, second)) return nullptr;
     for (const keywd_lead_entry& e : leads[static_cast<unsigned char>(lead)])
       if (second_may_match(e, second) && match_listed(cc, s, e, words[e.row].text, &stop)) return &words[e.row];
     return nullptr;
@@ -609,7 +641,7 @@ int lex_word(CompileContext* cc, ScanState* s) {
         return r->token;
       }
   }
-  const keywd_lead_list functions = list_may_match(skeywd_lead, lead, second)
+  const keywd_lead_list functions = listed && list_may_match(skeywd_lead, lead, second)
                                         ? skeywd_lead[static_cast<unsigned char>(lead)]
                                         : keywd_lead_list{nullptr, nullptr};
   for (const keywd_lead_entry& e : functions) {
