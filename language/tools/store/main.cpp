@@ -244,23 +244,28 @@ void print_hex(void*, const uint16_t* words, size_t count) {
 }
 
 void compile_source_line(StoreRun* run, const char* raw, size_t raw_length, long long number) {
-  std::string& text = run->expanded;
-  if (!store_expand_tabs(raw, raw_length, run->settings.tab_width, &text)) {
-    report(run, raw, raw_length, "Line too long (after Tab expansion)", -1, number);
-    return;
+  // A line without tabs is compiled where it was read.
+  const char* text = raw;
+  size_t length = raw_length;
+  if (std::memchr(raw, '\t', raw_length) != nullptr) {
+    if (!store_expand_tabs(raw, raw_length, run->settings.tab_width, &run->expanded)) {
+      report(run, raw, raw_length, "Line too long (after Tab expansion)", -1, number);
+      return;
+    }
+    text = run->expanded.data();
+    length = run->expanded.size();
   }
   if (run->settings.debug || run->settings.hex) {
     tool_out_write("\n", 1);
-    out_text(text);
+    tool_out_write(text, length);
     tool_out_write("\n", 1);
   } else if (run->settings.verbose) {
-    out_text(text);
+    tool_out_write(text, length);
     tool_out_write("\n", 1);
   }
-  int rc = cg_compile_line(&run->cc, text.data(), text.size());
+  int rc = cg_compile_line(&run->cc, text, length);
   if (run->segs.fatal) store_fatal(run->segs.fatal);
-  if (rc == CG_LINE_ERROR)
-    report(run, text.data(), text.size(), run->cc.error_message.c_str(), run->cc.error_column, number);
+  if (rc == CG_LINE_ERROR) report(run, text, length, run->cc.error_message.c_str(), run->cc.error_column, number);
 }
 
 void read_source(StoreRun* run, FILE* in) {
