@@ -7,6 +7,7 @@
 #include "language/lister.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -959,9 +960,10 @@ void convert(ListContext* lc, int from, int flags) {
 
 void line_number_text(ListContext* lc, const uint16_t* line, int flags, bool blank) {
   if (flags & LIST_NO_LINE_NUMBER) return;
-  char b[16];
-  std::snprintf(b, sizeof b, blank ? "%d " : "%d", static_cast<int>(line[0] & CW_LINE_NUMBER_MASK));
-  lc->buf += b;
+  char b[8];
+  const char* end = std::to_chars(b, b + sizeof b, line[0] & CW_LINE_NUMBER_MASK).ptr;
+  lc->buf.append(b, static_cast<size_t>(end - b));
+  if (blank) lc->buf += ' ';
 }
 
 }  // namespace

@@ -7,9 +7,11 @@
 #include "language/internal_check.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 namespace {
@@ -157,6 +159,14 @@ void ensure_symbol_index(ProgSegment* seg) {
     off += len;
   }
   seg->symbol_index_size = off;
+}
+
+// The texts one after the other in buf, cut to its size as snprintf cuts.
+void put_text(char* buf, size_t size, std::initializer_list<const char*> texts) {
+  size_t n = 0;
+  for (const char* t : texts)
+    for (; *t != '\0' && n + 1 < size; ++t) buf[n++] = *t;
+  buf[n] = '\0';
 }
 
 char g_segname[64];
@@ -522,7 +532,7 @@ void prog_number_text(const uint16_t* entry, char* buf, size_t size) {
   dec_number num;
   prog_unpack_number(packed, &num);
   if (dec_is_null(&num) || dec_is_zero(&num)) {
-    std::snprintf(buf, size, "0");
+    put_text(buf, size, {"0"});
     return;
   }
   int decpt = 0, sign = 0;
@@ -552,10 +562,11 @@ void prog_number_text(const uint16_t* entry, char* buf, size_t size) {
       out[n++] = '.';
       for (int i = 1; i <= z; ++i) out[n++] = d[i];
     }
-    n += std::snprintf(out + n, sizeof out - static_cast<size_t>(n), "E%d", e);
+    out[n++] = 'E';
+    n = static_cast<int>(std::to_chars(out + n, out + sizeof out - 1, e).ptr - out);
   }
   out[n] = '\0';
-  std::snprintf(buf, size, "%s", out);
+  put_text(buf, size, {out});
 }
 
 void prog_symbol_name(char* buf, const uint16_t* words, int nwords) {
@@ -591,18 +602,21 @@ int prog_symbol_text(ProgSegment* seg, uint32_t id, char* buf, size_t size) {
   }
   if (cls == SYM_CLASS_LINE && sub == SYM_SUB_LINE) {
     if (len < 3) return -1;
-    std::snprintf(buf, size, "%u", static_cast<unsigned>(sym[off + 2]));
+    char digits[8];
+    const auto end = std::to_chars(digits, digits + sizeof digits - 1, sym[off + 2]).ptr;
+    *end = '\0';
+    put_text(buf, size, {digits});
     return 0;
   }
   prog_symbol_name(name, &sym[off + 2], nwords);
   switch (cls) {
-    case SYM_CLASS_LINE: std::snprintf(buf, size, "%s%s", name, sub == SYM_SUB_FN_STR ? "$" : ""); return 0;
-    case SYM_CLASS_STRING: std::snprintf(buf, size, "%s$", name); return sub != 0 ? 1 : 0;
+    case SYM_CLASS_LINE: put_text(buf, size, {name, sub == SYM_SUB_FN_STR ? "$" : ""}); return 0;
+    case SYM_CLASS_STRING: put_text(buf, size, {name, "$"}); return sub != 0 ? 1 : 0;
     case SYM_CLASS_NUM_D:
     case SYM_CLASS_NUMERIC:
     case SYM_CLASS_NUM_S:
-    case SYM_CLASS_NUM_I: std::snprintf(buf, size, "%s", name); return sub != 0 ? 1 : 0;
-    case SYM_CLASS_STRUCT: std::snprintf(buf, size, "%s", name); return 1;
+    case SYM_CLASS_NUM_I: put_text(buf, size, {name}); return sub != 0 ? 1 : 0;
+    case SYM_CLASS_STRUCT: put_text(buf, size, {name}); return 1;
     default: return -1;
   }
 }
