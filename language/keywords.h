@@ -179,6 +179,10 @@ struct keywd_lead_index {
   // a single letter.
   uint64_t seconds[256][4] = {};
   bool single[256] = {};
+  // The second letter of each entry (0 for an entry of a single letter), in
+  // a few bytes beside the entries: a walk over a lead's list reads these
+  // and only the entries that may match.
+  uint8_t second_letter[N] = {};
   keywd_lead_list operator[](unsigned char lead) const { return {entries + first[lead], entries + first[lead + 1]}; }
   // False when no entry of the lead can match an input whose next letter
   // (blanks passed) is `second`, 256 when there is none.
@@ -187,6 +191,7 @@ struct keywd_lead_index {
     return second < 256 && (seconds[lead][second >> 6] >> (second & 63) & 1) != 0;
   }
   constexpr void note_second(unsigned char lead, const keywd_lead_entry& e) {
+    second_letter[&e - entries] = e.length < 2 ? 0 : static_cast<uint8_t>(e.text[1]);
     if (e.length < 2) {
       single[lead] = true;
       return;

@@ -326,18 +326,27 @@ WordStart word_start(const CompileContext* cc, const ScanState* s) {
   return w;
 }
 
-// False for a row that cannot match since its second letter is not the
-// input's.
-inline bool second_may_match(const keywd_lead_entry& e, int second) {
-  return second == kAnySecond || e.length < 2 || static_cast<unsigned char>(e.text[1]) == second;
-}
-
 // False when no entry of the lead's list can match: without a lead, or when
 // the input's second letter is none of the list's.
 template <typename Index>
 bool list_may_match(const Index& index, int lead, int second) {
   if (lead == kNoLead) return false;
   return second == kAnySecond || index.may_match(static_cast<unsigned char>(lead), static_cast<unsigned>(second));
+}
+
+// The first entry of the lead's list, in list order, that `matches` takes;
+// entries whose second letter is not the input's are passed by untried.
+// Null when none matches.
+template <typename Index, typename Matches>
+const keywd_lead_entry* first_listed(const Index& index, int lead, int second, Matches matches) {
+  if (!list_may_match(index, lead, second)) return nullptr;
+  const auto l = static_cast<unsigned char>(lead);
+  for (unsigned i = index.first[l]; i < index.first[l + 1]; ++i) {
+    const int letter = index.second_letter[i];
+    if (second != kAnySecond && letter != 0 && letter != second) continue;
+    if (matches(index.entries[i])) return &index.entries[i];
+  }
+  return nullptr;
 }
 
 // Statement keyword at the cursor; the cursor moves past it. The implied
@@ -349,16 +358,10 @@ const pkeywd_row* recognise_statement(CompileContext* cc, ScanState* s) {
   const char* p = s->cur;
   const WordStart start = word_start(cc, s);
   const int lead = start.lead, second = start.second;
-  if (list_may_match(pkeywd_lead, lead, second)) {
-    for (const keywd_lead_entry& e : pkeywd_lead[static_cast<unsigned char>(lead)]) {
-      if (!second_may_match(e, second)) continue;
-      const pkeywd_row* r = &pkeywd_table[e.row];
-      if (match_listed(cc, s, e, r->name, &p)) {
-        row = r;
-        break;
-      }
-    }
-  }
+  if (const keywd_lead_entry* e = first_listed(pkeywd_lead, lead, second, [&](const keywd_lead_entry& entry) {
+        return match_listed(cc, s, entry, pkeywd_table[entry.row].name, &p);
+      }))
+    row = &pkeywd_table[e->row];
   // A keyword that is only the beginning of a longer name is a name.
   if (!row || (ahead && p < ahead && p > s->cur)) {
     row = pkeywd_lookup(CW_IMPLIED_LET);
@@ -618,10 +621,11 @@ int lex_word(CompileContext* cc, ScanState* s) {
   const bool listed = list_may_match(word_filter(), lead, second);
   // The word of a scanner list that stands at the cursor, or null.
   auto listed_word = [&](const auto& leads, const ScanWord* words) -> const ScanWord* {
-    if (!listed || !list_may_match(leads, lead, second)) return nullptr;
-    for (const keywd_lead_entry& e : leads[static_cast<unsigned char>(lead)])
-      if (second_may_match(e, second) && match_listed(cc, s, e, words[e.row].text, &stop)) return &words[e.row];
-    return nullptr;
+    if (!listed) return nullptr;
+    const keywd_lead_entry* e = first_listed(leads, lead, second, [&](const keywd_lead_entry& entry) {
+      return match_listed(cc, s, entry, words[entry.row].text, &stop);
+    });
+    return e ? &words[e->row] : nullptr;
   };
 
   if (const ScanWord* w = listed_word(operator_leads, operator_words); w || (w = listed_word(type_leads, type_words))) {
@@ -641,13 +645,14 @@ int lex_word(CompileContext* cc, ScanState* s) {
         return r->token;
       }
   }
-  const keywd_lead_list functions = listed && list_may_match(skeywd_lead, lead, second)
-                                        ? skeywd_lead[static_cast<unsigned char>(lead)]
-                                        : keywd_lead_list{nullptr, nullptr};
-  for (const keywd_lead_entry& e : functions) {
-    if (!second_may_match(e, second)) continue;
-    const skeywd_row* r = &skeywd_functions[e.row];
-    if (!match_listed(cc, s, e, r->name, &stop)) continue;
+  const keywd_lead_entry* function =
+      listed ? first_listed(skeywd_lead, lead, second,
+                            [&](const keywd_lead_entry& entry) {
+                              return match_listed(cc, s, entry, skeywd_functions[entry.row].name, &stop);
+                            })
+             : nullptr;
+  if (function) {
+    const skeywd_row* r = &skeywd_functions[function->row];
     if (inside_name()) return lex_name(cc, s);
     if (r->token == -1) scan_unsupported(cc, r->name);
     set_secondary_value(s, r);
