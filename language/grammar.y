@@ -352,7 +352,8 @@ _expr
     ;
 
 __expr
-    : const
+    : T_CONST                   { cg_push_const(cc, $1.v->packed); }
+    | T_ICONST                  { cg_push_int(cc, $1.v->number); }
     | var
     | fn
     | T_SYM IS_A T_SYM          { PUSH(7, 0, $1); PUSH(7, 0, $3); DUMP(2, 1, CW_IS_A); }
@@ -435,11 +436,6 @@ __sexpr
     | T_SEC RsA_ '(' num_array ')'
                                 { DUMP(1, 1, CODE($1)); }
     | T_SEC RsA_ '(' _expr ')'  { DUMP(1, 1, CODE($1)); }
-    ;
-
-const
-    : T_CONST                   { cg_push_const(cc, $1.v->packed); }
-    | T_ICONST                  { cg_push_int(cc, $1.v->number); }
     ;
 
 simple_var : T_SYM              { PUSH(3, 0, $1); } ;
