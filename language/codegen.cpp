@@ -413,6 +413,7 @@ uint32_t cg_add_tmpsym(CompileContext* cc, int cls, int subtype, const uint8_t* 
     t.name[len] = '\0';
     t.name_len = static_cast<int>(len);
   }
+  t.keyed = prog_symbol_key(tmpsym_ref(t), &t.key);
   return CG_TMPSYM_BIT | static_cast<uint32_t>(s.tmpsyms.size() - 1);
 }
 
@@ -451,10 +452,11 @@ uint16_t cg_addsymbol(CompileContext* cc, int index) {
   CgState& s = st(cc);
   if (!(index >= 0 && static_cast<size_t>(index) < s.tmpsyms.size()))
     internal_check_failed("codegen", "idx < tmp_symcnt", __LINE__);
-  ProgSymbolRef ref = tmpsym_ref(s.tmpsyms[index]);
+  const CgTmpSym& t = s.tmpsyms[index];
+  ProgSymbolRef ref = tmpsym_ref(t);
   size_t base = 0;
   if (s.seg != nullptr) {
-    long off = progseg_find_symbol(s.seg, ref);
+    long off = t.keyed ? progseg_find_key(s.seg, t.key) : -1;
     if (off >= 0) return static_cast<uint16_t>(CW_SYMBOL_REF | static_cast<uint32_t>(off));
     base = s.seg->symbols.size();
   }

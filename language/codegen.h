@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "language/codewords.h"
+#include "language/progseg.h"
 
 struct CompileContext;
 struct ProgSegment;
@@ -59,6 +60,11 @@ struct CgTmpSym {
   int lineno = 0;          // class 1 sub-type 0
   char name[16] = {};      // other classes, NUL-terminated
   int name_len = 0;
+  // Its key in a segment's symbol index, made when it is added, well before
+  // the line is finished and the key is looked up; false when no entry can
+  // match it.
+  bool keyed = false;
+  ProgSymbolKey key;
 };
 
 // A list of the line in work with a fixed limit (code words, elements,

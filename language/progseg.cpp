@@ -488,6 +488,13 @@ long progseg_find_symbol(ProgSegment* seg, const ProgSymbolRef& sym) {
   check_magic(seg);
   ProgSymbolKey key;
   if (!ref_key(sym, &key)) return -1;
+  return progseg_find_key(seg, key);
+}
+
+bool prog_symbol_key(const ProgSymbolRef& sym, ProgSymbolKey* key) { return ref_key(sym, key); }
+
+long progseg_find_key(ProgSegment* seg, const ProgSymbolKey& key) {
+  check_magic(seg);
   ensure_symbol_index(seg);
   return seg->symbol_index.find(key);
 }

@@ -266,6 +266,10 @@ bool prog_symbol_entry(const ProgSymbolRef& sym, std::vector<uint16_t>* out);
 //                both scalar (sub-type 0) or both arrays, and the same name.
 // Gives the entry's word offset, or -1.
 long progseg_find_symbol(ProgSegment* seg, const ProgSymbolRef& sym);
+// The lookup key of a symbol; false for a symbol that no entry can match.
+bool prog_symbol_key(const ProgSymbolRef& sym, ProgSymbolKey* key);
+// progseg_find_symbol by a key that prog_symbol_key made beforehand.
+long progseg_find_key(ProgSegment* seg, const ProgSymbolKey& key);
 // The same search over a bare word table (the new entries of one line).
 long prog_find_symbol_words(const uint16_t* words, size_t size, const ProgSymbolRef& sym);
 
