@@ -393,9 +393,10 @@ int progseg_insert_line(ProgSegment* seg, uint32_t offset, const uint16_t* words
     return PROGSEG_NO_MEMORY;
   }
   // Keep the index in step: a line at a line boundary shifts the lines
-  // after it; anywhere else the index is rebuilt on next use.
+  // after it (a line at the end, the usual case, is added without a
+  // search); anywhere else the index is rebuilt on next use.
   auto& idx = seg->line_index;
-  auto it = std::lower_bound(idx.begin(), idx.end(), offset);
+  auto it = offset == seg->line_index_size ? idx.end() : std::lower_bound(idx.begin(), idx.end(), offset);
   bool boundary =
       (it != idx.end() && *it == offset) ||
       (it == idx.end() && seg->line_index_size + count == seg->code.size() && offset == seg->line_index_size);
