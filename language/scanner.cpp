@@ -170,7 +170,8 @@ constexpr NameChars kNameChars = name_chars<SpaceDependent>();
 template <bool SpaceDependent>
 bool scan_name_in(const char* p, const char* end, const char** stop, int* count, char* out) {
   if (p >= end || !(SpaceDependent ? is_letter(*p) : is_upper(*p))) return false;
-  char name[SCAN_NAME_MAX + 1];
+  char scratch[SCAN_NAME_MAX + 1];
+  char* name = out ? out : scratch;
   name[0] = to_upper(*p);
   int n = 1;
   const char* q = p + 1;
@@ -186,11 +187,7 @@ bool scan_name_in(const char* p, const char* end, const char** stop, int* count,
     if (!r) break;
     q = r;
   }
-  if (out) {
-    const int kept = n < SCAN_NAME_MAX ? n : SCAN_NAME_MAX;
-    std::memcpy(out, name, static_cast<size_t>(kept));
-    out[kept] = '\0';
-  }
+  name[n < SCAN_NAME_MAX ? n : SCAN_NAME_MAX] = '\0';
   *stop = q;
   *count = n;
   return true;
