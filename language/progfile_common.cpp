@@ -1,6 +1,6 @@
 // Program files: options, password digests and the file form of constants.
 
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 
 #include "language/decimal.h"
@@ -127,10 +127,18 @@ bool prog_constant_from_file(const uint16_t* file_words, uint16_t* packed_words)
     for (int shift = 0; shift < 16; shift += 4)
       if (((file_words[w] >> shift) & 0xF) > 9) return false;
   int exponent = (static_cast<int16_t>(file_words[0]) >> 6) + 1;
+  // The text "-0.dddddddddddd" (a blank for plus) and "E" with the exponent;
+  // each digit is a nibble of the three digit words, checked above.
   char text[48];
-  int len = std::snprintf(text, sizeof text, "%c0.%04x%04x%04xE%d", (file_words[0] & 1) ? '-' : ' ', file_words[1],
-                          file_words[2], file_words[3], exponent);
-  if (len <= 0 || static_cast<size_t>(len) >= sizeof text) return false;
+  int len = 0;
+  text[len++] = (file_words[0] & 1) ? '-' : ' ';
+  text[len++] = '0';
+  text[len++] = '.';
+  for (int w = 1; w <= 3; ++w)
+    for (int shift = 12; shift >= 0; shift -= 4)
+      text[len++] = static_cast<char>('0' + ((file_words[w] >> shift) & 0xF));
+  text[len++] = 'E';
+  len = static_cast<int>(std::to_chars(text + len, text + sizeof text, exponent).ptr - text);
   dec_number n;
   if (dec_from_ascii(text, static_cast<size_t>(len), &n) != DEC_OK || dec_is_null(&n)) return false;
   uint8_t packed[DEC_PACKED_SIZE];
