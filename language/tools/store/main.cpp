@@ -16,10 +16,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <sys/stat.h>
-#include <vector>
 
 #include "language/actions.h"
 #include "language/compile.h"
@@ -55,6 +55,8 @@ const char* const usage_table[] = {
 namespace {
 
 const char kTool[] = "store";
+// Bytes of one read of the source file.
+constexpr size_t kReadBlock = 64 * 1024;
 
 // Settings of one run.
 struct StoreSettings {
@@ -210,6 +212,9 @@ struct StoreRun {
   CompileContext cc;
   StoreSegments segs;
   std::string expanded;  // the line in work after Tab expansion (its room kept)
+  // The input's buffer: the source is read in large blocks, a few reads for
+  // a whole program.
+  char read_block[kReadBlock];
 };
 
 void report(StoreRun* run, const char* text, size_t length, const char* msg, int column, long long line_number) {
@@ -335,14 +340,12 @@ void store_program(StoreRun* run) {
 
   prog_hdr hdr;
   if (yq__prog_init_store(&hdr, &run->cc.prog, &opt) != 0) store_failed(yq__prog_error(&hdr));
-  std::vector<uint8_t> image;
-  try {
-    image.resize(yq__prog_image_size(&hdr));
-  } catch (const std::bad_alloc&) {
-    store_fatal("Unable to allocate program image memory");
-  }
-  if (yq__prog_store_mem(&hdr, image.data()) != 0) store_failed(yq__prog_error(&hdr));
-  if (atomic_write_file(s.output.c_str(), image.data(), image.size(), output_mode(s.output)) != 0) {
+  // Not cleared: the image is written whole before it is read.
+  const size_t size = yq__prog_image_size(&hdr);
+  std::unique_ptr<uint8_t[]> image(new (std::nothrow) uint8_t[size]);
+  if (!image) store_fatal("Unable to allocate program image memory");
+  if (yq__prog_store_mem(&hdr, image.get()) != 0) store_failed(yq__prog_error(&hdr));
+  if (atomic_write_file(s.output.c_str(), image.get(), size, output_mode(s.output)) != 0) {
     int err = errno;
     tool_out_flush();
     std::fprintf(stderr, "%s: %s\n", s.output.c_str(), std::strerror(err));
@@ -377,6 +380,7 @@ int main(int argc, char** argv) {
       std::perror(input.c_str());
       finish(EXIT_TOOL_FAILURE);
     }
+    std::setvbuf(in, run.read_block, _IOFBF, sizeof run.read_block);
     if (!s.have_output) {
       store_cut_extension(&input);
       s.output = input;
