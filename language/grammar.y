@@ -333,13 +333,9 @@ main
     : T_EXPR expr T_EOL
     | T_EXPR sexpr T_EOL
     | T_XPVAR xp_var_list T_EOL
-    | T_STMT syntax eol
+    | T_STMT syntax T_EOL
+    | T_STMT syntax '!' T_EOL   { parse_comment(cc, *$3.v); }
     | T_STMT syntax error       { parse_statement_end_error(cc, yychar); }
-    ;
-
-eol
-    : T_EOL
-    | '!' T_EOL                 { parse_comment(cc, *$1.v); }
     ;
 
 p_expr : _expr                  { cg_fix_pexpr(cc); } ;
