@@ -178,32 +178,32 @@ dec_number g_unpacked;
 
 size_t ProgSymbolIndex::slot_of(const ProgSymbolKey& key, uint64_t hash) const {
   const size_t mask = slots_.size() - 1;
+  const auto tag = static_cast<uint32_t>(hash >> 32);
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     const Slot& slot = slots_[i];
-    if (slot.offset == kEmpty || (slot.hash == hash && slot.key == key)) return i;
+    if (slot.place == 0 || (slot.tag == tag && keys_[slot.place - 1].key == key)) return i;
   }
 }
 
 void ProgSymbolIndex::add(const ProgSymbolKey& key, uint32_t offset) {
-  if (2 * (used_ + 1) > slots_.size()) {
-    std::vector<Slot> old(slots_.size() < 16 ? 32 : 2 * slots_.size());
-    old.swap(slots_);
-    for (const Slot& slot : old)
-      if (slot.offset != kEmpty) slots_[slot_of(slot.key, slot.hash)] = slot;
+  if (2 * (keys_.size() + 1) > slots_.size()) {
+    slots_.assign(slots_.size() < 16 ? 32 : 2 * slots_.size(), Slot{});
+    for (size_t k = 0; k < keys_.size(); ++k) {
+      const uint64_t hash = ProgSymbolKeyHash{}(keys_[k].key);
+      slots_[slot_of(keys_[k].key, hash)] = Slot{static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(k + 1)};
+    }
   }
   const uint64_t hash = ProgSymbolKeyHash{}(key);
   Slot& slot = slots_[slot_of(key, hash)];
-  if (slot.offset != kEmpty) return;
-  slot.hash = hash;
-  slot.offset = offset;
-  slot.key = key;
-  ++used_;
+  if (slot.place != 0) return;
+  keys_.push_back(Key{key, offset});
+  slot = Slot{static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(keys_.size())};
 }
 
 long ProgSymbolIndex::find(const ProgSymbolKey& key) const {
   if (slots_.empty()) return -1;
   const Slot& slot = slots_[slot_of(key, ProgSymbolKeyHash{}(key))];
-  return slot.offset == kEmpty ? -1 : static_cast<long>(slot.offset);
+  return slot.place == 0 ? -1 : static_cast<long>(keys_[slot.place - 1].offset);
 }
 
 // ---- the list -----------------------------------------------------------

@@ -134,12 +134,14 @@ struct ProgSymbolKeyHash {
 
 // The symbol index of a segment: lookup key -> offset of the first entry
 // with that key. Open addressing in a table of a power of two slots that is
-// at most half full, so that a lookup hashes once and mostly reads one slot.
+// at most half full; a slot holds 32 bits of its key's hash and the place of
+// the key among the keys, which are kept apart in the order they came, so
+// that the table stays small and a lookup mostly reads one slot and one key.
 class ProgSymbolIndex {
  public:
   void clear() {
     slots_.clear();
-    used_ = 0;
+    keys_.clear();
   }
   // Adds a key that is not there yet; a key already there keeps its offset.
   void add(const ProgSymbolKey& key, uint32_t offset);
@@ -147,16 +149,18 @@ class ProgSymbolIndex {
   long find(const ProgSymbolKey& key) const;
 
  private:
-  static constexpr uint32_t kEmpty = UINT32_MAX;
   struct Slot {
-    uint64_t hash = 0;
-    uint32_t offset = kEmpty;
+    uint32_t tag = 0;    // the upper half of the key's hash
+    uint32_t place = 0;  // 1 + the key's place in keys_; 0 for an empty slot
+  };
+  struct Key {
     ProgSymbolKey key;
+    uint32_t offset;
   };
   // The slot of the key, or the empty slot where it would go.
   size_t slot_of(const ProgSymbolKey& key, uint64_t hash) const;
   std::vector<Slot> slots_;
-  size_t used_ = 0;
+  std::vector<Key> keys_;
 };
 
 struct ProgSegment {
