@@ -112,6 +112,8 @@ int compile_line(CompileContext* cc, const char* text, size_t length) {
       s.seg = nullptr;
       throw;
     }
+    // The segment before is complete: it gives back its spare room.
+    progseg_release_spare(seg);
     return CG_LINE_STORED;
   }
   cg_finish_line(cc, &words);

@@ -435,6 +435,15 @@ void progseg_truncate_symbols(ProgSegment* seg, size_t size) {
   seg->symbol_index_size = 0;
 }
 
+void progseg_release_spare(ProgSegment* seg) {
+  check_magic(seg);
+  seg->code.shrink_to_fit();
+  seg->symbols.shrink_to_fit();
+  seg->line_index.shrink_to_fit();
+  seg->symbol_index.clear();
+  seg->symbol_index_size = 0;
+}
+
 void progseg_reindex(ProgSegment* seg) {
   check_magic(seg);
   seg->line_index_size = SIZE_MAX;

@@ -139,9 +139,10 @@ struct ProgSymbolKeyHash {
 // that the table stays small and a lookup mostly reads one slot and one key.
 class ProgSymbolIndex {
  public:
+  // Empties the index and frees its memory.
   void clear() {
-    slots_.clear();
-    keys_.clear();
+    slots_ = {};
+    keys_ = {};
   }
   // Adds a key that is not there yet; a key already there keeps its offset.
   void add(const ProgSymbolKey& key, uint32_t offset);
@@ -244,6 +245,11 @@ int progseg_add_symbols(ProgSegment* seg, const uint16_t* words, size_t count);
 void progseg_truncate_symbols(ProgSegment* seg, size_t size);
 // Drops both indexes; they are rebuilt on next use.
 void progseg_reindex(ProgSegment* seg);
+// Frees what a segment holds beyond its words: the spare room of its code,
+// symbols and line index, and its symbol index, which is rebuilt on next
+// use. For a segment that is complete, as the ones before the segment in
+// work are while a program is stored line by line in order.
+void progseg_release_spare(ProgSegment* seg);
 
 // ---- symbols ------------------------------------------------------------
 
