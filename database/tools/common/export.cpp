@@ -435,6 +435,18 @@ void remove_temp(ExpOutput* out) {
 
 }  // namespace
 
+namespace {
+
+// Bytes an export file collects before each write.
+constexpr size_t kOutputBuffer = 1 << 16;
+
+void give_buffer(ExpOutput* out) {
+  out->buffer.reset(new char[kOutputBuffer]);
+  setvbuf(out->file, out->buffer.get(), _IOFBF, kOutputBuffer);
+}
+
+}  // namespace
+
 int exp_output_open(ExpOutput* out, const std::string& name) {
   out->name = name;
   out->target = name;
@@ -450,7 +462,7 @@ int exp_output_open(ExpOutput* out, const std::string& name) {
   if (target.in_place) {
     out->file = std::fopen(target.path.c_str(), "w");
     if (!out->file) return -1;
-    setvbuf(out->file, nullptr, _IOFBF, 1 << 16);
+    give_buffer(out);
     return 0;
   }
   std::string temp = target.path + ".XXXXXX";
@@ -470,7 +482,7 @@ int exp_output_open(ExpOutput* out, const std::string& name) {
     errno = saved;
     return -1;
   }
-  setvbuf(out->file, nullptr, _IOFBF, 1 << 16);
+  give_buffer(out);
   out->temp_name = temp;
   return 0;
 }
@@ -487,6 +499,7 @@ int exp_output_close(ExpOutput* out) {
   if (std::fflush(f) != 0 && !out->error) out->error = errno ? errno : EIO;
   if (std::ferror(f) && !out->error) out->error = EIO;
   if (f != stdout && std::fclose(f) != 0 && !out->error) out->error = errno ? errno : EIO;
+  out->buffer.reset();
   if (out->error) {
     remove_temp(out);
     errno = out->error;
@@ -521,5 +534,6 @@ void exp_output_abandon(ExpOutput* out) {
       std::fclose(out->file);
     out->file = nullptr;
   }
+  out->buffer.reset();
   remove_temp(out);
 }

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,9 @@ struct ExpOutput {
   std::string target;     // the file the rename replaces (a link's target)
   std::string temp_name;  // empty for standard output and in-place writes
   int error = 0;          // errno of the first failure
+  // The stream's buffer while the file is open (the C library takes the size
+  // it is given only with a buffer of the caller's).
+  std::shared_ptr<char[]> buffer;
 };
 // 0, or -1 with errno set when the temporary file cannot be made.
 int exp_output_open(ExpOutput* out, const std::string& name);
