@@ -182,11 +182,15 @@ int idb__recv_message(ServerEntry* entry, uint32_t limit) {
   entry->inbox_start += taken;
   if (entry->inbox_start == entry->inbox_end) entry->inbox_start = entry->inbox_end = 0;
   // A frame that has begun must be whole within the answer limit, however
-  // slowly its bytes come.
-  int64_t deadline = entry->deadline_ms;
-  if (deadline == 0) deadline = tcp_now_ms() + int64_t{1000} * idb__answer_timeout_seconds();
-  int rc;
-  if (taken < length && (rc = tcp_recv_until(entry->socket, b->recv_buf + taken, length - taken, deadline)) != 0) {
+  // slowly its bytes come; the limit is looked up only for a frame that did
+  // not come whole with its length word, as a rule it does.
+  int rc = 0;
+  if (taken < length) {
+    int64_t deadline = entry->deadline_ms;
+    if (deadline == 0) deadline = tcp_now_ms() + int64_t{1000} * idb__answer_timeout_seconds();
+    rc = tcp_recv_until(entry->socket, b->recv_buf + taken, length - taken, deadline);
+  }
+  if (rc != 0) {
     if (rc == -2) {
       entry->timed_out = 1;
       debug_printf('P', 0, "server %s:%s stopped inside a reply (%u of %u bytes within %d seconds)", entry->host,
