@@ -1,8 +1,12 @@
 #include "workbench/shell/controls/guiutil.h"
 
+#include <algorithm>
+
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QScreen>
 #include <QStyle>
 #include <QTreeView>
 #include <QWidget>
@@ -98,4 +102,32 @@ void GUI_FitListColumn(QTreeView* list, int column, const QRect* rect) {
   for (int c = 0; c < header->count(); ++c)
     if (c != column) width -= header->sectionSize(c);
   header->resizeSection(column, width < 0 ? 0 : width);
+}
+
+namespace {
+
+// Beside its text a caption shares the title bar with the window's icon
+// and its three buttons, each about a line high, and their spacing.
+constexpr int kCaptionLines = 7;
+// A line edit's frame and text margins.
+constexpr int kEditPadding = 16;
+
+int HalfScreenWidth(const QWidget* window) {
+  const QScreen* screen = window->screen();
+  return screen != nullptr ? screen->availableGeometry().width() / 2 : 640;
+}
+
+}  // namespace
+
+void GUI_FitCaption(QWidget* dialog) {
+  SYS_ASSERT(dialog);
+  QFontMetrics metrics(dialog->font());
+  int width = metrics.horizontalAdvance(dialog->windowTitle()) + kCaptionLines * metrics.height();
+  dialog->setMinimumWidth(std::min(width, 2 * HalfScreenWidth(dialog)));
+}
+
+void GUI_FitTextWidth(QLineEdit* edit) {
+  SYS_ASSERT(edit);
+  int width = edit->fontMetrics().horizontalAdvance(edit->text()) + kEditPadding;
+  edit->setMinimumWidth(std::min(width, HalfScreenWidth(edit)));
 }

@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QString>
 
+class QLineEdit;
 class QWidget;
 class QTreeView;
 
@@ -28,3 +29,9 @@ void GUI_GrowWindow(QWidget* window, int lines, int line_height);
 // The column's width becomes the client width (or the rectangle's) less the
 // other columns, 0 when that is negative.
 void GUI_FitListColumn(QTreeView* list, int column, const QRect* rect);
+// A dialog at least as wide as its caption needs beside the title bar's
+// icon and buttons, so that the caption is not cut.
+void GUI_FitCaption(QWidget* dialog);
+// A line edit at least as wide as its text (at most half the screen), so
+// that a name shown in it is seen whole.
+void GUI_FitTextWidth(QLineEdit* edit);

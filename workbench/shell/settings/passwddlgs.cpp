@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "workbench/base/shellsink.h"
+#include "workbench/shell/controls/guiutil.h"
 #include "workbench/shell/settings/settingsrules.h"
 
 namespace {
@@ -18,16 +19,22 @@ QLineEdit* password_edit(QWidget* parent, const char* name) {
   return edit;
 }
 
-// A form of rows above OK and Cancel.
-QFormLayout* form_with_buttons(QDialog* dialog) {
+// A form of rows; `add_buttons` puts OK and Cancel below it once the rows
+// are made, so that the first field comes first in the tab order and has
+// the keyboard when the dialog opens.
+QFormLayout* form_of(QDialog* dialog) {
   auto* outer = new QVBoxLayout(dialog);
   auto* form = new QFormLayout;
   outer->addLayout(form);
+  return form;
+}
+
+void add_buttons(QDialog* dialog) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-  outer->addWidget(buttons);
+  dialog->layout()->addWidget(buttons);
   QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-  return form;
+  GUI_FitCaption(dialog);
 }
 
 std::string text_of(const QLineEdit* edit) { return edit->text().toStdString(); }
@@ -43,7 +50,7 @@ void show_box(const SettingsBox& box) {
 
 CPasswdSetupDlg::CPasswdSetupDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Password Setup");
-  QFormLayout* form = form_with_buttons(this);
+  QFormLayout* form = form_of(this);
   description_ = new QLineEdit(this);
   description_->setObjectName("Description");
   password_ = password_edit(this, "Password");
@@ -51,6 +58,7 @@ CPasswdSetupDlg::CPasswdSetupDlg(QWidget* parent) : QDialog(parent) {
   form->addRow("&Description:", description_);
   form->addRow("&Password:", password_);
   form->addRow("&Confirm Password:", confirm_);
+  add_buttons(this);
 }
 
 int CPasswdSetupDlg::DoModal() {
@@ -70,7 +78,7 @@ int CPasswdSetupDlg::DoModal() {
 
 CPasswdDlg::CPasswdDlg(const std::string& file_name, QWidget* parent) : QDialog(parent) {
   setWindowTitle("Program is password-protected, please enter password");
-  QFormLayout* form = form_with_buttons(this);
+  QFormLayout* form = form_of(this);
   password_ = password_edit(this, "Password");
   add_to_list_ = new QCheckBox("&Add to password list", this);
   add_to_list_->setObjectName("AddToList");
@@ -80,6 +88,8 @@ CPasswdDlg::CPasswdDlg(const std::string& file_name, QWidget* parent) : QDialog(
   form->addRow("&Password:", password_);
   form->addRow(add_to_list_);
   form->addRow("File name:", file_name_);
+  GUI_FitTextWidth(file_name_);
+  add_buttons(this);
 }
 
 void CPasswdDlg::accept() {
@@ -107,10 +117,11 @@ bool CPasswdDlg::AskPassword(const char* file_name, std::string* digest, bool* a
 
 CPasswdDescDlg::CPasswdDescDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle("Add to password list");
-  QFormLayout* form = form_with_buttons(this);
+  QFormLayout* form = form_of(this);
   description_ = new QLineEdit(this);
   description_->setObjectName("Description");
   form->addRow("Enter a &description for the new password:", description_);
+  add_buttons(this);
 }
 
 void CPasswdDescDlg::accept() {
@@ -135,7 +146,7 @@ bool CPasswdDescDlg::AddToPasswordList(const std::string& digest) {
 
 CChangePasswdDlg::CChangePasswdDlg(bool has_old, QWidget* parent) : QDialog(parent) {
   setWindowTitle("Change Password");
-  QFormLayout* form = form_with_buttons(this);
+  QFormLayout* form = form_of(this);
   old_password_ = password_edit(this, "OldPassword");
   new_password_ = password_edit(this, "NewPassword");
   confirm_ = password_edit(this, "Confirm");
@@ -143,6 +154,7 @@ CChangePasswdDlg::CChangePasswdDlg(bool has_old, QWidget* parent) : QDialog(pare
   form->addRow("&Old Password:", old_password_);
   form->addRow("&New Password:", new_password_);
   form->addRow("&Confirm New Password:", confirm_);
+  add_buttons(this);
 }
 
 bool CChangePasswdDlg::Run(std::string* digest, QWidget* parent) {

@@ -188,6 +188,7 @@ CEnvVarDlg::CEnvVarDlg(QWidget* parent) : QDialog(parent) {
   outer->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  GUI_FitCaption(this);
 }
 
 int CEnvVarDlg::DoModal() {

@@ -8,13 +8,16 @@
 
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QApplication>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
@@ -379,6 +382,82 @@ TEST_F(AppSheetTest, FilePagePasswordIsSetChangedOnlyWithTheOldOneAndRemoved) {
   sheet.accept();
   EXPECT_TRUE(config.File.PasswordDigest.empty());
   EXPECT_TRUE(config.File.flags & CfgFile::Changed);  // the file is written anew
+  EXPECT_EQ(script.unexpected, 0);
+}
+
+// Types into whatever has the keyboard once the dialog is active, as a
+// user does without clicking into it first: Tab moves to the next field,
+// Enter presses OK. A dialog still open afterwards is cancelled.
+void type_as_user(QDialog* d, std::initializer_list<const char*> fields) {
+  ASSERT_TRUE(QTest::qWaitForWindowActive(d));
+  bool first = true;
+  for (const char* text : fields) {
+    if (!first) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    first = false;
+    QTest::keyClicks(QApplication::focusWidget(), text);
+  }
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  if (d->isVisible()) d->reject();
+}
+
+// The caption of a dialog is seen whole in its title bar.
+void expect_whole_caption(QDialog* d) {
+  EXPECT_GT(d->width(), QFontMetrics(d->font()).horizontalAdvance(d->windowTitle())) << d->windowTitle().toStdString();
+}
+
+// Every entry dialog opens with the keyboard in its first field, so that
+// what the user types at once is not lost, and shows its caption and the
+// program's file name whole.
+TEST_F(AppSheetTest, EntryDialogsTakeTheKeysInTheirFirstFieldAndShowTheirTextsWhole) {
+  const std::string file = "/home/somebody/programs/payroll/locked.PROG";
+  script.Then([&](QDialog* d) {
+    expect_whole_caption(d);
+    QLineEdit* name = edit_named(d, "FileName");
+    ASSERT_NE(name, nullptr);
+    EXPECT_GT(name->width(), name->fontMetrics().horizontalAdvance(name->text()));
+    type_as_user(d, {"secret"});
+  });
+  std::string digest;
+  bool add = true;
+  EXPECT_TRUE(CPasswdDlg::AskPassword(file.c_str(), &digest, &add));
+  EXPECT_EQ(digest, kSecretDigest);
+  EXPECT_FALSE(add);
+
+  script.Then([](QDialog* d) {
+    expect_whole_caption(d);
+    type_as_user(d, {"Payroll"});
+  });
+  EXPECT_TRUE(CPasswdDescDlg::AddToPasswordList(kSecretDigest));
+  EXPECT_EQ(Cfg_ListNames("Passwords"), std::vector<std::string>{"Payroll"});
+
+  // Without a password the new one comes first; with one the old one.
+  std::string protection;
+  script.Then([](QDialog* d) { type_as_user(d, {"secret", "secret"}); });
+  EXPECT_TRUE(CChangePasswdDlg::Run(&protection));
+  EXPECT_EQ(protection, kSecretDigest);
+  script.Then([](QDialog* d) { type_as_user(d, {"secret", "", ""}); });
+  EXPECT_TRUE(CChangePasswdDlg::Run(&protection));
+  EXPECT_EQ(protection, "");
+
+  CAppPropertySheet sheet("QX", &config, SettingsPage_Passwords | SettingsPage_Environment);
+  sheet.show();
+  script.Then([](QDialog* d) {
+    expect_whole_caption(d);
+    type_as_user(d, {"Wages", "secret", "secret"});
+  });
+  QTest::mouseClick(button_named(sheet.GetPage(SettingsPage_Passwords), "&New Password..."), Qt::LeftButton);
+  ASSERT_TRUE(sheet.SetActivePage(sheet.IndexOf(sheet.GetPage(SettingsPage_Environment))));
+  script.Then([](QDialog* d) {
+    expect_whole_caption(d);
+    type_as_user(d, {"PATH", "/bin"});
+  });
+  QTest::mouseClick(button_named(sheet.GetPage(SettingsPage_Environment), "&New Variable..."), Qt::LeftButton);
+  sheet.accept();
+  EXPECT_EQ(Cfg_ListNames("Passwords"), (std::vector<std::string>{"Payroll", "Wages"}));
+  EXPECT_EQ(Cfg_GetString("Passwords\\Wages", "PswdMD5"), kSecretDigest);
+  EXPECT_EQ(Cfg_GetString("Environment\\PATH", "Value"), "/bin");
+  EXPECT_TRUE(sink.boxes.empty());
+  EXPECT_TRUE(script.Done());
   EXPECT_EQ(script.unexpected, 0);
 }
 
