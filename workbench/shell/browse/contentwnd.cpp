@@ -68,6 +68,8 @@ void ContentWnd::AddRows(QTreeWidgetItem* parent, const ContentItem& item) {
 void ContentWnd::Reload() {
   tree_->clear();
   contents_.Clear();
+  // The base address is the one this file names, if any.
+  help_->Url.clear();
   std::string path = help_->ConfigLocation;
   DirUtil_NormalizePath(path);
   if (path.empty() || !DirUtil_FileExists(path.c_str())) return;

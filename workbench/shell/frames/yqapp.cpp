@@ -216,7 +216,10 @@ bool CYqApp::eventFilter(QObject* watched, QEvent* event) {
     case Qt::Key_CapsLock: return false;
     default: break;
   }
-  if (!started_ || QWidget::mouseGrabber() != nullptr) return true;
+  if (QWidget::mouseGrabber() != nullptr) return true;
+  // Keys are swallowed until the start is over, except by a question asked
+  // on the way (the password of a program named on the command line).
+  if (!started_) return QApplication::activeModalWidget() == nullptr;
   if (t != QEvent::KeyPress) return false;
   Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   // F10 steps over instead of opening the menu.
@@ -254,12 +257,13 @@ bool CYqApp::eventFilter(QObject* watched, QEvent* event) {
 
 // ------------------------------------------------------------ help
 
-bool CYqApp::CallHelp(const std::string& topic) { return help_.CallHelp(m_Config.Help.ConfigURL, topic, NowMs()); }
-bool CYqApp::ShowHelp(const std::string& topic) { return help_.ShowHelp(m_Config.Help.ConfigURL, topic, NowMs()); }
-bool CYqApp::ShowKeywordHelp(const char* text) { return help_.ShowKeywordHelp(m_Config.Help.ConfigURL, text, NowMs()); }
-bool CYqApp::WinHelp(unsigned long data, unsigned command) {
-  return help_.WinHelp(m_Config.Help.ConfigURL, data, command, NowMs());
+const std::string& CYqApp::HelpBase() const {
+  return m_Config.Help.Url.empty() ? m_Config.Help.ConfigURL : m_Config.Help.Url;
 }
+bool CYqApp::CallHelp(const std::string& topic) { return help_.CallHelp(HelpBase(), topic, NowMs()); }
+bool CYqApp::ShowHelp(const std::string& topic) { return help_.ShowHelp(HelpBase(), topic, NowMs()); }
+bool CYqApp::ShowKeywordHelp(const char* text) { return help_.ShowKeywordHelp(HelpBase(), text, NowMs()); }
+bool CYqApp::WinHelp(unsigned long data, unsigned command) { return help_.WinHelp(HelpBase(), data, command, NowMs()); }
 
 // ------------------------------------------------------------ commands
 

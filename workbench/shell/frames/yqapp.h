@@ -36,7 +36,10 @@ class CYqApp : public FwHandlers<CYqApp, FwApp> {
 
   static std::span<const FwCmdEntry<CYqApp>> Handlers();
 
-  // Help (see AppHelp); the base address is the configuration's.
+  // Help (see AppHelp). The base address is the one the help project file
+  // names (its "M" line, built by the configuration's Help record), else
+  // the address of the manuals on a Web server.
+  const std::string& HelpBase() const;
   bool CallHelp(const std::string& topic);
   bool ShowHelp(const std::string& topic);
   bool ShowKeywordHelp(const char* text);

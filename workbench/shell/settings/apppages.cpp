@@ -719,6 +719,7 @@ bool CAppPropertyPage7::OnApply() {
     record_->Save();
     if (ContentWnd* pane = Browse_HelpPane()) pane->Reload();  // the pane reads the new file
   }
+  copy_ = *record_;  // with the base address the new file names
   Reload();
   return true;
 }

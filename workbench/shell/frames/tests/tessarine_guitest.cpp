@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -24,6 +25,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QTest>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QToolBar>
 
@@ -93,8 +95,10 @@ class FakeProgram : public ProgramLink {
   bool OpenFile(const char* path, int mode) override {
     opened.push_back({path ? path : "", mode});
     default_at_open = YqApp()->m_Config.General.NewFileMode;
+    if (on_open) on_open();
     return true;
   }
+  std::function<void()> on_open;  // a question the opening asks
   std::vector<std::pair<std::string, int>> opened;
   int default_at_open = -1;
 };
@@ -421,6 +425,35 @@ TEST_F(Tessarine, KeysAreSwallowedUntilStartedAndClipboardKeysReachPlainFields) 
 }  // namespace
 
 namespace {
+
+// A program named on the command line asks its password before the start
+// is over: the question takes the keys typed into it, and the keys aimed at
+// the main window stay swallowed until the start ends.
+TEST_F(Tessarine, AQuestionAskedWhileStartingTakesTheKeys) {
+  StopShell();
+  QString answered, main_got;
+  program.on_open = [&] {
+    auto* outside = new QLineEdit(YqApp()->MainWnd());
+    outside->show();
+    QTest::keyClicks(outside, "early");
+    main_got = outside->text();
+    QDialog question(YqApp()->MainWnd());
+    auto* field = new QLineEdit(&question);
+    QTimer::singleShot(0, &question, [&] {
+      QTest::keyClicks(field, "opensesame");
+      question.accept();
+    });
+    question.exec();
+    answered = field->text();
+  };
+  app = std::make_unique<CYqApp>();
+  ASSERT_TRUE(app->InitInstance({"/tmp/locked.PROG"}));
+  main = app->MainWnd();
+  program.on_open = nullptr;
+  EXPECT_EQ(answered, "opensesame");
+  EXPECT_EQ(main_got, "");
+  EXPECT_TRUE(app->Started());
+}
 
 TEST_F(Tessarine, APlainStartShowsTheSplashAndAFileStartOpensTheFile) {
   EXPECT_FALSE(app->SplashShown());  // -nologo

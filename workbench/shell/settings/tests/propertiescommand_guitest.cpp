@@ -6,9 +6,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QAction>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTreeWidget>
 #include <QTest>
 
@@ -16,8 +18,10 @@
 #include "workbench/base/settings/tests/settingstest.h"
 #include "workbench/base/tests/shelltest.h"
 #include "workbench/framework/fwcommandids.h"
+#include "workbench/shell/apphelp.h"
 #include "workbench/shell/browse/browseplug.h"
 #include "workbench/shell/browse/contentwnd.h"
+#include "workbench/shell/frames/browsebar.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
 #include "workbench/shell/neighbours.h"
@@ -113,6 +117,61 @@ TEST_F(PropertiesCommand, HelpApplyReloadsTheBrowseBarsHelpPane) {
   EXPECT_TRUE(script.Done());
   ASSERT_EQ(panes.contents->Tree()->topLevelItemCount(), 1);
   EXPECT_EQ(panes.contents->Tree()->topLevelItem(0)->text(0), "Orders");
+}
+
+// The help pane's entries are shown at the base address that the project
+// file names ("M"), the local one beside the file when no Web address is set
+// up; a file without one leaves the Web address as the base.
+TEST_F(PropertiesCommand, HelpEntriesAreShownAtTheBaseTheProjectFileNames) {
+  struct Viewer : HelpSink {
+    Viewer() { Help_SetSink(this); }
+    ~Viewer() override { Help_SetSink(nullptr); }
+    void show(const std::string& base, const std::string& topic) override { shown.push_back(base + " " + topic); }
+    std::vector<std::string> shown;
+  } viewer;
+  Settings_Install();
+  CBrowseBar* bar = app->MainWnd()->BrowseBar();
+  BrowsePanes panes = Browse_Install(bar);
+  ASSERT_NE(panes.contents, nullptr);
+  bar->SetShown(true);
+  bar->Tabs()->setCurrentIndex(1);
+  const std::string project = dir.file("manual.cfg");
+  const std::string plain = dir.file("plain.cfg");
+  vtest::write_file(project, "M guide.htm\nT 1 Orders\nD 2 Entering an order\nU enter.htm\n");
+  vtest::write_file(plain, "T 1 Orders\nD 2 Entering an order\nU plain.htm\n");
+  auto apply_help = [&](const std::string& location, const char* url) {
+    script.Then([&, location, url](QDialog* d) {
+      auto* sheet = dynamic_cast<CAppPropertySheet*>(d);
+      ASSERT_NE(sheet, nullptr);
+      ASSERT_TRUE(sheet->SetActivePage(sheet->IndexOf(sheet->GetPage(SettingsPage_Help))));
+      type_into(sheet, "ConfigLocation", location.c_str());
+      type_into(sheet, "ConfigURL", url);
+      sheet->accept();
+    });
+    ASSERT_TRUE(app->RouteCommand(ID_APP_PROPERTIES));
+  };
+  auto open_entry = [&] {
+    QTreeWidget* tree = panes.contents->Tree();
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    QTreeWidgetItem* page = tree->topLevelItem(0)->child(0);
+    ASSERT_NE(page, nullptr);
+    tree->expandAll();
+    const QPoint at = tree->visualItemRect(page).center();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+    app->RunIdle();
+  };
+
+  apply_help(project, "");
+  open_entry();
+  apply_help(plain, "http://docs.example");
+  open_entry();
+  apply_help(project, "http://docs.example");
+  open_entry();
+  EXPECT_EQ(viewer.shown,
+            (std::vector<std::string>{"file://" + dir.path() + "/guide.htm enter.htm", "http://docs.example plain.htm",
+                                      "http://docs.example/guide.htm enter.htm"}));
+  EXPECT_TRUE(sink.boxes.empty());
 }
 
 }  // namespace
