@@ -451,7 +451,13 @@ DlgObject* DlgEditCanvas::InsertFromTemplate(DlgObject* pTmplObj, DlgPoint point
       x = obj->ToUnitX(point.x - c.left);
       y = obj->ToUnitY(point.y - c.top);
     }
+    // The new object keeps its place and size in its geometry properties,
+    // as a loaded one does: without them in use, a save would write it
+    // without a position and later moves would not reach the file.
+    obj->SetFlags(obj->Flags() & ~DLG_F_GEOMETRY_TAKEN);
+    obj->ApplyGeometryProps(0);
     obj->SetGeometry(x, y, w, h);
+    doc_->SyncGeometryProps(obj);
     anchor->ClearSelection();
     obj->Select();
     if (root->ClearRedo() && root->BeginUndo()) {

@@ -250,6 +250,64 @@ TEST_F(EditTest, InsertsAreNamedInTurnAndUndoTakesThemWithTheirChildren) {
   EXPECT_NE(doc->FindObject("Main.Untitled3.Label"), nullptr);
 }
 
+// An object taken from the palette, dropped and then dragged and sized, is
+// saved where the canvas shows it and opens there again.
+TEST_F(EditTest, ADroppedObjectKeepsItsPlaceAndSizeThroughASave) {
+  DlgObject* tmpl = doc->Root().FindRootObject("~edittext");
+  ASSERT_NE(tmpl, nullptr);
+  DlgRect canvas_rect;
+  {
+    DlgContextBracket b(main->Anchor(), view);
+    canvas_rect = main->GetCanvasRect();
+  }
+  DlgObject* placed = view->InsertFromTemplate(tmpl, {canvas_rect.left + 40, canvas_rect.top + 50}, main);
+  DlgObject* moved = view->InsertFromTemplate(tmpl, {canvas_rect.left + 40, canvas_rect.top + 80}, main);
+  ASSERT_NE(placed, nullptr);
+  ASSERT_NE(moved, nullptr);
+  // The second one is sized and then dragged 30 pixels right.
+  Coord(moved, 2, 33);
+  Coord(moved, 3, 14);
+  view->ClickSelect(moved, 0, false);
+  DlgRect r;
+  {
+    DlgContextBracket b(main->Anchor(), view);
+    r = moved->GetCanvasRect();
+  }
+  const DlgPoint p{r.left + 2, r.top + 2};
+  ASSERT_EQ(view->Press(p, 0, false), 1);
+  view->MouseMove({p.x + 15, p.y});
+  view->MouseMove({p.x + 30, p.y});
+  view->Release({p.x + 30, p.y});
+
+  struct Place {
+    std::string path;
+    int32_t x, y, w, h;
+  };
+  std::vector<Place> before;
+  for (DlgObject* o : {placed, moved})
+    before.push_back({o->GetPath(), o->GetX(), o->GetY(), o->GetWidth(), o->GetHeight()});
+  EXPECT_GT(before[1].x, before[0].x);
+  EXPECT_EQ(before[1].w, 33);
+  EXPECT_EQ(before[1].h, 14);
+
+  const std::string out = tmp.file("dlg/dropped.idm");
+  ASSERT_EQ(doc->OnSaveDocument(out.c_str()), 1) << sink.all();
+  // The saved file opened again (as a copy: the saved one is open already).
+  CDlgEditDoc* again = Open(plugin, Write("dlg/reopened.idm", Slurp(out)));
+  ASSERT_NE(again, nullptr) << sink.all();
+  DlgObject* again_main = again->Root().FindRootObject("Main");
+  ASSERT_NE(again_main, nullptr);
+  canvases.OpenAnchorView(again, again_main->Anchor());  // shown, as the window would
+  for (const Place& b : before) {
+    DlgObject* o = again->FindObject(b.path.c_str());
+    ASSERT_NE(o, nullptr) << b.path << "\n" << Slurp(out);
+    EXPECT_EQ(o->GetX(), b.x) << b.path << "\n" << Slurp(out);
+    EXPECT_EQ(o->GetY(), b.y) << b.path;
+    EXPECT_EQ(o->GetWidth(), b.w) << b.path;
+    EXPECT_EQ(o->GetHeight(), b.h) << b.path;
+  }
+}
+
 TEST_F(EditTest, UndoOfAnAddedDialogClosesItsViews) {
   DlgObject* tmpl = doc->Root().FindRootObject("~window");
   ASSERT_NE(tmpl, nullptr);
