@@ -267,13 +267,21 @@ void CDlgEditDoc::SyncGeometryProps(DlgObject* obj) {
         continue;
       }
     } else {
+      const char* vt = nullptr;
       if (!obj->HasFlag(1u << 21) && cb.ValueText) {
-        const char* vt = cb.ValueText(DlgObject_Handle(obj), &def);
+        vt = cb.ValueText(DlgObject_Handle(obj), &def);
         if (vt && PlainDecimal(vt) == values[i]) {
           drop();
           continue;
         }
       }
+      // A left or top edge that the object does not hold and that has no
+      // default reads back as 0: at 0 there is nothing to write. Without
+      // this a dialog shown and saved unchanged would gain ".x = 0" and
+      // ".y = 0", which its source never had.
+      if ((native == PROP_NATIVE_XLEFT || native == PROP_NATIVE_YTOP) && values[i] == 0 && vt == nullptr &&
+          obj->Props().FindNative(native, false) == nullptr)
+        continue;
       if (native == PROP_NATIVE_WIDTH && values[i] == std::max(1, obj->SizeToUnitX(obj->DefaultWidth()))) {
         drop();
         continue;

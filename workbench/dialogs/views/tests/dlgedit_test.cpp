@@ -680,6 +680,15 @@ class NamedPlaces : public DlgDocTest {
   DlgEditCanvas* view = nullptr;
 };
 
+// A dialog opened in a window and saved unchanged is written as it was
+// read: no place is added to the dialog, which had none.
+TEST_F(NamedPlaces, AnUnchangedDialogSavesWithoutPlacesItDidNotHave) {
+  const std::string saved = Saved();
+  EXPECT_EQ(saved.find(".x = 0"), std::string::npos) << saved;
+  EXPECT_EQ(saved.find(".y = 0"), std::string::npos) << saved;
+  EXPECT_FALSE(doc->IsModified());
+}
+
 // Showing the dialog and dragging the label down two rows: the label's new
 // row is written as a number, every place the drag left alone keeps its
 // constant's name.
