@@ -831,6 +831,13 @@ void EditorModel::Click(uint32_t row, uint32_t col, bool in_margin, bool shift) 
   if (shift) ExtendSelection(caret_line, caret_col);
 }
 
+void EditorModel::RightClick(uint32_t row, uint32_t col, bool in_margin) {
+  uint32_t line = row, c = in_margin ? 0 : col;
+  RowToLineCol(&line, &c);
+  if (!in_margin && IsSelected(line, c)) return;
+  Click(row, col, in_margin, false);
+}
+
 void EditorModel::Drag(uint32_t row, uint32_t col) {
   uint32_t line = row, c = col;
   RowToLineCol(&line, &c);

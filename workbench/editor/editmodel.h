@@ -206,6 +206,11 @@ class EditorModel {
   void KeyUp(EditKey key);
   bool Char(uint32_t ch);
   void Click(uint32_t row, uint32_t col, bool in_margin, bool shift);
+  // The right button before the context menu: outside the selection it
+  // places the caret as a click does, so that the menu's line commands
+  // (breakpoint, run to cursor) act on the line pointed at; inside the
+  // selection everything stays for its clipboard commands.
+  void RightClick(uint32_t row, uint32_t col, bool in_margin);
   void Drag(uint32_t row, uint32_t col);
   void DoubleClick(uint32_t row, uint32_t col, bool in_margin);
 

@@ -639,6 +639,16 @@ void ProgDoc::MarkBreakpoints(CfgBreakpoints* stored) {
   }
 }
 
+void ProgDoc::StoreBreakpoints(CfgBreakpoints* list) {
+  if (!list || !IsProgramFile() || path_.empty()) return;
+  for (CfgBreakpoint* bp = list->head; bp;) {
+    CfgBreakpoint* next = bp->next;
+    if (DirUtil_SamePath(bp->FileName.c_str(), path_.c_str())) delete bp;
+    bp = next;
+  }
+  CollectBreakpoints(list);
+}
+
 void ProgDoc::CollectBreakpoints(CfgBreakpoints* list) {
   if (!list || !IsProgramFile() || path_.empty()) return;
   std::string target = host_->TranslatePath(path_);

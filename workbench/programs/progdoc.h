@@ -142,6 +142,10 @@ class ProgDoc {
   // name only), with the debug target's name and the segment's name; a
   // line marked for Run to Cursor alone gives a temporary one.
   void CollectBreakpoints(CfgBreakpoints* list);
+  // Brings the list up to date with this file's marks: its entries for the
+  // file go and one per marked line comes back (program files with a name
+  // only; the list of another kind of document stays as it is).
+  void StoreBreakpoints(CfgBreakpoints* list);
   // The text line of a segment's program line, or null.
   TextLine* FindLine(uint16_t segment, uint16_t line_number);
 

@@ -445,3 +445,28 @@ TEST_F(Fixture, BaseDocumentWithoutTextIsAFailedCheck) {
   EXPECT_THROW(slots.GetTextObj(), SysAssertError);
   EXPECT_THROW(slots.GetDocConfig(), SysAssertError);
 }
+
+// The right button outside the selection moves the caret to the line
+// pointed at (in the margin it selects that line, as a click there does);
+// inside the selection the selection and the caret stay.
+TEST_F(Fixture, RightClickOutsideTheSelectionPlacesTheCaretInsideKeepsIt) {
+  Open({"alpha", "beta", "gamma", "delta"});
+  model->Click(0, 1, false, false);
+  model->Click(1, 3, false, true);  // "lpha" and "bet"
+  ASSERT_TRUE(model->SelectionActive());
+  model->RightClick(1, 1, false);
+  EXPECT_TRUE(model->SelectionActive());
+  EXPECT_EQ(model->caret_line, 1u);
+  EXPECT_EQ(model->caret_col, 3u);
+
+  model->RightClick(2, 2, false);
+  EXPECT_FALSE(model->SelectionActive());
+  EXPECT_EQ(model->caret_line, 2u);
+  EXPECT_EQ(model->caret_col, 2u);
+
+  model->RightClick(3, 0, true);
+  EXPECT_EQ(model->caret_line, 3u);
+  uint32_t line = 0;
+  ASSERT_TRUE(model->GetEditLineIdx(&line));
+  EXPECT_EQ(line, 3u);
+}

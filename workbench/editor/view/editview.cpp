@@ -503,6 +503,16 @@ void CEditorView::PointToRowCol(QPoint pos, uint32_t* row, uint32_t* col, bool* 
 }
 
 void CEditorView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton) {
+    setFocus();
+    uint32_t row, col;
+    bool margin;
+    PointToRowCol(event->position().toPoint(), &row, &col, &margin);
+    model_.RightClick(row, col, margin);
+    update();
+    FwView::mousePressEvent(event);
+    return;
+  }
   if (event->button() != Qt::LeftButton) {
     FwView::mousePressEvent(event);
     return;
@@ -740,11 +750,12 @@ void CEditorView::OnViewCommand(int id) {
             if (record == nullptr) return;
             // A temporary breakpoint on the line's place for this one run,
             // which the main frame runs as its Run command.
-            auto run = [record, debug] {
+            const bool trace = Shell_MainFrame() != nullptr && Shell_MainFrame()->Trace();
+            auto run = [record, debug, trace] {
               ProgramLink* program = Shell_Neighbours().program;
               record->line_flags |= TextLine_RUN_TO;
               program->RunToMarked();
-              if (!debug->Continue(0, false)) debug->CheckSession();
+              if (!debug->Continue(0, trace)) debug->CheckSession();
               // The view and its document may have gone meanwhile.
               program->ClearRunToMarks();
             };
@@ -796,8 +807,12 @@ void CEditorView::OnUpdateViewCommand(FwCmdUI& ui) {
       break;
     }
     case ID_RUN_TO_CURSOR: {
+      // Grey while the program runs or another debug command is in
+      // progress: the command would do nothing then.
       uint32_t line = 0;
-      ui.Enable(model_.IsBinaryProgram() && Shell_Neighbours().debug->SessionExists() && model_.GetEditLineIdx(&line) &&
+      const CMainFrame* frame = Shell_MainFrame();
+      ui.Enable(model_.IsBinaryProgram() && Shell_Neighbours().debug->SessionExists() &&
+                (frame == nullptr || frame->MayRunDebugCommand()) && model_.GetEditLineIdx(&line) &&
                 slots_->LocationQuery(line) != nullptr);
       break;
     }

@@ -46,6 +46,8 @@ CMainFrame* main_frame() { return Shell_MainFrame(); }
 CProgDoc::CProgDoc() : model_(this, global_config()), request_mode_(g_requested_mode) {}
 
 CProgDoc::~CProgDoc() {
+  // The marks outlive the window in the stored list (and so the session).
+  if (YqApp()) model_.StoreBreakpoints(&YqApp()->m_Breakpoints);
   if (CMainFrame* main = main_frame()) main->Docs().Remove(&auto_saver_);
   if (XrefTree* tree = xref_tree()) tree->RemoveDocument(this);
 }

@@ -81,20 +81,20 @@ class ProgDocLink : public ProgramLink {
     for (CProgDoc* d : documents())
       for (TextLine* l = d->Model().Text().head; l; l = l->next)
         if (l->line_flags & TextLine_BREAKPOINT) return true;
+    // The stored breakpoints of files that no program window shows.
+    if (!YqApp()) return false;
+    for (const CfgBreakpoint* bp = YqApp()->m_Breakpoints.head; bp; bp = bp->next) {
+      bool shown = false;
+      for (CProgDoc* d : documents())
+        shown = shown ||
+                (d->Model().IsProgramFile() && DirUtil_SamePath(bp->FileName.c_str(), d->Model().PathName().c_str()));
+      if (!bp->temporary && !shown) return true;
+    }
     return false;
   }
   void UpdateBreakpointList() override {
     if (!YqApp()) return;
-    CfgBreakpoints& list = YqApp()->m_Breakpoints;
-    for (CProgDoc* d : documents()) {
-      const std::string& path = d->Model().PathName();
-      for (CfgBreakpoint* bp = list.head; bp;) {
-        CfgBreakpoint* next = bp->next;
-        if (DirUtil_SamePath(bp->FileName.c_str(), path.c_str())) delete bp;
-        bp = next;
-      }
-      d->Model().CollectBreakpoints(&list);
-    }
+    for (CProgDoc* d : documents()) d->Model().StoreBreakpoints(&YqApp()->m_Breakpoints);
   }
   void DropBreakpointMark(const CfgBreakpoint& bp) override {
     for (CProgDoc* d : documents())

@@ -54,6 +54,9 @@ class CMainFrame : public FwHandlers<CMainFrame, FwMainFrame>, public CfgWindow 
   bool ShowMaximizedAtStart() const { return show_maximized_; }
   bool Trace() const { return trace_; }
   bool DebugBusy() const { return busy_; }
+  // A debug command may run: none is in progress and the program, if any,
+  // is stopped.
+  bool MayRunDebugCommand() const;
   // Runs a debug command that a view started (Run to Cursor) with the
   // frame's run state for its time, as Run has; nothing while another debug
   // command is in progress or the program runs.
@@ -76,7 +79,6 @@ class CMainFrame : public FwHandlers<CMainFrame, FwMainFrame>, public CfgWindow 
   void dropEvent(QDropEvent* event) override;
 
  private:
-  bool MayRunDebugCommand() const;
   void DebugRun(int kind);
   void OnDebugCommand(int id);
   void OnUpdateDebugCommand(FwCmdUI& ui);

@@ -159,6 +159,8 @@ int CYqApp::ExitInstance() {
   m_MruFiles.Save();
   m_FindHistory.Save();
   m_ReplaceHistory.Save();
+  // The marks of the documents still open are breakpoints to keep.
+  Shell_Neighbours().program->UpdateBreakpointList();
   m_Breakpoints.Save();
   m_Explore.Save();
   return 0;

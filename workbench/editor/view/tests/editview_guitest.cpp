@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
@@ -559,7 +560,12 @@ TEST_F(EditorWindows, OutputAppendedWhileClosedIsThereWithTheCaretAtTheEnd) {
 
 TEST_F(EditorWindows, BuildMessageJumpsToItsLineAfterLinesAboveWereInserted) {
   TestOpener opener;
-  Shell_Neighbours().program = &opener;
+  // The environment's end still asks the program neighbour: the opener
+  // leaves it before it goes.
+  struct Restore {
+    ProgramLink* link;
+    ~Restore() { Shell_Neighbours().program = link; }
+  } restore{std::exchange(Shell_Neighbours().program, &opener)};
   char path_templ[] = "/tmp/editview-guitest-src-XXXXXX";
   int fd = mkstemp(path_templ);
   ASSERT_GE(fd, 0);

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
@@ -28,6 +29,7 @@
 
 #include "platform/registry.h"
 #include "testsupport.h"
+#include "workbench/base/settings/cfglists.h"
 #include "workbench/base/tests/shelltest.h"
 #include "workbench/editor/txtsuspend.h"
 #include "workbench/editor/view/editorplug.h"
@@ -37,9 +39,12 @@
 #include "workbench/explorer/view/tests/saveasrun.h"
 #include "workbench/explorer/view/exploreframe.h"
 #include "workbench/framework/fwchildframe.h"
+#include "workbench/framework/fwcommandids.h"
+#include "workbench/framework/fwcommandtable.h"
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/fwwindows.h"
 #include "workbench/framework/tests/fwtest.h"
+#include "workbench/programs/dirutil.h"
 #include "workbench/programs/view/progdocwin.h"
 #include "workbench/programs/view/programsplug.h"
 #include "workbench/shell/browse/browseplug.h"
@@ -222,6 +227,108 @@ TEST_F(ProgDocWindows, ProgramCommandsAreReachedByTheirKeysTheProgramMenuAndTheC
   EXPECT_EQ(Items(program).at(0), "&Compile (off)");
   QTest::keyClick(text_view, Qt::Key_F7);
   EXPECT_EQ(tab_text(OUTPUT_TAB_BUILD).find("lines,"), std::string::npos);
+}
+
+// Breakpoints set with F9 are kept when their window closes and when the
+// environment ends: the stored list takes them, Remove all Breakpoints
+// stays reachable for them, and the reopened program shows them again.
+TEST_F(ProgDocWindows, BreakpointsSetWithF9OutliveTheirWindowAndTheEnvironment) {
+  const std::string prog = store("PRINT 1\nLET A=2\nPRINT A\n");
+  QMenu* program = MenuTitled(main->menuBar(), "&Program");
+  ASSERT_NE(program, nullptr);
+  auto remove_all_item = [&] {
+    emit program->aboutToShow();
+    for (const std::string& item : Items(program))
+      if (item.rfind("Remove &all Breakpoints", 0) == 0) return item;
+    return std::string("(missing)");
+  };
+  auto close_all = [&] {
+    for (FwDocument* d : Programs_Template()->Documents())
+      for (FwChildFrame* f : d->Frames()) f->close();
+    ASSERT_TRUE(QTest::qWaitFor([] { return Programs_Documents().empty(); }));
+  };
+
+  CProgDoc* doc = OpenFocused(prog);
+  ASSERT_NE(doc, nullptr);
+  QTest::keyClick(ViewOf(doc), Qt::Key_F9);  // the caret's line, the first
+  ASSERT_TRUE(doc->GetTextObj()->Line(0)->line_flags & TextLine_BREAKPOINT);
+  ASSERT_NO_FATAL_FAILURE(close_all());
+  ASSERT_EQ(app->m_Breakpoints.num_items, 1);
+  EXPECT_TRUE(DirUtil_SamePath(app->m_Breakpoints.head->FileName.c_str(), prog.c_str()));
+  EXPECT_EQ(remove_all_item(), "Remove &all Breakpoints");
+
+  // Reopened, the line is marked again; a second mark is set and the
+  // environment ends with the window open.
+  doc = OpenFocused(prog);
+  ASSERT_NE(doc, nullptr);
+  EXPECT_TRUE(doc->GetTextObj()->Line(0)->line_flags & TextLine_BREAKPOINT);
+  QTest::keyClick(ViewOf(doc), Qt::Key_Down);
+  QTest::keyClick(ViewOf(doc), Qt::Key_Down);
+  QTest::keyClick(ViewOf(doc), Qt::Key_F9);
+  ASSERT_TRUE(doc->GetTextObj()->Line(2)->line_flags & TextLine_BREAKPOINT);
+  StopShell();
+  ASSERT_NO_FATAL_FAILURE(StartShell([] {
+    Settings_Install();
+    Programs_Install();
+    Editor_Install();
+  }));
+  ASSERT_EQ(app->m_Breakpoints.num_items, 2);
+  program = MenuTitled(main->menuBar(), "&Program");
+  ASSERT_NE(program, nullptr);
+  EXPECT_EQ(remove_all_item(), "Remove &all Breakpoints");
+  doc = OpenFocused(prog);
+  ASSERT_NE(doc, nullptr);
+  EXPECT_TRUE(doc->GetTextObj()->Line(0)->line_flags & TextLine_BREAKPOINT);
+  EXPECT_TRUE(doc->GetTextObj()->Line(2)->line_flags & TextLine_BREAKPOINT);
+
+  // Removing them all with no window open leaves nothing to remove.
+  ASSERT_NO_FATAL_FAILURE(close_all());
+  ASSERT_TRUE(app->Commands().Trigger(ID_REMOVE_BREAKPOINTS));
+  EXPECT_EQ(app->m_Breakpoints.num_items, 0);
+  EXPECT_EQ(remove_all_item(), "Remove &all Breakpoints (off)");
+}
+
+// The context menu's Insert/Remove Breakpoint acts on the line that was
+// right-clicked, not on the line the caret was on before; a right click in
+// a selection keeps it for the clipboard commands.
+TEST_F(ProgDocWindows, TheContextMenusBreakpointGoesToTheLineRightClicked) {
+  CProgDoc* doc = OpenFocused(store("PRINT 1\nLET A=2\nPRINT A\n"));
+  ASSERT_NE(doc, nullptr);
+  CEditorView* view = ViewOf(doc);
+  ASSERT_EQ(view->Model().caret_line, 0u);
+  const int lh = view->Model().LineHeight(), cw = view->Model().CharWidth();
+  auto right_click = [&](uint32_t row, const char* choose) {
+    const QPoint at(EV_MARGIN + 2 * cw, static_cast<int>(row) * lh + lh / 2);
+    std::vector<std::string> items;
+    QTimer::singleShot(0, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr) return;
+      items = Items(menu);
+      QAction* chosen = nullptr;
+      for (QAction* a : menu->actions())
+        if (choose != nullptr && a->text() == choose) chosen = a;
+      menu->close();
+      if (chosen != nullptr) chosen->trigger();
+    });
+    QTest::mousePress(view, Qt::RightButton, {}, at);
+    QContextMenuEvent menu_event(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
+    QApplication::sendEvent(view, &menu_event);
+    QTest::mouseRelease(view, Qt::RightButton, {}, at);
+    QCoreApplication::processEvents();
+    return items;
+  };
+  right_click(2, "Insert/Remove &Breakpoint");
+  EXPECT_FALSE(doc->GetTextObj()->Line(0)->line_flags & TextLine_BREAKPOINT);
+  EXPECT_TRUE(doc->GetTextObj()->Line(2)->line_flags & TextLine_BREAKPOINT);
+  EXPECT_EQ(view->Model().caret_line, 2u);
+
+  // Lines 0 and 1 selected: a right click on line 0 keeps them.
+  view->Model().Click(0, 0, false, false);
+  view->Model().Click(1, 200, false, true);
+  const std::vector<std::string> items = right_click(0, nullptr);
+  EXPECT_NE(std::find(items.begin(), items.end(), "&Copy"), items.end());
+  EXPECT_TRUE(view->Model().SelectionActive());
+  EXPECT_EQ(view->Model().caret_line, 1u);
 }
 
 // A file named on the command line that cannot be opened is told in a box
