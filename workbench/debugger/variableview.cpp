@@ -77,28 +77,25 @@ CVariableView::CVariableView(FwDocument* doc, VariableTarget& target, VariableCh
   const QFontMetrics metrics(font);
   row_height_ = metrics.height() + metrics.leading() + 4;
   avg_char_width_ = metrics.averageCharWidth();
-  // The bar above the list: its Refresh button is the application's action
-  // of the command, routed to the frame and enabled by its update handler.
+  // The bar above the list: its Refresh button is the window's own, so it
+  // asks this window's frame (active or not) for its state and command.
+  // The main frame's idle update finds the frame by the bar's place.
   auto* bar = new QToolBar(this);
   bar->setFocusPolicy(Qt::NoFocus);
   bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  QAction* refresh = nullptr;
+  auto* refresh = new QAction("Refresh", this);
+  refresh->setData(ID_VARIABLES_REFRESH);
   if (FwApp* app = Fw_App()) {
     Variables_AddCommandRows();
-    refresh = app->Commands().Action(ID_VARIABLES_REFRESH);
+    if (const FwCommandRow* row = app->Commands().Row(ID_VARIABLES_REFRESH)) refresh->setStatusTip(row->prompt);
   }
-  if (refresh == nullptr) {
-    // A view without the application (its own tests): the frame's update
-    // and command are asked directly.
-    refresh = new QAction("Refresh", this);
-    connect(refresh, &QAction::triggered, this, [this] {
-      FwChildFrame* frame = nullptr;
-      for (QWidget* w = parentWidget(); w && !frame; w = w->parentWidget()) frame = dynamic_cast<FwChildFrame*>(w);
-      FwCmdUI ui;
-      ui.id = ID_VARIABLES_REFRESH;
-      if (frame && frame->OnUpdateCommand(ui) && ui.enabled) frame->OnCommand(ID_VARIABLES_REFRESH);
-    });
-  }
+  connect(refresh, &QAction::triggered, this, [this] {
+    FwChildFrame* frame = nullptr;
+    for (QWidget* w = parentWidget(); w && !frame; w = w->parentWidget()) frame = dynamic_cast<FwChildFrame*>(w);
+    FwCmdUI ui;
+    ui.id = ID_VARIABLES_REFRESH;
+    if (frame && frame->OnUpdateCommand(ui) && ui.enabled) frame->OnCommand(ID_VARIABLES_REFRESH);
+  });
   bar->addAction(refresh);
   refresh_ = qobject_cast<QToolButton*>(bar->widgetForAction(refresh));
   refresh_->setObjectName(QString::number(ID_VARIABLES_REFRESH));

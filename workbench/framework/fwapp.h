@@ -50,7 +50,7 @@ class FwApp : public QObject, public FwCmdTarget, public FwCommandRouter {
   // The kind of the active child frame (its template's), or 0.
   int ActiveKind() const override;
   // Applies the routed state to an action of the command table.
-  void UpdateAction(QAction* action) const { commands_.UpdateAction(action); }
+  void UpdateAction(QAction* action, FwCmdTarget* owner = nullptr) const { commands_.UpdateAction(action, owner); }
 
   // Idle time: calls OnIdle with 0, 1, 2, ... while it returns true.
   // Returns the number of calls. Not re-entered.

@@ -209,10 +209,12 @@ std::vector<std::string> FwCommandTable::MissingRows() const {
   return missing;
 }
 
-void FwCommandTable::UpdateAction(QAction* action) const {
+void FwCommandTable::UpdateAction(QAction* action, FwCmdTarget* owner) const {
   int id = IdOf(action);
   if (id == 0) return;
-  FwCmdUI ui = router_->RouteUpdate(id);
+  FwCmdUI ui;
+  ui.id = id;
+  if (owner == nullptr || !owner->OnUpdateCommand(ui)) ui = router_->RouteUpdate(id);
   if (action->isEnabled() != ui.enabled) action->setEnabled(ui.enabled);
   if (ui.checked) {
     // A plain command that its update marks shows the mark only while it is

@@ -12,6 +12,7 @@
 
 #include "workbench/framework/fwcommandrows.h"
 
+class FwCmdTarget;
 class FwCommandRouter;
 class QAction;
 class QKeyEvent;
@@ -58,8 +59,10 @@ class FwCommandTable {
   // that has no row.
   std::vector<std::string> MissingRows() const;
 
-  // The update record applied to an action.
-  void UpdateAction(QAction* action) const;
+  // The update record applied to an action. With `owner` (the window whose
+  // own bar shows the action) the owner's handlers answer first, active
+  // window or not.
+  void UpdateAction(QAction* action, FwCmdTarget* owner = nullptr) const;
   // Updates the actions whose shortcut is the pressed key (before the
   // shortcut runs, so that its enabled state is the current one).
   void UpdateShortcut(const QKeyEvent& key) const;

@@ -83,8 +83,13 @@ void FwMainFrame::OnIdleUpdate() {
   if (app == nullptr) return;
   // Hidden bars too: an update may be what shows a button.
   for (QToolBar* bar : findChildren<QToolBar*>()) {
+    // A window's own bar (the Variables window's) follows that window,
+    // whichever window is active.
+    FwChildFrame* owner = nullptr;
+    for (QWidget* w = bar->parentWidget(); w != nullptr && owner == nullptr; w = w->parentWidget())
+      owner = dynamic_cast<FwChildFrame*>(w);
     for (QAction* a : bar->actions())
-      if (!a->isSeparator()) app->UpdateAction(a);
+      if (!a->isSeparator()) app->UpdateAction(a, owner);
   }
   if (status_ != nullptr) status_->UpdatePanes();
   // A document's model may have changed its modified flag or its name.
