@@ -2,6 +2,7 @@
 
 #include "workbench/debugger/callstackdoc.h"
 #include "workbench/debugger/session/debugcore.h"
+#include "workbench/debugger/session/debuglocal.h"
 #include "workbench/debugger/variables/variablelink.h"
 #include "workbench/editor/view/outputdoc.h"
 #include "platform/dirpath.h"
@@ -43,6 +44,9 @@ class ShellDebugLink : public DebugLink {
   void CheckSession() override { Debug_CheckSession(); }
   void EndSession() override { Debug_EndSession(); }
   void CancelPending() override { Debug_CancelPending(); }
+  void ProcessEnded() override {
+    if (Debug_SessionWaiting() && DebugLocal_CurrentRunEnded()) Debug_CancelPending();
+  }
 };
 
 // The environment's windows as the core sees them.

@@ -39,6 +39,11 @@ class DebugLink {
   virtual void EndSession() {}
   // Cancels the exchange the session waits for.
   virtual void CancelPending() {}
+  // The run-time process ended (0x71a): a session waiting on it stops
+  // waiting. An end that belongs to an earlier session changes nothing.
+  virtual void ProcessEnded() {
+    if (SessionWaiting()) CancelPending();
+  }
 };
 
 class ServerLink {

@@ -30,6 +30,7 @@ enum : size_t { READ_PIECE = 1024 };
 // `exited` is set under the lock, so a signal sent under the lock while
 // `exited` is false never reaches another process that got its id.
 struct DebugLocalRun {
+  uint64_t number = 0;  // among the runs started
   pid_t pid = -1;
   int out_fd = -1;
   int stop_pipe[2] = {-1, -1};
@@ -224,6 +225,9 @@ bool DebugLocal_Start(const std::string& executable, const std::vector<std::stri
     return false;
   }
   auto run = std::make_unique<LocalRun>();
+  DebugContext& c = Debug_Context();
+  run->number = ++c.runs_started;
+  c.current_run = run->number;
   run->pid = pid;
   run->out_fd = out_pipe[0];
   run->drop_c1 = drop_c1;
@@ -236,6 +240,7 @@ bool DebugLocal_Start(const std::string& executable, const std::vector<std::stri
 }
 
 void DebugLocal_SessionEnded() {
+  Debug_Context().current_run = 0;
   for (auto& run : runs()) {
     std::lock_guard<std::mutex> lock(run->m);
     if (run->stopping || run->exited) continue;
@@ -243,6 +248,17 @@ void DebugLocal_SessionEnded() {
     LocalRun* r = run.get();
     run->stopper = std::thread(stop_process, r);
   }
+}
+
+bool DebugLocal_CurrentRunEnded() {
+  const uint64_t current = Debug_Context().current_run;
+  if (current == 0) return false;
+  for (auto& run : runs()) {
+    if (run->number != current) continue;
+    std::lock_guard<std::mutex> lock(run->m);
+    return run->exited;
+  }
+  return true;  // finished and dropped already
 }
 
 bool DebugLocal_WaitAll(int ms) {

@@ -27,6 +27,11 @@ size_t DebugLocal_DropFinished();
 // The session ended: the run-time, when still alive, is stopped as above.
 void DebugLocal_SessionEnded();
 
+// Whether the run-time of the session in progress has ended: the end
+// message (0x71a) of an earlier session's run-time, arriving late, must
+// not cancel the exchange of the session that followed.
+bool DebugLocal_CurrentRunEnded();
+
 // Waits up to `ms` for every run-time started so far to be reaped and its
 // threads to end; true when they have. For the end of the process and tests.
 bool DebugLocal_WaitAll(int ms);

@@ -26,6 +26,7 @@
 #include "workbench/server/srvqueue.h"
 #include "workbench/server/srvrequests.h"
 #include "workbench/shell/pswdcrypt.h"
+#include "workbench/shell/statusmodel.h"
 
 SrvQueue* DebugQueue = nullptr;
 
@@ -164,6 +165,8 @@ bool Debug_FlushBreakpoints() {
 SrvQueue* Debug_StartSession(bool wait_stop) {
   SYS_ASSERT(!DebugQueue);
   Debug_ResetState();
+  // The status bar's word on the last session's end is old news now.
+  host().Status(SK_PLAIN, "");
   int32_t current = host().DebugSettings().CurrentSession;
   if (current < 0) {
     Debug_ReportNoSetup();

@@ -27,6 +27,10 @@ struct DebugContext {
   // Local run-times whose process or threads are not finished yet (GUI
   // thread only); a finished one is joined and dropped at the next start.
   std::vector<std::unique_ptr<DebugLocalRun>> runs;
+  // The run-time of the session in progress (its number among the runs
+  // started), 0 when the session has none.
+  uint64_t runs_started = 0;
+  uint64_t current_run = 0;
 };
 
 // The one context; it lives until the process ends, so that worker threads

@@ -9,10 +9,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMdiArea>
 #include <QMenu>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <sys/stat.h>
 
 #include "platform/registry.h"
@@ -27,6 +29,7 @@
 #include "workbench/debugger/debuggerplug.h"
 #include "workbench/debugger/debugplug.h"
 #include "workbench/debugger/variablesdoc.h"
+#include "workbench/debugger/variableview.h"
 #include "workbench/framework/fwcommandtable.h"
 #include "workbench/framework/fwdoctemplate.h"
 #include "workbench/framework/fwdocument.h"
@@ -44,6 +47,7 @@
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/tests/shellwindowtest.h"
 #include "workbench/shell/frames/yqapp.h"
+#include "workbench/shell/frames/yqstatusbar.h"
 #include "workbench/programs/view/progdocwin.h"
 #include "workbench/programs/view/programsplug.h"
 #include "workbench/shell/neighbours.h"
@@ -163,6 +167,24 @@ TEST_F(DebuggerWindows, StepsFromTheMainFrameFillTheCallStackAndTheDebugTab) {
   EXPECT_FALSE(CCallstackDoc::IsOpen());
   EXPECT_TRUE(app->m_Config.WindowPositions.entries[CfgWnd_CallstackWindow].valid);  // its place is kept
   EXPECT_EQ(TextOf(CCallstackDoc::Text()), "SUB1 (lib): X = 2\nMAIN: GOSUB SUB1\n\n");
+}
+
+// A session started right after the last one ended: the end message of the
+// last run-time, arriving during the new start, leaves the new session
+// alone; and the status bar's word on the last end goes, so a running
+// session is not shown as terminated.
+TEST_F(DebuggerWindows, ANewSessionRightAfterTheLastOnesEndStartsAndTakesItsWordAway) {
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_OVER);
+  ASSERT_NE(DebugQueue, nullptr) << Boxes();
+  Fw_SendMessage(main, FW_MSG_DEBUG_RUN);  // to the program's end
+  ASSERT_EQ(DebugQueue, nullptr);
+  EXPECT_EQ(Shell_StatusBar()->Model().Message(), "The current debug session has been terminated.");
+  sink.boxes.clear();
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_OVER);
+  ASSERT_NE(DebugQueue, nullptr) << Boxes();
+  EXPECT_EQ(TextOf(CCallstackDoc::Text()), "MAIN: LET A = 1\n\n");
+  EXPECT_EQ(Shell_StatusBar()->Model().Message(), "");
+  for (const auto& b : sink.boxes) EXPECT_EQ(b.caption.find("Local Debug Session"), std::string::npos) << Boxes();
 }
 
 // The Call Stack command that opens the window during a stop fetches its
@@ -450,6 +472,43 @@ TEST_F(DebuggerWindows, ClosingTheMainWindowDuringRunToCursorCancelsTheRun) {
   EXPECT_EQ(sink.boxes[0].caption, "Debug Session Still Active");
 }
 
+// Run to Cursor is grey while the program runs (it would do nothing then)
+// and, stopped, carries the Trace toggle like the other run commands.
+TEST_F(DebuggerWindows, RunToCursorIsGreyWhileTheProgramRunsAndCarriesTrace) {
+  const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");
+  vtest::write_file(dir.file("s.txt"), "stop " + prog + " 0 1 0 S1||MAIN\nspin 20000\nstop " + prog +
+                                           " 0 2 0 S2||MAIN\nstop " + prog + " 0 3 0 S3||MAIN\n");
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
+  ASSERT_NE(DebugQueue, nullptr) << Boxes();
+  CProgDoc* doc = Programs_FindByDebugName(prog);
+  ASSERT_NE(doc, nullptr) << Boxes();
+  auto* view = dynamic_cast<CEditorView*>(doc->Views().front());
+  ASSERT_NE(view, nullptr);
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  view->Model().GoToLine(2);
+  EXPECT_TRUE(app->RouteUpdate(ID_RUN_TO_CURSOR).enabled);
+  bool while_running = true;
+  QTimer::singleShot(300, main, [&] {
+    if (Debug_SessionWaiting()) while_running = app->RouteUpdate(ID_RUN_TO_CURSOR).enabled;
+    Fw_PostMessage(main, FW_MSG_DEBUG_HALT);
+  });
+  Fw_SendMessage(main, FW_MSG_DEBUG_RUN);
+  ASSERT_NE(DebugQueue, nullptr) << Boxes();  // halted in the spin
+  EXPECT_FALSE(while_running);
+
+  ASSERT_TRUE(app->Commands().Trigger(ID_DEBUG_TRACE));
+  view->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  view->Model().GoToLine(2);
+  QTest::keyClick(view, Qt::Key_F10, Qt::ControlModifier);
+  uint32_t stop = 0;
+  ASSERT_TRUE(WaitFor([&] { return doc->GetStopLine(&stop) && stop == 3; })) << stop << Boxes();
+  const std::string log = vtest::read_file(dir.file("log"));
+  EXPECT_NE(log.rfind("CONT mode=0 trace=1"), std::string::npos) << log;
+  Fw_SendMessage(main, FW_MSG_DEBUG_STOP);
+}
+
 TEST_F(DebuggerWindows, ARemoteStopOpensItsFileFromTheProgramServer) {
   vtest::TempDir tree;
   const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");
@@ -514,6 +573,43 @@ TEST_F(DebuggerWindows, TheBreakpointsCommandGoesToTheChosenLine) {
   EXPECT_TRUE(main->findChildren<CBreakpointsDlg*>().empty());
   Shell_Neighbours().program = previous;
   app->m_Breakpoints.Clear();  // the next start finds none
+}
+
+// The Variables window's Refresh button is its own: while a session is
+// stopped it is enabled and refreshes also when another window (the call
+// stack, the program) is the active one.
+TEST_F(DebuggerWindows, TheVariablesRefreshButtonServesItsWindowWhileAnotherIsActive) {
+  std::unique_ptr<::DebuggerWindows> windows = Debugger_InstallWindows(*app);
+  Debugger_Install(&windows->variables);
+  ASSERT_TRUE(app->Commands().Trigger(ID_VIEW_VARIABLES));
+  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_OVER);
+  ASSERT_NE(DebugQueue, nullptr) << Boxes();
+  ASSERT_TRUE(CCallstackDoc::IsOpen());  // no program window: the stop showed the call stack
+  QPointer<CCallstackFrame> stack = app->Windows().Window<CCallstackFrame>();
+  ASSERT_NE(stack, nullptr);
+  stack->mdiArea()->setActiveSubWindow(stack);
+  ASSERT_NE(main->ActiveChild(), windows->variables.Document()->Frames().front());
+  app->RunIdle();
+  QToolButton* refresh = windows->variables.View()->RefreshButton();
+  EXPECT_TRUE(refresh->isEnabled());
+  auto fetches = [&] {
+    const std::string log = vtest::read_file(dir.file("log"));
+    size_t n = 0;
+    for (size_t at = log.find("GET_ELEMENTS (top)"); at != std::string::npos;
+         at = log.find("GET_ELEMENTS (top)", at + 1))
+      ++n;
+    return n;
+  };
+  const size_t before = fetches();
+  QTest::mouseClick(refresh, Qt::LeftButton);
+  EXPECT_TRUE(WaitFor([&] { return fetches() == before + 1; })) << vtest::read_file(dir.file("log"));
+
+  // Without a session the button is grey, whichever window is active.
+  Fw_SendMessage(main, FW_MSG_DEBUG_STOP);
+  ASSERT_EQ(DebugQueue, nullptr);
+  app->RunIdle();
+  EXPECT_FALSE(refresh->isEnabled());
+  windows->variables.Show(false);
 }
 
 TEST_F(DebuggerWindows, TheWindowsAreKindsOfTheApplicationsRegistry) {

@@ -286,9 +286,7 @@ void CMainFrame::OnMessage(FwMessage& m) {
       else
         d->CancelPending();
       break;
-    case FW_MSG_DEBUG_ENDED:
-      if (d->SessionWaiting()) d->CancelPending();
-      break;
+    case FW_MSG_DEBUG_ENDED: d->ProcessEnded(); break;
     case FW_MSG_OUTPUT_LINE:
       if (!m.has_block) break;
       if (!Shell_Neighbours().output->IsShown()) YqApp()->ShowTabOnIdle(1);
