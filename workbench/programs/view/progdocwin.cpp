@@ -161,11 +161,11 @@ void CProgDoc::SegmentsChanged() { ShowInXref(); }
 // ------------------------------------------------------------ saving
 
 void CProgDoc::SetModified(bool flag) {
-  const bool was = model_.IsModified();
   model_.Text().SetModified(flag);
   UpdateFrameTitles();
-  if (was != flag)
-    if (XrefTree* tree = xref_tree()) tree->RedrawDocument(this);
+  if (xref_modified_ == flag) return;
+  xref_modified_ = flag;
+  if (XrefTree* tree = xref_tree()) tree->RedrawDocument(this);
 }
 
 bool CProgDoc::Save(const std::string& path) {

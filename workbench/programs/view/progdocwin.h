@@ -176,4 +176,8 @@ class CProgDoc : public CEditorDoc, public XrefSubject, public SaveAsDocument, p
   int request_mode_ = 0;
   std::string request_path_;
   bool request_read_only_ = false;
+  // Whether the cross-reference label last shown had the modified marker:
+  // typing marks the text itself, so the flag that the idle update sets is
+  // compared with this.
+  bool xref_modified_ = false;
 };

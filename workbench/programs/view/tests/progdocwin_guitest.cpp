@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
@@ -607,9 +608,20 @@ TEST_F(ProgDocWindows, TheCrossReferencePaneShowsTheDocumentAndItsSegments) {
   CEditorView* view = ViewOf(doc);
   view->setFocus();
   ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+  // The pane is told to show the label anew once typing has marked the
+  // document, and again once undoing the typing clears the mark.
+  QSignalSpy repaints(panes.xref->Model(), &QAbstractItemModel::dataChanged);
   QTest::keyClicks(view, "x");
   app->RouteUpdate(ID_FILE_SAVE);  // the idle update marks the document
   EXPECT_EQ(tree.Roots()[0]->Item()->GetLabel(), "p.PROG *");
+  ASSERT_EQ(repaints.size(), 1);
+  EXPECT_EQ(repaints[0][0].value<QModelIndex>(), panes.xref->Model()->IndexOf(tree.Roots()[0].get()));
+  app->RouteUpdate(ID_FILE_SAVE);
+  EXPECT_EQ(repaints.size(), 1);
+  QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+  app->RouteUpdate(ID_FILE_SAVE);
+  EXPECT_EQ(tree.Roots()[0]->Item()->GetLabel(), "p.PROG");
+  EXPECT_EQ(repaints.size(), 2);
 
   // Closed: the document leaves the tree.
   sink.answer = SHELL_IDNO;
