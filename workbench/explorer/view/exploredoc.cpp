@@ -278,6 +278,7 @@ void ExplorerWindows::NewExplorer() {
   if (!explore_.OpenDirectory.empty()) doc->GetDriveView()->SelectPath(explore_.OpenDirectory, false);
   if (CExploreFrame* frame = doc->Frame()) {
     frame->show();
+    frame->KeepInsideArea();
     if (frame->mdiArea() != nullptr) frame->mdiArea()->setActiveSubWindow(frame);
     if (frame->BottomBar() != nullptr) frame->BottomBar()->GetWndFileName()->setFocus();
   }
@@ -359,6 +360,7 @@ int ExplorerWindows::DoSaveAs(SaveAsDocument* doc, const std::string& path, cons
   explore->UpdateTitle(explore->CurrentPath());
   if (CExploreFrame* frame = explore->Frame()) {
     frame->show();
+    frame->KeepInsideArea();
     if (frame->mdiArea() != nullptr) frame->mdiArea()->setActiveSubWindow(frame);
     if (frame->BottomBar() != nullptr) frame->BottomBar()->GetWndFileName()->setFocus();
   }

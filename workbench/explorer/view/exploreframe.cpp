@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
@@ -246,6 +247,20 @@ void CExploreFrame::closeEvent(QCloseEvent* event) {
 }
 
 bool CExploreFrame::GetPlacement(CfgPlacement* p) { return Fw_PlacementOf(geometry(), isMaximized(), p); }
+
+void CExploreFrame::KeepInsideArea() {
+  QMdiArea* area = mdiArea();
+  if (area == nullptr || isMaximized() || isMinimized()) return;
+  const QRect room = area->viewport()->rect();
+  if (room.isEmpty()) return;
+  QRect at = geometry();
+  at.setSize(at.size().boundedTo(room.size()));
+  if (at.right() > room.right()) at.moveRight(room.right());
+  if (at.bottom() > room.bottom()) at.moveBottom(room.bottom());
+  if (at.left() < room.left()) at.moveLeft(room.left());
+  if (at.top() < room.top()) at.moveTop(room.top());
+  if (at != geometry()) setGeometry(at);
+}
 
 bool CExploreFrame::SetPlacement(const CfgPlacement& p) {
   const QRect r = Fw_RectOf(p);

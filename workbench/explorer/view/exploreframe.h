@@ -76,6 +76,10 @@ class CExploreFrame : public FwHandlers<CExploreFrame, FwChildFrame>, public Cfg
   bool GetPlacement(CfgPlacement* placement) override;
   bool IsMaximized() override { return isMaximized(); }
   bool SetPlacement(const CfgPlacement& placement) override;
+  // Moves the window, and shrinks it where it must, so that it lies whole
+  // inside the main window's area: a place kept from a larger area would
+  // leave its buttons beyond the edge.
+  void KeepInsideArea();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -558,6 +558,31 @@ TEST_F(Explorer, WindowsKeepColumnWidthsStyleAndTreeWidthForTheNextOne) {
   }
 }
 
+// In a main window smaller than an explore window, a new Open window and
+// the Save As window open whole inside it: their buttons are not left
+// beyond the edge.
+TEST_F(Explorer, ANewWindowOpensWholeInsideASmallMainWindow) {
+  CExploreDoc* first = OpenWindow();
+  QMdiArea* area = first->Frame()->mdiArea();
+  ASSERT_NE(area, nullptr);
+  first->Frame()->close();
+  area->window()->resize(560, 420);
+  QCoreApplication::processEvents();
+  const QRect room = area->viewport()->rect();
+  ASSERT_LT(room.width(), 640);
+
+  auto inside = [&](CExploreDoc* d) {
+    const QRect at = d->Frame()->geometry();
+    EXPECT_TRUE(room.contains(at)) << at.x() << "," << at.y() << " " << at.width() << "x" << at.height() << " in "
+                                   << room.width() << "x" << room.height();
+    const QPushButton* ok = d->Frame()->BottomBar()->GetWndOkBN();
+    EXPECT_TRUE(room.contains(QRect(ok->mapTo(area->viewport(), QPoint(0, 0)), ok->size())));
+  };
+  inside(OpenWindow());
+  FakeDocument doc;
+  SaveAs(doc, root + "/x.txt", inside);
+}
+
 TEST_F(Explorer, CommandsHaveRowsAndShowInTheViewMenuOfExploreWindows) {
   std::vector<std::string> missing;
   for (const std::string& m : app->Commands().MissingRows())
