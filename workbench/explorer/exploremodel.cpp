@@ -419,6 +419,10 @@ std::vector<ExploreAction> Explore_DocAction(const ExploreActionInput& input) {
     const std::string& name = names[0];
     if (name == ".") return {};
     if (name == "..") return {{ExploreStep::up, {}, {}}};
+    // A name ending in "/" names a folder, there or not: the tree goes to
+    // it or says that it cannot. It is never a file to open, create or
+    // save ("dir/" completed to "dir/.PROG").
+    if (name.back() == '/') return {{ExploreStep::navigate, Explore_ResolveName(input.folder, name), {}}};
     if (name.find('/') == std::string::npos && input.is_subfolder && input.is_subfolder(name))
       return {{ExploreStep::navigate, Explore_ResolveName(input.folder, name), {}}};
     if (name.find('/') != std::string::npos && input.is_folder) {
@@ -441,6 +445,7 @@ std::vector<ExploreAction> Explore_DocAction(const ExploreActionInput& input) {
 
   std::vector<ExploreAction> steps;
   for (const std::string& name : names) {
+    if (name.back() == '/') continue;  // a folder among several names opens nothing
     std::string path = Explore_ResolveName(input.folder, name);
     if (exists(path)) {
       steps.push_back({ExploreStep::open, path, {}});

@@ -405,6 +405,14 @@ TEST_F(Explorer, TypedFolderNamesNavigateAndUpGoesBack) {
   Type(doc, "../../Another");
   EXPECT_EQ(doc->CurrentPath(), root + "/Another");
   Type(doc, "..");
+  // A folder that is not there, typed with its "/": the tree says so, and
+  // no file is offered in it.
+  Type(doc, "missing/");
+  EXPECT_EQ(doc->CurrentPath(), root);
+  ASSERT_EQ(sink.boxes.size(), 1u);
+  EXPECT_EQ(sink.boxes[0].caption, "Cannot Change Directory");
+  EXPECT_EQ(sink.boxes[0].text, "The directory \"" + root + "/missing\"\ndoes not exist or cannot be accessed.");
+  EXPECT_EQ(Field(doc)->text(), "missing/");
   // A double click on a folder row, then Backspace in the tree.
   DoubleClick(doc, "Another");
   EXPECT_EQ(doc->CurrentPath(), root + "/Another");
