@@ -106,7 +106,9 @@ class CAppPropertyPage3 : public CAppPropertyPage {
 
  protected:
   void Activate() override;
-  bool CopyDiffers() const override { return copy_.differs(*record_); }
+  // An added, edited or removed session is a change as much as another
+  // current session.
+  bool CopyDiffers() const override { return list_changed_ || copy_.differs(*record_); }
 
  private:
   std::vector<std::string> Titles() const;

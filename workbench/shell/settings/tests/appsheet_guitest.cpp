@@ -537,6 +537,38 @@ TEST_F(AppSheetTest, HelpApplyStoresTheNormalForm) {
 
 namespace {
 
+// Editing a session with Edit... is a change of the page: Apply comes on,
+// and the sheet's OK keeps the new command and options.
+TEST_F(AppSheetTest, AnEditedDebugSessionIsKeptByTheSheetsOk) {
+  DebugINFO local;
+  local.Description = "Local run";
+  local.Command = "--script old.txt";
+  ASSERT_TRUE(DebugInfo_Save({&local}));
+  config.Debug.CurrentSession = 0;
+  CAppPropertySheet sheet("QX", &config, SettingsPage_Debug);
+  sheet.show();
+  auto* page = static_cast<CAppPropertyPage3*>(sheet.GetPage(SettingsPage_Debug));
+  ASSERT_EQ(page->List()->GetSelectedIdx(), 0);
+  EXPECT_FALSE(sheet.ApplyButton()->isEnabled());
+  script.Then([](QDialog* d) {
+    type_into(d, "1057", "--script new.txt");
+    auto* execute = d->findChild<QCheckBox*>("1084");
+    ASSERT_NE(execute, nullptr);
+    execute->setChecked(true);
+    d->accept();
+  });
+  QTest::mouseClick(button_named(page, "&Edit..."), Qt::LeftButton);
+  EXPECT_TRUE(script.Done());
+  EXPECT_TRUE(sheet.ApplyButton()->isEnabled());
+  sheet.accept();
+  const std::string entry = Cfg_ListGet("Debug", 0);
+  EXPECT_EQ(Cfg_GetString(entry.c_str(), "Command"), "--script new.txt");
+  bool append = false;
+  EXPECT_TRUE(Cfg_GetBool(entry.c_str(), "AppendCurrentFile", &append));
+  EXPECT_TRUE(append);
+  EXPECT_EQ(script.unexpected, 0);
+}
+
 TEST_F(AppSheetTest, DebugPageKeepsTitlesApartAndTheSelectedSessionIsTheCurrentOne) {
   DebugINFO local, remote;
   local.Description = "Local run";
