@@ -10,6 +10,7 @@
 #include "workbench/base/settings/config.h"
 #include "workbench/framework/fwcommandids.h"
 #include "workbench/programs/dirutil.h"
+#include "workbench/shell/controls/guiutil.h"
 
 namespace {
 
@@ -87,13 +88,14 @@ void ContentWnd::Reload() {
 }
 
 bool ContentWnd::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == tree_ && event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_F1 &&
-        (key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0) {
-      if (show_help_) show_help_("HIDW_CONTENT_PANE");
-      return true;
-    }
+  if (watched == tree_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
+      GUI_IsPlainKey(static_cast<QKeyEvent*>(event), Qt::Key_F1)) {
+    // The pane's help, before the window's Help.
+    if (event->type() == QEvent::ShortcutOverride)
+      event->accept();
+    else if (show_help_)
+      show_help_("HIDW_CONTENT_PANE");
+    return true;
   }
   return QWidget::eventFilter(watched, event);
 }

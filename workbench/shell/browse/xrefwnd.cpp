@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "workbench/framework/fwcommandids.h"
+#include "workbench/shell/controls/guiutil.h"
 
 namespace {
 
@@ -179,6 +180,10 @@ CXrefWnd::~CXrefWnd() { tree_.SetListener(nullptr); }
 bool CXrefWnd::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_->viewport()) return DragEvent(event) || QWidget::eventFilter(watched, event);
   if (watched != view_) return QWidget::eventFilter(watched, event);
+  if (event->type() == QEvent::ShortcutOverride && GUI_IsPlainKey(static_cast<QKeyEvent*>(event), Qt::Key_F1)) {
+    event->accept();  // the pane's help, before the window's Help
+    return true;
+  }
   if (event->type() == QEvent::FocusOut) keys_.FocusLost();
   if (event->type() == QEvent::KeyRelease) {
     auto* key = static_cast<QKeyEvent*>(event);

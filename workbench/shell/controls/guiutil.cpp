@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QScreen>
 #include <QStyle>
@@ -130,4 +131,8 @@ void GUI_FitTextWidth(QLineEdit* edit) {
   SYS_ASSERT(edit);
   int width = edit->fontMetrics().horizontalAdvance(edit->text()) + kEditPadding;
   edit->setMinimumWidth(std::min(width, HalfScreenWidth(edit)));
+}
+
+bool GUI_IsPlainKey(const QKeyEvent* event, int key) {
+  return event->key() == key && (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0;
 }

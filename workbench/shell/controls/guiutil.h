@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QString>
 
+class QKeyEvent;
 class QLineEdit;
 class QWidget;
 class QTreeView;
@@ -35,3 +36,5 @@ void GUI_FitCaption(QWidget* dialog);
 // A line edit at least as wide as its text (at most half the screen), so
 // that a name shown in it is seen whole.
 void GUI_FitTextWidth(QLineEdit* edit);
+// The key pressed without Shift, Ctrl or Alt.
+bool GUI_IsPlainKey(const QKeyEvent* event, int key);

@@ -1,16 +1,19 @@
 // The main frame's Application Properties command in the running
 // environment: its menu item opens the sheet on the application's settings,
 // a change applied there reaches the application's record and the profile,
-// and the program documents take the settings over afterwards.
+// and the program documents take the settings over afterwards; the help
+// settings reach the browse bar's panes and the addresses help goes to.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QAction>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QTest>
 
@@ -21,6 +24,7 @@
 #include "workbench/shell/apphelp.h"
 #include "workbench/shell/browse/browseplug.h"
 #include "workbench/shell/browse/contentwnd.h"
+#include "workbench/shell/browse/xrefwnd.h"
 #include "workbench/shell/frames/browsebar.h"
 #include "workbench/shell/frames/mainframe.h"
 #include "workbench/shell/frames/yqapp.h"
@@ -36,6 +40,15 @@ class CountingProgram : public ProgramLink {
   bool Plugged() const override { return true; }
   void ApplySettings() override { ++applied; }
   int applied = 0;
+};
+
+// The help viewer: the base address and topic of each request.
+class RecordingViewer : public HelpSink {
+ public:
+  RecordingViewer() { Help_SetSink(this); }
+  ~RecordingViewer() override { Help_SetSink(nullptr); }
+  void show(const std::string& base, const std::string& topic) override { shown.push_back(base + " " + topic); }
+  std::vector<std::string> shown;
 };
 
 class PropertiesCommand : public SettingsTest {
@@ -123,12 +136,7 @@ TEST_F(PropertiesCommand, HelpApplyReloadsTheBrowseBarsHelpPane) {
 // file names ("M"), the local one beside the file when no Web address is set
 // up; a file without one leaves the Web address as the base.
 TEST_F(PropertiesCommand, HelpEntriesAreShownAtTheBaseTheProjectFileNames) {
-  struct Viewer : HelpSink {
-    Viewer() { Help_SetSink(this); }
-    ~Viewer() override { Help_SetSink(nullptr); }
-    void show(const std::string& base, const std::string& topic) override { shown.push_back(base + " " + topic); }
-    std::vector<std::string> shown;
-  } viewer;
+  RecordingViewer viewer;
   Settings_Install();
   CBrowseBar* bar = app->MainWnd()->BrowseBar();
   BrowsePanes panes = Browse_Install(bar);
@@ -172,6 +180,29 @@ TEST_F(PropertiesCommand, HelpEntriesAreShownAtTheBaseTheProjectFileNames) {
             (std::vector<std::string>{"file://" + dir.path() + "/guide.htm enter.htm", "http://docs.example plain.htm",
                                       "http://docs.example/guide.htm enter.htm"}));
   EXPECT_TRUE(sink.boxes.empty());
+}
+
+// F1 on either pane of the browse bar shows the pane's own topic, before
+// the main window's Help, whose key it is too.
+TEST_F(PropertiesCommand, F1OnABrowsePaneShowsThePanesOwnTopic) {
+  RecordingViewer viewer;
+  app->m_Config.Help.ConfigURL = "http://docs.example";
+  CBrowseBar* bar = app->MainWnd()->BrowseBar();
+  BrowsePanes panes = Browse_Install(bar);
+  ASSERT_NE(panes.xref, nullptr);
+  ASSERT_NE(panes.contents, nullptr);
+  bar->SetShown(true);
+  const std::pair<int, QWidget*> trees[] = {{0, panes.xref->View()}, {1, panes.contents->Tree()}};
+  for (const auto& [tab, tree] : trees) {
+    bar->Tabs()->setCurrentIndex(tab);
+    app->MainWnd()->activateWindow();
+    tree->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([tree] { return tree->hasFocus(); }));
+    QTest::keyClick(tree, Qt::Key_F1);
+    app->RunIdle();
+  }
+  EXPECT_EQ(viewer.shown,
+            (std::vector<std::string>{"http://docs.example HIDW_XREF_PANE", "http://docs.example HIDW_CONTENT_PANE"}));
 }
 
 }  // namespace
