@@ -75,7 +75,11 @@ class ProgDocLink : public ProgramLink {
   void RemoveAllBreakpoints() override {
     for (CProgDoc* d : documents())
       for (TextLine* l = d->Model().Text().head; l; l = l->next) l->line_flags &= ~TextLine_BREAKPOINT;
-    if (YqApp()) YqApp()->m_Breakpoints.Clear();
+    if (!YqApp()) return;
+    // The empty list is written at the end and sent before the program
+    // goes on.
+    YqApp()->m_Breakpoints.Clear();
+    YqApp()->m_Breakpoints.SetModified(true);
   }
   bool AnyBreakpoint() const override {
     for (CProgDoc* d : documents())
