@@ -108,8 +108,9 @@ void GUI_FitListColumn(QTreeView* list, int column, const QRect* rect) {
 namespace {
 
 // Beside its text a caption shares the title bar with the window's icon
-// and its three buttons, each about a line high, and their spacing.
-constexpr int kCaptionLines = 7;
+// and its three buttons, each about a line high, and their spacing; window
+// managers often draw it in bold.
+constexpr int kCaptionLines = 10;
 // A line edit's frame and text margins.
 constexpr int kEditPadding = 16;
 
@@ -122,7 +123,9 @@ int HalfScreenWidth(const QWidget* window) {
 
 void GUI_FitCaption(QWidget* dialog) {
   SYS_ASSERT(dialog);
-  QFontMetrics metrics(dialog->font());
+  QFont bold = dialog->font();
+  bold.setBold(true);
+  QFontMetrics metrics(bold);
   int width = metrics.horizontalAdvance(dialog->windowTitle()) + kCaptionLines * metrics.height();
   dialog->setMinimumWidth(std::min(width, 2 * HalfScreenWidth(dialog)));
 }
