@@ -45,7 +45,13 @@ void FwMainFrame::AddChild(FwChildFrame* frame) {
   mdi_->setActiveSubWindow(frame);
 }
 
-FwChildFrame* FwMainFrame::ActiveChild() const { return dynamic_cast<FwChildFrame*>(mdi_->currentSubWindow()); }
+FwChildFrame* FwMainFrame::ActiveChild() const {
+  auto* child = dynamic_cast<FwChildFrame*>(mdi_->currentSubWindow());
+  // A frame closed while another window had the focus stays current,
+  // hidden and without its document, until it is freed: nothing is routed
+  // to it.
+  return child != nullptr && !child->isHidden() ? child : nullptr;
+}
 
 void FwMainFrame::RegisterBar(int id, QWidget* bar) { bars_[id] = bar; }
 

@@ -142,6 +142,18 @@ XrefNode* XrefTree::Insert(XrefNode* parent, size_t row, std::unique_ptr<XrefDoc
   return raw;
 }
 
+bool XrefTree::Holds(const XrefNode* node) const {
+  std::vector<const XrefNode*> pending;
+  for (const auto& root : roots_) pending.push_back(root.get());
+  while (!pending.empty()) {
+    const XrefNode* at = pending.back();
+    pending.pop_back();
+    if (at == node) return true;
+    for (const auto& child : at->children_) pending.push_back(child.get());
+  }
+  return false;
+}
+
 bool XrefTree::Contains(const XrefNode* ancestor, const XrefNode* node) const {
   for (; node != nullptr; node = node->parent_)
     if (node == ancestor) return true;

@@ -247,6 +247,8 @@ class XrefTree {
   int GetSelectedIndex(XrefSubject* document) const;
 
   XrefNode* FindDocument(XrefSubject* document) const;
+  // Whether the node is (still) in the tree.
+  bool Holds(const XrefNode* node) const;
   void Select(XrefNode* node);
   void SetExpanded(XrefNode* node, bool expanded);
   // Runs a context command of a node's menu (an offset, see XrefDoc).

@@ -170,7 +170,14 @@ QMenu* CXrefWnd::BuildContextMenu(XrefNode* node, QWidget* parent) {
     action->setCheckable(entry.checkable);
     action->setChecked(entry.checked);
     int offset = entry.offset;
-    connect(action, &QAction::triggered, this, [this, node, offset] { tree_.ContextCommand(node, offset); });
+    // The command runs once the menu is done with the click: a question it
+    // asks (closing a modified document) must not free the menu under it.
+    connect(
+        action, &QAction::triggered, this,
+        [this, node, offset] {
+          if (tree_.Holds(node)) tree_.ContextCommand(node, offset);
+        },
+        Qt::QueuedConnection);
   }
   return menu;
 }

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
@@ -18,6 +19,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -634,10 +636,49 @@ TEST_F(ProgDocWindows, TheCrossReferencePaneShowsTheDocumentAndItsSegments) {
   EXPECT_EQ(tree.Roots()[0]->Item()->GetLabel(), "p.PROG");
   EXPECT_EQ(repaints.size(), 2);
 
-  // Closed: the document leaves the tree.
-  sink.answer = SHELL_IDNO;
-  doc->XrefClose();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return tree.Roots().empty(); }));
+  // Closed from the pane's menu while the pane has the focus, its changes
+  // discarded: the document leaves the tree, and commands and their updates
+  // no longer reach its window, which waits hidden to be freed.
+  QTest::keyClicks(view, "y");
+  app->RouteUpdate(ID_FILE_SAVE);
+  QTreeView* pane = panes.xref->View();
+  main->BrowseBar()->SetShown(true);
+  pane->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return pane->hasFocus(); }));
+  // The question takes the activation, and the desktop gives it back to
+  // the main window only later: the frame's window is closed and waits,
+  // hidden, to be freed while another window is active.
+  struct AskingSink : RecordingSink {
+    int message_box(void* owner, const char* caption, const char* text, unsigned style) override {
+      box.show();
+      box.activateWindow();
+      EXPECT_TRUE(QTest::qWaitForWindowActive(&box));
+      QTimer::singleShot(0, after);
+      return RecordingSink::message_box(owner, caption, text, style);
+    }
+    QWidget box;
+    std::function<void()> after;
+  } asking;
+  asking.answer = SHELL_IDNO;
+  FwChildFrame* left = nullptr;
+  bool save_enabled = true, checked = false;
+  asking.after = [&] {
+    checked = true;
+    left = main->ActiveChild();
+    save_enabled = app->RouteUpdate(ID_FILE_SAVE).enabled;
+  };
+  QTimer::singleShot(0, [] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+      for (QAction* a : menu->actions())
+        if (a->text() == "Close") menu->setActiveAction(a);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Return);
+  });
+  emit pane->customContextMenuRequested(pane->visualRect(panes.xref->Model()->IndexOf(tree.Roots()[0].get())).center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tree.Roots().empty() && checked; }));
+  EXPECT_EQ(asking.boxes.size(), 1u);
+  EXPECT_EQ(left, nullptr);
+  EXPECT_FALSE(save_enabled);
+  app->RunIdle();
 }
 
 // With the explorer installed, Save As of a program document (and Save of

@@ -165,6 +165,7 @@ TEST_F(BrowsePanes, XrefWindowFollowsTheTreeAndActsOncePerPress) {
   EXPECT_EQ(actions[1]->data().toInt(), ID_XREF_ITEM_FIRST + 1);
   EXPECT_EQ(actions[3]->text(), "Close");
   actions[1]->trigger();
+  QCoreApplication::processEvents();  // once the menu is done
   EXPECT_FALSE(view->isExpanded(moved));
   delete menu;
 
@@ -236,6 +237,7 @@ TEST_F(BrowsePanes, XrefWindowDragsADialogObjectOntoAnother) {
   EXPECT_TRUE(actions[4]->isCheckable() && actions[4]->isChecked());
   EXPECT_EQ(actions[4]->data().toInt(), ID_XREF_ITEM_FIRST + static_cast<int>(XrefDoc::CmdVisible));
   actions[4]->trigger();
+  QCoreApplication::processEvents();
   EXPECT_EQ(b.calls, std::vector<std::string>{"visible"});
   delete menu;
 }
