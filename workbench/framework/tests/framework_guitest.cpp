@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <span>
@@ -728,6 +729,12 @@ class WindowKindsTest : public ::testing::Test {
       char name[] = "/tmp/fwwindows-guitest-XXXXXX";
       return std::string(mkdtemp(name));
     }();
+    // Registered after the folder's name, so it runs before the name goes.
+    static const bool removed_at_exit = std::atexit([] {
+                                          std::error_code ignored;
+                                          std::filesystem::remove_all(dir, ignored);
+                                        }) == 0;
+    (void)removed_at_exit;
     setenv("VARNICA_REGISTRY", dir.c_str(), 1);
     reg_reset_default_store();
     Fw_TestQApp();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -99,6 +100,8 @@ class Designer : public ShellWindowTest {
     app.reset();
     PluginID::Shutdown();
     Shell_ResetNeighbours();
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
   }
 
   // The designer frame of the only dialog document, made active.

@@ -8,6 +8,7 @@
 
 #include <QTest>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,11 +23,18 @@ class ShellWindowTest : public ::testing::Test {
  protected:
   // Points the profile at a new folder under /tmp named after `name`, once
   // for the test program, and makes its QApplication. From SetUpTestSuite.
+  // The folder goes when the test program ends.
   static void UseTemporaryProfile(const char* name) {
     static const std::string dir = [name] {
       std::string templ = std::string("/tmp/") + name + "-XXXXXX";
       return std::string(mkdtemp(templ.data()));
     }();
+    // Registered after the folder's name, so it runs before the name goes.
+    static const bool removed_at_exit = std::atexit([] {
+                                          std::error_code ignored;
+                                          std::filesystem::remove_all(dir, ignored);
+                                        }) == 0;
+    (void)removed_at_exit;
     setenv("VARNICA_REGISTRY", dir.c_str(), 1);
     reg_reset_default_store();
     Fw_TestQApp();
