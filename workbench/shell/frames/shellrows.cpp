@@ -26,7 +26,7 @@ const FwCommandRow kCommands[] = {
     fw_command(ID_EDIT_FIND, "&Find...", "Find (Ctrl+F)", "Ctrl+F", "edit-find"),
     fw_command(ID_FIND_BOX, "Find (Ctrl+D)", "Find (Ctrl+D)", "Ctrl+D"),
     fw_command(ID_EDIT_REPLACE, "R&eplace...", "Replace (Ctrl+H)", "Ctrl+H", "edit-find-replace"),
-    fw_command(ID_APP_PROPERTIES, "Application P&roperties...", "Change the settings of the environment", "",
+    fw_command(ID_APP_PROPERTIES, "&Application Properties...", "Change the settings of the environment", "",
                "preferences-system"),
     // View: bars and windows, checked while shown.
     fw_toggle(ID_BAR_FILE, "&File", "Show or hide the File tool bar"),
@@ -40,7 +40,7 @@ const FwCommandRow kCommands[] = {
     fw_toggle(ID_DOCKING_VIEW, "&Docking View", "Dock the bar, or show it as a window of its own"),
     fw_toggle(ID_VIEW_OUTPUT, "&Output", "Show or hide the output window", "", "utilities-terminal"),
     fw_toggle(ID_VIEW_VARIABLES, "&Variables", "Open or close the Variables window", "", "format-justify-left"),
-    fw_toggle(ID_VIEW_CALLSTACK, "Call &Stack", "Open or close the Call Stack window", "", "format-indent-more"),
+    fw_toggle(ID_VIEW_CALLSTACK, "Call Stac&k", "Open or close the Call Stack window", "", "format-indent-more"),
     // Program.
     // Run, Halt and the steps are commands: their check mark only shows the
     // one in progress. F10 reaches Step Over through the application's key
@@ -51,9 +51,9 @@ const FwCommandRow kCommands[] = {
     fw_command(ID_DEBUG_STEP_INTO, "Step &Into", "Step into (F11)", "F11", "go-down"),
     fw_command(ID_DEBUG_STEP_OVER, "Step &Over\tF10", "Step over (F10)", "", "go-jump"),
     fw_command(ID_DEBUG_STEP_OUT, "Step O&ut", "Step out (Shift+F11)", "Shift+F11", "go-up"),
-    fw_command(ID_EDIT_BREAKPOINTS, "Edit &Breakpoints...", "Edit the breakpoints", "", "media-record"),
+    fw_command(ID_EDIT_BREAKPOINTS, "E&dit Breakpoints...", "Edit the breakpoints", "", "media-record"),
     fw_command(ID_REMOVE_BREAKPOINTS, "Remove &all Breakpoints", "Remove all breakpoints"),
-    fw_toggle(ID_DEBUG_TRACE, "Tra&ce", "Trace (Ctrl+Shift+F5)", "Ctrl+Shift+F5"),
+    fw_toggle(ID_DEBUG_TRACE, "Trac&e", "Trace (Ctrl+Shift+F5)", "Ctrl+Shift+F5"),
     // Window.
     fw_command(ID_WINDOW_NEW, "&New Window", "Open another window for the active document", "", "window-new"),
     fw_command(ID_WINDOW_CASCADE, "&Cascade", "Arrange windows so they overlap", "", "preferences-system-windows"),
@@ -67,11 +67,11 @@ const FwCommandRow kCommands[] = {
     fw_command(ID_WINDOW_CLOSE, "C&lose Window", "Close the active window", "Ctrl+F4", "window-close"),
     fw_range(ID_WINDOW_CHILD_FIRST, ID_WINDOW_CHILD_LAST, "Window", "Activate this window"),
     fw_command(ID_WINDOW_MORE, "&More Windows...", "Choose among all open windows"),
-    fw_command(ID_NEW_EXPLORER, "New E&xplore Window", "Open a new explore window", "", "folder-new"),
+    fw_command(ID_NEW_EXPLORER, "New Ex&plore Window", "Open a new explore window", "", "folder-new"),
     fw_range(ID_EXPLORER_FIRST, ID_EXPLORER_LAST, "Explore Window", "Activate this explore window"),
     // Help.
     fw_command(ID_HELP_FINDER, "&Help Topics", "List help topics", "", "help-contents"),
-    fw_command(ID_HELP, "&Help", "Help on the active window", "F1", "help-browser"),
+    fw_command(ID_HELP, "Help on &Window", "Help on the active window", "F1", "help-browser"),
     fw_command(ID_CONTEXT_HELP, "What's &This?", "Help on a clicked item", "Shift+F1", "help-faq"),
     fw_command(ID_DEFAULT_HELP, "Default Help", "Help on the environment"),
     fw_command(ID_APP_ABOUT, "&About tessarine...", "Program information, version and copyright", "", "help-about"),

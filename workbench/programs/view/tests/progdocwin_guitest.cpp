@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -26,6 +27,7 @@
 #include <fstream>
 #include <sstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -189,7 +191,7 @@ TEST_F(ProgDocWindows, ProgramCommandsAreReachedByTheirKeysTheProgramMenuAndTheC
   ASSERT_GE(items.size(), 2u);
   EXPECT_EQ(items[0], "&Compile");
   EXPECT_EQ(items[1], "-");
-  EXPECT_NE(std::find(items.begin(), items.end(), "Run to &Cursor (off)"), items.end());
+  EXPECT_NE(std::find(items.begin(), items.end(), "Ru&n to Cursor (off)"), items.end());
   EXPECT_NE(std::find_if(items.begin(), items.end(),
                          [](const std::string& i) { return i.rfind("Insert/Remove &Breakpoint", 0) == 0; }),
             items.end());
@@ -215,7 +217,7 @@ TEST_F(ProgDocWindows, ProgramCommandsAreReachedByTheirKeysTheProgramMenuAndTheC
   // Without a selection the clipboard commands are grey.
   EXPECT_EQ(context,
             (std::vector<std::string>{"Cu&t (off)", "&Copy (off)", "&Paste (off)", "-", "Select A&ll", "-", "&Compile",
-                                      "Insert/Remove &Breakpoint", "Run to &Cursor (off)", "-", "File P&roperties"}));
+                                      "Insert/Remove &Breakpoint", "Ru&n to Cursor (off)", "-", "File P&roperties"}));
 
   // A text document: Compile is grey and F7 leaves the Build tab alone.
   COutputDoc::ClearTab(OUTPUT_TAB_BUILD);
@@ -230,6 +232,32 @@ TEST_F(ProgDocWindows, ProgramCommandsAreReachedByTheirKeysTheProgramMenuAndTheC
   EXPECT_EQ(Items(program).at(0), "&Compile (off)");
   QTest::keyClick(text_view, Qt::Key_F7);
   EXPECT_EQ(tab_text(OUTPUT_TAB_BUILD).find("lines,"), std::string::npos);
+}
+
+// Alt and a letter in an open menu runs its item at once only when no other
+// item of that menu underlines the same letter; with a program open every
+// menu, its sub-menus too, gives each item a letter of its own.
+TEST_F(ProgDocWindows, EveryMenuUnderlinesEachLetterOnce) {
+  ASSERT_NE(OpenFocused(store("PRINT 1\n")), nullptr);
+  std::vector<std::string> clashes;
+  std::function<void(QMenu*, const std::string&)> walk = [&](QMenu* menu, const std::string& path) {
+    emit menu->aboutToShow();
+    std::map<QChar, std::string> seen;
+    for (QAction* a : menu->actions()) {
+      if (!a->isVisible() || a->isSeparator()) continue;
+      const QString text = a->text();
+      const qsizetype amp = text.indexOf(QRegularExpression("&[^&]"));
+      if (amp >= 0) {
+        const QChar letter = text.at(amp + 1).toUpper();
+        auto [at, fresh] = seen.emplace(letter, text.toStdString());
+        if (!fresh) clashes.push_back(path + ": " + at->second + " / " + text.toStdString());
+      }
+      if (a->menu()) walk(a->menu(), path + " > " + text.toStdString());
+    }
+  };
+  for (QAction* top : main->menuBar()->actions())
+    if (top->menu()) walk(top->menu(), top->text().toStdString());
+  EXPECT_TRUE(clashes.empty()) << ::testing::PrintToString(clashes);
 }
 
 // Breakpoints set with F9 are kept when their window closes and when the

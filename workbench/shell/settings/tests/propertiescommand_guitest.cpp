@@ -84,7 +84,7 @@ TEST_F(PropertiesCommand, MenuItemOpensTheApplicationsSheetAndProgramsTakeItOver
   EXPECT_TRUE(app->RouteUpdate(ID_APP_PROPERTIES).enabled);
   QAction* item = app->Commands().Action(ID_APP_PROPERTIES);
   ASSERT_NE(item, nullptr);
-  EXPECT_EQ(item->text(), "Application P&roperties...");
+  EXPECT_EQ(item->text(), "&Application Properties...");
 
   const uint32_t tab = app->m_Config.Edit.items[0].TabSize;
   script.Then([&](QDialog* d) {
