@@ -8,7 +8,7 @@ const FwCommandRow kCommands[] = {
     fw_command(ID_EDIT_INDENT, "&Indent\tTab", "Indent (Tab)", "", "format-indent-more"),
     fw_command(ID_EDIT_OUTDENT, "&Outdent\tShift+Tab", "Outdent (Shift+Tab)", "", "format-indent-less"),
     fw_toggle(ID_ATTR_INVERSE, "In&verse", "Inverse (Ctrl+1)", "Ctrl+1"),
-    fw_toggle(ID_ATTR_BLINK, "&Blink", "Blink (Ctrl+2)", "Ctrl+2"),
+    fw_toggle(ID_ATTR_BLINK, "Blin&k", "Blink (Ctrl+2)", "Ctrl+2"),
     fw_toggle(ID_ATTR_UNDERLINE, "U&nderline", "Underline (Ctrl+3)", "Ctrl+3", "format-text-underline"),
     fw_toggle(ID_ATTR_HALFBRIGHT, "&Halfbright", "Halfbright (Ctrl+4)", "Ctrl+4"),
     fw_command(ID_FIND_NEXT, "Find Ne&xt", "Find next (F3)", "F3", "go-next"),

@@ -453,6 +453,20 @@ TEST_F(Designer, FilePropertiesShowTheDocumentsStateAndApplyItsOptions) {
 // a status text); a negative size is refused with an error and a beep;
 // Escape goes back to the canvas unchanged and the field shows the
 // object's value again; without a selection the fields go.
+// With a dialog in the designer and an explore window open, every menu
+// still gives each item a letter of its own.
+TEST_F(Designer, EveryMenuUnderlinesEachLetterOnceWithADialogAndAnExploreWindow) {
+  const std::string path = Write("menus.tsd", "begin dlg Dialog\nend\n");
+  ASSERT_TRUE(designer->OpenClaimedFile(path));
+  ASSERT_NE(ActiveDesigner(), nullptr);
+  std::vector<std::string> clashes = MenuLetterClashes();
+  EXPECT_TRUE(clashes.empty()) << "designer: " << ::testing::PrintToString(clashes);
+  ASSERT_TRUE(app->RouteCommand(ID_NEW_EXPLORER));
+  QCoreApplication::processEvents();
+  clashes = MenuLetterClashes();
+  EXPECT_TRUE(clashes.empty()) << "explore window: " << ::testing::PrintToString(clashes);
+}
+
 TEST_F(Designer, CoordinateFieldsSetTheSelectionAndEscapeReturnsToTheCanvas) {
   Shell_SetSink(&sink);
   const std::string path = Write("coords.tsd",

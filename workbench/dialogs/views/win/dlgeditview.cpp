@@ -70,14 +70,14 @@ constexpr std::array<MenuRow, 17> kContextMenu = {{
     {ID_EDIT_PASTE, "&Paste\tCtrl+V"},
     {ID_EDIT_CLEAR, "&Delete\tDel"},
     {ID_EDIT_SELECT_ALL, "Select A&ll\tCtrl+A"},
-    {ID_DLG_DESELECT_ALL, "Deselect A&ll\tEsc"},
+    {ID_DLG_DESELECT_ALL, "De&select All\tEsc"},
     {0, nullptr},
     {ID_DLG_TOGGLE_VISIBLE, "&Visible\tAlt+V"},
     {0, nullptr},
     {ID_DLG_EDIT_PROPERTIES, "&Object Properties...\tEnter"},
-    {ID_FILE_PROPERTIES, "Dialog Proper&ties...\tAlt+Enter"},
+    {ID_FILE_PROPERTIES, "Dialog Prop&erties...\tAlt+Enter"},
     {0, nullptr},
-    {ID_DLG_PALETTE, "&Object Palette...\tAlt+P"},
+    {ID_DLG_PALETTE, "Object P&alette...\tAlt+P"},
     {0, nullptr},
 }};
 

@@ -21,10 +21,10 @@
 namespace {
 
 const FwCommandRow kCommands[] = {
-    fw_command(ID_DLG_DESELECT_ALL, "Deselect A&ll", "Deselect the entire window contents\nDeselect All (Esc)"),
-    fw_toggle(ID_DLG_TOGGLE_VISIBLE, "&Visible", "Toggle this object's visibility\nToggle Visibility"),
-    fw_command(ID_DLG_EDIT_PROPERTIES, "&Object Properties...", "Edit this object's properties\nEdit Properties"),
-    fw_command(ID_DLG_PALETTE, "&Object Palette...",
+    fw_command(ID_DLG_DESELECT_ALL, "De&select All", "Deselect the entire window contents\nDeselect All (Esc)"),
+    fw_toggle(ID_DLG_TOGGLE_VISIBLE, "Visi&ble", "Toggle this object's visibility\nToggle Visibility"),
+    fw_command(ID_DLG_EDIT_PROPERTIES, "Object P&roperties...", "Edit this object's properties\nEdit Properties"),
+    fw_command(ID_DLG_PALETTE, "Object P&alette...",
                "Open the dialog object palette where new objects can be created\nDialog Object Palette"),
 };
 
@@ -38,8 +38,10 @@ const FwPlaceRow kPlaces[] = {
     {FwPlace::MenuEdit, 75, ID_NONE},
     {FwPlace::MenuEdit, 76, ID_DLG_DESELECT_ALL},
     {FwPlace::MenuEdit, 77, ID_DLG_TOGGLE_VISIBLE},
-    {FwPlace::MenuEdit, 78, ID_DLG_EDIT_PROPERTIES},
-    {FwPlace::MenuEdit, 79, ID_DLG_PALETTE},
+    // The windows of the designer: after the View menu's own.
+    {FwPlace::MenuView, 110, ID_NONE},
+    {FwPlace::MenuView, 111, ID_DLG_EDIT_PROPERTIES},
+    {FwPlace::MenuView, 112, ID_DLG_PALETTE},
 };
 
 // Whether a path ends with a file type's extension (case does not matter).

@@ -16,7 +16,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -27,7 +26,6 @@
 #include <fstream>
 #include <sstream>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -239,24 +237,7 @@ TEST_F(ProgDocWindows, ProgramCommandsAreReachedByTheirKeysTheProgramMenuAndTheC
 // menu, its sub-menus too, gives each item a letter of its own.
 TEST_F(ProgDocWindows, EveryMenuUnderlinesEachLetterOnce) {
   ASSERT_NE(OpenFocused(store("PRINT 1\n")), nullptr);
-  std::vector<std::string> clashes;
-  std::function<void(QMenu*, const std::string&)> walk = [&](QMenu* menu, const std::string& path) {
-    emit menu->aboutToShow();
-    std::map<QChar, std::string> seen;
-    for (QAction* a : menu->actions()) {
-      if (!a->isVisible() || a->isSeparator()) continue;
-      const QString text = a->text();
-      const qsizetype amp = text.indexOf(QRegularExpression("&[^&]"));
-      if (amp >= 0) {
-        const QChar letter = text.at(amp + 1).toUpper();
-        auto [at, fresh] = seen.emplace(letter, text.toStdString());
-        if (!fresh) clashes.push_back(path + ": " + at->second + " / " + text.toStdString());
-      }
-      if (a->menu()) walk(a->menu(), path + " > " + text.toStdString());
-    }
-  };
-  for (QAction* top : main->menuBar()->actions())
-    if (top->menu()) walk(top->menu(), top->text().toStdString());
+  const std::vector<std::string> clashes = MenuLetterClashes();
   EXPECT_TRUE(clashes.empty()) << ::testing::PrintToString(clashes);
 }
 

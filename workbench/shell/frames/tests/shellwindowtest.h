@@ -6,12 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 #include "workbench/framework/tests/fwtest.h"
@@ -38,6 +43,30 @@ class ShellWindowTest : public ::testing::Test {
     setenv("VARNICA_REGISTRY", dir.c_str(), 1);
     reg_reset_default_store();
     Fw_TestQApp();
+  }
+
+  // The pairs of items of one menu of the main window's menu bar (or of
+  // one of their sub-menus) that underline the same letter, as
+  // "menu: first / second", after each menu's update.
+  std::vector<std::string> MenuLetterClashes() const {
+    std::vector<std::string> clashes;
+    std::function<void(QMenu*, const std::string&)> walk = [&](QMenu* menu, const std::string& path) {
+      emit menu->aboutToShow();
+      std::map<QChar, std::string> seen;
+      for (QAction* a : menu->actions()) {
+        if (!a->isVisible() || a->isSeparator()) continue;
+        const QString text = a->text();
+        const qsizetype amp = text.indexOf(QRegularExpression("&[^&]"));
+        if (amp >= 0) {
+          auto [at, fresh] = seen.emplace(text.at(amp + 1).toUpper(), text.toStdString());
+          if (!fresh) clashes.push_back(path + ": " + at->second + " / " + text.toStdString());
+        }
+        if (a->menu()) walk(a->menu(), path + " > " + text.toStdString());
+      }
+    };
+    for (QAction* top : main->menuBar()->actions())
+      if (top->menu()) walk(top->menu(), top->text().toStdString());
+    return clashes;
   }
 
   // Makes the application, lets `install` plug in what the test needs,

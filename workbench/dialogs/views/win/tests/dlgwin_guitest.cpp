@@ -396,14 +396,14 @@ TEST_F(DlgWinTest, TheContextMenuHoldsTheDesignersEntries) {
                                 "&Paste\tCtrl+V",
                                 "&Delete\tDel",
                                 "Select A&ll\tCtrl+A",
-                                "Deselect A&ll\tEsc",
+                                "De&select All\tEsc",
                                 "-",
                                 "&Visible\tAlt+V",
                                 "-",
                                 "&Object Properties...\tEnter",
-                                "Dialog Proper&ties...\tAlt+Enter",
+                                "Dialog Prop&erties...\tAlt+Enter",
                                 "-",
-                                "&Object Palette...\tAlt+P"};
+                                "Object P&alette...\tAlt+P"};
   EXPECT_EQ(texts, expected);
 }
 
