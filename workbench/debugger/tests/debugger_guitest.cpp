@@ -122,6 +122,27 @@ class DebuggerWindows : public ShellWindowTest {
     return dir.file("p.PROG");
   }
 
+  // A session on a three-line program whose run-time stops at line 1,
+  // spins a while on its way to line 2 and stops at lines 2 and 3, stopped
+  // at line 1 with the caret of its focused view on line 2: the view, or
+  // null (a failure is added) when the session did not get there.
+  CEditorView* StoppedAtTheStartOfASlowProgram() {
+    const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");
+    vtest::write_file(dir.file("s.txt"), "stop " + prog + " 0 1 0 S1||MAIN\nspin 20000\nstop " + prog +
+                                             " 0 2 0 S2||MAIN\nstop " + prog + " 0 3 0 S3||MAIN\n");
+    Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
+    CProgDoc* doc = DebugQueue != nullptr ? Programs_FindByDebugName(prog) : nullptr;
+    auto* view = doc != nullptr ? dynamic_cast<CEditorView*>(doc->Views().front()) : nullptr;
+    if (view == nullptr) {
+      ADD_FAILURE() << "no session stopped in the program's window\n" << Boxes();
+      return nullptr;
+    }
+    view->setFocus();
+    if (!QTest::qWaitFor([&] { return view->hasFocus(); })) ADD_FAILURE() << "the view took no focus";
+    view->Model().GoToLine(2);
+    return view;
+  }
+
   // The View menu's Call Stack command.
   void ToggleCallStack() { ASSERT_TRUE(app->Commands().Trigger(ID_VIEW_CALLSTACK)); }
 
@@ -446,17 +467,8 @@ TEST_F(DebuggerWindows, RunToCursorStopsAtTheCaretsLineAlsoOnALineTypedSince) {
 // run: closing the main window then cancels the run and keeps the window,
 // as during F5, instead of ending the session under the waiting run.
 TEST_F(DebuggerWindows, ClosingTheMainWindowDuringRunToCursorCancelsTheRun) {
-  const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");
-  vtest::write_file(dir.file("s.txt"), "stop " + prog + " 0 1 0 S1||MAIN\nspin 20000\nstop " + prog +
-                                           " 0 2 0 S2||MAIN\nstop " + prog + " 0 3 0 S3||MAIN\n");
-  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
-  ASSERT_NE(DebugQueue, nullptr) << Boxes();
-  CProgDoc* doc = Programs_FindByDebugName(prog);
-  ASSERT_NE(doc, nullptr) << Boxes();
-  auto* view = dynamic_cast<CEditorView*>(doc->Views().front());
+  CEditorView* view = StoppedAtTheStartOfASlowProgram();
   ASSERT_NE(view, nullptr);
-  view->setFocus();
-  view->Model().GoToLine(2);
   sink.answer = SHELL_IDYES;
   bool asked = false, closed = true;
   QTimer::singleShot(300, main, [&] {
@@ -475,18 +487,8 @@ TEST_F(DebuggerWindows, ClosingTheMainWindowDuringRunToCursorCancelsTheRun) {
 // Run to Cursor is grey while the program runs (it would do nothing then)
 // and, stopped, carries the Trace toggle like the other run commands.
 TEST_F(DebuggerWindows, RunToCursorIsGreyWhileTheProgramRunsAndCarriesTrace) {
-  const std::string prog = Store("PRINT 1\nLET A=2\nPRINT A\n");
-  vtest::write_file(dir.file("s.txt"), "stop " + prog + " 0 1 0 S1||MAIN\nspin 20000\nstop " + prog +
-                                           " 0 2 0 S2||MAIN\nstop " + prog + " 0 3 0 S3||MAIN\n");
-  Fw_SendMessage(main, FW_MSG_DEBUG_STEP_INTO);
-  ASSERT_NE(DebugQueue, nullptr) << Boxes();
-  CProgDoc* doc = Programs_FindByDebugName(prog);
-  ASSERT_NE(doc, nullptr) << Boxes();
-  auto* view = dynamic_cast<CEditorView*>(doc->Views().front());
+  CEditorView* view = StoppedAtTheStartOfASlowProgram();
   ASSERT_NE(view, nullptr);
-  view->setFocus();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
-  view->Model().GoToLine(2);
   EXPECT_TRUE(app->RouteUpdate(ID_RUN_TO_CURSOR).enabled);
   bool while_running = true;
   QTimer::singleShot(300, main, [&] {
@@ -503,6 +505,8 @@ TEST_F(DebuggerWindows, RunToCursorIsGreyWhileTheProgramRunsAndCarriesTrace) {
   view->Model().GoToLine(2);
   QTest::keyClick(view, Qt::Key_F10, Qt::ControlModifier);
   uint32_t stop = 0;
+  auto* doc = dynamic_cast<CProgDoc*>(view->Document());
+  ASSERT_NE(doc, nullptr);
   ASSERT_TRUE(WaitFor([&] { return doc->GetStopLine(&stop) && stop == 3; })) << stop << Boxes();
   const std::string log = vtest::read_file(dir.file("log"));
   EXPECT_NE(log.rfind("CONT mode=0 trace=1"), std::string::npos) << log;
