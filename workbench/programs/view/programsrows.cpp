@@ -3,7 +3,7 @@
 namespace {
 
 const FwCommandRow kCommands[] = {
-    fw_command(ID_COMPILE, "&Compile", "Compile (F7)", "F7"),
+    fw_command(ID_COMPILE, "Co&mpile", "Compile (F7)", "F7"),
     fw_command(ID_BREAKPOINT, "Insert/Remove &Breakpoint", "Insert/Remove Breakpoint (F9)", "F9"),
     fw_command(ID_RUN_TO_CURSOR, "Ru&n to Cursor", "Run to cursor (Ctrl+F10)", "Ctrl+F10"),
 };

@@ -187,7 +187,7 @@ TEST_F(ProgDocWindows, ProgramCommandsAreReachedByTheirKeysTheProgramMenuAndTheC
   emit program->aboutToShow();
   std::vector<std::string> items = Items(program);
   ASSERT_GE(items.size(), 2u);
-  EXPECT_EQ(items[0], "&Compile");
+  EXPECT_EQ(items[0], "Co&mpile");
   EXPECT_EQ(items[1], "-");
   EXPECT_NE(std::find(items.begin(), items.end(), "Ru&n to Cursor (off)"), items.end());
   EXPECT_NE(std::find_if(items.begin(), items.end(),
@@ -214,7 +214,7 @@ TEST_F(ProgDocWindows, ProgramCommandsAreReachedByTheirKeysTheProgramMenuAndTheC
   QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
   // Without a selection the clipboard commands are grey.
   EXPECT_EQ(context,
-            (std::vector<std::string>{"Cu&t (off)", "&Copy (off)", "&Paste (off)", "-", "Select A&ll", "-", "&Compile",
+            (std::vector<std::string>{"Cu&t (off)", "&Copy (off)", "&Paste (off)", "-", "Select A&ll", "-", "Co&mpile",
                                       "Insert/Remove &Breakpoint", "Ru&n to Cursor (off)", "-", "File P&roperties"}));
 
   // A text document: Compile is grey and F7 leaves the Build tab alone.
@@ -227,7 +227,7 @@ TEST_F(ProgDocWindows, ProgramCommandsAreReachedByTheirKeysTheProgramMenuAndTheC
   CEditorView* text_view = ViewOf(text_doc);
   ASSERT_TRUE(QTest::qWaitFor([&] { return text_view->hasFocus(); }));
   emit program->aboutToShow();
-  EXPECT_EQ(Items(program).at(0), "&Compile (off)");
+  EXPECT_EQ(Items(program).at(0), "Co&mpile (off)");
   QTest::keyClick(text_view, Qt::Key_F7);
   EXPECT_EQ(tab_text(OUTPUT_TAB_BUILD).find("lines,"), std::string::npos);
 }
