@@ -90,8 +90,7 @@ CVariableView::CVariableView(FwDocument* doc, VariableTarget& target, VariableCh
     if (const FwCommandRow* row = app->Commands().Row(ID_VARIABLES_REFRESH)) refresh->setStatusTip(row->prompt);
   }
   connect(refresh, &QAction::triggered, this, [this] {
-    FwChildFrame* frame = nullptr;
-    for (QWidget* w = parentWidget(); w && !frame; w = w->parentWidget()) frame = dynamic_cast<FwChildFrame*>(w);
+    FwChildFrame* frame = Frame();
     FwCmdUI ui;
     ui.id = ID_VARIABLES_REFRESH;
     if (frame && frame->OnUpdateCommand(ui) && ui.enabled) frame->OnCommand(ID_VARIABLES_REFRESH);

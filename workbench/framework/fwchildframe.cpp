@@ -91,3 +91,9 @@ void FwChildFrame::closeEvent(QCloseEvent* event) {
     if (frame) frame->deleteLater();
   });
 }
+
+FwChildFrame* Fw_ChildFrameOf(QWidget* widget) {
+  for (QWidget* w = widget; w != nullptr; w = w->parentWidget())
+    if (auto* frame = dynamic_cast<FwChildFrame*>(w)) return frame;
+  return nullptr;
+}

@@ -47,3 +47,7 @@ class FwChildFrame : public QMdiSubWindow, public FwCmdTarget {
   QSplitter* splitter_ = nullptr;
   FwView* active_ = nullptr;
 };
+
+// The child frame that holds `widget` (the widget itself when it is one),
+// or null.
+FwChildFrame* Fw_ChildFrameOf(QWidget* widget);

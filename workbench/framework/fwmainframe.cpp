@@ -91,9 +91,7 @@ void FwMainFrame::OnIdleUpdate() {
   for (QToolBar* bar : findChildren<QToolBar*>()) {
     // A window's own bar (the Variables window's) follows that window,
     // whichever window is active.
-    FwChildFrame* owner = nullptr;
-    for (QWidget* w = bar->parentWidget(); w != nullptr && owner == nullptr; w = w->parentWidget())
-      owner = dynamic_cast<FwChildFrame*>(w);
+    FwChildFrame* owner = Fw_ChildFrameOf(bar->parentWidget());
     for (QAction* a : bar->actions())
       if (!a->isSeparator()) app->UpdateAction(a, owner);
   }

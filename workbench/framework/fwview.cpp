@@ -22,11 +22,7 @@ void FwView::LeaveDocument() {
   if (doc != nullptr) doc->RemoveView(this);
 }
 
-FwChildFrame* FwView::Frame() const {
-  for (QWidget* w = parentWidget(); w != nullptr; w = w->parentWidget())
-    if (auto* f = dynamic_cast<FwChildFrame*>(w)) return f;
-  return nullptr;
-}
+FwChildFrame* FwView::Frame() const { return Fw_ChildFrameOf(parentWidget()); }
 
 void FwView::OnUpdate(const FwUpdate&) { update(); }
 

@@ -350,12 +350,8 @@ bool CYqApp::ContextHelpEvent(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
       EndContextHelp();
-      int kind = 0;
-      for (auto* w = qobject_cast<QWidget*>(watched); w != nullptr; w = w->parentWidget())
-        if (auto* frame = dynamic_cast<FwChildFrame*>(w)) {
-          kind = frame->Kind();
-          break;
-        }
+      FwChildFrame* frame = Fw_ChildFrameOf(qobject_cast<QWidget*>(watched));
+      const int kind = frame != nullptr ? frame->Kind() : 0;
       WinHelp(Help_IdForWindow(kind), HELP_CONTEXT);
       return true;
     }
